@@ -1,0 +1,55 @@
+#include "error_handler.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "console_error_presenter.hpp"
+#include "tk_final_exception.hpp"
+#include "tk_logger.hpp"
+
+error_handler::error_handler(std::size_t count, const tk_error_text* table)
+    : converter(count, table), presenter_(std::make_unique<console_error_presenter>()) {
+  tk_log(2, "error_handler::ctor");
+}
+
+error_handler::~error_handler() = default;
+
+void error_handler::set_presenter(std::unique_ptr<error_presenter> presenter) {
+  if (!presenter) TK_ASSERTION_FAILED();
+  presenter_ = std::move(presenter);
+}
+
+std::string error_handler::build_text(const tk_exception& e) const {
+  std::string text;
+  if (!prefix.empty()) text = prefix + ": ";
+  std::string friendly = converter.convert(e.code);
+  text += friendly.empty() ? std::string(e.what()) : friendly;
+  return text;
+}
+
+void error_handler::end_process() {
+  std::fflush(nullptr);
+  std::exit(failure_exit_code);
+}
+
+void error_handler::handle(const tk_exception& e, bool no_stop) {
+  tk_log(2, "error_handler::handle");
+  if (e.level >= tk_exception::internal_level) {
+    tk_log(3, "Internal error:\n%s", e.what());
+    presenter_->show_internal_error(e.what());
+    end_process();
+  }
+  std::string text = build_text(e);
+  tk_log(3, "Error:\n%s", text);
+  for (char& c : text)
+    if (c == '\n') c = ' ';
+  bool abort = presenter_->show_error(text, e.level, silent);
+  if (e.level == tk_exception::run_level) {
+    tk_log(1, "Got 1-level error");
+    if (presenter_->run_errors_end_process()) end_process();
+    if (!no_stop) throw tk_final_exception();
+    return;
+  }
+  tk_log(1, "Got 0-level error");
+  if (abort && !no_stop) throw tk_final_exception();
+}

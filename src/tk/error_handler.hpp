@@ -1,0 +1,41 @@
+// Receives the errors that the conversion driver and the front ends catch:
+// logs them, turns known codes into friendly texts, shows them through the
+// installed presenter and, by level, returns (0), stops the run (1) or ends
+// the process (2). The level's consequence is decided here and nowhere else.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "error_presenter.hpp"
+#include "tk_error_converter.hpp"
+#include "tk_exception.hpp"
+#include "tk_singleton.hpp"
+
+class error_handler : public tk_singleton<error_handler> {
+ public:
+  // Exit status of a process ended by an error (-1 as the system reports it: 255).
+  static constexpr int failure_exit_code = -1;
+
+  // Presents errors on the console until a front end installs another presenter.
+  error_handler(std::size_t count, const tk_error_text* table);
+  ~error_handler();
+
+  // Handles `e`. Returns for level 0 (unless the user aborts); at level 1
+  // ends the process (console) or raises tk_final_exception (wizard, unless
+  // `no_stop`); at level 2 ends the process.
+  void handle(const tk_exception& e, bool no_stop = false);
+
+  // The text shown for `e`: prefix, then the friendly or the original message.
+  std::string build_text(const tk_exception& e) const;
+
+  void set_presenter(std::unique_ptr<error_presenter> presenter);
+
+  std::string prefix;
+  bool silent = false;
+  tk_error_converter converter;
+
+ private:
+  [[noreturn]] void end_process();
+  std::unique_ptr<error_presenter> presenter_;
+};

@@ -1,0 +1,38 @@
+// At most one instance of T per process: registered by the constructor,
+// released by the destructor. A second construction, or a use with none
+// registered, is an internal error.
+#pragma once
+
+#include <atomic>
+
+#include "tk_mail_assertion.hpp"
+
+template <typename T>
+class tk_singleton {
+ public:
+  tk_singleton(const tk_singleton&) = delete;
+  tk_singleton& operator=(const tk_singleton&) = delete;
+
+  // The registered instance; raises the internal assertion when there is none.
+  static T& instance() {
+    T* p = instance_.load(std::memory_order_acquire);
+    if (!p) TK_ASSERTION_FAILED();
+    return *p;
+  }
+
+  // The registered instance, or null: for callers that must never raise.
+  static T* find() noexcept { return instance_.load(std::memory_order_acquire); }
+
+ protected:
+  tk_singleton() {
+    T* expected = nullptr;
+    if (!instance_.compare_exchange_strong(expected, static_cast<T*>(this)))
+      TK_ASSERTION_FAILED();
+  }
+  // A destructor may not raise; the instance can only be the one registered,
+  // since construction is the only way to register.
+  ~tk_singleton() { instance_.store(nullptr, std::memory_order_release); }
+
+ private:
+  static inline std::atomic<T*> instance_{nullptr};
+};
