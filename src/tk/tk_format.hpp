@@ -194,6 +194,8 @@ arg make_arg(const T& value) {
     if constexpr (std::is_signed_v<U>) a.i = value; else a.u = value;
   } else if constexpr (std::is_floating_point_v<U>) {
     a.d = value;
+  } else if constexpr (std::is_array_v<std::remove_cvref_t<T>>) {
+    if constexpr (kind_of<T>() == arg_kind::narrow) a.narrow_text = value; else a.wide_text = value;
   } else if constexpr (std::is_same_v<U, const char*> || std::is_same_v<U, char*>) {
     a.narrow_text = value ? std::string_view(value) : std::string_view("(null)");
   } else if constexpr (std::is_same_v<U, std::string> || std::is_same_v<U, std::string_view>) {

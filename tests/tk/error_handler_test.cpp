@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "console_error_presenter.hpp"
+#include "error_handler.hpp"
+#include "tk_exception_ex.hpp"
+#include "tk_final_exception.hpp"
+#include "tk_logger.hpp"
+#include "tk_mail_assertion.hpp"
+
+namespace {
+
+const tk_error_text oracle_texts[] = {
+    {0x1003F9, "Invalid user name or password."},
+    {0x102F7A, "TNS:could not resolve the connect identifier."},
+};
+
+// Records what the wizard-like presenter was asked to show.
+class recording_presenter : public error_presenter {
+ public:
+  recording_presenter(std::vector<std::string>& shown, bool abort) : shown_(shown), abort_(abort) {}
+  void show_internal_error(const std::string& what) override { shown_.push_back("internal:" + what); }
+  bool show_error(const std::string& text, int, bool& silent) override {
+    if (!silent) shown_.push_back(text);
+    return abort_;
+  }
+  bool run_errors_end_process() const override { return false; }
+
+ private:
+  std::vector<std::string>& shown_;
+  bool abort_;
+};
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace
+
+TEST(TkException, EmptyTextIsUnknownAndWideTextIsUtf8) {
+  EXPECT_STREQ(tk_exception("").what(), "Unknown exception");
+  EXPECT_STREQ(tk_exception(std::u16string(u"\u0416")).what(), "\xD0\x96");
+  tk_exception_ex e("Error opening file: ", 0, ENOENT);
+  EXPECT_EQ(e.code, ENOENT);
+  EXPECT_EQ(e.level, 0);
+  EXPECT_EQ(std::string(e.what()), "Error opening file: No such file or directory");
+}
+
+TEST(TkMailAssertion, PlaceIsHexOfFileBackslashLine) {
+  tk_mail_assertion a("a", 1);
+  EXPECT_STREQ(a.what(), "Internal error: \ncode=615c31");
+  EXPECT_EQ(a.level, 2);
+  EXPECT_EQ(a.code, 0);
+}
+
+TEST(TkMailAssertion, MacroNamesTheRaisingFileWithoutFolders) {
+  int line = 0;
+  try {
+    line = __LINE__ + 1;
+    TK_ASSERTION_FAILED();
+  } catch (const tk_mail_assertion& a) {
+    std::string expected = "Internal error: \ncode=" +
+                           tk_mail_assertion::encode_place("error_handler_test.cpp", line);
+    EXPECT_EQ(a.what(), expected);
+  }
+}
+
+TEST(TkErrorConverter, KnownAndUnknownCodesAndNullTable) {
+  tk_error_converter c(2, oracle_texts);
+  EXPECT_EQ(c.convert(0x1003F9), "Invalid user name or password.");
+  EXPECT_EQ(c.convert(0x100001), "");
+  EXPECT_THROW(tk_error_converter(1, nullptr), tk_mail_assertion);
+  tk_error_converter empty(0, oracle_texts);
+  EXPECT_EQ(empty.convert(0x1003F9), "");
+}
+
+TEST(ErrorHandler, TextHasPrefixAndFriendlyMessageReplacesOracleText) {
+  std::string log = ::testing::TempDir() + "error_handler_text.log";
+  tk_logger logger(log.c_str(), true, 1, false);
+  error_handler handler(2, oracle_texts);
+  std::vector<std::string> shown;
+  handler.set_presenter(std::make_unique<recording_presenter>(shown, false));
+
+  handler.prefix = "ORDERS, record #7";
+  handler.handle(tk_exception("ORA-01017: invalid username/password; logon denied", 0, 0x1003F9));
+  handler.prefix.clear();
+  handler.handle(tk_exception("first line\nsecond line", 0));
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0], "ORDERS, record #7: Invalid user name or password.");
+  EXPECT_EQ(shown[1], "first line second line");  // shown with spaces
+  std::string logged = read_file(log);
+  EXPECT_NE(logged.find("Error:\nfirst line\nsecond line\r\n"), std::string::npos);
+  EXPECT_EQ(logged.find("logon denied"), std::string::npos);  // Oracle text neither shown nor logged
+  std::remove(log.c_str());
+}
+
+TEST(ErrorHandler, WizardLikePresenterStopsRunsUnlessNoStop) {
+  error_handler handler(0, oracle_texts);
+  std::vector<std::string> shown;
+  handler.set_presenter(std::make_unique<recording_presenter>(shown, false));
+  EXPECT_THROW(handler.handle(tk_exception("run", 1)), tk_final_exception);
+  EXPECT_NO_THROW(handler.handle(tk_exception("run", 1), true));
+  EXPECT_NO_THROW(handler.handle(tk_exception("item", 0)));
+
+  handler.set_presenter(std::make_unique<recording_presenter>(shown, true));  // user aborts
+  EXPECT_THROW(handler.handle(tk_exception("item", 0)), tk_final_exception);
+  EXPECT_NO_THROW(handler.handle(tk_exception("item", 0), true));
+}
+
+TEST(ErrorHandler, SecondHandlerIsAnInternalError) {
+  error_handler handler(0, oracle_texts);
+  EXPECT_THROW(error_handler(0, oracle_texts), tk_mail_assertion);
+  EXPECT_EQ(error_handler::find(), &handler);
+}
+
+using ErrorHandlerDeathTest = ::testing::Test;
+
+TEST(ErrorHandlerDeathTest, ConsoleRunErrorEndsProcessWith255) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        error_handler handler(2, oracle_texts);
+        handler.handle(tk_exception("cannot go on", 1));
+      },
+      ::testing::ExitedWithCode(255), "");
+}
+
+TEST(ErrorHandlerDeathTest, ConsoleItemErrorReturnsAndPrints) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        error_handler handler(2, oracle_texts);
+        handler.prefix = "T";
+        handler.handle(tk_exception("a\nb", 0, 0));
+        std::fprintf(stderr, "returned\n");
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "returned");
+}
+
+TEST(ErrorHandlerDeathTest, SilentRunErrorStillEnds_InternalErrorAlwaysPrints) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        error_handler handler(2, oracle_texts);
+        handler.silent = true;
+        handler.handle(tk_exception("quiet", 1));
+      },
+      ::testing::ExitedWithCode(255), "");
+  EXPECT_EXIT(
+      {
+        error_handler handler(2, oracle_texts);
+        handler.silent = true;
+        handler.set_presenter(std::make_unique<console_error_presenter>(stderr));
+        handler.handle(tk_mail_assertion("a", 1));
+      },
+      ::testing::ExitedWithCode(255), "Internal error: Internal error: \ncode=615c31");
+}
+
+TEST(ConsoleErrorPresenter, PrintsErrorBlockUnlessSilent) {
+  std::FILE* f = std::tmpfile();
+  console_error_presenter p(f);
+  bool silent = false;
+  EXPECT_FALSE(p.show_error("T: broken", 0, silent));
+  silent = true;
+  p.show_error("hidden", 0, silent);
+  p.show_internal_error("boom");
+  std::rewind(f);
+  char buffer[256] = {};
+  std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
+  std::fclose(f);
+  EXPECT_EQ(std::string(buffer, n), "Error:\nT: broken\nInternal error: boom\n");
+}

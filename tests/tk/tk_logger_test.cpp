@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tk_logger.hpp"
+
+namespace {
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void write_file(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+class TkLoggerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = ::testing::TempDir() + "tk_logger_test_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
+    std::remove(path_.c_str());
+  }
+  void TearDown() override { std::remove(path_.c_str()); }
+  std::string path_;
+};
+
+struct counting_argument {
+  mutable int* formatted;
+};
+
+}  // namespace
+
+TEST_F(TkLoggerTest, WithoutLoggerTraceCallsDoNothing) {
+  ASSERT_EQ(tk_logger::find(), nullptr);
+  tk_log(3, "nothing %d", 1);
+  tk_log_w(3, u"nothing %s", u"x");
+  SUCCEED();
+}
+
+TEST_F(TkLoggerTest, LineFormatNarrowAndWide) {
+  tk_logger logger(path_.c_str(), true, 1, false);
+  tk_log(3, "Converting table %s (%d records)", "orders", 12);
+  tk_log_w(3, u"Run SQL query: %s\n", u"SELECT \u0416");
+  tk_log(1, "a\nb");
+  EXPECT_EQ(read_file(path_),
+            "Converting table orders (12 records)\r\n"
+            "Run SQL query: SELECT \xD0\x96\n\r\n"
+            "a\nb\r\n");
+}
+
+TEST_F(TkLoggerTest, NarrowBytesAreWrittenUnchanged) {
+  tk_logger logger(path_.c_str(), true, 1, false);
+  tk_log(3, "%s", std::string("\xFF\x80 raw"));
+  EXPECT_EQ(read_file(path_), "\xFF\x80 raw\r\n");
+}
+
+TEST_F(TkLoggerTest, TimestampPrefixIsEightCharactersAndASpace) {
+  tk_logger logger(path_.c_str(), true, 1, true);
+  tk_log(3, "event");
+  std::string line = read_file(path_);
+  ASSERT_EQ(line.size(), 9u + 5u + 2u);
+  EXPECT_EQ(line[2], ':');
+  EXPECT_EQ(line[5], ':');
+  EXPECT_EQ(line[8], ' ');
+  EXPECT_EQ(line.substr(9), "event\r\n");
+}
+
+TEST_F(TkLoggerTest, LevelFilterAndTruncationOncePerProcess) {
+  write_file(path_, "old run\r\n");
+  {
+    tk_logger logger(path_.c_str(), false, 3, false);
+    tk_log(3, "disabled");
+    EXPECT_EQ(read_file(path_), "old run\r\n");  // a disabled logger leaves the file alone
+
+    logger.set_enabled(true);
+    tk_log(2, "below threshold");  // not written, but it empties the file
+    EXPECT_EQ(read_file(path_), "");
+    tk_log(3, "first");
+    write_file(path_, read_file(path_) + "appended by someone\r\n");
+    tk_log(3, "second");  // no second truncation
+    EXPECT_EQ(read_file(path_), "first\r\nappended by someone\r\nsecond\r\n");
+  }
+}
+
+TEST_F(TkLoggerTest, EnabledConstructionEmptiesTheFileAtOnce) {
+  write_file(path_, "old");
+  tk_logger logger(path_.c_str(), true, 3, false);
+  EXPECT_EQ(read_file(path_), "");
+}
+
+TEST_F(TkLoggerTest, BelowThresholdMessagesAreNotFormatted) {
+  tk_logger logger(path_.c_str(), true, 3, false);
+  // A string argument that cannot be formatted without reading memory:
+  // a dangling pointer would crash under the sanitizers if it were touched.
+  const char* never_read = reinterpret_cast<const char*>(16);
+  tk_log(1, "%s", never_read);
+  logger.set_enabled(false);
+  tk_log(3, "%s", never_read);
+  EXPECT_EQ(read_file(path_), "");
+}
+
+TEST_F(TkLoggerTest, WideMessagesAreCutToTheBuffer) {
+  tk_logger logger(path_.c_str(), true, 1, false);
+  std::u16string fits(tk_logger::wide_limit - 1, u'a');
+  tk_log_w(3, u"%s", fits);
+  EXPECT_EQ(read_file(path_).size(), fits.size() + 2);
+
+  std::remove(path_.c_str());
+  std::u16string longer(tk_logger::wide_limit + 50, u'a');
+  tk_log_w(3, u"%s", longer);
+  EXPECT_EQ(read_file(path_).size(), tk_logger::wide_limit - 1 + 2);
+
+  std::remove(path_.c_str());
+  std::u16string cyrillic(4000, u'\u0416');  // 8000 UTF-8 bytes: fits
+  tk_log_w(3, u"%s", cyrillic);
+  EXPECT_EQ(read_file(path_).size(), 8000u + 2);
+
+  std::remove(path_.c_str());
+  std::u16string too_wide(6000, u'\u0416');  // 12000 UTF-8 bytes: an empty line
+  tk_log_w(3, u"%s", too_wide);
+  EXPECT_EQ(read_file(path_), "\r\n");
+}
+
+TEST_F(TkLoggerTest, UnwritableFileIsSkippedSilently) {
+  tk_logger logger("/nonexistent-folder/x.log", true, 1, false);
+  tk_log(3, "lost");
+  logger.set_path(path_.c_str());
+  tk_log(3, "kept");
+  EXPECT_EQ(read_file(path_), "kept\r\n");
+}
+
+TEST(TkLoggerPath, DefaultPathIsTheExecutableWithLogExtension) {
+  std::string exe = tk_executable_path();
+  std::string log = tk_default_log_path();
+  std::size_t slash = exe.rfind('/');
+  std::string name = exe.substr(slash + 1);
+  ASSERT_EQ(name.find('.'), std::string::npos) << "test executable has no extension";
+  EXPECT_EQ(log, exe + ".log");
+}
+
+TEST(TkLoggerSingleton, SecondLoggerAndNullPathAreInternalErrors) {
+  tk_logger first("/dev/null", false, 3, false);
+  try {
+    tk_logger second("/dev/null", false, 3, false);
+    FAIL() << "a second logger was accepted";
+  } catch (const tk_exception& e) {
+    EXPECT_EQ(e.level, tk_exception::internal_level);
+  }
+  EXPECT_EQ(tk_logger::find(), &first);
+  EXPECT_THROW(first.set_path(nullptr), tk_mail_assertion);
+}
