@@ -55,6 +55,13 @@ class tk_logger : public tk_singleton<tk_logger> {
 std::string tk_executable_path();
 std::string tk_default_log_path();
 
+// True when a message of `level` would be written: for callers whose
+// arguments cost something to compute before formatting.
+inline bool tk_log_wanted(int level) noexcept {
+  tk_logger* logger = tk_logger::find();
+  return logger && logger->accepts(level);
+}
+
 template <typename... Args>
 void tk_log(int level, tk_format_string<Args...> format, const Args&... args) noexcept {
   tk_logger* logger = tk_logger::find();

@@ -1,0 +1,260 @@
+#include "tk_code_page.hpp"
+
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "tk_exception_ex.hpp"
+#include "tk_logger.hpp"
+
+namespace {
+
+constexpr const char* decode_error = "Cannot convert to UNICODE string: ";
+constexpr const char* utf8_error = "Cannot convert to UTF8 string: ";
+constexpr const char* ansi_error = "Cannot convert to ANSI string: ";
+
+// Bytes 0x80-0xAF of the Kamenicky (Czech and Slovak) DOS page; 0xB0-0xFF are
+// the line-drawing and Greek letters of page 437.
+constexpr char16_t kamenicky_upper[48] = {
+    0x010C, 0x00FC, 0x00E9, 0x010F, 0x00E4, 0x010E, 0x0164, 0x010D,  // 80
+    0x011B, 0x011A, 0x0139, 0x00CD, 0x013E, 0x013A, 0x00C4, 0x00C1,  // 88
+    0x00C9, 0x017E, 0x017D, 0x00F4, 0x00F6, 0x00D3, 0x016F, 0x00DA,  // 90
+    0x00FD, 0x00D6, 0x00DC, 0x0160, 0x013D, 0x00DD, 0x0158, 0x0165,  // 98
+    0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x0148, 0x0147, 0x016E, 0x00D4,  // A0
+    0x0161, 0x0159, 0x0155, 0x0154, 0x00BC, 0x00A7, 0x00AB, 0x00BB,  // A8
+};
+
+// Bytes 0x80-0xAF of the Mazovia (Polish) DOS page; the rest is page 437.
+constexpr char16_t mazovia_upper[48] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x0105, 0x00E7,  // 80
+    0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x0107, 0x00C4, 0x0104,  // 88
+    0x0118, 0x0119, 0x0142, 0x00F4, 0x00F6, 0x0106, 0x00FB, 0x00F9,  // 90
+    0x015A, 0x00D6, 0x00DC, 0x00A2, 0x0141, 0x00A5, 0x015B, 0x0192,  // 98
+    0x0179, 0x017B, 0x00F3, 0x00D3, 0x0144, 0x0143, 0x017A, 0x017C,  // A0
+    0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,  // A8
+};
+
+[[noreturn]] void raise(const char* prefix, int error = EILSEQ) {
+  throw tk_exception_ex(prefix, tk_exception::item_level, error);
+}
+
+int32_t checked_length(std::size_t size, const char* prefix) {
+  if (size > INT32_MAX / 4) raise(prefix, EOVERFLOW);
+  return static_cast<int32_t>(size);
+}
+
+struct converter_closer {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using converter_ptr = std::unique_ptr<UConverter, converter_closer>;
+
+converter_ptr open_converter(const std::string& name, const char* prefix) {
+  UErrorCode status = U_ZERO_ERROR;
+  converter_ptr converter(ucnv_open(name.c_str(), &status));
+  if (U_FAILURE(status) || !converter) raise(prefix, EINVAL);
+  return converter;
+}
+
+bool has_unpaired_surrogate(std::u16string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    if (U16_IS_LEAD(c) && i + 1 < text.size() && U16_IS_TRAIL(text[i + 1])) {
+      ++i;
+    } else if (U16_IS_SURROGATE(c)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+template <typename Text>
+Text up_to_zero(Text text) {
+  auto zero = text.find(typename Text::value_type(0));
+  if (zero != Text::npos) text.resize(zero);
+  return text;
+}
+
+int resolve_number(int number) {
+  if (number == tk_code_page::system_page) return tk_code_page::utf8_page;
+  if (number != tk_code_page::default_page) return number;
+  const char* chosen = std::getenv("VESPER_DEFAULT_CODEPAGE");
+  int value = chosen ? std::atoi(chosen) : 0;
+  return value > 0 ? value : 1252;
+}
+
+std::u16string utf8_to_utf16(std::string_view bytes) {
+  int32_t length = checked_length(bytes.size(), decode_error);
+  std::u16string out(bytes.size(), u'\0');
+  int32_t written = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8(out.data(), static_cast<int32_t>(out.size()), &written, bytes.data(), length,
+                &status);
+  if (U_FAILURE(status)) raise(decode_error);
+  out.resize(static_cast<std::size_t>(written));
+  return out;
+}
+
+std::string utf16_to_utf8(std::u16string_view text) {
+  int32_t length = checked_length(text.size(), utf8_error);
+  std::string out(text.size() * 3, '\0');
+  int32_t written = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &written, text.data(), length,
+              &status);
+  if (U_FAILURE(status)) raise(utf8_error);
+  out.resize(static_cast<std::size_t>(written));
+  return out;
+}
+
+}  // namespace
+
+std::string tk_icu_name_of(int code_page) {
+  static const std::map<int, const char*> names = {
+      {437, "ibm-437"},        {620, ""},  // our own table
+      {737, "ibm-737"},        {850, "ibm-850"},
+      {852, "ibm-852"},        {857, "ibm-857"},
+      {861, "ibm-861"},        {865, "ibm-865"},
+      {866, "ibm-866"},        {895, ""},  // our own table
+      {1250, "windows-1250"},  {1251, "windows-1251"},
+      {1252, "windows-1252"},  {1253, "windows-1253"},
+      {1254, "windows-1254"},  {1256, "windows-1256"},
+      {10000, "macintosh"},    {10006, "x-mac-greek"},
+      {10007, "x-mac-cyrillic"}, {10029, "x-mac-centraleurroman"},
+      {65001, "UTF-8"},
+  };
+  auto found = names.find(code_page);
+  if (found != names.end()) return found->second;
+  // Any other number the user names: ICU knows most Windows and IBM pages.
+  for (const char* prefix : {"windows-", "ibm-", "cp"}) {
+    std::string name = prefix + std::to_string(code_page);
+    UErrorCode status = U_ZERO_ERROR;
+    if (ucnv_countAliases(name.c_str(), &status) > 0 && U_SUCCESS(status)) return name;
+  }
+  return {};
+}
+
+const tk_code_page& tk_code_page::get(int requested) {
+  static std::mutex mutex;
+  static std::map<int, std::unique_ptr<tk_code_page>> pages;
+  int number = resolve_number(requested);
+  std::lock_guard<std::mutex> lock(mutex);
+  auto& page = pages[number];
+  if (!page) {
+    bool own = number == 895 || number == 620;
+    std::string name = own ? "ibm-437" : tk_icu_name_of(number);
+    if (name.empty()) {
+      tk_log(1, "Unknown code page %d", number);
+      pages.erase(number);
+      raise(decode_error, EINVAL);
+    }
+    page.reset(new tk_code_page(number, name));
+  }
+  return *page;
+}
+
+tk_code_page::tk_code_page(int number, std::string icu_name)
+    : number_(number), icu_name_(std::move(icu_name)) {
+  if (number_ == utf8_page) return;
+  converter_ptr converter = open_converter(icu_name_, decode_error);
+  single_byte_ = ucnv_getMaxCharSize(converter.get()) == 1;
+  if (!single_byte_) return;
+  build_table();
+  if (number_ == 895) build_own_table(kamenicky_upper);
+  if (number_ == 620) build_own_table(mazovia_upper);
+}
+
+void tk_code_page::build_table() {
+  converter_ptr converter = open_converter(icu_name_, decode_error);
+  for (int byte = 0; byte < 256; ++byte) {
+    char in = static_cast<char>(byte);
+    UChar out[4];
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                        &status);
+    int32_t n = ucnv_toUChars(converter.get(), out, 4, &in, 1, &status);
+    bool undefined = U_FAILURE(status) || n != 1 || out[0] == 0xFFFD;
+    if (undefined)
+      table_[byte] = byte >= 0x80 && byte <= 0x9F ? char16_t(byte) : char16_t(0xFFFD);
+    else
+      table_[byte] = out[0];
+    ucnv_reset(converter.get());
+  }
+  // ICU's IBM tables swap 0x1A, 0x1C and 0x7F for the PC's control pictures;
+  // Windows keeps the ASCII half of every ASCII-based page as it is.
+  if (table_['A'] == u'A')
+    for (int byte = 0; byte < 0x80; ++byte) table_[byte] = static_cast<char16_t>(byte);
+}
+
+void tk_code_page::build_own_table(const char16_t* upper_half) {
+  for (int i = 0; i < 48; ++i) table_[0x80 + i] = upper_half[i];
+}
+
+std::u16string tk_code_page::decode(std::string_view bytes) const {
+  if (number_ == utf8_page) return up_to_zero(utf8_to_utf16(bytes));
+  if (!single_byte_) return up_to_zero(decode_with_icu(bytes));
+  std::u16string out;
+  out.reserve(bytes.size());
+  for (char b : bytes) {
+    char16_t c = table_[static_cast<unsigned char>(b)];
+    if (c == 0) break;
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::u16string tk_code_page::decode_with_icu(std::string_view bytes) const {
+  int32_t length = checked_length(bytes.size(), decode_error);
+  converter_ptr converter = open_converter(icu_name_, decode_error);
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                      &status);
+  std::u16string out(bytes.size() * 2 + 1, u'\0');
+  int32_t n = ucnv_toUChars(converter.get(), out.data(), static_cast<int32_t>(out.size()),
+                            bytes.data(), length, &status);
+  if (U_FAILURE(status)) raise(decode_error);
+  out.resize(static_cast<std::size_t>(n));
+  return out;
+}
+
+std::string tk_code_page::encode(std::u16string_view text) const {
+  if (number_ == utf8_page) return up_to_zero(utf16_to_utf8(text));
+  if (has_unpaired_surrogate(text)) raise(ansi_error);
+  if (number_ == 895 || number_ == 620) return up_to_zero(encode_with_table(text));
+  return up_to_zero(encode_with_icu(text));
+}
+
+std::string tk_code_page::encode_with_table(std::u16string_view text) const {
+  std::string out;
+  out.reserve(text.size());
+  for (char16_t c : text) {
+    char byte = '?';
+    for (int i = 0; i < 256; ++i) {
+      if (table_[i] == c) {
+        byte = static_cast<char>(i);
+        break;
+      }
+    }
+    out.push_back(byte);
+  }
+  return out;
+}
+
+std::string tk_code_page::encode_with_icu(std::u16string_view text) const {
+  int32_t length = checked_length(text.size(), ansi_error);
+  converter_ptr converter = open_converter(icu_name_, ansi_error);
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setSubstChars(converter.get(), "?", 1, &status);
+  std::string out(text.size() * 4 + 1, '\0');
+  int32_t n = ucnv_fromUChars(converter.get(), out.data(), static_cast<int32_t>(out.size()),
+                              text.data(), length, &status);
+  if (U_FAILURE(status)) raise(ansi_error);
+  out.resize(static_cast<std::size_t>(n));
+  return out;
+}

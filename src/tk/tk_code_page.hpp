@@ -1,0 +1,55 @@
+// One byte code page of DBF text or of the program's own text, decoding to and
+// encoding from UTF-16.
+//
+// Numbers follow Windows: 0 is the default code page of DBF text (Windows-1252,
+// or the number in VESPER_DEFAULT_CODEPAGE), -1 and 65001 are UTF-8 (the
+// system code page of program text on Linux). Single-byte pages decode through
+// a 256-entry table built once per page from ICU, or from our own tables for
+// 895 (Kamenicky) and 620 (Mazovia) that ICU lacks; other pages go through ICU.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+class tk_code_page {
+ public:
+  static constexpr int default_page = 0;
+  static constexpr int system_page = -1;
+  static constexpr int utf8_page = 65001;
+
+  // The code page object for a number, made on first use and kept for the
+  // process. An unknown number raises the level-0 conversion error.
+  static const tk_code_page& get(int number);
+
+  // Bytes to UTF-16. Single-byte pages never fail: a byte the page leaves
+  // undefined keeps its value as a code point in 0x80-0x9F (as Windows does
+  // for 1252) and becomes U+FFFD elsewhere. UTF-8 and multi-byte pages raise
+  // on ill-formed input. The result ends at the first zero character.
+  std::u16string decode(std::string_view bytes) const;
+  // UTF-16 to bytes; a character the page cannot hold becomes "?". An
+  // unpaired surrogate raises. The result ends at the first zero byte.
+  std::string encode(std::u16string_view text) const;
+
+  int number() const { return number_; }
+  bool is_single_byte() const { return single_byte_; }
+
+  tk_code_page(const tk_code_page&) = delete;
+  tk_code_page& operator=(const tk_code_page&) = delete;
+
+ private:
+  tk_code_page(int number, std::string icu_name);
+  void build_table();
+  void build_own_table(const char16_t* upper_half);
+  std::u16string decode_with_icu(std::string_view bytes) const;
+  std::string encode_with_table(std::u16string_view text) const;
+  std::string encode_with_icu(std::u16string_view text) const;
+
+  int number_;
+  std::string icu_name_;
+  bool single_byte_ = false;
+  std::array<char16_t, 256> table_{};
+};
+
+// The ICU converter name of a Windows code page number ("" when unknown).
+std::string tk_icu_name_of(int code_page);

@@ -1,0 +1,42 @@
+// A path split into its parts, made absolute first. On POSIX the drive is
+// always empty and the folder ends with "/"; the extension keeps its ".".
+// Composition (drive, folder, name, extension) gives back the full path.
+#pragma once
+
+#include <string>
+
+class tk_file_name {
+ public:
+  // A null path is an internal error; an empty one stands for the running
+  // executable with an empty name (its folder and extension remain).
+  explicit tk_file_name(const char* path);
+  explicit tk_file_name(const std::string& path) : tk_file_name(path.c_str()) {}
+
+  std::string full_path() const { return drive + folder + name + extension; }
+
+  std::string extension;
+  std::string drive;
+  std::string name;
+  std::string folder;
+};
+
+class tk_file_wname {
+ public:
+  explicit tk_file_wname(const char16_t* path);
+  explicit tk_file_wname(const std::u16string& path) : tk_file_wname(path.c_str()) {}
+
+  std::u16string full_path() const { return drive + folder + name + extension; }
+
+  std::u16string extension;
+  std::u16string drive;
+  std::u16string name;
+  std::u16string folder;
+
+ private:
+  void initialize(const char16_t* path);
+};
+
+// The path made absolute against the current directory, with "." and ".."
+// steps and repeated slashes removed (without looking at the file system).
+std::string tk_full_path(const std::string& path);
+std::u16string tk_executable_wpath();

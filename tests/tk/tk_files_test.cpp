@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tk_file_exist.hpp"
+#include "tk_file_name.hpp"
+#include "tk_folder.hpp"
+#include "tk_logger.hpp"
+#include "tk_temp_chdir.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TkFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) /
+           ("tk_files_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  void touch(const std::string& name) { std::ofstream(dir_ / name) << "x"; }
+  std::string folder() const { return dir_.string() + "/"; }
+  fs::path dir_;
+};
+
+// Opens as a non-root user would: write access to a file without write
+// permission is refused (tests run as root in CI).
+int open_as_user(const char* path, int flags) {
+  struct stat info {};
+  if (::stat(path, &info) == 0 && (flags & O_ACCMODE) != O_RDONLY && !(info.st_mode & S_IWUSR)) {
+    errno = EACCES;
+    return -1;
+  }
+  return ::open(path, flags);
+}
+
+}  // namespace
+
+TEST(TkFileName, SplitsAbsoluteAndRelativePaths) {
+  tk_file_name abs("/data/orders.dbf");
+  EXPECT_EQ(abs.drive, "");
+  EXPECT_EQ(abs.folder, "/data/");
+  EXPECT_EQ(abs.name, "orders");
+  EXPECT_EQ(abs.extension, ".dbf");
+  EXPECT_EQ(abs.full_path(), "/data/orders.dbf");
+
+  std::string cwd = fs::current_path().string();
+  tk_file_name rel("sub/../x.tar.gz");
+  EXPECT_EQ(rel.folder, cwd + "/");
+  EXPECT_EQ(rel.name, "x.tar");
+  EXPECT_EQ(rel.extension, ".gz");
+
+  tk_file_name folder_only("/a/./b//");
+  EXPECT_EQ(folder_only.folder, "/a/b/");
+  EXPECT_EQ(folder_only.name + folder_only.extension, "");
+  EXPECT_EQ(tk_full_path("/.."), "/");
+}
+
+TEST(TkFileName, EmptyPathIsTheExecutableWithoutName) {
+  tk_file_name exe("");
+  tk_file_name full(tk_executable_path());
+  EXPECT_EQ(exe.folder, full.folder);
+  EXPECT_EQ(exe.extension, full.extension);
+  EXPECT_EQ(exe.name, "");
+  tk_file_wname wide(u"/\u0434\u0430\u043D\u043D\u044B\u0435/\u0437\u0430\u043A\u0430\u0437.DBF");
+  EXPECT_EQ(wide.folder, u"/\u0434\u0430\u043D\u043D\u044B\u0435/");
+  EXPECT_EQ(wide.extension, u".DBF");
+  EXPECT_THROW(tk_file_name(static_cast<const char*>(nullptr)), tk_exception);
+}
+
+TEST_F(TkFolderTest, FileAndFolderTests) {
+  touch("ro.dbf");
+  std::string ro = folder() + "ro.dbf";
+  fs::permissions(ro, fs::perms::owner_read);
+  tk_open_call previous = tk_set_open_call(open_as_user);
+  EXPECT_TRUE(tk_is_file_exist(ro, 0));
+  EXPECT_FALSE(tk_is_file_exist(ro, 1));
+  tk_set_open_call(previous);
+
+  EXPECT_FALSE(tk_is_file_exist(folder() + "missing.dbf"));
+  EXPECT_FALSE(tk_is_file_exist(folder()));  // a folder is no file
+  ASSERT_EQ(::mkfifo((folder() + "pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(tk_is_file_exist(folder() + "pipe"));  // and must not hang
+  EXPECT_TRUE(tk_is_file_exist(std::u16string(u"") + std::u16string(ro.begin(), ro.end())));
+
+  EXPECT_TRUE(tk_is_path_exist(folder()));
+  EXPECT_FALSE(tk_is_path_exist(ro));
+  EXPECT_FALSE(tk_is_path_exist(folder() + "nowhere"));
+}
+
+TEST_F(TkFolderTest, FindFilesMatchesIgnoringCaseInStableOrder) {
+  for (const char* name : {"b.DBF", "a.dbf", "A.dbf", "notes.txt", "c.dbf.bak"}) touch(name);
+  fs::create_directory(dir_ / "dir.dbf");
+  std::string before = fs::current_path().string();
+
+  tk_temp_chdir_w chdir;
+  std::string narrow = folder();
+  chdir.initialize(std::u16string(narrow.begin(), narrow.end()));
+  ASSERT_TRUE(chdir.changed());
+  EXPECT_EQ(fs::current_path().string(), before);  // never changes the process's directory
+
+  std::vector<std::u16string> list{u"stale"};
+  ASSERT_TRUE(chdir.find_files(u"*.dbf", list));
+  std::vector<std::u16string> expected{u"A.dbf", u"a.dbf", u"b.DBF", u"dir.dbf"};
+  EXPECT_EQ(list, expected);
+
+  EXPECT_FALSE(chdir.find_files(u"*.xyz", list));
+  EXPECT_TRUE(list.empty());
+
+  tk_temp_chdir nowhere;
+  nowhere.initialize(folder() + "missing");
+  EXPECT_FALSE(nowhere.changed());
+  EXPECT_FALSE(nowhere.find_files(u"*", list));
+}
+
+TEST(TkWildcard, WindowsPatterns) {
+  EXPECT_TRUE(tk_wildcard_match(u"*.dbf", u"ORDERS.DBF"));
+  EXPECT_TRUE(tk_wildcard_match(u"*.dbf", u".dbf"));
+  EXPECT_FALSE(tk_wildcard_match(u"*.dbf", u"orders.dbf.bak"));
+  EXPECT_TRUE(tk_wildcard_match(u"a?c*", u"abcdef"));
+  EXPECT_FALSE(tk_wildcard_match(u"a?c", u"ac"));
+  EXPECT_TRUE(tk_wildcard_match(u"*a*b*", u"xxaxxbxx"));
+  EXPECT_TRUE(tk_wildcard_match(u"\u0437*", u"\u0417\u0410\u041A\u0410\u0417"));
+}
+
+TEST_F(TkFolderTest, FindIgnoringCasePrefersTheExactName) {
+  touch("Orders.Fpt");
+  EXPECT_EQ(tk_find_ignoring_case(folder(), "ORDERS.FPT"), folder() + "Orders.Fpt");
+  touch("ORDERS.FPT");
+  EXPECT_EQ(tk_find_ignoring_case(folder(), "ORDERS.FPT"), folder() + "ORDERS.FPT");
+  EXPECT_EQ(tk_find_ignoring_case(folder(), "orders.fpt"), folder() + "ORDERS.FPT");
+  EXPECT_FALSE(tk_find_ignoring_case(folder(), "orders.dbt"));
+  EXPECT_FALSE(tk_find_ignoring_case(folder() + "missing/", "orders.fpt"));
+}
