@@ -1,0 +1,38 @@
+// A table, or the rows of a query, with a cursor over its records. A source
+// is walked as: first(); while (!is_eof()) { get_item(); ...; next(); }
+#pragma once
+
+#include <string>
+
+#include "udb_indexes.hpp"
+#include "udb_record.hpp"
+#include "udb_schema.hpp"
+
+class udb_recordset {
+ public:
+  explicit udb_recordset(std::u16string name, std::u16string second_text = {});
+  virtual ~udb_recordset() = default;
+  udb_recordset(const udb_recordset&) = delete;
+  udb_recordset& operator=(const udb_recordset&) = delete;
+
+  // Adds a record at the end.
+  virtual void append_record(const udb_record& record) = 0;
+  virtual void update();
+  // The record under the cursor; valid until the cursor moves.
+  virtual udb_record& get_item() = 0;
+  virtual bool is_eof() { return true; }
+  virtual bool has_second_text() const { return !second_text.empty(); }
+  virtual void next() {}
+  virtual void prev() {}
+  virtual void first() {}
+
+  // Adds an index unless one of that name exists; the first unique or
+  // primary index added becomes the key index.
+  void add_index(const udb_index& index);
+
+  std::u16string second_text;
+  std::u16string name;
+  udb_schema schema;
+  udb_indexes indexes;
+  int key_index = -1;
+};
