@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "ole_calendar.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
@@ -34,17 +35,6 @@ struct scanned {
   }
   std::uint16_t at(int i) const { return static_cast<std::uint16_t>(v[i]); }
 };
-
-std::uint16_t widened_year(std::uint16_t year) {
-  if (year >= 100) return year;
-  return static_cast<std::uint16_t>(year < 50 ? year + 2000 : year + 1900);
-}
-
-int days_in_month(int year, int month) {
-  static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : days[month - 1];
-}
 
 }  // namespace
 
@@ -96,7 +86,7 @@ void ole_date::parse(std::string text) {
 // reach the target as one.
 bool ole_date::has_existing_day() const {
   return st.wMonth >= 1 && st.wMonth <= 12 && st.wDay >= 1 &&
-         st.wDay <= days_in_month(widened_year(st.wYear), st.wMonth);
+         st.wDay <= ole_days_in_month(ole_widened_year(st.wYear), st.wMonth);
 }
 
 void ole_date::import_from_string(const std::string& text) {
@@ -123,8 +113,12 @@ bool ole_date::try_timestamps(const std::string& text) {
   } else {
     return false;
   }
-  for (int x : v)
-    if (x < 0) return reset(), false;
+  for (int x : v) {
+    if (x < 0) {
+      reset();
+      return false;
+    }
+  }
   st.wYear = static_cast<std::uint16_t>(v[0]);
   st.wMonth = static_cast<std::uint16_t>(v[1]);
   st.wDay = static_cast<std::uint16_t>(v[2]);
@@ -251,7 +245,7 @@ void ole_date::process_milliseconds(const char* seconds_text) {
 
 std::string ole_date::to_string(bool with_milliseconds) const {
   tk_log(2, "ole_date::to_string");
-  const std::uint16_t year = widened_year(st.wYear);
+  const std::uint16_t year = ole_widened_year(st.wYear);
   // Milliseconds take three digits: 5 ms is .005, which reads back as 5 ms.
   switch (type) {
     case date_and_time: {

@@ -191,6 +191,15 @@ std::string ole_magnitude_text(ole_uint128 magnitude, int scale, bool negative) 
   return text;
 }
 
+bool ole_equals_ignoring_case(std::u16string_view text, std::string_view word) {
+  if (text.size() != word.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i] >= u'A' && text[i] <= u'Z' ? static_cast<char16_t>(text[i] + 32) : text[i];
+    if (c != static_cast<unsigned char>(word[i])) return false;
+  }
+  return true;
+}
+
 std::u16string ole_widen_ascii(std::string_view text) {
   return std::u16string(text.begin(), text.end());
 }

@@ -38,5 +38,8 @@ inline bool ole_decimal_negative(const DECIMAL& d) { return (d.sign & DECIMAL_NE
 // zeros dropped, no sign on zero.
 std::string ole_magnitude_text(ole_uint128 magnitude, int scale, bool negative);
 
+// True when the text is the lower-case ASCII word in any case.
+bool ole_equals_ignoring_case(std::u16string_view text, std::string_view word);
+
 // Narrow ASCII text as UTF-16, code unit by code unit.
 std::u16string ole_widen_ascii(std::string_view text);

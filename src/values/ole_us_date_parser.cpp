@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "ole_calendar.hpp"
+
 namespace {
 
 constexpr std::array<const char*, 12> month_names = {
@@ -19,21 +21,15 @@ bool names(const std::string& word, const std::string& name) {
          (word == "sept" && name == "september");
 }
 
-int days_in_month(int year, int month) {
-  static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : days[month - 1];
-}
-
 // Two-digit years by the OLE window: 00-29 in the 2000s, 30-99 in the 1900s.
-int full_year(int value, int digits) {
+int windowed_year(int value, int digits) {
   if (digits != 2) return value;
   return value < 30 ? 2000 + value : 1900 + value;
 }
 
 bool set_date(int year, int month, int day, SYSTEMTIME* st) {
   if (year < 100 || year > 9999 || month < 1 || month > 12) return false;
-  if (day < 1 || day > days_in_month(year, month)) return false;
+  if (day < 1 || day > ole_days_in_month(year, month)) return false;
   st->wYear = static_cast<std::uint16_t>(year);
   st->wMonth = static_cast<std::uint16_t>(month);
   st->wDay = static_cast<std::uint16_t>(day);
@@ -95,7 +91,7 @@ bool ole_us_date_parser::numeric_date(SYSTEMTIME* st) {
     return false;
   if (a.digits == 4) return read_number(&c, 1, 2) && set_date(a.value, b.value, c.value, st);
   if (a.digits > 2 || !read_number(&c, 2, 4) || c.digits == 3) return false;
-  int year = full_year(c.value, c.digits);
+  int year = windowed_year(c.value, c.digits);
   // Month first; a text that is only a date the other way round is day first.
   return set_date(year, a.value, b.value, st) || set_date(year, b.value, a.value, st);
 }
@@ -106,7 +102,7 @@ bool ole_us_date_parser::day_month_name_year(SYSTEMTIME* st) {
   if (!read_number(&day, 1, 2) || !read_spaced_separator() || !read_month_name(&month) ||
       !read_spaced_separator() || !read_number(&year, 2, 4) || year.digits == 3)
     return false;
-  return set_date(full_year(year.value, year.digits), month, day.value, st);
+  return set_date(windowed_year(year.value, year.digits), month, day.value, st);
 }
 
 bool ole_us_date_parser::month_name_day_year(SYSTEMTIME* st) {
@@ -115,7 +111,7 @@ bool ole_us_date_parser::month_name_day_year(SYSTEMTIME* st) {
   if (!read_month_name(&month) || !read_spaced_separator() || !read_number(&day, 1, 2) ||
       !read_spaced_separator() || !read_number(&year, 2, 4) || year.digits == 3)
     return false;
-  return set_date(full_year(year.value, year.digits), month, day.value, st);
+  return set_date(windowed_year(year.value, year.digits), month, day.value, st);
 }
 
 bool ole_us_date_parser::parse_time(SYSTEMTIME* st) {

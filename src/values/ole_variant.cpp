@@ -9,6 +9,7 @@
 
 #include "ole_cast_exception.hpp"
 #include "ole_date.hpp"
+#include "ole_number.hpp"
 #include "ole_type_exception.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
@@ -578,24 +579,15 @@ ole_variant date_from_text(const std::string& text) {
   return ole_variant(date.st);
 }
 
-bool equals_ignoring_case(const std::string& text, const char* word) {
-  std::size_t i = 0;
-  for (; word[i]; ++i) {
-    if (i >= text.size()) return false;
-    char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] + 32) : text[i];
-    if (c != word[i]) return false;
-  }
-  return i == text.size();
-}
-
-ole_variant bool_from_text(const std::string& text) {
-  if (equals_ignoring_case(text, "yes") || equals_ignoring_case(text, "true"))
+ole_variant bool_from_text(const std::string& narrow) {
+  std::u16string text = tk_utf8_to_utf16_lenient(narrow);
+  if (ole_equals_ignoring_case(text, "yes") || ole_equals_ignoring_case(text, "true"))
     return ole_variant(true);
-  if (equals_ignoring_case(text, "no") || equals_ignoring_case(text, "false"))
+  if (ole_equals_ignoring_case(text, "no") || ole_equals_ignoring_case(text, "false"))
     return ole_variant(false);
   __int128 value = 0;
   // Digits beyond any integer kind are still a non-zero number.
-  return ole_variant(!leading_integer(text, &value) || value != 0);
+  return ole_variant(!leading_integer(narrow, &value) || value != 0);
 }
 
 }  // namespace

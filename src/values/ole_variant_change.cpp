@@ -43,15 +43,6 @@ bool integer_range(VARTYPE vt, int_range* r) {
   }
 }
 
-bool equals_ignoring_case(const std::u16string& s, const char* word) {
-  std::size_t i = 0;
-  for (; word[i]; ++i) {
-    if (i >= s.size()) return false;
-    char16_t c = s[i] >= u'A' && s[i] <= u'Z' ? static_cast<char16_t>(s[i] + 32) : s[i];
-    if (c != static_cast<char16_t>(word[i])) return false;
-  }
-  return i == s.size();
-}
 
 std::u16string trimmed(const std::u16string& s) {
   std::size_t first = s.find_first_not_of(u" \t");
@@ -62,8 +53,8 @@ std::u16string trimmed(const std::u16string& s) {
 // "True" and "False" in any case, or else a number.
 HRESULT bool_from_text(const std::u16string& text, VARIANT* out) {
   std::u16string word = trimmed(text);
-  if (equals_ignoring_case(word, "true") || equals_ignoring_case(word, "false")) {
-    out->boolVal = equals_ignoring_case(word, "true") ? VARIANT_TRUE : VARIANT_FALSE;
+  if (ole_equals_ignoring_case(word, "true") || ole_equals_ignoring_case(word, "false")) {
+    out->boolVal = ole_equals_ignoring_case(word, "true") ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   }
   number n;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "ole_automation.hpp"
+#include "ole_calendar.hpp"
 
 namespace {
 
@@ -35,12 +36,6 @@ void civil_from_days(long long z, long long* y, unsigned* m, unsigned* d) {
 
 const long long ole_epoch = days_from_civil(1899, 12, 30);
 
-// Two-digit years as the date printer reads them: below 50 in the 2000s.
-long long full_year(unsigned year) {
-  if (year >= 100) return year;
-  return year < 50 ? year + 2000 : year + 1900;
-}
-
 }  // namespace
 
 int SystemTimeToVariantTime(const SYSTEMTIME* st, DATE* out) {
@@ -50,7 +45,7 @@ int SystemTimeToVariantTime(const SYSTEMTIME* st, DATE* out) {
   if (!time_only) {
     if (st->wMonth == 0 || st->wDay == 0 || st->wYear > 9999) return 0;
     // A day past the month's end rolls into the next month, as on Windows.
-    days = days_from_civil(full_year(st->wYear), st->wMonth, 1) + st->wDay - 1 - ole_epoch;
+    days = days_from_civil(ole_widened_year(st->wYear), st->wMonth, 1) + st->wDay - 1 - ole_epoch;
   }
   long long seconds = st->wHour * 3600LL + st->wMinute * 60LL + st->wSecond;
   days += seconds / seconds_per_day;
