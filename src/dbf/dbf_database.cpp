@@ -1,0 +1,75 @@
+#include "dbf_database.hpp"
+
+#include "dbf_exception.hpp"
+#include "dbf_recordset.hpp"
+#include "tk_case.hpp"
+#include "tk_convert.hpp"
+#include "tk_folder.hpp"
+#include "tk_logger.hpp"
+#include "tk_mail_assertion.hpp"
+#include "tk_temp_chdir.hpp"
+
+namespace {
+
+std::u16string table_name_of(const std::u16string& file) {
+  std::u16string lower = tk_to_lower(file);
+  if (lower.size() >= 4 && lower.ends_with(u".dbf")) lower.resize(lower.size() - 4);
+  return lower;
+}
+
+}  // namespace
+
+dbf_database::dbf_database(const std::u16string& folder, int mode, std::uint8_t codepage_)
+    : udb_database(mode, folder, false), codepage(codepage_) {
+  tk_log(2, "dbf_database::ctor");
+  tk_temp_chdir_w place;
+  place.initialize(folder);
+  if (!place.changed())
+    throw tk_exception(tk_format(u"Cannot open the folder %s", folder), tk_exception::run_level);
+  folder_ = place.folder();
+  std::vector<tk_folder_entry> entries;
+  tk_list_folder(folder_, entries);
+  for (const tk_folder_entry& entry : entries) {
+    std::u16string wide;
+    if (!entry.regular_file || !tk_system_to_wide(entry.name, wide)) continue;
+    if (!tk_wildcard_match(u"*.dbf", wide)) continue;
+    tk_log(1, "Found file: %s", wide);
+    std::u16string table = table_name_of(wide);
+    if (files_[table].empty()) tables.push_back(table);
+    files_[table].push_back(folder_ + entry.name);
+  }
+}
+
+std::string dbf_database::get_full_table_name(const std::u16string& table) const {
+  tk_log(1, "dbf_database::get_full_table_name(%s)", table);
+  std::u16string lower = tk_to_lower(table);
+  auto listed = files_.find(lower);
+  if (listed != files_.end()) return listed->second.front();
+  std::string file = tk_to_utf8(lower.ends_with(u".dbf") ? lower : lower + u".dbf");
+  auto found = tk_find_ignoring_case(folder_, file);
+  return found ? *found : folder_ + file;
+}
+
+std::unique_ptr<udb_recordset> dbf_database::create_table(const std::u16string&,
+                                                          const udb_schema&,
+                                                          const udb_indexes&) {
+  TK_ASSERTION_FAILED();  // the DBF folder is only read
+}
+
+std::unique_ptr<udb_recordset> dbf_database::get_table(const std::u16string& table, int mode) {
+  tk_log(2, "dbf_database::get_table(%s)", table);
+  std::u16string lower = tk_to_lower(table);
+  auto listed = files_.find(lower);
+  std::string file = get_full_table_name(table);
+  if (listed != files_.end()) {
+    std::size_t& count = opened_[lower];
+    if (count > 0 && listed->second.size() > 1) {
+      std::string others;
+      for (std::size_t i = 1; i < listed->second.size(); ++i) others += " " + listed->second[i];
+      throw dbf_exception(tk_format("Several files make the table %s; only %s was read, not:%s",
+                                    lower, listed->second.front(), others));
+    }
+    ++count;
+  }
+  return std::make_unique<dbf_recordset>(file, mode, codepage);
+}

@@ -1,0 +1,150 @@
+#include "dbf_field.hpp"
+
+#include <cstring>
+
+#include "tk_convert.hpp"
+#include "tk_logger.hpp"
+
+namespace {
+
+constexpr std::int32_t julian_day_of_year_1 = 1721426;  // 0001-01-01
+constexpr std::int64_t seconds_a_day = 86400;
+
+template <typename T>
+T little_endian(std::string_view bytes) {
+  T value;
+  std::memcpy(&value, bytes.data(), sizeof value);  // the build targets little-endian machines
+  return value;
+}
+
+// Days since 0001-01-01 to a proleptic Gregorian date (H. Hinnant's
+// civil-from-days, shifted to our epoch).
+void civil_from_days(std::int64_t days, std::int64_t& year, unsigned& month, unsigned& day) {
+  std::int64_t z = days + 306;  // days since 0000-03-01
+  std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  auto doe = static_cast<unsigned>(z - era * 146097);
+  unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
+  unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  unsigned mp = (5 * doy + 2) / 153;
+  day = doy - (153 * mp + 2) / 5 + 1;
+  month = mp < 10 ? mp + 3 : mp - 9;
+  year = y + (month <= 2);
+}
+
+std::uint64_t big_endian(std::string_view bytes, std::size_t width) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < width; ++i) value = value << 8 | static_cast<std::uint8_t>(bytes[i]);
+  return value;
+}
+
+ole_variant level7_integer(std::string_view bytes) {
+  auto bits = static_cast<std::uint32_t>(big_endian(bytes, 4)) ^ 0x80000000u;
+  return ole_variant(static_cast<std::int32_t>(bits));
+}
+
+ole_variant level7_double(std::string_view bytes) {
+  std::uint64_t bits = big_endian(bytes, 8);
+  bits = bits & (1ull << 63) ? bits & ~(1ull << 63) : ~bits;
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return ole_variant(value);
+}
+
+ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
+                       const dbf_field_descriptor& descriptor) {
+  bytes = bytes.substr(0, bytes.find('\0'));
+  if (descriptor.type() == 'C') {
+    std::size_t last = bytes.find_last_not_of(' ');
+    if (last == std::string_view::npos) {
+      if (!bytes.empty()) tk_log(1, "Special processing for all-spaces-string");
+      bytes = {};
+    } else {
+      bytes = bytes.substr(0, last + 1);
+    }
+  } else {
+    std::size_t first = bytes.find_first_not_of(' ');
+    bytes = first == std::string_view::npos ? std::string_view() : bytes.substr(first);
+  }
+  // Eight zero digits are no date: as a time-only value it would arrive as
+  // some arbitrary day.
+  if (descriptor.type() == 'D' && bytes == "00000000") return ole_variant();
+  if (tk_log_wanted(1)) tk_log(1, "tk_ansi_to_ucs2 hex(%s)", tk_hex_of(bytes));
+  return ole_variant::from_wstring(code_page.decode(bytes), descriptor.vartype());
+}
+
+}  // namespace
+
+dbf_field::dbf_field(std::string_view bytes, const dbf_field_descriptor& descriptor,
+                     std::u16string name_, const tk_code_page& code_page)
+    : udb_field(std::move(name_), descriptor.field_size(),
+                get_variant(code_page, bytes, descriptor)) {
+  tk_log(1, "dbf_field::ctor");
+}
+
+ole_variant dbf_field::get_variant(const tk_code_page& code_page, std::string_view bytes,
+                                   const dbf_field_descriptor& descriptor) {
+  if (tk_log_wanted(1))
+    tk_log(1, "dbf_field::get_variant(%s, '%c')", tk_hex_of(bytes), descriptor.type());
+  switch (descriptor.type()) {
+    case 'L': {
+      tk_log(1, "Processing as BOOLEAN");
+      char c = bytes.empty() ? ' ' : bytes[0];
+      return ole_variant(c == 'T' || c == 't' || c == 'Y' || c == 'y');
+    }
+    case 'Y': {
+      tk_log(1, "Processing as CURRENCY");
+      CY amount;
+      amount.int64 = little_endian<std::int64_t>(bytes);
+      return ole_variant(amount);
+    }
+    case 'I':
+      tk_log(1, "Processing as INTEGER");
+      if (descriptor.level7()) return level7_integer(bytes);
+      return ole_variant(little_endian<std::int32_t>(bytes));
+    case '+':
+      if (!descriptor.level7()) break;
+      return level7_integer(bytes);
+    case 'O':
+      if (!descriptor.level7()) break;
+      return level7_double(bytes);
+    case 'T':
+      tk_log(1, "Processing as DATETIME");
+      return date_time(little_endian<std::int32_t>(bytes),
+                       little_endian<std::int32_t>(bytes.substr(4)));
+    case 'B':
+      tk_log(1, "Processing as DOUBLE");
+      return ole_variant(little_endian<double>(bytes));
+    default:
+      break;
+  }
+  return text_value(code_page, bytes, descriptor);
+}
+
+ole_variant dbf_field::date_time(std::int32_t julian_day, std::int32_t milliseconds) {
+  if (julian_day < julian_day_of_year_1) return ole_variant();
+  std::int64_t days = std::int64_t(julian_day) - julian_day_of_year_1;
+  // A time past midnight (24:00:00 from rounding, or a damaged count) rolls
+  // into the following days; floor division keeps negative counts exact.
+  std::int64_t seconds = (std::int64_t(milliseconds) + 1) / 1000;
+  if (std::int64_t(milliseconds) + 1 < 0 && (std::int64_t(milliseconds) + 1) % 1000) --seconds;
+  std::int64_t total = days * seconds_a_day + seconds;
+  std::int64_t day_seconds = ((total % seconds_a_day) + seconds_a_day) % seconds_a_day;
+  days = (total - day_seconds) / seconds_a_day;
+  tk_log(1, "lDay=%d, lHour=%d, lMin=%d, lSec=%d", days, day_seconds / 3600,
+         day_seconds % 3600 / 60, day_seconds % 60);
+  std::int64_t year;
+  unsigned month, day;
+  civil_from_days(days, year, month, day);
+  if (year < 1 || year > 7999) return ole_variant();
+  SYSTEMTIME time;
+  time.wYear = static_cast<std::uint16_t>(year);
+  time.wMonth = static_cast<std::uint16_t>(month);
+  time.wDay = static_cast<std::uint16_t>(day);
+  time.wHour = static_cast<std::uint16_t>(day_seconds / 3600);
+  time.wMinute = static_cast<std::uint16_t>(day_seconds % 3600 / 60);
+  time.wSecond = static_cast<std::uint16_t>(day_seconds % 60);
+  tk_log(1, "SYSTEMTIME=%04d-%02d-%02d %02d:%02d:%02d", time.wYear, time.wMonth, time.wDay,
+         time.wHour, time.wMinute, time.wSecond);
+  return ole_variant(time);
+}

@@ -1,0 +1,23 @@
+// One fixed-width field of a DBF record decoded into a value.
+#pragma once
+
+#include <string_view>
+
+#include "dbf_field_descriptor.hpp"
+#include "tk_code_page.hpp"
+#include "udb_field.hpp"
+
+class dbf_field : public udb_field {
+ public:
+  dbf_field(std::string_view bytes, const dbf_field_descriptor& descriptor,
+            std::u16string name, const tk_code_page& code_page);
+
+  // The value of the field's bytes: binary letters (L, Y, I, T, B) by their
+  // layout, every other letter as text parsed into the field's kind.
+  static ole_variant get_variant(const tk_code_page& code_page, std::string_view bytes,
+                                 const dbf_field_descriptor& descriptor);
+
+  // The date and time of a T field (Julian day, milliseconds since
+  // midnight); VT_EMPTY before 0001-01-01 or after 7999-12-31.
+  static ole_variant date_time(std::int32_t julian_day, std::int32_t milliseconds);
+};

@@ -1,0 +1,84 @@
+#include "dbf_field_descriptor.hpp"
+
+#include <cstring>
+
+#include "tk_logger.hpp"
+
+dbf_field_descriptor dbf_field_descriptor::from_level7(const std::uint8_t* bytes) {
+  dbf_field_descriptor d;
+  std::memcpy(d.bytes_.data(), bytes, size);
+  d.level7_ = true;
+  tk_log(1, "char_len=%d", d.wide_length());
+  tk_log(1, "len=%d", d.length());
+  tk_log(1, "dec=%d", d.decimals());
+  tk_log(1, "buf[33]=%d", d.length());
+  return d;
+}
+
+dbf_field_descriptor dbf_field_descriptor::from_default(const std::uint8_t* bytes) {
+  dbf_field_descriptor d;
+  std::size_t name = 0;
+  while (name < 11 && bytes[name]) ++name;
+  std::memcpy(d.bytes_.data(), bytes, name);
+  d.bytes_[32] = bytes[11];
+  d.bytes_[33] = bytes[16];
+  d.bytes_[34] = bytes[17];
+  return d;
+}
+
+std::string dbf_field_descriptor::name_bytes() const {
+  const char* name = reinterpret_cast<const char*>(bytes_.data());
+  return std::string(name, strnlen(name, 32));
+}
+
+int dbf_field_descriptor::field_size() const {
+  tk_log(1, "dbf_get_size_2(fd.field_type=%d)", type());
+  switch (type()) {
+    case 'N':
+      tk_log(1, "GOT NUMERIC (%d,%d)", length(), decimals());
+      [[fallthrough]];
+    case 'B': case 'D': case 'F': case 'I': case 'L': case 'T': case 'Y':
+      return static_cast<std::int8_t>(length());
+    case 'M':
+      return 0;
+    default:
+      tk_log(1, "Processing as STRING (size1=%d, size2=%d)", length(), wide_length());
+      return wide_length() ? wide_length() : length();
+  }
+}
+
+VARTYPE dbf_field_descriptor::vartype() const {
+  tk_log(1, "dbf_get_vartype_2(%c)", type());
+  switch (type()) {
+    case 'B': return VT_R8;
+    case 'D': case 'T': return VT_DATE;
+    case 'F': return VT_R4;
+    case 'G': case 'P':
+      tk_log(1, "Got BINARY data type");
+      return VT_BLOB;
+    case 'I': return VT_I4;
+    case 'L': return VT_BOOL;
+    case 'Y': return VT_CY;
+    case 'O': return level7_ ? VT_R8 : VT_BSTR;
+    case '+': return level7_ ? VT_I4 : VT_BSTR;
+    case 'N': {
+      if (decimals() != 0) return VT_DECIMAL;
+      int n = length();
+      if (n < 3) return VT_I1;
+      if (n < 5) return VT_I2;
+      if (n < 10) return VT_I4;
+      if (n < 20) return VT_I8;
+      return VT_R8;
+    }
+    default: return VT_BSTR;
+  }
+}
+
+std::uint32_t dbf_field_descriptor::reserved() const {
+  if (type() == 'T') return 1;
+  if (type() == 'D') return 2;
+  if (vartype() != VT_DECIMAL) return 0;
+  std::uint32_t precision = length() + decimals();
+  tk_log(1, "Got VT_DECIMAL(%d,%d)", precision, decimals());
+  return precision << 8 | decimals();
+}

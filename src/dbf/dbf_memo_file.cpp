@@ -1,0 +1,42 @@
+#include "dbf_memo_file.hpp"
+
+#include "tk_logger.hpp"
+
+dbf_memo_file::dbf_memo_file(const std::string& file_name) : tk_huge_file(file_name) {
+  tk_log(2, "dbf_memo_file::ctor");
+}
+
+std::uint32_t dbf_memo_file::get_block_number(std::string_view field) const {
+  tk_log(1, "dbf_memo_file::get_block_number");
+  return text_block_number(field);
+}
+
+std::uint32_t dbf_memo_file::text_block_number(std::string_view field) {
+  std::size_t i = 0;
+  while (i < field.size() && (field[i] == ' ' || field[i] == '\t')) ++i;
+  if (i < field.size() && field[i] == '+') ++i;
+  std::uint64_t value = 0;
+  std::size_t digits = 0;
+  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i, ++digits) {
+    value = value * 10 + static_cast<std::uint64_t>(field[i] - '0');
+    if (value > UINT32_MAX) break;
+  }
+  if (digits == 0 || value > UINT32_MAX) {
+    tk_log(1, "Invalid MEMO block!");
+    return 0;
+  }
+  return static_cast<std::uint32_t>(value);
+}
+
+std::string dbf_memo_file::read_until(std::uint64_t position, char terminator) {
+  std::string out;
+  char chunk[4096];
+  for (;;) {
+    std::size_t n = read_some(position, chunk, sizeof chunk);
+    std::string_view piece(chunk, n);
+    std::size_t end = piece.find(terminator);
+    out.append(piece.substr(0, end));
+    if (end != std::string_view::npos || n < sizeof chunk) return out;
+    position += n;
+  }
+}

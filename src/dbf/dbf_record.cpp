@@ -1,0 +1,56 @@
+#include "dbf_record.hpp"
+
+#include "dbf_field.hpp"
+#include "tk_logger.hpp"
+
+dbf_record::dbf_record(const std::vector<dbf_column>& columns, std::string_view bytes,
+                       dbf_memo_file* memo_file, const tk_code_page& code_page,
+                       dbf_record_place place)
+    : memo_file_(memo_file), code_page_(code_page), place_(place) {
+  tk_log(1, "dbf_record::ctor");
+  if (tk_log_wanted(1)) tk_log(1, "data=%s", std::string(bytes.substr(0, 20)));
+  deleted = !bytes.empty() && bytes[0] == '*';
+  tk_log(1, "Got deleted flag: %d", int(deleted));
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const dbf_column& column = columns[i];
+    tk_log(1, "field #%d: type=%08X, size=%d", i, column.descriptor.vartype(), column.slot);
+    std::string_view field = bytes.substr(static_cast<std::size_t>(column.offset),
+                                          static_cast<std::size_t>(column.slot));
+    if (column.memo)
+      add(get_memo_field(column, field));
+    else
+      add(std::make_unique<dbf_field>(field, column.descriptor, column.name, code_page));
+  }
+}
+
+std::unique_ptr<udb_field> dbf_record::get_memo_field(const dbf_column& column,
+                                                      std::string_view bytes) {
+  auto field = std::make_unique<udb_field>(column.name, 0);
+  if (!memo_file_) {
+    tk_log(1, "No MEMO file!");
+    return field;
+  }
+  std::uint32_t block = memo_file_->get_block_number(bytes);
+  tk_log(1, "Got memo block number: %d", block);
+  std::string data;
+  if (block == 0 || !read_memo(column, block, data)) return field;
+  if (column.binary_memo) {
+    field->attach_binary(data.size(), reinterpret_cast<const std::uint8_t*>(data.data()));
+  } else {
+    std::u16string text = code_page_.decode(data);
+    tk_log(1, "Got MEMO: %s", text);
+    field->attach_wstring(text);
+  }
+  return field;
+}
+
+bool dbf_record::read_memo(const dbf_column& column, std::uint32_t block, std::string& out) {
+  dbf_memo_status status = memo_file_->read_memo(block, out);
+  if (status == dbf_memo_status::ok) return true;
+  const char* what = status == dbf_memo_status::out_of_range
+                         ? "its block lies past the end of the memo file"
+                         : "its length runs past the end of the memo file";
+  tk_log(3, "Table %s, record %I64u, column %s: memo data is damaged (%s); the memo is left empty",
+         place_.table ? *place_.table : std::u16string(), place_.record_number, column.name, what);
+  return false;
+}

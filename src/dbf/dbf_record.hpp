@@ -1,0 +1,33 @@
+// One record of a DBF table, its fields decoded in column order.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "dbf_column.hpp"
+#include "dbf_memo_file.hpp"
+#include "tk_code_page.hpp"
+#include "udb_record.hpp"
+
+// Where a record comes from, for the reports of damaged memo data.
+struct dbf_record_place {
+  const std::u16string* table = nullptr;
+  std::uint64_t record_number = 0;  // from 1, as users count
+};
+
+class dbf_record : public udb_record {
+ public:
+  dbf_record(const std::vector<dbf_column>& columns, std::string_view bytes,
+             dbf_memo_file* memo_file, const tk_code_page& code_page, dbf_record_place place);
+
+  bool deleted = false;
+
+ private:
+  std::unique_ptr<udb_field> get_memo_field(const dbf_column& column, std::string_view bytes);
+  // Reads the memo's bytes; damaged data is reported and reads as nothing.
+  bool read_memo(const dbf_column& column, std::uint32_t block, std::string& out);
+
+  dbf_memo_file* memo_file_;
+  const tk_code_page& code_page_;
+  dbf_record_place place_;
+};

@@ -1,0 +1,254 @@
+#include "dbf_recordset.hpp"
+
+#include "dbf_code_pages.hpp"
+#include "dbf_exception.hpp"
+#include "dbf_no_memo_exception.hpp"
+#include "dbt_memo_file.hpp"
+#include "error_handler.hpp"
+#include "fpt_memo_file.hpp"
+#include "old_memo_file.hpp"
+#include "smt_memo_file.hpp"
+#include "tk_file_name.hpp"
+#include "tk_folder.hpp"
+#include "tk_logger.hpp"
+#include "tk_mail_assertion.hpp"
+
+namespace {
+
+[[noreturn]] void reject(const char* why) {
+  tk_log(1, "%s", why);
+  throw dbf_exception(dbf_exception::bad_format);
+}
+
+// Bytes a letter with a binary layout reads from its field.
+int binary_width(char letter) {
+  switch (letter) {
+    case 'I': case '+': return 4;
+    case 'O': return 8;
+    case 'Y': case 'T': case 'B': return 8;
+    default: return 1;
+  }
+}
+
+std::u16string table_name_of(const std::string& file_name) {
+  return tk_utf8_to_utf16_lenient(tk_file_name(file_name).name);
+}
+
+}  // namespace
+
+std::string dbf_sibling_file(const std::string& table_file, const std::string& extension) {
+  tk_file_name parts(table_file);
+  auto found = tk_find_ignoring_case(parts.folder, parts.name + "." + extension);
+  return found ? *found : std::string();
+}
+
+dbf_recordset::dbf_recordset(const std::string& file_name, int mode, std::uint8_t code_page_byte)
+    : udb_recordset(table_name_of(file_name)), file_name_(file_name) {
+  tk_log(2, "dbf_recordset::ctor(%s, cp=%d)", file_name, code_page_byte);
+  file_ = std::make_unique<tk_huge_file>(file_name, mode != read_mode);
+  if (mode != 1 && mode != 8) return;
+  read_header();
+  init_schema();
+  memo_type_ = get_memo_type();
+  init_memo_file(memo_type_);
+  record_count_ = static_cast<std::uint32_t>(header_[4] | header_[5] << 8 | header_[6] << 16 |
+                                             std::uint32_t(header_[7]) << 24);
+  tk_log(1, "DBF file has codepage: %d", header_[29]);
+  if (code_page_byte != 0) {
+    tk_log(1, "Setting user-defined codepage: %d", code_page_byte);
+    header_[29] = code_page_byte;
+  }
+  // Column names are in the table's code page, like its text.
+  const tk_code_page& page = tk_code_page::get(get_codepage());
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    columns_[i].name = page.decode(columns_[i].descriptor.name_bytes());
+    schema[i].name = columns_[i].name;
+  }
+  if ((mode & skip_indexes) != skip_indexes) init_indexes();
+}
+
+dbf_recordset::~dbf_recordset() { tk_log(2, "dbf_recordset::dtor"); }
+
+void dbf_recordset::read_header() {
+  if (file_->get_size() < 32) reject("File is too small");
+  file_->read(0, header_.data(), header_.size());
+  auto count = static_cast<std::int32_t>(header_[4] | header_[5] << 8 | header_[6] << 16 |
+                                         std::uint32_t(header_[7]) << 24);
+  if (record_length() < 2 || count < 0 || header_length() < 32) reject("Invalid DBF header");
+  std::uint64_t needed = std::uint64_t(record_length()) * std::uint64_t(count) + header_length();
+  if (file_->get_size() < needed) reject("Invalid file size");
+}
+
+void dbf_recordset::init_schema() {
+  tk_log(2, "dbf_recordset::init_schema");
+  tk_log(1, "rec_size=%d", record_length());
+  bool level7 = header_[0] == 0x04 || header_[0] == 0x8C;
+  tk_log(2, "%s", level7 ? "Processing dBASE Level 7 format" : "Default processing");
+  read_descriptors(level7);
+  drop_false_extended_lengths();
+  lay_out_fields();
+  check_record_layout();
+}
+
+void dbf_recordset::read_descriptors(bool level7) {
+  const std::uint32_t width = level7 ? 48 : 32;
+  tk_log(1, "DATA OFFSET=%d, sizeof(dbf_header)=%d, sizeof(dbf_field_descriptor)=%d",
+         header_length(), 32, width);
+  std::uint32_t count = (header_length() - 32u) / width;
+  tk_log(1, "Table has %d fields", count);
+  std::uint64_t offset = level7 ? 68 : 32;
+  std::uint8_t bytes[48];
+  for (std::uint32_t i = 0; i < count; ++i, offset += width) {
+    if (file_->read_byte(offset) == 0x0D) break;
+    if (level7) tk_log(1, "Reading FD7 at %d", offset);
+    file_->read(offset, bytes, width);
+    descriptors_.push_back(level7 ? dbf_field_descriptor::from_level7(bytes)
+                                  : dbf_field_descriptor::from_default(bytes));
+  }
+}
+
+void dbf_recordset::lay_out_fields() {
+  for (const dbf_field_descriptor& descriptor : descriptors_) fd7_post_process(descriptor);
+}
+
+bool dbf_recordset::fields_fit() const {
+  int end = 1;
+  for (const dbf_field_descriptor& d : descriptors_) end += std::max(0, d.slot_size());
+  return end <= record_length();
+}
+
+// A table whose character fields only fit their record without the high
+// byte of an extended length is read that way: writers that fill the decimal
+// count of ordinary character fields exist.
+void dbf_recordset::drop_false_extended_lengths() {
+  if (fields_fit()) return;
+  std::vector<dbf_field_descriptor> narrowed = descriptors_;
+  for (dbf_field_descriptor& d : narrowed)
+    if (d.type() == 'C' && d.decimals() != 0) d.drop_extended_length();
+  std::swap(narrowed, descriptors_);
+  if (fields_fit())
+    tk_log(1, "Character fields read with their length byte only");
+  else
+    std::swap(narrowed, descriptors_);
+}
+
+void dbf_recordset::fd7_post_process(const dbf_field_descriptor& descriptor) {
+  dbf_column column;
+  column.descriptor = descriptor;
+  column.slot = descriptor.slot_size();
+  column.offset = columns_.empty() ? 1 : columns_.back().offset + columns_.back().slot;
+  column.memo = descriptor.is_memo();
+  columns_.push_back(column);
+  // The name is decoded once the code page is settled.
+  schema.add(std::make_unique<t_ftd>(static_cast<std::uint32_t>(std::max(0, descriptor.field_size())),
+                                     std::u16string(), descriptor.vartype(), false, false,
+                                     ole_variant(), descriptor.reserved()));
+  tk_log(1, "Got field: %s, type=%c, size=%d", descriptor.name_bytes(), descriptor.type(),
+         descriptor.field_size());
+}
+
+// Every field must lie inside the record, or reading it would run past the
+// record into the next one (or past the buffer).
+void dbf_recordset::check_record_layout() const {
+  for (const dbf_column& column : columns_) {
+    const dbf_field_descriptor& d = column.descriptor;
+    if (!d.is_memo() && (d.field_size() <= 0 || column.slot < binary_width(d.type())))
+      reject("Field has no valid size");
+    if (column.offset + column.slot > record_length()) reject("Fields do not fit the record");
+  }
+}
+
+int dbf_recordset::get_memo_type() const {
+  tk_log(2, "dbf_recordset::get_memo_type");
+  switch (header_[0]) {
+    case 0x30: case 0x31: case 0x32:
+      tk_log(1, "MEMO TYPE=Visual FoxPro 3.0");
+      if (header_[28] & 0x02) return header_[28] & 0x04 ? 12 : 8;
+      break;
+    case 0x7B: case 0x8B: case 0x8C: case 0xCB: case 0xEB:
+      tk_log(1, "MEMO TYPE=DBASE IV");
+      return 3;
+    case 0x83:
+      tk_log(1, "MEMO TYPE=OLD (FoxBASE/dBASE III)");
+      return 1;
+    case 0xE5:
+      tk_log(1, "MEMO TYPE=SMT");
+      return 16;
+    case 0xF5:
+      tk_log(1, "MEMO TYPE=FPT");
+      return 4;
+    default:
+      break;
+  }
+  tk_log(1, "MEMO TYPE=NO MEMO");
+  return 0;
+}
+
+void dbf_recordset::init_memo_file(int memo_type) {
+  if (memo_type == 0) return;
+  // General and picture fields are memo references too, to binary data of
+  // any length.
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    char letter = columns_[i].descriptor.type();
+    if (letter != 'G' && letter != 'P') continue;
+    columns_[i].memo = columns_[i].binary_memo = true;
+    schema[i].size = 0;
+  }
+  try {
+    open_memo_file(memo_type);
+  } catch (const dbf_no_memo_exception& e) {
+    tk_log(3, "Table %s: memo file not found; its memo fields read as empty", name);
+    if (error_handler* handler = error_handler::find()) handler->handle(e, true);
+  }
+}
+
+void dbf_recordset::open_memo_file(int memo_type) {
+  const char* extension = memo_type == 12 ? "dct"
+                          : memo_type == 16 ? "smt"
+                          : memo_type == 1 || memo_type == 3 ? "dbt"
+                                                             : "fpt";
+  std::string memo = dbf_sibling_file(file_name_, extension);
+  if (memo.empty()) throw dbf_no_memo_exception();
+  switch (memo_type) {
+    case 1: memo_file_ = std::make_unique<old_memo_file>(memo); break;
+    case 3: memo_file_ = std::make_unique<dbt_memo_file>(memo); break;
+    case 16: memo_file_ = std::make_unique<smt_memo_file>(memo); break;
+    default: memo_file_ = std::make_unique<fpt_memo_file>(memo, memo_type); break;
+  }
+}
+
+void dbf_recordset::init_indexes() {
+  tk_log(2, "dbf_recordset::init_indexes(%s)", file_name_);
+  std::string idx = dbf_sibling_file(file_name_, "idx");
+  if (!idx.empty()) {
+    tk_log(1, "dbf_recordset::process_idx(%s)", idx);
+    return;
+  }
+  tk_log(1, "Failed to find .idx, try to locate .cdx");
+  std::string cdx = dbf_sibling_file(file_name_, "cdx");
+  if (!cdx.empty())
+    tk_log(1, "dbf_recordset::process_cdx(%s)", cdx);
+  else
+    tk_log(1, "Failed to find .cdx, aborting");
+}
+
+int dbf_recordset::get_codepage() const {
+  tk_log(2, "dbf_recordset::get_codepage");
+  return dbf_code_pages::code_page_of(header_[29]);
+}
+
+void dbf_recordset::append_record(const udb_record&) { TK_ASSERTION_FAILED(); }
+
+udb_record& dbf_recordset::get_item() {
+  tk_log(1, "dbf_recordset::get_item");
+  current_.reset();
+  buffer_.resize(record_length());
+  std::uint64_t offset = std::uint64_t(cursor_) * record_length() + header_length();
+  tk_log(1, "Reading at %I64d", offset);
+  file_->read(offset, buffer_.data(), buffer_.size());
+  const tk_code_page& page = tk_code_page::get(get_codepage());
+  current_ = std::make_unique<dbf_record>(columns_, std::string_view(buffer_.data(), buffer_.size()),
+                                          memo_file_.get(), page,
+                                          dbf_record_place{&name, std::uint64_t(cursor_) + 1});
+  return *current_;
+}

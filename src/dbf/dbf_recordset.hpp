@@ -1,0 +1,80 @@
+// One DBF table file seen as a recordset: header and field descriptors are
+// checked and read when it opens, records are read at the cursor.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dbf_column.hpp"
+#include "dbf_memo_file.hpp"
+#include "dbf_record.hpp"
+#include "tk_huge_file.hpp"
+#include "udb_recordset.hpp"
+
+class dbf_recordset : public udb_recordset {
+ public:
+  static constexpr int read_mode = 1;
+  static constexpr int skip_indexes = 0x60;  // both bits: no index-file lookup
+
+  // Opens the table file. Modes 1 and 8 read the header; `code_page_byte`
+  // is the user's language-driver choice (0 keeps the file's own byte).
+  // A damaged table raises dbf_exception "File does not comply with DBF
+  // format" (level 0); a missing memo file is reported and the table is read
+  // without memos.
+  dbf_recordset(const std::string& file_name, int mode, std::uint8_t code_page_byte);
+  ~dbf_recordset() override;
+
+  void append_record(const udb_record& record) override;
+  udb_record& get_item() override;
+  bool is_eof() override { return cursor_ >= record_count_; }
+  void next() override { ++cursor_; }
+  void prev() override {
+    if (cursor_ > 0) --cursor_;
+  }
+  void first() override { cursor_ = 0; }
+
+  // The code page of the table's text (after the user's override).
+  int get_codepage() const;
+  std::uint8_t version() const { return header_[0]; }
+  std::uint32_t record_count() const { return record_count_; }
+  int memo_type() const { return memo_type_; }
+  bool has_memo_file() const { return memo_file_ != nullptr; }
+  const std::string& file_name() const { return file_name_; }
+
+ private:
+  void read_header();
+  void init_schema();
+  void read_descriptors(bool level7);
+  void drop_false_extended_lengths();
+  bool fields_fit() const;
+  void lay_out_fields();
+  void fd7_post_process(const dbf_field_descriptor& descriptor);
+  void check_record_layout() const;
+  int get_memo_type() const;
+  void init_memo_file(int memo_type);
+  void open_memo_file(int memo_type);
+  void init_indexes();
+
+  std::uint16_t header_length() const { return static_cast<std::uint16_t>(header_[8] | header_[9] << 8); }
+  std::uint16_t record_length() const {
+    return static_cast<std::uint16_t>(header_[10] | header_[11] << 8);
+  }
+
+  std::string file_name_;
+  std::unique_ptr<tk_huge_file> file_;
+  std::array<std::uint8_t, 32> header_{};
+  std::uint32_t record_count_ = 0;
+  std::uint32_t cursor_ = 0;
+  int memo_type_ = 0;
+  std::unique_ptr<dbf_memo_file> memo_file_;
+  std::vector<dbf_field_descriptor> descriptors_;
+  std::vector<dbf_column> columns_;
+  std::vector<char> buffer_;
+  std::unique_ptr<dbf_record> current_;
+};
+
+// The file beside `table_file` with the extension `extension` (no dot),
+// found whatever the case of its name; empty when there is none.
+std::string dbf_sibling_file(const std::string& table_file, const std::string& extension);

@@ -1,0 +1,15 @@
+// SMT memo file: block size in the header; memo fields hold a binary block
+// number at bytes 6-9; each memo ends at a zero byte.
+#pragma once
+
+#include "dbf_memo_file.hpp"
+
+class smt_memo_file : public dbf_memo_file {
+ public:
+  explicit smt_memo_file(const std::string& file_name);
+  std::uint32_t get_block_number(std::string_view field) const override;
+  dbf_memo_status read_memo(std::uint32_t block, std::string& out) override;
+
+ private:
+  std::uint32_t block_size_ = 0;
+};
