@@ -204,6 +204,25 @@ TEST(DbfWriterMemo, VisualFoxProMemoAtBlockEightOfSize64) {
   EXPECT_EQ(memo.size(), 12u * 64);
 }
 
+TEST(DbfWriterMemo, PictureBlocksAndBinaryMemosInOtherLetters) {
+  dbf_writer foxpro(0x30);
+  foxpro.table_flags(0x02).field(u"PHOTO", 'P').field(u"OLE", 'G').field(u"EMPTY", 'M');
+  const dbf_image image = foxpro.record({dbf_cell::memo("\x89PNG"), dbf_cell::memo("ole"), dbf_cell::memo("")}).build();
+  EXPECT_EQ(be_at(image.memo, 512, 4), 0u);  // picture data
+  EXPECT_EQ(be_at(image.memo, 576, 4), 0u);
+  EXPECT_EQ(be_at(image.memo, 640, 4), 1u);  // an empty text memo still takes a block
+  EXPECT_EQ(be_at(image.memo, 644, 4), 0u);
+  const std::size_t first = le_at(image.table, 8, 2);
+  EXPECT_EQ(le_at(image.table, first + 9, 4), 10u);
+
+  dbf_writer dbase4(0x8B);  // dBASE IV keeps binary data of B fields in the memo file
+  dbase4.field(u"BLOB", 'B', 10);
+  const dbf_image binary = dbase4.record({dbf_cell::memo(std::string("\0\1", 2))}).build();
+  EXPECT_EQ(binary.table.substr(le_at(binary.table, 8, 2) + 1, 10), "         1");
+  EXPECT_EQ(le_at(binary.memo, 516, 4), 10u);
+  EXPECT_EQ(binary.memo.substr(520, 2), std::string("\0\1", 2));
+}
+
 TEST(DbfWriterMemo, FoxProBlockNumbersAreDigitsAndBlockSizeIsFree) {
   for (std::uint32_t size : {1u, 33u, 512u, 1024u}) {
     dbf_writer table(0xF5);
