@@ -13,7 +13,7 @@ namespace {
 
 using kind = dbf_cell::kind;
 
-[[noreturn]] void refuse(const dbf_field_spec& field, const std::string& why) {
+[[noreturn]] void refuse(const dbf_field_definition& field, const std::string& why) {
   throw std::invalid_argument(std::string("field of type '") + field.letter + "': " + why);
 }
 
@@ -24,13 +24,13 @@ bool zero_filled(char letter) {
   }
 }
 
-std::string pad_right(const dbf_field_spec& field, std::string bytes) {
+std::string pad_right(const dbf_field_definition& field, std::string bytes) {
   if (bytes.size() > static_cast<std::size_t>(field.length)) refuse(field, "value longer than the field");
   bytes.resize(field.length, ' ');
   return bytes;
 }
 
-std::string pad_left(const dbf_field_spec& field, const std::string& bytes) {
+std::string pad_left(const dbf_field_definition& field, const std::string& bytes) {
   if (bytes.size() > static_cast<std::size_t>(field.length)) refuse(field, "value longer than the field");
   return std::string(field.length - bytes.size(), ' ') + bytes;
 }
@@ -43,19 +43,19 @@ std::string yyyymmdd(const dbf_cell& cell) {
 
 bool is_date(const dbf_cell& cell) { return cell.type() == kind::date || cell.type() == kind::date_time; }
 
-double as_double(const dbf_field_spec& field, const dbf_cell& cell) {
+double as_double(const dbf_field_definition& field, const dbf_cell& cell) {
   if (cell.type() == kind::number) return cell.number_value();
   if (cell.type() == kind::integer) return static_cast<double>(cell.integer_value());
   refuse(field, "needs a number");
 }
 
-std::int64_t as_integer(const dbf_field_spec& field, const dbf_cell& cell) {
+std::int64_t as_integer(const dbf_field_definition& field, const dbf_cell& cell) {
   if (cell.type() == kind::integer) return cell.integer_value();
   if (cell.type() == kind::number) return std::llround(cell.number_value());
   refuse(field, "needs a number");
 }
 
-std::string fixed_size(const dbf_field_spec& field, std::string bytes) {
+std::string fixed_size(const dbf_field_definition& field, std::string bytes) {
   if (bytes.size() != static_cast<std::size_t>(field.length))
     refuse(field, "length must be " + std::to_string(bytes.size()));
   return bytes;
@@ -77,7 +77,7 @@ std::string dbf_value_encoder::encode_text(std::u16string_view text) const {
   return tk_ucs2_to_ansi(text, code_page_);
 }
 
-std::string dbf_value_encoder::encode(const dbf_field_spec& field, const dbf_cell& cell) const {
+std::string dbf_value_encoder::encode(const dbf_field_definition& field, const dbf_cell& cell) const {
   switch (cell.type()) {
     case kind::null: return blank(field);
     case kind::raw: return pad_right(field, cell.bytes());
@@ -102,12 +102,12 @@ std::string dbf_value_encoder::encode(const dbf_field_spec& field, const dbf_cel
   }
 }
 
-std::string dbf_value_encoder::blank(const dbf_field_spec& field) const {
+std::string dbf_value_encoder::blank(const dbf_field_definition& field) const {
   if (field.is_memo_letter()) return block_reference(field, 0, 0);
   return std::string(field.length, zero_filled(field.letter) ? '\0' : ' ');
 }
 
-std::string dbf_value_encoder::as_text(const dbf_field_spec& field, const dbf_cell& cell) const {
+std::string dbf_value_encoder::as_text(const dbf_field_definition& field, const dbf_cell& cell) const {
   switch (cell.type()) {
     case kind::text: return pad_right(field, encode_text(cell.text_value()));
     case kind::integer: return pad_right(field, std::to_string(cell.integer_value()));
@@ -118,7 +118,7 @@ std::string dbf_value_encoder::as_text(const dbf_field_spec& field, const dbf_ce
   }
 }
 
-std::string dbf_value_encoder::as_number_text(const dbf_field_spec& field, const dbf_cell& cell) const {
+std::string dbf_value_encoder::as_number_text(const dbf_field_definition& field, const dbf_cell& cell) const {
   if (cell.type() == kind::text) return pad_left(field, encode_text(cell.text_value()));
   if (cell.type() == kind::integer) {
     std::string text = std::to_string(cell.integer_value());
@@ -130,7 +130,7 @@ std::string dbf_value_encoder::as_number_text(const dbf_field_spec& field, const
   return pad_left(field, text);
 }
 
-std::string dbf_value_encoder::as_binary(const dbf_field_spec& field, const dbf_cell& cell) const {
+std::string dbf_value_encoder::as_binary(const dbf_field_definition& field, const dbf_cell& cell) const {
   switch (field.letter) {
     case 'T': {
       if (!is_date(cell)) refuse(field, "needs a date");
@@ -165,7 +165,7 @@ std::string dbf_value_encoder::as_binary(const dbf_field_spec& field, const dbf_
   }
 }
 
-std::string dbf_value_encoder::memo_reference(const dbf_field_spec& field, const dbf_cell& cell) const {
+std::string dbf_value_encoder::memo_reference(const dbf_field_definition& field, const dbf_cell& cell) const {
   if (cell.type() == kind::memo_block)
     return block_reference(field, static_cast<std::uint32_t>(cell.integer_value()), 0);
   if (!memo_) refuse(field, "memo data in a table without a memo file");
@@ -176,7 +176,7 @@ std::string dbf_value_encoder::memo_reference(const dbf_field_spec& field, const
   return block_reference(field, block, cell.stored_length().value_or(static_cast<std::uint32_t>(data.size())));
 }
 
-std::string dbf_value_encoder::block_reference(const dbf_field_spec& field, std::uint32_t block,
+std::string dbf_value_encoder::block_reference(const dbf_field_definition& field, std::uint32_t block,
                                                std::uint32_t length) const {
   switch (style_) {
     case dbf_block_style::binary:

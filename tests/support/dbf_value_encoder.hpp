@@ -19,7 +19,7 @@
 #include <string_view>
 
 #include "dbf_cell.hpp"
-#include "dbf_field_spec.hpp"
+#include "dbf_field_definition.hpp"
 
 class dbf_memo_writer;
 
@@ -36,7 +36,7 @@ class dbf_value_encoder {
   dbf_value_encoder(int code_page, dbf_block_style style, dbf_memo_writer* memo);
 
   // Exactly field.length bytes.
-  std::string encode(const dbf_field_spec& field, const dbf_cell& cell) const;
+  std::string encode(const dbf_field_definition& field, const dbf_cell& cell) const;
   // Text in the table's code page.
   std::string encode_text(std::u16string_view text) const;
 
@@ -44,13 +44,13 @@ class dbf_value_encoder {
   static std::int32_t julian_day(int year, int month, int day);
 
  private:
-  std::string blank(const dbf_field_spec& field) const;
-  std::string memo_reference(const dbf_field_spec& field, const dbf_cell& cell) const;
-  std::string block_reference(const dbf_field_spec& field, std::uint32_t block,
+  std::string blank(const dbf_field_definition& field) const;
+  std::string memo_reference(const dbf_field_definition& field, const dbf_cell& cell) const;
+  std::string block_reference(const dbf_field_definition& field, std::uint32_t block,
                               std::uint32_t length) const;
-  std::string as_text(const dbf_field_spec& field, const dbf_cell& cell) const;
-  std::string as_number_text(const dbf_field_spec& field, const dbf_cell& cell) const;
-  std::string as_binary(const dbf_field_spec& field, const dbf_cell& cell) const;
+  std::string as_text(const dbf_field_definition& field, const dbf_cell& cell) const;
+  std::string as_number_text(const dbf_field_definition& field, const dbf_cell& cell) const;
+  std::string as_binary(const dbf_field_definition& field, const dbf_cell& cell) const;
 
   int code_page_;
   dbf_block_style style_;

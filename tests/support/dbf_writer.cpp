@@ -144,8 +144,8 @@ int dbf_writer::usual_length_of(char letter) const {
   }
 }
 
-std::vector<dbf_field_spec> dbf_writer::resolved_fields() const {
-  std::vector<dbf_field_spec> fields = fields_;
+std::vector<dbf_field_definition> dbf_writer::resolved_fields() const {
+  std::vector<dbf_field_definition> fields = fields_;
   for (auto& field : fields) {
     if (field.length == usual_length) field.length = usual_length_of(field.letter);
     const bool spills = field.length > 255;
@@ -156,7 +156,7 @@ std::vector<dbf_field_spec> dbf_writer::resolved_fields() const {
   return fields;
 }
 
-std::string dbf_writer::header(const std::vector<dbf_field_spec>& fields, int record_length) const {
+std::string dbf_writer::header(const std::vector<dbf_field_definition>& fields, int record_length) const {
   std::string out(is_dbase7() ? table_header_size + dbase7_extra_header : table_header_size, '\0');
   out += descriptors(fields);
   if (out.size() > 0xFFFF) throw std::invalid_argument("header longer than 65535 bytes");
@@ -173,7 +173,7 @@ std::string dbf_writer::header(const std::vector<dbf_field_spec>& fields, int re
   return out;
 }
 
-std::string dbf_writer::descriptors(const std::vector<dbf_field_spec>& fields) const {
+std::string dbf_writer::descriptors(const std::vector<dbf_field_definition>& fields) const {
   std::string out;
   int offset = 1;
   for (const auto& field : fields) {
@@ -185,7 +185,7 @@ std::string dbf_writer::descriptors(const std::vector<dbf_field_spec>& fields) c
   return out;
 }
 
-std::string dbf_writer::descriptor(const dbf_field_spec& field, int offset) const {
+std::string dbf_writer::descriptor(const dbf_field_definition& field, int offset) const {
   const int cp = code_page_.value_or(code_page_of(language_driver_));
   const std::string name = dbf_value_encoder(cp, dbf_block_style::digits, nullptr).encode_text(field.name);
   const bool wide = is_dbase7();
@@ -205,7 +205,7 @@ std::string dbf_writer::descriptor(const dbf_field_spec& field, int offset) cons
   return out;
 }
 
-std::string dbf_writer::records(const std::vector<dbf_field_spec>& fields, dbf_memo_writer* memo) const {
+std::string dbf_writer::records(const std::vector<dbf_field_definition>& fields, dbf_memo_writer* memo) const {
   dbf_block_style style = dbf_block_style::digits;
   if (resolved_memo_format() == dbf_memo_format::smt) style = dbf_block_style::smt;
   else if (resolved_memo_format() == dbf_memo_format::fpt && is_visual_foxpro()) style = dbf_block_style::binary;
@@ -220,7 +220,7 @@ std::string dbf_writer::records(const std::vector<dbf_field_spec>& fields, dbf_m
 }
 
 dbf_image dbf_writer::build() const {
-  const std::vector<dbf_field_spec> fields = resolved_fields();
+  const std::vector<dbf_field_definition> fields = resolved_fields();
   int record_length = 1;
   for (const auto& field : fields) record_length += field.length;
   if (record_length > 0xFFFF) throw std::invalid_argument("record longer than 65535 bytes");

@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "dbf_cell.hpp"
-#include "dbf_field_spec.hpp"
+#include "dbf_field_definition.hpp"
 #include "dbf_memo_writer.hpp"
 
 // Damage applied after the table is built, to make broken files on purpose.
@@ -101,12 +101,12 @@ class dbf_writer {
   bool is_visual_foxpro() const;
   bool is_dbase7() const;
   std::string memo_extension() const;
-  std::vector<dbf_field_spec> resolved_fields() const;
+  std::vector<dbf_field_definition> resolved_fields() const;
   int usual_length_of(char letter) const;
-  std::string header(const std::vector<dbf_field_spec>& fields, int record_length) const;
-  std::string descriptors(const std::vector<dbf_field_spec>& fields) const;
-  std::string descriptor(const dbf_field_spec& field, int offset) const;
-  std::string records(const std::vector<dbf_field_spec>& fields, dbf_memo_writer* memo) const;
+  std::string header(const std::vector<dbf_field_definition>& fields, int record_length) const;
+  std::string descriptors(const std::vector<dbf_field_definition>& fields) const;
+  std::string descriptor(const dbf_field_definition& field, int offset) const;
+  std::string records(const std::vector<dbf_field_definition>& fields, dbf_memo_writer* memo) const;
 
   std::uint8_t version_;
   std::uint8_t table_flags_ = 0;
@@ -120,6 +120,6 @@ class dbf_writer {
   std::string memo_file_name_;
   bool end_of_file_marker_ = true;
   dbf_damage damage_;
-  std::vector<dbf_field_spec> fields_;
+  std::vector<dbf_field_definition> fields_;
   std::vector<row> rows_;
 };

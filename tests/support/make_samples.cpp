@@ -61,12 +61,12 @@ const product products[] = {
     {u"GR-400", u"Burr grinder, manual", u"Equipment", 4, 6400, 18, 0.780, false, {2022, 8, 30},
      u"Ceramic conical burrs, 18 grind settings."},
     {espresso_code, u"Espresso machine EM-900", u"Equipment", 4, 289000, 3, 38.500, false, {2023, 5, 22},
-     nullptr},  // the long specification below
+     nullptr},  // the long service sheet below
     {u"SY-501", u"Vanilla syrup, 0.7 l", u"Syrup", 5, 680, 75, 0.950, false, {2020, 10, 12}, u""},
 };
 
-// A service and specification sheet well over 4000 characters.
-std::u16string espresso_specification() {
+// A service and technical data sheet well over 4000 characters.
+std::u16string espresso_service_sheet() {
   static const char16_t* const sections[][2] = {
       {u"General", u"The EM-900 is a two-group commercial espresso machine for cafes serving up to 400 "
                    u"cups a day. Each group has its own boiler and PID temperature control, so two "
@@ -91,7 +91,7 @@ std::u16string espresso_specification() {
                            u"fuse. Slow extraction: grind coarser or clean the shower screen. Water under "
                            u"the machine: check the drain hose and the drip tray seal."},
   };
-  std::u16string sheet = u"EM-900 SERVICE AND SPECIFICATION SHEET\r\n\r\n";
+  std::u16string sheet = u"EM-900 SERVICE AND TECHNICAL DATA SHEET\r\n\r\n";
   int number = 1;
   for (const auto& section : sections) {
     sheet += std::u16string(1, char16_t(u'0' + number++)) + u". " + section[0] + u"\r\n" + section[1] + u"\r\n\r\n";
@@ -129,7 +129,7 @@ void write_products(const std::filesystem::path& folder) {
   table.field(u"PRICE", 'N', 10, 2).field(u"STOCK", 'N', 6).field(u"WEIGHT_KG", 'N', 7, 3);
   table.field(u"DISCONT", 'L').field(u"ADDED", 'D').field(u"DESCRIPT", 'M');
   for (const auto& p : products) {
-    const std::u16string description = p.description ? p.description : espresso_specification();
+    const std::u16string description = p.description ? p.description : espresso_service_sheet();
     table.record({text(p.code), text(p.name), text(p.category), dbf_cell::integer(p.supplier), money(p.price_cents),
                   dbf_cell::integer(p.stock), dbf_cell::number(p.weight_kg), dbf_cell::boolean(p.discontinued),
                   day_of(p.added), text(description)});

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-struct dbf_field_spec {
+struct dbf_field_definition {
   std::u16string name;   // encoded with the table's code page
   char letter = 'C';
   int length = 0;        // bytes in the record; above 255 for C it spills into the decimals byte
