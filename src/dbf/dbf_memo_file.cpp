@@ -1,5 +1,7 @@
 #include "dbf_memo_file.hpp"
 
+#include <algorithm>
+
 #include "tk_logger.hpp"
 
 dbf_memo_file::dbf_memo_file(const std::string& file_name) : tk_huge_file(file_name) {
@@ -26,6 +28,18 @@ std::uint32_t dbf_memo_file::text_block_number(std::string_view field) {
     return 0;
   }
   return static_cast<std::uint32_t>(value);
+}
+
+dbf_memo_status dbf_memo_file::read_exactly(std::uint64_t position, std::uint64_t length,
+                                            bool binary, std::string& out) {
+  if (position + length > get_size()) {
+    tk_log(2, "MEMO has invalid size");
+    return dbf_memo_status::invalid_size;
+  }
+  out.resize(static_cast<std::size_t>(length));
+  read(position, out.data(), out.size());
+  if (!binary) out.resize(std::min(out.size(), out.find('\0')));
+  return dbf_memo_status::ok;
 }
 
 std::string dbf_memo_file::read_until(std::uint64_t position, char terminator) {

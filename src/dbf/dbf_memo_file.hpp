@@ -8,6 +8,12 @@
 
 #include "tk_huge_file.hpp"
 
+// What the record says about the memo besides its block.
+struct dbf_memo_hint {
+  std::uint32_t length = 0;  // bytes, when the record keeps them (SMT); 0: unknown
+  bool binary = false;       // binary data keeps its zero bytes
+};
+
 enum class dbf_memo_status {
   ok,
   out_of_range,  // the block lies past the end of the file
@@ -20,9 +26,12 @@ class dbf_memo_file : public tk_huge_file {
 
   // The block number held by a memo field's bytes; 0 means no memo.
   virtual std::uint32_t get_block_number(std::string_view field) const;
-  // The memo at `block`, up to its terminator or first zero byte. Damaged
-  // places leave `out` empty and say why.
-  virtual dbf_memo_status read_memo(std::uint32_t block, std::string& out) = 0;
+  // The memo's length kept in the field; 0 when the format keeps none there.
+  virtual std::uint32_t get_stored_length(std::string_view) const { return 0; }
+  // The memo at `block`: text up to its terminator or first zero byte,
+  // binary data whole. Damaged places leave `out` empty and say why.
+  virtual dbf_memo_status read_memo(std::uint32_t block, std::string& out,
+                                    const dbf_memo_hint& hint = {}) = 0;
 
  protected:
   // The field's bytes read as a decimal number after optional spaces; 0
@@ -31,4 +40,7 @@ class dbf_memo_file : public tk_huge_file {
   // Reads from `position` up to (not including) the first `terminator` byte
   // or the end of the file, in blocks.
   std::string read_until(std::uint64_t position, char terminator);
+  // Reads `length` bytes at `position`, text cut at its first zero byte.
+  dbf_memo_status read_exactly(std::uint64_t position, std::uint64_t length, bool binary,
+                               std::string& out);
 };

@@ -33,7 +33,8 @@ std::unique_ptr<udb_field> dbf_record::get_memo_field(const dbf_column& column,
   std::uint32_t block = memo_file_->get_block_number(bytes);
   tk_log(1, "Got memo block number: %d", block);
   std::string data;
-  if (block == 0 || !read_memo(column, block, data)) return field;
+  dbf_memo_hint hint{memo_file_->get_stored_length(bytes), column.binary_memo};
+  if (block == 0 || !read_memo(column, block, hint, data)) return field;
   if (column.binary_memo) {
     field->attach_binary(data.size(), reinterpret_cast<const std::uint8_t*>(data.data()));
   } else {
@@ -44,8 +45,9 @@ std::unique_ptr<udb_field> dbf_record::get_memo_field(const dbf_column& column,
   return field;
 }
 
-bool dbf_record::read_memo(const dbf_column& column, std::uint32_t block, std::string& out) {
-  dbf_memo_status status = memo_file_->read_memo(block, out);
+bool dbf_record::read_memo(const dbf_column& column, std::uint32_t block,
+                           const dbf_memo_hint& hint, std::string& out) {
+  dbf_memo_status status = memo_file_->read_memo(block, out, hint);
   if (status == dbf_memo_status::ok) return true;
   const char* what = status == dbf_memo_status::out_of_range
                          ? "its block lies past the end of the memo file"

@@ -25,7 +25,8 @@ class dbf_record : public udb_record {
  private:
   std::unique_ptr<udb_field> get_memo_field(const dbf_column& column, std::string_view bytes);
   // Reads the memo's bytes; damaged data is reported and reads as nothing.
-  bool read_memo(const dbf_column& column, std::uint32_t block, std::string& out);
+  bool read_memo(const dbf_column& column, std::uint32_t block, const dbf_memo_hint& hint,
+                 std::string& out);
 
   dbf_memo_file* memo_file_;
   const tk_code_page& code_page_;

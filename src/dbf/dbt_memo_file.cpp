@@ -11,11 +11,12 @@ dbt_memo_file::dbt_memo_file(const std::string& file_name) : dbf_memo_file(file_
   if (block_size_ == 0) throw dbf_exception(dbf_exception::memo_corrupted);
 }
 
-dbf_memo_status dbt_memo_file::read_memo(std::uint32_t block, std::string& out) {
+dbf_memo_status dbt_memo_file::read_memo(std::uint32_t block, std::string& out,
+                                         const dbf_memo_hint& hint) {
   tk_log(1, "dbt_memo_file::read_memo(%d)", block);
   out.clear();
   std::uint64_t p = std::uint64_t(block) * block_size_;
-  std::uint64_t size = get_size();
+  const std::uint64_t size = get_size();
   tk_log(1, "Reading MEMO at position=%I64d", p + 4);
   if (p + 8 > size) {
     tk_log(2, "Reading MEMO out of range");
@@ -23,7 +24,7 @@ dbf_memo_status dbt_memo_file::read_memo(std::uint32_t block, std::string& out) 
   }
   std::int64_t n = std::int64_t(read_dword(p + 4)) - 8;
   tk_log(1, "MEMO length=%d", n);
-  if (n < 0 || p + 8 + std::uint64_t(n) > size) {
+  if (n < 0) {
     tk_log(2, "MEMO has invalid size");
     return dbf_memo_status::invalid_size;
   }
@@ -31,8 +32,5 @@ dbf_memo_status dbt_memo_file::read_memo(std::uint32_t block, std::string& out) 
     tk_log(1, "Got empty MEMO");
     return dbf_memo_status::ok;
   }
-  out.resize(static_cast<std::size_t>(n));
-  read(p + 8, out.data(), out.size());
-  out.resize(out.find('\0') == std::string::npos ? out.size() : out.find('\0'));
-  return dbf_memo_status::ok;
+  return read_exactly(p + 8, std::uint64_t(n), hint.binary, out);
 }

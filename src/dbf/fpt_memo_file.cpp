@@ -29,11 +29,12 @@ std::uint32_t fpt_memo_file::get_block_number(std::string_view field) const {
          std::uint32_t(b[3]) << 24;
 }
 
-dbf_memo_status fpt_memo_file::read_memo(std::uint32_t block, std::string& out) {
+dbf_memo_status fpt_memo_file::read_memo(std::uint32_t block, std::string& out,
+                                         const dbf_memo_hint& hint) {
   tk_log(1, "fpt_memo_file::read_memo(%d)", block);
   out.clear();
   std::uint64_t p = std::uint64_t(block) * block_size_;
-  std::uint64_t size = get_size();
+  const std::uint64_t size = get_size();
   tk_log(1, "Reading MEMO at position=%I64d", p + 4);
   if (p + 8 > size) {
     tk_log(2, "Reading MEMO out of range");
@@ -43,17 +44,11 @@ dbf_memo_status fpt_memo_file::read_memo(std::uint32_t block, std::string& out) 
   read(p + 4, length, 4);
   std::uint32_t n = big_endian(length);
   tk_log(1, "memo_len=%d", n);
-  if (p + 8 + n > size) {
-    tk_log(2, "MEMO has invalid size");
-    return dbf_memo_status::invalid_size;
-  }
-  if (n == 0) {
+  if (n == 0 && p + 8 <= size) {
     tk_log(1, "Got empty MEMO");
     return dbf_memo_status::ok;
   }
-  out.resize(n);
-  read(p + 8, out.data(), n);
-  out.resize(out.find('\0') == std::string::npos ? n : out.find('\0'));
+  dbf_memo_status status = read_exactly(p + 8, n, hint.binary, out);
   tk_log(1, "fpt_memo_file::read_memo - END");
-  return dbf_memo_status::ok;
+  return status;
 }

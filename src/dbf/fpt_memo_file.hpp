@@ -11,7 +11,8 @@ class fpt_memo_file : public dbf_memo_file {
   fpt_memo_file(const std::string& file_name, int memo_type);
 
   std::uint32_t get_block_number(std::string_view field) const override;
-  dbf_memo_status read_memo(std::uint32_t block, std::string& out) override;
+  dbf_memo_status read_memo(std::uint32_t block, std::string& out,
+                            const dbf_memo_hint& hint) override;
 
  private:
   int memo_type_;

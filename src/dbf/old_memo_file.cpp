@@ -11,7 +11,8 @@ old_memo_file::old_memo_file(const std::string& file_name) : dbf_memo_file(file_
   if (next == 0) throw dbf_exception(dbf_exception::memo_read_failed);
 }
 
-dbf_memo_status old_memo_file::read_memo(std::uint32_t block, std::string& out) {
+dbf_memo_status old_memo_file::read_memo(std::uint32_t block, std::string& out,
+                                         const dbf_memo_hint&) {
   tk_log(1, "old_memo_file::read_memo(%d)", block);
   std::uint64_t p = std::uint64_t(block) * 512;
   tk_log(1, "Reading MEMO at position=%I64d", p);

@@ -7,5 +7,6 @@
 class old_memo_file : public dbf_memo_file {
  public:
   explicit old_memo_file(const std::string& file_name);
-  dbf_memo_status read_memo(std::uint32_t block, std::string& out) override;
+  dbf_memo_status read_memo(std::uint32_t block, std::string& out,
+                            const dbf_memo_hint& hint) override;
 };

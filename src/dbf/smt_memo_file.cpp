@@ -22,7 +22,15 @@ std::uint32_t smt_memo_file::get_block_number(std::string_view field) const {
          std::uint32_t(b[3]) << 24;
 }
 
-dbf_memo_status smt_memo_file::read_memo(std::uint32_t block, std::string& out) {
+std::uint32_t smt_memo_file::get_stored_length(std::string_view field) const {
+  if (field.size() < 10) return 0;
+  auto b = reinterpret_cast<const std::uint8_t*>(field.data()) + 2;
+  return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+         std::uint32_t(b[3]) << 24;
+}
+
+dbf_memo_status smt_memo_file::read_memo(std::uint32_t block, std::string& out,
+                                         const dbf_memo_hint& hint) {
   tk_log(1, "smt_memo_file::read_memo(%d)", block);
   std::uint64_t p = std::uint64_t(block) * block_size_;
   tk_log(1, "Reading MEMO at position=%I64d", p);
@@ -31,6 +39,9 @@ dbf_memo_status smt_memo_file::read_memo(std::uint32_t block, std::string& out) 
     tk_log(2, "Reading MEMO out of range");
     return dbf_memo_status::out_of_range;
   }
+  // With its length known a memo that fills its blocks exactly does not run
+  // on into the next one; without it, it ends at the first zero byte.
+  if (hint.length != 0) return read_exactly(p, hint.length, hint.binary, out);
   out = read_until(p, '\0');
   return dbf_memo_status::ok;
 }

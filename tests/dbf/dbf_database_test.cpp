@@ -1,0 +1,96 @@
+#include "dbf_test_folder.hpp"
+
+#include "dbf_database.hpp"
+#include "tk_mail_assertion.hpp"
+
+namespace {
+
+dbf_writer small_table(const std::u16string& text) {
+  dbf_writer table(0x03);
+  table.field(u"A", 'C', 10);
+  table.record({dbf_cell::text(text)});
+  return table;
+}
+
+}  // namespace
+
+TEST_F(DbfTest, FolderListsDbfFilesOfAnyCaseAsLowerCaseTables) {
+  small_table(u"orders").write(folder_, "ORDERS.DBF");
+  small_table(u"items").write(folder_, "Items.dbf");
+  write_bytes("notes.txt", "x");
+  std::filesystem::create_directory(folder_ / "dir.dbf");
+  std::string before = std::filesystem::current_path().string();
+  dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0);
+  EXPECT_EQ(std::filesystem::current_path().string(), before);
+  EXPECT_EQ(db.get_tables(), (std::vector<std::u16string>{u"items", u"orders"}));
+  EXPECT_EQ(db.get_full_table_name(u"orders"), path("ORDERS.DBF"));
+  auto t = db.get_table(u"orders", 1);
+  EXPECT_EQ(first_record(static_cast<dbf_recordset&>(*t))[0].to_wstring(), u"orders");
+  EXPECT_TRUE(db.is_table_exist(u"ITEMS"));
+  EXPECT_THROW(dbf_database(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0), tk_mail_assertion);
+}
+
+TEST_F(DbfTest, TwoFilesOfTheSameNameAreNeverReadAsOne) {
+  small_table(u"upper").write(folder_, "ORDERS.DBF");
+  small_table(u"lower").write(folder_, "orders.dbf");
+  dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0);
+  EXPECT_EQ(db.get_tables(), (std::vector<std::u16string>{u"orders"}));
+  auto first = db.get_table(u"orders", 1);
+  EXPECT_EQ(first_record(static_cast<dbf_recordset&>(*first))[0].to_wstring(), u"upper");
+  try {
+    db.get_table(u"orders", 1);
+    ADD_FAILURE() << "the second file was opened";
+  } catch (const dbf_exception& e) {
+    EXPECT_EQ(e.level, 0);
+    EXPECT_NE(e.message.find("orders.dbf"), std::string::npos) << e.message;
+  }
+}
+
+TEST_F(DbfTest, EmptyMissingAndVanishingFolders) {
+  {
+    dbf_database empty(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0);
+    EXPECT_TRUE(empty.get_tables().empty());
+  }
+  try {
+    dbf_database missing(tk_utf8_to_utf16_lenient(path("nowhere")), 1, 0);
+    ADD_FAILURE();
+  } catch (const tk_exception& e) {
+    EXPECT_EQ(e.level, 1);
+    EXPECT_NE(e.message.find("nowhere"), std::string::npos);
+  }
+  small_table(u"x").write(folder_, "gone.dbf");
+  dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0);
+  std::filesystem::remove(path("gone.dbf"));
+  try {
+    db.get_table(u"gone", 1);
+    ADD_FAILURE();
+  } catch (const tk_exception& e) {
+    EXPECT_EQ(e.level, 0);  // that table fails, the run goes on
+  }
+}
+
+TEST_F(DbfTest, IndexFilesAreOnlyNoted) {
+  small_table(u"x").write(folder_, "t.dbf");
+  write_bytes("T.IDX", "");
+  write_bytes("t.cdx", "");
+  start_log();
+  dbf_recordset t(path("t.dbf"), 1, 0);
+  logger_.reset();
+  std::string log = log_text();
+  EXPECT_NE(log.find("dbf_recordset::process_idx("), std::string::npos);
+  EXPECT_EQ(log.find("process_cdx"), std::string::npos);
+  EXPECT_TRUE(t.indexes.empty());
+}
+
+TEST_F(DbfTest, UserEncodingAppliesToEveryTable) {
+  dbf_writer table(0x03);
+  table.code_page(1251).language_driver(0x03).field(u"A", 'C', 4);
+  table.record({dbf_cell::text(u"\u0416\u0443\u043A")});
+  table.write(folder_, "a.dbf");
+  table.write(folder_, "b.dbf");
+  dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0xC9);
+  for (const std::u16string& name : std::vector<std::u16string>(db.get_tables())) {
+    auto t = db.get_table(name, 1);
+    EXPECT_EQ(first_record(static_cast<dbf_recordset&>(*t))[0].to_wstring(), u"\u0416\u0443\u043A");
+  }
+}
