@@ -1,0 +1,251 @@
+#include "emu_catalog.hpp"
+
+#include <cstdio>
+
+#include "emu_error.hpp"
+#include "emu_text.hpp"
+
+namespace ociemu {
+
+namespace {
+
+const char* const schema_sql = R"SQL(
+CREATE TABLE IF NOT EXISTS ociemu_users(USERNAME TEXT PRIMARY KEY, PASSWORD TEXT, LOCKED INT,
+  CREATE_TABLE INT, QUOTA INT, CREATE_SEQUENCE INT);
+CREATE TABLE IF NOT EXISTS ociemu_objects(OBJECT_ID INTEGER PRIMARY KEY AUTOINCREMENT, OWNER TEXT,
+  OBJECT_NAME TEXT, OBJECT_TYPE TEXT, STATUS TEXT);
+CREATE INDEX IF NOT EXISTS ociemu_objects_name ON ociemu_objects(OBJECT_NAME);
+CREATE TABLE IF NOT EXISTS ociemu_tab_columns(OWNER TEXT, TABLE_NAME TEXT, COLUMN_NAME TEXT,
+  COLUMN_ID INT, TYPE_DECL TEXT, DATA_TYPE TEXT, DATA_LENGTH INT, DATA_PRECISION INT,
+  DATA_SCALE INT, NULLABLE TEXT, DATA_DEFAULT TEXT, DEFAULT_LENGTH INT, CHAR_LENGTH INT,
+  CHAR_USED TEXT);
+CREATE INDEX IF NOT EXISTS ociemu_tab_columns_table ON ociemu_tab_columns(TABLE_NAME);
+CREATE TABLE IF NOT EXISTS ociemu_constraints(OWNER TEXT, CONSTRAINT_NAME TEXT,
+  CONSTRAINT_TYPE TEXT, TABLE_NAME TEXT, R_OWNER TEXT, R_CONSTRAINT_NAME TEXT,
+  DELETE_RULE TEXT, STATUS TEXT, INDEX_NAME TEXT, GENERATED TEXT);
+CREATE TABLE IF NOT EXISTS ociemu_cons_columns(OWNER TEXT, CONSTRAINT_NAME TEXT,
+  TABLE_NAME TEXT, COLUMN_NAME TEXT, POSITION INT);
+CREATE TABLE IF NOT EXISTS ociemu_indexes(OWNER TEXT, INDEX_NAME TEXT, TABLE_NAME TEXT,
+  UNIQUENESS TEXT, GENERATED TEXT);
+CREATE TABLE IF NOT EXISTS ociemu_ind_columns(OWNER TEXT, INDEX_NAME TEXT, TABLE_NAME TEXT,
+  COLUMN_NAME TEXT, COLUMN_POSITION INT);
+CREATE TABLE IF NOT EXISTS ociemu_sequences(SEQUENCE_OWNER TEXT, SEQUENCE_NAME TEXT,
+  MIN_VALUE, MAX_VALUE, INCREMENT_BY INT, CYCLE_FLAG TEXT, ORDER_FLAG TEXT, CACHE_SIZE INT,
+  LAST_NUMBER INT);
+CREATE TABLE IF NOT EXISTS ociemu_triggers(OWNER TEXT, TRIGGER_NAME TEXT, TABLE_NAME TEXT,
+  COLUMN_NAME TEXT, SEQUENCE_NAME TEXT, WHEN_NULL INT, STATUS TEXT, TRIGGER_BODY TEXT);
+CREATE TABLE IF NOT EXISTS ociemu_views(OWNER TEXT, VIEW_NAME TEXT, TEXT TEXT);
+CREATE TABLE IF NOT EXISTS ociemu_settings(NAME TEXT PRIMARY KEY, VALUE);
+CREATE TABLE IF NOT EXISTS DUAL(DUMMY);
+INSERT INTO DUAL SELECT 'X' WHERE NOT EXISTS (SELECT 1 FROM DUAL);
+CREATE VIEW IF NOT EXISTS USER_TABLES AS SELECT OBJECT_NAME AS TABLE_NAME,
+  'USERS' AS TABLESPACE_NAME, 'VALID' AS STATUS, 'N' AS TEMPORARY, 'NO' AS NESTED,
+  NULL AS IOT_TYPE FROM ociemu_objects WHERE OBJECT_TYPE = 'TABLE' AND OWNER = ociemu_user();
+CREATE VIEW IF NOT EXISTS USER_TAB_COLUMNS AS SELECT TABLE_NAME, COLUMN_NAME, DATA_TYPE,
+  DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE, COLUMN_ID, DEFAULT_LENGTH, DATA_DEFAULT,
+  CHAR_LENGTH, CHAR_USED FROM ociemu_tab_columns WHERE OWNER = ociemu_user();
+CREATE VIEW IF NOT EXISTS USER_CONSTRAINTS AS SELECT OWNER, CONSTRAINT_NAME, CONSTRAINT_TYPE,
+  TABLE_NAME, R_OWNER, R_CONSTRAINT_NAME, DELETE_RULE, STATUS, INDEX_NAME, GENERATED
+  FROM ociemu_constraints WHERE OWNER = ociemu_user();
+CREATE VIEW IF NOT EXISTS USER_CONS_COLUMNS AS SELECT OWNER, CONSTRAINT_NAME, TABLE_NAME,
+  COLUMN_NAME, POSITION FROM ociemu_cons_columns WHERE OWNER = ociemu_user();
+CREATE VIEW IF NOT EXISTS USER_INDEXES AS SELECT INDEX_NAME, 'NORMAL' AS INDEX_TYPE,
+  OWNER AS TABLE_OWNER, TABLE_NAME, 'TABLE' AS TABLE_TYPE, UNIQUENESS, GENERATED,
+  'VALID' AS STATUS FROM ociemu_indexes WHERE OWNER = ociemu_user();
+CREATE VIEW IF NOT EXISTS USER_IND_COLUMNS AS SELECT INDEX_NAME, TABLE_NAME, COLUMN_NAME,
+  COLUMN_POSITION, 'ASC' AS DESCEND FROM ociemu_ind_columns WHERE OWNER = ociemu_user();
+CREATE VIEW IF NOT EXISTS USER_VIEWS AS SELECT VIEW_NAME, length(TEXT) AS TEXT_LENGTH, TEXT
+  FROM ociemu_views WHERE OWNER = ociemu_user();
+CREATE VIEW IF NOT EXISTS USER_SEQUENCES AS SELECT SEQUENCE_NAME, MIN_VALUE, MAX_VALUE,
+  INCREMENT_BY, CYCLE_FLAG, ORDER_FLAG, CACHE_SIZE, LAST_NUMBER FROM ociemu_sequences
+  WHERE SEQUENCE_OWNER = ociemu_user();
+CREATE VIEW IF NOT EXISTS USER_TRIGGERS AS SELECT TRIGGER_NAME,
+  'BEFORE EACH ROW' AS TRIGGER_TYPE, 'INSERT' AS TRIGGERING_EVENT, TABLE_NAME, STATUS,
+  TRIGGER_BODY FROM ociemu_triggers WHERE OWNER = ociemu_user();
+CREATE VIEW IF NOT EXISTS USER_OBJECTS AS SELECT OBJECT_NAME, OBJECT_ID, OBJECT_TYPE, STATUS
+  FROM ociemu_objects WHERE OWNER = ociemu_user();
+CREATE VIEW IF NOT EXISTS "V$VERSION" AS SELECT
+  'Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production' AS BANNER,
+  'Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production' || char(10) ||
+  'Version 19.3.0.0.0' AS BANNER_FULL,
+  'Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production' AS BANNER_LEGACY,
+  0 AS CON_ID;
+)SQL";
+
+std::string utf8(const std::u16string& s) { return to_utf8(s); }
+
+}  // namespace
+
+int emu_table_def::find_column(const std::u16string& column) const {
+  for (std::size_t i = 0; i < columns.size(); ++i)
+    if (columns[i].name == column) return static_cast<int>(i);
+  return -1;
+}
+
+void emu_catalog::create_schema(emu_sqlite& db) { db.exec(schema_sql); }
+
+void emu_catalog::save_user(emu_sqlite& db, const emu_user& user) {
+  auto& s = db.cached(
+      "INSERT OR REPLACE INTO ociemu_users VALUES (?, ?, ?, ?, ?, ?)");
+  s.bind_text(1, utf8(user.name));
+  s.bind_text(2, utf8(user.password));
+  s.bind_int(3, user.locked);
+  s.bind_int(4, user.create_table);
+  s.bind_int(5, user.quota);
+  s.bind_int(6, user.create_sequence);
+  s.step();
+  s.reset();
+}
+
+std::optional<emu_user> emu_catalog::find_user(emu_sqlite& db, const std::u16string& name) {
+  auto& s = db.cached("SELECT USERNAME, PASSWORD, LOCKED, CREATE_TABLE, QUOTA, CREATE_SEQUENCE "
+                      "FROM ociemu_users WHERE USERNAME = ?");
+  s.bind_text(1, utf8(name));
+  if (!s.step()) return std::nullopt;
+  emu_user u{to_utf16(s.column_text(0)), to_utf16(s.column_text(1)), s.column_int(2) != 0,
+             s.column_int(3) != 0, s.column_int(4) != 0, s.column_int(5) != 0};
+  s.reset();
+  return u;
+}
+
+void emu_catalog::refresh_if_changed() {
+  const auto version = db_.data_version();
+  if (version != data_version_) invalidate();
+  data_version_ = version;
+}
+
+std::shared_ptr<const emu_table_def> emu_catalog::find_table(const std::u16string& name) {
+  if (const auto found = tables_.find(name); found != tables_.end()) return found->second;
+  auto def = load(name);
+  if (def) tables_[name] = def;
+  return def;
+}
+
+std::shared_ptr<const emu_table_def> emu_catalog::table(const std::u16string& name) {
+  auto def = find_table(name);
+  if (!def) throw ora_error(942);
+  return def;
+}
+
+std::shared_ptr<emu_table_def> emu_catalog::load(const std::u16string& name) {
+  auto& s = db_.cached("SELECT OBJECT_ID, OWNER FROM ociemu_objects "
+                       "WHERE OBJECT_NAME = ? AND OBJECT_TYPE = 'TABLE'");
+  s.bind_text(1, utf8(name));
+  if (!s.step()) return nullptr;
+  auto def = std::make_shared<emu_table_def>();
+  def->object_id = s.column_int(0);
+  def->owner = to_utf16(s.column_text(1));
+  def->name = name;
+  s.reset();
+  load_columns(*def);
+  load_keys(*def);
+  load_triggers(*def);
+  return def;
+}
+
+void emu_catalog::load_columns(emu_table_def& def) {
+  auto& s = db_.cached("SELECT COLUMN_NAME, TYPE_DECL, NULLABLE, DATA_DEFAULT, COLUMN_ID "
+                       "FROM ociemu_tab_columns WHERE TABLE_NAME = ? ORDER BY COLUMN_ID");
+  s.bind_text(1, utf8(def.name));
+  while (s.step()) {
+    emu_column_def c;
+    c.name = to_utf16(s.column_text(0));
+    c.type = emu_column_type::parse(to_utf16(s.column_text(1)));
+    c.nullable = s.column_text(2) != "N";
+    if (!s.column_is_null(3)) c.default_text = to_utf16(s.column_text(3));
+    c.column_id = static_cast<int>(s.column_int(4));
+    def.columns.push_back(std::move(c));
+  }
+  s.reset();
+}
+
+void emu_catalog::load_keys(emu_table_def& def) {
+  auto& s = db_.cached(
+      "SELECT c.CONSTRAINT_NAME, c.CONSTRAINT_TYPE, cc.COLUMN_NAME FROM ociemu_constraints c "
+      "JOIN ociemu_cons_columns cc ON cc.CONSTRAINT_NAME = c.CONSTRAINT_NAME "
+      "WHERE c.TABLE_NAME = ? AND c.CONSTRAINT_TYPE IN ('P', 'U') "
+      "UNION ALL SELECT i.INDEX_NAME, 'I', ic.COLUMN_NAME FROM ociemu_indexes i "
+      "JOIN ociemu_ind_columns ic ON ic.INDEX_NAME = i.INDEX_NAME "
+      "WHERE i.TABLE_NAME = ?1 AND i.UNIQUENESS = 'UNIQUE' ORDER BY 2, 1");
+  s.bind_text(1, utf8(def.name));
+  while (s.step()) {
+    const std::u16string name = to_utf16(s.column_text(0));
+    const char type = s.column_text(1)[0];
+    if (def.keys.empty() || def.keys.back().name != name || def.keys.back().type != type)
+      def.keys.push_back({name, type, {}});
+    def.keys.back().columns.push_back(to_utf16(s.column_text(2)));
+  }
+  s.reset();
+}
+
+void emu_catalog::load_triggers(emu_table_def& def) {
+  auto& s = db_.cached("SELECT TRIGGER_NAME, COLUMN_NAME, SEQUENCE_NAME, WHEN_NULL, STATUS "
+                       "FROM ociemu_triggers WHERE TABLE_NAME = ?");
+  s.bind_text(1, utf8(def.name));
+  while (s.step()) {
+    def.triggers.push_back({to_utf16(s.column_text(0)), to_utf16(s.column_text(1)),
+                            to_utf16(s.column_text(2)), s.column_int(3) != 0,
+                            s.column_text(4) == "ENABLED"});
+  }
+  s.reset();
+}
+
+std::optional<std::string> emu_catalog::object_type(const std::u16string& name) {
+  auto& s = db_.cached("SELECT OBJECT_TYPE FROM ociemu_objects WHERE OBJECT_NAME = ? "
+                       "AND OBJECT_TYPE IN ('TABLE', 'VIEW', 'SEQUENCE')");
+  s.bind_text(1, utf8(name));
+  std::optional<std::string> type;
+  if (s.step()) type = s.column_text(0);
+  s.reset();
+  return type;
+}
+
+bool emu_catalog::index_exists(const std::u16string& name) {
+  auto& s = db_.cached("SELECT 1 FROM ociemu_indexes WHERE INDEX_NAME = ?");
+  s.bind_text(1, utf8(name));
+  const bool found = s.step();
+  s.reset();
+  return found;
+}
+
+bool emu_catalog::constraint_exists(const std::u16string& name) {
+  auto& s = db_.cached("SELECT 1 FROM ociemu_constraints WHERE CONSTRAINT_NAME = ?");
+  s.bind_text(1, utf8(name));
+  const bool found = s.step();
+  s.reset();
+  return found;
+}
+
+std::int64_t emu_catalog::add_object(const std::u16string& owner, const std::u16string& name,
+                                     const char* type) {
+  auto& s = db_.cached("INSERT INTO ociemu_objects(OWNER, OBJECT_NAME, OBJECT_TYPE, STATUS) "
+                       "VALUES (?, ?, ?, 'VALID')");
+  s.bind_text(1, utf8(owner));
+  s.bind_text(2, utf8(name));
+  s.bind_text(3, type);
+  s.step();
+  s.reset();
+  return db_.last_rowid();
+}
+
+void emu_catalog::remove_object(const std::u16string& name, const char* type) {
+  auto& s = db_.cached("DELETE FROM ociemu_objects WHERE OBJECT_NAME = ? AND OBJECT_TYPE = ?");
+  s.bind_text(1, utf8(name));
+  s.bind_text(2, type);
+  s.step();
+  s.reset();
+}
+
+std::u16string emu_catalog::generated_name() {
+  db_.exec("INSERT OR IGNORE INTO ociemu_settings VALUES ('next_constraint', 7000)");
+  db_.exec("UPDATE ociemu_settings SET VALUE = VALUE + 1 WHERE NAME = 'next_constraint'");
+  auto& s = db_.cached("SELECT VALUE FROM ociemu_settings WHERE NAME = 'next_constraint'");
+  s.step();
+  const auto n = s.column_int(0);
+  s.reset();
+  char name[32];
+  std::snprintf(name, sizeof name, "SYS_C%07lld", static_cast<long long>(n));
+  return u16(name);
+}
+
+}  // namespace ociemu

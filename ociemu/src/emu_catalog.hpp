@@ -1,0 +1,92 @@
+// The data dictionary kept beside the user tables in each service file: its own tables,
+// the USER_* views over them, and the table definitions the executors need.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "emu_column_type.hpp"
+#include "emu_sqlite.hpp"
+
+namespace ociemu {
+
+struct emu_column_def {
+  std::u16string name;
+  emu_column_type type;
+  bool nullable = true;
+  std::optional<std::u16string> default_text;  // as written in the DDL
+  int column_id = 0;
+};
+
+struct emu_key_def {
+  std::u16string name;
+  char type = 'U';  // 'P' primary key, 'U' unique constraint, 'I' unique index
+  std::vector<std::u16string> columns;
+};
+
+struct emu_trigger_def {
+  std::u16string name, column, sequence;
+  bool when_null = true;
+  bool valid = true;
+};
+
+struct emu_table_def {
+  std::int64_t object_id = 0;
+  std::u16string owner, name;
+  std::vector<emu_column_def> columns;
+  std::vector<emu_key_def> keys;
+  std::vector<emu_trigger_def> triggers;
+
+  // Position of the column (exact name), or -1.
+  int find_column(const std::u16string& column) const;
+};
+
+struct emu_user {
+  std::u16string name;
+  std::u16string password;
+  bool locked = false;
+  bool create_table = true;
+  bool quota = true;
+  bool create_sequence = true;
+};
+
+class emu_catalog {
+ public:
+  explicit emu_catalog(emu_sqlite& db) : db_(db) {}
+
+  // Dictionary tables, catalog views and DUAL; safe to run on every connection.
+  static void create_schema(emu_sqlite& db);
+  static void save_user(emu_sqlite& db, const emu_user& user);
+  static std::optional<emu_user> find_user(emu_sqlite& db, const std::u16string& name);
+
+  std::shared_ptr<const emu_table_def> find_table(const std::u16string& name);
+  // The table, or ORA-00942.
+  std::shared_ptr<const emu_table_def> table(const std::u16string& name);
+  // Type of the object in the namespace shared by tables, views and sequences, if any.
+  std::optional<std::string> object_type(const std::u16string& name);
+  bool index_exists(const std::u16string& name);
+  bool constraint_exists(const std::u16string& name);
+  std::int64_t add_object(const std::u16string& owner, const std::u16string& name, const char* type);
+  void remove_object(const std::u16string& name, const char* type);
+  std::u16string generated_name();  // SYS_Cnnnnn for unnamed constraints and their indexes
+
+  // Forget cached definitions after DDL, or when another connection changed the file.
+  void invalidate() { tables_.clear(); }
+  void refresh_if_changed();
+  emu_sqlite& db() { return db_; }
+
+ private:
+  std::shared_ptr<emu_table_def> load(const std::u16string& name);
+  void load_columns(emu_table_def& def);
+  void load_keys(emu_table_def& def);
+  void load_triggers(emu_table_def& def);
+
+  emu_sqlite& db_;
+  std::map<std::u16string, std::shared_ptr<emu_table_def>> tables_;
+  std::int64_t data_version_ = -1;
+};
+
+}  // namespace ociemu

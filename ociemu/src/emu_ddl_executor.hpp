@@ -1,0 +1,58 @@
+// Runs CREATE, DROP and ALTER statements against the dictionary and the SQLite schema.
+// Each runs in its own transaction after committing the session's open one, as DDL does.
+#pragma once
+
+#include <optional>
+
+#include "emu_catalog.hpp"
+#include "emu_error.hpp"
+#include "emu_parser.hpp"
+
+namespace ociemu {
+
+class emu_connection;
+
+class emu_ddl_executor {
+ public:
+  explicit emu_ddl_executor(emu_connection& connection);
+
+  // Returns a warning (ORA-24344 for a trigger created with compilation errors) when the
+  // statement succeeded with information.
+  std::optional<emu_error> run(const emu_ddl& statement);
+
+ private:
+  std::optional<emu_error> apply(const emu_ddl& statement);
+  void create_table(const emu_create_table& s);
+  void check_new_columns(const std::vector<emu_column_spec>& columns, const emu_table_def* existing);
+  void add_column(const std::u16string& table, const emu_column_spec& column, int column_id);
+  void add_key(const std::u16string& table, emu_key_spec key);
+  void add_unique_key(const emu_table_def& table, const emu_key_spec& key, const std::u16string& name);
+  void add_foreign_key(const emu_table_def& table, const emu_key_spec& key, const std::u16string& name);
+  void record_constraint(const emu_table_def& table, const emu_key_spec& key,
+                         const std::u16string& name, const std::u16string& index_name,
+                         const std::u16string& referenced);
+  std::optional<std::u16string> index_with_columns(const emu_table_def& table,
+                                                   const std::vector<std::u16string>& columns);
+  void create_index(const emu_create_index& s);
+  void record_index(const std::u16string& table, const std::u16string& name,
+                    const std::vector<std::u16string>& columns, bool unique, bool generated);
+  void drop(const emu_drop& s);
+  void drop_table(const emu_drop& s);
+  void drop_constraints_of(const std::u16string& table, bool cascade);
+  void alter_table(const emu_alter_table& s);
+  void modify_column(const emu_table_def& table, const emu_column_spec& spec);
+  void drop_constraint(const emu_table_def& table, const std::u16string& name);
+  void create_sequence(const emu_create_sequence& s);
+  std::optional<emu_error> create_trigger(const emu_create_trigger& s);
+  void create_view(const emu_create_view& s);
+  void check_name_free(const std::u16string& name);
+  void set_nullable(const std::u16string& table, const std::u16string& column, bool nullable);
+  std::int64_t count(const std::string& sql);
+  std::string owner() const;
+
+  emu_connection& connection_;
+  emu_catalog& catalog_;
+  emu_sqlite& db_;
+};
+
+}  // namespace ociemu

@@ -1,0 +1,28 @@
+// The Oracle error an emulated call fails with: its ORA number and its full message text.
+#pragma once
+
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+
+namespace ociemu {
+
+class emu_error : public std::runtime_error {
+ public:
+  emu_error(int code, const std::string& message);
+  int code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+// Builds "ORA-nnnnn: text" from the message table, %1, %2, ... replaced by the arguments
+// (UTF-8). A number missing from the table is an internal fault of the emulation.
+emu_error ora_error(int code, std::initializer_list<std::string> args = {});
+std::string ora_message(int code, std::initializer_list<std::string> args = {});
+
+// Quoted owner.table.column as Oracle prints it in ORA-01400 and ORA-12899.
+std::string quoted_path(const std::string& owner, const std::string& table,
+                        const std::string& column);
+
+}  // namespace ociemu

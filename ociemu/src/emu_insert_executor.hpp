@@ -1,0 +1,42 @@
+// Runs one row of an INSERT ... VALUES with Oracle's rules: defaults, the sequence
+// triggers, conversions, NOT NULL and the unique keys, and RETURNING.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "emu_catalog.hpp"
+#include "emu_evaluator.hpp"
+#include "emu_statements.hpp"
+
+namespace ociemu {
+
+class emu_connection;
+
+class emu_insert_executor {
+ public:
+  // Resolves the table and the column list: ORA-00942, ORA-00904, ORA-00957, ORA-00947,
+  // ORA-00913.
+  emu_insert_executor(emu_connection& connection, const emu_insert& statement);
+
+  // Inserts one row with the binds of one iteration; returns the RETURNING values.
+  std::vector<emu_value> run(emu_bind_source& binds);
+  std::u16string last_rowid() const;
+
+ private:
+  std::vector<emu_value> row_values(emu_bind_source& binds);
+  void apply_triggers(std::vector<emu_value>& values);
+  std::vector<emu_cell> cells(const std::vector<emu_value>& values) const;
+  std::int64_t store(const std::vector<emu_cell>& cells);
+  [[noreturn]] void unique_violation(const std::string& sqlite_message) const;
+  std::vector<emu_value> returning(std::int64_t row, const std::vector<emu_cell>& cells) const;
+
+  emu_connection& connection_;
+  const emu_insert& statement_;
+  std::shared_ptr<const emu_table_def> table_;
+  std::vector<int> value_of_column_;  // per table column: index into VALUES, or -1
+  std::string sql_;
+  std::int64_t last_row_ = 0;
+};
+
+}  // namespace ociemu

@@ -1,0 +1,12 @@
+// Counts the calls that would reach the server with a real client, so that clients can be
+// measured. When OCIEMU_ROUND_TRIPS names a file, the count is written there at exit.
+#pragma once
+
+#include <cstdint>
+
+namespace ociemu {
+
+void count_round_trip();
+std::uint64_t round_trips();
+
+}  // namespace ociemu

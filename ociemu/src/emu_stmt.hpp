@@ -1,0 +1,59 @@
+// A statement handle: its text, binds and defines, and the execute and fetch logic.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "emu_handles.hpp"
+#include "emu_lexer.hpp"
+#include "emu_parser.hpp"
+
+namespace ociemu {
+
+struct emu_stmt : emu_handle {
+  explicit emu_stmt(emu_env* e) : emu_handle(OCI_HTYPE_STMT, e) {}
+  ~emu_stmt() override;
+
+  void prepare(const std::u16string& sql);
+  emu_bind* bind(const std::u16string& name, ub4 position);
+  emu_define* define(ub4 position);
+
+  sword execute(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode);
+  sword fetch(emu_error_handle& err, ub4 nrows);
+
+  std::u16string sql;
+  std::vector<emu_token> tokens;
+  std::optional<emu_error> parse_error;  // raised at execute, where a server parses
+  statement_kind kind = statement_kind::unknown;
+  std::vector<std::unique_ptr<emu_bind>> binds;
+  std::vector<std::unique_ptr<emu_define>> defines;
+  std::unique_ptr<emu_query> query;
+  emu_connection* connection = nullptr;
+  ub8 row_count = 0;
+  ub4 rows_fetched = 0;
+  ub4 prefetch_rows = 1;
+  std::u16string last_rowid;
+  std::vector<emu_error_handle::row_error> batch_errors;
+  bool executed = false;
+
+  emu_value bind_value(const std::u16string& name, std::size_t occurrence, ub4 iteration);
+  emu_bind* find_bind(const std::u16string& name, std::size_t occurrence);
+
+ private:
+  sword execute_query(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 mode);
+  sword execute_dml(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode);
+  sword execute_ddl(emu_svcctx& svc, emu_error_handle& err);
+  sword run_rows(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode,
+                 const std::function<void(ub4)>& row);
+  void deliver_returning(const emu_insert& insert, ub4 iteration, const std::vector<emu_value>& values);
+  void write_out_bind(emu_bind& b, ub4 iteration, const emu_value& value);
+  bool deliver_row(ub4 index);  // false when a NULL met a define without an indicator
+  bool deliver_column(const emu_define& d, ub4 index, std::size_t column, bool& truncated);
+  void fill_locator(void* slot, std::size_t column);
+  void call_in_callbacks(ub4 iteration);
+  std::unique_ptr<emu_insert> insert_;
+};
+
+}  // namespace ociemu

@@ -1,0 +1,23 @@
+// Text helpers of the emulation: UTF-8 / UTF-16 conversion, character counts, identifier case.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ociemu {
+
+std::string to_utf8(std::u16string_view text);
+std::u16string to_utf16(std::string_view text);
+
+// Unicode code points in UTF-16 text (a surrogate pair counts once).
+std::size_t code_point_count(std::u16string_view text);
+std::size_t utf8_length(std::u16string_view text);
+
+// Oracle upper-cases unquoted identifiers; letters outside ASCII and Latin-1 stay as written.
+std::u16string upper_identifier(std::u16string_view text);
+bool equal_ignoring_case(std::u16string_view a, std::u16string_view b);
+
+std::u16string u16(std::string_view ascii);
+
+}  // namespace ociemu

@@ -1,0 +1,124 @@
+#include "emu_admin.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "emu_catalog.hpp"
+#include "emu_connection.hpp"
+#include "emu_home.hpp"
+#include "emu_text.hpp"
+#include "emu_sql_client.hpp"
+
+namespace ociemu {
+
+namespace {
+
+struct user_options {
+  emu_user user;
+  bool ok = true;
+};
+
+// USER PASSWORD [--locked] [--no-create-table] [--no-quota] [--no-create-sequence]
+user_options read_user(const std::vector<std::string>& args, std::size_t first) {
+  user_options o;
+  if (args.size() < first + 2) {
+    o.ok = false;
+    return o;
+  }
+  o.user.name = upper_identifier(to_utf16(args[first]));
+  o.user.password = to_utf16(args[first + 1]);
+  for (std::size_t i = first + 2; i < args.size(); ++i) {
+    if (args[i] == "--locked") o.user.locked = true;
+    else if (args[i] == "--no-create-table") o.user.create_table = false;
+    else if (args[i] == "--no-quota") o.user.quota = false;
+    else if (args[i] == "--no-create-sequence") o.user.create_sequence = false;
+    else o.ok = false;
+  }
+  return o;
+}
+
+}  // namespace
+
+int emu_admin::usage() {
+  err_ << "usage: ociemu COMMAND ...\n"
+          "  create-service SERVICE USER PASSWORD [--locked] [--no-create-table] [--no-quota]\n"
+          "                 [--no-create-sequence]\n"
+          "  add-user SERVICE USER PASSWORD [the same options]\n"
+          "  add-alias ALIAS SERVICE-OR-ADDRESS\n"
+          "  set-port PORT\n"
+          "  tables SERVICE USER PASSWORD\n"
+          "  sql SERVICE USER PASSWORD STATEMENT\n"
+          "The home folder is $OCIEMU_HOME (default ~/.ociemu).\n";
+  return 2;
+}
+
+int emu_admin::run(const std::vector<std::string>& args) {
+  if (args.empty()) return usage();
+  const std::string& command = args[0];
+  try {
+    if (command == "create-service") return create_service(args);
+    if (command == "add-user") return add_user(args, false);
+    if (command == "add-alias") return add_alias(args);
+    if (command == "set-port" && args.size() == 2) {
+      const emu_home home = emu_home::from_environment();
+      std::filesystem::create_directories(home.folder());
+      std::ofstream(home.listener_file()) << "port=" << args[1] << "\n";
+      return 0;
+    }
+    if (command == "tables") return list_tables(args);
+    if (command == "sql") return run_sql(args);
+  } catch (const std::exception& e) {
+    err_ << e.what() << "\n";
+    return 1;
+  }
+  return usage();
+}
+
+int emu_admin::create_service(const std::vector<std::string>& args) {
+  if (args.size() < 4) return usage();
+  const emu_home home = emu_home::from_environment();
+  std::filesystem::create_directories(home.folder());
+  const std::string file = home.service_file(args[1]);
+  if (std::filesystem::exists(file)) {
+    err_ << "service " << args[1] << " already exists\n";
+    return 1;
+  }
+  emu_connection::create_service(file);
+  return add_user(args, true);
+}
+
+int emu_admin::add_user(const std::vector<std::string>& args, bool) {
+  const user_options o = read_user(args, 2);
+  if (args.size() < 4 || !o.ok) return usage();
+  const emu_home home = emu_home::from_environment();
+  const std::string file = home.service_file(args[1]);
+  if (!std::filesystem::exists(file)) {
+    err_ << "service " << args[1] << " does not exist\n";
+    return 1;
+  }
+  emu_sqlite db(file, false);
+  emu_catalog::save_user(db, o.user);
+  out_ << "user " << to_utf8(o.user.name) << " of service " << args[1] << " saved\n";
+  return 0;
+}
+
+int emu_admin::add_alias(const std::vector<std::string>& args) {
+  if (args.size() != 3) return usage();
+  emu_home::from_environment().add_alias(args[1], args[2]);
+  return 0;
+}
+
+int emu_admin::list_tables(const std::vector<std::string>& args) {
+  if (args.size() != 4) return usage();
+  emu_sql_client client(args[1], args[2], args[3]);
+  return client.print(u"SELECT TABLE_NAME FROM USER_TABLES ORDER BY TABLE_NAME", out_, false) ? 0 : 1;
+}
+
+int emu_admin::run_sql(const std::vector<std::string>& args) {
+  if (args.size() != 5) return usage();
+  emu_sql_client client(args[1], args[2], args[3]);
+  return client.print(to_utf16(args[4]), out_, true) ? 0 : 1;
+}
+
+}  // namespace ociemu

@@ -1,0 +1,1 @@
+#include "oci_test_session.hpp"
