@@ -120,7 +120,6 @@ emu_connection::emu_connection(const std::string& service_file, const std::u16st
   user_ = *found;
   register_functions(*db_, &user_.name);
   add_function(db_->handle(), "ociemu_sequence", 2, this, sequence_function, false);
-  emu_catalog::create_schema(*db_);
 }
 
 std::string emu_connection::owner() const { return to_utf8(user_.name); }

@@ -119,10 +119,8 @@ class date_parser {
     if (std::isalnum(static_cast<unsigned char>(f))) throw ora_error(1821);
     if (t_ >= text_.size()) return;
     const char c = text_[t_];
-    if (std::isalnum(static_cast<unsigned char>(c))) {
-      if (std::isdigit(static_cast<unsigned char>(c)) && f_ < format_.size()) throw ora_error(1861);
-      return;
-    }
+    if (std::isalpha(static_cast<unsigned char>(c))) throw ora_error(1861);
+    if (std::isdigit(static_cast<unsigned char>(c))) return;  // "20210203" reads as YYYY-MM-DD
     ++t_;
   }
 

@@ -125,7 +125,9 @@ void emu_parser::column_attributes(emu_column_spec& spec) {
 std::optional<std::u16string> emu_parser::default_text() {
   const std::size_t begin = c_.peek().begin;
   int depth = 0;
-  while (!(depth == 0 && ends_default(c_.peek()))) {
+  bool first = true;  // DEFAULT NULL: the first word belongs to the expression
+  while (first || !(depth == 0 && ends_default(c_.peek()))) {
+    first = false;
     if (c_.peek().kind == token_kind::end) throw ora_error(907);
     if (c_.peek().is_symbol("(")) ++depth;
     if (c_.peek().is_symbol(")")) --depth;

@@ -28,6 +28,11 @@ void emu_sqlite_statement::bind(int index, const emu_cell& cell) {
                              SQLITE_TRANSIENT);
       break;
     case emu_cell::type::blob:
+      // An empty blob is not NULL (EMPTY_BLOB()); SQLite reads a null pointer as NULL.
+      if (cell.blob.empty()) {
+        rc = sqlite3_bind_zeroblob(stmt_, index, 0);
+        break;
+      }
       rc = sqlite3_bind_blob(stmt_, index, cell.blob.data(), static_cast<int>(cell.blob.size()),
                              SQLITE_TRANSIENT);
       break;
