@@ -1,1 +1,79 @@
 #include "oci_test_session.hpp"
+
+namespace ociemu_test {
+
+class catalog_test : public emu_home_fixture {};
+
+using rows_t = std::vector<std::vector<std::string>>;
+
+TEST_F(catalog_test, TablesAndColumnsAsTheDictionaryListsThem) {
+  oci_session s;
+  s.exec("CREATE TABLE \"ORDERS\" (\"ID\" NUMBER(10) NOT NULL, \"AMOUNT\" NUMBER(10,2), \"NOTE\" NVARCHAR2(50) "
+         "DEFAULT 'O''Brien', \"MEMO\" CLOB, \"WHEN\" TIMESTAMP, \"F\" FLOAT, \"N\" NUMBER, \"V\" VARCHAR2(8))");
+  EXPECT_EQ(s.rows("select TABLE_NAME, IOT_TYPE from user_tables where TEMPORARY='N' and NESTED='NO' and "
+                   "IOT_TYPE IS NULL OR IOT_TYPE='IOT'"),
+            (rows_t{{"ORDERS", "<null>"}}));
+  EXPECT_EQ(s.scalar("SELECT COUNT(*) FROM USER_TAB_COLUMNS WHERE table_name = 'ORDERS'"), "8");
+  EXPECT_EQ(s.rows("select COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE, COLUMN_ID, "
+                   "DATA_DEFAULT, CHAR_LENGTH, CHAR_USED from user_tab_columns where table_name = 'ORDERS' "
+                   "order by column_id"),
+            (rows_t{{"ID", "NUMBER", "22", "10", "0", "N", "1", "<null>", "0", "<null>"},
+                    {"AMOUNT", "NUMBER", "22", "10", "2", "Y", "2", "<null>", "0", "<null>"},
+                    {"NOTE", "NVARCHAR2", "100", "<null>", "<null>", "Y", "3", "'O''Brien'", "50", "C"},
+                    {"MEMO", "CLOB", "4000", "<null>", "<null>", "Y", "4", "<null>", "0", "<null>"},
+                    {"WHEN", "TIMESTAMP(6)", "11", "<null>", "6", "Y", "5", "<null>", "0", "<null>"},
+                    {"F", "FLOAT", "22", "126", "<null>", "Y", "6", "<null>", "0", "<null>"},
+                    {"N", "NUMBER", "22", "<null>", "<null>", "Y", "7", "<null>", "0", "<null>"},
+                    {"V", "VARCHAR2", "32", "<null>", "<null>", "Y", "8", "<null>", "8", "C"}}));
+}
+
+TEST_F(catalog_test, DataDefaultIsALong) {
+  oci_session s;
+  s.exec("create table t (a number default 0)");
+  OCIStmt* stmt = s.prepare("select DATA_DEFAULT from user_tab_columns");
+  ASSERT_EQ(OCIStmtExecute(s.svc(), stmt, s.err(), 0, 0, nullptr, nullptr, OCI_DEFAULT), OCI_SUCCESS);
+  void* param = nullptr;
+  OCIParamGet(stmt, OCI_HTYPE_STMT, s.err(), &param, 1);
+  ub2 type = 0;
+  OCIAttrGet(param, OCI_DTYPE_PARAM, &type, nullptr, OCI_ATTR_DATA_TYPE, s.err());
+  EXPECT_EQ(type, 8);
+  OCIDescriptorFree(param, OCI_DTYPE_PARAM);
+}
+
+TEST_F(catalog_test, KeysAndIndexesWithTheirGeneratedFlags) {
+  oci_session s;
+  s.exec("create table t (a number, b number, c number, primary key (a))");
+  s.exec("alter table t add constraint uq_b unique (b)");
+  s.exec("create index ix_c on t (c)");
+  EXPECT_EQ(s.rows("SELECT a.constraint_name, a.column_name FROM user_cons_columns a, user_constraints b "
+                   "WHERE a.table_name='T' AND a.constraint_name=b.constraint_name AND b.constraint_type='P' "
+                   "ORDER BY a.constraint_name, a.position")
+                .size(),
+            1u);
+  const std::string pk = s.scalar("select constraint_name from user_constraints where constraint_type = 'P'");
+  EXPECT_EQ(pk.rfind("SYS_C", 0), 0u);
+  EXPECT_EQ(s.rows("SELECT user_indexes.index_name, user_indexes.uniqueness, user_ind_columns.column_name FROM "
+                   "user_ind_columns, user_indexes where user_ind_columns.table_name = 'T' AND "
+                   "user_indexes.generated='N' AND user_ind_columns.index_name = user_indexes.index_name AND "
+                   "user_ind_columns.table_name = user_indexes.table_name ORDER BY user_indexes.index_name, "
+                   "user_ind_columns.column_position"),
+            (rows_t{{"IX_C", "NONUNIQUE", "C"}, {"UQ_B", "UNIQUE", "B"}}));
+  EXPECT_EQ(s.scalar("select generated from user_indexes where index_name = '" + pk + "'"), "Y");
+}
+
+TEST_F(catalog_test, CountsOverTablesAndSubqueries) {
+  oci_session s;
+  s.exec("create table t (a number)");
+  s.exec("insert into t values (1)");
+  s.exec("insert into t values (2)");
+  EXPECT_EQ(s.scalar("SELECT COUNT(*) FROM \"T\""), "2");
+  EXPECT_EQ(s.scalar("SELECT COUNT(*) FROM (select a from t where a > 1)"), "1");
+  OCIStmt* stmt = s.prepare("SELECT COUNT(*) FROM \"T\"");
+  int count = 0;
+  OCIDefine* d = nullptr;
+  OCIDefineByPos(stmt, &d, s.err(), 1, &count, sizeof count, SQLT_INT, nullptr, nullptr, nullptr, OCI_DEFAULT);
+  ASSERT_EQ(OCIStmtExecute(s.svc(), stmt, s.err(), 1, 0, nullptr, nullptr, OCI_DEFAULT), OCI_SUCCESS);
+  EXPECT_EQ(count, 2);
+}
+
+}  // namespace ociemu_test
