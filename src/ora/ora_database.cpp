@@ -1,0 +1,114 @@
+#include "ora_database.hpp"
+
+#include "ora_engine.hpp"
+#include "ora_exception.hpp"
+#include "ora_in_validator.hpp"
+#include "ora_indexes_initializer.hpp"
+#include "ora_query_results.hpp"
+#include "ora_schema_initializer.hpp"
+#include "ora_stmt.hpp"
+#include "ora_table.hpp"
+#include "tk_logger.hpp"
+#include "tk_mail_assertion.hpp"
+
+ora_database::ora_database(const std::u16string& name_, int mode) : udb_database(mode, name_, true) {
+  tk_log(2, "ora_database::ctor(%s)", name_);
+  if (mode & 0x80) return;
+  try {
+    init_views();
+  } catch (const ora_exception& e) {
+    tk_log(1, "Error while extracting views:\n%s\n", e.message);
+  }
+}
+
+ora_database::~ora_database() = default;
+
+void ora_database::init_views() {
+  tk_log(2, "ora_database::init_views");
+  ora_query_results rows(2, u"select VIEW_NAME, TEXT from SYS.USER_VIEWS");
+  while (ora_record* row = rows.next_record()) {
+    std::u16string view = (*row)[0].to_wstring(), text = (*row)[1].to_wstring();
+    tk_log(1, "GOT VIEW: %s|%s", view, text);
+    views[view] = text;
+  }
+}
+
+void ora_database::init_tables() {
+  tk_log(2, "ora_database::init_tables(b_owned_by_user=%d)", 1);
+  ora_engine& engine = ora_engine::instance();
+  ora_stmt statement;
+  statement.prepare(engine.get_version() < 0x80000
+                        ? u"select TABLE_NAME from user_tables"
+                        : u"select TABLE_NAME, IOT_TYPE from user_tables where TEMPORARY='N' and "
+                          u"NESTED='NO' and IOT_TYPE IS NULL OR IOT_TYPE='IOT'");
+  char16_t buffer[256] = {};
+  sb2 indicator = 0;
+  statement.define(1, buffer, sizeof buffer, oci::sqlt_str, &indicator);
+  for (bool row = statement.execute(1) != oci::no_data; row; row = statement.fetch()) {
+    tk_log(1, "Find table '%s'", buffer);
+    tables.emplace_back(buffer);
+  }
+  tk_log(2, "Tables count: %d", tables.size());
+}
+
+const std::vector<std::u16string>& ora_database::get_tables() {
+  tk_log(1, "ora_database::get_tables");
+  tables.clear();
+  init_tables();
+  return tables;
+}
+
+std::unique_ptr<udb_recordset> ora_database::get_table(const std::u16string& table, int) {
+  tk_log(2, "ora_database::get_table(%s)", table);
+  if (!is_table_exist(table)) TK_ASSERTION_FAILED();
+  return std::make_unique<ora_table>(*this, table);
+}
+
+std::unique_ptr<udb_recordset> ora_database::get_table(const std::u16string& table,
+                                                       const std::u16string& text, int) {
+  tk_log(2, "ora_database::get_table(%s)", table);
+  return std::make_unique<ora_table>(*this, table, text);
+}
+
+std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& table,
+                                                          const udb_schema& source,
+                                                          const udb_indexes& source_indexes) {
+  tk_log(2, "ora_database::create_table(%s)", table);
+  if (!is_table_exist(table)) {
+    ora_schema_initializer builder(table, source, source_indexes, b_uppercase);
+    builder.build_schema(*this);
+    if (!source_indexes.empty()) {
+      ora_indexes_initializer keys(table, builder.schema, source_indexes, builder.names_map);
+      keys.build_indexes(*this);
+    }
+    tables.push_back(table);
+  }
+  return get_table(table, 2);
+}
+
+bool ora_database::delete_tab(const std::u16string& table) {
+  tk_log(2, "ora_database::delete_tab(%s)", table);
+  if (!is_table_exist(table)) TK_ASSERTION_FAILED();
+  run(u"DROP TABLE " + ora_quoted(table) + u" CASCADE CONSTRAINTS");
+  return udb_database::delete_tab(table);
+}
+
+void ora_database::run(const std::u16string& sql) {
+  ora_stmt statement;
+  statement.prepare(sql);
+  statement.execute(1);
+}
+
+std::unique_ptr<udb_recordset> ora_database::query(const std::u16string& text) {
+  tk_log(2, "ora_database::query(%s)", text);
+  run(text);
+  return nullptr;
+}
+
+bool ora_database::test_query(const std::u16string& text) {
+  tk_log(2, "ora_database::test_query(%s)", text);
+  ora_stmt statement;
+  statement.prepare(text);
+  statement.execute(0, oci::describe_only);
+  return true;
+}

@@ -1,0 +1,38 @@
+// The connected user's Oracle schema as a database: its tables and views
+// from the data dictionary, tables opened, created, dropped, and statements
+// run.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "ora_sql_runner.hpp"
+#include "udb_database.hpp"
+
+class ora_database : public udb_database, public ora_sql_runner {
+ public:
+  ora_database(const std::u16string& name, int mode);
+  ~ora_database() override;
+
+  std::unique_ptr<udb_recordset> create_table(const std::u16string& name, const udb_schema& schema,
+                                              const udb_indexes& indexes) override;
+  std::unique_ptr<udb_recordset> get_table(const std::u16string& name, int flags) override;
+  std::unique_ptr<udb_recordset> get_table(const std::u16string& name, const std::u16string& query,
+                                           int flags);
+  // Drops the table (and the constraints pointing at it) and forgets it.
+  bool delete_tab(const std::u16string& name) override;
+  // Runs a statement; nothing is returned.
+  std::unique_ptr<udb_recordset> query(const std::u16string& text) override;
+  void run(const std::u16string& sql) override;
+  // True when the statement parses and describes.
+  bool test_query(const std::u16string& text) override;
+  const std::vector<std::u16string>& get_tables() override;
+
+  bool b_uppercase = false;
+  std::map<std::u16string, std::u16string> views;
+
+ private:
+  void init_tables();
+  void init_views();
+};

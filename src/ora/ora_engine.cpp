@@ -1,0 +1,221 @@
+#include "ora_engine.hpp"
+
+#include <cstdio>
+
+#include "ora_database.hpp"
+#include "ora_exception.hpp"
+#include "ora_oci_library.hpp"
+#include "ora_stmt.hpp"
+#include "tk_format.hpp"
+#include "tk_logger.hpp"
+#include "tk_mail_assertion.hpp"
+#include "tk_wstring.hpp"
+
+namespace {
+
+// No quoted identifier can hold a double quote (or a zero).
+void repair_identifier(std::u16string& name) {
+  for (char16_t& c : name)
+    if (c == u'"' || c == 0) c = u'_';
+}
+
+std::u16string text_of(const char16_t* buffer, std::size_t units) {
+  std::u16string text(buffer, units);
+  return text.substr(0, text.find(u'\0'));
+}
+
+}  // namespace
+
+std::u16string ora_quoted(std::u16string name) {
+  repair_identifier(name);
+  return u"\"" + name + u"\"";
+}
+
+std::u16string ora_literal_text(std::u16string_view text) {
+  return tk_wstring(std::u16string(text)).replace_all(u"'", u"''");
+}
+
+ora_engine::ora_engine() {
+  tk_log(1, "ora_engine::ctor");
+  initialize();
+}
+
+ora_engine::~ora_engine() {
+  tk_log(1, "ora_engine::dtor");
+  clean();
+}
+
+void ora_engine::initialize() {
+  tk_log(1, "ora_engine::initialize");
+  oci_ = &ora_oci_library::calls();
+  // Threaded: the wizard connects and converts on worker threads.
+  sword status = oci_->OCIEnvNlsCreate(&environment_, oci::threaded, nullptr, nullptr, nullptr,
+                                       nullptr, 0, nullptr, oci::utf16_id, oci::utf16_id);
+  if (status != oci::success || !environment_)
+    throw tk_exception("Cannot create the Oracle client environment", tk_exception::run_level);
+  tk_log(1, "Step #1");
+  error_ = static_cast<OCIError*>(allocate(oci::htype_error, "Step #2"));
+  server_ = static_cast<OCIServer*>(allocate(oci::htype_server, "Step #3"));
+  session_ = static_cast<OCISession*>(allocate(oci::htype_session, "Step #4"));
+  service_ = static_cast<OCISvcCtx*>(allocate(oci::htype_svcctx, "Step #5"));
+}
+
+void* ora_engine::allocate(ub4 type, const char* step) {
+  void* handle = nullptr;
+  check_err(oci_->OCIHandleAlloc(environment_, &handle, type, 0, nullptr), "OCIHandleAlloc");
+  tk_log(1, "%s", step);
+  return handle;
+}
+
+std::u16string ora_engine::connect_string(const std::u16string& host, const std::u16string& port,
+                                          const std::u16string& database) {
+  if (host.empty() && port.empty()) return database;
+  return u"//" + (host.empty() ? u"localhost" : host) + u":" + (port.empty() ? u"1521" : port) +
+         u"/" + database;
+}
+
+std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& host,
+                                                  const std::u16string& user,
+                                                  const std::u16string& password,
+                                                  const std::u16string& port,
+                                                  const std::u16string& database) {
+  tk_log(1, "ora_engine::open_db (%s,%s,%s,%s,%s)", host, user, u"*", port, database);
+  return open_db(connect_string(host, port, database), user, password);
+}
+
+void ora_engine::set_text_attribute(void* handle, ub4 handle_type, const std::u16string& text,
+                                    ub4 attribute) {
+  check_err(oci_->OCIAttrSet(handle, handle_type, const_cast<char16_t*>(text.c_str()),
+                             static_cast<ub4>(text.size() * 2), attribute, error_),
+            "OCIAttrSet");
+}
+
+std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& database,
+                                                  const std::u16string& user,
+                                                  const std::u16string& password) {
+  // The password never reaches the trace file.
+  tk_log(1, "ora_engine::open_db( %s, %s, %s )", database, user, u"*");
+  tk_log(3, "Connecting to Oracle data source '%s'", database);
+  if (b_session_) {
+    oci_->OCISessionEnd(service_, error_, session_, oci::default_mode);
+    b_session_ = false;
+  }
+  if (b_attached_) {
+    oci_->OCIServerDetach(server_, error_, oci::default_mode);
+    b_attached_ = false;
+  }
+  tk_log(1, "Just before OCIServerAttach");
+  check_err(oci_->OCIServerAttach(server_, error_, reinterpret_cast<const OraText*>(database.c_str()),
+                                  static_cast<sb4>(database.size() * 2), oci::default_mode),
+            "OCIServerAttach");
+  b_attached_ = true;
+  tk_log(1, "OCIServerAttach succeeded");
+  check_err(oci_->OCIAttrSet(service_, oci::htype_svcctx, server_, 0, oci::attr_server, error_),
+            "OCIAttrSet");
+  tk_log(1, "Server context was set into service context");
+  set_text_attribute(session_, oci::htype_session, user, oci::attr_username);
+  set_text_attribute(session_, oci::htype_session, password, oci::attr_password);
+  tk_log(1, "Just before OCISessionBegin");
+  check_err(oci_->OCISessionBegin(service_, error_, session_, oci::cred_rdbms, oci::default_mode),
+            "OCISessionBegin");
+  b_session_ = true;
+  tk_log(2, "The connection has been established");
+  check_err(oci_->OCIAttrSet(service_, oci::htype_svcctx, session_, 0, oci::attr_session, error_),
+            "OCIAttrSet");
+  database_ = database;
+  user_ = user;
+  password_ = password;
+  return std::make_unique<ora_database>(database, 1);
+}
+
+void ora_engine::check_err(sword status, const char* call) {
+  tk_log(1, "ora_engine::check_err(status=%08X)", status);
+  if (status == oci::error) {
+    tk_log(1, "status == OCI_ERROR");
+    sb4 number = 0;
+    char16_t text[256] = {};
+    oci_->OCIErrorGet(error_, 1, nullptr, &number, reinterpret_cast<OraText*>(text), sizeof text,
+                      oci::htype_error);
+    std::u16string message = text_of(text, 256);
+    while (!message.empty() && (message.back() == u'\n' || message.back() == u' ')) message.pop_back();
+    throw ora_exception(number, message);
+  }
+  if (status == oci::invalid_handle) {
+    tk_log(1, "ERROR: Invalid handle");
+    throw tk_exception(tk_format("The Oracle client refused a call (%s): invalid handle", call),
+                       tk_exception::run_level);
+  }
+}
+
+std::uint32_t ora_engine::parse_version(const std::u16string& banner) {
+  for (const std::u16string& piece : tk_wstring(banner).split(u' ')) {
+    if (piece.empty() || piece[0] < u'0' || piece[0] > u'9') continue;
+    int major = 0, minor = 0, patch = 0;
+    if (std::sscanf(tk_utf16_to_utf8_lenient(piece).c_str(), "%d.%d.%d", &major, &minor, &patch) == 3) {
+      tk_log(1, "Got Oracle version: %d,%d,%d", major, minor, patch);
+      return std::uint32_t(major) << 16 | std::uint32_t(minor & 0xFF) << 8 | std::uint32_t(patch & 0xFF);
+    }
+  }
+  return 0;
+}
+
+std::uint32_t ora_engine::get_version() {
+  tk_log(1, "ora_engine::get_version");
+  if (!b_session_) TK_ASSERTION_FAILED();
+  ora_stmt stmt;
+  stmt.prepare(u"select * from v$version");
+  std::u16string buffer(0x10000, u'\0');
+  sb2 indicator = 0;
+  stmt.define(1, buffer.data(), static_cast<sb4>(buffer.size() * 2), oci::sqlt_str, &indicator);
+  if (stmt.execute(1) == oci::no_data) return 0;
+  std::u16string banner = text_of(buffer.data(), buffer.size());
+  tk_log(1, "Got versioned string:\n%s", banner);
+  return parse_version(banner);
+}
+
+std::int32_t ora_engine::get_records_cnt(const std::u16string& name, bool b_is_query) {
+  tk_log(2, "ora_engine::get_records_cnt(%s)", name);
+  if (!b_session_) TK_ASSERTION_FAILED();
+  ora_stmt stmt;
+  stmt.prepare(b_is_query ? u"SELECT COUNT(*) FROM (" + name + u")"
+                          : u"SELECT COUNT(*) FROM " + get_safe_name(name));
+  std::int32_t count = 0;
+  sb2 indicator = 0;
+  stmt.define(1, &count, sizeof count, oci::sqlt_int, &indicator);
+  if (stmt.execute(1) == oci::no_data) TK_ASSERTION_FAILED();
+  return count;
+}
+
+std::u16string ora_engine::get_safe_name(std::u16string name) {
+  tk_log(1, "ora_engine::get_safe_name(%s)", name);
+  repair_identifier(name);
+  std::size_t dot = name.find(u'.');
+  if (dot != std::u16string::npos) name.replace(dot, 1, u"\".\"");
+  return u"\"" + name + u"\"";
+}
+
+void ora_engine::commit() {
+  check_err(oci_->OCITransCommit(service_, error_, oci::default_mode), "OCITransCommit");
+}
+
+void ora_engine::rollback() {
+  check_err(oci_->OCITransRollback(service_, error_, oci::default_mode), "OCITransRollback");
+}
+
+void ora_engine::clean() {
+  tk_log(1, "ora_engine::clean");
+  if (!oci_) return;
+  if (b_session_) oci_->OCISessionEnd(service_, error_, session_, oci::default_mode);
+  if (b_attached_) oci_->OCIServerDetach(server_, error_, oci::default_mode);
+  b_session_ = b_attached_ = false;
+  if (server_) oci_->OCIHandleFree(server_, oci::htype_server);
+  if (service_) oci_->OCIHandleFree(service_, oci::htype_svcctx);
+  if (error_) oci_->OCIHandleFree(error_, oci::htype_error);
+  if (session_) oci_->OCIHandleFree(session_, oci::htype_session);
+  if (environment_) oci_->OCIHandleFree(environment_, oci::htype_env);
+  server_ = nullptr;
+  service_ = nullptr;
+  error_ = nullptr;
+  session_ = nullptr;
+  environment_ = nullptr;
+}

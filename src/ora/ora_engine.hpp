@@ -1,0 +1,79 @@
+// The one connection of the process to an Oracle server: the OCI
+// environment (UTF-16 for text and national text), server, session and
+// service context, kept for the life of the converter.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ora_oci.hpp"
+#include "tk_singleton.hpp"
+
+class ora_database;
+
+class ora_engine : public tk_singleton<ora_engine> {
+ public:
+  // Loads the client library and creates the environment and handles; a
+  // missing client raises the level-1 "not found" error.
+  ora_engine();
+  ~ora_engine();
+
+  // Connects with the easy-connect form //host:port/database, or with the
+  // database as a net service name when host and port are both empty.
+  std::unique_ptr<ora_database> open_db(const std::u16string& host, const std::u16string& user,
+                                        const std::u16string& password, const std::u16string& port,
+                                        const std::u16string& database);
+  std::unique_ptr<ora_database> open_db(const std::u16string& database, const std::u16string& user,
+                                        const std::u16string& password);
+
+  // OCI_ERROR raises ora_exception with Oracle's number and text; an
+  // invalid handle raises a level-1 error naming the call.
+  void check_err(sword status, const char* call);
+
+  // major << 16 | minor << 8 | patch from the first row of v$version; 0 when
+  // it has no such number.
+  std::uint32_t get_version();
+  std::int32_t get_records_cnt(const std::u16string& name, bool b_is_query = false);
+  void commit();
+  void rollback();
+
+  // The connect string for host, port and database (see open_db).
+  static std::u16string connect_string(const std::u16string& host, const std::u16string& port,
+                                       const std::u16string& database);
+  // The version number in a v$version row, 0 when none.
+  static std::uint32_t parse_version(const std::u16string& banner);
+  // A table name as SQL takes it: in double quotes, an owner-qualified name
+  // split at its first dot. A double quote inside a name (which no quoted
+  // identifier can hold) becomes "_".
+  static std::u16string get_safe_name(std::u16string name);
+
+  const ora_oci_calls& oci() const { return *oci_; }
+  OCIEnv* environment() const { return environment_; }
+  OCIError* error_handle() const { return error_; }
+  OCISvcCtx* service_context() const { return service_; }
+  bool attached() const { return b_attached_; }
+
+  const bool owned_by_user = true;
+
+ private:
+  void initialize();
+  void* allocate(ub4 type, const char* step);
+  void set_text_attribute(void* handle, ub4 handle_type, const std::u16string& text, ub4 attribute);
+  void clean();
+
+  const ora_oci_calls* oci_ = nullptr;
+  bool b_attached_ = false;
+  bool b_session_ = false;
+  OCIServer* server_ = nullptr;
+  OCISvcCtx* service_ = nullptr;
+  OCIEnv* environment_ = nullptr;
+  OCIError* error_ = nullptr;
+  OCISession* session_ = nullptr;
+  std::u16string database_, user_, password_;
+};
+
+// A column or table name in double quotes, repaired as get_safe_name does
+// but without splitting at a dot.
+std::u16string ora_quoted(std::u16string name);
+// Text for a quoted SQL literal: single quotes doubled.
+std::u16string ora_literal_text(std::u16string_view text);

@@ -1,0 +1,24 @@
+// The names a record's fields get in Oracle (upper-cased when the run asks,
+// made acceptable when they are not), to find the field of a column.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ora_fn_validator.hpp"
+#include "udb_record.hpp"
+
+class ora_field_finder {
+ public:
+  ora_field_finder(const udb_record& record, bool b_uppercase);
+  // The position of the field mapped to `column` (exact), or -1.
+  int get_field_idx(const std::u16string& column) const;
+
+  // The Oracle name of one record field.
+  static std::u16string map_name(ora_validator& validator, const std::u16string& name,
+                                 bool b_uppercase);
+
+ private:
+  ora_fn_validator validator_;
+  std::vector<std::u16string> names_;
+};

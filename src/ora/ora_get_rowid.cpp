@@ -1,0 +1,59 @@
+#include "ora_get_rowid.hpp"
+
+#include "ora_engine.hpp"
+#include "tk_logger.hpp"
+#include "tk_mail_assertion.hpp"
+
+ora_get_rowid::ora_get_rowid() { tk_log(1, "ora_get_rowid::ctor"); }
+ora_get_rowid::~ora_get_rowid() { tk_log(1, "ora_get_rowid::dtor"); }
+
+sb4 ora_get_rowid::cbf_no_data(void*, OCIBind*, ub4, ub4, void** buffer, ub4* length, ub1* piece,
+                               void** indicator) {
+  tk_log(1, "ora_get_rowid::cbf_no_data");
+  *buffer = nullptr;
+  *length = 0;
+  *piece = oci::one_piece;
+  *indicator = nullptr;
+  return oci::callback_continue;
+}
+
+sb4 ora_get_rowid::cbf_get_data(void* context, OCIBind*, ub4 iteration, ub4, void** buffer,
+                                ub4** length, ub1* piece, void** indicator, ub2** code) {
+  tk_log(1, "ora_get_rowid::cbf_get_data (iter=%d)", iteration);
+  auto* self = static_cast<ora_get_rowid*>(context);
+  self->returned_ = buffer_bytes;
+  *buffer = self->rowid_;
+  *length = &self->returned_;
+  *piece = oci::one_piece;
+  *indicator = &self->indicator_;
+  *code = nullptr;
+  return oci::callback_continue;
+}
+
+std::u16string ora_get_rowid::do_insert(std::u16string text) {
+  tk_log(1, "ora_get_rowid::do_insert");
+  text += u" RETURNING ROWID INTO :1";
+  tk_log(3, "Run SQL query: %s\n", text);
+  ora_engine& engine = ora_engine::instance();
+  statement_.prepare(text);
+  tk_log(1, "Step #1");
+  static const std::u16string placeholder = u":1";
+  engine.check_err(engine.oci().OCIBindByName(statement_.handle(), &bind_, engine.error_handle(),
+                                              reinterpret_cast<const OraText*>(placeholder.c_str()),
+                                              static_cast<sb4>(placeholder.size() * 2), nullptr,
+                                              buffer_bytes, oci::sqlt_str, nullptr, nullptr,
+                                              nullptr, 0, nullptr, oci::data_at_exec),
+                   "OCIBindByName");
+  tk_log(1, "Step #2");
+  engine.check_err(engine.oci().OCIBindDynamic(bind_, engine.error_handle(), this, cbf_no_data,
+                                               this, cbf_get_data),
+                   "OCIBindDynamic");
+  tk_log(1, "Step #3");
+  rowid_[0] = 0;
+  // No commit here: the row becomes durable together with its LOBs.
+  statement_.execute(1, oci::default_mode);
+  if (returned_ >= buffer_bytes) TK_ASSERTION_FAILED();
+  std::u16string rowid(rowid_, returned_ / 2);
+  tk_log(2, "GOT ROWID(1): %s, len=%d", rowid, returned_);
+  return rowid;
+}

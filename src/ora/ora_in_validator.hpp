@@ -1,0 +1,16 @@
+// The index and constraint names given in one conversion run: Oracle wants
+// them unique in the whole schema. One exists while tables are created.
+#pragma once
+
+#include "ora_validator.hpp"
+#include "tk_singleton.hpp"
+#include "udb_indexes.hpp"
+
+class ora_in_validator : public tk_singleton<ora_in_validator> {
+ public:
+  ora_in_validator() = default;
+  // Registers the name of every index as taken.
+  void load(const udb_indexes& indexes);
+
+  ora_validator names;
+};

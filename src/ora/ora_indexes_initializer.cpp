@@ -1,0 +1,91 @@
+#include "ora_indexes_initializer.hpp"
+
+#include "ora_engine.hpp"
+#include "ora_exception.hpp"
+#include "ora_in_validator.hpp"
+#include "tk_logger.hpp"
+
+namespace {
+constexpr int ora_already_indexed = 1408;
+constexpr int ora_key_exists = 2261;
+}  // namespace
+
+ora_indexes_initializer::ora_indexes_initializer(std::u16string table_, const udb_schema& target,
+                                                 const udb_indexes& source, const t_names_map& names)
+    : table(std::move(table_)), schema_(target), names_(names) {
+  ora_in_validator& registry = ora_in_validator::instance();
+  registry.load(source);
+  for (const udb_index& s : source) {
+    bool acceptable = registry.names.is_acceptable(s.name);
+    std::u16string name = acceptable ? s.name : registry.names.get_safe_name(s.name);
+    udb_index index(name, s.unique, s.primary, {});
+    bool usable = true;
+    for (const std::u16string& column : s.fields) {
+      std::u16string mapped = names_.get_mapped_name(column, false);
+      if (!can_be_part_of_index(mapped)) {
+        tk_log(2, "Field '%s' cannot be part of index", mapped);
+        usable = false;
+        break;
+      }
+      index.fields.push_back(mapped);
+    }
+    if (!usable) continue;
+    indexes.list.push_back(index);
+    if (index.primary) key_index = static_cast<int>(indexes.size()) - 1;
+    if (!acceptable) {
+      tk_log(2, "Store generated index name '%s'", name);
+      registry.names.add_existing_name(name);
+    }
+    registry.names.restricted_names.push_back(name);
+  }
+}
+
+bool ora_indexes_initializer::can_be_part_of_index(const std::u16string& column) const {
+  tk_log(1, "ora_indexes_initializer::can_be_part_of_index");
+  int at = schema_.get_field_idx(column);
+  if (at < 0) return false;
+  const t_ftd& d = schema_[static_cast<std::size_t>(at)];
+  tk_log(1, "GOT FIELD: vt=%d, size=%d", d.vartype, d.size);
+  bool unbounded = d.size == 0 || d.size > 2000;
+  bool long_kind = d.vartype == VT_BSTR || d.vartype == VT_BLOB_OBJECT ||
+                   d.vartype == VT_BYTE_ARRAY || d.vartype == VT_BLOB;
+  return !(unbounded && long_kind);
+}
+
+std::u16string ora_indexes_initializer::index_text(const udb_index& index) const {
+  if (index.fields.empty()) {
+    tk_log(1, "Skip index '%s' as it is built on empty fields list", index.name);
+    return {};
+  }
+  std::u16string text;
+  if (index.primary) {
+    text = u"ALTER TABLE " + ora_quoted(table) + u" ADD CONSTRAINT " + ora_quoted(index.name) + u" PRIMARY KEY (";
+  } else if (key_index >= 0 && index.consists_of_fields(indexes[static_cast<std::size_t>(key_index)].fields)) {
+    tk_log(2, "Skip index '%s', it is equal to PK", index.name);
+    return {};
+  } else if (index.unique) {
+    text = u"ALTER TABLE " + ora_quoted(table) + u" ADD CONSTRAINT " + ora_quoted(index.name) + u" UNIQUE (";
+  } else {
+    text = u"CREATE INDEX " + ora_quoted(index.name) + u" ON " + ora_quoted(table) + u" (";
+  }
+  for (std::size_t i = 0; i < index.fields.size(); ++i) {
+    tk_log(1, "Process idx.field %s", index.fields[i]);
+    text += (i ? u", " : u"") + ora_quoted(index.fields[i]);
+  }
+  return text + u")";
+}
+
+void ora_indexes_initializer::build_indexes(ora_sql_runner& runner) {
+  tk_log(1, "ora_indexes_initializer::build_indexes(n_indexes=%d)", indexes.size());
+  for (const udb_index& index : indexes) {
+    std::u16string text = index_text(index);
+    if (text.empty()) continue;
+    tk_log(3, "Run SQL query: %s\n", text);
+    try {
+      runner.run(text);
+    } catch (const ora_exception& e) {
+      tk_log(2, "Got error: %08X", e.ora_number());
+      if (e.ora_number() != ora_already_indexed && e.ora_number() != ora_key_exists) throw;
+    }
+  }
+}

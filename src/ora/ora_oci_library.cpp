@@ -1,0 +1,105 @@
+#include "ora_oci_library.hpp"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <mutex>
+
+#include "tk_exception.hpp"
+#include "tk_logger.hpp"
+
+const char* const ora_oci_library::not_found_message =
+    "The Oracle client and networking components were not found.\n"
+    "These components are supplied by the Oracle Corporation and\n"
+    "are part of the Oracle Version 7.3.4 (or later) client\n"
+    "software installation. You will be unable to use this program\n"
+    "until these components have been installed.";
+
+namespace {
+
+[[noreturn]] void not_found(const std::string& tried) {
+  tk_log(1, "Oracle client library not usable; tried: %s", tried);
+  throw tk_exception(ora_oci_library::not_found_message, tk_exception::run_level);
+}
+
+void* try_open(const std::string& name, std::string& tried) {
+  void* handle = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  const char* why = handle ? "loaded" : ::dlerror();
+  tried += name + " (" + (why ? why : "?") + "); ";
+  return handle;
+}
+
+template <typename Pointer>
+void resolve(void* library, const char* name, Pointer& slot, std::string& missing) {
+  slot = reinterpret_cast<Pointer>(::dlsym(library, name));
+  if (!slot) missing += std::string(name) + " ";
+}
+
+ora_oci_calls load_calls() {
+  std::string tried;
+  void* library = ora_oci_library::open_library(tried);
+  if (!library) not_found(tried);
+  ora_oci_calls c{};
+  std::string missing;
+#define VESPER_OCI_RESOLVE(name) resolve(library, #name, c.name, missing)
+  VESPER_OCI_RESOLVE(OCIEnvNlsCreate);
+  VESPER_OCI_RESOLVE(OCIHandleAlloc);
+  VESPER_OCI_RESOLVE(OCIHandleFree);
+  VESPER_OCI_RESOLVE(OCIDescriptorAlloc);
+  VESPER_OCI_RESOLVE(OCIDescriptorFree);
+  VESPER_OCI_RESOLVE(OCIAttrSet);
+  VESPER_OCI_RESOLVE(OCIAttrGet);
+  VESPER_OCI_RESOLVE(OCIServerAttach);
+  VESPER_OCI_RESOLVE(OCIServerDetach);
+  VESPER_OCI_RESOLVE(OCISessionBegin);
+  VESPER_OCI_RESOLVE(OCISessionEnd);
+  VESPER_OCI_RESOLVE(OCIStmtPrepare);
+  VESPER_OCI_RESOLVE(OCIStmtExecute);
+  VESPER_OCI_RESOLVE(OCIStmtFetch);
+  VESPER_OCI_RESOLVE(OCIParamGet);
+  VESPER_OCI_RESOLVE(OCIDefineByPos);
+  VESPER_OCI_RESOLVE(OCIBindByName);
+  VESPER_OCI_RESOLVE(OCIBindDynamic);
+  VESPER_OCI_RESOLVE(OCILobWrite);
+  VESPER_OCI_RESOLVE(OCILobRead);
+  VESPER_OCI_RESOLVE(OCILobCharSetForm);
+  VESPER_OCI_RESOLVE(OCILobGetLength);
+  VESPER_OCI_RESOLVE(OCIDateTimeGetDate);
+  VESPER_OCI_RESOLVE(OCIDateTimeGetTime);
+  VESPER_OCI_RESOLVE(OCIErrorGet);
+  VESPER_OCI_RESOLVE(OCITransCommit);
+  VESPER_OCI_RESOLVE(OCITransRollback);
+#undef VESPER_OCI_RESOLVE
+  if (!missing.empty()) not_found(tried + "missing entry points: " + missing);
+  return c;
+}
+
+}  // namespace
+
+void* ora_oci_library::open_library(std::string& tried) {
+  if (const char* chosen = std::getenv("VESPER_OCI_LIB"); chosen && *chosen)
+    return try_open(chosen, tried);
+  const char* names[] = {"libclntsh.so",      "libclntsh.so.19.1", "libclntsh.so.18.1",
+                         "libclntsh.so.12.1", "libclntsh.so.11.1", "libclntsh.so.20.1",
+                         "libclntsh.so.21.1", "libclntsh.so.23.1"};
+  for (const char* name : names)
+    if (void* handle = try_open(name, tried)) return handle;
+  if (const char* home = std::getenv("ORACLE_HOME"); home && *home)
+    for (const char* name : names)
+      if (void* handle = try_open(std::string(home) + "/lib/" + name, tried)) return handle;
+  return nullptr;
+}
+
+const ora_oci_calls& ora_oci_library::calls() {
+  // Loaded once; a failed load is tried again next time (the user may fix
+  // the installation between two connection attempts of the wizard).
+  static std::mutex mutex;
+  static ora_oci_calls loaded{};
+  static bool ready = false;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (!ready) {
+    loaded = load_calls();
+    ready = true;
+  }
+  return loaded;
+}

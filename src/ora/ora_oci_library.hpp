@@ -1,0 +1,20 @@
+// The Oracle client library, loaded once per process: the file named by
+// VESPER_OCI_LIB, else libclntsh.so and its versioned names on the loader's
+// path, then in $ORACLE_HOME/lib. A missing library or entry point raises
+// the level-1 "Oracle client ... not found" error; the names tried and the
+// loader's messages go to the trace.
+#pragma once
+
+#include <string>
+
+#include "ora_oci.hpp"
+
+class ora_oci_library {
+ public:
+  static const ora_oci_calls& calls();
+
+  static const char* const not_found_message;
+  // The first library that loads; `tried` collects each name with the
+  // loader's answer.
+  static void* open_library(std::string& tried);
+};

@@ -1,0 +1,108 @@
+#include "ora_schema_initializer.hpp"
+
+#include "ora_engine.hpp"
+#include "ora_exception.hpp"
+#include "ora_util.hpp"
+#include "tk_case.hpp"
+#include "tk_format.hpp"
+#include "tk_logger.hpp"
+#include "udb_custom_conversion.hpp"
+
+namespace {
+constexpr int ora_name_taken = 955;
+constexpr int ora_no_privilege = 1031;
+constexpr int sequence_attempts = 100;
+}  // namespace
+
+ora_schema_initializer::ora_schema_initializer(std::u16string table_, const udb_schema& source,
+                                               const udb_indexes&, bool b_uppercase_)
+    : table(std::move(table_)), b_uppercase(b_uppercase_), validator(source) {
+  tk_log(1, "ora_schema_initializer::ctor");
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    const t_ftd& s = source[i];
+    std::u16string name = b_uppercase ? tk_to_upper(s.name) : s.name;
+    if (!validator.is_acceptable(name)) name = validator.get_safe_name(name);
+    auto column = std::make_unique<t_ftd>(s);
+    column->name = name;
+    if (s.auto_increment) {
+      column->b_not_null = false;
+      column->default_value = ole_variant();
+      auto_increment_column = name;
+    }
+    schema.add(std::move(column));
+    if (name != s.name) {
+      tk_log(2, "Store generated column name '%s'", name);
+      validator.add_existing_name(name);
+      validator.add_mapped_pair(s.name, name);
+      names_map.add(s.name, name);
+    }
+    validator.restricted_names.push_back(name);
+  }
+}
+
+std::u16string ora_schema_initializer::column_text(const t_ftd& c) const {
+  std::u16string type = udb_custom_conversion::is_acceptable1(c) ? udb_custom_conversion::handle1(c)
+                        : !c.native_type.empty()                ? c.native_type
+                                                                : get_ora_native_type(c, false);
+  std::u16string text = ora_quoted(c.name) + u" " + type;
+  std::u16string default_text = make_ora_def_val(c);
+  tk_log(1, "got def value: %s", default_text);
+  if (!default_text.empty() && ora_can_have_default(c)) text += u" DEFAULT " + default_text;
+  tk_log(1, "OraField name='%s', type=%d, size=%d", c.name, c.vartype, c.size);
+  if (c.b_not_null && !ora_is_lob_column(c) && c.vartype != VT_BYTE_ARRAY) text += u" NOT NULL";
+  return text;
+}
+
+std::u16string ora_schema_initializer::create_table_text() const {
+  std::u16string text = u"CREATE TABLE " + ora_quoted(table) + u" (";
+  for (std::size_t i = 0; i < schema.size(); ++i) {
+    if (i) text += u", ";
+    text += column_text(schema[i]);
+  }
+  return text + u")";
+}
+
+void ora_schema_initializer::build_schema(ora_sql_runner& runner) {
+  tk_log(1, "ora_schema_initializer::build_schema( n_columns=%d )", schema.size());
+  std::u16string text = create_table_text();
+  tk_log(3, "Run SQL query: %s\n", text);
+  runner.run(text);
+  if (auto_increment_column.empty()) return;
+  std::u16string sequence = create_sequence(runner);
+  if (sequence.empty()) {
+    tk_log(2, "Failed to create a sequence");
+    return;
+  }
+  try {
+    runner.run(trigger_text(sequence));
+  } catch (const ora_exception& e) {
+    tk_log(2, "Error while creating index for trigger:\n%s\n", e.message);
+  }
+}
+
+// Quoted, unlike the Oracle habit of unquoted trigger text: the table and
+// sequence were created as quoted names, which unquoted text would upper-case.
+std::u16string ora_schema_initializer::trigger_text(const std::u16string& sequence) const {
+  return u"CREATE OR REPLACE TRIGGER " + ora_quoted(table + u"__TRIGGER") + u" BEFORE INSERT ON " +
+         ora_quoted(table) + u" FOR EACH ROW WHEN (new." + ora_quoted(auto_increment_column) +
+         u" IS NULL) BEGIN select " + ora_quoted(sequence) + u".nextval into :new." +
+         ora_quoted(auto_increment_column) + u" from dual; END;";
+}
+
+std::u16string ora_schema_initializer::create_sequence(ora_sql_runner& runner) {
+  tk_log(1, "ora_schema_initializer::create_sequence");
+  std::u16string base = table.size() > 28 ? table.substr(0, table.size() - 2) : table;
+  for (int n = 0; n < sequence_attempts; ++n) {
+    std::u16string sequence = base + tk_wformat(u"_%d", n);
+    try {
+      runner.run(u"CREATE SEQUENCE " + ora_quoted(sequence) +
+                 u" INCREMENT BY 1 START WITH 1 MAXVALUE 1.0E28 MINVALUE 1 NOCYCLE NOCACHE ORDER");
+      return sequence;
+    } catch (const ora_exception& e) {
+      if (e.ora_number() == ora_no_privilege)
+        throw tk_exception("Insufficient privileges to create sequence.\nAuto increment will not be converted.");
+      if (e.ora_number() != ora_name_taken) throw;
+    }
+  }
+  return {};
+}

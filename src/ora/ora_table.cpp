@@ -1,0 +1,322 @@
+#include "ora_table.hpp"
+
+#include <map>
+
+#include "ole_type_exception.hpp"
+#include "ora_database.hpp"
+#include "ora_engine.hpp"
+#include "ora_field_finder.hpp"
+#include "ora_lob_insert.hpp"
+#include "ora_native_type.hpp"
+#include "ora_util.hpp"
+#include "tk_logger.hpp"
+#include "tk_mail_assertion.hpp"
+#include "tk_trim.hpp"
+#include "tk_wstring.hpp"
+#include "udb_custom_conversion.hpp"
+
+namespace {
+
+const char* const not_conforming = "The structure of data source does not conform to the destination table.";
+
+bool is_numeric_value(VARTYPE kind) {
+  return udb_is_numeric_kind(kind) || kind == VT_INT || kind == VT_UINT;
+}
+
+}  // namespace
+
+ora_table::ora_table(ora_database& database, const std::u16string& name_)
+    : ora_query_results(name_, u""), database_(database) {
+  tk_log(2, "ora_table::ora_table(%s)", name_);
+  init_schema();
+  if (schema.empty()) {
+    tk_log(1, "Empty table");
+    return;
+  }
+  init_indexes();
+  record_count = ora_engine::instance().get_records_cnt(name);
+  tk_log(1, "Got %d records", record_count);
+}
+
+ora_table::ora_table(ora_database& database, const std::u16string& name_, const std::u16string& query)
+    : ora_query_results(name_, query), database_(database) {
+  tk_log(2, "ora_table::ora_table(%s)", name_);
+  initialize(0, query);
+  record_count = ora_engine::instance().get_records_cnt(query, true);
+  tk_log(1, "Got %d records", record_count);
+}
+
+std::u16string ora_table::literal_name() const { return ora_literal_text(name); }
+
+void ora_table::init_schema() {
+  tk_log(2, "ora_table::init_schema");
+  std::u16string select = get_safe_select_query();
+  if (select.empty()) return;
+  tk_log(1, "Right before extract DB structure");
+  // The count follows the select text, which leaves out unsupported columns.
+  initialize(0, select);
+  read_column_details();
+}
+
+std::u16string ora_table::get_safe_select_query() {
+  tk_log(2, "ora_table::get_safe_select_query");
+  ora_query_results rows(2, u"SELECT COLUMN_NAME, DATA_TYPE FROM USER_TAB_COLUMNS WHERE table_name = '" +
+                                literal_name() + u"' ORDER BY COLUMN_ID");
+  std::u16string columns;
+  while (ora_record* row = rows.next_record()) {
+    std::u16string column = (*row)[0].to_wstring(), type = (*row)[1].to_wstring();
+    tk_log(1, "GOT field '%s' with type '%s'", column, type);
+    if (!ora_native_type::is_known(type)) {
+      tk_log(3, "Table '%s': column '%s' has unsupported type '%s', skip it", name, column, type);
+      continue;
+    }
+    tk_log(1, "Type '%s' is found in native types", type);
+    columns += (columns.empty() ? u"" : u",") + ora_quoted(column);
+  }
+  return columns.empty() ? columns : u"SELECT " + columns + u" FROM " + ora_engine::get_safe_name(name);
+}
+
+void ora_table::read_column_details() {
+  ora_query_results rows(3, u"select COLUMN_NAME, DATA_DEFAULT, DATA_TYPE from USER_TAB_COLUMNS where table_name = '" +
+                                literal_name() + u"'");
+  while (ora_record* row = rows.next_record()) {
+    std::u16string column = (*row)[0].to_wstring(), text = (*row)[1].to_wstring(),
+                   type = (*row)[2].to_wstring();
+    tk_log(1, "Got field '%s'", column);
+    int at = schema.get_field_idx(column);
+    if (at < 0) {
+      tk_log(2, "Field not found in schema");
+      continue;
+    }
+    t_ftd& d = schema[static_cast<std::size_t>(at)];
+    tk_log(1, "field size=%d", d.size);
+    if (!text.empty()) {
+      tk_log(1, "Got default string: %s (eye=%d, type=%d)", text, at, d.vartype);
+      d.default_value = get_def_value(d.vartype, text);
+      tk_log(1, "Got default variant: %s", d.default_value.to_wstring());
+    }
+    if (type == u"NVARCHAR2" || type == u"NCHAR") {
+      tk_log(1, "Tuning field size for NCHAR/NVARCHAR (eye=%d)", at);
+      d.size /= 2;
+      tk_log(1, "New field size=%d", d.size);
+    }
+    if (type == u"LONG") d.native_type = u"LONG";
+  }
+}
+
+ole_variant ora_table::get_def_value(VARTYPE kind, std::u16string text) const {
+  tk_log(1, "ora_table::get_def_value(type=0x%08X, src=%s)", kind, text);
+  text = tk_trim(text);
+  while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r')) text = tk_trim(text.substr(0, text.size() - 1));
+  bool quoted = text.size() > 1 && text.front() == u'\'' && text.back() == u'\'';
+  if (quoted) {
+    tk_log(1, "Removing quotes");
+    text = text.substr(1, text.size() - 2);
+    tk_log(1, "After removing quotes: %s", text);
+  }
+  if (kind == VT_BSTR && !quoted) {
+    tk_log(1, "Incorrect/empty/null default value for VT_BSTR");
+    return {};
+  }
+  if (kind == VT_DATE) return {};
+  try {
+    return ole_variant::from_wstring(tk_wstring(text).replace_all(u"''", u"'"), kind);
+  } catch (const ole_type_exception&) {
+    return {};
+  }
+}
+
+void ora_table::init_indexes() {
+  tk_log(1, "ora_table::init_indexes");
+  init_primary_key();
+  init_plain_indexes();
+  init_foreign_keys();
+}
+
+void ora_table::init_primary_key() {
+  ora_query_results rows(2,
+      u"SELECT a.constraint_name, a.column_name FROM user_cons_columns a, user_constraints b "
+      u"WHERE a.table_name='" + literal_name() +
+      u"' AND a.constraint_name=b.constraint_name AND b.constraint_type='P' "
+      u"ORDER BY a.constraint_name, a.position");
+  udb_index key(u"", true, true, {});
+  while (ora_record* row = rows.next_record()) {
+    key.name = (*row)[0].to_wstring();
+    std::u16string column = (*row)[1].to_wstring();
+    if (schema.get_field_idx(column) < 0) {
+      tk_log(2, "PK field '%s' not found - skip it", column);
+      continue;
+    }
+    key.fields.push_back(column);
+  }
+  if (key.name.empty()) return;
+  tk_log(2, "Got primary key '%s'", key.name);
+  add_index(key);
+}
+
+void ora_table::init_plain_indexes() {
+  bool old_server = ora_engine::instance().get_version() < 0x80000;
+  std::u16string text =
+      u"SELECT user_indexes.index_name, user_indexes.uniqueness, user_ind_columns.column_name "
+      u"FROM user_ind_columns, user_indexes where user_ind_columns.table_name = '" + literal_name() +
+      u"' AND " + (old_server ? u"" : u"user_indexes.generated='N' AND ") +
+      u"user_ind_columns.index_name = user_indexes.index_name AND user_ind_columns.table_name = "
+      u"user_indexes.table_name ORDER BY user_indexes.index_name, user_ind_columns.column_position";
+  ora_query_results rows(3, text);
+  std::vector<udb_index> found;
+  while (ora_record* row = rows.next_record()) {
+    std::u16string index = (*row)[0].to_wstring(), column = (*row)[2].to_wstring();
+    if (found.empty() || found.back().name != index)
+      found.emplace_back(index, (*row)[1].to_wstring() == u"UNIQUE", false, std::vector<std::u16string>{});
+    if (schema.get_field_idx(column) < 0)
+      tk_log(1, "Index field '%s' not found - skip it", column);
+    else
+      found.back().fields.push_back(column);
+  }
+  for (const udb_index& index : found) {
+    tk_log(2, "Got index '%s' (unique=%d)", index.name, int(index.unique));
+    if (key_index >= 0 && indexes[static_cast<std::size_t>(key_index)].name == index.name) {
+      tk_log(1, "Skip Primary Key DoubleInitialization");
+      continue;
+    }
+    add_index(index);
+  }
+}
+
+void ora_table::init_foreign_keys() {
+  if (key_index < 0) return;
+  const udb_index& key = indexes[static_cast<std::size_t>(key_index)];
+  std::u16string key_name = ora_literal_text(key.name);
+  ora_query_results rows(4,
+      u"select a.TABLE_NAME,a.CONSTRAINT_NAME,a.DELETE_RULE,b.COLUMN_NAME FROM USER_CONSTRAINTS a, "
+      u"USER_CONS_COLUMNS b WHERE a.CONSTRAINT_NAME=b.CONSTRAINT_NAME and a.CONSTRAINT_TYPE='R' and "
+      u"a.R_CONSTRAINT_NAME='" + key_name + u"'");
+  std::map<std::u16string, udb_relationship> keys;
+  while (ora_record* row = rows.next_record()) {
+    std::u16string table = (*row)[0].to_wstring(), constraint = (*row)[1].to_wstring(),
+                   rule = (*row)[2].to_wstring(), column = (*row)[3].to_wstring();
+    tk_log(1, "GOT FK: %s,%s,%s,%s", table, constraint, rule, column);
+    udb_relationship& fk = keys[constraint];
+    fk.name = constraint;
+    fk.table = table;
+    fk.referenced_table = name;
+    fk.delete_rule = u"ON DELETE " + rule;
+    fk.fields.push_back(column);
+    fk.referenced_fields = key.fields;
+  }
+  if (keys.empty()) tk_log(2, "No foreign keys found");
+  for (auto& [constraint, fk] : keys)
+    if (database_.relationships.is_acceptable_name(constraint)) database_.relationships.list.push_back(fk);
+}
+
+bool ora_table::is_eof() {
+  tk_log(1, "ora_table::is_eof(%d,%d)", cursor_, record_count);
+  if (cursor_ >= record_count || schema.empty()) return true;
+  if (!initialized_) TK_ASSERTION_FAILED();
+  return !fetch_row();
+}
+
+std::vector<int> ora_table::map_fields(const udb_record& record) const {
+  std::vector<int> field_of_column(schema.size(), -1);
+  if (schema.size() <= record.size()) {
+    tk_log(1, "Size of schema is less or equal to the size of record");
+    ora_field_finder finder(record, database_.b_uppercase);
+    for (std::size_t c = 0; c < schema.size(); ++c) {
+      field_of_column[c] = finder.get_field_idx(schema[c].name);
+      if (field_of_column[c] < 0) {
+        tk_log(1, "Field %s not found in appending record", schema[c].name);
+        throw tk_exception(not_conforming);
+      }
+    }
+    return field_of_column;
+  }
+  tk_log(1, "Size of record is less than size of schema");
+  ora_fn_validator validator(record);
+  for (std::size_t f = 0; f < record.size(); ++f) {
+    std::u16string mapped = ora_field_finder::map_name(validator, record[f].name, database_.b_uppercase);
+    tk_log(1, "Name=%s, mapped name=%s", record[f].name, mapped);
+    int at = schema.get_field_idx(mapped);
+    if (at < 0) {
+      tk_log(1, "Field %s not found", mapped);
+      throw tk_exception(not_conforming);
+    }
+    field_of_column[static_cast<std::size_t>(at)] = static_cast<int>(f);
+  }
+  return field_of_column;
+}
+
+std::u16string ora_table::insert_text(const udb_record& record, std::vector<int>& field_of_column) {
+  field_of_column = map_fields(record);
+  std::u16string columns = u"INSERT /*+ APPEND */ INTO " + ora_quoted(name) + u" (", values = u" VALUES(";
+  bool first_column = true;
+  for (std::size_t c = 0; c < schema.size(); ++c) {
+    if (field_of_column[c] < 0) continue;
+    const udb_field& field = record[static_cast<std::size_t>(field_of_column[c])];
+    std::u16string literal = udb_custom_conversion::is_acceptable2(field)
+                                 ? udb_custom_conversion::handle2(field)
+                                 : get_fld_append_wstr(c, field);
+    columns += (first_column ? u"" : u", ") + ora_quoted(schema[c].name);
+    values += (first_column ? u"" : u", ") + literal;
+    first_column = false;
+  }
+  return columns + u")" + values + u")";
+}
+
+std::u16string ora_table::get_fld_append_wstr(std::size_t position, const udb_field& field) {
+  tk_log(1, "ora_table::get_fld_append_wstr");
+  const t_ftd& d = schema[position];
+  std::u16string literal = to_oracle_str(field);
+  tk_log(1, "Got field #'%d': '%s' (%d, %d)", position, literal, field.get_type(), field.size);
+  if ((d.vartype == VT_R4 || d.vartype == VT_R8) && is_numeric_value(field.get_type())) {
+    double value = field.to_double();
+    if (value < -1e126 || value > 1e126) {
+      tk_log(1, "Number is out of range");
+      std::u16string fallback = d.b_not_null ? make_ora_def_val(d) : u"";
+      return fallback.empty() ? u"NULL" : fallback;
+    }
+  } else if (ora_is_lob_column(d)) {
+    tk_log(1, "Got LOB - put placeholder");
+    return d.vartype == VT_BSTR ? u"EMPTY_CLOB()" : u"EMPTY_BLOB()";
+  }
+  bool is_null = field.get_type() == VT_NULL || field.get_type() == VT_EMPTY || literal.empty() ||
+                 literal == u"''" || literal == u"\"\"";
+  if (!is_null) return literal;
+  if (d.b_not_null && !indexes.is_idx_field(d.name, true)) {
+    tk_log(1, "Put NULL-field");
+    reset_not_null_flag(position);
+  }
+  return u"NULL";
+}
+
+void ora_table::reset_not_null_flag(std::size_t position) {
+  tk_log(2, "ora_table::reset_not_null_flag(%d)", position);
+  if (position >= schema.size()) TK_ASSERTION_FAILED();
+  t_ftd& d = schema[position];
+  std::u16string text = u"ALTER TABLE " + ora_quoted(name) + u" MODIFY (" + ora_quoted(d.name) + u" NULL)";
+  tk_log(3, "Run SQL query: %s\n", text);
+  database_.run(text);
+  d.b_not_null = false;
+}
+
+void ora_table::append_record(const udb_record& record) {
+  tk_log(1, "ora_table::append_record");
+  ora_engine& engine = ora_engine::instance();
+  try {
+    std::vector<int> field_of_column;
+    std::u16string text = insert_text(record, field_of_column);
+    std::u16string rowid = rowid_.do_insert(text);
+    tk_log(1, "GOT ROWID(2): %s", rowid);
+    ora_lob_insert lobs(name, schema);
+    lobs.insert(rowid, record, field_of_column);
+    engine.commit();
+  } catch (...) {
+    // The row and its LOBs go together, or not at all.
+    try {
+      engine.rollback();
+    } catch (const tk_exception&) {
+    }
+    throw;
+  }
+  ++record_count;
+  tk_log(1, "ora_table::append_record - at the END");
+}

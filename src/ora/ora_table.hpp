@@ -1,0 +1,51 @@
+// An Oracle table: its columns, defaults, keys and indexes read from the
+// catalog, its rows readable in order, and records appended to it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ora_get_rowid.hpp"
+#include "ora_query_results.hpp"
+
+class ora_database;
+
+class ora_table : public ora_query_results {
+ public:
+  // An existing table of the connected user.
+  ora_table(ora_database& database, const std::u16string& name);
+  // The rows of a query.
+  ora_table(ora_database& database, const std::u16string& name, const std::u16string& query);
+
+  // Inserts one row and its LOBs as one transaction; on failure nothing of
+  // the record stays and the error is raised.
+  void append_record(const udb_record& record) override;
+  bool is_eof() override;
+  void next() override { ++cursor_; }
+  void first() override {}
+
+  // The INSERT text (without the RETURNING clause) for a record, and the
+  // record field of each schema column (-1 for none).
+  std::u16string insert_text(const udb_record& record, std::vector<int>& field_of_column);
+  std::u16string get_fld_append_wstr(std::size_t position, const udb_field& field);
+  // Lets the column take NULL (only its nullability changes).
+  void reset_not_null_flag(std::size_t position);
+
+  std::int32_t record_count = 0;
+
+ private:
+  void init_schema();
+  void read_column_details();
+  std::u16string get_safe_select_query();
+  ole_variant get_def_value(VARTYPE kind, std::u16string text) const;
+  void init_indexes();
+  void init_primary_key();
+  void init_plain_indexes();
+  void init_foreign_keys();
+  std::u16string literal_name() const;
+  std::vector<int> map_fields(const udb_record& record) const;
+
+  ora_database& database_;
+  ora_get_rowid rowid_;
+  std::int32_t cursor_ = 0;
+};

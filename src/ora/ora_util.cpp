@@ -1,0 +1,195 @@
+#include "ora_util.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "ole_date.hpp"
+#include "ole_guid_extractor.hpp"
+#include "ora_engine.hpp"
+#include "tk_format.hpp"
+#include "tk_logger.hpp"
+#include "tk_mail_assertion.hpp"
+
+namespace {
+
+bool is_sized(std::uint32_t size) { return size >= 1 && size <= ora_sized_limit; }
+
+bool is_text_or_binary(VARTYPE kind) {
+  return kind == VT_BSTR || kind == VT_BLOB || kind == VT_BYTE_ARRAY;
+}
+
+std::u16string integer_default(const std::u16string& text) {
+  std::string narrow = tk_utf16_to_utf8_lenient(text);
+  long value = std::strtol(narrow.c_str(), nullptr, 10);
+  auto printed = tk_wformat(u"%d", static_cast<std::int32_t>(value));
+  return printed == text ? text : std::u16string();
+}
+
+std::u16string real_default(const std::u16string& text) {
+  std::string narrow = tk_utf16_to_utf8_lenient(text);
+  double value = std::strtod(narrow.c_str(), nullptr);
+  if (value < -1e126 || value > 1e126) {
+    tk_log(1, "def value is out of range");
+    return u"0";
+  }
+  if (value != 0) return text;
+  bool zero_text = text.find_first_not_of(u"0.,+-eE") == std::u16string::npos;
+  return text == u"0" || zero_text ? text : std::u16string();
+}
+
+std::u16string date_default(const std::u16string& text) {
+  tk_log(1, "Got DATE def value");
+  ole_date date(text);
+  std::u16string printed = date.is_valid() ? date.to_wstring(false) : std::u16string();
+  tk_log(1, "After canonization: %s", printed);
+  return printed.empty() ? printed : to_oracle_str(printed, VT_DATE);
+}
+
+std::u16string date_literal(const std::u16string& text) {
+  ole_date date(text);
+  if (!date.is_valid()) return {};
+  if (date.type == ole_date::time_only) {
+    std::u16string printed = date.to_wstring(true);
+    std::size_t null_date = printed.find(u"0000-00-00 ");
+    if (null_date != std::u16string::npos) {
+      tk_log(2, "Null date has been found");
+      printed.erase(null_date, 11);
+    }
+    return u"to_date('" + printed + u"', 'HH24-MI-SS')";
+  }
+  if (date.type == ole_date::date_only) return u"to_date('" + date.to_wstring(true) + u"', 'YYYY-MM-DD')";
+  return u"to_date('" + date.to_wstring(false) + u"', 'YYYY-MM-DD HH24:MI:SS')";
+}
+
+bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool is_hex(char16_t c) {
+  return is_digit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+std::u16string binary_literal(const std::u16string& text) {
+  tk_log(1, "GOT BLOB");
+  if (text.size() < 2 || !is_digit(text[0])) return u"''";
+  bool hex = text[0] == u'0' && (text[1] == u'x' || text[1] == u'X');
+  if (!hex && !is_digit(text[1])) return u"''";
+  for (std::size_t i = 2; i < text.size(); ++i)
+    if (hex ? !is_hex(text[i]) : !is_digit(text[i])) return u"''";
+  tk_log(1, "BLOB IS VALID");
+  return u"'" + text.substr(2) + u"'";
+}
+
+// The digits of a GUID in the byte order of the GUID structure in memory:
+// the first three groups little-endian.
+std::u16string guid_bytes(const std::u16string& digits) {
+  if (digits.size() != 32) TK_ASSERTION_FAILED();
+  std::u16string out;
+  for (int pair : {3, 2, 1, 0, 5, 4, 7, 6}) out += digits.substr(static_cast<std::size_t>(pair) * 2, 2);
+  return out + digits.substr(16);
+}
+
+}  // namespace
+
+std::u16string get_ora_native_type(const t_ftd& d, bool b_name_only) {
+  tk_log(1, "get_ora_native_type [Oracle]");
+  switch (d.vartype) {
+    case VT_I2: case VT_UI1:
+      return b_name_only ? u"NUMBER" : u"NUMBER(5,0)";
+    case VT_I4: case VT_UI2: case VT_INT:
+      return b_name_only ? u"NUMBER" : u"NUMBER(11,0)";
+    case VT_I1: case VT_BOOL:
+      return b_name_only ? u"NUMBER" : u"NUMBER(3,0)";
+    case VT_UI4: case VT_I8: case VT_UI8: case VT_UINT:
+      return b_name_only ? u"NUMBER" : u"NUMBER(19,0)";
+    case VT_R4: case VT_R8: case VT_CY:
+      return u"NUMBER";
+    case VT_DECIMAL: {
+      int precision = static_cast<int>(d.reserved >> 8 & 0xFF);
+      // NUMBER(0,0) is refused by Oracle: no precision means a bare NUMBER.
+      if (b_name_only || precision == 0) return u"NUMBER";
+      return tk_wformat(u"NUMBER(%d,%d)", precision, static_cast<int>(d.reserved & 0xFF));
+    }
+    case VT_DATE:
+      return d.reserved == 1 ? u"TIMESTAMP" : u"DATE";
+    case VT_BSTR:
+      tk_log(1, "process as text");
+      if (is_sized(d.size)) return b_name_only ? u"NVARCHAR2" : tk_wformat(u"NVARCHAR2(%d) ", d.size);
+      return d.reserved == 10 ? u"LONG" : u"CLOB";
+    case VT_BLOB:
+      tk_log(1, "process as binary");
+      if (is_sized(d.size)) return b_name_only ? u"RAW" : tk_wformat(u"RAW(%d)", d.size);
+      return u"BLOB";
+    default:
+      TK_ASSERTION_FAILED();
+  }
+}
+
+VARTYPE get_refined_num_type(int& precision, int scale) {
+  tk_log(1, "get_refined_num_type(prec=%d,scale=%d)", precision, scale);
+  if (precision == 0 || precision > 38) return VT_R8;
+  if (scale != 0) {
+    if (precision == scale) ++precision;
+    return VT_DECIMAL;
+  }
+  tk_log(1, "Refine type mapping for int (prec=%d)", precision);
+  if (precision < 3) return VT_I1;
+  if (precision < 5) return VT_I2;
+  if (precision < 10) return VT_I4;
+  if (precision < 21) return VT_I8;
+  return VT_R8;
+}
+
+std::u16string make_ora_def_val(const t_ftd& d) {
+  std::u16string text = d.default_value.to_wstring();
+  tk_log(1, "make_ora_def_val(%s)", text);
+  if (text.empty()) {
+    tk_log(1, "Got empty def value");
+    return {};
+  }
+  switch (d.vartype) {
+    case VT_BSTR:
+      tk_log(1, "Got BSTR or DATE def value: %s", text);
+      if (text.size() > d.size) text.resize(d.size);
+      return to_oracle_str(text, VT_BSTR);
+    case VT_I1: case VT_I2: case VT_I4: case VT_INT: case VT_UI1: case VT_UI2: case VT_UI4:
+    case VT_UINT: case VT_BOOL:
+      return integer_default(text);
+    case VT_DECIMAL: case VT_R4: case VT_CY: case VT_R8:
+      return real_default(text);
+    case VT_DATE:
+      return date_default(text);
+    default:
+      return {};
+  }
+}
+
+bool ora_can_have_default(const t_ftd& d) {
+  return (d.vartype != VT_BSTR && d.vartype != VT_BLOB) || is_sized(d.size);
+}
+
+bool ora_is_lob_column(const t_ftd& d) {
+  return d.native_type != u"LONG" && !is_sized(d.size) && is_text_or_binary(d.vartype);
+}
+
+std::u16string to_oracle_str(const std::u16string& text, VARTYPE kind) {
+  tk_log(1, "to_oracle_str(%s,%d)", text, kind);
+  if (text.empty()) return u"''";
+  if (kind == VT_DATE) return date_literal(text);
+  if (kind == VT_BLOB || kind == VT_BLOB_OBJECT || kind == VT_BYTE_ARRAY) return binary_literal(text);
+  std::u16string quoted = ora_literal_text(text);
+  return kind == VT_BSTR ? u"'" + quoted + u"'" : quoted;
+}
+
+std::u16string to_oracle_str(const udb_field& field) {
+  tk_log(1, "to_oracle_str( const udb_field *  )");
+  VARTYPE kind = field.get_type();
+  // Only a binary value made of a whole, well-formed braced GUID is one.
+  if (ole_variant::is_binary(kind)) {
+    ole_guid_extractor guid(field.to_string());
+    if (guid.is_valid()) {
+      tk_log(1, "FIELD IS A GUID!");
+      std::u16string digits = guid_bytes(guid.extract());
+      tk_log(1, "ora_guid=%s", digits);
+      return u"HEXTORAW('" + digits + u"')";
+    }
+  }
+  return to_oracle_str(field.to_wstring(), kind);
+}
