@@ -12,6 +12,8 @@ class udb_record {
   virtual ~udb_record() = default;
   udb_record(const udb_record&) = delete;
   udb_record& operator=(const udb_record&) = delete;
+  udb_record(udb_record&&) noexcept = default;
+  udb_record& operator=(udb_record&&) noexcept = default;
 
   udb_field& add(std::unique_ptr<udb_field> field);
   void clear() { fields_.clear(); }

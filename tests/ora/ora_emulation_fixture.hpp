@@ -1,0 +1,60 @@
+// Tests against the embedded Oracle emulation: a private emulation home
+// with service XE (user scott/tiger), the Oracle target loading the
+// emulation as its client library, and one engine per test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "ora_database.hpp"
+#include "ora_engine.hpp"
+#include "ora_in_validator.hpp"
+
+#ifdef VESPER_TEST_OCI_LIB
+
+class OraEmulationTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ::setenv("VESPER_OCI_LIB", VESPER_TEST_OCI_LIB, 1); }
+
+  void SetUp() override {
+    home_ = std::filesystem::temp_directory_path() /
+            ("ora_emu_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(home_);
+    std::filesystem::create_directories(home_);
+    ::setenv("OCIEMU_HOME", home_.c_str(), 1);
+    ASSERT_EQ(tool("create-service XE scott tiger"), 0);
+    engine_ = std::make_unique<ora_engine>();
+  }
+
+  void TearDown() override {
+    db_.reset();
+    engine_.reset();
+    std::filesystem::remove_all(home_);
+  }
+
+  static int tool(const std::string& arguments, std::string* output = nullptr) {
+    std::string command = std::string(VESPER_TEST_OCIEMU_TOOL) + " " + arguments;
+    if (!output) return std::system((command + " >/dev/null 2>&1").c_str());
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[4096];
+    output->clear();
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output->append(buffer, n);
+    return ::pclose(pipe);
+  }
+
+  ora_database& connect() {
+    db_ = engine_->open_db(u"localhost", u"scott", u"tiger", u"", u"XE");
+    return *db_;
+  }
+
+  std::filesystem::path home_;
+  std::unique_ptr<ora_engine> engine_;
+  std::unique_ptr<ora_database> db_;
+  ora_in_validator registry_;
+};
+
+#endif

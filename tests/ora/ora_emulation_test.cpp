@@ -1,0 +1,203 @@
+#include "ora_emulation_fixture.hpp"
+
+#ifdef VESPER_TEST_OCI_LIB
+
+#include "ora_error_texts.hpp"
+#include "ora_exception.hpp"
+#include "ora_table.hpp"
+#include "tk_error_converter.hpp"
+#include "tk_format.hpp"
+#include "udb_custom_conversion.hpp"
+#include "vesper_bool_rule.hpp"
+
+namespace {
+
+int ora_error_of(ora_engine& engine, const std::u16string& connect, const std::u16string& user = u"scott",
+                 const std::u16string& password = u"tiger") {
+  try {
+    engine.open_db(connect, user, password);
+  } catch (const ora_exception& e) {
+    return e.ora_number();
+  }
+  return 0;
+}
+
+udb_schema schema_of(std::vector<t_ftd> columns) {
+  udb_schema schema;
+  for (t_ftd& c : columns) schema.add(std::make_unique<t_ftd>(std::move(c)));
+  return schema;
+}
+
+udb_record record_of(std::vector<std::pair<std::u16string, ole_variant>> cells) {
+  udb_record record;
+  for (auto& [name, value] : cells) record.add(std::make_unique<udb_field>(name, 0, value));
+  return record;
+}
+
+SYSTEMTIME day(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
+  SYSTEMTIME t;
+  t.wYear = static_cast<std::uint16_t>(y);
+  t.wMonth = static_cast<std::uint16_t>(m);
+  t.wDay = static_cast<std::uint16_t>(d);
+  t.wHour = static_cast<std::uint16_t>(h);
+  t.wMinute = static_cast<std::uint16_t>(mi);
+  t.wSecond = static_cast<std::uint16_t>(s);
+  return t;
+}
+
+std::vector<std::unique_ptr<udb_record>> read_all(udb_recordset& table) {
+  std::vector<std::unique_ptr<udb_record>> rows;
+  for (table.first(); !table.is_eof(); table.next()) {
+    udb_record& row = table.get_item();
+    auto copy = std::make_unique<udb_record>();
+    for (std::size_t i = 0; i < row.size(); ++i) copy->add(std::make_unique<udb_field>(row[i]));
+    rows.push_back(std::move(copy));
+  }
+  return rows;
+}
+
+}  // namespace
+
+TEST_F(OraEmulationTest, ConnectionErrorsCarryTheirOracleNumbersAndTexts) {
+  ASSERT_EQ(tool("add-user XE locked pw --locked"), 0);
+  ASSERT_EQ(tool("add-alias PROD //localhost:1521/XE"), 0);
+  EXPECT_EQ(ora_error_of(*engine_, u"//localhost:1521/XE", u"scott", u"wrong"), 1017);
+  EXPECT_EQ(ora_error_of(*engine_, u"NOSUCHALIAS"), 12154);
+  EXPECT_EQ(ora_error_of(*engine_, u"//localhost:1521/NOPE"), 12514);
+  EXPECT_EQ(ora_error_of(*engine_, u"//localhost:1599/XE"), 12541);
+  EXPECT_EQ(ora_error_of(*engine_, u"//no-such-host.invalid:1521/XE"), 12545);
+  EXPECT_EQ(ora_error_of(*engine_, u"//localhost:1521/XE", u"locked", u"pw"), 28000);
+  EXPECT_EQ(ora_error_of(*engine_, u"PROD"), 0);  // and a good connect after failed ones
+
+  tk_error_converter texts(ora_error_texts::count(), ora_error_texts::table());
+  EXPECT_EQ(texts.convert(ora_exception::code_of(1017)), "Invalid user name or password.");
+  EXPECT_EQ(ora_error_texts::count(), 12u);
+}
+
+TEST_F(OraEmulationTest, TablesOfEveryKindRoundTrip) {
+  ora_database& db = connect();
+  t_ftd memo(0, u"MEMO", VT_BSTR);
+  t_ftd blob(0, u"DATA", VT_BLOB);
+  udb_schema source = schema_of({t_ftd(10, u"NAME", VT_BSTR), t_ftd(0, u"QTY", VT_I4),
+                                 t_ftd(0, u"BIG", VT_I8), t_ftd(0, u"PRICE", VT_DECIMAL, false, false, ole_variant(), (12 << 8) | 2),
+                                 t_ftd(0, u"RATE", VT_R8), t_ftd(0, u"CASH", VT_CY),
+                                 t_ftd(0, u"DAY", VT_DATE, false, false, ole_variant(), 2),
+                                 t_ftd(0, u"WHEN", VT_DATE, false, false, ole_variant(), 1),
+                                 t_ftd(0, u"PAID", VT_BOOL), memo, blob, t_ftd(8, u"RAWB", VT_BLOB)});
+  auto table = db.create_table(u"ITEMS", source, udb_indexes());
+  std::u16string long_memo;
+  for (int i = 0; i < 100000; ++i) long_memo.push_back(static_cast<char16_t>(0x0410 + i % 32));
+  std::vector<std::uint8_t> bytes(70000);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
+  CY cash;
+  cash.int64 = 125000;
+  DECIMAL price{};
+  VarDecFromStr(u"-12345.67", LCID_US_ENGLISH, 0, &price);
+  table->append_record(record_of({{u"NAME", ole_variant(u"\u0416\u0443\u043A O'K")},
+                                  {u"QTY", ole_variant(42)}, {u"BIG", ole_variant(9876543210LL)},
+                                  {u"PRICE", ole_variant(price)}, {u"RATE", ole_variant(2.5)},
+                                  {u"CASH", ole_variant(cash)}, {u"DAY", ole_variant(day(2024, 1, 31))},
+                                  {u"WHEN", ole_variant(day(2024, 2, 29, 13, 14, 15))},
+                                  {u"PAID", ole_variant(true)}, {u"MEMO", ole_variant(long_memo)},
+                                  {u"DATA", ole_variant(bytes)},
+                                  {u"RAWB", ole_variant(std::vector<std::uint8_t>{1, 2, 0, 255})}}));
+  table->append_record(record_of({{u"NAME", ole_variant()}, {u"QTY", ole_variant()}, {u"BIG", ole_variant()},
+                                  {u"PRICE", ole_variant()}, {u"RATE", ole_variant()}, {u"CASH", ole_variant()},
+                                  {u"DAY", ole_variant()}, {u"WHEN", ole_variant()}, {u"PAID", ole_variant()},
+                                  {u"MEMO", ole_variant()}, {u"DATA", ole_variant()}, {u"RAWB", ole_variant()}}));
+  auto reopened = db.get_table(u"ITEMS", 1);
+  auto rows = read_all(*reopened);
+  ASSERT_EQ(rows.size(), 2u);
+  udb_record& r = *rows[0];
+  EXPECT_EQ(r[0].to_wstring(), u"\u0416\u0443\u043A O'K");
+  EXPECT_EQ(r[1].to_long(), 42);
+  EXPECT_EQ(r[2].i8_value, 9876543210LL);
+  EXPECT_EQ(r[3].to_wstring(), u"-12345.67");
+  EXPECT_DOUBLE_EQ(r[4].to_double(), 2.5);
+  EXPECT_DOUBLE_EQ(r[5].to_double(), 12.5);
+  EXPECT_EQ(r[6].date_value.wDay, 31);
+  EXPECT_EQ(r[7].date_value.wSecond, 15);
+  EXPECT_EQ(r[8].to_long(), 1);
+  EXPECT_EQ(r[9].to_wstring(), long_memo);
+  const std::uint8_t* data = nullptr;
+  ASSERT_EQ(r[10].get_bytes(&data), bytes.size());
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), data));
+  ASSERT_EQ(r[11].get_bytes(&data), 4u);
+  EXPECT_EQ(data[3], 255);
+  udb_record& empty = *rows[1];
+  for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(empty[i].get_type(), VT_EMPTY) << i;
+
+  // Another client reads the same characters in the CLOB.
+  std::string shown;
+  ASSERT_EQ(tool("sql XE scott tiger \"SELECT MEMO FROM ITEMS WHERE QTY = 42\"", &shown), 0);
+  std::string expected = tk_utf16_to_utf8_lenient(long_memo.substr(0, 64));
+  EXPECT_NE(shown.find(expected), std::string::npos) << shown.substr(0, 300);
+}
+
+TEST_F(OraEmulationTest, NotNullIsRelaxedOnceAndOutOfRangeNumbersBecomeNull) {
+  ora_database& db = connect();
+  udb_schema source = schema_of({t_ftd(10, u"ID", VT_BSTR, true), t_ftd(10, u"NAME", VT_BSTR, true),
+                                 t_ftd(0, u"RATE", VT_R8)});
+  udb_indexes keys;
+  keys.list = {udb_index(u"PK_T", true, true, {u"ID"})};
+  auto table = db.create_table(u"T", source, keys);
+  auto& t = static_cast<ora_table&>(*table);
+  EXPECT_TRUE(t.schema[1].b_not_null);
+  t.append_record(record_of({{u"ID", ole_variant(u"1")}, {u"NAME", ole_variant(u"")}, {u"RATE", ole_variant(1e200)}}));
+  EXPECT_FALSE(t.schema[1].b_not_null);
+  t.append_record(record_of({{u"ID", ole_variant(u"2")}, {u"NAME", ole_variant(u"")}, {u"RATE", ole_variant(1.5)}}));
+  // A NULL in a key column is refused by the server and the record is lost.
+  EXPECT_THROW(t.append_record(record_of({{u"ID", ole_variant(u"")}, {u"NAME", ole_variant(u"x")}, {u"RATE", ole_variant(0.0)}})),
+               ora_exception);
+  std::string shown;
+  tool("sql XE scott tiger \"SELECT COUNT(*) FROM T WHERE RATE IS NULL AND NAME IS NULL\"", &shown);
+  EXPECT_NE(shown.find('1'), std::string::npos) << shown;
+  tool("sql XE scott tiger \"SELECT NULLABLE FROM USER_TAB_COLUMNS WHERE TABLE_NAME='T' AND COLUMN_NAME='NAME'\"", &shown);
+  EXPECT_NE(shown.find('Y'), std::string::npos) << shown;
+}
+
+TEST_F(OraEmulationTest, ExistingTablesAreReadFromTheCatalog) {
+  ora_database& db = connect();
+  db.run(u"CREATE TABLE PARENT (ID NUMBER(10) NOT NULL, NAME NVARCHAR2(50) DEFAULT 'it''s', "
+         u"CODE VARCHAR2(5), WHEN DATE DEFAULT SYSDATE, NOTE LONG)");
+  db.run(u"ALTER TABLE PARENT ADD CONSTRAINT PK_PARENT PRIMARY KEY (ID)");
+  db.run(u"CREATE UNIQUE INDEX UX_CODE ON PARENT (CODE)");
+  db.run(u"CREATE TABLE CHILD (CID NUMBER(10), PID NUMBER(10))");
+  db.run(u"ALTER TABLE CHILD ADD CONSTRAINT FK_CHILD FOREIGN KEY (PID) REFERENCES PARENT (ID) ON DELETE CASCADE");
+  EXPECT_TRUE(std::find(db.get_tables().begin(), db.get_tables().end(), u"PARENT") != db.get_tables().end());
+  auto table = db.get_table(u"PARENT", 1);
+  const udb_schema& s = table->schema;
+  ASSERT_EQ(s.size(), 5u);
+  EXPECT_EQ(s[0].vartype, VT_I8);
+  EXPECT_TRUE(s[0].b_not_null);
+  EXPECT_EQ(s[1].size, 50u);  // NVARCHAR2(50), not its bytes
+  EXPECT_EQ(s[1].default_value.to_wstring(), u"it's");
+  EXPECT_EQ(s[3].default_value.get_type(), VT_EMPTY);  // SYSDATE is not carried over
+  EXPECT_EQ(s[4].native_type, u"LONG");
+  ASSERT_GE(table->key_index, 0);
+  EXPECT_EQ(table->indexes[static_cast<std::size_t>(table->key_index)].name, u"PK_PARENT");
+  EXPECT_FALSE(table->indexes.is_acceptable_name(u"UX_CODE"));
+  ASSERT_EQ(db.relationships.list.size(), 1u);
+  EXPECT_EQ(db.relationships.list[0].table, u"CHILD");
+  EXPECT_EQ(db.relationships.list[0].delete_rule, u"ON DELETE CASCADE");
+
+  EXPECT_TRUE(db.test_query(u"SELECT ID FROM PARENT"));
+  EXPECT_THROW(db.test_query(u"SELECT NOPE FROM PARENT"), ora_exception);
+  EXPECT_TRUE(db.delete_tab(u"PARENT"));
+  EXPECT_FALSE(db.is_table_exist(u"PARENT"));
+}
+
+TEST_F(OraEmulationTest, LogicalRuleAndQuotesInNames) {
+  ora_database& db = connect();
+  udb_custom_conversion run;
+  run.install(std::make_unique<vesper_bool_rule>());
+  auto table = db.create_table(u"O'Neil", schema_of({t_ftd(1, u"PAID", VT_BOOL)}), udb_indexes());
+  table->append_record(record_of({{u"PAID", ole_variant(false)}}));
+  auto rows = read_all(*db.get_table(u"O'Neil", 1));
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ((*rows[0])[0].to_wstring(), u"F");
+  EXPECT_EQ(engine_->get_records_cnt(u"O'Neil"), 1);
+  EXPECT_GE(engine_->get_version(), 0x80000u);
+}
+
+#endif
