@@ -200,20 +200,20 @@ std::optional<std::string> emu_catalog::object_type(const std::u16string& name) 
   return type;
 }
 
-bool emu_catalog::index_exists(const std::u16string& name) {
-  auto& s = db_.cached("SELECT 1 FROM ociemu_indexes WHERE INDEX_NAME = ?");
+bool emu_catalog::has_row(const std::string& sql, const std::u16string& name) {
+  auto& s = db_.cached(sql);
   s.bind_text(1, utf8(name));
   const bool found = s.step();
   s.reset();
   return found;
 }
 
+bool emu_catalog::index_exists(const std::u16string& name) {
+  return has_row("SELECT 1 FROM ociemu_indexes WHERE INDEX_NAME = ?", name);
+}
+
 bool emu_catalog::constraint_exists(const std::u16string& name) {
-  auto& s = db_.cached("SELECT 1 FROM ociemu_constraints WHERE CONSTRAINT_NAME = ?");
-  s.bind_text(1, utf8(name));
-  const bool found = s.step();
-  s.reset();
-  return found;
+  return has_row("SELECT 1 FROM ociemu_constraints WHERE CONSTRAINT_NAME = ?", name);
 }
 
 std::int64_t emu_catalog::add_object(const std::u16string& owner, const std::u16string& name,

@@ -79,6 +79,7 @@ class emu_catalog {
   emu_sqlite& db() { return db_; }
 
  private:
+  bool has_row(const std::string& sql, const std::u16string& name);
   std::shared_ptr<emu_table_def> load(const std::u16string& name);
   void load_columns(emu_table_def& def);
   void load_keys(emu_table_def& def);

@@ -101,6 +101,19 @@ emu_connection& emu_svcctx::connection() const {
   return *session->connection;
 }
 
+void emu_lob::point_at(const emu_lob_source& source, emu_connection& owner) {
+  initialised = true;
+  kind = source.kind;
+  table = source.table;
+  column = source.column;
+  row = source.row;
+  snapshot = source.snapshot;
+  locked = source.locked && source.row >= 0;
+  transaction = owner.transaction_number();
+  connection = &owner;
+  streaming = false;
+}
+
 emu_param::emu_param(emu_env* e, emu_select_column c)
     : emu_handle(OCI_DTYPE_PARAM, e), column(std::move(c)), name_bytes(e->encode(column.name)) {}
 

@@ -124,6 +124,15 @@ struct emu_param : emu_handle {
   std::string name_bytes;  // OCI_ATTR_NAME in the environment's character set
 };
 
+// Where a locator points: a LOB column of one row, or a value read through a join.
+struct emu_lob_source {
+  type_kind kind = type_kind::clob;
+  std::u16string table, column;
+  std::int64_t row = -1;
+  emu_value snapshot;
+  bool locked = false;  // selected FOR UPDATE, or inserted by this transaction
+};
+
 struct emu_lob : emu_handle {
   explicit emu_lob(emu_env* e) : emu_handle(OCI_DTYPE_LOB, e) {}
   bool initialised = false;
@@ -138,6 +147,8 @@ struct emu_lob : emu_handle {
   std::size_t stream_position = 0;
   std::size_t stream_remaining = 0;
   bool streaming = false;
+
+  void point_at(const emu_lob_source& source, emu_connection& owner);
 };
 
 struct emu_datetime_descriptor : emu_handle {

@@ -72,6 +72,19 @@ std::vector<emu_value> emu_insert_executor::run(emu_bind_source& binds) {
   return returning(last_row_, row);
 }
 
+std::optional<emu_lob_source> emu_insert_executor::returned_lob(std::size_t item) const {
+  const emu_expr& e = statement_.returning.at(item);
+  const int position = table_->find_column(e.text);
+  if (position < 0 || !table_->columns[static_cast<std::size_t>(position)].type.is_lob()) return std::nullopt;
+  emu_lob_source source;
+  source.kind = table_->columns[static_cast<std::size_t>(position)].type.kind;
+  source.table = table_->name;
+  source.column = table_->columns[static_cast<std::size_t>(position)].name;
+  source.row = last_row_;
+  source.locked = true;
+  return source;
+}
+
 std::u16string emu_insert_executor::last_rowid() const {
   return u16(emu_rowid{table_->object_id, last_row_}.to_text());
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "emu_catalog.hpp"
+#include "emu_handles.hpp"
 #include "emu_evaluator.hpp"
 #include "emu_statements.hpp"
 
@@ -22,6 +23,9 @@ class emu_insert_executor {
   // Inserts one row with the binds of one iteration; returns the RETURNING values.
   std::vector<emu_value> run(emu_bind_source& binds);
   std::u16string last_rowid() const;
+  // For a RETURNING item naming a LOB column: the inserted row's LOB, locked by this
+  // transaction, for a locator bound to receive it.
+  std::optional<emu_lob_source> returned_lob(std::size_t item) const;
 
  private:
   std::vector<emu_value> row_values(emu_bind_source& binds);

@@ -197,7 +197,7 @@ sword emu_stmt::execute_dml(emu_svcctx&, emu_error_handle& err, ub4 iters, ub4 r
       const auto values = executor.run(binds);
       ++row_count;
       last_rowid = executor.last_rowid();
-      deliver_returning(*insert_, i, values);
+      deliver_returning(*insert_, i, values, executor);
     });
   }
   const auto rewritten = emu_sql_rewriter::rewrite(tokens);
@@ -237,16 +237,20 @@ void emu_stmt::call_in_callbacks(ub4 iteration) {
 }
 
 void emu_stmt::deliver_returning(const emu_insert& insert, ub4 iteration,
-                                 const std::vector<emu_value>& values) {
+                                 const std::vector<emu_value>& values,
+                                 const emu_insert_executor& executor) {
   const std::size_t base = count_params(insert.values);
   for (std::size_t k = 0; k < insert.into.size(); ++k) {
     emu_bind* b = find_bind(insert.into[k], base + k);
     if (!b) throw ora_error(1008);
-    write_out_bind(*b, iteration, values[k]);
+    const auto lob = executor.returned_lob(k);
+    write_out_bind(*b, iteration, values[k], lob ? &*lob : nullptr);
   }
 }
 
-void emu_stmt::write_out_bind(emu_bind& b, ub4 iteration, const emu_value& value) {
+void emu_stmt::write_out_bind(emu_bind& b, ub4 iteration, const emu_value& value,
+                              const emu_lob_source* lob) {
+  const bool locator = lob && (b.dty == SQLT_CLOB || b.dty == SQLT_BLOB);
   if (b.mode & OCI_DATA_AT_EXEC) {
     b.rows_returned = 1;
     if (!b.out_callback) return;
@@ -259,6 +263,11 @@ void emu_stmt::write_out_bind(emu_bind& b, ub4 iteration, const emu_value& value
                        iteration, 0, &buffer, &length, &piece, &indicator, &code) != OCI_CONTINUE)
       throw ora_error(24343);
     auto* ind = static_cast<sb2*>(indicator);
+    if (locator && buffer) {
+      fill_locator(buffer, *lob);
+      if (ind) *ind = 0;
+      return;
+    }
     if (value.is_null() || !buffer) {
       if (ind) *ind = -1;
       if (length) *length = 0;
@@ -272,6 +281,11 @@ void emu_stmt::write_out_bind(emu_bind& b, ub4 iteration, const emu_value& value
     return;
   }
   auto* ind = static_cast<sb2*>(b.indicators);
+  if (locator && b.value) {
+    fill_locator(static_cast<char*>(b.value) + sizeof(void*) * iteration, *lob);
+    if (ind) ind[iteration] = 0;
+    return;
+  }
   if (value.is_null() || !b.value) {
     if (ind) ind[iteration] = -1;
     return;
@@ -319,7 +333,7 @@ bool emu_stmt::deliver_column(const emu_define& d, ub4 index, std::size_t column
     return true;
   }
   if (lob) {
-    fill_locator(slot, column);
+    fill_locator(slot, query_lob(column));
     if (ind) *ind = 0;
     return true;
   }
@@ -331,22 +345,24 @@ bool emu_stmt::deliver_column(const emu_define& d, ub4 index, std::size_t column
   return true;
 }
 
-void emu_stmt::fill_locator(void* slot, std::size_t column) {
+void emu_stmt::fill_locator(void* slot, const emu_lob_source& source) {
   void* pointer = nullptr;
   std::memcpy(&pointer, slot, sizeof pointer);
   auto* lob = handle_cast<emu_lob>(pointer, OCI_DTYPE_LOB);
   if (!lob) throw ora_error(22275);
+  lob->point_at(source, *connection);
+}
+
+emu_lob_source emu_stmt::query_lob(std::size_t column) const {
   const emu_select_column& c = query->columns()[column];
-  lob->initialised = true;
-  lob->kind = c.type.is_lob() ? c.type.kind : type_kind::clob;
-  lob->table = c.table;
-  lob->column = c.column;
-  lob->row = query->row_of(column);
-  lob->snapshot = lob->row < 0 ? query->value(column) : emu_value::null();
-  lob->locked = query->for_update() && lob->row >= 0;
-  lob->transaction = connection->transaction_number();
-  lob->connection = connection;
-  lob->streaming = false;
+  emu_lob_source source;
+  source.kind = c.type.is_lob() ? c.type.kind : type_kind::clob;
+  source.table = c.table;
+  source.column = c.column;
+  source.row = query->row_of(column);
+  if (source.row < 0) source.snapshot = query->value(column);
+  source.locked = query->for_update();
+  return source;
 }
 
 }  // namespace ociemu

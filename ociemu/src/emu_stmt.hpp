@@ -12,6 +12,8 @@
 
 namespace ociemu {
 
+class emu_insert_executor;
+
 struct emu_stmt : emu_handle {
   explicit emu_stmt(emu_env* e) : emu_handle(OCI_HTYPE_STMT, e) {}
   ~emu_stmt() override;
@@ -47,11 +49,13 @@ struct emu_stmt : emu_handle {
   sword execute_ddl(emu_svcctx& svc, emu_error_handle& err);
   sword run_rows(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode,
                  const std::function<void(ub4)>& row);
-  void deliver_returning(const emu_insert& insert, ub4 iteration, const std::vector<emu_value>& values);
-  void write_out_bind(emu_bind& b, ub4 iteration, const emu_value& value);
+  void deliver_returning(const emu_insert& insert, ub4 iteration, const std::vector<emu_value>& values,
+                         const emu_insert_executor& executor);
+  void write_out_bind(emu_bind& b, ub4 iteration, const emu_value& value, const emu_lob_source* lob);
   bool deliver_row(ub4 index);  // false when a NULL met a define without an indicator
   bool deliver_column(const emu_define& d, ub4 index, std::size_t column, bool& truncated);
-  void fill_locator(void* slot, std::size_t column);
+  void fill_locator(void* slot, const emu_lob_source& source);
+  emu_lob_source query_lob(std::size_t column) const;
   void call_in_callbacks(ub4 iteration);
   std::unique_ptr<emu_insert> insert_;
 };

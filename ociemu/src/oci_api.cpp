@@ -70,6 +70,18 @@ emu_handle* new_descriptor(emu_env* env, ub4 type) {
   }
 }
 
+// Handles and descriptors are made from an environment; an unknown type is refused.
+template <class F>
+sword allocate(const void* parent, void** out, void** user_memory, F make) {
+  auto* env = handle_cast<emu_env>(parent, OCI_HTYPE_ENV);
+  if (!env || !out) return OCI_INVALID_HANDLE;
+  emu_handle* h = make(env);
+  if (!h) return OCI_INVALID_HANDLE;
+  *out = h;
+  if (user_memory) *user_memory = nullptr;
+  return OCI_SUCCESS;
+}
+
 // Text attributes hand out a pointer to text the handle owns and its length in bytes.
 void put_text(void* attributep, ub4* sizep, const std::string& bytes) {
   put(attributep, static_cast<const void*>(bytes.data()));
@@ -228,13 +240,7 @@ sword OCIEnvCreate(OCIEnv** envhpp, ub4 mode, void* ctxp, void* (*m)(void*, size
 }
 
 sword OCIHandleAlloc(const void* parenth, void** hndlpp, const ub4 type, const size_t, void** usrmempp) {
-  auto* env = handle_cast<emu_env>(parenth, OCI_HTYPE_ENV);
-  if (!env || !hndlpp) return OCI_INVALID_HANDLE;
-  emu_handle* h = new_handle(env, type);
-  if (!h) return OCI_INVALID_HANDLE;
-  *hndlpp = h;
-  if (usrmempp) *usrmempp = nullptr;
-  return OCI_SUCCESS;
+  return allocate(parenth, hndlpp, usrmempp, [type](emu_env* env) { return new_handle(env, type); });
 }
 
 sword OCIHandleFree(void* hndlp, const ub4 type) {
@@ -247,13 +253,7 @@ sword OCIHandleFree(void* hndlp, const ub4 type) {
 }
 
 sword OCIDescriptorAlloc(const void* parenth, void** descpp, const ub4 type, const size_t, void** usrmempp) {
-  auto* env = handle_cast<emu_env>(parenth, OCI_HTYPE_ENV);
-  if (!env || !descpp) return OCI_INVALID_HANDLE;
-  emu_handle* h = new_descriptor(env, type);
-  if (!h) return OCI_INVALID_HANDLE;
-  *descpp = h;
-  if (usrmempp) *usrmempp = nullptr;
-  return OCI_SUCCESS;
+  return allocate(parenth, descpp, usrmempp, [type](emu_env* env) { return new_descriptor(env, type); });
 }
 
 sword OCIDescriptorFree(void* descp, const ub4 type) {

@@ -140,4 +140,16 @@ TEST_F(lob_test, BlobsCountBytes) {
   EXPECT_EQ(s_->scalar("select b from docs"), "000102FF00");
 }
 
+TEST_F(lob_test, LocatorReturnedByInsertIsWritableInItsTransaction) {
+  OCIStmt* stmt = s_->prepare("insert into docs (id, c) values (2, EMPTY_CLOB()) returning c into :loc");
+  OCIBind* bind = nullptr;
+  ASSERT_EQ(OCIBindByPos(stmt, &bind, s_->err(), 1, &lobs_[0], sizeof lobs_[0], SQLT_CLOB, nullptr, nullptr, nullptr,
+                         0, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  ASSERT_EQ(OCIStmtExecute(s_->svc(), stmt, s_->err(), 1, 0, nullptr, nullptr, OCI_DEFAULT), OCI_SUCCESS);
+  ASSERT_EQ(write_text(lobs_[0], u"returned").status, OCI_SUCCESS);
+  s_->commit();
+  EXPECT_EQ(oci_session().scalar("select c from docs where id = 2"), "returned");
+}
+
 }  // namespace ociemu_test
