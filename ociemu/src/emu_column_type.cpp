@@ -5,6 +5,7 @@
 #include "emu_error.hpp"
 #include "emu_lexer.hpp"
 #include "emu_token_cursor.hpp"
+#include "emu_unverified.hpp"
 
 namespace ociemu {
 
@@ -184,7 +185,7 @@ int emu_column_type::catalog_length() const {
       return char_semantics ? std::min(length * bytes_per_char, max_length(kind)) : length;
     case type_kind::nchar: case type_kind::nvarchar2: return length * bytes_per_nchar;
     case type_kind::raw: return length;
-    case type_kind::clob: case type_kind::nclob: case type_kind::blob: return 4000;
+    case type_kind::clob: case type_kind::nclob: case type_kind::blob: return unverified::lob_describe_size;
     case type_kind::date: return 7;
     case type_kind::timestamp: return 11;
     case type_kind::rowid: return 10;
@@ -193,11 +194,15 @@ int emu_column_type::catalog_length() const {
 }
 
 std::optional<int> emu_column_type::catalog_precision() const {
+  if (kind == type_kind::number && !precision && !unverified::unconstrained_number_scale_is_null)
+    return 0;
   if (kind == type_kind::number || kind == type_kind::float_) return precision;
   return std::nullopt;
 }
 
 std::optional<int> emu_column_type::catalog_scale() const {
+  if (kind == type_kind::number && !scale && !unverified::unconstrained_number_scale_is_null)
+    return -127;
   if (kind == type_kind::number) return scale;
   if (kind == type_kind::timestamp) return fraction_digits;
   return std::nullopt;

@@ -4,6 +4,7 @@
 
 #include "emu_round_trips.hpp"
 #include "emu_text.hpp"
+#include "emu_unverified.hpp"
 #include "emu_value_converter.hpp"
 
 namespace ociemu {
@@ -123,8 +124,9 @@ std::size_t emu_lob_ops::write_piece(std::size_t position, ub4 amount, const voi
   }
   const std::size_t unit = unit_size(csid);
   std::size_t take = buffer_length / unit * unit;
-  if (amount && unit == 2) take = std::min<std::size_t>(take, std::size_t{amount} * 2);
-  if (amount && unit == 1) take = std::min<std::size_t>(take, amount);
+  if (amount && std::size_t{amount} * unit > take && !unverified::write_amount_capped_by_buffer)
+    throw ora_error(24801);
+  if (amount) take = std::min<std::size_t>(take, std::size_t{amount} * unit);
   const std::u16string data = decode(buffer, take, csid);
   if (position > text_.size()) text_.resize(position, u' ');
   text_.replace(position, std::min(data.size(), text_.size() - position), data);
@@ -188,7 +190,7 @@ sword emu_lob_ops::read(ub4* amount, ub4 offset, void* buffer, ub4 buffer_length
     position = offset - 1;
     if (position >= size) {
       *amount = 0;
-      return OCI_NO_DATA;
+      return unverified::read_past_end_is_no_data ? OCI_NO_DATA : OCI_SUCCESS;
     }
     remaining = *amount == 0 ? size - position : std::min<std::size_t>(*amount, size - position);
   }

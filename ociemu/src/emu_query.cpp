@@ -7,6 +7,7 @@
 #include "emu_connection.hpp"
 #include "emu_rowid.hpp"
 #include "emu_text.hpp"
+#include "emu_unverified.hpp"
 #include "emu_value_converter.hpp"
 
 namespace ociemu {
@@ -50,10 +51,16 @@ const std::map<std::string, const char*>& dictionary_types() {
 
 bool starts_with(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
+emu_column_type computed_number() {
+  emu_column_type t = emu_column_type::number_type();
+  if (unverified::computed_number_precision != 0) t.precision = unverified::computed_number_precision;
+  return t;
+}
+
 // The type of a computed select item, from the text SQLite names it by.
 emu_column_type guess_type(const std::string& expression) {
   for (const char* f : {"COUNT(", "SUM(", "AVG(", "MIN(", "MAX(", "LENGTH(", "ociemu_sequence("})
-    if (starts_with(expression, f)) return emu_column_type::number_type();
+    if (starts_with(expression, f)) return computed_number();
   if (!expression.empty() && (std::isdigit(static_cast<unsigned char>(expression[0])) || expression[0] == '-'))
     return emu_column_type::number_type();
   if (expression.size() >= 2 && expression.front() == '\'' && expression.back() == '\'') {

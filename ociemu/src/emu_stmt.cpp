@@ -9,6 +9,7 @@
 #include "emu_round_trips.hpp"
 #include "emu_sql_rewriter.hpp"
 #include "emu_text.hpp"
+#include "emu_unverified.hpp"
 
 namespace ociemu {
 
@@ -300,6 +301,7 @@ void emu_stmt::write_out_bind(emu_bind& b, ub4 iteration, const emu_value& value
 
 sword emu_stmt::fetch(emu_error_handle& err, ub4 nrows) {
   if (!query || !executed) throw ora_error(24338);
+  if (defines.empty() && nrows > 0 && unverified::fetch_without_defines_is_an_error) throw ora_error(24374);
   ub4 delivered = 0;
   bool truncated = false;
   while (delivered < nrows && query->next()) {
@@ -321,6 +323,7 @@ sword emu_stmt::fetch(emu_error_handle& err, ub4 nrows) {
 }
 
 bool emu_stmt::deliver_column(const emu_define& d, ub4 index, std::size_t column, bool& truncated) {
+  if (!d.value) return true;  // a define without a buffer receives nothing
   const emu_value value = query->value(column);
   const std::size_t element = element_size(d.dty, d.value_size);
   void* slot = static_cast<char*>(d.value) + element * index;

@@ -10,6 +10,7 @@
 #include "emu_round_trips.hpp"
 #include "emu_stmt.hpp"
 #include "emu_text.hpp"
+#include "emu_unverified.hpp"
 
 using namespace ociemu;
 
@@ -319,7 +320,7 @@ sword OCISessionEnd(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4) {
   return guarded(err, [&] {
     count_round_trip();
     if (!session->connection) throw ora_error(3114);
-    session->connection->commit();  // ending a session commits its open transaction
+    if (unverified::session_end_commits) session->connection->commit();
     session->connection.reset();
     return OCI_SUCCESS;
   });
@@ -582,6 +583,7 @@ sword OCIErrorGet(void* hndlp, ub4 recordno, OraText*, sb4* errcodep, OraText* b
     const std::size_t n = std::min(text.size(), room);
     std::memcpy(bufp, text.data(), n);
     if (bufsiz >= n + unit) std::memset(bufp + n, 0, unit);
+    if (n < text.size() && !unverified::short_error_buffer_succeeds) return OCI_ERROR;
   }
   return OCI_SUCCESS;
 }

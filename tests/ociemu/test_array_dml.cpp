@@ -83,6 +83,25 @@ TEST_F(array_dml_test, WithoutBatchErrorsTheFirstFailureStopsTheArray) {
   EXPECT_EQ(s_->rows("select id from t order by id"), (std::vector<std::vector<std::string>>{{"1"}, {"2"}, {"4"}}));
 }
 
+TEST_F(array_dml_test, RowErrorHandlesAreLentWhenNoneIsGiven) {
+  row(0, 1, u"a");
+  row(1, 1, u"b");
+  ASSERT_EQ(OCIStmtExecute(s_->svc(), stmt_, s_->err(), 2, 0, nullptr, nullptr, OCI_BATCH_ERRORS), OCI_SUCCESS_WITH_INFO);
+  void* lent = nullptr;
+  ASSERT_EQ(OCIParamGet(s_->err(), OCI_HTYPE_ERROR, s_->err(), &lent, 0), OCI_SUCCESS);
+  ub4 offset = 0;
+  OCIAttrGet(lent, OCI_HTYPE_ERROR, &offset, nullptr, OCI_ATTR_DML_ROW_OFFSET, s_->err());
+  EXPECT_EQ(offset, 1u);
+  EXPECT_EQ(OCIParamGet(s_->err(), OCI_HTYPE_ERROR, s_->err(), &lent, 1), OCI_NO_DATA);
+  EXPECT_EQ(OCIHandleFree(lent, OCI_HTYPE_ERROR), OCI_SUCCESS);  // the error handle keeps it
+  // A later execute without failures reports none.
+  row(0, 3, u"c");
+  ASSERT_EQ(OCIStmtExecute(s_->svc(), stmt_, s_->err(), 1, 0, nullptr, nullptr, OCI_BATCH_ERRORS), OCI_SUCCESS);
+  ub4 errors = 9;
+  OCIAttrGet(stmt_, OCI_HTYPE_STMT, &errors, nullptr, OCI_ATTR_NUM_DML_ERRORS, s_->err());
+  EXPECT_EQ(errors, 0u);
+}
+
 TEST_F(array_dml_test, BatchErrorsOnlyForDml) {
   EXPECT_EQ(s_->exec("select * from t", OCI_BATCH_ERRORS).error, 28714);
 }

@@ -14,6 +14,9 @@ TEST_F(connect_test, EasyConnectAndAliasReachTheService) {
   std::ofstream(home_ + "/aliases") << "# net service names\nORCL = //127.0.0.1:1521/XE\nPLAIN = XE\n";
   EXPECT_TRUE(oci_session("orcl").connected());
   EXPECT_TRUE(oci_session("PLAIN").connected());
+  EXPECT_TRUE(oci_session("(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=localhost)(PORT=1521))"
+                          "(CONNECT_DATA=(SERVICE_NAME=XE)))")
+                  .connected());
 }
 
 TEST_F(connect_test, AddressErrorsComeFromAttach) {

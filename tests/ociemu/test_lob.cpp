@@ -120,6 +120,20 @@ TEST_F(lob_test, PollingReadDeliversPiecesUntilTheEnd) {
   EXPECT_EQ(calls, 3);
 }
 
+TEST_F(lob_test, PiecewiseWriteAppendsUntilTheLastPiece) {
+  ASSERT_EQ(select(" FOR UPDATE"), OCI_SUCCESS);
+  const std::u16string pieces[] = {u"one ", u"two ", u"three"};
+  const ub1 kinds[] = {OCI_FIRST_PIECE, OCI_NEXT_PIECE, OCI_LAST_PIECE};
+  const sword expected[] = {OCI_NEED_DATA, OCI_NEED_DATA, OCI_SUCCESS};
+  for (int i = 0; i < 3; ++i) {
+    ub4 amount = 0;
+    EXPECT_EQ(OCILobWrite(s_->svc(), s_->err(), lobs_[0], &amount, 1, const_cast<char16_t*>(pieces[i].data()),
+                          static_cast<ub4>(pieces[i].size() * 2), kinds[i], nullptr, nullptr, 0, SQLCS_IMPLICIT),
+              expected[i]);
+  }
+  EXPECT_EQ(read_text(lobs_[0]), u"one two three");
+}
+
 TEST_F(lob_test, BlobsCountBytes) {
   ASSERT_EQ(select(" FOR UPDATE"), OCI_SUCCESS);
   const unsigned char data[] = {0, 1, 2, 0xFF, 0};
