@@ -1,5 +1,8 @@
 #include "ora_native_type.hpp"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 
@@ -21,6 +24,27 @@ const std::map<std::u16string, int>& ora_native_type::catalogue() {
     return t;
   }();
   return types;
+}
+
+ora_native_type ora_native_type::parse(const std::u16string& text) {
+  ora_native_type t;
+  std::size_t open = text.find(u'(');
+  std::size_t end = text.find_last_not_of(u' ');
+  t.name = text.substr(0, std::min(open, end == std::u16string::npos ? 0 : end + 1));
+  while (!t.name.empty() && t.name.back() == u' ') t.name.pop_back();
+  if (open == std::u16string::npos) return t;
+  std::string numbers = tk_utf16_to_utf8_lenient(text.substr(open + 1));
+  int first = 0, second = 0;
+  int read = std::sscanf(numbers.c_str(), "%d , %d", &first, &second);
+  bool sized = t.name.find(u"CHAR") != std::u16string::npos || t.name.find(u"RAW") != std::u16string::npos ||
+               t.name.find(u"BYTE") != std::u16string::npos;
+  if (sized) {
+    t.length = read >= 1 ? first : 0;
+  } else {
+    t.precision = read >= 1 ? first : 0;
+    t.scale = read == 2 ? second : 0;
+  }
+  return t;
 }
 
 bool ora_native_type::is_known(const std::u16string& name) { return catalogue().count(name) > 0; }

@@ -13,6 +13,8 @@ class ora_native_type {
   // Type name -> OCI type code. Names compare exactly.
   static const std::map<std::u16string, int>& catalogue();
   static bool is_known(const std::u16string& name);
+  // From a type text such as "NUMBER(12,2)", "NVARCHAR2(40)" or "CLOB".
+  static ora_native_type parse(const std::u16string& text);
 
   // The value kind of this type: what values are converted to before they
   // are written into such a column.

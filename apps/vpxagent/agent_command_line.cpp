@@ -1,0 +1,180 @@
+#include "agent_command_line.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "dbf_code_pages.hpp"
+#include "error_handler.hpp"
+#include "tk_cmd_line.hpp"
+#include "tk_code_page.hpp"
+#include "tk_convert.hpp"
+#include "tk_format.hpp"
+#include "tk_logger.hpp"
+#include "vesper_converter.hpp"
+
+namespace {
+
+enum option_id {
+  dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port, silent, skip_del,
+  src, tab_def, tab_file, uppercase
+};
+
+const tk_cmd_option options[] = {
+    {dest, "--dest="},       {encoding, "--encoding="}, {help, "--help"},
+    {log2int, "--log2int"},  {logfile, "--logfile="},   {mode, "--mode="},
+    {oraclh, "--oraclh="},   {oraclu, "--oraclu="},     {oraclp, "--oraclp="},
+    {port, "--port="},       {silent, "--silent"},      {skip_del, "--skip_del"},
+    {src, "--src="},         {tab_def, "--tab_def"},    {tab_file, "--tab_file="},
+    {uppercase, "--uppercase"}, {0, ""},
+};
+
+// Command-line text is UTF-8 here; bytes that are not are kept as U+FFFD.
+std::u16string wide(const std::string& text) { return tk_utf8_to_utf16_lenient(text); }
+
+bool is_driver_byte(int byte) {
+  for (const dbf_code_page& row : dbf_code_pages::choices())
+    if (row.driver == byte) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string agent_command_line::usage_text() {
+  return tk_format("VPXAGENT v%d.%d%s, ", 3, 3, "") +
+         "Vesper console agent: DBF tables into Oracle\n"
+         "Usage: VPXAGENT.EXE OPTIONS\n\n"
+         "   --dest=...     Oracle database name\n"
+         "   --encoding=... decode all text fields using DBase codepage specified\n"
+         "                  (see 'Command Line' article of the manual to learn\n"
+         "                  about DBase codepages)\n"
+         "   --help         display this help message and exit\n"
+         "   --log2int      convert DBase logical fields into Oracle NUMBER\n"
+         "                  according to ANSI standard (true=1, false=0)\n"
+         "   --logfile=...  path to the file where execution trace will be written\n"
+         "   --mode=...     how to process tables that already exist in Oracle database\n"
+         "                  (0 - overwrite, 1 - merge, 2 - skip)\n"
+         "   --oraclh=...   Network name or IP address of Oracle server\n"
+         "   --oraclu=...   Oracle user name\n"
+         "   --oraclp=...   Oracle user password\n"
+         "   --port=...     Oracle port\n"
+         "   --silent       disable program output\n"
+         "   --skip_del     don't convert records marked as deleted\n"
+         "   --src=...      path to DBF database\n"
+         "   --tab_def      convert table definitions only\n"
+         "   --tab_file=... file containing the list of tables to convert\n"
+         "                  (one table name per line)\n"
+         "   --uppercase    make table/field names uppercase\n\n"
+         "NOTES:\n"
+         "   1) The default mode is 'overwrite'. You can change it using\n"
+         "      '--mode' parameter\n"
+         "   2) If you omit 'tab_file' parameter, all database tables will be converted.\n"
+         "   3) If you omit 'encoding' parameter, this value will be taken from\n"
+         "      DBF file header.\n";
+}
+
+void agent_command_line::fatal(const std::string& message) const {
+  if (tk_logger* logger = tk_logger::find(); logger && logger->accepts(3)) logger->write_line(message);
+  if (!converter_.silent) std::fprintf(stderr, "%s\n", message.c_str());
+  std::fflush(nullptr);
+  std::exit(failure_status);
+}
+
+bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
+  tk_log(2, "parse_cmd_line");
+  for (int i = 0; i < argc; ++i) tk_log(1, "parameter #%d: %s", i, argv[i]);
+  ansi_cmd_line line(argc, argv, options);
+  for (; line.has_current(); line.next())
+    if (line.current_id() >= 0) apply(line.current_id(), line.current_value());
+  if (!line.unrecognised().empty()) return false;
+  if (converter_.src.empty()) fatal("You should specify path to DBF database");
+  if (host_.empty()) fatal("You should enter Oracle database name");
+  converter_.store_oracle_settings(host_, user_, password_, port_);
+  return true;
+}
+
+void agent_command_line::apply(int id, const std::string& value) {
+  switch (id) {
+    case dest:
+      converter_.dest = wide(value);
+      tk_log(2, "\tparse_cmd_line - got dest %s", converter_.dest);
+      break;
+    case encoding: {
+      int byte = static_cast<int>(std::strtol(value.c_str(), nullptr, 10)) & 0xFF;
+      tk_log(2, "\tgot encoding: %d", byte);
+      if (!is_driver_byte(byte))
+        fatal("Invalid codepage. See 'Command Line' article of the manual to learn\nabout DBase codepages");
+      converter_.code_page = static_cast<std::uint8_t>(byte);
+      break;
+    }
+    case help:
+      fatal(usage_text());
+    case log2int:
+      tk_log(2, "\tconvert logical into (1,0)");
+      converter_.bool_dbf = false;
+      break;
+    case logfile:
+      tk_log(1, "parse_cmd_line - got logfile %s", value);
+      converter_.set_logfile(value);
+      break;
+    case mode: {
+      long number = std::strtol(value.c_str(), nullptr, 10);
+      tk_log(2, "\tgot mode %d", number);
+      if (tk_format("%d", number) != value || number < 0 || number > 2) fatal("Invalid merge/overwrite mode");
+      converter_.mode = static_cast<std::uint32_t>(number);
+      break;
+    }
+    case oraclh: host_ = wide(value); break;
+    case oraclu: user_ = wide(value); break;
+    case oraclp: password_ = wide(value); break;
+    case port: port_ = wide(value); break;
+    case silent:
+      tk_log(1, "parse_cmd_line - silent mode is ON");
+      converter_.set_silent(true);
+      if (error_handler* handler = error_handler::find()) handler->silent = true;
+      break;
+    case skip_del:
+      tk_log(2, "\tdon't convert records marked as deleted");
+      converter_.skip_del = true;
+      break;
+    case src:
+      converter_.src = wide(value);
+      tk_log(1, "parse_cmd_line - got src %s", converter_.src);
+      break;
+    case tab_def:
+      tk_log(2, "\tconvert table definitions only");
+      converter_.tab_def = true;
+      break;
+    case tab_file:
+      tk_log(2, "\tparse_cmd_line - got tab_file %s", value);
+      process_tab_file(value);
+      break;
+    case uppercase:
+      tk_log(2, "\tmake table names uppercase");
+      converter_.uppercase = true;
+      break;
+    default:
+      break;
+  }
+}
+
+// Lines of any length are read whole: a cut name would convert another table.
+void agent_command_line::process_tab_file(const std::string& path) {
+  tk_log(1, "process_tab_file(%s)", path);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) fatal("Table names file does not exist.\nPlease verify the correct path/name was given.");
+  std::vector<std::u16string> names;
+  std::string line;
+  int encoding = -1;  // decided by the first non-empty line
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    if (encoding < 0) {
+      encoding = line.rfind("\xEF\xBB\xBF", 0) == 0 ? tk_code_page::utf8_page : tk_code_page::system_page;
+      if (encoding == tk_code_page::utf8_page) line.erase(0, 3);
+      if (line.empty()) continue;
+    }
+    names.push_back(wide(line));
+  }
+  converter_.sel_tables = std::move(names);
+}

@@ -1,0 +1,34 @@
+// The agent's command line: options applied to the converter's settings,
+// the table-names file, the usage text and the fatal-message exit.
+#pragma once
+
+#include <string>
+
+class vesper_converter;
+
+class agent_command_line {
+ public:
+  // Exit status of the usage text, bad options and run-stopping errors.
+  static constexpr int failure_status = 255;
+
+  explicit agent_command_line(vesper_converter& converter) : converter_(converter) {}
+
+  // Applies every option; false when an argument is no option (the caller
+  // prints the usage text). Invalid values end the process.
+  bool parse_cmd_line(int argc, const char* const* argv);
+  // Replaces the tables to convert with the names in the file.
+  void process_tab_file(const std::string& path);
+
+  static std::string usage_text();
+  // Logs and (unless silent) prints the message, then ends the process.
+  [[noreturn]] void fatal(const std::string& message) const;
+
+ private:
+  void apply(int id, const std::string& value);
+
+  vesper_converter& converter_;
+  std::u16string host_ = u"localhost";
+  std::u16string port_ = u"1521";
+  std::u16string user_;
+  std::u16string password_;
+};

@@ -1,0 +1,53 @@
+// The console agent: converts the tables of one DBF folder into Oracle with
+// the settings of its command line (over those the wizard stored).
+//
+// Exit status: 0 when every selected table converted without an error, 2
+// when the run finished but tables or records failed (their errors were
+// printed), 255 for usage, bad options, a connection that could not be
+// made, run-stopping and internal errors.
+#include <cstdio>
+#include <exception>
+
+#include "agent_command_line.hpp"
+#include "error_handler.hpp"
+#include "ora_error_texts.hpp"
+#include "tk_logger.hpp"
+#include "vesper_converter.hpp"
+
+namespace {
+
+constexpr int status_ok = 0;
+constexpr int status_failures = 2;
+
+int convert(int argc, char** argv) {
+  vesper_converter converter;
+  converter.skip_del = false;
+  converter.bool_dbf = true;
+  agent_command_line command_line(converter);
+  if (argc == 1 || !command_line.parse_cmd_line(argc, argv)) command_line.fatal(agent_command_line::usage_text());
+  try {
+    converter.connect_oracle_server(converter.dest);
+  } catch (const tk_exception& e) {
+    error_handler::instance().handle(e, false);
+    return agent_command_line::failure_status;
+  }
+  converter();
+  return converter.tables_failed || converter.records_failed ? status_failures : status_ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  tk_logger logger(nullptr, false, 3, false);
+  error_handler handler(ora_error_texts::count(), ora_error_texts::table());
+  try {
+    return convert(argc, argv);
+  } catch (const tk_exception& e) {
+    handler.handle(e, false);
+    return agent_command_line::failure_status;
+  } catch (const std::exception& e) {
+    tk_log(3, "%s", e.what());
+    if (!handler.silent) std::fprintf(stderr, "%s\n", e.what());
+    return agent_command_line::failure_status;
+  }
+}

@@ -1,0 +1,227 @@
+#include "vesper_converter.hpp"
+
+#include <cstdio>
+
+#include "dbf_database.hpp"
+#include "dbf_record.hpp"
+#include "dbf_recordset.hpp"
+#include "error_handler.hpp"
+#include "init_conversion.hpp"
+#include "ora_exception.hpp"
+#include "ora_tn_validator.hpp"
+#include "tk_case.hpp"
+#include "tk_final_exception.hpp"
+#include "tk_format.hpp"
+#include "tk_logger.hpp"
+#include "tk_wstring.hpp"
+#include "udb_custom_conversion.hpp"
+#include "vesper_bool_rule.hpp"
+
+namespace {
+
+constexpr int ora_resource_busy = 54;
+const char* const not_conforming = "The structure of data source does not conform to the destination table.";
+
+// Hands an error to the handler with the place it belongs to.
+void report(const tk_exception& e, const std::string& prefix, bool no_stop) {
+  error_handler* handler = error_handler::find();
+  if (!handler) {
+    tk_log(3, "Error:\n%s: %s", prefix, e.message);
+    return;
+  }
+  handler->prefix = prefix;
+  handler->handle(e, no_stop);
+}
+
+void clear_prefix() {
+  if (error_handler* handler = error_handler::find()) handler->prefix.clear();
+}
+
+}  // namespace
+
+vesper_converter::vesper_converter(std::string store_path) : key_(std::move(store_path)) {
+  code_page = 0;
+  tk_log(2, "vesper_converter::ctor");
+  serialize(false);
+}
+
+vesper_converter::~vesper_converter() {
+  tk_log(2, "vesper_converter::dtor");
+  if (store_on_exit) serialize(true);
+}
+
+bool vesper_converter::serialize(bool store) {
+  tk_log(1, "serialize( %d )", int(store));
+  if (key_.open(tk_reg_root::current_user, key_path) != 0) return false;
+  if (!store) {
+    bool_dbf = false;
+    code_page = 0;
+    mode = 0;
+    port = u"1521";
+    skip_del = false;
+    skip_idx = false;
+    tab_def = false;
+    uppercase = true;
+  }
+  std::uint32_t page = code_page;
+  bool ok = key_.exchange(store, bool_dbf, "bool_dbf");
+  ok &= key_.exchange(store, page, "code_page");
+  ok &= key_.exchange(store, dest, "dest");
+  ok &= key_.exchange(store, mode, "mode");
+  ok &= key_.exchange(store, host, "oracleh");
+  ok &= key_.exchange(store, password, "oraclep");
+  ok &= key_.exchange(store, user, "oracleu");
+  ok &= key_.exchange(store, port, "port");
+  ok &= key_.exchange(store, skip_del, "skip_del");
+  ok &= key_.exchange(store, skip_idx, "skip_idx");
+  ok &= key_.exchange(store, src, "src");
+  ok &= key_.exchange(store, tab_def, "tab_def");
+  ok &= key_.exchange(store, uppercase, "uppercase");
+  code_page = static_cast<std::uint8_t>(page);
+  if (mode > 2) mode = 0;  // a damaged store must not pick an unknown mode
+  key_.close();
+  return ok;
+}
+
+void vesper_converter::operator()() {
+  tk_log(2, "vesper_converter::operator()");
+  tables_failed = 0;
+  records_failed = 0;
+  {
+    init_conversion scope(done, true);
+    try {
+      if (!target) throw tk_exception("Not connected to Oracle", tk_exception::run_level);
+      target->b_uppercase = uppercase;
+      dbf_database source(src, 1, code_page);
+      tk_log(1, "After initializing DBs");
+      udb_custom_conversion rules;
+      if (bool_dbf) rules.install(std::make_unique<vesper_bool_rule>());
+      run_tables(source);
+    } catch (const tk_final_exception&) {
+      ++tables_failed;
+    } catch (const tk_exception& e) {
+      ++tables_failed;
+      report(e, "", true);
+    } catch (const std::exception& e) {
+      ++tables_failed;
+      tk_log(3, "ERROR:\n%s", e.what());
+      if (!silent) std::fprintf(stderr, "%s\n", e.what());
+    }
+    clear_prefix();
+    reset_progress();
+  }
+}
+
+void vesper_converter::run_tables(dbf_database& source) {
+  if (sel_tables.empty()) sel_tables = source.get_tables();
+  tables_total = static_cast<std::uint32_t>(sel_tables.size());
+  tk_log(3, "Converting database %s (%d tables)", src, sel_tables.size());
+  if (!silent) std::printf("Converting database %s(%zu tables)\n", tk_utf16_to_utf8_lenient(src).c_str(), sel_tables.size());
+  // Generated names depend only on the names of this run, so that a second
+  // run finds the tables the first one created.
+  ora_tn_validator names(sel_tables, {});
+  for (const std::u16string& name : sel_tables) sel_queries.emplace(name, u"");
+  tk_log(1, "sel_queries.size=%d", sel_queries.size());
+  for (const std::u16string& name : sel_tables) {
+    try {
+      convert_table(source, names, name);
+    } catch (const tk_final_exception&) {
+      throw;
+    } catch (const tk_exception& e) {
+      ++tables_failed;
+      report(e, tk_utf16_to_utf8_lenient(name), false);
+    }
+    ++table_index;
+  }
+}
+
+std::u16string vesper_converter::target_name(ora_tn_validator& names, const std::u16string& name,
+                                             const std::u16string& customised) {
+  std::u16string chosen = customised;
+  if (!names.is_acceptable(chosen)) {
+    chosen = names.get_safe_name(chosen);
+    tk_log(2, "Store generated table name '%s'", chosen);
+    names.add_existing_name(chosen);
+  }
+  names.restricted_names.push_back(chosen);
+  (void)name;
+  return uppercase ? tk_wstring(chosen).to_upper() : chosen;
+}
+
+void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& names,
+                                     const std::u16string& name) {
+  set_current_table(name);
+  records_total = 0;
+  records_done = 0;
+  if (!source.is_table_exist(name)) {
+    ++tables_failed;
+    if (!silent) std::fprintf(stderr, "Table %s not exists\n", tk_utf16_to_utf8_lenient(name).c_str());
+    return;
+  }
+  std::unique_ptr<udb_recordset> table = source.get_table(name, 1);
+  udb_schema schema = table->schema;
+  udb_indexes indexes = table->indexes;
+  std::u16string target_table = target_name(names, name, modify1(name, schema, indexes));
+  table->schema = std::move(schema);
+  table->indexes = std::move(indexes);
+  if (target->is_table_exist(target_table)) {
+    tk_log(2, "Table %s already exists", target_table);
+    if (mode == 2) {
+      tk_log(2, "Skip existing table");
+      return;
+    }
+    if (mode == 0) {
+      tk_log(2, "Overwrite existing table");
+      try {
+        target->delete_tab(target_table);
+      } catch (const ora_exception& e) {
+        if (e.ora_number() == ora_resource_busy)
+          throw tk_exception("Cannot delete table because it is busy with another process");
+        throw;
+      }
+    }
+  }
+  std::unique_ptr<udb_recordset> destination = open_target(*table, target_table);
+  if (mode == 1 && !bool_dbf && !table->schema.conform_to(destination->schema))
+    throw tk_exception(not_conforming);
+  auto& dbf = static_cast<dbf_recordset&>(*table);
+  records_total = dbf.record_count();
+  tk_log(3, "Converting table %s (%d records)", name, dbf.record_count());
+  if (!silent) std::printf("Converting table %s(%u records)\n", tk_utf16_to_utf8_lenient(name).c_str(), dbf.record_count());
+  if (dbf.record_count() == 0 || tab_def) return;
+  copy_records(*table, *destination, name);
+}
+
+std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& source,
+                                                             const std::u16string& target_table) {
+  if (target->is_table_exist(target_table)) return target->get_table(target_table, 8);
+  return target->create_table(target_table, source.schema, skip_idx ? udb_indexes() : source.indexes);
+}
+
+void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destination,
+                                    const std::u16string& name) {
+  for (source.first(); !source.is_eof(); source.next()) {
+    try {
+      append_one(source, destination, name);
+    } catch (const tk_final_exception&) {
+      throw;
+    } catch (const tk_exception& e) {
+      ++records_failed;
+      report(e, tk_format(u"%s, record #%d", name, records_done + 1), false);
+    }
+    ++records_done;
+  }
+}
+
+void vesper_converter::append_one(udb_recordset& source, udb_recordset& destination,
+                                  const std::u16string& name) {
+  tk_log(1, "Converting %d record", records_done + 1);
+  auto& record = static_cast<dbf_record&>(source.get_item());
+  tk_log(2, "udb_db_mutator::modify2(%s)", name);
+  if (record.deleted && skip_del) return;
+  if (changes_records(name)) {
+    destination.append_record(*modify2(name, record));
+  } else {
+    destination.append_record(record);
+  }
+}

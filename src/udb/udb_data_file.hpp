@@ -1,0 +1,7 @@
+// Where the data files installed beside the programs are found.
+#pragma once
+
+#include <string>
+
+// The file beside the running program, else in $VESPER_DATA_DIR.
+std::string udb_data_file(const std::string& name);
