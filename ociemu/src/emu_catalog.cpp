@@ -236,6 +236,36 @@ void emu_catalog::remove_object(const std::u16string& name, const char* type) {
   s.reset();
 }
 
+void emu_catalog::load_names() {
+  names_.clear();
+  // Every table and view SQLite holds (the catalog views and DUAL included), their columns,
+  // and the sequences.
+  auto& s = db_.cached("SELECT m.name, 0 FROM sqlite_master m WHERE m.type IN ('table', 'view') "
+                       "UNION ALL SELECT p.name, 1 FROM sqlite_master m, pragma_table_info(m.name) p "
+                       "WHERE m.type IN ('table', 'view') "
+                       "UNION ALL SELECT OBJECT_NAME, 0 FROM ociemu_objects WHERE OBJECT_TYPE = 'SEQUENCE'");
+  while (s.step()) {
+    const std::u16string name = to_utf16(s.column_text(0));
+    auto& entry = names_[upper_identifier(name)];
+    (s.column_int(1) ? entry.second : entry.first).insert(name);
+  }
+  s.reset();
+  names_loaded_ = true;
+}
+
+void emu_catalog::check_exact_names(const std::vector<emu_token>& tokens) {
+  if (!names_loaded_) load_names();
+  for (const auto& t : tokens) {
+    if (!t.is_identifier()) continue;
+    const auto found = names_.find(upper_identifier(t.text));
+    if (found == names_.end()) continue;
+    const auto& [objects, columns] = found->second;
+    if (objects.count(t.text) || columns.count(t.text)) continue;
+    if (!objects.empty()) throw ora_error(942);
+    throw ora_error(904, {"\"" + to_utf8(t.text) + "\""});
+  }
+}
+
 std::u16string emu_catalog::generated_name() {
   db_.exec("INSERT OR IGNORE INTO ociemu_settings VALUES ('next_constraint', 7000)");
   db_.exec("UPDATE ociemu_settings SET VALUE = VALUE + 1 WHERE NAME = 'next_constraint'");

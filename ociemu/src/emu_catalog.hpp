@@ -5,10 +5,12 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "emu_column_type.hpp"
+#include "emu_lexer.hpp"
 #include "emu_sqlite.hpp"
 
 namespace ociemu {
@@ -73,8 +75,15 @@ class emu_catalog {
   void remove_object(const std::u16string& name, const char* type);
   std::u16string generated_name();  // SYS_Cnnnnn for unnamed constraints and their indexes
 
+  // Oracle finds names exactly, SQLite ignoring case: an identifier that names a table, view
+  // or column only when case is ignored is ORA-00942 or ORA-00904 here, as on a server.
+  void check_exact_names(const std::vector<emu_token>& tokens);
+
   // Forget cached definitions after DDL, or when another connection changed the file.
-  void invalidate() { tables_.clear(); }
+  void invalidate() {
+    tables_.clear();
+    names_loaded_ = false;
+  }
   void refresh_if_changed();
   emu_sqlite& db() { return db_; }
 
@@ -86,7 +95,12 @@ class emu_catalog {
   void load_triggers(emu_table_def& def);
 
   emu_sqlite& db_;
+  void load_names();
+
   std::map<std::u16string, std::shared_ptr<emu_table_def>> tables_;
+  // Upper-cased name -> the exact names of objects (first) and columns (second).
+  std::map<std::u16string, std::pair<std::set<std::u16string>, std::set<std::u16string>>> names_;
+  bool names_loaded_ = false;
   std::int64_t data_version_ = -1;
 };
 

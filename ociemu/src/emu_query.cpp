@@ -132,6 +132,7 @@ emu_error emu_query::translate(const emu_sqlite_error& e) {
 
 emu_query::emu_query(emu_connection& connection, const std::vector<emu_token>& tokens)
     : connection_(connection), rewritten_(emu_sql_rewriter::rewrite(tokens)) {
+  connection.catalog().check_exact_names(tokens);
   prepare(rewritten_.sql);
   describe();
   add_hidden_rowids();

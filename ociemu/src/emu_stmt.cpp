@@ -202,6 +202,7 @@ sword emu_stmt::execute_dml(emu_svcctx&, emu_error_handle& err, ub4 iters, ub4 r
     });
   }
   const auto rewritten = emu_sql_rewriter::rewrite(tokens);
+  connection->catalog().check_exact_names(tokens);
   std::unique_ptr<emu_sqlite_statement> statement;
   try {
     statement = std::make_unique<emu_sqlite_statement>(connection->db().handle(), rewritten.sql);

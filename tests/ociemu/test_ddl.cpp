@@ -10,6 +10,13 @@ TEST_F(ddl_test, UnquotedNamesAreUpperCasedQuotedNamesKeptExactly) {
   EXPECT_EQ(s.scalar("select table_name from user_tables"), "ORDERS");
   EXPECT_EQ(s.exec("insert into \"ORDERS\" (ID, \"Mixed\") values (1, 'a')").status, OCI_SUCCESS);
   EXPECT_EQ(s.exec("insert into orders (mixed) values ('a')").message, "ORA-00904: \"MIXED\": invalid identifier");
+  // Names are found exactly, although SQLite itself ignores their case.
+  EXPECT_EQ(s.exec("select * from \"orders\"").error, 942);
+  EXPECT_EQ(s.exec("select mixed from orders").message, "ORA-00904: \"MIXED\": invalid identifier");
+  EXPECT_EQ(s.exec("update orders set \"id\" = 2").error, 904);
+  EXPECT_EQ(s.scalar("select \"Mixed\" from orders where id = 1"), "a");
+  s.exec("create table \"Lower\" (\"Table_name\" number)");
+  EXPECT_EQ(s.rows("select table_name from user_tables order by 1").size(), 2u);
 }
 
 TEST_F(ddl_test, NamesAreCheckedAsA19cServerDoes) {
