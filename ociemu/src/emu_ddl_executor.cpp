@@ -138,8 +138,9 @@ void emu_ddl_executor::create_table(const emu_create_table& s) {
   }
   try {
     db_.exec(sql + ")");
-  } catch (const emu_sqlite_error&) {
-    throw ora_error(955);  // a name differing only in case (SQLite ignores case)
+  } catch (const emu_sqlite_error& e) {
+    // Names differing only in case collide in SQLite.
+    throw ora_error(std::string(e.what()).find("duplicate column") != std::string::npos ? 957 : 955);
   }
   catalog_.invalidate();
   std::vector<emu_key_spec> keys = s.keys;

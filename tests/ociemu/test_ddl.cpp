@@ -32,6 +32,8 @@ TEST_F(ddl_test, NamesAreCheckedAsA19cServerDoes) {
   ASSERT_EQ(s.exec("create table t (id number)").status, OCI_SUCCESS);
   EXPECT_EQ(s.exec("create table T (x number)").message, "ORA-00955: name is already used by an existing object");
   EXPECT_EQ(s.exec("create table u (a number, A number)").error, 957);
+  EXPECT_EQ(s.exec("create table u (\"a\" number, A number)").error, 957);  // SQLite ignores case
+  EXPECT_EQ(s.exec("create table \"t\" (a number)").error, 955);
   EXPECT_EQ(s.exec("create table u (a varchar2)").error, 906);
   EXPECT_EQ(s.exec("create table u (a varchar2(4001))").error, 910);
   EXPECT_EQ(s.exec("create table u (a number(39))").error, 1727);
