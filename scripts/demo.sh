@@ -9,9 +9,39 @@ build=${1:-$here/build}
 "$here/scripts/build.sh" "$build" -DVESPER_TESTS=OFF
 
 agent=$build/apps/vpxagent/vpxagent
-if [ ! -x "$agent" ]; then
-  # The agent is not part of this tree yet: show what the built parts do.
-  echo "The console agent is not built yet; the parts built so far:"
-  find "$build" -maxdepth 3 \( -name '*.a' -o -name '*.so' \) -printf '  %P\n' | sort
-  exit 0
-fi
+ociemu=$build/ociemu/ociemu
+demo=$build/demo
+rm -rf "$demo"
+mkdir -p "$demo"
+
+# A private emulation home with service XE and user scott, and a private
+# settings folder, so the demo neither uses nor changes the user's own.
+export OCIEMU_HOME=$demo/oracle
+export XDG_CONFIG_HOME=$demo/settings
+export VESPER_OCI_LIB=$build/ociemu/libociemu.so
+"$ociemu" create-service XE scott tiger
+
+echo
+echo "== vpxagent --src=samples --dest=XE --oraclu=scott --oraclp=... --logfile=$demo/vpxagent.log"
+status=0
+"$agent" --src="$here/samples" --dest=XE --oraclu=scott --oraclp=tiger \
+  --logfile="$demo/vpxagent.log" || status=$?
+echo "vpxagent exit status: $status"
+
+show() {
+  echo
+  echo "== $1"
+  "$ociemu" sql XE scott tiger "$1" | cut -c1-160
+}
+echo
+echo "== Tables in the Oracle schema of scott"
+"$ociemu" tables XE scott tiger
+show "SELECT TABLE_NAME, COUNT(*) AS COLUMNS FROM USER_TAB_COLUMNS GROUP BY TABLE_NAME ORDER BY TABLE_NAME"
+show "SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'ORDERS' ORDER BY COLUMN_ID"
+show "SELECT CUST_ID, COMPANY, CITY, SINCE, CREDIT, ACTIVE FROM CUSTOMER ORDER BY CUST_ID"
+show "SELECT ORDER_ID, CUST_ID, PLACED, STATUS, TOTAL, PAID FROM ORDERS WHERE ROWNUM <= 5"
+show "SELECT SUPP_ID, NAME, CITY, TERMS FROM SUPPLIER"
+show "SELECT PROD_ID, NAME, LENGTH(NOTES) AS MEMO_CHARACTERS FROM PRODUCTS"
+echo
+echo "The trace of the run is in $demo/vpxagent.log"
+exit "$status"
