@@ -9,6 +9,8 @@
 #include <fstream>
 #include <string>
 
+#include "tk_cmd_line.hpp"
+#include "tk_exception.hpp"
 #include "tk_file_exist.hpp"
 #include "tk_file_name.hpp"
 #include "tk_folder.hpp"
@@ -141,4 +143,18 @@ TEST_F(TkFolderTest, FindIgnoringCasePrefersTheExactName) {
   EXPECT_EQ(tk_find_ignoring_case(folder(), "orders.fpt"), folder() + "ORDERS.FPT");
   EXPECT_FALSE(tk_find_ignoring_case(folder(), "orders.dbt"));
   EXPECT_FALSE(tk_find_ignoring_case(folder() + "missing/", "orders.fpt"));
+}
+
+TEST(TkCmdLine, OptionsMatchByPrefixInTableOrder) {
+  const tk_cmd_option table[] = {{1, "--src="}, {2, "--silent"}, {3, "--s"}, {0, ""}};
+  const char* argv[] = {"prog", "--src=/data", "--silently", "--src", "-x", "--s=1"};
+  ansi_cmd_line line(6, argv, table);
+  std::vector<std::pair<int, std::string>> seen;
+  for (; line.has_current(); line.next()) seen.emplace_back(line.current_id(), line.current_value());
+  std::vector<std::pair<int, std::string>> expected{{1, "/data"}, {2, "ly"}, {3, "rc"}, {-1, ""}, {3, "=1"}};
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(line.unrecognised(), std::vector<std::string>{"-x"});
+  EXPECT_THROW(line.next(), tk_exception);
+  ansi_cmd_line none(1, argv, table);
+  EXPECT_FALSE(none.has_current());
 }

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "vesper_converter.hpp"
+
+namespace {
+
+class VesperSettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    store_ = std::filesystem::path(::testing::TempDir()) /
+             ("settings_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())) /
+             "Vesper.reg";
+    std::filesystem::remove_all(store_.parent_path());
+  }
+  void TearDown() override { std::filesystem::remove_all(store_.parent_path()); }
+  void write_store(const std::string& text) {
+    std::filesystem::create_directories(store_.parent_path());
+    std::ofstream(store_) << "[Software\\Tolvane\\Vesper]\n" << text;
+  }
+  std::filesystem::path store_;
+};
+
+}  // namespace
+
+TEST_F(VesperSettingsTest, FirstStartUsesTheDefaults) {
+  vesper_converter converter(store_.string());
+  EXPECT_EQ(converter.port, u"1521");
+  EXPECT_TRUE(converter.uppercase);
+  EXPECT_FALSE(converter.bool_dbf);
+  EXPECT_FALSE(converter.skip_del);
+  EXPECT_FALSE(converter.skip_idx);
+  EXPECT_FALSE(converter.tab_def);
+  EXPECT_EQ(converter.mode, 0u);
+  EXPECT_EQ(converter.code_page, 0);
+  EXPECT_EQ(converter.src, u"");
+  EXPECT_FALSE(converter.serialize(false));  // nothing was stored yet
+}
+
+TEST_F(VesperSettingsTest, StoredValuesLoadAndBooleansAreNormalised) {
+  write_store("\"uppercase\"=dword:00000000\n\"tab_def\"=dword:00000007\n\"mode\"=dword:00000002\n"
+              "\"code_page\"=dword:000000c9\n\"src\"=\"/data/\xD0\xB4\xD0\xB1\xD1\x84\"\n\"port\"=\"1522\"\n");
+  {
+    vesper_converter converter(store_.string());
+    EXPECT_FALSE(converter.uppercase);
+    EXPECT_TRUE(converter.tab_def);
+    EXPECT_EQ(converter.mode, 2u);
+    EXPECT_EQ(converter.code_page, 0xC9);
+    EXPECT_EQ(converter.src, u"/data/\u0434\u0431\u0444");
+    EXPECT_EQ(converter.port, u"1522");
+    converter.store_on_exit = true;  // as the wizard does
+  }
+  std::ifstream in(store_);
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(text.find("\"tab_def\"=dword:00000001"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"oracleh\"=\"\""), std::string::npos);
+}
+
+TEST_F(VesperSettingsTest, DamagedStoreKeepsDefaults) {
+  write_store("\"mode\"=dword:00000009\n\"uppercase\"=banana\n\x01\x02garbage\n");
+  vesper_converter converter(store_.string());
+  EXPECT_EQ(converter.mode, 0u);  // no unknown mode from a damaged value
+  EXPECT_TRUE(converter.uppercase);
+}
+
+TEST_F(VesperSettingsTest, OnlyOneConverterAtATime) {
+  vesper_converter converter(store_.string());
+  EXPECT_THROW(vesper_converter(store_.string()), tk_exception);
+}
+
+TEST_F(VesperSettingsTest, LogFileChecks) {
+  vesper_converter converter(store_.string());
+  try {
+    converter.set_logfile("/no/such/folder/x.log");
+    ADD_FAILURE();
+  } catch (const tk_exception& e) {
+    EXPECT_EQ(e.message, "Logfile path does not exist.\nPlease verify the correct path was given.");
+    EXPECT_EQ(e.level, 1);
+  }
+  converter.set_logfile("");
+  EXPECT_EQ(converter.logfile, "");
+}
