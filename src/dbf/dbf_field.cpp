@@ -1,8 +1,10 @@
 #include "dbf_field.hpp"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "tk_convert.hpp"
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 
 namespace {
@@ -51,6 +53,35 @@ ole_variant level7_double(std::string_view bytes) {
   return ole_variant(value);
 }
 
+bool is_integer_text(const std::u16string& text) {
+  std::size_t i = text.find_first_not_of(u' ');
+  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) ++i;
+  std::size_t digits = i;
+  while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') ++i;
+  return i > digits && text.find_first_not_of(u' ', i) == std::u16string::npos;
+}
+
+bool is_real_text(const std::u16string& text) {
+  std::string narrow = tk_utf16_to_utf8_lenient(text);
+  char* end = nullptr;
+  std::strtod(narrow.c_str(), &end);
+  while (end && *end == ' ') ++end;
+  return end && end != narrow.c_str() && *end == '\0';
+}
+
+// The value of numeric text: of the field's kind when it fits, else a
+// decimal (a value too big for the field's integer kind), else nothing
+// (dBASE writes "*****" for a value that overflowed its field).
+ole_variant number_value(const std::u16string& text, VARTYPE kind) {
+  if (text.find_first_not_of(u' ') == std::u16string::npos) return ole_variant();
+  if (kind == VT_R8) return is_real_text(text) ? ole_variant::from_wstring(text, kind) : ole_variant();
+  if (kind != VT_DECIMAL && is_integer_text(text)) {
+    ole_variant value = ole_variant::from_wstring(text, kind);
+    if (value.get_type() != VT_EMPTY) return value;
+  }
+  return ole_variant::from_wstring(text, VT_DECIMAL);
+}
+
 ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
                        const dbf_field_descriptor& descriptor) {
   bytes = bytes.substr(0, bytes.find('\0'));
@@ -70,7 +101,10 @@ ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
   // some arbitrary day.
   if (descriptor.type() == 'D' && bytes == "00000000") return ole_variant();
   if (tk_log_wanted(1)) tk_log(1, "tk_ansi_to_ucs2 hex(%s)", tk_hex_of(bytes));
-  return ole_variant::from_wstring(code_page.decode(bytes), descriptor.vartype());
+  std::u16string text = code_page.decode(bytes);
+  VARTYPE kind = descriptor.vartype();
+  if (descriptor.type() == 'N' || descriptor.type() == 'F') return number_value(text, kind);
+  return ole_variant::from_wstring(text, kind);
 }
 
 }  // namespace

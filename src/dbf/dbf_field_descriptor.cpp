@@ -1,5 +1,6 @@
 #include "dbf_field_descriptor.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "tk_logger.hpp"
@@ -52,7 +53,6 @@ VARTYPE dbf_field_descriptor::vartype() const {
   switch (type()) {
     case 'B': return VT_R8;
     case 'D': case 'T': return VT_DATE;
-    case 'F': return VT_R4;
     case 'G': case 'P':
       tk_log(1, "Got BINARY data type");
       return VT_BLOB;
@@ -61,14 +61,17 @@ VARTYPE dbf_field_descriptor::vartype() const {
     case 'Y': return VT_CY;
     case 'O': return level7_ ? VT_R8 : VT_BSTR;
     case '+': return level7_ ? VT_I4 : VT_BSTR;
-    case 'N': {
-      if (decimals() != 0) return VT_DECIMAL;
+    case 'N': case 'F': {
+      // Both hold decimal text: every digit is kept. A decimal holds 28
+      // digits; wider fields fall back to a double.
       int n = length();
+      if (n > max_decimal_digits) return VT_R8;
+      if (decimals() != 0) return VT_DECIMAL;
       if (n < 3) return VT_I1;
       if (n < 5) return VT_I2;
       if (n < 10) return VT_I4;
       if (n < 20) return VT_I8;
-      return VT_R8;
+      return VT_DECIMAL;
     }
     default: return VT_BSTR;
   }
@@ -78,7 +81,8 @@ std::uint32_t dbf_field_descriptor::reserved() const {
   if (type() == 'T') return 1;
   if (type() == 'D') return 2;
   if (vartype() != VT_DECIMAL) return 0;
-  std::uint32_t precision = length() + decimals();
+  // Oracle's NUMBER takes at most 38 digits.
+  std::uint32_t precision = std::min(length() + decimals(), 38);
   tk_log(1, "Got VT_DECIMAL(%d,%d)", precision, decimals());
   return precision << 8 | decimals();
 }

@@ -12,6 +12,7 @@
 class dbf_field_descriptor {
  public:
   static constexpr std::size_t size = 48;
+  static constexpr int max_decimal_digits = 28;
 
   // From the 48 bytes of a dBASE 7 descriptor.
   static dbf_field_descriptor from_level7(const std::uint8_t* bytes);

@@ -58,7 +58,8 @@ TEST_F(DbfTest, FieldKindsAndSizes) {
   EXPECT_EQ(s[2].vartype, VT_I2);
   EXPECT_EQ(s[3].vartype, VT_I4);
   EXPECT_EQ(s[4].vartype, VT_I8);
-  EXPECT_EQ(s[5].vartype, VT_R8);
+  EXPECT_EQ(s[5].vartype, VT_DECIMAL);  // 20 digits kept
+  EXPECT_EQ(s[5].reserved, 20u << 8);
   EXPECT_EQ(s[6].vartype, VT_DECIMAL);
   EXPECT_EQ(s[6].reserved, (10u << 8) | 2u);
   EXPECT_EQ(s[7].vartype, VT_BSTR);  // an unknown letter is text

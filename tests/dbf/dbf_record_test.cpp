@@ -68,7 +68,7 @@ TEST_F(DbfTest, NumbersLogicalsCurrencyAndDoubles) {
   EXPECT_EQ(r[3].to_string(), "12.5");
   EXPECT_EQ(r[4].to_long(), -7);
   EXPECT_DOUBLE_EQ(r[5].to_double(), 2.25);
-  EXPECT_EQ(r[6].get_type(), VT_R4);
+  EXPECT_EQ(r[6].get_type(), VT_DECIMAL);
   EXPECT_DOUBLE_EQ(r[6].to_double(), 1.5);
 }
 

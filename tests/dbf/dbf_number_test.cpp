@@ -1,0 +1,86 @@
+#include "dbf_test_folder.hpp"
+
+#include "ora_util.hpp"
+
+class DbfNumberTest : public DbfTest {
+ protected:
+  // The first column of every record of the table.
+  std::vector<ole_variant> values_of(dbf_writer& table, std::unique_ptr<dbf_recordset>& opened) {
+    opened = open(table, "n.dbf");
+    std::vector<ole_variant> values;
+    for (opened->first(); !opened->is_eof(); opened->next()) values.push_back(opened->get_item()[0]);
+    return values;
+  }
+};
+
+TEST_F(DbfNumberTest, FloatFieldsKeepEveryDigit) {
+  dbf_writer table(0x30);
+  table.field(u"F", 'F', 10, 2);
+  table.record({dbf_cell::raw("1234567.89")});
+  table.record({dbf_cell::raw("    1.5E+3")});
+  table.record({dbf_cell::raw("     *****")});
+  std::unique_ptr<dbf_recordset> t;
+  auto values = values_of(table, t);
+  EXPECT_EQ(t->schema[0].vartype, VT_DECIMAL);
+  EXPECT_EQ(get_ora_native_type(t->schema[0], false), u"NUMBER(12,2)");
+  EXPECT_EQ(values[0].to_wstring(), u"1234567.89");
+  EXPECT_EQ(to_oracle_str(udb_field(u"F", 10, values[0])), u"1234567.89");
+  EXPECT_EQ(values[1].to_wstring(), u"1500");
+  EXPECT_EQ(values[2].get_type(), VT_EMPTY);
+
+  dbf_writer fine(0x30);
+  fine.field(u"F", 'F', 20, 18);
+  fine.record({dbf_cell::raw("0.123456789012345678")});
+  values = values_of(fine, t);
+  EXPECT_EQ(values[0].to_wstring(), u"0.123456789012345678");
+}
+
+TEST_F(DbfNumberTest, WideIntegerFieldsBecomeDecimals) {
+  dbf_writer table(0x03);
+  table.field(u"N", 'N', 20);
+  table.record({dbf_cell::raw("12345678901234567890")});
+  std::unique_ptr<dbf_recordset> t;
+  auto values = values_of(table, t);
+  EXPECT_EQ(get_ora_native_type(t->schema[0], false), u"NUMBER(20,0)");
+  EXPECT_EQ(values[0].to_wstring(), u"12345678901234567890");
+
+  dbf_writer overflow(0x03);
+  overflow.field(u"N", 'N', 19);
+  overflow.record({dbf_cell::raw("9999999999999999999")});
+  overflow.record({dbf_cell::raw("               -42")});
+  overflow.record({dbf_cell::raw("***************    ")});
+  values = values_of(overflow, t);
+  EXPECT_EQ(t->schema[0].vartype, VT_I8);
+  EXPECT_EQ(values[0].get_type(), VT_DECIMAL);  // too big for 64 bits: not wrapped
+  EXPECT_EQ(values[0].to_wstring(), u"9999999999999999999");
+  EXPECT_EQ(values[1].i8_value, -42);
+  EXPECT_EQ(values[2].get_type(), VT_EMPTY);  // an overflow marker is no 0
+
+  dbf_writer small(0x03);
+  small.field(u"N", 'N', 5);
+  small.record({dbf_cell::raw("*****")});
+  small.record({dbf_cell::raw("  1.5")});
+  values = values_of(small, t);
+  EXPECT_EQ(values[0].get_type(), VT_EMPTY);
+  EXPECT_EQ(values[1].to_wstring(), u"1.5");  // a stray fraction is kept, not cut
+}
+
+TEST_F(DbfNumberTest, FieldsWiderThanADecimalStayDoublesInPlainNumbers) {
+  dbf_writer table(0x03);
+  table.field(u"W", 'N', 30).field(u"D", 'N', 36, 10);
+  table.record({dbf_cell::raw("123456789012345678901234567890"), dbf_cell::raw("1.5")});
+  std::unique_ptr<dbf_recordset> t;
+  auto values = values_of(table, t);
+  EXPECT_EQ(t->schema[0].vartype, VT_R8);
+  EXPECT_EQ(get_ora_native_type(t->schema[0], false), u"NUMBER");
+  EXPECT_EQ(get_ora_native_type(t->schema[1], false), u"NUMBER");
+  EXPECT_NEAR(values[0].to_double(), 1.2345678901234568e29, 1e15);
+
+  // A merge into a column created as NUMBER still conforms.
+  t_ftd existing(0, u"W", VT_R8);
+  dbf_writer decimal(0x03);
+  decimal.field(u"W", 'N', 20);
+  decimal.record({dbf_cell::raw("1")});
+  values_of(decimal, t);
+  EXPECT_TRUE(t->schema[0].conform_to(existing));
+}
