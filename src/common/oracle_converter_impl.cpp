@@ -1,6 +1,11 @@
 #include "oracle_converter_impl.hpp"
 
 #include "tk_logger.hpp"
+#include "udb_profile.hpp"
+
+namespace {
+const std::u16string oracle_settings = u"Oracle settings";
+}
 
 oracle_converter_impl::oracle_converter_impl() {
   tk_log(2, "oracle_converter_impl::ctor");
@@ -34,4 +39,20 @@ void oracle_converter_impl::connect_oracle_server(const std::u16string& dest) {
   if (!engine) engine = std::make_unique<ora_engine>();
   target = engine->open_db(host, user, password, port, dest);
   connected_dest = dest;
+}
+
+void oracle_converter_impl::store_profile(udb_profile& profile) const {
+  tk_log(2, "oracle_converter_impl::store_profile");
+  profile.set_value(oracle_settings, u"host", host);
+  profile.set_value(oracle_settings, u"password", password);
+  profile.set_value(oracle_settings, u"port", port);
+  profile.set_value(oracle_settings, u"user", user);
+}
+
+void oracle_converter_impl::load_profile(const udb_profile& profile) {
+  tk_log(2, "oracle_converter_impl::load_profile");
+  host = profile.get_value(oracle_settings, u"host");
+  password = profile.get_value(oracle_settings, u"password");
+  port = profile.get_value(oracle_settings, u"port");
+  user = profile.get_value(oracle_settings, u"user");
 }

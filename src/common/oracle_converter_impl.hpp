@@ -8,6 +8,8 @@
 #include "ora_database.hpp"
 #include "ora_engine.hpp"
 
+class udb_profile;
+
 class oracle_converter_impl {
  public:
   // Loads the Oracle client (a missing one raises the level-1 error).
@@ -18,6 +20,11 @@ class oracle_converter_impl {
                              const std::u16string& password, const std::u16string& port);
   // Connects to `dest` (see ora_engine::open_db); replaces a previous target.
   void connect_oracle_server(const std::u16string& dest);
+
+  // The server settings in a profile's "Oracle settings" section (the
+  // password as typed: a profile file is private to its user).
+  void store_profile(udb_profile& profile) const;
+  void load_profile(const udb_profile& profile);
 
   std::unique_ptr<ora_database> target;
   std::unique_ptr<ora_engine> engine;

@@ -15,7 +15,9 @@
 #include "tk_logger.hpp"
 #include "tk_wstring.hpp"
 #include "udb_custom_conversion.hpp"
+#include "udb_profile.hpp"
 #include "vesper_bool_rule.hpp"
+#include "vesper_profile_io.hpp"
 
 namespace {
 
@@ -81,6 +83,19 @@ bool vesper_converter::serialize(bool store) {
   if (mode > 2) mode = 0;  // a damaged store must not pick an unknown mode
   key_.close();
   return ok;
+}
+
+bool vesper_converter::store_profile(const std::string& path) {
+  tk_log(2, "vesper_converter::store_profile(%s)", path);
+  udb_profile profile;
+  vesper_profile_io(*this).store(profile);
+  return profile.store(path);
+}
+
+bool vesper_converter::load_profile(const std::string& path) {
+  tk_log(2, "vesper_converter::load_profile(%s)", path);
+  udb_profile profile;
+  return profile.load(path) && vesper_profile_io(*this).load(profile);
 }
 
 void vesper_converter::operator()() {

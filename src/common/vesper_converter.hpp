@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -36,12 +37,21 @@ class vesper_converter : public udb_converter,
   // The conversion run. Never raises.
   void operator()() override;
 
+  // The whole setup in a profile file (see udb_profile). Storing raises
+  // tk_exception for a setting the file cannot carry; loading raises it for
+  // a missing file or an over-long line, and gives false for a file that is
+  // not a profile or a type mapping out of order.
+  bool store_profile(const std::string& path);
+  bool load_profile(const std::string& path);
+
   bool bool_dbf = false;
   std::uint8_t code_page = 0;
   std::uint32_t mode = 0;  // existing tables: 0 overwrite, 1 merge, 2 skip
   bool skip_del = false;
   bool uppercase = true;
   bool store_on_exit = false;  // the wizard writes its settings back
+  // Queries defined but not chosen: name -> SELECT text (kept in profiles).
+  std::map<std::u16string, std::u16string> avail_queries;
 
  private:
   void run_tables(dbf_database& source);

@@ -1,0 +1,128 @@
+#include "vesper_profile_io.hpp"
+
+#include "ora_mapping_tree.hpp"
+#include "tk_convert.hpp"
+#include "tk_format.hpp"
+#include "tk_logger.hpp"
+#include "udb_profile.hpp"
+#include "vesper_converter.hpp"
+
+namespace {
+
+const std::u16string generic_settings = u"Generic settings";
+const std::u16string selected_tables = udb_profile::selected_tables;
+const std::u16string available_queries = u"Available Queries";
+const std::u16string type_mappings = u"Type Mappings";
+
+std::u16string flag(bool on) { return on ? u"1" : u"0"; }
+
+// The leading decimal number of the text, as the C runtime reads one; a
+// number that is no code-page byte reads 0 (each file's own code page).
+std::uint8_t code_page_of(const std::u16string& text) {
+  std::size_t i = text.find_first_not_of(u' ');
+  unsigned value = 0;
+  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+    value = value * 10 + (text[i] - u'0');
+    if (value > 0xFF) return 0;
+  }
+  return static_cast<std::uint8_t>(value);
+}
+
+}  // namespace
+
+void vesper_profile_io::store(udb_profile& profile) const {
+  store_queries(profile);
+  store_generic(profile);
+  converter_.oracle_converter_impl::store_profile(profile);
+  store_options(profile);
+  for (const std::u16string& line : ora_mapping_tree::write(converter_)) profile.add_line(type_mappings, line);
+}
+
+void vesper_profile_io::store_queries(udb_profile& profile) const {
+  for (const auto& [name, text] : converter_.avail_queries) {
+    tk_log(1, "Available Query: (%s,%s)", name, text);
+    profile.set_value(available_queries, name, text);
+  }
+  for (const auto& [name, text] : converter_.sel_queries) {
+    tk_log(1, "Selected Query: (%s,%s)", name, text);
+    profile.set_value(selected_tables, name, text);
+  }
+  // A table chosen without an entry of its own must not be lost: a profile
+  // without it would convert every table of the folder.
+  for (const std::u16string& name : converter_.sel_tables) profile.set_value(selected_tables, name, u"");
+}
+
+void vesper_profile_io::store_generic(udb_profile& profile) const {
+  tk_log(2, "udb_converter::store_profile");
+  profile.set_value(generic_settings, u"src", converter_.src);
+  profile.set_value(generic_settings, u"dest", converter_.dest);
+  profile.set_value(generic_settings, u"logfile", tk_utf8_to_ucs2(converter_.logfile));
+  profile.set_value(generic_settings, u"skip indexes", flag(converter_.skip_idx));
+  profile.set_value(generic_settings, u"only definitions", flag(converter_.tab_def));
+  profile.set_value(generic_settings, u"mode", tk_wformat(u"%d", static_cast<int>(converter_.mode)));
+}
+
+void vesper_profile_io::store_options(udb_profile& profile) const {
+  profile.set_value(generic_settings, u"skip deleted", flag(converter_.skip_del));
+  profile.set_value(generic_settings, u"bool as is", flag(converter_.bool_dbf));
+  profile.set_value(generic_settings, u"encoding", tk_wformat(u"%d", static_cast<int>(converter_.code_page)));
+}
+
+bool vesper_profile_io::load(const udb_profile& profile) {
+  load_queries(profile);
+  load_generic(profile);
+  converter_.oracle_converter_impl::load_profile(profile);
+  if (!ora_mapping_tree::read(profile.get_source_lines(type_mappings), converter_)) return false;
+  load_options(profile);
+  return true;
+}
+
+// The profile's choice replaces the current one: added to it, loading the
+// same profile twice would convert every table twice.
+void vesper_profile_io::load_queries(const udb_profile& profile) {
+  converter_.sel_tables.clear();
+  converter_.sel_queries.clear();
+  converter_.avail_queries.clear();
+  if (profile.has_section(selected_tables)) {
+    for (const auto& [name, text] : profile.get_section(selected_tables)) {
+      converter_.sel_queries.emplace(name, text);
+      if (!text.empty()) continue;
+      tk_log(1, "Push back table '%s'", name);
+      converter_.sel_tables.push_back(name);
+    }
+  }
+  if (profile.has_section(available_queries))
+    converter_.avail_queries = profile.get_section(available_queries);
+}
+
+void vesper_profile_io::load_generic(const udb_profile& profile) {
+  tk_log(2, "udb_converter::load_profile");
+  auto value = [&](const char16_t* key) { return profile.get_value(generic_settings, key); };
+  converter_.src = value(u"src");
+  converter_.dest = value(u"dest");
+  load_logfile(value(u"logfile"));
+  converter_.tab_def = value(u"only definitions") != u"0";
+  // Only the three known modes: a damaged value leaves the mode as it was.
+  std::u16string mode = value(u"mode");
+  if (mode.size() == 1 && mode[0] >= u'0' && mode[0] <= u'2') converter_.mode = mode[0] - u'0';
+  converter_.skip_idx = value(u"skip indexes") != u"0";
+}
+
+// With a trace (the agent) the path is checked and the trace goes there.
+// Without one (the wizard) nothing would be written to it: the path is only
+// kept, so that the next profile stored carries it again, and a folder that
+// does not exist on this machine does not stop the profile from loading.
+void vesper_profile_io::load_logfile(const std::u16string& path) {
+  std::string narrow = tk_to_utf8(path);
+  tk_log(1, "Logfile=%s", narrow);
+  if (tk_logger::find())
+    converter_.set_logfile(narrow);
+  else
+    converter_.logfile = narrow;
+}
+
+void vesper_profile_io::load_options(const udb_profile& profile) {
+  converter_.skip_del = profile.get_value(generic_settings, u"skip deleted") == u"1";
+  converter_.bool_dbf = profile.get_value(generic_settings, u"bool as is") == u"1";
+  converter_.code_page = code_page_of(profile.get_value(generic_settings, u"encoding"));
+}
