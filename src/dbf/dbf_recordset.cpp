@@ -1,5 +1,7 @@
 #include "dbf_recordset.hpp"
 
+#include <algorithm>
+
 #include "dbf_code_pages.hpp"
 #include "dbf_exception.hpp"
 #include "dbf_no_memo_exception.hpp"
@@ -60,6 +62,7 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, std::uint8_
   }
   // Column names are in the table's code page, like its text.
   const tk_code_page& page = tk_code_page::get(get_codepage());
+  page_ = &page;
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     columns_[i].name = page.decode(columns_[i].descriptor.name_bytes());
     schema[i].name = columns_[i].name;
@@ -239,16 +242,27 @@ int dbf_recordset::get_codepage() const {
 
 void dbf_recordset::append_record(const udb_record&) { TK_ASSERTION_FAILED(); }
 
-udb_record& dbf_recordset::get_item() {
-  tk_log(1, "dbf_recordset::get_item");
-  current_.reset();
-  buffer_.resize(record_length());
+void dbf_recordset::load_block() {
+  constexpr std::size_t block_bytes = 64 * 1024;
+  std::uint32_t wanted = static_cast<std::uint32_t>(std::max<std::size_t>(1, block_bytes / record_length()));
+  buffer_.resize(std::size_t(wanted) * record_length());
   std::uint64_t offset = std::uint64_t(cursor_) * record_length() + header_length();
   tk_log(1, "Reading at %I64d", offset);
-  file_->read(offset, buffer_.data(), buffer_.size());
-  const tk_code_page& page = tk_code_page::get(get_codepage());
-  current_ = std::make_unique<dbf_record>(columns_, std::string_view(buffer_.data(), buffer_.size()),
-                                          memo_file_.get(), page,
+  std::size_t got = file_->read_some(offset, buffer_.data(), buffer_.size());
+  block_first_ = cursor_;
+  block_count_ = static_cast<std::uint32_t>(got / record_length());
+  // A record cut by the end of the file is the same error as before.
+  if (block_count_ == 0) throw tk_exception("Error reading from file", tk_exception::item_level);
+}
+
+udb_record& dbf_recordset::get_item() {
+  tk_log(1, "dbf_recordset::get_item");
+  if (!page_) TK_ASSERTION_FAILED();  // opened without its header
+  current_.reset();
+  if (cursor_ < block_first_ || cursor_ >= block_first_ + block_count_) load_block();
+  const char* record = buffer_.data() + std::size_t(cursor_ - block_first_) * record_length();
+  current_ = std::make_unique<dbf_record>(columns_, std::string_view(record, record_length()),
+                                          memo_file_.get(), *page_,
                                           dbf_record_place{&name, std::uint64_t(cursor_) + 1});
   return *current_;
 }

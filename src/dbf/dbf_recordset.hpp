@@ -71,8 +71,14 @@ class dbf_recordset : public udb_recordset {
   std::unique_ptr<dbf_memo_file> memo_file_;
   std::vector<dbf_field_descriptor> descriptors_;
   std::vector<dbf_column> columns_;
+  // Records are read a block at a time; the block holds records
+  // [block_first_, block_first_ + block_count_).
+  void load_block();
   std::vector<char> buffer_;
+  std::uint32_t block_first_ = 0;
+  std::uint32_t block_count_ = 0;
   std::unique_ptr<dbf_record> current_;
+  const tk_code_page* page_ = nullptr;  // the table's, settled when it opens
 };
 
 // The file beside `table_file` with the extension `extension` (no dot),

@@ -34,17 +34,12 @@ tk_huge_file::tk_huge_file(const std::string& file_name, bool) : name_(file_name
     fd_ = -1;
     raise_open_error();
   }
+  size_ = static_cast<std::uint64_t>(st.st_size);
 }
 
 tk_huge_file::~tk_huge_file() {
   tk_log(2, "tk_huge_file::dtor");
   if (fd_ >= 0) ::close(fd_);
-}
-
-std::uint64_t tk_huge_file::get_size() const {
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0) throw tk_exception_ex("", file_error_level);
-  return static_cast<std::uint64_t>(st.st_size);
 }
 
 std::size_t tk_huge_file::read_some(std::uint64_t offset, void* buffer, std::size_t count) {

@@ -20,7 +20,9 @@ class tk_huge_file {
   tk_huge_file(const tk_huge_file&) = delete;
   tk_huge_file& operator=(const tk_huge_file&) = delete;
 
-  std::uint64_t get_size() const;
+  // The size when the file was opened: the files read through this class
+  // are not written while they are read.
+  std::uint64_t get_size() const { return size_; }
 
   // Reads exactly `count` bytes at `offset`; fewer (end of file) raises
   // "Error reading from file", a failing system call tk_exception_ex.
@@ -37,4 +39,5 @@ class tk_huge_file {
  private:
   std::string name_;
   int fd_ = -1;
+  std::uint64_t size_ = 0;
 };
