@@ -1,0 +1,175 @@
+#include "converter_picture.hpp"
+#include "profile_fixture.hpp"
+#include "tk_logger.hpp"
+
+namespace {
+
+// Every setting a profile carries, none at its default, and a customised
+// table with a renamed, a retyped and a dropped column.
+void fill(vesper_converter& c, const std::string& log) {
+  c.src = u"/data/\u043c\u0430\u0433\u0430\u0437\u0438\u043d";
+  c.dest = u"XE";
+  c.logfile = log;
+  c.mode = 1;
+  c.code_page = 0xC9;
+  c.bool_dbf = true;
+  c.skip_del = true;
+  c.skip_idx = true;
+  c.tab_def = true;
+  c.store_oracle_settings(u"db.example.com", u"scott", u" ti=ger", u"1522");
+  c.sel_tables = {u"orders", u"Customers"};
+  c.sel_queries = {{u"orders", u""}, {u"Customers", u""}, {u"BIG", u"SELECT * FROM ORDERS WHERE TOTAL >= 100"}};
+  c.avail_queries = {{u"SPARE", u"SELECT COUNT(*) FROM ITEMS"}};
+  c.get_properties()[u"owner"] = u"shop";
+  ora_table_mutator& t = c.table_for_update(u"Customers");
+  t.new_name = u"CLIENTS";
+  t.get_properties()[u"tablespace"] = u"USERS";
+  ora_field_mutator& name = t.update_field(u"NAME", u"FULL_NAME", u"NVARCHAR2(40)", 0);
+  name.default_value = u"n/a=unknown";  // holds "=", as a query text may
+  name.character_set = u"AL16UTF16";
+  t.update_field(u"ID", u"ID", u"NUMBER(12,2)", 0);
+  t.update_field(u"SEEN", u"", u"TIMESTAMP", 0);
+  t.fields[u"NOTE"] = std::make_unique<ora_field_mutator>();
+  t.fields[u"NOTE"]->status = ora_field_mutator::deleted;
+  c.table_for_update(u"orders").new_name = u"SALES";  // a table with no column changes
+}
+
+std::string crlf(const std::string& text) {
+  std::string out;
+  for (char ch : text) out += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+  return out;
+}
+
+const char* const tree_head = "[Type Mappings]\ndatabase:\ntables:\n  - name: orders\n    new_name: SALES\n    fields:\n";
+const char* const city_field =
+    "      - name:CITY\n        new_name: TOWN\n        status: changed\n        type: VARCHAR2(30)\n"
+    "        default_value: \n        character_set: \n        length: 30\n        scale: 0\n        precision: 0\n";
+
+}  // namespace
+
+TEST_F(ProfileTest, FullRoundTripGivesBackEqualSettings) {
+  std::string before;
+  {
+    vesper_converter a(path("a.reg"));
+    fill(a, path("trace.log"));
+    before = picture_of(a);
+    ASSERT_TRUE(a.store_profile(path("p.vpx")));
+  }
+  std::string text = read_file(path("p.vpx"));
+  EXPECT_NE(text.find("\n      - name:NAME\n        new_name: FULL_NAME\n        status: changed\n"
+                      "        type: NVARCHAR2(40)\n        default_value: n/a=unknown\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\n      - name:NOTE\n        new_name: \n        status: deleted\n"), std::string::npos);
+  EXPECT_NE(text.find("\n[Selected Tables]\nBIG=SELECT * FROM ORDERS WHERE TOTAL >= 100\nCustomers\norders\n\n"),
+            std::string::npos);
+  vesper_converter b(path("b.reg"));
+  ASSERT_TRUE(b.load_profile(path("p.vpx")));
+  EXPECT_EQ(picture_of(b), before);
+  EXPECT_EQ(b.tables.at(u"Customers")->fields.at(u"SEEN")->reserved, 1u);  // date and time
+}
+
+TEST_F(ProfileTest, ProfileLoadsTheSameWithCrLfLineEnds) {
+  {
+    vesper_converter a(path("a.reg"));
+    fill(a, path("trace.log"));
+    ASSERT_TRUE(a.store_profile(path("lf.vpx")));
+  }
+  std::string text = read_file(path("lf.vpx"));
+  ASSERT_EQ(text.find('\r'), std::string::npos);
+  write_file(path("crlf.vpx"), crlf(text));
+  std::string with_lf, with_crlf;
+  {
+    vesper_converter b(path("b.reg"));
+    ASSERT_TRUE(b.load_profile(path("lf.vpx")));
+    with_lf = picture_of(b);
+  }
+  vesper_converter c(path("c.reg"));
+  ASSERT_TRUE(c.load_profile(path("crlf.vpx")));
+  EXPECT_EQ(picture_of(c), with_lf);
+  EXPECT_EQ(c.password, u" ti=ger");
+}
+
+TEST_F(ProfileTest, ConverterReadingRules) {
+  write_file(path("p.vpx"),
+             std::string("[Generic settings]\nmode=12\nonly definitions=\nskip deleted=\nencoding=abc\n"
+                         "src=/first\nsrc=/second\n[Oracle settings]\n  user =  scott\n") +
+                 tree_head + city_field);
+  vesper_converter c(path("c.reg"));
+  c.mode = 1;
+  c.sel_tables = {u"stale"};
+  c.code_page = 0x65;
+  ASSERT_TRUE(c.load_profile(path("p.vpx")));  // no query sections: nothing chosen
+  EXPECT_EQ(c.mode, 1u);                       // "12" is no mode
+  EXPECT_TRUE(c.tab_def);                      // empty "only definitions" reads true
+  EXPECT_TRUE(c.skip_idx);                     // and so does an absent "skip indexes"
+  EXPECT_FALSE(c.skip_del);
+  EXPECT_EQ(c.code_page, 0);
+  EXPECT_EQ(c.src, u"/first");
+  EXPECT_EQ(c.user, u"  scott");
+  EXPECT_TRUE(c.sel_tables.empty());
+  EXPECT_TRUE(c.sel_queries.empty());
+  ASSERT_NE(c.table(u"orders"), nullptr);
+  ASSERT_NE(c.table(u"orders")->field(u"CITY"), nullptr);
+  EXPECT_EQ(c.table(u"orders")->field(u"CITY")->new_name, u"TOWN");
+
+  write_file(path("q.vpx"), "[Generic settings]\nmode=2\nencoding= 201\n[Selected Tables]\nA\n");
+  ASSERT_TRUE(c.load_profile(path("q.vpx")));
+  EXPECT_EQ(c.mode, 2u);
+  EXPECT_EQ(c.code_page, 201);
+  EXPECT_TRUE(c.tables.empty());  // no type mappings: no customisation
+  EXPECT_EQ(c.sel_tables, std::vector<std::u16string>{u"A"});
+}
+
+TEST_F(ProfileTest, MisplacedTypeMappingLineFailsAndLeavesNoCustomisation) {
+  std::string field = city_field;
+  const std::string broken[] = {
+      "[Type Mappings]\ntables:\n",                                                     // no database line
+      "[Type Mappings]\ndatabase:\ntables:\n  - name: orders\n    fields:\n",           // new_name missing
+      "[Type Mappings]\ndatabase:\ntables:\n  - name: orders\n    new_name: S\n" + field,  // no fields header
+      std::string(tree_head) + field.substr(0, field.find("        type:")),          // cut inside a field
+      std::string(tree_head) + field.substr(0, field.find("        status:")) + "        status: moved\n" +
+          field.substr(field.find("        type:")),
+      std::string(tree_head) + field.substr(0, field.find("        length:")) + "        length: 3x\n" +
+          field.substr(field.find("        scale:")),
+  };
+  vesper_converter c(path("c.reg"));
+  for (const std::string& tree : broken) {
+    c.table_for_update(u"old").new_name = u"OLD";
+    c.skip_del = true;
+    write_file(path("p.vpx"), "[Generic settings]\nsrc=/applied\nskip deleted=0\n" + tree);
+    EXPECT_FALSE(c.load_profile(path("p.vpx"))) << tree;
+    EXPECT_TRUE(c.tables.empty()) << tree;
+    EXPECT_EQ(c.src, u"/applied");  // read before the type mappings
+    EXPECT_TRUE(c.skip_del);        // read after them: not reached
+  }
+}
+
+TEST_F(ProfileTest, LoadingReplacesTheChoiceOfTables) {
+  vesper_converter c(path("c.reg"));
+  c.sel_tables = {u"orders"};  // chosen without an entry of its own
+  ASSERT_TRUE(c.store_profile(path("p.vpx")));
+  ASSERT_TRUE(c.load_profile(path("p.vpx")));
+  ASSERT_TRUE(c.load_profile(path("p.vpx")));
+  EXPECT_EQ(c.sel_tables, std::vector<std::u16string>{u"orders"});
+}
+
+TEST_F(ProfileTest, LogFileLoadsWithOrWithoutATrace) {
+  write_file(path("elsewhere.vpx"), "[Generic settings]\nlogfile=/no/such/folder/vesper.log\n");
+  write_file(path("here.vpx"), "[Generic settings]\nlogfile=" + path("trace.log") + "\n");
+  vesper_converter c(path("c.reg"));
+  ASSERT_EQ(tk_logger::find(), nullptr);
+  ASSERT_TRUE(c.load_profile(path("elsewhere.vpx")));  // the wizard: kept, nothing checked
+  EXPECT_EQ(c.logfile, "/no/such/folder/vesper.log");
+
+  tk_logger logger(path("first.log").c_str(), false, 3, false);
+  ASSERT_TRUE(c.load_profile(path("here.vpx")));
+  EXPECT_EQ(logger.path, path("trace.log"));
+  EXPECT_TRUE(logger.enabled);
+  try {
+    c.load_profile(path("elsewhere.vpx"));
+    ADD_FAILURE();
+  } catch (const tk_exception& e) {
+    EXPECT_EQ(e.level, 1);
+  }
+}
