@@ -1,0 +1,106 @@
+// A profile carries a whole conversion: the tables a run creates from it
+// in a fresh Oracle schema are the tables the run of the converter that
+// stored it created.
+#include "profile_fixture.hpp"
+
+#ifdef VESPER_TEST_OCI_LIB
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "dbf_writer.hpp"
+#include "vesper_converter.hpp"
+
+namespace {
+
+class ProfileEmulationTest : public ProfileTest {
+ protected:
+  static void SetUpTestSuite() { ::setenv("VESPER_OCI_LIB", VESPER_TEST_OCI_LIB, 1); }
+
+  // A new, empty emulation home with service XE (scott/tiger).
+  void new_oracle_home(const std::string& name) {
+    std::filesystem::path home = folder_ / name;
+    std::filesystem::create_directories(home);
+    ::setenv("OCIEMU_HOME", home.c_str(), 1);
+    ASSERT_EQ(std::system((std::string(VESPER_TEST_OCIEMU_TOOL) + " create-service XE scott tiger >/dev/null 2>&1").c_str()), 0);
+  }
+
+  static std::string sql(const std::string& statement) {
+    std::string command = std::string(VESPER_TEST_OCIEMU_TOOL) + " sql XE scott tiger \"" + statement + "\" 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::string output;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+    ::pclose(pipe);
+    return output;
+  }
+
+  // The columns of every table and the rows of the two converted ones.
+  static std::string oracle_tables() {
+    return sql("SELECT TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, DATA_DEFAULT "
+               "FROM USER_TAB_COLUMNS ORDER BY TABLE_NAME, COLUMN_ID") +
+           sql("SELECT * FROM CLIENTS ORDER BY ID") + sql("SELECT * FROM ORDERS ORDER BY NO");
+  }
+
+  void write_tables(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
+    dbf_writer customers(0x03);
+    customers.field(u"ID", 'N', 6).field(u"NAME", 'C', 20).field(u"CITY", 'C', 15).field(u"NOTE", 'C', 10);
+    customers.record({dbf_cell::integer(1), dbf_cell::text(u"Ann"), dbf_cell::text(u"Oslo"), dbf_cell::text(u"a")});
+    customers.record({dbf_cell::integer(2), dbf_cell::text(u"Bob"), dbf_cell::text(u"Rome"), dbf_cell::text(u"b")});
+    customers.write(folder, "CUSTOMERS.DBF");
+    dbf_writer orders(0x03);
+    orders.field(u"NO", 'N', 4).field(u"TOTAL", 'N', 8, 2);
+    orders.record({dbf_cell::integer(7), dbf_cell::number(12.5)});
+    orders.write(folder, "ORDERS.DBF");
+    dbf_writer unchosen(0x03);
+    unchosen.field(u"X", 'N', 4).record({dbf_cell::integer(1)});
+    unchosen.write(folder, "SPARE.DBF");
+  }
+
+  // The run of a converter into the current home; what it created.
+  std::string convert(vesper_converter& c) {
+    c.silent = true;
+    c.connect_oracle_server(c.dest);
+    c();
+    EXPECT_EQ(c.tables_failed, 0u);
+    EXPECT_EQ(c.records_failed, 0u);
+    return oracle_tables();
+  }
+};
+
+}  // namespace
+
+TEST_F(ProfileEmulationTest, ConvertingFromALoadedProfileGivesTheSameOracleTables) {
+  std::filesystem::path dbf = folder_ / "dbf";
+  write_tables(dbf);
+  std::string first;
+  new_oracle_home("first");
+  {
+    vesper_converter a(path("a.reg"));
+    a.src = dbf.u16string();
+    a.dest = u"XE";
+    a.store_oracle_settings(u"localhost", u"scott", u"tiger", u"");
+    a.sel_tables = {u"CUSTOMERS", u"ORDERS"};
+    ora_table_mutator& t = a.table_for_update(u"CUSTOMERS");
+    t.new_name = u"CLIENTS";
+    t.update_field(u"NAME", u"FULL_NAME", u"NVARCHAR2(40)", 0).default_value = u"n=a";
+    t.update_field(u"ID", u"ID", u"NUMBER(12,2)", 0);
+    t.fields[u"NOTE"] = std::make_unique<ora_field_mutator>();
+    t.fields[u"NOTE"]->status = ora_field_mutator::deleted;
+    ASSERT_TRUE(a.store_profile(path("p.vpx")));
+    first = convert(a);
+  }
+  EXPECT_NE(first.find("FULL_NAME"), std::string::npos) << first;
+  EXPECT_NE(first.find("n=a"), std::string::npos) << first;
+  EXPECT_NE(first.find("Bob"), std::string::npos) << first;
+  EXPECT_EQ(first.find("NOTE"), std::string::npos) << first;
+  EXPECT_EQ(first.find("SPARE"), std::string::npos) << first;
+
+  new_oracle_home("second");
+  vesper_converter b(path("b.reg"));
+  ASSERT_TRUE(b.load_profile(path("p.vpx")));
+  EXPECT_EQ(convert(b), first);
+}
+
+#endif
