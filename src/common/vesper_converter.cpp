@@ -135,6 +135,9 @@ void vesper_converter::run_tables(dbf_database& source) {
   // Generated names depend only on the names of this run, so that a second
   // run finds the tables the first one created.
   ora_tn_validator names(sel_tables, {});
+  // The target's table list is read from its catalog here: whether a table
+  // already exists decides overwrite, merge and skip.
+  target->get_tables();
   for (const std::u16string& name : sel_tables) sel_queries.emplace(name, u"");
   tk_log(1, "sel_queries.size=%d", sel_queries.size());
   for (const std::u16string& name : sel_tables) {

@@ -1,0 +1,40 @@
+// Runs a program to its end with its output caught: standard output and
+// standard error go to files beside each other, so neither can block the
+// child however much it writes, and the exit status and peak memory come
+// from wait4.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct e2e_result {
+  std::string out;
+  std::string err;
+  int status = -1;          // the exit status, or 128 + signal number
+  long peak_kilobytes = 0;  // the child's largest resident set
+  double seconds = 0;       // wall-clock time
+
+  // The three parts, for failure messages.
+  std::string describe() const;
+};
+
+class e2e_process {
+ public:
+  // Changes to the inherited environment: a value sets the variable, an
+  // empty optional removes it.
+  using environment = std::map<std::string, std::optional<std::string>>;
+
+  // `scratch` is a folder where the output files are kept.
+  explicit e2e_process(std::filesystem::path scratch) : scratch_(std::move(scratch)) {}
+
+  // Runs `program` with `args` (not counting argv[0]). A program that cannot
+  // start gives status 127.
+  e2e_result run(const std::string& program, const std::vector<std::string>& args,
+                 const environment& changes) const;
+
+ private:
+  std::filesystem::path scratch_;
+};

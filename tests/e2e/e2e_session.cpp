@@ -1,0 +1,103 @@
+#include "e2e_session.hpp"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <stdexcept>
+
+namespace {
+
+std::filesystem::path make_root() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/vesper-e2e-XXXXXX";
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+  // Readable by others, for the case that runs the agent as another user.
+  chmod(pattern.c_str(), 0755);
+  return pattern;
+}
+
+}  // namespace
+
+const char* e2e_paths::agent() { return VESPER_E2E_AGENT; }
+const char* e2e_paths::oci_library() { return VESPER_E2E_OCI_LIBRARY; }
+const char* e2e_paths::tool() { return VESPER_E2E_TOOL; }
+std::filesystem::path e2e_paths::samples() { return VESPER_E2E_SAMPLES; }
+
+e2e_session::e2e_session() : root_(make_root()), process_(root_) {
+  std::filesystem::create_directories(root_ / "settings");
+  const e2e_result created = tool({"create-service", "XE", "scott", "tiger"});
+  if (created.status != 0) throw std::runtime_error("cannot create service XE: " + created.describe());
+}
+
+e2e_session::~e2e_session() {
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+e2e_process::environment e2e_session::environment() const {
+  return {
+      {"OCIEMU_HOME", (root_ / "oracle").string()},
+      {"XDG_CONFIG_HOME", (root_ / "settings").string()},
+      {"VESPER_OCI_LIB", e2e_paths::oci_library()},
+      {"VESPER_DEFAULT_CODEPAGE", std::nullopt},
+      {"OCIEMU_ROUND_TRIPS", std::nullopt},
+  };
+}
+
+std::vector<std::string> e2e_session::login() { return {"--dest=XE", "--oraclu=scott", "--oraclp=tiger"}; }
+
+e2e_result e2e_session::agent(const std::vector<std::string>& args) const {
+  return process_.run(e2e_paths::agent(), args, environment());
+}
+
+e2e_result e2e_session::convert(const std::filesystem::path& source, const std::vector<std::string>& extra) const {
+  std::vector<std::string> args = login();
+  args.push_back("--src=" + source.string());
+  args.insert(args.end(), extra.begin(), extra.end());
+  return agent(args);
+}
+
+e2e_result e2e_session::tool(const std::vector<std::string>& args) const {
+  return process_.run(e2e_paths::tool(), args, environment());
+}
+
+std::string e2e_session::sql(const std::string& statement) const {
+  const e2e_result result = tool({"sql", "XE", "scott", "tiger", statement});
+  EXPECT_EQ(result.status, 0) << statement << "\n" << result.describe();
+  return result.out;
+}
+
+std::string e2e_session::count(const std::string& table) const {
+  const std::string out = sql("SELECT COUNT(*) FROM \"" + table + "\"");
+  const std::size_t line = out.find('\n');
+  return line == std::string::npos ? out : out.substr(line + 1, out.size() - line - 2);
+}
+
+std::string e2e_session::tables() const {
+  const e2e_result result = tool({"tables", "XE", "scott", "tiger"});
+  EXPECT_EQ(result.status, 0) << result.describe();
+  return result.out;
+}
+
+void e2e_session::store_setting(const std::string& name, std::uint32_t value) const {
+  std::filesystem::create_directories(root_ / "settings" / "Tolvane");
+  char text[16];
+  std::snprintf(text, sizeof text, "%08x", value);
+  std::ofstream(root_ / "settings" / "Tolvane" / "Vesper.reg", std::ios::app)
+      << "[Software\\Tolvane\\Vesper]\n\"" << name << "\"=dword:" << text << "\n";
+}
+
+std::filesystem::path e2e_session::folder(const std::string& name) const {
+  const std::filesystem::path path = root_ / name;
+  std::filesystem::create_directories(path);
+  return path;
+}
+
+std::filesystem::path e2e_session::copy_of_samples(const std::string& name) const {
+  const std::filesystem::path path = folder(name);
+  for (const auto& entry : std::filesystem::directory_iterator(e2e_paths::samples()))
+    if (entry.is_regular_file()) std::filesystem::copy_file(entry.path(), path / entry.path().filename());
+  return path;
+}

@@ -1,0 +1,60 @@
+// One end-to-end case's private world: a temporary folder with its own
+// emulation home (service XE, user scott/tiger), its own settings folder and
+// room for DBF folders, and the programs run against them: the agent and the
+// emulation's admin tool.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "e2e_process.hpp"
+
+class e2e_session {
+ public:
+  e2e_session();
+  ~e2e_session();
+  e2e_session(const e2e_session&) = delete;
+  e2e_session& operator=(const e2e_session&) = delete;
+
+  // The agent with exactly these arguments.
+  e2e_result agent(const std::vector<std::string>& args) const;
+  // The agent connected to XE as scott, converting `source`, plus `extra`.
+  e2e_result convert(const std::filesystem::path& source, const std::vector<std::string>& extra = {}) const;
+  // The admin tool's output of a statement run as scott; a statement the
+  // tool refuses fails the test.
+  std::string sql(const std::string& statement) const;
+  // The tool's result, whatever it is.
+  e2e_result tool(const std::vector<std::string>& args) const;
+  // The number of rows of a table, as text.
+  std::string count(const std::string& table) const;
+  // The tables of scott, one name a line, in name order.
+  std::string tables() const;
+
+  // Stores a DWORD setting as the wizard would have left it.
+  void store_setting(const std::string& name, std::uint32_t value) const;
+
+  // A new empty folder under the session's root.
+  std::filesystem::path folder(const std::string& name) const;
+  // A copy of the sample folder to damage.
+  std::filesystem::path copy_of_samples(const std::string& name) const;
+
+  const std::filesystem::path& root() const { return root_; }
+  // Arguments that connect the agent to XE as scott.
+  static std::vector<std::string> login();
+
+ private:
+  e2e_process::environment environment() const;
+
+  std::filesystem::path root_;
+  e2e_process process_;
+};
+
+// The locations the build hands to the tests.
+struct e2e_paths {
+  static const char* agent();
+  static const char* oci_library();
+  static const char* tool();
+  static std::filesystem::path samples();
+};
