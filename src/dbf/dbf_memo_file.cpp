@@ -30,6 +30,13 @@ std::uint32_t dbf_memo_file::text_block_number(std::string_view field) {
   return static_cast<std::uint32_t>(value);
 }
 
+bool dbf_memo_file::has_header_at(std::uint64_t position) const {
+  tk_log(1, "Reading MEMO at position=%I64d", position + 4);
+  if (position + 8 <= get_size()) return true;
+  tk_log(2, "Reading MEMO out of range");
+  return false;
+}
+
 dbf_memo_status dbf_memo_file::read_exactly(std::uint64_t position, std::uint64_t length,
                                             bool binary, std::string& out) {
   if (position + length > get_size()) {

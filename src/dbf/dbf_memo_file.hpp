@@ -37,6 +37,8 @@ class dbf_memo_file : public tk_huge_file {
   // The field's bytes read as a decimal number after optional spaces; 0
   // when they do not form one.
   static std::uint32_t text_block_number(std::string_view field);
+  // True when the 8-byte header of a memo at `position` lies in the file.
+  bool has_header_at(std::uint64_t position) const;
   // Reads from `position` up to (not including) the first `terminator` byte
   // or the end of the file, in blocks.
   std::string read_until(std::uint64_t position, char terminator);

@@ -16,12 +16,7 @@ dbf_memo_status dbt_memo_file::read_memo(std::uint32_t block, std::string& out,
   tk_log(1, "dbt_memo_file::read_memo(%d)", block);
   out.clear();
   std::uint64_t p = std::uint64_t(block) * block_size_;
-  const std::uint64_t size = get_size();
-  tk_log(1, "Reading MEMO at position=%I64d", p + 4);
-  if (p + 8 > size) {
-    tk_log(2, "Reading MEMO out of range");
-    return dbf_memo_status::out_of_range;
-  }
+  if (!has_header_at(p)) return dbf_memo_status::out_of_range;
   std::int64_t n = std::int64_t(read_dword(p + 4)) - 8;
   tk_log(1, "MEMO length=%d", n);
   if (n < 0) {

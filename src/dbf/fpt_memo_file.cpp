@@ -34,17 +34,12 @@ dbf_memo_status fpt_memo_file::read_memo(std::uint32_t block, std::string& out,
   tk_log(1, "fpt_memo_file::read_memo(%d)", block);
   out.clear();
   std::uint64_t p = std::uint64_t(block) * block_size_;
-  const std::uint64_t size = get_size();
-  tk_log(1, "Reading MEMO at position=%I64d", p + 4);
-  if (p + 8 > size) {
-    tk_log(2, "Reading MEMO out of range");
-    return dbf_memo_status::out_of_range;
-  }
+  if (!has_header_at(p)) return dbf_memo_status::out_of_range;
   std::uint8_t length[4];
   read(p + 4, length, 4);
   std::uint32_t n = big_endian(length);
   tk_log(1, "memo_len=%d", n);
-  if (n == 0 && p + 8 <= size) {
+  if (n == 0) {
     tk_log(1, "Got empty MEMO");
     return dbf_memo_status::ok;
   }

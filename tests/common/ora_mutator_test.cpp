@@ -2,28 +2,13 @@
 
 #include <cstdlib>
 
+#include "udb_builders.hpp"
 #include "ora_db_mutator.hpp"
-
-namespace {
-
-udb_schema schema_of(std::vector<t_ftd> columns) {
-  udb_schema schema;
-  for (t_ftd& c : columns) schema.add(std::make_unique<t_ftd>(std::move(c)));
-  return schema;
-}
-
-udb_record record_of(std::vector<std::pair<std::u16string, ole_variant>> cells) {
-  udb_record record;
-  for (auto& [name, value] : cells) record.add(std::make_unique<udb_field>(name, 10, value));
-  return record;
-}
-
-}  // namespace
 
 TEST(OraMutator, TableWithoutColumnChangesOnlyTakesItsNewName) {
   ora_db_mutator db;
   db.table_for_update(u"orders").new_name = u"SALES";
-  udb_schema schema = schema_of({t_ftd(10, u"ID", VT_I4)});
+  udb_schema schema = udb_schema_of({t_ftd(10, u"ID", VT_I4)});
   udb_indexes indexes;
   EXPECT_EQ(db.modify1(u"orders", schema, indexes), u"SALES");
   EXPECT_EQ(schema.size(), 1u);
@@ -41,7 +26,7 @@ TEST(OraMutator, DeletedRenamedAndRetypedColumns) {
   EXPECT_EQ(id.reserved, (12u << 8) | 2u);
   table.update_field(u"NOTE", u"", u"LONG", 0);
 
-  udb_schema schema = schema_of({t_ftd(10, u"ID", VT_I4), t_ftd(5, u"GONE", VT_BSTR), t_ftd(0, u"NOTE", VT_BSTR)});
+  udb_schema schema = udb_schema_of({t_ftd(10, u"ID", VT_I4), t_ftd(5, u"GONE", VT_BSTR), t_ftd(0, u"NOTE", VT_BSTR)});
   udb_indexes indexes;
   indexes.list = {udb_index(u"PK", true, true, {u"ID"})};
   db.modify1(u"t", schema, indexes);
@@ -53,7 +38,7 @@ TEST(OraMutator, DeletedRenamedAndRetypedColumns) {
   EXPECT_EQ(indexes[0].fields[0], u"KEY_ID");  // the key follows the rename
 
   ASSERT_TRUE(db.changes_records(u"t"));
-  auto record = db.modify2(u"t", record_of({{u"ID", ole_variant(7)}, {u"GONE", ole_variant(u"x")},
+  auto record = db.modify2(u"t", udb_record_of({{u"ID", ole_variant(7)}, {u"GONE", ole_variant(u"x")},
                                              {u"NOTE", ole_variant(u"memo")}}));
   ASSERT_EQ(record->size(), 2u);
   EXPECT_EQ((*record)[0].name, u"KEY_ID");
@@ -65,7 +50,7 @@ TEST(OraMutator, UnconvertibleValuesLoseOnlyTheirRecord) {
   ora_db_mutator db;
   db.table_for_update(u"t").update_field(u"WHEN", u"", u"DATE", 0);
   try {
-    db.modify2(u"t", record_of({{u"WHEN", ole_variant(u"not a date")}}));
+    db.modify2(u"t", udb_record_of({{u"WHEN", ole_variant(u"not a date")}}));
     ADD_FAILURE();
   } catch (const tk_exception& e) {
     EXPECT_EQ(e.message, "Data conversion is not supported for given type mapping");

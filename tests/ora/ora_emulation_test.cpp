@@ -1,3 +1,4 @@
+#include "udb_builders.hpp"
 #include "ora_emulation_fixture.hpp"
 
 #ifdef VESPER_TEST_OCI_LIB
@@ -20,18 +21,6 @@ int ora_error_of(ora_engine& engine, const std::u16string& connect, const std::u
     return e.ora_number();
   }
   return 0;
-}
-
-udb_schema schema_of(std::vector<t_ftd> columns) {
-  udb_schema schema;
-  for (t_ftd& c : columns) schema.add(std::make_unique<t_ftd>(std::move(c)));
-  return schema;
-}
-
-udb_record record_of(std::vector<std::pair<std::u16string, ole_variant>> cells) {
-  udb_record record;
-  for (auto& [name, value] : cells) record.add(std::make_unique<udb_field>(name, 0, value));
-  return record;
 }
 
 SYSTEMTIME day(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
@@ -78,7 +67,7 @@ TEST_F(OraEmulationTest, TablesOfEveryKindRoundTrip) {
   ora_database& db = connect();
   t_ftd memo(0, u"MEMO", VT_BSTR);
   t_ftd blob(0, u"DATA", VT_BLOB);
-  udb_schema source = schema_of({t_ftd(10, u"NAME", VT_BSTR), t_ftd(0, u"QTY", VT_I4),
+  udb_schema source = udb_schema_of({t_ftd(10, u"NAME", VT_BSTR), t_ftd(0, u"QTY", VT_I4),
                                  t_ftd(0, u"BIG", VT_I8), t_ftd(0, u"PRICE", VT_DECIMAL, false, false, ole_variant(), (12 << 8) | 2),
                                  t_ftd(0, u"RATE", VT_R8), t_ftd(0, u"CASH", VT_CY),
                                  t_ftd(0, u"DAY", VT_DATE, false, false, ole_variant(), 2),
@@ -93,7 +82,7 @@ TEST_F(OraEmulationTest, TablesOfEveryKindRoundTrip) {
   cash.int64 = 125000;
   DECIMAL price{};
   VarDecFromStr(u"-12345.67", LCID_US_ENGLISH, 0, &price);
-  table->append_record(record_of({{u"NAME", ole_variant(u"\u0416\u0443\u043A O'K")},
+  table->append_record(udb_record_of({{u"NAME", ole_variant(u"\u0416\u0443\u043A O'K")},
                                   {u"QTY", ole_variant(42)}, {u"BIG", ole_variant(9876543210LL)},
                                   {u"PRICE", ole_variant(price)}, {u"RATE", ole_variant(2.5)},
                                   {u"CASH", ole_variant(cash)}, {u"DAY", ole_variant(day(2024, 1, 31))},
@@ -101,7 +90,7 @@ TEST_F(OraEmulationTest, TablesOfEveryKindRoundTrip) {
                                   {u"PAID", ole_variant(true)}, {u"MEMO", ole_variant(long_memo)},
                                   {u"DATA", ole_variant(bytes)},
                                   {u"RAWB", ole_variant(std::vector<std::uint8_t>{1, 2, 0, 255})}}));
-  table->append_record(record_of({{u"NAME", ole_variant()}, {u"QTY", ole_variant()}, {u"BIG", ole_variant()},
+  table->append_record(udb_record_of({{u"NAME", ole_variant()}, {u"QTY", ole_variant()}, {u"BIG", ole_variant()},
                                   {u"PRICE", ole_variant()}, {u"RATE", ole_variant()}, {u"CASH", ole_variant()},
                                   {u"DAY", ole_variant()}, {u"WHEN", ole_variant()}, {u"PAID", ole_variant()},
                                   {u"MEMO", ole_variant()}, {u"DATA", ole_variant()}, {u"RAWB", ole_variant()}}));
@@ -136,18 +125,18 @@ TEST_F(OraEmulationTest, TablesOfEveryKindRoundTrip) {
 
 TEST_F(OraEmulationTest, NotNullIsRelaxedOnceAndOutOfRangeNumbersBecomeNull) {
   ora_database& db = connect();
-  udb_schema source = schema_of({t_ftd(10, u"ID", VT_BSTR, true), t_ftd(10, u"NAME", VT_BSTR, true),
+  udb_schema source = udb_schema_of({t_ftd(10, u"ID", VT_BSTR, true), t_ftd(10, u"NAME", VT_BSTR, true),
                                  t_ftd(0, u"RATE", VT_R8)});
   udb_indexes keys;
   keys.list = {udb_index(u"PK_T", true, true, {u"ID"})};
   auto table = db.create_table(u"T", source, keys);
   auto& t = static_cast<ora_table&>(*table);
   EXPECT_TRUE(t.schema[1].b_not_null);
-  t.append_record(record_of({{u"ID", ole_variant(u"1")}, {u"NAME", ole_variant(u"")}, {u"RATE", ole_variant(1e200)}}));
+  t.append_record(udb_record_of({{u"ID", ole_variant(u"1")}, {u"NAME", ole_variant(u"")}, {u"RATE", ole_variant(1e200)}}));
   EXPECT_FALSE(t.schema[1].b_not_null);
-  t.append_record(record_of({{u"ID", ole_variant(u"2")}, {u"NAME", ole_variant(u"")}, {u"RATE", ole_variant(1.5)}}));
+  t.append_record(udb_record_of({{u"ID", ole_variant(u"2")}, {u"NAME", ole_variant(u"")}, {u"RATE", ole_variant(1.5)}}));
   // A NULL in a key column is refused by the server and the record is lost.
-  EXPECT_THROW(t.append_record(record_of({{u"ID", ole_variant(u"")}, {u"NAME", ole_variant(u"x")}, {u"RATE", ole_variant(0.0)}})),
+  EXPECT_THROW(t.append_record(udb_record_of({{u"ID", ole_variant(u"")}, {u"NAME", ole_variant(u"x")}, {u"RATE", ole_variant(0.0)}})),
                ora_exception);
   std::string shown;
   tool("sql XE scott tiger \"SELECT COUNT(*) FROM T WHERE RATE IS NULL AND NAME IS NULL\"", &shown);
@@ -191,8 +180,8 @@ TEST_F(OraEmulationTest, LogicalRuleAndQuotesInNames) {
   ora_database& db = connect();
   udb_custom_conversion run;
   run.install(std::make_unique<vesper_bool_rule>());
-  auto table = db.create_table(u"O'Neil", schema_of({t_ftd(1, u"PAID", VT_BOOL)}), udb_indexes());
-  table->append_record(record_of({{u"PAID", ole_variant(false)}}));
+  auto table = db.create_table(u"O'Neil", udb_schema_of({t_ftd(1, u"PAID", VT_BOOL)}), udb_indexes());
+  table->append_record(udb_record_of({{u"PAID", ole_variant(false)}}));
   auto rows = read_all(*db.get_table(u"O'Neil", 1));
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ((*rows[0])[0].to_wstring(), u"F");

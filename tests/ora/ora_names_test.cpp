@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "udb_builders.hpp"
 #include "ora_fn_validator.hpp"
 #include "ora_in_validator.hpp"
 #include "ora_indexes_initializer.hpp"
@@ -16,12 +17,6 @@ struct recording_runner : ora_sql_runner {
   void run(const std::u16string& sql) override { statements.push_back(sql); }
   std::vector<std::u16string> statements;
 };
-
-udb_schema schema_of(std::vector<t_ftd> columns) {
-  udb_schema schema;
-  for (t_ftd& c : columns) schema.add(std::make_unique<t_ftd>(std::move(c)));
-  return schema;
-}
 
 std::string narrow(const std::u16string& s) { return tk_utf16_to_utf8_lenient(s); }
 
@@ -63,7 +58,7 @@ TEST(OraSchemaText, CreateTableWithRenamedColumnsDefaultsAndNotNull) {
   t_ftd price(0, u"price", VT_DECIMAL, true, false, ole_variant(), (10 << 8) | 2);
   t_ftd paid(1, u"paid", VT_BOOL);
   t_ftd bad(5, u"1st-col", VT_I4);
-  udb_schema source = schema_of({name, upper, memo, price, paid, bad});
+  udb_schema source = udb_schema_of({name, upper, memo, price, paid, bad});
   ora_schema_initializer builder(u"ORDERS", source, udb_indexes(), false);
   EXPECT_EQ(narrow(builder.create_table_text()),
             "CREATE TABLE \"ORDERS\" (\"Name\" NVARCHAR2(10)  DEFAULT 'O''Brien' NOT NULL, "
@@ -73,13 +68,13 @@ TEST(OraSchemaText, CreateTableWithRenamedColumnsDefaultsAndNotNull) {
 
   udb_custom_conversion run;
   run.install(std::make_unique<vesper_bool_rule>());
-  ora_schema_initializer upper_case(u"T", schema_of({paid}), udb_indexes(), true);
+  ora_schema_initializer upper_case(u"T", udb_schema_of({paid}), udb_indexes(), true);
   EXPECT_EQ(narrow(upper_case.create_table_text()), "CREATE TABLE \"T\" (\"PAID\" CHAR(1))");
 }
 
 TEST(OraSchemaText, SequencesAndTriggers) {
   t_ftd id(10, u"ID", VT_I4, true, true);
-  ora_schema_initializer builder(std::u16string(30, u'T'), schema_of({id}), udb_indexes(), false);
+  ora_schema_initializer builder(std::u16string(30, u'T'), udb_schema_of({id}), udb_indexes(), false);
   EXPECT_EQ(builder.auto_increment_column, u"ID");
   EXPECT_FALSE(builder.schema[0].b_not_null);
   recording_runner runner;
@@ -93,7 +88,7 @@ TEST(OraSchemaText, SequencesAndTriggers) {
 
 TEST(OraSchemaText, KeysAndIndexes) {
   ora_in_validator registry;
-  udb_schema target = schema_of({t_ftd(10, u"A", VT_I4), t_ftd(10, u"B", VT_BSTR), t_ftd(0, u"MEMO", VT_BSTR)});
+  udb_schema target = udb_schema_of({t_ftd(10, u"A", VT_I4), t_ftd(10, u"B", VT_BSTR), t_ftd(0, u"MEMO", VT_BSTR)});
   udb_indexes source;
   source.list = {udb_index(u"PK", true, true, {u"A"}), udb_index(u"U1", true, false, {u"A"}),
                  udb_index(u"IX", false, false, {u"B", u"A"}), udb_index(u"IM", false, false, {u"MEMO"}),
