@@ -1,1 +1,223 @@
+// The agent's command line as a script sees it: the usage text, every
+// validation message with exit status 255, the table-names file, the trace
+// file and the stored settings the options stand on.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "dbf_writer.hpp"
+#include "e2e_session.hpp"
+
+namespace {
+
+const char* const usage_body =
+    "Usage: VPXAGENT.EXE OPTIONS\n\n"
+    "   --dest=...     Oracle database name\n"
+    "   --encoding=... decode all text fields using DBase codepage specified\n"
+    "                  (see 'Command Line' article of the manual to learn\n"
+    "                  about DBase codepages)\n"
+    "   --help         display this help message and exit\n"
+    "   --log2int      convert DBase logical fields into Oracle NUMBER\n"
+    "                  according to ANSI standard (true=1, false=0)\n"
+    "   --logfile=...  path to the file where execution trace will be written\n"
+    "   --mode=...     how to process tables that already exist in Oracle database\n"
+    "                  (0 - overwrite, 1 - merge, 2 - skip)\n"
+    "   --oraclh=...   Network name or IP address of Oracle server\n"
+    "   --oraclu=...   Oracle user name\n"
+    "   --oraclp=...   Oracle user password\n"
+    "   --port=...     Oracle port\n"
+    "   --silent       disable program output\n"
+    "   --skip_del     don't convert records marked as deleted\n"
+    "   --src=...      path to DBF database\n"
+    "   --tab_def      convert table definitions only\n"
+    "   --tab_file=... file containing the list of tables to convert\n"
+    "                  (one table name per line)\n"
+    "   --uppercase    make table/field names uppercase\n\n"
+    "NOTES:\n"
+    "   1) The default mode is 'overwrite'. You can change it using\n"
+    "      '--mode' parameter\n"
+    "   2) If you omit 'tab_file' parameter, all database tables will be converted.\n"
+    "   3) If you omit 'encoding' parameter, this value will be taken from\n"
+    "      DBF file header.\n";
+
+const std::string bad_mode = "Invalid merge/overwrite mode\n";
+const std::string bad_codepage =
+    "Invalid codepage. See 'Command Line' article of the manual to learn\nabout DBase codepages\n";
+const std::string no_source = "You should specify path to DBF database\n";
+const std::string no_host = "You should enter Oracle database name\n";
+const std::string no_names_file = "Table names file does not exist.\nPlease verify the correct path/name was given.\n";
+
+void expect_usage(const e2e_result& run) {
+  EXPECT_EQ(run.status, 255) << run.describe();
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.rfind("VPXAGENT v3.3, ", 0), 0u) << run.err;
+  const std::size_t first_line = run.err.find('\n');
+  ASSERT_NE(first_line, std::string::npos);
+  // The fatal-message exit adds its own line end to the text's last one.
+  EXPECT_EQ(run.err.substr(first_line + 1), std::string(usage_body) + "\n");
+}
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void write_file(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST(E2eOptions, UsageTextForNoArgumentsHelpAndUnknownArguments) {
+  e2e_session session;
+  // Complete settings stored by the wizard do not stand in for arguments.
+  session.store_setting("src", e2e_paths::samples().string());
+  session.store_setting("dest", "XE");
+  expect_usage(session.agent({}));
+  expect_usage(session.agent({"--help"}));
+  expect_usage(session.agent({"--src=/x", "--bogus", "--dest=XE"}));
+  // Options are recognised by their text with "=": --src alone is none.
+  expect_usage(session.agent({"--src", "--dest=XE"}));
+  EXPECT_EQ(session.tables(), "");
+}
+
+struct validation_case {
+  std::vector<std::string> args;
+  std::string message;
+};
+
+TEST(E2eOptions, EveryValidationMessageEndsWithStatus255) {
+  e2e_session session;
+  const std::string src = "--src=" + e2e_paths::samples().string();
+  const validation_case cases[] = {
+      {{src, "--mode=01"}, bad_mode},
+      {{src, "--mode=3"}, bad_mode},
+      {{src, "--mode="}, bad_mode},
+      {{src, "--mode=+1"}, bad_mode},
+      {{src, "--mode=2x"}, bad_mode},
+      {{src, "--encoding=7"}, bad_codepage},
+      {{src, "--encoding=263"}, bad_codepage},  // low byte 7
+      {{src, "--tab_file=" + (session.root() / "no-such-file").string()}, no_names_file},
+      {{"--dest=XE"}, no_source},
+      {{"--encoding=abc", "--mode=1"}, no_source},  // both accepted: "abc" reads as 0
+      {{"--encoding=259"}, no_source},               // low byte 3
+      {{src, "--oraclh="}, no_host},
+      // Silent mode placed after a failing option does not silence it.
+      {{src, "--mode=9", "--silent"}, bad_mode},
+  };
+  for (const validation_case& c : cases) {
+    const e2e_result run = session.agent(c.args);
+    EXPECT_EQ(run.status, 255) << c.args.back() << "\n" << run.describe();
+    EXPECT_EQ(run.err, c.message) << c.args.back();
+    EXPECT_EQ(run.out, "") << c.args.back();
+  }
+  // Placed before it, it does.
+  const e2e_result silenced = session.agent({"--silent", src, "--mode=9"});
+  EXPECT_EQ(silenced.status, 255);
+  EXPECT_EQ(silenced.out + silenced.err, "");
+  const e2e_result no_source_silent = session.agent({"--silent", "--dest=XE"});
+  EXPECT_EQ(no_source_silent.status, 255);
+  EXPECT_EQ(no_source_silent.out + no_source_silent.err, "");
+  EXPECT_EQ(session.tables(), "");
+}
+
+TEST(E2eOptions, StoredFolderAndOptionsServeWhenOnlyOracleIsGiven) {
+  e2e_session session;
+  session.store_setting("src", e2e_paths::samples().string());
+  session.store_setting("tab_def", 1);
+  const e2e_result run = session.agent(e2e_session::login());
+  ASSERT_EQ(run.status, 0) << run.describe();
+  EXPECT_EQ(session.tables(), "CUSTOMER\nEMPLOYEE\nORDERS\nORDLINES\nPRODUCTS\nSUPPLIER\n");
+  EXPECT_EQ(session.count("ORDERS"), "0");
+}
+
+// Tables with Cyrillic names, listed in a UTF-8 file with a byte-order mark,
+// Windows line ends and blank lines.
+TEST(E2eOptions, TableNamesFileWithByteOrderMarkAndCyrillicNames) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  for (const char* file : {"Склад.dbf", "Товары.DBF", "other.dbf"}) {
+    dbf_writer table(0x03);
+    table.field(u"N", 'N', 3).record({dbf_cell::integer(1)});
+    table.write(folder, file);
+  }
+  const std::filesystem::path names = session.root() / "names.txt";
+  write_file(names, "\xEF\xBB\xBFТовары\r\n\r\nсклад\r\n");
+  const e2e_result run = session.convert(folder, {"--tab_file=" + names.string()});
+  ASSERT_EQ(run.status, 0) << run.describe();
+  EXPECT_EQ(run.out, "Converting database " + folder.string() +
+                         "(2 tables)\n"
+                         "Converting table Товары(1 records)\n"
+                         "Converting table склад(1 records)\n");
+  EXPECT_EQ(session.tables(), "СКЛАД\nТОВАРЫ\n");
+
+  // The same names without the mark are read in the system code page (UTF-8).
+  write_file(names, "\nother\nТовары\n");
+  const e2e_result plain = session.convert(folder, {"--tab_file=" + names.string()});
+  ASSERT_EQ(plain.status, 0) << plain.describe();
+  EXPECT_EQ(session.tables(), "OTHER\nСКЛАД\nТОВАРЫ\n");
+}
+
+TEST(E2eOptions, ANameTheFolderDoesNotHaveIsReportedAndTheOthersConvert) {
+  e2e_session session;
+  const std::filesystem::path names = session.root() / "names.txt";
+  write_file(names, "ordlines\nX\nsupplier\n");
+  const e2e_result run = session.convert(e2e_paths::samples(), {"--tab_file=" + names.string()});
+  EXPECT_EQ(run.status, 2) << run.describe();
+  EXPECT_EQ(run.err, "Table X not exists\n");
+  EXPECT_EQ(run.out, "Converting database " + e2e_paths::samples().string() +
+                         "(3 tables)\n"
+                         "Converting table ordlines(36 records)\n"
+                         "Converting table supplier(5 records)\n");
+  EXPECT_EQ(session.tables(), "ORDLINES\nSUPPLIER\n");
+}
+
+// The trace is written with Windows line ends, as the agent always did.
+TEST(E2eOptions, TraceFileHoldsOnlyTheLastRun) {
+  e2e_session session;
+  const std::filesystem::path log = session.root() / "trace.log";
+  ASSERT_EQ(session.convert(e2e_paths::samples(), {"--logfile=" + log.string()}).status, 0);
+  const std::string first = read_file(log);
+  EXPECT_NE(first.find("Converting database " + e2e_paths::samples().string() + " (6 tables)\r\n"), std::string::npos)
+      << first;
+  EXPECT_NE(first.find("Converting table customer (11 records)\r\n"), std::string::npos) << first;
+  EXPECT_NE(first.find("Conversion started on "), std::string::npos) << first;
+  EXPECT_NE(first.find("Conversion ended on "), std::string::npos) << first;
+
+  const std::filesystem::path names = session.root() / "names.txt";
+  write_file(names, "supplier\n");
+  ASSERT_EQ(session.convert(e2e_paths::samples(), {"--logfile=" + log.string(), "--tab_file=" + names.string()}).status,
+            0);
+  const std::string second = read_file(log);
+  EXPECT_NE(second.find("Converting table supplier (5 records)\r\n"), std::string::npos) << second;
+  EXPECT_EQ(second.find("customer"), std::string::npos) << second;
+  EXPECT_EQ(second.find("Conversion started on "), second.rfind("Conversion started on ")) << second;
+}
+
+TEST(E2eOptions, TraceFileInAMissingFolderStopsTheAgent) {
+  e2e_session session;
+  const e2e_result run =
+      session.convert(e2e_paths::samples(), {"--logfile=" + (session.root() / "no-folder" / "trace.log").string()});
+  EXPECT_EQ(run.status, 255);
+  EXPECT_EQ(run.out, "Error:\nLogfile path does not exist. Please verify the correct path was given.\n");
+  EXPECT_EQ(session.tables(), "");
+}
+
+// Root may write any file, so the check is seen only by another user.
+TEST(E2eOptions, ReadOnlyTraceFileStopsTheAgent) {
+  e2e_session session;
+  std::string reason;
+  if (!session.can_run_unprivileged(reason)) GTEST_SKIP() << reason;
+  const std::filesystem::path log = session.root() / "trace.log";
+  write_file(log, "kept\n");
+  chmod(log.c_str(), 0444);
+  const e2e_result run = session.agent_unprivileged(
+      {"--src=" + e2e_paths::samples().string(), "--dest=XE", "--logfile=" + log.string()});
+  EXPECT_EQ(run.status, 255) << run.describe();
+  EXPECT_EQ(run.out, "Error:\nLogfile name specifies an existing read-only file.\n");
+  EXPECT_EQ(read_file(log), "kept\n");
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <stdexcept>
@@ -16,6 +17,18 @@ std::filesystem::path make_root() {
   // Readable by others, for the case that runs the agent as another user.
   chmod(pattern.c_str(), 0755);
   return pattern;
+}
+
+const char* const setpriv_path = "/usr/bin/setpriv";
+
+// Every folder from the root down to the file lets others in, and the file
+// lets them read and run it.
+bool readable_by_others(const std::filesystem::path& file) {
+  for (std::filesystem::path p = file; p != p.parent_path(); p = p.parent_path()) {
+    struct stat info {};
+    if (stat(p.c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -81,12 +94,53 @@ std::string e2e_session::tables() const {
   return result.out;
 }
 
-void e2e_session::store_setting(const std::string& name, std::uint32_t value) const {
+void e2e_session::store_line(const std::string& line) const {
   std::filesystem::create_directories(root_ / "settings" / "Tolvane");
+  std::ofstream(root_ / "settings" / "Tolvane" / "Vesper.reg", std::ios::app)
+      << "[Software\\Tolvane\\Vesper]\n" << line << "\n";
+}
+
+void e2e_session::store_setting(const std::string& name, std::uint32_t value) const {
   char text[16];
   std::snprintf(text, sizeof text, "%08x", value);
-  std::ofstream(root_ / "settings" / "Tolvane" / "Vesper.reg", std::ios::app)
-      << "[Software\\Tolvane\\Vesper]\n\"" << name << "\"=dword:" << text << "\n";
+  store_line("\"" + name + "\"=dword:" + text);
+}
+
+void e2e_session::store_setting(const std::string& name, const std::string& text) const {
+  std::string escaped;
+  for (char c : text) {
+    if (c == '\\' || c == '"') escaped += '\\';
+    escaped += c;
+  }
+  store_line("\"" + name + "\"=\"" + escaped + "\"");
+}
+
+bool e2e_session::can_run_unprivileged(std::string& reason) const {
+  if (geteuid() != 0) {
+    reason = "not running as root: the current user is already unprivileged";
+    return true;
+  }
+  if (access(setpriv_path, X_OK) != 0) {
+    reason = "setpriv is not installed, and root can write a read-only file";
+    return false;
+  }
+  const e2e_result probe = process_.run(setpriv_path, {"--reuid=65534", "--regid=65534", "--clear-groups", "/bin/true"}, {});
+  if (probe.status != 0) {
+    reason = "setpriv cannot switch to the user nobody here: " + probe.err;
+    return false;
+  }
+  if (access(e2e_paths::agent(), R_OK | X_OK) != 0 || !readable_by_others(e2e_paths::agent())) {
+    reason = "the agent's build folder is not open to other users";
+    return false;
+  }
+  return true;
+}
+
+e2e_result e2e_session::agent_unprivileged(const std::vector<std::string>& args) const {
+  if (geteuid() != 0) return agent(args);
+  std::vector<std::string> all = {"--reuid=65534", "--regid=65534", "--clear-groups", e2e_paths::agent()};
+  all.insert(all.end(), args.begin(), args.end());
+  return process_.run(setpriv_path, all, environment());
 }
 
 std::filesystem::path e2e_session::folder(const std::string& name) const {

@@ -34,6 +34,7 @@ class e2e_session {
 
   // Stores a DWORD setting as the wizard would have left it.
   void store_setting(const std::string& name, std::uint32_t value) const;
+  void store_setting(const std::string& name, const std::string& text) const;
 
   // A new empty folder under the session's root.
   std::filesystem::path folder(const std::string& name) const;
@@ -41,11 +42,17 @@ class e2e_session {
   std::filesystem::path copy_of_samples(const std::string& name) const;
 
   const std::filesystem::path& root() const { return root_; }
+  // Runs the agent as the unprivileged user "nobody" (setpriv); false with
+  // the reason when that is not possible here.
+  bool can_run_unprivileged(std::string& reason) const;
+  e2e_result agent_unprivileged(const std::vector<std::string>& args) const;
+
   // Arguments that connect the agent to XE as scott.
   static std::vector<std::string> login();
 
  private:
   e2e_process::environment environment() const;
+  void store_line(const std::string& line) const;
 
   std::filesystem::path root_;
   e2e_process process_;
