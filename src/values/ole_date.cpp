@@ -8,15 +8,10 @@
 #include "ole_calendar.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
+#include "tk_trim.hpp"
 #include "tk_mail_assertion.hpp"
 
 namespace {
-
-std::string trimmed(const std::string& text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // Values read by the scanf-style steps. Each must fit a SYSTEMTIME field:
 // a negative or oversized number fails the step instead of wrapping into a
@@ -56,12 +51,12 @@ void ole_date::parse(std::string text) {
   tk_log(2, "ole_date::ole_date('%s')", text);
   reset();
   const std::string given = text;
-  text = trimmed(text);
+  text = tk_trim(text);
   tk_log(1, "After tk_trim: %s", text);
   for (const char* marker : {"AM", "PM", "am", "pm"}) {
     std::size_t at = text.find(marker);
     if (at != std::string::npos) {
-      text = trimmed(text.substr(0, at));
+      text = tk_trim(text.substr(0, at));
       break;
     }
   }
