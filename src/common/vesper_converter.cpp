@@ -176,7 +176,14 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
     if (!silent) std::fprintf(stderr, "Table %s not exists\n", tk_utf16_to_utf8_lenient(name).c_str());
     return;
   }
+  // The source reports some errors itself while the table opens (a missing
+  // memo file): they name this table.
+  if (error_handler* handler = error_handler::find()) handler->prefix = tk_utf16_to_utf8_lenient(name);
   std::unique_ptr<udb_recordset> table = source.get_table(name, 1);
+  auto& dbf = static_cast<dbf_recordset&>(*table);
+  // Without its memo file the table is copied with empty memos: incomplete
+  // data, which the run must not report as a success.
+  if (dbf.memo_type() != 0 && !dbf.has_memo_file()) ++tables_failed;
   udb_schema schema = table->schema;
   udb_indexes indexes = table->indexes;
   std::u16string target_table = target_name(names, name, modify1(name, schema, indexes));
@@ -202,7 +209,6 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   std::unique_ptr<udb_recordset> destination = open_target(*table, target_table);
   if (mode == 1 && !bool_dbf && !table->schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
-  auto& dbf = static_cast<dbf_recordset&>(*table);
   records_total = dbf.record_count();
   tk_log(3, "Converting table %s (%d records)", name, dbf.record_count());
   if (!silent) std::printf("Converting table %s(%u records)\n", tk_utf16_to_utf8_lenient(name).c_str(), dbf.record_count());
