@@ -20,3 +20,4 @@ for n in "${counts[@]}"; do
   echo "== $n records"
   "$build/bench/bench_dbf_read" --records "$n"
 done
+echo "== conversion into the emulation by the agent"; cmake --build "$build" --target bench_convert -j"$(nproc)" && "$build/bench/bench_convert"
