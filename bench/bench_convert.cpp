@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -34,17 +35,13 @@ struct options {
   bool keep = false;
 };
 
-// A small deterministic generator, so every run converts the same tables.
+// A fixed seed, so every run converts the same tables.
 class sequence {
  public:
-  std::uint32_t next() {
-    state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<std::uint32_t>(state_ >> 33);
-  }
-  std::uint32_t below(std::uint32_t n) { return next() % n; }
+  std::uint32_t below(std::uint32_t n) { return static_cast<std::uint32_t>(engine_() % n); }
 
  private:
-  std::uint64_t state_ = 7;
+  std::minstd_rand engine_{7};
 };
 
 const char16_t* const words[] = {u"delivery", u"invoice", u"pallet", u"customer", u"returned", u"damaged",
