@@ -14,7 +14,9 @@ struct e2e_result {
   std::string out;
   std::string err;
   int status = -1;          // the exit status, or 128 + signal number
-  long peak_kilobytes = 0;  // the child's largest resident set
+  // The child's largest resident set. posix_spawn starts the child in the
+  // caller's memory, so this is at least the caller's own size.
+  long peak_kilobytes = 0;
   double seconds = 0;       // wall-clock time
 
   // The three parts, for failure messages.
