@@ -367,19 +367,19 @@ void emu_ddl_executor::alter_table(const emu_alter_table& s) {
   }
 }
 
-void emu_ddl_executor::modify_column(const emu_table_def& table, const emu_column_spec& spec) {
-  const int position = table.find_column(spec.name);
-  if (position < 0) throw ora_error(904, {quote(spec.name)});
+void emu_ddl_executor::modify_column(const emu_table_def& table, const emu_column_spec& change) {
+  const int position = table.find_column(change.name);
+  if (position < 0) throw ora_error(904, {quote(change.name)});
   const emu_column_def& current = table.columns[static_cast<std::size_t>(position)];
-  const std::string column = quote(spec.name), from = " FROM " + quote(table.name);
-  if (spec.type && spec.type->declaration() != current.type.declaration()) {
+  const std::string column = quote(change.name), from = " FROM " + quote(table.name);
+  if (change.type && change.type->declaration() != current.type.declaration()) {
     const bool has_data = count("SELECT count(*)" + from + " WHERE " + column + " IS NOT NULL") > 0;
-    if (has_data && spec.type->kind != current.type.kind) throw ora_error(1439);
-    if (has_data && spec.type->is_text() &&
+    if (has_data && change.type->kind != current.type.kind) throw ora_error(1439);
+    if (has_data && change.type->is_text() &&
         count("SELECT count(*)" + from + " WHERE length(" + column + ") > " +
-              std::to_string(spec.type->length)))
+              std::to_string(change.type->length)))
       throw ora_error(1441);
-    const emu_column_type& t = *spec.type;
+    const emu_column_type& t = *change.type;
     const char* used = t.char_used();
     exec_meta(db_, "UPDATE ociemu_tab_columns SET TYPE_DECL = ?, DATA_TYPE = ?, DATA_LENGTH = ?, "
              "DATA_PRECISION = ?, DATA_SCALE = ?, CHAR_LENGTH = ?, CHAR_USED = ? "
@@ -387,22 +387,22 @@ void emu_ddl_executor::modify_column(const emu_table_def& table, const emu_colum
         {text(t.declaration()), text(t.catalog_name()), integer(t.catalog_length()),
          optional_integer(t.catalog_precision()), optional_integer(t.catalog_scale()),
          integer(t.char_length()), used ? text(std::string(used)) : emu_cell{}, text(table.name),
-         text(spec.name)});
+         text(change.name)});
   }
-  if (spec.default_text)
+  if (change.default_text)
     exec_meta(db_, "UPDATE ociemu_tab_columns SET DATA_DEFAULT = ?, DEFAULT_LENGTH = ? "
              "WHERE TABLE_NAME = ? AND COLUMN_NAME = ?",
-        {text(*spec.default_text), integer(static_cast<std::int64_t>(spec.default_text->size())),
-         text(table.name), text(spec.name)});
-  if (!spec.not_null) return;
-  if (*spec.not_null) {
+        {text(*change.default_text), integer(static_cast<std::int64_t>(change.default_text->size())),
+         text(table.name), text(change.name)});
+  if (!change.not_null) return;
+  if (*change.not_null) {
     if (!current.nullable) throw ora_error(1442);
     if (count("SELECT count(*)" + from + " WHERE " + column + " IS NULL"))
       throw ora_error(2296, {owner() + "." + to_utf8(catalog_.generated_name())});
   } else if (current.nullable) {
     throw ora_error(1451);
   }
-  set_nullable(table.name, spec.name, !*spec.not_null);
+  set_nullable(table.name, change.name, !*change.not_null);
 }
 
 void emu_ddl_executor::drop_constraint(const emu_table_def& table, const std::u16string& name) {

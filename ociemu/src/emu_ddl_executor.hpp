@@ -40,7 +40,7 @@ class emu_ddl_executor {
   void drop_table(const emu_drop& s);
   void drop_constraints_of(const std::u16string& table, bool cascade);
   void alter_table(const emu_alter_table& s);
-  void modify_column(const emu_table_def& table, const emu_column_spec& spec);
+  void modify_column(const emu_table_def& table, const emu_column_spec& change);
   void drop_constraint(const emu_table_def& table, const std::u16string& name);
   void create_sequence(const emu_create_sequence& s);
   std::optional<emu_error> create_trigger(const emu_create_trigger& s);

@@ -90,32 +90,32 @@ emu_create_table emu_parser::create_table() {
 }
 
 emu_column_spec emu_parser::column_spec(bool for_modify) {
-  emu_column_spec spec;
-  spec.name = c_.identifier();
+  emu_column_spec column;
+  column.name = c_.identifier();
   const emu_token& t = c_.peek();
   const bool attribute_first = t.is_word("DEFAULT") || t.is_word("NOT") || t.is_word("NULL") ||
                                t.is_symbol(",") || t.is_symbol(")") || t.kind == token_kind::end;
-  if (!(for_modify && attribute_first)) spec.type = emu_column_type::parse(c_);
-  column_attributes(spec);
-  return spec;
+  if (!(for_modify && attribute_first)) column.type = emu_column_type::parse(c_);
+  column_attributes(column);
+  return column;
 }
 
-void emu_parser::column_attributes(emu_column_spec& spec) {
+void emu_parser::column_attributes(emu_column_spec& column) {
   for (;;) {
     if (c_.accept_word("DEFAULT")) {
-      spec.default_text = default_text();
+      column.default_text = default_text();
     } else if (c_.accept_word("NOT")) {
       c_.expect_word("NULL", 905);
-      spec.not_null = true;
+      column.not_null = true;
     } else if (c_.accept_word("NULL")) {
-      spec.not_null = false;
+      column.not_null = false;
     } else if (c_.accept_word("CONSTRAINT")) {
-      spec.key_name = c_.identifier();
+      column.key_name = c_.identifier();
     } else if (c_.accept_word("PRIMARY")) {
       c_.expect_word("KEY", 905);
-      spec.key_type = 'P';
+      column.key_type = 'P';
     } else if (c_.accept_word("UNIQUE")) {
-      spec.key_type = 'U';
+      column.key_type = 'U';
     } else {
       return;
     }

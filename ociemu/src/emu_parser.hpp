@@ -31,7 +31,7 @@ class emu_parser {
  private:
   emu_create_table create_table();
   emu_column_spec column_spec(bool for_modify);
-  void column_attributes(emu_column_spec& spec);
+  void column_attributes(emu_column_spec& column);
   std::optional<std::u16string> default_text();
   emu_key_spec key_spec(std::u16string name);
   emu_drop drop();

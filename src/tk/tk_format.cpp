@@ -67,16 +67,16 @@ int star_value(const tk_format_detail::arg& a) {
 }
 
 template <typename... T>
-void append_printf(std::string& out, const std::string& spec, T... value) {
+void append_printf(std::string& out, const std::string& printf_text, T... value) {
   char small[128];
-  int n = std::snprintf(small, sizeof small, spec.c_str(), value...);
+  int n = std::snprintf(small, sizeof small, printf_text.c_str(), value...);
   if (n < 0) return;
   if (static_cast<std::size_t>(n) < sizeof small) {
     out.append(small, n);
     return;
   }
   std::string big(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(big.data(), big.size(), spec.c_str(), value...);
+  std::snprintf(big.data(), big.size(), printf_text.c_str(), value...);
   out.append(big.data(), n);
 }
 
@@ -92,7 +92,7 @@ class formatter {
         out += f[i];
         continue;
       }
-      tk_format_detail::spec s = tk_format_detail::parse_spec(f, i + 1);
+      tk_format_detail::conversion_spec s = tk_format_detail::parse_spec(f, i + 1);
       std::string flags(f.substr(i + 1, s.flags_end - (i + 1)));
       i = s.end - 1;
       if (s.conversion == '%') {
@@ -119,12 +119,12 @@ class formatter {
 
   static std::string printf_spec(const std::string& flags, int width, int precision,
                                  const char* length, char conversion) {
-    std::string spec = "%" + flags;
-    if (width >= 0) spec += std::to_string(width);
-    if (precision >= 0) spec += "." + std::to_string(precision);
-    spec += length;
-    spec += conversion;
-    return spec;
+    std::string printf_text = "%" + flags;
+    if (width >= 0) printf_text += std::to_string(width);
+    if (precision >= 0) printf_text += "." + std::to_string(precision);
+    printf_text += length;
+    printf_text += conversion;
+    return printf_text;
   }
 
   void one(std::string& out, const std::string& flags, int width, int precision, char c,

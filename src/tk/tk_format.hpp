@@ -101,8 +101,8 @@ constexpr bool accepts(conv_class c, arg_kind k) {
   }
 }
 
-// The pieces of one conversion specification.
-struct spec {
+// The pieces of one conversion directive.
+struct conversion_spec {
   std::size_t end = 0;        // index just past the conversion letter
   std::size_t flags_end = 0;  // flags run from the '%' + 1 up to here
   bool width_star = false;
@@ -112,11 +112,11 @@ struct spec {
   char conversion = 0;
 };
 
-// Parses the specification that starts right after a '%' at `pos`. Works on
+// Parses the directive that starts right after a '%' at `pos`. Works on
 // narrow and wide formats alike; wide letters above 0x7F end it as unknown.
 template <typename Char>
-constexpr spec parse_spec(std::basic_string_view<Char> f, std::size_t pos) {
-  spec s;
+constexpr conversion_spec parse_spec(std::basic_string_view<Char> f, std::size_t pos) {
+  conversion_spec s;
   auto at = [&](std::size_t i) -> char {
     return i < f.size() && f[i] < 0x80 ? static_cast<char>(f[i]) : '\0';
   };
@@ -165,7 +165,7 @@ consteval void check_format(std::basic_string_view<Char> f) {
   std::size_t next = 0;
   for (std::size_t i = 0; i < f.size(); ++i) {
     if (f[i] != '%') continue;
-    spec s = parse_spec(f, i + 1);
+    conversion_spec s = parse_spec(f, i + 1);
     i = s.end - 1;
     conv_class c = class_of(s.conversion);
     if (c == conv_class::percent) continue;
