@@ -14,10 +14,6 @@ class ora_field_finder {
   // The position of the field mapped to `column` (exact), or -1.
   int get_field_idx(const std::u16string& column) const;
 
-  // The Oracle name of one record field.
-  static std::u16string map_name(ora_validator& validator, const std::u16string& name,
-                                 bool b_uppercase);
-
  private:
   ora_fn_validator validator_;
   std::vector<std::u16string> names_;

@@ -1,5 +1,6 @@
 #include "ora_fn_validator.hpp"
 
+#include "tk_case.hpp"
 #include "tk_logger.hpp"
 
 ora_fn_validator::ora_fn_validator(const udb_schema& schema) {
@@ -10,4 +11,16 @@ ora_fn_validator::ora_fn_validator(const udb_schema& schema) {
 ora_fn_validator::ora_fn_validator(const udb_record& record) {
   tk_log(1, "ora_fn_validator::ctor2");
   for (std::size_t i = 0; i < record.size(); ++i) add_existing_name(record[i].name);
+}
+
+std::u16string ora_fn_validator::take_name(const std::u16string& source, bool b_uppercase) {
+  std::u16string name = b_uppercase ? tk_to_upper(source) : source;
+  if (!is_acceptable(name)) name = get_safe_name(name);
+  if (name != source) {
+    tk_log(2, "Store generated column name '%s'", name);
+    add_existing_name(name);
+    add_mapped_pair(source, name);
+  }
+  restricted_names.push_back(name);
+  return name;
 }

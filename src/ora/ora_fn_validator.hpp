@@ -9,4 +9,11 @@ class ora_fn_validator : public ora_validator {
  public:
   explicit ora_fn_validator(const udb_schema& schema);
   explicit ora_fn_validator(const udb_record& record);
+
+  // The Oracle name of the next column, in column order: upper-cased when
+  // asked, made acceptable, and unique among the names given so far (two
+  // source columns Name and NAME get NAME and NAME00000). A table is built
+  // and its records are matched with the same sequence of calls, so both
+  // give each column the same name.
+  std::u16string take_name(const std::u16string& source, bool b_uppercase);
 };

@@ -3,7 +3,6 @@
 #include "ora_engine.hpp"
 #include "ora_exception.hpp"
 #include "ora_util.hpp"
-#include "tk_case.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "udb_custom_conversion.hpp"
@@ -20,8 +19,7 @@ ora_schema_initializer::ora_schema_initializer(std::u16string table_, const udb_
   tk_log(1, "ora_schema_initializer::ctor");
   for (std::size_t i = 0; i < source.size(); ++i) {
     const t_ftd& s = source[i];
-    std::u16string name = b_uppercase ? tk_to_upper(s.name) : s.name;
-    if (!validator.is_acceptable(name)) name = validator.get_safe_name(name);
+    std::u16string name = validator.take_name(s.name, b_uppercase);
     auto column = std::make_unique<t_ftd>(s);
     column->name = name;
     if (s.auto_increment) {
@@ -30,13 +28,7 @@ ora_schema_initializer::ora_schema_initializer(std::u16string table_, const udb_
       auto_increment_column = name;
     }
     schema.add(std::move(column));
-    if (name != s.name) {
-      tk_log(2, "Store generated column name '%s'", name);
-      validator.add_existing_name(name);
-      validator.add_mapped_pair(s.name, name);
-      names_map.add(s.name, name);
-    }
-    validator.restricted_names.push_back(name);
+    if (name != s.name) names_map.add(s.name, name);
   }
 }
 

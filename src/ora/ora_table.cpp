@@ -233,7 +233,7 @@ std::vector<int> ora_table::map_fields(const udb_record& record) const {
   tk_log(1, "Size of record is less than size of schema");
   ora_fn_validator validator(record);
   for (std::size_t f = 0; f < record.size(); ++f) {
-    std::u16string mapped = ora_field_finder::map_name(validator, record[f].name, database_.b_uppercase);
+    std::u16string mapped = validator.take_name(record[f].name, database_.b_uppercase);
     tk_log(1, "Name=%s, mapped name=%s", record[f].name, mapped);
     int at = schema.get_field_idx(mapped);
     if (at < 0) {

@@ -189,4 +189,20 @@ TEST_F(OraEmulationTest, LogicalRuleAndQuotesInNames) {
   EXPECT_GE(engine_->get_version(), 0x80000u);
 }
 
+TEST_F(OraEmulationTest, ColumnsWhoseNamesCollideGetTheSameNamesForRecords) {
+  ora_database& db = connect();
+  db.b_uppercase = true;
+  auto table = db.create_table(u"DUP", udb_schema_of({t_ftd(5, u"Point_ID", VT_BSTR), t_ftd(0, u"POINT_ID", VT_I4),
+                                                      t_ftd(5, u"bad-name", VT_BSTR)}),
+                               udb_indexes());
+  EXPECT_EQ(table->schema[1].name, u"POINT_ID00000");
+  table->append_record(udb_record_of({{u"Point_ID", ole_variant(u"A-1")}, {u"POINT_ID", ole_variant(7)},
+                                      {u"bad-name", ole_variant(u"x")}}));
+  auto rows = read_all(*db.get_table(u"DUP", 1));
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ((*rows[0])[0].to_wstring(), u"A-1");
+  EXPECT_EQ((*rows[0])[1].to_long(), 7);
+  EXPECT_EQ((*rows[0])[2].to_wstring(), u"x");
+}
+
 #endif
