@@ -1,5 +1,6 @@
 #include "dbf_field.hpp"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -45,12 +46,17 @@ ole_variant level7_integer(std::string_view bytes) {
   return ole_variant(static_cast<std::int32_t>(bits));
 }
 
+// NaN and infinity are no numbers a table can hold: they read as empty.
+ole_variant finite_value(double value) {
+  return std::isfinite(value) ? ole_variant(value) : ole_variant();
+}
+
 ole_variant level7_double(std::string_view bytes) {
   std::uint64_t bits = big_endian(bytes, 8);
   bits = bits & (1ull << 63) ? bits & ~(1ull << 63) : ~bits;
   double value;
   std::memcpy(&value, &bits, sizeof value);
-  return ole_variant(value);
+  return finite_value(value);
 }
 
 bool is_integer_text(const std::u16string& text) {
@@ -148,7 +154,7 @@ ole_variant dbf_field::get_variant(const tk_code_page& code_page, std::string_vi
                        little_endian<std::int32_t>(bytes.substr(4)));
     case 'B':
       tk_log(1, "Processing as DOUBLE");
-      return ole_variant(little_endian<double>(bytes));
+      return finite_value(little_endian<double>(bytes));
     default:
       break;
   }

@@ -1,5 +1,6 @@
 #include "ora_table.hpp"
 
+#include <cmath>
 #include <map>
 
 #include "ole_type_exception.hpp"
@@ -269,7 +270,7 @@ std::u16string ora_table::get_fld_append_wstr(std::size_t position, const udb_fi
   tk_log(1, "Got field #'%d': '%s' (%d, %d)", position, literal, field.get_type(), field.size);
   if ((d.vartype == VT_R4 || d.vartype == VT_R8) && is_numeric_value(field.get_type())) {
     double value = field.to_double();
-    if (value < -1e126 || value > 1e126) {
+    if (std::isnan(value) || value < -1e126 || value > 1e126) {
       tk_log(1, "Number is out of range");
       std::u16string fallback = d.b_not_null ? make_ora_def_val(d) : u"";
       return fallback.empty() ? u"NULL" : fallback;

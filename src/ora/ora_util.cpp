@@ -1,6 +1,7 @@
 #include "ora_util.hpp"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 
 #include "ole_date.hpp"
@@ -181,6 +182,8 @@ std::u16string to_oracle_str(const std::u16string& text, VARTYPE kind) {
 std::u16string to_oracle_str(const udb_field& field) {
   tk_log(1, "to_oracle_str( const udb_field *  )");
   VARTYPE kind = field.get_type();
+  // NaN and infinity have no SQL literal: they are written as NULL.
+  if ((kind == VT_R4 || kind == VT_R8) && !std::isfinite(field.to_double())) return {};
   // Only a binary value made of a whole, well-formed braced GUID is one.
   if (ole_variant::is_binary(kind)) {
     ole_guid_extractor guid(field.to_string());

@@ -84,3 +84,16 @@ TEST_F(DbfNumberTest, FieldsWiderThanADecimalStayDoublesInPlainNumbers) {
   values_of(decimal, t);
   EXPECT_TRUE(t->schema[0].conform_to(existing));
 }
+
+TEST_F(DbfNumberTest, NotANumberIsNoValue) {
+  dbf_writer table(0x30);
+  table.field(u"B", 'B');
+  table.record({dbf_cell::raw(std::string("\0\0\0\0\0\0\xF8\x7F", 8))});  // NaN
+  table.record({dbf_cell::raw(std::string("\0\0\0\0\0\0\xF0\xFF", 8))});  // -infinity
+  table.record({dbf_cell::number(2.5)});
+  std::unique_ptr<dbf_recordset> t;
+  auto values = values_of(table, t);
+  EXPECT_EQ(values[0].get_type(), VT_EMPTY);
+  EXPECT_EQ(values[1].get_type(), VT_EMPTY);
+  EXPECT_DOUBLE_EQ(values[2].to_double(), 2.5);
+}

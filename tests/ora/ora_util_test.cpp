@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "ora_engine.hpp"
 #include "ora_exception.hpp"
 #include "ora_native_type.hpp"
@@ -131,6 +133,7 @@ TEST(OraLiterals, TextNumbersDatesAndBytes) {
 TEST(OraLiterals, FieldsAndGuids) {
   EXPECT_EQ(literal_of(ole_variant(u"it's")), u"'it''s'");
   EXPECT_EQ(literal_of(ole_variant(42)), u"42");
+  EXPECT_EQ(literal_of(ole_variant(std::nan(""))), u"");  // written as NULL
   // A memo that mentions a GUID stays text.
   std::u16string memo = u"The object guid is {12345678-9ABC-DEF0-1234-56789ABCDEF0} in this note";
   EXPECT_EQ(literal_of(ole_variant(memo)), u"'" + memo + u"'");
