@@ -153,8 +153,7 @@ void vesper_converter::run_tables(dbf_database& source) {
   }
 }
 
-std::u16string vesper_converter::target_name(ora_tn_validator& names, const std::u16string& name,
-                                             const std::u16string& customised) {
+std::u16string vesper_converter::target_name(ora_tn_validator& names, const std::u16string& customised) {
   std::u16string chosen = customised;
   if (!names.is_acceptable(chosen)) {
     chosen = names.get_safe_name(chosen);
@@ -162,7 +161,6 @@ std::u16string vesper_converter::target_name(ora_tn_validator& names, const std:
     names.add_existing_name(chosen);
   }
   names.restricted_names.push_back(chosen);
-  (void)name;
   return uppercase ? tk_wstring(chosen).to_upper() : chosen;
 }
 
@@ -183,10 +181,10 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   auto& dbf = static_cast<dbf_recordset&>(*table);
   // Without its memo file the table is copied with empty memos: incomplete
   // data, which the run must not report as a success.
-  if (dbf.memo_type() != 0 && !dbf.has_memo_file()) ++tables_failed;
+  if (dbf.memo_missing()) ++tables_failed;
   udb_schema schema = table->schema;
   udb_indexes indexes = table->indexes;
-  std::u16string target_table = target_name(names, name, modify1(name, schema, indexes));
+  std::u16string target_table = target_name(names, modify1(name, schema, indexes));
   table->schema = std::move(schema);
   table->indexes = std::move(indexes);
   if (target->is_table_exist(target_table)) {

@@ -187,8 +187,20 @@ int dbf_recordset::get_memo_type() const {
   return 0;
 }
 
+bool dbf_recordset::has_memo_columns() const {
+  return std::any_of(columns_.begin(), columns_.end(), [](const dbf_column& c) {
+    char letter = c.descriptor.type();
+    return letter == 'M' || letter == 'G' || letter == 'P';
+  });
+}
+
 void dbf_recordset::init_memo_file(int memo_type) {
   if (memo_type == 0) return;
+  // A table without memo columns needs no memo file, whatever its version.
+  if (!has_memo_columns()) {
+    tk_log(1, "No memo columns: the memo file is not needed");
+    return;
+  }
   // General and picture fields are memo references too, to binary data of
   // any length.
   for (std::size_t i = 0; i < columns_.size(); ++i) {

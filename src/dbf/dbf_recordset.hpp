@@ -41,6 +41,9 @@ class dbf_recordset : public udb_recordset {
   std::uint32_t record_count() const { return record_count_; }
   int memo_type() const { return memo_type_; }
   bool has_memo_file() const { return memo_file_ != nullptr; }
+  // True when memo columns read as empty because the memo file is missing.
+  bool memo_missing() const { return memo_type_ != 0 && !memo_file_ && has_memo_columns(); }
+  bool has_memo_columns() const;
   const std::string& file_name() const { return file_name_; }
 
  private:

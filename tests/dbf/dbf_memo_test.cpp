@@ -191,3 +191,21 @@ TEST_F(DbfTest, SmtMemoThatFillsItsBlocksDoesNotRunIntoTheNext) {
   t->next();
   EXPECT_EQ(t->get_item()[1].to_wstring(), u"next");
 }
+
+TEST_F(DbfTest, TablesWithoutMemoColumnsNeedNoMemoFile) {
+  dbf_writer table(0x83);
+  table.field(u"ID", 'N', 3);
+  table.record({dbf_cell::integer(1)});
+  dbf_damage drop;
+  drop.drop_memo_file = true;
+  start_log();
+  auto t = open(dbf_writer(table).damage(drop));
+  EXPECT_FALSE(t->memo_missing());
+  EXPECT_EQ(first_record(*t)[0].to_long(), 1);
+  logger_.reset();
+  EXPECT_EQ(log_text().find("memo file not found"), std::string::npos);
+
+  dbf_writer with_memo = memo_table(0x83);
+  with_memo.record({dbf_cell::integer(1), dbf_cell::text(u"lost")});
+  EXPECT_TRUE(open(dbf_writer(with_memo).damage(drop), "m.dbf")->memo_missing());
+}
