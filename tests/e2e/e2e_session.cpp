@@ -41,7 +41,11 @@ std::filesystem::path e2e_paths::samples() { return VESPER_E2E_SAMPLES; }
 e2e_session::e2e_session() : root_(make_root()), process_(root_) {
   std::filesystem::create_directories(root_ / "settings");
   const e2e_result created = tool({"create-service", "XE", "scott", "tiger"});
-  if (created.status != 0) throw std::runtime_error("cannot create service XE: " + created.describe());
+  if (created.status != 0) {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);  // the destructor will not run
+    throw std::runtime_error("cannot create service XE: " + created.describe());
+  }
 }
 
 e2e_session::~e2e_session() {
