@@ -170,6 +170,7 @@ typedef struct OCIDate {
 #define OCI_ATTR_NCHARSET_ID 262
 #define OCI_ATTR_CHAR_USED 285
 #define OCI_ATTR_CHAR_SIZE 286
+#define OCI_ATTR_MAX_IDENTIFIER_LEN 500
 #define OCI_ATTR_UB8_ROW_COUNT 457
 
 /* Character sets and forms */

@@ -118,6 +118,7 @@ emu_connection::emu_connection(const std::string& service_file, const std::u16st
   if (!found || found->password != password) throw ora_error(1017);
   if (found->locked) throw ora_error(28000);
   user_ = *found;
+  settings_ = emu_service_settings::load(*db_);
   register_functions(*db_, &user_.name);
   add_function(db_->handle(), "ociemu_sequence", 2, this, sequence_function, false);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "emu_catalog.hpp"
+#include "emu_service_settings.hpp"
 #include "emu_sqlite.hpp"
 
 namespace ociemu {
@@ -27,6 +28,7 @@ class emu_connection {
   emu_sqlite& db() { return *db_; }
   emu_catalog& catalog() { return catalog_; }
   const emu_user& user() const { return user_; }
+  const emu_service_settings& settings() const { return settings_; }
   std::string owner() const;  // the user's name in UTF-8
 
   // DML and SELECT ... FOR UPDATE open a transaction; COMMIT and ROLLBACK end it.
@@ -44,6 +46,7 @@ class emu_connection {
   std::unique_ptr<emu_sqlite> db_;
   emu_catalog catalog_;
   emu_user user_;
+  emu_service_settings settings_;
   std::uint64_t transaction_number_ = 1;
   std::map<std::u16string, emu_number> current_values_;
 };

@@ -103,6 +103,10 @@ std::int64_t emu_ddl_executor::count(const std::string& sql) {
   return s.column_int(0);
 }
 
+namespace {
+constexpr std::size_t max_columns = 1000;  // without MAX_COLUMNS=EXTENDED, which 19c lacks
+}  // namespace
+
 void emu_ddl_executor::check_name_free(const std::u16string& name) {
   if (catalog_.object_type(name)) throw ora_error(955);
 }
@@ -122,6 +126,7 @@ void emu_ddl_executor::check_new_columns(const std::vector<emu_column_spec>& col
     if (c.type->is_long() && ++longs > 1) throw ora_error(1754);
     if (c.default_text) emu_evaluator::evaluate_default(connection_, *c.default_text);
   }
+  if (names.size() > max_columns) throw ora_error(1792);
 }
 
 void emu_ddl_executor::create_table(const emu_create_table& s) {

@@ -83,6 +83,7 @@ const std::map<int, const char*>& message_table() {
       {1758, "table must be empty to add mandatory (NOT NULL) column"},
       {1756, "quoted string not properly terminated"},
       {1790, "query block has incorrect number of result columns"},
+      {1792, "maximum number of columns in a table or view is 1000"},
       {1821, "date format not recognized"},
       {1830, "date format picture ends before converting entire input string"},
       {1840, "input value not long enough for date format"},

@@ -126,6 +126,7 @@ sword emu_stmt::execute(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 r
   connection = &svc.connection();
   count_round_trip();
   connection->catalog().refresh_if_changed();
+  connection->settings().store_identifiers(tokens);
   const bool dml = kind == statement_kind::insert || kind == statement_kind::update ||
                    kind == statement_kind::delete_;
   if ((mode & OCI_BATCH_ERRORS) && !dml) throw ora_error(28714);

@@ -139,6 +139,8 @@ sword attr_get(emu_handle* h, ub4 type, void* attributep, ub4* sizep, ub4 attr) 
       auto* svc = static_cast<emu_svcctx*>(h);
       if (attr == OCI_ATTR_SERVER) return put<void*>(attributep, static_cast<emu_handle*>(svc->server)), OCI_SUCCESS;
       if (attr == OCI_ATTR_SESSION) return put<void*>(attributep, static_cast<emu_handle*>(svc->session)), OCI_SUCCESS;
+      if (attr == OCI_ATTR_MAX_IDENTIFIER_LEN)  // a ub1, read from the session's service
+        return put<ub1>(attributep, static_cast<ub1>(svc->connection().settings().identifier_limit())), OCI_SUCCESS;
       break;
     }
     case OCI_HTYPE_ENV: {

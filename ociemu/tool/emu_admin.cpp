@@ -7,6 +7,7 @@
 #include "emu_catalog.hpp"
 #include "emu_connection.hpp"
 #include "emu_home.hpp"
+#include "emu_service_settings.hpp"
 #include "emu_text.hpp"
 #include "emu_sql_client.hpp"
 
@@ -43,7 +44,7 @@ user_options read_user(const std::vector<std::string>& args, std::size_t first) 
 int emu_admin::usage() {
   err_ << "usage: ociemu COMMAND ...\n"
           "  create-service SERVICE USER PASSWORD [--locked] [--no-create-table] [--no-quota]\n"
-          "                 [--no-create-sequence]\n"
+          "                 [--no-create-sequence] [--compatible=19.0.0] [--charset=AL32UTF8]\n"
           "  add-user SERVICE USER PASSWORD [the same options]\n"
           "  add-alias ALIAS SERVICE-OR-ADDRESS\n"
           "  set-port PORT\n"
@@ -75,8 +76,23 @@ int emu_admin::run(const std::vector<std::string>& args) {
   return usage();
 }
 
-int emu_admin::create_service(const std::vector<std::string>& args) {
-  if (args.size() < 4) return usage();
+int emu_admin::create_service(const std::vector<std::string>& all) {
+  std::string compatible = "19.0.0", charset = "AL32UTF8";
+  std::vector<std::string> args;
+  for (const std::string& arg : all) {
+    if (arg.rfind("--compatible=", 0) == 0) compatible = arg.substr(13);
+    else if (arg.rfind("--charset=", 0) == 0) charset = arg.substr(10);
+    else args.push_back(arg);
+  }
+  if (!emu_service_settings::parse_compatible(compatible)) {
+    err_ << "unknown COMPATIBLE setting " << compatible << ": give a release such as 12.1 or 19.0.0\n";
+    return 2;
+  }
+  if (!emu_service_settings::is_supported_charset(charset)) {
+    err_ << "unsupported character set " << charset << ": use AL32UTF8, WE8MSWIN1252, WE8ISO8859P1 or US7ASCII\n";
+    return 2;
+  }
+  if (args.size() < 4 || !read_user(args, 2).ok) return usage();
   const emu_home home = emu_home::from_environment();
   std::filesystem::create_directories(home.folder());
   const std::string file = home.service_file(args[1]);
@@ -84,7 +100,7 @@ int emu_admin::create_service(const std::vector<std::string>& args) {
     err_ << "service " << args[1] << " already exists\n";
     return 1;
   }
-  emu_connection::create_service(file);
+  emu_service_settings::store(*emu_connection::create_service(file), compatible, charset);
   return add_user(args, true);
 }
 

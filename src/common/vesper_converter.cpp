@@ -134,7 +134,7 @@ void vesper_converter::run_tables(dbf_database& source) {
   if (!silent) std::printf("Converting database %s(%zu tables)\n", tk_utf16_to_utf8_lenient(src).c_str(), sel_tables.size());
   // Generated names depend only on the names of this run, so that a second
   // run finds the tables the first one created.
-  ora_tn_validator names(sel_tables, {});
+  ora_tn_validator names(sel_tables, {}, target->limits);
   // The target's table list is read from its catalog here: whether a table
   // already exists decides overwrite, merge and skip.
   target->get_tables();
@@ -153,15 +153,17 @@ void vesper_converter::run_tables(dbf_database& source) {
   }
 }
 
+// Upper-cased before it is checked: upper case can take more bytes, or
+// letters the database character set lacks.
 std::u16string vesper_converter::target_name(ora_tn_validator& names, const std::u16string& customised) {
-  std::u16string chosen = customised;
+  std::u16string chosen = uppercase ? tk_wstring(customised).to_upper() : customised;
   if (!names.is_acceptable(chosen)) {
     chosen = names.get_safe_name(chosen);
     tk_log(2, "Store generated table name '%s'", chosen);
     names.add_existing_name(chosen);
   }
   names.restricted_names.push_back(chosen);
-  return uppercase ? tk_wstring(chosen).to_upper() : chosen;
+  return chosen;
 }
 
 void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& names,
@@ -195,6 +197,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
     }
     if (mode == 0) {
       tk_log(2, "Overwrite existing table");
+      target->check_fits(table->schema);  // while the old table is still there
       try {
         target->delete_tab(target_table);
       } catch (const ora_exception& e) {

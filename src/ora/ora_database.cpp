@@ -8,6 +8,7 @@
 #include "ora_schema_initializer.hpp"
 #include "ora_stmt.hpp"
 #include "ora_table.hpp"
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
 
@@ -75,7 +76,8 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
                                                           const udb_indexes& source_indexes) {
   tk_log(2, "ora_database::create_table(%s)", table);
   if (!is_table_exist(table)) {
-    ora_schema_initializer builder(table, source, source_indexes, b_uppercase);
+    check_fits(source);
+    ora_schema_initializer builder(table, source, source_indexes, b_uppercase, limits);
     builder.build_schema(*this);
     if (!source_indexes.empty()) {
       ora_indexes_initializer keys(table, builder.schema, source_indexes, builder.names_map);
@@ -84,6 +86,13 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
     tables.push_back(table);
   }
   return get_table(table, 2);
+}
+
+void ora_database::check_fits(const udb_schema& schema) const {
+  if (schema.size() <= limits.max_columns()) return;
+  throw tk_exception(tk_format("The table has %d columns, and Oracle allows at most %d in a table. Leave "
+                               "columns out with a customisation of the table, or split the DBF file.",
+                               schema.size(), limits.max_columns()));
 }
 
 bool ora_database::delete_tab(const std::u16string& table) {

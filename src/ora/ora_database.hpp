@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "ora_server_limits.hpp"
 #include "ora_sql_runner.hpp"
 #include "udb_database.hpp"
 
@@ -28,8 +29,13 @@ class ora_database : public udb_database, public ora_sql_runner {
   // True when the statement parses and describes.
   bool test_query(const std::u16string& text) override;
   const std::vector<std::u16string>& get_tables() override;
+  // Raises the level-0 error that names the limit when the server cannot
+  // hold a table of this schema; nothing reaches the server.
+  void check_fits(const udb_schema& schema) const;
 
   bool b_uppercase = false;
+  // What the server allows; the engine sets it when it connects.
+  ora_server_limits limits;
   std::map<std::u16string, std::u16string> views;
 
  private:

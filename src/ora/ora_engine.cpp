@@ -4,6 +4,7 @@
 
 #include "ora_database.hpp"
 #include "ora_exception.hpp"
+#include "ora_limits_reader.hpp"
 #include "ora_oci_library.hpp"
 #include "ora_stmt.hpp"
 #include "tk_format.hpp"
@@ -125,7 +126,9 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& database
   database_ = database;
   user_ = user;
   password_ = password;
-  return std::make_unique<ora_database>(database, 1);
+  auto db = std::make_unique<ora_database>(database, 1);
+  db->limits = ora_limits_reader(*this).read();
+  return db;
 }
 
 void ora_engine::check_err(sword status, const char* call) {

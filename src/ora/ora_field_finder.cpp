@@ -2,7 +2,8 @@
 
 #include "tk_logger.hpp"
 
-ora_field_finder::ora_field_finder(const udb_record& record, bool b_uppercase) : validator_(record) {
+ora_field_finder::ora_field_finder(const udb_record& record, bool b_uppercase, const ora_server_limits& limits)
+    : validator_(record, limits) {
   tk_log(1, "ora_field_finder::ctor");
   tk_log(1, "ora_field_finder::intialize");
   for (std::size_t i = 0; i < record.size(); ++i)

@@ -10,7 +10,7 @@
 
 class ora_field_finder {
  public:
-  ora_field_finder(const udb_record& record, bool b_uppercase);
+  ora_field_finder(const udb_record& record, bool b_uppercase, const ora_server_limits& limits);
   // The position of the field mapped to `column` (exact), or -1.
   int get_field_idx(const std::u16string& column) const;
 

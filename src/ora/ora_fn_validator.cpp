@@ -3,13 +3,17 @@
 #include "tk_case.hpp"
 #include "tk_logger.hpp"
 
-ora_fn_validator::ora_fn_validator(const udb_schema& schema) {
+ora_fn_validator::ora_fn_validator(const udb_schema& schema, const ora_server_limits& limits)
+    : ora_validator(limits) {
   tk_log(1, "ora_fn_validator::ctor1");
+  restricted_names.push_back(u"ROWID");
   for (std::size_t i = 0; i < schema.size(); ++i) add_existing_name(schema[i].name);
 }
 
-ora_fn_validator::ora_fn_validator(const udb_record& record) {
+ora_fn_validator::ora_fn_validator(const udb_record& record, const ora_server_limits& limits)
+    : ora_validator(limits) {
   tk_log(1, "ora_fn_validator::ctor2");
+  restricted_names.push_back(u"ROWID");
   for (std::size_t i = 0; i < record.size(); ++i) add_existing_name(record[i].name);
 }
 

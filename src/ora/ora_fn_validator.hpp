@@ -1,4 +1,5 @@
-// Column names of one table: the names already there are taken.
+// Column names of one table: the names already there are taken, and ROWID
+// (in any case), which the server keeps for its row addresses even quoted.
 #pragma once
 
 #include "ora_validator.hpp"
@@ -7,8 +8,8 @@
 
 class ora_fn_validator : public ora_validator {
  public:
-  explicit ora_fn_validator(const udb_schema& schema);
-  explicit ora_fn_validator(const udb_record& record);
+  explicit ora_fn_validator(const udb_schema& schema, const ora_server_limits& limits = ora_server_limits());
+  explicit ora_fn_validator(const udb_record& record, const ora_server_limits& limits = ora_server_limits());
 
   // The Oracle name of the next column, in column order: upper-cased when
   // asked, made acceptable, and unique among the names given so far (two

@@ -8,7 +8,7 @@
 
 class ora_in_validator : public tk_singleton<ora_in_validator> {
  public:
-  ora_in_validator() = default;
+  explicit ora_in_validator(const ora_server_limits& limits = ora_server_limits()) : names(limits) {}
   // Registers the name of every index as taken.
   void load(const udb_indexes& indexes);
 

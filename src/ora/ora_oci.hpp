@@ -70,6 +70,10 @@ constexpr ub4 attr_param_count = 18;
 constexpr ub4 attr_username = 22;
 constexpr ub4 attr_password = 23;
 constexpr ub4 attr_char_size = 286;
+// On the service context, from Oracle Client 12.2: the longest identifier
+// the server takes, in bytes. Documented as ub1; read into a zeroed ub4 as
+// ODPI-C does, which holds either width on a little-endian machine.
+constexpr ub4 attr_max_identifier_len = 500;
 
 constexpr ub2 utf16_id = 1000;
 constexpr ub1 sqlcs_implicit = 1;

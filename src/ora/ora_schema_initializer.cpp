@@ -14,8 +14,9 @@ constexpr int sequence_attempts = 100;
 }  // namespace
 
 ora_schema_initializer::ora_schema_initializer(std::u16string table_, const udb_schema& source,
-                                               const udb_indexes&, bool b_uppercase_)
-    : table(std::move(table_)), b_uppercase(b_uppercase_), validator(source) {
+                                               const udb_indexes&, bool b_uppercase_,
+                                               const ora_server_limits& limits)
+    : table(std::move(table_)), b_uppercase(b_uppercase_), validator(source, limits), limits_(limits) {
   tk_log(1, "ora_schema_initializer::ctor");
   for (std::size_t i = 0; i < source.size(); ++i) {
     const t_ftd& s = source[i];
@@ -75,7 +76,7 @@ void ora_schema_initializer::build_schema(ora_sql_runner& runner) {
 // Quoted, unlike the Oracle habit of unquoted trigger text: the table and
 // sequence were created as quoted names, which unquoted text would upper-case.
 std::u16string ora_schema_initializer::trigger_text(const std::u16string& sequence) const {
-  return u"CREATE OR REPLACE TRIGGER " + ora_quoted(table + u"__TRIGGER") + u" BEFORE INSERT ON " +
+  return u"CREATE OR REPLACE TRIGGER " + ora_quoted(trigger_name(sequence)) + u" BEFORE INSERT ON " +
          ora_quoted(table) + u" FOR EACH ROW WHEN (new." + ora_quoted(auto_increment_column) +
          u" IS NULL) BEGIN select " + ora_quoted(sequence) + u".nextval into :new." +
          ora_quoted(auto_increment_column) + u" from dual; END;";
@@ -83,9 +84,8 @@ std::u16string ora_schema_initializer::trigger_text(const std::u16string& sequen
 
 std::u16string ora_schema_initializer::create_sequence(ora_sql_runner& runner) {
   tk_log(1, "ora_schema_initializer::create_sequence");
-  std::u16string base = table.size() > 28 ? table.substr(0, table.size() - 2) : table;
   for (int n = 0; n < sequence_attempts; ++n) {
-    std::u16string sequence = base + tk_wformat(u"_%d", n);
+    std::u16string sequence = sequence_name(n);
     try {
       runner.run(u"CREATE SEQUENCE " + ora_quoted(sequence) +
                  u" INCREMENT BY 1 START WITH 1 MAXVALUE 1.0E28 MINVALUE 1 NOCYCLE NOCACHE ORDER");
@@ -97,4 +97,18 @@ std::u16string ora_schema_initializer::create_sequence(ora_sql_runner& runner) {
     }
   }
   return {};
+}
+
+std::u16string ora_schema_initializer::sequence_name(int n) const {
+  std::u16string base = table.size() > 28 ? udb_cut_name(table, table.size() - 2) : table;
+  std::u16string suffix = tk_wformat(u"_%d", n);
+  // Digits and "_" take one byte in every database character set.
+  std::size_t room = limits_.name_bytes() - suffix.size();
+  if (limits_.byte_length(base) > room) base = limits_.cut(base, room);
+  return base + suffix;
+}
+
+std::u16string ora_schema_initializer::trigger_name(const std::u16string& sequence) const {
+  std::u16string name = table + u"__TRIGGER";
+  return limits_.byte_length(name) <= limits_.name_bytes() ? name : sequence;
 }

@@ -14,7 +14,8 @@
 class ora_schema_initializer {
  public:
   ora_schema_initializer(std::u16string table, const udb_schema& source,
-                         const udb_indexes& indexes, bool b_uppercase);
+                         const udb_indexes& indexes, bool b_uppercase,
+                         const ora_server_limits& limits = ora_server_limits());
 
   std::u16string create_table_text() const;
   void build_schema(ora_sql_runner& runner);
@@ -22,6 +23,12 @@ class ora_schema_initializer {
   // tried is taken.
   std::u16string create_sequence(ora_sql_runner& runner);
   std::u16string trigger_text(const std::u16string& sequence) const;
+  // The table's name with "_n" (the table's last two characters dropped
+  // when it is longer than 28), cut further to fit the server's limit.
+  std::u16string sequence_name(int n) const;
+  // The table's name with "__TRIGGER", or the sequence's own (unique) name
+  // when that does not fit: triggers have a namespace of their own.
+  std::u16string trigger_name(const std::u16string& sequence) const;
 
   std::u16string table;
   bool b_uppercase;
@@ -32,4 +39,6 @@ class ora_schema_initializer {
 
  private:
   std::u16string column_text(const t_ftd& column) const;
+
+  ora_server_limits limits_;
 };

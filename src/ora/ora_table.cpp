@@ -221,7 +221,7 @@ std::vector<int> ora_table::map_fields(const udb_record& record) const {
   std::vector<int> field_of_column(schema.size(), -1);
   if (schema.size() <= record.size()) {
     tk_log(1, "Size of schema is less or equal to the size of record");
-    ora_field_finder finder(record, database_.b_uppercase);
+    ora_field_finder finder(record, database_.b_uppercase, database_.limits);
     for (std::size_t c = 0; c < schema.size(); ++c) {
       field_of_column[c] = finder.get_field_idx(schema[c].name);
       if (field_of_column[c] < 0) {
@@ -232,7 +232,7 @@ std::vector<int> ora_table::map_fields(const udb_record& record) const {
     return field_of_column;
   }
   tk_log(1, "Size of record is less than size of schema");
-  ora_fn_validator validator(record);
+  ora_fn_validator validator(record, database_.limits);
   for (std::size_t f = 0; f < record.size(); ++f) {
     std::u16string mapped = validator.take_name(record[f].name, database_.b_uppercase);
     tk_log(1, "Name=%s, mapped name=%s", record[f].name, mapped);

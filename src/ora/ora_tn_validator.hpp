@@ -8,5 +8,6 @@
 
 class ora_tn_validator : public ora_validator {
  public:
-  ora_tn_validator(const std::vector<std::u16string>& kept, const std::vector<std::u16string>& existing);
+  ora_tn_validator(const std::vector<std::u16string>& kept, const std::vector<std::u16string>& existing,
+                   const ora_server_limits& limits = ora_server_limits());
 };

@@ -15,13 +15,17 @@ std::u16string udb_cut_name(const std::u16string& name, std::size_t units) {
   return name.substr(0, units);
 }
 
+std::u16string udb_validator::cut_name(const std::u16string& name, std::size_t length) const {
+  return udb_cut_name(name, length);
+}
+
 udb_validator::udb_validator(std::uint32_t max_length) : max_length_(max_length) {
   tk_log(2, "udb_validator::ctor");
 }
 
 bool udb_validator::is_acceptable(const std::u16string& name) {
   tk_log(1, "udb_validator::is_acceptable(%s)", name);
-  if (max_length_ != 0 && name.size() > max_length_) {
+  if (max_length_ != 0 && name_length(name) > max_length_) {
     tk_log(1, "The name is too long");
     return false;
   }
@@ -56,14 +60,14 @@ bool udb_validator::is_free(const std::u16string& name) {
 std::u16string udb_validator::get_safe_name(const std::u16string& name) {
   tk_log(1, "udb_validator::get_safe_name(%s)", name);
   std::u16string safe = name;
-  if (max_length_ != 0 && safe.size() > max_length_) safe = udb_cut_name(safe, max_length_ - 1);
+  if (max_length_ != 0 && name_length(safe) > max_length_) safe = cut_name(safe, max_length_ - 1);
   for (char16_t c : illegal_characters)
     for (char16_t& unit : safe)
       if (unit == c) unit = u'_';
   if (is_free(safe)) return safe;
   // Room for five digits. Limits under 6 leave no room for a stem at all.
-  if (max_length_ != 0 && safe.size() + 5 > max_length_)
-    safe = udb_cut_name(safe, max_length_ > 6 ? max_length_ - 6 : 0);
+  if (max_length_ != 0 && name_length(safe) + 5 > max_length_)
+    safe = cut_name(safe, max_length_ > 6 ? max_length_ - 6 : 0);
   for (int n = 0; n <= max_number; ++n) {
     std::u16string candidate = safe + tk_wformat(u"%05d", n);
     if (is_free(candidate)) return candidate;

@@ -32,6 +32,12 @@ class udb_validator {
   std::vector<std::u16string> restricted_names;
   std::vector<std::u16string> existing_names;
 
+ protected:
+  // The length of a name as the maximum length counts it (UTF-16 units
+  // here), and the longest start of a name within such a length.
+  virtual std::size_t name_length(const std::u16string& name) const { return name.size(); }
+  virtual std::u16string cut_name(const std::u16string& name, std::size_t length) const;
+
  private:
   bool is_free(const std::u16string& name);
 
