@@ -23,6 +23,9 @@ namespace {
 
 constexpr int ora_resource_busy = 54;
 const char* const not_conforming = "The structure of data source does not conform to the destination table.";
+const char* const no_settings_folder =
+    "Cannot find a home folder for this account: HOME is not set and the password database names none. "
+    "The settings are neither read nor stored; set HOME (or XDG_CONFIG_HOME) to a folder of your own to keep them.";
 
 // Hands an error to the handler with the place it belongs to.
 void report(const tk_exception& e, const std::string& prefix, bool no_stop) {
@@ -54,7 +57,10 @@ vesper_converter::~vesper_converter() {
 
 bool vesper_converter::serialize(bool store) {
   tk_log(1, "serialize( %d )", int(store));
-  if (key_.open(tk_reg_root::current_user, key_path) != 0) return false;
+  if (int error = key_.open(tk_reg_root::current_user, key_path)) {
+    if (error == tk_reg_key::error_path_not_found) settings_problem = no_settings_folder;
+    return false;
+  }
   if (!store) {
     bool_dbf = false;
     code_page = 0;
@@ -81,6 +87,7 @@ bool vesper_converter::serialize(bool store) {
   ok &= key_.exchange(store, uppercase, "uppercase");
   code_page = static_cast<std::uint8_t>(page);
   if (mode > 2) mode = 0;  // a damaged store must not pick an unknown mode
+  if (store) ok &= key_.flush() == tk_reg_key::error_success;  // all values in one replace
   key_.close();
   return ok;
 }
