@@ -13,6 +13,7 @@
 #include "tk_final_exception.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
+#include "tk_printable_name.hpp"
 #include "tk_wstring.hpp"
 #include "udb_custom_conversion.hpp"
 #include "udb_profile.hpp"
@@ -137,8 +138,8 @@ void vesper_converter::operator()() {
 void vesper_converter::run_tables(dbf_database& source) {
   if (sel_tables.empty()) sel_tables = source.get_tables();
   tables_total = static_cast<std::uint32_t>(sel_tables.size());
-  tk_log(3, "Converting database %s (%d tables)", src, sel_tables.size());
-  if (!silent) std::printf("Converting database %s(%zu tables)\n", tk_utf16_to_utf8_lenient(src).c_str(), sel_tables.size());
+  tk_log(3, "Converting database %s (%d tables)", tk_printable_name(src), sel_tables.size());
+  if (!silent) std::printf("Converting database %s(%zu tables)\n", tk_printable_name_utf8(src).c_str(), sel_tables.size());
   // Generated names depend only on the names of this run, so that a second
   // run finds the tables the first one created.
   ora_tn_validator names(sel_tables, {});
@@ -154,7 +155,7 @@ void vesper_converter::run_tables(dbf_database& source) {
       throw;
     } catch (const tk_exception& e) {
       ++tables_failed;
-      report(e, tk_utf16_to_utf8_lenient(name), false);
+      report(e, tk_printable_name_utf8(name), false);
     }
     ++table_index;
   }
@@ -178,12 +179,12 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   records_done = 0;
   if (!source.is_table_exist(name)) {
     ++tables_failed;
-    if (!silent) std::fprintf(stderr, "Table %s not exists\n", tk_utf16_to_utf8_lenient(name).c_str());
+    if (!silent) std::fprintf(stderr, "Table %s not exists\n", tk_printable_name_utf8(name).c_str());
     return;
   }
   // The source reports some errors itself while the table opens (a missing
   // memo file): they name this table.
-  if (error_handler* handler = error_handler::find()) handler->prefix = tk_utf16_to_utf8_lenient(name);
+  if (error_handler* handler = error_handler::find()) handler->prefix = tk_printable_name_utf8(name);
   std::unique_ptr<udb_recordset> table = source.get_table(name, 1);
   auto& dbf = static_cast<dbf_recordset&>(*table);
   // Without its memo file the table is copied with empty memos: incomplete
@@ -215,8 +216,8 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   if (mode == 1 && !bool_dbf && !table->schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
   records_total = dbf.record_count();
-  tk_log(3, "Converting table %s (%d records)", name, dbf.record_count());
-  if (!silent) std::printf("Converting table %s(%u records)\n", tk_utf16_to_utf8_lenient(name).c_str(), dbf.record_count());
+  tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), dbf.record_count());
+  if (!silent) std::printf("Converting table %s(%u records)\n", tk_printable_name_utf8(name).c_str(), dbf.record_count());
   if (dbf.record_count() == 0 || tab_def) return;
   copy_records(*table, *destination, name);
 }
@@ -236,7 +237,7 @@ void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destin
       throw;
     } catch (const tk_exception& e) {
       ++records_failed;
-      report(e, tk_format(u"%s, record #%d", name, records_done + 1), false);
+      report(e, tk_format(u"%s, record #%d", tk_printable_name(name), records_done + 1), false);
     }
     ++records_done;
   }
