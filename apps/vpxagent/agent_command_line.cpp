@@ -1,7 +1,10 @@
 #include "agent_command_line.hpp"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 #include "dbf_code_pages.hpp"
@@ -11,6 +14,7 @@
 #include "tk_convert.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
+#include "tk_secret_line.hpp"
 #include "vesper_converter.hpp"
 
 namespace {
@@ -28,6 +32,15 @@ const tk_cmd_option options[] = {
     {src, "--src="},         {tab_def, "--tab_def"},    {tab_file, "--tab_file="},
     {uppercase, "--uppercase"}, {0, ""},
 };
+
+const char* const password_option = "--oraclp=";
+const char* const password_variable = "VESPER_ORACLE_PASSWORD";
+// The value of --oraclp= that reads the password from standard input.
+const char* const from_stdin = "-";
+
+bool is_password_argument(const char* argument) {
+  return std::strncmp(argument, password_option, std::strlen(password_option)) == 0;
+}
 
 // Command-line text is UTF-8 here; bytes that are not are kept as U+FFFD.
 std::u16string wide(const std::string& text) { return tk_utf8_to_utf16_lenient(text); }
@@ -56,7 +69,8 @@ std::string agent_command_line::usage_text() {
          "                  (0 - overwrite, 1 - merge, 2 - skip)\n"
          "   --oraclh=...   Network name or IP address of Oracle server\n"
          "   --oraclu=...   Oracle user name\n"
-         "   --oraclp=...   Oracle user password\n"
+         "   --oraclp=...   Oracle user password (--oraclp=- reads it from the first\n"
+         "                  line of standard input)\n"
          "   --port=...     Oracle port\n"
          "   --silent       disable program output\n"
          "   --skip_del     don't convert records marked as deleted\n"
@@ -70,7 +84,10 @@ std::string agent_command_line::usage_text() {
          "      '--mode' parameter\n"
          "   2) If you omit 'tab_file' parameter, all database tables will be converted.\n"
          "   3) If you omit 'encoding' parameter, this value will be taken from\n"
-         "      DBF file header.\n";
+         "      DBF file header.\n"
+         "   4) If you omit 'oraclp' parameter, the password is taken from the\n"
+         "      environment variable VESPER_ORACLE_PASSWORD, else from the stored\n"
+         "      settings. Other users can see the command line, not the environment.\n";
 }
 
 void agent_command_line::fatal(const std::string& message) const {
@@ -82,13 +99,18 @@ void agent_command_line::fatal(const std::string& message) const {
 
 bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
   tk_log(2, "parse_cmd_line");
-  for (int i = 0; i < argc; ++i) tk_log(1, "parameter #%d: %s", i, argv[i]);
+  for (int i = 0; i < argc; ++i)
+    tk_log(1, "parameter #%d: %s", i, is_password_argument(argv[i]) ? password_option : argv[i]);
   ansi_cmd_line line(argc, argv, options);
   for (; line.has_current(); line.next())
     if (line.current_id() >= 0) apply(line.current_id(), line.current_value());
   if (!line.unrecognised().empty()) return false;
   if (converter_.src.empty()) fatal("You should specify path to DBF database");
   if (host_.empty()) fatal("You should enter Oracle database name");
+  if (!password_given_) {
+    const char* variable = std::getenv(password_variable);
+    password_ = variable && *variable ? wide(variable) : converter_.password;
+  }
   converter_.store_oracle_settings(host_, user_, password_, port_);
   return true;
 }
@@ -126,7 +148,10 @@ void agent_command_line::apply(int id, const std::string& value) {
     }
     case oraclh: host_ = wide(value); break;
     case oraclu: user_ = wide(value); break;
-    case oraclp: password_ = wide(value); break;
+    case oraclp:
+      password_ = value == from_stdin ? password_from_stdin() : wide(value);
+      password_given_ = true;
+      break;
     case port: port_ = wide(value); break;
     case silent:
       tk_log(1, "parse_cmd_line - silent mode is ON");
@@ -156,6 +181,23 @@ void agent_command_line::apply(int id, const std::string& value) {
     default:
       break;
   }
+}
+
+void agent_command_line::hide_password(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (!is_password_argument(argv[i])) continue;
+    char* value = argv[i] + std::strlen(password_option);
+    if (std::strcmp(value, from_stdin) == 0) continue;
+    std::memset(value, '*', std::strlen(value));
+  }
+}
+
+std::u16string agent_command_line::password_from_stdin() const {
+  std::string line;
+  if (!tk_read_secret_line(STDIN_FILENO, stderr, "Oracle password: ", line))
+    fatal("Standard input ended before the Oracle password was read.\n"
+          "Give the password on the first line of standard input, or in VESPER_ORACLE_PASSWORD.");
+  return wide(line);
 }
 
 // Lines of any length are read whole: a cut name would convert another table.

@@ -14,8 +14,13 @@ class agent_command_line {
   explicit agent_command_line(vesper_converter& converter) : converter_(converter) {}
 
   // Applies every option; false when an argument is no option (the caller
-  // prints the usage text). Invalid values end the process.
+  // prints the usage text). Invalid values end the process. The password is
+  // that of --oraclp= (standard input's first line for "-"), else that of
+  // VESPER_ORACLE_PASSWORD, else the stored one.
   bool parse_cmd_line(int argc, const char* const* argv);
+  // Overwrites the value of every --oraclp= in the process's own arguments,
+  // which the process list shows to every user of the machine.
+  static void hide_password(int argc, char** argv);
   // Replaces the tables to convert with the names in the file.
   void process_tab_file(const std::string& path);
 
@@ -25,10 +30,12 @@ class agent_command_line {
 
  private:
   void apply(int id, const std::string& value);
+  std::u16string password_from_stdin() const;
 
   vesper_converter& converter_;
   std::u16string host_ = u"localhost";
   std::u16string port_ = u"1521";
   std::u16string user_;
   std::u16string password_;
+  bool password_given_ = false;
 };

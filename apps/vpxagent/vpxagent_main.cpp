@@ -7,6 +7,8 @@
 // made, run-stopping and internal errors.
 #include <cstdio>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "agent_command_line.hpp"
 #include "error_handler.hpp"
@@ -19,12 +21,18 @@ namespace {
 constexpr int status_ok = 0;
 constexpr int status_failures = 2;
 
-int convert(int argc, char** argv) {
+int convert(const std::vector<std::string>& arguments) {
+  std::vector<const char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  const int argc = static_cast<int>(argv.size());
   vesper_converter converter;
   converter.skip_del = false;
   converter.bool_dbf = true;
   agent_command_line command_line(converter);
-  if (argc == 1 || !command_line.parse_cmd_line(argc, argv)) command_line.fatal(agent_command_line::usage_text());
+  if (argc == 1 || !command_line.parse_cmd_line(argc, argv.data()))
+    command_line.fatal(agent_command_line::usage_text());
+  // Told once the options have said whether to be silent and where to log.
+  if (!converter.settings_problem.empty()) error_handler::instance().handle(tk_exception(converter.settings_problem));
   try {
     converter.connect_oracle_server(converter.dest);
   } catch (const tk_exception& e) {
@@ -38,10 +46,14 @@ int convert(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The options are read from a copy, so that the password leaves the
+  // process's own arguments before anything else happens.
+  const std::vector<std::string> arguments(argv, argv + argc);
+  agent_command_line::hide_password(argc, argv);
   tk_logger logger(nullptr, false, 3, false);
   error_handler handler(ora_error_texts::count(), ora_error_texts::table());
   try {
-    return convert(argc, argv);
+    return convert(arguments);
   } catch (const tk_exception& e) {
     handler.handle(e, false);
     return agent_command_line::failure_status;

@@ -13,6 +13,7 @@
 #include "tk_final_exception.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
+#include "tk_printable_name.hpp"
 #include "tk_wstring.hpp"
 #include "udb_custom_conversion.hpp"
 #include "udb_profile.hpp"
@@ -23,6 +24,9 @@ namespace {
 
 constexpr int ora_resource_busy = 54;
 const char* const not_conforming = "The structure of data source does not conform to the destination table.";
+const char* const no_settings_folder =
+    "Cannot find a home folder for this account: HOME is not set and the password database names none. "
+    "The settings are neither read nor stored; set HOME (or XDG_CONFIG_HOME) to a folder of your own to keep them.";
 
 // Hands an error to the handler with the place it belongs to.
 void report(const tk_exception& e, const std::string& prefix, bool no_stop) {
@@ -54,7 +58,10 @@ vesper_converter::~vesper_converter() {
 
 bool vesper_converter::serialize(bool store) {
   tk_log(1, "serialize( %d )", int(store));
-  if (key_.open(tk_reg_root::current_user, key_path) != 0) return false;
+  if (int error = key_.open(tk_reg_root::current_user, key_path)) {
+    if (error == tk_reg_key::error_path_not_found) settings_problem = no_settings_folder;
+    return false;
+  }
   if (!store) {
     bool_dbf = false;
     code_page = 0;
@@ -81,6 +88,7 @@ bool vesper_converter::serialize(bool store) {
   ok &= key_.exchange(store, uppercase, "uppercase");
   code_page = static_cast<std::uint8_t>(page);
   if (mode > 2) mode = 0;  // a damaged store must not pick an unknown mode
+  if (store) ok &= key_.flush() == tk_reg_key::error_success;  // all values in one replace
   key_.close();
   return ok;
 }
@@ -130,8 +138,8 @@ void vesper_converter::operator()() {
 void vesper_converter::run_tables(dbf_database& source) {
   if (sel_tables.empty()) sel_tables = source.get_tables();
   tables_total = static_cast<std::uint32_t>(sel_tables.size());
-  tk_log(3, "Converting database %s (%d tables)", src, sel_tables.size());
-  if (!silent) std::printf("Converting database %s(%zu tables)\n", tk_utf16_to_utf8_lenient(src).c_str(), sel_tables.size());
+  tk_log(3, "Converting database %s (%d tables)", tk_printable_name(src), sel_tables.size());
+  if (!silent) std::printf("Converting database %s(%zu tables)\n", tk_printable_name_utf8(src).c_str(), sel_tables.size());
   // Generated names depend only on the names of this run, so that a second
   // run finds the tables the first one created.
   ora_tn_validator names(sel_tables, {}, target->limits);
@@ -147,7 +155,7 @@ void vesper_converter::run_tables(dbf_database& source) {
       throw;
     } catch (const tk_exception& e) {
       ++tables_failed;
-      report(e, tk_utf16_to_utf8_lenient(name), false);
+      report(e, tk_printable_name_utf8(name), false);
     }
     ++table_index;
   }
@@ -173,12 +181,12 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   records_done = 0;
   if (!source.is_table_exist(name)) {
     ++tables_failed;
-    if (!silent) std::fprintf(stderr, "Table %s not exists\n", tk_utf16_to_utf8_lenient(name).c_str());
+    if (!silent) std::fprintf(stderr, "Table %s not exists\n", tk_printable_name_utf8(name).c_str());
     return;
   }
   // The source reports some errors itself while the table opens (a missing
   // memo file): they name this table.
-  if (error_handler* handler = error_handler::find()) handler->prefix = tk_utf16_to_utf8_lenient(name);
+  if (error_handler* handler = error_handler::find()) handler->prefix = tk_printable_name_utf8(name);
   std::unique_ptr<udb_recordset> table = source.get_table(name, 1);
   auto& dbf = static_cast<dbf_recordset&>(*table);
   // Without its memo file the table is copied with empty memos: incomplete
@@ -211,8 +219,8 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   if (mode == 1 && !bool_dbf && !table->schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
   records_total = dbf.record_count();
-  tk_log(3, "Converting table %s (%d records)", name, dbf.record_count());
-  if (!silent) std::printf("Converting table %s(%u records)\n", tk_utf16_to_utf8_lenient(name).c_str(), dbf.record_count());
+  tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), dbf.record_count());
+  if (!silent) std::printf("Converting table %s(%u records)\n", tk_printable_name_utf8(name).c_str(), dbf.record_count());
   if (dbf.record_count() == 0 || tab_def) return;
   copy_records(*table, *destination, name);
 }
@@ -232,7 +240,7 @@ void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destin
       throw;
     } catch (const tk_exception& e) {
       ++records_failed;
-      report(e, tk_format(u"%s, record #%d", name, records_done + 1), false);
+      report(e, tk_format(u"%s, record #%d", tk_printable_name(name), records_done + 1), false);
     }
     ++records_done;
   }

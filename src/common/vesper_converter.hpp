@@ -50,6 +50,9 @@ class vesper_converter : public udb_converter,
   bool skip_del = false;
   bool uppercase = true;
   bool store_on_exit = false;  // the wizard writes its settings back
+  // Why the settings can be neither read nor stored (no folder of the
+  // user's own for them), for the front end to report; empty when they can.
+  std::string settings_problem;
   // Queries defined but not chosen: name -> SELECT text (kept in profiles).
   std::map<std::u16string, std::u16string> avail_queries;
 

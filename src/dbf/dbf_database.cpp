@@ -6,6 +6,7 @@
 #include "tk_convert.hpp"
 #include "tk_folder.hpp"
 #include "tk_logger.hpp"
+#include "tk_printable_name.hpp"
 #include "tk_mail_assertion.hpp"
 #include "tk_temp_chdir.hpp"
 
@@ -25,7 +26,7 @@ dbf_database::dbf_database(const std::u16string& folder, int mode, std::uint8_t 
   tk_temp_chdir_w place;
   place.initialize(folder);
   if (!place.changed())
-    throw tk_exception(tk_format(u"Cannot open the folder %s", folder), tk_exception::run_level);
+    throw tk_exception(tk_format(u"Cannot open the folder %s", tk_printable_name(folder)), tk_exception::run_level);
   folder_ = place.folder();
   std::vector<tk_folder_entry> entries;
   tk_list_folder(folder_, entries);
@@ -65,9 +66,9 @@ std::unique_ptr<udb_recordset> dbf_database::get_table(const std::u16string& tab
     std::size_t& count = opened_[lower];
     if (count > 0 && listed->second.size() > 1) {
       std::string others;
-      for (std::size_t i = 1; i < listed->second.size(); ++i) others += " " + listed->second[i];
+      for (std::size_t i = 1; i < listed->second.size(); ++i) others += " " + tk_printable_name_utf8(listed->second[i]);
       throw dbf_exception(tk_format("Several files make the table %s; only %s was read, not:%s",
-                                    lower, listed->second.front(), others));
+                                    tk_printable_name(lower), tk_printable_name_utf8(listed->second.front()), others));
     }
     ++count;
   }

@@ -2,6 +2,7 @@
 
 #include "dbf_field.hpp"
 #include "tk_logger.hpp"
+#include "tk_printable_name.hpp"
 
 dbf_record::dbf_record(const std::vector<dbf_column>& columns, std::string_view bytes,
                        dbf_memo_file* memo_file, const tk_code_page& code_page,
@@ -53,6 +54,7 @@ bool dbf_record::read_memo(const dbf_column& column, std::uint32_t block,
                          ? "its block lies past the end of the memo file"
                          : "its length runs past the end of the memo file";
   tk_log(3, "Table %s, record %I64u, column %s: memo data is damaged (%s); the memo is left empty",
-         place_.table ? *place_.table : std::u16string(), place_.record_number, column.name, what);
+         tk_printable_name(place_.table ? *place_.table : std::u16string()), place_.record_number,
+         tk_printable_name(column.name), what);
   return false;
 }

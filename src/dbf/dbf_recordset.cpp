@@ -13,6 +13,7 @@
 #include "tk_file_name.hpp"
 #include "tk_folder.hpp"
 #include "tk_logger.hpp"
+#include "tk_printable_name.hpp"
 #include "tk_mail_assertion.hpp"
 
 namespace {
@@ -212,7 +213,7 @@ void dbf_recordset::init_memo_file(int memo_type) {
   try {
     open_memo_file(memo_type);
   } catch (const dbf_no_memo_exception& e) {
-    tk_log(3, "Table %s: memo file not found; its memo fields read as empty", name);
+    tk_log(3, "Table %s: memo file not found; its memo fields read as empty", tk_printable_name(name));
     if (error_handler* handler = error_handler::find()) handler->handle(e, true);
   }
 }

@@ -11,6 +11,7 @@
 #include "ora_native_type.hpp"
 #include "ora_util.hpp"
 #include "tk_logger.hpp"
+#include "tk_printable_name.hpp"
 #include "tk_mail_assertion.hpp"
 #include "tk_trim.hpp"
 #include "tk_wstring.hpp"
@@ -68,7 +69,8 @@ std::u16string ora_table::get_safe_select_query() {
     std::u16string column = (*row)[0].to_wstring(), type = (*row)[1].to_wstring();
     tk_log(1, "GOT field '%s' with type '%s'", column, type);
     if (!ora_native_type::is_known(type)) {
-      tk_log(3, "Table '%s': column '%s' has unsupported type '%s', skip it", name, column, type);
+      tk_log(3, "Table '%s': column '%s' has unsupported type '%s', skip it", tk_printable_name(name),
+             tk_printable_name(column), type);
       continue;
     }
     tk_log(1, "Type '%s' is found in native types", type);

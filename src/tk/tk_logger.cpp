@@ -1,17 +1,34 @@
 #include "tk_logger.hpp"
 
+#include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <ctime>
-#include <memory>
 
 namespace {
 
-struct file_closer {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using file_ptr = std::unique_ptr<std::FILE, file_closer>;
+// The trace holds every record's data in its SQL: a file it creates is
+// readable by its owner only. An existing file keeps the mode it has.
+constexpr mode_t trace_mode = 0600;
+
+// Opens the trace file with `flags` added; -1 when it cannot be opened.
+int open_trace(const std::string& path, int flags) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, trace_mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+void write_all(int fd, std::string_view text) {
+  while (!text.empty()) {
+    ssize_t n = ::write(fd, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;  // a trace line that cannot be written is lost
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
 
 // Length of the longest prefix of UTF-8 text that takes fewer than `units`
 // UTF-16 code units (the wide buffer keeps one unit for its terminator).
@@ -68,7 +85,8 @@ void tk_logger::set_enabled(bool on) {
 }
 
 void tk_logger::truncate_file() {
-  file_ptr f(std::fopen(path.c_str(), "wb"));
+  int fd = open_trace(path, O_TRUNC);
+  if (fd >= 0) ::close(fd);
   truncated = true;
 }
 
@@ -91,9 +109,10 @@ void tk_logger::write_line(std::string_view message) {
   line += message;
   std::lock_guard lock(mutex_);
   if (crlf) line += "\r\n";
-  file_ptr f(std::fopen(path.c_str(), "ab"));
-  if (!f) return;  // skipped silently; the next message tries again
-  std::fwrite(line.data(), 1, line.size(), f.get());
+  int fd = open_trace(path, O_APPEND);
+  if (fd < 0) return;  // skipped silently; the next message tries again
+  write_all(fd, line);
+  ::close(fd);
 }
 
 void tk_logger::write_wide_line(std::string_view utf8_message) {

@@ -1,10 +1,10 @@
 #include "tk_reg_key.hpp"
 
 #include <cstring>
+#include <mutex>
 
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
-#include "tk_reg_store.hpp"
 
 namespace {
 // Writers of this process take turns: each rewrites the whole file.
@@ -17,6 +17,7 @@ tk_reg_key::tk_reg_key(std::string store_path)
 int tk_reg_key::open(tk_reg_root root, const std::string& path) {
   if (root == tk_reg_root::none) TK_ASSERTION_FAILED();
   if (path.empty()) return error_invalid_data;
+  if (store_path_.empty()) return error_path_not_found;
   close();
   path_ = path;
   open_ = true;
@@ -24,8 +25,25 @@ int tk_reg_key::open(tk_reg_root root, const std::string& path) {
 }
 
 void tk_reg_key::close() {
+  if (open_ && flush() != error_success) tk_log(1, "Settings of %s were not saved", path_);
   open_ = false;
   path_.clear();
+}
+
+int tk_reg_key::flush() {
+  if (pending_.empty()) return error_success;
+  std::lock_guard<std::mutex> lock(store_mutex);
+  tk_reg_store store(store_path_);
+  for (auto& [name, value] : pending_) store.set(path_, name, std::move(value));
+  pending_.clear();
+  int error = store.save();
+  if (error) tk_log(1, "Cannot save settings to %s: errno %d", store_path_, error);
+  return error ? error_write_fault : error_success;
+}
+
+const tk_reg_value* tk_reg_key::find(const char* name, const tk_reg_store& store) const {
+  auto held = pending_.find(name);
+  return held != pending_.end() ? &held->second : store.find(path_, name);
 }
 
 int tk_reg_key::get_value(std::uint32_t& value, const char* name) {
@@ -33,7 +51,7 @@ int tk_reg_key::get_value(std::uint32_t& value, const char* name) {
   tk_log(2, "tk_reg_key::get_value(ulong, %s)", name);
   if (!open_) return error_invalid_handle;
   tk_reg_store store(store_path_);
-  const tk_reg_value* found = store.find(path_, name);
+  const tk_reg_value* found = find(name, store);
   if (!found) return error_file_not_found;
   tk_log(1, "type=%d, size=%d", found->type,
          found->type == tk_reg_value::reg_dword ? 4 : int(found->text.size() * 2 + 2));
@@ -48,7 +66,7 @@ int tk_reg_key::get_value(char16_t* buffer, const char* name, std::uint32_t* siz
   tk_log(2, "tk_reg_key::get_value(LPWSTR, %s)", name);
   if (!open_) return error_invalid_handle;
   tk_reg_store store(store_path_);
-  const tk_reg_value* found = store.find(path_, name);
+  const tk_reg_value* found = find(name, store);
   if (!found) return error_file_not_found;
   if (found->type != tk_reg_value::reg_sz) return error_invalid_data;
   auto needed = static_cast<std::uint32_t>(found->text.size() * 2 + 2);
@@ -62,12 +80,8 @@ int tk_reg_key::get_value(char16_t* buffer, const char* name, std::uint32_t* siz
 }
 
 int tk_reg_key::write(const char* name, tk_reg_value value) {
-  std::lock_guard<std::mutex> lock(store_mutex);
-  tk_reg_store store(store_path_);
-  store.set(path_, name, std::move(value));
-  int error = store.save();
-  if (error) tk_log(1, "Cannot save settings to %s: errno %d", store_path_, error);
-  return error ? error_write_fault : error_success;
+  pending_[name] = std::move(value);
+  return error_success;
 }
 
 int tk_reg_key::set_value(std::uint32_t value, const char* name) {

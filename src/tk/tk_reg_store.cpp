@@ -107,18 +107,21 @@ tk_reg_store::tk_reg_store(std::string path) : path_(std::move(path)) { load(); 
 
 std::string tk_reg_store::default_path() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (config && config[0] == '/') {
-    base = config;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') {
-      const passwd* user = ::getpwuid(::getuid());
-      home = user ? user->pw_dir : "/tmp";
-    }
-    base = std::string(home) + "/.config";
-  }
-  return base + "/Tolvane/Vesper.reg";
+  if (config && config[0] == '/') return std::string(config) + "/Tolvane/Vesper.reg";
+  std::string home = home_folder();
+  return home.empty() ? std::string() : home + "/.config/Tolvane/Vesper.reg";
+}
+
+// Never a shared folder such as /tmp: another user could read the password
+// there, or plant settings for this one.
+std::string tk_reg_store::home_folder() {
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return home;
+  passwd entry{};
+  passwd* found = nullptr;
+  std::string buffer(16384, '\0');
+  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found) return {};
+  return found->pw_dir && found->pw_dir[0] == '/' ? std::string(found->pw_dir) : std::string();
 }
 
 void tk_reg_store::load() {

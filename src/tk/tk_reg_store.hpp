@@ -38,8 +38,12 @@ class tk_reg_store {
   // 0 on success, else the errno of the failing step.
   int save() const;
 
-  // $XDG_CONFIG_HOME/Tolvane/Vesper.reg, or ~/.config/Tolvane/Vesper.reg.
+  // $XDG_CONFIG_HOME/Tolvane/Vesper.reg, or ~/.config/Tolvane/Vesper.reg;
+  // empty when neither folder is known.
   static std::string default_path();
+  // $HOME, else the account's home in the password database; empty when
+  // neither is an absolute path.
+  static std::string home_folder();
 
  private:
   void load();

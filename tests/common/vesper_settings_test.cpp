@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "rename_counter.hpp"
 #include "vesper_converter.hpp"
 
 namespace {
@@ -56,6 +57,24 @@ TEST_F(VesperSettingsTest, StoredValuesLoadAndBooleansAreNormalised) {
   std::string text((std::istreambuf_iterator<char>(in)), {});
   EXPECT_NE(text.find("\"tab_def\"=dword:00000001"), std::string::npos) << text;
   EXPECT_NE(text.find("\"oracleh\"=\"\""), std::string::npos);
+}
+
+// Storing the settings replaces the file once: a reader in between never
+// sees half of them, and the disk is not synced once per value.
+TEST_F(VesperSettingsTest, StoringReplacesTheFileOnce) {
+  vesper_converter converter(store_.string());
+  ASSERT_TRUE(converter.serialize(true));  // makes the folder
+  rename_counter replaces(store_.string());
+  converter.src = u"/data/dbf";
+  converter.mode = 1;
+  ASSERT_TRUE(converter.serialize(true));
+  EXPECT_EQ(replaces.count(), 1);
+
+  converter.src.clear();
+  converter.mode = 0;
+  ASSERT_TRUE(converter.serialize(false));
+  EXPECT_EQ(converter.src, u"/data/dbf");
+  EXPECT_EQ(converter.mode, 1u);
 }
 
 TEST_F(VesperSettingsTest, DamagedStoreKeepsDefaults) {

@@ -26,7 +26,8 @@ const char* const usage_body =
     "                  (0 - overwrite, 1 - merge, 2 - skip)\n"
     "   --oraclh=...   Network name or IP address of Oracle server\n"
     "   --oraclu=...   Oracle user name\n"
-    "   --oraclp=...   Oracle user password\n"
+    "   --oraclp=...   Oracle user password (--oraclp=- reads it from the first\n"
+    "                  line of standard input)\n"
     "   --port=...     Oracle port\n"
     "   --silent       disable program output\n"
     "   --skip_del     don't convert records marked as deleted\n"
@@ -40,7 +41,10 @@ const char* const usage_body =
     "      '--mode' parameter\n"
     "   2) If you omit 'tab_file' parameter, all database tables will be converted.\n"
     "   3) If you omit 'encoding' parameter, this value will be taken from\n"
-    "      DBF file header.\n";
+    "      DBF file header.\n"
+    "   4) If you omit 'oraclp' parameter, the password is taken from the\n"
+    "      environment variable VESPER_ORACLE_PASSWORD, else from the stored\n"
+    "      settings. Other users can see the command line, not the environment.\n";
 
 const std::string bad_mode = "Invalid merge/overwrite mode\n";
 const std::string bad_codepage =

@@ -55,18 +55,28 @@ std::string e2e_result::describe() const {
 }
 
 e2e_result e2e_process::run(const std::string& program, const std::vector<std::string>& args,
-                            const environment& changes) const {
+                            const environment& changes, const std::optional<std::string>& input) const {
+  return finish(start(program, args, changes, input));
+}
+
+e2e_child e2e_process::start(const std::string& program, const std::vector<std::string>& args,
+                             const environment& changes, const std::optional<std::string>& input) const {
   // Tests of one program may run side by side: each run has its own files.
   static std::atomic<unsigned> serial{0};
   const std::string stem = "run" + std::to_string(getpid()) + "-" + std::to_string(serial++);
-  const std::filesystem::path out_path = scratch_ / (stem + ".out");
-  const std::filesystem::path err_path = scratch_ / (stem + ".err");
+  e2e_child child;
+  child.out_path = scratch_ / (stem + ".out");
+  child.err_path = scratch_ / (stem + ".err");
+  if (input) {
+    child.in_path = scratch_ / (stem + ".in");
+    std::ofstream(child.in_path, std::ios::binary) << *input;
+  }
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 0, input ? child.in_path.c_str() : "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, child.out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, child.err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
   std::vector<std::string> argv_texts{program};
   argv_texts.insert(argv_texts.end(), args.begin(), args.end());
@@ -74,26 +84,35 @@ e2e_result e2e_process::run(const std::string& program, const std::vector<std::s
   std::vector<char*> argv = pointers(argv_texts);
   std::vector<char*> envp = pointers(env_texts);
 
-  const auto start = std::chrono::steady_clock::now();
-  pid_t child = 0;
-  const int spawn_error = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  child.start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int spawn_error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
+  if (spawn_error != 0)
+    child.spawn_error = "cannot start " + program + ": " + std::generic_category().message(spawn_error);
+  else
+    child.pid = pid;
+  return child;
+}
+
+e2e_result e2e_process::finish(const e2e_child& child) {
   e2e_result result;
-  if (spawn_error != 0) {
+  if (child.pid == 0) {
     result.status = 127;
-    result.err = "cannot start " + program + ": " + std::generic_category().message(spawn_error);
+    result.err = child.spawn_error;
     return result;
   }
   int wait_status = 0;
   rusage usage{};
-  while (wait4(child, &wait_status, 0, &usage) < 0 && errno == EINTR) {
+  while (wait4(child.pid, &wait_status, 0, &usage) < 0 && errno == EINTR) {
   }
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - child.start).count();
   result.status = exit_status(wait_status);
   result.peak_kilobytes = usage.ru_maxrss;
-  result.out = read_all(out_path);
-  result.err = read_all(err_path);
-  std::filesystem::remove(out_path);
-  std::filesystem::remove(err_path);
+  result.out = read_all(child.out_path);
+  result.err = read_all(child.err_path);
+  std::filesystem::remove(child.out_path);
+  std::filesystem::remove(child.err_path);
+  if (!child.in_path.empty()) std::filesystem::remove(child.in_path);
   return result;
 }

@@ -4,6 +4,7 @@
 // from wait4.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -23,6 +24,14 @@ struct e2e_result {
   std::string describe() const;
 };
 
+// A program started and not yet waited for.
+struct e2e_child {
+  int pid = 0;                  // 0 when the program could not start
+  std::string spawn_error;
+  std::filesystem::path out_path, err_path, in_path;
+  std::chrono::steady_clock::time_point start;
+};
+
 class e2e_process {
  public:
   // Changes to the inherited environment: a value sets the variable, an
@@ -32,10 +41,14 @@ class e2e_process {
   // `scratch` is a folder where the output files are kept.
   explicit e2e_process(std::filesystem::path scratch) : scratch_(std::move(scratch)) {}
 
-  // Runs `program` with `args` (not counting argv[0]). A program that cannot
-  // start gives status 127.
+  // Runs `program` with `args` (not counting argv[0]); its standard input is
+  // `input`, or empty. A program that cannot start gives status 127.
   e2e_result run(const std::string& program, const std::vector<std::string>& args,
-                 const environment& changes) const;
+                 const environment& changes, const std::optional<std::string>& input = {}) const;
+  // The same in two steps, for a test that looks at the running program.
+  e2e_child start(const std::string& program, const std::vector<std::string>& args,
+                  const environment& changes, const std::optional<std::string>& input = {}) const;
+  static e2e_result finish(const e2e_child& child);
 
  private:
   std::filesystem::path scratch_;

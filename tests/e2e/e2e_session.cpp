@@ -1,6 +1,7 @@
 #include "e2e_session.hpp"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +21,8 @@ std::filesystem::path make_root() {
 }
 
 const char* const setpriv_path = "/usr/bin/setpriv";
+// A user id with no entry in the password database, so without a home.
+constexpr uid_t homeless_id = 54321;
 
 // Every folder from the root down to the file lets others in, and the file
 // lets them read and run it.
@@ -67,6 +70,17 @@ std::vector<std::string> e2e_session::login() { return {"--dest=XE", "--oraclu=s
 
 e2e_result e2e_session::agent(const std::vector<std::string>& args) const {
   return process_.run(e2e_paths::agent(), args, environment());
+}
+
+e2e_result e2e_session::agent(const std::vector<std::string>& args, const e2e_process::environment& changes,
+                              const std::optional<std::string>& input) const {
+  e2e_process::environment all = environment();
+  for (const auto& [name, value] : changes) all[name] = value;
+  return process_.run(e2e_paths::agent(), args, all, input);
+}
+
+e2e_child e2e_session::start_agent(const std::vector<std::string>& args) const {
+  return process_.start(e2e_paths::agent(), args, environment());
 }
 
 e2e_result e2e_session::convert(const std::filesystem::path& source, const std::vector<std::string>& extra) const {
@@ -145,6 +159,31 @@ e2e_result e2e_session::agent_unprivileged(const std::vector<std::string>& args)
   std::vector<std::string> all = {"--reuid=65534", "--regid=65534", "--clear-groups", e2e_paths::agent()};
   all.insert(all.end(), args.begin(), args.end());
   return process_.run(setpriv_path, all, environment());
+}
+
+bool e2e_session::can_run_homeless(std::string& reason) const {
+  if (getpwuid(homeless_id)) {
+    reason = "user id " + std::to_string(homeless_id) + " has an entry in the password database here";
+    return false;
+  }
+  if (geteuid() != 0) {
+    reason = "only root can run the agent as a user without a home";
+    return false;
+  }
+  return can_run_unprivileged(reason);
+}
+
+e2e_result e2e_session::agent_homeless(const std::vector<std::string>& args) const {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root_ / "oracle"))
+    lchown(entry.path().c_str(), homeless_id, homeless_id);
+  chown((root_ / "oracle").c_str(), homeless_id, homeless_id);
+  const std::string id = std::to_string(homeless_id);
+  std::vector<std::string> all = {"--reuid=" + id, "--regid=" + id, "--clear-groups", e2e_paths::agent()};
+  all.insert(all.end(), args.begin(), args.end());
+  e2e_process::environment changes = environment();
+  changes["HOME"] = std::nullopt;
+  changes["XDG_CONFIG_HOME"] = std::nullopt;
+  return process_.run(setpriv_path, all, changes);
 }
 
 std::filesystem::path e2e_session::folder(const std::string& name) const {

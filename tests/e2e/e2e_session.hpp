@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,13 @@ class e2e_session {
 
   // The agent with exactly these arguments.
   e2e_result agent(const std::vector<std::string>& args) const;
+  // The same with `changes` over the session's environment and `input` on
+  // its standard input.
+  e2e_result agent(const std::vector<std::string>& args, const e2e_process::environment& changes,
+                   const std::optional<std::string>& input = {}) const;
+  // The agent started, for a look at the running process; end it with
+  // e2e_process::finish.
+  e2e_child start_agent(const std::vector<std::string>& args) const;
   // The agent connected to XE as scott, converting `source`, plus `extra`.
   e2e_result convert(const std::filesystem::path& source, const std::vector<std::string>& extra = {}) const;
   // The admin tool's output of a statement run as scott; a statement the
@@ -46,6 +54,11 @@ class e2e_session {
   // the reason when that is not possible here.
   bool can_run_unprivileged(std::string& reason) const;
   e2e_result agent_unprivileged(const std::vector<std::string>& args) const;
+  // Runs the agent as a user the password database does not know, with
+  // neither HOME nor XDG_CONFIG_HOME set, the emulation's files handed over
+  // to that user; false with the reason when that is not possible here.
+  bool can_run_homeless(std::string& reason) const;
+  e2e_result agent_homeless(const std::vector<std::string>& args) const;
 
   // Arguments that connect the agent to XE as scott.
   static std::vector<std::string> login();

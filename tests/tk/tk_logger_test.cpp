@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <fstream>
@@ -37,11 +38,50 @@ struct counting_argument {
 
 }  // namespace
 
+// The wizard makes no logger: its trace calls must neither read their
+// arguments nor write a file of their own.
 TEST_F(TkLoggerTest, WithoutLoggerTraceCallsDoNothing) {
   ASSERT_EQ(tk_logger::find(), nullptr);
-  tk_log(3, "nothing %d", 1);
+  const std::string default_file = tk_default_log_path();
+  std::remove(default_file.c_str());
+  const char* never_read = reinterpret_cast<const char*>(16);
+  tk_log(3, "nothing %s", never_read);
   tk_log_w(3, u"nothing %s", u"x");
-  SUCCEED();
+  EXPECT_FALSE(tk_log_wanted(3));
+  struct stat info {};
+  EXPECT_NE(::stat(default_file.c_str(), &info), 0) << default_file;
+}
+
+// The trace holds every record's data: nobody else may read a file it makes.
+TEST_F(TkLoggerTest, ANewFileIsPrivateAndAnExistingOneKeepsItsMode) {
+  const mode_t saved_mask = ::umask(022);
+  {
+    tk_logger logger(path_.c_str(), true, 1, false);
+    tk_log(3, "first");
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(path_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+  std::remove(path_.c_str());
+  {
+    tk_logger logger(path_.c_str(), false, 1, false);
+    logger.truncated = true;  // so the file is made by an append
+    logger.set_enabled(true);
+    tk_log(3, "appended");
+  }
+  ASSERT_EQ(::stat(path_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+  ::chmod(path_.c_str(), 0640);
+  {
+    tk_logger logger(path_.c_str(), true, 1, false);
+    tk_log(3, "again");
+  }
+  ::umask(saved_mask);
+  ASSERT_EQ(::stat(path_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  EXPECT_EQ(read_file(path_), "again\r\n");
 }
 
 TEST_F(TkLoggerTest, LineFormatNarrowAndWide) {

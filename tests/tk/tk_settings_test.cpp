@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +13,7 @@
 #include "tk_reg_key.hpp"
 #include "tk_reg_store.hpp"
 #include "tk_yaml_config.hpp"
+#include "rename_counter.hpp"
 
 namespace fs = std::filesystem;
 
@@ -34,6 +37,11 @@ class TkSettingsTest : public ::testing::Test {
 };
 
 constexpr const char* key_path = "Software\\Tolvane\\Vesper";
+
+std::string read_text(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
 
 }  // namespace
 
@@ -135,18 +143,81 @@ TEST_F(TkSettingsTest, UnwritableStoreReportsFailure) {
   tk_reg_key key(path("blocker/Tolvane/Vesper.reg"));
   ASSERT_EQ(key.open(tk_reg_root::current_user, key_path), 0);
   std::uint32_t number = 3;
-  EXPECT_FALSE(key.exchange(true, number, "Number"));
+  EXPECT_TRUE(key.exchange(true, number, "Number"));  // held by the key
+  EXPECT_EQ(key.flush(), tk_reg_key::error_write_fault);
   EXPECT_FALSE(key.exchange(false, number, "Number"));
   EXPECT_EQ(number, 3u);
 }
 
-TEST(TkRegStore, DefaultPathFollowsXdgConfigHome) {
+// A whole set of values is one replace of the file, laid over what other
+// keys flushed in between, so neither writer loses the other's values.
+TEST_F(TkSettingsTest, ValuesAreHeldUntilOneReplaceThatKeepsOtherWriters) {
+  std::string store = path("Vesper.reg");
+  tk_reg_key mine(store), other(store);
+  ASSERT_EQ(mine.open(tk_reg_root::current_user, key_path), 0);
+  ASSERT_EQ(other.open(tk_reg_root::current_user, key_path), 0);
+  ASSERT_EQ(other.set_value(1u, "Other"), 0);
+  ASSERT_EQ(other.flush(), 0);
+  const std::string before = read_text(store);
+  rename_counter replaces(store);
+
+  std::u16string text = u"held";
+  std::uint32_t number = 7;
+  EXPECT_TRUE(mine.exchange(true, text, "Text"));
+  EXPECT_TRUE(mine.exchange(true, number, "Number"));
+  EXPECT_EQ(read_text(store), before);
+  std::u16string seen;
+  EXPECT_TRUE(mine.exchange(false, seen, "Text"));  // the key sees what it holds
+  EXPECT_EQ(seen, u"held");
+  EXPECT_FALSE(other.exchange(false, seen, "Number"));  // others see it after the flush
+
+  ASSERT_EQ(other.set_value(2u, "Other"), 0);
+  ASSERT_EQ(other.flush(), 0);
+  ASSERT_EQ(mine.flush(), 0);
+  mine.close();  // nothing left to write: no further replace
+  EXPECT_EQ(replaces.count(), 2);
+
+  tk_reg_key reader(store);
+  ASSERT_EQ(reader.open(tk_reg_root::current_user, key_path), 0);
+  EXPECT_TRUE(reader.exchange(false, number, "Other"));
+  EXPECT_EQ(number, 2u);
+  EXPECT_TRUE(reader.exchange(false, number, "Number"));
+  EXPECT_EQ(number, 7u);
+  EXPECT_TRUE(reader.exchange(false, seen, "Text"));
+  EXPECT_EQ(seen, u"held");
+}
+
+TEST_F(TkSettingsTest, ClosingAKeyWritesWhatItHolds) {
+  std::string store = path("Vesper.reg");
+  {
+    tk_reg_key key(store);
+    ASSERT_EQ(key.open(tk_reg_root::current_user, key_path), 0);
+    ASSERT_EQ(key.set_value(u"kept", "Text"), 0);
+  }
+  tk_reg_key reader(store);
+  ASSERT_EQ(reader.open(tk_reg_root::current_user, key_path), 0);
+  std::u16string text;
+  EXPECT_TRUE(reader.exchange(false, text, "Text"));
+  EXPECT_EQ(text, u"kept");
+}
+
+TEST(TkRegStore, DefaultPathFollowsXdgConfigHomeThenTheHomeFolder) {
+  const std::string saved_home = std::getenv("HOME") ? std::getenv("HOME") : "";
   ::setenv("XDG_CONFIG_HOME", "/tmp/xdg-test", 1);
   EXPECT_EQ(tk_reg_store::default_path(), "/tmp/xdg-test/Tolvane/Vesper.reg");
   ::setenv("XDG_CONFIG_HOME", "relative", 1);  // ignored, as the XDG rules say
   ::setenv("HOME", "/home/someone", 1);
   EXPECT_EQ(tk_reg_store::default_path(), "/home/someone/.config/Tolvane/Vesper.reg");
   ::unsetenv("XDG_CONFIG_HOME");
+
+  // Without HOME the account's own home, never a shared folder.
+  ::unsetenv("HOME");
+  const passwd* account = ::getpwuid(::getuid());
+  if (account && account->pw_dir[0] == '/')
+    EXPECT_EQ(tk_reg_store::default_path(), std::string(account->pw_dir) + "/.config/Tolvane/Vesper.reg");
+  else
+    EXPECT_EQ(tk_reg_store::default_path(), "");
+  ::setenv("HOME", saved_home.c_str(), 1);
 }
 
 TEST_F(TkSettingsTest, YamlConfigKeysItemsAndFilter) {

@@ -1,0 +1,38 @@
+#include "rename_counter.hpp"
+
+#include <dlfcn.h>
+
+#include <mutex>
+
+namespace {
+
+std::mutex guard;
+std::string watched;
+int renamed = 0;
+
+}  // namespace
+
+extern "C" int rename(const char* from, const char* to) {
+  using rename_function = int (*)(const char*, const char*);
+  static const auto real = reinterpret_cast<rename_function>(dlsym(RTLD_NEXT, "rename"));
+  const int result = real(from, to);
+  std::lock_guard lock(guard);
+  if (result == 0 && !watched.empty() && watched == to) ++renamed;
+  return result;
+}
+
+rename_counter::rename_counter(std::string target) {
+  std::lock_guard lock(guard);
+  watched = std::move(target);
+  renamed = 0;
+}
+
+rename_counter::~rename_counter() {
+  std::lock_guard lock(guard);
+  watched.clear();
+}
+
+int rename_counter::count() const {
+  std::lock_guard lock(guard);
+  return renamed;
+}
