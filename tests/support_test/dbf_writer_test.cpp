@@ -36,7 +36,7 @@ TEST(DbfWriterHeader, DbaseThreeHeaderAndDescriptors) {
   const std::string file = table.build().table;
 
   EXPECT_EQ(byte_at(file, 0), 0x03u);
-  EXPECT_EQ(byte_at(file, 1), 23u);
+  EXPECT_EQ(byte_at(file, 1), 123u);  // years since 1900
   EXPECT_EQ(byte_at(file, 2), 11u);
   EXPECT_EQ(byte_at(file, 3), 5u);
   EXPECT_EQ(le_at(file, 4, 4), 2u);
@@ -157,6 +157,7 @@ TEST(DbfWriterValues, MistakesOfTheCallerAreRefused) {
   table.field(u"A", 'C', 1).field(u"B", 'C', 1);
   EXPECT_THROW(table.record({dbf_cell::null()}).build(), std::invalid_argument);
   EXPECT_THROW(dbf_writer(0x03).field(u"ELEVEN_CHARS", 'C', 1).build(), std::invalid_argument);
+  EXPECT_THROW(dbf_writer(0x03).update_date(24, 1, 1), std::invalid_argument);  // a year, not years since 1900
 }
 
 TEST(DbfWriterMemo, MemoFileFollowsTheVersionByte) {
