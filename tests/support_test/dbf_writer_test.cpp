@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "byte_reader.hpp"
+#include "comma_decimal_locale.hpp"
 #include "dbf_value_encoder.hpp"
 #include "dbf_writer.hpp"
 
@@ -144,6 +145,13 @@ TEST(DbfWriterValues, BinaryLettersAreLittleEndian) {
   EXPECT_EQ(be_at(field_bytes(0x04, 'O', 8, 0, dbf_cell::number(-2.0)), 0, 8), ~std::bit_cast<std::uint64_t>(-2.0));
   EXPECT_EQ(dbf_value_encoder::julian_day(2000, 1, 1), 2451545);
   EXPECT_EQ(dbf_value_encoder::julian_day(1600, 2, 29), 2305507);
+}
+
+TEST(LocaleDbfWriter, NumbersKeepTheirPointUnderACommaDecimalLocale) {
+  comma_decimal_locale german;
+  ASSERT_TRUE(german.active()) << comma_decimal_locale::missing;
+  EXPECT_EQ(field_bytes(0x03, 'N', 8, 2, dbf_cell::number(-2.5)), "   -2.50");
+  EXPECT_EQ(field_bytes(0x03, 'F', 12, 4, dbf_cell::number(0.125)), "      0.1250");
 }
 
 TEST(DbfWriterValues, MistakesOfTheCallerAreRefused) {
