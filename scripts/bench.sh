@@ -2,10 +2,10 @@
 # Builds the benchmarks (Release, -O2) and runs the DBF read benchmark at
 # 100,000 and 1,000,000 records, with GDAL's ogr2ogr as the peer reader.
 #   scripts/bench.sh [record counts...]
-# The build goes to $VESPER_BENCH_BUILD (default /work/build-bench).
+# The build goes to $VESPER_BENCH_BUILD (default build-bench in the repository).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${VESPER_BENCH_BUILD:-/work/build-bench}
+build=${VESPER_BENCH_BUILD:-$here/build-bench}
 counts=("$@")
 [ ${#counts[@]} -eq 0 ] && counts=(100000 1000000)
 

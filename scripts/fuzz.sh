@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the DBF fuzz target with clang (libFuzzer, ASan, UBSan) and runs it.
 #   scripts/fuzz.sh [seconds] [extra seed folder...] [-- libFuzzer options...]
+# The build goes to $VESPER_FUZZ_BUILD (default build-fuzz in the repository).
 # Seeds are made by make_dbf_fuzz_seeds; the corpus the fuzzer grows is kept
-# in $VESPER_FUZZ_WORK/corpus (default /work/build-fuzz/corpus), crashes in
+# in $VESPER_FUZZ_WORK/corpus (default: the build folder), crashes in
 # $VESPER_FUZZ_WORK/artifacts. Extra seed folders (for example tables from
 # elsewhere, each .dbf with its memo file) are joined into fuzz inputs first.
 set -euo pipefail
@@ -16,7 +17,7 @@ while [ $# -gt 0 ] && [ "$1" != "--" ]; do extra+=("$1"); shift; done
 # clang 14 and its runtime libraries give -fsanitize=fuzzer on Debian 12.
 "$here/scripts/install-deps.sh" clang libclang-rt-14-dev
 
-build=${VESPER_FUZZ_BUILD:-/work/build-fuzz}
+build=${VESPER_FUZZ_BUILD:-$here/build-fuzz}
 work=${VESPER_FUZZ_WORK:-$build}
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \

@@ -1,6 +1,5 @@
 #include "emu_datetime.hpp"
 
-#include <cctype>
 #include <cstdio>
 #include <ctime>
 
@@ -46,7 +45,7 @@ class date_parser {
   bool format_has(std::string_view element) const {
     if (format_.size() - f_ < element.size()) return false;
     for (std::size_t i = 0; i < element.size(); ++i)
-      if (std::toupper(static_cast<unsigned char>(format_[f_ + i])) != element[i]) return false;
+      if (ascii_upper(format_[f_ + i]) != element[i]) return false;
     return true;
   }
 
@@ -85,9 +84,9 @@ class date_parser {
 
   int number(int width) {
     if (t_ >= text_.size()) throw ora_error(1840);
-    if (!std::isdigit(static_cast<unsigned char>(text_[t_]))) throw ora_error(1858);
+    if (!is_ascii_digit(text_[t_])) throw ora_error(1858);
     int v = 0, n = 0;
-    while (t_ < text_.size() && n < width && std::isdigit(static_cast<unsigned char>(text_[t_]))) {
+    while (t_ < text_.size() && n < width && is_ascii_digit(text_[t_])) {
       v = v * 10 + (text_[t_++] - '0');
       ++n;
     }
@@ -101,7 +100,7 @@ class date_parser {
         if (text_.size() - t_ < length) continue;
         bool same = true;
         for (std::size_t i = 0; i < length && same; ++i)
-          same = std::toupper(static_cast<unsigned char>(text_[t_ + i])) == full[i];
+          same = ascii_upper(text_[t_ + i]) == full[i];
         if (same) {
           value_.month = m + 1;
           t_ += length;
@@ -116,11 +115,11 @@ class date_parser {
   // lenient matching does; letters and digits must match exactly.
   void punctuation() {
     const char f = format_[f_++];
-    if (std::isalnum(static_cast<unsigned char>(f))) throw ora_error(1821);
+    if (is_ascii_alnum(f)) throw ora_error(1821);
     if (t_ >= text_.size()) return;
     const char c = text_[t_];
-    if (std::isalpha(static_cast<unsigned char>(c))) throw ora_error(1861);
-    if (std::isdigit(static_cast<unsigned char>(c))) return;  // "20210203" reads as YYYY-MM-DD
+    if (is_ascii_alpha(c)) throw ora_error(1861);
+    if (is_ascii_digit(c)) return;  // "20210203" reads as YYYY-MM-DD
     ++t_;
   }
 

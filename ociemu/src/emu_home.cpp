@@ -3,12 +3,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "emu_error.hpp"
+#include "emu_text.hpp"
 
 namespace ociemu {
 
@@ -21,7 +21,7 @@ std::string trim(const std::string& s) {
 }
 
 std::string lower(std::string s) {
-  for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (auto& c : s) c = ascii_lower(c);
   return s;
 }
 
@@ -42,7 +42,7 @@ bool is_local_host(const std::string& host) {
 std::string descriptor_value(const std::string& text, const std::string& key) {
   const std::string upper_text = [&] {
     std::string u = text;
-    for (auto& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (auto& c : u) c = ascii_upper(c);
     return u;
   }();
   auto at = upper_text.find(key);

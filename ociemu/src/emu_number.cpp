@@ -1,6 +1,7 @@
 #include "emu_number.hpp"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -97,13 +98,18 @@ emu_number emu_number::from_int64(std::int64_t value) {
 }
 
 emu_number emu_number::from_double(double value) {
-  // The shortest decimal that reads back as the same double.
+  // The shortest decimal of 15 to 17 digits that reads back as the same double,
+  // written and read the same under every locale.
   char buffer[40];
+  std::size_t length = 0;
   for (int precision = 15; precision <= 17; ++precision) {
-    std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
-    if (std::strtod(buffer, nullptr) == value) break;
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
+    length = static_cast<std::size_t>(written.ptr - buffer);
+    double back = 0;
+    std::from_chars(buffer, written.ptr, back);
+    if (back == value) break;
   }
-  return parse(std::string_view(buffer)).value_or(emu_number());
+  return parse(std::string_view(buffer, length)).value_or(emu_number());
 }
 
 int emu_number::integer_digits() const {
@@ -155,7 +161,12 @@ std::optional<std::int64_t> emu_number::to_int64() const {
   return static_cast<std::int64_t>(v);
 }
 
-double emu_number::to_double() const { return std::strtod(to_text().c_str(), nullptr); }
+double emu_number::to_double() const {
+  const std::string text = to_text();  // within the range of a double: |x| < 1E126
+  double value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
 
 std::string emu_number::to_text() const {
   if (is_zero()) return "0";

@@ -1,6 +1,5 @@
 #include "emu_query.hpp"
 
-#include <cctype>
 #include <cstdlib>
 #include <map>
 
@@ -61,7 +60,7 @@ emu_column_type computed_number() {
 emu_column_type guess_type(const std::string& expression) {
   for (const char* f : {"COUNT(", "SUM(", "AVG(", "MIN(", "MAX(", "LENGTH(", "ociemu_sequence("})
     if (starts_with(expression, f)) return computed_number();
-  if (!expression.empty() && (std::isdigit(static_cast<unsigned char>(expression[0])) || expression[0] == '-'))
+  if (!expression.empty() && (is_ascii_digit(expression[0]) || expression[0] == '-'))
     return emu_column_type::number_type();
   if (expression.size() >= 2 && expression.front() == '\'' && expression.back() == '\'') {
     emu_column_type t = emu_column_type::of(type_kind::char_, static_cast<int>(to_utf16(expression).size() - 2), false);

@@ -1,7 +1,6 @@
 #include "emu_sql_rewriter.hpp"
 
 #include <algorithm>
-#include <cctype>
 
 #include "emu_error.hpp"
 #include "emu_rowid.hpp"
@@ -50,7 +49,7 @@ class rewriter {
   }
 
   static bool wordish(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '"' || c == '\'' ||
+    return is_ascii_alnum(c) || c == '_' || c == '"' || c == '\'' ||
            c == '?' || c == '$' || c == '#' || c == '.' || static_cast<unsigned char>(c) >= 0x80;
   }
 

@@ -113,6 +113,10 @@ emu_sqlite::emu_sqlite(const std::string& path, bool create) {
     db_ = nullptr;
     throw emu_sqlite_error(SQLITE_CANTOPEN, message);
   }
+  // Oracle reads every double-quoted token as an identifier; SQLite would take an
+  // unknown one for a string literal ("NOPE" = 'NOPE' matching every row).
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   sqlite3_busy_timeout(db_, 10000);
   exec("PRAGMA journal_mode=WAL");
   exec("PRAGMA synchronous=NORMAL");

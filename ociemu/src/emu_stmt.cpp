@@ -9,7 +9,6 @@
 #include "emu_round_trips.hpp"
 #include "emu_sql_rewriter.hpp"
 #include "emu_text.hpp"
-#include "emu_unverified.hpp"
 
 namespace ociemu {
 
@@ -303,7 +302,9 @@ void emu_stmt::write_out_bind(emu_bind& b, ub4 iteration, const emu_value& value
 
 sword emu_stmt::fetch(emu_error_handle& err, ub4 nrows) {
   if (!query || !executed) throw ora_error(24338);
-  if (defines.empty() && nrows > 0 && unverified::fetch_without_defines_is_an_error) throw ora_error(24374);
+  // Oracle refuses rows with nowhere to go, also at execute with iterations, even
+  // when the query has none to give.
+  if (defines.empty() && nrows > 0) throw ora_error(24374);
   ub4 delivered = 0;
   bool truncated = false;
   while (delivered < nrows && query->next()) {

@@ -20,4 +20,12 @@ bool equal_ignoring_case(std::u16string_view a, std::u16string_view b);
 
 std::u16string u16(std::string_view ascii);
 
+// ASCII classes and case of SQL text, connect strings and format models, whatever
+// the process locale says (toupper('i') is no 'I' in a Turkish locale).
+inline bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
+inline bool is_ascii_alpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+inline bool is_ascii_alnum(char c) { return is_ascii_digit(c) || is_ascii_alpha(c); }
+inline char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+inline char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 }  // namespace ociemu

@@ -29,8 +29,5 @@ inline constexpr bool short_error_buffer_succeeds = true;
 // precision 0 and scale -127, nullable.
 inline constexpr short computed_number_precision = 0;
 
-// A query executed with iterations but without defines is not an error (ORA-24374 is never
-// raised); the columns without a define are skipped.
-inline constexpr bool fetch_without_defines_is_an_error = false;
 
 }  // namespace ociemu::unverified

@@ -7,6 +7,7 @@
 #include "tk_convert.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
+#include "tk_real_text.hpp"
 
 namespace {
 
@@ -68,11 +69,10 @@ bool is_integer_text(const std::u16string& text) {
 }
 
 bool is_real_text(const std::u16string& text) {
-  std::string narrow = tk_utf16_to_utf8_lenient(text);
-  char* end = nullptr;
-  std::strtod(narrow.c_str(), &end);
-  while (end && *end == ' ') ++end;
-  return end && end != narrow.c_str() && *end == '\0';
+  const std::string narrow = tk_utf16_to_utf8_lenient(text);
+  double value = 0;
+  const std::size_t used = tk_read_real(narrow, &value);
+  return used > 0 && narrow.find_first_not_of(' ', used) == std::string::npos;
 }
 
 // The value of numeric text: of the field's kind when it fits, else a

@@ -9,6 +9,7 @@
 #include "ora_engine.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
+#include "tk_real_text.hpp"
 #include "tk_mail_assertion.hpp"
 
 namespace {
@@ -28,7 +29,8 @@ std::u16string integer_default(const std::u16string& text) {
 
 std::u16string real_default(const std::u16string& text) {
   std::string narrow = tk_utf16_to_utf8_lenient(text);
-  double value = std::strtod(narrow.c_str(), nullptr);
+  double value = 0;
+  tk_read_real(narrow, &value);
   if (value < -1e126 || value > 1e126) {
     tk_log(1, "def value is out of range");
     return u"0";

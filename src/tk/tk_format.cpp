@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tk_real_text.hpp"
+
 namespace {
 
 void append_code_point(std::string& out, char32_t cp) {
@@ -143,7 +145,7 @@ class formatter {
         }
         break;
       case tk_format_detail::conv_class::real:
-        append_printf(out, printf_spec(flags, width, precision, "", c), a.d);
+        out += tk_real_text(a.d, c, precision, flags, width);  // never with the locale's decimal comma
         break;
       case tk_format_detail::conv_class::string: {
         std::string converted;

@@ -1,12 +1,11 @@
 // DECIMAL and CY conversions, after the documented OLE Automation behaviour.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 
 #include "ole_automation.hpp"
 #include "ole_number.hpp"
+#include "tk_real_text.hpp"
 
 namespace {
 
@@ -45,10 +44,9 @@ HRESULT decimal_from_number(const ole_parsed_number& number, DECIMAL* out) {
 // `significant` digits, so 0.1 stays 0.1.
 HRESULT decimal_from_real(double value, int significant, DECIMAL* out) {
   if (!std::isfinite(value)) return DISP_E_OVERFLOW;
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*E", significant - 1, value);
   ole_parsed_number number;
-  if (!ole_parse_number(ole_widen_ascii(text), &number)) return DISP_E_TYPEMISMATCH;
+  if (!ole_parse_number(ole_widen_ascii(tk_real_text(value, 'E', significant - 1)), &number))
+    return DISP_E_TYPEMISMATCH;
   return decimal_from_number(number, out);
 }
 
@@ -75,7 +73,8 @@ HRESULT VarR8FromStr(const std::u16string& text, LCID, std::uint32_t, double* ou
   if (!ole_parse_number(text, &number)) return DISP_E_TYPEMISMATCH;
   std::string exact = (number.digits.empty() ? std::string("0") : number.digits) + "e" +
                       std::to_string(number.exponent);
-  double value = std::strtod(exact.c_str(), nullptr);
+  double value = 0;
+  tk_read_real(exact, &value);
   if (!std::isfinite(value)) return DISP_E_OVERFLOW;
   *out = number.negative ? -value : value;
   return S_OK;
@@ -99,7 +98,8 @@ HRESULT VarR8FromDec(const DECIMAL* in, double* out) {
   // Through text, so the result is the double nearest to the exact value.
   std::string exact = ole_magnitude_text(ole_decimal_magnitude(*in), 0, false) + "e-" +
                       std::to_string(in->scale);
-  double value = std::strtod(exact.c_str(), nullptr);
+  double value = 0;
+  tk_read_real(exact, &value);
   *out = ole_decimal_negative(*in) ? -value : value;
   return S_OK;
 }

@@ -8,6 +8,7 @@
 
 #include "ole_automation.hpp"
 #include "ole_number.hpp"
+#include "tk_real_text.hpp"
 
 namespace {
 
@@ -168,9 +169,7 @@ HRESULT write_integer(const number& n, VARTYPE vt, VARIANT* out) {
 }
 
 std::u16string real_text(double value, int significant) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*G", significant, value);
-  return ole_widen_ascii(text);
+  return ole_widen_ascii(tk_real_text(value, 'G', significant));
 }
 
 HRESULT write_text(const VARIANT& src, const number& n, VARIANT* out) {

@@ -42,10 +42,16 @@ TEST_F(DbfTest, TextFieldsTrimAndStopAtZero) {
   EXPECT_EQ((*r)[2].get_type(), VT_EMPTY);
   t->next();
   r = &t->get_item();
-  EXPECT_EQ((*r)[0].to_wstring(), u" ab");
+  EXPECT_EQ((*r)[0].to_wstring(), u" ab");  // leading spaces are data
+  EXPECT_EQ((*r)[1].get_type(), VT_DECIMAL);
+  EXPECT_EQ((*r)[1].to_string(), "1.5");
+  EXPECT_EQ((*r)[2].get_type(), VT_EMPTY);  // letters in a number field are no number
   t->next();
   r = &t->get_item();
   EXPECT_EQ((*r)[0].to_wstring(), u"ab");
+  EXPECT_EQ((*r)[1].get_type(), VT_DECIMAL);
+  EXPECT_EQ((*r)[1].to_string(), "1.5");  // a comma without a point is the decimal point
+  EXPECT_EQ((*r)[2].get_type(), VT_EMPTY);
   t->next();
   EXPECT_TRUE(t->is_eof());
 }

@@ -111,6 +111,35 @@ TEST_F(describe_fetch_test, DescribeOnlyDoesNotRunTheQuery) {
   EXPECT_EQ(s.check(OCIStmtExecute(s.svc(), zero, s.err(), 0, 0, nullptr, nullptr, OCI_DEFAULT)).error, 24333);
 }
 
+TEST_F(describe_fetch_test, UnknownDoubleQuotedNamesAreInvalidIdentifiers) {
+  oci_session s;
+  s.exec("create table t (a number, b varchar2(10))");
+  s.exec("insert into t values (1, 'NOPE')");
+  s.exec("insert into t values (2, 'x')");
+  const std::string invalid = "ORA-00904: \"NOPE\": invalid identifier";
+  EXPECT_EQ(s.exec("select \"NOPE\" from t").message, invalid);
+  EXPECT_EQ(s.exec("select a from t where \"NOPE\" = 'NOPE'").message, invalid);
+  EXPECT_EQ(s.exec("update t set a = 3 where \"NOPE\" = 'NOPE'").message, invalid);
+  EXPECT_EQ(s.exec("delete from t where b = \"NOPE\"").message, invalid);
+  EXPECT_EQ(s.scalar("select count(*) from t where a = 3"), "0");
+  EXPECT_EQ(s.scalar("select count(*) from t"), "2");
+  EXPECT_EQ(s.scalar("select \"A\" from t where b = 'NOPE'"), "1");  // known names still read
+}
+
+TEST_F(describe_fetch_test, QueryExecutedForRowsWithoutDefinesFails) {
+  oci_session s;
+  s.exec("create table t (a number)");
+  const std::string refused = "ORA-24374: define not done before fetch or execute and fetch";
+  OCIStmt* empty = s.prepare("select a from t");
+  EXPECT_EQ(s.check(OCIStmtExecute(s.svc(), empty, s.err(), 1, 0, nullptr, nullptr, OCI_DEFAULT)).message, refused);
+  s.exec("insert into t values (1)");
+  OCIStmt* stmt = s.prepare("select a from t");
+  EXPECT_EQ(s.check(OCIStmtExecute(s.svc(), stmt, s.err(), 1, 0, nullptr, nullptr, OCI_DEFAULT)).message, refused);
+  OCIStmt* described = s.prepare("select a from t");
+  ASSERT_EQ(OCIStmtExecute(s.svc(), described, s.err(), 0, 0, nullptr, nullptr, OCI_DEFAULT), OCI_SUCCESS);
+  EXPECT_EQ(s.check(OCIStmtFetch2(described, s.err(), 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT)).error, 24374);
+}
+
 TEST_F(describe_fetch_test, ExecuteFetchesTheFirstRowAndFetchMovesOn) {
   oci_session s;
   s.exec("create table t (id number, name varchar2(20))");

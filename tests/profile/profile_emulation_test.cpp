@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "comma_decimal_locale.hpp"
 #include "dbf_writer.hpp"
 #include "vesper_converter.hpp"
 
@@ -69,7 +70,57 @@ class ProfileEmulationTest : public ProfileTest {
   }
 };
 
+// Reals of every DBF kind through a whole conversion, the emulation included:
+// both run in this process, as in the wizard, which takes its locale from the
+// environment.
+class LocaleConversionTest : public ProfileEmulationTest {
+ protected:
+  static void write_reals(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
+    dbf_writer prices(0x30);
+    prices.language_driver(0x03).field(u"NO", 'N', 4).field(u"PRICE", 'N', 8, 2).field(u"RATE", 'F', 12, 4);
+    prices.field(u"WEIGHT", 'B', 8, 2);
+    prices.record({dbf_cell::integer(1), dbf_cell::number(2.5), dbf_cell::number(0.125), dbf_cell::number(-1234.5)});
+    prices.record({dbf_cell::integer(2), dbf_cell::number(-0.1), dbf_cell::number(1e-3), dbf_cell::number(2.5e10)});
+    prices.write(folder, "PRICES.DBF");
+  }
+
+  // The columns and rows a run into a new home created.
+  std::string convert_into(const std::string& home, const std::filesystem::path& dbf) {
+    new_oracle_home(home);
+    vesper_converter c(path(home + ".reg"));
+    c.src = dbf.u16string();
+    c.dest = u"XE";
+    c.store_oracle_settings(u"localhost", u"scott", u"tiger", u"");
+    c.sel_tables = {u"PRICES"};
+    c.silent = true;
+    c.connect_oracle_server(c.dest);
+    c();
+    EXPECT_EQ(c.tables_failed, 0u);
+    EXPECT_EQ(c.records_failed, 0u);
+    return sql("SELECT COLUMN_NAME, DATA_TYPE, DATA_PRECISION, DATA_SCALE FROM USER_TAB_COLUMNS "
+               "WHERE TABLE_NAME = 'PRICES' ORDER BY COLUMN_ID") +
+           sql("SELECT * FROM PRICES ORDER BY NO");
+  }
+};
+
 }  // namespace
+
+TEST_F(LocaleConversionTest, RealsArriveAlikeUnderACommaDecimalLocale) {
+  const std::filesystem::path dbf = folder_ / "dbf";
+  write_reals(dbf);
+  const std::string plain = convert_into("plain", dbf);
+  for (const char* value : {"2.5", ".125", "-1234.5", "-.1", ".001", "25000000000"})
+    EXPECT_NE(plain.find(value), std::string::npos) << value << " missing from\n" << plain;
+
+  std::string german_run;
+  {
+    comma_decimal_locale german;
+    ASSERT_TRUE(german.active()) << comma_decimal_locale::missing;
+    german_run = convert_into("german", dbf);
+  }
+  EXPECT_EQ(german_run, plain);
+}
 
 TEST_F(ProfileEmulationTest, ConvertingFromALoadedProfileGivesTheSameOracleTables) {
   std::filesystem::path dbf = folder_ / "dbf";

@@ -1,6 +1,7 @@
 #include "dbf_value_encoder.hpp"
 
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
@@ -125,9 +126,11 @@ std::string dbf_value_encoder::as_number_text(const dbf_field_definition& field,
     if (field.decimals > 0) text += "." + std::string(field.decimals, '0');
     return pad_left(field, text);
   }
-  char text[512];
-  std::snprintf(text, sizeof text, "%.*f", field.decimals, as_double(field, cell));
-  return pad_left(field, text);
+  // A point before the decimals, as dBASE writes, under every locale.
+  char text[700];  // the 309 digits of the largest double and up to 255 decimals
+  const auto written = std::to_chars(text, text + sizeof text, as_double(field, cell), std::chars_format::fixed,
+                                     static_cast<int>(field.decimals));
+  return pad_left(field, std::string(text, written.ptr));
 }
 
 std::string dbf_value_encoder::as_binary(const dbf_field_definition& field, const dbf_cell& cell) const {

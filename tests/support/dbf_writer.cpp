@@ -64,6 +64,8 @@ dbf_writer& dbf_writer::code_page(int code_page) {
 }
 
 dbf_writer& dbf_writer::update_date(int year, int month, int day) {
+  // The header's year byte counts from 1900.
+  if (year < 1900 || year > 1900 + 255) throw std::invalid_argument("update year outside 1900..2155");
   year_ = year;
   month_ = month;
   day_ = day;
@@ -161,7 +163,7 @@ std::string dbf_writer::header(const std::vector<dbf_field_definition>& fields, 
   out += descriptors(fields);
   if (out.size() > 0xFFFF) throw std::invalid_argument("header longer than 65535 bytes");
   out[0] = static_cast<char>(version_);
-  out[1] = static_cast<char>(year_ % 100);
+  out[1] = static_cast<char>(year_ - 1900);
   out[2] = static_cast<char>(month_);
   out[3] = static_cast<char>(day_);
   const auto count = static_cast<std::int32_t>(rows_.size());

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "byte_reader.hpp"
+#include "comma_decimal_locale.hpp"
 #include "dbf_value_encoder.hpp"
 #include "dbf_writer.hpp"
 
@@ -36,7 +37,7 @@ TEST(DbfWriterHeader, DbaseThreeHeaderAndDescriptors) {
   const std::string file = table.build().table;
 
   EXPECT_EQ(byte_at(file, 0), 0x03u);
-  EXPECT_EQ(byte_at(file, 1), 23u);
+  EXPECT_EQ(byte_at(file, 1), 123u);  // years since 1900
   EXPECT_EQ(byte_at(file, 2), 11u);
   EXPECT_EQ(byte_at(file, 3), 5u);
   EXPECT_EQ(le_at(file, 4, 4), 2u);
@@ -146,6 +147,13 @@ TEST(DbfWriterValues, BinaryLettersAreLittleEndian) {
   EXPECT_EQ(dbf_value_encoder::julian_day(1600, 2, 29), 2305507);
 }
 
+TEST(LocaleDbfWriter, NumbersKeepTheirPointUnderACommaDecimalLocale) {
+  comma_decimal_locale german;
+  ASSERT_TRUE(german.active()) << comma_decimal_locale::missing;
+  EXPECT_EQ(field_bytes(0x03, 'N', 8, 2, dbf_cell::number(-2.5)), "   -2.50");
+  EXPECT_EQ(field_bytes(0x03, 'F', 12, 4, dbf_cell::number(0.125)), "      0.1250");
+}
+
 TEST(DbfWriterValues, MistakesOfTheCallerAreRefused) {
   EXPECT_THROW(field_bytes(0x03, 'C', 2, 0, dbf_cell::text(u"abc")), std::invalid_argument);
   EXPECT_THROW(field_bytes(0x03, 'N', 3, 0, dbf_cell::integer(1000)), std::invalid_argument);
@@ -157,6 +165,7 @@ TEST(DbfWriterValues, MistakesOfTheCallerAreRefused) {
   table.field(u"A", 'C', 1).field(u"B", 'C', 1);
   EXPECT_THROW(table.record({dbf_cell::null()}).build(), std::invalid_argument);
   EXPECT_THROW(dbf_writer(0x03).field(u"ELEVEN_CHARS", 'C', 1).build(), std::invalid_argument);
+  EXPECT_THROW(dbf_writer(0x03).update_date(24, 1, 1), std::invalid_argument);  // a year, not years since 1900
 }
 
 TEST(DbfWriterMemo, MemoFileFollowsTheVersionByte) {

@@ -1,0 +1,47 @@
+// SQL text is the same under every locale: Oracle reads a point before the
+// decimals of a literal, whatever locale the client process runs under.
+#include <gtest/gtest.h>
+
+#include "comma_decimal_locale.hpp"
+#include "ora_schema_initializer.hpp"
+#include "ora_util.hpp"
+#include "tk_format.hpp"
+#include "udb_builders.hpp"
+
+namespace {
+
+class LocaleSqlTextTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(german_.active()) << comma_decimal_locale::missing; }
+  comma_decimal_locale german_;
+};
+
+std::u16string literal_of(const ole_variant& value) { return to_oracle_str(udb_field(u"F", 0, value)); }
+
+t_ftd real_column(const char16_t* name, const char16_t* default_text) {
+  t_ftd c(0, name, VT_R8, true);
+  c.default_value = ole_variant(default_text);
+  return c;
+}
+
+TEST_F(LocaleSqlTextTest, LiteralsOfRealsAndDecimals) {
+  EXPECT_EQ(literal_of(ole_variant(2.5)), u"2.5000000000000000e+00");
+  EXPECT_EQ(literal_of(ole_variant(-0.125f)), u"-1.250000e-01");
+  EXPECT_EQ(literal_of(ole_variant::from_wstring(u"12.34", VT_DECIMAL)), u"12.34");
+  EXPECT_EQ(literal_of(ole_variant::from_wstring(u"2.5", VT_R8)), u"2.5000000000000000e+00");
+}
+
+TEST_F(LocaleSqlTextTest, RealDefaultsInCreateTable) {
+  EXPECT_EQ(make_ora_def_val(real_column(u"A", u"2.5")), u"2.5");
+  EXPECT_EQ(make_ora_def_val(real_column(u"A", u"1e200")), u"0");  // beyond NUMBER
+  EXPECT_EQ(make_ora_def_val(real_column(u"A", u"0.0")), u"0.0");
+  EXPECT_EQ(make_ora_def_val(real_column(u"A", u"0.5")), u"0.5");  // no zero, though it starts with one
+  EXPECT_EQ(make_ora_def_val(real_column(u"A", u"1.5e200")), u"0");
+
+  ora_schema_initializer builder(u"T", udb_schema_of({real_column(u"RATE", u"2.5"), real_column(u"BIG", u"-1e130")}),
+                                 udb_indexes(), false);
+  EXPECT_EQ(tk_utf16_to_utf8_lenient(builder.create_table_text()),
+            "CREATE TABLE \"T\" (\"RATE\" NUMBER DEFAULT 2.5 NOT NULL, \"BIG\" NUMBER DEFAULT 0 NOT NULL)");
+}
+
+}  // namespace
