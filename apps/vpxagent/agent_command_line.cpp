@@ -70,7 +70,12 @@ std::string agent_command_line::usage_text() {
          "      '--mode' parameter\n"
          "   2) If you omit 'tab_file' parameter, all database tables will be converted.\n"
          "   3) If you omit 'encoding' parameter, this value will be taken from\n"
-         "      DBF file header.\n";
+         "      DBF file header.\n"
+         "EXIT STATUS:\n"
+         "   0    every table converted whole\n"
+         "   1    converted, with warnings of data not carried over whole\n"
+         "   2    tables or records failed\n"
+         "   255  nothing or not all converted: bad options, no connection, fatal errors\n";
 }
 
 void agent_command_line::fatal(const std::string& message) const {
