@@ -1,6 +1,7 @@
 #include "vesper_converter.hpp"
 
 #include <cstdio>
+#include <new>
 
 #include "dbf_database.hpp"
 #include "dbf_record.hpp"
@@ -148,7 +149,15 @@ void vesper_converter::run_tables(dbf_database& source) {
     } catch (const tk_exception& e) {
       ++tables_failed;
       report(e, tk_utf16_to_utf8_lenient(name), false);
+    } catch (const std::bad_alloc&) {
+      // Costs this table only: what it held is freed, later tables may fit.
+      ++tables_failed;
+      report(tk_exception("Not enough memory to convert the table"), tk_utf16_to_utf8_lenient(name), false);
+    } catch (const std::exception& e) {
+      ++tables_failed;
+      report(tk_exception(e.what()), tk_utf16_to_utf8_lenient(name), false);
     }
+    if (error_handler* handler = error_handler::find()) handler->close_table_warnings(tk_utf16_to_utf8_lenient(name));
     ++table_index;
   }
 }

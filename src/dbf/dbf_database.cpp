@@ -71,5 +71,7 @@ std::unique_ptr<udb_recordset> dbf_database::get_table(const std::u16string& tab
     }
     ++count;
   }
-  return std::make_unique<dbf_recordset>(file, mode, codepage);
+  auto recordset = std::make_unique<dbf_recordset>(file, mode, codepage);
+  recordset->name = lower;  // reports name the table as the run does, not its file
+  return recordset;
 }

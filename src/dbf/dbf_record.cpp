@@ -1,6 +1,8 @@
 #include "dbf_record.hpp"
 
 #include "dbf_field.hpp"
+#include "error_handler.hpp"
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 
 dbf_record::dbf_record(const std::vector<dbf_column>& columns, std::string_view bytes,
@@ -49,10 +51,15 @@ bool dbf_record::read_memo(const dbf_column& column, std::uint32_t block,
                            const dbf_memo_hint& hint, std::string& out) {
   dbf_memo_status status = memo_file_->read_memo(block, out, hint);
   if (status == dbf_memo_status::ok) return true;
-  const char* what = status == dbf_memo_status::out_of_range
-                         ? "its block lies past the end of the memo file"
-                         : "its length runs past the end of the memo file";
-  tk_log(3, "Table %s, record %I64u, column %s: memo data is damaged (%s); the memo is left empty",
-         place_.table ? *place_.table : std::u16string(), place_.record_number, column.name, what);
+  const char* why = status == dbf_memo_status::out_of_range   ? "its block lies past the end of the memo file"
+                    : status == dbf_memo_status::invalid_size ? "its length runs past the end of the memo file"
+                                                              : "it is longer than 256 MiB";
+  tk_warning warning{place_.table ? tk_utf16_to_utf8_lenient(*place_.table) : std::string(), place_.record_number,
+                     tk_utf16_to_utf8_lenient(column.name),
+                     tk_format("memo data is damaged (%s); the memo is left empty", why)};
+  if (error_handler* handler = error_handler::find())
+    handler->warn(warning);
+  else
+    tk_log(3, "Warning:\n%s", warning.text());
   return false;
 }

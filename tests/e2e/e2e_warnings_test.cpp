@@ -1,0 +1,106 @@
+// Data the agent cannot carry over whole is never lost in silence: damaged
+// memos arrive empty with a warning naming table, record and column, and
+// the exit status says 1 (warnings) unless something failed outright.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <fstream>
+
+#include "dbf_writer.hpp"
+#include "e2e_session.hpp"
+
+namespace {
+
+const std::string past_end = "memo data is damaged (its block lies past the end of the memo file); the memo is left empty";
+
+// A table of the memo format of `version`: record 1 points past its memo
+// file, record 2 holds "good".
+void write_damaged_memo_table(const std::filesystem::path& folder, std::uint8_t version, const std::string& file) {
+  dbf_writer table(version);
+  if (version == 0x30) table.table_flags(0x02);
+  table.field(u"ID", 'N', 3).field(u"NOTE", 'M');
+  table.record({dbf_cell::integer(1), dbf_cell::memo_block(100000)});
+  table.record({dbf_cell::integer(2), dbf_cell::text(u"good")});
+  table.write(folder, file);
+}
+
+std::size_t occurrences(const std::string& text, const std::string& piece) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
+  return n;
+}
+
+TEST(E2eWarnings, DamagedMemosOfEveryFormatAreWarningsOfTheirRecord) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_damaged_memo_table(folder, 0x30, "FOX.DBF");
+  write_damaged_memo_table(folder, 0x8B, "DB4.DBF");
+  write_damaged_memo_table(folder, 0x83, "DB3.DBF");
+  write_damaged_memo_table(folder, 0xE5, "SMT.DBF");
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  for (const std::string table : {"fox", "db4", "db3", "smt"}) {
+    EXPECT_NE(run.out.find("Warning:\n" + table + ", record #1, column NOTE: " + past_end + "\n"), std::string::npos)
+        << run.out;
+    std::string name = table;
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(session.sql("SELECT ID, NOTE FROM " + name + " ORDER BY ID"), "ID\tNOTE\n1\t\n2\tgood\n") << name;
+  }
+  EXPECT_EQ(run.out.find("Error"), std::string::npos) << run.out;
+
+  // Silent: nothing printed, the status still tells.
+  const e2e_result silent = session.convert(folder, {"--silent"});
+  EXPECT_EQ(silent.status, 1);
+  EXPECT_EQ(silent.out + silent.err, "");
+}
+
+TEST(E2eWarnings, TwentyWarningsOfATableAreShownThenTheirCount) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x30);
+  table.table_flags(0x02).field(u"ID", 'N', 3).field(u"NOTE", 'M');
+  for (int id = 1; id <= 23; ++id) table.record({dbf_cell::integer(id), dbf_cell::memo_block(100000 + id)});
+  table.write(folder, "MANY.DBF");
+  const std::filesystem::path log = session.root() / "trace.log";
+  const e2e_result run = session.convert(folder, {"--logfile=" + log.string()});
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_EQ(occurrences(run.out, "Warning:\nmany, record #"), 20u) << run.out;
+  EXPECT_NE(run.out.find("many, record #20, column NOTE"), std::string::npos);
+  EXPECT_NE(run.out.find("Warning:\nmany: 3 more warnings not shown\n"), std::string::npos) << run.out;
+  EXPECT_EQ(session.count("MANY"), "23");
+  std::ifstream in(log, std::ios::binary);
+  const std::string logged((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(occurrences(logged, "many, record #"), 20u);
+  EXPECT_NE(logged.find("many: 3 more warnings not shown"), std::string::npos);
+}
+
+// A dBASE III memo file whose memo never ends (a sparse file of 257 MiB):
+// a warning, not a run that reads the whole file into memory.
+TEST(E2eWarnings, AnEndlessMemoIsDamagedDataAndTheRunGoesOn) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x83);
+  table.field(u"ID", 'N', 3).field(u"NOTE", 'M');
+  table.record({dbf_cell::integer(1), dbf_cell::text(u"x")});
+  table.write(folder, "ENDLESS.DBF");
+  const std::filesystem::path memo = folder / "ENDLESS.DBT";
+  std::filesystem::resize_file(memo, std::filesystem::file_size(memo) + (std::uint64_t(257) << 20));
+  {
+    std::fstream f(memo, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(512);
+    f << std::string(4096, 'x');  // over the memo's 0x1A pair
+  }
+  dbf_writer after(0x03);
+  after.field(u"ID", 'N', 3).record({dbf_cell::integer(7)}).write(folder, "LATER.DBF");
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_NE(run.out.find("Warning:\nendless, record #1, column NOTE: memo data is damaged (it is longer than 256 "
+                         "MiB); the memo is left empty\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(session.sql("SELECT ID, NOTE FROM ENDLESS"), "ID\tNOTE\n1\t\n");
+  EXPECT_EQ(session.count("LATER"), "1");
+  EXPECT_LT(run.peak_kilobytes, 200 * 1024);
+}
+
+}  // namespace
