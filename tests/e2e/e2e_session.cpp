@@ -147,6 +147,13 @@ e2e_result e2e_session::agent_unprivileged(const std::vector<std::string>& args)
   return process_.run(setpriv_path, all, environment());
 }
 
+e2e_result e2e_session::agent_with_memory_limit(const std::vector<std::string>& args, long kilobytes) const {
+  std::vector<std::string> all = {"-c", "ulimit -v " + std::to_string(kilobytes) + " && exec \"$0\" \"$@\"",
+                                  e2e_paths::agent()};
+  all.insert(all.end(), args.begin(), args.end());
+  return process_.run("/bin/sh", all, environment());
+}
+
 std::filesystem::path e2e_session::folder(const std::string& name) const {
   const std::filesystem::path path = root_ / name;
   std::filesystem::create_directories(path);

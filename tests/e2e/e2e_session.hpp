@@ -46,6 +46,8 @@ class e2e_session {
   // the reason when that is not possible here.
   bool can_run_unprivileged(std::string& reason) const;
   e2e_result agent_unprivileged(const std::vector<std::string>& args) const;
+  // Runs the agent with at most `kilobytes` of address space (ulimit -v).
+  e2e_result agent_with_memory_limit(const std::vector<std::string>& args, long kilobytes) const;
 
   // Arguments that connect the agent to XE as scott.
   static std::vector<std::string> login();

@@ -104,3 +104,43 @@ TEST(E2eWarnings, AnEndlessMemoIsDamagedDataAndTheRunGoesOn) {
 }
 
 }  // namespace
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool address_sanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool address_sanitizer = true;
+#else
+constexpr bool address_sanitizer = false;
+#endif
+#else
+constexpr bool address_sanitizer = false;
+#endif
+
+// A memo of 200 MiB (true, in a sparse file) under an address-space limit
+// of 100 MiB: running out of memory fails that table, by name, and the run
+// goes on with the next.
+TEST(E2eWarnings, RunningOutOfMemoryFailsOnlyThatTable) {
+  if (address_sanitizer) GTEST_SKIP() << "AddressSanitizer cannot run under an address-space limit";
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x30);
+  table.table_flags(0x02).field(u"ID", 'N', 3).field(u"NOTE", 'M');
+  table.record({dbf_cell::integer(1), dbf_cell::text(u"x").with_stored_length(200u << 20)});
+  table.write(folder, "BIG.DBF");
+  std::filesystem::resize_file(folder / "BIG.FPT", std::uint64_t(201) << 20);
+  dbf_writer after(0x03);
+  after.field(u"ID", 'N', 3).record({dbf_cell::integer(7)}).write(folder, "LATER.DBF");
+  std::vector<std::string> args = e2e_session::login();
+  args.push_back("--src=" + folder.string());
+  const e2e_result run = session.agent_with_memory_limit(args, 100 * 1024);
+  EXPECT_EQ(run.status, 2) << run.describe();
+  EXPECT_NE(run.out.find("Error:\nbig: Not enough memory to convert the table\nConverting table later(1 records)\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(session.count("LATER"), "1");
+}
+
+}  // namespace
