@@ -196,6 +196,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   std::u16string target_table = target_name(names, modify1(name, schema, indexes));
   table->schema = std::move(schema);
   table->indexes = std::move(indexes);
+  announce_renamed(source, name, target_table);
   if (target->is_table_exist(target_table)) {
     tk_log(2, "Table %s already exists", target_table);
     if (mode == 2) {
@@ -221,6 +222,17 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   if (!silent) std::printf("Converting table %s(%u records)\n", tk_utf16_to_utf8_lenient(name).c_str(), dbf.record_count());
   if (dbf.record_count() == 0 || tab_def) return;
   copy_records(*table, *destination, name);
+}
+
+// A file whose name clashes in case with another's is converted under a
+// name of its own; the user must learn which.
+void vesper_converter::announce_renamed(const dbf_database& source, const std::u16string& name,
+                                        const std::u16string& target_table) const {
+  const dbf_renamed_file* renamed = source.renamed(name);
+  if (!renamed) return;
+  std::string text = tk_format("table %s: file %s converted as %s", renamed->table, renamed->file, target_table);
+  tk_log(3, "%s", text);
+  if (!silent) std::printf("%s\n", text.c_str());
 }
 
 std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& source,

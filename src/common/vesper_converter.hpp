@@ -58,6 +58,8 @@ class vesper_converter : public udb_converter,
   void convert_table(dbf_database& source, ora_tn_validator& names, const std::u16string& name);
   // The Oracle name of a table whose (customised) name is `customised`.
   std::u16string target_name(ora_tn_validator& names, const std::u16string& customised);
+  void announce_renamed(const dbf_database& source, const std::u16string& name,
+                        const std::u16string& target_table) const;
   std::unique_ptr<udb_recordset> open_target(udb_recordset& source, const std::u16string& target);
   void copy_records(udb_recordset& source, udb_recordset& target, const std::u16string& name);
   void append_one(udb_recordset& source, udb_recordset& target, const std::u16string& name);

@@ -1,10 +1,13 @@
 #include "dbf_database.hpp"
 
-#include "dbf_exception.hpp"
+#include <algorithm>
+#include <set>
+
 #include "dbf_recordset.hpp"
 #include "tk_case.hpp"
 #include "tk_convert.hpp"
 #include "tk_folder.hpp"
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
 #include "tk_temp_chdir.hpp"
@@ -29,22 +32,45 @@ dbf_database::dbf_database(const std::u16string& folder, int mode, std::uint8_t 
   folder_ = place.folder();
   std::vector<tk_folder_entry> entries;
   tk_list_folder(folder_, entries);
+  std::vector<std::pair<std::string, std::u16string>> names;
   for (const tk_folder_entry& entry : entries) {
     std::u16string wide;
     if (!entry.regular_file || !tk_system_to_wide(entry.name, wide)) continue;
     if (!tk_wildcard_match(u"*.dbf", wide)) continue;
     tk_log(1, "Found file: %s", wide);
-    std::u16string table = table_name_of(wide);
-    if (files_[table].empty()) tables.push_back(table);
-    files_[table].push_back(folder_ + entry.name);
+    names.emplace_back(entry.name, table_name_of(wide));
   }
+  add_files(std::move(names));
+}
+
+void dbf_database::add_files(std::vector<std::pair<std::string, std::u16string>> names) {
+  std::sort(names.begin(), names.end());  // exact byte order of the files: the same on every run
+  std::set<std::u16string> taken;
+  for (const auto& [file, table] : names) taken.insert(table);
+  for (auto [file, table] : names) {
+    if (files_.count(table)) {
+      std::u16string alias;
+      for (int n = 1; alias.empty() || taken.count(alias); ++n) alias = tk_wformat(u"%s_%d", table, n);
+      taken.insert(alias);
+      renamed_[alias] = dbf_renamed_file{table, file};
+      tk_log(2, "File %s is the table %s", file, alias);
+      table = alias;
+    }
+    files_[table] = folder_ + file;
+    tables.push_back(table);
+  }
+}
+
+const dbf_renamed_file* dbf_database::renamed(const std::u16string& table) const {
+  auto found = renamed_.find(tk_to_lower(table));
+  return found == renamed_.end() ? nullptr : &found->second;
 }
 
 std::string dbf_database::get_full_table_name(const std::u16string& table) const {
   tk_log(1, "dbf_database::get_full_table_name(%s)", table);
   std::u16string lower = tk_to_lower(table);
   auto listed = files_.find(lower);
-  if (listed != files_.end()) return listed->second.front();
+  if (listed != files_.end()) return listed->second;
   std::string file = tk_to_utf8(lower.ends_with(u".dbf") ? lower : lower + u".dbf");
   auto found = tk_find_ignoring_case(folder_, file);
   return found ? *found : folder_ + file;
@@ -58,20 +84,7 @@ std::unique_ptr<udb_recordset> dbf_database::create_table(const std::u16string&,
 
 std::unique_ptr<udb_recordset> dbf_database::get_table(const std::u16string& table, int mode) {
   tk_log(2, "dbf_database::get_table(%s)", table);
-  std::u16string lower = tk_to_lower(table);
-  auto listed = files_.find(lower);
-  std::string file = get_full_table_name(table);
-  if (listed != files_.end()) {
-    std::size_t& count = opened_[lower];
-    if (count > 0 && listed->second.size() > 1) {
-      std::string others;
-      for (std::size_t i = 1; i < listed->second.size(); ++i) others += " " + listed->second[i];
-      throw dbf_exception(tk_format("Several files make the table %s; only %s was read, not:%s",
-                                    lower, listed->second.front(), others));
-    }
-    ++count;
-  }
-  auto recordset = std::make_unique<dbf_recordset>(file, mode, codepage);
-  recordset->name = lower;  // reports name the table as the run does, not its file
+  auto recordset = std::make_unique<dbf_recordset>(get_full_table_name(table), mode, codepage);
+  recordset->name = tk_to_lower(table);  // reports name the table as the run does, not its file
   return recordset;
 }
