@@ -40,25 +40,36 @@ dbf_database::dbf_database(const std::u16string& folder, int mode, std::uint8_t 
     tk_log(1, "Found file: %s", wide);
     names.emplace_back(entry.name, table_name_of(wide));
   }
-  add_files(std::move(names));
+  add_files(names);
 }
 
-void dbf_database::add_files(std::vector<std::pair<std::string, std::u16string>> names) {
-  std::sort(names.begin(), names.end());  // exact byte order of the files: the same on every run
-  std::set<std::u16string> taken;
-  for (const auto& [file, table] : names) taken.insert(table);
-  for (auto [file, table] : names) {
-    if (files_.count(table)) {
+void dbf_database::add_files(const std::vector<std::pair<std::string, std::u16string>>& names) {
+  std::vector<std::u16string> order;  // tables in the order of the listing
+  std::map<std::u16string, std::vector<std::string>> files_of;
+  for (const auto& [file, table] : names) {
+    std::vector<std::string>& files = files_of[table];
+    if (files.empty()) order.push_back(table);
+    files.push_back(file);
+  }
+  std::set<std::u16string> taken(order.begin(), order.end());
+  for (const std::u16string& table : order) {
+    std::vector<std::string>& files = files_of[table];
+    std::sort(files.begin(), files.end());  // exact byte order: the same names on every run
+    add_table(table, files.front());
+    for (std::size_t i = 1; i < files.size(); ++i) {
       std::u16string alias;
       for (int n = 1; alias.empty() || taken.count(alias); ++n) alias = tk_wformat(u"%s_%d", table, n);
       taken.insert(alias);
-      renamed_[alias] = dbf_renamed_file{table, file};
-      tk_log(2, "File %s is the table %s", file, alias);
-      table = alias;
+      renamed_[alias] = dbf_renamed_file{table, files[i]};
+      tk_log(2, "File %s is the table %s", files[i], alias);
+      add_table(alias, files[i]);
     }
-    files_[table] = folder_ + file;
-    tables.push_back(table);
   }
+}
+
+void dbf_database::add_table(const std::u16string& table, const std::string& file) {
+  files_[table] = folder_ + file;
+  tables.push_back(table);
 }
 
 const dbf_renamed_file* dbf_database::renamed(const std::u16string& table) const {

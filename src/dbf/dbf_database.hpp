@@ -46,7 +46,8 @@ class dbf_database : public udb_database, public tk_singleton<dbf_database> {
  private:
   std::string folder_;  // absolute, ending with "/"
   // Makes tables of the files (name, table name from the file).
-  void add_files(std::vector<std::pair<std::string, std::u16string>> names);
+  void add_files(const std::vector<std::pair<std::string, std::u16string>>& names);
+  void add_table(const std::u16string& table, const std::string& file);
 
   std::map<std::u16string, std::string> files_;  // table -> full path
   std::map<std::u16string, dbf_renamed_file> renamed_;
