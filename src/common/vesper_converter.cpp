@@ -8,6 +8,7 @@
 #include "dbf_recordset.hpp"
 #include "error_handler.hpp"
 #include "init_conversion.hpp"
+#include "merge_check.hpp"
 #include "ora_exception.hpp"
 #include "ora_tn_validator.hpp"
 #include "tk_case.hpp"
@@ -197,7 +198,8 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   table->schema = std::move(schema);
   table->indexes = std::move(indexes);
   announce_renamed(source, name, target_table);
-  if (target->is_table_exist(target_table)) {
+  const bool existed = target->is_table_exist(target_table);
+  if (existed) {
     tk_log(2, "Table %s already exists", target_table);
     if (mode == 2) {
       tk_log(2, "Skip existing table");
@@ -217,6 +219,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   std::unique_ptr<udb_recordset> destination = open_target(*table, target_table);
   if (mode == 1 && !bool_dbf && !table->schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
+  if (mode == 1 && existed) merge_check(table->schema, destination->schema, uppercase).run(tk_utf16_to_utf8_lenient(name));
   records_total = dbf.record_count();
   tk_log(3, "Converting table %s (%d records)", name, dbf.record_count());
   if (!silent) std::printf("Converting table %s(%u records)\n", tk_utf16_to_utf8_lenient(name).c_str(), dbf.record_count());

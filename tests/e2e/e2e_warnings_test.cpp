@@ -144,3 +144,43 @@ TEST(E2eWarnings, RunningOutOfMemoryFailsOnlyThatTable) {
 }
 
 }  // namespace
+
+namespace {
+
+std::filesystem::path write_goods(const e2e_session& session) {
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x30);
+  table.table_flags(0x02).language_driver(0x03);
+  table.field(u"NAME", 'C', 12).field(u"QTY", 'N', 5).field(u"FRESH", 'L').field(u"NOTE", 'M');
+  table.record({dbf_cell::text(u"Apples"), dbf_cell::integer(12), dbf_cell::boolean(true), dbf_cell::text(u"red")});
+  table.record({dbf_cell::text(u"Plums"), dbf_cell::integer(40), dbf_cell::boolean(false), dbf_cell::text(u"blue")});
+  table.write(folder, "GOODS.DBF");
+  return folder;
+}
+
+const std::string not_conforming = "The structure of data source does not conform to the destination table.";
+
+TEST(E2eWarnings, MergingDropsColumnsTheOracleTableLacksWithAWarningEach) {
+  e2e_session session;
+  const std::filesystem::path folder = write_goods(session);
+  session.sql("CREATE TABLE GOODS (NAME NVARCHAR2(6), QTY NUMBER(5,0))");
+  const e2e_result run = session.convert(folder, {"--mode=1"});
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_NE(run.out.find("Warning:\ngoods, column FRESH: the Oracle table has no such column; its values are dropped\n"
+                         "Warning:\ngoods, column NOTE: the Oracle table has no such column; its values are dropped\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(session.sql("SELECT NAME, QTY FROM GOODS ORDER BY ROWID"), "NAME\tQTY\nApples\t12\nPlums\t40\n");
+}
+
+TEST(E2eWarnings, MergingIntoAColumnOfAnotherKindFailsTheTable) {
+  e2e_session session;
+  const std::filesystem::path folder = write_goods(session);
+  session.sql("CREATE TABLE GOODS (NAME NUMBER(5,0), QTY NUMBER(5,0), FRESH NVARCHAR2(1), NOTE NCLOB)");
+  const e2e_result run = session.convert(folder, {"--mode=1"});
+  EXPECT_EQ(run.status, 2) << run.describe();
+  EXPECT_NE(run.out.find("Error:\ngoods: " + not_conforming + "\n"), std::string::npos) << run.out;
+  EXPECT_EQ(session.count("GOODS"), "0");
+}
+
+}  // namespace
