@@ -104,6 +104,7 @@ void vesper_converter::operator()() {
   tk_log(2, "vesper_converter::operator()");
   tables_failed = 0;
   records_failed = 0;
+  tallies.clear();
   {
     init_conversion scope(done, true);
     try {
@@ -143,23 +144,41 @@ void vesper_converter::run_tables(dbf_database& source) {
   for (const std::u16string& name : sel_tables) sel_queries.emplace(name, u"");
   tk_log(1, "sel_queries.size=%d", sel_queries.size());
   for (const std::u16string& name : sel_tables) {
+    tallies.push_back(table_tally{name});
     try {
       convert_table(source, names, name);
     } catch (const tk_final_exception&) {
       throw;
     } catch (const tk_exception& e) {
-      ++tables_failed;
-      report(e, tk_utf16_to_utf8_lenient(name), false);
+      fail_table(e);
     } catch (const std::bad_alloc&) {
       // Costs this table only: what it held is freed, later tables may fit.
-      ++tables_failed;
-      report(tk_exception("Not enough memory to convert the table"), tk_utf16_to_utf8_lenient(name), false);
+      fail_table(tk_exception("Not enough memory to convert the table"));
     } catch (const std::exception& e) {
-      ++tables_failed;
-      report(tk_exception(e.what()), tk_utf16_to_utf8_lenient(name), false);
+      fail_table(tk_exception(e.what()));
     }
-    if (error_handler* handler = error_handler::find()) handler->close_table_warnings(tk_utf16_to_utf8_lenient(name));
+    if (error_handler* handler = error_handler::find()) {
+      handler->close_table_warnings(tk_utf16_to_utf8_lenient(name));
+      tallies.back().warnings = handler->warnings_of(tk_utf16_to_utf8_lenient(name));
+    }
     ++table_index;
+  }
+  print_summary();
+}
+
+void vesper_converter::fail_table(const tk_exception& e) {
+  ++tables_failed;
+  tallies.back().result = table_tally::outcome::failed;
+  report(e, tk_utf16_to_utf8_lenient(tallies.back().table), false);
+}
+
+void vesper_converter::print_summary() const {
+  tk_log(3, "Summary:");
+  if (!silent) std::printf("Summary:\n");
+  for (const table_tally& tally : tallies) {
+    std::string line = tally.line();
+    tk_log(3, "%s", line);
+    if (!silent) std::printf("%s\n", line.c_str());
   }
 }
 
@@ -181,6 +200,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   records_done = 0;
   if (!source.is_table_exist(name)) {
     ++tables_failed;
+    tallies.back().result = table_tally::outcome::failed;
     if (!silent) std::fprintf(stderr, "Table %s not exists\n", tk_utf16_to_utf8_lenient(name).c_str());
     return;
   }
@@ -191,7 +211,10 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   auto& dbf = static_cast<dbf_recordset&>(*table);
   // Without its memo file the table is copied with empty memos: incomplete
   // data, which the run must not report as a success.
-  if (dbf.memo_missing()) ++tables_failed;
+  if (dbf.memo_missing()) {
+    ++tables_failed;
+    tallies.back().result = table_tally::outcome::failed;
+  }
   udb_schema schema = table->schema;
   udb_indexes indexes = table->indexes;
   std::u16string target_table = target_name(names, modify1(name, schema, indexes));
@@ -202,7 +225,11 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   if (existed) {
     tk_log(2, "Table %s already exists", target_table);
     if (mode == 2) {
-      tk_log(2, "Skip existing table");
+      tk_log(3, "Table %s skipped: the Oracle table %s exists", name, target_table);
+      if (!silent)
+        std::printf("Table %s skipped: the Oracle table %s exists\n", tk_utf16_to_utf8_lenient(name).c_str(),
+                    tk_utf16_to_utf8_lenient(target_table).c_str());
+      tallies.back().result = table_tally::outcome::skipped;
       return;
     }
     if (mode == 0) {
@@ -246,28 +273,35 @@ std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& sour
 
 void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destination,
                                     const std::u16string& name) {
+  table_tally& tally = tallies.back();
   for (source.first(); !source.is_eof(); source.next()) {
+    ++tally.read;
     try {
-      append_one(source, destination, name);
+      if (append_one(source, destination, name))
+        ++tally.inserted;
+      else
+        ++tally.deleted_skipped;
     } catch (const tk_final_exception&) {
       throw;
     } catch (const tk_exception& e) {
       ++records_failed;
+      ++tally.failed;
       report(e, tk_format(u"%s, record #%d", name, records_done + 1), false);
     }
     ++records_done;
   }
 }
 
-void vesper_converter::append_one(udb_recordset& source, udb_recordset& destination,
+bool vesper_converter::append_one(udb_recordset& source, udb_recordset& destination,
                                   const std::u16string& name) {
   tk_log(1, "Converting %d record", records_done + 1);
   auto& record = static_cast<dbf_record&>(source.get_item());
   tk_log(2, "udb_db_mutator::modify2(%s)", name);
-  if (record.deleted && skip_del) return;
+  if (record.deleted && skip_del) return false;
   if (changes_records(name)) {
     destination.append_record(*modify2(name, record));
   } else {
     destination.append_record(record);
   }
+  return true;
 }

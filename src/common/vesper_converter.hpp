@@ -7,9 +7,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ora_db_mutator.hpp"
 #include "oracle_converter_impl.hpp"
+#include "table_tally.hpp"
 #include "tk_reg_key.hpp"
 #include "tk_singleton.hpp"
 #include "udb_converter.hpp"
@@ -50,6 +52,8 @@ class vesper_converter : public udb_converter,
   bool skip_del = false;
   bool uppercase = true;
   bool store_on_exit = false;  // the wizard writes its settings back
+  // What became of each table of the last run, in run order.
+  std::vector<table_tally> tallies;
   // Queries defined but not chosen: name -> SELECT text (kept in profiles).
   std::map<std::u16string, std::u16string> avail_queries;
 
@@ -62,7 +66,11 @@ class vesper_converter : public udb_converter,
                         const std::u16string& target_table) const;
   std::unique_ptr<udb_recordset> open_target(udb_recordset& source, const std::u16string& target);
   void copy_records(udb_recordset& source, udb_recordset& target, const std::u16string& name);
-  void append_one(udb_recordset& source, udb_recordset& target, const std::u16string& name);
+  // False when the record was left out as deleted.
+  bool append_one(udb_recordset& source, udb_recordset& target, const std::u16string& name);
+  // Counts the current table as failed and reports `e` with its name.
+  void fail_table(const tk_exception& e);
+  void print_summary() const;
 
   tk_reg_key key_;
 };

@@ -184,3 +184,26 @@ TEST(E2eWarnings, MergingIntoAColumnOfAnotherKindFailsTheTable) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(E2eWarnings, TheSummaryCountsEachTablesRecordsAndWarnings) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x30);
+  table.table_flags(0x02).field(u"NAME", 'C', 12).field(u"NOTE", 'M');
+  table.record({dbf_cell::text(u"Plum"), dbf_cell::text(u"ok")});
+  table.record({dbf_cell::text(u"Watermelon"), dbf_cell::text(u"too long a name")});
+  table.deleted_record({dbf_cell::text(u"Fig"), dbf_cell::text(u"deleted")});
+  table.record({dbf_cell::text(u"Kiwi"), dbf_cell::memo_block(100000)});
+  table.write(folder, "GOODS.DBF");
+  session.sql("CREATE TABLE GOODS (NAME NVARCHAR2(6), NOTE NCLOB)");
+  const e2e_result run = session.convert(folder, {"--mode=1", "--skip_del"});
+  EXPECT_EQ(run.status, 2) << run.describe();
+  const std::string summary = "Summary:\ngoods: read 4, inserted 2, failed 1, skipped as deleted 1, warnings 1\n";
+  ASSERT_GE(run.out.size(), summary.size());
+  EXPECT_EQ(run.out.substr(run.out.size() - summary.size()), summary) << run.out;
+  EXPECT_EQ(session.sql("SELECT NAME, NOTE FROM GOODS ORDER BY ROWID"), "NAME\tNOTE\nPlum\tok\nKiwi\t\n");
+}
+
+}  // namespace
