@@ -9,6 +9,7 @@
 #include "error_handler.hpp"
 #include "init_conversion.hpp"
 #include "merge_check.hpp"
+#include "ora_error_class.hpp"
 #include "ora_exception.hpp"
 #include "ora_tn_validator.hpp"
 #include "tk_case.hpp"
@@ -283,6 +284,11 @@ void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destin
         ++tally.deleted_skipped;
     } catch (const tk_final_exception&) {
       throw;
+    } catch (const ora_exception& e) {
+      ++records_failed;
+      ++tally.failed;
+      stop_on_lasting_error(e, tally);
+      report(e, tk_format(u"%s, record #%d", name, records_done + 1), false);
     } catch (const tk_exception& e) {
       ++records_failed;
       ++tally.failed;
@@ -290,6 +296,18 @@ void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destin
     }
     ++records_done;
   }
+}
+
+// Errors that every later record would meet too end the table (no space
+// left) or the run (no connection left) with one message, instead of one per
+// record.
+void vesper_converter::stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const {
+  const int number = e.ora_number();
+  if (ora_error_class::connection_lost(number))
+    throw tk_exception(e.message + "; the connection to Oracle is lost, the run stops", tk_exception::run_level);
+  if (ora_error_class::out_of_space(number))
+    throw tk_exception(tk_format("%s; the table stops at record #%d with %I64u records inserted", e.message,
+                                 records_done + 1, tally.inserted));
 }
 
 bool vesper_converter::append_one(udb_recordset& source, udb_recordset& destination,

@@ -17,6 +17,7 @@
 #include "udb_converter.hpp"
 
 class dbf_database;
+class ora_exception;
 class ora_tn_validator;
 class udb_recordset;
 
@@ -68,6 +69,7 @@ class vesper_converter : public udb_converter,
   void copy_records(udb_recordset& source, udb_recordset& target, const std::u16string& name);
   // False when the record was left out as deleted.
   bool append_one(udb_recordset& source, udb_recordset& target, const std::u16string& name);
+  void stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const;
   // Counts the current table as failed and reports `e` with its name.
   void fail_table(const tk_exception& e);
   void print_summary() const;
