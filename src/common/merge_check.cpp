@@ -25,12 +25,8 @@ void merge_check::run(const std::string& table) const {
     const std::u16string oracle_name = names.take_name(column.name, uppercase_);
     const int at = destination_.get_field_idx(oracle_name);
     if (at < 0) {
-      tk_warning warning{table, 0, tk_utf16_to_utf8_lenient(column.name),
-                         "the Oracle table has no such column; its values are dropped"};
-      if (error_handler* handler = error_handler::find())
-        handler->warn(warning);
-      else
-        tk_log(3, "Warning:\n%s", warning.text());
+      error_handler::report_warning({table, 0, tk_utf16_to_utf8_lenient(column.name),
+                                     "the Oracle table has no such column; its values are dropped"});
       continue;
     }
     if (!kinds_conform(column, destination_[static_cast<std::size_t>(at)])) {

@@ -54,12 +54,8 @@ bool dbf_record::read_memo(const dbf_column& column, std::uint32_t block,
   const char* why = status == dbf_memo_status::out_of_range   ? "its block lies past the end of the memo file"
                     : status == dbf_memo_status::invalid_size ? "its length runs past the end of the memo file"
                                                               : "it is longer than 256 MiB";
-  tk_warning warning{place_.table ? tk_utf16_to_utf8_lenient(*place_.table) : std::string(), place_.record_number,
-                     tk_utf16_to_utf8_lenient(column.name),
-                     tk_format("memo data is damaged (%s); the memo is left empty", why)};
-  if (error_handler* handler = error_handler::find())
-    handler->warn(warning);
-  else
-    tk_log(3, "Warning:\n%s", warning.text());
+  std::string table = place_.table ? tk_utf16_to_utf8_lenient(*place_.table) : std::string();
+  error_handler::report_warning({table, place_.record_number, tk_utf16_to_utf8_lenient(column.name),
+                                 tk_format("memo data is damaged (%s); the memo is left empty", why)});
   return false;
 }

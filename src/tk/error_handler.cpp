@@ -70,6 +70,13 @@ void error_handler::warn(const tk_warning& w) {
   presenter_->show_warning(text, silent);
 }
 
+void error_handler::report_warning(const tk_warning& w) {
+  if (error_handler* handler = find())
+    handler->warn(w);
+  else
+    tk_log(3, "Warning:\n%s", w.text());
+}
+
 void error_handler::close_table_warnings(const std::string& table) {
   std::uint64_t seen = warnings_of(table);
   if (seen <= warnings_shown_per_table) return;

@@ -41,6 +41,8 @@ class error_handler : public tk_singleton<error_handler> {
   // Counts `w` for its table; logs and presents it while the table has had
   // fewer than warnings_shown_per_table. Never raises.
   void warn(const tk_warning& w);
+  // Hands `w` to the handler when there is one, else to the log.
+  static void report_warning(const tk_warning& w);
   // Ends the warnings of `table`: logs and presents how many were counted
   // but not shown, if any.
   void close_table_warnings(const std::string& table);

@@ -41,12 +41,6 @@ class full_disk {
   std::string reason_;
 };
 
-std::size_t occurrences(const std::string& text, const std::string& piece) {
-  std::size_t n = 0;
-  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
-  return n;
-}
-
 TEST(E2eLastingErrors, AFullDiskEndsTheTableWithOneMessage) {
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
@@ -61,7 +55,7 @@ TEST(E2eLastingErrors, AFullDiskEndsTheTableWithOneMessage) {
   const std::string message = "Error:\nbig: ORA-01653: unable to extend table in tablespace USERS (database or disk is full); "
                               "the table stops at record #";
   EXPECT_NE(run.out.find(message), std::string::npos) << run.out;
-  EXPECT_EQ(occurrences(run.out, "ORA-01653"), 1u) << run.out;
+  EXPECT_EQ(e2e_occurrences(run.out, "ORA-01653"), 1u) << run.out;
   EXPECT_EQ(run.out.find("big, record #"), std::string::npos);
   EXPECT_NE(run.out.find(" records inserted\n"), std::string::npos);
   EXPECT_NE(run.out.find("big: read "), std::string::npos);

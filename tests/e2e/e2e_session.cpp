@@ -33,6 +33,12 @@ bool readable_by_others(const std::filesystem::path& file) {
 
 }  // namespace
 
+std::size_t e2e_occurrences(const std::string& text, const std::string& piece) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
+  return n;
+}
+
 const char* e2e_paths::agent() { return VESPER_E2E_AGENT; }
 const char* e2e_paths::oci_library() { return VESPER_E2E_OCI_LIBRARY; }
 const char* e2e_paths::tool() { return VESPER_E2E_TOOL; }

@@ -60,6 +60,9 @@ class e2e_session {
   e2e_process process_;
 };
 
+// How often `piece` occurs in `text`.
+std::size_t e2e_occurrences(const std::string& text, const std::string& piece);
+
 // The locations the build hands to the tests.
 struct e2e_paths {
   static const char* agent();

@@ -24,10 +24,10 @@ void write_damaged_memo_table(const std::filesystem::path& folder, std::uint8_t 
   table.write(folder, file);
 }
 
-std::size_t occurrences(const std::string& text, const std::string& piece) {
-  std::size_t n = 0;
-  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
-  return n;
+// A table LATER of one record, to show that a run went on.
+void write_later(const std::filesystem::path& folder) {
+  dbf_writer after(0x03);
+  after.field(u"ID", 'N', 3).record({dbf_cell::integer(7)}).write(folder, "LATER.DBF");
 }
 
 TEST(E2eWarnings, DamagedMemosOfEveryFormatAreWarningsOfTheirRecord) {
@@ -64,13 +64,13 @@ TEST(E2eWarnings, TwentyWarningsOfATableAreShownThenTheirCount) {
   const std::filesystem::path log = session.root() / "trace.log";
   const e2e_result run = session.convert(folder, {"--logfile=" + log.string()});
   EXPECT_EQ(run.status, 1) << run.describe();
-  EXPECT_EQ(occurrences(run.out, "Warning:\nmany, record #"), 20u) << run.out;
+  EXPECT_EQ(e2e_occurrences(run.out, "Warning:\nmany, record #"), 20u) << run.out;
   EXPECT_NE(run.out.find("many, record #20, column NOTE"), std::string::npos);
   EXPECT_NE(run.out.find("Warning:\nmany: 3 more warnings not shown\n"), std::string::npos) << run.out;
   EXPECT_EQ(session.count("MANY"), "23");
   std::ifstream in(log, std::ios::binary);
   const std::string logged((std::istreambuf_iterator<char>(in)), {});
-  EXPECT_EQ(occurrences(logged, "many, record #"), 20u);
+  EXPECT_EQ(e2e_occurrences(logged, "many, record #"), 20u);
   EXPECT_NE(logged.find("many: 3 more warnings not shown"), std::string::npos);
 }
 
@@ -90,8 +90,7 @@ TEST(E2eWarnings, AnEndlessMemoIsDamagedDataAndTheRunGoesOn) {
     f.seekp(512);
     f << std::string(4096, 'x');  // over the memo's 0x1A pair
   }
-  dbf_writer after(0x03);
-  after.field(u"ID", 'N', 3).record({dbf_cell::integer(7)}).write(folder, "LATER.DBF");
+  write_later(folder);
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(run.status, 1) << run.describe();
   EXPECT_NE(run.out.find("Warning:\nendless, record #1, column NOTE: memo data is damaged (it is longer than 256 "
@@ -131,8 +130,7 @@ TEST(E2eWarnings, RunningOutOfMemoryFailsOnlyThatTable) {
   table.record({dbf_cell::integer(1), dbf_cell::text(u"x").with_stored_length(200u << 20)});
   table.write(folder, "BIG.DBF");
   std::filesystem::resize_file(folder / "BIG.FPT", std::uint64_t(201) << 20);
-  dbf_writer after(0x03);
-  after.field(u"ID", 'N', 3).record({dbf_cell::integer(7)}).write(folder, "LATER.DBF");
+  write_later(folder);
   std::vector<std::string> args = e2e_session::login();
   args.push_back("--src=" + folder.string());
   const e2e_result run = session.agent_with_memory_limit(args, 100 * 1024);
