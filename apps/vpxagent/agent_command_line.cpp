@@ -87,7 +87,12 @@ std::string agent_command_line::usage_text() {
          "      DBF file header.\n"
          "   4) If you omit 'oraclp' parameter, the password is taken from the\n"
          "      environment variable VESPER_ORACLE_PASSWORD, else from the stored\n"
-         "      settings. Other users can see the command line, not the environment.\n";
+         "      settings. Other users can see the command line, not the environment.\n"
+         "EXIT STATUS:\n"
+         "   0    every table converted whole\n"
+         "   1    converted, with warnings of data not carried over whole\n"
+         "   2    tables or records failed\n"
+         "   255  nothing or not all converted: bad options, no connection, fatal errors\n";
 }
 
 void agent_command_line::fatal(const std::string& message) const {

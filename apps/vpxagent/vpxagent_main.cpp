@@ -1,10 +1,11 @@
 // The console agent: converts the tables of one DBF folder into Oracle with
 // the settings of its command line (over those the wizard stored).
 //
-// Exit status: 0 when every selected table converted without an error, 2
-// when the run finished but tables or records failed (their errors were
-// printed), 255 for usage, bad options, a connection that could not be
-// made, run-stopping and internal errors.
+// Exit status: 0 when every selected table converted whole; 1 when it did,
+// but warnings told of data not carried over whole (a damaged memo, a
+// dropped column); 2 when the run finished but tables or records failed
+// (their errors were printed); 255 for usage, bad options, a connection that
+// could not be made, run-stopping and internal errors. The larger status wins.
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -19,6 +20,7 @@
 namespace {
 
 constexpr int status_ok = 0;
+constexpr int status_warnings = 1;
 constexpr int status_failures = 2;
 
 int convert(const std::vector<std::string>& arguments) {
@@ -40,7 +42,8 @@ int convert(const std::vector<std::string>& arguments) {
     return agent_command_line::failure_status;
   }
   converter();
-  return converter.tables_failed || converter.records_failed ? status_failures : status_ok;
+  if (converter.tables_failed || converter.records_failed) return status_failures;
+  return error_handler::instance().warning_count() != 0 ? status_warnings : status_ok;
 }
 
 }  // namespace

@@ -122,6 +122,10 @@ emu_error emu_query::translate(const emu_sqlite_error& e) {
   if (starts_with(m, "ambiguous column name")) return ora_error(918);
   if (starts_with(m, "no such function: ")) return ora_error(904, {"\"" + m.substr(18) + "\""});
   if ((e.code() & 0xFF) == SQLITE_BUSY || (e.code() & 0xFF) == SQLITE_LOCKED) return ora_error(54);
+  // A full disk is a tablespace that cannot grow. Which table was growing is
+  // not known here, so the server's text names only the tablespace.
+  if ((e.code() & 0xFF) == SQLITE_FULL)
+    return emu_error(1653, "ORA-01653: unable to extend table in tablespace USERS (" + m + ")");
   if (m.find("syntax error") != std::string::npos || m.find("incomplete input") != std::string::npos)
     return ora_error(933);
   if (m.find("do not have the same number of result columns") != std::string::npos)

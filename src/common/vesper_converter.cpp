@@ -1,12 +1,15 @@
 #include "vesper_converter.hpp"
 
 #include <cstdio>
+#include <new>
 
 #include "dbf_database.hpp"
 #include "dbf_record.hpp"
 #include "dbf_recordset.hpp"
 #include "error_handler.hpp"
 #include "init_conversion.hpp"
+#include "merge_check.hpp"
+#include "ora_error_class.hpp"
 #include "ora_exception.hpp"
 #include "ora_tn_validator.hpp"
 #include "tk_case.hpp"
@@ -110,6 +113,7 @@ void vesper_converter::operator()() {
   tk_log(2, "vesper_converter::operator()");
   tables_failed = 0;
   records_failed = 0;
+  tallies.clear();
   {
     init_conversion scope(done, true);
     try {
@@ -149,15 +153,41 @@ void vesper_converter::run_tables(dbf_database& source) {
   for (const std::u16string& name : sel_tables) sel_queries.emplace(name, u"");
   tk_log(1, "sel_queries.size=%d", sel_queries.size());
   for (const std::u16string& name : sel_tables) {
+    tallies.push_back(table_tally{name});
     try {
       convert_table(source, names, name);
     } catch (const tk_final_exception&) {
       throw;
     } catch (const tk_exception& e) {
-      ++tables_failed;
-      report(e, tk_printable_name_utf8(name), false);
+      fail_table(e);
+    } catch (const std::bad_alloc&) {
+      // Costs this table only: what it held is freed, later tables may fit.
+      fail_table(tk_exception("Not enough memory to convert the table"));
+    } catch (const std::exception& e) {
+      fail_table(tk_exception(e.what()));
+    }
+    if (error_handler* handler = error_handler::find()) {
+      handler->close_table_warnings(tk_printable_name_utf8(name));
+      tallies.back().warnings = handler->warnings_of(tk_printable_name_utf8(name));
     }
     ++table_index;
+  }
+  print_summary();
+}
+
+void vesper_converter::fail_table(const tk_exception& e) {
+  ++tables_failed;
+  tallies.back().result = table_tally::outcome::failed;
+  report(e, tk_printable_name_utf8(tallies.back().table), false);
+}
+
+void vesper_converter::print_summary() const {
+  tk_log(3, "Summary:");
+  if (!silent) std::printf("Summary:\n");
+  for (const table_tally& tally : tallies) {
+    std::string line = tally.line();
+    tk_log(3, "%s", line);
+    if (!silent) std::printf("%s\n", line.c_str());
   }
 }
 
@@ -181,6 +211,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   records_done = 0;
   if (!source.is_table_exist(name)) {
     ++tables_failed;
+    tallies.back().result = table_tally::outcome::failed;
     if (!silent) std::fprintf(stderr, "Table %s not exists\n", tk_printable_name_utf8(name).c_str());
     return;
   }
@@ -191,16 +222,25 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   auto& dbf = static_cast<dbf_recordset&>(*table);
   // Without its memo file the table is copied with empty memos: incomplete
   // data, which the run must not report as a success.
-  if (dbf.memo_missing()) ++tables_failed;
+  if (dbf.memo_missing()) {
+    ++tables_failed;
+    tallies.back().result = table_tally::outcome::failed;
+  }
   udb_schema schema = table->schema;
   udb_indexes indexes = table->indexes;
   std::u16string target_table = target_name(names, modify1(name, schema, indexes));
   table->schema = std::move(schema);
   table->indexes = std::move(indexes);
-  if (target->is_table_exist(target_table)) {
+  announce_renamed(source, name, target_table);
+  const bool existed = target->is_table_exist(target_table);
+  if (existed) {
     tk_log(2, "Table %s already exists", target_table);
     if (mode == 2) {
-      tk_log(2, "Skip existing table");
+      tk_log(3, "Table %s skipped: the Oracle table %s exists", name, target_table);
+      if (!silent)
+        std::printf("Table %s skipped: the Oracle table %s exists\n", tk_printable_name_utf8(name).c_str(),
+                    tk_printable_name_utf8(target_table).c_str());
+      tallies.back().result = table_tally::outcome::skipped;
       return;
     }
     if (mode == 0) {
@@ -218,11 +258,23 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   std::unique_ptr<udb_recordset> destination = open_target(*table, target_table);
   if (mode == 1 && !bool_dbf && !table->schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
+  if (mode == 1 && existed) merge_check(table->schema, destination->schema, uppercase).run(tk_printable_name_utf8(name));
   records_total = dbf.record_count();
   tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), dbf.record_count());
   if (!silent) std::printf("Converting table %s(%u records)\n", tk_printable_name_utf8(name).c_str(), dbf.record_count());
   if (dbf.record_count() == 0 || tab_def) return;
   copy_records(*table, *destination, name);
+}
+
+// A file whose name clashes in case with another's is converted under a
+// name of its own; the user must learn which.
+void vesper_converter::announce_renamed(const dbf_database& source, const std::u16string& name,
+                                        const std::u16string& target_table) const {
+  const dbf_renamed_file* renamed = source.renamed(name);
+  if (!renamed) return;
+  std::string text = tk_format("table %s: file %s converted as %s", renamed->table, renamed->file, target_table);
+  tk_log(3, "%s", text);
+  if (!silent) std::printf("%s\n", text.c_str());
 }
 
 std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& source,
@@ -233,28 +285,52 @@ std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& sour
 
 void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destination,
                                     const std::u16string& name) {
+  table_tally& tally = tallies.back();
   for (source.first(); !source.is_eof(); source.next()) {
+    ++tally.read;
     try {
-      append_one(source, destination, name);
+      if (append_one(source, destination, name))
+        ++tally.inserted;
+      else
+        ++tally.deleted_skipped;
     } catch (const tk_final_exception&) {
       throw;
+    } catch (const ora_exception& e) {
+      ++records_failed;
+      ++tally.failed;
+      stop_on_lasting_error(e, tally);
+      report(e, tk_format(u"%s, record #%d", tk_printable_name(name), records_done + 1), false);
     } catch (const tk_exception& e) {
       ++records_failed;
+      ++tally.failed;
       report(e, tk_format(u"%s, record #%d", tk_printable_name(name), records_done + 1), false);
     }
     ++records_done;
   }
 }
 
-void vesper_converter::append_one(udb_recordset& source, udb_recordset& destination,
+// Errors that every later record would meet too end the table (no space
+// left) or the run (no connection left) with one message, instead of one per
+// record.
+void vesper_converter::stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const {
+  const int number = e.ora_number();
+  if (ora_error_class::connection_lost(number))
+    throw tk_exception(e.message + "; the connection to Oracle is lost, the run stops", tk_exception::run_level);
+  if (ora_error_class::out_of_space(number))
+    throw tk_exception(tk_format("%s; the table stops at record #%d with %I64u records inserted", e.message,
+                                 records_done + 1, tally.inserted));
+}
+
+bool vesper_converter::append_one(udb_recordset& source, udb_recordset& destination,
                                   const std::u16string& name) {
   tk_log(1, "Converting %d record", records_done + 1);
   auto& record = static_cast<dbf_record&>(source.get_item());
   tk_log(2, "udb_db_mutator::modify2(%s)", name);
-  if (record.deleted && skip_del) return;
+  if (record.deleted && skip_del) return false;
   if (changes_records(name)) {
     destination.append_record(*modify2(name, record));
   } else {
     destination.append_record(record);
   }
+  return true;
 }

@@ -7,14 +7,17 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ora_db_mutator.hpp"
 #include "oracle_converter_impl.hpp"
+#include "table_tally.hpp"
 #include "tk_reg_key.hpp"
 #include "tk_singleton.hpp"
 #include "udb_converter.hpp"
 
 class dbf_database;
+class ora_exception;
 class ora_tn_validator;
 class udb_recordset;
 
@@ -53,6 +56,8 @@ class vesper_converter : public udb_converter,
   // Why the settings can be neither read nor stored (no folder of the
   // user's own for them), for the front end to report; empty when they can.
   std::string settings_problem;
+  // What became of each table of the last run, in run order.
+  std::vector<table_tally> tallies;
   // Queries defined but not chosen: name -> SELECT text (kept in profiles).
   std::map<std::u16string, std::u16string> avail_queries;
 
@@ -61,9 +66,16 @@ class vesper_converter : public udb_converter,
   void convert_table(dbf_database& source, ora_tn_validator& names, const std::u16string& name);
   // The Oracle name of a table whose (customised) name is `customised`.
   std::u16string target_name(ora_tn_validator& names, const std::u16string& customised);
+  void announce_renamed(const dbf_database& source, const std::u16string& name,
+                        const std::u16string& target_table) const;
   std::unique_ptr<udb_recordset> open_target(udb_recordset& source, const std::u16string& target);
   void copy_records(udb_recordset& source, udb_recordset& target, const std::u16string& name);
-  void append_one(udb_recordset& source, udb_recordset& target, const std::u16string& name);
+  // False when the record was left out as deleted.
+  bool append_one(udb_recordset& source, udb_recordset& target, const std::u16string& name);
+  void stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const;
+  // Counts the current table as failed and reports `e` with its name.
+  void fail_table(const tk_exception& e);
+  void print_summary() const;
 
   tk_reg_key key_;
 };

@@ -1,14 +1,25 @@
 // A folder of DBF files seen as one database: every "*.dbf" file (any case)
-// is a table named after the file in lower case. The folder is only read.
+// is a table named after the file in lower case. Files whose names differ
+// only in case are each a table: in the order of their exact names, the
+// first takes the name, later ones "name_1", "name_2" ... (skipping names
+// other files hold), so that every run names them alike. The folder is only
+// read.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tk_singleton.hpp"
 #include "udb_database.hpp"
+
+// A table renamed because its file's name clashes with another's in case.
+struct dbf_renamed_file {
+  std::u16string table;  // the name it would have had
+  std::string file;      // the file's own name, without folder
+};
 
 class dbf_database : public udb_database, public tk_singleton<dbf_database> {
  public:
@@ -24,16 +35,20 @@ class dbf_database : public udb_database, public tk_singleton<dbf_database> {
   std::unique_ptr<udb_recordset> create_table(const std::u16string& name,
                                               const udb_schema& schema,
                                               const udb_indexes& indexes) override;
-  // Opens a table. Two files whose names differ only in case are two tables
-  // of the same name: the first opens, the second raises an error of its own
-  // table, so that no file is read twice.
+  // Opens a table; the recordset is named as the table.
   std::unique_ptr<udb_recordset> get_table(const std::u16string& name, int mode) override;
+  // Why `table` has a name other than its file's; nullptr when it has not.
+  const dbf_renamed_file* renamed(const std::u16string& table) const;
   bool test_query(const std::u16string&) override { return false; }
 
   std::uint8_t codepage;
 
  private:
   std::string folder_;  // absolute, ending with "/"
-  std::map<std::u16string, std::vector<std::string>> files_;
-  std::map<std::u16string, std::size_t> opened_;
+  // Makes tables of the files (name, table name from the file).
+  void add_files(const std::vector<std::pair<std::string, std::u16string>>& names);
+  void add_table(const std::u16string& table, const std::string& file);
+
+  std::map<std::u16string, std::string> files_;  // table -> full path
+  std::map<std::u16string, dbf_renamed_file> renamed_;
 };

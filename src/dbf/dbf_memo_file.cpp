@@ -43,21 +43,33 @@ dbf_memo_status dbf_memo_file::read_exactly(std::uint64_t position, std::uint64_
     tk_log(2, "MEMO has invalid size");
     return dbf_memo_status::invalid_size;
   }
+  if (length > max_memo_bytes) {
+    tk_log(2, "MEMO is too long");
+    return dbf_memo_status::too_long;
+  }
   out.resize(static_cast<std::size_t>(length));
   read(position, out.data(), out.size());
   if (!binary) out.resize(std::min(out.size(), out.find('\0')));
   return dbf_memo_status::ok;
 }
 
-std::string dbf_memo_file::read_until(std::uint64_t position, char terminator) {
-  std::string out;
+// The memo's end is found before anything is kept, so that a file without
+// terminators costs a scan, never memory of its size.
+dbf_memo_status dbf_memo_file::read_until(std::uint64_t position, char terminator, std::string& out) {
+  out.clear();
   char chunk[4096];
+  std::uint64_t length = 0;
   for (;;) {
-    std::size_t n = read_some(position, chunk, sizeof chunk);
-    std::string_view piece(chunk, n);
-    std::size_t end = piece.find(terminator);
-    out.append(piece.substr(0, end));
-    if (end != std::string_view::npos || n < sizeof chunk) return out;
-    position += n;
+    std::size_t n = read_some(position + length, chunk, sizeof chunk);
+    std::size_t end = std::string_view(chunk, n).find(terminator);
+    length += end == std::string_view::npos ? n : end;
+    if (length > max_memo_bytes) {
+      tk_log(2, "MEMO is too long");
+      return dbf_memo_status::too_long;
+    }
+    if (end != std::string_view::npos || n < sizeof chunk) break;
   }
+  out.resize(static_cast<std::size_t>(length));
+  read(position, out.data(), out.size());
+  return dbf_memo_status::ok;
 }

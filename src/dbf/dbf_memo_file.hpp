@@ -18,10 +18,14 @@ enum class dbf_memo_status {
   ok,
   out_of_range,  // the block lies past the end of the file
   invalid_size,  // the stored length runs past the end of the file
+  too_long,      // longer than max_memo_bytes
 };
 
 class dbf_memo_file : public tk_huge_file {
  public:
+  // No true memo is longer; a longer one is damage, and is never allocated.
+  static constexpr std::uint64_t max_memo_bytes = std::uint64_t(256) << 20;
+
   explicit dbf_memo_file(const std::string& file_name);
 
   // The block number held by a memo field's bytes; 0 means no memo.
@@ -40,8 +44,9 @@ class dbf_memo_file : public tk_huge_file {
   // True when the 8-byte header of a memo at `position` lies in the file.
   bool has_header_at(std::uint64_t position) const;
   // Reads from `position` up to (not including) the first `terminator` byte
-  // or the end of the file, in blocks.
-  std::string read_until(std::uint64_t position, char terminator);
+  // or the end of the file, in blocks; too_long (and `out` empty) when that
+  // is more than max_memo_bytes.
+  dbf_memo_status read_until(std::uint64_t position, char terminator, std::string& out);
   // Reads `length` bytes at `position`, text cut at its first zero byte.
   dbf_memo_status read_exactly(std::uint64_t position, std::uint64_t length, bool binary,
                                std::string& out);

@@ -1,6 +1,8 @@
 #include "dbf_record.hpp"
 
 #include "dbf_field.hpp"
+#include "error_handler.hpp"
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
 
@@ -50,11 +52,11 @@ bool dbf_record::read_memo(const dbf_column& column, std::uint32_t block,
                            const dbf_memo_hint& hint, std::string& out) {
   dbf_memo_status status = memo_file_->read_memo(block, out, hint);
   if (status == dbf_memo_status::ok) return true;
-  const char* what = status == dbf_memo_status::out_of_range
-                         ? "its block lies past the end of the memo file"
-                         : "its length runs past the end of the memo file";
-  tk_log(3, "Table %s, record %I64u, column %s: memo data is damaged (%s); the memo is left empty",
-         tk_printable_name(place_.table ? *place_.table : std::u16string()), place_.record_number,
-         tk_printable_name(column.name), what);
+  const char* why = status == dbf_memo_status::out_of_range   ? "its block lies past the end of the memo file"
+                    : status == dbf_memo_status::invalid_size ? "its length runs past the end of the memo file"
+                                                              : "it is longer than 256 MiB";
+  std::string table = place_.table ? tk_printable_name_utf8(*place_.table) : std::string();
+  error_handler::report_warning({table, place_.record_number, tk_printable_name_utf8(column.name),
+                                 tk_format("memo data is damaged (%s); the memo is left empty", why)});
   return false;
 }

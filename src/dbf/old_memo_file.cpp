@@ -21,6 +21,5 @@ dbf_memo_status old_memo_file::read_memo(std::uint32_t block, std::string& out,
     tk_log(2, "Reading MEMO out of range");
     return dbf_memo_status::out_of_range;
   }
-  out = read_until(p, '\x1A');
-  return dbf_memo_status::ok;
+  return read_until(p, '\x1A', out);
 }

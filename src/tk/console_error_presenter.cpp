@@ -12,3 +12,9 @@ bool console_error_presenter::show_error(const std::string& text, int, bool& sil
   }
   return false;
 }
+
+void console_error_presenter::show_warning(const std::string& text, bool silent) {
+  if (silent) return;
+  std::fprintf(out_, "Warning:\n%s\n", text.c_str());
+  std::fflush(out_);
+}

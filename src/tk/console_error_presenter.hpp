@@ -1,4 +1,4 @@
-// The agent's presentation: errors go to the standard output.
+// The agent's presentation: errors and warnings go to the standard output.
 #pragma once
 
 #include <cstdio>
@@ -11,6 +11,7 @@ class console_error_presenter : public error_presenter {
 
   void show_internal_error(const std::string& what) override;
   bool show_error(const std::string& text, int level, bool& silent) override;
+  void show_warning(const std::string& text, bool silent) override;
   bool run_errors_end_process() const override { return true; }
 
  private:

@@ -5,6 +5,7 @@
 
 #include "console_error_presenter.hpp"
 #include "tk_final_exception.hpp"
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 
 error_handler::error_handler(std::size_t count, const tk_error_text* table)
@@ -52,4 +53,45 @@ void error_handler::handle(const tk_exception& e, bool no_stop) {
   }
   tk_log(1, "Got 0-level error");
   if (abort && !no_stop) throw tk_final_exception();
+}
+
+void error_handler::warn(const tk_warning& w) {
+  std::uint64_t seen;
+  {
+    std::lock_guard lock(warnings_mutex_);
+    seen = ++warnings_[w.table];
+    ++warning_total_;
+  }
+  if (seen > warnings_shown_per_table) return;
+  std::string text = w.text();
+  tk_log(3, "Warning:\n%s", text);
+  for (char& c : text)
+    if (c == '\n') c = ' ';
+  presenter_->show_warning(text, silent);
+}
+
+void error_handler::report_warning(const tk_warning& w) {
+  if (error_handler* handler = find())
+    handler->warn(w);
+  else
+    tk_log(3, "Warning:\n%s", w.text());
+}
+
+void error_handler::close_table_warnings(const std::string& table) {
+  std::uint64_t seen = warnings_of(table);
+  if (seen <= warnings_shown_per_table) return;
+  std::string text = tk_format("%s: %I64u more warnings not shown", table, seen - warnings_shown_per_table);
+  tk_log(3, "Warning:\n%s", text);
+  presenter_->show_warning(text, silent);
+}
+
+std::uint64_t error_handler::warnings_of(const std::string& table) const {
+  std::lock_guard lock(warnings_mutex_);
+  auto found = warnings_.find(table);
+  return found == warnings_.end() ? 0 : found->second;
+}
+
+std::uint64_t error_handler::warning_count() const {
+  std::lock_guard lock(warnings_mutex_);
+  return warning_total_;
 }

@@ -2,15 +2,21 @@
 // logs them, turns known codes into friendly texts, shows them through the
 // installed presenter and, by level, returns (0), stops the run (1) or ends
 // the process (2). The level's consequence is decided here and nowhere else.
+// It also receives the warnings of a run (data not carried over whole) and
+// counts them per table.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "error_presenter.hpp"
 #include "tk_error_converter.hpp"
 #include "tk_exception.hpp"
 #include "tk_singleton.hpp"
+#include "tk_warning.hpp"
 
 class error_handler : public tk_singleton<error_handler> {
  public:
@@ -29,6 +35,21 @@ class error_handler : public tk_singleton<error_handler> {
   // The text shown for `e`: prefix, then the friendly or the original message.
   std::string build_text(const tk_exception& e) const;
 
+  // Warnings of one table shown in full; later ones are only counted.
+  static constexpr std::uint64_t warnings_shown_per_table = 20;
+
+  // Counts `w` for its table; logs and presents it while the table has had
+  // fewer than warnings_shown_per_table. Never raises.
+  void warn(const tk_warning& w);
+  // Hands `w` to the handler when there is one, else to the log.
+  static void report_warning(const tk_warning& w);
+  // Ends the warnings of `table`: logs and presents how many were counted
+  // but not shown, if any.
+  void close_table_warnings(const std::string& table);
+  // Warnings counted for `table`, and for the whole process.
+  std::uint64_t warnings_of(const std::string& table) const;
+  std::uint64_t warning_count() const;
+
   void set_presenter(std::unique_ptr<error_presenter> presenter);
 
   std::string prefix;
@@ -38,4 +59,7 @@ class error_handler : public tk_singleton<error_handler> {
  private:
   [[noreturn]] void end_process();
   std::unique_ptr<error_presenter> presenter_;
+  mutable std::mutex warnings_mutex_;  // the wizard reads counts while its run goes on
+  std::map<std::string, std::uint64_t> warnings_;
+  std::uint64_t warning_total_ = 0;
 };

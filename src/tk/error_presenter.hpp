@@ -14,6 +14,10 @@ class error_presenter {
   // May turn `silent` on (the wizard's "do not show again"). Returns true
   // when the user asked to abort the run.
   virtual bool show_error(const std::string& text, int level, bool& silent) = 0;
+  // Shows a warning (text without line feeds): data the run could not carry
+  // over whole. `silent` is the user's choice; a list of the run's problems
+  // may keep it anyway.
+  virtual void show_warning(const std::string& text, bool silent) = 0;
   // Whether a level-1 error ends the process (console) or only the run (wizard).
   virtual bool run_errors_end_process() const = 0;
 };

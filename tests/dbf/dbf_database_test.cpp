@@ -30,20 +30,28 @@ TEST_F(DbfTest, FolderListsDbfFilesOfAnyCaseAsLowerCaseTables) {
   EXPECT_THROW(dbf_database(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0), tk_mail_assertion);
 }
 
-TEST_F(DbfTest, TwoFilesOfTheSameNameAreNeverReadAsOne) {
+// Every file is a table: later files of a name clashing in case take the
+// next free "_n" name, in the order of their exact names.
+TEST_F(DbfTest, FilesWhoseNamesClashInCaseEachBecomeATable) {
   small_table(u"upper").write(folder_, "ORDERS.DBF");
+  small_table(u"mixed").write(folder_, "Orders.dbf");
   small_table(u"lower").write(folder_, "orders.dbf");
+  small_table(u"own").write(folder_, "orders_1.dbf");
   dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0);
-  EXPECT_EQ(db.get_tables(), (std::vector<std::u16string>{u"orders"}));
-  auto first = db.get_table(u"orders", 1);
-  EXPECT_EQ(first_record(static_cast<dbf_recordset&>(*first))[0].to_wstring(), u"upper");
-  try {
-    db.get_table(u"orders", 1);
-    ADD_FAILURE() << "the second file was opened";
-  } catch (const dbf_exception& e) {
-    EXPECT_EQ(e.level, 0);
-    EXPECT_NE(e.message.find("orders.dbf"), std::string::npos) << e.message;
+  EXPECT_EQ(db.get_tables(), (std::vector<std::u16string>{u"orders", u"orders_2", u"orders_3", u"orders_1"}));
+  const std::pair<const char16_t*, const char16_t*> contents[] = {
+      {u"orders", u"upper"}, {u"orders_2", u"mixed"}, {u"orders_3", u"lower"}, {u"orders_1", u"own"}};
+  for (const auto& [table, text] : contents) {
+    auto t = db.get_table(table, 1);
+    EXPECT_EQ(t->name, table);
+    EXPECT_EQ(first_record(static_cast<dbf_recordset&>(*t))[0].to_wstring(), text);
   }
+  EXPECT_EQ(db.renamed(u"orders"), nullptr);
+  EXPECT_EQ(db.renamed(u"orders_1"), nullptr);
+  ASSERT_NE(db.renamed(u"ORDERS_3"), nullptr);
+  EXPECT_EQ(db.renamed(u"ORDERS_3")->table, u"orders");
+  EXPECT_EQ(db.renamed(u"ORDERS_3")->file, "orders.dbf");
+  EXPECT_EQ(db.renamed(u"orders_2")->file, "Orders.dbf");
 }
 
 TEST_F(DbfTest, EmptyMissingAndVanishingFolders) {

@@ -58,7 +58,9 @@ TEST(E2eModes, MergeAppendsAndChecksTheStructureOnlyWithLogicalsAsNumbers) {
   EXPECT_EQ(refused.status, 2);
   EXPECT_EQ(refused.out, "Converting database " + folder.string() +
                              "(1 tables)\n"
-                             "Error:\ngoods: The structure of data source does not conform to the destination table.\n");
+                             "Error:\ngoods: The structure of data source does not conform to the destination table.\n"
+                             "Summary:\n"
+                             "goods: read 0, inserted 0, failed 0, skipped as deleted 0, warnings 0 (table failed)\n");
   EXPECT_EQ(session.count("GOODS"), "0");
 }
 
@@ -70,8 +72,20 @@ TEST(E2eModes, SkipLeavesAnExistingTableUntouched) {
   session.sql("DROP TABLE ORDLINES");
   const e2e_result run = session.convert(folder, {"--mode=2"});
   ASSERT_EQ(run.status, 0) << run.describe();
-  // Only the missing table is converted and reported.
-  EXPECT_EQ(run.out, "Converting database " + folder.string() + "(6 tables)\nConverting table ordlines(36 records)\n");
+  // Only the missing table is converted; each skipped one is named.
+  const std::string skipped = " (skipped)\n";
+  const std::string none = ": read 0, inserted 0, failed 0, skipped as deleted 0, warnings 0";
+  EXPECT_EQ(run.out, "Converting database " + folder.string() + "(6 tables)\n"
+                     "Table customer skipped: the Oracle table CUSTOMER exists\n"
+                     "Table employee skipped: the Oracle table EMPLOYEE exists\n"
+                     "Table orders skipped: the Oracle table ORDERS exists\n"
+                     "Converting table ordlines(36 records)\n"
+                     "Table products skipped: the Oracle table PRODUCTS exists\n"
+                     "Table supplier skipped: the Oracle table SUPPLIER exists\n"
+                     "Summary:\n"
+                     "customer" + none + skipped + "employee" + none + skipped + "orders" + none + skipped +
+                     "ordlines: read 36, inserted 36, failed 0, skipped as deleted 0, warnings 0\n"
+                     "products" + none + skipped + "supplier" + none + skipped);
   EXPECT_EQ(session.sql("SELECT SUPP_ID, NAME FROM SUPPLIER"), "SUPP_ID\tNAME\n99\tkept\n");
   EXPECT_EQ(session.count("CUSTOMER"), "0");
   EXPECT_EQ(session.count("ORDLINES"), "36");

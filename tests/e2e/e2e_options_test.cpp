@@ -44,7 +44,12 @@ const char* const usage_body =
     "      DBF file header.\n"
     "   4) If you omit 'oraclp' parameter, the password is taken from the\n"
     "      environment variable VESPER_ORACLE_PASSWORD, else from the stored\n"
-    "      settings. Other users can see the command line, not the environment.\n";
+    "      settings. Other users can see the command line, not the environment.\n"
+    "EXIT STATUS:\n"
+    "   0    every table converted whole\n"
+    "   1    converted, with warnings of data not carried over whole\n"
+    "   2    tables or records failed\n"
+    "   255  nothing or not all converted: bad options, no connection, fatal errors\n";
 
 const std::string bad_mode = "Invalid merge/overwrite mode\n";
 const std::string bad_codepage =
@@ -154,7 +159,10 @@ TEST(E2eOptions, TableNamesFileWithByteOrderMarkAndCyrillicNames) {
   EXPECT_EQ(run.out, "Converting database " + folder.string() +
                          "(2 tables)\n"
                          "Converting table Товары(1 records)\n"
-                         "Converting table склад(1 records)\n");
+                         "Converting table склад(1 records)\n"
+                         "Summary:\n"
+                         "Товары: read 1, inserted 1, failed 0, skipped as deleted 0, warnings 0\n"
+                         "склад: read 1, inserted 1, failed 0, skipped as deleted 0, warnings 0\n");
   EXPECT_EQ(session.tables(), "СКЛАД\nТОВАРЫ\n");
 
   // The same names without the mark are read in the system code page (UTF-8).
@@ -174,7 +182,11 @@ TEST(E2eOptions, ANameTheFolderDoesNotHaveIsReportedAndTheOthersConvert) {
   EXPECT_EQ(run.out, "Converting database " + e2e_paths::samples().string() +
                          "(3 tables)\n"
                          "Converting table ordlines(36 records)\n"
-                         "Converting table supplier(5 records)\n");
+                         "Converting table supplier(5 records)\n"
+                         "Summary:\n"
+                         "ordlines: read 36, inserted 36, failed 0, skipped as deleted 0, warnings 0\n"
+                         "X: read 0, inserted 0, failed 0, skipped as deleted 0, warnings 0 (table failed)\n"
+                         "supplier: read 5, inserted 5, failed 0, skipped as deleted 0, warnings 0\n");
   EXPECT_EQ(session.tables(), "ORDLINES\nSUPPLIER\n");
 }
 

@@ -167,7 +167,9 @@ TEST(E2ePrivacy, WithoutAHomeFolderTheRunGoesOnAndSaysTheSettingsAreNotKept) {
             "none. The settings are neither read nor stored; set HOME (or XDG_CONFIG_HOME) to a folder of your own "
             "to keep them.\n"
             "Converting database " + folder.string() + "(1 tables)\n"
-            "Converting table supplier(5 records)\n");
+            "Converting table supplier(5 records)\n"
+            "Summary:\n"
+            "supplier: read 5, inserted 5, failed 0, skipped as deleted 0, warnings 0\n");
   EXPECT_EQ(session.count("SUPPLIER"), "5");
 }
 

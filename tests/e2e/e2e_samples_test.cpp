@@ -29,7 +29,14 @@ TEST(E2eSamples, EveryValueOfEveryTableArrivesAsTheDbfHoldsIt) {
                          "Converting table orders(14 records)\n"
                          "Converting table ordlines(36 records)\n"
                          "Converting table products(10 records)\n"
-                         "Converting table supplier(5 records)\n");
+                         "Converting table supplier(5 records)\n"
+                         "Summary:\n"
+                         "customer: read 11, inserted 11, failed 0, skipped as deleted 0, warnings 0\n"
+                         "employee: read 4, inserted 4, failed 0, skipped as deleted 0, warnings 0\n"
+                         "orders: read 14, inserted 14, failed 0, skipped as deleted 0, warnings 0\n"
+                         "ordlines: read 36, inserted 36, failed 0, skipped as deleted 0, warnings 0\n"
+                         "products: read 10, inserted 10, failed 0, skipped as deleted 0, warnings 0\n"
+                         "supplier: read 5, inserted 5, failed 0, skipped as deleted 0, warnings 0\n");
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(session.tables(), "CUSTOMER\nEMPLOYEE\nORDERS\nORDLINES\nPRODUCTS\nSUPPLIER\n");
   expect_same_values(session, e2e_paths::samples(), {});

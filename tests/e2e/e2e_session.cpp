@@ -36,6 +36,12 @@ bool readable_by_others(const std::filesystem::path& file) {
 
 }  // namespace
 
+std::size_t e2e_occurrences(const std::string& text, const std::string& piece) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
+  return n;
+}
+
 const char* e2e_paths::agent() { return VESPER_E2E_AGENT; }
 const char* e2e_paths::oci_library() { return VESPER_E2E_OCI_LIBRARY; }
 const char* e2e_paths::tool() { return VESPER_E2E_TOOL; }
@@ -184,6 +190,13 @@ e2e_result e2e_session::agent_homeless(const std::vector<std::string>& args) con
   changes["HOME"] = std::nullopt;
   changes["XDG_CONFIG_HOME"] = std::nullopt;
   return process_.run(setpriv_path, all, changes);
+}
+
+e2e_result e2e_session::agent_with_memory_limit(const std::vector<std::string>& args, long kilobytes) const {
+  std::vector<std::string> all = {"-c", "ulimit -v " + std::to_string(kilobytes) + " && exec \"$0\" \"$@\"",
+                                  e2e_paths::agent()};
+  all.insert(all.end(), args.begin(), args.end());
+  return process_.run("/bin/sh", all, environment());
 }
 
 std::filesystem::path e2e_session::folder(const std::string& name) const {

@@ -59,6 +59,8 @@ class e2e_session {
   // to that user; false with the reason when that is not possible here.
   bool can_run_homeless(std::string& reason) const;
   e2e_result agent_homeless(const std::vector<std::string>& args) const;
+  // Runs the agent with at most `kilobytes` of address space (ulimit -v).
+  e2e_result agent_with_memory_limit(const std::vector<std::string>& args, long kilobytes) const;
 
   // Arguments that connect the agent to XE as scott.
   static std::vector<std::string> login();
@@ -70,6 +72,9 @@ class e2e_session {
   std::filesystem::path root_;
   e2e_process process_;
 };
+
+// How often `piece` occurs in `text`.
+std::size_t e2e_occurrences(const std::string& text, const std::string& piece);
 
 // The locations the build hands to the tests.
 struct e2e_paths {

@@ -27,6 +27,9 @@ class recording_presenter : public error_presenter {
     if (!silent) shown_.push_back(text);
     return abort_;
   }
+  void show_warning(const std::string& text, bool silent) override {
+    shown_.push_back((silent ? "silent warning:" : "warning:") + text);
+  }
   bool run_errors_end_process() const override { return false; }
 
  private:
@@ -113,6 +116,40 @@ TEST(ErrorHandler, WizardLikePresenterStopsRunsUnlessNoStop) {
   EXPECT_NO_THROW(handler.handle(tk_exception("item", 0), true));
 }
 
+TEST(ErrorHandler, WarningsAreCountedPerTableAndOnlyTheFirstTwentyShown) {
+  std::string log = ::testing::TempDir() + "error_handler_warnings.log";
+  tk_logger logger(log.c_str(), true, 1, false);
+  error_handler handler(0, oracle_texts);
+  std::vector<std::string> shown;
+  handler.set_presenter(std::make_unique<recording_presenter>(shown, false));
+
+  for (std::uint64_t record = 1; record <= 23; ++record)
+    handler.warn({"goods", record, "NOTE", "memo data is damaged\nleft empty"});
+  handler.warn({"other", 0, "EXTRA", "dropped"});
+  handler.close_table_warnings("goods");
+  handler.close_table_warnings("other");  // none held back: nothing to add
+  EXPECT_EQ(handler.warnings_of("goods"), 23u);
+  EXPECT_EQ(handler.warnings_of("other"), 1u);
+  EXPECT_EQ(handler.warnings_of("never"), 0u);
+  EXPECT_EQ(handler.warning_count(), 24u);
+  ASSERT_EQ(shown.size(), 22u);
+  EXPECT_EQ(shown[0], "warning:goods, record #1, column NOTE: memo data is damaged left empty");
+  EXPECT_EQ(shown[19], "warning:goods, record #20, column NOTE: memo data is damaged left empty");
+  EXPECT_EQ(shown[20], "warning:other, column EXTRA: dropped");
+  EXPECT_EQ(shown[21], "warning:goods: 3 more warnings not shown");
+  std::string logged = read_file(log);
+  EXPECT_NE(logged.find("Warning:\ngoods, record #20, column NOTE: memo data is damaged\nleft empty"),
+            std::string::npos);
+  EXPECT_EQ(logged.find("record #21"), std::string::npos);
+  EXPECT_NE(logged.find("goods: 3 more warnings not shown"), std::string::npos);
+
+  // Silence is the presenter's to honour: a list of problems may keep them.
+  handler.silent = true;
+  handler.warn({"", 0, "", "quiet"});
+  EXPECT_EQ(shown.back(), "silent warning:quiet");
+  std::remove(log.c_str());
+}
+
 TEST(ErrorHandler, SecondHandlerIsAnInternalError) {
   error_handler handler(0, oracle_texts);
   EXPECT_THROW(error_handler(0, oracle_texts), tk_mail_assertion);
@@ -163,17 +200,19 @@ TEST(ErrorHandlerDeathTest, SilentRunErrorStillEnds_InternalErrorAlwaysPrints) {
       ::testing::ExitedWithCode(255), "Internal error: Internal error: \ncode=615c31");
 }
 
-TEST(ConsoleErrorPresenter, PrintsErrorBlockUnlessSilent) {
+TEST(ConsoleErrorPresenter, PrintsErrorAndWarningBlocksUnlessSilent) {
   std::FILE* f = std::tmpfile();
   console_error_presenter p(f);
   bool silent = false;
   EXPECT_FALSE(p.show_error("T: broken", 0, silent));
   silent = true;
   p.show_error("hidden", 0, silent);
+  p.show_warning("hidden", true);
+  p.show_warning("T, record #2, column M: damaged", false);
   p.show_internal_error("boom");
   std::rewind(f);
   char buffer[256] = {};
   std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
   std::fclose(f);
-  EXPECT_EQ(std::string(buffer, n), "Error:\nT: broken\nInternal error: boom\n");
+  EXPECT_EQ(std::string(buffer, n), "Error:\nT: broken\nWarning:\nT, record #2, column M: damaged\nInternal error: boom\n");
 }

@@ -1,0 +1,38 @@
+#include "merge_check.hpp"
+
+#include "error_handler.hpp"
+#include "ora_fn_validator.hpp"
+#include "tk_exception.hpp"
+#include "tk_format.hpp"
+#include "tk_logger.hpp"
+#include "tk_printable_name.hpp"
+
+merge_check::merge_check(const udb_schema& source, const udb_schema& destination, bool uppercase)
+    : source_(source), destination_(destination), uppercase_(uppercase) {}
+
+bool merge_check::kinds_conform(const t_ftd& source, const t_ftd& destination) {
+  t_ftd unsized = source;
+  // Text becomes a date only in the one width of date-and-time text.
+  if (destination.vartype != VT_DATE) unsized.size = 0;
+  return unsized.conform_to(destination);
+}
+
+void merge_check::run(const std::string& table) const {
+  // Records find their columns by these names (see ora_table): the same calls
+  // give the same names.
+  ora_fn_validator names(source_);
+  for (std::size_t i = 0; i < source_.size(); ++i) {
+    const t_ftd& column = source_[i];
+    const std::u16string oracle_name = names.take_name(column.name, uppercase_);
+    const int at = destination_.get_field_idx(oracle_name);
+    if (at < 0) {
+      error_handler::report_warning({table, 0, tk_printable_name_utf8(column.name),
+                                     "the Oracle table has no such column; its values are dropped"});
+      continue;
+    }
+    if (!kinds_conform(column, destination_[static_cast<std::size_t>(at)])) {
+      tk_log(2, "Column %s cannot take the values of %s", oracle_name, column.name);
+      throw tk_exception("The structure of data source does not conform to the destination table.");
+    }
+  }
+}

@@ -1,0 +1,23 @@
+// What became of one table of a run, for the summary that ends it: records
+// read, inserted, failed and skipped as deleted, the table's warnings, and
+// whether the table failed or was skipped as a whole.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct table_tally {
+  enum class outcome { converted, failed, skipped };
+
+  std::u16string table;
+  std::uint64_t read = 0;
+  std::uint64_t inserted = 0;
+  std::uint64_t failed = 0;
+  std::uint64_t deleted_skipped = 0;
+  std::uint64_t warnings = 0;
+  outcome result = outcome::converted;
+
+  // "goods: read 5, inserted 3, failed 2, skipped as deleted 0, warnings 1",
+  // with "(table failed)" or "(skipped)" after it where that is so.
+  std::string line() const;
+};

@@ -1,0 +1,64 @@
+// Errors that every later record would meet too stop early: a full disk ends
+// its table at once with one message and the count of records inserted.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "dbf_writer.hpp"
+#include "e2e_session.hpp"
+
+namespace {
+
+// A small tmpfs mounted over the session's emulation home, holding what was
+// there; unmounted when the case ends.
+class full_disk {
+ public:
+  full_disk(const e2e_session& session, const char* size) : home_(session.root() / "oracle") {
+    const std::filesystem::path kept = session.root() / "oracle-kept";
+    std::filesystem::copy(home_, kept, std::filesystem::copy_options::recursive);
+    const std::string options = std::string("size=") + size;
+    if (mount("tmpfs", home_.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+      reason_ = std::string("cannot mount a tmpfs here: ") + std::strerror(errno);
+      return;
+    }
+    mounted_ = true;
+    std::filesystem::copy(kept, home_, std::filesystem::copy_options::recursive);
+  }
+  ~full_disk() {
+    if (mounted_) umount2(home_.c_str(), MNT_DETACH);
+  }
+  full_disk(const full_disk&) = delete;
+  full_disk& operator=(const full_disk&) = delete;
+
+  bool mounted() const { return mounted_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  std::filesystem::path home_;
+  bool mounted_ = false;
+  std::string reason_;
+};
+
+TEST(E2eLastingErrors, AFullDiskEndsTheTableWithOneMessage) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer big(0x03);
+  big.field(u"ID", 'N', 6).field(u"TEXT", 'C', 250);
+  for (int id = 1; id <= 8000; ++id) big.record({dbf_cell::integer(id), dbf_cell::text(std::u16string(250, u'a' + id % 26))});
+  big.write(folder, "BIG.DBF");
+  full_disk disk(session, "1m");
+  if (!disk.mounted()) GTEST_SKIP() << disk.reason();
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 2) << run.describe();
+  const std::string message = "Error:\nbig: ORA-01653: unable to extend table in tablespace USERS (database or disk is full); "
+                              "the table stops at record #";
+  EXPECT_NE(run.out.find(message), std::string::npos) << run.out;
+  EXPECT_EQ(e2e_occurrences(run.out, "ORA-01653"), 1u) << run.out;
+  EXPECT_EQ(run.out.find("big, record #"), std::string::npos);
+  EXPECT_NE(run.out.find(" records inserted\n"), std::string::npos);
+  EXPECT_NE(run.out.find("big: read "), std::string::npos);
+}
+
+}  // namespace
