@@ -10,6 +10,7 @@
 namespace {
 constexpr int ora_name_taken = 955;
 constexpr int ora_no_privilege = 1031;
+constexpr int ora_compiled_with_errors = 24344;
 constexpr int sequence_attempts = 100;
 }  // namespace
 
@@ -69,13 +70,30 @@ void ora_schema_initializer::build_schema(ora_sql_runner& runner) {
     runner.run(trigger_text(sequence));
   } catch (const ora_exception& e) {
     tk_log(2, "Error while creating index for trigger:\n%s\n", e.message);
+    if (e.ora_number() != ora_compiled_with_errors) return;
+    drop_trigger(runner);
+    throw ora_exception(e.ora_number(),
+                        tk_utf8_to_utf16_lenient(e.message + "\nThe trigger did not compile and was dropped: auto "
+                                                     "increment will not be converted."));
   }
 }
+
+// A trigger left invalid fails every insert into its table (ORA-04098), so
+// it goes; the table stays, as it does when one of its indexes fails.
+void ora_schema_initializer::drop_trigger(ora_sql_runner& runner) const {
+  try {
+    runner.run(u"DROP TRIGGER " + ora_quoted(trigger_name()));
+  } catch (const ora_exception& e) {
+    tk_log(2, "Cannot drop the trigger:\n%s\n", e.message);
+  }
+}
+
+std::u16string ora_schema_initializer::trigger_name() const { return table + u"__TRIGGER"; }
 
 // Quoted, unlike the Oracle habit of unquoted trigger text: the table and
 // sequence were created as quoted names, which unquoted text would upper-case.
 std::u16string ora_schema_initializer::trigger_text(const std::u16string& sequence) const {
-  return u"CREATE OR REPLACE TRIGGER " + ora_quoted(table + u"__TRIGGER") + u" BEFORE INSERT ON " +
+  return u"CREATE OR REPLACE TRIGGER " + ora_quoted(trigger_name()) + u" BEFORE INSERT ON " +
          ora_quoted(table) + u" FOR EACH ROW WHEN (new." + ora_quoted(auto_increment_column) +
          u" IS NULL) BEGIN select " + ora_quoted(sequence) + u".nextval into :new." +
          ora_quoted(auto_increment_column) + u" from dual; END;";

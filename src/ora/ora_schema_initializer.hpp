@@ -32,4 +32,6 @@ class ora_schema_initializer {
 
  private:
   std::u16string column_text(const t_ftd& column) const;
+  std::u16string trigger_name() const;
+  void drop_trigger(ora_sql_runner& runner) const;
 };
