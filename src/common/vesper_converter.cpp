@@ -164,6 +164,9 @@ void vesper_converter::run_tables(dbf_database& source) {
       convert_table(source, names, name);
     } catch (const tk_final_exception&) {
       throw;
+    } catch (const ora_exception& e) {
+      if (e.connection_lost()) stop_run(e);
+      fail_table(e);
     } catch (const tk_exception& e) {
       fail_table(e);
     } catch (const std::bad_alloc&) {
@@ -185,6 +188,20 @@ void vesper_converter::fail_table(const tk_exception& e) {
   ++tables_failed;
   tallies.back().result = table_tally::outcome::failed;
   report(e, tk_printable_name_utf8(tallies.back().table), false);
+}
+
+// Nothing more can reach Oracle: the summary tells what was done, and the
+// error (which ends the run) how far the table at hand got.
+void vesper_converter::stop_run(const ora_exception& e) {
+  ++tables_failed;
+  table_tally& tally = tallies.back();
+  tally.result = table_tally::outcome::failed;
+  print_summary();
+  report(tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops with %I64u records of the table committed",
+                                e.message, tally.inserted),
+                      tk_exception::run_level),
+         tk_printable_name_utf8(tally.table), false);
+  throw tk_final_exception();  // a front end that keeps its process ends the run here
 }
 
 void vesper_converter::print_summary() const {
@@ -319,10 +336,8 @@ void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destin
 // left) or the run (no connection left) with one message, instead of one per
 // record.
 void vesper_converter::stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const {
-  const int number = e.ora_number();
-  if (ora_error_class::connection_lost(number))
-    throw tk_exception(e.message + "; the connection to Oracle is lost, the run stops", tk_exception::run_level);
-  if (ora_error_class::out_of_space(number))
+  if (e.connection_lost()) throw e;  // the run stops, see run_tables
+  if (ora_error_class::out_of_space(e.ora_number()))
     throw tk_exception(tk_format("%s; the table stops at record #%d with %I64u records inserted", e.message,
                                  records_done + 1, tally.inserted));
 }

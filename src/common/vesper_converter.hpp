@@ -75,6 +75,7 @@ class vesper_converter : public udb_converter,
   void stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const;
   // Counts the current table as failed and reports `e` with its name.
   void fail_table(const tk_exception& e);
+  [[noreturn]] void stop_run(const ora_exception& e);
   void print_summary() const;
 
   tk_reg_key key_;
