@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "dbf_bad_file.hpp"
 #include "dbf_database.hpp"
 #include "dbf_record.hpp"
 #include "dbf_recordset.hpp"
@@ -175,6 +176,7 @@ void vesper_converter::run_tables(dbf_database& source) {
     } catch (const std::exception& e) {
       fail_table(tk_exception(e.what()));
     }
+    close_bad_file();
     if (error_handler* handler = error_handler::find()) {
       handler->close_table_warnings(tk_printable_name_utf8(name));
       tallies.back().warnings = handler->warnings_of(tk_printable_name_utf8(name));
@@ -322,10 +324,12 @@ void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destin
       ++records_failed;
       ++tally.failed;
       stop_on_lasting_error(e, tally);
+      reject(static_cast<dbf_recordset&>(source), e);
       report(e, tk_format(u"%s, record #%d", tk_printable_name(name), records_done + 1), false);
     } catch (const tk_exception& e) {
       ++records_failed;
       ++tally.failed;
+      reject(static_cast<dbf_recordset&>(source), e);
       report(e, tk_format(u"%s, record #%d", tk_printable_name(name), records_done + 1), false);
     }
     ++records_done;
@@ -354,4 +358,37 @@ bool vesper_converter::append_one(udb_recordset& source, udb_recordset& destinat
     destination.append_record(record);
   }
   return true;
+}
+
+void vesper_converter::reject(dbf_recordset& source, const tk_exception& e) {
+  if (bad_file.empty()) return;
+  if (!bad_) bad_ = std::make_unique<dbf_bad_file>(source, bad_file_path(source));
+  bad_->add(source.current_bytes(), source.current_number(), e.message);
+}
+
+// In a folder each table's file takes its source file's name; a file name
+// serves the first table with rejected records, later ones add their name
+// to its stem.
+std::filesystem::path vesper_converter::bad_file_path(const dbf_recordset& source) const {
+  const std::filesystem::path given(bad_file);
+  if (bad_file.back() == '/' || std::filesystem::is_directory(given)) {
+    std::filesystem::create_directories(given);
+    return given / std::filesystem::path(source.file_name()).filename();
+  }
+  if (bad_files_written_ == 0) return given;
+  std::filesystem::path numbered = given;
+  numbered.replace_filename(given.stem().string() + "_" + tk_printable_name_utf8(source.name) +
+                            given.extension().string());
+  return numbered;
+}
+
+void vesper_converter::close_bad_file() {
+  if (!bad_) return;
+  const std::string text = tk_format("%s: %d rejected records written to %s (Oracle's messages in %s)",
+                                     tk_printable_name_utf8(tallies.back().table), bad_->count(),
+                                     bad_->path().string(), bad_->messages_path().string());
+  bad_.reset();
+  ++bad_files_written_;
+  tk_log(3, "%s", text);
+  if (!silent) std::printf("%s\n", text.c_str());
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -16,7 +17,9 @@
 #include "tk_singleton.hpp"
 #include "udb_converter.hpp"
 
+class dbf_bad_file;
 class dbf_database;
+class dbf_recordset;
 class ora_exception;
 class ora_tn_validator;
 class udb_recordset;
@@ -53,6 +56,10 @@ class vesper_converter : public udb_converter,
   bool skip_del = false;
   bool uppercase = true;
   bool store_on_exit = false;  // the wizard writes its settings back
+  // Where rejected records go: a DBF file, or a folder (ending in "/" or
+  // existing) with one file per table named after its source file; empty:
+  // nowhere.
+  std::string bad_file;
   // Why the settings can be neither read nor stored (no folder of the
   // user's own for them), for the front end to report; empty when they can.
   std::string settings_problem;
@@ -77,6 +84,12 @@ class vesper_converter : public udb_converter,
   void fail_table(const tk_exception& e);
   [[noreturn]] void stop_run(const ora_exception& e);
   void print_summary() const;
+  // Keeps the record at the cursor of `source` in the table's bad file.
+  void reject(dbf_recordset& source, const tk_exception& e);
+  std::filesystem::path bad_file_path(const dbf_recordset& source) const;
+  void close_bad_file();
 
   tk_reg_key key_;
+  std::unique_ptr<dbf_bad_file> bad_;  // the current table's, once it has a record
+  std::uint32_t bad_files_written_ = 0;
 };
