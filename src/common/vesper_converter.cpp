@@ -1,5 +1,7 @@
 #include "vesper_converter.hpp"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <new>
 
@@ -12,6 +14,7 @@
 #include "merge_check.hpp"
 #include "ora_error_class.hpp"
 #include "ora_exception.hpp"
+#include "ora_journal.hpp"
 #include "ora_tn_validator.hpp"
 #include "tk_case.hpp"
 #include "tk_final_exception.hpp"
@@ -157,6 +160,7 @@ void vesper_converter::run_tables(dbf_database& source) {
   // The target's table list is read from its catalog here: whether a table
   // already exists decides overwrite, merge and skip.
   target->get_tables();
+  open_journal();
   for (const std::u16string& name : sel_tables) sel_queries.emplace(name, u"");
   tk_log(1, "sel_queries.size=%d", sel_queries.size());
   for (const std::u16string& name : sel_tables) {
@@ -184,7 +188,75 @@ void vesper_converter::run_tables(dbf_database& source) {
     ++table_index;
   }
   print_summary();
+  remove_journal();
 }
+
+// The run finished: nothing is left to resume.
+void vesper_converter::remove_journal() {
+  if (!journal_) return;
+  try {
+    journal_->remove();
+  } catch (const ora_exception& e) {
+    // Its cause (a full disk) was reported already; the log keeps it.
+    tk_log(3, "Dropping the journal: %s", e.message);
+    say("The run's journal could not be dropped; the next run of this folder without --resume replaces it");
+  }
+}
+
+void vesper_converter::say(const std::string& text) const {
+  tk_log(3, "%s", text);
+  if (!silent) std::printf("%s\n", text.c_str());
+}
+
+// Every run keeps a journal, so that any run that is killed can be resumed.
+void vesper_converter::open_journal() {
+  journal_ = std::make_unique<ora_journal>(*target);
+  resumed_.clear();
+  try {
+    if (resume) {
+      resumed_ = journal_->read();
+      if (resumed_.empty()) say("Nothing to resume: no journal of an unfinished run in this schema; every table is converted");
+    }
+    if (resumed_.empty()) journal_->start_run();
+  } catch (const ora_exception& e) {
+    say(tk_format("No journal is kept (%s): this run cannot be resumed if it is stopped", e.message));
+    journal_.reset();
+  }
+  target->journal = journal_.get();
+}
+
+const ora_journal_entry* vesper_converter::resumed_entry(const std::u16string& source) const {
+  for (const ora_journal_entry& entry : resumed_)
+    if (entry.source == source) return &entry;
+  return nullptr;
+}
+
+void vesper_converter::check_same_file(const ora_journal_entry& earlier, const ora_journal_entry& now,
+                                       const std::u16string& name) const {
+  if (earlier.same_file(now)) return;
+  throw tk_exception(tk_format(
+      "The file of table %s changed since the run being resumed (size, modification time, header date or record "
+      "count differ), so it cannot be continued; its rows in Oracle are left as they are. Convert it again "
+      "without --resume",
+      tk_printable_name_utf8(name)));
+}
+
+namespace {
+
+ora_journal_entry file_identity(const dbf_recordset& table) {
+  ora_journal_entry entry;
+  entry.source = tk_utf8_to_utf16_lenient(std::filesystem::absolute(table.file_name()).lexically_normal().string());
+  struct stat info {};
+  if (stat(table.file_name().c_str(), &info) == 0) {
+    entry.file_size = static_cast<std::uint64_t>(info.st_size);
+    entry.file_time = static_cast<std::int64_t>(info.st_mtime);
+  }
+  entry.header_date = table.header_date();
+  entry.record_count = table.record_count();
+  return entry;
+}
+
+}  // namespace
 
 void vesper_converter::fail_table(const tk_exception& e) {
   ++tables_failed;
@@ -257,8 +329,17 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   table->schema = std::move(schema);
   table->indexes = std::move(indexes);
   announce_renamed(source, name, target_table);
+  const ora_journal_entry identity = file_identity(dbf);
+  const ora_journal_entry* earlier = resumed_entry(identity.source);
+  if (earlier && earlier->finished) {
+    say(tk_format("Table %s skipped: the run being resumed loaded it whole", tk_printable_name_utf8(name)));
+    tallies.back().result = table_tally::outcome::skipped;
+    return;
+  }
+  if (earlier) check_same_file(*earlier, identity, name);
+  // A table the resumed run left half-loaded is continued, whatever the mode.
   const bool existed = target->is_table_exist(target_table);
-  if (existed) {
+  if (existed && !earlier) {
     tk_log(2, "Table %s already exists", target_table);
     if (mode == 2) {
       tk_log(3, "Table %s skipped: the Oracle table %s exists", name, target_table);
@@ -281,14 +362,23 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
     }
   }
   std::unique_ptr<udb_recordset> destination = open_target(*table, target_table);
-  if (mode == 1 && !bool_dbf && !table->schema.conform_to(destination->schema))
+  if (mode == 1 && !earlier && !bool_dbf && !table->schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
-  if (mode == 1 && existed) merge_check(table->schema, destination->schema, uppercase).run(tk_printable_name_utf8(name));
+  if (mode == 1 && !earlier && existed)
+    merge_check(table->schema, destination->schema, uppercase).run(tk_printable_name_utf8(name));
   records_total = dbf.record_count();
   tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), dbf.record_count());
   if (!silent) std::printf("Converting table %s(%u records)\n", tk_printable_name_utf8(name).c_str(), dbf.record_count());
-  if (dbf.record_count() == 0 || tab_def) return;
-  copy_records(*table, *destination, name);
+  std::uint64_t from = 1;
+  if (journal_ && earlier) {
+    journal_->continue_table(*earlier);
+    from = earlier->last_record + 1;
+    say(tk_format("Table %s continues after record #%I64u", tk_printable_name_utf8(name), earlier->last_record));
+  } else if (journal_) {
+    journal_->start_table(identity);
+  }
+  if (dbf.record_count() != 0 && !tab_def) copy_records(dbf, *destination, name, from);
+  if (journal_) journal_->finish_table();
 }
 
 // A file whose name clashes in case with another's is converted under a
@@ -308,11 +398,15 @@ std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& sour
   return target->create_table(target_table, source.schema, skip_idx ? udb_indexes() : source.indexes);
 }
 
-void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destination,
-                                    const std::u16string& name) {
+void vesper_converter::copy_records(dbf_recordset& source, udb_recordset& destination,
+                                    const std::u16string& name, std::uint64_t from) {
   table_tally& tally = tallies.back();
-  for (source.first(); !source.is_eof(); source.next()) {
+  source.go_to(from);
+  records_done = static_cast<std::uint32_t>(from - 1);
+  for (; !source.is_eof(); source.next()) {
     ++tally.read;
+    // The commit of this record's row makes its outcome final in the journal too.
+    if (journal_) journal_->advance(source.current_number());
     try {
       if (append_one(source, destination, name))
         ++tally.inserted;
@@ -324,13 +418,11 @@ void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destin
       ++records_failed;
       ++tally.failed;
       stop_on_lasting_error(e, tally);
-      reject(static_cast<dbf_recordset&>(source), e);
-      report(e, tk_format(u"%s, record #%d", tk_printable_name(name), records_done + 1), false);
+      record_failed(source, e, name);
     } catch (const tk_exception& e) {
       ++records_failed;
       ++tally.failed;
-      reject(static_cast<dbf_recordset&>(source), e);
-      report(e, tk_format(u"%s, record #%d", tk_printable_name(name), records_done + 1), false);
+      record_failed(source, e, name);
     }
     ++records_done;
   }
@@ -391,4 +483,11 @@ void vesper_converter::close_bad_file() {
   ++bad_files_written_;
   tk_log(3, "%s", text);
   if (!silent) std::printf("%s\n", text.c_str());
+}
+
+// Kept, reported, and then final: the journal says so before the next record.
+void vesper_converter::record_failed(dbf_recordset& source, const tk_exception& e, const std::u16string& name) {
+  reject(source, e);
+  report(e, tk_format(u"%s, record #%d", tk_printable_name(name), records_done + 1), false);
+  if (journal_) journal_->commit();
 }

@@ -39,6 +39,8 @@ class dbf_recordset : public udb_recordset {
   int get_codepage() const;
   std::uint8_t version() const { return header_[0]; }
   std::uint32_t record_count() const { return record_count_; }
+  // The date of the last update in the header, its three bytes YY MM DD as one number.
+  std::uint32_t header_date() const { return std::uint32_t(header_[1]) << 16 | header_[2] << 8 | header_[3]; }
   int memo_type() const { return memo_type_; }
   bool has_memo_file() const { return memo_file_ != nullptr; }
   // True when memo columns read as empty because the memo file is missing.
