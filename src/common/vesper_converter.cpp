@@ -331,6 +331,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   announce_renamed(source, name, target_table);
   const ora_journal_entry identity = file_identity(dbf);
   const ora_journal_entry* earlier = resumed_entry(identity.source);
+  if (earlier && journal_) journal_->adopt(*earlier);
   if (earlier && earlier->finished) {
     say(tk_format("Table %s skipped: the run being resumed loaded it whole", tk_printable_name_utf8(name)));
     tallies.back().result = table_tally::outcome::skipped;

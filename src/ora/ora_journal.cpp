@@ -90,7 +90,6 @@ void ora_journal::start_table(const ora_journal_entry& entry) {
 
 void ora_journal::continue_table(const ora_journal_entry& entry) {
   current_ = entry.source;
-  mine_.push_back(current_);
   pending_ = entry.last_record;
 }
 

@@ -39,6 +39,8 @@ class ora_journal {
   void start_run();
   // `entry` becomes the table being loaded; a new entry is written and committed.
   void start_table(const ora_journal_entry& entry);
+  // An entry of the run being resumed becomes this run's, to go when it finishes.
+  void adopt(const ora_journal_entry& entry) { mine_.push_back(entry.source); }
   // The table the resumed run continues, after its last final record.
   void continue_table(const ora_journal_entry& entry);
   // The record whose outcome the next commit makes final.
