@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -16,7 +17,11 @@
 #include "tk_singleton.hpp"
 #include "udb_converter.hpp"
 
+class dbf_bad_file;
 class dbf_database;
+class dbf_recordset;
+class ora_journal;
+struct ora_journal_entry;
 class ora_exception;
 class ora_tn_validator;
 class udb_recordset;
@@ -53,6 +58,13 @@ class vesper_converter : public udb_converter,
   bool skip_del = false;
   bool uppercase = true;
   bool store_on_exit = false;  // the wizard writes its settings back
+  // Where rejected records go: a DBF file, or a folder (ending in "/" or
+  // existing) with one file per table named after its source file; empty:
+  // nowhere.
+  std::string bad_file;
+  // Continue the run the journal in the schema tells of: finished tables
+  // are skipped, a half-loaded one goes on after its last record.
+  bool resume = false;
   // Why the settings can be neither read nor stored (no folder of the
   // user's own for them), for the front end to report; empty when they can.
   std::string settings_problem;
@@ -69,13 +81,32 @@ class vesper_converter : public udb_converter,
   void announce_renamed(const dbf_database& source, const std::u16string& name,
                         const std::u16string& target_table) const;
   std::unique_ptr<udb_recordset> open_target(udb_recordset& source, const std::u16string& target);
-  void copy_records(udb_recordset& source, udb_recordset& target, const std::u16string& name);
+  void copy_records(dbf_recordset& source, udb_recordset& target, const std::u16string& name,
+                    std::uint64_t from);
+  void open_journal();
+  void remove_journal();
+  // The entry of the run being resumed for the file `source`; nullptr when none.
+  const ora_journal_entry* resumed_entry(const std::u16string& source) const;
+  // Raises the table's error when its file is not the one the journal knew.
+  void check_same_file(const ora_journal_entry& earlier, const ora_journal_entry& now,
+                       const std::u16string& name) const;
+  void say(const std::string& text) const;
   // False when the record was left out as deleted.
   bool append_one(udb_recordset& source, udb_recordset& target, const std::u16string& name);
   void stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const;
   // Counts the current table as failed and reports `e` with its name.
   void fail_table(const tk_exception& e);
+  [[noreturn]] void stop_run(const ora_exception& e);
   void print_summary() const;
+  // Keeps the record at the cursor of `source` in the table's bad file.
+  void reject(dbf_recordset& source, const tk_exception& e);
+  void record_failed(dbf_recordset& source, const tk_exception& e, const std::u16string& name);
+  std::filesystem::path bad_file_path(const dbf_recordset& source) const;
+  void close_bad_file();
 
   tk_reg_key key_;
+  std::unique_ptr<dbf_bad_file> bad_;  // the current table's, once it has a record
+  std::uint32_t bad_files_written_ = 0;
+  std::unique_ptr<ora_journal> journal_;
+  std::vector<ora_journal_entry> resumed_;
 };

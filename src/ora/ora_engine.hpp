@@ -37,6 +37,9 @@ class ora_engine : public tk_singleton<ora_engine> {
   // did not compile (ORA-24344) it raises ora_exception too, since that
   // object fails whatever uses it later.
   void check_err(sword status, const char* call);
+  // OCI_ATTR_SERVER_STATUS of the server handle: false once the connection
+  // is known to be gone.
+  bool server_connected() const;
 
   // A new handle or descriptor of `type` from the environment, owned by the
   // result, which keeps the environment alive while it lives.

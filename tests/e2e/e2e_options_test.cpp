@@ -14,6 +14,9 @@ namespace {
 
 const char* const usage_body =
     "Usage: VPXAGENT.EXE OPTIONS\n\n"
+    "   --badfile=...  DBF file, or folder (one file per table), that receives\n"
+    "                  the records Oracle rejected; Oracle's messages go to a\n"
+    "                  .txt file of the same name\n"
     "   --dest=...     Oracle database name\n"
     "   --encoding=... decode all text fields using DBase codepage specified\n"
     "                  (see 'Command Line' article of the manual to learn\n"
@@ -29,6 +32,9 @@ const char* const usage_body =
     "   --oraclp=...   Oracle user password (--oraclp=- reads it from the first\n"
     "                  line of standard input)\n"
     "   --port=...     Oracle port\n"
+    "   --resume       continue the run that stopped or was killed: tables it\n"
+    "                  finished are skipped, a half-loaded one goes on after its\n"
+    "                  last committed record, whatever the mode\n"
     "   --silent       disable program output\n"
     "   --skip_del     don't convert records marked as deleted\n"
     "   --src=...      path to DBF database\n"
