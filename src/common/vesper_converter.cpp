@@ -340,6 +340,14 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   if (earlier) check_same_file(*earlier, identity, name);
   // A table the resumed run left half-loaded is continued, whatever the mode.
   const bool existed = target->is_table_exist(target_table);
+  if (earlier && !existed) {
+    // Dropped since: continuing after the journal's record would lose the
+    // records loaded before it.
+    say(tk_format("Table %s: the Oracle table %s that the resumed run half-loaded is gone; it is loaded from the "
+                  "first record",
+                  tk_printable_name_utf8(name), tk_printable_name_utf8(target_table)));
+    earlier = nullptr;
+  }
   if (existed && !earlier) {
     tk_log(2, "Table %s already exists", target_table);
     if (mode == 2) {

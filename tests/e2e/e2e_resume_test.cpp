@@ -92,6 +92,18 @@ TEST(E2eResume, ATableWhoseFileChangedIsRefusedAndLeftAsItIs) {
   EXPECT_EQ(session.count("B"), kept);
 }
 
+TEST(E2eResume, AHalfLoadedTableDroppedSinceIsLoadedFromItsFirstRecord) {
+  e2e_session session;
+  const std::filesystem::path folder = write_tables(session);
+  ASSERT_TRUE(kill_in_the_middle(session, folder));
+  session.sql("DROP TABLE B");
+  const e2e_result resumed = session.convert(folder, {"--resume"});
+  EXPECT_EQ(resumed.status, 0) << resumed.describe();
+  EXPECT_NE(resumed.out.find("Table b: the Oracle table B that the resumed run half-loaded is gone"), std::string::npos)
+      << resumed.out;
+  expect_every_record_once(session);
+}
+
 TEST(E2eResume, ResumingWithoutAJournalConvertsEveryTable) {
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
