@@ -113,6 +113,7 @@ void vesper_converter::operator()() {
   tk_log(2, "vesper_converter::operator()");
   tables_failed = 0;
   records_failed = 0;
+  cancelled = false;
   tallies.clear();
   {
     init_conversion scope(done, true);
@@ -125,7 +126,13 @@ void vesper_converter::operator()() {
       if (bool_dbf) rules.install(std::make_unique<vesper_bool_rule>());
       run_tables(source);
     } catch (const tk_final_exception&) {
-      ++tables_failed;
+      if (cancel_requested) {
+        cancelled = true;
+        if (!tallies.empty()) tallies.back().result = table_tally::outcome::cancelled;
+        tk_log(3, "Conversion cancelled by the user");
+      } else {
+        ++tables_failed;
+      }
     } catch (const tk_exception& e) {
       ++tables_failed;
       report(e, "", true);
@@ -154,6 +161,7 @@ void vesper_converter::run_tables(dbf_database& source) {
   tk_log(1, "sel_queries.size=%d", sel_queries.size());
   for (const std::u16string& name : sel_tables) {
     tallies.push_back(table_tally{name});
+    stop_if_cancelled();
     try {
       convert_table(source, names, name);
     } catch (const tk_final_exception&) {
@@ -287,6 +295,7 @@ void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destin
                                     const std::u16string& name) {
   table_tally& tally = tallies.back();
   for (source.first(); !source.is_eof(); source.next()) {
+    stop_if_cancelled();
     ++tally.read;
     try {
       if (append_one(source, destination, name))
@@ -307,6 +316,10 @@ void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destin
     }
     ++records_done;
   }
+}
+
+void vesper_converter::stop_if_cancelled() const {
+  if (cancel_requested) throw tk_final_exception();
 }
 
 // Errors that every later record would meet too end the table (no space
