@@ -28,6 +28,7 @@ vesper_app::~vesper_app() {
 bool vesper_app::open(const QStringList& arguments) {
   if (error_handler* handler = error_handler::find()) handler->set_presenter(std::make_unique<gui_error_presenter>());
   converter_ = std::make_unique<vesper_converter>(options_.settings_path);
+  converter_->set_silent(true);  // no console: the pages show the progress
   if (!converter_->settings_problem.empty()) wizard_shell::error(converter_->settings_problem);
   const bool quick = !arguments.isEmpty();
   if (quick) {
