@@ -46,7 +46,6 @@ wizard_shell::wizard_shell(QString help_folder)
   setOptions(QWizard::NoBackButtonOnStartPage | QWizard::DisabledBackButtonOnLastPage | QWizard::HaveHelpButton |
              QWizard::HelpButtonOnRight | QWizard::NoDefaultButton);
   setButtonText(QWizard::CommitButton, buttonText(QWizard::NextButton));
-  setPixmap(QWizard::WatermarkPixmap, wizard_images::watermark());
   setPixmap(QWizard::LogoPixmap, wizard_images::header());
   connect(this, &QWizard::currentIdChanged, this, &wizard_shell::on_page_changed);
   connect(this, &QWizard::helpRequested, this, &wizard_shell::on_help);
