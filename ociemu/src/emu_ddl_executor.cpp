@@ -444,7 +444,12 @@ void emu_ddl_executor::create_sequence(const emu_create_sequence& s) {
 std::optional<emu_error> emu_ddl_executor::create_trigger(const emu_create_trigger& s) {
   const auto table = catalog_.table(s.table);
   exec_meta(db_, "DELETE FROM ociemu_triggers WHERE TRIGGER_NAME = ?", {text(s.name)});
-  const bool valid = s.valid && table->find_column(s.column) >= 0 &&
+  // A server compiles the body: the column must exist and take the NUMBER that
+  // NEXTVAL gives (PLS-00385 / ORA-00932 for a date or binary column).
+  const int column = table->find_column(s.column);
+  const bool takes_number = column >= 0 && !table->columns[column].type.is_datetime() &&
+                            !table->columns[column].type.is_binary();
+  const bool valid = s.valid && takes_number &&
                      catalog_.object_type(s.sequence) == std::optional<std::string>("SEQUENCE");
   exec_meta(db_, "INSERT INTO ociemu_triggers VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
       {text(owner()), text(s.name), text(table->name), text(s.column), text(s.sequence),

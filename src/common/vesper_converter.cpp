@@ -56,7 +56,13 @@ vesper_converter::vesper_converter(std::string store_path) : key_(std::move(stor
 
 vesper_converter::~vesper_converter() {
   tk_log(2, "vesper_converter::dtor");
-  if (store_on_exit) serialize(true);
+  // A destructor must not throw: settings that cannot be stored now are lost
+  // with a line in the trace, never with the process.
+  try {
+    if (store_on_exit) serialize(true);
+  } catch (const std::exception& e) {
+    tk_log(3, "The settings could not be stored: %s", e.what());
+  }
 }
 
 bool vesper_converter::serialize(bool store) {

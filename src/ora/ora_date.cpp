@@ -4,20 +4,13 @@
 #include "tk_logger.hpp"
 
 ora_date::ora_date(OCIParam* parameter, ub2 type) : ora_type(parameter, type) {
-  ora_engine& engine = ora_engine::instance();
-  void* descriptor = nullptr;
-  engine.check_err(engine.oci().OCIDescriptorAlloc(engine.environment(), &descriptor,
-                                                   oci::dtype_timestamp, 0, nullptr),
-                   "OCIDescriptorAlloc");
-  timestamp_ = static_cast<OCIDateTime*>(descriptor);
+  timestamp_ = ora_engine::instance().new_descriptor(oci::dtype_timestamp);
 }
 
-ora_date::~ora_date() {
-  if (timestamp_) ora_engine::instance().oci().OCIDescriptorFree(timestamp_, oci::dtype_timestamp);
-}
+ora_date::~ora_date() = default;
 
 void ora_date::define(ora_stmt& statement, ub4 position) {
-  statement.define(position, &timestamp_, sizeof timestamp_, oci::sqlt_timestamp, &indicator);
+  statement.define(position, timestamp_.address(), sizeof(void*), oci::sqlt_timestamp, &indicator);
 }
 
 ole_variant ora_date::to_variant() {
@@ -26,10 +19,11 @@ ole_variant ora_date::to_variant() {
   ub1 month = 0, day = 0, hour = 0, minute = 0, second = 0;
   ub4 nanoseconds = 0;
   engine.check_err(engine.oci().OCIDateTimeGetDate(engine.environment(), engine.error_handle(),
-                                                   timestamp_, &year, &month, &day),
+                                                   timestamp_.as<OCIDateTime>(), &year, &month, &day),
                    "OCIDateTimeGetDate");
   engine.check_err(engine.oci().OCIDateTimeGetTime(engine.environment(), engine.error_handle(),
-                                                   timestamp_, &hour, &minute, &second, &nanoseconds),
+                                                   timestamp_.as<OCIDateTime>(), &hour, &minute, &second,
+                                                   &nanoseconds),
                    "OCIDateTimeGetTime");
   SYSTEMTIME time;
   time.wYear = static_cast<std::uint16_t>(year);

@@ -1,6 +1,7 @@
 // DATE and TIMESTAMP columns, fetched into a timestamp descriptor.
 #pragma once
 
+#include "ora_handle.hpp"
 #include "ora_type.hpp"
 
 class ora_date : public ora_type {
@@ -11,5 +12,5 @@ class ora_date : public ora_type {
   void define(ora_stmt& statement, ub4 position) override;
 
  private:
-  OCIDateTime* timestamp_ = nullptr;
+  ora_handle timestamp_;
 };

@@ -14,6 +14,9 @@
 
 namespace {
 
+// "success with compilation error": the object was created, and is invalid.
+constexpr int ora_compiled_with_errors = 24344;
+
 // No quoted identifier can hold a double quote (or a zero).
 void repair_identifier(std::u16string& name) {
   for (char16_t& c : name)
@@ -38,7 +41,12 @@ std::u16string ora_literal_text(std::u16string_view text) {
 
 ora_engine::ora_engine() {
   tk_log(1, "ora_engine::ctor");
-  initialize();
+  initialize(ora_oci_library::calls());
+}
+
+ora_engine::ora_engine(const ora_oci_calls& calls) {
+  tk_log(1, "ora_engine::ctor");
+  initialize(calls);
 }
 
 ora_engine::~ora_engine() {
@@ -46,26 +54,54 @@ ora_engine::~ora_engine() {
   clean();
 }
 
-void ora_engine::initialize() {
+// Each handle is owned as soon as it exists: when a later step raises, the
+// members already made free themselves (the environment last).
+void ora_engine::initialize(const ora_oci_calls& calls) {
   tk_log(1, "ora_engine::initialize");
-  oci_ = &ora_oci_library::calls();
+  oci_ = &calls;
+  OCIEnv* environment = nullptr;
   // Threaded: the wizard connects and converts on worker threads.
-  sword status = oci_->OCIEnvNlsCreate(&environment_, oci::threaded, nullptr, nullptr, nullptr,
+  sword status = oci_->OCIEnvNlsCreate(&environment, oci::threaded, nullptr, nullptr, nullptr,
                                        nullptr, 0, nullptr, oci::utf16_id, oci::utf16_id);
-  if (status != oci::success || !environment_)
+  environment_ = std::make_shared<const ora_handle>(*oci_, environment, oci::htype_env,
+                                                    ora_handle::kind::handle, nullptr);
+  if (status != oci::success || !environment)
     throw tk_exception("Cannot create the Oracle client environment", tk_exception::run_level);
   tk_log(1, "Step #1");
-  error_ = static_cast<OCIError*>(allocate(oci::htype_error, "Step #2"));
-  server_ = static_cast<OCIServer*>(allocate(oci::htype_server, "Step #3"));
-  session_ = static_cast<OCISession*>(allocate(oci::htype_session, "Step #4"));
-  service_ = static_cast<OCISvcCtx*>(allocate(oci::htype_svcctx, "Step #5"));
+  error_ = allocate(oci::htype_error, "Step #2");
+  server_ = allocate(oci::htype_server, "Step #3");
+  session_ = allocate(oci::htype_session, "Step #4");
+  service_ = allocate(oci::htype_svcctx, "Step #5");
 }
 
-void* ora_engine::allocate(ub4 type, const char* step) {
-  void* handle = nullptr;
-  check_err(oci_->OCIHandleAlloc(environment_, &handle, type, 0, nullptr), "OCIHandleAlloc");
+ora_handle ora_engine::allocate(ub4 type, const char* step) {
+  ora_handle handle = new_handle(type);
   tk_log(1, "%s", step);
   return handle;
+}
+
+ora_handle ora_engine::new_handle(ub4 type) { return new_owner(type, ora_handle::kind::handle); }
+
+ora_handle ora_engine::new_descriptor(ub4 type) { return new_owner(type, ora_handle::kind::descriptor); }
+
+ora_handle ora_engine::new_owner(ub4 type, ora_handle::kind what) {
+  void* pointer = nullptr;
+  const bool descriptor = what == ora_handle::kind::descriptor;
+  sword status = descriptor ? oci_->OCIDescriptorAlloc(environment(), &pointer, type, 0, nullptr)
+                            : oci_->OCIHandleAlloc(environment(), &pointer, type, 0, nullptr);
+  // Owned before the status is looked at, in case a failing call made one.
+  ora_handle owner(*oci_, pointer, type, what, environment_);
+  check_err(status, descriptor ? "OCIDescriptorAlloc" : "OCIHandleAlloc");
+  if (!owner) check_err(oci::invalid_handle, descriptor ? "OCIDescriptorAlloc" : "OCIHandleAlloc");
+  return owner;
+}
+
+ora_handle ora_engine::parameter(OCIStmt* statement, ub4 position) {
+  void* pointer = nullptr;
+  sword status = oci_->OCIParamGet(statement, oci::htype_stmt, error_handle(), &pointer, position);
+  ora_handle owner(*oci_, pointer, oci::dtype_param, ora_handle::kind::descriptor, environment_);
+  check_err(status, "OCIParamGet");
+  return owner;
 }
 
 std::u16string ora_engine::connect_string(const std::u16string& host, const std::u16string& port,
@@ -87,7 +123,7 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& host,
 void ora_engine::set_text_attribute(void* handle, ub4 handle_type, const std::u16string& text,
                                     ub4 attribute) {
   check_err(oci_->OCIAttrSet(handle, handle_type, const_cast<char16_t*>(text.c_str()),
-                             static_cast<ub4>(text.size() * 2), attribute, error_),
+                             static_cast<ub4>(text.size() * 2), attribute, error_handle()),
             "OCIAttrSet");
 }
 
@@ -98,30 +134,33 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& database
   tk_log(1, "ora_engine::open_db( %s, %s, %s )", database, user, u"*");
   tk_log(3, "Connecting to Oracle data source '%s'", database);
   if (b_session_) {
-    oci_->OCISessionEnd(service_, error_, session_, oci::default_mode);
+    oci_->OCISessionEnd(service_context(), error_handle(), session_.as<OCISession>(), oci::default_mode);
     b_session_ = false;
   }
   if (b_attached_) {
-    oci_->OCIServerDetach(server_, error_, oci::default_mode);
+    oci_->OCIServerDetach(server_.as<OCIServer>(), error_handle(), oci::default_mode);
     b_attached_ = false;
   }
   tk_log(1, "Just before OCIServerAttach");
-  check_err(oci_->OCIServerAttach(server_, error_, reinterpret_cast<const OraText*>(database.c_str()),
+  check_err(oci_->OCIServerAttach(server_.as<OCIServer>(), error_handle(), reinterpret_cast<const OraText*>(database.c_str()),
                                   static_cast<sb4>(database.size() * 2), oci::default_mode),
             "OCIServerAttach");
   b_attached_ = true;
   tk_log(1, "OCIServerAttach succeeded");
-  check_err(oci_->OCIAttrSet(service_, oci::htype_svcctx, server_, 0, oci::attr_server, error_),
+  check_err(oci_->OCIAttrSet(service_.get(), oci::htype_svcctx, server_.get(), 0, oci::attr_server,
+                             error_handle()),
             "OCIAttrSet");
   tk_log(1, "Server context was set into service context");
-  set_text_attribute(session_, oci::htype_session, user, oci::attr_username);
-  set_text_attribute(session_, oci::htype_session, password, oci::attr_password);
+  set_text_attribute(session_.get(), oci::htype_session, user, oci::attr_username);
+  set_text_attribute(session_.get(), oci::htype_session, password, oci::attr_password);
   tk_log(1, "Just before OCISessionBegin");
-  check_err(oci_->OCISessionBegin(service_, error_, session_, oci::cred_rdbms, oci::default_mode),
+  check_err(oci_->OCISessionBegin(service_context(), error_handle(), session_.as<OCISession>(),
+                                  oci::cred_rdbms, oci::default_mode),
             "OCISessionBegin");
   b_session_ = true;
   tk_log(2, "The connection has been established");
-  check_err(oci_->OCIAttrSet(service_, oci::htype_svcctx, session_, 0, oci::attr_session, error_),
+  check_err(oci_->OCIAttrSet(service_.get(), oci::htype_svcctx, session_.get(), 0, oci::attr_session,
+                             error_handle()),
             "OCIAttrSet");
   database_ = database;
   user_ = user;
@@ -131,17 +170,26 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& database
   return db;
 }
 
+ora_exception ora_engine::diagnostic() const {
+  sb4 number = 0;
+  char16_t text[256] = {};
+  oci_->OCIErrorGet(error_handle(), 1, nullptr, &number, reinterpret_cast<OraText*>(text), sizeof text,
+                    oci::htype_error);
+  std::u16string message = text_of(text, 256);
+  while (!message.empty() && (message.back() == u'\n' || message.back() == u' ')) message.pop_back();
+  return ora_exception(number, message);
+}
+
 void ora_engine::check_err(sword status, const char* call) {
   tk_log(1, "ora_engine::check_err(status=%08X)", status);
   if (status == oci::error) {
     tk_log(1, "status == OCI_ERROR");
-    sb4 number = 0;
-    char16_t text[256] = {};
-    oci_->OCIErrorGet(error_, 1, nullptr, &number, reinterpret_cast<OraText*>(text), sizeof text,
-                      oci::htype_error);
-    std::u16string message = text_of(text, 256);
-    while (!message.empty() && (message.back() == u'\n' || message.back() == u' ')) message.pop_back();
-    throw ora_exception(number, message);
+    throw diagnostic();
+  }
+  if (status == oci::success_with_info) {
+    ora_exception warning = diagnostic();
+    tk_log(2, "%s succeeded with a warning: %s", call, warning.message);
+    if (warning.ora_number() == ora_compiled_with_errors) throw warning;
   }
   if (status == oci::invalid_handle) {
     tk_log(1, "ERROR: Invalid handle");
@@ -198,27 +246,24 @@ std::u16string ora_engine::get_safe_name(std::u16string name) {
 }
 
 void ora_engine::commit() {
-  check_err(oci_->OCITransCommit(service_, error_, oci::default_mode), "OCITransCommit");
+  check_err(oci_->OCITransCommit(service_context(), error_handle(), oci::default_mode), "OCITransCommit");
 }
 
 void ora_engine::rollback() {
-  check_err(oci_->OCITransRollback(service_, error_, oci::default_mode), "OCITransRollback");
+  check_err(oci_->OCITransRollback(service_context(), error_handle(), oci::default_mode), "OCITransRollback");
 }
 
-void ora_engine::clean() {
+// Ends the session and frees the handles; the environment goes when the
+// last handle allocated from it does.
+void ora_engine::clean() noexcept {
   tk_log(1, "ora_engine::clean");
   if (!oci_) return;
-  if (b_session_) oci_->OCISessionEnd(service_, error_, session_, oci::default_mode);
-  if (b_attached_) oci_->OCIServerDetach(server_, error_, oci::default_mode);
+  if (b_session_) oci_->OCISessionEnd(service_context(), error_handle(), session_.as<OCISession>(), oci::default_mode);
+  if (b_attached_) oci_->OCIServerDetach(server_.as<OCIServer>(), error_handle(), oci::default_mode);
   b_session_ = b_attached_ = false;
-  if (server_) oci_->OCIHandleFree(server_, oci::htype_server);
-  if (service_) oci_->OCIHandleFree(service_, oci::htype_svcctx);
-  if (error_) oci_->OCIHandleFree(error_, oci::htype_error);
-  if (session_) oci_->OCIHandleFree(session_, oci::htype_session);
-  if (environment_) oci_->OCIHandleFree(environment_, oci::htype_env);
-  server_ = nullptr;
-  service_ = nullptr;
-  error_ = nullptr;
-  session_ = nullptr;
-  environment_ = nullptr;
+  server_.reset();
+  service_.reset();
+  error_.reset();
+  session_.reset();
+  environment_.reset();
 }

@@ -6,16 +6,21 @@
 #include <memory>
 #include <string>
 
+#include "ora_handle.hpp"
 #include "ora_oci.hpp"
 #include "tk_singleton.hpp"
 
 class ora_database;
+class ora_exception;
 
 class ora_engine : public tk_singleton<ora_engine> {
  public:
   // Loads the client library and creates the environment and handles; a
-  // missing client raises the level-1 "not found" error.
+  // missing client raises the level-1 "not found" error. A failure part-way
+  // frees what was made.
   ora_engine();
+  // The same over a given call table (tests wrap the client's calls).
+  explicit ora_engine(const ora_oci_calls& calls);
   ~ora_engine();
 
   // Connects with the easy-connect form //host:port/database, or with the
@@ -27,8 +32,18 @@ class ora_engine : public tk_singleton<ora_engine> {
                                         const std::u16string& password);
 
   // OCI_ERROR raises ora_exception with Oracle's number and text; an
-  // invalid handle raises a level-1 error naming the call.
+  // invalid handle raises a level-1 error naming the call. OCI_SUCCESS_WITH_INFO
+  // is traced with Oracle's text; when the statement left an object that
+  // did not compile (ORA-24344) it raises ora_exception too, since that
+  // object fails whatever uses it later.
   void check_err(sword status, const char* call);
+
+  // A new handle or descriptor of `type` from the environment, owned by the
+  // result, which keeps the environment alive while it lives.
+  ora_handle new_handle(ub4 type);
+  ora_handle new_descriptor(ub4 type);
+  // The describe of column `position` (from 1) of an executed statement.
+  ora_handle parameter(OCIStmt* statement, ub4 position);
 
   // major << 16 | minor << 8 | patch from the first row of v$version; 0 when
   // it has no such number.
@@ -48,27 +63,31 @@ class ora_engine : public tk_singleton<ora_engine> {
   static std::u16string get_safe_name(std::u16string name);
 
   const ora_oci_calls& oci() const { return *oci_; }
-  OCIEnv* environment() const { return environment_; }
-  OCIError* error_handle() const { return error_; }
-  OCISvcCtx* service_context() const { return service_; }
+  OCIEnv* environment() const { return environment_ ? environment_->as<OCIEnv>() : nullptr; }
+  OCIError* error_handle() const { return error_.as<OCIError>(); }
+  OCISvcCtx* service_context() const { return service_.as<OCISvcCtx>(); }
   bool attached() const { return b_attached_; }
 
   const bool owned_by_user = true;
 
  private:
-  void initialize();
-  void* allocate(ub4 type, const char* step);
+  void initialize(const ora_oci_calls& calls);
+  ora_handle allocate(ub4 type, const char* step);
+  ora_handle new_owner(ub4 type, ora_handle::kind what);
   void set_text_attribute(void* handle, ub4 handle_type, const std::u16string& text, ub4 attribute);
-  void clean();
+  void clean() noexcept;
+  // Record 1 of the error handle as an exception.
+  ora_exception diagnostic() const;
 
   const ora_oci_calls* oci_ = nullptr;
   bool b_attached_ = false;
   bool b_session_ = false;
-  OCIServer* server_ = nullptr;
-  OCISvcCtx* service_ = nullptr;
-  OCIEnv* environment_ = nullptr;
-  OCIError* error_ = nullptr;
-  OCISession* session_ = nullptr;
+  // Shared with every handle allocated from it, so that it is freed last.
+  std::shared_ptr<const ora_handle> environment_;
+  ora_handle server_;
+  ora_handle service_;
+  ora_handle error_;
+  ora_handle session_;
   std::u16string database_, user_, password_;
 };
 

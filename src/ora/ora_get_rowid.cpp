@@ -1,5 +1,7 @@
 #include "ora_get_rowid.hpp"
 
+#include <type_traits>
+
 #include "ora_engine.hpp"
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
@@ -45,6 +47,9 @@ std::u16string ora_get_rowid::do_insert(std::u16string text) {
                                               nullptr, 0, nullptr, oci::data_at_exec),
                    "OCIBindByName");
   tk_log(1, "Step #2");
+  // OCI calls these through its own callback types; any other type is undefined.
+  static_assert(std::is_same_v<decltype(&cbf_no_data), OCICallbackInBind>);
+  static_assert(std::is_same_v<decltype(&cbf_get_data), OCICallbackOutBind>);
   engine.check_err(engine.oci().OCIBindDynamic(bind_, engine.error_handle(), this, cbf_no_data,
                                                this, cbf_get_data),
                    "OCIBindDynamic");

@@ -9,20 +9,13 @@ constexpr ub4 piece_bytes = 32768;
 }
 
 ora_lob::ora_lob(OCIParam* parameter, ub2 type) : ora_type(parameter, type) {
-  ora_engine& engine = ora_engine::instance();
-  void* descriptor = nullptr;
-  engine.check_err(engine.oci().OCIDescriptorAlloc(engine.environment(), &descriptor, oci::dtype_lob,
-                                                   0, nullptr),
-                   "OCIDescriptorAlloc");
-  locator_ = static_cast<OCILobLocator*>(descriptor);
+  locator_ = ora_engine::instance().new_descriptor(oci::dtype_lob);
 }
 
-ora_lob::~ora_lob() {
-  if (locator_) ora_engine::instance().oci().OCIDescriptorFree(locator_, oci::dtype_lob);
-}
+ora_lob::~ora_lob() = default;
 
 void ora_lob::define(ora_stmt& statement, ub4 position) {
-  statement.define(position, &locator_, -1, oci_type, &indicator);
+  statement.define(position, locator_.address(), -1, oci_type, &indicator);
 }
 
 ub4 ora_lob::read_lob(ub4 offset, void* buffer, ub4 capacity, ub1 form) {
@@ -30,7 +23,7 @@ ub4 ora_lob::read_lob(ub4 offset, void* buffer, ub4 capacity, ub1 form) {
   ora_engine& engine = ora_engine::instance();
   // UTF-16 is fixed width for OCI: a CLOB's amount counts code units.
   ub4 amount = oci_type == oci::sqlt_clob ? capacity / 2 : capacity;
-  sword status = engine.oci().OCILobRead(engine.service_context(), engine.error_handle(), locator_,
+  sword status = engine.oci().OCILobRead(engine.service_context(), engine.error_handle(), locator(),
                                          &amount, offset, buffer, capacity, nullptr, nullptr,
                                          oci_type == oci::sqlt_clob ? oci::utf16_id : 0, form);
   engine.check_err(status, "OCILobRead");
@@ -44,7 +37,7 @@ std::u16string ora_lob::read_text() {
   ora_engine& engine = ora_engine::instance();
   ub1 form = oci::sqlcs_implicit;
   engine.check_err(engine.oci().OCILobCharSetForm(engine.environment(), engine.error_handle(),
-                                                  locator_, &form),
+                                                  locator(), &form),
                    "OCILobCharSetForm");
   tk_log(1, "Got charset form: %d", form);
   std::u16string text, piece(piece_bytes / 2, u'\0');

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "ora_handle.hpp"
 #include "ora_type.hpp"
 
 class ora_lob : public ora_type {
@@ -19,5 +20,7 @@ class ora_lob : public ora_type {
   std::u16string read_text();
   std::string read_bytes();
 
-  OCILobLocator* locator_ = nullptr;
+  OCILobLocator* locator() const { return locator_.as<OCILobLocator>(); }
+
+  ora_handle locator_;
 };

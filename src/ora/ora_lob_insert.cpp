@@ -14,19 +14,13 @@ ora_lob_insert::ora_lob_insert(const std::u16string& table, const udb_schema& sc
     if (!ora_is_lob_column(c)) continue;
     tk_log(1, "GOT LOB FIELD '%s'", c.name);
     columns_.push_back({i, c.vartype, c.name});
-    void* locator = nullptr;
-    engine.check_err(engine.oci().OCIDescriptorAlloc(engine.environment(), &locator,
-                                                     oci::dtype_lob, 0, nullptr),
-                     "OCIDescriptorAlloc");
-    locators_.push_back(static_cast<OCILobLocator*>(locator));
+    locators_.push_back(engine.new_descriptor(oci::dtype_lob));
   }
   tk_log(1, "ora_lob_insert::ctor - at the END");
 }
 
 ora_lob_insert::~ora_lob_insert() {
   tk_log(1, "ora_lob_insert::~ora_lob_insert");
-  for (OCILobLocator* locator : locators_)
-    ora_engine::instance().oci().OCIDescriptorFree(locator, oci::dtype_lob);
 }
 
 std::u16string ora_lob_insert::select_text(const std::u16string& rowid) const {
@@ -50,7 +44,7 @@ void ora_lob_insert::insert(const std::u16string& rowid, const udb_record& recor
   statement.prepare(text);
   std::vector<sb2> indicators(columns_.size());
   for (std::size_t k = 0; k < columns_.size(); ++k)
-    statement.define(static_cast<ub4>(k + 1), &locators_[k], -1,
+    statement.define(static_cast<ub4>(k + 1), locators_[k].address(), -1,
                      columns_[k].kind == VT_BSTR ? oci::sqlt_clob : oci::sqlt_blob, &indicators[k]);
   statement.execute(1);
   for (std::size_t k = 0; k < columns_.size(); ++k) {
@@ -77,7 +71,7 @@ void ora_lob_insert::write_blob(std::size_t k, const udb_field& field) {
   ora_engine& engine = ora_engine::instance();
   ub4 amount = static_cast<ub4>(n);
   engine.check_err(engine.oci().OCILobWrite(engine.service_context(), engine.error_handle(),
-                                            locators_[k], &amount, 1,
+                                            locator(k), &amount, 1,
                                             const_cast<std::uint8_t*>(bytes), static_cast<ub4>(n),
                                             oci::one_piece, nullptr, nullptr, 0, oci::sqlcs_implicit),
                    "OCILobWrite");
@@ -98,7 +92,7 @@ void ora_lob_insert::write_clob(std::size_t k, const udb_field& field) {
   ora_engine& engine = ora_engine::instance();
   ub4 amount = static_cast<ub4>(text.size());
   engine.check_err(engine.oci().OCILobWrite(engine.service_context(), engine.error_handle(),
-                                            locators_[k], &amount, 1, text.data(),
+                                            locator(k), &amount, 1, text.data(),
                                             static_cast<ub4>(text.size() * 2), oci::one_piece,
                                             nullptr, nullptr, oci::utf16_id, oci::sqlcs_implicit),
                    "OCILobWrite");

@@ -1,10 +1,12 @@
 // Fills the LOB columns of a just-inserted row: selects the row's locators
-// by ROWID, FOR UPDATE, and writes each LOB in one piece.
+// by ROWID, FOR UPDATE, and writes each LOB in one piece. The locators free
+// themselves, also when a later one cannot be made or the engine is gone.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "ora_handle.hpp"
 #include "ora_oci.hpp"
 #include "udb_record.hpp"
 #include "udb_schema.hpp"
@@ -33,5 +35,7 @@ class ora_lob_insert {
 
   std::u16string table_;
   std::vector<lob_column> columns_;
-  std::vector<OCILobLocator*> locators_;
+  OCILobLocator* locator(std::size_t k) const { return locators_[k].as<OCILobLocator>(); }
+
+  std::vector<ora_handle> locators_;
 };

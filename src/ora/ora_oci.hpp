@@ -92,8 +92,12 @@ using OCICallbackInBind = sb4 (*)(void* ictxp, OCIBind* bindp, ub4 iter, ub4 ind
 using OCICallbackOutBind = sb4 (*)(void* octxp, OCIBind* bindp, ub4 iter, ub4 index,
                                    void** bufpp, ub4** alenp, ub1* piecep, void** indp,
                                    ub2** rcodep);
+using OCICallbackLobWrite = sb4 (*)(void* ctxp, void* bufp, ub4* lenp, ub1* piecep);
+using OCICallbackLobRead = sb4 (*)(void* ctxp, const void* bufp, ub4 len, ub1 piece);
 
-// The entry points, as pointer types named after the calls.
+// The entry points, as pointer types named after the calls. Each type is the
+// call's own, callbacks included: a call through a pointer of another
+// function type is undefined, whatever the arguments passed.
 struct ora_oci_calls {
   sword (*OCIEnvNlsCreate)(OCIEnv**, ub4, void*, void* (*)(void*, std::size_t),
                            void* (*)(void*, void*, std::size_t), void (*)(void*, void*),
@@ -120,9 +124,9 @@ struct ora_oci_calls {
   sword (*OCIBindDynamic)(OCIBind*, OCIError*, void*, OCICallbackInBind, void*,
                           OCICallbackOutBind);
   sword (*OCILobWrite)(OCISvcCtx*, OCIError*, OCILobLocator*, ub4*, ub4, void*, ub4, ub1, void*,
-                       void*, ub2, ub1);
+                       OCICallbackLobWrite, ub2, ub1);
   sword (*OCILobRead)(OCISvcCtx*, OCIError*, OCILobLocator*, ub4*, ub4, void*, ub4, void*,
-                      void*, ub2, ub1);
+                      OCICallbackLobRead, ub2, ub1);
   sword (*OCILobCharSetForm)(OCIEnv*, OCIError*, const OCILobLocator*, ub1*);
   sword (*OCILobGetLength)(OCISvcCtx*, OCIError*, OCILobLocator*, ub4*);
   sword (*OCIDateTimeGetDate)(void*, OCIError*, const OCIDateTime*, sb2*, ub1*, ub1*);

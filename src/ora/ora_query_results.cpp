@@ -33,16 +33,12 @@ void ora_query_results::describe(ub4 count, const std::u16string& select_text) {
                      "OCIAttrGet");
   for (ub4 position = 1; position <= count; ++position) {
     tk_log(1, "Processing column #%d", position);
-    void* parameter = nullptr;
-    engine.check_err(engine.oci().OCIParamGet(probe.handle(), oci::htype_stmt, engine.error_handle(),
-                                              &parameter, position),
-                     "OCIParamGet");
+    ora_handle parameter = engine.parameter(probe.handle(), position);
     ub2 type = 0;
-    engine.check_err(engine.oci().OCIAttrGet(parameter, oci::dtype_param, &type, nullptr,
+    engine.check_err(engine.oci().OCIAttrGet(parameter.get(), oci::dtype_param, &type, nullptr,
                                              oci::attr_data_type, engine.error_handle()),
                      "OCIAttrGet");
-    auto column = ora_type::gen_co_by_type(static_cast<OCIParam*>(parameter), type);
-    engine.oci().OCIDescriptorFree(parameter, oci::dtype_param);
+    auto column = ora_type::gen_co_by_type(parameter.as<OCIParam>(), type);
     schema.add(column->get_ftd());
     columns_.push_back(std::move(column));
   }

@@ -10,6 +10,7 @@
 namespace {
 constexpr int ora_name_taken = 955;
 constexpr int ora_no_privilege = 1031;
+constexpr int ora_compiled_with_errors = 24344;
 constexpr int sequence_attempts = 100;
 }  // namespace
 
@@ -70,6 +71,21 @@ void ora_schema_initializer::build_schema(ora_sql_runner& runner) {
     runner.run(trigger_text(sequence));
   } catch (const ora_exception& e) {
     tk_log(2, "Error while creating index for trigger:\n%s\n", e.message);
+    if (e.ora_number() != ora_compiled_with_errors) return;
+    drop_trigger(runner, sequence);
+    throw ora_exception(e.ora_number(),
+                        tk_utf8_to_utf16_lenient(e.message + "\nThe trigger did not compile and was dropped: auto "
+                                                     "increment will not be converted."));
+  }
+}
+
+// A trigger left invalid fails every insert into its table (ORA-04098), so
+// it goes; the table stays, as it does when one of its indexes fails.
+void ora_schema_initializer::drop_trigger(ora_sql_runner& runner, const std::u16string& sequence) const {
+  try {
+    runner.run(u"DROP TRIGGER " + ora_quoted(trigger_name(sequence)));
+  } catch (const ora_exception& e) {
+    tk_log(2, "Cannot drop the trigger:\n%s\n", e.message);
   }
 }
 

@@ -39,6 +39,7 @@ class ora_schema_initializer {
 
  private:
   std::u16string column_text(const t_ftd& column) const;
+  void drop_trigger(ora_sql_runner& runner, const std::u16string& sequence) const;
 
   ora_server_limits limits_;
 };

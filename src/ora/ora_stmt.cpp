@@ -5,23 +5,18 @@
 
 ora_stmt::ora_stmt() {
   tk_log(1, "ora_stmt::ctor");
-  ora_engine& engine = ora_engine::instance();
-  void* handle = nullptr;
-  engine.check_err(engine.oci().OCIHandleAlloc(engine.environment(), &handle, oci::htype_stmt, 0,
-                                               nullptr),
-                   "OCIHandleAlloc");
-  handle_ = static_cast<OCIStmt*>(handle);
+  handle_ = ora_engine::instance().new_handle(oci::htype_stmt);
 }
 
 ora_stmt::~ora_stmt() {
   tk_log(1, "ora_stmt::dtor");
-  if (handle_) ora_engine::instance().oci().OCIHandleFree(handle_, oci::htype_stmt);
+  handle_.reset();
   tk_log(1, "ora_stmt::dtor - END");
 }
 
 void ora_stmt::prepare(const std::u16string& text) {
   ora_engine& engine = ora_engine::instance();
-  engine.check_err(engine.oci().OCIStmtPrepare(handle_, engine.error_handle(),
+  engine.check_err(engine.oci().OCIStmtPrepare(handle(), engine.error_handle(),
                                                reinterpret_cast<const OraText*>(text.c_str()),
                                                static_cast<ub4>(text.size() * 2), oci::ntv_syntax,
                                                oci::default_mode),
@@ -30,7 +25,7 @@ void ora_stmt::prepare(const std::u16string& text) {
 
 sword ora_stmt::execute(ub4 iterations, ub4 mode) {
   ora_engine& engine = ora_engine::instance();
-  sword status = engine.oci().OCIStmtExecute(engine.service_context(), handle_,
+  sword status = engine.oci().OCIStmtExecute(engine.service_context(), handle(),
                                              engine.error_handle(), iterations, 0, nullptr,
                                              nullptr, mode);
   engine.check_err(status, "OCIStmtExecute");
@@ -39,7 +34,7 @@ sword ora_stmt::execute(ub4 iterations, ub4 mode) {
 
 bool ora_stmt::fetch() {
   ora_engine& engine = ora_engine::instance();
-  sword status = engine.oci().OCIStmtFetch(handle_, engine.error_handle(), 1, oci::fetch_next,
+  sword status = engine.oci().OCIStmtFetch(handle(), engine.error_handle(), 1, oci::fetch_next,
                                            oci::default_mode);
   engine.check_err(status, "OCIStmtFetch");
   return status != oci::no_data;
@@ -49,7 +44,7 @@ OCIDefine* ora_stmt::define(ub4 position, void* buffer, sb4 size, ub2 type, sb2*
                             ub2* length) {
   ora_engine& engine = ora_engine::instance();
   OCIDefine* define = nullptr;
-  engine.check_err(engine.oci().OCIDefineByPos(handle_, &define, engine.error_handle(), position,
+  engine.check_err(engine.oci().OCIDefineByPos(handle(), &define, engine.error_handle(), position,
                                                buffer, size, type, indicator, length, nullptr,
                                                oci::default_mode),
                    "OCIDefineByPos");

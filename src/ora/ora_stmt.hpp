@@ -1,9 +1,11 @@
 // One OCI statement handle and the calls made on it. Every status goes
-// through ora_engine::check_err.
+// through ora_engine::check_err. The handle frees itself, also after the
+// engine is gone.
 #pragma once
 
 #include <string>
 
+#include "ora_handle.hpp"
 #include "ora_oci.hpp"
 
 class ora_stmt {
@@ -21,8 +23,8 @@ class ora_stmt {
   OCIDefine* define(ub4 position, void* buffer, sb4 size, ub2 type, sb2* indicator,
                     ub2* length = nullptr);
 
-  OCIStmt* handle() const { return handle_; }
+  OCIStmt* handle() const { return handle_.as<OCIStmt>(); }
 
  private:
-  OCIStmt* handle_ = nullptr;
+  ora_handle handle_;
 };

@@ -177,6 +177,21 @@ TEST_F(ddl_test, TriggerOnAMissingSequenceCompilesWithErrors) {
             "ORA-04098: trigger 'SCOTT.T__TRIGGER' is invalid and failed re-validation");
 }
 
+TEST_F(ddl_test, TriggerFillingADateOrBinaryColumnCompilesWithErrors) {
+  oci_session s;
+  s.exec("create table t (d date, r raw(8), n number)");
+  s.exec("create sequence s");
+  for (const char* column : {"D", "R"}) {
+    const oci_result r = s.exec(std::string("CREATE OR REPLACE TRIGGER T__TRIGGER BEFORE INSERT ON T FOR EACH ROW "
+                                            "BEGIN select S.nextval into :new.") + column + " from dual; END;");
+    EXPECT_EQ(r.status, OCI_SUCCESS_WITH_INFO) << column;
+    EXPECT_EQ(r.error, 24344) << column;
+  }
+  EXPECT_EQ(s.exec("CREATE OR REPLACE TRIGGER T__TRIGGER BEFORE INSERT ON T FOR EACH ROW "
+                   "BEGIN select S.nextval into :new.N from dual; END;").status,
+            OCI_SUCCESS);
+}
+
 TEST_F(ddl_test, ViewsAreListedAndQueried) {
   oci_session s;
   s.exec("create table t (a number)");

@@ -1,6 +1,8 @@
 #include "udb_builders.hpp"
 #include "ora_emulation_fixture.hpp"
 
+#include <fstream>
+
 #ifdef VESPER_TEST_OCI_LIB
 
 #include "ora_error_texts.hpp"
@@ -8,6 +10,7 @@
 #include "ora_table.hpp"
 #include "tk_error_converter.hpp"
 #include "tk_format.hpp"
+#include "tk_logger.hpp"
 #include "udb_custom_conversion.hpp"
 #include "vesper_bool_rule.hpp"
 
@@ -143,6 +146,39 @@ TEST_F(OraEmulationTest, NotNullIsRelaxedOnceAndOutOfRangeNumbersBecomeNull) {
   EXPECT_NE(shown.find('1'), std::string::npos) << shown;
   tool("sql XE scott tiger \"SELECT NULLABLE FROM USER_TAB_COLUMNS WHERE TABLE_NAME='T' AND COLUMN_NAME='NAME'\"", &shown);
   EXPECT_NE(shown.find('Y'), std::string::npos) << shown;
+}
+
+// A trigger the server could not compile would fail every later insert
+// (ORA-04098): the table's creation fails with the server's text, the
+// trigger is gone, and rows still go in. One that compiles fills its column.
+TEST_F(OraEmulationTest, AnAutoIncrementTriggerThatDoesNotCompileFailsItsTableAndIsDropped) {
+  const std::filesystem::path trace = home_ / "trace.log";
+  tk_logger logger(trace.c_str(), true, 2, false);
+  ora_database& db = connect();
+  const udb_schema dated = udb_schema_of({t_ftd(0, u"ID", VT_DATE, true, true), t_ftd(10, u"NAME", VT_BSTR)});
+  try {
+    db.create_table(u"BAD", dated, udb_indexes());
+    ADD_FAILURE() << "no error";
+  } catch (const ora_exception& e) {
+    EXPECT_EQ(e.ora_number(), 24344);
+    EXPECT_EQ(e.message, "ORA-24344: success with compilation error\nThe trigger did not compile and was dropped: "
+                         "auto increment will not be converted.");
+  }
+  std::string shown;
+  tool("sql XE scott tiger \"SELECT COUNT(*) N FROM USER_TRIGGERS WHERE TRIGGER_NAME = 'BAD__TRIGGER'\"", &shown);
+  EXPECT_EQ(shown, "N\n0\n");
+  ASSERT_EQ(tool("sql XE scott tiger \"INSERT INTO BAD (NAME) VALUES ('x')\"", &shown), 0) << shown;
+  std::ifstream file(trace);
+  const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_NE(log.find("OCIStmtExecute succeeded with a warning: ORA-24344: success with compilation error"),
+            std::string::npos)
+      << log;
+
+  auto good = db.create_table(u"GOOD", udb_schema_of({t_ftd(0, u"ID", VT_I4, true, true), t_ftd(10, u"NAME", VT_BSTR)}),
+                              udb_indexes());
+  good->append_record(udb_record_of({{u"ID", ole_variant()}, {u"NAME", ole_variant(u"y")}}));
+  tool("sql XE scott tiger \"SELECT ID FROM GOOD\"", &shown);
+  EXPECT_EQ(shown, "ID\n1\n");
 }
 
 TEST_F(OraEmulationTest, ExistingTablesAreReadFromTheCatalog) {
