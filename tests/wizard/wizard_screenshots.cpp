@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
   save(out, "5-tables");
   world.press_next();
   vesper_converter& converter = world.app().converter();
-  QTest::qWaitFor([&] { return converter.records_done > 0; }, 30000);
+  if (!QTest::qWaitFor([&] { return converter.records_done > 0; }, 30000))
+    std::fprintf(stderr, "the run ended before its picture was taken\n");
   save(out, "6-progress");
   world.wait_for_finish();
   save(out, "7-finish");
