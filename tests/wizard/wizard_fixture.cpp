@@ -13,12 +13,16 @@
 #include <QTimer>
 #include <stdexcept>
 
+#include "ora_error_texts.hpp"
 #include "wizard_shell.hpp"
 
 QString wizard_paths::oci_library() { return VESPER_WIZARD_OCI_LIBRARY; }
 QString wizard_paths::tool() { return VESPER_WIZARD_TOOL; }
 std::filesystem::path wizard_paths::samples() { return VESPER_WIZARD_SAMPLES; }
 QString wizard_paths::help_folder() { return VESPER_WIZARD_HELP; }
+
+wizard_process::wizard_process()
+    : logger(nullptr, false, 3, false), handler(ora_error_texts::count(), ora_error_texts::table()) {}
 
 box_answerer::box_answerer() : timer_(new QTimer) {
   timer_->setInterval(20);

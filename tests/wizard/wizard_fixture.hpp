@@ -12,11 +12,21 @@
 #include <string>
 #include <vector>
 
+#include "error_handler.hpp"
+#include "tk_logger.hpp"
 #include "vesper_app.hpp"
 #include "wizard_page.hpp"
 
 class QTimer;
 class wizard_page;
+
+// What the program makes at its start and keeps to its end: the (disabled)
+// trace and the error handler with the Oracle messages.
+struct wizard_process {
+  wizard_process();
+  tk_logger logger;
+  error_handler handler;
+};
 
 // A modal box the wizard showed.
 struct shown_box {

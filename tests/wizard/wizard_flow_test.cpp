@@ -15,10 +15,7 @@
 
 #include "comma_decimal_locale.hpp"
 #include "dbf_writer.hpp"
-#include "error_handler.hpp"
 #include "gui_finish_page.hpp"
-#include "ora_error_texts.hpp"
-#include "tk_logger.hpp"
 #include "vesper_converter.hpp"
 #include "wizard_fixture.hpp"
 #include "wizard_shell.hpp"
@@ -66,15 +63,13 @@ void write_big_table(const std::filesystem::path& folder, int records) {
 class WizardFlowTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<tk_logger> logger_;
-  std::unique_ptr<error_handler> handler_;
+  std::unique_ptr<wizard_process> process_;
 
  private slots:
   void initTestCase() {
-    logger_ = std::make_unique<tk_logger>(nullptr, false, 3, false);
-    handler_ = std::make_unique<error_handler>(ora_error_texts::count(), ora_error_texts::table());
+    process_ = std::make_unique<wizard_process>();
   }
-  void init() { handler_->silent = false; }
+  void init() { process_->handler.silent = false; }
 
   void WizardConvertsTheSamplesFromFirstPageToFinishAndKeepsTheChoices() {
     wizard_fixture world;

@@ -10,10 +10,7 @@
 #include <fstream>
 
 #include "dbf_code_pages.hpp"
-#include "error_handler.hpp"
-#include "ora_error_texts.hpp"
 #include "progress_page.hpp"
-#include "tk_logger.hpp"
 #include "vesper_converter.hpp"
 #include "wizard_fixture.hpp"
 #include "wizard_shell.hpp"
@@ -36,13 +33,11 @@ QStringList sorted(QStringList names) {
 class WizardPageTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<tk_logger> logger_;
-  std::unique_ptr<error_handler> handler_;
+  std::unique_ptr<wizard_process> process_;
 
  private slots:
   void initTestCase() {
-    logger_ = std::make_unique<tk_logger>(nullptr, false, 3, false);
-    handler_ = std::make_unique<error_handler>(ora_error_texts::count(), ora_error_texts::table());
+    process_ = std::make_unique<wizard_process>();
   }
 
   // An empty server is allowed; an empty database name is not, and nothing

@@ -9,9 +9,6 @@
 #include <cstdio>
 
 #include "dbf_writer.hpp"
-#include "error_handler.hpp"
-#include "ora_error_texts.hpp"
-#include "tk_logger.hpp"
 #include "vesper_converter.hpp"
 #include "wizard_fixture.hpp"
 #include "wizard_shell.hpp"
@@ -33,8 +30,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString out = argv[1];
-  tk_logger logger(nullptr, false, 3, false);
-  error_handler handler(ora_error_texts::count(), ora_error_texts::table());
+  wizard_process process;
   wizard_fixture world;
   const std::filesystem::path folder = world.copy_of_samples("dbf");
   dbf_writer big(0x03);
