@@ -123,6 +123,7 @@ void vesper_converter::operator()() {
   tk_log(2, "vesper_converter::operator()");
   tables_failed = 0;
   records_failed = 0;
+  cancelled = false;
   tallies.clear();
   {
     init_conversion scope(done, true);
@@ -135,7 +136,13 @@ void vesper_converter::operator()() {
       if (bool_dbf) rules.install(std::make_unique<vesper_bool_rule>());
       run_tables(source);
     } catch (const tk_final_exception&) {
-      ++tables_failed;
+      if (cancel_requested) {
+        cancelled = true;
+        if (!tallies.empty()) tallies.back().result = table_tally::outcome::cancelled;
+        tk_log(3, "Conversion cancelled by the user");
+      } else {
+        ++tables_failed;
+      }
     } catch (const tk_exception& e) {
       ++tables_failed;
       report(e, "", true);
@@ -165,6 +172,7 @@ void vesper_converter::run_tables(dbf_database& source) {
   tk_log(1, "sel_queries.size=%d", sel_queries.size());
   for (const std::u16string& name : sel_tables) {
     tallies.push_back(table_tally{name});
+    stop_if_cancelled();
     try {
       convert_table(source, names, name);
     } catch (const tk_final_exception&) {
@@ -413,6 +421,7 @@ void vesper_converter::copy_records(dbf_recordset& source, udb_recordset& destin
   source.go_to(from);
   records_done = static_cast<std::uint32_t>(from - 1);
   for (; !source.is_eof(); source.next()) {
+    stop_if_cancelled();
     ++tally.read;
     // The commit of this record's row makes its outcome final in the journal too.
     if (journal_) journal_->advance(source.current_number());
@@ -435,6 +444,10 @@ void vesper_converter::copy_records(dbf_recordset& source, udb_recordset& destin
     }
     ++records_done;
   }
+}
+
+void vesper_converter::stop_if_cancelled() const {
+  if (cancel_requested) throw tk_final_exception();
 }
 
 // Errors that every later record would meet too end the table (no space

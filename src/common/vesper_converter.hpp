@@ -3,6 +3,7 @@
 // copies the selected DBF tables into the connected Oracle schema.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -44,6 +45,13 @@ class vesper_converter : public udb_converter,
 
   // The conversion run. Never raises.
   void operator()() override;
+
+  // Set from another thread to stop the run cleanly at the next record
+  // boundary (the bulk path: at the next batch boundary). The run then ends
+  // as cancelled. Whoever starts a run clears it first.
+  std::atomic<bool> cancel_requested{false};
+  // The last run ended because cancel_requested was set.
+  std::atomic<bool> cancelled{false};
 
   // The whole setup in a profile file (see udb_profile). Storing raises
   // tk_exception for a setting the file cannot carry; loading raises it for
@@ -93,6 +101,8 @@ class vesper_converter : public udb_converter,
   void say(const std::string& text) const;
   // False when the record was left out as deleted.
   bool append_one(udb_recordset& source, udb_recordset& target, const std::u16string& name);
+  // Raises tk_final_exception once a stop was asked for.
+  void stop_if_cancelled() const;
   void stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const;
   // Counts the current table as failed and reports `e` with its name.
   void fail_table(const tk_exception& e);
