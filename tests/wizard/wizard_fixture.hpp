@@ -18,6 +18,7 @@
 #include "wizard_page.hpp"
 
 class QTimer;
+class gui_error_dialog;
 class wizard_page;
 
 // What the program makes at its start and keeps to its end: the (disabled)
@@ -34,13 +35,15 @@ struct shown_box {
   QString text;
 };
 
-// Answers every modal box as it appears: with the planned answers in turn
-// (a button's text, or a file path for a file dialog), else with the box's
-// default button.
+// Answers every modal box and error dialog as it appears: with the planned
+// answers in turn (a button's text, "[x] " before it to tick the error
+// dialog's check box first, or a file path for a file dialog), else with
+// the default button.
 class box_answerer {
  public:
   box_answerer();
   ~box_answerer();
+  static constexpr const char* checked_prefix = "[x] ";
   void plan(const QString& answer) { answers_.push_back(answer); }
   const std::vector<shown_box>& seen() const { return seen_; }
   // The texts seen, one a line.
@@ -49,6 +52,7 @@ class box_answerer {
 
  private:
   void look();
+  void answer_error_dialog(gui_error_dialog& dialog);
   QTimer* timer_;
   std::deque<QString> answers_;
   std::vector<shown_box> seen_;
@@ -107,6 +111,7 @@ struct wizard_paths {
   static QString tool();
   static std::filesystem::path samples();
   static QString help_folder();
+  static QString agent();
 };
 
 template <typename T>
