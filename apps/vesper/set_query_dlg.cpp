@@ -87,6 +87,22 @@ std::u16string set_query_dlg::entered_text() const {
   return text;
 }
 
+// Says what is wrong with the text (an empty one too); true for a SELECT,
+// then in `query`.
+bool set_query_dlg::checked_query(std::u16string& query) const {
+  switch (check_query(entered_text(), query)) {
+    case shape::wrong:
+      wizard_shell::error(not_select);
+      return false;
+    case shape::empty:
+      wizard_shell::message(no_query);
+      return false;
+    case shape::select:
+      break;
+  }
+  return true;
+}
+
 void set_query_dlg::accept() {
   tk_log(2, "set_query_dlg::on_ok");
   const std::u16string name = to_u16(name_edit_->text());
@@ -95,34 +111,16 @@ void set_query_dlg::accept() {
     return;
   }
   std::u16string query;
-  switch (check_query(entered_text(), query)) {
-    case shape::wrong:
-      wizard_shell::error(not_select);
-      return;
-    case shape::empty:
-      wizard_shell::message(no_query);
-      return;
-    case shape::select:
-      break;
-  }
+  if (!checked_query(query)) return;
   name_ = name;
   query_ = query;
   QDialog::accept();
 }
 
+// An empty text is not sent: the server has nothing to parse.
 void set_query_dlg::on_test_query() {
   std::u16string query;
-  switch (check_query(entered_text(), query)) {
-    case shape::wrong:
-      wizard_shell::error(not_select);
-      return;
-    case shape::empty:
-      // Nothing for the server to parse.
-      wizard_shell::message(no_query);
-      return;
-    case shape::select:
-      break;
-  }
+  if (!checked_query(query)) return;
   try {
     if (!database_) throw tk_exception("Not connected to Oracle");
     database_->test_query(query);

@@ -49,6 +49,7 @@ class set_query_dlg : public QDialog {
 
  private:
   std::u16string entered_text() const;
+  bool checked_query(std::u16string& query) const;
 
   udb_database* database_;
   QLineEdit* name_edit_;

@@ -35,27 +35,6 @@
 
 namespace {
 
-template <typename T>
-T* shown() {
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) return found;
-  return nullptr;
-}
-
-// Runs `act` on the dialog T once it is shown (from inside its modal loop).
-template <typename T>
-void when_shown(std::function<void(T&)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(20);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    T* dialog = shown<T>();
-    if (!dialog) return;
-    timer->stop();
-    timer->deleteLater();
-    act(*dialog);
-  });
-  timer->start();
-}
 
 template <typename T>
 T* child(const QWidget& parent, int id) {

@@ -4,10 +4,13 @@
 // boxes and file dialogs as a user would, and steps through the pages.
 #pragma once
 
+#include <QApplication>
 #include <QString>
+#include <QTimer>
 #include <QStringList>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,7 +20,6 @@
 #include "vesper_app.hpp"
 #include "wizard_page.hpp"
 
-class QTimer;
 class gui_error_dialog;
 class wizard_page;
 
@@ -117,4 +119,23 @@ struct wizard_paths {
 template <typename T>
 T* wizard_fixture::control(int id) const {
   return page() ? page()->template control<T>(id) : nullptr;
+}
+
+// Runs `act` once on the dialog T when it is shown: from inside the modal
+// loop of a dialog that a click opens.
+template <typename T>
+void when_shown(std::function<void(T&)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(20);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<T*>(widget);
+      if (!dialog || !dialog->isVisible()) continue;
+      timer->stop();
+      timer->deleteLater();
+      act(*dialog);
+      return;
+    }
+  });
+  timer->start();
 }

@@ -33,23 +33,6 @@ void save(const QString& folder, const QString& name, QWidget& window) {
 
 void save(const QString& folder, const QString& name) { save(folder, name, wizard_shell::instance()); }
 
-// Runs `act` on the modal dialog T once its loop shows it.
-template <typename T>
-void when_shown(std::function<void(T&)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(20);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      auto* dialog = qobject_cast<T*>(widget);
-      if (!dialog || !dialog->isVisible()) continue;
-      timer->stop();
-      timer->deleteLater();
-      act(*dialog);
-      return;
-    }
-  });
-  timer->start();
-}
 
 // The dialogs of the tables page: a query being written, and CUSTOMER
 // being edited with its CITY column selected and retyped.
