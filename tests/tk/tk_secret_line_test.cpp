@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -94,6 +96,31 @@ TEST(TkSecretLine, ATerminalIsAskedWithoutEcho) {
   EXPECT_EQ(std::fread(prompt, 1, sizeof prompt - 1, prompts), 11u);
   EXPECT_STREQ(prompt, "Password: \n");
   std::fclose(prompts);
+  close(master);
+  close(slave);
+}
+
+// Ctrl-C at the prompt ends the program; the terminal must get its echo back.
+TEST(TkSecretLine, InterruptedAtThePromptTheTerminalGetsItsEchoBack) {
+  int master = -1, slave = -1;
+  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) GTEST_SKIP() << "no pseudo-terminal here";
+  ASSERT_TRUE(echo_on(slave));
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::string line;
+    tk_read_secret_line(slave, stderr, "", line);
+    _exit(0);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (echo_on(slave) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_FALSE(echo_on(slave));
+  kill(child, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+  EXPECT_TRUE(echo_on(slave));
   close(master);
   close(slave);
 }
