@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Walks the wizard through its seven pages on a virtual X display (Xvfb),
-# against the embedded Oracle emulation, and writes a PNG of every page into
+# Walks the wizard through its seven pages and four dialogs on a virtual X display (Xvfb),
+# against the embedded Oracle emulation, and writes a PNG of each into
 # FOLDER (default: build/wizard-screenshots) for a person to look at. Not
 # part of CI.
 set -euo pipefail

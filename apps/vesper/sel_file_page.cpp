@@ -19,7 +19,9 @@
 
 namespace {
 constexpr int edit_limit = 260;
-enum control { folder = 1003, browse = 1107, as_is = 1204, definitions = 1228, skip_deleted = 1202, upper = 1203 };
+enum control {
+  folder = 1003, browse = 1107, as_is = 1204, definitions = 1228, skip_deleted = 1202, upper = 1203, resume_run = 1229
+};
 // The radio buttons of the modes 0 (overwrite), 1 (merge) and 2 (skip).
 constexpr int mode_buttons[] = {1329, 1330, 1331};
 }  // namespace
@@ -49,6 +51,15 @@ sel_file_page::sel_file_page(vesper_converter& converter)
   add_check(layout, "&Convert table definitions only", definitions);
   add_check(layout, "D&on't convert deleted records", skip_deleted);
   add_check(layout, "&Make names uppercase", upper);
+
+  // How the rows are loaded; further loading choices join this group.
+  auto* loading = new QGroupBox(" Loading: ");
+  loading->setObjectName("loading");
+  auto* loading_column = new QVBoxLayout(loading);
+  add_check(loading_column, "&Resume an interrupted run", resume_run)
+      ->setToolTip("Tables the interrupted run finished are skipped; a half-loaded one goes on after its last "
+                   "committed record, whatever the mode above.");
+  layout->addWidget(loading);
   layout->addStretch();
 }
 
@@ -64,6 +75,7 @@ void sel_file_page::page_init() {
   control<QCheckBox>(definitions)->setChecked(converter_.tab_def);
   control<QCheckBox>(skip_deleted)->setChecked(converter_.skip_del);
   control<QCheckBox>(upper)->setChecked(converter_.uppercase);
+  control<QCheckBox>(resume_run)->setChecked(converter_.resume);
   if (converter_.mode < 3) control<QRadioButton>(mode_buttons[converter_.mode])->setChecked(true);
   if (!converter_.src.empty()) control<QLineEdit>(folder)->setText(to_qstring(tk_file_wname(converter_.src).full_path()));
 }
@@ -80,6 +92,7 @@ void sel_file_page::store() {
   converter_.tab_def = control<QCheckBox>(definitions)->isChecked();
   converter_.skip_del = control<QCheckBox>(skip_deleted)->isChecked();
   converter_.uppercase = control<QCheckBox>(upper)->isChecked();
+  converter_.resume = control<QCheckBox>(resume_run)->isChecked();
   for (std::uint32_t mode = 0; mode < 3; ++mode) {
     if (control<QRadioButton>(mode_buttons[mode])->isChecked()) {
       converter_.mode = mode;

@@ -7,6 +7,10 @@
 #include <QVBoxLayout>
 
 #include "dbf_database.hpp"
+#include "dbf_recordset.hpp"
+#include "ora_database.hpp"
+#include "set_query_dlg.hpp"
+#include "types_map_dlg.hpp"
 #include "gui_text.hpp"
 #include "page_errors.hpp"
 #include "tk_logger.hpp"
@@ -59,12 +63,11 @@ vpx_sel_tables_page::vpx_sel_tables_page(vesper_converter& converter, bool& noth
   button("Add a&ll >", add_all, &vpx_sel_tables_page::on_add_all);
   button("< &Remove", remove_one, &vpx_sel_tables_page::on_delete);
   button("< Re&move all", remove_all, &vpx_sel_tables_page::on_del_all);
-  // Queries are written by the query dialog, which this program lacks: the
-  // button stays hidden, and queries come from profiles.
-  button("&Add Query", add_query, nullptr)->hide();
+  // Hidden in the layout, shown by page_init.
+  button("&Add Query", add_query, &vpx_sel_tables_page::on_add_query)->hide();
   buttons_column->addStretch();
   grid->addLayout(buttons_column, 1, 1);
-  connect(to, &QListWidget::itemDoubleClicked, this, [] { tk_log(2, "It's not a query, show type mapping"); });
+  connect(to, &QListWidget::itemDoubleClicked, this, &vpx_sel_tables_page::on_edit_query);
 }
 
 void vpx_sel_tables_page::page_init() {
@@ -79,6 +82,7 @@ void vpx_sel_tables_page::page_init() {
   for (const auto& [name, text] : converter_.sel_queries)
     if (!text.empty()) selected_queries_[name] = text;
   do_page_init(tables);
+  control<QPushButton>(add_query)->show();
   select_earlier_choice();
   tk_log(1, "vpx_sel_tables_page::page_init - at the END");
 }
@@ -156,6 +160,66 @@ void vpx_sel_tables_page::on_del_all() {
   auto* to = control<QListWidget>(selected);
   while (to->count() > 0) move_entry(to, 0, control<QListWidget>(available));
   control<QListWidget>(available)->setCurrentRow(0);
+}
+
+bool vpx_sel_tables_page::is_listed(const QString& name) const {
+  return find_exact(control<QListWidget>(available), name) >= 0 || find_exact(control<QListWidget>(selected), name) >= 0;
+}
+
+// Asks until the query is dropped or its name is new to both lists;
+// `old_name` is the name it had (empty for a new query), which it may keep.
+bool vpx_sel_tables_page::ask_query(std::u16string& name, std::u16string& text, const std::u16string& old_name) {
+  for (;;) {
+    set_query_dlg dialog(converter_.target.get(), name, text, this);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    name = dialog.name();
+    text = dialog.query();
+    if (name == old_name || !is_listed(to_qstring(name))) return true;
+    wizard_shell::message(duplicate_name);
+  }
+}
+
+void vpx_sel_tables_page::on_add_query() {
+  std::u16string name, text;
+  if (!ask_query(name, text, {})) return;
+  selected_queries_[name] = text;
+  control<QListWidget>(selected)->addItem(to_qstring(name));
+}
+
+void vpx_sel_tables_page::on_edit_query() {
+  QListWidgetItem* item = control<QListWidget>(selected)->currentItem();
+  if (!item) {
+    tk_log(1, "Nothing is selected!");
+    return;
+  }
+  const std::u16string old_name = to_u16(item->text());
+  auto found = selected_queries_.find(old_name);
+  if (found == selected_queries_.end()) {
+    tk_log(1, "It's not a query, show type mapping");
+    edit_table(old_name);
+    return;
+  }
+  std::u16string name = old_name, text = found->second;
+  if (!ask_query(name, text, old_name)) return;
+  selected_queries_.erase(old_name);
+  selected_queries_[name] = text;
+  item->setText(to_qstring(name));
+}
+
+// The map and types files are read first: without them there is nothing
+// to choose from, and the error says which one is missing.
+void vpx_sel_tables_page::edit_table(const std::u16string& table) {
+  tk_log(1, "Ready for types mapping");
+  std::unique_ptr<udb_schema> schema;
+  const bool ready = guarded([&] {
+    ora_db_mutator::get_mapped_types(u"");
+    ora_db_mutator::get_type_attributes(u"");
+    dbf_database folder(converter_.src, 1, converter_.code_page);
+    schema = std::make_unique<udb_schema>(folder.get_table(table, 1)->schema);
+  });
+  if (!ready) return;
+  types_map_dlg dialog(converter_, table, *schema, this);
+  dialog.exec();
 }
 
 void vpx_sel_tables_page::store_queries() {

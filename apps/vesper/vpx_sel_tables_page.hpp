@@ -16,6 +16,7 @@ class vpx_sel_tables_page : public wizard_page {
 
  public:
   static constexpr const char* none_selected = "There are no tables selected. Continue anyway?";
+  static constexpr const char* duplicate_name = "Duplicate table name. Try again.";
 
   // `nothing_chosen` is set when the user goes on with no table selected,
   // so that the run converts none rather than every table of the folder.
@@ -28,6 +29,11 @@ class vpx_sel_tables_page : public wizard_page {
   void on_add_all();
   void on_delete();
   void on_del_all();
+  // A new query, from the query dialog, into the selected list.
+  void on_add_query();
+  // A double click on the selected list: the query dialog for a query, the
+  // type-mapping dialog for a table.
+  void on_edit_query();
 
  protected:
   void page_init() override;
@@ -40,6 +46,9 @@ class vpx_sel_tables_page : public wizard_page {
   // Moves row `row` of `from` to the end of `to`, with its query if it is one.
   void move_entry(QListWidget* from, int row, QListWidget* to);
   bool is_query(const std::u16string& name) const;
+  bool is_listed(const QString& name) const;
+  bool ask_query(std::u16string& name, std::u16string& text, const std::u16string& old_name);
+  void edit_table(const std::u16string& table);
   void store_queries();
 
   vesper_converter& converter_;

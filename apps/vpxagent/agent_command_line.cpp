@@ -21,7 +21,7 @@ namespace {
 
 enum option_id {
   badfile, dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port, resume, silent, skip_del,
-  src, tab_def, tab_file, uppercase
+  src, tab_def, tab_file, uppercase, profile
 };
 
 const tk_cmd_option options[] = {
@@ -30,7 +30,8 @@ const tk_cmd_option options[] = {
     {oraclh, "--oraclh="},   {oraclu, "--oraclu="},     {oraclp, "--oraclp="},
     {port, "--port="},       {silent, "--silent"},      {skip_del, "--skip_del"},
     {src, "--src="},         {tab_def, "--tab_def"},    {tab_file, "--tab_file="},
-    {uppercase, "--uppercase"}, {badfile, "--badfile="}, {resume, "--resume"}, {0, ""},
+    {uppercase, "--uppercase"}, {badfile, "--badfile="}, {resume, "--resume"},
+    {profile, "--profile="},  {0, ""},
 };
 
 const char* const password_option = "--oraclp=";
@@ -75,6 +76,7 @@ std::string agent_command_line::usage_text() {
          "   --oraclp=...   Oracle user password (--oraclp=- reads it from the first\n"
          "                  line of standard input)\n"
          "   --port=...     Oracle port\n"
+         "   --profile=...  profile saved by the wizard; the other options override it\n"
          "   --resume       continue the run that stopped or was killed: tables it\n"
          "                  finished are skipped, a half-loaded one goes on after its\n"
          "                  last committed record, whatever the mode\n"
@@ -112,12 +114,16 @@ bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
   tk_log(2, "parse_cmd_line");
   for (int i = 0; i < argc; ++i)
     tk_log(1, "parameter #%d: %s", i, is_password_argument(argv[i]) ? password_option : argv[i]);
+  // The profile first, so that every option beside it overrides it.
+  for (ansi_cmd_line line(argc, argv, options); line.has_current(); line.next())
+    if (line.current_id() == profile) load_profile(line.current_value());
   ansi_cmd_line line(argc, argv, options);
   for (; line.has_current(); line.next())
     if (line.current_id() >= 0) apply(line.current_id(), line.current_value());
   if (!line.unrecognised().empty()) return false;
   if (converter_.src.empty()) fatal("You should specify path to DBF database");
-  if (host_.empty()) fatal("You should enter Oracle database name");
+  // A profile's empty server means a net service name (the wizard allows it).
+  if (host_.empty() && !profile_loaded_) fatal("You should enter Oracle database name");
   if (!password_given_) {
     const char* variable = std::getenv(password_variable);
     password_ = variable && *variable ? wide(variable) : converter_.password;
@@ -168,6 +174,7 @@ void agent_command_line::apply(int id, const std::string& value) {
       password_given_ = true;
       break;
     case port: port_ = wide(value); break;
+    case profile: break;  // loaded before every other option
     case resume:
       tk_log(2, "\tresume the run the journal tells of");
       converter_.resume = true;
@@ -200,6 +207,24 @@ void agent_command_line::apply(int id, const std::string& value) {
     default:
       break;
   }
+}
+
+// The profile's settings, tables and type mappings, as the wizard's quick
+// launch takes them; its Oracle account becomes the default of the options.
+void agent_command_line::load_profile(const std::string& path) {
+  tk_log(1, "load_profile(%s)", path);
+  if (path.empty()) fatal("--profile= needs the name of a profile file");
+  bool loaded = false;
+  try {
+    loaded = converter_.load_profile(path);
+  } catch (const tk_exception& e) {
+    fatal(e.message + " (" + path + ")");
+  }
+  if (!loaded) fatal("The file " + path + " is not a profile saved by the wizard, or it is damaged.");
+  profile_loaded_ = true;
+  host_ = converter_.host;
+  user_ = converter_.user;
+  port_ = converter_.port.empty() ? port_ : converter_.port;
 }
 
 void agent_command_line::hide_password(int argc, char** argv) {

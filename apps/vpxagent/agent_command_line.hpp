@@ -23,6 +23,8 @@ class agent_command_line {
   static void hide_password(int argc, char** argv);
   // Replaces the tables to convert with the names in the file.
   void process_tab_file(const std::string& path);
+  // Loads the profile at `path`; a missing or damaged one ends the process.
+  void load_profile(const std::string& path);
 
   static std::string usage_text();
   // Logs and (unless silent) prints the message, then ends the process.
@@ -38,4 +40,5 @@ class agent_command_line {
   std::u16string user_;
   std::u16string password_;
   bool password_given_ = false;
+  bool profile_loaded_ = false;
 };

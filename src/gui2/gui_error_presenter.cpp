@@ -1,16 +1,13 @@
 #include "gui_error_presenter.hpp"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QThread>
 #include <functional>
 
+#include "dlg_error_continue.hpp"
+#include "dlg_error_ex.hpp"
 #include "tk_exception.hpp"
 #include "tk_logger.hpp"
-#include "tk_send_bug.hpp"
 #include "wizard_shell.hpp"
 
 namespace {
@@ -29,37 +26,16 @@ void list_for_finish_page(const std::string& text) {
 
 // Continue (the default) or Abort, with the switch that silences later ones.
 bool ask_continue(const std::string& text, bool& silent) {
-  QMessageBox box(QMessageBox::Warning, wizard_shell::caption("Error"), QString::fromStdString(text),
-                  QMessageBox::NoButton, QApplication::activeWindow());
-  QPushButton* go_on = box.addButton(gui_error_presenter::continue_text, QMessageBox::AcceptRole);
-  QPushButton* stop = box.addButton(gui_error_presenter::abort_text, QMessageBox::RejectRole);
-  box.setDefaultButton(go_on);
-  box.setEscapeButton(go_on);
-  auto* quiet = new QCheckBox(gui_error_presenter::silence_text);
-  quiet->setObjectName("1222");
-  box.setCheckBox(quiet);
-  box.exec();
-  if (box.clickedButton() == stop) return true;
-  silent = quiet->isChecked();
+  dlg_error_continue dialog(text);
+  if (dialog.exec() == dlg_error_continue::abort_run) return true;
+  silent = dialog.do_not_show_again();
   return false;
 }
 
 }  // namespace
 
 void gui_error_presenter::show_internal_error(const std::string& what) {
-  on_gui_thread([&] {
-    QMessageBox box(QMessageBox::Critical, wizard_shell::caption("Error"), QString::fromStdString(what),
-                    QMessageBox::NoButton, QApplication::activeWindow());
-    QPushButton* send = box.addButton("Send bug", QMessageBox::ActionRole);
-    box.addButton(QMessageBox::Ok);
-    QPushButton* copy = box.addButton("Copy to clipboard", QMessageBox::ActionRole);
-    box.setDefaultButton(send);
-    box.exec();
-    if (box.clickedButton() == send)
-      tk_send_bug(wizard_shell::is_initialized() ? "Vesper 3.3" : "", what);
-    else if (box.clickedButton() == copy)
-      QApplication::clipboard()->setText(QString::fromStdString(what));
-  });
+  on_gui_thread([&] { dlg_error_ex(what).exec(); });
 }
 
 bool gui_error_presenter::show_error(const std::string& text, int level, bool& silent) {

@@ -8,10 +8,6 @@
 
 class gui_error_presenter : public error_presenter {
  public:
-  static constexpr const char* continue_text = "Continue";
-  static constexpr const char* abort_text = "Abort";
-  static constexpr const char* silence_text = "&Do not show this dialog box again";
-
   void show_internal_error(const std::string& what) override;
   bool show_error(const std::string& text, int level, bool& silent) override;
   // Warnings are listed for the finish page, not shown one by one: a run may

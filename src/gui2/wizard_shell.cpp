@@ -16,8 +16,6 @@
 
 namespace {
 
-const char* const title_text = "Vesper 3.3";
-
 QWidget* box_parent() {
   wizard_shell* shell = wizard_shell::find();
   return shell && shell->isVisible() ? shell : nullptr;
@@ -58,7 +56,7 @@ wizard_shell::~wizard_shell() = default;
 void wizard_shell::add_page(wizard_page* page) { addPage(page); }
 
 QString wizard_shell::caption(const char* kind) {
-  return is_initialized() ? QString("%1 %2").arg(title_text, kind) : QString(kind);
+  return is_initialized() ? QString("%1 %2").arg(QString(title_text), kind) : QString(kind);
 }
 
 bool wizard_shell::is_initialized() {

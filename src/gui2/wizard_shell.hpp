@@ -24,6 +24,7 @@ class wizard_shell : public QWizard, public tk_singleton<wizard_shell> {
   static constexpr std::size_t error_list_limit = 20;
   // Help context of a page whose help is the manual's first page.
   static constexpr int default_help_topic = 0;
+  static constexpr const char* title_text = "Vesper 3.3";
   static constexpr const char* missing_help = "Help file does not exist. Reinstall the program.";
 
   // `help_folder`: where the help pages are (empty: beside the program).

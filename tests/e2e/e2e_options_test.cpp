@@ -32,6 +32,7 @@ const char* const usage_body =
     "   --oraclp=...   Oracle user password (--oraclp=- reads it from the first\n"
     "                  line of standard input)\n"
     "   --port=...     Oracle port\n"
+    "   --profile=...  profile saved by the wizard; the other options override it\n"
     "   --resume       continue the run that stopped or was killed: tables it\n"
     "                  finished are skipped, a half-loaded one goes on after its\n"
     "                  last committed record, whatever the mode\n"

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <stdexcept>
 
+#include "gui_error_dialog.hpp"
 #include "ora_error_texts.hpp"
 #include "wizard_shell.hpp"
 
@@ -20,6 +22,7 @@ QString wizard_paths::oci_library() { return VESPER_WIZARD_OCI_LIBRARY; }
 QString wizard_paths::tool() { return VESPER_WIZARD_TOOL; }
 std::filesystem::path wizard_paths::samples() { return VESPER_WIZARD_SAMPLES; }
 QString wizard_paths::help_folder() { return VESPER_WIZARD_HELP; }
+QString wizard_paths::agent() { return VESPER_WIZARD_AGENT; }
 
 wizard_process::wizard_process()
     : logger(nullptr, false, 3, false), handler(ora_error_texts::count(), ora_error_texts::table()) {}
@@ -56,6 +59,10 @@ void box_answerer::look() {
         box->reject();
       return;
     }
+    if (auto* dialog = qobject_cast<gui_error_dialog*>(widget)) {
+      answer_error_dialog(*dialog);
+      return;
+    }
     if (auto* dialog = qobject_cast<QFileDialog*>(widget)) {
       seen_.push_back({dialog->windowTitle(), {}});
       if (answers_.empty()) {
@@ -70,6 +77,27 @@ void box_answerer::look() {
   }
 }
 
+// A planned answer "[x] Continue" ticks the dialog's check box first.
+void box_answerer::answer_error_dialog(gui_error_dialog& dialog) {
+  seen_.push_back({dialog.windowTitle(), dialog.text()});
+  QString answer;
+  if (!answers_.empty()) {
+    answer = answers_.front();
+    answers_.pop_front();
+  }
+  if (answer.startsWith(checked_prefix)) {
+    answer.remove(0, QString(checked_prefix).size());
+    if (auto* box = dialog.findChild<QCheckBox*>()) box->setChecked(true);
+  }
+  for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+    if (answer.isEmpty() ? b->isDefault() : b->text().remove('&') == answer) {
+      b->click();
+      return;
+    }
+  }
+  dialog.reject();
+}
+
 wizard_fixture::wizard_fixture() {
   const char* base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/vesper-wizard-XXXXXX";
@@ -80,6 +108,8 @@ wizard_fixture::wizard_fixture() {
   qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((root_ / "settings").string()));
   qputenv("VESPER_OCI_LIB", wizard_paths::oci_library().toUtf8());
   qunsetenv("VESPER_DEFAULT_CODEPAGE");
+  // The map and types files of the type-mapping dialog (and of the agent).
+  qputenv("VESPER_DATA_DIR", VESPER_WIZARD_DATA);
   tool({"create-service", "XE", "scott", "tiger"});
   options.help_folder = wizard_paths::help_folder();
 }

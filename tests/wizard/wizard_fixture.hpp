@@ -4,10 +4,13 @@
 // boxes and file dialogs as a user would, and steps through the pages.
 #pragma once
 
+#include <QApplication>
 #include <QString>
+#include <QTimer>
 #include <QStringList>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,7 +20,7 @@
 #include "vesper_app.hpp"
 #include "wizard_page.hpp"
 
-class QTimer;
+class gui_error_dialog;
 class wizard_page;
 
 // What the program makes at its start and keeps to its end: the (disabled)
@@ -34,13 +37,15 @@ struct shown_box {
   QString text;
 };
 
-// Answers every modal box as it appears: with the planned answers in turn
-// (a button's text, or a file path for a file dialog), else with the box's
-// default button.
+// Answers every modal box and error dialog as it appears: with the planned
+// answers in turn (a button's text, "[x] " before it to tick the error
+// dialog's check box first, or a file path for a file dialog), else with
+// the default button.
 class box_answerer {
  public:
   box_answerer();
   ~box_answerer();
+  static constexpr const char* checked_prefix = "[x] ";
   void plan(const QString& answer) { answers_.push_back(answer); }
   const std::vector<shown_box>& seen() const { return seen_; }
   // The texts seen, one a line.
@@ -49,6 +54,7 @@ class box_answerer {
 
  private:
   void look();
+  void answer_error_dialog(gui_error_dialog& dialog);
   QTimer* timer_;
   std::deque<QString> answers_;
   std::vector<shown_box> seen_;
@@ -107,9 +113,29 @@ struct wizard_paths {
   static QString tool();
   static std::filesystem::path samples();
   static QString help_folder();
+  static QString agent();
 };
 
 template <typename T>
 T* wizard_fixture::control(int id) const {
   return page() ? page()->template control<T>(id) : nullptr;
+}
+
+// Runs `act` once on the dialog T when it is shown: from inside the modal
+// loop of a dialog that a click opens.
+template <typename T>
+void when_shown(std::function<void(T&)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(20);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<T*>(widget);
+      if (!dialog || !dialog->isVisible()) continue;
+      timer->stop();
+      timer->deleteLater();
+      act(*dialog);
+      return;
+    }
+  });
+  timer->start();
 }

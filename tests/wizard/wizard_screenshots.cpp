@@ -1,24 +1,78 @@
-// Walks the wizard through every page on a real display (scripts/
+// Walks the wizard through every page and dialog on a real display (scripts/
 // wizard-screenshots.sh starts it under Xvfb) and writes a picture of each
-// page into the folder named on the command line, for a person to look at.
+// page and dialog into the folder named on the command line, for a person to look at.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <cstdio>
+#include <functional>
 
 #include "dbf_writer.hpp"
+#include "dlg_error_continue.hpp"
+#include "dlg_error_ex.hpp"
+#include "set_query_dlg.hpp"
+#include "types_map_dlg.hpp"
 #include "vesper_converter.hpp"
 #include "wizard_fixture.hpp"
 #include "wizard_shell.hpp"
 
 namespace {
 
-void save(const QString& folder, const QString& name) {
+void save(const QString& folder, const QString& name, QWidget& window) {
   QTest::qWait(300);  // painted
   const QString path = folder + "/" + name + ".png";
-  if (!wizard_shell::instance().grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+  if (!window.grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+}
+
+void save(const QString& folder, const QString& name) { save(folder, name, wizard_shell::instance()); }
+
+
+// The dialogs of the tables page: a query being written, and CUSTOMER
+// being edited with its CITY column selected and retyped.
+void save_table_dialogs(const QString& out, wizard_fixture& world) {
+  when_shown<set_query_dlg>([&](set_query_dlg& dialog) {
+    dialog.findChild<QLineEdit*>("1019")->setText("big_customers");
+    dialog.findChild<QPlainTextEdit*>("1020")->setPlainText(
+        "SELECT CUST_ID, COMPANY\n  FROM CUSTOMER\n WHERE CREDIT > 10000");
+    save(out, "8-add-query", dialog);
+    dialog.reject();
+  });
+  QTest::mouseClick(world.control<QPushButton>(1114), Qt::LeftButton);
+  auto* selected = world.control<QListWidget>(1318);
+  QListWidgetItem* customer = selected->findItems("customer", Qt::MatchExactly).front();
+  when_shown<types_map_dlg>([&](types_map_dlg& dialog) {
+    auto* columns = dialog.findChild<QTreeWidget*>("1316");
+    columns->topLevelItem(5)->setCheckState(0, Qt::Unchecked);
+    columns->setCurrentItem(columns->topLevelItem(3));
+    auto* types = dialog.findChild<QComboBox*>("1302");
+    types->setCurrentIndex(types->findText("VARCHAR2"));
+    save(out, "9-edit-table", dialog);
+    dialog.reject();
+  });
+  selected->setCurrentItem(customer);
+  const QPoint at = selected->visualItemRect(customer).center();
+  QTest::mouseClick(selected->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(selected->viewport(), Qt::LeftButton, {}, at);
+}
+
+// The two error dialogs, as the error handler shows them over the wizard.
+void save_error_dialogs(const QString& out) {
+  dlg_error_continue item_error("customer, record #7: ORA-12899: value too large for column \"CITY\" (actual: 31, "
+                                "maximum: 20)");
+  item_error.show();
+  save(out, "10-error-continue", item_error);
+  item_error.close();
+  dlg_error_ex internal("Internal error: \ncode=2e2e5c544b2f746b5f73696e676c2e6870705c3539");
+  internal.show();
+  save(out, "11-internal-error", internal);
+  internal.close();
 }
 
 }  // namespace
@@ -56,6 +110,8 @@ int main(int argc, char** argv) {
     QTest::mouseClick(world.control<QPushButton>(1101), Qt::LeftButton);
   }
   save(out, "5-tables");
+  save_table_dialogs(out, world);
+  save_error_dialogs(out);
   world.press_next();
   vesper_converter& converter = world.app().converter();
   if (!QTest::qWaitFor([&] { return converter.records_done > 0; }, 30000))
@@ -65,6 +121,6 @@ int main(int argc, char** argv) {
   save(out, "7-finish");
   world.press_finish();
   world.close();
-  std::printf("pictures of the 7 pages written to %s\n", qPrintable(out));
+  std::printf("pictures of the 7 pages and the 4 dialogs written to %s\n", qPrintable(out));
   return 0;
 }

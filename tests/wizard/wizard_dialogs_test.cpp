@@ -1,0 +1,387 @@
+// The wizard's dialogs driven through their widgets: the query dialog's
+// checks and its test against the emulated server, the type-mapping
+// dialog's edits, the error dialogs (clipboard, bug report, Abort, "Do not
+// show this dialog box again"), and a table customised in the dialog that
+// the wizard and the agent, from the saved profile, convert alike.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "dbf_database.hpp"
+#include "dbf_recordset.hpp"
+#include "dbf_writer.hpp"
+#include "dlg_error_continue.hpp"
+#include "dlg_error_ex.hpp"
+#include "set_query_dlg.hpp"
+#include "types_map_dlg.hpp"
+#include "udb_schema.hpp"
+#include "vesper_converter.hpp"
+#include "wizard_fixture.hpp"
+#include "wizard_shell.hpp"
+
+namespace {
+
+
+template <typename T>
+T* child(const QWidget& parent, int id) {
+  return parent.findChild<T*>(QString::number(id));
+}
+
+void click(const QWidget& parent, int id) { QTest::mouseClick(child<QPushButton>(parent, id), Qt::LeftButton); }
+
+void double_click(QListWidget* list, const QString& entry) {
+  QListWidgetItem* item = list->findItems(entry, Qt::MatchExactly).front();
+  list->setCurrentItem(item);
+  // The view opens an item on a double click only after a press on it.
+  const QPoint at = list->visualItemRect(item).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+void select_row(types_map_dlg& dialog, int row) {
+  auto* list = child<QTreeWidget>(dialog, types_map_dlg::list_id);
+  list->setCurrentItem(list->topLevelItem(row));
+}
+
+bool shows(const types_map_dlg& dialog, int id) { return !child<QWidget>(dialog, id)->isHidden(); }
+
+void choose_type(types_map_dlg& dialog, const QString& type) {
+  auto* types = child<QComboBox>(dialog, types_map_dlg::type_id);
+  const int index = types->findText(type);
+  QVERIFY2(index >= 0, qPrintable(type));
+  types->setCurrentIndex(index);
+}
+
+// CUSTOMER of the samples: rows 0 CUST_ID, 1 COMPANY, 3 CITY, 5 PHONE, 7 CREDIT.
+udb_schema customer_schema(const std::filesystem::path& folder) {
+  dbf_database source(folder.u16string(), 1, 0);
+  return source.get_table(u"customer", 1)->schema;
+}
+
+// A table whose CODE column, retyped to NUMBER, cannot take the records
+// whose CODE is not a number: each of those fails alone.
+void write_codes(const std::filesystem::path& folder, const std::vector<std::u16string>& codes) {
+  dbf_writer table(0x03);
+  table.field(u"ID", 'N', 5).field(u"CODE", 'C', 5);
+  int id = 0;
+  for (const std::u16string& code : codes) table.record({dbf_cell::integer(++id), dbf_cell::text(code)});
+  table.write(folder, "CODES.DBF");
+  dbf_writer later(0x03);
+  later.field(u"ID", 'N', 5);
+  later.record({dbf_cell::integer(1)});
+  later.write(folder, "LATER.DBF");
+}
+
+void retype_code_to_number(vesper_converter& converter) {
+  converter.table_for_update(u"codes").update_field(u"CODE", u"CODE", u"NUMBER", 0);
+}
+
+void run_codes(wizard_fixture& world, const std::filesystem::path& folder, bool resume = false) {
+  QVERIFY(world.open());
+  world.press_next();
+  world.fill_login();
+  world.press_next();
+  world.set_text(1003, QString::fromStdString(folder.string()));
+  world.control<QCheckBox>(1229)->setChecked(resume);
+  world.press_next();
+  world.press_next();
+  retype_code_to_number(world.app().converter());
+  QTest::mouseClick(world.control<QPushButton>(1102), Qt::LeftButton);
+  world.press_next();
+  QVERIFY(world.wait_for_finish());
+}
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// What makes one Oracle table equal to another here: its columns and rows.
+std::string table_picture(const wizard_fixture& world, const std::string& table) {
+  return world.sql("SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE FROM USER_TAB_COLUMNS "
+                   "WHERE TABLE_NAME = '" + table + "' ORDER BY COLUMN_ID") +
+         world.sql("SELECT * FROM \"" + table + "\" ORDER BY 1");
+}
+
+}  // namespace
+
+class WizardDialogTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<wizard_process> process_;
+
+ private slots:
+  void initTestCase() { process_ = std::make_unique<wizard_process>(); }
+  void init() { process_->handler.silent = false; }
+
+  void DialogQueryCheckTakesASelectAfterBlanksOnly() {
+    std::u16string query;
+    QCOMPARE(set_query_dlg::check_query(u" \t\r\n  select * from t", query), set_query_dlg::shape::select);
+    QVERIFY(query == u"select * from t");
+    QCOMPARE(set_query_dlg::check_query(u"SELEC", query), set_query_dlg::shape::wrong);
+    QCOMPARE(set_query_dlg::check_query(u"WITH a AS (SELECT 1 FROM dual) SELECT * FROM a", query),
+             set_query_dlg::shape::wrong);
+    QCOMPARE(set_query_dlg::check_query(u"  \n ", query), set_query_dlg::shape::wrong);
+    QCOMPARE(set_query_dlg::check_query(u"", query), set_query_dlg::shape::empty);
+  }
+
+  // OK asks for the name before it looks at the query, and stays open
+  // after each message.
+  void DialogQueryOkChecksTheNameFirstThenTheQuery() {
+    wizard_fixture world;
+    set_query_dlg dialog(nullptr, u"", u"WITH x", nullptr);
+    dialog.show();
+    click(dialog, 1);
+    child<QLineEdit>(dialog, set_query_dlg::name_id)->setText("big_orders");
+    click(dialog, 1);
+    child<QPlainTextEdit>(dialog, set_query_dlg::text_id)->setPlainText("");
+    click(dialog, 1);
+    QCOMPARE(world.boxes.texts(), QString("Table name is empty!\nThe query must start with SELECT.\nQuery is empty!"));
+    QVERIFY(dialog.isVisible());
+    child<QPlainTextEdit>(dialog, set_query_dlg::text_id)->setPlainText("\n  select * from ORDERS");
+    click(dialog, 1);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(dialog.name() == u"big_orders");
+    QVERIFY(dialog.query() == u"select * from ORDERS");
+  }
+
+  // Add Query on the tables page: Test Query asks the connected server, a
+  // name the lists hold is refused and the dialog comes back with the
+  // entered text, and the query reaches the converter (and so the profile).
+  void DialogQueryFromTheTablesPageIsTestedAndKeptUnderANewName() {
+    wizard_fixture world;
+    QVERIFY(world.open());
+    world.walk_to_tables(world.copy_of_samples("dbf"));
+    QStringList reopened;
+    when_shown<set_query_dlg>([&](set_query_dlg& dialog) {
+      child<QLineEdit>(dialog, set_query_dlg::name_id)->setText("customer");
+      child<QPlainTextEdit>(dialog, set_query_dlg::text_id)->setPlainText("SELECT * FROM NO_SUCH_TABLE");
+      click(dialog, set_query_dlg::test_id);
+      child<QPlainTextEdit>(dialog, set_query_dlg::text_id)->setPlainText("SELECT 1 FROM DUAL");
+      click(dialog, set_query_dlg::test_id);
+      when_shown<set_query_dlg>([&](set_query_dlg& again) {
+        reopened << child<QLineEdit>(again, set_query_dlg::name_id)->text()
+                 << child<QPlainTextEdit>(again, set_query_dlg::text_id)->toPlainText();
+        child<QLineEdit>(again, set_query_dlg::name_id)->setText("one");
+        click(again, 1);
+      });
+      click(dialog, 1);
+    });
+    QTest::mouseClick(world.control<QPushButton>(1114), Qt::LeftButton);
+    QCOMPARE(world.boxes.texts(), QString::fromStdString(set_query_dlg::syntax_error()) +
+                                      "\nThe query is correct.\nDuplicate table name. Try again.");
+    QCOMPARE(reopened, (QStringList{"customer", "SELECT 1 FROM DUAL"}));
+    QCOMPARE(world.control<QListWidget>(1318)->item(0)->text(), QString("one"));
+    world.boxes.plan("Yes");
+    world.press_next();
+    QVERIFY(world.wait_for_finish());
+    const auto& queries = world.app().converter().sel_queries;
+    QVERIFY(queries.count(u"one") && queries.at(u"one") == u"SELECT 1 FROM DUAL");
+    QVERIFY(world.tables().empty());  // queries are kept, not converted
+  }
+
+  // Unchecking drops a column only on OK; Cancel records nothing.
+  void DialogTypesUncheckedColumnIsDroppedOnOkAndCancelKeepsTheTable() {
+    wizard_fixture world;
+    const udb_schema schema = customer_schema(world.copy_of_samples("dbf"));
+    vesper_converter converter((world.root() / "s.reg").string());
+    {
+      types_map_dlg dialog(converter, u"customer", schema);
+      dialog.show();
+      child<QTreeWidget>(dialog, types_map_dlg::list_id)->topLevelItem(5)->setCheckState(0, Qt::Unchecked);
+      click(dialog, 2);
+    }
+    QVERIFY(converter.table(u"customer") == nullptr);
+    {
+      types_map_dlg dialog(converter, u"customer", schema);
+      dialog.show();
+      select_row(dialog, 3);  // looking at rows changes nothing
+      click(dialog, 1);
+    }
+    QVERIFY(converter.table(u"customer") == nullptr);
+    {
+      types_map_dlg dialog(converter, u"customer", schema);
+      dialog.show();
+      child<QTreeWidget>(dialog, types_map_dlg::list_id)->topLevelItem(5)->setCheckState(0, Qt::Unchecked);
+      click(dialog, 1);
+    }
+    udb_schema created = schema;
+    udb_indexes indexes;
+    QVERIFY(converter.modify1(u"customer", created, indexes) == u"customer");
+    QCOMPARE(created.size(), schema.size() - 1);
+    for (std::size_t i = 0; i < created.size(); ++i) QVERIFY(created[i].name != u"PHONE");
+    // Opened again, the dropped column is shown unchecked.
+    types_map_dlg dialog(converter, u"customer", schema);
+    QCOMPARE(child<QTreeWidget>(dialog, types_map_dlg::list_id)->topLevelItem(5)->checkState(0), Qt::Unchecked);
+  }
+
+  // The types file decides the size fields; a cleared name keeps the row.
+  void DialogTypesSizeFieldsFollowTheTypeAndAnEmptyNameKeepsTheRow() {
+    wizard_fixture world;
+    const udb_schema schema = customer_schema(world.copy_of_samples("dbf"));
+    vesper_converter converter((world.root() / "s.reg").string());
+    types_map_dlg dialog(converter, u"customer", schema);
+    dialog.show();
+    select_row(dialog, 3);  // CITY, a text column
+    QCOMPARE(child<QLineEdit>(dialog, types_map_dlg::length_id)->text(), QString("20"));
+    QVERIFY(shows(dialog, types_map_dlg::length_id) && !shows(dialog, types_map_dlg::precision_id));
+    choose_type(dialog, "CLOB");
+    QVERIFY(!shows(dialog, types_map_dlg::length_id) && !shows(dialog, types_map_dlg::length_label_id));
+    choose_type(dialog, "VARCHAR2");
+    QVERIFY(shows(dialog, types_map_dlg::length_id));
+    select_row(dialog, 0);  // CUST_ID, NUMBER(11,0)
+    QVERIFY(!shows(dialog, types_map_dlg::length_id));
+    QVERIFY(shows(dialog, types_map_dlg::precision_id) && shows(dialog, types_map_dlg::scale_label_id));
+    QCOMPARE(child<QLineEdit>(dialog, types_map_dlg::precision_id)->text(), QString("11"));
+    child<QLineEdit>(dialog, types_map_dlg::field_name_id)->clear();
+    select_row(dialog, 1);
+    QCOMPARE(world.boxes.texts(), QString(types_map_dlg::empty_name));
+    QCOMPARE(dialog.current_row(), 0);
+    // A length the type needs cannot be left empty either.
+    child<QLineEdit>(dialog, types_map_dlg::field_name_id)->setText("ID");
+    select_row(dialog, 3);
+    QCOMPARE(dialog.current_row(), 3);
+    child<QLineEdit>(dialog, types_map_dlg::length_id)->clear();
+    click(dialog, 1);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(world.boxes.texts().endsWith(types_map_dlg::bad_length));
+  }
+
+  void DialogErrorInternalCopiesItsTextAndSendsTheBugReport() {
+    wizard_fixture world;
+    const QString text = "Internal error: \ncode=615c31";
+    {
+      dlg_error_ex dialog(text.toStdString());
+      dialog.show();
+      QCOMPARE(dialog.windowTitle(), QString("Error"));  // no wizard window yet
+      QCOMPARE(child<QLabel>(dialog, 1320)->text(), text);
+      QVERIFY(child<QPushButton>(dialog, dlg_error_ex::send_bug)->isDefault());
+      click(dialog, dlg_error_ex::copy);
+      QCOMPARE(dialog.result(), int(dlg_error_ex::copy));
+      QCOMPARE(QGuiApplication::clipboard()->text(), text);
+    }
+    // The mail program is handed the report.
+    const std::filesystem::path bin = world.folder("bin");
+    const std::filesystem::path mail = world.root() / "mail.txt";
+    {
+      std::ofstream script(bin / "xdg-email");
+      script << "#!/bin/sh\nprintf '%s' \"$1\" > '" << mail.string() << "'\n";
+    }
+    std::filesystem::permissions(bin / "xdg-email", std::filesystem::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.string()) + ":" + path);
+    {
+      dlg_error_ex dialog("Internal error: \ncode=615c31");
+      dialog.show();
+      click(dialog, dlg_error_ex::send_bug);
+      QCOMPARE(dialog.result(), int(dlg_error_ex::send_bug));
+    }
+    qputenv("PATH", path);
+    const std::string url = read_file(mail);
+    QVERIFY2(url.rfind("mailto:support@tolvane.example?subject=Bug%20report%20on%20&body=Internal%20error%3A%20%0Acode%3D615c31",
+                       0) == 0, url.c_str());
+  }
+
+  // Abort at a failing record ends the run there: the records before it
+  // are in, whole; the failing one and every later table are not.
+  void DialogErrorAbortEndsTheRunWithNothingHalfWritten() {
+    wizard_fixture world;
+    const std::filesystem::path folder = world.folder("codes");
+    write_codes(folder, {u"1", u"2", u"x", u"4"});
+    world.boxes.plan("Abort");
+    run_codes(world, folder);
+    QCOMPARE(world.boxes.seen().size(), std::size_t(1));
+    QCOMPARE(world.boxes.seen().front().caption, QString("Vesper 3.3 Error"));
+    QCOMPARE(world.boxes.seen().front().text,
+             QString("codes, record #3: Data conversion is not supported for given type mapping"));
+    QCOMPARE(world.sql("SELECT \"ID\", \"CODE\" FROM \"CODES\" ORDER BY 1"), std::string("ID\tCODE\n1\t1\n2\t2\n"));
+    QCOMPARE(world.tables(), std::string("CODES\nVESPER$JOURNAL\n"));  // LATER not begun; resumable
+    QCOMPARE(world.control<QPlainTextEdit>(1016)->toPlainText(), world.boxes.seen().front().text);
+    world.press_finish();
+    world.close();
+    // "Resume an interrupted run" goes on after the last committed record.
+    world.boxes.forget();
+    world.boxes.plan("Continue");
+    run_codes(world, folder, true);
+    QCOMPARE(world.sql("SELECT \"ID\" FROM \"CODES\" ORDER BY 1"), std::string("ID\n1\n2\n4\n"));
+    QCOMPARE(world.tables(), std::string("CODES\nLATER\n"));
+  }
+
+  // "Do not show this dialog box again" silences the later errors of the
+  // run; they still reach the finish page, and the run goes on.
+  void DialogErrorDoNotShowAgainSilencesLaterErrorsButListsThem() {
+    wizard_fixture world;
+    const std::filesystem::path folder = world.folder("codes");
+    write_codes(folder, {u"1", u"x", u"y", u"4", u"z"});
+    world.boxes.plan(QString(box_answerer::checked_prefix) + "Continue");
+    run_codes(world, folder);
+    QCOMPARE(world.boxes.seen().size(), std::size_t(1));
+    QVERIFY(process_->handler.silent);
+    QCOMPARE(world.count("CODES"), std::string("2"));
+    QCOMPARE(world.count("LATER"), std::string("1"));
+    const QString list = world.control<QPlainTextEdit>(1016)->toPlainText();
+    for (const char* record : {"#2", "#3", "#5"})
+      QVERIFY2(list.contains(QString("codes, record ") + record + ": Data conversion"), qPrintable(list));
+  }
+
+  // A table renamed, one column retyped and one dropped in the dialog; the
+  // profile saved on the finish page gives the agent the same table.
+  void DialogTypesCustomisedTableIsTheSameFromTheWizardAndTheAgentsProfile() {
+    wizard_fixture world;
+    const std::filesystem::path profile = world.root() / "clients.vpx";
+    QVERIFY(world.open());
+    world.walk_to_tables(world.copy_of_samples("dbf"));
+    auto* available = world.control<QListWidget>(1317);
+    available->setCurrentItem(available->findItems("customer", Qt::MatchExactly).front());
+    QTest::mouseClick(world.control<QPushButton>(1101), Qt::LeftButton);
+    when_shown<types_map_dlg>([](types_map_dlg& dialog) {
+      child<QLineEdit>(dialog, types_map_dlg::table_name_id)->setText("CLIENTS");
+      select_row(dialog, 3);  // CITY: NVARCHAR2(20) -> VARCHAR2(32)
+      choose_type(dialog, "VARCHAR2");
+      child<QLineEdit>(dialog, types_map_dlg::length_id)->setText("32");
+      child<QTreeWidget>(dialog, types_map_dlg::list_id)->topLevelItem(5)->setCheckState(0, Qt::Unchecked);
+      select_row(dialog, 0);
+      click(dialog, 1);
+    });
+    double_click(world.control<QListWidget>(1318), "customer");
+    QVERIFY(world.app().converter().table(u"customer"));
+    world.press_next();
+    QVERIFY(world.wait_for_finish());
+    QVERIFY(world.boxes.seen().empty());
+    world.boxes.plan(QString::fromStdString(profile.string()));
+    QTest::mouseClick(world.control<QPushButton>(1116), Qt::LeftButton);
+    world.press_finish();
+    world.close();
+    QCOMPARE(world.tables(), std::string("CLIENTS\n"));
+    const std::string from_wizard = table_picture(world, "CLIENTS");
+    QVERIFY2(from_wizard.find("CITY\tVARCHAR2\t128\t") != std::string::npos, from_wizard.c_str());
+    QVERIFY(from_wizard.find("PHONE") == std::string::npos);
+    world.sql("DROP TABLE \"CLIENTS\"");
+
+    QProcess agent;
+    agent.start(wizard_paths::agent(), {"--profile=" + QString::fromStdString(profile.string())});
+    QVERIFY(agent.waitForFinished(60000));
+    QCOMPARE(agent.exitCode(), 0);
+    QCOMPARE(world.tables(), std::string("CLIENTS\n"));
+    QCOMPARE(table_picture(world, "CLIENTS"), from_wizard);
+  }
+};
+
+QTEST_MAIN(WizardDialogTest)
+#include "wizard_dialogs_test.moc"
