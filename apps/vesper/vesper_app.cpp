@@ -35,7 +35,14 @@ bool vesper_app::open(const QStringList& arguments) {
     // The whole command line is the profile's path.
     const QString profile = arguments.join(' ');
     tk_log(2, "QUICK LAUNCH: profile=%s", profile.toStdString());
-    if (!guarded([&] { converter_->load_profile(profile.toStdString()); })) {
+    bool loaded = false;
+    if (!guarded([&] { loaded = converter_->load_profile(profile.toStdString()); })) {
+      exit_code_ = failure_exit_code;
+      return false;
+    }
+    // A file that is no profile would run with whatever part of it was read.
+    if (!loaded) {
+      wizard_shell::error("The file " + profile.toStdString() + " is not a profile saved by the wizard, or it is damaged.");
       exit_code_ = failure_exit_code;
       return false;
     }

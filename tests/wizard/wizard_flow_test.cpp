@@ -170,6 +170,17 @@ class WizardFlowTest : public QObject {
     QVERIFY(wizard_shell::find() == nullptr);
   }
 
+  void WizardQuickLaunchWithAFileThatIsNoProfileShowsNoWizard() {
+    wizard_fixture world;
+    const std::filesystem::path file = world.root() / "notes.vpx";
+    std::ofstream(file) << "key=value before any section\n";
+    QVERIFY(!world.open({QString::fromStdString(file.string())}));
+    QCOMPARE(world.app().exit_code(), 255);
+    QCOMPARE(world.boxes.texts(),
+             QString::fromStdString("The file " + file.string() + " is not a profile saved by the wizard, or it is damaged."));
+    QVERIFY(wizard_shell::find() == nullptr);
+  }
+
   // Two tables that do not fit the Oracle tables they merge into: both
   // errors are offered to continue from and listed on the finish page.
   void WizardFinishPageListsTheErrorsOfTheRun() {
