@@ -1,8 +1,10 @@
 #include "emu_round_trips.hpp"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace ociemu {
 
@@ -21,9 +23,25 @@ struct exit_report {
   }
 } report;
 
+// OCIEMU_ROUND_TRIP_DELAY_US: microseconds each round trip waits, as a network would make
+// it; read once, 0 when unset or not a number.
+std::chrono::microseconds delay() {
+  static const std::chrono::microseconds value = [] {
+    const char* text = std::getenv("OCIEMU_ROUND_TRIP_DELAY_US");
+    if (!text || !*text) return std::chrono::microseconds(0);
+    char* end = nullptr;
+    const long long n = std::strtoll(text, &end, 10);
+    return std::chrono::microseconds(*end == 0 && n > 0 ? n : 0);
+  }();
+  return value;
+}
+
 }  // namespace
 
-void count_round_trip() { ++counter; }
+void count_round_trip() {
+  ++counter;
+  if (const auto wait = delay(); wait.count() > 0) std::this_thread::sleep_for(wait);
+}
 std::uint64_t round_trips() { return counter.load(); }
 
 }  // namespace ociemu
