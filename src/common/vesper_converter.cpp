@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "batch_loader.hpp"
 #include "dbf_database.hpp"
 #include "dbf_record.hpp"
 #include "dbf_recordset.hpp"
@@ -11,6 +12,7 @@
 #include "merge_check.hpp"
 #include "ora_error_class.hpp"
 #include "ora_exception.hpp"
+#include "ora_table.hpp"
 #include "ora_tn_validator.hpp"
 #include "tk_case.hpp"
 #include "tk_final_exception.hpp"
@@ -80,6 +82,9 @@ bool vesper_converter::serialize(bool store) {
     skip_idx = false;
     tab_def = false;
     uppercase = true;
+    row_by_row = false;
+    batch = 1000;
+    commit = 0;
   }
   std::uint32_t page = code_page;
   bool ok = key_.exchange(store, bool_dbf, "bool_dbf");
@@ -95,6 +100,10 @@ bool vesper_converter::serialize(bool store) {
   ok &= key_.exchange(store, src, "src");
   ok &= key_.exchange(store, tab_def, "tab_def");
   ok &= key_.exchange(store, uppercase, "uppercase");
+  ok &= key_.exchange(store, row_by_row, "row_by_row");
+  ok &= key_.exchange(store, batch, "batch");
+  ok &= key_.exchange(store, commit, "commit");
+  if (batch == 0) batch = 1000;  // a damaged store must not make empty batches
   code_page = static_cast<std::uint8_t>(page);
   if (mode > 2) mode = 0;  // a damaged store must not pick an unknown mode
   if (store) ok &= key_.flush() == tk_reg_key::error_success;  // all values in one replace
@@ -291,6 +300,8 @@ std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& sour
 
 void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destination,
                                     const std::u16string& name) {
+  auto* table = dynamic_cast<ora_table*>(&destination);
+  if (table && can_load_in_batches(*table, name)) return copy_in_batches(source, *table, name);
   table_tally& tally = tallies.back();
   for (source.first(); !source.is_eof(); source.next()) {
     ++tally.read;
@@ -315,6 +326,44 @@ void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destin
   }
 }
 
+bool vesper_converter::can_load_in_batches(const ora_table& target, const std::u16string& name) const {
+  if (row_by_row) return false;
+  if (ora_bulk_insert::can_bind(target)) return true;
+  tk_log(3, "Table %s has a LONG column: its records are inserted one by one", tk_printable_name(name));
+  return false;
+}
+
+void vesper_converter::copy_in_batches(udb_recordset& source, ora_table& target, const std::u16string& name) {
+  table_tally& tally = tallies.back();
+  batch_loader loader(target, tally, batch, commit,
+                      [&](const tk_exception& e, std::uint64_t number) { record_failed(e, number, name); });
+  for (source.first(); !source.is_eof(); source.next()) {
+    ++tally.read;
+    const std::uint64_t number = records_done + 1;
+    std::unique_ptr<udb_record> holder;
+    const udb_record* record = nullptr;
+    try {
+      record = record_to_append(source, name, holder);
+      if (!record) ++tally.deleted_skipped;
+    } catch (const tk_final_exception&) {
+      throw;
+    } catch (const tk_exception& e) {
+      record_failed(e, number, name);
+    }
+    if (record) loader.add(*record, number);
+    ++records_done;
+    // A request to cancel the run is honoured here once the loader is at a
+    // batch boundary (loader.at_batch_boundary()): nothing queued is lost.
+  }
+  loader.finish();
+}
+
+void vesper_converter::record_failed(const tk_exception& e, std::uint64_t number, const std::u16string& name) {
+  ++records_failed;
+  ++tallies.back().failed;
+  report(e, tk_format(u"%s, record #%I64u", tk_printable_name(name), number), false);
+}
+
 // Errors that every later record would meet too end the table (no space
 // left) or the run (no connection left) with one message, instead of one per
 // record.
@@ -329,14 +378,20 @@ void vesper_converter::stop_on_lasting_error(const ora_exception& e, const table
 
 bool vesper_converter::append_one(udb_recordset& source, udb_recordset& destination,
                                   const std::u16string& name) {
+  std::unique_ptr<udb_record> holder;
+  const udb_record* record = record_to_append(source, name, holder);
+  if (!record) return false;
+  destination.append_record(*record);
+  return true;
+}
+
+const udb_record* vesper_converter::record_to_append(udb_recordset& source, const std::u16string& name,
+                                                     std::unique_ptr<udb_record>& holder) {
   tk_log(1, "Converting %d record", records_done + 1);
   auto& record = static_cast<dbf_record&>(source.get_item());
   tk_log(2, "udb_db_mutator::modify2(%s)", name);
-  if (record.deleted && skip_del) return false;
-  if (changes_records(name)) {
-    destination.append_record(*modify2(name, record));
-  } else {
-    destination.append_record(record);
-  }
-  return true;
+  if (record.deleted && skip_del) return nullptr;
+  if (!changes_records(name)) return &record;
+  holder = modify2(name, record);
+  return holder.get();
 }

@@ -18,7 +18,9 @@
 
 class dbf_database;
 class ora_exception;
+class ora_table;
 class ora_tn_validator;
+class udb_record;
 class udb_recordset;
 
 class vesper_converter : public udb_converter,
@@ -52,6 +54,11 @@ class vesper_converter : public udb_converter,
   std::uint32_t mode = 0;  // existing tables: 0 overwrite, 1 merge, 2 skip
   bool skip_del = false;
   bool uppercase = true;
+  // Records go in one INSERT each, with literal values, instead of in
+  // batches of bound rows.
+  bool row_by_row = false;
+  std::uint32_t batch = 1000;  // rows per batch
+  std::uint32_t commit = 0;    // rows per commit, rounded up to whole batches; 0: every batch
   bool store_on_exit = false;  // the wizard writes its settings back
   // Why the settings can be neither read nor stored (no folder of the
   // user's own for them), for the front end to report; empty when they can.
@@ -70,8 +77,15 @@ class vesper_converter : public udb_converter,
                         const std::u16string& target_table) const;
   std::unique_ptr<udb_recordset> open_target(udb_recordset& source, const std::u16string& target);
   void copy_records(udb_recordset& source, udb_recordset& target, const std::u16string& name);
+  void copy_in_batches(udb_recordset& source, ora_table& target, const std::u16string& name);
+  bool can_load_in_batches(const ora_table& target, const std::u16string& name) const;
   // False when the record was left out as deleted.
   bool append_one(udb_recordset& source, udb_recordset& target, const std::u16string& name);
+  // The record to append for the source's current one (the customised one,
+  // kept in `holder`), or null when it is left out as deleted.
+  const udb_record* record_to_append(udb_recordset& source, const std::u16string& name,
+                                     std::unique_ptr<udb_record>& holder);
+  void record_failed(const tk_exception& e, std::uint64_t number, const std::u16string& name);
   void stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const;
   // Counts the current table as failed and reports `e` with its name.
   void fail_table(const tk_exception& e);

@@ -37,6 +37,9 @@ class ora_engine : public tk_singleton<ora_engine> {
   // did not compile (ORA-24344) it raises ora_exception too, since that
   // object fails whatever uses it later.
   void check_err(sword status, const char* call);
+  // Record 1 of an error handle (the engine's, or one filled with a row's
+  // error of an array execute) as an exception.
+  ora_exception diagnostic_of(OCIError* handle) const;
 
   // A new handle or descriptor of `type` from the environment, owned by the
   // result, which keeps the environment alive while it lives.

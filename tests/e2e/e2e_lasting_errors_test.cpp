@@ -41,16 +41,21 @@ class full_disk {
   std::string reason_;
 };
 
-TEST(E2eLastingErrors, AFullDiskEndsTheTableWithOneMessage) {
-  e2e_session session;
+std::filesystem::path big_table(const e2e_session& session) {
   const std::filesystem::path folder = session.folder("dbf");
   dbf_writer big(0x03);
   big.field(u"ID", 'N', 6).field(u"TEXT", 'C', 250);
   for (int id = 1; id <= 8000; ++id) big.record({dbf_cell::integer(id), dbf_cell::text(std::u16string(250, u'a' + id % 26))});
   big.write(folder, "BIG.DBF");
+  return folder;
+}
+
+TEST(E2eLastingErrors, AFullDiskEndsTheTableWithOneMessage) {
+  e2e_session session;
+  const std::filesystem::path folder = big_table(session);
   full_disk disk(session, "1m");
   if (!disk.mounted()) GTEST_SKIP() << disk.reason();
-  const e2e_result run = session.convert(folder);
+  const e2e_result run = session.convert(folder, {"--rowbyrow"});
   EXPECT_EQ(run.status, 2) << run.describe();
   const std::string message = "Error:\nbig: ORA-01653: unable to extend table in tablespace USERS (database or disk is full); "
                               "the table stops at record #";
@@ -59,6 +64,29 @@ TEST(E2eLastingErrors, AFullDiskEndsTheTableWithOneMessage) {
   EXPECT_EQ(run.out.find("big, record #"), std::string::npos);
   EXPECT_NE(run.out.find(" records inserted\n"), std::string::npos);
   EXPECT_NE(run.out.find("big: read "), std::string::npos);
+}
+
+// In batches the rows not yet committed are rolled back: the message and the
+// summary say how many rows the table keeps, and that is what it holds.
+TEST(E2eLastingErrors, AFullDiskEndsABatchLoadWithTheCommittedCount) {
+  e2e_session session;
+  const std::filesystem::path folder = big_table(session);
+  full_disk disk(session, "1m");
+  if (!disk.mounted()) GTEST_SKIP() << disk.reason();
+  const e2e_result run = session.convert(folder, {"--batch=500", "--commit=1000"});
+  EXPECT_EQ(run.status, 2) << run.describe();
+  const std::string message = "Error:\nbig: ORA-01653: unable to extend table in tablespace USERS (database or disk is full); "
+                              "the table stops with ";
+  const std::size_t at = run.out.find(message);
+  ASSERT_NE(at, std::string::npos) << run.out;
+  EXPECT_EQ(e2e_occurrences(run.out, "ORA-01653"), 1u) << run.out;
+  EXPECT_EQ(run.out.find("big, record #"), std::string::npos);
+  const std::string committed = run.out.substr(at + message.size(), run.out.find(' ', at + message.size()) - at - message.size());
+  EXPECT_NE(run.out.find(" records committed\n"), std::string::npos);
+  EXPECT_EQ(std::stoi(committed) % 1000, 0) << run.out;
+  EXPECT_NE(run.out.find("big: read " ), std::string::npos);
+  EXPECT_NE(run.out.find(", inserted " + committed + ", "), std::string::npos) << run.out;
+  EXPECT_EQ(session.count("BIG"), committed);
 }
 
 }  // namespace

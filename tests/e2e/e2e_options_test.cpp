@@ -14,6 +14,9 @@ namespace {
 
 const char* const usage_body =
     "Usage: VPXAGENT.EXE OPTIONS\n\n"
+    "   --batch=...    records per batch of bound rows (default 1000)\n"
+    "   --commit=...   records per commit, rounded up to whole batches\n"
+    "                  (default: every batch)\n"
     "   --dest=...     Oracle database name\n"
     "   --encoding=... decode all text fields using DBase codepage specified\n"
     "                  (see 'Command Line' article of the manual to learn\n"
@@ -29,6 +32,8 @@ const char* const usage_body =
     "   --oraclp=...   Oracle user password (--oraclp=- reads it from the first\n"
     "                  line of standard input)\n"
     "   --port=...     Oracle port\n"
+    "   --rowbyrow     insert each record with its own statement, as earlier\n"
+    "                  releases did, instead of in batches\n"
     "   --silent       disable program output\n"
     "   --skip_del     don't convert records marked as deleted\n"
     "   --src=...      path to DBF database\n"

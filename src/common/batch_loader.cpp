@@ -1,0 +1,92 @@
+#include "batch_loader.hpp"
+
+#include "ora_engine.hpp"
+#include "ora_error_class.hpp"
+#include "tk_final_exception.hpp"
+#include "tk_format.hpp"
+#include "tk_logger.hpp"
+
+batch_loader::batch_loader(ora_table& table, table_tally& tally, std::size_t batch_rows, std::size_t commit_rows,
+                           failure_sink failed)
+    : bulk_(table, batch_rows), tally_(tally), commit_rows_(commit_rows), failed_(std::move(failed)) {}
+
+void batch_loader::add(const udb_record& record, std::uint64_t number) {
+  if (!queue(record, number)) {
+    run();
+    queue(record, number);  // an empty batch takes any row
+  }
+  if (bulk_.full()) run();
+}
+
+// The record's own errors (a value that cannot be bound) fail it alone.
+bool batch_loader::queue(const udb_record& record, std::uint64_t number) {
+  try {
+    return bulk_.add(record, number);
+  } catch (const tk_final_exception&) {
+    throw;
+  } catch (const tk_exception& e) {
+    failed_(e, number);
+    return true;
+  }
+}
+
+void batch_loader::finish() {
+  run();
+  commit();
+}
+
+// NOT NULL relaxing is DDL, which commits: the rows before it are committed
+// on purpose first, never in the middle of a batch.
+void batch_loader::run() {
+  const std::size_t rows = bulk_.pending();
+  if (rows == 0) return;
+  std::vector<ora_bulk_insert::row_error> errors;
+  try {
+    if (bulk_.needs_relaxing()) {
+      commit();
+      bulk_.relax();
+    }
+    errors = bulk_.execute();
+  } catch (const ora_exception& e) {
+    stop(e, rows);
+  }
+  uncommitted_ += rows - errors.size();
+  for (const ora_bulk_insert::row_error& row : errors) {
+    const int number = row.error.ora_number();
+    if (ora_error_class::connection_lost(number) || ora_error_class::out_of_space(number))
+      stop(row.error, errors.size());
+  }
+  since_commit_ += rows;
+  for (const ora_bulk_insert::row_error& row : errors) failed_(row.error, row.tag);
+  if (since_commit_ >= commit_rows_) commit();
+}
+
+void batch_loader::commit() {
+  if (since_commit_ == 0 && uncommitted_ == 0) return;
+  try {
+    ora_engine::instance().commit();
+  } catch (const ora_exception& e) {
+    stop(e, 0);
+  }
+  tk_log(1, "Committed %I64u rows", uncommitted_);
+  tally_.inserted += uncommitted_;
+  uncommitted_ = 0;
+  since_commit_ = 0;
+}
+
+// What is not committed is rolled back, so no row stays without its memos
+// and the count of committed rows is exact; those rows failed.
+void batch_loader::stop(const ora_exception& e, std::size_t unsettled) {
+  try {
+    ora_engine::instance().rollback();
+  } catch (const tk_exception&) {
+  }
+  tally_.failed += uncommitted_ + unsettled;
+  uncommitted_ = 0;
+  since_commit_ = 0;
+  if (ora_error_class::connection_lost(e.ora_number()))
+    throw tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops with %I64u records of the table committed",
+                                 e.message, tally_.inserted),
+                       tk_exception::run_level);
+  throw tk_exception(tk_format("%s; the table stops with %I64u records committed", e.message, tally_.inserted));
+}

@@ -1,0 +1,54 @@
+// Loads one table's records in batches: a batch runs when it is full (rows
+// or bytes), rows Oracle refuses are reported one by one and the others
+// kept, and the rows are committed every `commit_rows` rows (rounded up to
+// whole batches) and at the end. A failure of a batch as a whole (lost
+// connection, no space) rolls back what is not committed and stops the
+// table, or the run, saying how many records of the table are committed;
+// a row and its memos always go in together.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "ora_bulk_insert.hpp"
+#include "table_tally.hpp"
+
+class ora_table;
+class tk_exception;
+class udb_record;
+
+class batch_loader {
+ public:
+  // Called for each record that fails, with its source record number.
+  using failure_sink = std::function<void(const tk_exception&, std::uint64_t record)>;
+
+  // `commit_rows` 0 commits every batch.
+  batch_loader(ora_table& table, table_tally& tally, std::size_t batch_rows, std::size_t commit_rows,
+               failure_sink failed);
+
+  // Queues a record, running the batch first when it has no room left and
+  // after when it is full. A record that cannot be bound fails alone.
+  // Raises tk_exception when the table (or the run) must stop.
+  void add(const udb_record& record, std::uint64_t number);
+  // Runs and commits what is pending.
+  void finish();
+  // Nothing queued: a stop here loses no work.
+  bool at_batch_boundary() const { return bulk_.pending() == 0; }
+
+ private:
+  // False when the batch has no room for the record; true when it was
+  // queued or failed.
+  bool queue(const udb_record& record, std::uint64_t number);
+  void run();
+  void commit();
+  // `unsettled`: rows of the batch at hand counted neither as inserted nor
+  // as failed yet.
+  [[noreturn]] void stop(const ora_exception& e, std::size_t unsettled);
+
+  ora_bulk_insert bulk_;
+  table_tally& tally_;
+  std::size_t commit_rows_;
+  failure_sink failed_;
+  std::uint64_t uncommitted_ = 0;  // rows inserted since the last commit
+  std::uint64_t since_commit_ = 0;  // rows executed since the last commit
+};
