@@ -171,6 +171,10 @@ sword emu_stmt::run_rows(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode,
   for (ub4 i = rowoff; i < iters; ++i) {
     try {
       try {
+        // SQLite may roll the whole transaction back when a row meets a full
+        // disk; the rows after it must still wait for the client's commit or
+        // rollback, never commit on their own.
+        connection->begin();
         row(i);
       } catch (const emu_sqlite_error& e) {
         throw emu_query::translate(e);

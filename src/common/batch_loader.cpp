@@ -7,12 +7,16 @@
 #include "tk_logger.hpp"
 
 batch_loader::batch_loader(ora_table& table, table_tally& tally, std::size_t batch_rows, std::size_t commit_rows,
-                           failure_sink failed)
-    : bulk_(table, batch_rows), tally_(tally), commit_rows_(commit_rows), failed_(std::move(failed)) {}
+                           failure_sink failed, loss_sink lost)
+    : bulk_(table, batch_rows),
+      tally_(tally),
+      commit_rows_(commit_rows),
+      failed_(std::move(failed)),
+      lost_(std::move(lost)) {}
 
 void batch_loader::add(const udb_record& record, std::uint64_t number) {
   if (!queue(record, number)) {
-    run();
+    run(1);
     queue(record, number);  // an empty batch takes any row
   }
   if (bulk_.full()) run();
@@ -37,36 +41,36 @@ void batch_loader::finish() {
 
 // NOT NULL relaxing is DDL, which commits: the rows before it are committed
 // on purpose first, never in the middle of a batch.
-void batch_loader::run() {
+void batch_loader::run(std::size_t waiting) {
   const std::size_t rows = bulk_.pending();
   if (rows == 0) return;
   std::vector<ora_bulk_insert::row_error> errors;
   try {
     if (bulk_.needs_relaxing()) {
-      commit();
+      commit(rows + waiting);
       bulk_.relax();
     }
     errors = bulk_.execute();
   } catch (const ora_exception& e) {
-    stop(e, rows);
+    stop(e, rows + waiting);
   }
   uncommitted_ += rows - errors.size();
   for (const ora_bulk_insert::row_error& row : errors) {
     const int number = row.error.ora_number();
     if (ora_error_class::connection_lost(number) || ora_error_class::out_of_space(number))
-      stop(row.error, errors.size());
+      stop(row.error, errors.size() + waiting);
   }
   since_commit_ += rows;
   for (const ora_bulk_insert::row_error& row : errors) failed_(row.error, row.tag);
-  if (since_commit_ >= commit_rows_) commit();
+  if (since_commit_ >= commit_rows_) commit(waiting);
 }
 
-void batch_loader::commit() {
+void batch_loader::commit(std::size_t unsettled) {
   if (since_commit_ == 0 && uncommitted_ == 0) return;
   try {
     ora_engine::instance().commit();
   } catch (const ora_exception& e) {
-    stop(e, 0);
+    stop(e, unsettled);
   }
   tk_log(1, "Committed %I64u rows", uncommitted_);
   tally_.inserted += uncommitted_;
@@ -81,7 +85,7 @@ void batch_loader::stop(const ora_exception& e, std::size_t unsettled) {
     ora_engine::instance().rollback();
   } catch (const tk_exception&) {
   }
-  tally_.failed += uncommitted_ + unsettled;
+  lost_(uncommitted_ + unsettled);
   uncommitted_ = 0;
   since_commit_ = 0;
   if (ora_error_class::connection_lost(e.ora_number()))

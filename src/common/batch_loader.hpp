@@ -21,10 +21,14 @@ class batch_loader {
  public:
   // Called for each record that fails, with its source record number.
   using failure_sink = std::function<void(const tk_exception&, std::uint64_t record)>;
+  // Called with the number of records a stop rolls back or leaves unsent:
+  // they failed too, though not one by one.
+  using loss_sink = std::function<void(std::uint64_t records)>;
 
-  // `commit_rows` 0 commits every batch.
+  // `commit_rows` 0 commits every batch. The loader counts inserted rows in
+  // `tally`; failures are counted by the sinks' owner.
   batch_loader(ora_table& table, table_tally& tally, std::size_t batch_rows, std::size_t commit_rows,
-               failure_sink failed);
+               failure_sink failed, loss_sink lost);
 
   // Queues a record, running the batch first when it has no room left and
   // after when it is full. A record that cannot be bound fails alone.
@@ -39,16 +43,20 @@ class batch_loader {
   // False when the batch has no room for the record; true when it was
   // queued or failed.
   bool queue(const udb_record& record, std::uint64_t number);
-  void run();
-  void commit();
-  // `unsettled`: rows of the batch at hand counted neither as inserted nor
-  // as failed yet.
+  // `waiting`: a record read and held back for the next batch, lost too if
+  // this one stops the table.
+  void run(std::size_t waiting = 0);
+  // `unsettled` as for stop(), should the commit fail.
+  void commit(std::size_t unsettled = 0);
+  // `unsettled`: rows read and counted neither as inserted nor as failed
+  // yet (the batch at hand, a record waiting for the next one).
   [[noreturn]] void stop(const ora_exception& e, std::size_t unsettled);
 
   ora_bulk_insert bulk_;
   table_tally& tally_;
   std::size_t commit_rows_;
   failure_sink failed_;
+  loss_sink lost_;
   std::uint64_t uncommitted_ = 0;  // rows inserted since the last commit
   std::uint64_t since_commit_ = 0;  // rows executed since the last commit
 };

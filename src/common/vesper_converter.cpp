@@ -335,8 +335,13 @@ bool vesper_converter::can_load_in_batches(const ora_table& target, const std::u
 
 void vesper_converter::copy_in_batches(udb_recordset& source, ora_table& target, const std::u16string& name) {
   table_tally& tally = tallies.back();
-  batch_loader loader(target, tally, batch, commit,
-                      [&](const tk_exception& e, std::uint64_t number) { record_failed(e, number, name); });
+  batch_loader loader(
+      target, tally, batch, commit,
+      [&](const tk_exception& e, std::uint64_t number) { record_failed(e, number, name); },
+      [&](std::uint64_t records) {
+        records_failed += static_cast<std::uint32_t>(records);
+        tally.failed += records;
+      });
   for (source.first(); !source.is_eof(); source.next()) {
     ++tally.read;
     const std::uint64_t number = records_done + 1;
