@@ -36,7 +36,9 @@ std::optional<ora_number_bytes::decimal> ora_number_bytes::parse(std::u16string_
     for (++i; i < text.size(); ++i) rest += static_cast<char>(text[i] < 0x80 ? text[i] : '#');
     char* end = nullptr;
     exponent = std::strtol(rest.c_str(), &end, 10);
-    if (rest.empty() || *end != 0 || exponent > 1000 || exponent < -1000) return std::nullopt;
+    // strtol would skip blanks: "1e 5" is no number.
+    const bool starts_well = !rest.empty() && (rest[0] == '+' || rest[0] == '-' || (rest[0] >= '0' && rest[0] <= '9'));
+    if (!starts_well || *end != 0 || exponent > 1000 || exponent < -1000) return std::nullopt;
     i = text.size();
   }
   if (i != text.size()) return std::nullopt;
