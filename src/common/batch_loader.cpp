@@ -40,17 +40,19 @@ void batch_loader::finish() {
 }
 
 // NOT NULL relaxing is DDL, which commits: the rows before it are committed
-// on purpose first, never in the middle of a batch.
+// on purpose first, never in the middle of a batch. A batch that ends a
+// commit interval commits in its own round trip when none of its rows fail.
 void batch_loader::run(std::size_t waiting) {
   const std::size_t rows = bulk_.pending();
   if (rows == 0) return;
+  const bool closes_interval = since_commit_ + rows >= commit_rows_;
   std::vector<ora_bulk_insert::row_error> errors;
   try {
     if (bulk_.needs_relaxing()) {
       commit(rows + waiting);
       bulk_.relax();
     }
-    errors = bulk_.execute();
+    errors = bulk_.execute(closes_interval);
   } catch (const ora_exception& e) {
     stop(e, rows + waiting);
   }
@@ -62,7 +64,10 @@ void batch_loader::run(std::size_t waiting) {
   }
   since_commit_ += rows;
   for (const ora_bulk_insert::row_error& row : errors) failed_(row.error, row.tag);
-  if (since_commit_ >= commit_rows_) commit(waiting);
+  if (closes_interval && errors.empty())
+    committed();
+  else if (since_commit_ >= commit_rows_)
+    commit(waiting);
 }
 
 void batch_loader::commit(std::size_t unsettled) {
@@ -72,6 +77,10 @@ void batch_loader::commit(std::size_t unsettled) {
   } catch (const ora_exception& e) {
     stop(e, unsettled);
   }
+  committed();
+}
+
+void batch_loader::committed() {
   tk_log(1, "Committed %I64u rows", uncommitted_);
   tally_.inserted += uncommitted_;
   uncommitted_ = 0;

@@ -48,6 +48,8 @@ class batch_loader {
   void run(std::size_t waiting = 0);
   // `unsettled` as for stop(), should the commit fail.
   void commit(std::size_t unsettled = 0);
+  // Counts the rows since the last commit as inserted.
+  void committed();
   // `unsettled`: rows read and counted neither as inserted nor as failed
   // yet (the batch at hand, a record waiting for the next one).
   [[noreturn]] void stop(const ora_exception& e, std::size_t unsettled);

@@ -154,14 +154,14 @@ void ora_bulk_insert::relax() {
   }
 }
 
-std::vector<ora_bulk_insert::row_error> ora_bulk_insert::execute() {
+std::vector<ora_bulk_insert::row_error> ora_bulk_insert::execute(bool commit) {
   const std::size_t rows = pending();
   if (rows == 0) return {};
   tk_log(1, "ora_bulk_insert::execute(%d rows, %d bytes)", rows, reserved_bytes());
   try {
     for (std::size_t k = 0; k < columns_.size(); ++k)
       columns_[k].bind(statement_->handle(), tk_wformat(u":%d", static_cast<int>(k + 1)));
-    statement_->execute(static_cast<ub4>(rows), oci::batch_errors);
+    statement_->execute(static_cast<ub4>(rows), oci::batch_errors | (commit ? oci::commit_on_success : 0));
   } catch (...) {
     clear();
     throw;

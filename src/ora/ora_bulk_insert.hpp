@@ -4,7 +4,7 @@
 // in forms no session setting changes: numbers as Oracle NUMBER bytes,
 // dates as OCIDate, text as UTF-16 (national columns in the national
 // form), memos and binary memos as long data after every other column.
-// Nothing here commits, except relax() (DDL commits).
+// Nothing here commits, except relax() (DDL commits) and execute(true).
 #pragma once
 
 #include <cstdint>
@@ -54,8 +54,10 @@ class ora_bulk_insert {
 
   // Runs the pending rows as one array insert and forgets them. Returns the
   // rows that failed; raises ora_exception when the statement fails as a
-  // whole (no row of it is inserted then).
-  std::vector<row_error> execute();
+  // whole (no row of it is inserted then). With `commit`, the same round
+  // trip commits the transaction when no row failed; when rows failed,
+  // nothing is committed and the others stay pending (Oracle's rule).
+  std::vector<row_error> execute(bool commit = false);
 
   std::size_t reserved_bytes() const;
 

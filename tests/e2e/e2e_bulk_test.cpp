@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 
 #include "dbf_writer.hpp"
@@ -152,6 +153,35 @@ TEST(E2eBulk, ANonUnicodeDatabaseKeepsEveryLetterOnlyInBatches) {
   EXPECT_EQ(session.tool({"sql", "WIN", "scott", "tiger",
                           "select DATA_TYPE from USER_TAB_COLUMNS where TABLE_NAME = 'PEOPLE' and COLUMN_NAME = 'NOTE'"}).out,
             "DATA_TYPE\nNCLOB\n");
+}
+
+// The batch path's budget: a batch of 1,000 rows commits in its own execute,
+// so 50,000 records cost 50 round trips and the run's fixed few, far below
+// 0.002 per record; the row-by-row path pays at least two per record.
+TEST(E2eBulk, RoundTripsPerRecordStayWithinTheBudget) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer t(0x03);
+  t.field(u"ID", 'N', 8).field(u"CODE", 'C', 6);
+  for (int id = 1; id <= 50000; ++id) t.record({dbf_cell::integer(id), dbf_cell::text(u"AB-123")});
+  t.write(folder, "NARROW.DBF");
+  auto round_trips = [&](const std::string& option, const std::string& name) {
+    const std::filesystem::path file = session.root() / (name + ".trips");
+    std::vector<std::string> args = e2e_session::login();
+    args.push_back("--src=" + folder.string());
+    if (!option.empty()) args.push_back(option);
+    const e2e_result run = session.agent(args, {{"OCIEMU_ROUND_TRIPS", file.string()}});
+    EXPECT_EQ(run.status, 0) << run.describe();
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return line.rfind("round_trips=", 0) == 0 ? std::stod(line.substr(12)) : -1.0;
+  };
+  const double batches = round_trips("", "batches") / 50000;
+  EXPECT_GT(batches, 0);
+  EXPECT_LE(batches, 0.002);
+  EXPECT_GE(round_trips("--rowbyrow", "single") / 50000, 2.0);
+  EXPECT_EQ(session.count("NARROW"), "50000");
 }
 
 }  // namespace
