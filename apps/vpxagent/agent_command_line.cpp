@@ -22,8 +22,8 @@
 namespace {
 
 enum option_id {
-  dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port, silent, skip_del,
-  src, tab_def, tab_file, uppercase, rowbyrow, batch, commit
+  badfile, batch, commit, dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port,
+  resume, rowbyrow, silent, skip_del, src, tab_def, tab_file, uppercase
 };
 
 // Larger batches gain nothing more and only hold more memory.
@@ -36,7 +36,8 @@ const tk_cmd_option options[] = {
     {port, "--port="},       {silent, "--silent"},      {skip_del, "--skip_del"},
     {src, "--src="},         {tab_def, "--tab_def"},    {tab_file, "--tab_file="},
     {uppercase, "--uppercase"}, {rowbyrow, "--rowbyrow"},  {batch, "--batch="},
-    {commit, "--commit="},   {0, ""},
+    {commit, "--commit="},   {badfile, "--badfile="},  {resume, "--resume"},
+    {0, ""},
 };
 
 const char* const password_option = "--oraclp=";
@@ -63,6 +64,9 @@ std::string agent_command_line::usage_text() {
   return tk_format("VPXAGENT v%d.%d%s, ", 3, 3, "") +
          "Vesper console agent: DBF tables into Oracle\n"
          "Usage: VPXAGENT.EXE OPTIONS\n\n"
+         "   --badfile=...  DBF file, or folder (one file per table), that receives\n"
+         "                  the records Oracle rejected; Oracle's messages go to a\n"
+         "                  .txt file of the same name\n"
          "   --batch=...    records per batch of bound rows (default 1000)\n"
          "   --commit=...   records per commit, rounded up to whole batches\n"
          "                  (default: every batch)\n"
@@ -81,6 +85,9 @@ std::string agent_command_line::usage_text() {
          "   --oraclp=...   Oracle user password (--oraclp=- reads it from the first\n"
          "                  line of standard input)\n"
          "   --port=...     Oracle port\n"
+         "   --resume       continue the run that stopped or was killed: tables it\n"
+         "                  finished are skipped, a half-loaded one goes on after its\n"
+         "                  last committed record, whatever the mode\n"
          "   --rowbyrow     insert each record with its own statement, as earlier\n"
          "                  releases did, instead of in batches\n"
          "   --silent       disable program output\n"
@@ -133,6 +140,10 @@ bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
 
 void agent_command_line::apply(int id, const std::string& value) {
   switch (id) {
+    case badfile:
+      if (value.empty()) fatal("--badfile= needs a file or folder name");
+      converter_.bad_file = value;
+      break;
     case dest:
       converter_.dest = wide(value);
       tk_log(2, "\tparse_cmd_line - got dest %s", converter_.dest);
@@ -169,6 +180,10 @@ void agent_command_line::apply(int id, const std::string& value) {
       password_given_ = true;
       break;
     case port: port_ = wide(value); break;
+    case resume:
+      tk_log(2, "\tresume the run the journal tells of");
+      converter_.resume = true;
+      break;
     case silent:
       tk_log(1, "parse_cmd_line - silent mode is ON");
       converter_.set_silent(true);

@@ -125,8 +125,12 @@ emu_connection::emu_connection(const std::string& service_file, const std::u16st
 
 std::string emu_connection::owner() const { return to_utf8(user_.name); }
 
+// Every transaction the emulation opens writes. Taking the write lock at its
+// start lets the busy wait queue it behind another session's transaction; a
+// deferred one that read first could not upgrade its snapshot and would fail
+// at once with SQLITE_BUSY, whatever the wait.
 void emu_connection::begin() {
-  if (!db_->in_transaction()) db_->exec("BEGIN");
+  if (!db_->in_transaction()) db_->exec("BEGIN IMMEDIATE");
 }
 
 void emu_connection::commit() {

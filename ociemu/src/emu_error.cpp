@@ -109,6 +109,7 @@ const std::map<int, const char*>& message_table() {
       {2437, "cannot validate (%1) - primary key violated"},
       {2443, "Cannot drop constraint  - nonexistent constraint"},
       {2449, "unique/primary keys in table referenced by foreign keys"},
+      {3113, "end-of-file on communication channel"},
       {3114, "not connected to ORACLE"},
       {3115, "unsupported network datatype or representation"},
       {4080, "trigger '%1' does not exist"},

@@ -4,7 +4,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
+
+#include "emu_error.hpp"
 
 namespace ociemu {
 
@@ -36,12 +39,31 @@ std::chrono::microseconds delay() {
   return value;
 }
 
+// The round trip after which the server goes away; 0 when it stays.
+std::uint64_t gone_after() {
+  static const std::uint64_t limit = [] {
+    const char* text = std::getenv("OCIEMU_GONE_AFTER");
+    return text && *text ? std::strtoull(text, nullptr, 10) : 0ULL;
+  }();
+  return limit;
+}
+
+std::atomic<bool> told_gone{false};
+
 }  // namespace
 
 void count_round_trip() {
-  ++counter;
+  const std::uint64_t n = ++counter;
   if (const auto wait = delay(); wait.count() > 0) std::this_thread::sleep_for(wait);
+  const std::uint64_t limit = gone_after();
+  if (limit == 0 || n <= limit) return;
+  // The first call to find the server gone sees the channel end; later ones
+  // find themselves not connected.
+  if (!told_gone.exchange(true)) throw ora_error(3113);
+  throw ora_error(3114);
 }
+
+bool server_reachable() { return gone_after() == 0 || counter.load() <= gone_after(); }
 std::uint64_t round_trips() { return counter.load(); }
 
 }  // namespace ociemu

@@ -143,6 +143,15 @@ sword attr_get(emu_handle* h, ub4 type, void* attributep, ub4* sizep, ub4 attr) 
         return put<ub1>(attributep, static_cast<ub1>(svc->connection().settings().identifier_limit())), OCI_SUCCESS;
       break;
     }
+    case OCI_HTYPE_SERVER: {
+      // Known to the client without asking the server: normal while attached and reachable.
+      auto* server = static_cast<emu_server*>(h);
+      if (attr == OCI_ATTR_SERVER_STATUS)
+        return put<ub4>(attributep, server->attached && server_reachable() ? OCI_SERVER_NORMAL
+                                                                           : OCI_SERVER_NOT_CONNECTED),
+               OCI_SUCCESS;
+      break;
+    }
     case OCI_HTYPE_ENV: {
       auto* env = static_cast<emu_env*>(h);
       if (attr == OCI_ATTR_ENV_CHARSET_ID) return put<ub2>(attributep, env->charset), OCI_SUCCESS;
@@ -343,12 +352,14 @@ sword OCIServerVersion(void* hndlp, OCIError* errhp, OraText* bufp, ub4 bufsz, u
   emu_handle* h = find_handle(hndlp, hndltype);
   auto* err = error_handle(errhp);
   if (!h || !err || !bufp) return OCI_INVALID_HANDLE;
-  count_round_trip();
-  const std::string text = h->env->encode(u16(banner)) + std::string(h->env->unit(), '\0');
+  return guarded(err, [&] {
+    count_round_trip();
+    const std::string text = h->env->encode(u16(banner)) + std::string(h->env->unit(), '\0');
   const std::size_t n = std::min<std::size_t>(text.size(), bufsz);
   std::memcpy(bufp, text.data(), n);
-  if (n < text.size() && bufsz >= h->env->unit()) std::memset(bufp + bufsz / h->env->unit() * h->env->unit() - h->env->unit(), 0, h->env->unit());
-  return OCI_SUCCESS;
+    if (n < text.size() && bufsz >= h->env->unit()) std::memset(bufp + bufsz / h->env->unit() * h->env->unit() - h->env->unit(), 0, h->env->unit());
+    return OCI_SUCCESS;
+  });
 }
 
 sword OCIStmtPrepare(OCIStmt* stmtp, OCIError* errhp, const OraText* stmt, ub4 stmt_len, ub4, ub4) {

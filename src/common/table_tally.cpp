@@ -8,5 +8,6 @@ std::string table_tally::line() const {
                                tk_printable_name(table), read, inserted, failed, deleted_skipped, warnings);
   if (result == outcome::failed) text += " (table failed)";
   if (result == outcome::skipped) text += " (skipped)";
+  if (result == outcome::cancelled) text += " (cancelled)";
   return text;
 }

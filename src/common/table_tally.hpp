@@ -7,7 +7,7 @@
 #include <string>
 
 struct table_tally {
-  enum class outcome { converted, failed, skipped };
+  enum class outcome { converted, failed, skipped, cancelled };
 
   std::u16string table;
   std::uint64_t read = 0;
@@ -18,6 +18,7 @@ struct table_tally {
   outcome result = outcome::converted;
 
   // "goods: read 5, inserted 3, failed 2, skipped as deleted 0, warnings 1",
-  // with "(table failed)" or "(skipped)" after it where that is so.
+  // with "(table failed)", "(skipped)" or "(cancelled)" after it where that
+  // is so.
   std::string line() const;
 };

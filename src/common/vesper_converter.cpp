@@ -1,9 +1,12 @@
 #include "vesper_converter.hpp"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <new>
 
 #include "batch_loader.hpp"
+#include "dbf_bad_file.hpp"
 #include "dbf_database.hpp"
 #include "dbf_record.hpp"
 #include "dbf_recordset.hpp"
@@ -12,6 +15,7 @@
 #include "merge_check.hpp"
 #include "ora_error_class.hpp"
 #include "ora_exception.hpp"
+#include "ora_journal.hpp"
 #include "ora_table.hpp"
 #include "ora_tn_validator.hpp"
 #include "tk_case.hpp"
@@ -128,6 +132,7 @@ void vesper_converter::operator()() {
   tk_log(2, "vesper_converter::operator()");
   tables_failed = 0;
   records_failed = 0;
+  cancelled = false;
   tallies.clear();
   {
     init_conversion scope(done, true);
@@ -140,7 +145,13 @@ void vesper_converter::operator()() {
       if (bool_dbf) rules.install(std::make_unique<vesper_bool_rule>());
       run_tables(source);
     } catch (const tk_final_exception&) {
-      ++tables_failed;
+      if (cancel_requested) {
+        cancelled = true;
+        if (!tallies.empty()) tallies.back().result = table_tally::outcome::cancelled;
+        tk_log(3, "Conversion cancelled by the user");
+      } else {
+        ++tables_failed;
+      }
     } catch (const tk_exception& e) {
       ++tables_failed;
       report(e, "", true);
@@ -165,14 +176,19 @@ void vesper_converter::run_tables(dbf_database& source) {
   // The target's table list is read from its catalog here: whether a table
   // already exists decides overwrite, merge and skip.
   target->get_tables();
+  open_journal();
   for (const std::u16string& name : sel_tables) sel_queries.emplace(name, u"");
   tk_log(1, "sel_queries.size=%d", sel_queries.size());
   for (const std::u16string& name : sel_tables) {
     tallies.push_back(table_tally{name});
+    stop_if_cancelled();
     try {
       convert_table(source, names, name);
     } catch (const tk_final_exception&) {
       throw;
+    } catch (const ora_exception& e) {
+      if (e.connection_lost()) stop_run(e);
+      fail_table(e);
     } catch (const tk_exception& e) {
       fail_table(e);
     } catch (const std::bad_alloc&) {
@@ -181,6 +197,7 @@ void vesper_converter::run_tables(dbf_database& source) {
     } catch (const std::exception& e) {
       fail_table(tk_exception(e.what()));
     }
+    close_bad_file();
     if (error_handler* handler = error_handler::find()) {
       handler->close_table_warnings(tk_printable_name_utf8(name));
       tallies.back().warnings = handler->warnings_of(tk_printable_name_utf8(name));
@@ -188,12 +205,94 @@ void vesper_converter::run_tables(dbf_database& source) {
     ++table_index;
   }
   print_summary();
+  remove_journal();
 }
+
+// The run finished: nothing is left to resume.
+void vesper_converter::remove_journal() {
+  if (!journal_) return;
+  try {
+    journal_->remove();
+  } catch (const ora_exception& e) {
+    // Its cause (a full disk) was reported already; the log keeps it.
+    tk_log(3, "Dropping the journal: %s", e.message);
+    say("The run's journal could not be dropped; the next run of this folder without --resume replaces it");
+  }
+}
+
+void vesper_converter::say(const std::string& text) const {
+  tk_log(3, "%s", text);
+  if (!silent) std::printf("%s\n", text.c_str());
+}
+
+// Every run keeps a journal, so that any run that is killed can be resumed.
+void vesper_converter::open_journal() {
+  journal_ = std::make_unique<ora_journal>(*target);
+  resumed_.clear();
+  try {
+    if (resume) {
+      resumed_ = journal_->read();
+      if (resumed_.empty()) say("Nothing to resume: no journal of an unfinished run in this schema; every table is converted");
+    }
+    if (resumed_.empty()) journal_->start_run();
+  } catch (const ora_exception& e) {
+    say(tk_format("No journal is kept (%s): this run cannot be resumed if it is stopped", e.message));
+    journal_.reset();
+  }
+  target->journal = journal_.get();
+}
+
+const ora_journal_entry* vesper_converter::resumed_entry(const std::u16string& source) const {
+  for (const ora_journal_entry& entry : resumed_)
+    if (entry.source == source) return &entry;
+  return nullptr;
+}
+
+void vesper_converter::check_same_file(const ora_journal_entry& earlier, const ora_journal_entry& now,
+                                       const std::u16string& name) const {
+  if (earlier.same_file(now)) return;
+  throw tk_exception(tk_format(
+      "The file of table %s changed since the run being resumed (size, modification time, header date or record "
+      "count differ), so it cannot be continued; its rows in Oracle are left as they are. Convert it again "
+      "without --resume",
+      tk_printable_name_utf8(name)));
+}
+
+namespace {
+
+ora_journal_entry file_identity(const dbf_recordset& table) {
+  ora_journal_entry entry;
+  entry.source = tk_utf8_to_utf16_lenient(std::filesystem::absolute(table.file_name()).lexically_normal().string());
+  struct stat info {};
+  if (stat(table.file_name().c_str(), &info) == 0) {
+    entry.file_size = static_cast<std::uint64_t>(info.st_size);
+    entry.file_time = static_cast<std::int64_t>(info.st_mtime);
+  }
+  entry.header_date = table.header_date();
+  entry.record_count = table.record_count();
+  return entry;
+}
+
+}  // namespace
 
 void vesper_converter::fail_table(const tk_exception& e) {
   ++tables_failed;
   tallies.back().result = table_tally::outcome::failed;
   report(e, tk_printable_name_utf8(tallies.back().table), false);
+}
+
+// Nothing more can reach Oracle: the summary tells what was done, and the
+// error (which ends the run) how far the table at hand got.
+void vesper_converter::stop_run(const ora_exception& e) {
+  ++tables_failed;
+  table_tally& tally = tallies.back();
+  tally.result = table_tally::outcome::failed;
+  print_summary();
+  report(tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops with %I64u records of the table committed",
+                                e.message, tally.inserted),
+                      tk_exception::run_level),
+         tk_printable_name_utf8(tally.table), false);
+  throw tk_final_exception();  // a front end that keeps its process ends the run here
 }
 
 void vesper_converter::print_summary() const {
@@ -247,8 +346,26 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   table->schema = std::move(schema);
   table->indexes = std::move(indexes);
   announce_renamed(source, name, target_table);
+  const ora_journal_entry identity = file_identity(dbf);
+  const ora_journal_entry* earlier = resumed_entry(identity.source);
+  if (earlier && journal_) journal_->adopt(*earlier);
+  if (earlier && earlier->finished) {
+    say(tk_format("Table %s skipped: the run being resumed loaded it whole", tk_printable_name_utf8(name)));
+    tallies.back().result = table_tally::outcome::skipped;
+    return;
+  }
+  if (earlier) check_same_file(*earlier, identity, name);
+  // A table the resumed run left half-loaded is continued, whatever the mode.
   const bool existed = target->is_table_exist(target_table);
-  if (existed) {
+  if (earlier && !existed) {
+    // Dropped since: continuing after the journal's record would lose the
+    // records loaded before it.
+    say(tk_format("Table %s: the Oracle table %s that the resumed run half-loaded is gone; it is loaded from the "
+                  "first record",
+                  tk_printable_name_utf8(name), tk_printable_name_utf8(target_table)));
+    earlier = nullptr;
+  }
+  if (existed && !earlier) {
     tk_log(2, "Table %s already exists", target_table);
     if (mode == 2) {
       tk_log(3, "Table %s skipped: the Oracle table %s exists", name, target_table);
@@ -271,14 +388,23 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
     }
   }
   std::unique_ptr<udb_recordset> destination = open_target(*table, target_table);
-  if (mode == 1 && !bool_dbf && !table->schema.conform_to(destination->schema))
+  if (mode == 1 && !earlier && !bool_dbf && !table->schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
-  if (mode == 1 && existed) merge_check(table->schema, destination->schema, uppercase).run(tk_printable_name_utf8(name));
+  if (mode == 1 && !earlier && existed)
+    merge_check(table->schema, destination->schema, uppercase).run(tk_printable_name_utf8(name));
   records_total = dbf.record_count();
   tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), dbf.record_count());
   if (!silent) std::printf("Converting table %s(%u records)\n", tk_printable_name_utf8(name).c_str(), dbf.record_count());
-  if (dbf.record_count() == 0 || tab_def) return;
-  copy_records(*table, *destination, name);
+  std::uint64_t from = 1;
+  if (journal_ && earlier) {
+    journal_->continue_table(*earlier);
+    from = earlier->last_record + 1;
+    say(tk_format("Table %s continues after record #%I64u", tk_printable_name_utf8(name), earlier->last_record));
+  } else if (journal_) {
+    journal_->start_table(identity);
+  }
+  if (dbf.record_count() != 0 && !tab_def) copy_records(dbf, *destination, name, from);
+  if (journal_) journal_->finish_table();
 }
 
 // A file whose name clashes in case with another's is converted under a
@@ -298,13 +424,18 @@ std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& sour
   return target->create_table(target_table, source.schema, skip_idx ? udb_indexes() : source.indexes);
 }
 
-void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destination,
-                                    const std::u16string& name) {
+void vesper_converter::copy_records(dbf_recordset& source, udb_recordset& destination,
+                                    const std::u16string& name, std::uint64_t from) {
   auto* table = dynamic_cast<ora_table*>(&destination);
-  if (table && can_load_in_batches(*table, name)) return copy_in_batches(source, *table, name);
+  if (table && can_load_in_batches(*table, name)) return copy_in_batches(source, *table, name, from);
   table_tally& tally = tallies.back();
-  for (source.first(); !source.is_eof(); source.next()) {
+  source.go_to(from);
+  records_done = static_cast<std::uint32_t>(from - 1);
+  for (; !source.is_eof(); source.next()) {
+    stop_if_cancelled();
     ++tally.read;
+    // The commit of this record's row makes its outcome final in the journal too.
+    if (journal_) journal_->advance(source.current_number());
     try {
       if (append_one(source, destination, name))
         ++tally.inserted;
@@ -316,11 +447,13 @@ void vesper_converter::copy_records(udb_recordset& source, udb_recordset& destin
       ++records_failed;
       ++tally.failed;
       stop_on_lasting_error(e, tally);
-      report(e, tk_format(u"%s, record #%d", tk_printable_name(name), records_done + 1), false);
+      record_failed(source, source.current_number(), e, name);
+      if (journal_) journal_->commit();  // its outcome is final now
     } catch (const tk_exception& e) {
       ++records_failed;
       ++tally.failed;
-      report(e, tk_format(u"%s, record #%d", tk_printable_name(name), records_done + 1), false);
+      record_failed(source, source.current_number(), e, name);
+      if (journal_) journal_->commit();
     }
     ++records_done;
   }
@@ -333,18 +466,32 @@ bool vesper_converter::can_load_in_batches(const ora_table& target, const std::u
   return false;
 }
 
-void vesper_converter::copy_in_batches(udb_recordset& source, ora_table& target, const std::u16string& name) {
+// The journal moves with each commit of the loader, to the last record of
+// the batches it commits; a stop asked for is honoured between batches,
+// after the rows executed so far are committed with the journal.
+void vesper_converter::copy_in_batches(dbf_recordset& source, ora_table& target, const std::u16string& name,
+                                       std::uint64_t from) {
   table_tally& tally = tallies.back();
+  auto failed = [&](const tk_exception& e, std::uint64_t number) {
+    ++records_failed;
+    ++tally.failed;
+    record_failed(source, number, e, name);
+  };
   batch_loader loader(
-      target, tally, batch, commit,
-      [&](const tk_exception& e, std::uint64_t number) { record_failed(e, number, name); },
+      target, tally, batch, commit, failed,
       [&](std::uint64_t records) {
         records_failed += static_cast<std::uint32_t>(records);
         tally.failed += records;
       });
-  for (source.first(); !source.is_eof(); source.next()) {
+  source.go_to(from);
+  records_done = static_cast<std::uint32_t>(from - 1);
+  for (; !source.is_eof(); source.next()) {
+    if (cancel_requested && loader.at_batch_boundary()) {
+      loader.finish();
+      stop_if_cancelled();
+    }
     ++tally.read;
-    const std::uint64_t number = records_done + 1;
+    const std::uint64_t number = source.current_number();
     std::unique_ptr<udb_record> holder;
     const udb_record* record = nullptr;
     try {
@@ -353,30 +500,24 @@ void vesper_converter::copy_in_batches(udb_recordset& source, ora_table& target,
     } catch (const tk_final_exception&) {
       throw;
     } catch (const tk_exception& e) {
-      record_failed(e, number, name);
+      failed(e, number);
     }
     if (record) loader.add(*record, number);
     ++records_done;
-    // A request to cancel the run is honoured here once the loader is at a
-    // batch boundary (loader.at_batch_boundary()): nothing queued is lost.
   }
   loader.finish();
 }
 
-void vesper_converter::record_failed(const tk_exception& e, std::uint64_t number, const std::u16string& name) {
-  ++records_failed;
-  ++tallies.back().failed;
-  report(e, tk_format(u"%s, record #%I64u", tk_printable_name(name), number), false);
+void vesper_converter::stop_if_cancelled() const {
+  if (cancel_requested) throw tk_final_exception();
 }
 
 // Errors that every later record would meet too end the table (no space
 // left) or the run (no connection left) with one message, instead of one per
 // record.
 void vesper_converter::stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const {
-  const int number = e.ora_number();
-  if (ora_error_class::connection_lost(number))
-    throw tk_exception(e.message + "; the connection to Oracle is lost, the run stops", tk_exception::run_level);
-  if (ora_error_class::out_of_space(number))
+  if (e.connection_lost()) throw e;  // the run stops, see run_tables
+  if (ora_error_class::out_of_space(e.ora_number()))
     throw tk_exception(tk_format("%s; the table stops at record #%d with %I64u records inserted", e.message,
                                  records_done + 1, tally.inserted));
 }
@@ -399,4 +540,43 @@ const udb_record* vesper_converter::record_to_append(udb_recordset& source, cons
   if (!changes_records(name)) return &record;
   holder = modify2(name, record);
   return holder.get();
+}
+
+void vesper_converter::reject(dbf_recordset& source, std::uint64_t number, const tk_exception& e) {
+  if (bad_file.empty()) return;
+  if (!bad_) bad_ = std::make_unique<dbf_bad_file>(source, bad_file_path(source));
+  bad_->add(source.bytes_of(number), number, e.message);
+}
+
+// In a folder each table's file takes its source file's name; a file name
+// serves the first table with rejected records, later ones add their name
+// to its stem.
+std::filesystem::path vesper_converter::bad_file_path(const dbf_recordset& source) const {
+  const std::filesystem::path given(bad_file);
+  if (bad_file.back() == '/' || std::filesystem::is_directory(given)) {
+    std::filesystem::create_directories(given);
+    return given / std::filesystem::path(source.file_name()).filename();
+  }
+  if (bad_files_written_ == 0) return given;
+  std::filesystem::path numbered = given;
+  numbered.replace_filename(given.stem().string() + "_" + tk_printable_name_utf8(source.name) +
+                            given.extension().string());
+  return numbered;
+}
+
+void vesper_converter::close_bad_file() {
+  if (!bad_) return;
+  const std::string text = tk_format("%s: %d rejected records written to %s (Oracle's messages in %s)",
+                                     tk_printable_name_utf8(tallies.back().table), bad_->count(),
+                                     bad_->path().string(), bad_->messages_path().string());
+  bad_.reset();
+  ++bad_files_written_;
+  tk_log(3, "%s", text);
+  if (!silent) std::printf("%s\n", text.c_str());
+}
+
+void vesper_converter::record_failed(dbf_recordset& source, std::uint64_t number, const tk_exception& e,
+                                     const std::u16string& name) {
+  reject(source, number, e);
+  report(e, tk_format(u"%s, record #%I64u", tk_printable_name(name), number), false);
 }

@@ -3,7 +3,9 @@
 // copies the selected DBF tables into the connected Oracle schema.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -16,7 +18,11 @@
 #include "tk_singleton.hpp"
 #include "udb_converter.hpp"
 
+class dbf_bad_file;
 class dbf_database;
+class dbf_recordset;
+class ora_journal;
+struct ora_journal_entry;
 class ora_exception;
 class ora_table;
 class ora_tn_validator;
@@ -42,6 +48,13 @@ class vesper_converter : public udb_converter,
   // The conversion run. Never raises.
   void operator()() override;
 
+  // Set from another thread to stop the run cleanly at the next record
+  // boundary (the bulk path: at the next batch boundary). The run then ends
+  // as cancelled. Whoever starts a run clears it first.
+  std::atomic<bool> cancel_requested{false};
+  // The last run ended because cancel_requested was set.
+  std::atomic<bool> cancelled{false};
+
   // The whole setup in a profile file (see udb_profile). Storing raises
   // tk_exception for a setting the file cannot carry; loading raises it for
   // a missing file or an over-long line, and gives false for a file that is
@@ -60,6 +73,13 @@ class vesper_converter : public udb_converter,
   std::uint32_t batch = 1000;  // rows per batch
   std::uint32_t commit = 0;    // rows per commit, rounded up to whole batches; 0: every batch
   bool store_on_exit = false;  // the wizard writes its settings back
+  // Where rejected records go: a DBF file, or a folder (ending in "/" or
+  // existing) with one file per table named after its source file; empty:
+  // nowhere.
+  std::string bad_file;
+  // Continue the run the journal in the schema tells of: finished tables
+  // are skipped, a half-loaded one goes on after its last record.
+  bool resume = false;
   // Why the settings can be neither read nor stored (no folder of the
   // user's own for them), for the front end to report; empty when they can.
   std::string settings_problem;
@@ -76,20 +96,43 @@ class vesper_converter : public udb_converter,
   void announce_renamed(const dbf_database& source, const std::u16string& name,
                         const std::u16string& target_table) const;
   std::unique_ptr<udb_recordset> open_target(udb_recordset& source, const std::u16string& target);
-  void copy_records(udb_recordset& source, udb_recordset& target, const std::u16string& name);
-  void copy_in_batches(udb_recordset& source, ora_table& target, const std::u16string& name);
+  void copy_records(dbf_recordset& source, udb_recordset& target, const std::u16string& name,
+                    std::uint64_t from);
+  void copy_in_batches(dbf_recordset& source, ora_table& target, const std::u16string& name,
+                       std::uint64_t from);
   bool can_load_in_batches(const ora_table& target, const std::u16string& name) const;
+  void open_journal();
+  void remove_journal();
+  // The entry of the run being resumed for the file `source`; nullptr when none.
+  const ora_journal_entry* resumed_entry(const std::u16string& source) const;
+  // Raises the table's error when its file is not the one the journal knew.
+  void check_same_file(const ora_journal_entry& earlier, const ora_journal_entry& now,
+                       const std::u16string& name) const;
+  void say(const std::string& text) const;
   // False when the record was left out as deleted.
   bool append_one(udb_recordset& source, udb_recordset& target, const std::u16string& name);
   // The record to append for the source's current one (the customised one,
   // kept in `holder`), or null when it is left out as deleted.
   const udb_record* record_to_append(udb_recordset& source, const std::u16string& name,
                                      std::unique_ptr<udb_record>& holder);
-  void record_failed(const tk_exception& e, std::uint64_t number, const std::u16string& name);
+  // Raises tk_final_exception once a stop was asked for.
+  void stop_if_cancelled() const;
   void stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const;
   // Counts the current table as failed and reports `e` with its name.
   void fail_table(const tk_exception& e);
+  [[noreturn]] void stop_run(const ora_exception& e);
   void print_summary() const;
+  // Keeps the record numbered `number` of `source` in the table's bad file.
+  void reject(dbf_recordset& source, std::uint64_t number, const tk_exception& e);
+  // Keeps and reports the failed record numbered `number` (its caller counts it).
+  void record_failed(dbf_recordset& source, std::uint64_t number, const tk_exception& e,
+                     const std::u16string& name);
+  std::filesystem::path bad_file_path(const dbf_recordset& source) const;
+  void close_bad_file();
 
   tk_reg_key key_;
+  std::unique_ptr<dbf_bad_file> bad_;  // the current table's, once it has a record
+  std::uint32_t bad_files_written_ = 0;
+  std::unique_ptr<ora_journal> journal_;
+  std::vector<ora_journal_entry> resumed_;
 };

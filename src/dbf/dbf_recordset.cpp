@@ -268,13 +268,24 @@ void dbf_recordset::load_block() {
   if (block_count_ == 0) throw tk_exception("Error reading from file", tk_exception::item_level);
 }
 
+std::string_view dbf_recordset::current_bytes() {
+  if (cursor_ < block_first_ || cursor_ >= block_first_ + block_count_) load_block();
+  return std::string_view(buffer_.data() + std::size_t(cursor_ - block_first_) * record_length(), record_length());
+}
+
+std::string dbf_recordset::bytes_of(std::uint64_t number) const {
+  std::string bytes(record_length(), '\0');
+  const std::uint64_t offset = (number - 1) * record_length() + header_length();
+  if (number == 0 || file_->read_some(offset, bytes.data(), bytes.size()) != bytes.size())
+    throw tk_exception("Error reading from file", tk_exception::item_level);
+  return bytes;
+}
+
 udb_record& dbf_recordset::get_item() {
   tk_log(1, "dbf_recordset::get_item");
   if (!page_) TK_ASSERTION_FAILED();  // opened without its header
   current_.reset();
-  if (cursor_ < block_first_ || cursor_ >= block_first_ + block_count_) load_block();
-  const char* record = buffer_.data() + std::size_t(cursor_ - block_first_) * record_length();
-  current_ = std::make_unique<dbf_record>(columns_, std::string_view(record, record_length()),
+  current_ = std::make_unique<dbf_record>(columns_, current_bytes(),
                                           memo_file_.get(), *page_,
                                           dbf_record_place{&name, std::uint64_t(cursor_) + 1});
   return *current_;

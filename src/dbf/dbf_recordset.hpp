@@ -39,12 +39,27 @@ class dbf_recordset : public udb_recordset {
   int get_codepage() const;
   std::uint8_t version() const { return header_[0]; }
   std::uint32_t record_count() const { return record_count_; }
+  // The date of the last update in the header, its three bytes YY MM DD as one number.
+  std::uint32_t header_date() const { return std::uint32_t(header_[1]) << 16 | header_[2] << 8 | header_[3]; }
   int memo_type() const { return memo_type_; }
   bool has_memo_file() const { return memo_file_ != nullptr; }
   // True when memo columns read as empty because the memo file is missing.
   bool memo_missing() const { return memo_type_ != 0 && !memo_file_ && has_memo_columns(); }
   bool has_memo_columns() const;
   const std::string& file_name() const { return file_name_; }
+  // Bytes before the first record: header, field descriptors and what follows them.
+  std::uint16_t header_size() const { return header_length(); }
+  // The memo file in use; empty when there is none.
+  std::string memo_file_name() const { return memo_file_ ? memo_file_->file_name() : std::string(); }
+  // The bytes of the record at the cursor, as the file holds them.
+  std::string_view current_bytes();
+  // The bytes of the record numbered `number` (from 1), read from the file
+  // without moving the cursor or touching the records read ahead.
+  std::string bytes_of(std::uint64_t number) const;
+  // The number (from 1) of the record at the cursor.
+  std::uint64_t current_number() const { return std::uint64_t(cursor_) + 1; }
+  // Moves the cursor to the record numbered `number` (from 1).
+  void go_to(std::uint64_t number) { cursor_ = static_cast<std::uint32_t>(number - 1); }
 
  private:
   void read_header();

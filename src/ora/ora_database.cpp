@@ -4,6 +4,7 @@
 #include "ora_exception.hpp"
 #include "ora_in_validator.hpp"
 #include "ora_indexes_initializer.hpp"
+#include "ora_journal.hpp"
 #include "ora_query_results.hpp"
 #include "ora_schema_initializer.hpp"
 #include "ora_stmt.hpp"
@@ -47,6 +48,7 @@ void ora_database::init_tables() {
   statement.define(1, buffer, sizeof buffer, oci::sqlt_str, &indicator);
   for (bool row = statement.execute(1) != oci::no_data; row; row = statement.fetch()) {
     tk_log(1, "Find table '%s'", buffer);
+    if (std::u16string(buffer) == ora_journal::table_name) continue;  // ours, not the user's
     tables.emplace_back(buffer);
   }
   tk_log(2, "Tables count: %d", tables.size());
@@ -120,4 +122,11 @@ bool ora_database::test_query(const std::u16string& text) {
   statement.prepare(text);
   statement.execute(0, oci::describe_only);
   return true;
+}
+
+void ora_database::commit_records() {
+  if (journal)
+    journal->commit();
+  else
+    ora_engine::instance().commit();
 }

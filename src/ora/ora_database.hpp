@@ -11,6 +11,8 @@
 #include "ora_sql_runner.hpp"
 #include "udb_database.hpp"
 
+class ora_journal;
+
 class ora_database : public udb_database, public ora_sql_runner {
  public:
   ora_database(const std::u16string& name, int mode);
@@ -37,6 +39,11 @@ class ora_database : public udb_database, public ora_sql_runner {
   // What the server allows; the engine sets it when it connects.
   ora_server_limits limits;
   std::map<std::u16string, std::u16string> views;
+  // The run's journal, when it keeps one: it commits the records inserted.
+  ora_journal* journal = nullptr;
+  // Commits the records inserted since the last commit, with the journal's
+  // update when there is a journal.
+  void commit_records();
 
  private:
   void init_tables();

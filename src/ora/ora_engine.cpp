@@ -186,7 +186,9 @@ void ora_engine::check_err(sword status, const char* call) {
   tk_log(1, "ora_engine::check_err(status=%08X)", status);
   if (status == oci::error) {
     tk_log(1, "status == OCI_ERROR");
-    throw diagnostic();
+    ora_exception e = diagnostic();
+    e.server_not_connected = !server_connected();
+    throw e;
   }
   if (status == oci::success_with_info) {
     ora_exception warning = diagnostic();
@@ -198,6 +200,16 @@ void ora_engine::check_err(sword status, const char* call) {
     throw tk_exception(tk_format("The Oracle client refused a call (%s): invalid handle", call),
                        tk_exception::run_level);
   }
+}
+
+bool ora_engine::server_connected() const {
+  if (!server_ || !b_attached_) return false;
+  ub4 status = oci::server_normal;
+  // A client that cannot tell is taken at its word that the call failed only.
+  if (oci_->OCIAttrGet(server_.get(), oci::htype_server, &status, nullptr, oci::attr_server_status, error_handle()) !=
+      oci::success)
+    return true;
+  return status == oci::server_normal;
 }
 
 std::uint32_t ora_engine::parse_version(const std::u16string& banner) {

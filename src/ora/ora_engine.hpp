@@ -41,6 +41,10 @@ class ora_engine : public tk_singleton<ora_engine> {
   // error of an array execute) as an exception.
   ora_exception diagnostic_of(OCIError* handle) const;
 
+  // OCI_ATTR_SERVER_STATUS of the server handle: false once the connection
+  // is known to be gone.
+  bool server_connected() const;
+
   // A new handle or descriptor of `type` from the environment, owned by the
   // result, which keeps the environment alive while it lives.
   ora_handle new_handle(ub4 type);

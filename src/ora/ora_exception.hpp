@@ -11,4 +11,9 @@ class ora_exception : public tk_exception {
   static constexpr int code_of(int ora_number) { return 0x100000 | (ora_number & 0xFFFF); }
   // The ORA number carried by the code.
   int ora_number() const { return code & 0xFFFF; }
+  // The session is gone: one of the errors that say so, or any error after
+  // which the client found the server not connected.
+  bool connection_lost() const;
+
+  bool server_not_connected = false;
 };

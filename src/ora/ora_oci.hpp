@@ -76,6 +76,11 @@ constexpr ub4 attr_dml_row_offset = 74;
 constexpr ub4 attr_username = 22;
 constexpr ub4 attr_password = 23;
 constexpr ub4 attr_char_size = 286;
+// On the server handle: whether the connection still stands, as the client
+// last knew it (no round trip).
+constexpr ub4 attr_server_status = 143;
+constexpr ub4 server_not_connected = 0;
+constexpr ub4 server_normal = 1;
 // On the service context, from Oracle Client 12.2: the longest identifier
 // the server takes, in bytes. Documented as ub1; read into a zeroed ub4 as
 // ODPI-C does, which holds either width on a little-endian machine.

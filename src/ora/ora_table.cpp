@@ -331,7 +331,7 @@ void ora_table::append_record(const udb_record& record) {
     tk_log(1, "GOT ROWID(2): %s", rowid);
     ora_lob_insert lobs(name, schema);
     lobs.insert(rowid, record, field_of_column);
-    engine.commit();
+    database_.commit_records();
   } catch (...) {
     // The row and its LOBs go together, or not at all.
     try {

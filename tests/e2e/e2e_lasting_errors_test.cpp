@@ -129,3 +129,37 @@ TEST(E2eLastingErrors, EveryRecordReadIsCountedWhenABatchStopsTheTable) {
 }
 
 }  // namespace
+
+namespace {
+
+// The server goes away in the middle of the first table: the run stops at
+// once with the summary and the count of records committed, which are the
+// rows the table holds; the next table is not started.
+TEST(E2eLastingErrors, ALostConnectionEndsTheRunWithTheCommittedCount) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer first(0x03);
+  first.field(u"ID", 'N', 6);
+  for (int id = 1; id <= 2000; ++id) first.record({dbf_cell::integer(id)});
+  first.write(folder, "A.DBF");
+  dbf_writer second(0x03);
+  second.field(u"ID", 'N', 6).record({dbf_cell::integer(1)});
+  second.write(folder, "B.DBF");
+  std::vector<std::string> args = e2e_session::login();
+  args.push_back("--src=" + folder.string());
+  args.push_back("--rowbyrow");
+  const e2e_result run = session.agent(args, {{"OCIEMU_GONE_AFTER", "500"}});
+  EXPECT_EQ(run.status, 255) << run.describe();
+  EXPECT_EQ(e2e_occurrences(run.out + run.err, "ORA-03113"), 1u) << run.describe();
+  const std::string said = "the connection to Oracle is lost, the run stops with ";
+  const std::size_t at = (run.out + run.err).find(said);
+  ASSERT_NE(at, std::string::npos) << run.describe();
+  const std::string committed = (run.out + run.err).substr(at + said.size(), (run.out + run.err).find(' ', at + said.size()) - at - said.size());
+  EXPECT_GT(std::stoi(committed), 0);
+  EXPECT_EQ(session.count("A"), committed);
+  EXPECT_NE(run.out.find("Summary:\na: read "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("(table failed)"), std::string::npos) << run.out;
+  EXPECT_EQ(session.tables().find("B\n"), std::string::npos) << session.tables();
+}
+
+}  // namespace

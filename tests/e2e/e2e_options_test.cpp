@@ -14,6 +14,9 @@ namespace {
 
 const char* const usage_body =
     "Usage: VPXAGENT.EXE OPTIONS\n\n"
+    "   --badfile=...  DBF file, or folder (one file per table), that receives\n"
+    "                  the records Oracle rejected; Oracle's messages go to a\n"
+    "                  .txt file of the same name\n"
     "   --batch=...    records per batch of bound rows (default 1000)\n"
     "   --commit=...   records per commit, rounded up to whole batches\n"
     "                  (default: every batch)\n"
@@ -32,6 +35,9 @@ const char* const usage_body =
     "   --oraclp=...   Oracle user password (--oraclp=- reads it from the first\n"
     "                  line of standard input)\n"
     "   --port=...     Oracle port\n"
+    "   --resume       continue the run that stopped or was killed: tables it\n"
+    "                  finished are skipped, a half-loaded one goes on after its\n"
+    "                  last committed record, whatever the mode\n"
     "   --rowbyrow     insert each record with its own statement, as earlier\n"
     "                  releases did, instead of in batches\n"
     "   --silent       disable program output\n"

@@ -160,6 +160,7 @@ TEST_F(ddl_test, SequenceTriggerFillsTheColumnWhenNull) {
   EXPECT_EQ(s.rows("select id, name from items order by name"),
             (std::vector<std::vector<std::string>>{{"1", "a"}, {"100", "b"}, {"2", "c"}}));
   EXPECT_EQ(s.scalar("select items_0.nextval from dual"), "3");
+  s.exec("commit");  // one writer per service: the other session would wait for this one
   oci_session other;
   EXPECT_EQ(other.exec("insert into items (id) values (items_0.currval)").error, 8002);
   EXPECT_EQ(other.exec("insert into items (id) values (nope.nextval)").error, 2289);

@@ -1,0 +1,25 @@
+// Page 4: the code page that decodes the text of every table ("Default"
+// keeps the one each file names).
+#pragma once
+
+#include "wizard_page.hpp"
+
+class vesper_converter;
+
+class encoding_page : public wizard_page {
+  Q_OBJECT
+
+ public:
+  explicit encoding_page(vesper_converter& converter);
+
+  int on_next() override;
+  int on_back() override;
+
+ protected:
+  void page_init() override;
+
+ private:
+  void store();
+
+  vesper_converter& converter_;
+};

@@ -1,0 +1,29 @@
+// Page 7: the end of the run, with its errors and warnings when it had any,
+// and the button that stores the settings in a profile.
+#pragma once
+
+#include "wizard_page.hpp"
+
+class vesper_converter;
+
+class gui_finish_page : public wizard_page {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* success_text =
+      "Wizard has migrated your DBF file(s) to\nOracle server successfully.\n\nClick 'Finish' to exit the wizard.";
+  static constexpr const char* failure_text =
+      "There were some errors while converting the database.\nClick 'Finish' to exit the wizard.";
+
+  explicit gui_finish_page(vesper_converter& converter);
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ protected:
+  void page_init() override;
+
+ private:
+  void on_store();
+
+  vesper_converter& converter_;
+};

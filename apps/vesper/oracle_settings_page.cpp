@@ -1,0 +1,104 @@
+#include "oracle_settings_page.hpp"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <optional>
+
+#include "animation_dialog.hpp"
+#include "error_handler.hpp"
+#include "gui_text.hpp"
+#include "tk_logger.hpp"
+#include "vesper_converter.hpp"
+#include "wizard_shell.hpp"
+
+namespace {
+constexpr int edit_limit = 260;
+enum control { server = 1003, port = 1004, username = 1012, password = 1013, database = 1014 };
+
+// The text the user is shown for a failed connection: the friendly text of
+// a known Oracle error, else Oracle's own.
+std::string failure_text(const tk_exception& e) {
+  error_handler* handler = error_handler::find();
+  return handler ? handler->build_text(e) : e.message;
+}
+}  // namespace
+
+oracle_settings_page::oracle_settings_page(vesper_converter& converter)
+    : wizard_page(buttons::back_next, 1001, "Step 1 of 5", "Connect to Oracle server"), converter_(converter) {
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel("If the program has been installed on Oracle server machine, you can leave\n"
+                               "'Server' editbox empty. It is necessary to specify the port only if it differs\n"
+                               "from default value 1521."));
+  auto* form = new QFormLayout;
+  layout->addLayout(form);
+  add_edit(form, "&Server (IP or network name):", server);
+  add_edit(form, "&Database name:", database);
+  add_edit(form, "Po&rt:", port);
+  add_edit(form, "&Username:", username);
+  add_edit(form, "&Password:", password)->setEchoMode(QLineEdit::Password);
+}
+
+QLineEdit* oracle_settings_page::add_edit(QFormLayout* form, const char* label, int id) {
+  auto* edit = numbered(new QLineEdit, id);
+  edit->setMaxLength(edit_limit);
+  form->addRow(label, edit);
+  return edit;
+}
+
+void oracle_settings_page::page_init() {
+  tk_log(2, "ora_settings_page2<t_converter>::page_init");
+  control<QLineEdit>(server)->setText(to_qstring(converter_.host));
+  control<QLineEdit>(port)->setText(to_qstring(converter_.port));
+  control<QLineEdit>(username)->setText(to_qstring(converter_.user));
+  control<QLineEdit>(password)->setText(to_qstring(converter_.password));
+  control<QLineEdit>(database)->setText(to_qstring(converter_.dest));
+}
+
+void oracle_settings_page::store_settings() {
+  tk_log(2, "oracle_settings_page2<t_converter>::store_settings");
+  auto text = [&](int id) { return to_u16(control<QLineEdit>(id)->text()); };
+  converter_.store_oracle_settings(text(server), text(username), text(password), text(port));
+  converter_.dest = text(database);
+}
+
+int oracle_settings_page::on_next() {
+  store_settings();
+  if (converter_.dest.empty()) {
+    wizard_shell::message(no_database);
+    return -1;
+  }
+  if (!connect_oracle(converter_, this)) {
+    tk_log(2, "Cannot connect to Oracle");
+    return -1;
+  }
+  tk_log(2, "Connection has been established");
+  return 0;
+}
+
+int oracle_settings_page::on_back() {
+  store_settings();
+  return 0;
+}
+
+bool oracle_settings_page::connect_oracle(vesper_converter& converter, QWidget* parent) {
+  std::optional<tk_exception> failure;
+  animation_dialog dialog(connecting, parent);
+  dialog.run([&] {
+    tk_log(2, "Just before calling 'connect_oracle_server', dest=%s", converter.dest);
+    try {
+      converter.connect_oracle_server(converter.dest);
+    } catch (const tk_exception& e) {
+      failure = e;
+    } catch (const std::exception& e) {
+      failure = tk_exception(e.what());
+    }
+  });
+  if (!failure) return true;
+  // The failure is shown here, on the user-interface thread: the user must
+  // learn why the page stays.
+  tk_log(3, "Error:\n%s", failure->message);
+  wizard_shell::error(failure_text(*failure));
+  return false;
+}

@@ -1,0 +1,33 @@
+// Page 2: the Oracle server, database name and login; Next connects.
+#pragma once
+
+#include "wizard_page.hpp"
+
+class QLineEdit;
+class vesper_converter;
+
+class oracle_settings_page : public wizard_page {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* no_database = "You should enter Oracle database name";
+  static constexpr const char* connecting = "Connecting to Oracle server.\r\nPlease wait...";
+
+  explicit oracle_settings_page(vesper_converter& converter);
+
+  int on_next() override;
+  int on_back() override;
+  void store_settings();
+
+  // Connects the converter to its `dest` on a worker thread while the
+  // connecting window shows. A failure is shown to the user; false then.
+  static bool connect_oracle(vesper_converter& converter, QWidget* parent);
+
+ protected:
+  void page_init() override;
+
+ private:
+  QLineEdit* add_edit(class QFormLayout* form, const char* label, int id);
+
+  vesper_converter& converter_;
+};

@@ -1,0 +1,25 @@
+#include "page_errors.hpp"
+
+#include "error_handler.hpp"
+#include "tk_final_exception.hpp"
+#include "tk_logger.hpp"
+#include "wizard_shell.hpp"
+
+bool guarded(const std::function<void()>& work) {
+  try {
+    work();
+    return true;
+  } catch (const tk_exception& e) {
+    if (error_handler* handler = error_handler::find())
+      handler->handle(e, true);
+    else
+      wizard_shell::error(e.message);
+  } catch (const tk_final_exception&) {
+  } catch (const std::exception& e) {
+    tk_log(3, "ERROR:\n%s", e.what());
+    wizard_shell::error(e.what());
+  }
+  return false;
+}
+
+QString profile_filter() { return "Profile Files (*.vpx);;All Files (*)"; }

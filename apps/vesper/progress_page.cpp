@@ -1,0 +1,102 @@
+#include "progress_page.hpp"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "gui_text.hpp"
+#include "tk_logger.hpp"
+#include "tk_printable_name.hpp"
+#include "vesper_converter.hpp"
+#include "wizard_shell.hpp"
+
+namespace {
+enum control { table_line = 1323, bar = 1321 };
+}
+
+progress_page::progress_page(vesper_converter& converter, const bool& nothing_chosen)
+    : wizard_page(buttons::none, wizard_shell::default_help_topic, "Step 5 of 5", "Database conversion is in progress"),
+      converter_(converter),
+      nothing_chosen_(nothing_chosen),
+      timer_(new QTimer(this)) {
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel("Database conversion is in progress. Please wait until wizard completes\n"
+                               "migrating your DBF file(s) to Oracle database."));
+  layout->addWidget(numbered(new QLabel, table_line));
+  auto* progress = numbered(new QProgressBar, bar);
+  progress->setRange(0, 100);
+  layout->addWidget(progress);
+  layout->addStretch();
+  timer_->setInterval(tick_ms);
+  connect(timer_, &QTimer::timeout, this, &progress_page::on_timer);
+}
+
+// A page that goes away with its run still going (the program is closing)
+// stops the run and waits for it, answering its dialogs meanwhile.
+progress_page::~progress_page() {
+  if (!running()) return;
+  converter_.cancel_requested = true;
+  while (!converter_.done) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  worker_.join();
+}
+
+int progress_page::bar_position(std::uint32_t tables, std::uint32_t tables_done, std::uint32_t records,
+                                std::uint32_t records_done) {
+  if (tables == 0) return 0;
+  // 64 bits: a table of over 42 million records would overflow the product.
+  const std::uint64_t finished = std::uint64_t(tables_done) * 100 / tables;
+  const std::uint64_t current = records == 0 ? 0 : std::uint64_t(records_done) * 100 / records / tables;
+  return static_cast<int>(finished + current);
+}
+
+void progress_page::page_init() {
+  tk_log(2, "progress_page::page_init");
+  shell().enable_button(QWizard::BackButton, false);
+  shell().enable_button(QWizard::NextButton, false);
+  shell().enable_button(QWizard::FinishButton, false);
+  control<QProgressBar>(bar)->setValue(0);
+  if (running()) return;
+  shell().clear_errors();
+  converter_.cancel_requested = false;
+  converter_.done = false;
+  if (nothing_chosen_) {
+    tk_log(3, "No table was selected: nothing to convert");
+    converter_.done = true;
+  } else {
+    worker_ = std::thread([this] { converter_(); });
+  }
+  timer_->start();
+}
+
+void progress_page::on_timer() {
+  control<QProgressBar>(bar)->setValue(bar_position(converter_.tables_total, converter_.table_index,
+                                                    converter_.records_total, converter_.records_done));
+  const std::u16string table = converter_.current_table();
+  control<QLabel>(table_line)->setText(table.empty() ? QString()
+                                                     : QString("Processing table '%1'").arg(to_qstring(table)));
+  if (converter_.done) finish_run();
+}
+
+void progress_page::finish_run() {
+  timer_->stop();
+  if (worker_.joinable()) worker_.join();
+  if (close_when_done_) {
+    shell().close_now();
+    return;
+  }
+  shell().next();
+}
+
+bool progress_page::on_cancel() {
+  if (!running()) return wizard_page::on_cancel();
+  if (close_when_done_ || !wizard_page::on_cancel()) return false;
+  // The run stops at the next record; the wizard closes when it has.
+  tk_log(3, "The user cancelled the conversion");
+  close_when_done_ = true;
+  converter_.cancel_requested = true;
+  shell().enable_button(QWizard::CancelButton, false);
+  return false;
+}

@@ -1,0 +1,43 @@
+// The wizard program from start to end: the converter with the stored
+// settings, the quick launch from a profile named on the command line, the
+// shell with its pages, and the settings written back when it closes.
+#pragma once
+
+#include <QStringList>
+#include <memory>
+#include <string>
+
+class vesper_converter;
+class wizard_shell;
+
+class vesper_app {
+ public:
+  struct options {
+    std::string settings_path;  // the settings file; empty: the user's own
+    QString help_folder;        // the help pages; empty: beside the program
+  };
+
+  explicit vesper_app(options how = {});
+  // Closes the wizard and writes the settings back.
+  ~vesper_app();
+
+  // Everything up to the shown wizard. False, with exit_code() set, when
+  // there is to be no wizard (a missing profile, a failed quick connection).
+  bool open(const QStringList& arguments);
+  // Opens, runs the wizard until it closes, and gives the exit status.
+  int run(const QStringList& arguments);
+
+  int exit_code() const { return exit_code_; }
+  wizard_shell& shell() { return *shell_; }
+  vesper_converter& converter() { return *converter_; }
+
+ private:
+  bool quick_launch(const QString& profile);
+  void add_pages(bool quick);
+
+  options options_;
+  std::unique_ptr<vesper_converter> converter_;
+  std::unique_ptr<wizard_shell> shell_;
+  bool nothing_chosen_ = false;
+  int exit_code_ = 0;
+};

@@ -1,0 +1,184 @@
+#include "vpx_sel_tables_page.hpp"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "dbf_database.hpp"
+#include "gui_text.hpp"
+#include "page_errors.hpp"
+#include "tk_logger.hpp"
+#include "vesper_converter.hpp"
+#include "wizard_shell.hpp"
+
+namespace {
+enum control {
+  available = 1317, selected = 1318, add = 1101, add_all = 1102, remove_one = 1111, remove_all = 1110, add_query = 1114
+};
+
+int find_exact(QListWidget* list, const QString& name) {
+  for (int row = 0; row < list->count(); ++row)
+    if (list->item(row)->text() == name) return row;
+  return -1;
+}
+}  // namespace
+
+vpx_sel_tables_page::vpx_sel_tables_page(vesper_converter& converter, bool& nothing_chosen)
+    : wizard_page(buttons::back_next, 1015, "Step 4 of 5", "Select tables to convert"),
+      converter_(converter),
+      nothing_chosen_(nothing_chosen) {
+  // Going on from here starts the run: Back is off on the progress page.
+  setCommitPage(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(numbered(new QLabel("Select DBF tables to convert into Oracle format. Double click on an item in\n"
+                                        "'Selected tables' list to edit it."),
+                             1337));
+  auto* grid = new QGridLayout;
+  layout->addLayout(grid);
+  auto* from = numbered(new QListWidget, available);
+  auto* to = numbered(new QListWidget, selected);
+  auto* from_label = numbered(new QLabel("&Available tables:"), 1334);
+  auto* to_label = numbered(new QLabel("&Selected tables:"), 1312);
+  from_label->setBuddy(from);
+  to_label->setBuddy(to);
+  grid->addWidget(from_label, 0, 0);
+  grid->addWidget(to_label, 0, 2);
+  grid->addWidget(from, 1, 0);
+  grid->addWidget(to, 1, 2);
+  auto* buttons_column = new QVBoxLayout;
+  auto button = [&](const char* text, int id, void (vpx_sel_tables_page::*slot)()) {
+    auto* b = numbered(new QPushButton(text), id);
+    if (slot) connect(b, &QPushButton::clicked, this, slot);
+    buttons_column->addWidget(b);
+    return b;
+  };
+  buttons_column->addStretch();
+  button("A&dd >", add, &vpx_sel_tables_page::on_add);
+  button("Add a&ll >", add_all, &vpx_sel_tables_page::on_add_all);
+  button("< &Remove", remove_one, &vpx_sel_tables_page::on_delete);
+  button("< Re&move all", remove_all, &vpx_sel_tables_page::on_del_all);
+  // Queries are written by the query dialog, which this program lacks: the
+  // button stays hidden, and queries come from profiles.
+  button("&Add Query", add_query, nullptr)->hide();
+  buttons_column->addStretch();
+  grid->addLayout(buttons_column, 1, 1);
+  connect(to, &QListWidget::itemDoubleClicked, this, [] { tk_log(2, "It's not a query, show type mapping"); });
+}
+
+void vpx_sel_tables_page::page_init() {
+  tk_log(2, "vpx_sel_tables_page::page_init");
+  std::vector<std::u16string> tables;
+  guarded([&] {
+    dbf_database folder(converter_.src, 1, converter_.code_page);
+    tables = folder.get_tables();
+  });
+  available_queries_ = converter_.avail_queries;
+  selected_queries_.clear();
+  for (const auto& [name, text] : converter_.sel_queries)
+    if (!text.empty()) selected_queries_[name] = text;
+  do_page_init(tables);
+  select_earlier_choice();
+  tk_log(1, "vpx_sel_tables_page::page_init - at the END");
+}
+
+void vpx_sel_tables_page::do_page_init(const std::vector<std::u16string>& tables) {
+  auto* from = control<QListWidget>(available);
+  control<QListWidget>(selected)->clear();
+  from->clear();
+  for (const std::u16string& table : tables) from->addItem(to_qstring(table));
+  for (const auto& [name, text] : available_queries_) from->addItem(to_qstring(name));
+  if (from->count() > 0) from->setCurrentRow(0);
+}
+
+// The tables in the order they were chosen, then the queries.
+void vpx_sel_tables_page::select_earlier_choice() {
+  auto* from = control<QListWidget>(available);
+  auto* to = control<QListWidget>(selected);
+  std::vector<std::u16string> names = converter_.sel_tables;
+  for (const auto& [name, text] : converter_.sel_queries) names.push_back(name);
+  for (const std::u16string& name : names) {
+    tk_log(1, "Processing '%s'", name);
+    const QString text = to_qstring(name);
+    if (find_exact(to, text) >= 0) continue;
+    if (selected_queries_.count(name)) {
+      to->addItem(text);
+      continue;
+    }
+    const int row = find_exact(from, text);
+    if (row >= 0) move_entry(from, row, to);
+  }
+}
+
+bool vpx_sel_tables_page::is_query(const std::u16string& name) const {
+  return available_queries_.count(name) || selected_queries_.count(name);
+}
+
+void vpx_sel_tables_page::move_entry(QListWidget* from, int row, QListWidget* to) {
+  QListWidgetItem* item = from->takeItem(row);
+  const std::u16string name = to_u16(item->text());
+  query_map& source = from->objectName() == QString::number(available) ? available_queries_ : selected_queries_;
+  query_map& target = &source == &available_queries_ ? selected_queries_ : available_queries_;
+  if (auto found = source.find(name); found != source.end()) {
+    tk_log(2, "sel_tables_page_ex::do_add_query(%s)", name);
+    target[name] = found->second;
+    source.erase(found);
+  }
+  to->addItem(item);
+}
+
+void vpx_sel_tables_page::on_add() {
+  auto* from = control<QListWidget>(available);
+  const int row = from->currentRow();
+  if (row < 0) return;
+  move_entry(from, row, control<QListWidget>(selected));
+  if (from->count() > 0) from->setCurrentRow(std::min(row, from->count() - 1));
+}
+
+void vpx_sel_tables_page::on_add_all() {
+  auto* from = control<QListWidget>(available);
+  while (from->count() > 0) move_entry(from, 0, control<QListWidget>(selected));
+}
+
+void vpx_sel_tables_page::on_delete() {
+  auto* to = control<QListWidget>(selected);
+  const int row = to->currentRow();
+  if (row < 0) return;
+  move_entry(to, row, control<QListWidget>(available));
+  if (to->count() > 0)
+    to->setCurrentRow(std::min(row, to->count() - 1));
+  else
+    control<QListWidget>(available)->setCurrentRow(0);
+}
+
+void vpx_sel_tables_page::on_del_all() {
+  auto* to = control<QListWidget>(selected);
+  while (to->count() > 0) move_entry(to, 0, control<QListWidget>(available));
+  control<QListWidget>(available)->setCurrentRow(0);
+}
+
+void vpx_sel_tables_page::store_queries() {
+  converter_.sel_queries = selected_queries_;
+  converter_.avail_queries = available_queries_;
+}
+
+int vpx_sel_tables_page::on_next() {
+  auto* from = control<QListWidget>(available);
+  auto* to = control<QListWidget>(selected);
+  if (to->count() == 0 && from->count() > 0 && !wizard_shell::question(none_selected, true)) return -1;
+  converter_.sel_tables.clear();
+  for (int row = 0; row < to->count(); ++row) {
+    const std::u16string name = to_u16(to->item(row)->text());
+    if (!is_query(name)) converter_.sel_tables.push_back(name);
+  }
+  // An empty list would make the run take every table of the folder.
+  nothing_chosen_ = converter_.sel_tables.empty();
+  store_queries();
+  return 0;
+}
+
+int vpx_sel_tables_page::on_back() {
+  store_queries();
+  return 0;
+}

@@ -1,0 +1,49 @@
+// Page 5: the tables (and the user's queries) to convert, moved between the
+// available and the selected list.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "wizard_page.hpp"
+
+class QListWidget;
+class vesper_converter;
+
+class vpx_sel_tables_page : public wizard_page {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* none_selected = "There are no tables selected. Continue anyway?";
+
+  // `nothing_chosen` is set when the user goes on with no table selected,
+  // so that the run converts none rather than every table of the folder.
+  vpx_sel_tables_page(vesper_converter& converter, bool& nothing_chosen);
+
+  int on_next() override;
+  int on_back() override;
+
+  void on_add();
+  void on_add_all();
+  void on_delete();
+  void on_del_all();
+
+ protected:
+  void page_init() override;
+
+ private:
+  using query_map = std::map<std::u16string, std::u16string>;
+
+  void do_page_init(const std::vector<std::u16string>& tables);
+  void select_earlier_choice();
+  // Moves row `row` of `from` to the end of `to`, with its query if it is one.
+  void move_entry(QListWidget* from, int row, QListWidget* to);
+  bool is_query(const std::u16string& name) const;
+  void store_queries();
+
+  vesper_converter& converter_;
+  bool& nothing_chosen_;
+  query_map available_queries_;
+  query_map selected_queries_;
+};

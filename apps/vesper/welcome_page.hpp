@@ -1,0 +1,23 @@
+// Page 1: the welcome, with the button that loads a profile.
+#pragma once
+
+#include "wizard_page.hpp"
+
+class vesper_converter;
+
+class welcome_page : public wizard_page {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* profile_extension = "vpx";
+
+  explicit welcome_page(vesper_converter& converter);
+
+ protected:
+  void page_init() override;
+
+ private:
+  void on_load();
+
+  vesper_converter& converter_;
+};

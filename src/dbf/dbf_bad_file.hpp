@@ -1,0 +1,44 @@
+// The records of one table that Oracle rejected, kept so that a user can fix
+// and load them again: a DBF file of the source table's own layout (header,
+// field descriptors and code page byte copied, records copied byte for byte)
+// and, beside it, a text file of the same name with one line per record:
+// its number in this file, its number in the source table and Oracle's
+// message. A table with memo fields gets a copy of its memo file under the
+// bad file's name, so that the copied memo block numbers stay valid.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+class dbf_recordset;
+
+class dbf_bad_file {
+ public:
+  // Creates `path` (replacing a file of that name) for the records of `source`;
+  // raises tk_exception naming the file when it cannot be written.
+  dbf_bad_file(const dbf_recordset& source, std::filesystem::path path);
+  // Writes the record count: the file is complete once this has run.
+  ~dbf_bad_file();
+  dbf_bad_file(const dbf_bad_file&) = delete;
+  dbf_bad_file& operator=(const dbf_bad_file&) = delete;
+
+  // Adds the source's record `source_number` (from 1), with its bytes as read,
+  // and the message that rejected it.
+  void add(std::string_view record_bytes, std::uint64_t source_number, const std::string& message);
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path messages_path() const;
+  std::uint32_t count() const { return count_; }
+
+ private:
+  void copy_memo_file(const std::string& memo);
+  void write_count();
+
+  std::filesystem::path path_;
+  std::fstream table_;
+  std::ofstream messages_;
+  std::uint32_t count_ = 0;
+};

@@ -1,0 +1,263 @@
+// Whole runs of the wizard against the embedded Oracle emulation, driven
+// through its real widgets: every page to the converted samples, Cancel,
+// a failed connection, the quick launch, the finish page's error list, the
+// help pages, and a run under a comma-decimal locale.
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QCheckBox>
+#include <QTest>
+#include <QtTest>
+#include <fstream>
+#include <sstream>
+
+#include "comma_decimal_locale.hpp"
+#include "dbf_writer.hpp"
+#include "gui_finish_page.hpp"
+#include "vesper_converter.hpp"
+#include "wizard_fixture.hpp"
+#include "wizard_shell.hpp"
+
+namespace {
+
+const char* const sample_counts[][2] = {{"CUSTOMER", "11"}, {"EMPLOYEE", "4"}, {"ORDERS", "14"},
+                                        {"ORDLINES", "36"}, {"PRODUCTS", "10"}, {"SUPPLIER", "5"}};
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Every row of every sample table, as the emulation returns it.
+std::string all_rows(const wizard_fixture& world) {
+  std::string rows;
+  for (const auto& [table, count] : sample_counts) rows += world.sql(std::string("SELECT * FROM \"") + table + "\"");
+  return rows;
+}
+
+void convert_all_samples(wizard_fixture& world) {
+  QVERIFY(world.open());
+  world.walk_to_tables(world.copy_of_samples("dbf"));
+  QTest::mouseClick(world.control<QPushButton>(1102), Qt::LeftButton);
+  world.press_next();
+  QVERIFY(world.wait_for_finish());
+  world.press_finish();
+  world.close();
+}
+
+// A table of `records` records, big enough for a run to be stopped halfway.
+void write_big_table(const std::filesystem::path& folder, int records) {
+  dbf_writer table(0x03);
+  table.field(u"ID", 'N', 10).field(u"NAME", 'C', 30);
+  for (int i = 1; i <= records; ++i)
+    table.record({dbf_cell::integer(i), dbf_cell::text(u"record number " + std::u16string(i % 7 + 1, u'x'))});
+  table.write(folder, "BIG.DBF");
+}
+
+}  // namespace
+
+class WizardFlowTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<wizard_process> process_;
+
+ private slots:
+  void initTestCase() {
+    process_ = std::make_unique<wizard_process>();
+  }
+  void init() { process_->handler.silent = false; }
+
+  void WizardConvertsTheSamplesFromFirstPageToFinishAndKeepsTheChoices() {
+    wizard_fixture world;
+    convert_all_samples(world);
+    for (const auto& [table, count] : sample_counts) QCOMPARE(world.count(table), std::string(count));
+    QVERIFY(world.boxes.seen().empty());
+    // The agent reads what the wizard was last told.
+    const std::string settings = read_file(world.settings_file());
+    QVERIFY(settings.find("\"dest\"=\"XE\"") != std::string::npos);
+    QVERIFY(settings.find("\"oracleu\"=\"scott\"") != std::string::npos);
+    QVERIFY(settings.find((world.root() / "dbf").string()) != std::string::npos);
+  }
+
+  void WizardCancelAsksAndClosesOnlyOnYes() {
+    wizard_fixture world;
+    QVERIFY(world.open());
+    world.press_next();
+    world.boxes.plan("No");
+    world.press_cancel();
+    QCOMPARE(world.boxes.texts(), QString("Are you sure you want to exit the wizard?"));
+    QCOMPARE(world.boxes.seen().front().caption, QString("Vesper 3.3 Question"));
+    QVERIFY(world.app().shell().isVisible());
+    QCOMPARE(world.page()->subTitle(), QString("Connect to Oracle server"));
+    world.boxes.plan("Yes");
+    world.press_cancel();
+    QVERIFY(!world.app().shell().isVisible());
+    QVERIFY(world.tables().empty());
+  }
+
+  // The run stops between two records when the user confirms; every row
+  // that arrived is whole, and the wizard closes once the run has ended.
+  void WizardCancelDuringTheRunStopsAtARecordBoundary() {
+    wizard_fixture world;
+    const std::filesystem::path folder = world.folder("big");
+    constexpr int records = 20000;
+    write_big_table(folder, records);
+    QVERIFY(world.open());
+    world.walk_to_tables(folder);
+    QTest::mouseClick(world.control<QPushButton>(1102), Qt::LeftButton);
+    world.press_next();
+    vesper_converter& converter = world.app().converter();
+    QVERIFY(QTest::qWaitFor([&] { return converter.records_done > 10; }, 30000));
+    world.boxes.plan("Yes");
+    world.press_cancel();
+    QVERIFY(QTest::qWaitFor([&] { return !world.app().shell().isVisible(); }, 30000));
+    QVERIFY(converter.cancelled);
+    QCOMPARE(converter.tallies.size(), std::size_t(1));
+    QVERIFY(converter.tallies[0].line().find("(cancelled)") != std::string::npos);
+    world.close();
+    const int arrived = std::stoi(world.count("BIG"));
+    QVERIFY2(arrived > 0 && arrived < records, std::to_string(arrived).c_str());
+    // The rows that arrived are the first ones, each whole.
+    QCOMPARE(world.sql("SELECT MAX(\"ID\") FROM \"BIG\" WHERE \"NAME\" LIKE 'record number x%'"),
+             "MAX(\"ID\")\n" + std::to_string(arrived) + "\n");
+  }
+
+  void WizardShowsAFailedConnectionAndStaysOnTheOraclePage() {
+    wizard_fixture world;
+    QVERIFY(world.open());
+    world.press_next();
+    world.fill_login("wrong");
+    world.press_next();
+    QCOMPARE(world.boxes.texts(), QString("Invalid user name or password."));
+    QCOMPARE(world.boxes.seen().front().caption, QString("Vesper 3.3 Error"));
+    QCOMPARE(world.page()->subTitle(), QString("Connect to Oracle server"));
+    QVERIFY(!world.app().converter().target);
+  }
+
+  void WizardQuickLaunchConvertsWithTheProfilesSettings() {
+    wizard_fixture world;
+    const std::filesystem::path profile = world.root() / "samples.vpx";
+    {
+      vesper_converter converter;
+      converter.src = world.copy_of_samples("dbf").u16string();
+      converter.dest = u"XE";
+      converter.user = u"scott";
+      converter.password = u"tiger";
+      converter.host.clear();
+      converter.port = u"1521";
+      converter.sel_tables = {u"orders", u"customer"};
+      QVERIFY(converter.store_profile(profile.string()));
+    }
+    QVERIFY(world.open({QString::fromStdString(profile.string())}));
+    QVERIFY(world.wait_for_finish());
+    QCOMPARE(world.control<QLabel>(1314)->text(), QString(gui_finish_page::success_text));
+    world.press_finish();
+    world.close();
+    QCOMPARE(world.tables(), std::string("CUSTOMER\nORDERS\n"));
+    QCOMPARE(world.count("ORDERS"), std::string("14"));
+  }
+
+  void WizardQuickLaunchWithAMissingProfileShowsNoWizard() {
+    wizard_fixture world;
+    QVERIFY(!world.open({QString::fromStdString((world.root() / "missing.vpx").string())}));
+    QCOMPARE(world.app().exit_code(), 255);
+    QCOMPARE(world.boxes.texts(), QString("Profile does not exist. Please verify the correct path/name was given."));
+    QCOMPARE(world.boxes.seen().front().caption, QString("Error"));
+    QVERIFY(wizard_shell::find() == nullptr);
+  }
+
+  // Two tables that do not fit the Oracle tables they merge into: both
+  // errors are offered to continue from and listed on the finish page.
+  void WizardFinishPageListsTheErrorsOfTheRun() {
+    wizard_fixture world;
+    world.sql("CREATE TABLE CUSTOMER (X NUMBER)");
+    world.sql("CREATE TABLE ORDERS (X NUMBER)");
+    QVERIFY(world.open());
+    world.press_next();
+    world.fill_login();
+    world.press_next();
+    world.set_text(1003, QString::fromStdString(world.copy_of_samples("dbf").string()));
+    world.control<QRadioButton>(1330)->setChecked(true);
+    world.control<QCheckBox>(1204)->setChecked(false);
+    world.press_next();
+    world.press_next();
+    auto* available = world.control<QListWidget>(1317);
+    for (const char* name : {"customer", "orders"}) {
+      available->setCurrentItem(available->findItems(name, Qt::MatchExactly).front());
+      QTest::mouseClick(world.control<QPushButton>(1101), Qt::LeftButton);
+    }
+    world.boxes.plan("Continue");
+    world.boxes.plan("Continue");
+    world.press_next();
+    QVERIFY(world.wait_for_finish());
+    QCOMPARE(world.boxes.seen().size(), std::size_t(2));
+    QCOMPARE(world.boxes.seen().front().caption, QString("Vesper 3.3 Error"));
+    QCOMPARE(world.control<QLabel>(1314)->text(), QString(gui_finish_page::failure_text));
+    auto* list = world.control<QPlainTextEdit>(1016);
+    QVERIFY(list->isVisible());
+    QVERIFY(list->isReadOnly());
+    const QString misfit = "The structure of data source does not conform to the destination table.";
+    QCOMPARE(list->toPlainText(), "customer: " + misfit + "\n\norders: " + misfit);
+  }
+
+  void WizardHelpOpensThePageOfEachContext() {
+    wizard_fixture world;
+    QVERIFY(world.open());
+    std::vector<QString> opened;
+    world.app().shell().open_url = [&](const QUrl& url) {
+      opened.push_back(url.fileName());
+      return true;
+    };
+    world.press_next();
+    world.fill_login();
+    world.press_next();
+    world.set_text(1003, QString::fromStdString(world.folder("empty").string()));
+    world.press_next();
+    world.app().shell().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&world.app().shell()));
+    QTest::keyClick(&world.app().shell(), Qt::Key_F1);
+    QTest::mouseClick(world.app().shell().button(QWizard::HelpButton), Qt::LeftButton);
+    QCOMPARE(opened, (std::vector<QString>{"1023.html", "1023.html"}));
+    world.app().shell().display_help();
+    QCOMPARE(opened.back(), QString("index.html"));
+    QVERIFY(world.boxes.seen().empty());
+  }
+
+  void WizardHelpWithoutItsPagesSaysToReinstall() {
+    wizard_fixture world;
+    world.options.help_folder = QString::fromStdString((world.root() / "no-help").string());
+    QVERIFY(world.open());
+    world.app().shell().open_url = [](const QUrl&) { return true; };
+    world.app().shell().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&world.app().shell()));
+    QTest::keyClick(&world.app().shell(), Qt::Key_F1);
+    QCOMPARE(world.boxes.texts(), QString("Help file does not exist. Reinstall the program."));
+  }
+
+  // Qt hands the environment's locale to the C library: a German one must
+  // change no value, no SQL text and no stored setting.
+  void WizardRunUnderACommaDecimalLocaleMatchesTheCLocale() {
+    wizard_fixture plain;
+    convert_all_samples(plain);
+    const std::string expected_rows = all_rows(plain);
+    std::string expected_settings = read_file(plain.settings_file());
+    comma_decimal_locale german;
+    if (!german.active()) QSKIP(comma_decimal_locale::missing);
+    wizard_fixture world;
+    convert_all_samples(world);
+    QCOMPARE(all_rows(world), expected_rows);
+    std::string settings = read_file(world.settings_file());
+    const std::string plain_root = plain.root().string(), root = world.root().string();
+    for (std::size_t at = expected_settings.find(plain_root); at != std::string::npos;
+         at = expected_settings.find(plain_root, at))
+      expected_settings.replace(at, plain_root.size(), root);
+    QCOMPARE(settings, expected_settings);
+  }
+};
+
+QTEST_MAIN(WizardFlowTest)
+#include "wizard_flow_test.moc"
