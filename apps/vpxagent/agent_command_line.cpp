@@ -67,7 +67,7 @@ std::string agent_command_line::usage_text() {
          "   --badfile=...  DBF file, or folder (one file per table), that receives\n"
          "                  the records Oracle rejected; Oracle's messages go to a\n"
          "                  .txt file of the same name\n"
-         "   --batch=...    records per batch of bound rows (default 1000)\n"
+         "   --batch=...    records per batch of bound rows (default 2000)\n"
          "   --commit=...   records per commit, rounded up to whole batches\n"
          "                  (default: every batch)\n"
          "   --dest=...     Oracle database name\n"

@@ -2,15 +2,17 @@
 
 #include "ora_engine.hpp"
 #include "ora_error_class.hpp"
+#include "ora_journal.hpp"
 #include "tk_final_exception.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 
 batch_loader::batch_loader(ora_table& table, table_tally& tally, std::size_t batch_rows, std::size_t commit_rows,
-                           failure_sink failed, loss_sink lost)
+                           ora_journal* journal, failure_sink failed, loss_sink lost)
     : bulk_(table, batch_rows),
       tally_(tally),
       commit_rows_(commit_rows),
+      journal_(journal),
       failed_(std::move(failed)),
       lost_(std::move(lost)) {}
 
@@ -40,12 +42,14 @@ void batch_loader::finish() {
 }
 
 // NOT NULL relaxing is DDL, which commits: the rows before it are committed
-// on purpose first, never in the middle of a batch. A batch that ends a
-// commit interval commits in its own round trip when none of its rows fail.
+// on purpose first, never in the middle of a batch. Without a journal, a
+// batch that ends a commit interval commits in its own round trip when none
+// of its rows fail; with one, the journal's update commits it.
 void batch_loader::run(std::size_t waiting) {
   const std::size_t rows = bulk_.pending();
   if (rows == 0) return;
-  const bool closes_interval = since_commit_ + rows >= commit_rows_;
+  const bool closes_interval = !journal_ && since_commit_ + rows >= commit_rows_;
+  const std::uint64_t last = bulk_.last_tag();
   std::vector<ora_bulk_insert::row_error> errors;
   try {
     if (bulk_.needs_relaxing()) {
@@ -57,6 +61,7 @@ void batch_loader::run(std::size_t waiting) {
     stop(e, rows + waiting);
   }
   uncommitted_ += rows - errors.size();
+  last_executed_ = last;
   for (const ora_bulk_insert::row_error& row : errors) {
     const int number = row.error.ora_number();
     if (ora_error_class::connection_lost(number) || ora_error_class::out_of_space(number))
@@ -73,7 +78,12 @@ void batch_loader::run(std::size_t waiting) {
 void batch_loader::commit(std::size_t unsettled) {
   if (since_commit_ == 0 && uncommitted_ == 0) return;
   try {
-    ora_engine::instance().commit();
+    if (journal_) {
+      journal_->advance(last_executed_);
+      journal_->commit();
+    } else {
+      ora_engine::instance().commit();
+    }
   } catch (const ora_exception& e) {
     stop(e, unsettled);
   }
@@ -97,9 +107,6 @@ void batch_loader::stop(const ora_exception& e, std::size_t unsettled) {
   lost_(uncommitted_ + unsettled);
   uncommitted_ = 0;
   since_commit_ = 0;
-  if (ora_error_class::connection_lost(e.ora_number()))
-    throw tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops with %I64u records of the table committed",
-                                 e.message, tally_.inserted),
-                       tk_exception::run_level);
+  if (ora_error_class::connection_lost(e.ora_number())) throw e;  // the run stops, telling the count
   throw tk_exception(tk_format("%s; the table stops with %I64u records committed", e.message, tally_.inserted));
 }

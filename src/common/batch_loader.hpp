@@ -4,7 +4,9 @@
 // whole batches) and at the end. A failure of a batch as a whole (lost
 // connection, no space) rolls back what is not committed and stops the
 // table, or the run, saying how many records of the table are committed;
-// a row and its memos always go in together.
+// a row and its memos always go in together. With a journal, each commit
+// carries the journal's update to the last record of the batches it
+// commits, so that a killed run resumes right after them.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,7 @@
 #include "ora_bulk_insert.hpp"
 #include "table_tally.hpp"
 
+class ora_journal;
 class ora_table;
 class tk_exception;
 class udb_record;
@@ -25,10 +28,10 @@ class batch_loader {
   // they failed too, though not one by one.
   using loss_sink = std::function<void(std::uint64_t records)>;
 
-  // `commit_rows` 0 commits every batch. The loader counts inserted rows in
-  // `tally`; failures are counted by the sinks' owner.
+  // `commit_rows` 0 commits every batch; `journal` may be null. The loader
+  // counts inserted rows in `tally`; failures are counted by the sinks' owner.
   batch_loader(ora_table& table, table_tally& tally, std::size_t batch_rows, std::size_t commit_rows,
-               failure_sink failed, loss_sink lost);
+               ora_journal* journal, failure_sink failed, loss_sink lost);
 
   // Queues a record, running the batch first when it has no room left and
   // after when it is full. A record that cannot be bound fails alone.
@@ -36,7 +39,7 @@ class batch_loader {
   void add(const udb_record& record, std::uint64_t number);
   // Runs and commits what is pending.
   void finish();
-  // Nothing queued: a stop here loses no work.
+  // Nothing queued: after finish() a stop here loses no work.
   bool at_batch_boundary() const { return bulk_.pending() == 0; }
 
  private:
@@ -57,8 +60,10 @@ class batch_loader {
   ora_bulk_insert bulk_;
   table_tally& tally_;
   std::size_t commit_rows_;
+  ora_journal* journal_;
   failure_sink failed_;
   loss_sink lost_;
   std::uint64_t uncommitted_ = 0;  // rows inserted since the last commit
   std::uint64_t since_commit_ = 0;  // rows executed since the last commit
+  std::uint64_t last_executed_ = 0;  // the record number of the last row executed
 };

@@ -87,7 +87,7 @@ bool vesper_converter::serialize(bool store) {
     tab_def = false;
     uppercase = true;
     row_by_row = false;
-    batch = 1000;
+    batch = default_batch;
     commit = 0;
   }
   std::uint32_t page = code_page;
@@ -107,7 +107,7 @@ bool vesper_converter::serialize(bool store) {
   ok &= key_.exchange(store, row_by_row, "row_by_row");
   ok &= key_.exchange(store, batch, "batch");
   ok &= key_.exchange(store, commit, "commit");
-  if (batch == 0) batch = 1000;  // a damaged store must not make empty batches
+  if (batch == 0) batch = default_batch;  // a damaged store must not make empty batches
   code_page = static_cast<std::uint8_t>(page);
   if (mode > 2) mode = 0;  // a damaged store must not pick an unknown mode
   if (store) ok &= key_.flush() == tk_reg_key::error_success;  // all values in one replace
@@ -478,7 +478,7 @@ void vesper_converter::copy_in_batches(dbf_recordset& source, ora_table& target,
     record_failed(source, number, e, name);
   };
   batch_loader loader(
-      target, tally, batch, commit, failed,
+      target, tally, batch, commit, journal_.get(), failed,
       [&](std::uint64_t records) {
         records_failed += static_cast<std::uint32_t>(records);
         tally.failed += records;

@@ -70,7 +70,10 @@ class vesper_converter : public udb_converter,
   // Records go in one INSERT each, with literal values, instead of in
   // batches of bound rows.
   bool row_by_row = false;
-  std::uint32_t batch = 1000;  // rows per batch
+  // Rows per batch. Each commit costs two round trips with the journal's
+  // update, so batches of 2,000 keep a run within 0.001 round trips per record.
+  static constexpr std::uint32_t default_batch = 2000;
+  std::uint32_t batch = default_batch;
   std::uint32_t commit = 0;    // rows per commit, rounded up to whole batches; 0: every batch
   bool store_on_exit = false;  // the wizard writes its settings back
   // Where rejected records go: a DBF file, or a folder (ending in "/" or

@@ -23,7 +23,7 @@ class udb_record;
 
 class ora_bulk_insert {
  public:
-  static constexpr std::size_t default_rows = 1000;
+  static constexpr std::size_t default_rows = 2000;
   static constexpr std::size_t default_bytes = 64u << 20;
 
   struct row_error {
@@ -46,6 +46,8 @@ class ora_bulk_insert {
   bool add(const udb_record& record, std::uint64_t tag);
   bool full() const;
   std::size_t pending() const { return tags_.size(); }
+  // The tag of the last pending row; 0 when none.
+  std::uint64_t last_tag() const { return tags_.empty() ? 0 : tags_.back(); }
 
   // Whether a pending row binds NULL to a NOT NULL column that may be
   // relaxed; relax() does so (DDL: it commits the open transaction).

@@ -132,10 +132,10 @@ TEST(E2eLastingErrors, EveryRecordReadIsCountedWhenABatchStopsTheTable) {
 
 namespace {
 
-// The server goes away in the middle of the first table: the run stops at
-// once with the summary and the count of records committed, which are the
-// rows the table holds; the next table is not started.
-TEST(E2eLastingErrors, ALostConnectionEndsTheRunWithTheCommittedCount) {
+// The server goes away in the middle of the first table, inserting with
+// `option`: the run stops at once with the summary and the count of records
+// committed, which are the rows the table holds; the next table is not started.
+void expect_the_run_ends_with_the_committed_count(const std::string& option, const std::string& gone_after) {
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
   dbf_writer first(0x03);
@@ -147,8 +147,8 @@ TEST(E2eLastingErrors, ALostConnectionEndsTheRunWithTheCommittedCount) {
   second.write(folder, "B.DBF");
   std::vector<std::string> args = e2e_session::login();
   args.push_back("--src=" + folder.string());
-  args.push_back("--rowbyrow");
-  const e2e_result run = session.agent(args, {{"OCIEMU_GONE_AFTER", "500"}});
+  args.push_back(option);
+  const e2e_result run = session.agent(args, {{"OCIEMU_GONE_AFTER", gone_after}});
   EXPECT_EQ(run.status, 255) << run.describe();
   EXPECT_EQ(e2e_occurrences(run.out + run.err, "ORA-03113"), 1u) << run.describe();
   const std::string said = "the connection to Oracle is lost, the run stops with ";
@@ -160,6 +160,14 @@ TEST(E2eLastingErrors, ALostConnectionEndsTheRunWithTheCommittedCount) {
   EXPECT_NE(run.out.find("Summary:\na: read "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("(table failed)"), std::string::npos) << run.out;
   EXPECT_EQ(session.tables().find("B\n"), std::string::npos) << session.tables();
+}
+
+TEST(E2eLastingErrors, ALostConnectionEndsTheRunWithTheCommittedCount) {
+  expect_the_run_ends_with_the_committed_count("--rowbyrow", "500");
+}
+
+TEST(E2eLastingErrors, ALostConnectionEndsARunOfBatchesWithTheCommittedCount) {
+  expect_the_run_ends_with_the_committed_count("--batch=100", "50");
 }
 
 }  // namespace
