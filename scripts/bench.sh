@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release, -O2) and runs the DBF read benchmark at
-# 100,000 and 1,000,000 records, with GDAL's ogr2ogr as the peer reader.
+# 100,000 and 1,000,000 records, with GDAL's ogr2ogr as the peer reader, then the
+# conversion benchmark (both insert paths, with and without a round-trip delay).
 #   scripts/bench.sh [record counts...]
 # The build goes to $VESPER_BENCH_BUILD (default build-bench in the repository).
 set -euo pipefail

@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 
 #include "dbf_code_pages.hpp"
 #include "error_handler.hpp"
@@ -20,9 +22,12 @@
 namespace {
 
 enum option_id {
-  badfile, dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port, resume, silent, skip_del,
-  src, tab_def, tab_file, uppercase, profile
+  badfile, batch, commit, dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port,
+  resume, rowbyrow, silent, skip_del, src, tab_def, tab_file, uppercase, profile
 };
+
+// Larger batches gain nothing more and only hold more memory.
+constexpr long max_batch_rows = 100000;
 
 const tk_cmd_option options[] = {
     {dest, "--dest="},       {encoding, "--encoding="}, {help, "--help"},
@@ -30,8 +35,9 @@ const tk_cmd_option options[] = {
     {oraclh, "--oraclh="},   {oraclu, "--oraclu="},     {oraclp, "--oraclp="},
     {port, "--port="},       {silent, "--silent"},      {skip_del, "--skip_del"},
     {src, "--src="},         {tab_def, "--tab_def"},    {tab_file, "--tab_file="},
-    {uppercase, "--uppercase"}, {badfile, "--badfile="}, {resume, "--resume"},
-    {profile, "--profile="},  {0, ""},
+    {uppercase, "--uppercase"}, {rowbyrow, "--rowbyrow"},  {batch, "--batch="},
+    {commit, "--commit="},   {badfile, "--badfile="},  {resume, "--resume"},
+    {profile, "--profile="}, {0, ""},
 };
 
 const char* const password_option = "--oraclp=";
@@ -61,6 +67,9 @@ std::string agent_command_line::usage_text() {
          "   --badfile=...  DBF file, or folder (one file per table), that receives\n"
          "                  the records Oracle rejected; Oracle's messages go to a\n"
          "                  .txt file of the same name\n"
+         "   --batch=...    records per batch of bound rows (default 2000)\n"
+         "   --commit=...   records per commit, rounded up to whole batches\n"
+         "                  (default: every batch)\n"
          "   --dest=...     Oracle database name\n"
          "   --encoding=... decode all text fields using DBase codepage specified\n"
          "                  (see 'Command Line' article of the manual to learn\n"
@@ -80,6 +89,8 @@ std::string agent_command_line::usage_text() {
          "   --resume       continue the run that stopped or was killed: tables it\n"
          "                  finished are skipped, a half-loaded one goes on after its\n"
          "                  last committed record, whatever the mode\n"
+         "   --rowbyrow     insert each record with its own statement, as earlier\n"
+         "                  releases did, instead of in batches\n"
          "   --silent       disable program output\n"
          "   --skip_del     don't convert records marked as deleted\n"
          "   --src=...      path to DBF database\n"
@@ -200,6 +211,16 @@ void agent_command_line::apply(int id, const std::string& value) {
       tk_log(2, "\tparse_cmd_line - got tab_file %s", value);
       process_tab_file(value);
       break;
+    case rowbyrow:
+      tk_log(2, "\tinsert records one by one");
+      converter_.row_by_row = true;
+      break;
+    case batch:
+      converter_.batch = count_value(value, max_batch_rows, "--batch");
+      break;
+    case commit:
+      converter_.commit = count_value(value, std::numeric_limits<std::int32_t>::max(), "--commit");
+      break;
     case uppercase:
       tk_log(2, "\tmake table names uppercase");
       converter_.uppercase = true;
@@ -225,6 +246,16 @@ void agent_command_line::load_profile(const std::string& path) {
   host_ = converter_.host;
   user_ = converter_.user;
   port_ = converter_.port.empty() ? port_ : converter_.port;
+}
+
+std::uint32_t agent_command_line::count_value(const std::string& value, long most, const char* option) const {
+  char* end = nullptr;
+  errno = 0;
+  long number = std::strtol(value.c_str(), &end, 10);
+  if (value.empty() || *end != 0 || errno != 0 || number < 1 || number > most)
+    fatal(tk_format("Invalid %s value '%s': give a whole number from 1 to %d", option, value, most));
+  tk_log(2, "\tgot %s %d", option, number);
+  return static_cast<std::uint32_t>(number);
 }
 
 void agent_command_line::hide_password(int argc, char** argv) {

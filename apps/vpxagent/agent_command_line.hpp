@@ -2,6 +2,7 @@
 // the table-names file, the usage text and the fatal-message exit.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class vesper_converter;
@@ -32,6 +33,8 @@ class agent_command_line {
 
  private:
   void apply(int id, const std::string& value);
+  // A count from 1 to `most`; anything else ends the process.
+  std::uint32_t count_value(const std::string& value, long most, const char* option) const;
   std::u16string password_from_stdin() const;
 
   vesper_converter& converter_;

@@ -1,5 +1,6 @@
 #include "emu_client_buffer.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -51,6 +52,28 @@ emu_value read_oracle_date(const unsigned char* b) {
   return emu_value::of_datetime(d);
 }
 
+// Oracle's NUMBER bytes: an exponent byte, then base-100 digits. Positive numbers store
+// 0xC1 + exponent and digit + 1; negative ones 0x3E - exponent, 101 - digit and a closing
+// 102 when fewer than 20 digits follow. 0x80 alone is zero.
+emu_value read_oracle_number(const unsigned char* b, std::size_t length) {
+  if (length == 0 || length > 21) throw ora_error(1722);
+  if (length == 1 && b[0] == 0x80) return emu_value::of_number(emu_number());
+  const bool positive = (b[0] & 0x80) != 0;
+  const int exponent = (positive ? (b[0] & 0x7F) : (~b[0] & 0x7F)) - 65;
+  std::string text = positive ? "0." : "-0.";
+  for (std::size_t i = 1; i < length; ++i) {
+    if (!positive && b[i] == 102) break;
+    const int digit = positive ? b[i] - 1 : 101 - b[i];
+    if (digit < 0 || digit > 99) throw ora_error(1722);
+    text += static_cast<char>('0' + digit / 10);
+    text += static_cast<char>('0' + digit % 10);
+  }
+  text += "e" + std::to_string(2 * (exponent + 1));
+  const auto n = emu_number::parse(text);
+  if (!n) throw ora_error(1722);
+  return emu_value::of_number(*n);
+}
+
 emu_value read_descriptor(const void* p, ub2 dty) {
   const void* descriptor = load<const void*>(p);
   if (dty == SQLT_RDD) {
@@ -94,6 +117,8 @@ emu_value emu_client_buffer::read(const emu_env& env, const void* data, std::siz
       if (bytes == sizeof(double)) return emu_value::of_real(load<double>(data));
       throw ora_error(3115);
     case SQLT_BIN: case SQLT_LBI: return emu_value::of_bytes({p, p + bytes});
+    case SQLT_VNU: return read_oracle_number(p + 1, std::min<std::size_t>(p[0], 21));
+    case SQLT_NUM: return read_oracle_number(p, bytes);
     case SQLT_LVB: return emu_value::of_bytes({p + 4, p + 4 + load<ub4>(p)});
     case SQLT_VBI: return emu_value::of_bytes({p + 2, p + 2 + load<ub2>(p)});
     case SQLT_DAT: return read_oracle_date(p);

@@ -120,12 +120,21 @@ std::vector<emu_cell> emu_insert_executor::cells(const std::vector<emu_value>& v
   for (std::size_t i = 0; i < values.size(); ++i) {
     const auto& column = table_->columns[i];
     const emu_column_ref ref{owner, table, to_utf8(column.name)};
-    emu_cell cell = emu_value_converter::to_cell(values[i], column.type, ref);
+    emu_cell cell = emu_value_converter::to_cell(in_column_charset(values[i], column.type), column.type, ref);
     if (cell.kind == emu_cell::type::null && !column.nullable)
       throw ora_error(1400, {quoted_path(ref.owner, ref.table, ref.column)});
     row.push_back(std::move(cell));
   }
   return row;
+}
+
+// VARCHAR2, CHAR, CLOB and LONG hold the database character set: a letter it lacks becomes
+// "?" without an error. The national types keep every letter.
+emu_value emu_insert_executor::in_column_charset(const emu_value& value, const emu_column_type& type) const {
+  const bool database_set = type.kind == type_kind::varchar2 || type.kind == type_kind::char_ ||
+                            type.kind == type_kind::clob || type.kind == type_kind::long_;
+  if (!database_set || value.kind != value_kind::text) return value;
+  return emu_value::of_text(connection_.settings().stored(value.text));
 }
 
 std::int64_t emu_insert_executor::store(const std::vector<emu_cell>& row) {

@@ -31,6 +31,7 @@ class emu_insert_executor {
   std::vector<emu_value> row_values(emu_bind_source& binds);
   void apply_triggers(std::vector<emu_value>& values);
   std::vector<emu_cell> cells(const std::vector<emu_value>& values) const;
+  emu_value in_column_charset(const emu_value& value, const emu_column_type& type) const;
   std::int64_t store(const std::vector<emu_cell>& cells);
   [[noreturn]] void unique_violation(const std::string& sqlite_message) const;
   std::vector<emu_value> returning(std::int64_t row, const std::vector<emu_cell>& cells) const;

@@ -97,7 +97,8 @@ void emu_lob_ops::save() {
   emu_cell cell;
   if (character()) {
     cell.kind = emu_cell::type::text;
-    cell.text = to_utf8(text_);
+    // A CLOB holds the database character set; an NCLOB keeps every letter.
+    cell.text = to_utf8(lob_.kind == type_kind::clob ? c.settings().stored(text_) : text_);
   } else {
     cell.kind = emu_cell::type::blob;
     cell.blob = bytes_;

@@ -37,6 +37,8 @@ void emu_number::normalise() {
     digits_.pop_back();
     ++exponent_;
   }
+  // A NUMBER holds nothing below 1e-130: smaller magnitudes are stored as zero.
+  if (!digits_.empty() && static_cast<long>(digits_.size()) + exponent_ <= -130) digits_.clear();
   if (digits_.empty()) {
     negative_ = false;
     exponent_ = 0;

@@ -1,9 +1,11 @@
 #include "emu_round_trips.hpp"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "emu_error.hpp"
 
@@ -24,6 +26,19 @@ struct exit_report {
   }
 } report;
 
+// OCIEMU_ROUND_TRIP_DELAY_US: microseconds each round trip waits, as a network would make
+// it; read once, 0 when unset or not a number.
+std::chrono::microseconds delay() {
+  static const std::chrono::microseconds value = [] {
+    const char* text = std::getenv("OCIEMU_ROUND_TRIP_DELAY_US");
+    if (!text || !*text) return std::chrono::microseconds(0);
+    char* end = nullptr;
+    const long long n = std::strtoll(text, &end, 10);
+    return std::chrono::microseconds(*end == 0 && n > 0 ? n : 0);
+  }();
+  return value;
+}
+
 // The round trip after which the server goes away; 0 when it stays.
 std::uint64_t gone_after() {
   static const std::uint64_t limit = [] {
@@ -39,6 +54,7 @@ std::atomic<bool> told_gone{false};
 
 void count_round_trip() {
   const std::uint64_t n = ++counter;
+  if (const auto wait = delay(); wait.count() > 0) std::this_thread::sleep_for(wait);
   const std::uint64_t limit = gone_after();
   if (limit == 0 || n <= limit) return;
   // The first call to find the server gone sees the channel end; later ones

@@ -91,6 +91,7 @@ std::u16string emu_service_settings::stored(std::u16string_view text) const {
 
 void emu_service_settings::store_identifiers(std::vector<emu_token>& tokens) const {
   for (auto& t : tokens) {
+    if (t.kind == token_kind::string) t.text = stored(t.text);
     if (!t.is_identifier()) continue;
     if (encoded_length(t.text) > identifier_limit()) throw ora_error(972);
     t.text = stored(t.text);

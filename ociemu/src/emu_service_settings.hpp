@@ -30,7 +30,8 @@ class emu_service_settings {
   // The text as the database stores it: a character its character set lacks becomes "?".
   std::u16string stored(std::u16string_view text) const;
   // Every identifier of a statement as the database stores it; ORA-00972 for one that is
-  // longer than the limit.
+  // longer than the limit. String literals are statement text too: they reach the server in
+  // the database character set, also those meant for national columns.
   void store_identifiers(std::vector<emu_token>& tokens) const;
 
  private:

@@ -93,9 +93,20 @@ emu_bind* emu_stmt::find_bind(const std::u16string& name, std::size_t occurrence
   return nullptr;
 }
 
+// Bound text travels in the database character set unless the bind says it is national
+// (OCI_ATTR_CHARSET_FORM = SQLCS_NCHAR): only then does an NVARCHAR2 or NCLOB column
+// receive the letters that set lacks.
 emu_value emu_stmt::bind_value(const std::u16string& name, std::size_t occurrence, ub4 iteration) {
   emu_bind* b = find_bind(name, occurrence);
   if (!b) throw ora_error(1008);
+  emu_value value = client_value(*b, iteration);
+  if (value.kind == value_kind::text && b->charset_form != SQLCS_NCHAR)
+    value.text = connection->settings().stored(value.text);
+  return value;
+}
+
+emu_value emu_stmt::client_value(emu_bind& bind, ub4 iteration) {
+  emu_bind* b = &bind;
   if (b->mode & OCI_DATA_AT_EXEC) {
     if (!b->in_callback) return emu_value::null();
     void* buffer = nullptr;
@@ -160,6 +171,10 @@ sword emu_stmt::run_rows(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode,
   for (ub4 i = rowoff; i < iters; ++i) {
     try {
       try {
+        // SQLite may roll the whole transaction back when a row meets a full
+        // disk; the rows after it must still wait for the client's commit or
+        // rollback, never commit on their own.
+        connection->begin();
         row(i);
       } catch (const emu_sqlite_error& e) {
         throw emu_query::translate(e);

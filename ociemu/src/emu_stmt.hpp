@@ -42,6 +42,8 @@ struct emu_stmt : emu_handle {
 
   emu_value bind_value(const std::u16string& name, std::size_t occurrence, ub4 iteration);
   emu_bind* find_bind(const std::u16string& name, std::size_t occurrence);
+  // The value in the client's buffer for one iteration, as the client wrote it.
+  emu_value client_value(emu_bind& b, ub4 iteration);
 
  private:
   sword execute_query(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 mode);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <new>
 
+#include "batch_loader.hpp"
 #include "dbf_bad_file.hpp"
 #include "dbf_database.hpp"
 #include "dbf_record.hpp"
@@ -15,6 +16,7 @@
 #include "ora_error_class.hpp"
 #include "ora_exception.hpp"
 #include "ora_journal.hpp"
+#include "ora_table.hpp"
 #include "ora_tn_validator.hpp"
 #include "tk_case.hpp"
 #include "tk_final_exception.hpp"
@@ -84,6 +86,9 @@ bool vesper_converter::serialize(bool store) {
     skip_idx = false;
     tab_def = false;
     uppercase = true;
+    row_by_row = false;
+    batch = default_batch;
+    commit = 0;
   }
   std::uint32_t page = code_page;
   bool ok = key_.exchange(store, bool_dbf, "bool_dbf");
@@ -99,6 +104,10 @@ bool vesper_converter::serialize(bool store) {
   ok &= key_.exchange(store, src, "src");
   ok &= key_.exchange(store, tab_def, "tab_def");
   ok &= key_.exchange(store, uppercase, "uppercase");
+  ok &= key_.exchange(store, row_by_row, "row_by_row");
+  ok &= key_.exchange(store, batch, "batch");
+  ok &= key_.exchange(store, commit, "commit");
+  if (batch == 0) batch = default_batch;  // a damaged store must not make empty batches
   code_page = static_cast<std::uint8_t>(page);
   if (mode > 2) mode = 0;  // a damaged store must not pick an unknown mode
   if (store) ok &= key_.flush() == tk_reg_key::error_success;  // all values in one replace
@@ -417,6 +426,8 @@ std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& sour
 
 void vesper_converter::copy_records(dbf_recordset& source, udb_recordset& destination,
                                     const std::u16string& name, std::uint64_t from) {
+  auto* table = dynamic_cast<ora_table*>(&destination);
+  if (table && can_load_in_batches(*table, name)) return copy_in_batches(source, *table, name, from);
   table_tally& tally = tallies.back();
   source.go_to(from);
   records_done = static_cast<std::uint32_t>(from - 1);
@@ -436,14 +447,70 @@ void vesper_converter::copy_records(dbf_recordset& source, udb_recordset& destin
       ++records_failed;
       ++tally.failed;
       stop_on_lasting_error(e, tally);
-      record_failed(source, e, name);
+      record_failed(source, source.current_number(), e, name);
+      if (journal_) journal_->commit();  // its outcome is final now
     } catch (const tk_exception& e) {
       ++records_failed;
       ++tally.failed;
-      record_failed(source, e, name);
+      record_failed(source, source.current_number(), e, name);
+      if (journal_) journal_->commit();
     }
     ++records_done;
   }
+}
+
+bool vesper_converter::can_load_in_batches(const ora_table& target, const std::u16string& name) const {
+  if (row_by_row) return false;
+  if (ora_bulk_insert::can_bind(target)) return true;
+  tk_log(3, "Table %s has a LONG column: its records are inserted one by one", tk_printable_name(name));
+  return false;
+}
+
+// The journal moves with each commit of the loader, to the last record of
+// the batches it commits; a stop asked for is honoured between batches,
+// after the rows executed so far are committed with the journal.
+void vesper_converter::copy_in_batches(dbf_recordset& source, ora_table& target, const std::u16string& name,
+                                       std::uint64_t from) {
+  table_tally& tally = tallies.back();
+  auto failed = [&](const tk_exception& e, std::uint64_t number) {
+    ++records_failed;
+    ++tally.failed;
+    record_failed(source, number, e, name);
+  };
+  batch_loader loader(
+      target, tally, batch, commit, journal_.get(), failed,
+      [&](std::uint64_t records) {
+        records_failed += static_cast<std::uint32_t>(records);
+        tally.failed += records;
+      });
+  source.go_to(from);
+  records_done = static_cast<std::uint32_t>(from - 1);
+  try {
+    for (; !source.is_eof(); source.next()) {
+      if (cancel_requested && loader.at_batch_boundary()) {
+        loader.finish();
+        stop_if_cancelled();
+      }
+      ++tally.read;
+      const std::uint64_t number = source.current_number();
+      std::unique_ptr<udb_record> holder;
+      const udb_record* record = nullptr;
+      try {
+        record = record_to_append(source, name, holder);
+        if (!record) ++tally.deleted_skipped;
+      } catch (const tk_final_exception&) {
+        throw;
+      } catch (const tk_exception& e) {
+        failed(e, number);
+      }
+      if (record) loader.add(*record, number);
+      ++records_done;
+    }
+  } catch (const tk_final_exception&) {
+    loader.abandon();
+    throw;
+  }
+  loader.finish();
 }
 
 void vesper_converter::stop_if_cancelled() const {
@@ -462,22 +529,28 @@ void vesper_converter::stop_on_lasting_error(const ora_exception& e, const table
 
 bool vesper_converter::append_one(udb_recordset& source, udb_recordset& destination,
                                   const std::u16string& name) {
-  tk_log(1, "Converting %d record", records_done + 1);
-  auto& record = static_cast<dbf_record&>(source.get_item());
-  tk_log(2, "udb_db_mutator::modify2(%s)", name);
-  if (record.deleted && skip_del) return false;
-  if (changes_records(name)) {
-    destination.append_record(*modify2(name, record));
-  } else {
-    destination.append_record(record);
-  }
+  std::unique_ptr<udb_record> holder;
+  const udb_record* record = record_to_append(source, name, holder);
+  if (!record) return false;
+  destination.append_record(*record);
   return true;
 }
 
-void vesper_converter::reject(dbf_recordset& source, const tk_exception& e) {
+const udb_record* vesper_converter::record_to_append(udb_recordset& source, const std::u16string& name,
+                                                     std::unique_ptr<udb_record>& holder) {
+  tk_log(1, "Converting %d record", records_done + 1);
+  auto& record = static_cast<dbf_record&>(source.get_item());
+  tk_log(2, "udb_db_mutator::modify2(%s)", name);
+  if (record.deleted && skip_del) return nullptr;
+  if (!changes_records(name)) return &record;
+  holder = modify2(name, record);
+  return holder.get();
+}
+
+void vesper_converter::reject(dbf_recordset& source, std::uint64_t number, const tk_exception& e) {
   if (bad_file.empty()) return;
   if (!bad_) bad_ = std::make_unique<dbf_bad_file>(source, bad_file_path(source));
-  bad_->add(source.current_bytes(), source.current_number(), e.message);
+  bad_->add(source.bytes_of(number), number, e.message);
 }
 
 // In a folder each table's file takes its source file's name; a file name
@@ -507,9 +580,8 @@ void vesper_converter::close_bad_file() {
   if (!silent) std::printf("%s\n", text.c_str());
 }
 
-// Kept, reported, and then final: the journal says so before the next record.
-void vesper_converter::record_failed(dbf_recordset& source, const tk_exception& e, const std::u16string& name) {
-  reject(source, e);
-  report(e, tk_format(u"%s, record #%d", tk_printable_name(name), records_done + 1), false);
-  if (journal_) journal_->commit();
+void vesper_converter::record_failed(dbf_recordset& source, std::uint64_t number, const tk_exception& e,
+                                     const std::u16string& name) {
+  reject(source, number, e);
+  report(e, tk_format(u"%s, record #%I64u", tk_printable_name(name), number), false);
 }

@@ -65,6 +65,7 @@ void vesper_profile_io::store_generic(udb_profile& profile) const {
 void vesper_profile_io::store_options(udb_profile& profile) const {
   profile.set_value(generic_settings, u"skip deleted", flag(converter_.skip_del));
   profile.set_value(generic_settings, u"bool as is", flag(converter_.bool_dbf));
+  profile.set_value(generic_settings, u"row by row", flag(converter_.row_by_row));
   profile.set_value(generic_settings, u"encoding", tk_wformat(u"%d", static_cast<int>(converter_.code_page)));
 }
 
@@ -124,5 +125,6 @@ void vesper_profile_io::load_logfile(const std::u16string& path) {
 void vesper_profile_io::load_options(const udb_profile& profile) {
   converter_.skip_del = profile.get_value(generic_settings, u"skip deleted") == u"1";
   converter_.bool_dbf = profile.get_value(generic_settings, u"bool as is") == u"1";
+  converter_.row_by_row = profile.get_value(generic_settings, u"row by row") == u"1";
   converter_.code_page = code_page_of(profile.get_value(generic_settings, u"encoding"));
 }

@@ -273,6 +273,14 @@ std::string_view dbf_recordset::current_bytes() {
   return std::string_view(buffer_.data() + std::size_t(cursor_ - block_first_) * record_length(), record_length());
 }
 
+std::string dbf_recordset::bytes_of(std::uint64_t number) const {
+  std::string bytes(record_length(), '\0');
+  const std::uint64_t offset = (number - 1) * record_length() + header_length();
+  if (number == 0 || file_->read_some(offset, bytes.data(), bytes.size()) != bytes.size())
+    throw tk_exception("Error reading from file", tk_exception::item_level);
+  return bytes;
+}
+
 udb_record& dbf_recordset::get_item() {
   tk_log(1, "dbf_recordset::get_item");
   if (!page_) TK_ASSERTION_FAILED();  // opened without its header

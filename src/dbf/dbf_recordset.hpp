@@ -53,6 +53,9 @@ class dbf_recordset : public udb_recordset {
   std::string memo_file_name() const { return memo_file_ ? memo_file_->file_name() : std::string(); }
   // The bytes of the record at the cursor, as the file holds them.
   std::string_view current_bytes();
+  // The bytes of the record numbered `number` (from 1), read from the file
+  // without moving the cursor or touching the records read ahead.
+  std::string bytes_of(std::uint64_t number) const;
   // The number (from 1) of the record at the cursor.
   std::uint64_t current_number() const { return std::uint64_t(cursor_) + 1; }
   // Moves the cursor to the record numbered `number` (from 1).

@@ -170,10 +170,12 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& database
   return db;
 }
 
-ora_exception ora_engine::diagnostic() const {
+ora_exception ora_engine::diagnostic() const { return diagnostic_of(error_handle()); }
+
+ora_exception ora_engine::diagnostic_of(OCIError* handle) const {
   sb4 number = 0;
   char16_t text[256] = {};
-  oci_->OCIErrorGet(error_handle(), 1, nullptr, &number, reinterpret_cast<OraText*>(text), sizeof text,
+  oci_->OCIErrorGet(handle, 1, nullptr, &number, reinterpret_cast<OraText*>(text), sizeof text,
                     oci::htype_error);
   std::u16string message = text_of(text, 256);
   while (!message.empty() && (message.back() == u'\n' || message.back() == u' ')) message.pop_back();

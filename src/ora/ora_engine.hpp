@@ -37,6 +37,10 @@ class ora_engine : public tk_singleton<ora_engine> {
   // did not compile (ORA-24344) it raises ora_exception too, since that
   // object fails whatever uses it later.
   void check_err(sword status, const char* call);
+  // Record 1 of an error handle (the engine's, or one filled with a row's
+  // error of an array execute) as an exception.
+  ora_exception diagnostic_of(OCIError* handle) const;
+
   // OCI_ATTR_SERVER_STATUS of the server handle: false once the connection
   // is known to be gone.
   bool server_connected() const;

@@ -90,11 +90,16 @@ void ora_lob_insert::write_clob(std::size_t k, const udb_field& field) {
   }
   tk_log(1, "CLOB size=%d", text.size());
   ora_engine& engine = ora_engine::instance();
+  // An NCLOB takes its text in the national form: the implicit form would
+  // pass it through the database character set.
+  ub1 form = oci::sqlcs_implicit;
+  engine.check_err(engine.oci().OCILobCharSetForm(engine.environment(), engine.error_handle(), locator(k), &form),
+                   "OCILobCharSetForm");
   ub4 amount = static_cast<ub4>(text.size());
   engine.check_err(engine.oci().OCILobWrite(engine.service_context(), engine.error_handle(),
                                             locator(k), &amount, 1, text.data(),
                                             static_cast<ub4>(text.size() * 2), oci::one_piece,
-                                            nullptr, nullptr, oci::utf16_id, oci::sqlcs_implicit),
+                                            nullptr, nullptr, oci::utf16_id, form),
                    "OCILobWrite");
   tk_log(1, "Step #2");
 }

@@ -45,6 +45,7 @@ constexpr ub4 ntv_syntax = 1;
 constexpr ub4 data_at_exec = 0x2;
 constexpr ub4 describe_only = 0x10;
 constexpr ub4 commit_on_success = 0x20;
+constexpr ub4 batch_errors = 0x80;
 constexpr ub2 fetch_next = 0x02;
 constexpr ub1 one_piece = 0;
 
@@ -54,6 +55,7 @@ constexpr ub4 htype_svcctx = 3;
 constexpr ub4 htype_stmt = 4;
 constexpr ub4 htype_server = 8;
 constexpr ub4 htype_session = 9;
+constexpr ub4 htype_bind = 5;
 constexpr ub4 dtype_lob = 50;
 constexpr ub4 dtype_param = 53;
 constexpr ub4 dtype_timestamp = 68;
@@ -66,7 +68,11 @@ constexpr ub4 attr_scale = 6;
 constexpr ub4 attr_server = 6;
 constexpr ub4 attr_is_null = 7;
 constexpr ub4 attr_session = 7;
+constexpr ub4 attr_row_count = 9;
 constexpr ub4 attr_param_count = 18;
+constexpr ub4 attr_charset_form = 32;
+constexpr ub4 attr_num_dml_errors = 73;
+constexpr ub4 attr_dml_row_offset = 74;
 constexpr ub4 attr_username = 22;
 constexpr ub4 attr_password = 23;
 constexpr ub4 attr_char_size = 286;
@@ -82,13 +88,28 @@ constexpr ub4 attr_max_identifier_len = 500;
 
 constexpr ub2 utf16_id = 1000;
 constexpr ub1 sqlcs_implicit = 1;
+constexpr ub1 sqlcs_nchar = 2;
 
+constexpr ub2 sqlt_chr = 1;
 constexpr ub2 sqlt_int = 3;
 constexpr ub2 sqlt_str = 5;
+constexpr ub2 sqlt_vnu = 6;
 constexpr ub2 sqlt_bin = 23;
+constexpr ub2 sqlt_lvc = 94;
+constexpr ub2 sqlt_lvb = 95;
 constexpr ub2 sqlt_clob = 112;
 constexpr ub2 sqlt_blob = 113;
+constexpr ub2 sqlt_odt = 156;
 constexpr ub2 sqlt_timestamp = 187;
+// Oracle's NUMBER as SQLT_VNU carries it: a length byte, then up to 21 bytes.
+constexpr std::size_t number_bytes = 22;
+
+// The client's date (SQLT_ODT, laid out as OCIDate): independent of the
+// session's date format.
+struct date {
+  sb2 year;
+  ub1 month, day, hour, minute, second;
+};
 
 }  // namespace oci
 

@@ -38,6 +38,12 @@ std::u16string ora_schema_initializer::column_text(const t_ftd& c) const {
   std::u16string type = udb_custom_conversion::is_acceptable1(c) ? udb_custom_conversion::handle1(c)
                         : !c.native_type.empty()                ? c.native_type
                                                                 : get_ora_native_type(c, false);
+  if (type == u"CLOB" && !limits_.is_unicode()) {
+    // A CLOB holds the database character set; memo letters it lacks would become "?".
+    tk_log(3, "Column '%s': NCLOB instead of CLOB, the database character set %s is not Unicode", c.name,
+           limits_.charset());
+    type = u"NCLOB";
+  }
   std::u16string text = ora_quoted(c.name) + u" " + type;
   std::u16string default_text = make_ora_def_val(c);
   tk_log(1, "got def value: %s", default_text);

@@ -25,6 +25,8 @@ class ora_server_limits {
   const std::u16string& charset() const { return charset_; }
   std::uint32_t max_columns() const { return max_columns_; }
   bool knows_charset() const { return known_; }
+  // AL32UTF8, UTF8 or AL16UTF16: every letter fits the database character set.
+  bool is_unicode() const { return charset_ == u"AL32UTF8" || charset_ == u"UTF8" || charset_ == u"AL16UTF16"; }
 
   // Bytes of the name in the database character set; a character the set
   // cannot hold counts as the one byte of its replacement.

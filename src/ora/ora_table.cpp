@@ -98,6 +98,8 @@ void ora_table::read_column_details() {
       d.default_value = get_def_value(d.vartype, text);
       tk_log(1, "Got default variant: %s", d.default_value.to_wstring());
     }
+    if (national_.size() < schema.size()) national_.resize(schema.size());
+    national_[static_cast<std::size_t>(at)] = type == u"NVARCHAR2" || type == u"NCHAR" || type == u"NCLOB";
     if (type == u"NVARCHAR2" || type == u"NCHAR") {
       tk_log(1, "Tuning field size for NCHAR/NVARCHAR (eye=%d)", at);
       d.size /= 2;
@@ -265,8 +267,29 @@ std::u16string ora_table::insert_text(const udb_record& record, std::vector<int>
   return columns + u")" + values + u")";
 }
 
+bool ora_table::is_national(std::size_t position) const {
+  return position < national_.size() && national_[position];
+}
+
+std::u16string ora_table::field_literal(std::size_t position, const udb_field& field, bool& relax) const {
+  relax = false;
+  if (udb_custom_conversion::is_acceptable2(field)) return udb_custom_conversion::handle2(field);
+  return value_literal(position, field, relax);
+}
+
 std::u16string ora_table::get_fld_append_wstr(std::size_t position, const udb_field& field) {
   tk_log(1, "ora_table::get_fld_append_wstr");
+  bool relax = false;
+  std::u16string literal = value_literal(position, field, relax);
+  if (relax) {
+    tk_log(1, "Put NULL-field");
+    reset_not_null_flag(position);
+  }
+  return literal;
+}
+
+std::u16string ora_table::value_literal(std::size_t position, const udb_field& field, bool& relax) const {
+  relax = false;
   const t_ftd& d = schema[position];
   std::u16string literal = to_oracle_str(field);
   tk_log(1, "Got field #'%d': '%s' (%d, %d)", position, literal, field.get_type(), field.size);
@@ -284,10 +307,7 @@ std::u16string ora_table::get_fld_append_wstr(std::size_t position, const udb_fi
   bool is_null = field.get_type() == VT_NULL || field.get_type() == VT_EMPTY || literal.empty() ||
                  literal == u"''" || literal == u"\"\"";
   if (!is_null) return literal;
-  if (d.b_not_null && !indexes.is_idx_field(d.name, true)) {
-    tk_log(1, "Put NULL-field");
-    reset_not_null_flag(position);
-  }
+  relax = d.b_not_null && !indexes.is_idx_field(d.name, true);
   return u"NULL";
 }
 

@@ -28,8 +28,17 @@ class ora_table : public ora_query_results {
   // record field of each schema column (-1 for none).
   std::u16string insert_text(const udb_record& record, std::vector<int>& field_of_column);
   std::u16string get_fld_append_wstr(std::size_t position, const udb_field& field);
+  // The literal of a field for column `position` (a conversion rule's when
+  // one claims the field; "NULL" for none), and whether a NULL there needs
+  // the column's NOT NULL relaxed first. Changes nothing.
+  std::u16string field_literal(std::size_t position, const udb_field& field, bool& relax) const;
   // Lets the column take NULL (only its nullability changes).
   void reset_not_null_flag(std::size_t position);
+  // The record field of each schema column (-1 for none); a field without a
+  // column raises the structure error.
+  std::vector<int> map_fields(const udb_record& record) const;
+  // True for NVARCHAR2, NCHAR and NCLOB columns: text in the national set.
+  bool is_national(std::size_t position) const;
 
   std::int32_t record_count = 0;
 
@@ -43,9 +52,10 @@ class ora_table : public ora_query_results {
   void init_plain_indexes();
   void init_foreign_keys();
   std::u16string literal_name() const;
-  std::vector<int> map_fields(const udb_record& record) const;
+  std::u16string value_literal(std::size_t position, const udb_field& field, bool& relax) const;
 
   ora_database& database_;
   ora_get_rowid rowid_;
+  std::vector<bool> national_;
   std::int32_t cursor_ = 0;
 };

@@ -41,16 +41,21 @@ class full_disk {
   std::string reason_;
 };
 
-TEST(E2eLastingErrors, AFullDiskEndsTheTableWithOneMessage) {
-  e2e_session session;
+std::filesystem::path big_table(const e2e_session& session) {
   const std::filesystem::path folder = session.folder("dbf");
   dbf_writer big(0x03);
   big.field(u"ID", 'N', 6).field(u"TEXT", 'C', 250);
   for (int id = 1; id <= 8000; ++id) big.record({dbf_cell::integer(id), dbf_cell::text(std::u16string(250, u'a' + id % 26))});
   big.write(folder, "BIG.DBF");
+  return folder;
+}
+
+TEST(E2eLastingErrors, AFullDiskEndsTheTableWithOneMessage) {
+  e2e_session session;
+  const std::filesystem::path folder = big_table(session);
   full_disk disk(session, "1m");
   if (!disk.mounted()) GTEST_SKIP() << disk.reason();
-  const e2e_result run = session.convert(folder);
+  const e2e_result run = session.convert(folder, {"--rowbyrow"});
   EXPECT_EQ(run.status, 2) << run.describe();
   const std::string message = "Error:\nbig: ORA-01653: unable to extend table in tablespace USERS (database or disk is full); "
                               "the table stops at record #";
@@ -61,14 +66,76 @@ TEST(E2eLastingErrors, AFullDiskEndsTheTableWithOneMessage) {
   EXPECT_NE(run.out.find("big: read "), std::string::npos);
 }
 
+// In batches the rows not yet committed are rolled back: the message and the
+// summary say how many rows the table keeps, and that is what it holds.
+TEST(E2eLastingErrors, AFullDiskEndsABatchLoadWithTheCommittedCount) {
+  e2e_session session;
+  const std::filesystem::path folder = big_table(session);
+  full_disk disk(session, "1m");
+  if (!disk.mounted()) GTEST_SKIP() << disk.reason();
+  const e2e_result run = session.convert(folder, {"--batch=500", "--commit=1000"});
+  EXPECT_EQ(run.status, 2) << run.describe();
+  const std::string message = "Error:\nbig: ORA-01653: unable to extend table in tablespace USERS (database or disk is full); "
+                              "the table stops with ";
+  const std::size_t at = run.out.find(message);
+  ASSERT_NE(at, std::string::npos) << run.out;
+  EXPECT_EQ(e2e_occurrences(run.out, "ORA-01653"), 1u) << run.out;
+  EXPECT_EQ(run.out.find("big, record #"), std::string::npos);
+  const std::string committed = run.out.substr(at + message.size(), run.out.find(' ', at + message.size()) - at - message.size());
+  EXPECT_NE(run.out.find(" records committed\n"), std::string::npos);
+  EXPECT_EQ(std::stoi(committed) % 1000, 0) << run.out;
+  EXPECT_NE(run.out.find("big: read " ), std::string::npos);
+  EXPECT_NE(run.out.find(", inserted " + committed + ", "), std::string::npos) << run.out;
+  EXPECT_EQ(session.count("BIG"), committed);
+}
+
 }  // namespace
 
 namespace {
 
-// The server goes away in the middle of the first table: the run stops at
-// once with the summary and the count of records committed, which are the
-// rows the table holds; the next table is not started.
-TEST(E2eLastingErrors, ALostConnectionEndsTheRunWithTheCommittedCount) {
+// The counts of a summary line "name: read R, inserted I, failed F, skipped as deleted S, ...".
+struct summary_counts {
+  unsigned long read = 0, inserted = 0, failed = 0, skipped = 0;
+};
+
+summary_counts summary_of(const std::string& out, const std::string& table) {
+  summary_counts c;
+  const std::size_t at = out.rfind(table + ": read ");
+  if (at == std::string::npos) return c;
+  std::sscanf(out.c_str() + at + table.size(), ": read %lu, inserted %lu, failed %lu, skipped as deleted %lu", &c.read,
+              &c.inserted, &c.failed, &c.skipped);
+  return c;
+}
+
+// Memos so large that the byte cap, not the row count, closes each batch: the
+// record that found no room is read and held back when its batch stops the
+// table, and fails with it.
+TEST(E2eLastingErrors, EveryRecordReadIsCountedWhenABatchStopsTheTable) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer big(0x30);
+  big.table_flags(0x02).field(u"ID", 'N', 6).field(u"NOTE", 'M');
+  for (int id = 1; id <= 170; ++id) big.record({dbf_cell::integer(id), dbf_cell::text(std::u16string(200000, u'a' + id % 26))});
+  big.write(folder, "BIG.DBF");
+  full_disk disk(session, "1m");
+  if (!disk.mounted()) GTEST_SKIP() << disk.reason();
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 2) << run.describe();
+  EXPECT_EQ(e2e_occurrences(run.out, "ORA-01653"), 1u) << run.out;
+  const summary_counts counts = summary_of(run.out, "big");
+  EXPECT_GT(counts.read, 0u) << run.out;
+  EXPECT_EQ(counts.read, counts.inserted + counts.failed + counts.skipped) << run.out;
+  EXPECT_EQ(session.count("BIG"), std::to_string(counts.inserted));
+}
+
+}  // namespace
+
+namespace {
+
+// The server goes away in the middle of the first table, inserting with
+// `option`: the run stops at once with the summary and the count of records
+// committed, which are the rows the table holds; the next table is not started.
+void expect_the_run_ends_with_the_committed_count(const std::string& option, const std::string& gone_after) {
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
   dbf_writer first(0x03);
@@ -80,7 +147,8 @@ TEST(E2eLastingErrors, ALostConnectionEndsTheRunWithTheCommittedCount) {
   second.write(folder, "B.DBF");
   std::vector<std::string> args = e2e_session::login();
   args.push_back("--src=" + folder.string());
-  const e2e_result run = session.agent(args, {{"OCIEMU_GONE_AFTER", "500"}});
+  args.push_back(option);
+  const e2e_result run = session.agent(args, {{"OCIEMU_GONE_AFTER", gone_after}});
   EXPECT_EQ(run.status, 255) << run.describe();
   EXPECT_EQ(e2e_occurrences(run.out + run.err, "ORA-03113"), 1u) << run.describe();
   const std::string said = "the connection to Oracle is lost, the run stops with ";
@@ -92,6 +160,14 @@ TEST(E2eLastingErrors, ALostConnectionEndsTheRunWithTheCommittedCount) {
   EXPECT_NE(run.out.find("Summary:\na: read "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("(table failed)"), std::string::npos) << run.out;
   EXPECT_EQ(session.tables().find("B\n"), std::string::npos) << session.tables();
+}
+
+TEST(E2eLastingErrors, ALostConnectionEndsTheRunWithTheCommittedCount) {
+  expect_the_run_ends_with_the_committed_count("--rowbyrow", "500");
+}
+
+TEST(E2eLastingErrors, ALostConnectionEndsARunOfBatchesWithTheCommittedCount) {
+  expect_the_run_ends_with_the_committed_count("--batch=100", "50");
 }
 
 }  // namespace

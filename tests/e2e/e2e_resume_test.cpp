@@ -1,6 +1,7 @@
 // A run killed in the middle of a table, then resumed: every record arrives
 // exactly once, finished tables are not loaded again, whatever the mode, and
-// a table whose file changed meanwhile is refused.
+// a table whose file changed meanwhile is refused. Each case runs on both
+// insert paths: one statement per record, and batches of bound rows.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -27,12 +28,49 @@ std::filesystem::path write_tables(const e2e_session& session) {
   return folder;
 }
 
-std::vector<std::string> run_args(const std::filesystem::path& folder, const std::vector<std::string>& extra = {}) {
-  std::vector<std::string> args = e2e_session::login();
-  args.push_back("--src=" + folder.string());
-  args.insert(args.end(), extra.begin(), extra.end());
-  return args;
-}
+int rows_of_b(const e2e_session& session);
+
+// How a run inserts: its option, and a round-trip delay that keeps a run of
+// batches long enough to be killed in the middle.
+struct insert_path {
+  const char* name;
+  const char* option;
+  const char* delay_us;
+};
+
+void PrintTo(const insert_path& path, std::ostream* out) { *out << path.option; }
+
+const insert_path paths[] = {{"RowByRow", "--rowbyrow", "0"}, {"Batches", "--batch=500", "5000"}};
+
+class E2eResume : public testing::TestWithParam<insert_path> {
+ protected:
+  std::vector<std::string> run_args(const std::filesystem::path& folder, const std::vector<std::string>& extra = {}) {
+    std::vector<std::string> args = e2e_session::login();
+    args.push_back("--src=" + folder.string());
+    args.push_back(GetParam().option);
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  }
+
+  e2e_result resume(const std::filesystem::path& folder, const std::vector<std::string>& extra = {}) {
+    return session.agent(run_args(folder, extra), {});
+  }
+
+  // Starts a run and kills it (SIGKILL) once B holds some rows; false when
+  // the run ended first.
+  bool kill_in_the_middle(const std::filesystem::path& folder) {
+    const e2e_child child =
+        session.start_agent(run_args(folder), {{"OCIEMU_ROUND_TRIP_DELAY_US", GetParam().delay_us}});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (rows_of_b(session) < 1000 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    kill(child.pid, SIGKILL);
+    const e2e_result killed = e2e_process::finish(child);
+    return killed.status == 128 + SIGKILL;
+  }
+
+  e2e_session session;
+};
 
 // Rows of B once the emulation holds at least `rows` of them (polled).
 int rows_of_b(const e2e_session& session) {
@@ -41,79 +79,68 @@ int rows_of_b(const e2e_session& session) {
   return std::atoi(r.out.substr(r.out.find('\n') + 1).c_str());
 }
 
-// Starts a run and kills it (SIGKILL) once B holds some rows; false when
-// the run ended first.
-bool kill_in_the_middle(const e2e_session& session, const std::filesystem::path& folder) {
-  const e2e_child child = session.start_agent(run_args(folder));
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (rows_of_b(session) < 1000 && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  kill(child.pid, SIGKILL);
-  const e2e_result killed = e2e_process::finish(child);
-  return killed.status == 128 + SIGKILL;
-}
-
 void expect_every_record_once(const e2e_session& session) {
   EXPECT_EQ(session.count("B"), std::to_string(big_records));
   EXPECT_EQ(session.sql("SELECT COUNT(DISTINCT ID) FROM B"), "COUNT(DISTINCT ID)\n" + std::to_string(big_records) + "\n");
   EXPECT_EQ(session.count("A"), "2");
 }
 
-TEST(E2eResume, AKilledRunResumesWithEveryRecordOnceEvenInOverwriteMode) {
-  e2e_session session;
+TEST_P(E2eResume, AKilledRunResumesWithEveryRecordOnceEvenInOverwriteMode) {
   const std::filesystem::path folder = write_tables(session);
-  ASSERT_TRUE(kill_in_the_middle(session, folder));
+  ASSERT_TRUE(kill_in_the_middle(folder));
   const int kept = rows_of_b(session);
   ASSERT_GT(kept, 0);
   ASSERT_LT(kept, big_records);
   // The journal is ours: never listed among the user's tables by the agent.
-  const e2e_result resumed = session.convert(folder, {"--resume", "--mode=0"});
+  const e2e_result resumed = resume(folder, {"--resume", "--mode=0"});
   EXPECT_EQ(resumed.status, 0) << resumed.describe();
   EXPECT_NE(resumed.out.find("Table a skipped: the run being resumed loaded it whole\n"), std::string::npos)
       << resumed.out;
-  EXPECT_NE(resumed.out.find("Table b continues after record #"), std::string::npos) << resumed.out;
+  // The journal moved with each commit: it names the last record committed.
+  EXPECT_NE(resumed.out.find("Table b continues after record #" + std::to_string(kept) + "\n"), std::string::npos)
+      << resumed.out;
   expect_every_record_once(session);
   // The finished run's journal is gone.
   EXPECT_EQ(session.tables(), "A\nB\n");
 }
 
-TEST(E2eResume, ATableWhoseFileChangedIsRefusedAndLeftAsItIs) {
-  e2e_session session;
+TEST_P(E2eResume, ATableWhoseFileChangedIsRefusedAndLeftAsItIs) {
   const std::filesystem::path folder = write_tables(session);
-  ASSERT_TRUE(kill_in_the_middle(session, folder));
+  ASSERT_TRUE(kill_in_the_middle(folder));
   const std::string kept = session.count("B");
   dbf_writer changed(0x03);
   changed.field(u"ID", 'N', 6).field(u"NAME", 'C', 10).record({dbf_cell::integer(1), dbf_cell::text(u"x")});
   changed.write(folder, "B.DBF");
-  const e2e_result resumed = session.convert(folder, {"--resume"});
+  const e2e_result resumed = resume(folder, {"--resume"});
   EXPECT_EQ(resumed.status, 2) << resumed.describe();
   EXPECT_NE(resumed.out.find("b: The file of table b changed since the run being resumed"), std::string::npos)
       << resumed.out;
   EXPECT_EQ(session.count("B"), kept);
 }
 
-TEST(E2eResume, AHalfLoadedTableDroppedSinceIsLoadedFromItsFirstRecord) {
-  e2e_session session;
+TEST_P(E2eResume, AHalfLoadedTableDroppedSinceIsLoadedFromItsFirstRecord) {
   const std::filesystem::path folder = write_tables(session);
-  ASSERT_TRUE(kill_in_the_middle(session, folder));
+  ASSERT_TRUE(kill_in_the_middle(folder));
   session.sql("DROP TABLE B");
-  const e2e_result resumed = session.convert(folder, {"--resume"});
+  const e2e_result resumed = resume(folder, {"--resume"});
   EXPECT_EQ(resumed.status, 0) << resumed.describe();
   EXPECT_NE(resumed.out.find("Table b: the Oracle table B that the resumed run half-loaded is gone"), std::string::npos)
       << resumed.out;
   expect_every_record_once(session);
 }
 
-TEST(E2eResume, ResumingWithoutAJournalConvertsEveryTable) {
-  e2e_session session;
+TEST_P(E2eResume, ResumingWithoutAJournalConvertsEveryTable) {
   const std::filesystem::path folder = session.folder("dbf");
   dbf_writer small(0x03);
   small.field(u"ID", 'N', 6).record({dbf_cell::integer(1)});
   small.write(folder, "A.DBF");
-  const e2e_result run = session.convert(folder, {"--resume"});
+  const e2e_result run = resume(folder, {"--resume"});
   EXPECT_EQ(run.status, 0) << run.describe();
   EXPECT_NE(run.out.find("Nothing to resume"), std::string::npos) << run.out;
   EXPECT_EQ(session.tables(), "A\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, E2eResume, testing::ValuesIn(paths),
+                         [](const testing::TestParamInfo<insert_path>& info) { return info.param.name; });
 
 }  // namespace

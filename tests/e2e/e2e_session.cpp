@@ -80,13 +80,22 @@ e2e_result e2e_session::agent(const std::vector<std::string>& args) const {
 
 e2e_result e2e_session::agent(const std::vector<std::string>& args, const e2e_process::environment& changes,
                               const std::optional<std::string>& input) const {
-  e2e_process::environment all = environment();
-  for (const auto& [name, value] : changes) all[name] = value;
-  return process_.run(e2e_paths::agent(), args, all, input);
+  return process_.run(e2e_paths::agent(), args, environment_with(changes), input);
 }
 
 e2e_child e2e_session::start_agent(const std::vector<std::string>& args) const {
   return process_.start(e2e_paths::agent(), args, environment());
+}
+
+e2e_child e2e_session::start_agent(const std::vector<std::string>& args,
+                                   const e2e_process::environment& changes) const {
+  return process_.start(e2e_paths::agent(), args, environment_with(changes));
+}
+
+e2e_process::environment e2e_session::environment_with(const e2e_process::environment& changes) const {
+  e2e_process::environment all = environment();
+  for (const auto& [name, value] : changes) all[name] = value;
+  return all;
 }
 
 e2e_result e2e_session::convert(const std::filesystem::path& source, const std::vector<std::string>& extra) const {

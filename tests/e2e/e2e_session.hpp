@@ -28,6 +28,7 @@ class e2e_session {
   // The agent started, for a look at the running process; end it with
   // e2e_process::finish.
   e2e_child start_agent(const std::vector<std::string>& args) const;
+  e2e_child start_agent(const std::vector<std::string>& args, const e2e_process::environment& changes) const;
   // The agent connected to XE as scott, converting `source`, plus `extra`.
   e2e_result convert(const std::filesystem::path& source, const std::vector<std::string>& extra = {}) const;
   // The admin tool's output of a statement run as scott; a statement the
@@ -67,6 +68,7 @@ class e2e_session {
 
  private:
   e2e_process::environment environment() const;
+  e2e_process::environment environment_with(const e2e_process::environment& changes) const;
   void store_line(const std::string& line) const;
 
   std::filesystem::path root_;

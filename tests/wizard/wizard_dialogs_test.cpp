@@ -298,8 +298,9 @@ class WizardDialogTest : public QObject {
                        0) == 0, url.c_str());
   }
 
-  // Abort at a failing record ends the run there: the records before it
-  // are in, whole; the failing one and every later table are not.
+  // Abort at a failing record ends the run there: what is committed stays,
+  // whole (here nothing: the batch at hand is rolled back, so the table and
+  // the journal agree); the failing record and every later table are not in.
   void DialogErrorAbortEndsTheRunWithNothingHalfWritten() {
     wizard_fixture world;
     const std::filesystem::path folder = world.folder("codes");
@@ -310,7 +311,7 @@ class WizardDialogTest : public QObject {
     QCOMPARE(world.boxes.seen().front().caption, QString("Vesper 3.3 Error"));
     QCOMPARE(world.boxes.seen().front().text,
              QString("codes, record #3: Data conversion is not supported for given type mapping"));
-    QCOMPARE(world.sql("SELECT \"ID\", \"CODE\" FROM \"CODES\" ORDER BY 1"), std::string("ID\tCODE\n1\t1\n2\t2\n"));
+    QCOMPARE(world.sql("SELECT \"ID\", \"CODE\" FROM \"CODES\" ORDER BY 1"), std::string("ID\tCODE\n"));
     QCOMPARE(world.tables(), std::string("CODES\nVESPER$JOURNAL\n"));  // LATER not begun; resumable
     QCOMPARE(world.control<QPlainTextEdit>(1016)->toPlainText(), world.boxes.seen().front().text);
     world.press_finish();
@@ -377,7 +378,8 @@ class WizardDialogTest : public QObject {
     QProcess agent;
     agent.start(wizard_paths::agent(), {"--profile=" + QString::fromStdString(profile.string())});
     QVERIFY(agent.waitForFinished(60000));
-    QCOMPARE(agent.exitCode(), 0);
+    QVERIFY2(agent.exitCode() == 0,
+             (agent.readAllStandardOutput() + agent.readAllStandardError()).toStdString().c_str());
     QCOMPARE(world.tables(), std::string("CLIENTS\n"));
     QCOMPARE(table_picture(world, "CLIENTS"), from_wizard);
   }

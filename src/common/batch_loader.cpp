@@ -1,0 +1,124 @@
+#include "batch_loader.hpp"
+
+#include "ora_engine.hpp"
+#include "ora_error_class.hpp"
+#include "ora_journal.hpp"
+#include "tk_final_exception.hpp"
+#include "tk_format.hpp"
+#include "tk_logger.hpp"
+
+batch_loader::batch_loader(ora_table& table, table_tally& tally, std::size_t batch_rows, std::size_t commit_rows,
+                           ora_journal* journal, failure_sink failed, loss_sink lost)
+    : bulk_(table, batch_rows),
+      tally_(tally),
+      commit_rows_(commit_rows),
+      journal_(journal),
+      failed_(std::move(failed)),
+      lost_(std::move(lost)) {}
+
+void batch_loader::add(const udb_record& record, std::uint64_t number) {
+  if (!queue(record, number)) {
+    run(1);
+    queue(record, number);  // an empty batch takes any row
+  }
+  if (bulk_.full()) run();
+}
+
+// The record's own errors (a value that cannot be bound) fail it alone.
+bool batch_loader::queue(const udb_record& record, std::uint64_t number) {
+  try {
+    return bulk_.add(record, number);
+  } catch (const tk_final_exception&) {
+    throw;
+  } catch (const tk_exception& e) {
+    failed_(e, number);
+    return true;
+  }
+}
+
+void batch_loader::finish() {
+  run();
+  commit();
+}
+
+void batch_loader::abandon() {
+  if (since_commit_ == 0 && uncommitted_ == 0) return;
+  tk_log(3, "The run stops: %I64u rows not committed are rolled back", uncommitted_);
+  try {
+    ora_engine::instance().rollback();
+  } catch (const tk_exception& e) {
+    tk_log(3, "Rollback: %s", e.message);
+  }
+  uncommitted_ = 0;
+  since_commit_ = 0;
+}
+
+// NOT NULL relaxing is DDL, which commits: the rows before it are committed
+// on purpose first, never in the middle of a batch. Without a journal, a
+// batch that ends a commit interval commits in its own round trip when none
+// of its rows fail; with one, the journal's update commits it.
+void batch_loader::run(std::size_t waiting) {
+  const std::size_t rows = bulk_.pending();
+  if (rows == 0) return;
+  const bool closes_interval = !journal_ && since_commit_ + rows >= commit_rows_;
+  const std::uint64_t last = bulk_.last_tag();
+  std::vector<ora_bulk_insert::row_error> errors;
+  try {
+    if (bulk_.needs_relaxing()) {
+      commit(rows + waiting);
+      bulk_.relax();
+    }
+    errors = bulk_.execute(closes_interval);
+  } catch (const ora_exception& e) {
+    stop(e, rows + waiting);
+  }
+  uncommitted_ += rows - errors.size();
+  last_executed_ = last;
+  for (const ora_bulk_insert::row_error& row : errors) {
+    const int number = row.error.ora_number();
+    if (ora_error_class::connection_lost(number) || ora_error_class::out_of_space(number))
+      stop(row.error, errors.size() + waiting);
+  }
+  since_commit_ += rows;
+  for (const ora_bulk_insert::row_error& row : errors) failed_(row.error, row.tag);
+  if (closes_interval && errors.empty())
+    committed();
+  else if (since_commit_ >= commit_rows_)
+    commit(waiting);
+}
+
+void batch_loader::commit(std::size_t unsettled) {
+  if (since_commit_ == 0 && uncommitted_ == 0) return;
+  try {
+    if (journal_) {
+      journal_->advance(last_executed_);
+      journal_->commit();
+    } else {
+      ora_engine::instance().commit();
+    }
+  } catch (const ora_exception& e) {
+    stop(e, unsettled);
+  }
+  committed();
+}
+
+void batch_loader::committed() {
+  tk_log(1, "Committed %I64u rows", uncommitted_);
+  tally_.inserted += uncommitted_;
+  uncommitted_ = 0;
+  since_commit_ = 0;
+}
+
+// What is not committed is rolled back, so no row stays without its memos
+// and the count of committed rows is exact; those rows failed.
+void batch_loader::stop(const ora_exception& e, std::size_t unsettled) {
+  try {
+    ora_engine::instance().rollback();
+  } catch (const tk_exception&) {
+  }
+  lost_(uncommitted_ + unsettled);
+  uncommitted_ = 0;
+  since_commit_ = 0;
+  if (ora_error_class::connection_lost(e.ora_number())) throw e;  // the run stops, telling the count
+  throw tk_exception(tk_format("%s; the table stops with %I64u records committed", e.message, tally_.inserted));
+}

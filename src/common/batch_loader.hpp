@@ -1,0 +1,74 @@
+// Loads one table's records in batches: a batch runs when it is full (rows
+// or bytes), rows Oracle refuses are reported one by one and the others
+// kept, and the rows are committed every `commit_rows` rows (rounded up to
+// whole batches) and at the end. A failure of a batch as a whole (lost
+// connection, no space) rolls back what is not committed and stops the
+// table, or the run, saying how many records of the table are committed;
+// a row and its memos always go in together. With a journal, each commit
+// carries the journal's update to the last record of the batches it
+// commits, so that a killed run resumes right after them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "ora_bulk_insert.hpp"
+#include "table_tally.hpp"
+
+class ora_journal;
+class ora_table;
+class tk_exception;
+class udb_record;
+
+class batch_loader {
+ public:
+  // Called for each record that fails, with its source record number.
+  using failure_sink = std::function<void(const tk_exception&, std::uint64_t record)>;
+  // Called with the number of records a stop rolls back or leaves unsent:
+  // they failed too, though not one by one.
+  using loss_sink = std::function<void(std::uint64_t records)>;
+
+  // `commit_rows` 0 commits every batch; `journal` may be null. The loader
+  // counts inserted rows in `tally`; failures are counted by the sinks' owner.
+  batch_loader(ora_table& table, table_tally& tally, std::size_t batch_rows, std::size_t commit_rows,
+               ora_journal* journal, failure_sink failed, loss_sink lost);
+
+  // Queues a record, running the batch first when it has no room left and
+  // after when it is full. A record that cannot be bound fails alone.
+  // Raises tk_exception when the table (or the run) must stop.
+  void add(const udb_record& record, std::uint64_t number);
+  // Runs and commits what is pending.
+  void finish();
+  // The run stops outside a batch boundary (Abort): what is not committed is
+  // rolled back, so that the table and the journal agree and a resumed run
+  // loads those records again. Left open, the session's end would commit
+  // rows the journal does not name, and a resumed run would insert them twice.
+  void abandon();
+  // Nothing queued: after finish() a stop here loses no work.
+  bool at_batch_boundary() const { return bulk_.pending() == 0; }
+
+ private:
+  // False when the batch has no room for the record; true when it was
+  // queued or failed.
+  bool queue(const udb_record& record, std::uint64_t number);
+  // `waiting`: a record read and held back for the next batch, lost too if
+  // this one stops the table.
+  void run(std::size_t waiting = 0);
+  // `unsettled` as for stop(), should the commit fail.
+  void commit(std::size_t unsettled = 0);
+  // Counts the rows since the last commit as inserted.
+  void committed();
+  // `unsettled`: rows read and counted neither as inserted nor as failed
+  // yet (the batch at hand, a record waiting for the next one).
+  [[noreturn]] void stop(const ora_exception& e, std::size_t unsettled);
+
+  ora_bulk_insert bulk_;
+  table_tally& tally_;
+  std::size_t commit_rows_;
+  ora_journal* journal_;
+  failure_sink failed_;
+  loss_sink lost_;
+  std::uint64_t uncommitted_ = 0;  // rows inserted since the last commit
+  std::uint64_t since_commit_ = 0;  // rows executed since the last commit
+  std::uint64_t last_executed_ = 0;  // the record number of the last row executed
+};

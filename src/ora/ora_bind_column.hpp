@@ -1,0 +1,50 @@
+// One column of an array insert: the values of the pending rows in the
+// column's bind form, and the array bind made of them when the batch runs.
+// An array bind reserves every row at the size of its largest value.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ora_oci.hpp"
+
+class ora_bind_column {
+ public:
+  enum class form { number, date, text, binary, long_text, long_binary };
+
+  // `position` is the table column; `national` binds text in the national
+  // character set (NVARCHAR2, NCHAR, NCLOB).
+  ora_bind_column(std::size_t position, form kind, bool national);
+
+  // A value: NUMBER bytes, an OCIDate, UTF-16 text or raw bytes.
+  void add(std::string value);
+  void add_null();
+  bool is_null(std::size_t row) const { return indicators_[row] < 0; }
+  std::size_t rows() const { return indicators_.size(); }
+  void clear();
+
+  // Bytes the array reserves per row, now and with a value of `bytes` added.
+  std::size_t element_size() const { return element_size_for(widest_); }
+  std::size_t element_size_with(std::size_t bytes) const {
+    return element_size_for(bytes > widest_ ? bytes : widest_);
+  }
+  // Values that may exceed 4,000 bytes: Oracle wants them after all others.
+  bool is_long() const { return kind_ == form::long_text || kind_ == form::long_binary; }
+  std::size_t position() const { return position_; }
+
+  // Lays the pending rows out as one array and binds it to `placeholder`.
+  void bind(OCIStmt* statement, const std::u16string& placeholder);
+
+ private:
+  std::size_t element_size_for(std::size_t widest) const;
+  ub2 type() const;
+
+  std::size_t position_;
+  form kind_;
+  bool national_;
+  std::vector<std::string> values_;
+  std::vector<sb2> indicators_;
+  std::size_t widest_ = 0;
+  std::vector<char> array_;
+  std::vector<ub2> lengths_;
+};

@@ -1,0 +1,202 @@
+#include "ora_bulk_insert.hpp"
+
+#include "ora_engine.hpp"
+#include "ora_literal_reader.hpp"
+#include "ora_table.hpp"
+#include "ora_util.hpp"
+#include "tk_format.hpp"
+#include "tk_logger.hpp"
+
+namespace {
+
+bool is_number_kind(VARTYPE kind) {
+  return udb_is_numeric_kind(kind) || kind == VT_INT || kind == VT_UINT || kind == VT_BOOL || kind == VT_I1 ||
+         kind == VT_UI1 || kind == VT_UI2 || kind == VT_UI4 || kind == VT_I8 || kind == VT_UI8;
+}
+
+ora_bind_column::form form_of(const t_ftd& d) {
+  using form = ora_bind_column::form;
+  if (ora_is_lob_column(d)) return d.vartype == VT_BSTR ? form::long_text : form::long_binary;
+  if (d.vartype == VT_DATE) return form::date;
+  if (d.vartype == VT_BLOB || d.vartype == VT_BYTE_ARRAY) return form::binary;
+  if (is_number_kind(d.vartype)) return form::number;
+  return form::text;
+}
+
+std::string utf16_bytes(const std::u16string& text) {
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
+}  // namespace
+
+bool ora_bulk_insert::can_bind(const ora_table& table) {
+  for (std::size_t c = 0; c < table.schema.size(); ++c)
+    if (table.schema[c].native_type == u"LONG") return false;
+  return true;
+}
+
+ora_bulk_insert::ora_bulk_insert(ora_table& table, std::size_t batch_rows, std::size_t batch_bytes)
+    : table_(table), batch_rows_(batch_rows ? batch_rows : 1), batch_bytes_(batch_bytes) {
+  tk_log(1, "ora_bulk_insert::ctor(%s, %d rows, %d bytes)", table.name, batch_rows_, batch_bytes_);
+}
+
+ora_bulk_insert::~ora_bulk_insert() = default;
+
+// The columns the record fills, LOB data last (ORA-24816 otherwise), and
+// the statement, prepared once for the table.
+void ora_bulk_insert::prepare(const udb_record& record) {
+  field_of_column_ = table_.map_fields(record);
+  record_size_ = record.size();
+  std::vector<ora_bind_column> ordinary, lobs;
+  for (std::size_t c = 0; c < table_.schema.size(); ++c) {
+    if (field_of_column_[c] < 0) continue;
+    ora_bind_column column(c, form_of(table_.schema[c]), table_.is_national(c));
+    (column.is_long() ? lobs : ordinary).push_back(std::move(column));
+  }
+  columns_ = std::move(ordinary);
+  for (ora_bind_column& column : lobs) columns_.push_back(std::move(column));
+  relax_.assign(columns_.size(), false);
+  std::u16string names, values;
+  for (std::size_t k = 0; k < columns_.size(); ++k) {
+    names += (k ? u", " : u"") + ora_quoted(table_.schema[columns_[k].position()].name);
+    values += (k ? u", :" : u":") + tk_wformat(u"%d", static_cast<int>(k + 1));
+  }
+  std::u16string text = u"INSERT INTO " + ora_quoted(table_.name) + u" (" + names + u") VALUES (" + values + u")";
+  tk_log(3, "Bulk insert: %s", text);
+  statement_ = std::make_unique<ora_stmt>();
+  statement_->prepare(text);
+}
+
+std::optional<std::string> ora_bulk_insert::value_of(const ora_bind_column& column, const udb_field& field,
+                                                     bool& relax) const {
+  using form = ora_bind_column::form;
+  relax = false;
+  const t_ftd& d = table_.schema[column.position()];
+  if (ora_is_lob_column(d)) {
+    if (d.vartype == VT_BSTR) {
+      std::u16string text = field.to_wstring();
+      if (text.empty()) return std::nullopt;
+      return utf16_bytes(text);
+    }
+    const std::uint8_t* bytes = nullptr;
+    std::size_t n = ole_variant::is_binary(field.get_type()) ? field.get_bytes(&bytes) : 0;
+    if (n == 0) return std::nullopt;
+    return std::string(reinterpret_cast<const char*>(bytes), n);
+  }
+  std::u16string literal = table_.field_literal(column.position(), field, relax);
+  if (ora_literal_reader::is_null(literal)) return std::nullopt;
+  switch (form_of(d)) {
+    case form::number: return ora_literal_reader::number(literal);
+    case form::date: {
+      oci::date date = ora_literal_reader::date(literal);
+      return std::string(reinterpret_cast<const char*>(&date), sizeof date);
+    }
+    case form::binary: {
+      std::vector<std::uint8_t> bytes = ora_literal_reader::binary(literal);
+      if (bytes.empty()) return std::nullopt;
+      return std::string(bytes.begin(), bytes.end());
+    }
+    default: {
+      std::u16string text = ora_literal_reader::text(literal);
+      if (text.empty()) return std::nullopt;
+      return utf16_bytes(text);
+    }
+  }
+}
+
+bool ora_bulk_insert::add(const udb_record& record, std::uint64_t tag) {
+  if (!statement_) prepare(record);
+  if (record.size() != record_size_ && table_.map_fields(record) != field_of_column_)
+    throw tk_exception("The structure of data source does not conform to the destination table.");
+  std::vector<std::optional<std::string>> row(columns_.size());
+  std::vector<bool> relax(columns_.size(), false);
+  std::size_t bytes = 0;
+  for (std::size_t k = 0; k < columns_.size(); ++k) {
+    const int at = field_of_column_[columns_[k].position()];
+    bool needs = false;
+    row[k] = value_of(columns_[k], record[static_cast<std::size_t>(at)], needs);
+    relax[k] = needs;
+    bytes += columns_[k].element_size_with(row[k] ? row[k]->size() : 0);
+  }
+  if (pending() > 0 && bytes * (pending() + 1) > batch_bytes_) return false;
+  for (std::size_t k = 0; k < columns_.size(); ++k) {
+    if (row[k])
+      columns_[k].add(std::move(*row[k]));
+    else
+      columns_[k].add_null();
+    if (relax[k]) relax_[k] = true;
+  }
+  tags_.push_back(tag);
+  return true;
+}
+
+std::size_t ora_bulk_insert::reserved_bytes() const {
+  std::size_t per_row = 0;
+  for (const ora_bind_column& column : columns_) per_row += column.element_size();
+  return per_row * pending();
+}
+
+bool ora_bulk_insert::full() const { return pending() >= batch_rows_ || reserved_bytes() >= batch_bytes_; }
+
+bool ora_bulk_insert::needs_relaxing() const {
+  for (std::size_t k = 0; k < columns_.size(); ++k)
+    if (relax_[k] && table_.schema[columns_[k].position()].b_not_null) return true;
+  return false;
+}
+
+void ora_bulk_insert::relax() {
+  for (std::size_t k = 0; k < columns_.size(); ++k) {
+    if (relax_[k] && table_.schema[columns_[k].position()].b_not_null) {
+      tk_log(1, "Put NULL-field");
+      table_.reset_not_null_flag(columns_[k].position());
+    }
+    relax_[k] = false;
+  }
+}
+
+std::vector<ora_bulk_insert::row_error> ora_bulk_insert::execute(bool commit) {
+  const std::size_t rows = pending();
+  if (rows == 0) return {};
+  tk_log(1, "ora_bulk_insert::execute(%d rows, %d bytes)", rows, reserved_bytes());
+  try {
+    for (std::size_t k = 0; k < columns_.size(); ++k)
+      columns_[k].bind(statement_->handle(), tk_wformat(u":%d", static_cast<int>(k + 1)));
+    statement_->execute(static_cast<ub4>(rows), oci::batch_errors | (commit ? oci::commit_on_success : 0));
+  } catch (...) {
+    clear();
+    throw;
+  }
+  std::vector<row_error> errors = row_errors(rows);
+  clear();
+  return errors;
+}
+
+// The rows Oracle refused, each with its own error (batch errors).
+std::vector<ora_bulk_insert::row_error> ora_bulk_insert::row_errors(std::size_t rows) {
+  ora_engine& engine = ora_engine::instance();
+  ub4 count = 0;
+  engine.check_err(engine.oci().OCIAttrGet(statement_->handle(), oci::htype_stmt, &count, nullptr,
+                                           oci::attr_num_dml_errors, engine.error_handle()),
+                   "OCIAttrGet");
+  std::vector<row_error> errors;
+  if (count == 0) return errors;
+  ora_handle row_handle = engine.new_handle(oci::htype_error);
+  for (ub4 i = 0; i < count; ++i) {
+    void* filled = row_handle.get();
+    engine.check_err(engine.oci().OCIParamGet(engine.error_handle(), oci::htype_error, engine.error_handle(),
+                                              &filled, i),
+                     "OCIParamGet");
+    ub4 offset = 0;
+    engine.check_err(engine.oci().OCIAttrGet(filled, oci::htype_error, &offset, nullptr, oci::attr_dml_row_offset,
+                                             engine.error_handle()),
+                     "OCIAttrGet");
+    if (offset >= rows) continue;
+    errors.push_back({tags_[offset], engine.diagnostic_of(static_cast<OCIError*>(filled))});
+  }
+  return errors;
+}
+
+void ora_bulk_insert::clear() {
+  for (ora_bind_column& column : columns_) column.clear();
+  tags_.clear();
+}

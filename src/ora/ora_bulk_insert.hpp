@@ -1,0 +1,81 @@
+// Appends records to an Oracle table in batches: one prepared INSERT with
+// bind variables, array binds of the pending rows, executed with batch
+// errors so that a failing row costs only itself. Values are bound as data
+// in forms no session setting changes: numbers as Oracle NUMBER bytes,
+// dates as OCIDate, text as UTF-16 (national columns in the national
+// form), memos and binary memos as long data after every other column.
+// Nothing here commits, except relax() (DDL commits) and execute(true).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ora_bind_column.hpp"
+#include "ora_exception.hpp"
+#include "ora_stmt.hpp"
+
+class ora_table;
+class udb_field;
+class udb_record;
+
+class ora_bulk_insert {
+ public:
+  static constexpr std::size_t default_rows = 2000;
+  static constexpr std::size_t default_bytes = 64u << 20;
+
+  struct row_error {
+    std::uint64_t tag;  // what add() was given with the row
+    ora_exception error;
+  };
+
+  // Tables with a LONG column cannot take array binds of long values.
+  static bool can_bind(const ora_table& table);
+
+  ora_bulk_insert(ora_table& table, std::size_t batch_rows = default_rows,
+                  std::size_t batch_bytes = default_bytes);
+  ~ora_bulk_insert();
+  ora_bulk_insert(const ora_bulk_insert&) = delete;
+  ora_bulk_insert& operator=(const ora_bulk_insert&) = delete;
+
+  // Adds a record as a pending row. False, with nothing added, when the
+  // batch holds rows and this one would take it past its byte cap: execute
+  // first. A value that cannot be bound raises its error (nothing added).
+  bool add(const udb_record& record, std::uint64_t tag);
+  bool full() const;
+  std::size_t pending() const { return tags_.size(); }
+  // The tag of the last pending row; 0 when none.
+  std::uint64_t last_tag() const { return tags_.empty() ? 0 : tags_.back(); }
+
+  // Whether a pending row binds NULL to a NOT NULL column that may be
+  // relaxed; relax() does so (DDL: it commits the open transaction).
+  bool needs_relaxing() const;
+  void relax();
+
+  // Runs the pending rows as one array insert and forgets them. Returns the
+  // rows that failed; raises ora_exception when the statement fails as a
+  // whole (no row of it is inserted then). With `commit`, the same round
+  // trip commits the transaction when no row failed; when rows failed,
+  // nothing is committed and the others stay pending (Oracle's rule).
+  std::vector<row_error> execute(bool commit = false);
+
+  std::size_t reserved_bytes() const;
+
+ private:
+  void prepare(const udb_record& record);
+  std::optional<std::string> value_of(const ora_bind_column& column, const udb_field& field,
+                                      bool& relax) const;
+  std::vector<row_error> row_errors(std::size_t rows);
+  void clear();
+
+  ora_table& table_;
+  std::size_t batch_rows_, batch_bytes_;
+  std::vector<int> field_of_column_;
+  std::size_t record_size_ = 0;
+  std::vector<ora_bind_column> columns_;  // LOB data last
+  std::vector<bool> relax_;               // per bound column
+  std::vector<std::uint64_t> tags_;
+  std::unique_ptr<ora_stmt> statement_;
+};
