@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <filesystem>
 
@@ -20,8 +21,12 @@
 namespace {
 constexpr int edit_limit = 260;
 enum control {
-  folder = 1003, browse = 1107, as_is = 1204, definitions = 1228, skip_deleted = 1202, upper = 1203, resume_run = 1229
+  folder = 1003, browse = 1107, as_is = 1204, definitions = 1228, skip_deleted = 1202, upper = 1203, resume_run = 1229,
+  row_by_row = 1230, batch_rows = 1231, commit_rows = 1232
 };
+// As the agent's --batch= and --commit= take them.
+constexpr int max_batch_rows = 100000;
+constexpr int max_commit_rows = 100000000;
 // The radio buttons of the modes 0 (overwrite), 1 (merge) and 2 (skip).
 constexpr int mode_buttons[] = {1329, 1330, 1331};
 }  // namespace
@@ -59,8 +64,32 @@ sel_file_page::sel_file_page(vesper_converter& converter)
   add_check(loading_column, "&Resume an interrupted run", resume_run)
       ->setToolTip("Tables the interrupted run finished are skipped; a half-loaded one goes on after its last "
                    "committed record, whatever the mode above.");
+  add_check(loading_column, "Insert each record with its own statement (&row by row)", row_by_row)
+      ->setToolTip("Slower: one round trip or more per record instead of one per batch of records.");
+  auto* sizes = new QHBoxLayout;
+  add_count(sizes, "Records per &batch:", batch_rows, 1, max_batch_rows, "");
+  add_count(sizes, "Records per co&mmit:", commit_rows, 0, max_commit_rows, "every batch");
+  loading_column->addLayout(sizes);
   layout->addWidget(loading);
+  // Looked up once the group is the page's: the sizes are idle row by row.
+  connect(control<QCheckBox>(row_by_row), &QCheckBox::toggled, this, [this](bool one_by_one) {
+    control<QSpinBox>(batch_rows)->setEnabled(!one_by_one);
+    control<QSpinBox>(commit_rows)->setEnabled(!one_by_one);
+  });
   layout->addStretch();
+}
+
+// A spin box with its label; `none` names the lowest value when it means
+// "no number" (the commit interval 0 commits every batch).
+void sel_file_page::add_count(QBoxLayout* layout, const char* text, int id, int lowest, int highest,
+                              const char* none) {
+  auto* label = new QLabel(text);
+  auto* box = numbered(new QSpinBox, id);
+  box->setRange(lowest, highest);
+  box->setSpecialValueText(none);
+  label->setBuddy(box);
+  layout->addWidget(label);
+  layout->addWidget(box);
 }
 
 QCheckBox* sel_file_page::add_check(QLayout* layout, const char* text, int id) {
@@ -76,6 +105,11 @@ void sel_file_page::page_init() {
   control<QCheckBox>(skip_deleted)->setChecked(converter_.skip_del);
   control<QCheckBox>(upper)->setChecked(converter_.uppercase);
   control<QCheckBox>(resume_run)->setChecked(converter_.resume);
+  control<QSpinBox>(batch_rows)->setValue(static_cast<int>(converter_.batch));
+  control<QSpinBox>(commit_rows)->setValue(static_cast<int>(converter_.commit));
+  control<QCheckBox>(row_by_row)->setChecked(converter_.row_by_row);
+  control<QSpinBox>(batch_rows)->setEnabled(!converter_.row_by_row);
+  control<QSpinBox>(commit_rows)->setEnabled(!converter_.row_by_row);
   if (converter_.mode < 3) control<QRadioButton>(mode_buttons[converter_.mode])->setChecked(true);
   if (!converter_.src.empty()) control<QLineEdit>(folder)->setText(to_qstring(tk_file_wname(converter_.src).full_path()));
 }
@@ -93,6 +127,9 @@ void sel_file_page::store() {
   converter_.skip_del = control<QCheckBox>(skip_deleted)->isChecked();
   converter_.uppercase = control<QCheckBox>(upper)->isChecked();
   converter_.resume = control<QCheckBox>(resume_run)->isChecked();
+  converter_.row_by_row = control<QCheckBox>(row_by_row)->isChecked();
+  converter_.batch = static_cast<std::uint32_t>(control<QSpinBox>(batch_rows)->value());
+  converter_.commit = static_cast<std::uint32_t>(control<QSpinBox>(commit_rows)->value());
   for (std::uint32_t mode = 0; mode < 3; ++mode) {
     if (control<QRadioButton>(mode_buttons[mode])->isChecked()) {
       converter_.mode = mode;

@@ -26,6 +26,7 @@ class sel_file_page : public wizard_page {
   void on_browse_src();
   void store();
   QCheckBox* add_check(class QLayout* layout, const char* text, int id);
+  void add_count(class QBoxLayout* layout, const char* text, int id, int lowest, int highest, const char* none);
 
   vesper_converter& converter_;
 };

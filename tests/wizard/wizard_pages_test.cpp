@@ -1,13 +1,16 @@
 // The pages' own rules, driven through their widgets: the validation
 // messages, the encoding list, the table lists, going on with no table, and
 // the progress bar's formula.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QtTest>
 #include <fstream>
+#include <iterator>
 
 #include "dbf_code_pages.hpp"
 #include "progress_page.hpp"
@@ -77,6 +80,36 @@ class WizardPageTest : public QObject {
     QCOMPARE(world.boxes.seen()[0].caption, QString("Vesper 3.3 Message"));
     QCOMPARE(world.boxes.seen()[1].caption, QString("Vesper 3.3 Error"));
     QCOMPARE(world.page()->subTitle(), QString("Conversion settings"));
+  }
+
+  // The loading choices reach the converter and the settings the agent
+  // reads; the batch sizes are idle while each record goes alone.
+  void PageSettingsLoadingChoicesAreStored() {
+    wizard_fixture world;
+    QVERIFY(world.open());
+    world.press_next();
+    world.fill_login();
+    world.press_next();
+    world.set_text(1003, QString::fromStdString(world.copy_of_samples("dbf").string()));
+    auto* batch = world.control<QSpinBox>(1231);
+    auto* commit = world.control<QSpinBox>(1232);
+    QCOMPARE(batch->value(), 2000);
+    QCOMPARE(commit->text(), QString("every batch"));
+    batch->setValue(500);
+    commit->setValue(1500);
+    world.control<QCheckBox>(1230)->setChecked(true);
+    QVERIFY(!batch->isEnabled());
+    world.control<QCheckBox>(1230)->setChecked(false);
+    QVERIFY(batch->isEnabled());
+    world.control<QCheckBox>(1230)->setChecked(true);
+    world.press_next();
+    QCOMPARE(world.page()->subTitle(), QString("Specify FoxPor/DBase encoding"));
+    world.close();
+    std::ifstream file(world.settings_file());
+    const std::string settings{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    QVERIFY2(settings.find("\"row_by_row\"=dword:00000001") != std::string::npos, settings.c_str());
+    QVERIFY2(settings.find("\"batch\"=dword:000001f4") != std::string::npos, settings.c_str());
+    QVERIFY2(settings.find("\"commit\"=dword:000005dc") != std::string::npos, settings.c_str());
   }
 
   // Visited twice, the list is filled once; the choice is the converter's
