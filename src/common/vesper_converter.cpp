@@ -396,6 +396,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), dbf.record_count());
   if (!silent) std::printf("Converting table %s(%u records)\n", tk_printable_name_utf8(name).c_str(), dbf.record_count());
   std::uint64_t from = 1;
+  continuing_table_ = journal_ && earlier;
   if (journal_ && earlier) {
     journal_->continue_table(*earlier);
     from = earlier->last_record + 1;
@@ -549,7 +550,7 @@ const udb_record* vesper_converter::record_to_append(udb_recordset& source, cons
 
 void vesper_converter::reject(dbf_recordset& source, std::uint64_t number, const tk_exception& e) {
   if (bad_file.empty()) return;
-  if (!bad_) bad_ = std::make_unique<dbf_bad_file>(source, bad_file_path(source));
+  if (!bad_) bad_ = std::make_unique<dbf_bad_file>(source, bad_file_path(source), continuing_table_);
   bad_->add(source.bytes_of(number), number, e.message);
 }
 

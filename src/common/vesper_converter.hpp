@@ -135,6 +135,7 @@ class vesper_converter : public udb_converter,
 
   tk_reg_key key_;
   std::unique_ptr<dbf_bad_file> bad_;  // the current table's, once it has a record
+  bool continuing_table_ = false;  // a resumed run goes on with the table at hand
   std::uint32_t bad_files_written_ = 0;
   std::unique_ptr<ora_journal> journal_;
   std::vector<ora_journal_entry> resumed_;

@@ -27,17 +27,52 @@ std::string memo_extension(const std::string& memo, const std::filesystem::path&
 
 }  // namespace
 
-dbf_bad_file::dbf_bad_file(const dbf_recordset& source, std::filesystem::path path) : path_(std::move(path)) {
+dbf_bad_file::dbf_bad_file(const dbf_recordset& source, std::filesystem::path path, bool keep_earlier)
+    : path_(std::move(path)) {
   std::ifstream original(source.file_name(), std::ios::binary);
   std::vector<char> header(source.header_size());
   if (!original.read(header.data(), static_cast<std::streamsize>(header.size())))
     throw tk_exception(tk_format("Cannot read the header of %s again for its bad file", source.file_name()));
   for (int k = 4; k < 8; ++k) header[static_cast<std::size_t>(k)] = 0;  // no records yet
+  if (keep_earlier && open_earlier(header)) return;
   table_.open(path_, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc);
   if (!table_.write(header.data(), static_cast<std::streamsize>(header.size()))) cannot_write(path_);
   messages_.open(messages_path(), std::ios::trunc);
   if (!messages_) cannot_write(messages_path());
   if (!source.memo_file_name().empty()) copy_memo_file(source.memo_file_name());
+}
+
+// The earlier file is taken only when its header is the source's (but for
+// the record count) and its size holds whole records: anything else is
+// replaced, as a file of another table would be.
+bool dbf_bad_file::open_earlier(const std::vector<char>& header) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path_, error);
+  if (error || size < header.size()) return false;
+  table_.open(path_, std::ios::binary | std::ios::in | std::ios::out);
+  std::vector<char> earlier(header.size());
+  if (!table_.read(earlier.data(), static_cast<std::streamsize>(earlier.size()))) return reopen_failed();
+  const auto byte = [&](std::size_t k) { return std::uint32_t(static_cast<unsigned char>(earlier[k])); };
+  const std::uint32_t count = byte(4) | byte(5) << 8 | byte(6) << 16 | byte(7) << 24;
+  const std::uint32_t record = byte(10) | byte(11) << 8;
+  const std::uintmax_t records_end = header.size() + std::uintmax_t(count) * record;
+  for (int k = 4; k < 8; ++k) earlier[static_cast<std::size_t>(k)] = 0;
+  if (earlier != header || record == 0 || records_end > size) return reopen_failed();
+  count_ = count;
+  table_.seekp(static_cast<std::streamoff>(records_end));
+  std::ifstream lines(messages_path());
+  std::uint64_t in_file = 0, number = 0;
+  std::string rest;
+  while (lines >> in_file >> number && std::getline(lines, rest)) earlier_numbers_.insert(number);
+  messages_.open(messages_path(), std::ios::app);
+  if (!messages_) cannot_write(messages_path());
+  return true;
+}
+
+bool dbf_bad_file::reopen_failed() {
+  table_.close();
+  table_.clear();
+  return false;
 }
 
 dbf_bad_file::~dbf_bad_file() {
@@ -59,6 +94,7 @@ void dbf_bad_file::copy_memo_file(const std::string& memo) {
 }
 
 void dbf_bad_file::add(std::string_view record_bytes, std::uint64_t source_number, const std::string& message) {
+  if (earlier_numbers_.count(source_number)) return;
   if (!table_.write(record_bytes.data(), static_cast<std::streamsize>(record_bytes.size()))) cannot_write(path_);
   ++count_;
   std::string line = message;

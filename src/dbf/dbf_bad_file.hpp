@@ -10,23 +10,29 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class dbf_recordset;
 
 class dbf_bad_file {
  public:
   // Creates `path` (replacing a file of that name) for the records of `source`;
-  // raises tk_exception naming the file when it cannot be written.
-  dbf_bad_file(const dbf_recordset& source, std::filesystem::path path);
+  // raises tk_exception naming the file when it cannot be written. With
+  // `keep_earlier` (a resumed run going on with a table), a bad file of the
+  // same layout already there is added to instead: it holds the records the
+  // interrupted run rejected, which the resumed run does not meet again.
+  dbf_bad_file(const dbf_recordset& source, std::filesystem::path path, bool keep_earlier = false);
   // Writes the record count: the file is complete once this has run.
   ~dbf_bad_file();
   dbf_bad_file(const dbf_bad_file&) = delete;
   dbf_bad_file& operator=(const dbf_bad_file&) = delete;
 
   // Adds the source's record `source_number` (from 1), with its bytes as read,
-  // and the message that rejected it.
+  // and the message that rejected it; a record the earlier file already
+  // holds (rejected again after a resume) is not added twice.
   void add(std::string_view record_bytes, std::uint64_t source_number, const std::string& message);
 
   const std::filesystem::path& path() const { return path_; }
@@ -34,6 +40,8 @@ class dbf_bad_file {
   std::uint32_t count() const { return count_; }
 
  private:
+  bool open_earlier(const std::vector<char>& header);
+  bool reopen_failed();
   void copy_memo_file(const std::string& memo);
   void write_count();
 
@@ -41,4 +49,5 @@ class dbf_bad_file {
   std::fstream table_;
   std::ofstream messages_;
   std::uint32_t count_ = 0;
+  std::set<std::uint64_t> earlier_numbers_;
 };

@@ -6,6 +6,9 @@
 #include <signal.h>
 
 #include <chrono>
+#include <fstream>
+#include <set>
+#include <string>
 #include <thread>
 
 #include "dbf_writer.hpp"
@@ -58,9 +61,9 @@ class E2eResume : public testing::TestWithParam<insert_path> {
 
   // Starts a run and kills it (SIGKILL) once B holds some rows; false when
   // the run ended first.
-  bool kill_in_the_middle(const std::filesystem::path& folder) {
+  bool kill_in_the_middle(const std::filesystem::path& folder, const std::vector<std::string>& extra = {}) {
     const e2e_child child =
-        session.start_agent(run_args(folder), {{"OCIEMU_ROUND_TRIP_DELAY_US", GetParam().delay_us}});
+        session.start_agent(run_args(folder, extra), {{"OCIEMU_ROUND_TRIP_DELAY_US", GetParam().delay_us}});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (rows_of_b(session) < 1000 && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -127,6 +130,40 @@ TEST_P(E2eResume, AHalfLoadedTableDroppedSinceIsLoadedFromItsFirstRecord) {
   EXPECT_NE(resumed.out.find("Table b: the Oracle table B that the resumed run half-loaded is gone"), std::string::npos)
       << resumed.out;
   expect_every_record_once(session);
+}
+
+// The records Oracle refused before the kill stay in the bad file beside
+// those refused after the resume, each once.
+TEST_P(E2eResume, TheBadFileKeepsTheRejectsOfTheKilledRunAndTheResumedOne) {
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer big(0x03);
+  big.field(u"ID", 'N', 6).field(u"NAME", 'C', 10);
+  for (int id = 1; id <= big_records; ++id)
+    big.record({dbf_cell::integer(id), dbf_cell::text(id % 1000 == 0 ? u"too long" : u"n")});
+  big.write(folder, "B.DBF");
+  session.sql("CREATE TABLE B (ID NUMBER(6), NAME VARCHAR2(1))");
+  const std::filesystem::path bad = session.folder("bad");
+  const std::vector<std::string> options = {"--mode=1", "--badfile=" + bad.string() + "/"};
+  ASSERT_TRUE(kill_in_the_middle(folder, options));
+  std::vector<std::string> again = options;
+  again.push_back("--resume");
+  const e2e_result resumed = resume(folder, again);
+  EXPECT_EQ(resumed.status, 2) << resumed.describe();
+  EXPECT_EQ(session.count("B"), std::to_string(big_records - big_records / 1000));
+  std::ifstream lines(bad / "B.txt");
+  std::set<std::uint64_t> numbers;
+  std::size_t count = 0;
+  std::uint64_t in_file = 0, number = 0;
+  for (std::string rest; lines >> in_file >> number && std::getline(lines, rest); ++count) numbers.insert(number);
+  EXPECT_EQ(count, std::size_t(big_records / 1000));
+  ASSERT_EQ(numbers.size(), std::size_t(big_records / 1000));
+  EXPECT_EQ(*numbers.begin(), 1000u);
+  EXPECT_EQ(*numbers.rbegin(), std::uint64_t(big_records));
+  // The bad file's header counts them all.
+  std::ifstream table(bad / "B.DBF", std::ios::binary);
+  unsigned char header[8] = {};
+  table.read(reinterpret_cast<char*>(header), sizeof header);
+  EXPECT_EQ(header[4] | header[5] << 8 | header[6] << 16 | header[7] << 24, big_records / 1000);
 }
 
 TEST_P(E2eResume, ResumingWithoutAJournalConvertsEveryTable) {
