@@ -71,5 +71,8 @@ void gui_finish_page::on_store() {
   tk_log(2, "gui_finish_page_t::on_store(%s)", filter.toStdString());
   QString path = QFileDialog::getSaveFileName(this, "Select Profile File", {}, filter);
   if (path.isEmpty()) return;
-  guarded([&] { converter_.store_profile(path.toStdString()); });
+  bool stored = false;
+  if (guarded([&] { stored = converter_.store_profile(path.toStdString()); }) && !stored)
+    wizard_shell::error("Cannot write the profile " + path.toStdString() +
+                        ": check that its folder exists and may be written.");
 }

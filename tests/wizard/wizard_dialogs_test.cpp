@@ -367,6 +367,7 @@ class WizardDialogTest : public QObject {
     QVERIFY(world.boxes.seen().empty());
     world.boxes.plan(QString::fromStdString(profile.string()));
     QTest::mouseClick(world.control<QPushButton>(1116), Qt::LeftButton);
+    QVERIFY(std::filesystem::exists(profile));
     world.press_finish();
     world.close();
     QCOMPARE(world.tables(), std::string("CLIENTS\n"));

@@ -64,12 +64,23 @@ void box_answerer::look() {
       return;
     }
     if (auto* dialog = qobject_cast<QFileDialog*>(widget)) {
+      if (dialog != file_dialog_) {
+        file_dialog_ = dialog;
+        file_dialog_ticks_ = 0;
+      }
+      if (++file_dialog_ticks_ < 10) return;
+      file_dialog_ = nullptr;
       seen_.push_back({dialog->windowTitle(), {}});
       if (answers_.empty()) {
         dialog->reject();
         return;
       }
-      dialog->selectFile(answers_.front());
+      // Typed into the name field, as a user does: selectFile() before the
+      // directory model has loaded can leave the dialog without a name.
+      if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit"))
+        name->setText(answers_.front());
+      else
+        dialog->selectFile(answers_.front());
       answers_.pop_front();
       QMetaObject::invokeMethod(dialog, "accept");
       return;

@@ -58,6 +58,10 @@ class box_answerer {
   QTimer* timer_;
   std::deque<QString> answers_;
   std::vector<shown_box> seen_;
+  // A file dialog is answered once it has been up for a while: answered at
+  // once, its directory model, still loading, could undo the chosen name.
+  QWidget* file_dialog_ = nullptr;
+  int file_dialog_ticks_ = 0;
 };
 
 class wizard_fixture {

@@ -83,6 +83,25 @@ class WizardFlowTest : public QObject {
     QVERIFY(settings.find((world.root() / "dbf").string()) != std::string::npos);
   }
 
+  // A profile that cannot be written says so; nothing else is lost.
+  void WizardSaveSettingsIntoAMissingFolderSaysSo() {
+    wizard_fixture world;
+    QVERIFY(world.open());
+    world.walk_to_tables(world.copy_of_samples("dbf"));
+    auto* available = world.control<QListWidget>(1317);
+    available->setCurrentItem(available->findItems("supplier", Qt::MatchExactly).front());
+    QTest::mouseClick(world.control<QPushButton>(1101), Qt::LeftButton);
+    world.press_next();
+    QVERIFY(world.wait_for_finish());
+    const std::string missing = (world.root() / "nowhere" / "setup.vpx").string();
+    world.boxes.plan(QString::fromStdString(missing));
+    QTest::mouseClick(world.control<QPushButton>(1116), Qt::LeftButton);
+    QVERIFY(world.boxes.texts().contains(
+        QString::fromStdString("Cannot write the profile " + missing + ": check that its folder exists")));
+    world.press_finish();
+    world.close();
+  }
+
   void WizardCancelAsksAndClosesOnlyOnYes() {
     wizard_fixture world;
     QVERIFY(world.open());
