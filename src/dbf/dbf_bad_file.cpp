@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "dbf_recordset.hpp"
+#include "tk_byte_order.hpp"
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
 
@@ -52,9 +53,9 @@ bool dbf_bad_file::open_earlier(const std::vector<char>& header) {
   table_.open(path_, std::ios::binary | std::ios::in | std::ios::out);
   std::vector<char> earlier(header.size());
   if (!table_.read(earlier.data(), static_cast<std::streamsize>(earlier.size()))) return reopen_failed();
-  const auto byte = [&](std::size_t k) { return std::uint32_t(static_cast<unsigned char>(earlier[k])); };
-  const std::uint32_t count = byte(4) | byte(5) << 8 | byte(6) << 16 | byte(7) << 24;
-  const std::uint32_t record = byte(10) | byte(11) << 8;
+  const std::uint32_t count = tk_read_le32(&earlier[4]);
+  const std::uint32_t record = std::uint32_t(static_cast<unsigned char>(earlier[10])) |
+                               std::uint32_t(static_cast<unsigned char>(earlier[11])) << 8;
   const std::uintmax_t records_end = header.size() + std::uintmax_t(count) * record;
   for (int k = 4; k < 8; ++k) earlier[static_cast<std::size_t>(k)] = 0;
   if (earlier != header || record == 0 || records_end > size) return reopen_failed();
@@ -108,8 +109,8 @@ void dbf_bad_file::add(std::string_view record_bytes, std::uint64_t source_numbe
 // Kept current after every record, so that the file is whole even when the
 // run is killed.
 void dbf_bad_file::write_count() {
-  const std::array<char, 4> bytes{static_cast<char>(count_ & 0xFF), static_cast<char>(count_ >> 8 & 0xFF),
-                                  static_cast<char>(count_ >> 16 & 0xFF), static_cast<char>(count_ >> 24 & 0xFF)};
+  std::array<char, 4> bytes;
+  tk_write_le32(count_, bytes.data());
   const auto end = table_.tellp();
   table_.seekp(4);
   table_.write(bytes.data(), bytes.size());

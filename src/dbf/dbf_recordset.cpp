@@ -10,6 +10,7 @@
 #include "fpt_memo_file.hpp"
 #include "old_memo_file.hpp"
 #include "smt_memo_file.hpp"
+#include "tk_byte_order.hpp"
 #include "tk_file_name.hpp"
 #include "tk_folder.hpp"
 #include "tk_logger.hpp"
@@ -54,8 +55,7 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, std::uint8_
   init_schema();
   memo_type_ = get_memo_type();
   init_memo_file(memo_type_);
-  record_count_ = static_cast<std::uint32_t>(header_[4] | header_[5] << 8 | header_[6] << 16 |
-                                             std::uint32_t(header_[7]) << 24);
+  record_count_ = tk_read_le32(&header_[4]);
   tk_log(1, "DBF file has codepage: %d", header_[29]);
   if (code_page_byte != 0) {
     tk_log(1, "Setting user-defined codepage: %d", code_page_byte);
@@ -76,8 +76,7 @@ dbf_recordset::~dbf_recordset() { tk_log(2, "dbf_recordset::dtor"); }
 void dbf_recordset::read_header() {
   if (file_->get_size() < 32) reject("File is too small");
   file_->read(0, header_.data(), header_.size());
-  auto count = static_cast<std::int32_t>(header_[4] | header_[5] << 8 | header_[6] << 16 |
-                                         std::uint32_t(header_[7]) << 24);
+  auto count = static_cast<std::int32_t>(tk_read_le32(&header_[4]));
   if (record_length() < 2 || count < 0 || header_length() < 32) reject("Invalid DBF header");
   std::uint64_t needed = std::uint64_t(record_length()) * std::uint64_t(count) + header_length();
   if (file_->get_size() < needed) reject("Invalid file size");

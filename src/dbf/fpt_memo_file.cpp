@@ -1,6 +1,7 @@
 #include "fpt_memo_file.hpp"
 
 #include "dbf_exception.hpp"
+#include "tk_byte_order.hpp"
 #include "tk_logger.hpp"
 
 namespace {
@@ -24,9 +25,7 @@ std::uint32_t fpt_memo_file::get_block_number(std::string_view field) const {
   tk_log(1, "fpt_memo_file::get_block_number");
   if (memo_type_ == 4) return text_block_number(field);
   if (field.size() < 4) return 0;
-  auto b = reinterpret_cast<const std::uint8_t*>(field.data());
-  return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-         std::uint32_t(b[3]) << 24;
+  return tk_read_le32(field.data());
 }
 
 dbf_memo_status fpt_memo_file::read_memo(std::uint32_t block, std::string& out,

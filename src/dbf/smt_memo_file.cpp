@@ -1,6 +1,7 @@
 #include "smt_memo_file.hpp"
 
 #include "dbf_exception.hpp"
+#include "tk_byte_order.hpp"
 #include "tk_logger.hpp"
 
 smt_memo_file::smt_memo_file(const std::string& file_name) : dbf_memo_file(file_name) {
@@ -17,16 +18,12 @@ std::uint32_t smt_memo_file::get_block_number(std::string_view field) const {
     tk_log(1, "No MEMO block!");
     return 0;
   }
-  auto b = reinterpret_cast<const std::uint8_t*>(field.data()) + 6;
-  return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-         std::uint32_t(b[3]) << 24;
+  return tk_read_le32(field.data() + 6);
 }
 
 std::uint32_t smt_memo_file::get_stored_length(std::string_view field) const {
   if (field.size() < 10) return 0;
-  auto b = reinterpret_cast<const std::uint8_t*>(field.data()) + 2;
-  return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-         std::uint32_t(b[3]) << 24;
+  return tk_read_le32(field.data() + 2);
 }
 
 dbf_memo_status smt_memo_file::read_memo(std::uint32_t block, std::string& out,

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "tk_byte_order.hpp"
 #include "tk_exception.hpp"
 #include "tk_exception_ex.hpp"
 #include "tk_logger.hpp"
@@ -76,6 +77,5 @@ std::uint8_t tk_huge_file::read_byte(std::uint64_t offset) {
 std::uint32_t tk_huge_file::read_dword(std::uint64_t offset) {
   std::uint8_t b[4];
   read(offset, b, 4);
-  return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-         std::uint32_t(b[3]) << 24;
+  return tk_read_le32(b);
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tk_byte_order.hpp"
 #include "tk_exception.hpp"
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
@@ -74,9 +75,7 @@ std::uint16_t tk_memory_file::read_word(std::uint32_t offset) {
 }
 
 std::uint32_t tk_memory_file::read_dword(std::uint32_t offset) {
-  const std::uint8_t* b = get_at(offset, 4);
-  return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-         std::uint32_t(b[3]) << 24;
+  return tk_read_le32(get_at(offset, 4));
 }
 
 void tk_memory_file::put_at(std::uint32_t offset, const void* data, std::uint32_t length) {
