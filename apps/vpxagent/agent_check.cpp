@@ -27,6 +27,31 @@ std::vector<std::string> utf8(const std::vector<std::u16string>& texts) {
   return out;
 }
 
+bool holds(const std::vector<std::string>& list, const char* item) {
+  for (const std::string& entry : list)
+    if (entry == item) return true;
+  return false;
+}
+
+// What the session may not do, a run meets as Oracle's refusal; the run
+// against the recording target cannot, so the refusals are added here.
+void add_refusals(check_report& report) {
+  const check_target& target = report.target;
+  if (!target.connected || !target.unread.empty()) return;
+  const bool may_create = holds(target.privileges, "CREATE TABLE") || holds(target.privileges, "CREATE ANY TABLE");
+  const bool has_space = !target.quotas.empty() || holds(target.privileges, "UNLIMITED TABLESPACE");
+  for (check_table& table : report.tables) {
+    if (table.columns.empty()) continue;  // no table of its own would be created
+    if (may_create && (has_space || table.would_insert == 0)) continue;
+    table.errors.push_back(table.name + (may_create ? ": the user has no quota on any tablespace, so its rows would be "
+                                                      "refused (ORA-01950)"
+                                                    : ": the user may not create tables (no CREATE TABLE privilege, "
+                                                      "ORA-01031)"));
+    table.outcome = "fails";
+    report.status = 2;
+  }
+}
+
 }  // namespace
 
 int agent_check::status_of(const vesper_converter& converter) {
@@ -80,6 +105,7 @@ int agent_check::run() {
   report.target = std::move(assumed);
   report.program = tk_format("vpxagent %d.%d", 3, 3);
   report.status = status_of(converter_);
+  add_refusals(report);
   if (!quiet) std::fputs(check_report_text::write(report).c_str(), stdout);
   if (!write_file(report)) return agent_command_line::failure_status;
   return report.status;

@@ -204,6 +204,9 @@ TEST(E2eCheck, AConnectedCheckReadsTheSchemaAndLeavesItAlone) {
   EXPECT_NE(assumed.at("connection").get<std::string>().find("XE"), std::string::npos);
   EXPECT_EQ(assumed.at("existing_tables").size(), 6u) << assumed.dump(2);
   EXPECT_EQ(assumed.at("national_charset"), "AL16UTF16");
+  EXPECT_EQ(assumed.at("privileges"), json({"CREATE SEQUENCE", "CREATE SESSION", "CREATE TABLE", "CREATE TRIGGER"}));
+  EXPECT_EQ(assumed.at("quotas"), json({"USERS: 0 of unlimited bytes used"}));
+  EXPECT_EQ(assumed.at("unread"), json::array());
   EXPECT_EQ(table_of(r, "customer").at("outcome"), "skipped");
   EXPECT_EQ(r.at("mode"), "skip");
 
@@ -214,6 +217,30 @@ TEST(E2eCheck, AConnectedCheckReadsTheSchemaAndLeavesItAlone) {
   EXPECT_EQ(table_of(o, "customer").at("replaces_existing"), true);
   EXPECT_EQ(table_of(o, "customer").at("would_insert"), 11);
   EXPECT_EQ(session.count("CUSTOMER"), before) << "the check wrote to Oracle";
+}
+
+// A user who may not create tables: the check says before any run that
+// every table would fail, as the run then does.
+TEST(E2eCheck, AConnectedCheckFailsTablesTheUserMayNotCreate) {
+  e2e_session session;
+  session.tool({"create-service", "BARE", "scott", "tiger", "--no-create-table", "--no-quota", "--charset=WE8MSWIN1252"});
+  const std::filesystem::path report = session.root() / "bare.json";
+  const e2e_result dry = session.agent({"--src=" + e2e_paths::samples().string(), "--check", "--report=" + report.string(),
+                                        "--dest=BARE", "--oraclu=scott", "--oraclp=tiger"});
+  EXPECT_EQ(dry.status, 2) << dry.describe();
+  const json r = read_json(report);
+  EXPECT_EQ(r.at("status"), 2);
+  EXPECT_EQ(table_of(r, "customer").at("outcome"), "fails");
+  EXPECT_EQ(table_of(r, "customer").at("errors"),
+            json({"customer: the user may not create tables (no CREATE TABLE privilege, ORA-01031)"}));
+  EXPECT_EQ(r.at("assumptions").at("privileges"), json({"CREATE SEQUENCE", "CREATE SESSION", "CREATE TRIGGER"}));
+  EXPECT_EQ(r.at("assumptions").at("quotas"), json::array());
+  EXPECT_EQ(r.at("assumptions").at("database_charset"), "WE8MSWIN1252");
+  EXPECT_NE(dry.out.find("Privileges: CREATE SEQUENCE, CREATE SESSION, CREATE TRIGGER\n"), std::string::npos) << dry.out;
+  EXPECT_NE(dry.out.find("Quotas: none\n"), std::string::npos) << dry.out;
+  const e2e_result run = session.agent({"--src=" + e2e_paths::samples().string(), "--dest=BARE", "--oraclu=scott",
+                                        "--oraclp=tiger"});
+  EXPECT_EQ(run.status, 2) << run.describe();
 }
 
 TEST(E2eCheck, AReportFileThatCannotBeWrittenIsAnError) {
