@@ -46,9 +46,10 @@ std::string check_report_builder::code_page_reason(std::uint8_t chosen, std::uin
                      "language driver byte",
                      chosen);
   if (code_page != 0) return tk_format("the language driver byte 0x%02X of the file's header", driver);
-  if (driver == 0) return "the file's header names no code page (language driver byte 0x00): the default is used";
-  return tk_format("the language driver byte 0x%02X of the file's header names no known code page: the default is used",
-                   driver);
+  const char* const fallback = "the default code page (1252 unless VESPER_DEFAULT_CODEPAGE names another) is used";
+  if (driver == 0) return std::string("the file's header names no code page (language driver byte 0x00): ") + fallback;
+  return tk_format("the language driver byte 0x%02X of the file's header names no known code page: %s", driver,
+                   fallback);
 }
 
 check_table& check_report_builder::table_named(const std::string& name) {
