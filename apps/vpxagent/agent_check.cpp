@@ -75,13 +75,14 @@ check_target agent_check::survey() {
   return target;
 }
 
-int agent_check::run() {
-  check_target assumed = survey();
+check_report agent_check::dry_run(check_target assumed) {
   const ora_server_limits limits = converter_.target ? converter_.target->limits : ora_server_limits();
   std::vector<std::u16string> existing;
   for (const std::string& name : assumed.existing_tables) existing.push_back(tk_utf8_to_utf16_lenient(name));
   // The engine stays: the catalog describes existing tables a merge reads.
-  converter_.target = std::make_unique<ora_recording_database>(std::move(existing), limits);
+  auto recording = std::make_unique<ora_recording_database>(std::move(existing), limits);
+  const ora_recording_database& target = *recording;
+  converter_.target = std::move(recording);
 
   // The run's own lines and warnings would repeat the report.
   const bool quiet = converter_.silent;
@@ -93,20 +94,24 @@ int agent_check::run() {
   {
     check_report_builder builder(converter_, handler);
     converter_();
-    report = builder.finish(static_cast<const ora_recording_database&>(*converter_.target));
+    report = builder.finish(target);
   }
   converter_.set_silent(quiet);
   handler.silent = handler_quiet;
 
-  const ora_server_limits& used = converter_.target->limits;
-  assumed.name_bytes = used.name_bytes();
-  assumed.max_columns = used.max_columns();
-  assumed.charset = utf8(used.charset());
+  assumed.name_bytes = target.limits.name_bytes();
+  assumed.max_columns = target.limits.max_columns();
+  assumed.charset = utf8(target.limits.charset());
   report.target = std::move(assumed);
   report.program = tk_format("vpxagent %d.%d", 3, 3);
   report.status = status_of(converter_);
   add_refusals(report);
-  if (!quiet) std::fputs(check_report_text::write(report).c_str(), stdout);
+  return report;
+}
+
+int agent_check::run() {
+  const check_report report = dry_run(survey());
+  if (!converter_.silent) std::fputs(check_report_text::write(report).c_str(), stdout);
   if (!write_file(report)) return agent_command_line::failure_status;
   return report.status;
 }

@@ -29,6 +29,8 @@ class agent_check {
  private:
   // Connects and reads the schema; the target the dry run assumes.
   check_target survey();
+  // The run against a recording target that assumes `assumed`.
+  check_report dry_run(check_target assumed);
   bool write_file(const check_report& report) const;
 
   vesper_converter& converter_;

@@ -216,6 +216,15 @@ TEST(E2eCheck, AConnectedCheckReadsTheSchemaAndLeavesItAlone) {
   const json o = read_json(report);
   EXPECT_EQ(table_of(o, "customer").at("replaces_existing"), true);
   EXPECT_EQ(table_of(o, "customer").at("would_insert"), 11);
+
+  // A merge reads the existing table's columns from the catalog.
+  args.back() = "--mode=1";
+  const e2e_result merge = session.agent(args);
+  ASSERT_EQ(merge.status, 0) << merge.describe();
+  const json m = read_json(report);
+  EXPECT_EQ(table_of(m, "customer").at("outcome"), "ok");
+  EXPECT_EQ(table_of(m, "customer").at("would_insert"), 11);
+  EXPECT_EQ(table_of(m, "customer").at("columns"), json::array()) << "nothing would be created";
   EXPECT_EQ(session.count("CUSTOMER"), before) << "the check wrote to Oracle";
 }
 
