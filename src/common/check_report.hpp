@@ -22,6 +22,7 @@ struct check_index_tag {
   std::vector<std::string> fields;
   bool unique = false;
   bool primary = false;
+  std::string becomes;  // the statement that makes it in Oracle, or why none does
 };
 
 // The warnings of one column that say the same thing.

@@ -99,6 +99,13 @@ void check_report_builder::add_plan(check_table& table, const ora_recording_data
   const ora_planned_table* plan = target.planned(tk_utf8_to_utf16_lenient(table.oracle_name));
   if (!plan) return;
   table.replaces_existing = plan->replaces_existing;
+  for (check_index_tag& tag : table.index_tags) {
+    auto found = plan->index_statements.find(tk_utf8_to_utf16_lenient(tag.name));
+    tag.becomes = found == plan->index_statements.end()
+                      ? "nothing: left out (a column Oracle cannot index, or indexes are not converted)"
+                  : found->second.empty() ? "nothing: the primary key covers the same columns"
+                                          : utf8(found->second);
+  }
   for (const ora_planned_column& column : plan->columns)
     table.columns.push_back({utf8(column.source), utf8(column.name), utf8(column.type), column.renamed()});
   for (const std::u16string& statement : plan->statements) table.statements.push_back(utf8(statement));

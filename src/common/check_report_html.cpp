@@ -49,7 +49,8 @@ std::string source_table(const check_table& t) {
   out += row("Code page", tk_format("%d: %s", t.code_page, e(t.code_page_reason)));
   out += row("Memo file", t.memo_state == "found" ? e(t.memo_file) : e(t.memo_state));
   std::string tags;
-  for (const check_index_tag& tag : t.index_tags) tags += (tags.empty() ? "" : "; ") + e(tag.name) + " (" + list(tag.fields) + ")";
+  for (const check_index_tag& tag : t.index_tags)
+    tags += (tags.empty() ? "" : "<br>") + e(tag.name) + " (" + list(tag.fields) + "): " + e(tag.becomes);
   out += row("Index tags", tags.empty() ? "none found" : tags);
   out += row("Would insert", tk_format("%I64u records, %I64u would fail", t.would_insert, t.would_fail));
   return out + "</table>\n";

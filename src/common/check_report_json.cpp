@@ -86,6 +86,7 @@ void table_members(json_object& o, const check_table& t) {
             i.value("fields", texts(tag.fields));
             i.flag("unique", tag.unique);
             i.flag("primary", tag.primary);
+            i.text("becomes", tag.becomes);
           }));
   o.text("oracle_name", t.oracle_name);
   o.flag("renamed", t.renamed);

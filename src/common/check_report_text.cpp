@@ -25,7 +25,7 @@ void source_lines(std::string& out, const check_table& t) {
   std::string tags;
   for (const check_index_tag& tag : t.index_tags)
     tags += (tags.empty() ? "" : "; ") + shown(tag.name) + " (" + joined(tag.fields, "") + ")" +
-            (tag.primary ? " primary" : tag.unique ? " unique" : "");
+            (tag.primary ? " primary" : tag.unique ? " unique" : "") + (tag.becomes.empty() ? "" : " -> " + shown(tag.becomes));
   out += "  Index tags: " + (tags.empty() ? std::string("none found") : tags) + "\n";
 }
 

@@ -32,7 +32,7 @@ bool ora_recording_database::delete_tab(const std::u16string& name) {
   return udb_database::delete_tab(name);
 }
 
-void ora_recording_database::table_built(const ora_schema_initializer& builder, const ora_indexes_initializer*) {
+void ora_recording_database::table_built(const ora_schema_initializer& builder, const ora_indexes_initializer* keys) {
   ora_planned_table table;
   table.name = builder.table;
   table.schema = builder.schema;
@@ -45,6 +45,9 @@ void ora_recording_database::table_built(const ora_schema_initializer& builder, 
     type.erase(type.find_last_not_of(u' ') + 1);  // the type map leaves a space after some types
     table.columns.push_back({found == source_of.end() ? column.name : found->second, column.name, type});
   }
+  if (keys)
+    for (std::size_t i = 0; i < keys->indexes.size(); ++i)
+      table.index_statements[keys->source_names[i]] = keys->index_text(keys->indexes[i]);
   table.statements = std::move(pending_);
   pending_.clear();
   for (const std::u16string& name : dropped_)

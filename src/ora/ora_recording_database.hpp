@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct ora_planned_table {
   std::vector<ora_planned_column> columns;
   // CREATE TABLE and the key, index, sequence and trigger statements.
   std::vector<std::u16string> statements;
+  // Source index name -> the statement that makes it; empty when none is
+  // needed (the primary key covers the same columns). A source index that
+  // is not listed was left out.
+  std::map<std::u16string, std::u16string> index_statements;
   udb_schema schema;  // the Oracle columns, as the run's table has them
   bool replaces_existing = false;  // an existing table of that name is dropped first
 };

@@ -23,6 +23,8 @@ TEST(OraRecordingDatabase, RecordsTheTableARunWouldCreateWithoutAServer) {
   target.b_uppercase = true;
   udb_indexes indexes;
   indexes.list.push_back(udb_index(u"by_name", false, false, {u"Name"}));
+  indexes.list.push_back(udb_index(u"pk", true, true, {u"id"}));
+  indexes.list.push_back(udb_index(u"same_as_pk", true, false, {u"id"}));
   std::unique_ptr<udb_recordset> table = target.create_table(u"GOODS", goods(), indexes);
   ASSERT_TRUE(table);
   EXPECT_EQ(table->schema.size(), 3u);
@@ -36,9 +38,14 @@ TEST(OraRecordingDatabase, RecordsTheTableARunWouldCreateWithoutAServer) {
   EXPECT_EQ(plan->columns[2].source, u"a name far longer than thirty bytes");
   EXPECT_TRUE(plan->columns[2].renamed());
   EXPECT_LE(plan->columns[2].name.size(), 30u);
-  ASSERT_EQ(plan->statements.size(), 2u);
+  ASSERT_EQ(plan->statements.size(), 3u);
   EXPECT_EQ(plan->statements[0].rfind(u"CREATE TABLE \"GOODS\" (", 0), 0u);
-  EXPECT_EQ(plan->statements[1], u"CREATE INDEX \"by_name\" ON \"GOODS\" (\"NAME\")");
+  // Each source index with what makes it: the key, the index, nothing for
+  // a unique index the key covers.
+  EXPECT_EQ(plan->index_statements, (std::map<std::u16string, std::u16string>{
+                                        {u"by_name", u"CREATE INDEX \"by_name\" ON \"GOODS\" (\"NAME\")"},
+                                        {u"pk", u"ALTER TABLE \"GOODS\" ADD CONSTRAINT \"pk\" PRIMARY KEY (\"ID\")"},
+                                        {u"same_as_pk", u""}}));
   EXPECT_FALSE(plan->replaces_existing);
   EXPECT_TRUE(target.dry_run());
 }
