@@ -127,6 +127,9 @@ check_report check_report_builder::finish(const ora_recording_database& target) 
       table.renamed = tk_to_upper(tally.target) != tk_to_upper(tally.table);
       add_plan(table, target);
     }
+    // The run tells of a table the folder lacks on its console only.
+    if (tally.result == table_tally::outcome::failed && table.file.empty() && table.errors.empty())
+      table.errors.push_back(table.name + ": the folder has no table of that name");
     table.outcome = outcome_of(tally, table);
     report_.tables.push_back(std::move(table));
   }

@@ -252,6 +252,30 @@ TEST(E2eCheck, AConnectedCheckFailsTablesTheUserMayNotCreate) {
   EXPECT_EQ(run.status, 2) << run.describe();
 }
 
+// The options that choose what a run does choose what the check reports.
+TEST(E2eCheck, TheRunsOptionsShapeTheReport) {
+  e2e_session session;
+  const std::filesystem::path names = session.root() / "tables.txt";
+  std::ofstream(names) << "customer\nnosuch\n";
+  const std::filesystem::path report = session.root() / "chosen.json";
+  const e2e_result dry = check(session, e2e_paths::samples(), report,
+                               {"--tab_file=" + names.string(), "--skip_del", "--encoding=101", "--silent"});
+  EXPECT_EQ(dry.status, 2) << dry.describe();
+  EXPECT_EQ(dry.out + dry.err, "") << "--silent prints nothing; the file is still written";
+  const json r = read_json(report);
+  ASSERT_EQ(r.at("tables").size(), 2u);
+  EXPECT_EQ(r.at("skip_deleted"), true);
+  const json& customer = table_of(r, "customer");
+  EXPECT_EQ(customer.at("deleted"), 1);
+  EXPECT_EQ(customer.at("would_insert"), 10);
+  EXPECT_EQ(customer.at("code_page"), 866);
+  EXPECT_EQ(customer.at("code_page_reason"),
+            "the encoding setting (--encoding=101, a profile or the stored settings) overrides the file's language "
+            "driver byte");
+  EXPECT_EQ(table_of(r, "nosuch").at("errors"), json({"nosuch: the folder has no table of that name"}));
+  EXPECT_EQ(table_of(r, "nosuch").at("outcome"), "fails");
+}
+
 TEST(E2eCheck, AReportFileThatCannotBeWrittenIsAnError) {
   e2e_session session;
   const e2e_result text = check(session, e2e_paths::samples(), session.root() / "report.txt");
