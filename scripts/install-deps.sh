@@ -2,12 +2,13 @@
 # Installs the Debian packages the build needs, when any is missing, and the
 # comma-decimal locale the tests run number conversions under. python3-dbfread
 # is the independent reader the samples are checked with. qt6-base-dev builds
-# the wizard; xvfb and xauth run its screenshot script.
+# the wizard; xvfb and xauth run its screenshot script. nlohmann-json3-dev
+# reads the pre-flight report's JSON in the end-to-end tests.
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libicu-dev libsqlite3-dev sqlite3
           libgtest-dev libgmock-dev libbenchmark-dev locales
-          python3-dbfread qt6-base-dev xvfb xauth "$@")
+          python3-dbfread qt6-base-dev xvfb xauth nlohmann-json3-dev "$@")
 
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)

@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 
@@ -23,7 +25,8 @@ namespace {
 
 enum option_id {
   badfile, batch, commit, dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port,
-  resume, rowbyrow, silent, skip_del, src, tab_def, tab_file, uppercase, profile
+  resume, rowbyrow, silent, skip_del, src, tab_def, tab_file, uppercase, profile,
+  check, report
 };
 
 // Larger batches gain nothing more and only hold more memory.
@@ -37,7 +40,9 @@ const tk_cmd_option options[] = {
     {src, "--src="},         {tab_def, "--tab_def"},    {tab_file, "--tab_file="},
     {uppercase, "--uppercase"}, {rowbyrow, "--rowbyrow"},  {batch, "--batch="},
     {commit, "--commit="},   {badfile, "--badfile="},  {resume, "--resume"},
-    {profile, "--profile="}, {0, ""},
+    {profile, "--profile="},
+    {check, "--check"},      {report, "--report="},
+    {0, ""},
 };
 
 const char* const password_option = "--oraclp=";
@@ -68,6 +73,9 @@ std::string agent_command_line::usage_text() {
          "                  the records Oracle rejected; Oracle's messages go to a\n"
          "                  .txt file of the same name\n"
          "   --batch=...    records per batch of bound rows (default 2000)\n"
+         "   --check        print what a run would do (tables, columns, code pages,\n"
+         "                  values left empty or changed) without writing to Oracle;\n"
+         "                  no connection needed, with one it is read only\n"
          "   --commit=...   records per commit, rounded up to whole batches\n"
          "                  (default: every batch)\n"
          "   --dest=...     Oracle database name\n"
@@ -86,6 +94,7 @@ std::string agent_command_line::usage_text() {
          "                  line of standard input)\n"
          "   --port=...     Oracle port\n"
          "   --profile=...  profile saved by the wizard; the other options override it\n"
+         "   --report=...   with --check, also write the report to a .json or .html file\n"
          "   --resume       continue the run that stopped or was killed: tables it\n"
          "                  finished are skipped, a half-loaded one goes on after its\n"
          "                  last committed record, whatever the mode\n"
@@ -144,6 +153,7 @@ bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
 }
 
 void agent_command_line::apply(int id, const std::string& value) {
+  if (id == dest || id == oraclh || id == oraclu || id == port) connection_given_ = true;
   switch (id) {
     case badfile:
       if (value.empty()) fatal("--badfile= needs a file or folder name");
@@ -186,6 +196,15 @@ void agent_command_line::apply(int id, const std::string& value) {
       break;
     case port: port_ = wide(value); break;
     case profile: break;  // loaded before every other option
+    case check:
+      check_ = true;
+      break;
+    case report:
+      if (std::filesystem::path(value).stem().empty() ||
+          (report_extension(value) != ".json" && report_extension(value) != ".html"))
+        fatal("--report= needs a file name ending in .json or .html, for example --report=check.html");
+      report_file_ = value;
+      break;
     case resume:
       tk_log(2, "\tresume the run the journal tells of");
       converter_.resume = true;
@@ -228,6 +247,12 @@ void agent_command_line::apply(int id, const std::string& value) {
     default:
       break;
   }
+}
+
+std::string agent_command_line::report_extension(const std::string& file) {
+  std::string extension = std::filesystem::path(file).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension;
 }
 
 // The profile's settings, tables and type mappings, as the wizard's quick

@@ -28,10 +28,20 @@ class agent_command_line {
   void load_profile(const std::string& path);
 
   static std::string usage_text();
+
+  // --check (or --report=): a pre-flight report instead of a run.
+  bool check_wanted() const { return check_ || !report_file_.empty(); }
+  // The file of --report=, ending in .json or .html; empty for none.
+  const std::string& report_file() const { return report_file_; }
+  bool report_is_json() const { return report_extension(report_file_) == ".json"; }
+  // Whether the command line names a server or account to connect to.
+  bool connection_given() const { return connection_given_; }
   // Logs and (unless silent) prints the message, then ends the process.
   [[noreturn]] void fatal(const std::string& message) const;
 
  private:
+  // The file's extension in lower case.
+  static std::string report_extension(const std::string& file);
   void apply(int id, const std::string& value);
   // A count from 1 to `most`; anything else ends the process.
   std::uint32_t count_value(const std::string& value, long most, const char* option) const;
@@ -44,4 +54,7 @@ class agent_command_line {
   std::u16string password_;
   bool password_given_ = false;
   bool profile_loaded_ = false;
+  bool check_ = false;
+  std::string report_file_;
+  bool connection_given_ = false;
 };

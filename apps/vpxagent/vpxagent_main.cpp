@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "agent_check.hpp"
 #include "agent_command_line.hpp"
 #include "error_handler.hpp"
 #include "ora_error_texts.hpp"
@@ -18,10 +19,6 @@
 #include "vesper_converter.hpp"
 
 namespace {
-
-constexpr int status_ok = 0;
-constexpr int status_warnings = 1;
-constexpr int status_failures = 2;
 
 int convert(const std::vector<std::string>& arguments) {
   std::vector<const char*> argv;
@@ -35,6 +32,7 @@ int convert(const std::vector<std::string>& arguments) {
     command_line.fatal(agent_command_line::usage_text());
   // Told once the options have said whether to be silent and where to log.
   if (!converter.settings_problem.empty()) error_handler::instance().handle(tk_exception(converter.settings_problem));
+  if (command_line.check_wanted()) return agent_check(converter, command_line).run();
   try {
     converter.connect_oracle_server(converter.dest);
   } catch (const tk_exception& e) {
@@ -42,8 +40,7 @@ int convert(const std::vector<std::string>& arguments) {
     return agent_command_line::failure_status;
   }
   converter();
-  if (converter.tables_failed || converter.records_failed) return status_failures;
-  return error_handler::instance().warning_count() != 0 ? status_warnings : status_ok;
+  return agent_check::status_of(converter);
 }
 
 }  // namespace

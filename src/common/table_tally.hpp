@@ -10,10 +10,12 @@ struct table_tally {
   enum class outcome { converted, failed, skipped, cancelled };
 
   std::u16string table;
+  std::u16string target{};  // the Oracle table's name, once it is known
   std::uint64_t read = 0;
   std::uint64_t inserted = 0;
   std::uint64_t failed = 0;
   std::uint64_t deleted_skipped = 0;
+  std::uint64_t deleted = 0;  // records read that are marked as deleted, skipped or not
   std::uint64_t warnings = 0;
   outcome result = outcome::converted;
 

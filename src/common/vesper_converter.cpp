@@ -227,8 +227,11 @@ void vesper_converter::say(const std::string& text) const {
 
 // Every run keeps a journal, so that any run that is killed can be resumed.
 void vesper_converter::open_journal() {
-  journal_ = std::make_unique<ora_journal>(*target);
+  journal_.reset();
+  target->journal = nullptr;
   resumed_.clear();
+  if (target->dry_run()) return;  // nothing is written that a run could resume
+  journal_ = std::make_unique<ora_journal>(*target);
   try {
     if (resume) {
       resumed_ = journal_->read();
@@ -334,6 +337,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   if (error_handler* handler = error_handler::find()) handler->prefix = tk_printable_name_utf8(name);
   std::unique_ptr<udb_recordset> table = source.get_table(name, 1);
   auto& dbf = static_cast<dbf_recordset&>(*table);
+  if (table_opened) table_opened(dbf);
   // Without its memo file the table is copied with empty memos: incomplete
   // data, which the run must not report as a success.
   if (dbf.memo_missing()) {
@@ -345,6 +349,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   std::u16string target_table = target_name(names, modify1(name, schema, indexes));
   table->schema = std::move(schema);
   table->indexes = std::move(indexes);
+  tallies.back().target = target_table;
   announce_renamed(source, name, target_table);
   const ora_journal_entry identity = file_identity(dbf);
   const ora_journal_entry* earlier = resumed_entry(identity.source);
@@ -542,6 +547,7 @@ const udb_record* vesper_converter::record_to_append(udb_recordset& source, cons
   tk_log(1, "Converting %d record", records_done + 1);
   auto& record = static_cast<dbf_record&>(source.get_item());
   tk_log(2, "udb_db_mutator::modify2(%s)", name);
+  if (record.deleted) ++tallies.back().deleted;
   if (record.deleted && skip_del) return nullptr;
   if (!changes_records(name)) return &record;
   holder = modify2(name, record);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -88,6 +89,9 @@ class vesper_converter : public udb_converter,
   std::string settings_problem;
   // What became of each table of the last run, in run order.
   std::vector<table_tally> tallies;
+  // Told of each table's source once it is open, before anything of it
+  // reaches the target.
+  std::function<void(const dbf_recordset&)> table_opened;
   // Queries defined but not chosen: name -> SELECT text (kept in profiles).
   std::map<std::u16string, std::u16string> avail_queries;
 

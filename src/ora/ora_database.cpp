@@ -84,11 +84,16 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
     if (!source_indexes.empty()) {
       ora_indexes_initializer keys(table, builder.schema, source_indexes, builder.names_map);
       keys.build_indexes(*this);
+      table_built(builder, &keys);
+    } else {
+      table_built(builder, nullptr);
     }
     tables.push_back(table);
   }
   return get_table(table, 2);
 }
+
+void ora_database::table_built(const ora_schema_initializer&, const ora_indexes_initializer*) {}
 
 void ora_database::check_fits(const udb_schema& schema) const {
   if (schema.size() <= limits.max_columns()) return;

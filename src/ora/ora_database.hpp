@@ -11,7 +11,9 @@
 #include "ora_sql_runner.hpp"
 #include "udb_database.hpp"
 
+class ora_indexes_initializer;
 class ora_journal;
+class ora_schema_initializer;
 
 class ora_database : public udb_database, public ora_sql_runner {
  public:
@@ -44,6 +46,14 @@ class ora_database : public udb_database, public ora_sql_runner {
   // Commits the records inserted since the last commit, with the journal's
   // update when there is a journal.
   void commit_records();
+  // True for a target that only records what a run would do: no journal is
+  // kept and nothing reaches a server.
+  virtual bool dry_run() const { return false; }
+
+ protected:
+  // Told of each table built, once its statements have run; `keys` is null
+  // for a table without indexes.
+  virtual void table_built(const ora_schema_initializer& builder, const ora_indexes_initializer* keys);
 
  private:
   void init_tables();

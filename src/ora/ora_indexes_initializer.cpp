@@ -31,6 +31,7 @@ ora_indexes_initializer::ora_indexes_initializer(std::u16string table_, const ud
     }
     if (!usable) continue;
     indexes.list.push_back(index);
+    source_names.push_back(s.name);
     if (index.primary) key_index = static_cast<int>(indexes.size()) - 1;
     if (!acceptable) {
       tk_log(2, "Store generated index name '%s'", name);

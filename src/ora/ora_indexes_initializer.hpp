@@ -21,6 +21,8 @@ class ora_indexes_initializer {
   int key_index = -1;
   std::u16string table;
   udb_indexes indexes;
+  // The name of the source index each of `indexes` was made from.
+  std::vector<std::u16string> source_names;
 
  private:
   bool can_be_part_of_index(const std::u16string& column) const;

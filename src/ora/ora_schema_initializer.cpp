@@ -34,7 +34,7 @@ ora_schema_initializer::ora_schema_initializer(std::u16string table_, const udb_
   }
 }
 
-std::u16string ora_schema_initializer::column_text(const t_ftd& c) const {
+std::u16string ora_schema_initializer::column_type(const t_ftd& c) const {
   std::u16string type = udb_custom_conversion::is_acceptable1(c) ? udb_custom_conversion::handle1(c)
                         : !c.native_type.empty()                ? c.native_type
                                                                 : get_ora_native_type(c, false);
@@ -44,7 +44,11 @@ std::u16string ora_schema_initializer::column_text(const t_ftd& c) const {
            limits_.charset());
     type = u"NCLOB";
   }
-  std::u16string text = ora_quoted(c.name) + u" " + type;
+  return type;
+}
+
+std::u16string ora_schema_initializer::column_text(const t_ftd& c) const {
+  std::u16string text = ora_quoted(c.name) + u" " + column_type(c);
   std::u16string default_text = make_ora_def_val(c);
   tk_log(1, "got def value: %s", default_text);
   if (!default_text.empty() && ora_can_have_default(c)) text += u" DEFAULT " + default_text;

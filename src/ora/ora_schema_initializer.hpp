@@ -18,6 +18,8 @@ class ora_schema_initializer {
                          const ora_server_limits& limits = ora_server_limits());
 
   std::u16string create_table_text() const;
+  // The Oracle type text a column of the built schema is declared with.
+  std::u16string column_type(const t_ftd& column) const;
   void build_schema(ora_sql_runner& runner);
   // The name of a new sequence for the table, or empty when every name
   // tried is taken.

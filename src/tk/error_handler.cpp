@@ -42,6 +42,7 @@ void error_handler::handle(const tk_exception& e, bool no_stop) {
   }
   std::string text = build_text(e);
   tk_log(3, "Error:\n%s", text);
+  if (on_error) on_error(text);
   for (char& c : text)
     if (c == '\n') c = ' ';
   bool abort = presenter_->show_error(text, e.level, silent);
@@ -62,6 +63,7 @@ void error_handler::warn(const tk_warning& w) {
     seen = ++warnings_[w.table];
     ++warning_total_;
   }
+  if (on_warning) on_warning(w);
   if (seen > warnings_shown_per_table) return;
   std::string text = w.text();
   tk_log(3, "Warning:\n%s", text);

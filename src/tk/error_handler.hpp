@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -51,6 +52,11 @@ class error_handler : public tk_singleton<error_handler> {
   std::uint64_t warning_count() const;
 
   void set_presenter(std::unique_ptr<error_presenter> presenter);
+
+  // Told of every warning and of every error's text (before it is shown,
+  // and whether or not it is shown), for a front end that lists them.
+  std::function<void(const tk_warning&)> on_warning;
+  std::function<void(const std::string&)> on_error;
 
   std::string prefix;
   bool silent = false;

@@ -1,0 +1,38 @@
+// The pre-flight report (--check): the conversion run as it would be, against
+// a target that only records, so that the report tells what a run does. With
+// connection options the schema is read (never written) first, so that the
+// run sees its existing tables, limits and character set; without them no
+// client library is loaded.
+#pragma once
+
+#include <string>
+
+#include "check_report.hpp"
+
+class agent_command_line;
+class vesper_converter;
+
+class agent_check {
+ public:
+  agent_check(vesper_converter& converter, const agent_command_line& command_line)
+      : converter_(converter), command_line_(command_line) {}
+
+  // Runs the dry run, prints the report (unless silent) and writes its file;
+  // the exit status a run would have, or failure_status when the file
+  // cannot be written.
+  int run();
+
+  // 2 when tables or records failed, 1 when values were left empty or
+  // changed, else 0: the exit status of a run of the converter.
+  static int status_of(const vesper_converter& converter);
+
+ private:
+  // Connects and reads the schema; the target the dry run assumes.
+  check_target survey();
+  // The run against a recording target that assumes `assumed`.
+  check_report dry_run(check_target assumed);
+  bool write_file(const check_report& report) const;
+
+  vesper_converter& converter_;
+  const agent_command_line& command_line_;
+};
