@@ -23,6 +23,8 @@ class dbf_record : public udb_record {
   bool deleted = false;
 
  private:
+  // Adds the field, reporting a value not carried over as the file holds it.
+  void add_field(const dbf_column& column, std::string_view bytes);
   std::unique_ptr<udb_field> get_memo_field(const dbf_column& column, std::string_view bytes);
   // Reads the memo's bytes; damaged data is reported and reads as nothing.
   bool read_memo(const dbf_column& column, std::uint32_t block, const dbf_memo_hint& hint,

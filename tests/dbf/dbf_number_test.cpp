@@ -19,14 +19,17 @@ TEST_F(DbfNumberTest, FloatFieldsKeepEveryDigit) {
   table.record({dbf_cell::raw("1234567.89")});
   table.record({dbf_cell::raw("    1.5E+3")});
   table.record({dbf_cell::raw("     *****")});
+  table.record({dbf_cell::raw("1.39451E+2")});  // more decimals than declared
   std::unique_ptr<dbf_recordset> t;
   auto values = values_of(table, t);
-  EXPECT_EQ(t->schema[0].vartype, VT_DECIMAL);
-  EXPECT_EQ(get_ora_native_type(t->schema[0], false), u"NUMBER(12,2)");
+  // A plain NUMBER: the declared decimals do not bound what the text holds.
+  EXPECT_EQ(t->schema[0].vartype, VT_R8);
+  EXPECT_EQ(get_ora_native_type(t->schema[0], false), u"NUMBER");
   EXPECT_EQ(values[0].to_wstring(), u"1234567.89");
   EXPECT_EQ(to_oracle_str(udb_field(u"F", 10, values[0])), u"1234567.89");
   EXPECT_EQ(values[1].to_wstring(), u"1500");
   EXPECT_EQ(values[2].get_type(), VT_EMPTY);
+  EXPECT_EQ(to_oracle_str(udb_field(u"F", 10, values[3])), u"139.451");
 
   dbf_writer fine(0x30);
   fine.field(u"F", 'F', 20, 18);
