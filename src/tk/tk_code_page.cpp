@@ -45,7 +45,7 @@ constexpr char16_t mazovia_upper[48] = {
 // (which Windows, glibc iconv and Python follow). ICU's IBM tables give the
 // Greek mu for the micro sign, leave 852's not sign undefined and swap two
 // Greek accents of 869; its 874 maps bytes Microsoft leaves undefined into
-// the private use area; its Mac Cyrillic has the euro where Microsoft's
+// the private use area, its 1253 one such byte to itself; its Mac Cyrillic has the euro where Microsoft's
 // table keeps the currency sign. 0xFFFD marks a byte left undefined.
 struct table_fix {
   int page;
@@ -57,7 +57,7 @@ constexpr table_fix microsoft_fixes[] = {
     {863, 0xE6, 0x00B5},   {865, 0xE6, 0x00B5},   {852, 0xAA, 0x00AC},   {869, 0x88, 0x00B7},
     {869, 0xEF, 0x0384},   {874, 0xDB, 0xFFFD},   {874, 0xDC, 0xFFFD},   {874, 0xDD, 0xFFFD},
     {874, 0xDE, 0xFFFD},   {874, 0xFC, 0xFFFD},   {874, 0xFD, 0xFFFD},   {874, 0xFE, 0xFFFD},
-    {874, 0xFF, 0xFFFD},   {10007, 0xFF, 0x00A4},
+    {874, 0xFF, 0xFFFD},   {1253, 0xAA, 0xFFFD},  {10007, 0xFF, 0x00A4},
 };
 
 [[noreturn]] void raise(const char* prefix, int error = EILSEQ) {
