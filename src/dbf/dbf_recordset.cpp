@@ -263,20 +263,20 @@ void dbf_recordset::choose_code_page(int encoding) {
     tk_log(1, "Setting user-defined codepage: %d", encoding);
     if (encoding < 256) header_[29] = static_cast<std::uint8_t>(encoding);
     code_page_ = dbf_code_pages::code_page_of_setting(encoding);
-    tk_log(1, "Code page %d chosen by the user's encoding %d", code_page_, encoding);
+    tk_log(3, "Code page %d chosen by the user's encoding %d", code_page_, encoding);
     return;
   }
   if (std::string cpg = dbf_sibling_file(file_name_, "cpg"); !cpg.empty()) {
     const std::string text = first_bytes_of(cpg, 64);
     if (int number = tk_code_page_number_of(text); number != 0) {
       code_page_ = number;
-      tk_log(1, "Code page %d chosen by the file %s", code_page_, cpg);
+      tk_log(3, "Code page %d chosen by the file %s", code_page_, cpg);
       return;
     }
     tk_log(1, "The file %s names no known code page; the driver byte decides", cpg);
   }
   code_page_ = dbf_code_pages::code_page_of(header_[29]);
-  tk_log(1, "Code page %d chosen by the language driver byte %d", code_page_, header_[29]);
+  tk_log(3, "Code page %d chosen by the language driver byte %d", code_page_, header_[29]);
 }
 
 int dbf_recordset::get_codepage() const {
