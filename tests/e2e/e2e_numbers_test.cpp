@@ -1,0 +1,85 @@
+// Numbers arrive with the value the file's text or bytes hold: F fields as
+// plain NUMBER columns with every digit, doubles without their binary error,
+// blanks around the text ignored; text in another form is read as before but
+// warned of, and text no rule reads is NULL with a warning.
+#include <gtest/gtest.h>
+
+#include "dbf_writer.hpp"
+#include "e2e_session.hpp"
+
+namespace {
+
+std::string padded(const std::string& text, std::size_t width) {
+  return std::string(width - text.size(), ' ') + text;
+}
+
+TEST(E2eNumbers, FloatFieldsAndDoublesKeepTheValueTheFileHolds) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x30);
+  table.field(u"ID", 'N', 3).field(u"F", 'F', 13, 3).field(u"WIDE", 'F', 50, 3).field(u"B", 'B');
+  table.record({dbf_cell::integer(1), dbf_cell::raw("1.3945052E+02"), dbf_cell::raw(padded("12.345", 50)),
+                dbf_cell::number(2.3)});
+  table.record({dbf_cell::integer(2), dbf_cell::raw(padded("-0.5", 13)), dbf_cell::raw(padded("1e30", 50)),
+                dbf_cell::number(0.1)});
+  table.write(folder, "POINTS.DBF");
+  for (const char* path : {"--rowbyrow", "--batch=2"}) {
+    const e2e_result run = session.convert(folder, {path});
+    ASSERT_EQ(run.status, 0) << path << "\n" << run.describe();
+    EXPECT_EQ(session.sql("SELECT ID, F, WIDE, B FROM POINTS ORDER BY ID"),
+              "ID\tF\tWIDE\tB\n1\t139.45052\t12.345\t2.3\n2\t-.5\t1000000000000000000000000000000\t.1\n")
+        << path;
+  }
+  EXPECT_EQ(session.sql("SELECT COLUMN_NAME, DATA_TYPE, DATA_PRECISION, DATA_SCALE FROM USER_TAB_COLUMNS "
+                        "WHERE TABLE_NAME = 'POINTS' AND COLUMN_NAME = 'F'"),
+            "COLUMN_NAME\tDATA_TYPE\tDATA_PRECISION\tDATA_SCALE\nF\tNUMBER\t\t\n");
+}
+
+TEST(E2eNumbers, BlanksAroundANumberAreIgnoredAndBlankFieldsAreNull) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x03);
+  table.field(u"ID", 'N', 3).field(u"N", 'N', 8, 2);
+  table.record({dbf_cell::integer(1), dbf_cell::raw(std::string("0.00\v   ", 8))});
+  table.record({dbf_cell::integer(2), dbf_cell::raw(std::string("\t 12.5\0\0", 8))});
+  table.record({dbf_cell::integer(3), dbf_cell::raw(std::string(8, '\0'))});
+  table.record({dbf_cell::integer(4), dbf_cell::raw("        ")});
+  table.record({dbf_cell::integer(5), dbf_cell::raw(" -1.5E+1")});
+  table.write(folder, "BLANKS.DBF");
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 0) << run.describe();
+  EXPECT_EQ(run.out.find("Warning"), std::string::npos) << run.out;
+  EXPECT_EQ(session.sql("SELECT ID, N FROM BLANKS ORDER BY ID"), "ID\tN\n1\t0\n2\t12.5\n3\t\n4\t\n5\t-15\n");
+}
+
+TEST(E2eNumbers, OtherFormsAreReadAsBeforeButWarnedOf) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x03);
+  table.field(u"ID", 'N', 3).field(u"N", 'N', 8, 2);
+  const char* texts[] = {"    (12)", "    $1.5", "    1,23", "   *****", "     abc", "   1.555", "    2.50"};
+  for (int i = 0; i < 7; ++i) table.record({dbf_cell::integer(i + 1), dbf_cell::raw(texts[i])});
+  table.write(folder, "ODD.DBF");
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_EQ(session.sql("SELECT ID, N FROM ODD ORDER BY ID"),
+            "ID\tN\n1\t-12\n2\t1.5\n3\t1.23\n4\t\n5\t\n6\t1.56\n7\t2.5\n");
+  const std::string prefix = "Warning:\nodd, record #";
+  EXPECT_NE(run.out.find(prefix + "1, column N: numeric text \"(12)\" is no plain number; it is read as -12\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find(prefix + "2, column N: numeric text \"$1.5\" is no plain number; it is read as 1.5\n"),
+            std::string::npos);
+  EXPECT_NE(run.out.find(prefix + "3, column N: numeric text \"1,23\" is no plain number; it is read as 1.23\n"),
+            std::string::npos);
+  EXPECT_NE(run.out.find(prefix + "4, column N: numeric text \"*****\" is no number; the value is left empty\n"),
+            std::string::npos);
+  EXPECT_NE(run.out.find(prefix + "5, column N: numeric text \"abc\" is no number; the value is left empty\n"),
+            std::string::npos);
+  EXPECT_NE(run.out.find(prefix + "6, column N: the value 1.555 has more decimals than the column's 2; Oracle "
+                                  "rounds it\n"),
+            std::string::npos);
+  EXPECT_EQ(e2e_occurrences(run.out, prefix), 6u) << run.out;  // trailing zeros are no lost decimals
+}
+
+}  // namespace
