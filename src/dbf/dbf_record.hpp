@@ -5,14 +5,18 @@
 #include <vector>
 
 #include "dbf_column.hpp"
+#include "dbf_column_warnings.hpp"
 #include "dbf_memo_file.hpp"
 #include "tk_code_page.hpp"
 #include "udb_record.hpp"
 
-// Where a record comes from, for the reports of damaged memo data.
+// Where a record comes from, for the reports of damaged memo data and of
+// values not carried over as the file holds them (counted per column in
+// `warnings` when given).
 struct dbf_record_place {
   const std::u16string* table = nullptr;
   std::uint64_t record_number = 0;  // from 1, as users count
+  dbf_column_warnings* warnings = nullptr;
 };
 
 class dbf_record : public udb_record {

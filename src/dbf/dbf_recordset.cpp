@@ -79,7 +79,12 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, int encodin
   if ((mode & skip_indexes) != skip_indexes) init_indexes();
 }
 
-dbf_recordset::~dbf_recordset() { tk_log(2, "dbf_recordset::dtor"); }
+dbf_recordset::~dbf_recordset() {
+  tk_log(2, "dbf_recordset::dtor");
+  // The table is done: the counts of the value warnings not shown follow
+  // the ones shown (reporting never raises).
+  value_warnings_.close();
+}
 
 void dbf_recordset::read_header() {
   if (file_->get_size() < 32) reject("File is too small");
@@ -318,6 +323,6 @@ udb_record& dbf_recordset::get_item() {
   current_.reset();
   current_ = std::make_unique<dbf_record>(columns_, current_bytes(),
                                           memo_file_.get(), *page_,
-                                          dbf_record_place{&name, std::uint64_t(cursor_) + 1});
+                                          dbf_record_place{&name, std::uint64_t(cursor_) + 1, &value_warnings_});
   return *current_;
 }

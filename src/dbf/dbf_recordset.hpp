@@ -101,6 +101,7 @@ class dbf_recordset : public udb_recordset {
   std::unique_ptr<dbf_record> current_;
   const tk_code_page* page_ = nullptr;  // the table's, settled when it opens
   int code_page_ = 0;
+  dbf_column_warnings value_warnings_;
 };
 
 // The file beside `table_file` with the extension `extension` (no dot),

@@ -1,6 +1,8 @@
 #include "dbf_test_folder.hpp"
 
+#include "dbf_number_text.hpp"
 #include "ora_util.hpp"
+#include "tk_convert.hpp"
 
 class DbfNumberTest : public DbfTest {
  protected:
@@ -99,4 +101,17 @@ TEST_F(DbfNumberTest, NotANumberIsNoValue) {
   EXPECT_EQ(values[0].get_type(), VT_EMPTY);
   EXPECT_EQ(values[1].get_type(), VT_EMPTY);
   EXPECT_DOUBLE_EQ(values[2].to_double(), 2.5);
+}
+
+TEST(DbfNumberText, PlainFormsAndTheDecimalsTheyHold) {
+  for (const char16_t* plain : {u"1", u"-1.5", u"+.5", u"5.", u"1.3945052E+02", u"1e-3", u"-0"})
+    EXPECT_TRUE(dbf_number_text::is_plain(plain)) << tk_utf16_to_utf8_lenient(plain);
+  for (const char16_t* odd : {u"", u".", u"-", u"1e", u"1.2.3", u"1,5", u"(1)", u"$1", u"1 2", u"e5", u"1e+"})
+    EXPECT_FALSE(dbf_number_text::is_plain(odd)) << tk_utf16_to_utf8_lenient(odd);
+  EXPECT_EQ(dbf_number_text::decimals_of(u"1.555"), 3);
+  EXPECT_EQ(dbf_number_text::decimals_of(u"2.500"), 1);
+  EXPECT_EQ(dbf_number_text::decimals_of(u"1.3945052E+02"), 5);
+  EXPECT_EQ(dbf_number_text::decimals_of(u"15E-2"), 2);
+  EXPECT_EQ(dbf_number_text::decimals_of(u"1.5E+3"), 0);
+  EXPECT_EQ(dbf_number_text::decimals_of(u"1e-99999"), 1000);  // capped, not overflowed
 }

@@ -56,30 +56,51 @@ TEST(E2eNumbers, OtherFormsAreReadAsBeforeButWarnedOf) {
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
   dbf_writer table(0x03);
-  table.field(u"ID", 'N', 3).field(u"N", 'N', 8, 2);
-  const char* texts[] = {"    (12)", "    $1.5", "    1,23", "   *****", "     abc", "   1.555", "    2.50"};
-  for (int i = 0; i < 7; ++i) table.record({dbf_cell::integer(i + 1), dbf_cell::raw(texts[i])});
+  const char16_t* columns[] = {u"PAREN", u"DOLLAR", u"COMMA", u"STARS", u"WORD", u"ROUNDED", u"ZEROS"};
+  const char* odd[] = {"    (12)", "    $1.5", "    1,23", "   *****", "     abc", "   1.555", "    2.50"};
+  std::vector<dbf_cell> first, second;
+  for (int i = 0; i < 7; ++i) {
+    table.field(columns[i], 'N', 8, 2);
+    first.push_back(dbf_cell::raw(odd[i]));
+    second.push_back(dbf_cell::raw("     1.5"));
+  }
+  table.record(first).record(second);
   table.write(folder, "ODD.DBF");
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(run.status, 1) << run.describe();
-  EXPECT_EQ(session.sql("SELECT ID, N FROM ODD ORDER BY ID"),
-            "ID\tN\n1\t-12\n2\t1.5\n3\t1.23\n4\t\n5\t\n6\t1.56\n7\t2.5\n");
-  const std::string prefix = "Warning:\nodd, record #";
-  EXPECT_NE(run.out.find(prefix + "1, column N: numeric text \"(12)\" is no plain number; it is read as -12\n"),
-            std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find(prefix + "2, column N: numeric text \"$1.5\" is no plain number; it is read as 1.5\n"),
-            std::string::npos);
-  EXPECT_NE(run.out.find(prefix + "3, column N: numeric text \"1,23\" is no plain number; it is read as 1.23\n"),
-            std::string::npos);
-  EXPECT_NE(run.out.find(prefix + "4, column N: numeric text \"*****\" is no number; the value is left empty\n"),
-            std::string::npos);
-  EXPECT_NE(run.out.find(prefix + "5, column N: numeric text \"abc\" is no number; the value is left empty\n"),
-            std::string::npos);
-  EXPECT_NE(run.out.find(prefix + "6, column N: the value 1.555 has more decimals than the column's 2; Oracle "
-                                  "rounds it\n"),
-            std::string::npos);
-  EXPECT_EQ(e2e_occurrences(run.out, prefix), 6u) << run.out;  // trailing zeros are no lost decimals
+  EXPECT_EQ(session.sql("SELECT PAREN, DOLLAR, COMMA, STARS, WORD, ROUNDED, ZEROS FROM ODD ORDER BY ROWID"),
+            "PAREN\tDOLLAR\tCOMMA\tSTARS\tWORD\tROUNDED\tZEROS\n-12\t1.5\t1.23\t\t\t1.56\t2.5\n"
+            "1.5\t1.5\t1.5\t1.5\t1.5\t1.5\t1.5\n");
+  const std::string at = "Warning:\nodd, record #1, column ";
+  for (const std::string line : {
+           "PAREN: numeric text \"(12)\" is no plain number; it is read as -12\n",
+           "DOLLAR: numeric text \"$1.5\" is no plain number; it is read as 1.5\n",
+           "COMMA: numeric text \"1,23\" is no plain number; it is read as 1.23\n",
+           "STARS: numeric text \"*****\" is no number; the value is left empty\n",
+           "WORD: numeric text \"abc\" is no number; the value is left empty\n",
+           "ROUNDED: the value 1.555 has more decimals than the column's 2; Oracle rounds it\n"})
+    EXPECT_NE(run.out.find(at + line), std::string::npos) << line << run.out;
+  EXPECT_EQ(e2e_occurrences(run.out, "Warning:"), 6u) << run.out;  // trailing zeros are no lost decimals
+}
+
+TEST(E2eNumbers, WarningsOfAColumnAreCountedAfterTheFirstFew) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x03);
+  table.field(u"ID", 'N', 3).field(u"N", 'N', 6);
+  for (int id = 1; id <= 12; ++id)
+    table.record({dbf_cell::integer(id), dbf_cell::raw(id % 2 ? "   (1)" : "     1")});
+  table.write(folder, "MANY.DBF");
+  for (const char* path : {"--rowbyrow", "--batch=5"}) {
+    const e2e_result run = session.convert(folder, {path});
+    EXPECT_EQ(run.status, 1) << run.describe();
+    EXPECT_EQ(e2e_occurrences(run.out, "Warning:\nmany, record #"), 3u) << run.out;
+    EXPECT_NE(run.out.find("Warning:\nmany, record #5, column N: numeric text \"(1)\""), std::string::npos);
+    EXPECT_NE(run.out.find("Warning:\nmany, column N: 3 more values like these not shown, at records 7, 9, 11\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(session.count("MANY"), "12");
+  }
 }
 
 }  // namespace
