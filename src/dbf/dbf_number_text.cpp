@@ -92,9 +92,11 @@ dbf_number_reading dbf_number_text::read(std::u16string_view field_text, const d
                              value.to_string())};
   }
   dbf_number_reading reading{value_of(owned, kind), {}};
+  if (reading.value.get_type() == VT_EMPTY)
+    return {ole_variant(), tk_format("the number %s is beyond what a column holds; the value is left empty", shown(text))};
   // N columns keep the field's decimals; F and wide columns are plain NUMBER.
   const int scale = descriptor.type() == 'N' && kind != VT_R8 ? descriptor.decimals() : -1;
-  if (scale >= 0 && reading.value.get_type() != VT_EMPTY && decimals_of(text) > scale)
+  if (scale >= 0 && decimals_of(text) > scale)
     reading.note = tk_format("the value %s has more decimals than the column's %d; Oracle rounds it", shown(text),
                              scale);
   return reading;

@@ -56,10 +56,10 @@ TEST(E2eNumbers, OtherFormsAreReadAsBeforeButWarnedOf) {
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
   dbf_writer table(0x03);
-  const char16_t* columns[] = {u"PAREN", u"DOLLAR", u"COMMA", u"STARS", u"WORD", u"ROUNDED", u"ZEROS"};
-  const char* odd[] = {"    (12)", "    $1.5", "    1,23", "   *****", "     abc", "   1.555", "    2.50"};
+  const char16_t* columns[] = {u"PAREN", u"DOLLAR", u"COMMA", u"STARS", u"WORD", u"ROUNDED", u"ZEROS", u"HUGE"};
+  const char* odd[] = {"    (12)", "    $1.5", "    1,23", "   *****", "     abc", "   1.555", "    2.50", "   1e999"};
   std::vector<dbf_cell> first, second;
-  for (int i = 0; i < 7; ++i) {
+  for (int i = 0; i < 8; ++i) {
     table.field(columns[i], 'N', 8, 2);
     first.push_back(dbf_cell::raw(odd[i]));
     second.push_back(dbf_cell::raw("     1.5"));
@@ -68,9 +68,9 @@ TEST(E2eNumbers, OtherFormsAreReadAsBeforeButWarnedOf) {
   table.write(folder, "ODD.DBF");
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(run.status, 1) << run.describe();
-  EXPECT_EQ(session.sql("SELECT PAREN, DOLLAR, COMMA, STARS, WORD, ROUNDED, ZEROS FROM ODD ORDER BY ROWID"),
-            "PAREN\tDOLLAR\tCOMMA\tSTARS\tWORD\tROUNDED\tZEROS\n-12\t1.5\t1.23\t\t\t1.56\t2.5\n"
-            "1.5\t1.5\t1.5\t1.5\t1.5\t1.5\t1.5\n");
+  EXPECT_EQ(session.sql("SELECT PAREN, DOLLAR, COMMA, STARS, WORD, ROUNDED, ZEROS, HUGE FROM ODD ORDER BY ROWID"),
+            "PAREN\tDOLLAR\tCOMMA\tSTARS\tWORD\tROUNDED\tZEROS\tHUGE\n-12\t1.5\t1.23\t\t\t1.56\t2.5\t\n"
+            "1.5\t1.5\t1.5\t1.5\t1.5\t1.5\t1.5\t1.5\n");
   const std::string at = "Warning:\nodd, record #1, column ";
   for (const std::string line : {
            "PAREN: numeric text \"(12)\" is no plain number; it is read as -12\n",
@@ -78,9 +78,10 @@ TEST(E2eNumbers, OtherFormsAreReadAsBeforeButWarnedOf) {
            "COMMA: numeric text \"1,23\" is no plain number; it is read as 1.23\n",
            "STARS: numeric text \"*****\" is no number; the value is left empty\n",
            "WORD: numeric text \"abc\" is no number; the value is left empty\n",
-           "ROUNDED: the value 1.555 has more decimals than the column's 2; Oracle rounds it\n"})
+           "ROUNDED: the value 1.555 has more decimals than the column's 2; Oracle rounds it\n",
+           "HUGE: the number 1e999 is beyond what a column holds; the value is left empty\n"})
     EXPECT_NE(run.out.find(at + line), std::string::npos) << line << run.out;
-  EXPECT_EQ(e2e_occurrences(run.out, "Warning:"), 6u) << run.out;  // trailing zeros are no lost decimals
+  EXPECT_EQ(e2e_occurrences(run.out, "Warning:"), 7u) << run.out;  // trailing zeros are no lost decimals
 }
 
 TEST(E2eNumbers, WarningsOfAColumnAreCountedAfterTheFirstFew) {
