@@ -32,6 +32,8 @@ void encoding_page::page_init() {
     std::vector<dbf_code_page> rows = dbf_code_pages::choices();
     std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.driver < b.driver; });
     for (const dbf_code_page& row : rows) list->addItem(row.name, int(row.driver));
+    // Then the code pages no driver byte names, stored by their number.
+    for (const dbf_extra_code_page& row : dbf_code_pages::extra_choices()) list->addItem(row.name, row.code_page);
   }
   const int at = list->findData(int(converter_.code_page));
   list->setCurrentIndex(at >= 0 ? at : 0);
@@ -39,7 +41,7 @@ void encoding_page::page_init() {
 
 void encoding_page::store() {
   const QVariant data = control<QComboBox>(encoding_list)->currentData();
-  if (data.isValid()) converter_.code_page = static_cast<std::uint8_t>(data.toInt());
+  if (data.isValid()) converter_.code_page = data.toInt();
 }
 
 int encoding_page::on_next() {

@@ -57,10 +57,32 @@ bool is_password_argument(const char* argument) {
 // Command-line text is UTF-8 here; bytes that are not are kept as U+FFFD.
 std::u16string wide(const std::string& text) { return tk_utf8_to_utf16_lenient(text); }
 
-bool is_driver_byte(int byte) {
+const char* const bad_encoding =
+    "Invalid encoding. Give a language driver byte from 0 to 255 (201 for\n"
+    "Russian Windows), a code page number from 256 up (1251, 866, 65001 for\n"
+    "UTF-8) or a code page name (cp1251, utf-8); vpxagent --help lists them";
+
+// The setting an --encoding= value stands for: digits are a driver byte
+// (0-255) or a code page number (256 and up), anything else a code page
+// name; -1 when it is none this program knows.
+int encoding_setting_of(const std::string& value) {
+  const bool digits = !value.empty() && value.size() <= 6 &&
+                      value.find_first_not_of("0123456789") == std::string::npos;
+  const int setting = digits ? std::atoi(value.c_str()) : tk_code_page_number_of(value);
+  if (!digits && setting < 256) return -1;
+  return dbf_code_pages::is_valid_setting(setting) ? setting : -1;
+}
+
+std::string encoding_list() {
+  std::string text = "ENCODINGS (--encoding=, by driver byte, or by the code page number):\n";
   for (const dbf_code_page& row : dbf_code_pages::choices())
-    if (row.driver == byte) return true;
-  return false;
+    text += tk_format("   %3d  %-40s %s\n", int(row.driver), row.name,
+                      row.code_page ? tk_format("%d", row.code_page) : std::string("-"));
+  for (const dbf_extra_code_page& row : dbf_code_pages::extra_choices())
+    text += tk_format("        %s\n", row.name);
+  return text +
+         "   Names work too: cp1251, windows-1251, ibm866, utf-8, iso-8859-1, big5,\n"
+         "   gbk, shift_jis.\n";
 }
 
 }  // namespace
@@ -79,9 +101,9 @@ std::string agent_command_line::usage_text() {
          "   --commit=...   records per commit, rounded up to whole batches\n"
          "                  (default: every batch)\n"
          "   --dest=...     Oracle database name\n"
-         "   --encoding=... decode all text fields using DBase codepage specified\n"
-         "                  (see 'Command Line' article of the manual to learn\n"
-         "                  about DBase codepages)\n"
+         "   --encoding=... decode all text fields in this code page: a language\n"
+         "                  driver byte (0-255), a code page number (256 and up)\n"
+         "                  or name (see ENCODINGS below)\n"
          "   --help         display this help message and exit\n"
          "   --log2int      convert DBase logical fields into Oracle NUMBER\n"
          "                  according to ANSI standard (true=1, false=0)\n"
@@ -112,7 +134,7 @@ std::string agent_command_line::usage_text() {
          "      '--mode' parameter\n"
          "   2) If you omit 'tab_file' parameter, all database tables will be converted.\n"
          "   3) If you omit 'encoding' parameter, this value will be taken from\n"
-         "      DBF file header.\n"
+         "      the table's .cpg file, else from its DBF file header.\n"
          "   4) If you omit 'oraclp' parameter, the password is taken from the\n"
          "      environment variable VESPER_ORACLE_PASSWORD, else from the stored\n"
          "      settings. Other users can see the command line, not the environment.\n"
@@ -120,7 +142,8 @@ std::string agent_command_line::usage_text() {
          "   0    every table converted whole\n"
          "   1    converted, with warnings of data not carried over whole\n"
          "   2    tables or records failed\n"
-         "   255  nothing or not all converted: bad options, no connection, fatal errors\n";
+         "   255  nothing or not all converted: bad options, no connection, fatal errors\n" +
+         encoding_list();
 }
 
 void agent_command_line::fatal(const std::string& message) const {
@@ -164,11 +187,10 @@ void agent_command_line::apply(int id, const std::string& value) {
       tk_log(2, "\tparse_cmd_line - got dest %s", converter_.dest);
       break;
     case encoding: {
-      int byte = static_cast<int>(std::strtol(value.c_str(), nullptr, 10)) & 0xFF;
-      tk_log(2, "\tgot encoding: %d", byte);
-      if (!is_driver_byte(byte))
-        fatal("Invalid codepage. See 'Command Line' article of the manual to learn\nabout DBase codepages");
-      converter_.code_page = static_cast<std::uint8_t>(byte);
+      const int setting = encoding_setting_of(value);
+      tk_log(2, "\tgot encoding: %d", setting);
+      if (setting < 0) fatal(bad_encoding);
+      converter_.code_page = setting;
       break;
     }
     case help:

@@ -7,6 +7,7 @@
 
 #include "batch_loader.hpp"
 #include "dbf_bad_file.hpp"
+#include "dbf_code_pages.hpp"
 #include "dbf_database.hpp"
 #include "dbf_record.hpp"
 #include "dbf_recordset.hpp"
@@ -90,7 +91,7 @@ bool vesper_converter::serialize(bool store) {
     batch = default_batch;
     commit = 0;
   }
-  std::uint32_t page = code_page;
+  std::uint32_t page = static_cast<std::uint32_t>(code_page);
   bool ok = key_.exchange(store, bool_dbf, "bool_dbf");
   ok &= key_.exchange(store, page, "code_page");
   ok &= key_.exchange(store, dest, "dest");
@@ -108,7 +109,8 @@ bool vesper_converter::serialize(bool store) {
   ok &= key_.exchange(store, batch, "batch");
   ok &= key_.exchange(store, commit, "commit");
   if (batch == 0) batch = default_batch;  // a damaged store must not make empty batches
-  code_page = static_cast<std::uint8_t>(page);
+  // A damaged store must not name a code page no table can be read with.
+  code_page = dbf_code_pages::is_valid_setting(static_cast<int>(page)) ? static_cast<int>(page) : 0;
   if (mode > 2) mode = 0;  // a damaged store must not pick an unknown mode
   if (store) ok &= key_.flush() == tk_reg_key::error_success;  // all values in one replace
   key_.close();

@@ -64,7 +64,7 @@ class vesper_converter : public udb_converter,
   bool load_profile(const std::string& path);
 
   bool bool_dbf = false;
-  std::uint8_t code_page = 0;
+  int code_page = 0;
   std::uint32_t mode = 0;  // existing tables: 0 overwrite, 1 merge, 2 skip
   bool skip_del = false;
   bool uppercase = true;

@@ -1,5 +1,6 @@
 #include "vesper_profile_io.hpp"
 
+#include "dbf_code_pages.hpp"
 #include "ora_mapping_tree.hpp"
 #include "tk_convert.hpp"
 #include "tk_format.hpp"
@@ -16,16 +17,17 @@ const std::u16string type_mappings = u"Type Mappings";
 
 std::u16string flag(bool on) { return on ? u"1" : u"0"; }
 
-// The leading decimal number of the text, as the C runtime reads one; a
-// number that is no code-page byte reads 0 (each file's own code page).
-std::uint8_t code_page_of(const std::u16string& text) {
+// The leading decimal number of the text, as the C runtime reads one: a
+// driver byte, or a code page number from 256 up. Anything else reads 0
+// (each file's own code page).
+int code_page_of(const std::u16string& text) {
   std::size_t i = text.find_first_not_of(u' ');
-  unsigned value = 0;
+  int value = 0;
   for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
     value = value * 10 + (text[i] - u'0');
-    if (value > 0xFF) return 0;
+    if (value > 999999) return 0;
   }
-  return static_cast<std::uint8_t>(value);
+  return value < 256 || dbf_code_pages::is_valid_setting(value) ? value : 0;
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ std::u16string table_name_of(const std::u16string& file) {
 
 }  // namespace
 
-dbf_database::dbf_database(const std::u16string& folder, int mode, std::uint8_t codepage_)
+dbf_database::dbf_database(const std::u16string& folder, int mode, int codepage_)
     : udb_database(mode, folder, false), codepage(codepage_) {
   tk_log(2, "dbf_database::ctor");
   tk_temp_chdir_w place;

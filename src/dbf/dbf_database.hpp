@@ -24,9 +24,10 @@ struct dbf_renamed_file {
 class dbf_database : public udb_database, public tk_singleton<dbf_database> {
  public:
   // Lists the folder. A folder that cannot be listed raises a level-1
-  // tk_exception naming it. `codepage` is the user's language-driver choice
-  // for every table (0: each table's own byte).
-  dbf_database(const std::u16string& folder, int mode, std::uint8_t codepage);
+  // tk_exception naming it. `codepage` is the user's encoding for every
+  // table: a driver byte (0-255) or a code page number (256 and up); 0 lets
+  // each table's .cpg file or driver byte decide.
+  dbf_database(const std::u16string& folder, int mode, int codepage);
 
   // The file of a table: the listed file of that name, else the name with
   // ".dbf" in the folder (found whatever its case).
@@ -41,7 +42,7 @@ class dbf_database : public udb_database, public tk_singleton<dbf_database> {
   const dbf_renamed_file* renamed(const std::u16string& table) const;
   bool test_query(const std::u16string&) override { return false; }
 
-  std::uint8_t codepage;
+  int codepage;
 
  private:
   std::string folder_;  // absolute, ending with "/"

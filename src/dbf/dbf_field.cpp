@@ -7,7 +7,7 @@
 #include "tk_convert.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
-#include "tk_real_text.hpp"
+#include "dbf_number_text.hpp"
 
 namespace {
 
@@ -60,36 +60,21 @@ ole_variant level7_double(std::string_view bytes) {
   return finite_value(value);
 }
 
-bool is_integer_text(const std::u16string& text) {
-  std::size_t i = text.find_first_not_of(u' ');
-  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) ++i;
-  std::size_t digits = i;
-  while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') ++i;
-  return i > digits && text.find_first_not_of(u' ', i) == std::u16string::npos;
-}
-
-bool is_real_text(const std::u16string& text) {
-  const std::string narrow = tk_utf16_to_utf8_lenient(text);
-  double value = 0;
-  const std::size_t used = tk_read_real(narrow, &value);
-  return used > 0 && narrow.find_first_not_of(' ', used) == std::string::npos;
-}
-
-// The value of numeric text: of the field's kind when it fits, else a
-// decimal (a value too big for the field's integer kind), else nothing
-// (dBASE writes "*****" for a value that overflowed its field).
-ole_variant number_value(const std::u16string& text, VARTYPE kind) {
-  if (text.find_first_not_of(u' ') == std::u16string::npos) return ole_variant();
-  if (kind == VT_R8) return is_real_text(text) ? ole_variant::from_wstring(text, kind) : ole_variant();
-  if (kind != VT_DECIMAL && is_integer_text(text)) {
-    ole_variant value = ole_variant::from_wstring(text, kind);
-    if (value.get_type() != VT_EMPTY) return value;
-  }
-  return ole_variant::from_wstring(text, VT_DECIMAL);
+// Numeric text: NULs are blanks around a number, not its end.
+ole_variant number_value(const tk_code_page& code_page, std::string_view bytes,
+                         const dbf_field_descriptor& descriptor, std::string* note) {
+  std::string text(bytes);
+  for (char& c : text)
+    if (c == '\0') c = ' ';
+  if (tk_log_wanted(1)) tk_log(1, "tk_ansi_to_ucs2 hex(%s)", tk_hex_of(text));
+  dbf_number_reading reading = dbf_number_text::read(code_page.decode(text), descriptor);
+  if (note) *note = std::move(reading.note);
+  return reading.value;
 }
 
 ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
-                       const dbf_field_descriptor& descriptor) {
+                       const dbf_field_descriptor& descriptor, std::string* note) {
+  if (descriptor.type() == 'N' || descriptor.type() == 'F') return number_value(code_page, bytes, descriptor, note);
   bytes = bytes.substr(0, bytes.find('\0'));
   if (descriptor.type() == 'C') {
     std::size_t last = bytes.find_last_not_of(' ');
@@ -108,22 +93,20 @@ ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
   if (descriptor.type() == 'D' && bytes == "00000000") return ole_variant();
   if (tk_log_wanted(1)) tk_log(1, "tk_ansi_to_ucs2 hex(%s)", tk_hex_of(bytes));
   std::u16string text = code_page.decode(bytes);
-  VARTYPE kind = descriptor.vartype();
-  if (descriptor.type() == 'N' || descriptor.type() == 'F') return number_value(text, kind);
-  return ole_variant::from_wstring(text, kind);
+  return ole_variant::from_wstring(text, descriptor.vartype());
 }
 
 }  // namespace
 
 dbf_field::dbf_field(std::string_view bytes, const dbf_field_descriptor& descriptor,
-                     std::u16string name_, const tk_code_page& code_page)
+                     std::u16string name_, const tk_code_page& code_page, std::string* note)
     : udb_field(std::move(name_), descriptor.field_size(),
-                get_variant(code_page, bytes, descriptor)) {
+                get_variant(code_page, bytes, descriptor, note)) {
   tk_log(1, "dbf_field::ctor");
 }
 
 ole_variant dbf_field::get_variant(const tk_code_page& code_page, std::string_view bytes,
-                                   const dbf_field_descriptor& descriptor) {
+                                   const dbf_field_descriptor& descriptor, std::string* note) {
   if (tk_log_wanted(1))
     tk_log(1, "dbf_field::get_variant(%s, '%c')", tk_hex_of(bytes), descriptor.type());
   switch (descriptor.type()) {
@@ -158,7 +141,7 @@ ole_variant dbf_field::get_variant(const tk_code_page& code_page, std::string_vi
     default:
       break;
   }
-  return text_value(code_page, bytes, descriptor);
+  return text_value(code_page, bytes, descriptor, note);
 }
 
 ole_variant dbf_field::date_time(std::int32_t julian_day, std::int32_t milliseconds) {

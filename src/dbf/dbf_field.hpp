@@ -9,13 +9,15 @@
 
 class dbf_field : public udb_field {
  public:
+  // `note`, when given, receives why a value was not carried over as the
+  // file holds it (empty when it was).
   dbf_field(std::string_view bytes, const dbf_field_descriptor& descriptor,
-            std::u16string name, const tk_code_page& code_page);
+            std::u16string name, const tk_code_page& code_page, std::string* note = nullptr);
 
   // The value of the field's bytes: binary letters (L, Y, I, T, B) by their
   // layout, every other letter as text parsed into the field's kind.
   static ole_variant get_variant(const tk_code_page& code_page, std::string_view bytes,
-                                 const dbf_field_descriptor& descriptor);
+                                 const dbf_field_descriptor& descriptor, std::string* note = nullptr);
 
   // The date and time of a T field (Julian day, milliseconds since
   // midnight); VT_EMPTY before 0001-01-01 or after 7999-12-31.

@@ -61,9 +61,13 @@ VARTYPE dbf_field_descriptor::vartype() const {
     case 'Y': return VT_CY;
     case 'O': return level7_ ? VT_R8 : VT_BSTR;
     case '+': return level7_ ? VT_I4 : VT_BSTR;
-    case 'N': case 'F': {
-      // Both hold decimal text: every digit is kept. A decimal holds 28
-      // digits; wider fields fall back to a double.
+    // F text may hold more digits than its declared decimals (an exponent,
+    // say), and the column's type is fixed before any record is read: a
+    // plain NUMBER takes whatever value the text holds.
+    case 'F': return VT_R8;
+    case 'N': {
+      // Decimal text: every digit is kept. A decimal holds 28 digits; wider
+      // fields fall back to a plain NUMBER.
       int n = length();
       if (n > max_decimal_digits) return VT_R8;
       if (decimals() != 0) return VT_DECIMAL;

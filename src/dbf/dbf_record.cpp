@@ -22,8 +22,19 @@ dbf_record::dbf_record(const std::vector<dbf_column>& columns, std::string_view 
     if (column.memo)
       add(get_memo_field(column, field));
     else
-      add(std::make_unique<dbf_field>(field, column.descriptor, column.name, code_page));
+      add_field(column, field);
   }
+}
+
+void dbf_record::add_field(const dbf_column& column, std::string_view bytes) {
+  std::string note;
+  add(std::make_unique<dbf_field>(bytes, column.descriptor, column.name, code_page_, &note));
+  if (note.empty()) return;
+  std::string table = place_.table ? tk_printable_name_utf8(*place_.table) : std::string();
+  if (place_.warnings)
+    place_.warnings->add(table, tk_printable_name_utf8(column.name), place_.record_number, note);
+  else
+    error_handler::report_warning({table, place_.record_number, tk_printable_name_utf8(column.name), note});
 }
 
 std::unique_ptr<udb_field> dbf_record::get_memo_field(const dbf_column& column,

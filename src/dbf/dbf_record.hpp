@@ -5,14 +5,18 @@
 #include <vector>
 
 #include "dbf_column.hpp"
+#include "dbf_column_warnings.hpp"
 #include "dbf_memo_file.hpp"
 #include "tk_code_page.hpp"
 #include "udb_record.hpp"
 
-// Where a record comes from, for the reports of damaged memo data.
+// Where a record comes from, for the reports of damaged memo data and of
+// values not carried over as the file holds them (counted per column in
+// `warnings` when given).
 struct dbf_record_place {
   const std::u16string* table = nullptr;
   std::uint64_t record_number = 0;  // from 1, as users count
+  dbf_column_warnings* warnings = nullptr;
 };
 
 class dbf_record : public udb_record {
@@ -23,6 +27,8 @@ class dbf_record : public udb_record {
   bool deleted = false;
 
  private:
+  // Adds the field, reporting a value not carried over as the file holds it.
+  void add_field(const dbf_column& column, std::string_view bytes);
   std::unique_ptr<udb_field> get_memo_field(const dbf_column& column, std::string_view bytes);
   // Reads the memo's bytes; damaged data is reported and reads as nothing.
   bool read_memo(const dbf_column& column, std::uint32_t block, const dbf_memo_hint& hint,

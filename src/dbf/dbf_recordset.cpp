@@ -1,6 +1,7 @@
 #include "dbf_recordset.hpp"
 
 #include <algorithm>
+#include <fstream>
 
 #include "dbf_code_pages.hpp"
 #include "dbf_exception.hpp"
@@ -11,6 +12,7 @@
 #include "old_memo_file.hpp"
 #include "smt_memo_file.hpp"
 #include "tk_byte_order.hpp"
+#include "tk_code_page.hpp"
 #include "tk_file_name.hpp"
 #include "tk_folder.hpp"
 #include "tk_logger.hpp"
@@ -34,6 +36,15 @@ int binary_width(char letter) {
   }
 }
 
+// At most `limit` bytes from the start of a file; nothing when it cannot be read.
+std::string first_bytes_of(const std::string& file_name, std::size_t limit) {
+  std::ifstream in(file_name, std::ios::binary);
+  std::string bytes(limit, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(limit));
+  bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  return bytes;
+}
+
 std::u16string table_name_of(const std::string& file_name) {
   return tk_utf8_to_utf16_lenient(tk_file_name(file_name).name);
 }
@@ -46,9 +57,9 @@ std::string dbf_sibling_file(const std::string& table_file, const std::string& e
   return found ? *found : std::string();
 }
 
-dbf_recordset::dbf_recordset(const std::string& file_name, int mode, std::uint8_t code_page_byte)
+dbf_recordset::dbf_recordset(const std::string& file_name, int mode, int encoding)
     : udb_recordset(table_name_of(file_name)), file_name_(file_name) {
-  tk_log(2, "dbf_recordset::ctor(%s, cp=%d)", file_name, code_page_byte);
+  tk_log(2, "dbf_recordset::ctor(%s, cp=%d)", file_name, encoding);
   file_ = std::make_unique<tk_huge_file>(file_name, mode != read_mode);
   if (mode != 1 && mode != 8) return;
   read_header();
@@ -57,12 +68,9 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, std::uint8_
   init_memo_file(memo_type_);
   record_count_ = tk_read_le32(&header_[4]);
   tk_log(1, "DBF file has codepage: %d", header_[29]);
-  if (code_page_byte != 0) {
-    tk_log(1, "Setting user-defined codepage: %d", code_page_byte);
-    header_[29] = code_page_byte;
-  }
+  choose_code_page(encoding);
   // Column names are in the table's code page, like its text.
-  const tk_code_page& page = tk_code_page::get(get_codepage());
+  const tk_code_page& page = tk_code_page::get(code_page_);
   page_ = &page;
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     columns_[i].name = page.decode(columns_[i].descriptor.name_bytes());
@@ -71,7 +79,12 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, std::uint8_
   if ((mode & skip_indexes) != skip_indexes) init_indexes();
 }
 
-dbf_recordset::~dbf_recordset() { tk_log(2, "dbf_recordset::dtor"); }
+dbf_recordset::~dbf_recordset() {
+  tk_log(2, "dbf_recordset::dtor");
+  // The table is done: the counts of the value warnings not shown follow
+  // the ones shown (reporting never raises).
+  value_warnings_.close();
+}
 
 void dbf_recordset::read_header() {
   if (file_->get_size() < 32) reject("File is too small");
@@ -247,9 +260,33 @@ void dbf_recordset::init_indexes() {
     tk_log(1, "Failed to find .cdx, aborting");
 }
 
+// The user's choice wins, then a .cpg file beside the table (shapefile
+// exports name their code page there, whatever their driver byte says), then
+// the driver byte.
+void dbf_recordset::choose_code_page(int encoding) {
+  if (encoding != 0) {
+    tk_log(1, "Setting user-defined codepage: %d", encoding);
+    if (encoding < 256) header_[29] = static_cast<std::uint8_t>(encoding);
+    code_page_ = dbf_code_pages::code_page_of_setting(encoding);
+    tk_log(3, "Code page %d chosen by the user's encoding %d", code_page_, encoding);
+    return;
+  }
+  if (std::string cpg = dbf_sibling_file(file_name_, "cpg"); !cpg.empty()) {
+    const std::string text = first_bytes_of(cpg, 64);
+    if (int number = tk_code_page_number_of(text); number != 0) {
+      code_page_ = number;
+      tk_log(3, "Code page %d chosen by the file %s", code_page_, cpg);
+      return;
+    }
+    tk_log(1, "The file %s names no known code page; the driver byte decides", cpg);
+  }
+  code_page_ = dbf_code_pages::code_page_of(header_[29]);
+  tk_log(3, "Code page %d chosen by the language driver byte %d", code_page_, header_[29]);
+}
+
 int dbf_recordset::get_codepage() const {
   tk_log(2, "dbf_recordset::get_codepage");
-  return dbf_code_pages::code_page_of(header_[29]);
+  return code_page_;
 }
 
 void dbf_recordset::append_record(const udb_record&) { TK_ASSERTION_FAILED(); }
@@ -286,6 +323,6 @@ udb_record& dbf_recordset::get_item() {
   current_.reset();
   current_ = std::make_unique<dbf_record>(columns_, current_bytes(),
                                           memo_file_.get(), *page_,
-                                          dbf_record_place{&name, std::uint64_t(cursor_) + 1});
+                                          dbf_record_place{&name, std::uint64_t(cursor_) + 1, &value_warnings_});
   return *current_;
 }

@@ -18,12 +18,14 @@ class dbf_recordset : public udb_recordset {
   static constexpr int read_mode = 1;
   static constexpr int skip_indexes = 0x60;  // both bits: no index-file lookup
 
-  // Opens the table file. Modes 1 and 8 read the header; `code_page_byte`
-  // is the user's language-driver choice (0 keeps the file's own byte).
+  // Opens the table file. Modes 1 and 8 read the header; `encoding` is the
+  // user's choice, a language-driver byte (0-255) or a code page number
+  // (256 and up); 0 takes the code page of a .cpg file beside the table,
+  // else the one of the header's driver byte.
   // A damaged table raises dbf_exception "File does not comply with DBF
   // format" (level 0); a missing memo file is reported and the table is read
   // without memos.
-  dbf_recordset(const std::string& file_name, int mode, std::uint8_t code_page_byte);
+  dbf_recordset(const std::string& file_name, int mode, int encoding);
   ~dbf_recordset() override;
 
   void append_record(const udb_record& record) override;
@@ -65,6 +67,7 @@ class dbf_recordset : public udb_recordset {
 
  private:
   void read_header();
+  void choose_code_page(int encoding);
   void init_schema();
   void read_descriptors(bool level7);
   void drop_false_extended_lengths();
@@ -99,6 +102,8 @@ class dbf_recordset : public udb_recordset {
   std::uint32_t block_count_ = 0;
   std::unique_ptr<dbf_record> current_;
   const tk_code_page* page_ = nullptr;  // the table's, settled when it opens
+  int code_page_ = 0;
+  dbf_column_warnings value_warnings_;
 };
 
 // The file beside `table_file` with the extension `extension` (no dot),

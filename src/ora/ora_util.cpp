@@ -186,6 +186,9 @@ std::u16string to_oracle_str(const udb_field& field) {
   VARTYPE kind = field.get_type();
   // NaN and infinity have no SQL literal: they are written as NULL.
   if ((kind == VT_R4 || kind == VT_R8) && !std::isfinite(field.to_double())) return {};
+  // A double's shortest text reads back as the same double; the variant's
+  // own 17 digits would store its binary error (2.3 as 2.2999999999999998).
+  if (kind == VT_R8) return to_oracle_str(tk_utf8_to_utf16_lenient(tk_shortest_real_text(field.to_double())), kind);
   // Only a binary value made of a whole, well-formed braced GUID is one.
   if (ole_variant::is_binary(kind)) {
     ole_guid_extractor guid(field.to_string());

@@ -41,6 +41,25 @@ constexpr char16_t mazovia_upper[48] = {
     0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,  // A8
 };
 
+// Where ICU's tables differ from Microsoft's mapping files for the same page
+// (which Windows, glibc iconv and Python follow). ICU's IBM tables give the
+// Greek mu for the micro sign, leave 852's not sign undefined and swap two
+// Greek accents of 869; its 874 maps bytes Microsoft leaves undefined into
+// the private use area, its 1253 one such byte to itself; its Mac Cyrillic has the euro where Microsoft's
+// table keeps the currency sign. 0xFFFD marks a byte left undefined.
+struct table_fix {
+  int page;
+  unsigned char byte;
+  char16_t code_point;
+};
+constexpr table_fix microsoft_fixes[] = {
+    {437, 0xE6, 0x00B5},   {860, 0xE6, 0x00B5},   {861, 0xE6, 0x00B5},   {862, 0xE6, 0x00B5},
+    {863, 0xE6, 0x00B5},   {865, 0xE6, 0x00B5},   {852, 0xAA, 0x00AC},   {869, 0x88, 0x00B7},
+    {869, 0xEF, 0x0384},   {874, 0xDB, 0xFFFD},   {874, 0xDC, 0xFFFD},   {874, 0xDD, 0xFFFD},
+    {874, 0xDE, 0xFFFD},   {874, 0xFC, 0xFFFD},   {874, 0xFD, 0xFFFD},   {874, 0xFE, 0xFFFD},
+    {874, 0xFF, 0xFFFD},   {1253, 0xAA, 0xFFFD},  {10007, 0xFF, 0x00A4},
+};
+
 [[noreturn]] void raise(const char* prefix, int error = EILSEQ) {
   throw tk_exception_ex(prefix, tk_exception::item_level, error);
 }
@@ -118,26 +137,45 @@ std::string utf16_to_utf8(std::u16string_view text) {
 std::string tk_icu_name_of(int code_page) {
   static const std::map<int, const char*> names = {
       {437, "ibm-437"},        {620, ""},  // our own table
-      {737, "ibm-737"},        {850, "ibm-850"},
-      {852, "ibm-852"},        {857, "ibm-857"},
-      {861, "ibm-861"},        {865, "ibm-865"},
-      {866, "ibm-866"},        {895, ""},  // our own table
+      {737, "ibm-737"},        {775, "ibm-775"},
+      {850, "ibm-850"},        {852, "ibm-852"},
+      {855, "ibm-855"},        {857, "ibm-857"},
+      {860, "ibm-860"},        {861, "ibm-861"},
+      {862, "ibm-862"},        {863, "ibm-863"},
+      {865, "ibm-865"},        {866, "ibm-866"},
+      {869, "ibm-869"},        {874, "windows-874"},
+      {895, ""},  // our own table
+      {932, "windows-31j"},    {936, "windows-936-2000"},
+      {949, "windows-949-2000"}, {950, "windows-950-2000"},
       {1250, "windows-1250"},  {1251, "windows-1251"},
       {1252, "windows-1252"},  {1253, "windows-1253"},
-      {1254, "windows-1254"},  {1256, "windows-1256"},
+      {1254, "windows-1254"},  {1255, "windows-1255"},
+      {1256, "windows-1256"},  {1257, "windows-1257"},
+      {1258, "windows-1258"},
       {10000, "macintosh"},    {10006, "x-mac-greek"},
       {10007, "x-mac-cyrillic"}, {10029, "x-mac-centraleurroman"},
+      {20866, "koi8-r"},       {21866, "koi8-u"},
+      {28591, "iso-8859-1"},   {28592, "iso-8859-2"},
+      {28595, "iso-8859-5"},   {28597, "iso-8859-7"},
+      {28605, "iso-8859-15"},
       {65001, "UTF-8"},
   };
   auto found = names.find(code_page);
   if (found != names.end()) return found->second;
-  // Any other number the user names: ICU knows most Windows and IBM pages.
+  // Any other number the user names: ICU knows most Windows and IBM pages,
+  // though its alias table also names pages whose data it does not carry.
   for (const char* prefix : {"windows-", "ibm-", "cp"}) {
     std::string name = prefix + std::to_string(code_page);
     UErrorCode status = U_ZERO_ERROR;
-    if (ucnv_countAliases(name.c_str(), &status) > 0 && U_SUCCESS(status)) return name;
+    if (ucnv_countAliases(name.c_str(), &status) == 0 || U_FAILURE(status)) continue;
+    converter_ptr converter(ucnv_open(name.c_str(), &status));
+    if (converter && U_SUCCESS(status)) return name;
   }
   return {};
+}
+
+bool tk_is_known_code_page(int code_page) {
+  return code_page == 620 || code_page == 895 || !tk_icu_name_of(code_page).empty();
 }
 
 const tk_code_page& tk_code_page::get(int requested) {
@@ -166,6 +204,8 @@ tk_code_page::tk_code_page(int number, std::string icu_name)
   single_byte_ = ucnv_getMaxCharSize(converter.get()) == 1;
   if (!single_byte_) return;
   build_table();
+  for (const table_fix& fix : microsoft_fixes)
+    if (fix.page == number_) table_[fix.byte] = fix.code_point;
   if (number_ == 895) build_own_table(kamenicky_upper);
   if (number_ == 620) build_own_table(mazovia_upper);
 }
@@ -257,4 +297,62 @@ std::string tk_code_page::encode_with_icu(std::u16string_view text) const {
   if (U_FAILURE(status)) raise(ansi_error);
   out.resize(static_cast<std::size_t>(n));
   return out;
+}
+
+namespace {
+
+std::string lower_trimmed(std::string_view name) {
+  const char* blanks = " \t\r\n\v\f";
+  std::size_t first = name.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  name = name.substr(first, name.find_last_not_of(blanks) - first + 1);
+  std::string out;
+  for (char c : name) out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+  return out;
+}
+
+// The number after `prefix` (and an optional separator), -1 when the text
+// is not the prefix followed by digits only.
+int number_after(const std::string& text, std::string_view prefix) {
+  if (text.rfind(prefix, 0) != 0) return -1;
+  std::size_t i = prefix.size();
+  if (i < text.size() && (text[i] == '-' || text[i] == '_' || text[i] == ' ')) ++i;
+  if (i == text.size() || text.size() - i > 6) return -1;
+  int value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return -1;
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
+}
+
+// ISO-8859 part N is Windows code page 28590 + N.
+int iso_8859_page(int part) { return part >= 1 && part <= 16 ? 28590 + part : -1; }
+
+int number_of_lowered(const std::string& name) {
+  static const std::map<std::string, int> named = {
+      {"utf-8", 65001},   {"utf8", 65001},       {"big5", 950},      {"gbk", 936},
+      {"gb2312", 936},    {"shift_jis", 932},    {"shift-jis", 932}, {"sjis", 932},
+      {"windows-31j", 932}, {"euc-kr", 949},     {"uhc", 949},       {"koi8-r", 20866},
+      {"koi8-u", 21866},  {"latin1", 28591},     {"macintosh", 10000},
+  };
+  if (auto found = named.find(name); found != named.end()) return found->second;
+  // Digits alone: a page number, or GDAL's spelling of ISO-8859 parts ("88591").
+  if (int n = number_after(name, ""); n >= 0) {
+    bool iso = name.size() > 4 && name.rfind("8859", 0) == 0;
+    return iso ? iso_8859_page(std::stoi(name.substr(4))) : n;
+  }
+  for (std::string_view prefix : {"iso-8859", "iso8859", "iso_8859", "8859"})
+    if (int n = number_after(name, prefix); n >= 0) return iso_8859_page(n);
+  for (std::string_view prefix : {"cp", "windows", "ansi", "ibm", "oem", "ms"})
+    if (int n = number_after(name, prefix); n >= 0) return n;
+  return -1;
+}
+
+}  // namespace
+
+int tk_code_page_number_of(std::string_view name) {
+  if (name.starts_with("\xEF\xBB\xBF")) name.remove_prefix(3);  // a byte-order mark
+  int number = number_of_lowered(lower_trimmed(name));
+  return number > 0 && tk_is_known_code_page(number) ? number : 0;
 }

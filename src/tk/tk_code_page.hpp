@@ -4,8 +4,10 @@
 // Numbers follow Windows: 0 is the default code page of DBF text (Windows-1252,
 // or the number in VESPER_DEFAULT_CODEPAGE), -1 and 65001 are UTF-8 (the
 // system code page of program text on Linux). Single-byte pages decode through
-// a 256-entry table built once per page from ICU, or from our own tables for
-// 895 (Kamenicky) and 620 (Mazovia) that ICU lacks; other pages go through ICU.
+// a 256-entry table built once per page from ICU, corrected where ICU differs
+// from Microsoft's table of the page, or from our own tables for 895
+// (Kamenicky) and 620 (Mazovia) that ICU lacks; other pages (UTF-8, the
+// double-byte pages 932, 936, 949, 950) go through ICU.
 #pragma once
 
 #include <array>
@@ -51,5 +53,14 @@ class tk_code_page {
   std::array<char16_t, 256> table_{};
 };
 
-// The ICU converter name of a Windows code page number ("" when unknown).
+// The ICU converter name of a Windows code page number ("" when unknown, or
+// for the two pages that have our own tables).
 std::string tk_icu_name_of(int code_page);
+// True when tk_code_page::get can decode the page of this number.
+bool tk_is_known_code_page(int code_page);
+// The Windows code page number a name stands for, as users and .cpg files
+// write them: "1251", "cp1251", "windows-1251", "ANSI 1251", "ibm866",
+// "utf-8", "iso-8859-1", "88591", "big5", "gbk", "shift_jis", "koi8-r" and
+// the like, case and surrounding blanks ignored. 0 when it names no page
+// this program can decode.
+int tk_code_page_number_of(std::string_view name);

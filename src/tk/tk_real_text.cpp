@@ -143,3 +143,9 @@ std::size_t tk_read_real(std::string_view text, double* value) {
   *value = negative ? -magnitude : magnitude;
   return static_cast<std::size_t>(end - text.data());
 }
+
+std::string tk_shortest_real_text(double value) {
+  char buffer[64];
+  auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return written.ec == std::errc() ? std::string(buffer, written.ptr) : std::string();
+}

@@ -13,6 +13,10 @@
 std::string tk_real_text(double value, char conversion, int precision = -1,
                          std::string_view flags = {}, int width = -1);
 
+// The shortest text that reads back as the same double ("2.3", "1e+300"),
+// in fixed or scientific notation, whichever is shorter.
+std::string tk_shortest_real_text(double value);
+
 // Reads the real at the start of the text as strtod reads it: white space, a
 // sign, decimal or 0x-hexadecimal digits with an optional exponent, INF,
 // INFINITY, NAN, NAN(...). Returns the count of characters read, 0 when no

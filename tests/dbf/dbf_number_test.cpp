@@ -1,6 +1,8 @@
 #include "dbf_test_folder.hpp"
 
+#include "dbf_number_text.hpp"
 #include "ora_util.hpp"
+#include "tk_convert.hpp"
 
 class DbfNumberTest : public DbfTest {
  protected:
@@ -19,14 +21,17 @@ TEST_F(DbfNumberTest, FloatFieldsKeepEveryDigit) {
   table.record({dbf_cell::raw("1234567.89")});
   table.record({dbf_cell::raw("    1.5E+3")});
   table.record({dbf_cell::raw("     *****")});
+  table.record({dbf_cell::raw("1.39451E+2")});  // more decimals than declared
   std::unique_ptr<dbf_recordset> t;
   auto values = values_of(table, t);
-  EXPECT_EQ(t->schema[0].vartype, VT_DECIMAL);
-  EXPECT_EQ(get_ora_native_type(t->schema[0], false), u"NUMBER(12,2)");
+  // A plain NUMBER: the declared decimals do not bound what the text holds.
+  EXPECT_EQ(t->schema[0].vartype, VT_R8);
+  EXPECT_EQ(get_ora_native_type(t->schema[0], false), u"NUMBER");
   EXPECT_EQ(values[0].to_wstring(), u"1234567.89");
   EXPECT_EQ(to_oracle_str(udb_field(u"F", 10, values[0])), u"1234567.89");
   EXPECT_EQ(values[1].to_wstring(), u"1500");
   EXPECT_EQ(values[2].get_type(), VT_EMPTY);
+  EXPECT_EQ(to_oracle_str(udb_field(u"F", 10, values[3])), u"139.451");
 
   dbf_writer fine(0x30);
   fine.field(u"F", 'F', 20, 18);
@@ -96,4 +101,17 @@ TEST_F(DbfNumberTest, NotANumberIsNoValue) {
   EXPECT_EQ(values[0].get_type(), VT_EMPTY);
   EXPECT_EQ(values[1].get_type(), VT_EMPTY);
   EXPECT_DOUBLE_EQ(values[2].to_double(), 2.5);
+}
+
+TEST(DbfNumberText, PlainFormsAndTheDecimalsTheyHold) {
+  for (const char16_t* plain : {u"1", u"-1.5", u"+.5", u"5.", u"1.3945052E+02", u"1e-3", u"-0"})
+    EXPECT_TRUE(dbf_number_text::is_plain(plain)) << tk_utf16_to_utf8_lenient(plain);
+  for (const char16_t* odd : {u"", u".", u"-", u"1e", u"1.2.3", u"1,5", u"(1)", u"$1", u"1 2", u"e5", u"1e+"})
+    EXPECT_FALSE(dbf_number_text::is_plain(odd)) << tk_utf16_to_utf8_lenient(odd);
+  EXPECT_EQ(dbf_number_text::decimals_of(u"1.555"), 3);
+  EXPECT_EQ(dbf_number_text::decimals_of(u"2.500"), 1);
+  EXPECT_EQ(dbf_number_text::decimals_of(u"1.3945052E+02"), 5);
+  EXPECT_EQ(dbf_number_text::decimals_of(u"15E-2"), 2);
+  EXPECT_EQ(dbf_number_text::decimals_of(u"1.5E+3"), 0);
+  EXPECT_EQ(dbf_number_text::decimals_of(u"1e-99999"), 1000);  // capped, not overflowed
 }

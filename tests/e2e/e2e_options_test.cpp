@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -24,9 +26,9 @@ const char* const usage_body =
     "   --commit=...   records per commit, rounded up to whole batches\n"
     "                  (default: every batch)\n"
     "   --dest=...     Oracle database name\n"
-    "   --encoding=... decode all text fields using DBase codepage specified\n"
-    "                  (see 'Command Line' article of the manual to learn\n"
-    "                  about DBase codepages)\n"
+    "   --encoding=... decode all text fields in this code page: a language\n"
+    "                  driver byte (0-255), a code page number (256 and up)\n"
+    "                  or name (see ENCODINGS below)\n"
     "   --help         display this help message and exit\n"
     "   --log2int      convert DBase logical fields into Oracle NUMBER\n"
     "                  according to ANSI standard (true=1, false=0)\n"
@@ -57,7 +59,7 @@ const char* const usage_body =
     "      '--mode' parameter\n"
     "   2) If you omit 'tab_file' parameter, all database tables will be converted.\n"
     "   3) If you omit 'encoding' parameter, this value will be taken from\n"
-    "      DBF file header.\n"
+    "      the table's .cpg file, else from its DBF file header.\n"
     "   4) If you omit 'oraclp' parameter, the password is taken from the\n"
     "      environment variable VESPER_ORACLE_PASSWORD, else from the stored\n"
     "      settings. Other users can see the command line, not the environment.\n"
@@ -69,7 +71,9 @@ const char* const usage_body =
 
 const std::string bad_mode = "Invalid merge/overwrite mode\n";
 const std::string bad_codepage =
-    "Invalid codepage. See 'Command Line' article of the manual to learn\nabout DBase codepages\n";
+    "Invalid encoding. Give a language driver byte from 0 to 255 (201 for\n"
+    "Russian Windows), a code page number from 256 up (1251, 866, 65001 for\n"
+    "UTF-8) or a code page name (cp1251, utf-8); vpxagent --help lists them\n";
 const std::string no_source = "You should specify path to DBF database\n";
 const std::string no_host = "You should enter Oracle database name\n";
 const std::string no_names_file = "Table names file does not exist.\nPlease verify the correct path/name was given.\n";
@@ -81,7 +85,15 @@ void expect_usage(const e2e_result& run) {
   const std::size_t first_line = run.err.find('\n');
   ASSERT_NE(first_line, std::string::npos);
   // The fatal-message exit adds its own line end to the text's last one.
-  EXPECT_EQ(run.err.substr(first_line + 1), std::string(usage_body) + "\n");
+  const std::string rest = run.err.substr(first_line + 1);
+  EXPECT_EQ(rest.substr(0, std::strlen(usage_body)), usage_body);
+  // Then every encoding: driver bytes with their code pages, the other
+  // code pages, and the names understood.
+  const std::string encodings = rest.substr(std::min(rest.size(), std::strlen(usage_body)));
+  EXPECT_EQ(encodings.rfind("ENCODINGS", 0), 0u) << encodings;
+  EXPECT_NE(encodings.find("\n   201  Russian Windows "), std::string::npos);
+  EXPECT_NE(encodings.find("\n    77  Chinese GBK (PRC) "), std::string::npos);
+  EXPECT_NE(encodings.find("\n        UTF-8 (65001)\n"), std::string::npos);
 }
 
 std::string read_file(const std::filesystem::path& path) {
@@ -123,11 +135,12 @@ TEST(E2eOptions, EveryValidationMessageEndsWithStatus255) {
       {{src, "--mode=+1"}, bad_mode},
       {{src, "--mode=2x"}, bad_mode},
       {{src, "--encoding=7"}, bad_codepage},
-      {{src, "--encoding=263"}, bad_codepage},  // low byte 7
+      {{src, "--encoding=263"}, bad_codepage},  // no code page, and not read as its low byte
+      {{src, "--encoding=cp99999"}, bad_codepage},
       {{src, "--tab_file=" + (session.root() / "no-such-file").string()}, no_names_file},
       {{"--dest=XE"}, no_source},
-      {{"--encoding=abc", "--mode=1"}, no_source},  // both accepted: "abc" reads as 0
-      {{"--encoding=259"}, no_source},               // low byte 3
+      {{"--encoding=abc", "--mode=1"}, bad_codepage},  // names no code page
+      {{"--encoding=259"}, bad_codepage},
       {{src, "--oraclh="}, no_host},
       // Silent mode placed after a failing option does not silence it.
       {{src, "--mode=9", "--silent"}, bad_mode},

@@ -25,10 +25,10 @@ t_ftd real_column(const char16_t* name, const char16_t* default_text) {
 }
 
 TEST_F(LocaleSqlTextTest, LiteralsOfRealsAndDecimals) {
-  EXPECT_EQ(literal_of(ole_variant(2.5)), u"2.5000000000000000e+00");
+  EXPECT_EQ(literal_of(ole_variant(2.5)), u"2.5");
   EXPECT_EQ(literal_of(ole_variant(-0.125f)), u"-1.250000e-01");
   EXPECT_EQ(literal_of(ole_variant::from_wstring(u"12.34", VT_DECIMAL)), u"12.34");
-  EXPECT_EQ(literal_of(ole_variant::from_wstring(u"2.5", VT_R8)), u"2.5000000000000000e+00");
+  EXPECT_EQ(literal_of(ole_variant::from_wstring(u"2.5", VT_R8)), u"2.5");
 }
 
 TEST_F(LocaleSqlTextTest, RealDefaultsInCreateTable) {

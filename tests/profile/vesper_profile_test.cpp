@@ -119,6 +119,19 @@ TEST_F(ProfileTest, ConverterReadingRules) {
   EXPECT_EQ(c.code_page, 201);
   EXPECT_TRUE(c.tables.empty());  // no type mappings: no customisation
   EXPECT_EQ(c.sel_tables, std::vector<std::u16string>{u"A"});
+
+  // A code page number from 256 up is kept and written back as it is; a
+  // number that names no code page reads as the file's own.
+  write_file(path("r.vpx"), "[Generic settings]\nencoding=65001\n");
+  ASSERT_TRUE(c.load_profile(path("r.vpx")));
+  EXPECT_EQ(c.code_page, 65001);
+  ASSERT_TRUE(c.store_profile(path("s.vpx")));
+  c.code_page = 0;
+  ASSERT_TRUE(c.load_profile(path("s.vpx")));
+  EXPECT_EQ(c.code_page, 65001);
+  write_file(path("t.vpx"), "[Generic settings]\nencoding=259\n");
+  ASSERT_TRUE(c.load_profile(path("t.vpx")));
+  EXPECT_EQ(c.code_page, 0);
 }
 
 TEST_F(ProfileTest, MisplacedTypeMappingLineFailsAndLeavesNoCustomisation) {

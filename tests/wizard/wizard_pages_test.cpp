@@ -121,16 +121,26 @@ class WizardPageTest : public QObject {
     world.walk_to_tables(world.folder("empty"));
     world.press_back();
     auto* list = world.control<QComboBox>(1302);
-    QCOMPARE(list->count(), int(dbf_code_pages::choices().size()));
+    const int rows = int(dbf_code_pages::choices().size() + dbf_code_pages::extra_choices().size());
+    QCOMPARE(list->count(), rows);
     QCOMPARE(list->currentData().toInt(), 0x03);
+    // Driver bytes in ascending order, then the code pages beyond them.
+    for (int i = 1; i < int(dbf_code_pages::choices().size()); ++i)
+      QVERIFY(list->itemData(i - 1).toInt() < list->itemData(i).toInt());
+    QCOMPARE(list->itemData(rows - 1).toInt(), 65001);
     QCOMPARE(list->itemText(0), QString("Default"));
     list->setCurrentIndex(list->findData(0xC8));
     world.press_back();
     world.press_next();
     world.press_next();
-    QCOMPARE(list->count(), int(dbf_code_pages::choices().size()));
+    QCOMPARE(list->count(), rows);
     QCOMPARE(list->currentData().toInt(), 0xC8);
     QCOMPARE(int(world.app().converter().code_page), 0xC8);
+    // A code page beyond the driver bytes is stored by its number.
+    world.press_back();
+    list->setCurrentIndex(list->findData(65001));
+    world.press_next();
+    QCOMPARE(world.app().converter().code_page, 65001);
   }
 
   void PageTablesMoveBetweenTheListsAndKeepTheChosenOrder() {

@@ -1,0 +1,132 @@
+// Text arrives as the table's code page has it: the driver byte names the
+// page (Asian double-byte pages too), a .cpg file beside the table overrides
+// the byte, the user's --encoding overrides both, and the trace says which
+// of them chose.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "dbf_writer.hpp"
+#include "e2e_session.hpp"
+
+namespace {
+
+// A table of one C field holding `bytes` as the file has them.
+void write_text_table(const std::filesystem::path& folder, const std::string& file, std::uint8_t driver,
+                      const std::string& bytes) {
+  dbf_writer table(0x03);
+  table.language_driver(driver).field(u"NAME", 'C', 20);
+  table.record({dbf_cell::raw(bytes + std::string(20 - bytes.size(), ' '))});
+  table.write(folder, file);
+}
+
+void write_cpg(const std::filesystem::path& folder, const std::string& file, const std::string& text) {
+  std::ofstream(folder / file, std::ios::binary) << text;
+}
+
+std::string name_of(const e2e_session& session, const std::string& table) {
+  return session.sql("SELECT NAME FROM " + table);
+}
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+const std::string mexico_1252 = "M\xE9xico";            // é in Windows-1252
+const std::string gbk_chinese = "\xB2\xE2\xCA\xD4\xD6\xD0\xCE\xC4";  // 测试中文 in GBK
+
+TEST(E2eCodePages, DriverBytesOfEveryPublishedListDecodeTheirPages) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_text_table(folder, "GBK.DBF", 0x4D, gbk_chinese);
+  write_text_table(folder, "PRC.DBF", 0x7A, gbk_chinese);
+  write_text_table(folder, "SJIS.DBF", 0x13, "\x93\xFA\x96\x7B");  // 日本
+  write_text_table(folder, "BIG5.DBF", 0x78, "\xB4\xFA\xB8\xD5");  // 測試
+  write_text_table(folder, "HEBREW.DBF", 0x7D, "\xF9\xEC\xE5\xED");  // שלום
+  write_text_table(folder, "OEM437.DBF", 0x01, "5 \xE6m");          // micro sign, not Greek mu
+  write_text_table(folder, "OEM852.DBF", 0x64, "\xAA");              // not sign
+  const e2e_result run = session.convert(folder);
+  ASSERT_EQ(run.status, 0) << run.describe();
+  EXPECT_EQ(name_of(session, "GBK"), "NAME\n测试中文\n");
+  EXPECT_EQ(name_of(session, "PRC"), "NAME\n测试中文\n");
+  EXPECT_EQ(name_of(session, "SJIS"), "NAME\n日本\n");
+  EXPECT_EQ(name_of(session, "BIG5"), "NAME\n測試\n");
+  EXPECT_EQ(name_of(session, "HEBREW"), "NAME\nשלום\n");
+  EXPECT_EQ(name_of(session, "OEM437"), "NAME\n5 µm\n");
+  EXPECT_EQ(name_of(session, "OEM852"), "NAME\n¬\n");
+}
+
+TEST(E2eCodePages, Byte57IsTheSystemsAnsiPage) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_text_table(folder, "CITIES.DBF", 0x57, mexico_1252);
+  ASSERT_EQ(session.convert(folder).status, 0);
+  EXPECT_EQ(name_of(session, "CITIES"), "NAME\nMéxico\n");
+  // Who wants the earlier Cyrillic reading names that page as the system's.
+  std::vector<std::string> args = e2e_session::login();
+  args.push_back("--src=" + folder.string());
+  ASSERT_EQ(session.agent(args, {{"VESPER_DEFAULT_CODEPAGE", "1251"}}).status, 0);
+  EXPECT_EQ(name_of(session, "CITIES"), "NAME\nMйxico\n");
+}
+
+TEST(E2eCodePages, ACpgFileChoosesThePageAndTheUsersEncodingWins) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  // Shapefile exports: the driver byte says one page, the .cpg another.
+  write_text_table(folder, "RUS.DBF", 0x57, "\xCC\xEE\xF1\xEA\xE2\xE0");  // Москва in 1251
+  write_cpg(folder, "RUS.cpg", "ANSI 1251\r\n");
+  write_text_table(folder, "UTF.DBF", 0x03, "M\xC3\xA9xico");
+  write_cpg(folder, "UTF.CPG", "UTF-8");
+  write_text_table(folder, "ISO.DBF", 0x00, mexico_1252);
+  write_cpg(folder, "ISO.cpg", "88591");
+  // A .cpg that names nothing known leaves the driver byte to decide.
+  write_text_table(folder, "ODD.DBF", 0xC9, "\xCC\xE8\xF0");  // Мир in 1251
+  write_cpg(folder, "ODD.cpg", "no such page");
+  const std::filesystem::path log = session.root() / "trace.log";
+  const e2e_result run = session.convert(folder, {"--logfile=" + log.string()});
+  ASSERT_EQ(run.status, 0) << run.describe();
+  EXPECT_EQ(name_of(session, "RUS"), "NAME\nМосква\n");
+  EXPECT_EQ(name_of(session, "UTF"), "NAME\nMéxico\n");
+  EXPECT_EQ(name_of(session, "ISO"), "NAME\nMéxico\n");
+  EXPECT_EQ(name_of(session, "ODD"), "NAME\nМир\n");
+  const std::string trace = read_file(log);
+  EXPECT_NE(trace.find("Code page 1251 chosen by the file "), std::string::npos);
+  EXPECT_NE(trace.find("Code page 65001 chosen by the file "), std::string::npos);
+  EXPECT_NE(trace.find("Code page 1251 chosen by the language driver byte 201"), std::string::npos);
+
+  // The user's choice wins over the .cpg file.
+  std::ofstream(session.root() / "one.txt") << "UTF\n";
+  ASSERT_EQ(session.convert(folder, {"--tab_file=" + (session.root() / "one.txt").string(), "--encoding=1252",
+                                     "--logfile=" + log.string()})
+                .status,
+            0);
+  EXPECT_EQ(name_of(session, "UTF"), "NAME\nMÃ©xico\n");
+  EXPECT_NE(read_file(log).find("Code page 1252 chosen by the user's encoding 1252"), std::string::npos);
+}
+
+TEST(E2eCodePages, EncodingTakesDriverBytesCodePageNumbersAndNames) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_text_table(folder, "RUS.DBF", 0x03, "\xCC\xE8\xF0");  // Мир in 1251, Ìèð in 1252
+  for (const std::string value : {"201", "1251", "cp1251", "windows-1251", "CP1251"}) {
+    const e2e_result run = session.convert(folder, {"--encoding=" + value});
+    ASSERT_EQ(run.status, 0) << value << "\n" << run.describe();
+    EXPECT_EQ(name_of(session, "RUS"), "NAME\nМир\n") << value;
+  }
+  write_text_table(folder, "RUS.DBF", 0x03, "\xD0\x9C\xD0\xB8\xD1\x80");  // Мир in UTF-8
+  for (const std::string value : {"65001", "utf-8", "UTF8"}) {
+    ASSERT_EQ(session.convert(folder, {"--encoding=" + value}).status, 0) << value;
+    EXPECT_EQ(name_of(session, "RUS"), "NAME\nМир\n") << value;
+  }
+  write_text_table(folder, "RUS.DBF", 0x03, "\x8C\xA8\xE0");  // Мир in DOS 866
+  ASSERT_EQ(session.convert(folder, {"--encoding=866"}).status, 0);
+  EXPECT_EQ(name_of(session, "RUS"), "NAME\nМир\n");
+
+  // The stored setting holds the same values: a code page number here.
+  session.store_setting("code_page", 866);
+  ASSERT_EQ(session.convert(folder).status, 0);
+  EXPECT_EQ(name_of(session, "RUS"), "NAME\nМир\n");
+}
+
+}  // namespace
