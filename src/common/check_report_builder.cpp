@@ -40,14 +40,18 @@ check_report_builder::~check_report_builder() {
   handler_.on_error = nullptr;
 }
 
-std::string check_report_builder::code_page_reason(std::uint8_t chosen, std::uint8_t driver, int code_page) {
+std::string check_report_builder::code_page_reason(int chosen, std::uint8_t driver, int code_page,
+                                                  const std::string& cpg_file) {
   if (chosen != 0)
     return tk_format("the encoding setting (--encoding=%d, a profile or the stored settings) overrides the file's "
                      "language driver byte",
                      chosen);
+  if (!cpg_file.empty()) return "the file " + cpg_file + " beside the table names it (it wins over the driver byte)";
   if (code_page != 0) return tk_format("the language driver byte 0x%02X of the file's header", driver);
   const char* const fallback = "the default code page (1252 unless VESPER_DEFAULT_CODEPAGE names another) is used";
   if (driver == 0) return std::string("the file's header names no code page (language driver byte 0x00): ") + fallback;
+  if (driver == 0x57)
+    return std::string("the file's header names the system's ANSI code page (language driver byte 0x57): ") + fallback;
   return tk_format("the language driver byte 0x%02X of the file's header names no known code page: %s", driver,
                    fallback);
 }
@@ -65,7 +69,8 @@ void check_report_builder::opened(const dbf_recordset& source) {
   table.version = tk_format("0x%02X", source.version());
   table.records = source.record_count();
   table.code_page = source.get_codepage();
-  table.code_page_reason = code_page_reason(converter_.code_page, source.driver_byte(), table.code_page);
+  table.code_page_reason = code_page_reason(converter_.code_page, source.driver_byte(), table.code_page,
+                                             source.code_page_file());
   table.memo_state = source.has_memo_file() ? "found" : source.has_memo_columns() ? "missing" : "none";
   table.memo_file = source.memo_file_name();
   for (const udb_index& index : source.indexes) {

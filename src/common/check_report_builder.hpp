@@ -28,7 +28,7 @@ class check_report_builder {
 
   // Why a table's text is read with its code page: the setting, the
   // header's language-driver byte or the default.
-  static std::string code_page_reason(std::uint8_t chosen, std::uint8_t driver, int code_page);
+  static std::string code_page_reason(int chosen, std::uint8_t driver, int code_page, const std::string& cpg_file);
 
  private:
   void opened(const dbf_recordset& source);

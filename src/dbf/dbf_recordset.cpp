@@ -275,6 +275,7 @@ void dbf_recordset::choose_code_page(int encoding) {
     const std::string text = first_bytes_of(cpg, 64);
     if (int number = tk_code_page_number_of(text); number != 0) {
       code_page_ = number;
+      code_page_file_ = cpg;
       tk_log(3, "Code page %d chosen by the file %s", code_page_, cpg);
       return;
     }

@@ -39,6 +39,9 @@ class dbf_recordset : public udb_recordset {
 
   // The code page of the table's text (after the user's override).
   int get_codepage() const;
+  // The .cpg file that chose the code page; empty when the user or the
+  // driver byte chose it.
+  const std::string& code_page_file() const { return code_page_file_; }
   std::uint8_t version() const { return header_[0]; }
   // The language-driver byte in use (the user's choice when one was given).
   std::uint8_t driver_byte() const { return header_[29]; }
@@ -103,6 +106,7 @@ class dbf_recordset : public udb_recordset {
   std::unique_ptr<dbf_record> current_;
   const tk_code_page* page_ = nullptr;  // the table's, settled when it opens
   int code_page_ = 0;
+  std::string code_page_file_;
   dbf_column_warnings value_warnings_;
 };
 

@@ -304,3 +304,34 @@ TEST(E2eCheck, ACorpusFolderIsReportedAsItConverts) {
     EXPECT_EQ(catalog_columns(session, name), report_columns(table)) << name;
   }
 }
+
+namespace {
+
+void write_name_table(const std::filesystem::path& folder, const std::string& file, std::uint8_t driver,
+                      const std::string& name) {
+  dbf_writer table(0x03);
+  table.language_driver(driver).field(u"NAME", 'C', 10);
+  table.record({dbf_cell::raw(name + std::string(10 - name.size(), ' '))});
+  table.write(folder, file);
+}
+
+}  // namespace
+
+// The report names what chose each table's code page, as the run's trace does.
+TEST(E2eCheck, TheCodePageReasonNamesTheCpgFileOrTheAnsiByte) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_name_table(folder, "SHAPE.DBF", 0x57, "M\xC3\xA9xico");
+  std::ofstream(folder / "SHAPE.cpg", std::ios::binary) << "UTF-8";
+  write_name_table(folder, "PLAIN.DBF", 0x57, "M\xE9xico");
+  const std::filesystem::path report = session.root() / "cp.json";
+  const e2e_result dry = check(session, folder, report);
+  ASSERT_EQ(dry.status, 0) << dry.describe();
+  const json r = read_json(report);
+  EXPECT_EQ(table_of(r, "shape").at("code_page"), 65001);
+  EXPECT_EQ(table_of(r, "shape").at("code_page_reason"),
+            "the file " + (folder / "SHAPE.cpg").string() + " beside the table names it (it wins over the driver byte)");
+  EXPECT_EQ(table_of(r, "plain").at("code_page_reason"),
+            "the file's header names the system's ANSI code page (language driver byte 0x57): the default code page "
+            "(1252 unless VESPER_DEFAULT_CODEPAGE names another) is used");
+}
