@@ -4,6 +4,7 @@
 
 #include "dbf_code_pages.hpp"
 #include "dbf_exception.hpp"
+#include "dbf_index_files.hpp"
 #include "dbf_no_memo_exception.hpp"
 #include "dbt_memo_file.hpp"
 #include "error_handler.hpp"
@@ -50,7 +51,8 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, std::uint8_
     : udb_recordset(table_name_of(file_name)), file_name_(file_name) {
   tk_log(2, "dbf_recordset::ctor(%s, cp=%d)", file_name, code_page_byte);
   file_ = std::make_unique<tk_huge_file>(file_name, mode != read_mode);
-  if (mode != 1 && mode != 8) return;
+  const int open_mode = mode & ~skip_indexes;
+  if (open_mode != 1 && open_mode != 8) return;
   read_header();
   init_schema();
   memo_type_ = get_memo_type();
@@ -232,19 +234,12 @@ void dbf_recordset::open_memo_file(int memo_type) {
   }
 }
 
+// Traced only: the run reads the files it converts indexes from
+// (dbf_table_indexes), so that their warnings name the table as it shows it.
 void dbf_recordset::init_indexes() {
   tk_log(2, "dbf_recordset::init_indexes(%s)", file_name_);
-  std::string idx = dbf_sibling_file(file_name_, "idx");
-  if (!idx.empty()) {
-    tk_log(1, "dbf_recordset::process_idx(%s)", idx);
-    return;
-  }
-  tk_log(1, "Failed to find .idx, try to locate .cdx");
-  std::string cdx = dbf_sibling_file(file_name_, "cdx");
-  if (!cdx.empty())
-    tk_log(1, "dbf_recordset::process_cdx(%s)", cdx);
-  else
-    tk_log(1, "Failed to find .cdx, aborting");
+  for (const dbf_index_files::entry& file : dbf_index_files::of(file_name_, table_flags() & 0x01))
+    tk_log(1, "Index file %s", file.path);
 }
 
 int dbf_recordset::get_codepage() const {

@@ -38,6 +38,9 @@ class dbf_recordset : public udb_recordset {
   // The code page of the table's text (after the user's override).
   int get_codepage() const;
   std::uint8_t version() const { return header_[0]; }
+  // The header's flags byte: 0x01 a structural (FoxPro) or production
+  // (dBASE) index file, 0x02 a memo file, 0x04 a database container.
+  std::uint8_t table_flags() const { return header_[28]; }
   std::uint32_t record_count() const { return record_count_; }
   // The date of the last update in the header, its three bytes YY MM DD as one number.
   std::uint32_t header_date() const { return std::uint32_t(header_[1]) << 16 | header_[2] << 8 | header_[3]; }
