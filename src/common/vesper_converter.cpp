@@ -7,6 +7,7 @@
 
 #include "batch_loader.hpp"
 #include "dbf_bad_file.hpp"
+#include "dbf_container.hpp"
 #include "dbf_database.hpp"
 #include "dbf_record.hpp"
 #include "dbf_recordset.hpp"
@@ -338,6 +339,8 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   if (error_handler* handler = error_handler::find()) handler->prefix = tk_printable_name_utf8(name);
   std::unique_ptr<udb_recordset> table = source.get_table(name, skip_idx ? 1 | dbf_recordset::skip_indexes : 1);
   auto& dbf = static_cast<dbf_recordset&>(*table);
+  // Long field names first: key expressions are written with them.
+  dbf_container::apply(dbf, tk_printable_name_utf8(name));
   if (!skip_idx) table->indexes = dbf_table_indexes(dbf, tk_printable_name_utf8(name), !skip_del).read();
   // Without its memo file the table is copied with empty memos: incomplete
   // data, which the run must not report as a success.

@@ -110,6 +110,22 @@ void dbf_recordset::read_descriptors(bool level7) {
     descriptors_.push_back(level7 ? dbf_field_descriptor::from_level7(bytes)
                                   : dbf_field_descriptor::from_default(bytes));
   }
+  descriptors_end_ = offset;
+}
+
+std::string dbf_recordset::container_link() const {
+  constexpr std::uint64_t backlink = 263;
+  if (version() < 0x30 || version() > 0x32 || descriptors_end_ + 1 + backlink > header_length()) return {};
+  char bytes[backlink];
+  file_->read(descriptors_end_ + 1, bytes, backlink);
+  std::string link(bytes, std::find(bytes, bytes + backlink, '\0'));
+  while (!link.empty() && link.back() == ' ') link.pop_back();
+  return link;
+}
+
+void dbf_recordset::rename_column(std::size_t i, const std::u16string& column) {
+  columns_.at(i).name = column;
+  schema[i].name = column;
 }
 
 void dbf_recordset::lay_out_fields() {

@@ -3,6 +3,7 @@
 // rows are in; what cannot be carried over is a warning of its table.
 #include <gtest/gtest.h>
 
+#include "dbf_container_writer.hpp"
 #include "dbf_index_writer.hpp"
 #include "dbf_writer.hpp"
 #include "e2e_session.hpp"
@@ -170,4 +171,45 @@ TEST(E2eIndexes, IdxNdxNtxAndMdxFilesBecomeIndexes) {
   const e2e_result skipped = session.convert(folder, {"--skip_idx"});
   EXPECT_EQ(skipped.status, 0) << skipped.describe();
   EXPECT_EQ(session.sql("SELECT COUNT(*) FROM USER_INDEXES"), "COUNT(*)\n0\n");
+}
+
+// A table of a database container takes the long field names the container
+// keeps; its key expressions are written with them.
+TEST(E2eIndexes, DbcLongFieldNamesReplaceTheHeaderNames) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer orders(0x30);
+  orders.table_flags(0x01).container("shop.dbc");
+  orders.field(u"ORDER_ID", 'I').field(u"CUSTOMER_N", 'C', 20).field(u"DELIVERY_D", 'D');
+  orders.record({dbf_cell::integer(1), dbf_cell::text(u"Ann"), dbf_cell::date(2024, 2, 3)});
+  orders.write(folder, "ORDERS.DBF");
+  dbf_index_writer::write(folder, "ORDERS.CDX",
+                          dbf_index_writer::cdx({{"ORDER_ID", "order_id", "", kind::candidate},
+                                                 {"CUSTOMER", "UPPER(customer_name)"},
+                                                 {"DELIVERY", "DTOS(delivery_date)"}}));
+  dbf_container_writer()
+      .table(u"orders", {u"order_id", u"customer_name", u"delivery_date"})
+      .table(u"other", {u"x"})
+      .write(folder, "SHOP.DBC");
+  // A table whose container is not in the folder keeps its short names.
+  dbf_writer lost(0x30);
+  lost.container("..\\elsewhere\\gone.dbc").field(u"LONG_NAME_", 'C', 5);
+  lost.record({dbf_cell::text(u"x")}).write(folder, "LOST.DBF");
+
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_EQ(session.sql("SELECT TABLE_NAME, COLUMN_NAME FROM USER_TAB_COLUMNS ORDER BY TABLE_NAME, COLUMN_ID"),
+            "TABLE_NAME\tCOLUMN_NAME\nLOST\tLONG_NAME_\nORDERS\tORDER_ID\nORDERS\tCUSTOMER_NAME\n"
+            "ORDERS\tDELIVERY_DATE\n");
+  EXPECT_EQ(session.sql(index_query),
+            "TABLE_NAME\tINDEX_NAME\tINDEX_TYPE\tUNIQUENESS\tCOLUMN_NAME\tCOLUMN_POSITION\n"
+            "ORDERS\tCUSTOMER\tFUNCTION-BASED NORMAL\tNONUNIQUE\tSYS_NC00004$\t1\n"
+            "ORDERS\tDELIVERY\tNORMAL\tNONUNIQUE\tDELIVERY_DATE\t1\n"
+            "ORDERS\tORDER_ID\tNORMAL\tUNIQUE\tORDER_ID\t1\n");
+  EXPECT_EQ(session.sql("SELECT CUSTOMER_NAME FROM ORDERS"), "CUSTOMER_NAME\nAnn\n");
+  EXPECT_TRUE(has(run, "Warning:\nlost: the table belongs to the database container ..\\elsewhere\\gone.dbc, which "
+                       "is not found; the table keeps the short field names of its header"))
+      << run.out;
+  // The container is no table of the run.
+  EXPECT_EQ(session.tables(), "LOST\nORDERS\n");
 }
