@@ -90,24 +90,22 @@ std::u16string ora_indexes_initializer::column_list(const udb_index& index) cons
 }
 
 void ora_indexes_initializer::build_indexes(ora_sql_runner& runner) {
-  tk_log(1, "ora_indexes_initializer::build_indexes(n_indexes=%d)", indexes.size());
-  for (const udb_index& index : indexes) {
-    std::u16string text = index_text(index);
-    if (text.empty()) continue;
-    tk_log(3, "Run SQL query: %s\n", text);
-    try {
-      runner.run(text);
-    } catch (const ora_exception& e) {
-      tk_log(2, "Got error: %08X", e.ora_number());
-      if (e.ora_number() != ora_already_indexed && e.ora_number() != ora_key_exists) throw;
-    }
-  }
+  run_all(runner, [](const udb_index&, const ora_exception& e) { throw e; });
 }
 
 void ora_indexes_initializer::build_indexes(ora_sql_runner& runner, const failure& failed) {
-  tk_log(1, "ora_indexes_initializer::build_indexes(n_indexes=%d)", indexes.size());
   for (const auto& [index, column] : unusable_)
     failed(index, tk_format("its column %s is a memo or longer than an index column can be", column));
+  run_all(runner, [&](const udb_index& index, const ora_exception& e) {
+    if (e.connection_lost()) throw e;
+    failed(index, e.message);
+  });
+}
+
+// Indexes the server already has under other names are no error.
+void ora_indexes_initializer::run_all(ora_sql_runner& runner,
+                                      const std::function<void(const udb_index&, const ora_exception&)>& refused) {
+  tk_log(1, "ora_indexes_initializer::build_indexes(n_indexes=%d)", indexes.size());
   for (const udb_index& index : indexes) {
     std::u16string text = index_text(index);
     if (text.empty()) continue;
@@ -116,8 +114,7 @@ void ora_indexes_initializer::build_indexes(ora_sql_runner& runner, const failur
       runner.run(text);
     } catch (const ora_exception& e) {
       tk_log(2, "Got error: %08X", e.ora_number());
-      if (e.connection_lost()) throw;
-      if (e.ora_number() != ora_already_indexed && e.ora_number() != ora_key_exists) failed(index, e.message);
+      if (e.ora_number() != ora_already_indexed && e.ora_number() != ora_key_exists) refused(index, e);
     }
   }
 }
