@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "dbf_cdx_reader.hpp"
+#include "dbf_container.hpp"
+#include "dbf_container_writer.hpp"
 #include "dbf_idx_reader.hpp"
 #include "dbf_index_writer.hpp"
 #include "dbf_key_expression.hpp"
@@ -210,4 +212,16 @@ TEST_F(DbfTest, CdxKindsBecomePlainOrUniqueIndexes) {
   };
   EXPECT_EQ(kinds(true), "U=plain;C=unique;CND=plain;CD=plain;");
   EXPECT_EQ(kinds(false), "U=plain;C=unique;CND=unique;CD=plain;");
+}
+
+TEST_F(DbfTest, DbcListsTheLongFieldNamesOfEachTable) {
+  dbf_container_writer().table(u"Orders", {u"order_id", u"customer_name"}).table(u"items", {u"item_no"}).write(
+      folder_, "shop.dbc");
+  const dbf_container container(path("shop.dbc"));
+  EXPECT_EQ(container.field_names(u"ORDERS"), (std::vector<std::u16string>{u"order_id", u"customer_name"}));
+  EXPECT_EQ(container.field_names(u"items"), (std::vector<std::u16string>{u"item_no"}));
+  EXPECT_TRUE(container.field_names(u"other").empty());
+  // A table is no container.
+  dbf_writer(0x30).field(u"A", 'C', 1).write(folder_, "plain.dbc");
+  EXPECT_THROW(dbf_container(path("plain.dbc")), tk_exception);
 }
