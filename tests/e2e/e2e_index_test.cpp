@@ -112,7 +112,7 @@ TEST(E2eIndexes, CdxCandidateTheRowsRepeatIsAWarningAndTheRowsStay) {
   EXPECT_EQ(session.sql("SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS"), "CONSTRAINT_NAME\nID\n");
 }
 
-TEST(E2eIndexes, DamagedOrMissingIndexFilesAreWarningsOfTheirTable) {
+TEST(E2eIndexes, CdxNtxDamagedOrMissingIndexFilesAreWarningsOfTheirTable) {
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
   people(0x30, 0x01).write(folder, "BROKEN.DBF");

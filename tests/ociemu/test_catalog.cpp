@@ -42,7 +42,7 @@ TEST_F(catalog_test, DataDefaultIsALong) {
 
 // Oracle indexes a function of a column through a hidden column SYS_NCnnnnn$,
 // numbered after the table's columns, and lists the expression beside it.
-TEST_F(catalog_test, FunctionBasedIndexesAsTheDictionaryListsThem) {
+TEST_F(catalog_test, KeyExprFunctionBasedIndexesAsTheDictionaryListsThem) {
   oci_session s;
   s.exec("CREATE TABLE \"P\" (\"ID\" NUMBER, \"NAME\" VARCHAR2(20), \"CITY\" VARCHAR2(20))");
   s.exec("INSERT INTO \"P\" VALUES (1, 'Ann', 'Oslo')");
