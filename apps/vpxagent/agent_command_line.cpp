@@ -25,7 +25,7 @@ namespace {
 
 enum option_id {
   badfile, batch, commit, dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port,
-  resume, rowbyrow, silent, skip_del, src, tab_def, tab_file, uppercase, profile,
+  resume, rowbyrow, silent, skip_del, skip_idx, src, tab_def, tab_file, uppercase, profile,
   check, report
 };
 
@@ -40,7 +40,7 @@ const tk_cmd_option options[] = {
     {src, "--src="},         {tab_def, "--tab_def"},    {tab_file, "--tab_file="},
     {uppercase, "--uppercase"}, {rowbyrow, "--rowbyrow"},  {batch, "--batch="},
     {commit, "--commit="},   {badfile, "--badfile="},  {resume, "--resume"},
-    {profile, "--profile="},
+    {profile, "--profile="}, {skip_idx, "--skip_idx"},
     {check, "--check"},      {report, "--report="},
     {0, ""},
 };
@@ -124,6 +124,7 @@ std::string agent_command_line::usage_text() {
          "                  releases did, instead of in batches\n"
          "   --silent       disable program output\n"
          "   --skip_del     don't convert records marked as deleted\n"
+         "   --skip_idx     don't create the indexes and keys of the index files\n"
          "   --src=...      path to DBF database\n"
          "   --tab_def      convert table definitions only\n"
          "   --tab_file=... file containing the list of tables to convert\n"
@@ -239,6 +240,10 @@ void agent_command_line::apply(int id, const std::string& value) {
     case skip_del:
       tk_log(2, "\tdon't convert records marked as deleted");
       converter_.skip_del = true;
+      break;
+    case skip_idx:
+      tk_log(2, "\tdon't convert indexes");
+      converter_.skip_idx = true;
       break;
     case src:
       converter_.src = wide(value);

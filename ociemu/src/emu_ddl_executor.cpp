@@ -1,6 +1,7 @@
 #include "emu_ddl_executor.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 #include "emu_connection.hpp"
@@ -287,13 +288,34 @@ void emu_ddl_executor::create_index(const emu_create_index& s) {
   for (const auto& column : s.columns)
     if (table->find_column(column) < 0) throw ora_error(904, {quote(column)});
   if (index_with_columns(*table, s.columns)) throw ora_error(1408);
+  // A function of a column is indexed as a hidden column SYS_NCnnnnn$
+  // numbered after the table's columns; the expression is kept beside it.
+  std::vector<std::u16string> catalog_columns = s.columns, expressions(s.columns.size());
+  std::string keys;
+  std::int64_t hidden = static_cast<std::int64_t>(table->columns.size()) +
+                        count("SELECT count(*) FROM ociemu_ind_expressions WHERE TABLE_NAME = '" +
+                              to_utf8(table->name) + "'");
+  for (std::size_t i = 0; i < s.columns.size(); ++i) {
+    const std::u16string function = i < s.functions.size() ? s.functions[i] : u"";
+    keys += (i ? ", " : "") + (function.empty() ? quote(s.columns[i]) : to_utf8(function) + "(" + quote(s.columns[i]) + ")");
+    if (function.empty()) continue;
+    char name[32];
+    std::snprintf(name, sizeof name, "SYS_NC%05lld$", static_cast<long long>(++hidden));
+    catalog_columns[i] = to_utf16(name);
+    expressions[i] = function + u"(\"" + s.columns[i] + u"\")";
+  }
   try {
     db_.exec(std::string("CREATE ") + (s.unique ? "UNIQUE " : "") + "INDEX " +
-             sqlite_index(s.name) + " ON " + quote(table->name) + " (" + column_list(s.columns) + ")");
+             sqlite_index(s.name) + " ON " + quote(table->name) + " (" + keys + ")");
   } catch (const emu_sqlite_error&) {
     throw ora_error(1452);
   }
-  record_index(table->name, s.name, s.columns, s.unique, false);
+  record_index(table->name, s.name, catalog_columns, s.unique, false);
+  for (std::size_t i = 0; i < expressions.size(); ++i)
+    if (!expressions[i].empty())
+      exec_meta(db_, "INSERT INTO ociemu_ind_expressions VALUES (?, ?, ?, ?, ?)",
+          {text(owner()), text(s.name), text(table->name), text(expressions[i]),
+           integer(static_cast<std::int64_t>(i + 1))});
 }
 
 void emu_ddl_executor::drop(const emu_drop& s) {
@@ -302,6 +324,7 @@ void emu_ddl_executor::drop(const emu_drop& s) {
     if (!catalog_.index_exists(s.name)) throw ora_error(1418);
     exec_meta(db_, "DELETE FROM ociemu_indexes WHERE INDEX_NAME = ?", {text(s.name)});
     exec_meta(db_, "DELETE FROM ociemu_ind_columns WHERE INDEX_NAME = ?", {text(s.name)});
+    exec_meta(db_, "DELETE FROM ociemu_ind_expressions WHERE INDEX_NAME = ?", {text(s.name)});
     db_.exec("DROP INDEX IF EXISTS " + sqlite_index(s.name));
     return;
   }
@@ -326,7 +349,7 @@ void emu_ddl_executor::drop(const emu_drop& s) {
 void emu_ddl_executor::drop_table(const emu_drop& s) {
   const auto table = catalog_.table(s.name);
   drop_constraints_of(table->name, s.cascade_constraints);
-  for (const char* meta : {"ociemu_tab_columns", "ociemu_cons_columns", "ociemu_ind_columns",
+  for (const char* meta : {"ociemu_tab_columns", "ociemu_cons_columns", "ociemu_ind_columns", "ociemu_ind_expressions",
                            "ociemu_indexes", "ociemu_triggers", "ociemu_constraints"})
     exec_meta(db_, std::string("DELETE FROM ") + meta + " WHERE TABLE_NAME = ?", {text(table->name)});
   catalog_.remove_object(table->name, "TABLE");

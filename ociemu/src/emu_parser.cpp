@@ -228,7 +228,21 @@ emu_create_index emu_parser::create_index(bool unique) {
   i.name = c_.identifier(953);
   c_.expect_word("ON", 969);
   i.table = c_.identifier(903);
-  i.columns = c_.identifier_list();
+  // Columns, or UPPER / LOWER of a column (a function-based index).
+  c_.expect_symbol("(", 906);
+  do {
+    std::u16string column = c_.identifier(), function;
+    if (c_.accept_symbol("(")) {
+      function = column;
+      if (function != u"UPPER" && function != u"LOWER") throw ora_error(904, {to_utf8(function)});
+      column = c_.identifier();
+      c_.expect_symbol(")", 907);
+    }
+    if (!c_.accept_word("ASC")) c_.accept_word("DESC");
+    i.columns.push_back(column);
+    i.functions.push_back(function);
+  } while (c_.accept_symbol(","));
+  c_.expect_symbol(")", 907);
   while (!c_.at_end() && !c_.peek().is_symbol(";")) c_.next();  // storage clauses
   c_.expect_end();
   return i;

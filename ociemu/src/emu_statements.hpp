@@ -59,6 +59,7 @@ struct emu_alter_table {
 struct emu_create_index {
   std::u16string name, table;
   std::vector<std::u16string> columns;
+  std::vector<std::u16string> functions;  // per column: empty, UPPER or LOWER
   bool unique = false;
 };
 

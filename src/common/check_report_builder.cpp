@@ -1,6 +1,7 @@
 #include "check_report_builder.hpp"
 
 #include "dbf_code_pages.hpp"
+#include "tk_code_page.hpp"
 #include "dbf_recordset.hpp"
 #include "error_handler.hpp"
 #include "ora_recording_database.hpp"
@@ -68,8 +69,8 @@ void check_report_builder::opened(const dbf_recordset& source) {
   table.file = source.file_name();
   table.version = tk_format("0x%02X", source.version());
   table.records = source.record_count();
-  table.code_page = source.get_codepage();
-  table.code_page_reason = code_page_reason(converter_.code_page, source.driver_byte(), table.code_page,
+  table.code_page = tk_code_page::resolved(source.get_codepage());
+  table.code_page_reason = code_page_reason(converter_.code_page, source.driver_byte(), source.get_codepage(),
                                              source.code_page_file());
   table.memo_state = source.has_memo_file() ? "found" : source.has_memo_columns() ? "missing" : "none";
   table.memo_file = source.memo_file_name();

@@ -8,14 +8,17 @@
 #include "batch_loader.hpp"
 #include "dbf_bad_file.hpp"
 #include "dbf_code_pages.hpp"
+#include "dbf_container.hpp"
 #include "dbf_database.hpp"
 #include "dbf_record.hpp"
 #include "dbf_recordset.hpp"
+#include "dbf_table_indexes.hpp"
 #include "error_handler.hpp"
 #include "init_conversion.hpp"
 #include "merge_check.hpp"
 #include "ora_error_class.hpp"
 #include "ora_exception.hpp"
+#include "ora_in_validator.hpp"
 #include "ora_journal.hpp"
 #include "ora_table.hpp"
 #include "ora_tn_validator.hpp"
@@ -175,6 +178,8 @@ void vesper_converter::run_tables(dbf_database& source) {
   // Generated names depend only on the names of this run, so that a second
   // run finds the tables the first one created.
   ora_tn_validator names(sel_tables, {}, target->limits);
+  // Index and constraint names are unique in the whole schema: one registry for the run.
+  ora_in_validator index_names(target->limits);
   // The target's table list is read from its catalog here: whether a table
   // already exists decides overwrite, merge and skip.
   target->get_tables();
@@ -337,8 +342,11 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   // The source reports some errors itself while the table opens (a missing
   // memo file): they name this table.
   if (error_handler* handler = error_handler::find()) handler->prefix = tk_printable_name_utf8(name);
-  std::unique_ptr<udb_recordset> table = source.get_table(name, 1);
+  std::unique_ptr<udb_recordset> table = source.get_table(name, skip_idx ? 1 | dbf_recordset::skip_indexes : 1);
   auto& dbf = static_cast<dbf_recordset&>(*table);
+  // Long field names first: key expressions are written with them.
+  dbf_container::apply(dbf, tk_printable_name_utf8(name));
+  if (!skip_idx) table->indexes = dbf_table_indexes(dbf, tk_printable_name_utf8(name), !skip_del).read();
   if (table_opened) table_opened(dbf);
   // Without its memo file the table is copied with empty memos: incomplete
   // data, which the run must not report as a success.
@@ -394,6 +402,8 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
       }
     }
   }
+  // Keys and indexes come after the rows, on tables this run creates or goes on with.
+  const bool builds_indexes = earlier || !target->is_table_exist(target_table);
   std::unique_ptr<udb_recordset> destination = open_target(*table, target_table);
   if (mode == 1 && !earlier && !bool_dbf && !table->schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
@@ -412,7 +422,21 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
     journal_->start_table(identity);
   }
   if (dbf.record_count() != 0 && !tab_def) copy_records(dbf, *destination, name, from);
+  if (builds_indexes) create_indexes(*table, target_table);
   if (journal_) journal_->finish_table();
+}
+
+// An index Oracle refuses (a unique key the rows repeat, a key too long)
+// costs that index only: the rows are in, the table counts as converted.
+void vesper_converter::create_indexes(const udb_recordset& table, const std::u16string& target_table) {
+  if (table.indexes.empty()) return;
+  const std::string shown = tk_printable_name_utf8(tallies.back().table);
+  target->create_indexes(target_table, table.schema, table.indexes,
+                         [&](const udb_index& index, const std::string& message) {
+                           error_handler::report_warning(
+                               {shown, 0, {},
+                                tk_format("index %s is not created: %s", tk_printable_name_utf8(index.name), message)});
+                         });
 }
 
 // A file whose name clashes in case with another's is converted under a
@@ -429,7 +453,7 @@ void vesper_converter::announce_renamed(const dbf_database& source, const std::u
 std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& source,
                                                              const std::u16string& target_table) {
   if (target->is_table_exist(target_table)) return target->get_table(target_table, 8);
-  return target->create_table(target_table, source.schema, skip_idx ? udb_indexes() : source.indexes);
+  return target->create_table(target_table, source.schema, udb_indexes());
 }
 
 void vesper_converter::copy_records(dbf_recordset& source, udb_recordset& destination,

@@ -103,6 +103,7 @@ class vesper_converter : public udb_converter,
   void announce_renamed(const dbf_database& source, const std::u16string& name,
                         const std::u16string& target_table) const;
   std::unique_ptr<udb_recordset> open_target(udb_recordset& source, const std::u16string& target);
+  void create_indexes(const udb_recordset& table, const std::u16string& target_table);
   void copy_records(dbf_recordset& source, udb_recordset& target, const std::u16string& name,
                     std::uint64_t from);
   void copy_in_batches(dbf_recordset& source, ora_table& target, const std::u16string& name,

@@ -5,6 +5,7 @@
 
 #include "dbf_code_pages.hpp"
 #include "dbf_exception.hpp"
+#include "dbf_index_files.hpp"
 #include "dbf_no_memo_exception.hpp"
 #include "dbt_memo_file.hpp"
 #include "error_handler.hpp"
@@ -61,7 +62,8 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, int encodin
     : udb_recordset(table_name_of(file_name)), file_name_(file_name) {
   tk_log(2, "dbf_recordset::ctor(%s, cp=%d)", file_name, encoding);
   file_ = std::make_unique<tk_huge_file>(file_name, mode != read_mode);
-  if (mode != 1 && mode != 8) return;
+  const int open_mode = mode & ~skip_indexes;
+  if (open_mode != 1 && open_mode != 8) return;
   read_header();
   init_schema();
   memo_type_ = get_memo_type();
@@ -121,6 +123,22 @@ void dbf_recordset::read_descriptors(bool level7) {
     descriptors_.push_back(level7 ? dbf_field_descriptor::from_level7(bytes)
                                   : dbf_field_descriptor::from_default(bytes));
   }
+  descriptors_end_ = offset;
+}
+
+std::string dbf_recordset::container_link() const {
+  constexpr std::uint64_t backlink = 263;
+  if (version() < 0x30 || version() > 0x32 || descriptors_end_ + 1 + backlink > header_length()) return {};
+  char bytes[backlink];
+  file_->read(descriptors_end_ + 1, bytes, backlink);
+  std::string link(bytes, std::find(bytes, bytes + backlink, '\0'));
+  while (!link.empty() && link.back() == ' ') link.pop_back();
+  return link;
+}
+
+void dbf_recordset::rename_column(std::size_t i, const std::u16string& column) {
+  columns_.at(i).name = column;
+  schema[i].name = column;
 }
 
 void dbf_recordset::lay_out_fields() {
@@ -245,19 +263,12 @@ void dbf_recordset::open_memo_file(int memo_type) {
   }
 }
 
+// Traced only: the run reads the files it converts indexes from
+// (dbf_table_indexes), so that their warnings name the table as it shows it.
 void dbf_recordset::init_indexes() {
   tk_log(2, "dbf_recordset::init_indexes(%s)", file_name_);
-  std::string idx = dbf_sibling_file(file_name_, "idx");
-  if (!idx.empty()) {
-    tk_log(1, "dbf_recordset::process_idx(%s)", idx);
-    return;
-  }
-  tk_log(1, "Failed to find .idx, try to locate .cdx");
-  std::string cdx = dbf_sibling_file(file_name_, "cdx");
-  if (!cdx.empty())
-    tk_log(1, "dbf_recordset::process_cdx(%s)", cdx);
-  else
-    tk_log(1, "Failed to find .cdx, aborting");
+  for (const dbf_index_files::entry& file : dbf_index_files::of(file_name_, table_flags() & 0x01))
+    tk_log(1, "Index file %s", file.path);
 }
 
 // The user's choice wins, then a .cpg file beside the table (shapefile

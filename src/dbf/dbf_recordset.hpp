@@ -45,6 +45,14 @@ class dbf_recordset : public udb_recordset {
   std::uint8_t version() const { return header_[0]; }
   // The language-driver byte in use (the user's choice when one was given).
   std::uint8_t driver_byte() const { return header_[29]; }
+  // The header's flags byte: 0x01 a structural (FoxPro) or production
+  // (dBASE) index file, 0x02 a memo file, 0x04 a database container.
+  std::uint8_t table_flags() const { return header_[28]; }
+  // The path of the Visual FoxPro database container the table belongs to,
+  // as its header stores it after the field descriptors; empty when none.
+  std::string container_link() const;
+  // Gives column `i` another name (a container's long field name).
+  void rename_column(std::size_t i, const std::u16string& name);
   std::uint32_t record_count() const { return record_count_; }
   // The date of the last update in the header, its three bytes YY MM DD as one number.
   std::uint32_t header_date() const { return std::uint32_t(header_[1]) << 16 | header_[2] << 8 | header_[3]; }
@@ -96,6 +104,7 @@ class dbf_recordset : public udb_recordset {
   int memo_type_ = 0;
   std::unique_ptr<dbf_memo_file> memo_file_;
   std::vector<dbf_field_descriptor> descriptors_;
+  std::uint64_t descriptors_end_ = 0;  // where the descriptors' terminator is (or would be)
   std::vector<dbf_column> columns_;
   // Records are read a block at a time; the block holds records
   // [block_first_, block_first_ + block_count_).

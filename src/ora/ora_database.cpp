@@ -95,6 +95,19 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
 
 void ora_database::table_built(const ora_schema_initializer&, const ora_indexes_initializer*) {}
 
+void ora_database::indexes_built(const std::u16string&, const ora_indexes_initializer&) {}
+
+void ora_database::create_indexes(const std::u16string& table, const udb_schema& schema,
+                                  const udb_indexes& indexes, const ora_indexes_initializer::failure& failed) {
+  tk_log(2, "ora_database::create_indexes(%s)", table);
+  if (indexes.empty()) return;
+  // The column names the table was created with: the same names, made the same way.
+  ora_schema_initializer names(table, schema, indexes, b_uppercase, limits);
+  ora_indexes_initializer keys(table, names.schema, indexes, names.names_map);
+  keys.build_indexes(*this, failed);
+  indexes_built(table, keys);
+}
+
 void ora_database::check_fits(const udb_schema& schema) const {
   if (schema.size() <= limits.max_columns()) return;
   throw tk_exception(tk_format("The table has %d columns, and Oracle allows at most %d in a table. Leave "

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "ora_indexes_initializer.hpp"
 #include "ora_server_limits.hpp"
 #include "ora_sql_runner.hpp"
 #include "udb_database.hpp"
@@ -25,6 +26,11 @@ class ora_database : public udb_database, public ora_sql_runner {
   std::unique_ptr<udb_recordset> get_table(const std::u16string& name, int flags) override;
   std::unique_ptr<udb_recordset> get_table(const std::u16string& name, const std::u16string& query,
                                            int flags);
+  // Creates the keys and indexes of a table this run created from `schema`
+  // (the source's), after its rows are loaded; an index Oracle refuses is
+  // handed to `failed` and the others are still created.
+  void create_indexes(const std::u16string& table, const udb_schema& schema, const udb_indexes& indexes,
+                      const ora_indexes_initializer::failure& failed);
   // Drops the table (and the constraints pointing at it) and forgets it.
   bool delete_tab(const std::u16string& name) override;
   // Runs a statement; nothing is returned.
@@ -54,6 +60,8 @@ class ora_database : public udb_database, public ora_sql_runner {
   // Told of each table built, once its statements have run; `keys` is null
   // for a table without indexes.
   virtual void table_built(const ora_schema_initializer& builder, const ora_indexes_initializer* keys);
+  // Told of the keys and indexes created after a table's rows were loaded.
+  virtual void indexes_built(const std::u16string& table, const ora_indexes_initializer& keys);
 
  private:
   void init_tables();

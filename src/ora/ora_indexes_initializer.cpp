@@ -3,6 +3,7 @@
 #include "ora_engine.hpp"
 #include "ora_exception.hpp"
 #include "ora_in_validator.hpp"
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 
 namespace {
@@ -19,11 +20,13 @@ ora_indexes_initializer::ora_indexes_initializer(std::u16string table_, const ud
     bool acceptable = registry.names.is_acceptable(s.name);
     std::u16string name = acceptable ? s.name : registry.names.get_safe_name(s.name);
     udb_index index(name, s.unique, s.primary, {});
+    index.functions = s.functions;
     bool usable = true;
     for (const std::u16string& column : s.fields) {
       std::u16string mapped = names_.get_mapped_name(column, false);
       if (!can_be_part_of_index(mapped)) {
         tk_log(2, "Field '%s' cannot be part of index", mapped);
+        unusable_.emplace_back(index, mapped);
         usable = false;
         break;
       }
@@ -59,9 +62,13 @@ std::u16string ora_indexes_initializer::index_text(const udb_index& index) const
     return {};
   }
   std::u16string text;
-  if (index.primary) {
+  if (index.has_functions()) {
+    // A constraint takes columns only: a function-based key is a unique index.
+    text = std::u16string(index.unique || index.primary ? u"CREATE UNIQUE INDEX " : u"CREATE INDEX ") +
+           ora_quoted(index.name) + u" ON " + ora_quoted(table) + u" (";
+  } else if (index.primary) {
     text = u"ALTER TABLE " + ora_quoted(table) + u" ADD CONSTRAINT " + ora_quoted(index.name) + u" PRIMARY KEY (";
-  } else if (key_index >= 0 && index.consists_of_fields(indexes[static_cast<std::size_t>(key_index)].fields)) {
+  } else if (key_index >= 0 && !index.has_functions() && index.consists_of_fields(indexes[static_cast<std::size_t>(key_index)].fields)) {
     tk_log(2, "Skip index '%s', it is equal to PK", index.name);
     return {};
   } else if (index.unique) {
@@ -69,14 +76,36 @@ std::u16string ora_indexes_initializer::index_text(const udb_index& index) const
   } else {
     text = u"CREATE INDEX " + ora_quoted(index.name) + u" ON " + ora_quoted(table) + u" (";
   }
+  return text + column_list(index) + u")";
+}
+
+std::u16string ora_indexes_initializer::column_list(const udb_index& index) const {
+  std::u16string text;
   for (std::size_t i = 0; i < index.fields.size(); ++i) {
     tk_log(1, "Process idx.field %s", index.fields[i]);
-    text += (i ? u", " : u"") + ora_quoted(index.fields[i]);
+    std::u16string column = ora_quoted(index.fields[i]);
+    const std::u16string function = index.function_of(i);
+    text += (i ? u", " : u"") + (function.empty() ? column : function + u"(" + column + u")");
   }
-  return text + u")";
+  return text;
 }
 
 void ora_indexes_initializer::build_indexes(ora_sql_runner& runner) {
+  run_all(runner, [](const udb_index&, const ora_exception& e) { throw e; });
+}
+
+void ora_indexes_initializer::build_indexes(ora_sql_runner& runner, const failure& failed) {
+  for (const auto& [index, column] : unusable_)
+    failed(index, tk_format("its column %s is a memo or longer than an index column can be", column));
+  run_all(runner, [&](const udb_index& index, const ora_exception& e) {
+    if (e.connection_lost()) throw e;
+    failed(index, e.message);
+  });
+}
+
+// Indexes the server already has under other names are no error.
+void ora_indexes_initializer::run_all(ora_sql_runner& runner,
+                                      const std::function<void(const udb_index&, const ora_exception&)>& refused) {
   tk_log(1, "ora_indexes_initializer::build_indexes(n_indexes=%d)", indexes.size());
   for (const udb_index& index : indexes) {
     std::u16string text = index_text(index);
@@ -86,7 +115,7 @@ void ora_indexes_initializer::build_indexes(ora_sql_runner& runner) {
       runner.run(text);
     } catch (const ora_exception& e) {
       tk_log(2, "Got error: %08X", e.ora_number());
-      if (e.ora_number() != ora_already_indexed && e.ora_number() != ora_key_exists) throw;
+      if (e.ora_number() != ora_already_indexed && e.ora_number() != ora_key_exists) refused(index, e);
     }
   }
 }

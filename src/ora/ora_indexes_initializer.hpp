@@ -2,8 +2,10 @@
 // names unique in the whole Oracle schema (the run's ora_in_validator).
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "ora_exception.hpp"
 #include "ora_sql_runner.hpp"
 #include "t_names_map.hpp"
 #include "udb_indexes.hpp"
@@ -17,6 +19,10 @@ class ora_indexes_initializer {
   // The statement for one target index, or empty when it is skipped.
   std::u16string index_text(const udb_index& index) const;
   void build_indexes(ora_sql_runner& runner);
+  // Builds every index; one that fails is handed to `failed` with its
+  // error, and the next one follows.
+  using failure = std::function<void(const udb_index& index, const std::string& message)>;
+  void build_indexes(ora_sql_runner& runner, const failure& failed);
 
   int key_index = -1;
   std::u16string table;
@@ -26,6 +32,10 @@ class ora_indexes_initializer {
 
  private:
   bool can_be_part_of_index(const std::u16string& column) const;
+  std::u16string column_list(const udb_index& index) const;
+  void run_all(ora_sql_runner& runner, const std::function<void(const udb_index&, const ora_exception&)>& refused);
+  // The indexes left out because a column cannot be indexed: index, column.
+  std::vector<std::pair<udb_index, std::u16string>> unusable_;
 
   const udb_schema& schema_;
   const t_names_map& names_;

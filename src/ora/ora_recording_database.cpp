@@ -45,14 +45,27 @@ void ora_recording_database::table_built(const ora_schema_initializer& builder, 
     type.erase(type.find_last_not_of(u' ') + 1);  // the type map leaves a space after some types
     table.columns.push_back({found == source_of.end() ? column.name : found->second, column.name, type});
   }
-  if (keys)
-    for (std::size_t i = 0; i < keys->indexes.size(); ++i)
-      table.index_statements[keys->source_names[i]] = keys->index_text(keys->indexes[i]);
+  if (keys) record_indexes(table, *keys);
   table.statements = std::move(pending_);
   pending_.clear();
   for (const std::u16string& name : dropped_)
     if (name == table.name) table.replaces_existing = true;
   planned_.push_back(std::move(table));
+}
+
+void ora_recording_database::record_indexes(ora_planned_table& table, const ora_indexes_initializer& keys) {
+  for (std::size_t i = 0; i < keys.indexes.size(); ++i)
+    table.index_statements[keys.source_names[i]] = keys.index_text(keys.indexes[i]);
+}
+
+// Indexes come after the rows: their statements join the table's plan.
+void ora_recording_database::indexes_built(const std::u16string& name, const ora_indexes_initializer& keys) {
+  for (ora_planned_table& table : planned_) {
+    if (table.name != name) continue;
+    record_indexes(table, keys);
+    table.statements.insert(table.statements.end(), pending_.begin(), pending_.end());
+  }
+  pending_.clear();
 }
 
 std::unique_ptr<udb_recordset> ora_recording_database::get_table(const std::u16string& name, int) {

@@ -50,8 +50,10 @@ class ora_recording_database : public ora_database {
 
  protected:
   void table_built(const ora_schema_initializer& builder, const ora_indexes_initializer* keys) override;
+  void indexes_built(const std::u16string& table, const ora_indexes_initializer& keys) override;
 
  private:
+  static void record_indexes(ora_planned_table& table, const ora_indexes_initializer& keys);
   std::vector<ora_planned_table> planned_;
   std::vector<std::u16string> pending_;  // statements of the table being built
   std::vector<std::u16string> dropped_;

@@ -178,6 +178,8 @@ bool tk_is_known_code_page(int code_page) {
   return code_page == 620 || code_page == 895 || !tk_icu_name_of(code_page).empty();
 }
 
+int tk_code_page::resolved(int number) { return resolve_number(number); }
+
 const tk_code_page& tk_code_page::get(int requested) {
   static std::mutex mutex;
   static std::map<int, std::unique_ptr<tk_code_page>> pages;

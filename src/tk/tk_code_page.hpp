@@ -23,6 +23,9 @@ class tk_code_page {
   // The code page object for a number, made on first use and kept for the
   // process. An unknown number raises the level-0 conversion error.
   static const tk_code_page& get(int number);
+  // The page a number stands for: the default and system pages resolved to
+  // the page they are on this machine.
+  static int resolved(int number);
 
   // Bytes to UTF-16. Single-byte pages never fail: a byte the page leaves
   // undefined keeps its value as a code point in 0x80-0x9F (as Windows does

@@ -30,3 +30,7 @@ bool udb_index::consists_of_fields(const std::vector<std::u16string>& columns) c
   tk_log(1, "consists_of_fields returns true");
   return true;
 }
+
+bool udb_index::has_functions() const {
+  return std::any_of(functions.begin(), functions.end(), [](const std::u16string& f) { return !f.empty(); });
+}

@@ -20,4 +20,11 @@ class udb_index {
   bool unique = false;
   bool primary = false;  // a primary key has both flags set
   std::vector<std::u16string> fields;
+  // Per column, the function the index applies to it (u"UPPER", u"LOWER"),
+  // empty for the column itself; shorter than `fields` when none is used.
+  std::vector<std::u16string> functions;
+
+  // The function applied to column `i`; empty when none.
+  std::u16string function_of(std::size_t i) const { return i < functions.size() ? functions[i] : std::u16string(); }
+  bool has_functions() const;
 };

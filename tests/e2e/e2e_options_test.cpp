@@ -49,6 +49,7 @@ const char* const usage_body =
     "                  releases did, instead of in batches\n"
     "   --silent       disable program output\n"
     "   --skip_del     don't convert records marked as deleted\n"
+    "   --skip_idx     don't create the indexes and keys of the index files\n"
     "   --src=...      path to DBF database\n"
     "   --tab_def      convert table definitions only\n"
     "   --tab_file=... file containing the list of tables to convert\n"

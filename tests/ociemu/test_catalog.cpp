@@ -40,6 +40,32 @@ TEST_F(catalog_test, DataDefaultIsALong) {
   OCIDescriptorFree(param, OCI_DTYPE_PARAM);
 }
 
+// Oracle indexes a function of a column through a hidden column SYS_NCnnnnn$,
+// numbered after the table's columns, and lists the expression beside it.
+TEST_F(catalog_test, KeyExprFunctionBasedIndexesAsTheDictionaryListsThem) {
+  oci_session s;
+  s.exec("CREATE TABLE \"P\" (\"ID\" NUMBER, \"NAME\" VARCHAR2(20), \"CITY\" VARCHAR2(20))");
+  s.exec("INSERT INTO \"P\" VALUES (1, 'Ann', 'Oslo')");
+  s.exec("INSERT INTO \"P\" VALUES (2, 'ann', 'Rome')");
+  s.exec("CREATE INDEX \"PN\" ON \"P\" (UPPER(\"NAME\"), \"CITY\")");
+  s.exec("CREATE INDEX \"PL\" ON \"P\" (LOWER(\"CITY\"))");
+  EXPECT_EQ(s.rows("SELECT INDEX_NAME, INDEX_TYPE, UNIQUENESS FROM USER_INDEXES ORDER BY INDEX_NAME"),
+            (rows_t{{"PL", "FUNCTION-BASED NORMAL", "NONUNIQUE"}, {"PN", "FUNCTION-BASED NORMAL", "NONUNIQUE"}}));
+  EXPECT_EQ(s.rows("SELECT INDEX_NAME, COLUMN_NAME, COLUMN_POSITION FROM USER_IND_COLUMNS ORDER BY INDEX_NAME, "
+                   "COLUMN_POSITION"),
+            (rows_t{{"PL", "SYS_NC00005$", "1"}, {"PN", "SYS_NC00004$", "1"}, {"PN", "CITY", "2"}}));
+  EXPECT_EQ(s.rows("SELECT INDEX_NAME, TABLE_NAME, COLUMN_EXPRESSION, COLUMN_POSITION FROM USER_IND_EXPRESSIONS "
+                   "ORDER BY INDEX_NAME"),
+            (rows_t{{"PL", "P", "LOWER(\"CITY\")", "1"}, {"PN", "P", "UPPER(\"NAME\")", "1"}}));
+  // The rows differ only in case: unique on UPPER(NAME) they are duplicates.
+  EXPECT_EQ(s.exec("CREATE UNIQUE INDEX \"PU\" ON \"P\" (UPPER(\"NAME\"))").message,
+            "ORA-01452: cannot CREATE UNIQUE INDEX; duplicate keys found");
+  EXPECT_EQ(s.exec("CREATE INDEX \"PX\" ON \"P\" (SOUNDEX(\"NAME\"))").message.rfind("ORA-00904", 0), 0u);
+  s.exec("DROP INDEX \"PN\"");
+  s.exec("DROP TABLE \"P\"");
+  EXPECT_EQ(s.scalar("SELECT COUNT(*) FROM USER_IND_EXPRESSIONS"), "0");
+}
+
 TEST_F(catalog_test, KeysAndIndexesWithTheirGeneratedFlags) {
   oci_session s;
   s.exec("create table t (a number, b number, c number, primary key (a))");

@@ -176,6 +176,12 @@ std::string dbf_writer::header(const std::vector<dbf_field_definition>& fields, 
   return out;
 }
 
+dbf_writer& dbf_writer::container(std::string path) {
+  if (path.size() >= visual_foxpro_backlink) throw std::invalid_argument("container path too long");
+  container_ = std::move(path);
+  return *this;
+}
+
 std::string dbf_writer::descriptors(const std::vector<dbf_field_definition>& fields) const {
   std::string out;
   int offset = 1;
@@ -184,7 +190,7 @@ std::string dbf_writer::descriptors(const std::vector<dbf_field_definition>& fie
     offset += field.length;
   }
   if (!damage_.no_descriptor_terminator) out += '\x0D';
-  if (is_visual_foxpro()) out.append(visual_foxpro_backlink, '\0');
+  if (is_visual_foxpro()) out += container_ + std::string(visual_foxpro_backlink - container_.size(), '\0');
   return out;
 }
 

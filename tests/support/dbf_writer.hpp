@@ -80,6 +80,9 @@ class dbf_writer {
   // The 0x1A byte after the last record (on by default).
   dbf_writer& end_of_file_marker(bool on);
   dbf_writer& damage(const dbf_damage& damage);
+  // Visual FoxPro: the database container the table belongs to, written in
+  // the backlink after the field descriptors.
+  dbf_writer& container(std::string path);
 
   dbf_image build() const;
   // Writes file_name into folder, and the memo file beside it: the table's
@@ -120,6 +123,7 @@ class dbf_writer {
   std::string memo_file_name_;
   bool end_of_file_marker_ = true;
   dbf_damage damage_;
+  std::string container_;
   std::vector<dbf_field_definition> fields_;
   std::vector<row> rows_;
 };

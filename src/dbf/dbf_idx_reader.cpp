@@ -1,0 +1,21 @@
+#include "dbf_idx_reader.hpp"
+
+#include "dbf_index_file.hpp"
+
+dbf_index_tag dbf_read_idx(const std::string& path) {
+  dbf_index_file file(path);
+  const std::string header = file.read(0, 512);
+  const auto options = std::uint8_t(header[14]);
+  dbf_index_tag tag;
+  if (options & 0x20) {
+    tag = dbf_compact_tag(file, 0);
+  } else {
+    tag.file = file.file_name();
+    tag.expression = dbf_index_file::text_at(header, 16, 220);
+    if (options & 0x08) tag.filter = dbf_index_file::text_at(header, 236, 220);
+    tag.unique = options & 0x01;
+  }
+  if (tag.expression.empty()) file.damaged("its key expression is empty");
+  tag.name = file.base_name();
+  return tag;
+}

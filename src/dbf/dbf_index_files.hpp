@@ -1,0 +1,23 @@
+// Which index files belong to a table: its structural .cdx or production
+// .mdx (named after the table; the header's flag says one exists) and the
+// .idx, .ndx and .ntx files of the table's base name. Other index files in
+// the folder belong to no table. The folder is looked at here only.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct dbf_index_files {
+  enum class kind { cdx, mdx, idx, ndx, ntx };
+  struct entry {
+    std::string path;
+    kind format;
+  };
+
+  // The files found for the table file `table_file`; `structural` is the
+  // table header's flag for a structural or production index.
+  static std::vector<entry> of(const std::string& table_file, bool structural);
+  // The name of the structural file the flag promises but the folder lacks
+  // (".cdx" for FoxPro versions, ".mdx" otherwise); empty when none is missing.
+  static std::string missing_structural(const std::string& table_file, bool structural, bool foxpro);
+};
