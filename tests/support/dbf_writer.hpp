@@ -80,6 +80,9 @@ class dbf_writer {
   // The 0x1A byte after the last record (on by default).
   dbf_writer& end_of_file_marker(bool on);
   dbf_writer& damage(const dbf_damage& damage);
+  // Bytes written over the built table at `offset`: header flags and
+  // descriptor bytes the other calls leave zero.
+  dbf_writer& patch(std::size_t offset, std::string bytes);
 
   dbf_image build() const;
   // Writes file_name into folder, and the memo file beside it: the table's
@@ -120,6 +123,7 @@ class dbf_writer {
   std::string memo_file_name_;
   bool end_of_file_marker_ = true;
   dbf_damage damage_;
+  std::vector<std::pair<std::size_t, std::string>> patches_;
   std::vector<dbf_field_definition> fields_;
   std::vector<row> rows_;
 };
