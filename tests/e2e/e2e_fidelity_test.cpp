@@ -162,11 +162,9 @@ TEST(E2eFidelity, CorpusNullFlagsColumnsAreReadNotCopied) {
     const std::filesystem::path base = std::filesystem::path(corpus) / project[0];
     for (std::size_t i = 1; i < project.size(); ++i) {
       std::filesystem::create_symlink(base / project[i], folder / project[i]);
-      for (const char* memo : {".fpt", ".FPT"}) {
-        std::filesystem::path beside = (base / project[i]).replace_extension(memo);
-        if (std::filesystem::exists(beside) && !std::filesystem::exists(folder / beside.filename()))
-          std::filesystem::create_symlink(beside, folder / beside.filename());
-      }
+      const std::string stem = std::filesystem::path(project[i]).stem().string();
+      for (const char* memo : {".fpt", ".FPT"})
+        if (std::filesystem::exists(base / (stem + memo))) std::filesystem::create_symlink(base / (stem + memo), folder / (stem + memo));
     }
     const e2e_result run = session.convert(folder);
     EXPECT_EQ(run.status, 0) << run.describe();
