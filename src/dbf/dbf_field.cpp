@@ -60,6 +60,20 @@ ole_variant level7_double(std::string_view bytes) {
   return finite_value(value);
 }
 
+// dBASE 7 timestamps: a big-endian double of milliseconds counted so that
+// day 1 is 0001-01-01.
+ole_variant level7_timestamp(std::string_view bytes) {
+  constexpr double milliseconds_a_day = 86400000.0;
+  constexpr double latest = 8000.0 * 366 * milliseconds_a_day;  // beyond 7999-12-31
+  std::uint64_t bits = big_endian(bytes, 8);
+  double milliseconds;
+  std::memcpy(&milliseconds, &bits, sizeof milliseconds);
+  if (!std::isfinite(milliseconds) || milliseconds < 0 || milliseconds > latest) return ole_variant();
+  double days = std::floor(milliseconds / milliseconds_a_day);
+  auto day_part = static_cast<std::int32_t>(std::llround(milliseconds - days * milliseconds_a_day));
+  return dbf_field::date_time(julian_day_of_year_1 - 1 + static_cast<std::int32_t>(days), day_part);
+}
+
 // Numeric text: NULs are blanks around a number, not its end.
 ole_variant number_value(const tk_code_page& code_page, std::string_view bytes,
                          const dbf_field_descriptor& descriptor, std::string* note) {
@@ -131,6 +145,11 @@ ole_variant dbf_field::get_variant(const tk_code_page& code_page, std::string_vi
     case 'O':
       if (!descriptor.level7()) break;
       return level7_double(bytes);
+    case '@':
+      return level7_timestamp(bytes);
+    case 'V':
+      // Every byte up to the length is the value's: nothing is trimmed.
+      return ole_variant(code_page.decode(bytes));
     case 'T':
       tk_log(1, "Processing as DATETIME");
       return date_time(little_endian<std::int32_t>(bytes),

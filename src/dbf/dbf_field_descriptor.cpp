@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tk_byte_order.hpp"
 #include "tk_logger.hpp"
 
 dbf_field_descriptor dbf_field_descriptor::from_level7(const std::uint8_t* bytes) {
   dbf_field_descriptor d;
   std::memcpy(d.bytes_.data(), bytes, size);
   d.level7_ = true;
+  d.next_auto_value_ = tk_read_le32(bytes + 42);  // where dBASE 7 writers keep it
   tk_log(1, "char_len=%d", d.wide_length());
   tk_log(1, "len=%d", d.length());
   tk_log(1, "dec=%d", d.decimals());
@@ -24,6 +26,8 @@ dbf_field_descriptor dbf_field_descriptor::from_default(const std::uint8_t* byte
   d.bytes_[32] = bytes[11];
   d.bytes_[33] = bytes[16];
   d.bytes_[34] = bytes[17];
+  d.flags_ = bytes[18];
+  d.next_auto_value_ = tk_read_le32(bytes + 19);
   return d;
 }
 
@@ -51,9 +55,11 @@ int dbf_field_descriptor::field_size() const {
 VARTYPE dbf_field_descriptor::vartype() const {
   tk_log(1, "dbf_get_vartype_2(%c)", type());
   switch (type()) {
-    case 'B': return VT_R8;
-    case 'D': case 'T': return VT_DATE;
-    case 'G': case 'P':
+    case 'B': return is_block_b() ? VT_BLOB : VT_R8;
+    case 'D': case 'T': case '@': return VT_DATE;
+    case 'Q': return VT_BLOB;
+    case 'C': case 'V': case 'M': return binary_text() ? VT_BLOB : VT_BSTR;
+    case 'G': case 'P': case 'W':
       tk_log(1, "Got BINARY data type");
       return VT_BLOB;
     case 'I': return VT_I4;
@@ -81,8 +87,18 @@ VARTYPE dbf_field_descriptor::vartype() const {
   }
 }
 
+bool dbf_field_descriptor::binary_text() const {
+  char letter = type();
+  return field_flags_ && (flags_ & binary_flag) && (letter == 'C' || letter == 'V' || letter == 'M');
+}
+
+bool dbf_field_descriptor::auto_increment() const {
+  if (level7_) return type() == '+';
+  return field_flags_ && type() == 'I' && (flags_ & auto_increment_flags) == auto_increment_flags;
+}
+
 std::uint32_t dbf_field_descriptor::reserved() const {
-  if (type() == 'T') return 1;
+  if (type() == 'T' || type() == '@') return 1;
   if (type() == 'D') return 2;
   if (vartype() != VT_DECIMAL) return 0;
   // Oracle's NUMBER takes at most 38 digits.

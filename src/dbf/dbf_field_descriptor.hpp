@@ -19,6 +19,12 @@ class dbf_field_descriptor {
   // From the 32 bytes of a descriptor of every other version.
   static dbf_field_descriptor from_default(const std::uint8_t* bytes);
 
+  // Visual FoxPro field flags (byte 18 of a 32-byte descriptor).
+  static constexpr std::uint8_t system_flag = 0x01;
+  static constexpr std::uint8_t nullable_flag = 0x02;
+  static constexpr std::uint8_t binary_flag = 0x04;
+  static constexpr std::uint8_t auto_increment_flags = 0x0C;
+
   // The name's bytes, up to the first zero.
   std::string name_bytes() const;
   char type() const { return static_cast<char>(bytes_[32]); }
@@ -34,6 +40,26 @@ class dbf_field_descriptor {
   int field_size() const;
   VARTYPE vartype() const;
   bool is_memo() const { return type() == 'M'; }
+  // A dBASE IV or 7 B field: ten characters of block number into the memo
+  // file, where a Visual FoxPro B is an 8-byte double.
+  bool is_block_b() const { return type() == 'B' && length() == 10; }
+  // The Visual FoxPro system column that holds the null and varying bits.
+  bool is_null_flags() const { return type() == '0' && (flags_ & system_flag); }
+  // True once the table is known to write Visual FoxPro field flags.
+  void use_field_flags() { field_flags_ = true; }
+  bool nullable() const { return field_flags_ && (flags_ & nullable_flag); }
+  // Bytes kept as they are, never translated through a code page.
+  bool binary_text() const;
+  // A V or Q field: its length may be given by its last byte.
+  bool is_varying() const { return type() == 'V' || type() == 'Q'; }
+  // G, P, W and block B fields refer to binary data in the memo file.
+  bool is_binary_memo() const {
+    char letter = type();
+    return letter == 'G' || letter == 'P' || letter == 'W' || is_block_b();
+  }
+  bool auto_increment() const;
+  // The value the writer would give the next record (0 when not kept).
+  std::uint32_t next_auto_value() const { return next_auto_value_; }
   // Bytes the field takes in a record.
   int slot_size() const { return is_memo() ? wide_length() : field_size(); }
   // For t_ftd: (precision << 8) | scale for decimals, 1 for T, 2 for D.
@@ -48,4 +74,7 @@ class dbf_field_descriptor {
  private:
   std::array<std::uint8_t, size> bytes_{};
   bool level7_ = false;
+  bool field_flags_ = false;
+  std::uint8_t flags_ = 0;
+  std::uint32_t next_auto_value_ = 0;
 };

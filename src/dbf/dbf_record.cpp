@@ -2,12 +2,13 @@
 
 #include "dbf_field.hpp"
 #include "error_handler.hpp"
+#include "tk_convert.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
 
-dbf_record::dbf_record(const std::vector<dbf_column>& columns, std::string_view bytes,
-                       dbf_memo_file* memo_file, const tk_code_page& code_page,
+dbf_record::dbf_record(const std::vector<dbf_column>& columns, const dbf_null_flags& null_flags,
+                       std::string_view bytes, dbf_memo_file* memo_file, const tk_code_page& code_page,
                        dbf_record_place place)
     : memo_file_(memo_file), code_page_(code_page), place_(place) {
   tk_log(1, "dbf_record::ctor");
@@ -19,22 +20,50 @@ dbf_record::dbf_record(const std::vector<dbf_column>& columns, std::string_view 
     tk_log(1, "field #%d: type=%08X, size=%d", i, column.descriptor.vartype(), column.slot);
     std::string_view field = bytes.substr(static_cast<std::size_t>(column.offset),
                                           static_cast<std::size_t>(column.slot));
-    if (column.memo)
+    if (null_flags.bit(bytes, column.null_bit))
+      add(std::make_unique<udb_field>(column.name, column.slot));
+    else if (column.memo)
       add(get_memo_field(column, field));
     else
-      add_field(column, field);
+      add(get_plain_field(column, field, !null_flags.bit(bytes, column.varying_bit)));
   }
 }
 
-void dbf_record::add_field(const dbf_column& column, std::string_view bytes) {
+std::unique_ptr<udb_field> dbf_record::get_plain_field(const dbf_column& column, std::string_view bytes,
+                                                       bool full_length) {
+  const dbf_field_descriptor& d = column.descriptor;
+  if (d.is_varying() && !full_length) bytes = varying_bytes(column, bytes);
+  if (d.vartype() == VT_BLOB) {
+    auto field = std::make_unique<udb_field>(column.name, column.slot);
+    field->attach_binary(bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()));
+    return field;
+  }
   std::string note;
-  add(std::make_unique<dbf_field>(bytes, column.descriptor, column.name, code_page_, &note));
-  if (note.empty()) return;
+  auto field = std::make_unique<dbf_field>(bytes, d, column.name, code_page_, &note);
+  if (!note.empty()) warn(column, note);
+  // A timestamp that is no date (NaN, or outside the years Oracle keeps)
+  // cannot be carried over.
+  if (d.type() == '@' && field->get_type() == VT_EMPTY && bytes.find_first_not_of('\0') != std::string_view::npos)
+    warn(column, tk_format("the timestamp %s is no valid date and time; the value is left empty", tk_hex_of(bytes)));
+  return field;
+}
+
+std::string_view dbf_record::varying_bytes(const dbf_column& column, std::string_view bytes) {
+  if (bytes.empty()) return bytes;
+  std::size_t length = static_cast<unsigned char>(bytes.back());
+  if (length < bytes.size()) return bytes.substr(0, length);
+  warn(column, tk_format("the length byte (%d) is larger than the field allows (%d); the whole field is kept",
+                         int(length), int(bytes.size()) - 1));
+  return bytes.substr(0, bytes.size() - 1);
+}
+
+// Value warnings are counted per column when the table keeps a count.
+void dbf_record::warn(const dbf_column& column, const std::string& what) const {
   std::string table = place_.table ? tk_printable_name_utf8(*place_.table) : std::string();
   if (place_.warnings)
-    place_.warnings->add(table, tk_printable_name_utf8(column.name), place_.record_number, note);
+    place_.warnings->add(table, tk_printable_name_utf8(column.name), place_.record_number, what);
   else
-    error_handler::report_warning({table, place_.record_number, tk_printable_name_utf8(column.name), note});
+    error_handler::report_warning({table, place_.record_number, tk_printable_name_utf8(column.name), what});
 }
 
 std::unique_ptr<udb_field> dbf_record::get_memo_field(const dbf_column& column,
@@ -66,8 +95,6 @@ bool dbf_record::read_memo(const dbf_column& column, std::uint32_t block,
   const char* why = status == dbf_memo_status::out_of_range   ? "its block lies past the end of the memo file"
                     : status == dbf_memo_status::invalid_size ? "its length runs past the end of the memo file"
                                                               : "it is longer than 256 MiB";
-  std::string table = place_.table ? tk_printable_name_utf8(*place_.table) : std::string();
-  error_handler::report_warning({table, place_.record_number, tk_printable_name_utf8(column.name),
-                                 tk_format("memo data is damaged (%s); the memo is left empty", why)});
+  warn(column, tk_format("memo data is damaged (%s); the memo is left empty", why));
   return false;
 }

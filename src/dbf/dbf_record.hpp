@@ -21,15 +21,19 @@ struct dbf_record_place {
 
 class dbf_record : public udb_record {
  public:
-  dbf_record(const std::vector<dbf_column>& columns, std::string_view bytes,
+  dbf_record(const std::vector<dbf_column>& columns, const dbf_null_flags& null_flags, std::string_view bytes,
              dbf_memo_file* memo_file, const tk_code_page& code_page, dbf_record_place place);
 
   bool deleted = false;
 
  private:
   // Adds the field, reporting a value not carried over as the file holds it.
-  void add_field(const dbf_column& column, std::string_view bytes);
   std::unique_ptr<udb_field> get_memo_field(const dbf_column& column, std::string_view bytes);
+  std::unique_ptr<udb_field> get_plain_field(const dbf_column& column, std::string_view bytes,
+                                             bool full_length);
+  // A V or Q field's bytes up to the length its last byte gives.
+  std::string_view varying_bytes(const dbf_column& column, std::string_view bytes);
+  void warn(const dbf_column& column, const std::string& what) const;
   // Reads the memo's bytes; damaged data is reported and reads as nothing.
   bool read_memo(const dbf_column& column, std::uint32_t block, const dbf_memo_hint& hint,
                  std::string& out);

@@ -6,6 +6,7 @@
 #include "dbf_code_pages.hpp"
 #include "dbf_exception.hpp"
 #include "dbf_index_files.hpp"
+#include "dbf_field.hpp"
 #include "dbf_no_memo_exception.hpp"
 #include "dbt_memo_file.hpp"
 #include "error_handler.hpp"
@@ -31,7 +32,7 @@ namespace {
 int binary_width(char letter) {
   switch (letter) {
     case 'I': case '+': return 4;
-    case 'O': return 8;
+    case 'O': case '@': return 8;
     case 'Y': case 'T': case 'B': return 8;
     default: return 1;
   }
@@ -50,6 +51,12 @@ std::u16string table_name_of(const std::string& file_name) {
   return tk_utf8_to_utf16_lenient(tk_file_name(file_name).name);
 }
 
+bool is_visual_foxpro(std::uint8_t version) { return version >= 0x30 && version <= 0x32; }
+
+const char* memo_extension_of(int memo_type) {
+  return memo_type == 12 ? "dct" : memo_type == 16 ? "smt" : memo_type == 1 || memo_type == 3 ? "dbt" : "fpt";
+}
+
 }  // namespace
 
 std::string dbf_sibling_file(const std::string& table_file, const std::string& extension) {
@@ -65,9 +72,9 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, int encodin
   const int open_mode = mode & ~skip_indexes;
   if (open_mode != 1 && open_mode != 8) return;
   read_header();
+  check_header_flags();
   init_schema();
-  memo_type_ = get_memo_type();
-  init_memo_file(memo_type_);
+  init_memo_file(get_memo_type());
   record_count_ = tk_read_le32(&header_[4]);
   tk_log(1, "DBF file has codepage: %d", header_[29]);
   choose_code_page(encoding);
@@ -79,6 +86,7 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, int encodin
     schema[i].name = columns_[i].name;
   }
   if ((mode & skip_indexes) != skip_indexes) init_indexes();
+  start_auto_increment();
 }
 
 dbf_recordset::~dbf_recordset() {
@@ -97,6 +105,15 @@ void dbf_recordset::read_header() {
   if (file_->get_size() < needed) reject("Invalid file size");
 }
 
+// dBASE keeps an incomplete-transaction flag (byte 14) and an encryption
+// flag (byte 15); Visual FoxPro leaves these bytes reserved, and dBASE II has
+// another header altogether.
+void dbf_recordset::check_header_flags() {
+  if (header_[0] == 0x02 || is_visual_foxpro(header_[0])) return;
+  if (header_[15]) throw dbf_exception(encrypted);
+  incomplete_transaction_ = header_[14] != 0;
+}
+
 void dbf_recordset::init_schema() {
   tk_log(2, "dbf_recordset::init_schema");
   tk_log(1, "rec_size=%d", record_length());
@@ -104,6 +121,7 @@ void dbf_recordset::init_schema() {
   tk_log(2, "%s", level7 ? "Processing dBASE Level 7 format" : "Default processing");
   read_descriptors(level7);
   drop_false_extended_lengths();
+  use_field_flags();
   lay_out_fields();
   check_record_layout();
 }
@@ -141,8 +159,42 @@ void dbf_recordset::rename_column(std::size_t i, const std::u16string& column) {
   schema[i].name = column;
 }
 
+// Visual FoxPro field flags count in Visual FoxPro tables, and in tables of
+// other versions that carry its null-flags column (their writer was one).
+void dbf_recordset::use_field_flags() {
+  bool flags = !level7_table() && (is_visual_foxpro(header_[0]) ||
+                                   std::any_of(descriptors_.begin(), descriptors_.end(),
+                                               [](const dbf_field_descriptor& d) { return d.is_null_flags(); }));
+  if (!flags) return;
+  for (dbf_field_descriptor& d : descriptors_) d.use_field_flags();
+}
+
+// The null-flags column is read, not converted: it only decides the values
+// of the other columns.
 void dbf_recordset::lay_out_fields() {
-  for (const dbf_field_descriptor& descriptor : descriptors_) fd7_post_process(descriptor);
+  int offset = 1;
+  for (const dbf_field_descriptor& descriptor : descriptors_) {
+    if (descriptor.is_null_flags())
+      null_flags_ = {offset, descriptor.slot_size()};
+    else
+      fd7_post_process(descriptor, offset);
+    offset += descriptor.slot_size();
+  }
+  assign_null_bits();
+}
+
+// Bits are given out in field order, least significant first: a varying
+// bit to each V and Q field, then a null bit to each nullable field.
+void dbf_recordset::assign_null_bits() {
+  if (null_flags_.size <= 0) return;
+  int bit = 0;
+  for (dbf_column& column : columns_) {
+    if (column.descriptor.is_varying()) column.varying_bit = bit++;
+    if (column.descriptor.nullable()) column.null_bit = bit++;
+  }
+  if (bit > null_flags_.size * 8)
+    tk_log(2, "The null flags (%d bytes) are too short for %d bits: the missing bits read as clear",
+           null_flags_.size, bit);
 }
 
 bool dbf_recordset::fields_fit() const {
@@ -166,16 +218,16 @@ void dbf_recordset::drop_false_extended_lengths() {
     std::swap(narrowed, descriptors_);
 }
 
-void dbf_recordset::fd7_post_process(const dbf_field_descriptor& descriptor) {
+void dbf_recordset::fd7_post_process(const dbf_field_descriptor& descriptor, int offset) {
   dbf_column column;
   column.descriptor = descriptor;
   column.slot = descriptor.slot_size();
-  column.offset = columns_.empty() ? 1 : columns_.back().offset + columns_.back().slot;
+  column.offset = offset;
   column.memo = descriptor.is_memo();
   columns_.push_back(column);
   // The name is decoded once the code page is settled.
   schema.add(std::make_unique<t_ftd>(static_cast<std::uint32_t>(std::max(0, descriptor.field_size())),
-                                     std::u16string(), descriptor.vartype(), false, false,
+                                     std::u16string(), descriptor.vartype(), false, descriptor.auto_increment(),
                                      ole_variant(), descriptor.reserved()));
   tk_log(1, "Got field: %s, type=%c, size=%d", descriptor.name_bytes(), descriptor.type(),
          descriptor.field_size());
@@ -190,6 +242,8 @@ void dbf_recordset::check_record_layout() const {
       reject("Field has no valid size");
     if (column.offset + column.slot > record_length()) reject("Fields do not fit the record");
   }
+  if (null_flags_.size < 0 || null_flags_.offset + null_flags_.size > record_length())
+    reject("Null flags do not fit the record");
 }
 
 int dbf_recordset::get_memo_type() const {
@@ -220,41 +274,57 @@ int dbf_recordset::get_memo_type() const {
 
 bool dbf_recordset::has_memo_columns() const {
   return std::any_of(columns_.begin(), columns_.end(), [](const dbf_column& c) {
-    char letter = c.descriptor.type();
-    return letter == 'M' || letter == 'G' || letter == 'P';
+    return c.descriptor.is_memo() || c.descriptor.is_binary_memo();
   });
 }
 
 void dbf_recordset::init_memo_file(int memo_type) {
-  if (memo_type == 0) return;
   // A table without memo columns needs no memo file, whatever its version.
   if (!has_memo_columns()) {
     tk_log(1, "No memo columns: the memo file is not needed");
     return;
   }
-  // General and picture fields are memo references too, to binary data of
-  // any length.
+  // General, picture, blob and block-B fields are memo references too, to
+  // binary data of any length; so are memo fields kept as bytes.
   for (std::size_t i = 0; i < columns_.size(); ++i) {
-    char letter = columns_[i].descriptor.type();
-    if (letter != 'G' && letter != 'P') continue;
+    const dbf_field_descriptor& d = columns_[i].descriptor;
+    if (!d.is_binary_memo() && !(d.is_memo() && d.binary_text())) continue;
     columns_[i].memo = columns_[i].binary_memo = true;
     schema[i].size = 0;
   }
+  memo_wanted_ = true;
+  // A version byte that lists no memo file: the file beside the table says
+  // which kind it is.
+  std::string memo;
+  if (memo_type == 0)
+    memo_type = memo_type_from_file(memo);
+  else
+    memo = dbf_sibling_file(file_name_, memo_extension_of(memo_type));
+  memo_type_ = memo_type;
   try {
-    open_memo_file(memo_type);
+    if (memo.empty()) throw dbf_no_memo_exception();
+    open_memo_file(memo_type, memo);
   } catch (const dbf_no_memo_exception& e) {
     tk_log(3, "Table %s: memo file not found; its memo fields read as empty", tk_printable_name(name));
     if (error_handler* handler = error_handler::find()) handler->handle(e, true);
   }
 }
 
-void dbf_recordset::open_memo_file(int memo_type) {
-  const char* extension = memo_type == 12 ? "dct"
-                          : memo_type == 16 ? "smt"
-                          : memo_type == 1 || memo_type == 3 ? "dbt"
-                                                             : "fpt";
-  std::string memo = dbf_sibling_file(file_name_, extension);
-  if (memo.empty()) throw dbf_no_memo_exception();
+// A .dbt is a dBASE IV file when its header or first memo says so, else a
+// dBASE III one; an .fpt keeps binary block numbers when the memo fields
+// are four bytes wide.
+int dbf_recordset::memo_type_from_file(std::string& memo) const {
+  memo = dbf_sibling_file(file_name_, "dbt");
+  if (!memo.empty()) return dbt_memo_file::is_dbase4(memo) ? 3 : 1;
+  memo = dbf_sibling_file(file_name_, "fpt");
+  if (memo.empty()) return 0;
+  bool binary_numbers = std::any_of(columns_.begin(), columns_.end(),
+                                    [](const dbf_column& c) { return c.memo && c.slot == 4; });
+  return binary_numbers ? 8 : 4;
+}
+
+void dbf_recordset::open_memo_file(int memo_type, std::string memo) {
+  tk_log(2, "Memo file %s read as type %d", memo, memo_type);
   switch (memo_type) {
     case 1: memo_file_ = std::make_unique<old_memo_file>(memo); break;
     case 3: memo_file_ = std::make_unique<dbt_memo_file>(memo); break;
@@ -301,6 +371,25 @@ int dbf_recordset::get_codepage() const {
   return code_page_;
 }
 
+// New rows of Oracle's sequence must not collide with the loaded ones: it
+// starts after the largest value in the table, or at the value the
+// descriptor keeps for the next record when that is larger.
+void dbf_recordset::start_auto_increment() {
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    const dbf_column& column = columns_[i];
+    if (!column.descriptor.auto_increment()) continue;
+    std::int64_t next = std::max<std::int64_t>(1, column.descriptor.next_auto_value());
+    for (cursor_ = 0; cursor_ < record_count_; ++cursor_) {
+      std::string_view bytes = current_bytes().substr(std::size_t(column.offset), std::size_t(column.slot));
+      ole_variant value = dbf_field::get_variant(*page_, bytes, column.descriptor);
+      if (value.get_type() == VT_I4) next = std::max<std::int64_t>(next, std::int64_t(value.to_long()) + 1);
+    }
+    cursor_ = 0;
+    schema[i].next_value = next;
+    tk_log(2, "Column %s: new rows are numbered from %I64d", tk_printable_name(column.name), next);
+  }
+}
+
 void dbf_recordset::append_record(const udb_record&) { TK_ASSERTION_FAILED(); }
 
 void dbf_recordset::load_block() {
@@ -333,7 +422,13 @@ udb_record& dbf_recordset::get_item() {
   tk_log(1, "dbf_recordset::get_item");
   if (!page_) TK_ASSERTION_FAILED();  // opened without its header
   current_.reset();
-  current_ = std::make_unique<dbf_record>(columns_, current_bytes(),
+  if (incomplete_transaction_) {
+    incomplete_transaction_ = false;
+    error_handler::report_warning({tk_printable_name_utf8(name), 0, std::string(),
+                                   "the table's header says a transaction was left incomplete; its records are "
+                                   "read as they stand"});
+  }
+  current_ = std::make_unique<dbf_record>(columns_, null_flags_, current_bytes(),
                                           memo_file_.get(), *page_,
                                           dbf_record_place{&name, std::uint64_t(cursor_) + 1, &value_warnings_});
   return *current_;

@@ -17,6 +17,7 @@ class dbf_recordset : public udb_recordset {
  public:
   static constexpr int read_mode = 1;
   static constexpr int skip_indexes = 0x60;  // both bits: no index-file lookup
+  static constexpr const char* encrypted = "table is encrypted";
 
   // Opens the table file. Modes 1 and 8 read the header; `encoding` is the
   // user's choice, a language-driver byte (0-255) or a code page number
@@ -59,7 +60,7 @@ class dbf_recordset : public udb_recordset {
   int memo_type() const { return memo_type_; }
   bool has_memo_file() const { return memo_file_ != nullptr; }
   // True when memo columns read as empty because the memo file is missing.
-  bool memo_missing() const { return memo_type_ != 0 && !memo_file_ && has_memo_columns(); }
+  bool memo_missing() const { return memo_wanted_ && !memo_file_; }
   bool has_memo_columns() const;
   const std::string& file_name() const { return file_name_; }
   // Bytes before the first record: header, field descriptors and what follows them.
@@ -84,11 +85,17 @@ class dbf_recordset : public udb_recordset {
   void drop_false_extended_lengths();
   bool fields_fit() const;
   void lay_out_fields();
-  void fd7_post_process(const dbf_field_descriptor& descriptor);
+  void fd7_post_process(const dbf_field_descriptor& descriptor, int offset);
+  void use_field_flags();
+  void assign_null_bits();
+  void check_header_flags();
+  bool level7_table() const { return header_[0] == 0x04 || header_[0] == 0x8C; }
+  int memo_type_from_file(std::string& memo) const;
+  void start_auto_increment();
   void check_record_layout() const;
   int get_memo_type() const;
   void init_memo_file(int memo_type);
-  void open_memo_file(int memo_type);
+  void open_memo_file(int memo_type, std::string memo);
   void init_indexes();
 
   std::uint16_t header_length() const { return static_cast<std::uint16_t>(header_[8] | header_[9] << 8); }
@@ -102,7 +109,10 @@ class dbf_recordset : public udb_recordset {
   std::uint32_t record_count_ = 0;
   std::uint32_t cursor_ = 0;
   int memo_type_ = 0;
+  bool memo_wanted_ = false;  // the table has memo columns
+  bool incomplete_transaction_ = false;  // warned of with the first record read
   std::unique_ptr<dbf_memo_file> memo_file_;
+  dbf_null_flags null_flags_;
   std::vector<dbf_field_descriptor> descriptors_;
   std::uint64_t descriptors_end_ = 0;  // where the descriptors' terminator is (or would be)
   std::vector<dbf_column> columns_;

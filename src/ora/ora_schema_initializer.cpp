@@ -1,5 +1,7 @@
 #include "ora_schema_initializer.hpp"
 
+#include <algorithm>
+
 #include "ora_engine.hpp"
 #include "ora_exception.hpp"
 #include "ora_util.hpp"
@@ -28,6 +30,7 @@ ora_schema_initializer::ora_schema_initializer(std::u16string table_, const udb_
       column->b_not_null = false;
       column->default_value = ole_variant();
       auto_increment_column = name;
+      first_value_ = std::max<std::int64_t>(1, s.next_value);
     }
     schema.add(std::move(column));
     if (name != s.name) names_map.add(s.name, name);
@@ -114,7 +117,8 @@ std::u16string ora_schema_initializer::create_sequence(ora_sql_runner& runner) {
     std::u16string sequence = sequence_name(n);
     try {
       runner.run(u"CREATE SEQUENCE " + ora_quoted(sequence) +
-                 u" INCREMENT BY 1 START WITH 1 MAXVALUE 1.0E28 MINVALUE 1 NOCYCLE NOCACHE ORDER");
+                 tk_wformat(u" INCREMENT BY 1 START WITH %I64d", first_value_) +
+                 u" MAXVALUE 1.0E28 MINVALUE 1 NOCYCLE NOCACHE ORDER");
       return sequence;
     } catch (const ora_exception& e) {
       if (e.ora_number() == ora_no_privilege)

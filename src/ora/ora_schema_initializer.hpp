@@ -44,4 +44,5 @@ class ora_schema_initializer {
   void drop_trigger(ora_sql_runner& runner, const std::u16string& sequence) const;
 
   ora_server_limits limits_;
+  std::int64_t first_value_ = 1;  // the sequence's start: after the rows the source brings
 };

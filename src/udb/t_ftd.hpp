@@ -25,6 +25,7 @@ class t_ftd {
   VARTYPE vartype;
   std::u16string native_type;  // the target's own type text chosen by the user
   bool auto_increment;
+  std::int64_t next_value = 1;  // an auto-increment column's value for the first new row
   bool b_not_null;
   ole_variant default_value;
   std::uint32_t reserved;

@@ -144,9 +144,6 @@ TEST_F(DbfTest, CorruptMemoHeadersFailTheTable) {
   dbf_writer fpt = memo_table(0x30);
   fpt.record({dbf_cell::integer(1), dbf_cell::text(u"x")});
   EXPECT_EQ(open_error(dbf_writer(fpt).damage(zero_block)), dbf_exception::memo_corrupted);
-  dbf_writer dbt = memo_table(0x8B);
-  dbt.record({dbf_cell::integer(1), dbf_cell::text(u"x")});
-  EXPECT_EQ(open_error(dbf_writer(dbt).damage(zero_block)), dbf_exception::memo_corrupted);
   dbf_writer smt = memo_table(0xE5);
   smt.record({dbf_cell::integer(1), dbf_cell::text(u"x")});
   EXPECT_EQ(open_error(dbf_writer(smt).damage(zero_block)), dbf_exception::memo_corrupted);

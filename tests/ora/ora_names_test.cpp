@@ -84,6 +84,16 @@ TEST(OraSchemaText, SequencesAndTriggers) {
             "CREATE SEQUENCE \"" + std::string(28, 'T') +
                 "_0\" INCREMENT BY 1 START WITH 1 MAXVALUE 1.0E28 MINVALUE 1 NOCYCLE NOCACHE ORDER");
   EXPECT_NE(narrow(runner.statements[2]).find("nextval into :new.\"ID\""), std::string::npos);
+
+  // After the rows the source brings; never below 1.
+  id.next_value = 78;
+  recording_runner after;
+  ora_schema_initializer(u"P", udb_schema_of({id}), udb_indexes(), false).build_schema(after);
+  EXPECT_NE(narrow(after.statements[1]).find(" START WITH 78 "), std::string::npos) << narrow(after.statements[1]);
+  id.next_value = -5;
+  recording_runner low;
+  ora_schema_initializer(u"P", udb_schema_of({id}), udb_indexes(), false).build_schema(low);
+  EXPECT_NE(narrow(low.statements[1]).find(" START WITH 1 "), std::string::npos);
 }
 
 TEST(OraSchemaText, KeysAndIndexes) {

@@ -11,5 +11,5 @@ struct dbf_field_definition {
   int decimals = 0;
   std::uint8_t flags = 0;  // Visual FoxPro field flags (descriptor byte 18)
 
-  bool is_memo_letter() const { return letter == 'M' || letter == 'G' || letter == 'P'; }
+  bool is_memo_letter() const { return letter == 'M' || letter == 'G' || letter == 'P' || letter == 'W'; }
 };

@@ -92,7 +92,7 @@ std::string dbf_value_encoder::encode(const dbf_field_definition& field, const d
   }
   switch (field.letter) {
     case 'N': case 'F': return as_number_text(field, cell);
-    case 'T': case 'I': case 'B': case 'Y': case '+': case 'O': return as_binary(field, cell);
+    case 'T': case 'I': case 'B': case 'Y': case '+': case 'O': case '@': return as_binary(field, cell);
     case 'D':
       if (!is_date(cell)) refuse(field, "needs a date");
       return fixed_size(field, yyyymmdd(cell));
@@ -146,6 +146,13 @@ std::string dbf_value_encoder::as_binary(const dbf_field_definition& field, cons
       return fixed_size(field, dbf_le_bytes(static_cast<std::uint32_t>(value), 4));
     }
     case 'B': return fixed_size(field, dbf_le_bytes(std::bit_cast<std::uint64_t>(as_double(field, cell)), 8));
+    case '@': {  // milliseconds as a big-endian double, day 1 being 0001-01-01
+      if (!is_date(cell)) refuse(field, "needs a date");
+      const double days = julian_day(cell.year(), cell.month(), cell.day()) - 1721425.0;
+      std::string out(8, '\0');
+      dbf_put_be(out, 0, std::bit_cast<std::uint64_t>(days * 86400000.0 + double(cell.milliseconds())), 8);
+      return fixed_size(field, out);
+    }
     case 'Y': {
       std::int64_t units = 0;
       if (cell.type() == kind::currency) units = cell.integer_value();

@@ -8,7 +8,10 @@
 //   Y: little-endian int64 of the amount x 10000;
 //   + (dBASE 7 autoincrement): big-endian int32 with the sign bit flipped;
 //   O (dBASE 7 double): big-endian double, order-preserving;
-//   M, G, P: a reference to a memo stored through the memo writer.
+//   @ (dBASE 7 timestamp): big-endian double of milliseconds, day 1 being
+//     0001-01-01;
+//   M, G, P, W: a reference to a memo stored through the memo writer (any
+//     field takes one from dbf_cell::memo: a dBASE 7 B, for instance).
 // The blank (null) form is zero bytes for T, I, B, Y, +, O, @ and 0 (the
 // Visual FoxPro null-flags field), spaces for the others, and "no memo" for
 // memo references.

@@ -97,6 +97,11 @@ dbf_writer& dbf_writer::damage(const dbf_damage& damage) {
   return *this;
 }
 
+dbf_writer& dbf_writer::patch(std::size_t offset, std::string bytes) {
+  patches_.emplace_back(offset, std::move(bytes));
+  return *this;
+}
+
 int dbf_writer::code_page_of(std::uint8_t driver) {
   // 0x57 is the system's ANSI page, Windows-1252 where the tests run.
   static const std::map<std::uint8_t, int> pages = {
@@ -244,6 +249,10 @@ dbf_image dbf_writer::build() const {
   dbf_image image;
   image.table = header(fields, record_length) + body;
   if (end_of_file_marker_) image.table += '\x1A';
+  for (const auto& [offset, bytes] : patches_) {
+    if (offset + bytes.size() > image.table.size()) throw std::invalid_argument("patch past the end of the table");
+    image.table.replace(offset, bytes.size(), bytes);
+  }
   if (damage_.table_size) image.table.resize(static_cast<std::size_t>(*damage_.table_size), '\0');
   if (memo && !damage_.drop_memo_file) {
     image.memo = memo->image(damage_.memo);

@@ -83,6 +83,9 @@ class dbf_writer {
   // Visual FoxPro: the database container the table belongs to, written in
   // the backlink after the field descriptors.
   dbf_writer& container(std::string path);
+  // Bytes written over the built table at `offset`: header flags and
+  // descriptor bytes the other calls leave zero.
+  dbf_writer& patch(std::size_t offset, std::string bytes);
 
   dbf_image build() const;
   // Writes file_name into folder, and the memo file beside it: the table's
@@ -124,6 +127,7 @@ class dbf_writer {
   bool end_of_file_marker_ = true;
   dbf_damage damage_;
   std::string container_;
+  std::vector<std::pair<std::size_t, std::string>> patches_;
   std::vector<dbf_field_definition> fields_;
   std::vector<row> rows_;
 };
