@@ -40,7 +40,7 @@ std::unique_ptr<udb_field> dbf_record::get_plain_field(const dbf_column& column,
   }
   std::string note;
   auto field = std::make_unique<dbf_field>(bytes, d, column.name, code_page_, &note);
-  if (!note.empty()) warn(column, note);
+  if (!note.empty()) warn_of_value(column, note);
   // A timestamp that is no date (NaN, or outside the years Oracle keeps)
   // cannot be carried over.
   if (d.type() == '@' && field->get_type() == VT_EMPTY && bytes.find_first_not_of('\0') != std::string_view::npos)
@@ -57,13 +57,17 @@ std::string_view dbf_record::varying_bytes(const dbf_column& column, std::string
   return bytes.substr(0, bytes.size() - 1);
 }
 
-// Value warnings are counted per column when the table keeps a count.
 void dbf_record::warn(const dbf_column& column, const std::string& what) const {
   std::string table = place_.table ? tk_printable_name_utf8(*place_.table) : std::string();
-  if (place_.warnings)
-    place_.warnings->add(table, tk_printable_name_utf8(column.name), place_.record_number, what);
-  else
-    error_handler::report_warning({table, place_.record_number, tk_printable_name_utf8(column.name), what});
+  error_handler::report_warning({table, place_.record_number, tk_printable_name_utf8(column.name), what});
+}
+
+// Numeric text in an odd form may fill a whole column: such warnings are
+// counted per column when the table keeps a count.
+void dbf_record::warn_of_value(const dbf_column& column, const std::string& what) const {
+  if (!place_.warnings) return warn(column, what);
+  std::string table = place_.table ? tk_printable_name_utf8(*place_.table) : std::string();
+  place_.warnings->add(table, tk_printable_name_utf8(column.name), place_.record_number, what);
 }
 
 std::unique_ptr<udb_field> dbf_record::get_memo_field(const dbf_column& column,
