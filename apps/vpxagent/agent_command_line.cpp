@@ -10,7 +10,9 @@
 #include <limits>
 
 #include "dbf_code_pages.hpp"
+#include "agent_version.hpp"
 #include "error_handler.hpp"
+#include "ora_engine.hpp"
 #include "tk_cmd_line.hpp"
 #include "tk_code_page.hpp"
 #include "tk_convert.hpp"
@@ -23,7 +25,8 @@ namespace {
 
 enum option_id {
   badfile, batch, commit, dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port,
-  resume, rowbyrow, silent, skip_del, src, tab_def, tab_file, uppercase, profile
+  resume, rowbyrow, silent, skip_del, src, tab_def, tab_file, uppercase, profile,
+  progress, tns, schema, tablespace, lob_tablespace, version
 };
 
 // Larger batches gain nothing more and only hold more memory.
@@ -37,7 +40,9 @@ const tk_cmd_option options[] = {
     {src, "--src="},         {tab_def, "--tab_def"},    {tab_file, "--tab_file="},
     {uppercase, "--uppercase"}, {rowbyrow, "--rowbyrow"},  {batch, "--batch="},
     {commit, "--commit="},   {badfile, "--badfile="},  {resume, "--resume"},
-    {profile, "--profile="}, {0, ""},
+    {profile, "--profile="}, {progress, "--progress"}, {tns, "--tns"},
+    {schema, "--schema="},   {tablespace, "--tablespace="}, {lob_tablespace, "--lob-tablespace="},
+    {version, "--version"},  {0, ""},
 };
 
 const char* const password_option = "--oraclp=";
@@ -70,34 +75,44 @@ std::string agent_command_line::usage_text() {
          "   --batch=...    records per batch of bound rows (default 2000)\n"
          "   --commit=...   records per commit, rounded up to whole batches\n"
          "                  (default: every batch)\n"
-         "   --dest=...     Oracle database name\n"
+         "   --dest=...     Oracle database name, or a connect string used as it\n"
+         "                  stands (//host:port/service or a descriptor)\n"
          "   --encoding=... decode all text fields using DBase codepage specified\n"
          "                  (see 'Command Line' article of the manual to learn\n"
          "                  about DBase codepages)\n"
          "   --help         display this help message and exit\n"
          "   --log2int      convert DBase logical fields into Oracle NUMBER\n"
          "                  according to ANSI standard (true=1, false=0)\n"
+         "   --lob-tablespace=... tablespace of the tables' LOB segments\n"
          "   --logfile=...  path to the file where execution trace will be written\n"
          "   --mode=...     how to process tables that already exist in Oracle database\n"
          "                  (0 - overwrite, 1 - merge, 2 - skip)\n"
          "   --oraclh=...   Network name or IP address of Oracle server\n"
-         "   --oraclu=...   Oracle user name\n"
+         "   --oraclu=...   Oracle user name (/ logs in with external credentials:\n"
+         "                  a wallet or the operating system's account)\n"
          "   --oraclp=...   Oracle user password (--oraclp=- reads it from the first\n"
          "                  line of standard input)\n"
          "   --port=...     Oracle port\n"
          "   --profile=...  profile saved by the wizard; the other options override it\n"
+         "   --progress     progress lines on standard error even when it is no terminal\n"
          "   --resume       continue the run that stopped or was killed: tables it\n"
          "                  finished are skipped, a half-loaded one goes on after its\n"
          "                  last committed record, whatever the mode\n"
          "   --rowbyrow     insert each record with its own statement, as earlier\n"
          "                  releases did, instead of in batches\n"
+         "   --schema=...   create and fill the tables in this schema instead of the\n"
+         "                  user's own\n"
          "   --silent       disable program output\n"
          "   --skip_del     don't convert records marked as deleted\n"
          "   --src=...      path to DBF database\n"
          "   --tab_def      convert table definitions only\n"
          "   --tab_file=... file containing the list of tables to convert\n"
          "                  (one table name per line)\n"
-         "   --uppercase    make table/field names uppercase\n\n"
+         "   --tablespace=... tablespace of the tables created\n"
+         "   --tns          --dest= is a connect identifier (a tnsnames.ora alias);\n"
+         "                  without --oraclu= external credentials log in\n"
+         "   --uppercase    make table/field names uppercase\n"
+         "   --version      the program's version and the Oracle client it loads\n\n"
          "NOTES:\n"
          "   1) The default mode is 'overwrite'. You can change it using\n"
          "      '--mode' parameter\n"
@@ -134,7 +149,10 @@ bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
   if (!line.unrecognised().empty()) return false;
   if (converter_.src.empty()) fatal("You should specify path to DBF database");
   // A profile's empty server means a net service name (the wizard allows it).
-  if (host_.empty() && !profile_loaded_) fatal("You should enter Oracle database name");
+  if (host_.empty() && !profile_loaded_ && !tns_) fatal("You should enter Oracle database name");
+  // A connect identifier goes to the client as it stands.
+  if (tns_) host_.clear(), port_.clear();
+  if (tns_ && user_.empty()) user_ = ora_engine::external_user;
   if (!password_given_) {
     const char* variable = std::getenv(password_variable);
     password_ = variable && *variable ? wide(variable) : converter_.password;
@@ -221,6 +239,26 @@ void agent_command_line::apply(int id, const std::string& value) {
     case commit:
       converter_.commit = count_value(value, std::numeric_limits<std::int32_t>::max(), "--commit");
       break;
+    case progress:
+      progress_ = true;
+      break;
+    case tns:
+      tk_log(2, "\tdest is a connect identifier");
+      tns_ = true;
+      break;
+    case schema:
+      converter_.schema = wide(value);
+      break;
+    case tablespace:
+      converter_.tablespace = wide(value);
+      break;
+    case lob_tablespace:
+      converter_.lob_tablespace = wide(value);
+      break;
+    case version:
+      std::printf("%s", agent_version::text().c_str());
+      std::fflush(nullptr);
+      std::exit(0);
     case uppercase:
       tk_log(2, "\tmake table names uppercase");
       converter_.uppercase = true;

@@ -28,6 +28,8 @@ class agent_command_line {
   void load_profile(const std::string& path);
 
   static std::string usage_text();
+  // --progress: progress lines on standard error even when it is no terminal.
+  bool progress_forced() const { return progress_; }
   // Logs and (unless silent) prints the message, then ends the process.
   [[noreturn]] void fatal(const std::string& message) const;
 
@@ -44,4 +46,6 @@ class agent_command_line {
   std::u16string password_;
   bool password_given_ = false;
   bool profile_loaded_ = false;
+  bool progress_ = false;
+  bool tns_ = false;
 };

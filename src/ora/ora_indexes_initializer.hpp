@@ -20,6 +20,7 @@ class ora_indexes_initializer {
 
   int key_index = -1;
   std::u16string table;
+  std::u16string owner;  // the table's schema; empty: the user's own
   udb_indexes indexes;
 
  private:
