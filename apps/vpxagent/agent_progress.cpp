@@ -1,6 +1,7 @@
 #include "agent_progress.hpp"
 
 #include <chrono>
+#include <limits>
 
 #include "tk_format.hpp"
 #include "tk_printable_name.hpp"
@@ -45,8 +46,17 @@ void agent_progress::advanced(std::uint64_t done) {
 
 void agent_progress::table_ended(std::uint64_t done) { show(done, now_(), true); }
 
+void agent_progress::interrupt() {
+  if (!drawn_) return;
+  std::fputs(erase_line, out_);
+  std::fflush(out_);
+  drawn_ = false;
+  shown_ = -std::numeric_limits<double>::infinity();
+}
+
 void agent_progress::show(std::uint64_t done, double now, bool ended) {
   shown_ = now;
+  drawn_ = style_ == style::terminal && !ended;
   const std::string text = line(done, now, ended);
   if (style_ == style::terminal)
     std::fprintf(out_, "%s%s%s", erase_line, text.c_str(), ended ? "\n" : "");

@@ -21,6 +21,9 @@ class agent_progress : public vesper_progress {
   void table_started(const std::u16string& name, std::uint64_t total, std::uint64_t done) override;
   void advanced(std::uint64_t done) override;
   void table_ended(std::uint64_t done) override;
+  // Clears a terminal line before other text takes its place on the
+  // terminal; the next advance draws it again.
+  void interrupt();
 
   // "NAME: DONE of TOTAL records (P%), R records/s, M:SS left" (or "done in
   // M:SS" once the table ended).
@@ -37,4 +40,5 @@ class agent_progress : public vesper_progress {
   std::uint64_t first_ = 0;  // records done before this run went on with the table
   double started_ = 0;
   double shown_ = 0;
+  bool drawn_ = false;  // a terminal line is on the screen and not ended
 };

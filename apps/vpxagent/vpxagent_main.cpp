@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "agent_command_line.hpp"
-#include "agent_progress.hpp"
+#include "agent_console_presenter.hpp"
 #include "error_handler.hpp"
 #include "ora_error_texts.hpp"
 #include "tk_logger.hpp"
@@ -39,12 +39,14 @@ int convert(const std::vector<std::string>& arguments) {
     command_line.fatal(agent_command_line::usage_text());
   // On a terminal the progress is shown unasked; elsewhere it would fill a
   // log that nobody watches, unless --progress asks for it.
-  std::unique_ptr<agent_progress> progress;
+  // The error handler's presenter owns the display: it outlives the
+  // converter, and clears the line before each message.
   const bool terminal = isatty(STDERR_FILENO) == 1;
   if (!converter.silent && (terminal || command_line.progress_forced())) {
-    progress = std::make_unique<agent_progress>(
-        stderr, terminal ? agent_progress::style::terminal : agent_progress::style::lines);
-    converter.progress = progress.get();
+    auto presenter = std::make_unique<agent_console_presenter>(std::make_unique<agent_progress>(
+        stderr, terminal ? agent_progress::style::terminal : agent_progress::style::lines));
+    converter.progress = &presenter->progress();
+    error_handler::instance().set_presenter(std::move(presenter));
   }
   // Told once the options have said whether to be silent and where to log.
   if (!converter.settings_problem.empty()) error_handler::instance().handle(tk_exception(converter.settings_problem));

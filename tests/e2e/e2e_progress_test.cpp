@@ -38,8 +38,9 @@ struct terminal_run {
 };
 
 // Runs the agent with standard error (and input) on a pseudo-terminal and
-// standard output in a file.
-terminal_run run_on_terminal(const e2e_session& session, const std::vector<std::string>& args) {
+// standard output in a file, or on the terminal too.
+terminal_run run_on_terminal(const e2e_session& session, const std::vector<std::string>& args,
+                             bool output_on_terminal = false) {
   const std::filesystem::path out_path = session.root() / "terminal-out.txt";
   std::vector<std::string> env_text = {"OCIEMU_HOME=" + (session.root() / "oracle").string(),
                                        "XDG_CONFIG_HOME=" + (session.root() / "settings").string(),
@@ -55,7 +56,7 @@ terminal_run run_on_terminal(const e2e_session& session, const std::vector<std::
   const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
   if (pid == 0) {
     const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(out, STDOUT_FILENO);
+    if (!output_on_terminal) dup2(out, STDOUT_FILENO);
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
@@ -103,4 +104,26 @@ TEST(E2eProgress, ATerminalSeesOneLineRedrawnInPlace) {
   EXPECT_EQ(e2e_occurrences(run.terminal, "(100%)"), 1u);
   args.push_back("--silent");
   EXPECT_EQ(run_on_terminal(session, args).terminal, "");
+}
+
+// Standard output on the same terminal: a warning in the middle of a table
+// starts a line of its own instead of running on after the progress line.
+TEST(E2eProgress, AWarningOnTheTerminalClearsTheProgressLineFirst) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("memo");
+  dbf_writer t(0x83);
+  t.field(u"ID", 'N', 5).field(u"NOTE", 'M');
+  for (int id = 1; id <= 3000; ++id)
+    t.record({dbf_cell::number(id), id == 2000 ? dbf_cell::memo_block(100000) : dbf_cell::null()});
+  t.write(folder, "MEMO.DBF");
+  std::vector<std::string> args = e2e_session::login();
+  args.push_back("--src=" + folder.string());
+  const terminal_run run = run_on_terminal(session, args, true);
+  ASSERT_EQ(run.status, 1) << run.terminal;
+  const std::size_t warning = run.terminal.find("Warning:");
+  ASSERT_NE(warning, std::string::npos) << run.terminal;
+  EXPECT_EQ(run.terminal.substr(warning - 4, 4), "\r\x1b[K") << run.terminal;
+  // Drawn again after it, and ended once.
+  EXPECT_NE(run.terminal.find("\r\x1b[Kmemo: ", warning), std::string::npos) << run.terminal;
+  EXPECT_EQ(e2e_occurrences(run.terminal, "(100%)"), 1u) << run.terminal;
 }
