@@ -9,8 +9,8 @@
 #include <fstream>
 #include <limits>
 
-#include "dbf_code_pages.hpp"
 #include "agent_version.hpp"
+#include "dbf_code_pages.hpp"
 #include "error_handler.hpp"
 #include "ora_engine.hpp"
 #include "tk_cmd_line.hpp"
@@ -150,9 +150,13 @@ bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
   if (converter_.src.empty()) fatal("You should specify path to DBF database");
   // A profile's empty server means a net service name (the wizard allows it).
   if (host_.empty() && !profile_loaded_ && !tns_) fatal("You should enter Oracle database name");
-  // A connect identifier goes to the client as it stands.
-  if (tns_) host_.clear(), port_.clear();
-  if (tns_ && user_.empty()) user_ = ora_engine::external_user;
+  if (tns_) {
+    // A connect identifier goes to the client as it stands; without a user
+    // the wallet (or the operating system) vouches for the login.
+    host_.clear();
+    port_.clear();
+    if (user_.empty()) user_ = ora_engine::external_user;
+  }
   if (!password_given_) {
     const char* variable = std::getenv(password_variable);
     password_ = variable && *variable ? wide(variable) : converter_.password;

@@ -70,10 +70,12 @@ std::string agent_progress::line(std::uint64_t done, double now, bool ended) con
   const double seconds = now - started_;
   const double moved = done > first_ ? static_cast<double>(done - first_) : 0.0;
   std::string text = tk_format("%s: %I64u of %I64u records (%I64u%%)", name_, done, total_, percent);
-  if (seconds <= 0 || moved == 0) return text + (ended ? ", done in " + minutes(seconds) : "");
+  // A table that failed part-way says so instead of "done".
+  const std::string end = (done < total_ ? ", stopped after " : ", done in ") + minutes(seconds);
+  if (seconds <= 0 || moved == 0) return text + (ended ? end : "");
   const double rate = moved / seconds;
   text += tk_format(", %I64u records/s", static_cast<std::uint64_t>(rate + 0.5));
-  if (ended) return text + ", done in " + minutes(seconds);
+  if (ended) return text + end;
   const double left = done < total_ ? static_cast<double>(total_ - done) / rate : 0.0;
   return text + ", " + minutes(left) + " left";
 }

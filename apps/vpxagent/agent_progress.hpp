@@ -26,7 +26,7 @@ class agent_progress : public vesper_progress {
   void interrupt();
 
   // "NAME: DONE of TOTAL records (P%), R records/s, M:SS left" (or "done in
-  // M:SS" once the table ended).
+  // M:SS" once the table ended, "stopped after M:SS" when it ended short).
   std::string line(std::uint64_t done, double now, bool ended) const;
 
  private:
