@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds from scratch, then converts
-# the bundled sample DBF folder into the embedded Oracle emulation with the
-# console agent and shows what arrived.
+# The main job: installs what is missing, builds the agent and the emulation
+# (in the folder the tests use too, rebuilding only what changed), then
+# converts the bundled sample DBF folder into the embedded Oracle emulation
+# with the console agent and shows what arrived.
 #   scripts/demo.sh [build folder]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
-"$here/scripts/build.sh" "$build" -DVESPER_TESTS=OFF
+VESPER_TARGETS="vpxagent ociemu ociemu_oci" "$here/scripts/build.sh" "$build"
 
 agent=$build/apps/vpxagent/vpxagent
 ociemu=$build/ociemu/ociemu

@@ -11,8 +11,10 @@
 #include <fstream>
 #include <limits>
 
+#include "agent_version.hpp"
 #include "dbf_code_pages.hpp"
 #include "error_handler.hpp"
+#include "ora_engine.hpp"
 #include "tk_cmd_line.hpp"
 #include "tk_code_page.hpp"
 #include "tk_convert.hpp"
@@ -26,7 +28,7 @@ namespace {
 enum option_id {
   badfile, batch, commit, dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port,
   resume, rowbyrow, silent, skip_del, skip_idx, src, tab_def, tab_file, uppercase, profile,
-  check, report
+  check, report, progress, tns, schema, tablespace, lob_tablespace, version
 };
 
 // Larger batches gain nothing more and only hold more memory.
@@ -42,7 +44,9 @@ const tk_cmd_option options[] = {
     {commit, "--commit="},   {badfile, "--badfile="},  {resume, "--resume"},
     {profile, "--profile="}, {skip_idx, "--skip_idx"},
     {check, "--check"},      {report, "--report="},
-    {0, ""},
+    {progress, "--progress"}, {tns, "--tns"},
+    {schema, "--schema="},   {tablespace, "--tablespace="}, {lob_tablespace, "--lob-tablespace="},
+    {version, "--version"},  {0, ""},
 };
 
 const char* const password_option = "--oraclp=";
@@ -100,28 +104,34 @@ std::string agent_command_line::usage_text() {
          "                  no connection needed, with one it is read only\n"
          "   --commit=...   records per commit, rounded up to whole batches\n"
          "                  (default: every batch)\n"
-         "   --dest=...     Oracle database name\n"
+         "   --dest=...     Oracle database name, or a connect string used as it\n"
+         "                  stands (//host:port/service or a descriptor)\n"
          "   --encoding=... decode all text fields in this code page: a language\n"
          "                  driver byte (0-255), a code page number (256 and up)\n"
          "                  or name (see ENCODINGS below)\n"
          "   --help         display this help message and exit\n"
          "   --log2int      convert DBase logical fields into Oracle NUMBER\n"
          "                  according to ANSI standard (true=1, false=0)\n"
+         "   --lob-tablespace=... tablespace of the tables' LOB segments\n"
          "   --logfile=...  path to the file where execution trace will be written\n"
          "   --mode=...     how to process tables that already exist in Oracle database\n"
          "                  (0 - overwrite, 1 - merge, 2 - skip)\n"
          "   --oraclh=...   Network name or IP address of Oracle server\n"
-         "   --oraclu=...   Oracle user name\n"
+         "   --oraclu=...   Oracle user name (/ logs in with external credentials:\n"
+         "                  a wallet or the operating system's account)\n"
          "   --oraclp=...   Oracle user password (--oraclp=- reads it from the first\n"
          "                  line of standard input)\n"
          "   --port=...     Oracle port\n"
          "   --profile=...  profile saved by the wizard; the other options override it\n"
+         "   --progress     progress lines on standard error even when it is no terminal\n"
          "   --report=...   with --check, also write the report to a .json or .html file\n"
          "   --resume       continue the run that stopped or was killed: tables it\n"
          "                  finished are skipped, a half-loaded one goes on after its\n"
          "                  last committed record, whatever the mode\n"
          "   --rowbyrow     insert each record with its own statement, as earlier\n"
          "                  releases did, instead of in batches\n"
+         "   --schema=...   create and fill the tables in this schema instead of the\n"
+         "                  user's own\n"
          "   --silent       disable program output\n"
          "   --skip_del     don't convert records marked as deleted\n"
          "   --skip_idx     don't create the indexes and keys of the index files\n"
@@ -129,7 +139,11 @@ std::string agent_command_line::usage_text() {
          "   --tab_def      convert table definitions only\n"
          "   --tab_file=... file containing the list of tables to convert\n"
          "                  (one table name per line)\n"
-         "   --uppercase    make table/field names uppercase\n\n"
+         "   --tablespace=... tablespace of the tables created\n"
+         "   --tns          --dest= is a connect identifier (a tnsnames.ora alias);\n"
+         "                  without --oraclu= external credentials log in\n"
+         "   --uppercase    make table/field names uppercase\n"
+         "   --version      the program's version and the Oracle client it loads\n\n"
          "NOTES:\n"
          "   1) The default mode is 'overwrite'. You can change it using\n"
          "      '--mode' parameter\n"
@@ -167,7 +181,14 @@ bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
   if (!line.unrecognised().empty()) return false;
   if (converter_.src.empty()) fatal("You should specify path to DBF database");
   // A profile's empty server means a net service name (the wizard allows it).
-  if (host_.empty() && !profile_loaded_) fatal("You should enter Oracle database name");
+  if (host_.empty() && !profile_loaded_ && !tns_) fatal("You should enter Oracle database name");
+  if (tns_) {
+    // A connect identifier goes to the client as it stands; without a user
+    // the wallet (or the operating system) vouches for the login.
+    host_.clear();
+    port_.clear();
+    if (user_.empty()) user_ = ora_engine::external_user;
+  }
   if (!password_given_) {
     const char* variable = std::getenv(password_variable);
     password_ = variable && *variable ? wide(variable) : converter_.password;
@@ -267,6 +288,26 @@ void agent_command_line::apply(int id, const std::string& value) {
     case commit:
       converter_.commit = count_value(value, std::numeric_limits<std::int32_t>::max(), "--commit");
       break;
+    case progress:
+      progress_ = true;
+      break;
+    case tns:
+      tk_log(2, "\tdest is a connect identifier");
+      tns_ = true;
+      break;
+    case schema:
+      converter_.schema = wide(value);
+      break;
+    case tablespace:
+      converter_.tablespace = wide(value);
+      break;
+    case lob_tablespace:
+      converter_.lob_tablespace = wide(value);
+      break;
+    case version:
+      std::printf("%s", agent_version::text().c_str());
+      std::fflush(nullptr);
+      std::exit(0);
     case uppercase:
       tk_log(2, "\tmake table names uppercase");
       converter_.uppercase = true;

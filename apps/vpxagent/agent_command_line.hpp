@@ -36,6 +36,8 @@ class agent_command_line {
   bool report_is_json() const { return report_extension(report_file_) == ".json"; }
   // Whether the command line names a server or account to connect to.
   bool connection_given() const { return connection_given_; }
+  // --progress: progress lines on standard error even when it is no terminal.
+  bool progress_forced() const { return progress_; }
   // Logs and (unless silent) prints the message, then ends the process.
   [[noreturn]] void fatal(const std::string& message) const;
 
@@ -57,4 +59,6 @@ class agent_command_line {
   bool check_ = false;
   std::string report_file_;
   bool connection_given_ = false;
+  bool progress_ = false;
+  bool tns_ = false;
 };

@@ -6,13 +6,17 @@
 // dropped column); 2 when the run finished but tables or records failed
 // (their errors were printed); 255 for usage, bad options, a connection that
 // could not be made, run-stopping and internal errors. The larger status wins.
+#include <unistd.h>
+
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "agent_check.hpp"
 #include "agent_command_line.hpp"
+#include "agent_console_presenter.hpp"
 #include "error_handler.hpp"
 #include "ora_error_texts.hpp"
 #include "tk_logger.hpp"
@@ -30,6 +34,17 @@ int convert(const std::vector<std::string>& arguments) {
   agent_command_line command_line(converter);
   if (argc == 1 || !command_line.parse_cmd_line(argc, argv.data()))
     command_line.fatal(agent_command_line::usage_text());
+  // On a terminal the progress is shown unasked; elsewhere it would fill a
+  // log that nobody watches, unless --progress asks for it.
+  // The error handler's presenter owns the display: it outlives the
+  // converter, and clears the line before each message.
+  const bool terminal = isatty(STDERR_FILENO) == 1;
+  if (!converter.silent && (terminal || command_line.progress_forced())) {
+    auto presenter = std::make_unique<agent_console_presenter>(std::make_unique<agent_progress>(
+        stderr, terminal ? agent_progress::style::terminal : agent_progress::style::lines));
+    converter.progress = &presenter->progress();
+    error_handler::instance().set_presenter(std::move(presenter));
+  }
   // Told once the options have said whether to be silent and where to log.
   if (!converter.settings_problem.empty()) error_handler::instance().handle(tk_exception(converter.settings_problem));
   if (command_line.check_wanted()) return agent_check(converter, command_line).run();

@@ -254,6 +254,8 @@ sword OCISessionEnd(OCISvcCtx *svchp, OCIError *errhp, OCISession *usrhp, ub4 mo
 sword OCIPing(OCISvcCtx *svchp, OCIError *errhp, ub4 mode);
 sword OCIServerVersion(void *hndlp, OCIError *errhp, OraText *bufp, ub4 bufsz,
                        ub1 hndltype);
+void OCIClientVersion(sword *major_version, sword *minor_version, sword *update_num,
+                      sword *patch_num, sword *port_update_num);
 sword OCIStmtPrepare(OCIStmt *stmtp, OCIError *errhp, const OraText *stmt, ub4 stmt_len,
                      ub4 language, ub4 mode);
 sword OCIStmtExecute(OCISvcCtx *svchp, OCIStmt *stmtp, OCIError *errhp, ub4 iters,

@@ -66,10 +66,10 @@ bool same_set(std::vector<std::u16string> a, std::vector<std::u16string> b) {
 
 }  // namespace
 
-emu_ddl_executor::emu_ddl_executor(emu_connection& connection)
-    : connection_(connection), catalog_(connection.catalog()), db_(connection.db()) {}
+emu_ddl_executor::emu_ddl_executor(emu_connection& connection, std::u16string owner)
+    : connection_(connection), owner_(std::move(owner)), catalog_(connection.catalog()), db_(connection.db()) {}
 
-std::string emu_ddl_executor::owner() const { return connection_.owner(); }
+std::string emu_ddl_executor::owner() const { return owner_.empty() ? connection_.owner() : to_utf8(owner_); }
 
 std::optional<emu_error> emu_ddl_executor::run(const emu_ddl& statement) {
   connection_.commit();  // DDL ends the open transaction first
@@ -136,7 +136,8 @@ void emu_ddl_executor::create_table(const emu_create_table& s) {
   if (!user.quota) throw ora_error(1950, {"USERS"});
   check_name_free(s.name);
   check_new_columns(s.columns, nullptr);
-  catalog_.add_object(user.name, s.name, "TABLE");
+  record_segments(s);
+  catalog_.add_object(owner_.empty() ? user.name : owner_, s.name, "TABLE");
   std::string sql = "CREATE TABLE " + quote(s.name) + " (";
   for (std::size_t i = 0; i < s.columns.size(); ++i) {
     add_column(s.name, s.columns[i], static_cast<int>(i + 1));
@@ -346,11 +347,27 @@ void emu_ddl_executor::drop(const emu_drop& s) {
   }
 }
 
+void emu_ddl_executor::record_segments(const emu_create_table& s) {
+  auto known = [&](const std::u16string& name) {
+    for (const char* builtin : {"USERS", "SYSTEM", "SYSAUX"})
+      if (name == u16(builtin)) return true;
+    return count("SELECT count(*) FROM ociemu_tablespaces WHERE NAME = '" + to_utf8(name) + "'") != 0;
+  };
+  for (const auto& [column, tablespace] : s.segments) {
+    if (!known(tablespace)) throw ora_error(959, {to_utf8(tablespace)});
+    if (!column.empty() && !std::any_of(s.columns.begin(), s.columns.end(),
+                                        [&](const emu_column_spec& c) { return c.name == column; }))
+      throw ora_error(904, {"\"" + to_utf8(column) + "\""});
+    exec_meta(db_, "INSERT INTO ociemu_segments VALUES (?, ?, ?, ?)",
+              {text(owner()), text(s.name), column.empty() ? emu_cell{} : text(column), text(tablespace)});
+  }
+}
+
 void emu_ddl_executor::drop_table(const emu_drop& s) {
   const auto table = catalog_.table(s.name);
   drop_constraints_of(table->name, s.cascade_constraints);
   for (const char* meta : {"ociemu_tab_columns", "ociemu_cons_columns", "ociemu_ind_columns", "ociemu_ind_expressions",
-                           "ociemu_indexes", "ociemu_triggers", "ociemu_constraints"})
+                           "ociemu_indexes", "ociemu_triggers", "ociemu_constraints", "ociemu_segments"})
     exec_meta(db_, std::string("DELETE FROM ") + meta + " WHERE TABLE_NAME = ?", {text(table->name)});
   catalog_.remove_object(table->name, "TABLE");
   db_.exec("DROP TABLE " + quote(table->name));

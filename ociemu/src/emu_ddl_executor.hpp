@@ -14,7 +14,8 @@ class emu_connection;
 
 class emu_ddl_executor {
  public:
-  explicit emu_ddl_executor(emu_connection& connection);
+  // `owner` owns what the statement creates; empty: the session's user.
+  explicit emu_ddl_executor(emu_connection& connection, std::u16string owner = {});
 
   // Returns a warning (ORA-24344 for a trigger created with compilation errors) when the
   // statement succeeded with information.
@@ -38,6 +39,9 @@ class emu_ddl_executor {
                     const std::vector<std::u16string>& columns, bool unique, bool generated);
   void drop(const emu_drop& s);
   void drop_table(const emu_drop& s);
+  // The tablespaces the storage clauses name must exist; they are kept for
+  // the ALL_TABLES and ALL_LOBS views.
+  void record_segments(const emu_create_table& s);
   void drop_constraints_of(const std::u16string& table, bool cascade);
   void alter_table(const emu_alter_table& s);
   void modify_column(const emu_table_def& table, const emu_column_spec& change);
@@ -51,6 +55,7 @@ class emu_ddl_executor {
   std::string owner() const;
 
   emu_connection& connection_;
+  std::u16string owner_;
   emu_catalog& catalog_;
   emu_sqlite& db_;
 };

@@ -50,6 +50,8 @@ const std::map<int, const char*>& message_table() {
       {1008, "not all variables bound"},
       {1017, "invalid username/password; logon denied"},
       {1031, "insufficient privileges"},
+      {1918, "user '%1' does not exist"},
+      {959, "tablespace '%1' does not exist"},
       {1036, "illegal variable name/number"},
       {1400, "cannot insert NULL into (%1)"},
       {1403, "no data found"},

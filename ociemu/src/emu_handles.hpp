@@ -71,6 +71,7 @@ struct emu_error_handle : emu_handle {
 struct emu_server : emu_handle {
   explicit emu_server(emu_env* e) : emu_handle(OCI_HTYPE_SERVER, e) {}
   std::string service_file;
+  std::string connect_string;  // as the client gave it: the wallet's key
   bool attached = false;
 };
 

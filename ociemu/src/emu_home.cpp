@@ -134,6 +134,35 @@ void emu_home::add_alias(const std::string& alias, const std::string& target) co
   out << alias << " = " << target << "\n";
 }
 
+// One credential a line: "connect string = user password".
+bool emu_home::wallet_credential(const std::string& connect_string, std::string& user,
+                                 std::string& password) const {
+  std::ifstream in(wallet_file());
+  std::string line;
+  while (std::getline(in, line)) {
+    const auto eq = line.rfind('=');
+    if (line.empty() || line[0] == '#' || eq == std::string::npos) continue;
+    if (lower(trim(line.substr(0, eq))) != lower(trim(connect_string))) continue;
+    const std::string account = trim(line.substr(eq + 1));
+    const auto space = account.find(' ');
+    if (space == std::string::npos) continue;
+    user = account.substr(0, space);
+    password = trim(account.substr(space + 1));
+    return true;
+  }
+  return false;
+}
+
+void emu_home::add_credential(const std::string& connect_string, const std::string& user,
+                              const std::string& password) const {
+  std::filesystem::create_directories(folder_);
+  {
+    std::ofstream out(wallet_file(), std::ios::app);
+    out << connect_string << " = " << user << " " << password << "\n";
+  }
+  std::filesystem::permissions(wallet_file(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 std::vector<std::string> emu_home::services() const {
   std::vector<std::string> names;
   std::error_code ec;

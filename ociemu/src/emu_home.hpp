@@ -18,6 +18,7 @@ class emu_home {
   std::string service_file(const std::string& service) const;
   std::string aliases_file() const { return folder_ + "/aliases"; }
   std::string listener_file() const { return folder_ + "/listener"; }
+  std::string wallet_file() const { return folder_ + "/wallet"; }
   int listener_port() const;  // 1521 unless "port=N" is in the listener file
 
   // The service file a connect string reaches: an alias, //host[:port]/service or a
@@ -25,6 +26,13 @@ class emu_home {
   std::string resolve(const std::string& connect_string) const;
 
   void add_alias(const std::string& alias, const std::string& target) const;
+  // The wallet's credentials for a connect string (as the client gave it,
+  // case ignored), for a session begun with external credentials: false
+  // when it holds none.
+  bool wallet_credential(const std::string& connect_string, std::string& user, std::string& password) const;
+  // Stores a credential in the wallet, a file readable by its owner only.
+  void add_credential(const std::string& connect_string, const std::string& user,
+                      const std::string& password) const;
   std::vector<std::string> services() const;
 
  private:

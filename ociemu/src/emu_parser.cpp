@@ -84,9 +84,42 @@ emu_create_table emu_parser::create_table() {
     }
   } while (c_.accept_symbol(","));
   c_.expect_symbol(")", 907);
-  while (!c_.at_end() && !c_.peek().is_symbol(";")) c_.next();  // storage clauses
+  storage_clauses(t);
   c_.expect_end();
   return t;
+}
+
+// TABLESPACE name and LOB (columns) STORE AS [SECUREFILE|BASICFILE] [segment]
+// (TABLESPACE name ...) are kept; every other storage clause is passed over.
+void emu_parser::storage_clauses(emu_create_table& t) {
+  while (!c_.at_end() && !c_.peek().is_symbol(";")) {
+    if (c_.accept_word("TABLESPACE")) {
+      t.segments.emplace_back(u"", c_.identifier());
+    } else if (c_.accept_word("LOB")) {
+      const std::vector<std::u16string> columns = c_.identifier_list();
+      c_.expect_word("STORE", 905);
+      c_.expect_word("AS", 905);
+      // The kind and the segment's name come before its parameters.
+      while (!c_.at_end() && !c_.peek().is_symbol("(") && !c_.peek().is_word("TABLESPACE") &&
+             !c_.peek().is_word("LOB"))
+        c_.next();
+      if (!c_.accept_symbol("(")) continue;
+      for (int depth = 1; depth > 0 && !c_.at_end();) {
+        if (c_.accept_symbol("(")) {
+          ++depth;
+        } else if (c_.accept_symbol(")")) {
+          --depth;
+        } else if (c_.accept_word("TABLESPACE")) {
+          const std::u16string tablespace = c_.identifier();
+          for (const std::u16string& column : columns) t.segments.emplace_back(column, tablespace);
+        } else {
+          c_.next();
+        }
+      }
+    } else {
+      c_.next();
+    }
+  }
 }
 
 emu_column_spec emu_parser::column_spec(bool for_modify) {

@@ -30,6 +30,7 @@ class emu_parser {
 
  private:
   emu_create_table create_table();
+  void storage_clauses(emu_create_table& t);
   emu_column_spec column_spec(bool for_modify);
   void column_attributes(emu_column_spec& column);
   std::optional<std::u16string> default_text();

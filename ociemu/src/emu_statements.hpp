@@ -39,6 +39,9 @@ struct emu_create_table {
   std::u16string name;
   std::vector<emu_column_spec> columns;
   std::vector<emu_key_spec> keys;
+  // The tablespaces of the storage clauses: column name -> tablespace, the
+  // empty name for the table's own segment.
+  std::vector<std::pair<std::u16string, std::u16string>> segments;
 };
 
 struct emu_drop {

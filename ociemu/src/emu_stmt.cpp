@@ -6,6 +6,7 @@
 #include "emu_client_buffer.hpp"
 #include "emu_ddl_executor.hpp"
 #include "emu_insert_executor.hpp"
+#include "emu_owner_resolver.hpp"
 #include "emu_round_trips.hpp"
 #include "emu_sql_rewriter.hpp"
 #include "emu_text.hpp"
@@ -44,6 +45,8 @@ void emu_stmt::prepare(const std::u16string& text) {
   query.reset();
   insert_.reset();
   parse_error.reset();
+  owner.clear();
+  owner_resolved = false;
   executed = false;
   row_count = 0;
   rows_fetched = 0;
@@ -136,6 +139,10 @@ sword emu_stmt::execute(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 r
   connection = &svc.connection();
   count_round_trip();
   connection->catalog().refresh_if_changed();
+  if (!owner_resolved) {
+    owner = emu_owner_resolver::strip(tokens, connection->db());
+    owner_resolved = true;
+  }
   connection->settings().store_identifiers(tokens);
   const bool dml = kind == statement_kind::insert || kind == statement_kind::update ||
                    kind == statement_kind::delete_;
@@ -237,7 +244,7 @@ sword emu_stmt::execute_ddl(emu_svcctx&, emu_error_handle& err) {
   emu_token_cursor cursor(sql, tokens);
   const emu_ddl statement = emu_parser(cursor).ddl();
   executed = true;
-  const auto warning = emu_ddl_executor(*connection).run(statement);
+  const auto warning = emu_ddl_executor(*connection, owner).run(statement);
   if (!warning) return OCI_SUCCESS;
   err.set(*warning);
   return OCI_SUCCESS_WITH_INFO;

@@ -28,6 +28,10 @@ struct emu_stmt : emu_handle {
   std::u16string sql;
   std::vector<emu_token> tokens;
   std::optional<emu_error> parse_error;  // raised at execute, where a server parses
+  // The user the statement's first qualified name named (the objects it
+  // creates are theirs), taken out of the tokens at the first execute.
+  std::u16string owner;
+  bool owner_resolved = false;
   statement_kind kind = statement_kind::unknown;
   std::vector<std::unique_ptr<emu_bind>> binds;
   std::vector<std::unique_ptr<emu_define>> defines;

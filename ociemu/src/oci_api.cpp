@@ -295,6 +295,7 @@ sword OCIServerAttach(OCIServer* srvhp, OCIError* errhp, const OraText* dblink, 
     count_round_trip();
     const std::u16string text = server->env->decode(dblink, dblink_len > 0 ? static_cast<std::size_t>(dblink_len) : 0);
     server->service_file = emu_home::from_environment().resolve(to_utf8(text));
+    server->connect_string = to_utf8(text);
     server->attached = true;
     return OCI_SUCCESS;
   });
@@ -307,7 +308,7 @@ sword OCIServerDetach(OCIServer* srvhp, OCIError* errhp, ub4) {
   return OCI_SUCCESS;
 }
 
-sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4, ub4) {
+sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 credt, ub4) {
   auto* svc = handle_cast<emu_svcctx>(svchp, OCI_HTYPE_SVCCTX);
   auto* session = handle_cast<emu_session>(usrhp, OCI_HTYPE_SESSION);
   auto* err = error_handle(errhp);
@@ -315,8 +316,19 @@ sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4,
   return guarded(err, [&] {
     count_round_trip();
     if (!svc->server->attached) throw ora_error(3114);
-    session->connection = std::make_unique<emu_connection>(svc->server->service_file,
-                                                           logon_name(session->user), session->password);
+    std::u16string user = session->user, password = session->password;
+    // External credentials: the wallet's entry for the connect string; none
+    // is a refused logon, as a server refuses an unknown external user.
+    if (credt == OCI_CRED_EXT) {
+      std::string wallet_user, wallet_password;
+      if (!emu_home::from_environment().wallet_credential(svc->server->connect_string, wallet_user, wallet_password))
+        throw ora_error(1017);
+      user = to_utf16(wallet_user);
+      password = to_utf16(wallet_password);
+    } else if (credt != OCI_CRED_RDBMS) {
+      throw ora_error(1017);
+    }
+    session->connection = std::make_unique<emu_connection>(svc->server->service_file, logon_name(user), password);
     svc->session = session;
     return OCI_SUCCESS;
   });
@@ -346,6 +358,15 @@ sword OCIPing(OCISvcCtx* svchp, OCIError* errhp, ub4) {
     svc->connection();
     return OCI_SUCCESS;
   });
+}
+
+// The release of the client the emulation stands in for; no handle, no round trip.
+void OCIClientVersion(sword* major_version, sword* minor_version, sword* update_num, sword* patch_num,
+                      sword* port_update_num) {
+  const sword parts[] = {19, 0, 0, 0, 0};
+  sword* slots[] = {major_version, minor_version, update_num, patch_num, port_update_num};
+  for (std::size_t i = 0; i < 5; ++i)
+    if (slots[i]) *slots[i] = parts[i];
 }
 
 sword OCIServerVersion(void* hndlp, OCIError* errhp, OraText* bufp, ub4 bufsz, ub1 hndltype) {

@@ -47,6 +47,8 @@ int emu_admin::usage() {
           "                 [--no-create-sequence] [--compatible=19.0.0] [--charset=AL32UTF8]\n"
           "  add-user SERVICE USER PASSWORD [the same options]\n"
           "  add-alias ALIAS SERVICE-OR-ADDRESS\n"
+          "  add-tablespace SERVICE NAME\n"
+          "  add-credential CONNECT-STRING USER PASSWORD   (the wallet of external logins)\n"
           "  set-port PORT\n"
           "  tables SERVICE USER PASSWORD\n"
           "  sql SERVICE USER PASSWORD STATEMENT\n"
@@ -61,6 +63,11 @@ int emu_admin::run(const std::vector<std::string>& args) {
     if (command == "create-service") return create_service(args);
     if (command == "add-user") return add_user(args, false);
     if (command == "add-alias") return add_alias(args);
+    if (command == "add-tablespace" && args.size() == 3) return add_tablespace(args);
+    if (command == "add-credential" && args.size() == 4) {
+      emu_home::from_environment().add_credential(args[1], args[2], args[3]);
+      return 0;
+    }
     if (command == "set-port" && args.size() == 2) {
       const emu_home home = emu_home::from_environment();
       std::filesystem::create_directories(home.folder());
@@ -116,6 +123,26 @@ int emu_admin::add_user(const std::vector<std::string>& args, bool) {
   emu_sqlite db(file, false);
   emu_catalog::save_user(db, o.user);
   out_ << "user " << to_utf8(o.user.name) << " of service " << args[1] << " saved\n";
+  return 0;
+}
+
+int emu_admin::add_tablespace(const std::vector<std::string>& args) {
+  const std::string file = emu_home::from_environment().service_file(args[1]);
+  if (!std::filesystem::exists(file)) {
+    err_ << "service " << args[1] << " does not exist\n";
+    return 1;
+  }
+  emu_sqlite db(file, false);
+  emu_catalog::create_schema(db);
+  std::string name;
+  for (char c : args[2]) {
+    if (!is_ascii_alnum(c) && c != '_' && c != '$' && c != '#') {
+      err_ << "a tablespace name holds letters, digits, _, $ and # only\n";
+      return 2;
+    }
+    name += ascii_upper(c);
+  }
+  db.exec("INSERT OR IGNORE INTO ociemu_tablespaces VALUES ('" + name + "')");
   return 0;
 }
 

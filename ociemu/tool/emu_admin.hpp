@@ -18,6 +18,7 @@ class emu_admin {
   int create_service(const std::vector<std::string>& args);
   int add_user(const std::vector<std::string>& args, bool create);
   int add_alias(const std::vector<std::string>& args);
+  int add_tablespace(const std::vector<std::string>& args);
   int list_tables(const std::vector<std::string>& args);
   int run_sql(const std::vector<std::string>& args);
 

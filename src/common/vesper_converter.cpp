@@ -52,6 +52,13 @@ void report(const tk_exception& e, const std::string& prefix, bool no_stop) {
   handler->handle(e, no_stop);
 }
 
+// A name as Oracle reads it unquoted (upper case), or as written inside
+// double quotes.
+std::u16string oracle_identifier(const std::u16string& text) {
+  if (text.size() >= 2 && text.front() == u'"' && text.back() == u'"') return text.substr(1, text.size() - 2);
+  return tk_wstring(text).to_upper();
+}
+
 void clear_prefix() {
   if (error_handler* handler = error_handler::find()) handler->prefix.clear();
 }
@@ -111,6 +118,9 @@ bool vesper_converter::serialize(bool store) {
   ok &= key_.exchange(store, row_by_row, "row_by_row");
   ok &= key_.exchange(store, batch, "batch");
   ok &= key_.exchange(store, commit, "commit");
+  ok &= key_.exchange(store, schema, "schema");
+  ok &= key_.exchange(store, tablespace, "tablespace");
+  ok &= key_.exchange(store, lob_tablespace, "lob_tablespace");
   if (batch == 0) batch = default_batch;  // a damaged store must not make empty batches
   // A damaged store must not name a code page no table can be read with.
   code_page = dbf_code_pages::is_valid_setting(static_cast<int>(page)) ? static_cast<int>(page) : 0;
@@ -144,6 +154,9 @@ void vesper_converter::operator()() {
     try {
       if (!target) throw tk_exception("Not connected to Oracle", tk_exception::run_level);
       target->b_uppercase = uppercase;
+      target->owner = oracle_identifier(schema);
+      target->tablespace = oracle_identifier(tablespace);
+      target->lob_tablespace = oracle_identifier(lob_tablespace);
       dbf_database source(src, 1, code_page);
       tk_log(1, "After initializing DBs");
       udb_custom_conversion rules;
@@ -421,7 +434,18 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   } else if (journal_) {
     journal_->start_table(identity);
   }
-  if (dbf.record_count() != 0 && !tab_def) copy_records(dbf, *destination, name, from);
+  if (dbf.record_count() != 0 && !tab_def) {
+    // The watcher's line is closed however the table ends.
+    struct watched {
+      vesper_progress* watcher;
+      const std::atomic<std::uint32_t>& done;
+      ~watched() {
+        if (watcher) watcher->table_ended(done);
+      }
+    } scope{progress, records_done};
+    if (progress) progress->table_started(name, dbf.record_count(), from - 1);
+    copy_records(dbf, *destination, name, from);
+  }
   if (builds_indexes) create_indexes(*table, target_table);
   if (journal_) journal_->finish_table();
 }
@@ -487,7 +511,7 @@ void vesper_converter::copy_records(dbf_recordset& source, udb_recordset& destin
       record_failed(source, source.current_number(), e, name);
       if (journal_) journal_->commit();
     }
-    ++records_done;
+    record_through();
   }
 }
 
@@ -536,13 +560,21 @@ void vesper_converter::copy_in_batches(dbf_recordset& source, ora_table& target,
         failed(e, number);
       }
       if (record) loader.add(*record, number);
-      ++records_done;
+      record_through();
     }
   } catch (const tk_final_exception&) {
     loader.abandon();
     throw;
   }
   loader.finish();
+}
+
+// A watcher is told every 256 records: often enough for a display that
+// changes a few times a second, rarely enough to cost nothing per record.
+void vesper_converter::record_through() {
+  constexpr std::uint32_t every = 256;
+  const std::uint32_t done = ++records_done;
+  if (progress && done % every == 0) progress->advanced(done);
 }
 
 void vesper_converter::stop_if_cancelled() const {

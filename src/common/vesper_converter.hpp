@@ -18,6 +18,7 @@
 #include "tk_reg_key.hpp"
 #include "tk_singleton.hpp"
 #include "udb_converter.hpp"
+#include "vesper_progress.hpp"
 
 class dbf_bad_file;
 class dbf_database;
@@ -81,12 +82,20 @@ class vesper_converter : public udb_converter,
   // existing) with one file per table named after its source file; empty:
   // nowhere.
   std::string bad_file;
+  // The schema the tables are created and filled in (empty: the user's
+  // own), and the tablespaces of the tables and of their LOB segments
+  // (empty: the schema's default).
+  std::u16string schema;
+  std::u16string tablespace;
+  std::u16string lob_tablespace;
   // Continue the run the journal in the schema tells of: finished tables
   // are skipped, a half-loaded one goes on after its last record.
   bool resume = false;
   // Why the settings can be neither read nor stored (no folder of the
   // user's own for them), for the front end to report; empty when they can.
   std::string settings_problem;
+  // Told of each table's records as they go by; null: nobody watches.
+  vesper_progress* progress = nullptr;
   // What became of each table of the last run, in run order.
   std::vector<table_tally> tallies;
   // Told of each table's source once it is open, before anything of it
@@ -117,6 +126,8 @@ class vesper_converter : public udb_converter,
   void check_same_file(const ora_journal_entry& earlier, const ora_journal_entry& now,
                        const std::u16string& name) const;
   void say(const std::string& text) const;
+  // Counts the source's current record as through and tells the watcher now and then.
+  void record_through();
   // False when the record was left out as deleted.
   bool append_one(udb_recordset& source, udb_recordset& target, const std::u16string& name);
   // The record to append for the source's current one (the customised one,

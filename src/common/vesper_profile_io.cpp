@@ -69,6 +69,9 @@ void vesper_profile_io::store_options(udb_profile& profile) const {
   profile.set_value(generic_settings, u"bool as is", flag(converter_.bool_dbf));
   profile.set_value(generic_settings, u"row by row", flag(converter_.row_by_row));
   profile.set_value(generic_settings, u"encoding", tk_wformat(u"%d", static_cast<int>(converter_.code_page)));
+  profile.set_value(generic_settings, u"schema", converter_.schema);
+  profile.set_value(generic_settings, u"tablespace", converter_.tablespace);
+  profile.set_value(generic_settings, u"lob tablespace", converter_.lob_tablespace);
 }
 
 bool vesper_profile_io::load(const udb_profile& profile) {
@@ -129,4 +132,7 @@ void vesper_profile_io::load_options(const udb_profile& profile) {
   converter_.bool_dbf = profile.get_value(generic_settings, u"bool as is") == u"1";
   converter_.row_by_row = profile.get_value(generic_settings, u"row by row") == u"1";
   converter_.code_page = code_page_of(profile.get_value(generic_settings, u"encoding"));
+  converter_.schema = profile.get_value(generic_settings, u"schema");
+  converter_.tablespace = profile.get_value(generic_settings, u"tablespace");
+  converter_.lob_tablespace = profile.get_value(generic_settings, u"lob tablespace");
 }

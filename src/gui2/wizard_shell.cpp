@@ -33,11 +33,19 @@ QString help_page_name(int context) {
                                                      : QStringLiteral("%1.html").arg(context);
 }
 
+// The manual beside the program in the build folder, else where an
+// installation keeps it (share/doc/vesper beside its bin folder).
+QString installed_help_folder() {
+  const QString beside = QCoreApplication::applicationDirPath() + "/vesper-help";
+  if (QFileInfo::exists(beside + "/index.html")) return beside;
+  return QCoreApplication::applicationDirPath() + "/../share/doc/vesper";
+}
+
 }  // namespace
 
 wizard_shell::wizard_shell(QString help_folder)
     : open_url([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
-      help_folder_(help_folder.isEmpty() ? QCoreApplication::applicationDirPath() + "/vesper-help" : help_folder) {
+      help_folder_(help_folder.isEmpty() ? installed_help_folder() : help_folder) {
   setWindowTitle(title_text);
   setWindowIcon(wizard_images::icon());
   setWizardStyle(QWizard::ModernStyle);

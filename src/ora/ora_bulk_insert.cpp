@@ -61,7 +61,7 @@ void ora_bulk_insert::prepare(const udb_record& record) {
     names += (k ? u", " : u"") + ora_quoted(table_.schema[columns_[k].position()].name);
     values += (k ? u", :" : u":") + tk_wformat(u"%d", static_cast<int>(k + 1));
   }
-  std::u16string text = u"INSERT INTO " + ora_quoted(table_.name) + u" (" + names + u") VALUES (" + values + u")";
+  std::u16string text = u"INSERT INTO " + table_.sql_name() + u" (" + names + u") VALUES (" + values + u")";
   tk_log(3, "Bulk insert: %s", text);
   statement_ = std::make_unique<ora_stmt>();
   statement_->prepare(text);

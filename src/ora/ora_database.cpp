@@ -39,10 +39,14 @@ void ora_database::init_tables() {
   tk_log(2, "ora_database::init_tables(b_owned_by_user=%d)", 1);
   ora_engine& engine = ora_engine::instance();
   ora_stmt statement;
-  statement.prepare(engine.get_version() < 0x80000
-                        ? u"select TABLE_NAME from user_tables"
-                        : u"select TABLE_NAME, IOT_TYPE from user_tables where TEMPORARY='N' and "
-                          u"NESTED='NO' and IOT_TYPE IS NULL OR IOT_TYPE='IOT'");
+  if (!owner.empty())
+    statement.prepare(u"select TABLE_NAME, IOT_TYPE from ALL_TABLES where " + owner_condition(u"OWNER") +
+                      u"TEMPORARY='N' and NESTED='NO' and (IOT_TYPE IS NULL OR IOT_TYPE='IOT')");
+  else
+    statement.prepare(engine.get_version() < 0x80000
+                          ? u"select TABLE_NAME from user_tables"
+                          : u"select TABLE_NAME, IOT_TYPE from user_tables where TEMPORARY='N' and "
+                            u"NESTED='NO' and IOT_TYPE IS NULL OR IOT_TYPE='IOT'");
   char16_t buffer[256] = {};
   sb2 indicator = 0;
   statement.define(1, buffer, sizeof buffer, oci::sqlt_str, &indicator);
@@ -80,9 +84,13 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
   if (!is_table_exist(table)) {
     check_fits(source);
     ora_schema_initializer builder(table, source, source_indexes, b_uppercase, limits);
+    builder.owner = owner;
+    builder.tablespace = tablespace;
+    builder.lob_tablespace = lob_tablespace;
     builder.build_schema(*this);
     if (!source_indexes.empty()) {
       ora_indexes_initializer keys(table, builder.schema, source_indexes, builder.names_map);
+      keys.owner = owner;
       keys.build_indexes(*this);
       table_built(builder, &keys);
     } else {
@@ -104,8 +112,18 @@ void ora_database::create_indexes(const std::u16string& table, const udb_schema&
   // The column names the table was created with: the same names, made the same way.
   ora_schema_initializer names(table, schema, indexes, b_uppercase, limits);
   ora_indexes_initializer keys(table, names.schema, indexes, names.names_map);
+  keys.owner = owner;
   keys.build_indexes(*this, failed);
   indexes_built(table, keys);
+}
+
+std::u16string ora_database::dictionary(const char16_t* name) const {
+  return (owner.empty() ? u"USER_" : u"ALL_") + std::u16string(name);
+}
+
+std::u16string ora_database::owner_condition(const char16_t* column) const {
+  if (owner.empty()) return {};
+  return column + std::u16string(u" = '") + ora_literal_text(owner) + u"' AND ";
 }
 
 void ora_database::check_fits(const udb_schema& schema) const {
@@ -118,7 +136,7 @@ void ora_database::check_fits(const udb_schema& schema) const {
 bool ora_database::delete_tab(const std::u16string& table) {
   tk_log(2, "ora_database::delete_tab(%s)", table);
   if (!is_table_exist(table)) TK_ASSERTION_FAILED();
-  run(u"DROP TABLE " + ora_quoted(table) + u" CASCADE CONSTRAINTS");
+  run(u"DROP TABLE " + sql_name(table) + u" CASCADE CONSTRAINTS");
   return udb_database::delete_tab(table);
 }
 

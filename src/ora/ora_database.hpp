@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ora_indexes_initializer.hpp"
+#include "ora_engine.hpp"
 #include "ora_server_limits.hpp"
 #include "ora_sql_runner.hpp"
 #include "udb_database.hpp"
@@ -44,6 +45,19 @@ class ora_database : public udb_database, public ora_sql_runner {
   void check_fits(const udb_schema& schema) const;
 
   bool b_uppercase = false;
+  // The schema the tables are created, filled and read in, and the
+  // tablespaces of new tables and their LOB segments; empty: the user's
+  // own schema and its defaults.
+  std::u16string owner;
+  std::u16string tablespace;
+  std::u16string lob_tablespace;
+  // A table of that schema as SQL names it.
+  std::u16string sql_name(const std::u16string& table) const { return ora_qualified(owner, table); }
+  // The dictionary view `name` ("TAB_COLUMNS") that shows that schema:
+  // USER_ for the user's own, ALL_ for another.
+  std::u16string dictionary(const char16_t* name) const;
+  // "ALIAS.COLUMN = 'OWNER' AND " for a view of another schema, else nothing.
+  std::u16string owner_condition(const char16_t* column) const;
   // What the server allows; the engine sets it when it connects.
   ora_server_limits limits;
   std::map<std::u16string, std::u16string> views;

@@ -35,6 +35,10 @@ std::u16string ora_quoted(std::u16string name) {
   return u"\"" + name + u"\"";
 }
 
+std::u16string ora_qualified(const std::u16string& owner, const std::u16string& name) {
+  return owner.empty() ? ora_quoted(name) : ora_quoted(owner) + u"." + ora_quoted(name);
+}
+
 std::u16string ora_literal_text(std::u16string_view text) {
   return tk_wstring(std::u16string(text)).replace_all(u"'", u"''");
 }
@@ -106,9 +110,14 @@ ora_handle ora_engine::parameter(OCIStmt* statement, ub4 position) {
 
 std::u16string ora_engine::connect_string(const std::u16string& host, const std::u16string& port,
                                           const std::u16string& database) {
-  if (host.empty() && port.empty()) return database;
+  if ((host.empty() && port.empty()) || is_connect_string(database)) return database;
   return u"//" + (host.empty() ? u"localhost" : host) + u":" + (port.empty() ? u"1521" : port) +
          u"/" + database;
+}
+
+bool ora_engine::is_connect_string(const std::u16string& database) {
+  return database.starts_with(u"//") || database.starts_with(u"(") ||
+         database.find_first_of(u"/:") != std::u16string::npos;
 }
 
 std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& host,
@@ -151,11 +160,16 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& database
                              error_handle()),
             "OCIAttrSet");
   tk_log(1, "Server context was set into service context");
-  set_text_attribute(session_.get(), oci::htype_session, user, oci::attr_username);
-  set_text_attribute(session_.get(), oci::htype_session, password, oci::attr_password);
+  // External credentials come from the wallet or the operating system: the
+  // session is given no name and no password.
+  const bool external = user == external_user;
+  if (!external) {
+    set_text_attribute(session_.get(), oci::htype_session, user, oci::attr_username);
+    set_text_attribute(session_.get(), oci::htype_session, password, oci::attr_password);
+  }
   tk_log(1, "Just before OCISessionBegin");
   check_err(oci_->OCISessionBegin(service_context(), error_handle(), session_.as<OCISession>(),
-                                  oci::cred_rdbms, oci::default_mode),
+                                  external ? oci::cred_ext : oci::cred_rdbms, oci::default_mode),
             "OCISessionBegin");
   b_session_ = true;
   tk_log(2, "The connection has been established");

@@ -24,7 +24,10 @@ class ora_engine : public tk_singleton<ora_engine> {
   ~ora_engine();
 
   // Connects with the easy-connect form //host:port/database, or with the
-  // database as a net service name when host and port are both empty.
+  // database as a net service name when host and port are both empty, or
+  // with the database as it stands when it already is a connect string.
+  // The user external_user logs in with external credentials (a wallet or
+  // the operating system's account) instead of a password.
   std::unique_ptr<ora_database> open_db(const std::u16string& host, const std::u16string& user,
                                         const std::u16string& password, const std::u16string& port,
                                         const std::u16string& database);
@@ -59,9 +62,13 @@ class ora_engine : public tk_singleton<ora_engine> {
   void commit();
   void rollback();
 
+  static constexpr const char16_t* external_user = u"/";
   // The connect string for host, port and database (see open_db).
   static std::u16string connect_string(const std::u16string& host, const std::u16string& port,
                                        const std::u16string& database);
+  // True for a database text that is a connect string of its own: it starts
+  // with "//" or "(" (a descriptor), or holds "/" or ":" (host/service, host:port/service).
+  static bool is_connect_string(const std::u16string& database);
   // The version number in a v$version row, 0 when none.
   static std::uint32_t parse_version(const std::u16string& banner);
   // A table name as SQL takes it: in double quotes, an owner-qualified name
@@ -101,5 +108,8 @@ class ora_engine : public tk_singleton<ora_engine> {
 // A column or table name in double quotes, repaired as get_safe_name does
 // but without splitting at a dot.
 std::u16string ora_quoted(std::u16string name);
+// A name of the schema `owner` as SQL takes it: quoted, after the quoted
+// owner and a dot; without an owner the name alone (the user's own schema).
+std::u16string ora_qualified(const std::u16string& owner, const std::u16string& name);
 // Text for a quoted SQL literal: single quotes doubled.
 std::u16string ora_literal_text(std::u16string_view text);

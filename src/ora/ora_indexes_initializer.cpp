@@ -65,16 +65,16 @@ std::u16string ora_indexes_initializer::index_text(const udb_index& index) const
   if (index.has_functions()) {
     // A constraint takes columns only: a function-based key is a unique index.
     text = std::u16string(index.unique || index.primary ? u"CREATE UNIQUE INDEX " : u"CREATE INDEX ") +
-           ora_quoted(index.name) + u" ON " + ora_quoted(table) + u" (";
+           ora_qualified(owner, index.name) + u" ON " + ora_qualified(owner, table) + u" (";
   } else if (index.primary) {
-    text = u"ALTER TABLE " + ora_quoted(table) + u" ADD CONSTRAINT " + ora_quoted(index.name) + u" PRIMARY KEY (";
+    text = u"ALTER TABLE " + ora_qualified(owner, table) + u" ADD CONSTRAINT " + ora_quoted(index.name) + u" PRIMARY KEY (";
   } else if (key_index >= 0 && !index.has_functions() && index.consists_of_fields(indexes[static_cast<std::size_t>(key_index)].fields)) {
     tk_log(2, "Skip index '%s', it is equal to PK", index.name);
     return {};
   } else if (index.unique) {
-    text = u"ALTER TABLE " + ora_quoted(table) + u" ADD CONSTRAINT " + ora_quoted(index.name) + u" UNIQUE (";
+    text = u"ALTER TABLE " + ora_qualified(owner, table) + u" ADD CONSTRAINT " + ora_quoted(index.name) + u" UNIQUE (";
   } else {
-    text = u"CREATE INDEX " + ora_quoted(index.name) + u" ON " + ora_quoted(table) + u" (";
+    text = u"CREATE INDEX " + ora_qualified(owner, index.name) + u" ON " + ora_qualified(owner, table) + u" (";
   }
   return text + column_list(index) + u")";
 }

@@ -26,6 +26,7 @@ class ora_indexes_initializer {
 
   int key_index = -1;
   std::u16string table;
+  std::u16string owner;  // the table's schema; empty: the user's own
   udb_indexes indexes;
   // The name of the source index each of `indexes` was made from.
   std::vector<std::u16string> source_names;

@@ -26,7 +26,7 @@ ora_lob_insert::~ora_lob_insert() {
 std::u16string ora_lob_insert::select_text(const std::u16string& rowid) const {
   std::u16string text = u"SELECT ";
   for (std::size_t k = 0; k < columns_.size(); ++k) text += (k ? u", " : u"") + ora_quoted(columns_[k].name);
-  return text + u" FROM " + ora_quoted(table_) + u" WHERE ROWID='" + ora_literal_text(rowid) +
+  return text + u" FROM " + table_ + u" WHERE ROWID='" + ora_literal_text(rowid) +
          u"' FOR UPDATE";
 }
 

@@ -41,6 +41,7 @@ constexpr sb4 callback_continue = -24200;
 constexpr ub4 default_mode = 0;
 constexpr ub4 threaded = 0x1;
 constexpr ub4 cred_rdbms = 1;
+constexpr ub4 cred_ext = 2;  // a wallet or the operating system vouches for the user
 constexpr ub4 ntv_syntax = 1;
 constexpr ub4 data_at_exec = 0x2;
 constexpr ub4 describe_only = 0x10;

@@ -1,11 +1,13 @@
 #include "ora_oci_library.hpp"
 
 #include <dlfcn.h>
+#include <link.h>
 
 #include <cstdlib>
 #include <mutex>
 
 #include "tk_exception.hpp"
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 
 const char* const ora_oci_library::not_found_message =
@@ -88,6 +90,24 @@ void* ora_oci_library::open_library(std::string& tried) {
     for (const char* name : names)
       if (void* handle = try_open(std::string(home) + "/lib/" + name, tried)) return handle;
   return nullptr;
+}
+
+bool ora_oci_library::describe_client(std::string& file, std::string& release) {
+  std::string tried;
+  void* library = open_library(tried);
+  tk_log(1, "describe_client: %s", tried);
+  if (!library) return false;
+  link_map* map = nullptr;
+  file = ::dlinfo(library, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name ? map->l_name : "?";
+  using version_call = void (*)(sword*, sword*, sword*, sword*, sword*);
+  release.clear();
+  if (auto call = reinterpret_cast<version_call>(::dlsym(library, "OCIClientVersion"))) {
+    sword part[5] = {};
+    call(&part[0], &part[1], &part[2], &part[3], &part[4]);
+    release = tk_format("%d.%d.%d.%d.%d", part[0], part[1], part[2], part[3], part[4]);
+  }
+  ::dlclose(library);
+  return true;
 }
 
 const ora_oci_calls& ora_oci_library::calls() {

@@ -17,4 +17,8 @@ class ora_oci_library {
   // The first library that loads; `tried` collects each name with the
   // loader's answer.
   static void* open_library(std::string& tried);
+  // The file of the client library that loads and its release from
+  // OCIClientVersion ("19.3.0.0.0"; empty when the library lacks the call).
+  // False when no library loads.
+  static bool describe_client(std::string& file, std::string& release);
 };

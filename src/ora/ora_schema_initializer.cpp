@@ -61,12 +61,18 @@ std::u16string ora_schema_initializer::column_text(const t_ftd& c) const {
 }
 
 std::u16string ora_schema_initializer::create_table_text() const {
-  std::u16string text = u"CREATE TABLE " + ora_quoted(table) + u" (";
+  std::u16string text = u"CREATE TABLE " + ora_qualified(owner, table) + u" (";
+  std::u16string lobs;
   for (std::size_t i = 0; i < schema.size(); ++i) {
     if (i) text += u", ";
     text += column_text(schema[i]);
+    const std::u16string type = column_type(schema[i]);
+    if (type == u"CLOB" || type == u"NCLOB" || type == u"BLOB") lobs += (lobs.empty() ? u"" : u", ") + ora_quoted(schema[i].name);
   }
-  return text + u")";
+  text += u")";
+  if (!tablespace.empty()) text += u" TABLESPACE " + ora_quoted(tablespace);
+  if (!lob_tablespace.empty() && !lobs.empty()) text += u" LOB (" + lobs + u") STORE AS (TABLESPACE " + ora_quoted(lob_tablespace) + u")";
+  return text;
 }
 
 void ora_schema_initializer::build_schema(ora_sql_runner& runner) {
@@ -106,7 +112,7 @@ void ora_schema_initializer::drop_trigger(ora_sql_runner& runner, const std::u16
 // sequence were created as quoted names, which unquoted text would upper-case.
 std::u16string ora_schema_initializer::trigger_text(const std::u16string& sequence) const {
   return u"CREATE OR REPLACE TRIGGER " + ora_quoted(trigger_name(sequence)) + u" BEFORE INSERT ON " +
-         ora_quoted(table) + u" FOR EACH ROW WHEN (new." + ora_quoted(auto_increment_column) +
+         ora_qualified(owner, table) + u" FOR EACH ROW WHEN (new." + ora_quoted(auto_increment_column) +
          u" IS NULL) BEGIN select " + ora_quoted(sequence) + u".nextval into :new." +
          ora_quoted(auto_increment_column) + u" from dual; END;";
 }

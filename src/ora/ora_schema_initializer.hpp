@@ -33,6 +33,11 @@ class ora_schema_initializer {
   std::u16string trigger_name(const std::u16string& sequence) const;
 
   std::u16string table;
+  // The table's schema (empty: the user's own) and the tablespaces of the
+  // table and of its LOB segments (empty: the schema's default).
+  std::u16string owner;
+  std::u16string tablespace;
+  std::u16string lob_tablespace;
   bool b_uppercase;
   udb_schema schema;
   std::u16string auto_increment_column;

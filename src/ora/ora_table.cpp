@@ -36,7 +36,8 @@ ora_table::ora_table(ora_database& database, const std::u16string& name_)
     return;
   }
   init_indexes();
-  record_count = ora_engine::instance().get_records_cnt(name);
+  record_count = ora_engine::instance().get_records_cnt(
+      database_.owner.empty() ? name : database_.owner + u"." + name);
   tk_log(1, "Got %d records", record_count);
 }
 
@@ -50,6 +51,8 @@ ora_table::ora_table(ora_database& database, const std::u16string& name_, const 
 
 std::u16string ora_table::literal_name() const { return ora_literal_text(name); }
 
+std::u16string ora_table::sql_name() const { return database_.sql_name(name); }
+
 void ora_table::init_schema() {
   tk_log(2, "ora_table::init_schema");
   std::u16string select = get_safe_select_query();
@@ -62,7 +65,8 @@ void ora_table::init_schema() {
 
 std::u16string ora_table::get_safe_select_query() {
   tk_log(2, "ora_table::get_safe_select_query");
-  ora_query_results rows(2, u"SELECT COLUMN_NAME, DATA_TYPE FROM USER_TAB_COLUMNS WHERE table_name = '" +
+  ora_query_results rows(2, u"SELECT COLUMN_NAME, DATA_TYPE FROM " + database_.dictionary(u"TAB_COLUMNS") +
+                                u" WHERE " + database_.owner_condition(u"OWNER") + u"table_name = '" +
                                 literal_name() + u"' ORDER BY COLUMN_ID");
   std::u16string columns;
   while (ora_record* row = rows.next_record()) {
@@ -76,12 +80,13 @@ std::u16string ora_table::get_safe_select_query() {
     tk_log(1, "Type '%s' is found in native types", type);
     columns += (columns.empty() ? u"" : u",") + ora_quoted(column);
   }
-  return columns.empty() ? columns : u"SELECT " + columns + u" FROM " + ora_engine::get_safe_name(name);
+  return columns.empty() ? columns : u"SELECT " + columns + u" FROM " + database_.sql_name(name);
 }
 
 void ora_table::read_column_details() {
-  ora_query_results rows(3, u"select COLUMN_NAME, DATA_DEFAULT, DATA_TYPE from USER_TAB_COLUMNS where table_name = '" +
-                                literal_name() + u"'");
+  ora_query_results rows(3, u"select COLUMN_NAME, DATA_DEFAULT, DATA_TYPE from " +
+                                database_.dictionary(u"TAB_COLUMNS") + u" where " +
+                                database_.owner_condition(u"OWNER") + u"table_name = '" + literal_name() + u"'");
   while (ora_record* row = rows.next_record()) {
     std::u16string column = (*row)[0].to_wstring(), text = (*row)[1].to_wstring(),
                    type = (*row)[2].to_wstring();
@@ -140,8 +145,9 @@ void ora_table::init_indexes() {
 
 void ora_table::init_primary_key() {
   ora_query_results rows(2,
-      u"SELECT a.constraint_name, a.column_name FROM user_cons_columns a, user_constraints b "
-      u"WHERE a.table_name='" + literal_name() +
+      u"SELECT a.constraint_name, a.column_name FROM " + database_.dictionary(u"CONS_COLUMNS") + u" a, " +
+      database_.dictionary(u"CONSTRAINTS") + u" b WHERE " + database_.owner_condition(u"a.OWNER") +
+      database_.owner_condition(u"b.OWNER") + u"a.table_name='" + literal_name() +
       u"' AND a.constraint_name=b.constraint_name AND b.constraint_type='P' "
       u"ORDER BY a.constraint_name, a.position");
   udb_index key(u"", true, true, {});
@@ -162,11 +168,11 @@ void ora_table::init_primary_key() {
 void ora_table::init_plain_indexes() {
   bool old_server = ora_engine::instance().get_version() < 0x80000;
   std::u16string text =
-      u"SELECT user_indexes.index_name, user_indexes.uniqueness, user_ind_columns.column_name "
-      u"FROM user_ind_columns, user_indexes where user_ind_columns.table_name = '" + literal_name() +
-      u"' AND " + (old_server ? u"" : u"user_indexes.generated='N' AND ") +
-      u"user_ind_columns.index_name = user_indexes.index_name AND user_ind_columns.table_name = "
-      u"user_indexes.table_name ORDER BY user_indexes.index_name, user_ind_columns.column_position";
+      u"SELECT i.index_name, i.uniqueness, c.column_name FROM " + database_.dictionary(u"IND_COLUMNS") +
+      u" c, " + database_.dictionary(u"INDEXES") + u" i where " + database_.owner_condition(u"c.INDEX_OWNER") +
+      database_.owner_condition(u"i.OWNER") + u"c.table_name = '" + literal_name() + u"' AND " +
+      (old_server ? u"" : u"i.generated='N' AND ") +
+      u"c.index_name = i.index_name AND c.table_name = i.table_name ORDER BY i.index_name, c.column_position";
   ora_query_results rows(3, text);
   std::vector<udb_index> found;
   while (ora_record* row = rows.next_record()) {
@@ -193,8 +199,10 @@ void ora_table::init_foreign_keys() {
   const udb_index& key = indexes[static_cast<std::size_t>(key_index)];
   std::u16string key_name = ora_literal_text(key.name);
   ora_query_results rows(4,
-      u"select a.TABLE_NAME,a.CONSTRAINT_NAME,a.DELETE_RULE,b.COLUMN_NAME FROM USER_CONSTRAINTS a, "
-      u"USER_CONS_COLUMNS b WHERE a.CONSTRAINT_NAME=b.CONSTRAINT_NAME and a.CONSTRAINT_TYPE='R' and "
+      u"select a.TABLE_NAME,a.CONSTRAINT_NAME,a.DELETE_RULE,b.COLUMN_NAME FROM " +
+      database_.dictionary(u"CONSTRAINTS") + u" a, " + database_.dictionary(u"CONS_COLUMNS") + u" b WHERE " +
+      database_.owner_condition(u"a.OWNER") + database_.owner_condition(u"b.OWNER") +
+      u"a.CONSTRAINT_NAME=b.CONSTRAINT_NAME and a.CONSTRAINT_TYPE='R' and "
       u"a.R_CONSTRAINT_NAME='" + key_name + u"'");
   std::map<std::u16string, udb_relationship> keys;
   while (ora_record* row = rows.next_record()) {
@@ -252,7 +260,7 @@ std::vector<int> ora_table::map_fields(const udb_record& record) const {
 
 std::u16string ora_table::insert_text(const udb_record& record, std::vector<int>& field_of_column) {
   field_of_column = map_fields(record);
-  std::u16string columns = u"INSERT /*+ APPEND */ INTO " + ora_quoted(name) + u" (", values = u" VALUES(";
+  std::u16string columns = u"INSERT /*+ APPEND */ INTO " + database_.sql_name(name) + u" (", values = u" VALUES(";
   bool first_column = true;
   for (std::size_t c = 0; c < schema.size(); ++c) {
     if (field_of_column[c] < 0) continue;
@@ -315,7 +323,7 @@ void ora_table::reset_not_null_flag(std::size_t position) {
   tk_log(2, "ora_table::reset_not_null_flag(%d)", position);
   if (position >= schema.size()) TK_ASSERTION_FAILED();
   t_ftd& d = schema[position];
-  std::u16string text = u"ALTER TABLE " + ora_quoted(name) + u" MODIFY (" + ora_quoted(d.name) + u" NULL)";
+  std::u16string text = u"ALTER TABLE " + database_.sql_name(name) + u" MODIFY (" + ora_quoted(d.name) + u" NULL)";
   tk_log(3, "Run SQL query: %s\n", text);
   database_.run(text);
   d.b_not_null = false;
@@ -329,7 +337,7 @@ void ora_table::append_record(const udb_record& record) {
     std::u16string text = insert_text(record, field_of_column);
     std::u16string rowid = rowid_.do_insert(text);
     tk_log(1, "GOT ROWID(2): %s", rowid);
-    ora_lob_insert lobs(name, schema);
+    ora_lob_insert lobs(database_.sql_name(name), schema);
     lobs.insert(rowid, record, field_of_column);
     database_.commit_records();
   } catch (...) {

@@ -16,6 +16,8 @@ class ora_table : public ora_query_results {
   ora_table(ora_database& database, const std::u16string& name);
   // The rows of a query.
   ora_table(ora_database& database, const std::u16string& name, const std::u16string& query);
+  // The table as SQL names it: quoted, after its schema when that is not the user's own.
+  std::u16string sql_name() const;
 
   // Inserts one row and its LOBs as one transaction; on failure nothing of
   // the record stays and the error is raised.

@@ -3,5 +3,6 @@
 
 #include <string>
 
-// The file beside the running program, else in $VESPER_DATA_DIR.
+// The file beside the running program (the build folder), else in
+// ../share/vesper from it (an installation), else in $VESPER_DATA_DIR.
 std::string udb_data_file(const std::string& name);

@@ -204,3 +204,31 @@ TEST_F(ddl_test, ViewsAreListedAndQueried) {
 }
 
 }  // namespace ociemu_test
+
+namespace ociemu_test {
+
+using table_rows = std::vector<std::vector<std::string>>;
+
+TEST_F(ddl_test, OwnerQualifiedNamesAndTheTablespacesOfStorageClauses) {
+  add_user("SALES", "secret");
+  oci_session s;
+  const oci_result created = s.exec("create table \"SALES\".\"T\" (id number, memo clob, pic blob) tablespace users "
+                                     "lob (memo, pic) store as securefile t_lobs (tablespace sysaux enable "
+                                     "storage in row)");
+  ASSERT_EQ(created.status, OCI_SUCCESS) << created.message;
+  EXPECT_EQ(s.rows("select owner, table_name, tablespace_name from all_tables where table_name = 'T'"),
+            (table_rows{{"SALES", "T", "USERS"}}));
+  EXPECT_EQ(s.rows("select column_name, tablespace_name from all_lobs where owner = 'SALES' order by 1"),
+            (table_rows{{"MEMO", "SYSAUX"}, {"PIC", "SYSAUX"}}));
+  EXPECT_EQ(s.scalar("select count(*) from user_tables"), "0");  // not scott's
+  EXPECT_EQ(s.exec("insert into sales.t (id) values (1)").status, OCI_SUCCESS);
+  EXPECT_EQ(s.scalar("select count(*) from \"SALES\".\"T\" t where t.id = 1"), "1");
+  EXPECT_EQ(s.exec("create table nobody.u (id number)").message, "ORA-01918: user 'NOBODY' does not exist");
+  EXPECT_EQ(s.exec("create table u (id number) tablespace nowhere").message,
+            "ORA-00959: tablespace 'NOWHERE' does not exist");
+  EXPECT_EQ(s.exec("create table u (id number, c clob) lob (x) store as (tablespace users)").error, 904);
+  ASSERT_EQ(s.exec("drop table sales.t").status, OCI_SUCCESS);
+  EXPECT_EQ(s.scalar("select count(*) from all_lobs"), "0");
+}
+
+}  // namespace ociemu_test

@@ -1,0 +1,44 @@
+// The agent's progress display on standard error: on a terminal one line
+// per table, redrawn in place a few times a second; elsewhere (asked for
+// with --progress) a plain line every few seconds and one when the table ends.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "vesper_progress.hpp"
+
+class agent_progress : public vesper_progress {
+ public:
+  enum class style { terminal, lines };
+  // Seconds since any fixed point; the steady clock unless a test gives one.
+  using clock = std::function<double()>;
+
+  agent_progress(std::FILE* out, style how, clock now = {});
+
+  void table_started(const std::u16string& name, std::uint64_t total, std::uint64_t done) override;
+  void advanced(std::uint64_t done) override;
+  void table_ended(std::uint64_t done) override;
+  // Clears a terminal line before other text takes its place on the
+  // terminal; the next advance draws it again.
+  void interrupt();
+
+  // "NAME: DONE of TOTAL records (P%), R records/s, M:SS left" (or "done in
+  // M:SS" once the table ended, "stopped after M:SS" when it ended short).
+  std::string line(std::uint64_t done, double now, bool ended) const;
+
+ private:
+  void show(std::uint64_t done, double now, bool ended);
+
+  std::FILE* out_;
+  style style_;
+  clock now_;
+  std::string name_;
+  std::uint64_t total_ = 0;
+  std::uint64_t first_ = 0;  // records done before this run went on with the table
+  double started_ = 0;
+  double shown_ = 0;
+  bool drawn_ = false;  // a terminal line is on the screen and not ended
+};

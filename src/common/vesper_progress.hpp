@@ -1,0 +1,18 @@
+// What a front end is told of the table being loaded while its records go
+// by, for a progress display. The run calls it from the thread it runs on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class vesper_progress {
+ public:
+  virtual ~vesper_progress() = default;
+  // Records go into `name`, which holds `total`; the first `done` of them
+  // were loaded before (a resumed table).
+  virtual void table_started(const std::u16string& name, std::uint64_t total, std::uint64_t done) = 0;
+  // `done` records of the table are through (every few hundred records).
+  virtual void advanced(std::uint64_t done) = 0;
+  // The table ended, whole or not, with `done` records through.
+  virtual void table_ended(std::uint64_t done) = 0;
+};
