@@ -135,11 +135,13 @@ ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
   // Eight zero digits are no date: as a time-only value it would arrive as
   // some arbitrary day.
   if (descriptor.type() == 'D' && bytes == "00000000") return ole_variant();
-  if (SYSTEMTIME time; descriptor.type() == 'D' && descriptor.vartype() == VT_DATE && plain_date(code_page, bytes, time))
+  if (SYSTEMTIME time; descriptor.type() == 'D' && plain_date(code_page, bytes, time))
     return ole_variant(time);
   if (tk_log_wanted(1)) tk_log(1, "tk_ansi_to_ucs2 hex(%s)", tk_hex_of(bytes));
   std::u16string text = code_page.decode(bytes);
-  return ole_variant::from_wstring(text, descriptor.vartype());
+  const VARTYPE kind = descriptor.vartype();
+  if (kind == VT_BSTR) return ole_variant(std::move(text));
+  return ole_variant::from_wstring(text, kind);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ void dbf_record::read(std::string_view bytes, dbf_record_place place) {
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     const dbf_column& column = columns_[i];
     udb_field& field = (*this)[i];
-    tk_log(1, "field #%d: type=%08X, size=%d", i, column.descriptor.vartype(), column.slot);
+    if (tk_log_wanted(1)) tk_log(1, "field #%d: type=%08X, size=%d", i, column.descriptor.vartype(), column.slot);
     std::string_view cell = bytes.substr(static_cast<std::size_t>(column.offset),
                                          static_cast<std::size_t>(column.slot));
     if (null_flags_.bit(bytes, column.null_bit)) {
@@ -102,7 +102,7 @@ void dbf_record::read_memo_field(const dbf_column& column, std::string_view byte
   } else {
     std::u16string text = code_page_.decode(data);
     tk_log(1, "Got MEMO: %s", text);
-    field.attach_wstring(text);
+    static_cast<ole_variant&>(field) = ole_variant(std::move(text));
   }
 }
 
