@@ -8,6 +8,7 @@
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "dbf_number_text.hpp"
+#include "ole_calendar.hpp"
 
 namespace {
 
@@ -74,16 +75,45 @@ ole_variant level7_timestamp(std::string_view bytes) {
   return dbf_field::date_time(julian_day_of_year_1 - 1 + static_cast<std::int32_t>(days), day_part);
 }
 
-// Numeric text: NULs are blanks around a number, not its end.
+bool is_ascii(std::string_view bytes) {
+  for (char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// Numeric text: NULs are blanks around a number, not its end. ASCII text
+// of a page that keeps ASCII is read from the bytes as they stand.
 ole_variant number_value(const tk_code_page& code_page, std::string_view bytes,
                          const dbf_field_descriptor& descriptor, std::string* note) {
   std::string text(bytes);
   for (char& c : text)
     if (c == '\0') c = ' ';
   if (tk_log_wanted(1)) tk_log(1, "tk_ansi_to_ucs2 hex(%s)", tk_hex_of(text));
-  dbf_number_reading reading = dbf_number_text::read(code_page.decode(text), descriptor);
+  dbf_number_reading reading = code_page.keeps_ascii() && is_ascii(text)
+                                   ? dbf_number_text::read_utf8(text, descriptor)
+                                   : dbf_number_text::read(code_page.decode(text), descriptor);
   if (note) *note = std::move(reading.note);
   return reading.value;
+}
+
+int digit_at(std::string_view bytes, std::size_t i) { return bytes[i] - '0'; }
+
+// A D field's usual form, YYYYMMDD with a day the month has, read without
+// the general date parser; it reads to the same date. Anything else (blank,
+// damaged, two-digit years) is left to the parser.
+bool plain_date(const tk_code_page& code_page, std::string_view bytes, SYSTEMTIME& time) {
+  if (bytes.size() != 8 || !code_page.keeps_ascii()) return false;
+  for (char c : bytes)
+    if (c < '0' || c > '9') return false;
+  int year = digit_at(bytes, 0) * 1000 + digit_at(bytes, 1) * 100 + digit_at(bytes, 2) * 10 + digit_at(bytes, 3);
+  int month = digit_at(bytes, 4) * 10 + digit_at(bytes, 5);
+  int day = digit_at(bytes, 6) * 10 + digit_at(bytes, 7);
+  if (year < 100 || month < 1 || month > 12 || day < 1 || day > ole_days_in_month(year, month)) return false;
+  time = SYSTEMTIME{};
+  time.wYear = static_cast<std::uint16_t>(year);
+  time.wMonth = static_cast<std::uint16_t>(month);
+  time.wDay = static_cast<std::uint16_t>(day);
+  return true;
 }
 
 ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
@@ -105,9 +135,13 @@ ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
   // Eight zero digits are no date: as a time-only value it would arrive as
   // some arbitrary day.
   if (descriptor.type() == 'D' && bytes == "00000000") return ole_variant();
+  if (SYSTEMTIME time; descriptor.type() == 'D' && plain_date(code_page, bytes, time))
+    return ole_variant(time);
   if (tk_log_wanted(1)) tk_log(1, "tk_ansi_to_ucs2 hex(%s)", tk_hex_of(bytes));
   std::u16string text = code_page.decode(bytes);
-  return ole_variant::from_wstring(text, descriptor.vartype());
+  const VARTYPE kind = descriptor.vartype();
+  if (kind == VT_BSTR) return ole_variant(std::move(text));
+  return ole_variant::from_wstring(text, kind);
 }
 
 }  // namespace

@@ -23,6 +23,9 @@ class dbf_number_text {
  public:
   // `text` is the field's text decoded from its code page.
   static dbf_number_reading read(std::u16string_view text, const dbf_field_descriptor& descriptor);
+  // The same reading of the text in UTF-8 (the field's bytes themselves
+  // when they are ASCII and the code page keeps ASCII as it is).
+  static dbf_number_reading read_utf8(std::string_view text, const dbf_field_descriptor& descriptor);
 
   // True for blanks that may surround a number.
   static bool is_blank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\0'; }

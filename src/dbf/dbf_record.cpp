@@ -8,44 +8,59 @@
 #include "tk_printable_name.hpp"
 
 dbf_record::dbf_record(const std::vector<dbf_column>& columns, const dbf_null_flags& null_flags,
+                       dbf_memo_file* memo_file, const tk_code_page& code_page)
+    : columns_(columns), null_flags_(null_flags), memo_file_(memo_file), code_page_(code_page) {
+  for (const dbf_column& column : columns) add(std::make_unique<udb_field>(column.name, column.slot));
+}
+
+dbf_record::dbf_record(const std::vector<dbf_column>& columns, const dbf_null_flags& null_flags,
                        std::string_view bytes, dbf_memo_file* memo_file, const tk_code_page& code_page,
                        dbf_record_place place)
-    : memo_file_(memo_file), code_page_(code_page), place_(place) {
-  tk_log(1, "dbf_record::ctor");
+    : dbf_record(columns, null_flags, memo_file, code_page) {
+  read(bytes, place);
+}
+
+void dbf_record::read(std::string_view bytes, dbf_record_place place) {
+  tk_log(1, "dbf_record::read");
+  place_ = place;
   if (tk_log_wanted(1)) tk_log(1, "data=%s", std::string(bytes.substr(0, 20)));
   deleted = !bytes.empty() && bytes[0] == '*';
   tk_log(1, "Got deleted flag: %d", int(deleted));
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    const dbf_column& column = columns[i];
-    tk_log(1, "field #%d: type=%08X, size=%d", i, column.descriptor.vartype(), column.slot);
-    std::string_view field = bytes.substr(static_cast<std::size_t>(column.offset),
-                                          static_cast<std::size_t>(column.slot));
-    if (null_flags.bit(bytes, column.null_bit))
-      add(std::make_unique<udb_field>(column.name, column.slot));
-    else if (column.memo)
-      add(get_memo_field(column, field));
-    else
-      add(get_plain_field(column, field, !null_flags.bit(bytes, column.varying_bit)));
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    const dbf_column& column = columns_[i];
+    udb_field& field = (*this)[i];
+    if (tk_log_wanted(1)) tk_log(1, "field #%d: type=%08X, size=%d", i, column.descriptor.vartype(), column.slot);
+    std::string_view cell = bytes.substr(static_cast<std::size_t>(column.offset),
+                                         static_cast<std::size_t>(column.slot));
+    if (null_flags_.bit(bytes, column.null_bit)) {
+      field.size = column.slot;
+      static_cast<ole_variant&>(field) = ole_variant();
+    } else if (column.memo) {
+      read_memo_field(column, cell, field);
+    } else {
+      read_plain_field(column, cell, !null_flags_.bit(bytes, column.varying_bit), field);
+    }
   }
 }
 
-std::unique_ptr<udb_field> dbf_record::get_plain_field(const dbf_column& column, std::string_view bytes,
-                                                       bool full_length) {
+void dbf_record::read_plain_field(const dbf_column& column, std::string_view bytes, bool full_length,
+                                  udb_field& field) {
   const dbf_field_descriptor& d = column.descriptor;
   if (d.is_varying() && !full_length) bytes = varying_bytes(column, bytes);
   if (d.vartype() == VT_BLOB) {
-    auto field = std::make_unique<udb_field>(column.name, column.slot);
-    field->attach_binary(bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()));
-    return field;
+    field.size = column.slot;
+    static_cast<ole_variant&>(field) = ole_variant();
+    field.attach_binary(bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()));
+    return;
   }
   std::string note;
-  auto field = std::make_unique<dbf_field>(bytes, d, column.name, code_page_, &note);
+  field.size = d.field_size();
+  static_cast<ole_variant&>(field) = dbf_field::get_variant(code_page_, bytes, d, &note);
   if (!note.empty()) warn_of_value(column, note);
   // A timestamp that is no date (NaN, or outside the years Oracle keeps)
   // cannot be carried over.
-  if (d.type() == '@' && field->get_type() == VT_EMPTY && bytes.find_first_not_of('\0') != std::string_view::npos)
+  if (d.type() == '@' && field.get_type() == VT_EMPTY && bytes.find_first_not_of('\0') != std::string_view::npos)
     warn(column, tk_format("the timestamp %s is no valid date and time; the value is left empty", tk_hex_of(bytes)));
-  return field;
 }
 
 std::string_view dbf_record::varying_bytes(const dbf_column& column, std::string_view bytes) {
@@ -70,26 +85,25 @@ void dbf_record::warn_of_value(const dbf_column& column, const std::string& what
   place_.warnings->add(table, tk_printable_name_utf8(column.name), place_.record_number, what);
 }
 
-std::unique_ptr<udb_field> dbf_record::get_memo_field(const dbf_column& column,
-                                                      std::string_view bytes) {
-  auto field = std::make_unique<udb_field>(column.name, 0);
+void dbf_record::read_memo_field(const dbf_column& column, std::string_view bytes, udb_field& field) {
+  field.size = 0;
+  static_cast<ole_variant&>(field) = ole_variant();
   if (!memo_file_) {
     tk_log(1, "No MEMO file!");
-    return field;
+    return;
   }
   std::uint32_t block = memo_file_->get_block_number(bytes);
   tk_log(1, "Got memo block number: %d", block);
   std::string data;
   dbf_memo_hint hint{memo_file_->get_stored_length(bytes), column.binary_memo};
-  if (block == 0 || !read_memo(column, block, hint, data)) return field;
+  if (block == 0 || !read_memo(column, block, hint, data)) return;
   if (column.binary_memo) {
-    field->attach_binary(data.size(), reinterpret_cast<const std::uint8_t*>(data.data()));
+    field.attach_binary(data.size(), reinterpret_cast<const std::uint8_t*>(data.data()));
   } else {
     std::u16string text = code_page_.decode(data);
     tk_log(1, "Got MEMO: %s", text);
-    field->attach_wstring(text);
+    static_cast<ole_variant&>(field) = ole_variant(std::move(text));
   }
-  return field;
 }
 
 bool dbf_record::read_memo(const dbf_column& column, std::uint32_t block,

@@ -19,18 +19,24 @@ struct dbf_record_place {
   dbf_column_warnings* warnings = nullptr;
 };
 
+// A table reads all its records into one such object: the fields are made
+// once, with their columns' names, and each read replaces their values.
 class dbf_record : public udb_record {
  public:
+  dbf_record(const std::vector<dbf_column>& columns, const dbf_null_flags& null_flags,
+             dbf_memo_file* memo_file, const tk_code_page& code_page);
   dbf_record(const std::vector<dbf_column>& columns, const dbf_null_flags& null_flags, std::string_view bytes,
              dbf_memo_file* memo_file, const tk_code_page& code_page, dbf_record_place place);
+
+  // Decodes the record `bytes` into the fields.
+  void read(std::string_view bytes, dbf_record_place place);
 
   bool deleted = false;
 
  private:
-  // Adds the field, reporting a value not carried over as the file holds it.
-  std::unique_ptr<udb_field> get_memo_field(const dbf_column& column, std::string_view bytes);
-  std::unique_ptr<udb_field> get_plain_field(const dbf_column& column, std::string_view bytes,
-                                             bool full_length);
+  // Sets the field, reporting a value not carried over as the file holds it.
+  void read_memo_field(const dbf_column& column, std::string_view bytes, udb_field& field);
+  void read_plain_field(const dbf_column& column, std::string_view bytes, bool full_length, udb_field& field);
   // A V or Q field's bytes up to the length its last byte gives.
   std::string_view varying_bytes(const dbf_column& column, std::string_view bytes);
   void warn(const dbf_column& column, const std::string& what) const;
@@ -39,6 +45,8 @@ class dbf_record : public udb_record {
   bool read_memo(const dbf_column& column, std::uint32_t block, const dbf_memo_hint& hint,
                  std::string& out);
 
+  const std::vector<dbf_column>& columns_;
+  const dbf_null_flags& null_flags_;
   dbf_memo_file* memo_file_;
   const tk_code_page& code_page_;
   dbf_record_place place_;

@@ -157,6 +157,7 @@ std::string dbf_recordset::container_link() const {
 void dbf_recordset::rename_column(std::size_t i, const std::u16string& column) {
   columns_.at(i).name = column;
   schema[i].name = column;
+  current_.reset();  // its fields carry the old name
 }
 
 // Visual FoxPro field flags count in Visual FoxPro tables, and in tables of
@@ -421,15 +422,13 @@ std::string dbf_recordset::bytes_of(std::uint64_t number) const {
 udb_record& dbf_recordset::get_item() {
   tk_log(1, "dbf_recordset::get_item");
   if (!page_) TK_ASSERTION_FAILED();  // opened without its header
-  current_.reset();
   if (incomplete_transaction_) {
     incomplete_transaction_ = false;
     error_handler::report_warning({tk_printable_name_utf8(name), 0, std::string(),
                                    "the table's header says a transaction was left incomplete; its records are "
                                    "read as they stand"});
   }
-  current_ = std::make_unique<dbf_record>(columns_, null_flags_, current_bytes(),
-                                          memo_file_.get(), *page_,
-                                          dbf_record_place{&name, std::uint64_t(cursor_) + 1, &value_warnings_});
+  if (!current_) current_ = std::make_unique<dbf_record>(columns_, null_flags_, memo_file_.get(), *page_);
+  current_->read(current_bytes(), dbf_record_place{&name, std::uint64_t(cursor_) + 1, &value_warnings_});
   return *current_;
 }

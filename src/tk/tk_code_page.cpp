@@ -201,7 +201,10 @@ const tk_code_page& tk_code_page::get(int requested) {
 
 tk_code_page::tk_code_page(int number, std::string icu_name)
     : number_(number), icu_name_(std::move(icu_name)) {
-  if (number_ == utf8_page) return;
+  if (number_ == utf8_page) {
+    keeps_ascii_ = true;
+    return;
+  }
   converter_ptr converter = open_converter(icu_name_, decode_error);
   single_byte_ = ucnv_getMaxCharSize(converter.get()) == 1;
   if (!single_byte_) return;
@@ -210,6 +213,8 @@ tk_code_page::tk_code_page(int number, std::string icu_name)
     if (fix.page == number_) table_[fix.byte] = fix.code_point;
   if (number_ == 895) build_own_table(kamenicky_upper);
   if (number_ == 620) build_own_table(mazovia_upper);
+  keeps_ascii_ = true;
+  for (int byte = 0; byte < 0x80; ++byte) keeps_ascii_ = keeps_ascii_ && table_[byte] == char16_t(byte);
 }
 
 void tk_code_page::build_table() {
@@ -241,13 +246,14 @@ void tk_code_page::build_own_table(const char16_t* upper_half) {
 std::u16string tk_code_page::decode(std::string_view bytes) const {
   if (number_ == utf8_page) return up_to_zero(utf8_to_utf16(bytes));
   if (!single_byte_) return up_to_zero(decode_with_icu(bytes));
-  std::u16string out;
-  out.reserve(bytes.size());
+  std::u16string out(bytes.size(), u'\0');
+  std::size_t n = 0;
   for (char b : bytes) {
     char16_t c = table_[static_cast<unsigned char>(b)];
     if (c == 0) break;
-    out.push_back(c);
+    out[n++] = c;
   }
+  out.resize(n);
   return out;
 }
 

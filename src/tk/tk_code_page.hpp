@@ -38,6 +38,9 @@ class tk_code_page {
 
   int number() const { return number_; }
   bool is_single_byte() const { return single_byte_; }
+  // True when bytes 0x01-0x7F decode to the same code points (UTF-8 and the
+  // ASCII-based single-byte pages): such bytes need no table or converter.
+  bool keeps_ascii() const { return keeps_ascii_; }
 
   tk_code_page(const tk_code_page&) = delete;
   tk_code_page& operator=(const tk_code_page&) = delete;
@@ -53,6 +56,7 @@ class tk_code_page {
   int number_;
   std::string icu_name_;
   bool single_byte_ = false;
+  bool keeps_ascii_ = false;
   std::array<char16_t, 256> table_{};
 };
 

@@ -175,6 +175,8 @@ ole_variant::ole_variant(const std::u16string& text) {
   attach_wstring(text);
 }
 
+ole_variant::ole_variant(std::u16string&& text) { set_text(std::move(text)); }
+
 ole_variant::ole_variant(const SYSTEMTIME& value) {
   tk_log(1, "Construct ole_variant from SYSTEMTIME");
   set_date(value);

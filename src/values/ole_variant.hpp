@@ -30,6 +30,7 @@ class ole_variant {
   explicit ole_variant(const std::string& text);
   explicit ole_variant(const char16_t* text);
   explicit ole_variant(const std::u16string& text);
+  explicit ole_variant(std::u16string&& text);  // takes the text over, no copy
   explicit ole_variant(const SYSTEMTIME& value);
   explicit ole_variant(const CY& value);
   explicit ole_variant(const DECIMAL& value);

@@ -46,7 +46,12 @@ TEST(TkCodePage, AsciiHalfIsUnchangedInSingleBytePages) {
     ASSERT_EQ(wide.size(), ascii.size()) << page;
     for (std::size_t i = 0; i < ascii.size(); ++i)
       EXPECT_EQ(wide[i], static_cast<char16_t>(ascii[i])) << page << " byte " << i + 1;
+    // Readers skip the table for such bytes on the page's word.
+    EXPECT_TRUE(tk_code_page::get(page).keeps_ascii()) << page;
   }
+  EXPECT_TRUE(tk_code_page::get(tk_code_page::utf8_page).keeps_ascii());
+  // Double-byte pages read lead bytes with what follows: no byte stands alone.
+  for (int page : {932, 936, 949, 950}) EXPECT_FALSE(tk_code_page::get(page).keeps_ascii()) << page;
 }
 
 TEST(TkCodePage, UndefinedBytesKeepTheirValueOrBecomeReplacement) {
