@@ -37,8 +37,7 @@ bool dbf_memo_file::has_header_at(std::uint64_t position) const {
   return false;
 }
 
-dbf_memo_status dbf_memo_file::read_exactly(std::uint64_t position, std::uint64_t length,
-                                            bool binary, std::string& out) {
+dbf_memo_status dbf_memo_file::read_exactly(std::uint64_t position, std::uint64_t length, std::string& out) {
   if (position + length > get_size()) {
     tk_log(2, "MEMO has invalid size");
     return dbf_memo_status::invalid_size;
@@ -49,7 +48,6 @@ dbf_memo_status dbf_memo_file::read_exactly(std::uint64_t position, std::uint64_
   }
   out.resize(static_cast<std::size_t>(length));
   read(position, out.data(), out.size());
-  if (!binary) out.resize(std::min(out.size(), out.find('\0')));
   return dbf_memo_status::ok;
 }
 

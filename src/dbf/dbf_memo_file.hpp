@@ -47,7 +47,7 @@ class dbf_memo_file : public tk_huge_file {
   // or the end of the file, in blocks; too_long (and `out` empty) when that
   // is more than max_memo_bytes.
   dbf_memo_status read_until(std::uint64_t position, char terminator, std::string& out);
-  // Reads `length` bytes at `position`, text cut at its first zero byte.
-  dbf_memo_status read_exactly(std::uint64_t position, std::uint64_t length, bool binary,
-                               std::string& out);
+  // Reads `length` bytes at `position`, zero bytes and all: the record
+  // decides what text keeps of them.
+  dbf_memo_status read_exactly(std::uint64_t position, std::uint64_t length, std::string& out);
 };

@@ -100,10 +100,24 @@ void dbf_record::read_memo_field(const dbf_column& column, std::string_view byte
   if (column.binary_memo) {
     field.attach_binary(data.size(), reinterpret_cast<const std::uint8_t*>(data.data()));
   } else {
+    warn_of_cut_text(column, data);
     std::u16string text = code_page_.decode(data);
     tk_log(1, "Got MEMO: %s", text);
     static_cast<ole_variant&>(field) = ole_variant(std::move(text));
   }
+}
+
+// Text ends at its first zero byte; a memo with more after it (a picture
+// stored in a text memo) loses that rest, which must not go unsaid. Zero
+// bytes that only pad the memo's end lose nothing.
+void dbf_record::warn_of_cut_text(const dbf_column& column, std::string_view data) const {
+  const std::size_t zero = data.find('\0');
+  if (zero == std::string_view::npos) return;
+  const std::size_t last = data.find_last_not_of('\0');
+  if (last == std::string_view::npos || last < zero) return;
+  warn(column, tk_format("the memo text holds a zero byte at offset %I64u; its %I64u bytes after it (binary data in "
+                         "a text memo) are not carried over",
+                         std::uint64_t(zero), std::uint64_t(data.size() - zero - 1)));
 }
 
 bool dbf_record::read_memo(const dbf_column& column, std::uint32_t block,

@@ -81,5 +81,5 @@ dbf_memo_status dbt_memo_file::read_memo(std::uint32_t block, std::string& out,
     tk_log(1, "Got empty MEMO");
     return dbf_memo_status::ok;
   }
-  return read_exactly(p + 8, std::uint64_t(n), hint.binary, out);
+  return read_exactly(p + 8, std::uint64_t(n), out);
 }

@@ -42,7 +42,7 @@ dbf_memo_status fpt_memo_file::read_memo(std::uint32_t block, std::string& out,
     tk_log(1, "Got empty MEMO");
     return dbf_memo_status::ok;
   }
-  dbf_memo_status status = read_exactly(p + 8, n, hint.binary, out);
+  dbf_memo_status status = read_exactly(p + 8, n, out);
   tk_log(1, "fpt_memo_file::read_memo - END");
   return status;
 }

@@ -38,6 +38,6 @@ dbf_memo_status smt_memo_file::read_memo(std::uint32_t block, std::string& out,
   }
   // With its length known a memo that fills its blocks exactly does not run
   // on into the next one; without it, it ends at the first zero byte.
-  if (hint.length != 0) return read_exactly(p, hint.length, hint.binary, out);
+  if (hint.length != 0) return read_exactly(p, hint.length, out);
   return read_until(p, '\0', out);
 }

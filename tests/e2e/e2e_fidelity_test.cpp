@@ -9,58 +9,41 @@
 
 namespace {
 
-const char *const corpus = "/work/shared/dbf-corpus/files";
+const char* const corpus = "/work/shared/dbf-corpus/files";
 
 // NAME V(8) nullable, CODE Q(4), BIN C(3) binary, PIC W, _NullFlags:
 // bits NAME varying 0, NAME null 1, CODE varying 2.
-void write_fox(const std::filesystem::path &folder) {
+void write_fox(const std::filesystem::path& folder) {
   dbf_writer table(0x30);
-  table.table_flags(0x02)
-      .field(u"ID", 'I')
-      .field(u"NAME", 'V', 8, 0, 0x02)
-      .field(u"CODE", 'Q', 4);
-  table.field(u"BIN", 'C', 3, 0, 0x04)
-      .field(u"PIC", 'W')
-      .field(u"_NullFlags", '0', 1, 0, 0x05);
-  table.record({dbf_cell::integer(1), dbf_cell::raw("ab  x  \x02"),
-                dbf_cell::raw(std::string("\xca\xfe\0\x02", 4)),
-                dbf_cell::raw("\xe9\x01 "),
-                dbf_cell::memo(std::string("\x89PNG\0\x01", 6)),
+  table.table_flags(0x02).field(u"ID", 'I').field(u"NAME", 'V', 8, 0, 0x02).field(u"CODE", 'Q', 4);
+  table.field(u"BIN", 'C', 3, 0, 0x04).field(u"PIC", 'W').field(u"_NullFlags", '0', 1, 0, 0x05);
+  table.record({dbf_cell::integer(1), dbf_cell::raw("ab  x  \x02"), dbf_cell::raw(std::string("\xca\xfe\0\x02", 4)),
+                dbf_cell::raw("\xe9\x01 "), dbf_cell::memo(std::string("\x89PNG\0\x01", 6)),
                 dbf_cell::raw(std::string(1, '\x05'))});
-  table.record({dbf_cell::integer(2), dbf_cell::raw("whatever"),
-                dbf_cell::raw("full"), dbf_cell::raw("abc"),
-                dbf_cell::memo_block(0),
-                dbf_cell::raw(std::string(1, '\x02'))});
+  table.record({dbf_cell::integer(2), dbf_cell::raw("whatever"), dbf_cell::raw("full"), dbf_cell::raw("abc"),
+                dbf_cell::memo_block(0), dbf_cell::raw(std::string(1, '\x02'))});
   // A length byte larger than the field: its bytes are kept, with a warning.
-  table.record({dbf_cell::integer(3), dbf_cell::raw("1234567\x09"),
-                dbf_cell::raw(std::string("\0\0\0\0", 4)), dbf_cell::raw("   "),
-                dbf_cell::memo_block(0),
-                dbf_cell::raw(std::string(1, '\x01'))});
+  table.record({dbf_cell::integer(3), dbf_cell::raw("1234567\x09"), dbf_cell::raw(std::string("\0\0\0\0", 4)),
+                dbf_cell::raw("   "), dbf_cell::memo_block(0), dbf_cell::raw(std::string(1, '\x01'))});
   table.write(folder, "FOX.DBF");
 }
 
 // dBASE 7 with its memo file: auto-increment, timestamps, a block B field.
-void write_level7(const std::filesystem::path &folder) {
+void write_level7(const std::filesystem::path& folder) {
   dbf_writer table(0x8C);
   table.field(u"ID", '+').field(u"AT", '@').field(u"DATA", 'B', 10);
-  table.record({dbf_cell::integer(1), dbf_cell::date_time(1900, 1, 1, 0, 0, 0),
-                dbf_cell::memo(std::string("\0\1\2", 3))});
-  table.record({dbf_cell::integer(7),
-                dbf_cell::date_time(2020, 2, 20, 20, 20, 20),
-                dbf_cell::null()});
-  table.record({dbf_cell::integer(3),
-                dbf_cell::raw(std::string("\x7f\xf8\0\0\0\0\0\0", 8)),
-                dbf_cell::null()});
+  table.record({dbf_cell::integer(1), dbf_cell::date_time(1900, 1, 1, 0, 0, 0), dbf_cell::memo(std::string("\0\1\2", 3))});
+  table.record({dbf_cell::integer(7), dbf_cell::date_time(2020, 2, 20, 20, 20, 20), dbf_cell::null()});
+  table.record({dbf_cell::integer(3), dbf_cell::raw(std::string("\x7f\xf8\0\0\0\0\0\0", 8)), dbf_cell::null()});
   table.write(folder, "LEVEL7.DBF");
 }
 
-std::string column_types(const e2e_session &session, const std::string &table) {
-  return session.sql("SELECT COLUMN_NAME, DATA_TYPE FROM USER_TAB_COLUMNS "
-                     "WHERE TABLE_NAME = '" +
-                     table + "' ORDER BY COLUMN_ID");
+std::string column_types(const e2e_session& session, const std::string& table) {
+  return session.sql("SELECT COLUMN_NAME, DATA_TYPE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = '" + table +
+                     "' ORDER BY COLUMN_ID");
 }
 
-} // namespace
+}  // namespace
 
 TEST(E2eFidelity, FoxProNullsVaryingBinaryFieldsAndBlobsArriveAsStored) {
   e2e_session session;
@@ -68,24 +51,18 @@ TEST(E2eFidelity, FoxProNullsVaryingBinaryFieldsAndBlobsArriveAsStored) {
   write_fox(folder);
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(run.status, 1) << run.describe();
-  EXPECT_NE(run.out.find("Warning:\nfox, record #3, column NAME: the length "
-                         "byte (9) is larger than the field "
+  EXPECT_NE(run.out.find("Warning:\nfox, record #3, column NAME: the length byte (9) is larger than the field "
                          "allows (7); the whole field is kept\n"),
             std::string::npos)
       << run.out;
-  EXPECT_EQ(
-      column_types(session, "FOX"),
-      "COLUMN_NAME\tDATA_"
-      "TYPE\nID\tNUMBER\nNAME\tNVARCHAR2\nCODE\tRAW\nBIN\tRAW\nPIC\tBLOB\n");
-  EXPECT_EQ(
-      session.sql(
-          "SELECT ID, NAME, CODE, BIN, LENGTH(PIC) P FROM FOX ORDER BY ID"),
-      "ID\tNAME\tCODE\tBIN\tP\n"
-      "1\tab\tCAFE\tE90120\t6\n"
-      "2\t\t66756C6C\t616263\t\n"
-      "3\t1234567\t00000000\t202020\t\n");
-  EXPECT_EQ(session.sql("SELECT COUNT(*) N FROM FOX WHERE NAME IS NULL"),
-            "N\n1\n");
+  EXPECT_EQ(column_types(session, "FOX"),
+            "COLUMN_NAME\tDATA_TYPE\nID\tNUMBER\nNAME\tNVARCHAR2\nCODE\tRAW\nBIN\tRAW\nPIC\tBLOB\n");
+  EXPECT_EQ(session.sql("SELECT ID, NAME, CODE, BIN, LENGTH(PIC) P FROM FOX ORDER BY ID"),
+            "ID\tNAME\tCODE\tBIN\tP\n"
+            "1\tab\tCAFE\tE90120\t6\n"
+            "2\t\t66756C6C\t616263\t\n"
+            "3\t1234567\t00000000\t202020\t\n");
+  EXPECT_EQ(session.sql("SELECT COUNT(*) N FROM FOX WHERE NAME IS NULL"), "N\n1\n");
 }
 
 TEST(E2eFidelity, Level7TimestampsBlobsAndAutoIncrement) {
@@ -94,15 +71,12 @@ TEST(E2eFidelity, Level7TimestampsBlobsAndAutoIncrement) {
   write_level7(folder);
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(run.status, 1) << run.describe();
-  EXPECT_NE(run.out.find("Warning:\nlevel7, record #3, column AT: the "
-                         "timestamp 7FF8000000000000 is no valid date "
+  EXPECT_NE(run.out.find("Warning:\nlevel7, record #3, column AT: the timestamp 7FF8000000000000 is no valid date "
                          "and time; the value is left empty\n"),
             std::string::npos)
       << run.out;
-  EXPECT_EQ(session.sql("SELECT ID, CAST(AT AS VARCHAR2(30)) T, LENGTH(DATA) D "
-                        "FROM LEVEL7 ORDER BY ID"),
-            "ID\tT\tD\n1\t1900-01-01 00:00:00.000000\t3\n3\t\t\n7\t2020-02-20 "
-            "20:20:20.000000\t\n");
+  EXPECT_EQ(session.sql("SELECT ID, CAST(AT AS VARCHAR2(30)) T, LENGTH(DATA) D FROM LEVEL7 ORDER BY ID"),
+            "ID\tT\tD\n1\t1900-01-01 00:00:00.000000\t3\n3\t\t\n7\t2020-02-20 20:20:20.000000\t\n");
   // A new row without an ID is numbered after the largest converted one.
   session.sql("INSERT INTO LEVEL7 (AT) VALUES (NULL)");
   EXPECT_EQ(session.sql("SELECT MAX(ID) M FROM LEVEL7"), "M\n8\n");
@@ -112,46 +86,49 @@ TEST(E2eFidelity, MemoFilesBesideVersionsThatListNone) {
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
   dbf_writer with_dbt(0x03);
-  with_dbt.memo_format(dbf_memo_format::dbase4)
-      .field(u"ID", 'N', 3)
-      .field(u"NOTE", 'M');
-  with_dbt.record({dbf_cell::integer(1), dbf_cell::text(u"found beside")})
-      .write(folder, "MEMOA.DBF");
+  with_dbt.memo_format(dbf_memo_format::dbase4).field(u"ID", 'N', 3).field(u"NOTE", 'M');
+  with_dbt.record({dbf_cell::integer(1), dbf_cell::text(u"found beside")}).write(folder, "MEMOA.DBF");
   dbf_writer without(0x03);
-  without.field(u"ID", 'N', 3)
-      .field(u"NOTE", 'M')
-      .record({dbf_cell::integer(2), dbf_cell::null()});
+  without.field(u"ID", 'N', 3).field(u"NOTE", 'M').record({dbf_cell::integer(2), dbf_cell::null()});
   without.write(folder, "MEMOB.DBF");
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(run.status, 2) << run.describe();
-  EXPECT_NE(run.out.find("Error:\nmemob: Memo file not found\n"),
+  EXPECT_NE(run.out.find("Error:\nmemob: Memo file not found\n"), std::string::npos) << run.out;
+  EXPECT_EQ(session.sql("SELECT ID, NOTE FROM MEMOA"), "ID\tNOTE\n1\tfound beside\n");
+  EXPECT_EQ(session.count("MEMOB"), "1");
+}
+
+// A text memo ends at its first zero byte: a picture kept in a text memo
+// loses its rest, and says so; zeros that only pad the end lose nothing.
+TEST(E2eFidelity, TextMemosCutAtAZeroByteAreWarnings) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0xF5);
+  table.field(u"ID", 'N', 3).field(u"NOTE", 'M');
+  table.record({dbf_cell::integer(1), dbf_cell::memo(std::string("GIF89a\0\x01\x02\x03", 10))});
+  table.record({dbf_cell::integer(2), dbf_cell::memo(std::string("padded\0\0\0", 9))});
+  table.write(folder, "PICS.DBF");
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_NE(run.out.find("pics, record #1, column NOTE: the memo text holds a zero byte at offset 6; its 3 bytes "
+                         "after it (binary data in a text memo) are not carried over"),
             std::string::npos)
       << run.out;
-  EXPECT_EQ(session.sql("SELECT ID, NOTE FROM MEMOA"),
-            "ID\tNOTE\n1\tfound beside\n");
-  EXPECT_EQ(session.count("MEMOB"), "1");
+  EXPECT_EQ(run.out.find("record #2"), std::string::npos) << run.out;
+  EXPECT_EQ(session.sql("SELECT ID, NOTE FROM PICS"), "ID\tNOTE\n1\tGIF89a\n2\tpadded\n");
 }
 
 TEST(E2eFidelity, EncryptedTablesFailAndIncompleteTransactionsWarn) {
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
   dbf_writer secret(0x03);
-  secret.field(u"ID", 'N', 3)
-      .record({dbf_cell::integer(1)})
-      .patch(15, "\x01")
-      .write(folder, "SECRET.DBF");
+  secret.field(u"ID", 'N', 3).record({dbf_cell::integer(1)}).patch(15, "\x01").write(folder, "SECRET.DBF");
   dbf_writer open(0x03);
-  open.field(u"ID", 'N', 3)
-      .record({dbf_cell::integer(2)})
-      .patch(14, "\x01")
-      .write(folder, "UNSURE.DBF");
+  open.field(u"ID", 'N', 3).record({dbf_cell::integer(2)}).patch(14, "\x01").write(folder, "UNSURE.DBF");
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(run.status, 2) << run.describe();
-  EXPECT_NE(run.out.find("Error:\nsecret: table is encrypted\n"),
-            std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("Warning:\nunsure: the table's header says a "
-                         "transaction was left incomplete; its "
+  EXPECT_NE(run.out.find("Error:\nsecret: table is encrypted\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Warning:\nunsure: the table's header says a transaction was left incomplete; its "
                          "records are read as they stand\n"),
             std::string::npos)
       << run.out;
@@ -162,42 +139,29 @@ TEST(E2eFidelity, EncryptedTablesFailAndIncompleteTransactionsWarn) {
 // Tables of the shared corpus with these features, checked against values
 // read from their bytes by hand.
 TEST(E2eFidelity, CorpusTablesArriveWhole) {
-  if (!std::filesystem::is_directory(corpus))
-    GTEST_SKIP() << corpus << " is not on this machine";
+  if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << corpus << " is not on this machine";
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
   const std::filesystem::path base(corpus);
-  for (const char *file :
-       {"php-xbase/vfp.dbf", "php-xbase/vfp.fpt", "php-xbase/dBaseVII.dbf",
-        "php-xbase/dBaseVII.dbt", "php-xbase/dBaseVII_ts.dbf", "JxBase/112.dbf",
-        "JxBase/112.dbt", "go-dbase/TEST.DBF", "go-dbase/TEST.FPT"})
+  for (const char* file : {"php-xbase/vfp.dbf", "php-xbase/vfp.fpt", "php-xbase/dBaseVII.dbf",
+                           "php-xbase/dBaseVII.dbt", "php-xbase/dBaseVII_ts.dbf", "JxBase/112.dbf", "JxBase/112.dbt",
+                           "go-dbase/TEST.DBF", "go-dbase/TEST.FPT"})
     if (std::filesystem::exists(base / file))
-      std::filesystem::create_symlink(
-          base / file, folder / std::filesystem::path(file).filename());
+      std::filesystem::create_symlink(base / file, folder / std::filesystem::path(file).filename());
   const e2e_result run = session.convert(folder);
-  EXPECT_EQ(run.status, 0) << run.describe();
-  EXPECT_EQ(
-      session.sql(
-          "SELECT LENGTH(BLOB) B, VARCHAR, VARBINARY, AI FROM VFP ORDER BY AI"),
-      "B\tVARCHAR\tVARBINARY\tAI\n7146\tqwe\tABCDEF\t1\n\tasd\t1234\t2\n\tzxc\t"
-      "FACE8D\t3\n");
-  EXPECT_EQ(
-      session.sql("SELECT CAST(DATETIME AS VARCHAR2(30)) T, AUTO_INC, BLOB "
-                  "FROM DBASEVII ORDER BY AUTO_INC"),
-      "T\tAUTO_INC\tBLOB\n1800-01-01 01:01:01.000000\t0\t717765\n1970-01-01 "
-      "00:00:00.000000\t1\t617364\n"
-      "2020-02-20 20:20:20.000000\t2\t7A7863\n");
-  // Days 1601-01-01, 1970-01-01, 1900-01-01 and 2000-01-01 and those after
-  // them.
-  const std::string ts =
-      session.sql("SELECT CAST(TS AS VARCHAR2(30)) T FROM DBASEVII_TS");
-  for (const char *day :
-       {"1601-01-01", "1601-01-03", "1970-01-01", "1900-01-01", "1900-01-03",
-        "2000-01-01", "2000-01-10"})
-    EXPECT_NE(ts.find(std::string("\n") + day + " 00:00:00.000000\n"),
-              std::string::npos)
-        << day << "\n"
-        << ts;
+  // The IMAGE columns keep pictures in text memos: cut at their first zero
+  // byte, and said so.
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_EQ(e2e_occurrences(run.out, "column IMAGE: the memo text holds a zero byte"), 6u) << run.out;
+  EXPECT_EQ(session.sql("SELECT LENGTH(BLOB) B, VARCHAR, VARBINARY, AI FROM VFP ORDER BY AI"),
+            "B\tVARCHAR\tVARBINARY\tAI\n7146\tqwe\tABCDEF\t1\n\tasd\t1234\t2\n\tzxc\tFACE8D\t3\n");
+  EXPECT_EQ(session.sql("SELECT CAST(DATETIME AS VARCHAR2(30)) T, AUTO_INC, BLOB FROM DBASEVII ORDER BY AUTO_INC"),
+            "T\tAUTO_INC\tBLOB\n1800-01-01 01:01:01.000000\t0\t717765\n1970-01-01 00:00:00.000000\t1\t617364\n"
+            "2020-02-20 20:20:20.000000\t2\t7A7863\n");
+  // Days 1601-01-01, 1970-01-01, 1900-01-01 and 2000-01-01 and those after them.
+  const std::string ts = session.sql("SELECT CAST(TS AS VARCHAR2(30)) T FROM DBASEVII_TS");
+  for (const char* day : {"1601-01-01", "1601-01-03", "1970-01-01", "1900-01-01", "1900-01-03", "2000-01-01", "2000-01-10"})
+    EXPECT_NE(ts.find(std::string("\n") + day + " 00:00:00.000000\n"), std::string::npos) << day << "\n" << ts;
   EXPECT_EQ(e2e_occurrences(ts, " 00:00:00.000000\n"), 15u) << ts;
   EXPECT_EQ(session.sql("SELECT MEMO FROM A112"), "MEMO\nin the memo\n");
 }
@@ -205,43 +169,35 @@ TEST(E2eFidelity, CorpusTablesArriveWhole) {
 // The corpus's tables with a null-flags column, with their memo files: each
 // converts without warnings, and the column itself never reaches Oracle.
 TEST(E2eFidelity, CorpusNullFlagsColumnsAreReadNotCopied) {
-  if (!std::filesystem::is_directory(corpus))
-    GTEST_SKIP() << corpus << " is not on this machine";
+  if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << corpus << " is not on this machine";
   const std::vector<std::vector<std::string>> projects = {
       {"go-dbase", "TEST.DBF", "employees.dbf"},
-      {"javadbf", "employees.dbf", "56-testdata.dbf", "testfile.dbf",
-       "foxref_ref.dbf"},
+      {"javadbf", "employees.dbf", "56-testdata.dbf", "testfile.dbf", "foxref_ref.dbf"},
       {"XSharp", "employees.dbf", "categories.dbf", "orders.dbf"},
       {"php-xbase", "vfp.dbf", "issue115.dbf"},
       {"infused-dbf", "dbase_31.dbf", "dbase_32.dbf"},
       {"go-foxpro-dbf", "somev.DBF", "dbase_03.dbf"},
       {"lionware", "31.dbf"}};
-  for (const std::vector<std::string> &project : projects) {
+  for (const std::vector<std::string>& project : projects) {
     SCOPED_TRACE(project[0]);
     e2e_session session;
     const std::filesystem::path folder = session.folder("dbf");
-    const std::filesystem::path base =
-        std::filesystem::path(corpus) / project[0];
+    const std::filesystem::path base = std::filesystem::path(corpus) / project[0];
     for (std::size_t i = 1; i < project.size(); ++i) {
       std::filesystem::create_symlink(base / project[i], folder / project[i]);
-      const std::string stem =
-          std::filesystem::path(project[i]).stem().string();
-      for (const char *memo : {".fpt", ".FPT"})
-        if (std::filesystem::exists(base / (stem + memo)))
-          std::filesystem::create_symlink(base / (stem + memo),
-                                          folder / (stem + memo));
+      const std::string stem = std::filesystem::path(project[i]).stem().string();
+      for (const char* memo : {".fpt", ".FPT"})
+        if (std::filesystem::exists(base / (stem + memo))) std::filesystem::create_symlink(base / (stem + memo), folder / (stem + memo));
     }
     // Without their index files and database containers (not in the
-    // corpus) the tables warn of those, and of nothing else.
+    // corpus) the tables warn of those; php-xbase's vfp keeps pictures in a
+    // text memo, which it cannot carry whole.
     const e2e_result run = session.convert(folder, {"--skip_idx"});
     EXPECT_LE(run.status, 1) << run.describe();
     EXPECT_EQ(e2e_occurrences(run.out, "Warning:\n"),
-              e2e_occurrences(
-                  run.out,
-                  "which is not found; the table keeps the short field names"))
+              e2e_occurrences(run.out, "which is not found; the table keeps the short field names") +
+                  e2e_occurrences(run.out, "column IMAGE: the memo text holds a zero byte"))
         << run.out;
-    EXPECT_EQ(session.sql("SELECT COUNT(*) N FROM USER_TAB_COLUMNS WHERE "
-                          "COLUMN_NAME LIKE '%NULLFLAGS%'"),
-              "N\n0\n");
+    EXPECT_EQ(session.sql("SELECT COUNT(*) N FROM USER_TAB_COLUMNS WHERE COLUMN_NAME LIKE '%NULLFLAGS%'"), "N\n0\n");
   }
 }
