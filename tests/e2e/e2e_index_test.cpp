@@ -290,3 +290,16 @@ TEST(E2eIndexes, DbcKeysDefaultsAndRelationsBecomeOracleConstraints) {
   EXPECT_EQ(session.sql("SELECT COUNT(*) FROM ORDERS"), "COUNT(*)\n2\n");
   EXPECT_EQ(session.tables(), "CUSTOMERS\nLINES\nORDERS\n");
 }
+
+// An index file named after no table of the folder is only listed by the check.
+TEST(E2eIndexes, CheckListsIndexFilesOfNoTable) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  people(0x03, 0x00).write(folder, "PEOPLE.DBF");
+  dbf_index_writer::write(folder, "PEOPLE.NDX", dbf_index_writer::ndx({"ID", "id"}));
+  dbf_index_writer::write(folder, "OLD_KEYS.NTX", dbf_index_writer::ntx({"ID", "id"}));
+  dbf_index_writer::write(folder, "archive.idx", dbf_index_writer::idx({"ID", "id"}));
+  const e2e_result dry = session.agent({"--src=" + folder.string(), "--check"},
+                                       {{"VESPER_OCI_LIB", "/nonexistent/libclntsh.so"}});
+  EXPECT_TRUE(has(dry, "Index files of no table (not converted): OLD_KEYS.NTX, archive.idx")) << dry.out;
+}
