@@ -86,5 +86,6 @@ struct check_report {
   check_target target;
   std::vector<check_table> tables;
   std::vector<std::string> errors;  // of the run as a whole
+  std::vector<std::string> unlinked_index_files;  // in the folder, of no table
   int status = 0;                   // the exit status a run would have
 };

@@ -1,6 +1,7 @@
 #include "check_report_builder.hpp"
 
 #include "dbf_code_pages.hpp"
+#include "dbf_index_files.hpp"
 #include "tk_code_page.hpp"
 #include "dbf_recordset.hpp"
 #include "error_handler.hpp"
@@ -140,5 +141,6 @@ check_report check_report_builder::finish(const ora_recording_database& target) 
     report_.tables.push_back(std::move(table));
   }
   tables_.clear();
+  report_.unlinked_index_files = dbf_index_files::of_no_table(report_.source);
   return std::move(report_);
 }

@@ -107,6 +107,11 @@ std::string check_report_html::write(const check_report& report) {
   out += "<p>" + e(report.program) + tk_format(". Nothing was written to Oracle. Exit status %d.</p>\n", report.status);
   out += assumptions(report);
   for (const std::string& error : report.errors) out += "<p class=\"fails\">" + e(error) + "</p>\n";
+  if (!report.unlinked_index_files.empty()) {
+    std::string files;
+    for (const std::string& file : report.unlinked_index_files) files += (files.empty() ? "" : ", ") + e(file);
+    out += "<p>Index files of no table (not converted): " + files + "</p>\n";
+  }
   for (const check_table& t : report.tables) {
     out += "<section>\n<h2>Table " + e(t.name) + ": <span class=\"" + e(t.outcome) + "\">" + e(t.outcome) + "</span></h2>\n";
     if (!t.file.empty()) out += source_table(t);

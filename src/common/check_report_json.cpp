@@ -141,6 +141,7 @@ std::string check_report_json::write(const check_report& report) {
   o.value("status", std::to_string(report.status));
   o.value("assumptions", assumptions(report.target, 1));
   o.value("errors", texts(report.errors));
+  o.value("unlinked_index_files", texts(report.unlinked_index_files));
   o.value("tables", objects(report.tables, 1, table_members));
   o.close();
   return out + "\n";

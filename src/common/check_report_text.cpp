@@ -87,6 +87,8 @@ std::string check_report_text::write(const check_report& report) {
     problem_lines(out, t);
     ++counts[t.outcome == "ok" ? 0 : t.outcome == "warnings" ? 1 : t.outcome == "fails" ? 2 : 3];
   }
+  if (!report.unlinked_index_files.empty())
+    out += "\nIndex files of no table (not converted): " + joined(report.unlinked_index_files, "") + "\n";
   for (const std::string& error : report.errors) out += "Error: " + shown(error) + "\n";
   out += tk_format("\nSummary: %d tables: %d ok, %d with warnings, %d would fail, %d skipped; exit status %d\n",
                    report.tables.size(), counts[0], counts[1], counts[2], counts[3], report.status);

@@ -198,6 +198,7 @@ void vesper_converter::run_tables(dbf_database& source) {
   target->get_tables();
   open_journal();
   for (const std::u16string& name : sel_tables) sel_queries.emplace(name, u"");
+  relations_ = container_relations();
   tk_log(1, "sel_queries.size=%d", sel_queries.size());
   for (const std::u16string& name : sel_tables) {
     tallies.push_back(table_tally{name});
@@ -224,6 +225,7 @@ void vesper_converter::run_tables(dbf_database& source) {
     }
     ++table_index;
   }
+  relations_.build(*target);
   print_summary();
   remove_journal();
 }
@@ -358,8 +360,11 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   std::unique_ptr<udb_recordset> table = source.get_table(name, skip_idx ? 1 | dbf_recordset::skip_indexes : 1);
   auto& dbf = static_cast<dbf_recordset&>(*table);
   // Long field names first: key expressions are written with them.
-  dbf_container::apply(dbf, tk_printable_name_utf8(name));
-  if (!skip_idx) table->indexes = dbf_table_indexes(dbf, tk_printable_name_utf8(name), !skip_del).read();
+  dbf_container::table_facts container = dbf_container::apply(dbf, tk_printable_name_utf8(name));
+  if (!skip_idx) {
+    table->indexes = dbf_table_indexes(dbf, tk_printable_name_utf8(name), !skip_del).read();
+    mark_primary_key(table->indexes, container.primary_tag);
+  }
   if (table_opened) table_opened(dbf);
   // Without its memo file the table is copied with empty memos: incomplete
   // data, which the run must not report as a success.
@@ -447,7 +452,22 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
     copy_records(dbf, *destination, name, from);
   }
   if (builds_indexes) create_indexes(*table, target_table);
+  if (builds_indexes && !skip_idx) relations_.table_loaded(name, target_table, *table, std::move(container.relations));
   if (journal_) journal_->finish_table();
+}
+
+// The container's primary key tag: a candidate index in the file, the
+// table's primary key in Oracle.
+void vesper_converter::mark_primary_key(udb_indexes& indexes, const std::u16string& tag) const {
+  if (tag.empty()) return;
+  for (udb_index& index : indexes.list)
+    if (tk_loose_equal(index.name, tag)) {
+      index.unique = index.primary = true;
+      return;
+    }
+  error_handler::report_warning(
+      {tk_printable_name_utf8(tallies.back().table), 0, {},
+       tk_format("the primary key tag %s did not become an Oracle index: the table gets no primary key", tag)});
 }
 
 // An index Oracle refuses (a unique key the rows repeat, a key too long)

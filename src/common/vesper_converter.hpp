@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "container_relations.hpp"
 #include "ora_db_mutator.hpp"
 #include "oracle_converter_impl.hpp"
 #include "table_tally.hpp"
@@ -113,6 +114,9 @@ class vesper_converter : public udb_converter,
                         const std::u16string& target_table) const;
   std::unique_ptr<udb_recordset> open_target(udb_recordset& source, const std::u16string& target);
   void create_indexes(const udb_recordset& table, const std::u16string& target_table);
+  void mark_primary_key(udb_indexes& indexes, const std::u16string& tag) const;
+  // The run's container relations, made foreign keys after its last table.
+  container_relations relations_;
   void copy_records(dbf_recordset& source, udb_recordset& target, const std::u16string& name,
                     std::uint64_t from);
   void copy_in_batches(dbf_recordset& source, ora_table& target, const std::u16string& name,

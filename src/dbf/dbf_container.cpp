@@ -23,6 +23,44 @@ long number_of(const udb_field& field) {
   }
 }
 
+std::string bytes_of(const udb_field& field) {
+  const std::uint8_t* data = nullptr;
+  const std::size_t size = field.get_bytes(&data);
+  if (size && data) return std::string(reinterpret_cast<const char*>(data), size);
+  return tk_utf16_to_utf8_lenient(field.to_wstring());
+}
+
+std::u16string trimmed(std::u16string_view text) {
+  const auto first = text.find_first_not_of(u" \t");
+  if (first == std::u16string_view::npos) return {};
+  return std::u16string(text.substr(first, text.find_last_not_of(u" \t") - first + 1));
+}
+
+bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+bool is_number(std::u16string_view text) {
+  std::size_t i = text.empty() || (text[0] != u'-' && text[0] != u'+') ? 0 : 1;
+  bool digits = false, point = false;
+  for (; i < text.size(); ++i) {
+    if (is_digit(text[i])) digits = true;
+    else if (text[i] == u'.' && !point) point = true;
+    else return false;
+  }
+  return digits;
+}
+
+// {^2024-03-31}: the strict date form, the only one that does not depend on SET DATE.
+std::optional<std::u16string> strict_date(std::u16string_view text) {
+  if (text.size() != 13 || text.substr(0, 2) != u"{^" || text.back() != u'}') return std::nullopt;
+  std::u16string date(text.substr(2, 10));
+  for (std::size_t i = 0; i < date.size(); ++i) {
+    const bool separator = i == 4 || i == 7;
+    if (separator && (date[i] == u'/' || date[i] == u'.' || date[i] == u'-')) date[i] = u'-';
+    else if (separator || !is_digit(date[i])) return std::nullopt;
+  }
+  return date;
+}
+
 std::u16string text_of(const udb_field& field) {
   std::u16string text = field.to_wstring();
   while (!text.empty() && (text.back() == u' ' || text.back() == u'\0')) text.pop_back();
@@ -35,6 +73,7 @@ dbf_container::dbf_container(const std::string& path) {
   dbf_recordset table(path, dbf_recordset::read_mode | dbf_recordset::skip_indexes, 0);
   const int id = table.schema.get_field_idx(u"OBJECTID"), parent = table.schema.get_field_idx(u"PARENTID");
   const int type = table.schema.get_field_idx(u"OBJECTTYPE"), name = table.schema.get_field_idx(u"OBJECTNAME");
+  const int property = table.schema.get_field_idx(u"PROPERTY");
   if (id < 0 || parent < 0 || type < 0 || name < 0)
     throw tk_exception(tk_format("%s is not a database container: it lacks OBJECTID, PARENTID, OBJECTTYPE or "
                                  "OBJECTNAME",
@@ -43,19 +82,72 @@ dbf_container::dbf_container(const std::string& path) {
     auto& record = static_cast<dbf_record&>(table.get_item());
     if (record.deleted) continue;
     objects_.push_back({number_of(record[std::size_t(id)]), number_of(record[std::size_t(parent)]),
-                        text_of(record[std::size_t(type)]), text_of(record[std::size_t(name)])});
+                        text_of(record[std::size_t(type)]), text_of(record[std::size_t(name)]),
+                        property < 0 ? std::map<int, std::string>()
+                                     : properties_of(bytes_of(record[std::size_t(property)]))});
   }
 }
 
-std::vector<std::u16string> dbf_container::field_names(const std::u16string& table) const {
+std::map<int, std::string> dbf_container::properties_of(std::string_view memo) {
+  std::map<int, std::string> found;
+  auto byte = [&](std::size_t at) { return static_cast<std::uint32_t>(static_cast<unsigned char>(memo[at])); };
+  std::size_t at = 0;
+  while (memo.size() - at >= 7) {
+    const std::uint32_t length = byte(at) | byte(at + 1) << 8 | byte(at + 2) << 16 | byte(at + 3) << 24;
+    const std::uint32_t id_length = byte(at + 4) | byte(at + 5) << 8;
+    if (length < 6 + id_length || id_length == 0 || length > memo.size() - at) break;
+    std::string value(memo.substr(at + 6 + id_length, length - 6 - id_length));
+    if (const auto end = value.find('\0'); end != std::string::npos) value.resize(end);
+    found.emplace(byte(at + 6), std::move(value));
+    at += length;
+  }
+  return found;
+}
+
+std::u16string dbf_container::object::property(int id) const {
+  const auto found = properties.find(id);
+  return found == properties.end() ? std::u16string() : tk_utf8_to_utf16_lenient(found->second);
+}
+
+std::optional<std::u16string> dbf_container::literal_of(std::u16string_view expression) {
+  const std::u16string text = trimmed(expression);
+  if (text.size() >= 2) {
+    const char16_t open = text.front(), close = open == u'[' ? u']' : open;
+    if ((open == u'"' || open == u'\'' || open == u'[') && text.back() == close &&
+        text.find(close, 1) == text.size() - 1)
+      return text.substr(1, text.size() - 2);
+  }
+  if (is_number(text)) return text[0] == u'+' ? text.substr(1) : text;
+  return strict_date(text);
+}
+
+const dbf_container::object* dbf_container::table_object(const std::u16string& table) const {
   auto listed = std::find_if(objects_.begin(), objects_.end(), [&](const object& o) {
     return tk_loose_equal(o.type, u"Table") && tk_loose_equal(o.name, table);
   });
-  std::vector<std::u16string> names;
-  if (listed == objects_.end()) return names;
-  for (const object& o : objects_)
-    if (o.parent == listed->id && tk_loose_equal(o.type, u"Field")) names.push_back(o.name);
-  return names;
+  return listed == objects_.end() ? nullptr : &*listed;
+}
+
+std::vector<std::u16string> dbf_container::field_names(const std::u16string& table) const {
+  if (auto listed = facts(table)) return listed->field_names;
+  return {};
+}
+
+std::optional<dbf_container::table_facts> dbf_container::facts(const std::u16string& table) const {
+  const object* listed = table_object(table);
+  if (!listed) return std::nullopt;
+  table_facts facts;
+  facts.primary_tag = listed->property(primary_tag);
+  for (const object& o : objects_) {
+    if (o.parent != listed->id) continue;
+    if (tk_loose_equal(o.type, u"Field")) {
+      facts.field_names.push_back(o.name);
+      facts.defaults.push_back(o.property(default_value));
+    } else if (tk_loose_equal(o.type, u"Relation")) {
+      facts.relations.push_back({o.property(child_tag), o.property(parent_table), o.property(parent_tag)});
+    }
+  }
+  return facts;
 }
 
 std::string dbf_container::find(const std::string& table_file, const std::string& link) {
@@ -72,25 +164,43 @@ std::string dbf_container::find(const std::string& table_file, const std::string
   return {};
 }
 
-void dbf_container::apply(dbf_recordset& table, const std::string& shown_name) {
+dbf_container::table_facts dbf_container::apply(dbf_recordset& table, const std::string& shown_name) {
   const std::string link = table.container_link();
-  if (link.empty()) return;
+  if (link.empty()) return {};
   auto warn = [&](const std::string& why) {
     error_handler::report_warning({shown_name, 0, {}, why + "; the table keeps the short field names of its header"});
+    return table_facts();
   };
   const std::string path = find(table.file_name(), link);
   if (path.empty()) return warn(tk_format("the table belongs to the database container %s, which is not found", link));
-  std::vector<std::u16string> names;
+  table_facts facts;
   try {
-    names = dbf_container(path).field_names(tk_utf8_to_utf16_lenient(tk_file_name(table.file_name()).name));
+    facts = dbf_container(path)
+                .facts(tk_utf8_to_utf16_lenient(tk_file_name(table.file_name()).name))
+                .value_or(table_facts());
   } catch (const tk_exception& e) {
     return warn(tk_format("its database container %s cannot be read (%s)", link, e.message));
   }
-  if (names.size() != table.schema.size())
-    return warn(tk_format("its database container %s lists %d fields for it, its header %d", link, names.size(),
-                          table.schema.size()));
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    tk_log(1, "Long field name %s for %s", names[i], table.schema[i].name);
-    if (!names[i].empty()) table.rename_column(i, names[i]);
+  if (facts.field_names.size() != table.schema.size())
+    return warn(tk_format("its database container %s lists %d fields for it, its header %d", link,
+                          facts.field_names.size(), table.schema.size()));
+  for (std::size_t i = 0; i < facts.field_names.size(); ++i) {
+    tk_log(1, "Long field name %s for %s", facts.field_names[i], table.schema[i].name);
+    if (!facts.field_names[i].empty()) table.rename_column(i, facts.field_names[i]);
+    apply_default(table, i, facts.defaults[i], shown_name);
   }
+  return facts;
+}
+
+void dbf_container::apply_default(dbf_recordset& table, std::size_t column, const std::u16string& expression,
+                                  const std::string& shown_name) {
+  if (trimmed(expression).empty()) return;
+  if (auto literal = literal_of(expression)) {
+    table.schema[column].default_value = ole_variant(*literal);
+    return;
+  }
+  error_handler::report_warning(
+      {shown_name, 0, {},
+       tk_format("the default value of field %s, %s, is an expression, not a value: the column gets no default",
+                 table.schema[column].name, expression)});
 }

@@ -1,5 +1,9 @@
 #include "dbf_index_files.hpp"
 
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
 #include "dbf_recordset.hpp"
 #include "tk_file_name.hpp"
 
@@ -17,6 +21,34 @@ std::vector<dbf_index_files::entry> dbf_index_files::of(const std::string& table
   add("ndx", kind::ndx);
   add("ntx", kind::ntx);
   return found;
+}
+
+namespace {
+
+std::string lower_extension(const std::filesystem::path& file) {
+  std::string extension = file.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension;
+}
+
+}  // namespace
+
+std::vector<std::string> dbf_index_files::of_no_table(const std::string& folder) {
+  static const std::set<std::string> index_extensions = {".cdx", ".mdx", ".idx", ".ndx", ".ntx"};
+  std::set<std::string> indexes, linked;
+  std::error_code error;
+  for (const auto& item : std::filesystem::directory_iterator(folder, error)) {
+    if (!item.is_regular_file(error)) continue;
+    const std::string extension = lower_extension(item.path());
+    if (index_extensions.count(extension)) indexes.insert(item.path().filename().string());
+    if (extension == ".dbf")
+      for (const entry& e : of(item.path().string(), true))
+        linked.insert(std::filesystem::path(e.path).filename().string());
+  }
+  std::vector<std::string> unlinked;
+  std::set_difference(indexes.begin(), indexes.end(), linked.begin(), linked.end(), std::back_inserter(unlinked));
+  return unlinked;
 }
 
 std::string dbf_index_files::missing_structural(const std::string& table_file, bool structural, bool foxpro) {

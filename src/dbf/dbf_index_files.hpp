@@ -17,6 +17,9 @@ struct dbf_index_files {
   // The files found for the table file `table_file`; `structural` is the
   // table header's flag for a structural or production index.
   static std::vector<entry> of(const std::string& table_file, bool structural);
+  // The index files of `folder` (names, sorted) that belong to none of its
+  // .dbf tables, whatever their header flags say.
+  static std::vector<std::string> of_no_table(const std::string& folder);
   // The name of the structural file the flag promises but the folder lacks
   // (".cdx" for FoxPro versions, ".mdx" otherwise); empty when none is missing.
   static std::string missing_structural(const std::string& table_file, bool structural, bool foxpro);

@@ -117,6 +117,19 @@ void ora_database::create_indexes(const std::u16string& table, const udb_schema&
   indexes_built(table, keys);
 }
 
+void ora_database::create_foreign_key(const key_side& child, const key_side& parent) {
+  // Column names as the tables were built: the same names, made the same way.
+  auto columns = [&](const key_side& side) {
+    ora_schema_initializer names(side.table, side.schema, side.indexes, b_uppercase, limits);
+    std::u16string text;
+    for (std::size_t i = 0; i < side.columns.size(); ++i)
+      text += (i ? u", " : u"") + ora_quoted(names.names_map.get_mapped_name(side.columns[i], true));
+    return text;
+  };
+  run(u"ALTER TABLE " + sql_name(child.table) + u" ADD FOREIGN KEY (" + columns(child) + u") REFERENCES " +
+      sql_name(parent.table) + u" (" + columns(parent) + u")");
+}
+
 std::u16string ora_database::dictionary(const char16_t* name) const {
   return (owner.empty() ? u"USER_" : u"ALL_") + std::u16string(name);
 }

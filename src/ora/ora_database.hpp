@@ -32,6 +32,17 @@ class ora_database : public udb_database, public ora_sql_runner {
   // handed to `failed` and the others are still created.
   void create_indexes(const std::u16string& table, const udb_schema& schema, const udb_indexes& indexes,
                       const ora_indexes_initializer::failure& failed);
+  // One end of a foreign key: a table this run built from `schema` and
+  // `indexes` (the source's), and its key columns by their source names.
+  struct key_side {
+    const std::u16string& table;
+    const udb_schema& schema;
+    const udb_indexes& indexes;
+    const std::vector<std::u16string>& columns;
+  };
+  // Adds a foreign key from `child` to `parent` under a name Oracle gives;
+  // a refusal (orphans: ORA-02298) is raised as ora_exception.
+  void create_foreign_key(const key_side& child, const key_side& parent);
   // Drops the table (and the constraints pointing at it) and forgets it.
   bool delete_tab(const std::u16string& name) override;
   // Runs a statement; nothing is returned.

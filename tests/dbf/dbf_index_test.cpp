@@ -225,3 +225,54 @@ TEST_F(DbfTest, DbcListsTheLongFieldNamesOfEachTable) {
   dbf_writer(0x30).field(u"A", 'C', 1).write(folder_, "plain.dbc");
   EXPECT_THROW(dbf_container(path("plain.dbc")), tk_exception);
 }
+
+TEST_F(DbfTest, DbcGivesEachTableItsDefaultsPrimaryKeyAndRelations) {
+  dbf_container_writer()
+      .table(u"customers", {u"id", u"name"}, {u"", u"'n/a'"}, u"id")
+      .table(u"orders", {u"id", u"customer"})
+      .relation(u"customer", u"customers", u"id")
+      .write(folder_, "shop.dbc");
+  const dbf_container container(path("shop.dbc"));
+  const auto customers = container.facts(u"CUSTOMERS");
+  ASSERT_TRUE(customers);
+  EXPECT_EQ(customers->defaults, (std::vector<std::u16string>{u"", u"'n/a'"}));
+  EXPECT_EQ(customers->primary_tag, u"id");
+  EXPECT_TRUE(customers->relations.empty());  // the relation belongs to its child
+  const auto orders = container.facts(u"orders");
+  ASSERT_TRUE(orders);
+  EXPECT_TRUE(orders->primary_tag.empty());
+  ASSERT_EQ(orders->relations.size(), 1u);
+  EXPECT_EQ(orders->relations[0].child_tag, u"customer");
+  EXPECT_EQ(orders->relations[0].parent_table, u"customers");
+  EXPECT_EQ(orders->relations[0].parent_tag, u"id");
+  EXPECT_EQ(orders->field_names.size(), 2u);  // a relation is no field
+  EXPECT_FALSE(container.facts(u"other"));
+}
+
+// A memo cut short or with a length that does not add up keeps the entries before it.
+TEST_F(DbfTest, DbcPropertyMemoStopsAtADamagedEntry) {
+  const std::string first = dbf_container_writer::property(dbf_container::primary_tag, "id");
+  const std::string second = dbf_container_writer::property(dbf_container::default_value, "0");
+  EXPECT_EQ(dbf_container::properties_of(first + second),
+            (std::map<int, std::string>{{dbf_container::primary_tag, "id"}, {dbf_container::default_value, "0"}}));
+  EXPECT_EQ(dbf_container::properties_of(first + second.substr(0, second.size() - 1)).size(), 1u);
+  std::string zero_length = second;
+  zero_length[0] = 0;
+  EXPECT_EQ(dbf_container::properties_of(first + zero_length).size(), 1u);
+  std::string huge = second;
+  huge[3] = '\x7F';
+  EXPECT_EQ(dbf_container::properties_of(huge + first).size(), 0u);
+  EXPECT_TRUE(dbf_container::properties_of(std::string("\x01\x00", 2)).empty());
+}
+
+TEST_F(DbfTest, DbcDefaultIsCarriedOnlyWhenItIsALiteral) {
+  EXPECT_EQ(dbf_container::literal_of(u" 'abc' "), u"abc");
+  EXPECT_EQ(dbf_container::literal_of(u"\"it's\""), u"it's");
+  EXPECT_EQ(dbf_container::literal_of(u"[x]"), u"x");
+  EXPECT_EQ(dbf_container::literal_of(u"-12.50"), u"-12.50");
+  EXPECT_EQ(dbf_container::literal_of(u"+3"), u"3");
+  EXPECT_EQ(dbf_container::literal_of(u"{^2024/01/02}"), u"2024-01-02");
+  for (const char16_t* expression : {u"'a' + 'b'", u"'a", u"DATE()", u"1.2.3", u"-", u"{01/02/2024}",
+                                     u"{^2024-1-02}", u".T.", u"SYS(0)", u"1e5"})
+    EXPECT_FALSE(dbf_container::literal_of(expression)) << tk_to_utf8(expression);
+}

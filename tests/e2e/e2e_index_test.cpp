@@ -230,3 +230,76 @@ TEST(E2eIndexes, CdxTagsAreToldByTheCheckAsTheRunCreatesThem) {
   EXPECT_TRUE(has(dry, "Code page: 1252, the file's header names no code page")) << dry.out;
   EXPECT_EQ(session.convert(folder).status, 1);
 }
+
+// A container's primary key, literal defaults and relation reach Oracle; an
+// expression default and a relation with an orphaned child row are warnings.
+TEST(E2eIndexes, DbcKeysDefaultsAndRelationsBecomeOracleConstraints) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer customers(0x30);
+  customers.table_flags(0x01).container("shop.dbc");
+  customers.field(u"CUSTOMER_I", 'I').field(u"CUSTOMER_N", 'C', 20).field(u"CREDIT_LIM", 'N', 8, 2);
+  customers.record({dbf_cell::integer(1), dbf_cell::text(u"Ann"), dbf_cell::number(100)});
+  customers.write(folder, "CUSTOMERS.DBF");
+  dbf_index_writer::write(folder, "CUSTOMERS.CDX",
+                          dbf_index_writer::cdx({{"CUSTOMER_I", "customer_id", "", kind::candidate}}));
+  dbf_writer orders(0x30);
+  orders.table_flags(0x01).container("shop.dbc");
+  orders.field(u"ORDER_ID", 'I').field(u"CUSTOMER_I", 'I').field(u"CREATED_BY", 'C', 10);
+  orders.record({dbf_cell::integer(1), dbf_cell::integer(1), dbf_cell::text(u"me")});
+  orders.record({dbf_cell::integer(2), dbf_cell::integer(7), dbf_cell::text(u"me")});  // no customer 7
+  orders.write(folder, "ORDERS.DBF");
+  dbf_index_writer::write(folder, "ORDERS.CDX",
+                          dbf_index_writer::cdx({{"ORDER_ID", "order_id", "", kind::candidate},
+                                                 {"CUSTOMER", "customer_id"}}));
+  dbf_writer lines(0x30);
+  lines.table_flags(0x01).container("shop.dbc");
+  lines.field(u"ORDER_ID", 'I').field(u"LINE_NO", 'I');
+  lines.record({dbf_cell::integer(1), dbf_cell::integer(1)});
+  lines.write(folder, "LINES.DBF");
+  dbf_index_writer::write(folder, "LINES.CDX", dbf_index_writer::cdx({{"ORDER_ID", "order_id"}}));
+  dbf_container_writer()
+      .table(u"customers", {u"customer_id", u"customer_name", u"credit_limit"}, {u"", u"'n/a'", u" 250.50"},
+             u"customer_i")
+      .table(u"orders", {u"order_id", u"customer_id", u"created_by"}, {u"", u"", u"SYS(0)"}, u"order_id")
+      .relation(u"customer", u"customers", u"customer_i")
+      .table(u"lines", {u"order_id", u"line_no"}, {u"", u"{^2024-01-02}"})
+      .relation(u"order_id", u"orders", u"order_id")
+      .write(folder, "SHOP.DBC");
+
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_EQ(session.sql("SELECT c.TABLE_NAME, c.CONSTRAINT_TYPE, k.COLUMN_NAME, c.R_CONSTRAINT_NAME "
+                        "FROM USER_CONSTRAINTS c JOIN USER_CONS_COLUMNS k ON k.CONSTRAINT_NAME = c.CONSTRAINT_NAME "
+                        "WHERE c.CONSTRAINT_TYPE IN ('P', 'R') ORDER BY c.TABLE_NAME, c.CONSTRAINT_TYPE"),
+            "TABLE_NAME\tCONSTRAINT_TYPE\tCOLUMN_NAME\tR_CONSTRAINT_NAME\n"
+            "CUSTOMERS\tP\tCUSTOMER_ID\t\n"
+            "LINES\tR\tORDER_ID\tORDER_ID00000\n"  // LINES has an index ORDER_ID of its own
+            "ORDERS\tP\tORDER_ID\t\n");
+  EXPECT_EQ(session.sql("SELECT TABLE_NAME, COLUMN_NAME, DATA_DEFAULT FROM USER_TAB_COLUMNS "
+                        "WHERE DATA_DEFAULT IS NOT NULL ORDER BY TABLE_NAME, COLUMN_ID"),
+            "TABLE_NAME\tCOLUMN_NAME\tDATA_DEFAULT\n"
+            "CUSTOMERS\tCUSTOMER_NAME\t'n/a'\n"
+            "CUSTOMERS\tCREDIT_LIMIT\t250.50\n");
+  EXPECT_TRUE(has(run, "orders: the default value of field created_by, SYS(0), is an expression")) << run.out;
+  EXPECT_TRUE(has(run, "orders: the relation of tag customer to customers (tag customer_i) becomes no foreign key"))
+      << run.out;
+  EXPECT_TRUE(has(run, "ORA-02298: cannot validate")) << run.out;
+  EXPECT_TRUE(has(run, "There are orphaned records that prevent from creating foreign key")) << run.out;
+  // Every row is in, the orphan too.
+  EXPECT_EQ(session.sql("SELECT COUNT(*) FROM ORDERS"), "COUNT(*)\n2\n");
+  EXPECT_EQ(session.tables(), "CUSTOMERS\nLINES\nORDERS\n");
+}
+
+// An index file named after no table of the folder is only listed by the check.
+TEST(E2eIndexes, CheckListsIndexFilesOfNoTable) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  people(0x03, 0x00).write(folder, "PEOPLE.DBF");
+  dbf_index_writer::write(folder, "PEOPLE.NDX", dbf_index_writer::ndx({"ID", "id"}));
+  dbf_index_writer::write(folder, "OLD_KEYS.NTX", dbf_index_writer::ntx({"ID", "id"}));
+  dbf_index_writer::write(folder, "archive.idx", dbf_index_writer::idx({"ID", "id"}));
+  const e2e_result dry = session.agent({"--src=" + folder.string(), "--check"},
+                                       {{"VESPER_OCI_LIB", "/nonexistent/libclntsh.so"}});
+  EXPECT_TRUE(has(dry, "Index files of no table (not converted): OLD_KEYS.NTX, archive.idx")) << dry.out;
+}
