@@ -302,6 +302,23 @@ void emu_catalog::load_names() {
   names_loaded_ = true;
 }
 
+void emu_catalog::add_names_of(const std::u16string& name) {
+  tables_.clear();
+  if (!names_loaded_) return;  // loaded in full when next needed
+  auto& s = db_.cached("SELECT m.name, 0 FROM sqlite_master m WHERE m.type IN ('table', 'view') AND m.name = ?1 "
+                       "UNION ALL SELECT p.name, 1 FROM sqlite_master m, pragma_table_info(m.name) p "
+                       "WHERE m.type IN ('table', 'view') AND m.name = ?1 "
+                       "UNION ALL SELECT OBJECT_NAME, 0 FROM ociemu_objects "
+                       "WHERE OBJECT_TYPE = 'SEQUENCE' AND OBJECT_NAME = ?1");
+  s.bind_text(1, utf8(name));
+  while (s.step()) {
+    const std::u16string found = to_utf16(s.column_text(0));
+    auto& entry = names_[upper_identifier(found)];
+    (s.column_int(1) ? entry.second : entry.first).insert(found);
+  }
+  s.reset();
+}
+
 void emu_catalog::check_exact_names(const std::vector<emu_token>& tokens) {
   if (!names_loaded_) load_names();
   for (const auto& t : tokens) {

@@ -77,14 +77,26 @@ std::optional<emu_error> emu_ddl_executor::run(const emu_ddl& statement) {
   try {
     auto warning = apply(statement);
     connection_.commit();
-    catalog_.invalidate();
     db_.forget_cached();
+    if (const auto name = added_object(statement)) catalog_.add_names_of(*name);
+    else catalog_.invalidate();
     return warning;
   } catch (...) {
     connection_.rollback();
     db_.forget_cached();
     throw;
   }
+}
+
+// The object whose names are all a statement can have added to the catalog;
+// nothing when it may have removed or renamed one (a drop, an ALTER TABLE,
+// a view).
+std::optional<std::u16string> emu_ddl_executor::added_object(const emu_ddl& statement) {
+  if (const auto* s = std::get_if<emu_create_table>(&statement)) return s->name;
+  if (const auto* s = std::get_if<emu_create_index>(&statement)) return s->table;
+  if (const auto* s = std::get_if<emu_create_sequence>(&statement)) return s->name;
+  if (const auto* s = std::get_if<emu_create_trigger>(&statement)) return s->table;
+  return std::nullopt;  // a view may replace one with other columns
 }
 
 std::optional<emu_error> emu_ddl_executor::apply(const emu_ddl& statement) {
@@ -149,7 +161,7 @@ void emu_ddl_executor::create_table(const emu_create_table& s) {
     // Names differing only in case collide in SQLite.
     throw ora_error(std::string(e.what()).find("duplicate column") != std::string::npos ? 957 : 955);
   }
-  catalog_.invalidate();
+  catalog_.add_names_of(s.name);
   std::vector<emu_key_spec> keys = s.keys;
   for (const auto& c : s.columns) {
     if (!c.key_type) continue;

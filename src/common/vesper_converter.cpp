@@ -24,6 +24,7 @@
 #include "ora_tn_validator.hpp"
 #include "tk_case.hpp"
 #include "tk_final_exception.hpp"
+#include "tk_folder_cache.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
@@ -151,6 +152,8 @@ void vesper_converter::operator()() {
   tallies.clear();
   {
     init_conversion scope(done, true);
+    // Tables find their memo, index and code page files in one listing of the folder.
+    tk_folder_cache::scope listings;
     try {
       if (!target) throw tk_exception("Not connected to Oracle", tk_exception::run_level);
       target->b_uppercase = uppercase;

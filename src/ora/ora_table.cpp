@@ -229,7 +229,25 @@ bool ora_table::is_eof() {
   return !fetch_row();
 }
 
-std::vector<int> ora_table::map_fields(const udb_record& record) const {
+bool ora_table::matched_before(const udb_record& record) const {
+  if (matched_names_.empty() || matched_names_.size() != record.size() ||
+      matched_uppercase_ != database_.b_uppercase)
+    return false;
+  for (std::size_t f = 0; f < record.size(); ++f)
+    if (record[f].name != matched_names_[f]) return false;
+  return true;
+}
+
+const std::vector<int>& ora_table::map_fields(const udb_record& record) const {
+  if (matched_before(record)) return field_of_column_;
+  matched_names_.clear();
+  field_of_column_ = match_fields(record);
+  for (std::size_t f = 0; f < record.size(); ++f) matched_names_.push_back(record[f].name);
+  matched_uppercase_ = database_.b_uppercase;
+  return field_of_column_;
+}
+
+std::vector<int> ora_table::match_fields(const udb_record& record) const {
   std::vector<int> field_of_column(schema.size(), -1);
   if (schema.size() <= record.size()) {
     tk_log(1, "Size of schema is less or equal to the size of record");

@@ -37,8 +37,9 @@ class ora_table : public ora_query_results {
   // Lets the column take NULL (only its nullability changes).
   void reset_not_null_flag(std::size_t position);
   // The record field of each schema column (-1 for none); a field without a
-  // column raises the structure error.
-  std::vector<int> map_fields(const udb_record& record) const;
+  // column raises the structure error. Worked out once for a table's records:
+  // it is done again only when a record's field names differ from the last.
+  const std::vector<int>& map_fields(const udb_record& record) const;
   // True for NVARCHAR2, NCHAR and NCLOB columns: text in the national set.
   bool is_national(std::size_t position) const;
 
@@ -55,9 +56,15 @@ class ora_table : public ora_query_results {
   void init_foreign_keys();
   std::u16string literal_name() const;
   std::u16string value_literal(std::size_t position, const udb_field& field, bool& relax) const;
+  std::vector<int> match_fields(const udb_record& record) const;
+  bool matched_before(const udb_record& record) const;
 
   ora_database& database_;
   ora_get_rowid rowid_;
   std::vector<bool> national_;
   std::int32_t cursor_ = 0;
+  // The field names and case rule of the last record matched, and its match.
+  mutable std::vector<std::u16string> matched_names_;
+  mutable bool matched_uppercase_ = false;
+  mutable std::vector<int> field_of_column_;
 };

@@ -10,6 +10,7 @@
 #include <unicode/uchar.h>
 
 #include "tk_case.hpp"
+#include "tk_folder_cache.hpp"
 #include "tk_format.hpp"
 
 namespace {
@@ -79,6 +80,7 @@ std::optional<std::string> tk_find_ignoring_case(const std::string& folder,
   std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
   struct stat info {};
   if (::lstat((base + name).c_str(), &info) == 0) return base + name;
+  if (auto cached = tk_folder_cache::find(base, name)) return *cached;
   std::vector<tk_folder_entry> entries;
   if (tk_list_folder(base.empty() ? "." : base, entries) != tk_list_result::listed) return {};
   std::u16string wanted = tk_utf8_to_utf16_lenient(name);

@@ -69,6 +69,7 @@ tk_logger::tk_logger(const char* path_, bool enabled_, int min_level_, bool time
       enabled(enabled_),
       timestamps(timestamps_) {
   if (enabled) truncate_file();
+  update_gate();
 }
 
 tk_logger::~tk_logger() { path.clear(); }
@@ -82,6 +83,11 @@ void tk_logger::set_path(const char* path_) {
 void tk_logger::set_enabled(bool on) {
   std::lock_guard lock(mutex_);
   enabled = on;
+  update_gate();
+}
+
+void tk_logger::update_gate() {
+  gate_.store(!enabled ? INT_MAX : truncated ? min_level : INT_MIN, std::memory_order_relaxed);
 }
 
 void tk_logger::truncate_file() {
@@ -90,10 +96,13 @@ void tk_logger::truncate_file() {
   truncated = true;
 }
 
-bool tk_logger::accepts(int level) {
+bool tk_logger::accepts_slowly(int level) {
   std::lock_guard lock(mutex_);
   if (!enabled) return false;
-  if (!truncated) truncate_file();
+  if (!truncated) {
+    truncate_file();
+    update_gate();
+  }
   return level >= min_level;
 }
 

@@ -6,6 +6,8 @@
 // Levels: 1 fine detail, 2 method entry, 3 events meant for the user.
 #pragma once
 
+#include <atomic>
+#include <climits>
 #include <cstddef>
 #include <mutex>
 #include <string>
@@ -31,8 +33,11 @@ class tk_logger : public tk_singleton<tk_logger> {
   void set_enabled(bool on);
 
   // Empties the file once per process; true when a message of `level` is to
-  // be written. The only cost of a dropped message.
-  bool accepts(int level);
+  // be written. A dropped message costs one comparison: no lock is taken
+  // unless the message may be written or the file is still to be emptied.
+  bool accepts(int level) {
+    return level >= gate_.load(std::memory_order_relaxed) && accepts_slowly(level);
+  }
   // Appends one line (timestamp, message, line end).
   void write_line(std::string_view message);
   // Same for a message formatted from a wide format: cut to the wide buffer,
@@ -40,15 +45,20 @@ class tk_logger : public tk_singleton<tk_logger> {
   void write_wide_line(std::string_view utf8_message);
 
   std::string path;
-  int min_level;
+  int min_level;  // set before the first message; set_enabled applies a change
   bool crlf = true;
-  bool enabled;
+  bool enabled;  // changed through set_enabled
   bool truncated = false;
   bool timestamps;
 
  private:
+  bool accepts_slowly(int level);
   void truncate_file();
+  // The lowest level that passes the lock-free check: none while disabled,
+  // every level until the file was emptied, else `min_level`.
+  void update_gate();
   std::mutex mutex_;
+  std::atomic<int> gate_{INT_MAX};
 };
 
 // The path of the running executable, and that path with ".log" for its extension.

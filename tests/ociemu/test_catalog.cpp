@@ -102,4 +102,26 @@ TEST_F(catalog_test, CountsOverTablesAndSubqueries) {
   EXPECT_EQ(count, 2);
 }
 
+// Names are checked exactly from one reading of the catalog kept between
+// statements: DDL that adds a table, an index or a sequence adds its names,
+// and a drop or an ALTER TABLE makes the next statement read them all again.
+TEST_F(catalog_test, ExactNamesFollowEveryKindOfDdl) {
+  oci_session s;
+  s.exec("CREATE TABLE \"Mixed\" (\"Id\" NUMBER)");
+  EXPECT_EQ(s.exec("SELECT * FROM mixed").error, 942);
+  s.exec("CREATE TABLE \"Other\" (\"Code\" NUMBER)");
+  EXPECT_EQ(s.exec("SELECT * FROM other").error, 942);
+  EXPECT_EQ(s.exec("SELECT code FROM \"Other\"").message, "ORA-00904: \"CODE\": invalid identifier");
+  EXPECT_EQ(s.exec("SELECT \"Code\" FROM \"Other\"").error, 0);
+  s.exec("CREATE SEQUENCE \"Seq\"");
+  EXPECT_EQ(s.exec("SELECT seq.NEXTVAL FROM DUAL").error, 942);
+  s.exec("CREATE INDEX \"OI\" ON \"Other\" (\"Code\")");
+  EXPECT_EQ(s.exec("SELECT * FROM mixed").error, 942);
+  s.exec("ALTER TABLE \"Other\" ADD (\"Extra\" NUMBER)");
+  EXPECT_EQ(s.exec("SELECT extra FROM \"Other\"").message, "ORA-00904: \"EXTRA\": invalid identifier");
+  s.exec("DROP TABLE \"Mixed\"");
+  s.exec("CREATE TABLE MIXED (ID NUMBER)");
+  EXPECT_EQ(s.exec("SELECT id FROM mixed").error, 0);  // the dropped spelling is forgotten
+}
+
 }  // namespace ociemu_test

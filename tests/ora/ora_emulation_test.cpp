@@ -241,4 +241,31 @@ TEST_F(OraEmulationTest, ColumnsWhoseNamesCollideGetTheSameNamesForRecords) {
   EXPECT_EQ((*rows[0])[2].to_wstring(), u"x");
 }
 
+// Matching a record's fields to the table's columns is done once for a
+// table's records, and again only when the fields change: a record with its
+// fields in another order still fills the right columns.
+TEST_F(OraEmulationTest, RecordsAreMatchedToColumnsOnceUntilTheirFieldsChange) {
+  const std::filesystem::path trace = home_ / "trace.log";
+  tk_logger logger(trace.c_str(), true, 1, false);
+  ora_database& db = connect();
+  auto table = db.create_table(u"PAIRS", udb_schema_of({t_ftd(5, u"A", VT_BSTR), t_ftd(5, u"B", VT_BSTR)}),
+                               udb_indexes());
+  for (const char16_t* a : {u"a1", u"a2", u"a3"})
+    table->append_record(udb_record_of({{u"A", ole_variant(a)}, {u"B", ole_variant(u"b")}}));
+  table->append_record(udb_record_of({{u"B", ole_variant(u"b4")}, {u"A", ole_variant(u"a4")}}));
+  EXPECT_THROW(table->append_record(udb_record_of({{u"C", ole_variant(u"c")}, {u"A", ole_variant(u"a5")}})),
+               tk_exception);
+  std::ifstream file(trace);
+  const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::size_t matches = 0;
+  for (std::size_t at = log.find("ora_field_finder::ctor"); at != std::string::npos;
+       at = log.find("ora_field_finder::ctor", at + 1))
+    ++matches;
+  EXPECT_EQ(matches, 3u);  // the first record, the reordered one, the one with a field too many
+  auto rows = read_all(*db.get_table(u"PAIRS", 1));
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ((*rows[3])[0].to_wstring(), u"a4");
+  EXPECT_EQ((*rows[3])[1].to_wstring(), u"b4");
+}
+
 #endif

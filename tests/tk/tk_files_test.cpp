@@ -14,6 +14,7 @@
 #include "tk_file_exist.hpp"
 #include "tk_file_name.hpp"
 #include "tk_folder.hpp"
+#include "tk_folder_cache.hpp"
 #include "tk_logger.hpp"
 #include "tk_temp_chdir.hpp"
 
@@ -143,6 +144,33 @@ TEST_F(TkFolderTest, FindIgnoringCasePrefersTheExactName) {
   EXPECT_EQ(tk_find_ignoring_case(folder(), "orders.fpt"), folder() + "ORDERS.FPT");
   EXPECT_FALSE(tk_find_ignoring_case(folder(), "orders.dbt"));
   EXPECT_FALSE(tk_find_ignoring_case(folder() + "missing/", "orders.fpt"));
+}
+
+// A run lists each folder once: every later lookup there is answered from
+// that listing with the same answer a fresh listing gives, and the disk is
+// read again once the run's scope ends.
+TEST_F(TkFolderTest, ARunListsAFolderOnceAndAnswersFromTheListing) {
+  touch("Orders.Fpt");
+  touch("ORDERS.cdx");
+  touch("orders.CDX");
+  const std::string missing = folder() + "missing/";
+  {
+    tk_folder_cache::scope run;
+    EXPECT_EQ(tk_find_ignoring_case(folder(), "orders.fpt"), folder() + "Orders.Fpt");
+    EXPECT_EQ(tk_find_ignoring_case(folder(), "Orders.cdx"), folder() + "ORDERS.cdx");  // first in listing order
+    EXPECT_FALSE(tk_find_ignoring_case(folder(), "orders.idx"));
+    EXPECT_FALSE(tk_find_ignoring_case(folder(), "orders.ndx"));
+    EXPECT_EQ(tk_folder_cache::listings(), 1u);
+    touch("ORDERS.IDX");
+    EXPECT_EQ(tk_find_ignoring_case(folder(), "ORDERS.IDX"), folder() + "ORDERS.IDX");  // the exact name is on disk
+    EXPECT_FALSE(tk_find_ignoring_case(folder(), "orders.idx"));
+    EXPECT_FALSE(tk_find_ignoring_case(missing, "orders.fpt"));
+    EXPECT_FALSE(tk_find_ignoring_case(missing, "orders.dbt"));
+    EXPECT_EQ(tk_folder_cache::listings(), 2u);
+  }
+  EXPECT_EQ(tk_folder_cache::listings(), 0u);
+  EXPECT_EQ(tk_find_ignoring_case(folder(), "orders.idx"), folder() + "ORDERS.IDX");
+  EXPECT_EQ(tk_folder_cache::listings(), 0u);
 }
 
 TEST(TkCmdLine, OptionsMatchByPrefixInTableOrder) {

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <future>
+#include <thread>
 #include <sstream>
 #include <string>
 
@@ -144,6 +150,31 @@ TEST_F(TkLoggerTest, BelowThresholdMessagesAreNotFormatted) {
   logger.set_enabled(false);
   tk_log(3, "%s", never_read);
   EXPECT_EQ(read_file(path_), "");
+}
+
+// A trace call below the level is only a comparison: it must not wait for
+// the lock a message being written holds. The writer here is stuck opening
+// a FIFO that nobody reads yet.
+TEST_F(TkLoggerTest, DroppedMessagesDoNotWaitForAWriter) {
+  ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+  tk_logger logger(path_.c_str(), false, 3, false);
+  logger.truncated = true;  // so that only the write opens the FIFO
+  logger.set_enabled(true);
+  std::thread writer([] { tk_log(3, "held"); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  auto dropped = std::async(std::launch::async, [] {
+    tk_log(1, "below the level");
+    return tk_log_wanted(2);
+  });
+  const bool returned = dropped.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+  const int reader = ::open(path_.c_str(), O_RDONLY);  // lets the writer go on
+  writer.join();
+  char line[16] = {};
+  const ssize_t n = ::read(reader, line, sizeof line - 1);
+  ::close(reader);
+  EXPECT_TRUE(returned);
+  EXPECT_FALSE(dropped.get());
+  EXPECT_EQ(std::string(line, n > 0 ? static_cast<std::size_t>(n) : 0), "held\r\n");
 }
 
 TEST_F(TkLoggerTest, WideMessagesAreCutToTheBuffer) {
