@@ -4,6 +4,7 @@
 
 #include "dbf_recordset.hpp"
 #include "error_handler.hpp"
+#include "tk_code_page.hpp"
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
@@ -88,8 +89,9 @@ void dbf_field_properties::apply(dbf_recordset& table, const std::string& shown_
   }
   for (const property& p : properties) {
     if (p.kind == constraint) {
+      const std::string text(p.data.c_str());  // kept with its terminating NUL
       warn(tk_format("its table constraint %s is not carried over: Oracle gets no check constraint for it",
-                     std::string(p.data.c_str())));
+                     tk_code_page::get(table.get_codepage()).decode(text)));
       continue;
     }
     const std::size_t column = p.field - 1;

@@ -164,7 +164,11 @@ std::string dbf_recordset::field_properties_block() const {
 
 std::optional<ole_variant> dbf_recordset::value_of(std::size_t i, std::string_view bytes, std::string& why) const {
   const dbf_column& column = columns_.at(i);
-  if (column.memo || bytes.size() != static_cast<std::size_t>(column.slot)) {
+  if (column.memo) {
+    why = "a memo field keeps its values in the memo file";
+    return std::nullopt;
+  }
+  if (bytes.size() != static_cast<std::size_t>(column.slot)) {
     why = tk_format("%d bytes for a field of %d", bytes.size(), column.slot);
     return std::nullopt;
   }

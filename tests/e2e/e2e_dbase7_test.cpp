@@ -46,7 +46,8 @@ TEST(E2eDbase7, FieldPropertiesBecomeDefaultsAndNotNull) {
       .field_property({6, prop::default_value, "   12.50"})
       .field_property({1, prop::default_value, "     "})  // blank: no default
       .field_property({6, prop::minimum, "    0.00"})
-      .field_property({6, prop::maximum, " 9999.99"});
+      .field_property({6, prop::maximum, " 9999.99"})
+      .field_property({0, prop::constraint, "SALARY >= 0"});
   table.write(folder, "STAFF.DBF");
 
   const e2e_result run = session.convert(folder);
@@ -66,6 +67,9 @@ TEST(E2eDbase7, FieldPropertiesBecomeDefaultsAndNotNull) {
                        "constraint for it"))
       << run.out;
   EXPECT_TRUE(has(run, "staff: field SALARY has the maximum 9999.99 in its field properties")) << run.out;
+  EXPECT_TRUE(has(run, "staff: its table constraint SALARY >= 0 is not carried over: Oracle gets no check "
+                       "constraint for it"))
+      << run.out;
 }
 
 // A damaged properties block costs the properties, never the table.
