@@ -30,10 +30,11 @@ void dbf_record::read(std::string_view bytes, dbf_record_place place) {
   if (tk_log_wanted(1)) tk_log(1, "data=%s", std::string(bytes.substr(0, 20)));
   deleted = !bytes.empty() && bytes[0] == '*';
   tk_log(1, "Got deleted flag: %d", int(deleted));
+  const bool tracing = tk_log_wanted(1);
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     const dbf_column& column = columns_[i];
     udb_field& field = (*this)[i];
-    if (tk_log_wanted(1)) tk_log(1, "field #%d: type=%08X, size=%d", i, column.descriptor.vartype(), column.slot);
+    if (tracing) tk_log(1, "field #%d: type=%08X, size=%d", i, column.descriptor.vartype(), column.slot);
     std::string_view cell = bytes.substr(static_cast<std::size_t>(column.offset),
                                          static_cast<std::size_t>(column.slot));
     if (null_flags_.bit(bytes, column.null_bit)) {
