@@ -3,8 +3,10 @@
 // Without --quiet every value follows its table's line, one record a line,
 // spelled so that two builds' outputs differ exactly where a decoded value
 // (its kind, decimal scale, date parts or text) differs; with --quiet only
-// the kind and text length of each value are looked at.
-//   dbf_read_folder [--codepage BYTE] [--log FILE] [--quiet] FOLDER...
+// the kind and text length of each value are looked at, as a conversion
+// takes the values (numbers as decimals, text in UTF-16), and with --as-text
+// besides every value is also turned into text, numbers and dates included.
+//   dbf_read_folder [--codepage BYTE] [--log FILE] [--quiet] [--as-text] FOLDER...
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -41,11 +43,12 @@ std::string spelled(const udb_field& field) {
 
 // What the conversion would see of the value, cheaply: its kind and the
 // length of its text.
-std::size_t touched(const udb_field& field) {
+std::size_t touched(const udb_field& field, bool as_text) {
+  if (as_text) return field.to_wstring().size() * 2;
   return field.get_type() == VT_BSTR ? field.var.bstrVal.size() * 2 : field.get_type();
 }
 
-void read_table(dbf_database& db, const std::u16string& name, totals& sum, bool quiet) {
+void read_table(dbf_database& db, const std::u16string& name, totals& sum, bool quiet, bool as_text) {
   ++sum.tables;
   unsigned long long records = 0;
   std::string values;
@@ -55,7 +58,7 @@ void read_table(dbf_database& db, const std::u16string& name, totals& sum, bool 
       auto& record = static_cast<dbf_record&>(table->get_item());
       if (!quiet) values += tk_format("  %llu%s", records + 1, record.deleted ? "*" : "");
       for (std::size_t i = 0; i < record.size(); ++i) {
-        sum.bytes += touched(record[i]);
+        sum.bytes += touched(record[i], as_text);
         if (!quiet) values += tk_format(" |%d|", int(record[i].size)) + spelled(record[i]);
       }
       if (!quiet) values += "\n";
@@ -82,6 +85,7 @@ void read_table(dbf_database& db, const std::u16string& name, totals& sum, bool 
 int main(int argc, char** argv) {
   std::uint8_t codepage = 0;
   bool quiet = false;
+  bool as_text = false;
   std::unique_ptr<tk_logger> logger;
   totals sum;
   auto start = std::chrono::steady_clock::now();
@@ -98,9 +102,13 @@ int main(int argc, char** argv) {
       quiet = true;
       continue;
     }
+    if (!std::strcmp(argv[i], "--as-text")) {
+      as_text = true;
+      continue;
+    }
     try {
       dbf_database db(tk_utf8_to_ucs2(argv[i]), 1, codepage);
-      for (const std::u16string& name : db.get_tables()) read_table(db, name, sum, quiet);
+      for (const std::u16string& name : db.get_tables()) read_table(db, name, sum, quiet, as_text);
     } catch (const tk_exception& e) {
       std::printf("FOLDER %s: %s\n", argv[i], e.message.c_str());
     }

@@ -39,7 +39,7 @@ void dbf_record::read(std::string_view bytes, dbf_record_place place) {
                                          static_cast<std::size_t>(column.slot));
     if (null_flags_.bit(bytes, column.null_bit)) {
       field.size = column.slot;
-      static_cast<ole_variant&>(field) = ole_variant();
+      field.assign_empty();
     } else if (column.memo) {
       read_memo_field(column, cell, field);
     } else if (!decoders_[i].read(cell, field)) {
