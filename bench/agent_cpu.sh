@@ -23,13 +23,20 @@ trap 'rm -rf "$work"' EXIT
 
 mkdir -p "$work/src"
 "$build/bench/make_fox_table" "$work/src" "$records" >/dev/null
-export OCIEMU_HOME=$work/oracle XDG_CONFIG_HOME=$work/settings VESPER_OCI_LIB=$oci_lib
-"$build/ociemu/ociemu" create-service XE scott tiger >/dev/null
+export XDG_CONFIG_HOME=$work/settings VESPER_OCI_LIB=$oci_lib
 
-perf record -q -F 1000 --call-graph dwarf,16384 -e cpu-clock -o "$work/perf.data" -- \
-  /usr/bin/time -o "$work/time.txt" -f "%U %S" \
-  "$agent" --src="$work/src" --dest=XE --oraclu=scott --oraclp=tiger >"$work/agent.out" 2>"$work/perf.err" ||
-  { cat "$work/perf.err"; exit 1; }
+# convert HOME COMMAND...: the conversion into a fresh emulation, run by COMMAND.
+convert() {
+  export OCIEMU_HOME=$work/$1
+  shift
+  "$build/ociemu/ociemu" create-service XE scott tiger >/dev/null
+  "$@" "$agent" --src="$work/src" --dest=XE --oraclu=scott --oraclp=tiger >"$work/agent.out" 2>"$work/agent.err" ||
+    { cat "$work/agent.err"; exit 1; }
+}
+# Timed and sampled apart: under /usr/bin/time perf loses the stacks of some
+# samples, and the sampling's own cost stays out of the time.
+convert timed /usr/bin/time -o "$work/time.txt" -f "%U %S"
+convert sampled perf record -q -F 1000 -m 16M --call-graph dwarf,16384 -e cpu-clock -o "$work/perf.data" --
 cpu=$(awk '{print $1 + $2}' "$work/time.txt")
 perf report -q -i "$work/perf.data" --no-children -g none --sort dso --stdio 2>/dev/null | awk 'NF >= 2 {sub("%", "", $1); print $1, $2}' \
   > "$work/dso.txt"
