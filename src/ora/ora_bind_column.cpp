@@ -25,8 +25,8 @@ void ora_bind_column::add_null() {
   indicators_.push_back(-1);
 }
 
-// The values' buffer keeps its memory for the next batch unless a batch of
-// large memos grew it: that memory goes back.
+// The buffers keep their memory for the next batch unless a batch of large
+// memos grew them: that memory goes back.
 void ora_bind_column::clear() {
   constexpr std::size_t kept_bytes = 4u << 20;
   values_.clear();
@@ -34,8 +34,10 @@ void ora_bind_column::clear() {
   ends_.clear();
   indicators_.clear();
   widest_ = 0;
-  array_.clear();
-  if (array_.capacity() > kept_bytes) array_.shrink_to_fit();
+  if (array_.capacity() > kept_bytes) {
+    array_.clear();
+    array_.shrink_to_fit();
+  }
   lengths_.clear();
 }
 
@@ -63,7 +65,9 @@ ub2 ora_bind_column::type() const {
 void ora_bind_column::bind(OCIStmt* statement, const std::u16string& placeholder) {
   const std::size_t element = element_size();
   const std::size_t count = rows();
-  array_.assign(element * count, 0);
+  // Every slot's bytes past its value are never read (lengths and length
+  // prefixes bound them): the array is not cleared first.
+  array_.resize(element * count);
   lengths_.assign(count, 0);
   for (std::size_t row = 0; row < count; ++row) {
     char* slot = array_.data() + element * row;
