@@ -15,6 +15,7 @@
 #include "ora_exception.hpp"
 #include "ora_literal_reader.hpp"
 #include "ora_util.hpp"
+#include "udb_builders.hpp"
 #include "udb_field.hpp"
 
 namespace {
@@ -66,18 +67,6 @@ bool agrees(form kind, const ole_variant& value) {
   return true;
 }
 
-SYSTEMTIME at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
-  SYSTEMTIME t{};
-  t.wYear = static_cast<std::uint16_t>(year);
-  t.wMonth = static_cast<std::uint16_t>(month);
-  t.wDay = static_cast<std::uint16_t>(day);
-  t.wHour = static_cast<std::uint16_t>(hour);
-  t.wMinute = static_cast<std::uint16_t>(minute);
-  t.wSecond = static_cast<std::uint16_t>(second);
-  t.wMilliseconds = static_cast<std::uint16_t>(ms);
-  return t;
-}
-
 ole_variant decimal(ole_uint128 magnitude, int scale, bool negative) {
   return ole_variant(ole_make_decimal(magnitude, scale, negative));
 }
@@ -118,20 +107,22 @@ TEST(OraDirectValue, DecimalsOfEveryScaleAndSign) {
 // Two-digit years, days that do not exist and times past the day's end are
 // the literal path's: its printer and parser decide what they become.
 TEST(OraDirectValue, DatesTakenDirectlyAreTheLiteralsDates) {
+  // Hour, minute, second and millisecond: within the day and past it.
+  static constexpr int times[][4] = {{0, 0, 0, 0},   {23, 59, 59, 0}, {0, 0, 0, 5},  {12, 30, 0, 999},
+                                     {24, 0, 0, 0},  {10, 60, 0, 0},  {10, 0, 60, 0}, {1, 2, 3, 1000}};
   int taken = 0, left = 0;
   for (int year : {0, 1, 49, 50, 99, 100, 999, 1000, 1582, 1900, 1999, 2000, 2024, 2100, 9999})
     for (int month : {0, 1, 2, 12, 13})
       for (int day : {0, 1, 28, 29, 30, 31, 32})
-        for (const SYSTEMTIME& t : {at(year, month, day), at(year, month, day, 23, 59, 59),
-                                    at(year, month, day, 0, 0, 0, 5), at(year, month, day, 12, 30, 0, 999),
-                                    at(year, month, day, 24, 0, 0), at(year, month, day, 10, 60, 0),
-                                    at(year, month, day, 10, 0, 60), at(year, month, day, 1, 2, 3, 1000)})
+        for (const int* time : times) {
+          const SYSTEMTIME t = udb_time_of(year, month, day, time[0], time[1], time[2], time[3]);
           (agrees(form::date, ole_variant(t)) ? taken : left)++;
+        }
   EXPECT_GT(taken, 300);  // the plain dates go straight
   EXPECT_GT(left, 300);
-  EXPECT_TRUE(agrees(form::date, ole_variant(at(2024, 2, 29, 13, 14, 15))));
-  EXPECT_FALSE(agrees(form::date, ole_variant(at(2023, 2, 29))));  // no such day: the literal path makes it NULL
-  EXPECT_FALSE(agrees(form::date, ole_variant(at(24, 2, 29))));    // printed as 2024
+  EXPECT_TRUE(agrees(form::date, ole_variant(udb_time_of(2024, 2, 29, 13, 14, 15))));
+  EXPECT_FALSE(agrees(form::date, ole_variant(udb_time_of(2023, 2, 29))));  // no such day: the literal path makes it NULL
+  EXPECT_FALSE(agrees(form::date, ole_variant(udb_time_of(24, 2, 29))));    // printed as 2024
 }
 
 TEST(OraDirectValue, TextKeepsQuotesAndEmptyTextIsNull) {
