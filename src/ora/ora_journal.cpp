@@ -4,11 +4,15 @@
 
 #include "ora_database.hpp"
 #include "ora_engine.hpp"
+#include "ora_exception.hpp"
 #include "ora_stmt.hpp"
 #include "tk_logger.hpp"
 #include "tk_format.hpp"
 
 namespace {
+
+constexpr int ora_name_taken = 955;
+constexpr int ora_no_such_table = 942;
 
 std::u16string number(std::uint64_t value) { return tk_utf8_to_utf16_lenient(std::to_string(value)); }
 std::u16string number(std::int64_t value) { return tk_utf8_to_utf16_lenient(std::to_string(value)); }
@@ -69,27 +73,31 @@ std::vector<ora_journal_entry> ora_journal::read() {
 }
 
 void ora_journal::start_run() {
-  if (!journal_exists()) {
+  if (journal_exists()) return;
+  try {
     database_.run(u"CREATE TABLE " + quoted_journal() +
                   u" (SOURCE_FILE NVARCHAR2(1000), FILE_SIZE NUMBER(20), FILE_TIME NUMBER(20), HEADER_DATE NUMBER(8), "
                   u"RECORD_COUNT NUMBER(10), LAST_RECORD NUMBER(20), FINISHED NUMBER(1))");
+  } catch (const ora_exception& e) {
+    // Another run on this schema created it between our look and our CREATE.
+    if (e.ora_number() != ora_name_taken) throw;
   }
 }
 
 void ora_journal::start_table(const ora_journal_entry& entry) {
   current_ = entry.source;
+  current_entry_ = entry;
+  current_entry_->last_record = 0;
+  current_entry_->finished = false;
   mine_.push_back(current_);
   pending_ = 0;
   execute(u"DELETE FROM " + quoted_journal() + where_current(), false);
-  execute(u"INSERT INTO " + quoted_journal() + u" VALUES ('" + ora_literal_text(entry.source) + u"', " +
-              number(entry.file_size) + u", " + number(entry.file_time) + u", " +
-              number(std::uint64_t(entry.header_date)) + u", " + number(std::uint64_t(entry.record_count)) +
-              u", 0, 0)",
-          true);
+  execute(insert_text(*current_entry_), true);
 }
 
 void ora_journal::continue_table(const ora_journal_entry& entry) {
   current_ = entry.source;
+  current_entry_ = entry;
   pending_ = entry.last_record;
 }
 
@@ -115,9 +123,38 @@ void ora_journal::remove() {
 
 void ora_journal::execute(const std::u16string& sql, bool commit) {
   tk_log(1, "ora_journal: %s", sql);
+  const auto run = [&] {
+    ora_stmt statement;
+    statement.prepare(sql);
+    statement.execute(1, commit ? oci::commit_on_success : oci::default_mode);
+  };
+  try {
+    run();
+  } catch (const ora_exception& e) {
+    if (e.ora_number() != ora_no_such_table) throw;
+    create_again();
+    run();
+  }
+}
+
+// Another run on this schema that finished dropped the journal while this
+// one was between statements (it saw no entry of ours yet, or dropped it
+// just after we wrote it). The table being loaded is written again; the
+// statement that failed then brings its record number up to date.
+void ora_journal::create_again() {
+  tk_log(3, "ora_journal: %s was dropped by another run; created again", std::u16string(table_name));
+  start_run();
+  if (!current_entry_) return;
   ora_stmt statement;
-  statement.prepare(sql);
-  statement.execute(1, commit ? oci::commit_on_success : oci::default_mode);
+  statement.prepare(insert_text(*current_entry_));
+  statement.execute(1, oci::default_mode);
+}
+
+std::u16string ora_journal::insert_text(const ora_journal_entry& entry) const {
+  return u"INSERT INTO " + quoted_journal() + u" VALUES ('" + ora_literal_text(entry.source) + u"', " +
+         number(entry.file_size) + u", " + number(entry.file_time) + u", " +
+         number(std::uint64_t(entry.header_date)) + u", " + number(std::uint64_t(entry.record_count)) + u", " +
+         number(entry.last_record) + u", 0)";
 }
 
 std::u16string ora_journal::where_current() const {

@@ -55,10 +55,13 @@ class ora_journal {
 
  private:
   void execute(const std::u16string& sql, bool commit);
+  void create_again();
   std::u16string where_current() const;
+  std::u16string insert_text(const ora_journal_entry& entry) const;
 
   ora_database& database_;
   std::u16string current_;
+  std::optional<ora_journal_entry> current_entry_;  // the table being loaded, to write again if the journal went
   std::uint64_t pending_ = 0;
   std::vector<std::u16string> mine_;  // the entries this run wrote or continued
 };
