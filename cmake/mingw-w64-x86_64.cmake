@@ -22,10 +22,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # -static takes libgcc, libstdc++ and winpthread from their archives, for
-# programs and DLLs alike.
+# programs and DLLs alike. A DLL without export declarations exports all its
+# symbols; the runtime's own stay out, or a program linking the DLL gets
+# them twice (_Unwind_Resume and the like).
+set(VESPER_MINGW_RUNTIME_ARCHIVES libgcc.a:libgcc_eh.a:libstdc++.a:libwinpthread.a:libmingwex.a:libmingw32.a)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -Wl,--exclude-libs,${VESPER_MINGW_RUNTIME_ARCHIVES}")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -Wl,--exclude-libs,${VESPER_MINGW_RUNTIME_ARCHIVES}")
 
 # Tests and build-time helpers run under Wine unless the caller names
 # another runner (or none) on the command line.
