@@ -4,6 +4,8 @@
 // Composition (drive, folder, name, extension) gives back the full path.
 #pragma once
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 class tk_file_name {
@@ -45,3 +47,10 @@ void tk_split_full_path(const std::string& full, tk_file_name& parts);
 // `folder` ending in a separator (empty stays empty).
 std::string tk_with_separator(const std::string& folder);
 std::u16string tk_executable_wpath();
+
+// The path as the C++ library's file classes take it: the same bytes on
+// POSIX; on Windows read as UTF-8, so that names outside the ANSI code page
+// open too.
+std::filesystem::path tk_native_path(const std::string& path);
+// std::fopen of such a path.
+std::FILE* tk_open_stdio(const std::string& path, const char* mode);

@@ -52,3 +52,7 @@ std::string tk_full_path(const std::string& path) {
                         absolute.ends_with("/.") || absolute.ends_with("/..");
   return ends_as_folder ? full + "/" : full;
 }
+
+std::filesystem::path tk_native_path(const std::string& path) { return path; }
+
+std::FILE* tk_open_stdio(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }

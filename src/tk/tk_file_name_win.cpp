@@ -32,3 +32,9 @@ std::string tk_with_separator(const std::string& folder) {
 std::string tk_full_path(const std::string& path) {
   return tk_windows_is_absolute(path) ? tk_windows_full_path(path, {}) : tk_windows_full_path(path, current_directory());
 }
+
+std::filesystem::path tk_native_path(const std::string& path) { return tk_win_wide(path); }
+
+std::FILE* tk_open_stdio(const std::string& path, const char* mode) {
+  return ::_wfopen(tk_win_wide(path).c_str(), tk_win_wide(mode).c_str());
+}
