@@ -1,5 +1,6 @@
 // A path split into its parts, made absolute first. On POSIX the drive is
-// always empty and the folder ends with "/"; the extension keeps its ".".
+// always empty and the folder ends with "/"; on Windows the drive is "C:" or
+// "\\server\share" and the folder ends with "\". The extension keeps its ".".
 // Composition (drive, folder, name, extension) gives back the full path.
 #pragma once
 
@@ -39,4 +40,8 @@ class tk_file_wname {
 // The path made absolute against the current directory, with "." and ".."
 // steps and repeated slashes removed (without looking at the file system).
 std::string tk_full_path(const std::string& path);
+// An absolute path (as tk_full_path gives) split into `parts`.
+void tk_split_full_path(const std::string& full, tk_file_name& parts);
+// `folder` ending in a separator (empty stays empty).
+std::string tk_with_separator(const std::string& folder);
 std::u16string tk_executable_wpath();
