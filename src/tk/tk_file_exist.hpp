@@ -15,7 +15,9 @@ bool tk_is_path_exist(const std::u16string& path);
 // The size in bytes and the last write time (seconds since 1970, UTC) of the
 // file at `path`; false when it cannot be read.
 bool tk_file_size_and_time(const std::string& path, std::uint64_t& size, std::int64_t& seconds);
-// True when anything (file, folder, link, even a dangling one) has this name.
+// True when anything (file, folder, link, even a dangling one) has this name,
+// its last part spelled as stored (case included, also where the file system
+// ignores case).
 bool tk_is_entry_exist(const std::string& path);
 
 // Test seam: the call that opens a file for the test above (POSIX open(2)

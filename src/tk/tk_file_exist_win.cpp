@@ -40,8 +40,20 @@ bool tk_is_path_exist(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The file system ignores case: the entry found must also be spelled as
+// asked, so that a lookup ignoring case can report the name as stored.
 bool tk_is_entry_exist(const std::string& path) {
-  return !path.empty() && ::GetFileAttributesW(tk_win_wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  std::string trimmed = path;
+  while (trimmed.size() > 1 && (trimmed.back() == '\\' || trimmed.back() == '/')) trimmed.pop_back();
+  std::size_t last = trimmed.find_last_of("\\/:");
+  std::string name = last == std::string::npos ? trimmed : trimmed.substr(last + 1);
+  if (name.empty() || name.find_first_of("*?") != std::string::npos)  // a root, or a pattern
+    return ::GetFileAttributesW(tk_win_wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  WIN32_FIND_DATAW found{};
+  HANDLE find = ::FindFirstFileW(tk_win_wide(trimmed).c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  ::FindClose(find);
+  return tk_win_utf8(found.cFileName) == name;
 }
 
 bool tk_file_size_and_time(const std::string& path, std::uint64_t& size, std::int64_t& seconds) {
