@@ -16,6 +16,9 @@ class tk_file_name {
   explicit tk_file_name(const std::string& path) : tk_file_name(path.c_str()) {}
 
   std::string full_path() const { return drive + folder + name + extension; }
+  // The folder with its drive: where the file is (the folder alone is
+  // relative to the current drive on Windows).
+  std::string folder_path() const { return drive + folder; }
 
   std::string extension;
   std::string drive;

@@ -118,10 +118,11 @@ TEST_F(TkPlatformFilesTest, FullPathsOfThisPlatformSplitAndCompose) {
   tk_file_name exe(tk_executable_path());
   EXPECT_EQ(exe.full_path(), tk_full_path(tk_executable_path()));
   EXPECT_FALSE(exe.folder.empty());
-  EXPECT_TRUE(tk_is_path_exist(exe.drive + exe.folder));
+  EXPECT_TRUE(tk_is_path_exist(exe.folder_path()));
+  EXPECT_EQ(exe.folder_path(), exe.drive + exe.folder);
   // A relative name lands in the current folder, whatever the separators.
   tk_file_name relative("a/./b/../x.dbf");
   EXPECT_EQ(relative.name + relative.extension, "x.dbf");
-  EXPECT_EQ(relative.drive + relative.folder, tk_with_separator(tk_full_path("a")));
+  EXPECT_EQ(relative.folder_path(), tk_with_separator(tk_full_path("a")));
   EXPECT_EQ(tk_full_path(folder_), folder_);
 }
