@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times the decode of the million-record FoxPro table of make_fox_table by
-# dbf_read_folder (every field and memo of every record), by pgdbf (Debian's
+# dbf_read_folder (every field and memo of every record to the value a
+# conversion takes: numbers as decimals, text in UTF-16), by pgdbf (Debian's
 # DBF-to-PostgreSQL converter, memos included, COPY text to /dev/null) and by
 # GDAL's ogr2ogr (CSV, no memo text), in one run. CPU seconds (user + system)
 # of each, best of --runs; the table is written once and read from the page

@@ -285,14 +285,15 @@ void emu_ddl_executor::record_constraint(const emu_table_def& table, const emu_k
 
 void emu_ddl_executor::record_index(const std::u16string& table, const std::u16string& name,
                                     const std::vector<std::u16string>& columns, bool unique,
-                                    bool generated) {
+                                    bool generated, const std::vector<bool>& descending) {
   exec_meta(db_, "INSERT INTO ociemu_indexes VALUES (?, ?, ?, ?, ?)",
       {text(owner()), text(name), text(table), text(std::string(unique ? "UNIQUE" : "NONUNIQUE")),
        text(std::string(generated ? "Y" : "N"))});
   for (std::size_t i = 0; i < columns.size(); ++i)
-    exec_meta(db_, "INSERT INTO ociemu_ind_columns VALUES (?, ?, ?, ?, ?)",
+    exec_meta(db_, "INSERT INTO ociemu_ind_columns VALUES (?, ?, ?, ?, ?, ?)",
         {text(owner()), text(name), text(table), text(columns[i]),
-         integer(static_cast<std::int64_t>(i + 1))});
+         integer(static_cast<std::int64_t>(i + 1)),
+         text(std::string(i < descending.size() && descending[i] ? "DESC" : "ASC"))});
 }
 
 void emu_ddl_executor::create_index(const emu_create_index& s) {
@@ -300,9 +301,15 @@ void emu_ddl_executor::create_index(const emu_create_index& s) {
   const auto table = catalog_.table(s.table);
   for (const auto& column : s.columns)
     if (table->find_column(column) < 0) throw ora_error(904, {quote(column)});
-  if (index_with_columns(*table, s.columns)) throw ora_error(1408);
-  // A function of a column is indexed as a hidden column SYS_NCnnnnn$
-  // numbered after the table's columns; the expression is kept beside it.
+  auto is_expression = [&](std::size_t i) {
+    return (i < s.functions.size() && !s.functions[i].empty()) || (i < s.descending.size() && s.descending[i]);
+  };
+  bool plain = true;
+  for (std::size_t i = 0; i < s.columns.size(); ++i) plain = plain && !is_expression(i);
+  if (plain && index_with_columns(*table, s.columns)) throw ora_error(1408);
+  // A function of a column, and a column in descending order, is indexed as
+  // a hidden column SYS_NCnnnnn$ numbered after the table's columns; the
+  // expression is kept beside it.
   std::vector<std::u16string> catalog_columns = s.columns, expressions(s.columns.size());
   std::string keys;
   std::int64_t hidden = static_cast<std::int64_t>(table->columns.size()) +
@@ -310,12 +317,15 @@ void emu_ddl_executor::create_index(const emu_create_index& s) {
                               to_utf8(table->name) + "'");
   for (std::size_t i = 0; i < s.columns.size(); ++i) {
     const std::u16string function = i < s.functions.size() ? s.functions[i] : u"";
-    keys += (i ? ", " : "") + (function.empty() ? quote(s.columns[i]) : to_utf8(function) + "(" + quote(s.columns[i]) + ")");
-    if (function.empty()) continue;
+    const bool descending = i < s.descending.size() && s.descending[i];
+    keys += (i ? ", " : "") + (function.empty() ? quote(s.columns[i]) : to_utf8(function) + "(" + quote(s.columns[i]) + ")") +
+            (descending ? " DESC" : "");
+    if (!is_expression(i)) continue;
     char name[32];
     std::snprintf(name, sizeof name, "SYS_NC%05lld$", static_cast<long long>(++hidden));
     catalog_columns[i] = to_utf16(name);
-    expressions[i] = function + u"(\"" + s.columns[i] + u"\")";
+    const std::u16string column = u"\"" + s.columns[i] + u"\"";
+    expressions[i] = function.empty() ? column : function + u"(" + column + u")";
   }
   try {
     db_.exec(std::string("CREATE ") + (s.unique ? "UNIQUE " : "") + "INDEX " +
@@ -323,7 +333,7 @@ void emu_ddl_executor::create_index(const emu_create_index& s) {
   } catch (const emu_sqlite_error&) {
     throw ora_error(1452);
   }
-  record_index(table->name, s.name, catalog_columns, s.unique, false);
+  record_index(table->name, s.name, catalog_columns, s.unique, false, s.descending);
   for (std::size_t i = 0; i < expressions.size(); ++i)
     if (!expressions[i].empty())
       exec_meta(db_, "INSERT INTO ociemu_ind_expressions VALUES (?, ?, ?, ?, ?)",

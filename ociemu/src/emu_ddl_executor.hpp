@@ -37,7 +37,8 @@ class emu_ddl_executor {
                                                    const std::vector<std::u16string>& columns);
   void create_index(const emu_create_index& s);
   void record_index(const std::u16string& table, const std::u16string& name,
-                    const std::vector<std::u16string>& columns, bool unique, bool generated);
+                    const std::vector<std::u16string>& columns, bool unique, bool generated,
+                    const std::vector<bool>& descending = {});
   void drop(const emu_drop& s);
   void drop_table(const emu_drop& s);
   // The tablespaces the storage clauses name must exist; they are kept for

@@ -271,7 +271,9 @@ emu_create_index emu_parser::create_index(bool unique) {
       column = c_.identifier();
       c_.expect_symbol(")", 907);
     }
-    if (!c_.accept_word("ASC")) c_.accept_word("DESC");
+    bool descending = false;
+    if (!c_.accept_word("ASC")) descending = c_.accept_word("DESC");
+    i.descending.push_back(descending);
     i.columns.push_back(column);
     i.functions.push_back(function);
   } while (c_.accept_symbol(","));

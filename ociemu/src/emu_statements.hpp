@@ -63,6 +63,7 @@ struct emu_create_index {
   std::u16string name, table;
   std::vector<std::u16string> columns;
   std::vector<std::u16string> functions;  // per column: empty, UPPER or LOWER
+  std::vector<bool> descending;           // per column: DESC
   bool unique = false;
 };
 

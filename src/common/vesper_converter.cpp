@@ -11,6 +11,7 @@
 #include "dbf_database.hpp"
 #include "dbf_record.hpp"
 #include "dbf_recordset.hpp"
+#include "dbf_field_properties.hpp"
 #include "dbf_table_indexes.hpp"
 #include "error_handler.hpp"
 #include "init_conversion.hpp"
@@ -360,6 +361,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   auto& dbf = static_cast<dbf_recordset&>(*table);
   // Long field names first: key expressions are written with them.
   dbf_container::table_facts container = dbf_container::apply(dbf, tk_printable_name_utf8(name));
+  dbf_field_properties::apply(dbf, tk_printable_name_utf8(name));
   if (!skip_idx) {
     table->indexes = dbf_table_indexes(dbf, tk_printable_name_utf8(name), !skip_del).read();
     mark_primary_key(table->indexes, container.primary_tag);
@@ -450,6 +452,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
     if (progress) progress->table_started(name, dbf.record_count(), from - 1);
     copy_records(dbf, *destination, name, from);
   }
+  if (builds_indexes) require_columns(*table, target_table);
   if (builds_indexes) create_indexes(*table, target_table);
   if (builds_indexes && !skip_idx) relations_.table_loaded(name, target_table, *table, std::move(container.relations));
   if (journal_) journal_->finish_table();
@@ -480,6 +483,19 @@ void vesper_converter::create_indexes(const udb_recordset& table, const std::u16
                                {shown, 0, {},
                                 tk_format("index %s is not created: %s", tk_printable_name_utf8(index.name), message)});
                          });
+}
+
+// A required field some rows leave empty stays nullable: the rows matter
+// more than the constraint.
+void vesper_converter::require_columns(const udb_recordset& table, const std::u16string& target_table) {
+  const std::string shown = tk_printable_name_utf8(tallies.back().table);
+  target->require_columns(target_table, table.schema, table.indexes,
+                          [&](const std::u16string& column, const std::string& message) {
+                            error_handler::report_warning(
+                                {shown, 0, {},
+                                 tk_format("field %s is required in the table, but the column stays nullable: %s",
+                                           tk_printable_name_utf8(column), message)});
+                          });
 }
 
 // A file whose name clashes in case with another's is converted under a

@@ -114,6 +114,7 @@ class vesper_converter : public udb_converter,
                         const std::u16string& target_table) const;
   std::unique_ptr<udb_recordset> open_target(udb_recordset& source, const std::u16string& target);
   void create_indexes(const udb_recordset& table, const std::u16string& target_table);
+  void require_columns(const udb_recordset& table, const std::u16string& target_table);
   void mark_primary_key(udb_indexes& indexes, const std::u16string& tag) const;
   // The run's container relations, made foreign keys after its last table.
   container_relations relations_;

@@ -96,26 +96,6 @@ ole_variant number_value(const tk_code_page& code_page, std::string_view bytes,
   return reading.value;
 }
 
-int digit_at(std::string_view bytes, std::size_t i) { return bytes[i] - '0'; }
-
-// A D field's usual form, YYYYMMDD with a day the month has, read without
-// the general date parser; it reads to the same date. Anything else (blank,
-// damaged, two-digit years) is left to the parser.
-bool plain_date(const tk_code_page& code_page, std::string_view bytes, SYSTEMTIME& time) {
-  if (bytes.size() != 8 || !code_page.keeps_ascii()) return false;
-  for (char c : bytes)
-    if (c < '0' || c > '9') return false;
-  int year = digit_at(bytes, 0) * 1000 + digit_at(bytes, 1) * 100 + digit_at(bytes, 2) * 10 + digit_at(bytes, 3);
-  int month = digit_at(bytes, 4) * 10 + digit_at(bytes, 5);
-  int day = digit_at(bytes, 6) * 10 + digit_at(bytes, 7);
-  if (year < 100 || month < 1 || month > 12 || day < 1 || day > ole_days_in_month(year, month)) return false;
-  time = SYSTEMTIME{};
-  time.wYear = static_cast<std::uint16_t>(year);
-  time.wMonth = static_cast<std::uint16_t>(month);
-  time.wDay = static_cast<std::uint16_t>(day);
-  return true;
-}
-
 ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
                        const dbf_field_descriptor& descriptor, std::string* note) {
   if (descriptor.type() == 'N' || descriptor.type() == 'F') return number_value(code_page, bytes, descriptor, note);
@@ -135,7 +115,7 @@ ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
   // Eight zero digits are no date: as a time-only value it would arrive as
   // some arbitrary day.
   if (descriptor.type() == 'D' && bytes == "00000000") return ole_variant();
-  if (SYSTEMTIME time; descriptor.type() == 'D' && plain_date(code_page, bytes, time))
+  if (SYSTEMTIME time; descriptor.type() == 'D' && code_page.keeps_ascii() && dbf_field::plain_date(bytes, time))
     return ole_variant(time);
   if (tk_log_wanted(1)) tk_log(1, "tk_ansi_to_ucs2 hex(%s)", tk_hex_of(bytes));
   std::u16string text = code_page.decode(bytes);
@@ -195,6 +175,27 @@ ole_variant dbf_field::get_variant(const tk_code_page& code_page, std::string_vi
       break;
   }
   return text_value(code_page, bytes, descriptor, note);
+}
+
+namespace {
+
+int digit_at(std::string_view bytes, std::size_t i) { return bytes[i] - '0'; }
+
+}  // namespace
+
+bool dbf_field::plain_date(std::string_view bytes, SYSTEMTIME& time) {
+  if (bytes.size() != 8) return false;
+  for (char c : bytes)
+    if (c < '0' || c > '9') return false;
+  int year = digit_at(bytes, 0) * 1000 + digit_at(bytes, 1) * 100 + digit_at(bytes, 2) * 10 + digit_at(bytes, 3);
+  int month = digit_at(bytes, 4) * 10 + digit_at(bytes, 5);
+  int day = digit_at(bytes, 6) * 10 + digit_at(bytes, 7);
+  if (year < 100 || month < 1 || month > 12 || day < 1 || day > ole_days_in_month(year, month)) return false;
+  time = SYSTEMTIME{};
+  time.wYear = static_cast<std::uint16_t>(year);
+  time.wMonth = static_cast<std::uint16_t>(month);
+  time.wDay = static_cast<std::uint16_t>(day);
+  return true;
 }
 
 ole_variant dbf_field::date_time(std::int32_t julian_day, std::int32_t milliseconds) {

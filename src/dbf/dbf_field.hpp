@@ -19,6 +19,12 @@ class dbf_field : public udb_field {
   static ole_variant get_variant(const tk_code_page& code_page, std::string_view bytes,
                                  const dbf_field_descriptor& descriptor, std::string* note = nullptr);
 
+  // A D field's usual form, YYYYMMDD in ASCII digits with a day the month
+  // has (and a year from 100), read without the general date parser; it
+  // reads to the same date. False for anything else (blank, damaged,
+  // two-digit years), which is left to the parser.
+  static bool plain_date(std::string_view bytes, SYSTEMTIME& time);
+
   // The date and time of a T field (Julian day, milliseconds since
   // midnight); VT_EMPTY before 0001-01-01 or after 7999-12-31.
   static ole_variant date_time(std::int32_t julian_day, std::int32_t milliseconds);

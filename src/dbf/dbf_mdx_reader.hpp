@@ -1,6 +1,6 @@
 // The tags of a dBASE IV / 5 / 7 multiple index file (.mdx): a tag table
 // after the file header names each tag and the page of its header, which
-// holds the key expression and the key format flags.
+// holds the key expression, the key format flags and the FOR filter.
 #pragma once
 
 #include <string>

@@ -1,11 +1,36 @@
 #include "dbf_memo_file.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 #include "tk_logger.hpp"
 
 dbf_memo_file::dbf_memo_file(const std::string& file_name) : tk_huge_file(file_name) {
   tk_log(2, "dbf_memo_file::ctor");
+}
+
+std::size_t dbf_memo_file::read_some(std::uint64_t offset, void* buffer, std::size_t count) {
+  if (count > window_bytes) return tk_huge_file::read_some(offset, buffer, count);
+  const auto inside = [&] {
+    return offset >= window_start_ && offset - window_start_ <= window_.size() &&
+           count <= window_.size() - (offset - window_start_);
+  };
+  if (!inside()) {
+    // Short only at the end of the file: what lies past it is not there.
+    // A failed read leaves no window behind.
+    window_.resize(window_bytes);
+    try {
+      window_.resize(tk_huge_file::read_some(offset, window_.data(), window_bytes));
+    } catch (...) {
+      window_.clear();
+      throw;
+    }
+    window_start_ = offset;
+  }
+  const std::size_t at = static_cast<std::size_t>(offset - window_start_);
+  const std::size_t n = std::min(count, window_.size() - std::min(at, window_.size()));
+  if (n != 0) std::memcpy(buffer, window_.data() + at, n);
+  return n;
 }
 
 std::uint32_t dbf_memo_file::get_block_number(std::string_view field) const {

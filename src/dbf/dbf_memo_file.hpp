@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tk_huge_file.hpp"
 
@@ -37,6 +38,11 @@ class dbf_memo_file : public tk_huge_file {
   virtual dbf_memo_status read_memo(std::uint32_t block, std::string& out,
                                     const dbf_memo_hint& hint = {}) = 0;
 
+  // Memos are mostly read in file order, a few small reads each: reads of
+  // up to a window are answered from the window of the file read last, a
+  // system call per window instead of per read.
+  std::size_t read_some(std::uint64_t offset, void* buffer, std::size_t count) override;
+
  protected:
   // The field's bytes read as a decimal number after optional spaces; 0
   // when they do not form one.
@@ -50,4 +56,9 @@ class dbf_memo_file : public tk_huge_file {
   // Reads `length` bytes at `position`, zero bytes and all: the record
   // decides what text keeps of them.
   dbf_memo_status read_exactly(std::uint64_t position, std::uint64_t length, std::string& out);
+
+ private:
+  static constexpr std::size_t window_bytes = 64 * 1024;
+  std::vector<char> window_;  // the file's bytes from window_start_
+  std::uint64_t window_start_ = 0;
 };

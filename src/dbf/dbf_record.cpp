@@ -10,7 +10,11 @@
 dbf_record::dbf_record(const std::vector<dbf_column>& columns, const dbf_null_flags& null_flags,
                        dbf_memo_file* memo_file, const tk_code_page& code_page)
     : columns_(columns), null_flags_(null_flags), memo_file_(memo_file), code_page_(code_page) {
-  for (const dbf_column& column : columns) add(std::make_unique<udb_field>(column.name, column.slot));
+  decoders_.reserve(columns.size());
+  for (const dbf_column& column : columns) {
+    add(std::make_unique<udb_field>(column.name, column.slot));
+    decoders_.emplace_back(column, code_page);
+  }
 }
 
 dbf_record::dbf_record(const std::vector<dbf_column>& columns, const dbf_null_flags& null_flags,
@@ -26,18 +30,19 @@ void dbf_record::read(std::string_view bytes, dbf_record_place place) {
   if (tk_log_wanted(1)) tk_log(1, "data=%s", std::string(bytes.substr(0, 20)));
   deleted = !bytes.empty() && bytes[0] == '*';
   tk_log(1, "Got deleted flag: %d", int(deleted));
+  const bool tracing = tk_log_wanted(1);
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     const dbf_column& column = columns_[i];
     udb_field& field = (*this)[i];
-    if (tk_log_wanted(1)) tk_log(1, "field #%d: type=%08X, size=%d", i, column.descriptor.vartype(), column.slot);
+    if (tracing) tk_log(1, "field #%d: type=%08X, size=%d", i, column.descriptor.vartype(), column.slot);
     std::string_view cell = bytes.substr(static_cast<std::size_t>(column.offset),
                                          static_cast<std::size_t>(column.slot));
     if (null_flags_.bit(bytes, column.null_bit)) {
       field.size = column.slot;
-      static_cast<ole_variant&>(field) = ole_variant();
+      field.assign_empty();
     } else if (column.memo) {
       read_memo_field(column, cell, field);
-    } else {
+    } else if (!decoders_[i].read(cell, field)) {
       read_plain_field(column, cell, !null_flags_.bit(bytes, column.varying_bit), field);
     }
   }
@@ -87,23 +92,22 @@ void dbf_record::warn_of_value(const dbf_column& column, const std::string& what
 
 void dbf_record::read_memo_field(const dbf_column& column, std::string_view bytes, udb_field& field) {
   field.size = 0;
-  static_cast<ole_variant&>(field) = ole_variant();
+  field.assign_empty();
   if (!memo_file_) {
     tk_log(1, "No MEMO file!");
     return;
   }
   std::uint32_t block = memo_file_->get_block_number(bytes);
   tk_log(1, "Got memo block number: %d", block);
-  std::string data;
+  if (block == 0) return;
   dbf_memo_hint hint{memo_file_->get_stored_length(bytes), column.binary_memo};
-  if (block == 0 || !read_memo(column, block, hint, data)) return;
+  if (!read_memo(column, block, hint, memo_bytes_)) return;
   if (column.binary_memo) {
-    field.attach_binary(data.size(), reinterpret_cast<const std::uint8_t*>(data.data()));
+    field.attach_binary(memo_bytes_.size(), reinterpret_cast<const std::uint8_t*>(memo_bytes_.data()));
   } else {
-    warn_of_cut_text(column, data);
-    std::u16string text = code_page_.decode(data);
-    tk_log(1, "Got MEMO: %s", text);
-    static_cast<ole_variant&>(field) = ole_variant(std::move(text));
+    warn_of_cut_text(column, memo_bytes_);
+    code_page_.decode_into(memo_bytes_, field.assign_text());
+    tk_log(1, "Got MEMO: %s", field.var.bstrVal);
   }
 }
 

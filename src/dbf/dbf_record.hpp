@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dbf_cell_decoder.hpp"
 #include "dbf_column.hpp"
 #include "dbf_column_warnings.hpp"
 #include "dbf_memo_file.hpp"
@@ -20,7 +21,8 @@ struct dbf_record_place {
 };
 
 // A table reads all its records into one such object: the fields are made
-// once, with their columns' names, and each read replaces their values.
+// once, with their columns' names, and each read replaces their values,
+// each column's cells decoded the way chosen for it when the record is made.
 class dbf_record : public udb_record {
  public:
   dbf_record(const std::vector<dbf_column>& columns, const dbf_null_flags& null_flags,
@@ -50,5 +52,7 @@ class dbf_record : public udb_record {
   const dbf_null_flags& null_flags_;
   dbf_memo_file* memo_file_;
   const tk_code_page& code_page_;
+  std::vector<dbf_cell_decoder> decoders_;  // one per column
+  std::string memo_bytes_;                  // reused for every memo read
   dbf_record_place place_;
 };

@@ -16,6 +16,7 @@
 #include "tk_byte_order.hpp"
 #include "tk_code_page.hpp"
 #include "tk_file_name.hpp"
+#include "tk_format.hpp"
 #include "tk_folder.hpp"
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
@@ -152,6 +153,32 @@ std::string dbf_recordset::container_link() const {
   std::string link(bytes, std::find(bytes, bytes + backlink, '\0'));
   while (!link.empty() && link.back() == ' ') link.pop_back();
   return link;
+}
+
+std::string dbf_recordset::field_properties_block() const {
+  if (!level7_table() || descriptors_end_ + 1 >= header_length()) return {};
+  std::string bytes(header_length() - descriptors_end_ - 1, '\0');
+  file_->read(descriptors_end_ + 1, bytes.data(), bytes.size());
+  return bytes;
+}
+
+std::optional<ole_variant> dbf_recordset::value_of(std::size_t i, std::string_view bytes, std::string& why) const {
+  const dbf_column& column = columns_.at(i);
+  if (column.memo) {
+    why = "a memo field keeps its values in the memo file";
+    return std::nullopt;
+  }
+  if (bytes.size() != static_cast<std::size_t>(column.slot)) {
+    why = tk_format("%d bytes for a field of %d", bytes.size(), column.slot);
+    return std::nullopt;
+  }
+  std::string note;
+  ole_variant value = dbf_field::get_variant(*page_, bytes, column.descriptor, &note);
+  if (!note.empty()) {
+    why = note;
+    return std::nullopt;
+  }
+  return value;
 }
 
 void dbf_recordset::rename_column(std::size_t i, const std::u16string& column) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,14 @@ class dbf_recordset : public udb_recordset {
   // The path of the Visual FoxPro database container the table belongs to,
   // as its header stores it after the field descriptors; empty when none.
   std::string container_link() const;
+  // A dBASE 7 table: 48-byte field descriptors, and field properties after them.
+  bool is_level7() const { return level7_table(); }
+  // The bytes between the descriptors' terminator and the first record,
+  // where a dBASE 7 table keeps its field properties; empty for others.
+  std::string field_properties_block() const;
+  // The value of column `i` held in `bytes`, as a record holds it (a value
+  // the header keeps); nothing, with `why` set, when the bytes cannot be it.
+  std::optional<ole_variant> value_of(std::size_t i, std::string_view bytes, std::string& why) const;
   // Gives column `i` another name (a container's long field name).
   void rename_column(std::size_t i, const std::u16string& name);
   std::uint32_t record_count() const { return record_count_; }

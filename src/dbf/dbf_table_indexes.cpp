@@ -85,6 +85,7 @@ bool dbf_table_indexes::add(const dbf_index_tag& tag, udb_indexes& indexes) cons
     unique = false;
   }
   udb_index index(tk_to_upper(tk_utf8_to_utf16_lenient(tag.name)), unique, false, {});
+  index.descending = tag.descending;
   for (const dbf_key_part& part : *parts) {
     index.fields.push_back(part.column);
     index.functions.push_back(part.function);

@@ -13,23 +13,31 @@ constexpr std::size_t length_prefix = 4;  // SQLT_LVC and SQLT_LVB
 ora_bind_column::ora_bind_column(std::size_t position, form kind, bool national)
     : position_(position), kind_(kind), national_(national) {}
 
-void ora_bind_column::add(std::string value) {
+void ora_bind_column::add(std::string_view value) {
   if (value.size() > widest_) widest_ = value.size();
-  values_.push_back(std::move(value));
+  values_.append(value);
+  ends_.push_back(values_.size());
   indicators_.push_back(0);
 }
 
 void ora_bind_column::add_null() {
-  values_.emplace_back();
+  ends_.push_back(values_.size());
   indicators_.push_back(-1);
 }
 
+// The buffers keep their memory for the next batch unless a batch of large
+// memos grew them: that memory goes back.
 void ora_bind_column::clear() {
+  constexpr std::size_t kept_bytes = 4u << 20;
   values_.clear();
+  if (values_.capacity() > kept_bytes) values_.shrink_to_fit();
+  ends_.clear();
   indicators_.clear();
   widest_ = 0;
-  array_.clear();
-  array_.shrink_to_fit();  // a batch of large memos must not keep its memory
+  if (array_.capacity() > kept_bytes) {
+    array_.clear();
+    array_.shrink_to_fit();
+  }
   lengths_.clear();
 }
 
@@ -56,11 +64,15 @@ ub2 ora_bind_column::type() const {
 
 void ora_bind_column::bind(OCIStmt* statement, const std::u16string& placeholder) {
   const std::size_t element = element_size();
-  array_.assign(element * values_.size(), 0);
-  lengths_.assign(values_.size(), 0);
-  for (std::size_t row = 0; row < values_.size(); ++row) {
+  const std::size_t count = rows();
+  // Every slot's bytes past its value are never read (lengths and length
+  // prefixes bound them): the array is not cleared first.
+  array_.resize(element * count);
+  lengths_.assign(count, 0);
+  for (std::size_t row = 0; row < count; ++row) {
     char* slot = array_.data() + element * row;
-    const std::string& value = values_[row];
+    const std::size_t begin = row ? ends_[row - 1] : 0;
+    const std::string_view value(values_.data() + begin, ends_[row] - begin);
     if (is_long()) {
       const auto bytes = static_cast<ub4>(value.size());
       std::memcpy(slot, &bytes, length_prefix);

@@ -1,9 +1,12 @@
 // One column of an array insert: the values of the pending rows in the
 // column's bind form, and the array bind made of them when the batch runs.
-// An array bind reserves every row at the size of its largest value.
+// An array bind reserves every row at the size of its largest value. The
+// values wait one after another in one buffer, which a batch reuses: a row
+// costs no allocation of its own.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ora_oci.hpp"
@@ -17,7 +20,7 @@ class ora_bind_column {
   ora_bind_column(std::size_t position, form kind, bool national);
 
   // A value: NUMBER bytes, an OCIDate, UTF-16 text or raw bytes.
-  void add(std::string value);
+  void add(std::string_view value);
   void add_null();
   bool is_null(std::size_t row) const { return indicators_[row] < 0; }
   std::size_t rows() const { return indicators_.size(); }
@@ -31,6 +34,7 @@ class ora_bind_column {
   // Values that may exceed 4,000 bytes: Oracle wants them after all others.
   bool is_long() const { return kind_ == form::long_text || kind_ == form::long_binary; }
   std::size_t position() const { return position_; }
+  form kind() const { return kind_; }
 
   // Lays the pending rows out as one array and binds it to `placeholder`.
   void bind(OCIStmt* statement, const std::u16string& placeholder);
@@ -42,7 +46,8 @@ class ora_bind_column {
   std::size_t position_;
   form kind_;
   bool national_;
-  std::vector<std::string> values_;
+  std::string values_;               // the pending values, one after another
+  std::vector<std::size_t> ends_;    // where each row's value ends in values_
   std::vector<sb2> indicators_;
   std::size_t widest_ = 0;
   std::vector<char> array_;

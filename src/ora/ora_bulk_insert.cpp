@@ -1,11 +1,13 @@
 #include "ora_bulk_insert.hpp"
 
+#include "ora_direct_value.hpp"
 #include "ora_engine.hpp"
 #include "ora_literal_reader.hpp"
 #include "ora_table.hpp"
 #include "ora_util.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
+#include "udb_custom_conversion.hpp"
 
 namespace {
 
@@ -23,8 +25,9 @@ ora_bind_column::form form_of(const t_ftd& d) {
   return form::text;
 }
 
-std::string utf16_bytes(const std::u16string& text) {
-  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+const std::string& assign_utf16(const std::u16string& text, std::string& out) {
+  out.assign(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+  return out;
 }
 
 }  // namespace
@@ -56,6 +59,9 @@ void ora_bulk_insert::prepare(const udb_record& record) {
   columns_ = std::move(ordinary);
   for (ora_bind_column& column : lobs) columns_.push_back(std::move(column));
   relax_.assign(columns_.size(), false);
+  row_.assign(columns_.size(), std::string());
+  row_null_.assign(columns_.size(), 0);
+  row_relax_.assign(columns_.size(), 0);
   std::u16string names, values;
   for (std::size_t k = 0; k < columns_.size(); ++k) {
     names += (k ? u", " : u"") + ora_quoted(table_.schema[columns_[k].position()].name);
@@ -67,40 +73,51 @@ void ora_bulk_insert::prepare(const udb_record& record) {
   statement_->prepare(text);
 }
 
-std::optional<std::string> ora_bulk_insert::value_of(const ora_bind_column& column, const udb_field& field,
-                                                     bool& relax) const {
-  using form = ora_bind_column::form;
+// Values whose kind fits the column go straight into bind form; the rest,
+// and any a conversion rule claims, through the SQL literal the row-by-row
+// insert would write, read back.
+bool ora_bulk_insert::value_of(const ora_bind_column& column, const udb_field& field, bool& relax,
+                               std::string& out) const {
   relax = false;
   const t_ftd& d = table_.schema[column.position()];
   if (ora_is_lob_column(d)) {
     if (d.vartype == VT_BSTR) {
-      std::u16string text = field.to_wstring();
-      if (text.empty()) return std::nullopt;
-      return utf16_bytes(text);
+      if (field.get_type() == VT_BSTR) return !assign_utf16(field.var.bstrVal, out).empty();
+      return !assign_utf16(field.to_wstring(), out).empty();
     }
     const std::uint8_t* bytes = nullptr;
     std::size_t n = ole_variant::is_binary(field.get_type()) ? field.get_bytes(&bytes) : 0;
-    if (n == 0) return std::nullopt;
-    return std::string(reinterpret_cast<const char*>(bytes), n);
+    out.assign(reinterpret_cast<const char*>(bytes), n);
+    return n != 0;
   }
+  if (!udb_custom_conversion::is_acceptable2(field)) {
+    switch (ora_direct_value::write(column.kind(), field, out)) {
+      case ora_direct_value::outcome::value: return true;
+      case ora_direct_value::outcome::null: relax = table_.null_needs_relaxing(column.position()); return false;
+      case ora_direct_value::outcome::literal: break;
+    }
+  }
+  return literal_value(column, field, relax, out);
+}
+
+bool ora_bulk_insert::literal_value(const ora_bind_column& column, const udb_field& field, bool& relax,
+                                    std::string& out) const {
+  using form = ora_bind_column::form;
   std::u16string literal = table_.field_literal(column.position(), field, relax);
-  if (ora_literal_reader::is_null(literal)) return std::nullopt;
-  switch (form_of(d)) {
-    case form::number: return ora_literal_reader::number(literal);
+  if (ora_literal_reader::is_null(literal)) return false;
+  switch (column.kind()) {
+    case form::number: out = ora_literal_reader::number(literal); return true;
     case form::date: {
       oci::date date = ora_literal_reader::date(literal);
-      return std::string(reinterpret_cast<const char*>(&date), sizeof date);
+      out.assign(reinterpret_cast<const char*>(&date), sizeof date);
+      return true;
     }
     case form::binary: {
       std::vector<std::uint8_t> bytes = ora_literal_reader::binary(literal);
-      if (bytes.empty()) return std::nullopt;
-      return std::string(bytes.begin(), bytes.end());
+      out.assign(bytes.begin(), bytes.end());
+      return !bytes.empty();
     }
-    default: {
-      std::u16string text = ora_literal_reader::text(literal);
-      if (text.empty()) return std::nullopt;
-      return utf16_bytes(text);
-    }
+    default: return !assign_utf16(ora_literal_reader::text(literal), out).empty();
   }
 }
 
@@ -108,23 +125,22 @@ bool ora_bulk_insert::add(const udb_record& record, std::uint64_t tag) {
   if (!statement_) prepare(record);
   if (record.size() != record_size_ && table_.map_fields(record) != field_of_column_)
     throw tk_exception("The structure of data source does not conform to the destination table.");
-  std::vector<std::optional<std::string>> row(columns_.size());
-  std::vector<bool> relax(columns_.size(), false);
   std::size_t bytes = 0;
   for (std::size_t k = 0; k < columns_.size(); ++k) {
     const int at = field_of_column_[columns_[k].position()];
     bool needs = false;
-    row[k] = value_of(columns_[k], record[static_cast<std::size_t>(at)], needs);
-    relax[k] = needs;
-    bytes += columns_[k].element_size_with(row[k] ? row[k]->size() : 0);
+    const bool present = value_of(columns_[k], record[static_cast<std::size_t>(at)], needs, row_[k]);
+    row_null_[k] = !present;
+    row_relax_[k] = needs;
+    bytes += columns_[k].element_size_with(present ? row_[k].size() : 0);
   }
   if (pending() > 0 && bytes * (pending() + 1) > batch_bytes_) return false;
   for (std::size_t k = 0; k < columns_.size(); ++k) {
-    if (row[k])
-      columns_[k].add(std::move(*row[k]));
-    else
+    if (row_null_[k])
       columns_[k].add_null();
-    if (relax[k]) relax_[k] = true;
+    else
+      columns_[k].add(row_[k]);
+    if (row_relax_[k]) relax_[k] = true;
   }
   tags_.push_back(tag);
   return true;

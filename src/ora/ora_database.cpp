@@ -117,6 +117,22 @@ void ora_database::create_indexes(const std::u16string& table, const udb_schema&
   indexes_built(table, keys);
 }
 
+void ora_database::require_columns(const std::u16string& table, const udb_schema& schema,
+                                   const udb_indexes& indexes, const column_failure& failed) {
+  // The column names the table was created with: the same names, made the same way.
+  ora_schema_initializer names(table, schema, indexes, b_uppercase, limits);
+  for (std::size_t i = 0; i < schema.size(); ++i) {
+    if (!schema[i].required) continue;
+    const std::u16string column = names.names_map.get_mapped_name(schema[i].name, true);
+    try {
+      run(u"ALTER TABLE " + sql_name(table) + u" MODIFY (" + ora_quoted(column) + u" NOT NULL)");
+    } catch (const ora_exception& e) {
+      if (e.connection_lost()) throw;
+      failed(schema[i].name, e.message);
+    }
+  }
+}
+
 void ora_database::create_foreign_key(const key_side& child, const key_side& parent) {
   // Column names as the tables were built: the same names, made the same way.
   auto columns = [&](const key_side& side) {

@@ -32,6 +32,13 @@ class ora_database : public udb_database, public ora_sql_runner {
   // handed to `failed` and the others are still created.
   void create_indexes(const std::u16string& table, const udb_schema& schema, const udb_indexes& indexes,
                       const ora_indexes_initializer::failure& failed);
+  // Makes the required columns of a table this run created from `schema`
+  // (the source's) NOT NULL, after its rows are loaded; a column Oracle
+  // refuses (rows leave it empty: ORA-02296) is handed to `failed` with its
+  // source name and the message, and the rest follow.
+  using column_failure = std::function<void(const std::u16string& column, const std::string& message)>;
+  void require_columns(const std::u16string& table, const udb_schema& schema, const udb_indexes& indexes,
+                       const column_failure& failed);
   // One end of a foreign key: a table this run built from `schema` and
   // `indexes` (the source's), and its key columns by their source names.
   struct key_side {

@@ -21,6 +21,7 @@ ora_indexes_initializer::ora_indexes_initializer(std::u16string table_, const ud
     std::u16string name = acceptable ? s.name : registry.names.get_safe_name(s.name);
     udb_index index(name, s.unique, s.primary, {});
     index.functions = s.functions;
+    index.descending = s.descending;
     bool usable = true;
     for (const std::u16string& column : s.fields) {
       std::u16string mapped = names_.get_mapped_name(column, false);
@@ -62,7 +63,11 @@ std::u16string ora_indexes_initializer::index_text(const udb_index& index) const
     return {};
   }
   std::u16string text;
-  if (index.has_functions()) {
+  // A key constraint keeps its columns ascending (the order does not change
+  // what it enforces, and a foreign key can refer to it); a descending plain
+  // index is a function-based one in Oracle.
+  const bool descending = index.descending && (index.has_functions() || !(index.unique || index.primary));
+  if (index.has_functions() || descending) {
     // A constraint takes columns only: a function-based key is a unique index.
     text = std::u16string(index.unique || index.primary ? u"CREATE UNIQUE INDEX " : u"CREATE INDEX ") +
            ora_qualified(owner, index.name) + u" ON " + ora_qualified(owner, table) + u" (";
@@ -76,16 +81,17 @@ std::u16string ora_indexes_initializer::index_text(const udb_index& index) const
   } else {
     text = u"CREATE INDEX " + ora_qualified(owner, index.name) + u" ON " + ora_qualified(owner, table) + u" (";
   }
-  return text + column_list(index) + u")";
+  return text + column_list(index, descending) + u")";
 }
 
-std::u16string ora_indexes_initializer::column_list(const udb_index& index) const {
+std::u16string ora_indexes_initializer::column_list(const udb_index& index, bool descending) const {
   std::u16string text;
   for (std::size_t i = 0; i < index.fields.size(); ++i) {
     tk_log(1, "Process idx.field %s", index.fields[i]);
     std::u16string column = ora_quoted(index.fields[i]);
     const std::u16string function = index.function_of(i);
-    text += (i ? u", " : u"") + (function.empty() ? column : function + u"(" + column + u")");
+    text += (i ? u", " : u"") + (function.empty() ? column : function + u"(" + column + u")") +
+            (descending ? u" DESC" : u"");
   }
   return text;
 }

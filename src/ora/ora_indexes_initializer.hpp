@@ -33,7 +33,7 @@ class ora_indexes_initializer {
 
  private:
   bool can_be_part_of_index(const std::u16string& column) const;
-  std::u16string column_list(const udb_index& index) const;
+  std::u16string column_list(const udb_index& index, bool descending) const;
   void run_all(ora_sql_runner& runner, const std::function<void(const udb_index&, const ora_exception&)>& refused);
   // The indexes left out because a column cannot be indexed: index, column.
   std::vector<std::pair<udb_index, std::u16string>> unusable_;

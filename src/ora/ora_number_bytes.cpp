@@ -1,8 +1,8 @@
 #include "ora_number_bytes.hpp"
 
+#include <array>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -66,29 +66,33 @@ std::optional<ora_number_bytes::bytes> ora_number_bytes::from_text(std::u16strin
     ++d->exponent;
   }
   if (d->digits.size() % 2 != 0) d->digits += '0';
-  std::vector<int> pairs;
-  for (std::size_t k = 0; k < d->digits.size(); k += 2) pairs.push_back((d->digits[k] - '0') * 10 + d->digits[k + 1] - '0');
+  // Pairs past the first max_pairs + 1 cannot change the result: only the
+  // one after the kept pairs decides the rounding.
+  std::array<int, max_pairs + 1> pairs{};
+  std::size_t count = 0;
+  for (std::size_t k = 0; k < d->digits.size() && count < pairs.size(); k += 2)
+    pairs[count++] = (d->digits[k] - '0') * 10 + d->digits[k + 1] - '0';
   int exponent = d->exponent / 2 - 1;  // of the first pair
-  if (pairs.size() > max_pairs) {
+  if (count > max_pairs) {
     bool up = pairs[max_pairs] >= 50;
-    pairs.resize(max_pairs);
+    count = max_pairs;
     for (std::size_t k = max_pairs; up && k-- > 0;) {
       up = ++pairs[k] == 100;
       if (up) pairs[k] = 0;
     }
     if (up) {
-      pairs.insert(pairs.begin(), 1);
-      pairs.pop_back();
+      for (std::size_t k = max_pairs - 1; k > 0; --k) pairs[k] = pairs[k - 1];
+      pairs[0] = 1;
       ++exponent;
     }
   }
-  while (!pairs.empty() && pairs.back() == 0) pairs.pop_back();
+  while (count > 0 && pairs[count - 1] == 0) --count;
   if (exponent > max_exponent) return std::nullopt;
   if (exponent < min_exponent) return from_text(u"0");
   std::size_t n = 1;
   out[n++] = static_cast<ub1>(d->negative ? 0x3E - exponent : 0xC1 + exponent);
-  for (int pair : pairs) out[n++] = static_cast<ub1>(d->negative ? 101 - pair : pair + 1);
-  if (d->negative && pairs.size() < max_pairs) out[n++] = 102;
+  for (std::size_t k = 0; k < count; ++k) out[n++] = static_cast<ub1>(d->negative ? 101 - pairs[k] : pairs[k] + 1);
+  if (d->negative && count < max_pairs) out[n++] = 102;
   out[0] = static_cast<ub1>(n - 1);
   return out;
 }

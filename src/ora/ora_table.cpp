@@ -333,8 +333,13 @@ std::u16string ora_table::value_literal(std::size_t position, const udb_field& f
   bool is_null = field.get_type() == VT_NULL || field.get_type() == VT_EMPTY || literal.empty() ||
                  literal == u"''" || literal == u"\"\"";
   if (!is_null) return literal;
-  relax = d.b_not_null && !indexes.is_idx_field(d.name, true);
+  relax = null_needs_relaxing(position);
   return u"NULL";
+}
+
+bool ora_table::null_needs_relaxing(std::size_t position) const {
+  const t_ftd& d = schema[position];
+  return d.b_not_null && !indexes.is_idx_field(d.name, true);
 }
 
 void ora_table::reset_not_null_flag(std::size_t position) {

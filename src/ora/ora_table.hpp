@@ -34,6 +34,8 @@ class ora_table : public ora_query_results {
   // one claims the field; "NULL" for none), and whether a NULL there needs
   // the column's NOT NULL relaxed first. Changes nothing.
   std::u16string field_literal(std::size_t position, const udb_field& field, bool& relax) const;
+  // Whether a NULL for column `position` needs its NOT NULL relaxed first.
+  bool null_needs_relaxing(std::size_t position) const;
   // Lets the column take NULL (only its nullability changes).
   void reset_not_null_flag(std::size_t position);
   // The record field of each schema column (-1 for none); a field without a

@@ -181,6 +181,38 @@ std::u16string tk_code_page::decode(std::string_view bytes) const {
   return out;
 }
 
+void tk_code_page::decode_into(std::string_view bytes, std::u16string& out) const {
+  if (!single_byte_ || number_ == utf8_page) {
+    out = decode(bytes);
+    return;
+  }
+  if (decode_ascii(bytes, out)) return;
+  out.resize(bytes.size());
+  std::size_t n = 0;
+  for (char b : bytes) {
+    char16_t c = table_[static_cast<unsigned char>(b)];
+    if (c == 0) break;
+    out[n++] = c;
+  }
+  out.resize(n);
+}
+
+// Bytes 0x01-0x7F of a page that keeps ASCII are their own code points: they
+// are copied and checked in one pass without a branch per byte. False (and
+// `out` to be written again) when another byte is among them.
+bool tk_code_page::decode_ascii(std::string_view bytes, std::u16string& out) const {
+  if (!keeps_ascii_) return false;
+  const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
+  out.resize(bytes.size());
+  char16_t* to = out.data();
+  unsigned char outside = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    to[i] = from[i];
+    outside |= static_cast<unsigned char>((from[i] >= 0x80u) | (from[i] == 0));
+  }
+  return outside == 0;
+}
+
 std::string tk_code_page::encode(std::u16string_view text) const {
   if (number_ == utf8_page) return up_to_zero(tk_code_page_system::utf16_to_utf8(text));
   if (has_unpaired_surrogate(text)) raise(ansi_error);

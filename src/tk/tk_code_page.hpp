@@ -34,6 +34,9 @@ class tk_code_page {
   // for 1252) and becomes U+FFFD elsewhere. UTF-8 and multi-byte pages raise
   // on ill-formed input. The result ends at the first zero character.
   std::u16string decode(std::string_view bytes) const;
+  // The same text written into `out`, whose storage is reused: decoding
+  // many values one after another allocates nothing once it is large enough.
+  void decode_into(std::string_view bytes, std::u16string& out) const;
   // UTF-16 to bytes; a character the page cannot hold becomes "?". An
   // unpaired surrogate raises. The result ends at the first zero byte.
   std::string encode(std::u16string_view text) const;
@@ -50,6 +53,7 @@ class tk_code_page {
  private:
   tk_code_page(int number, std::string converter_name);
   void build_own_table(const char16_t* upper_half);
+  bool decode_ascii(std::string_view bytes, std::u16string& out) const;
   std::string encode_with_table(std::u16string_view text) const;
 
   int number_;

@@ -27,6 +27,9 @@ class t_ftd {
   bool auto_increment;
   std::int64_t next_value = 1;  // an auto-increment column's value for the first new row
   bool b_not_null;
+  // NOT NULL wanted once the rows are in (a dBASE 7 required field): set
+  // after the load, so that rows leaving the column empty are not lost.
+  bool required = false;
   ole_variant default_value;
   std::uint32_t reserved;
   std::u16string text;

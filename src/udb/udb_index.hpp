@@ -23,6 +23,8 @@ class udb_index {
   // Per column, the function the index applies to it (u"UPPER", u"LOWER"),
   // empty for the column itself; shorter than `fields` when none is used.
   std::vector<std::u16string> functions;
+  // Every column in descending order (an xBase descending tag).
+  bool descending = false;
 
   // The function applied to column `i`; empty when none.
   std::u16string function_of(std::size_t i) const { return i < functions.size() ? functions[i] : std::u16string(); }

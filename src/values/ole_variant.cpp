@@ -281,6 +281,36 @@ void ole_variant::set_text(std::u16string text) {
   var.bstrVal = std::move(text);
 }
 
+void ole_variant::assign(bool value) {
+  clear();
+  var.vt = VT_BOOL;
+  var.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+void ole_variant::assign(const DECIMAL& value) {
+  clear();
+  var.decVal = value;
+  var.vt = VT_DECIMAL;
+}
+
+void ole_variant::assign_integer(std::int64_t value, VARTYPE kind) {
+  clear();
+  var.vt = kind;
+  switch (kind) {
+    case VT_I1: var.cVal = static_cast<std::int8_t>(value); break;
+    case VT_I2: var.iVal = static_cast<std::int16_t>(value); break;
+    case VT_I4: var.lVal = static_cast<std::int32_t>(value); break;
+    case VT_I8: var.llVal = i8_value = value; break;
+    default: TK_ASSERTION_FAILED();
+  }
+}
+
+std::u16string& ole_variant::assign_text() {
+  clear();  // keeps the text's storage
+  var.vt = VT_BSTR;
+  return var.bstrVal;
+}
+
 bool ole_variant::is_binary(VARTYPE kind) {
   return kind == VT_BLOB || kind == VT_BLOB_OBJECT || kind == VT_BYTE_ARRAY;
 }

@@ -71,6 +71,19 @@ class ole_variant {
   virtual std::string to_string() const;
   virtual std::u16string to_wstring() const;
 
+  // In-place setters for a value that is set again and again (a table's
+  // reused record): each leaves the value as the constructor of the same
+  // argument would, without a temporary. assign_integer takes VT_I1, VT_I2,
+  // VT_I4 or VT_I8 and a value the kind holds. assign_text makes the value
+  // an empty text and hands it over for filling; the storage of text the
+  // value held before is kept.
+  void assign_empty() { clear(); }
+  void assign(bool value);
+  void assign(const DECIMAL& value);
+  void assign(const SYSTEMTIME& value) { set_date(value); }
+  void assign_integer(std::int64_t value, VARTYPE kind);
+  std::u16string& assign_text();
+
   // Converts in place; raises ole_cast_exception when the value cannot be
   // converted or does not fit the new kind.
   void change_type(VARTYPE kind);

@@ -129,3 +129,35 @@ TEST(DbfCodePages, NamesOfCodePagesAsUsersAndCpgFilesWriteThem) {
   };
   for (const auto& [name, page] : names) EXPECT_EQ(tk_code_page_number_of(name), page) << name;
 }
+
+// Decoding into a string that is reused for value after value gives what a
+// fresh decoding gives, shorter and longer than before, ASCII or not, up to
+// the first zero; once the string is large enough its storage is kept.
+TEST(DbfCodePages, DecodingIntoAReusedStringGivesTheFreshDecoding) {
+  const std::string texts[] = {"plain ASCII text of some length", "", "a", std::string("cut\0here", 8),
+                               std::string("\0", 1), "caf\xE9 \x80\x9F\xA0\xFF", "\x01\x7F\x80",
+                               std::string(200, 'x') + "\xE9", "\x93\xFA\x96\x7B", "ok \xC3\xA9"};
+  for (int page : {1252, 1251, 866, 437, 895, 620, 65001, 932}) {
+    const tk_code_page& code_page = tk_code_page::get(page);
+    std::u16string reused = u"something longer than several of the texts before it";
+    for (const std::string& text : texts) {
+      std::u16string fresh;
+      try {
+        fresh = code_page.decode(text);
+      } catch (...) {
+        EXPECT_ANY_THROW(code_page.decode_into(text, reused)) << page;
+        continue;
+      }
+      code_page.decode_into(text, reused);
+      EXPECT_EQ(reused, fresh) << page << " " << text;
+    }
+  }
+  const tk_code_page& western = tk_code_page::get(1252);
+  std::u16string kept;
+  western.decode_into(std::string(64, 'x'), kept);
+  const char16_t* storage = kept.data();
+  for (const char* text : {"short", "caf\xE9", "", "a little longer text"}) {
+    western.decode_into(text, kept);
+    EXPECT_EQ(kept.data(), storage) << text;
+  }
+}

@@ -109,16 +109,22 @@ TEST_F(DbfTest, NdxAndNtxFilesKeepTheirFlags) {
   EXPECT_THROW(dbf_read_ndx(path("short.ndx")), tk_exception);
 }
 
-TEST_F(DbfTest, MdxTagsKeepUniqueDistinctAndDescending) {
+TEST_F(DbfTest, MdxTagsKeepUniqueDistinctDescendingAndFilters) {
   write_bytes("t.mdx", dbf_index_writer::mdx({{"NAME", "name", "", kind::unique},
-                                              {"CODE", "code", "", kind::candidate},
-                                              {"BORN", "DTOS(born)", "", kind::plain, true}},
+                                              {"CODE", "code", ".NOT. DELETED()", kind::candidate},
+                                              {"BORN", "DTOS(born)", "", kind::plain, true},
+                                              {"RICH", "name", "total > 100"}},
                                              "T"));
   EXPECT_EQ(describe(dbf_read_mdx(path("t.mdx"))),
-            (std::vector<std::string>{"NAME|name||U", "CODE|code||C", "BORN|DTOS(born)||D"}));
+            (std::vector<std::string>{"NAME|name||U", "CODE|code|.NOT. DELETED()|C", "BORN|DTOS(born)||D",
+                                      "RICH|name|total > 100|"}));
   std::string cut = dbf_index_writer::mdx({{"NAME", "name"}}, "T");
   write_bytes("cut.mdx", cut.substr(0, 2048));
   EXPECT_THROW(dbf_read_mdx(path("cut.mdx")), tk_exception);
+  // A filtered tag whose header block is cut inside its second page.
+  std::string filtered = dbf_index_writer::mdx({{"RICH", "name", "total > 100"}}, "T");
+  write_bytes("cutfilter.mdx", filtered.substr(0, 4 * 512 + 700));
+  EXPECT_THROW(dbf_read_mdx(path("cutfilter.mdx")), tk_exception);
 }
 
 namespace {

@@ -231,3 +231,31 @@ TEST_F(DbfTest, TablesWithoutMemoColumnsNeedNoMemoFile) {
   with_memo.record({dbf_cell::integer(1), dbf_cell::text(u"lost")});
   EXPECT_TRUE(open(dbf_writer(with_memo).damage(drop), "m.dbf")->memo_missing());
 }
+
+// Memo reads are answered from a window of the file read ahead: memos read
+// in any order, on both sides of window edges, longer than a window, and up
+// to the file's last byte, read as written, in every memo format.
+TEST_F(DbfTest, MemosReadInAnyOrderAcrossTheReadAheadWindow) {
+  for (std::uint8_t version : {0x30, 0xF5, 0x83, 0x8B, 0xE5}) {
+    SCOPED_TRACE(static_cast<int>(version));
+    dbf_writer table = memo_table(version);
+    std::vector<std::u16string> memos;
+    for (int i = 0; i < 120; ++i) {
+      // Lengths of 0 to about 3,000 characters, and two longer than a window.
+      std::size_t length = i == 40 || i == 119 ? 70000 + std::size_t(i) : std::size_t(i * 37 % 3001);
+      memos.push_back(std::u16string(length, char16_t(u'a' + i % 26)) + u"|" + std::u16string(1, char16_t(u'A' + i % 26)));
+      table.record({dbf_cell::integer(i % 1000), dbf_cell::text(memos.back())});
+    }
+    auto t = open(table);
+    auto memo_of = [&](std::size_t i) {
+      t->go_to(i + 1);
+      return t->get_item()[1].to_wstring();
+    };
+    for (std::size_t i = 0; i < memos.size(); ++i) ASSERT_EQ(memo_of(i), memos[i]) << i;
+    for (std::size_t i = memos.size(); i-- > 0;) ASSERT_EQ(memo_of(i), memos[i]) << i;
+    for (std::size_t i = 0; i < memos.size(); ++i) {
+      std::size_t j = i * 53 % memos.size();
+      ASSERT_EQ(memo_of(j), memos[j]) << j;
+    }
+  }
+}

@@ -61,15 +61,22 @@ TEST(E2eIndexes, CdxTagsBecomeIndexesAndUniqueKeysAfterTheRows) {
   EXPECT_EQ(session.count("PEOPLE"), "3");
   EXPECT_EQ(session.sql(index_query),
             "TABLE_NAME\tINDEX_NAME\tINDEX_TYPE\tUNIQUENESS\tCOLUMN_NAME\tCOLUMN_POSITION\n"
-            "PEOPLE\tBORN\tNORMAL\tNONUNIQUE\tBORN\t1\n"
-            "PEOPLE\tCITYNAME\tNORMAL\tNONUNIQUE\tCITY\t1\n"
-            "PEOPLE\tCITYNAME\tNORMAL\tNONUNIQUE\tNAME\t2\n"
+            "PEOPLE\tBORN\tFUNCTION-BASED NORMAL\tNONUNIQUE\tSYS_NC00006$\t1\n"
+            "PEOPLE\tCITYNAME\tFUNCTION-BASED NORMAL\tNONUNIQUE\tSYS_NC00007$\t1\n"
+            "PEOPLE\tCITYNAME\tFUNCTION-BASED NORMAL\tNONUNIQUE\tSYS_NC00008$\t2\n"
             "PEOPLE\tCITYOK\tNORMAL\tNONUNIQUE\tCITY\t1\n"
             "PEOPLE\tID\tNORMAL\tUNIQUE\tID\t1\n"
-            "PEOPLE\tNAME\tFUNCTION-BASED NORMAL\tNONUNIQUE\tSYS_NC00006$\t1\n"
+            "PEOPLE\tNAME\tFUNCTION-BASED NORMAL\tNONUNIQUE\tSYS_NC00009$\t1\n"
             "PEOPLE\tTOTAL\tNORMAL\tNONUNIQUE\tTOTAL\t1\n");
-  EXPECT_EQ(session.sql("SELECT INDEX_NAME, COLUMN_EXPRESSION FROM USER_IND_EXPRESSIONS"),
-            "INDEX_NAME\tCOLUMN_EXPRESSION\nNAME\tUPPER(\"NAME\")\n");
+  // The descending tags: each column DESC, the column itself its expression.
+  EXPECT_EQ(session.sql("SELECT e.INDEX_NAME, e.COLUMN_EXPRESSION, c.DESCEND FROM USER_IND_EXPRESSIONS e JOIN "
+                        "USER_IND_COLUMNS c ON c.INDEX_NAME = e.INDEX_NAME AND c.COLUMN_POSITION = "
+                        "e.COLUMN_POSITION ORDER BY 1, e.COLUMN_POSITION"),
+            "INDEX_NAME\tCOLUMN_EXPRESSION\tDESCEND\n"
+            "BORN\t\"BORN\"\tDESC\n"
+            "CITYNAME\t\"CITY\"\tDESC\n"
+            "CITYNAME\t\"NAME\"\tDESC\n"
+            "NAME\tUPPER(\"NAME\")\tASC\n");
   EXPECT_EQ(session.sql(constraint_query),
             "TABLE_NAME\tCONSTRAINT_NAME\tCONSTRAINT_TYPE\tCOLUMN_NAME\nPEOPLE\tID\tU\tID\n");
   EXPECT_TRUE(has(run, "people: index MINE of PEOPLE.CDX (key MYKEY(name)) is not created: the function MYKEY has "
@@ -158,9 +165,9 @@ TEST(E2eIndexes, IdxNdxNtxAndMdxFilesBecomeIndexes) {
   EXPECT_EQ(run.status, 0) << run.describe();
   EXPECT_EQ(session.sql(index_query),
             "TABLE_NAME\tINDEX_NAME\tINDEX_TYPE\tUNIQUENESS\tCOLUMN_NAME\tCOLUMN_POSITION\n"
-            "CLIP\tCLIP\tNORMAL\tNONUNIQUE\tID\t1\n"
+            "CLIP\tCLIP\tFUNCTION-BASED NORMAL\tNONUNIQUE\tSYS_NC00006$\t1\n"
             "DB3\tDB3\tNORMAL\tNONUNIQUE\tNAME\t1\n"
-            "DB4\tDBORN\tNORMAL\tNONUNIQUE\tBORN\t1\n"
+            "DB4\tDBORN\tFUNCTION-BASED NORMAL\tNONUNIQUE\tSYS_NC00006$\t1\n"
             "DB4\tDID\tNORMAL\tUNIQUE\tID\t1\n"
             "DB4\tDNAME\tNORMAL\tNONUNIQUE\tNAME\t1\n"
             "FOX\tFOX\tFUNCTION-BASED NORMAL\tUNIQUE\tSYS_NC00006$\t1\n");
@@ -171,6 +178,40 @@ TEST(E2eIndexes, IdxNdxNtxAndMdxFilesBecomeIndexes) {
   const e2e_result skipped = session.convert(folder, {"--skip_idx"});
   EXPECT_EQ(skipped.status, 0) << skipped.describe();
   EXPECT_EQ(session.sql("SELECT COUNT(*) FROM USER_INDEXES"), "COUNT(*)\n0\n");
+}
+
+// A .mdx tag's FOR filter is treated as a .cdx one: on DELETED() it is
+// dropped, any other is a warning; a descending tag orders its columns DESC.
+TEST(E2eIndexes, MdxFiltersAndDescendingTags) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  people(0x8B, 0x01).write(folder, "DB4.DBF");
+  dbf_index_writer::write(folder, "DB4.MDX",
+                          dbf_index_writer::mdx({{"DID", "id", ".NOT. DELETED()", kind::candidate},
+                                                 {"DNAME", "name", "", kind::plain, true},
+                                                 {"DCITY", "UPPER(city)", "!DELETED()", kind::plain, true},
+                                                 {"RICH", "name", "total > 5"}},
+                                                "DB4"));
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_EQ(session.count("DB4"), "3");
+  EXPECT_TRUE(has(run, "db4: index RICH of DB4.MDX (key name, for total > 5) is not created: Oracle indexes every "
+                       "row, and this filter keeps some out"))
+      << run.out;
+  // Deleted records are converted: the candidate that left them out is a plain index.
+  EXPECT_EQ(session.sql("SELECT i.INDEX_NAME, i.INDEX_TYPE, i.UNIQUENESS, c.COLUMN_NAME, c.DESCEND, "
+                        "e.COLUMN_EXPRESSION FROM USER_INDEXES i JOIN USER_IND_COLUMNS c ON c.INDEX_NAME = "
+                        "i.INDEX_NAME LEFT JOIN USER_IND_EXPRESSIONS e ON e.INDEX_NAME = i.INDEX_NAME ORDER BY 1"),
+            "INDEX_NAME\tINDEX_TYPE\tUNIQUENESS\tCOLUMN_NAME\tDESCEND\tCOLUMN_EXPRESSION\n"
+            "DCITY\tFUNCTION-BASED NORMAL\tNONUNIQUE\tSYS_NC00007$\tDESC\tUPPER(\"CITY\")\n"
+            "DID\tNORMAL\tNONUNIQUE\tID\tASC\t\n"
+            "DNAME\tFUNCTION-BASED NORMAL\tNONUNIQUE\tSYS_NC00006$\tDESC\t\"NAME\"\n");
+
+  // Without deleted records the candidate stays unique, a key constraint.
+  const e2e_result skipped = session.convert(folder, {"--skip_del"});
+  EXPECT_EQ(skipped.status, 1) << skipped.describe();
+  EXPECT_EQ(session.sql(constraint_query),
+            "TABLE_NAME\tCONSTRAINT_NAME\tCONSTRAINT_TYPE\tCOLUMN_NAME\nDB4\tDID\tU\tID\n");
 }
 
 // A table of a database container takes the long field names the container

@@ -66,6 +66,28 @@ TEST_F(catalog_test, KeyExprFunctionBasedIndexesAsTheDictionaryListsThem) {
   EXPECT_EQ(s.scalar("SELECT COUNT(*) FROM USER_IND_EXPRESSIONS"), "0");
 }
 
+// A descending column is function-based in Oracle too: a hidden column with
+// the column itself as its expression, DESCEND 'DESC'; an ascending column
+// keeps 'ASC', and the same column may be indexed both ways.
+TEST_F(catalog_test, CdxDescendingIndexesAsTheDictionaryListsThem) {
+  oci_session s;
+  s.exec("CREATE TABLE \"P\" (\"ID\" NUMBER, \"NAME\" VARCHAR2(20))");
+  s.exec("INSERT INTO \"P\" VALUES (1, 'Ann')");
+  s.exec("CREATE INDEX \"PA\" ON \"P\" (\"NAME\")");
+  EXPECT_EQ(s.exec("CREATE INDEX \"PD\" ON \"P\" (\"NAME\" DESC, UPPER(\"NAME\") DESC, \"ID\")").error, 0);
+  EXPECT_EQ(s.exec("CREATE INDEX \"PB\" ON \"P\" (\"NAME\" ASC)").error, 1408);
+  EXPECT_EQ(s.rows("SELECT INDEX_NAME, INDEX_TYPE FROM USER_INDEXES ORDER BY INDEX_NAME"),
+            (rows_t{{"PA", "NORMAL"}, {"PD", "FUNCTION-BASED NORMAL"}}));
+  EXPECT_EQ(s.rows("SELECT INDEX_NAME, COLUMN_NAME, COLUMN_POSITION, DESCEND FROM USER_IND_COLUMNS ORDER BY "
+                   "INDEX_NAME, COLUMN_POSITION"),
+            (rows_t{{"PA", "NAME", "1", "ASC"},
+                    {"PD", "SYS_NC00003$", "1", "DESC"},
+                    {"PD", "SYS_NC00004$", "2", "DESC"},
+                    {"PD", "ID", "3", "ASC"}}));
+  EXPECT_EQ(s.rows("SELECT COLUMN_EXPRESSION, COLUMN_POSITION FROM USER_IND_EXPRESSIONS ORDER BY 2"),
+            (rows_t{{"\"NAME\"", "1"}, {"UPPER(\"NAME\")", "2"}}));
+}
+
 TEST_F(catalog_test, KeysAndIndexesWithTheirGeneratedFlags) {
   oci_session s;
   s.exec("create table t (a number, b number, c number, primary key (a))");

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include <unistd.h>
+
 #include "ora_database.hpp"
 #include "ora_engine.hpp"
 #include "ora_in_validator.hpp"
@@ -21,8 +23,11 @@ class OraEmulationTest : public ::testing::Test {
   static void SetUpTestSuite() { ::setenv("VESPER_OCI_LIB", VESPER_TEST_OCI_LIB, 1); }
 
   void SetUp() override {
+    // The process id keeps two runs of the suite (other builds, other
+    // worktrees) out of each other's emulation.
     home_ = std::filesystem::temp_directory_path() /
-            ("ora_emu_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("ora_emu_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+             std::to_string(::getpid()));
     std::filesystem::remove_all(home_);
     std::filesystem::create_directories(home_);
     ::setenv("OCIEMU_HOME", home_.c_str(), 1);

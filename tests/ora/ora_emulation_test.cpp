@@ -26,17 +26,6 @@ int ora_error_of(ora_engine& engine, const std::u16string& connect, const std::u
   return 0;
 }
 
-SYSTEMTIME day(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
-  SYSTEMTIME t;
-  t.wYear = static_cast<std::uint16_t>(y);
-  t.wMonth = static_cast<std::uint16_t>(m);
-  t.wDay = static_cast<std::uint16_t>(d);
-  t.wHour = static_cast<std::uint16_t>(h);
-  t.wMinute = static_cast<std::uint16_t>(mi);
-  t.wSecond = static_cast<std::uint16_t>(s);
-  return t;
-}
-
 std::vector<std::unique_ptr<udb_record>> read_all(udb_recordset& table) {
   std::vector<std::unique_ptr<udb_record>> rows;
   for (table.first(); !table.is_eof(); table.next()) {
@@ -88,8 +77,8 @@ TEST_F(OraEmulationTest, TablesOfEveryKindRoundTrip) {
   table->append_record(udb_record_of({{u"NAME", ole_variant(u"\u0416\u0443\u043A O'K")},
                                   {u"QTY", ole_variant(42)}, {u"BIG", ole_variant(9876543210LL)},
                                   {u"PRICE", ole_variant(price)}, {u"RATE", ole_variant(2.5)},
-                                  {u"CASH", ole_variant(cash)}, {u"DAY", ole_variant(day(2024, 1, 31))},
-                                  {u"WHEN", ole_variant(day(2024, 2, 29, 13, 14, 15))},
+                                  {u"CASH", ole_variant(cash)}, {u"DAY", ole_variant(udb_time_of(2024, 1, 31))},
+                                  {u"WHEN", ole_variant(udb_time_of(2024, 2, 29, 13, 14, 15))},
                                   {u"PAID", ole_variant(true)}, {u"MEMO", ole_variant(long_memo)},
                                   {u"DATA", ole_variant(bytes)},
                                   {u"RAWB", ole_variant(std::vector<std::uint8_t>{1, 2, 0, 255})}}));

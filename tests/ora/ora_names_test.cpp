@@ -117,3 +117,26 @@ TEST(OraSchemaText, KeysAndIndexes) {
   ora_indexes_initializer second(u"T2", target, again, names);
   EXPECT_EQ(second.indexes[0].name, u"ix00000");
 }
+
+// A descending tag orders every column of a plain or function-based index;
+// a key constraint keeps its columns ascending, as it enforces the same and
+// foreign keys can refer to it.
+TEST(OraSchemaText, DescendingIndexesAndKeys) {
+  ora_in_validator registry;
+  udb_schema target = udb_schema_of({t_ftd(10, u"A", VT_I4), t_ftd(10, u"B", VT_BSTR)});
+  auto descending = [](udb_index index, std::vector<std::u16string> functions = {}) {
+    index.descending = true;
+    index.functions = std::move(functions);
+    return index;
+  };
+  udb_indexes source;
+  source.list = {descending(udb_index(u"D", false, false, {u"B", u"A"})),
+                 descending(udb_index(u"DU", true, false, {u"B"})),
+                 descending(udb_index(u"DF", true, false, {u"B"}), {u"UPPER"})};
+  t_names_map names;
+  ora_indexes_initializer keys(u"T", target, source, names);
+  ASSERT_EQ(keys.indexes.size(), 3u);
+  EXPECT_EQ(narrow(keys.index_text(keys.indexes[0])), "CREATE INDEX \"D\" ON \"T\" (\"B\" DESC, \"A\" DESC)");
+  EXPECT_EQ(narrow(keys.index_text(keys.indexes[1])), "ALTER TABLE \"T\" ADD CONSTRAINT \"DU\" UNIQUE (\"B\")");
+  EXPECT_EQ(narrow(keys.index_text(keys.indexes[2])), "CREATE UNIQUE INDEX \"DF\" ON \"T\" (UPPER(\"B\") DESC)");
+}

@@ -128,14 +128,18 @@ std::string dbf_index_writer::mdx(const std::vector<dbf_index_definition>& tags,
     put_text(file, entry + 4, d.name, 11);
     file[entry + 15] = static_cast<char>(format);
     file[entry + 20] = 'C';
-    std::string header(page, '\0');
+    std::string header(2 * page, '\0');  // the header's block: two pages
     put32(header, 0, header_page + 1);
     header[8] = static_cast<char>(format);
     header[9] = 'C';
     put16(header, 12, static_cast<std::uint32_t>(d.key_length));
     header[23] = d.kind == dbf_index_kind::unique ? 1 : 0;
     put_text(header, 24, d.expression, 220);
-    file += header + std::string(page, '\0');
+    if (!d.filter.empty()) {
+      header[245] = 1;
+      put_text(header, 762, d.filter, 220);
+    }
+    file += header;
   }
   return file;
 }

@@ -187,6 +187,12 @@ dbf_writer& dbf_writer::container(std::string path) {
   return *this;
 }
 
+dbf_writer& dbf_writer::field_property(dbf_field_property property) {
+  if (!is_dbase7()) throw std::invalid_argument("field properties need a dBASE 7 table");
+  properties_.push_back(std::move(property));
+  return *this;
+}
+
 std::string dbf_writer::descriptors(const std::vector<dbf_field_definition>& fields) const {
   std::string out;
   int offset = 1;
@@ -196,6 +202,7 @@ std::string dbf_writer::descriptors(const std::vector<dbf_field_definition>& fie
   }
   if (!damage_.no_descriptor_terminator) out += '\x0D';
   if (is_visual_foxpro()) out += container_ + std::string(visual_foxpro_backlink - container_.size(), '\0');
+  if (is_dbase7() && !properties_.empty()) out += dbf_field_properties_block(properties_, fields);
   return out;
 }
 

@@ -33,6 +33,7 @@
 
 #include "dbf_cell.hpp"
 #include "dbf_field_definition.hpp"
+#include "dbf_field_property.hpp"
 #include "dbf_memo_writer.hpp"
 
 // Damage applied after the table is built, to make broken files on purpose.
@@ -83,6 +84,9 @@ class dbf_writer {
   // Visual FoxPro: the database container the table belongs to, written in
   // the backlink after the field descriptors.
   dbf_writer& container(std::string path);
+  // dBASE 7 (versions 0x04, 0x8C): a standard field property, written in
+  // the properties block after the field descriptors.
+  dbf_writer& field_property(dbf_field_property property);
   // Bytes written over the built table at `offset`: header flags and
   // descriptor bytes the other calls leave zero.
   dbf_writer& patch(std::size_t offset, std::string bytes);
@@ -127,6 +131,7 @@ class dbf_writer {
   bool end_of_file_marker_ = true;
   dbf_damage damage_;
   std::string container_;
+  std::vector<dbf_field_property> properties_;
   std::vector<std::pair<std::size_t, std::string>> patches_;
   std::vector<dbf_field_definition> fields_;
   std::vector<row> rows_;

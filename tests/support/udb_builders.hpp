@@ -21,3 +21,16 @@ inline udb_record udb_record_of(std::vector<std::pair<std::u16string, ole_varian
   for (auto& [name, value] : cells) record.add(std::make_unique<udb_field>(name, size, value));
   return record;
 }
+
+inline SYSTEMTIME udb_time_of(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                              int millisecond = 0) {
+  SYSTEMTIME t{};
+  t.wYear = static_cast<std::uint16_t>(year);
+  t.wMonth = static_cast<std::uint16_t>(month);
+  t.wDay = static_cast<std::uint16_t>(day);
+  t.wHour = static_cast<std::uint16_t>(hour);
+  t.wMinute = static_cast<std::uint16_t>(minute);
+  t.wSecond = static_cast<std::uint16_t>(second);
+  t.wMilliseconds = static_cast<std::uint16_t>(millisecond);
+  return t;
+}

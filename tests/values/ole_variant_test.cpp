@@ -283,3 +283,22 @@ TEST(OleVariant, ChangeTypeDatesAndText) {
   ole_variant words(u"forty");
   EXPECT_THROW(words.change_type(VT_R8), ole_cast_exception);
 }
+
+// A value set again and again (a table's reused record) keeps its text's
+// storage through values of other kinds; what each setter leaves is checked
+// against the constructors by the DBF column decoders' tests.
+TEST(OleVariant, TextSetInPlaceKeepsItsStorage) {
+  ole_variant text(std::u16string(100, u'x'));
+  const char16_t* storage = text.var.bstrVal.data();
+  text.assign(decimal(u"-1234.50"));
+  EXPECT_EQ(text.to_string(), "-1234.5");
+  text.assign_integer(-7, VT_I8);
+  EXPECT_EQ(text.i8_value, -7);
+  text.assign_empty();
+  text.assign_text() = u"shorter";
+  EXPECT_EQ(text.var.bstrVal.data(), storage);
+  EXPECT_EQ(text.to_string(), "shorter");
+  text.assign(true);
+  EXPECT_EQ(text.to_string(), "1");
+  EXPECT_TRUE(text.var.bstrVal.empty());
+}
