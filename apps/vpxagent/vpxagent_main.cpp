@@ -20,6 +20,7 @@
 #include "error_handler.hpp"
 #include "ora_error_texts.hpp"
 #include "tk_logger.hpp"
+#include "tk_program_start.hpp"
 #include "vesper_converter.hpp"
 
 namespace {
@@ -63,7 +64,7 @@ int convert(const std::vector<std::string>& arguments) {
 int main(int argc, char** argv) {
   // The options are read from a copy, so that the password leaves the
   // process's own arguments before anything else happens.
-  const std::vector<std::string> arguments(argv, argv + argc);
+  const std::vector<std::string> arguments = tk_program_start(argc, argv);
   agent_command_line::hide_password(argc, argv);
   tk_logger logger(nullptr, false, 3, false);
   error_handler handler(ora_error_texts::count(), ora_error_texts::table());

@@ -216,7 +216,11 @@ emu_datetime emu_datetime::now() {
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);
   std::tm tm{};
+#ifdef _WIN32
+  localtime_s(&tm, &ts.tv_sec);  // the same as localtime_r, arguments swapped
+#else
   localtime_r(&ts.tv_sec, &tm);
+#endif
   emu_datetime v;
   v.year = tm.tm_year + 1900;
   v.month = tm.tm_mon + 1;

@@ -1,6 +1,10 @@
 #include "emu_home.hpp"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -25,13 +29,24 @@ std::string lower(std::string s) {
   return s;
 }
 
+// This machine's name, or empty when the system does not say.
+std::string own_host_name() {
+  char name[256] = {0};
+#ifdef _WIN32
+  DWORD size = sizeof name;
+  if (!GetComputerNameA(name, &size)) return {};
+#else
+  if (gethostname(name, sizeof name - 1) != 0) return {};
+#endif
+  return name;
+}
+
 bool is_local_host(const std::string& host) {
   const std::string h = lower(host);
   if (h == "localhost" || h == "127.0.0.1" || h == "::1" || h == "[::1]" ||
       h == "localhost.localdomain")
     return true;
-  char name[256] = {0};
-  if (gethostname(name, sizeof name - 1) == 0) {
+  if (const std::string name = own_host_name(); !name.empty()) {
     const std::string own = lower(name);
     if (h == own || h.rfind(own + ".", 0) == 0) return true;
   }
@@ -62,7 +77,11 @@ std::string descriptor_value(const std::string& text, const std::string& key) {
 
 emu_home emu_home::from_environment() {
   if (const char* home = std::getenv("OCIEMU_HOME"); home && *home) return emu_home(home);
+#ifdef _WIN32
+  const char* user_home = std::getenv("USERPROFILE");
+#else
   const char* user_home = std::getenv("HOME");
+#endif
   return emu_home(std::string(user_home ? user_home : ".") + "/.ociemu");
 }
 

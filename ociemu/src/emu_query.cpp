@@ -116,7 +116,10 @@ emu_error emu_query::translate(const emu_sqlite_error& e) {
     return ora_error(942);
   if (starts_with(m, "no such column: ")) {
     std::string name = m.substr(16);
+    // Newer SQLite versions quote the name and add a hint about literals.
+    if (const auto hint = name.find(" - should this be"); hint != std::string::npos) name.erase(hint);
     if (const auto dot = name.rfind('.'); dot != std::string::npos) name = name.substr(dot + 1);
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
     return ora_error(904, {"\"" + name + "\""});
   }
   if (starts_with(m, "ambiguous column name")) return ora_error(918);

@@ -1,6 +1,5 @@
 #include "vesper_converter.hpp"
 
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <new>
@@ -24,6 +23,7 @@
 #include "ora_table.hpp"
 #include "ora_tn_validator.hpp"
 #include "tk_case.hpp"
+#include "tk_file_exist.hpp"
 #include "tk_final_exception.hpp"
 #include "tk_folder_cache.hpp"
 #include "tk_format.hpp"
@@ -292,11 +292,7 @@ namespace {
 ora_journal_entry file_identity(const dbf_recordset& table) {
   ora_journal_entry entry;
   entry.source = tk_utf8_to_utf16_lenient(std::filesystem::absolute(table.file_name()).lexically_normal().string());
-  struct stat info {};
-  if (stat(table.file_name().c_str(), &info) == 0) {
-    entry.file_size = static_cast<std::uint64_t>(info.st_size);
-    entry.file_time = static_cast<std::int64_t>(info.st_mtime);
-  }
+  tk_file_size_and_time(table.file_name(), entry.file_size, entry.file_time);
   entry.header_date = table.header_date();
   entry.record_count = table.record_count();
   return entry;

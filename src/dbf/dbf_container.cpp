@@ -153,7 +153,7 @@ std::optional<dbf_container::table_facts> dbf_container::facts(const std::u16str
 std::string dbf_container::find(const std::string& table_file, const std::string& link) {
   std::string relative = link;
   std::replace(relative.begin(), relative.end(), '\\', '/');
-  const std::string folder = tk_file_name(table_file).folder;
+  const std::string folder = tk_file_name(table_file).folder_path();
   const std::filesystem::path given(relative);
   // Beside the table first (folders are often moved together), then where the link points.
   if (auto found = tk_find_ignoring_case(folder, given.filename().string())) return *found;

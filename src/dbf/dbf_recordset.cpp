@@ -62,7 +62,7 @@ const char* memo_extension_of(int memo_type) {
 
 std::string dbf_sibling_file(const std::string& table_file, const std::string& extension) {
   tk_file_name parts(table_file);
-  auto found = tk_find_ignoring_case(parts.folder, parts.name + "." + extension);
+  auto found = tk_find_ignoring_case(parts.folder_path(), parts.name + "." + extension);
   return found ? *found : std::string();
 }
 

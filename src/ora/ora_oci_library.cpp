@@ -1,14 +1,13 @@
 #include "ora_oci_library.hpp"
 
-#include <dlfcn.h>
-#include <link.h>
-
 #include <cstdlib>
+#include <vector>
 #include <mutex>
 
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
+#include "tk_shared_library.hpp"
 
 const char* const ora_oci_library::not_found_message =
     "The Oracle client and networking components were not found.\n"
@@ -24,26 +23,19 @@ namespace {
   throw tk_exception(ora_oci_library::not_found_message, tk_exception::run_level);
 }
 
-void* try_open(const std::string& name, std::string& tried) {
-  void* handle = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-  const char* why = handle ? "loaded" : ::dlerror();
-  tried += name + " (" + (why ? why : "?") + "); ";
-  return handle;
-}
-
 template <typename Pointer>
-void resolve(void* library, const char* name, Pointer& slot, std::string& missing) {
-  slot = reinterpret_cast<Pointer>(::dlsym(library, name));
+void resolve(const tk_shared_library& library, const char* name, Pointer& slot, std::string& missing) {
+  slot = reinterpret_cast<Pointer>(library.symbol(name));
   if (!slot) missing += std::string(name) + " ";
 }
 
 ora_oci_calls load_calls() {
   std::string tried;
-  void* library = ora_oci_library::open_library(tried);
+  std::unique_ptr<tk_shared_library> library = ora_oci_library::open_library(tried);
   if (!library) not_found(tried);
   ora_oci_calls c{};
   std::string missing;
-#define VESPER_OCI_RESOLVE(name) resolve(library, #name, c.name, missing)
+#define VESPER_OCI_RESOLVE(name) resolve(*library, #name, c.name, missing)
   VESPER_OCI_RESOLVE(OCIEnvNlsCreate);
   VESPER_OCI_RESOLVE(OCIHandleAlloc);
   VESPER_OCI_RESOLVE(OCIHandleFree);
@@ -73,40 +65,48 @@ ora_oci_calls load_calls() {
   VESPER_OCI_RESOLVE(OCITransRollback);
 #undef VESPER_OCI_RESOLVE
   if (!missing.empty()) not_found(tried + "missing entry points: " + missing);
+  // The calls point into the library: it stays loaded for the process.
+  [[maybe_unused]] static tk_shared_library* kept = nullptr;
+  kept = library.release();
   return c;
 }
 
 }  // namespace
 
-void* ora_oci_library::open_library(std::string& tried) {
-  if (const char* chosen = std::getenv("VESPER_OCI_LIB"); chosen && *chosen)
-    return try_open(chosen, tried);
-  const char* names[] = {"libclntsh.so",      "libclntsh.so.19.1", "libclntsh.so.18.1",
-                         "libclntsh.so.12.1", "libclntsh.so.11.1", "libclntsh.so.20.1",
-                         "libclntsh.so.21.1", "libclntsh.so.23.1"};
-  for (const char* name : names)
-    if (void* handle = try_open(name, tried)) return handle;
-  if (const char* home = std::getenv("ORACLE_HOME"); home && *home)
-    for (const char* name : names)
-      if (void* handle = try_open(std::string(home) + "/lib/" + name, tried)) return handle;
+std::unique_ptr<tk_shared_library> ora_oci_library::open_library(std::string& tried) {
+  if (const char* chosen = std::getenv("VESPER_OCI_LIB"); chosen && *chosen) {
+    std::string name = chosen;
+    return tk_load_first(&name, 1, tried);
+  }
+  // One list for every platform; each tries the names its loader takes.
+  static const char* const all_names[] = {"oci.dll",           "libclntsh.so",      "libclntsh.so.19.1",
+                                          "libclntsh.so.18.1", "libclntsh.so.12.1", "libclntsh.so.11.1",
+                                          "libclntsh.so.20.1", "libclntsh.so.21.1", "libclntsh.so.23.1"};
+  std::vector<std::string> names;
+  for (const char* name : all_names)
+    if (tk_shared_library::is_platform_name(name)) names.push_back(name);
+  if (auto library = tk_load_first(names.data(), names.size(), tried)) return library;
+  if (const char* home = std::getenv("ORACLE_HOME"); home && *home) {
+    std::string folder = std::string(home) + "/" + tk_shared_library::library_folder() + "/";
+    for (std::string& name : names) name = folder + name;
+    return tk_load_first(names.data(), names.size(), tried);
+  }
   return nullptr;
 }
 
 bool ora_oci_library::describe_client(std::string& file, std::string& release) {
   std::string tried;
-  void* library = open_library(tried);
+  std::unique_ptr<tk_shared_library> library = open_library(tried);
   tk_log(1, "describe_client: %s", tried);
   if (!library) return false;
-  link_map* map = nullptr;
-  file = ::dlinfo(library, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name ? map->l_name : "?";
+  file = library->file_path();
   using version_call = void (*)(sword*, sword*, sword*, sword*, sword*);
   release.clear();
-  if (auto call = reinterpret_cast<version_call>(::dlsym(library, "OCIClientVersion"))) {
+  if (auto call = reinterpret_cast<version_call>(library->symbol("OCIClientVersion"))) {
     sword part[5] = {};
     call(&part[0], &part[1], &part[2], &part[3], &part[4]);
     release = tk_format("%d.%d.%d.%d.%d", part[0], part[1], part[2], part[3], part[4]);
   }
-  ::dlclose(library);
   return true;
 }
 

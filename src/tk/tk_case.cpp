@@ -41,5 +41,10 @@ int tk_loose_compare(std::u16string_view a, std::u16string_view b) {
   return U_SUCCESS(status) ? order : a.compare(b);
 }
 
+char16_t tk_fold_letter(char16_t c) {
+  UChar32 folded = u_foldCase(c, U_FOLD_CASE_DEFAULT);
+  return folded <= 0xFFFF ? static_cast<char16_t>(folded) : c;
+}
+
 bool tk_is_alpha(char32_t c) { return u_isalpha(static_cast<UChar32>(c)); }
 bool tk_is_alnum(char32_t c) { return u_isalnum(static_cast<UChar32>(c)); }

@@ -1,4 +1,5 @@
-// Case handling of names and text, by Unicode data (ICU).
+// Case handling of names and text, by Unicode data (ICU on POSIX, the
+// system's invariant-locale tables on Windows).
 //
 // Upper and lower casing use the simple one-to-one mapping of each character,
 // so a name never grows (the full mapping turns "ß" into "SS" and could push
@@ -17,6 +18,10 @@ int tk_loose_compare(std::u16string_view a, std::u16string_view b);
 inline bool tk_loose_equal(std::u16string_view a, std::u16string_view b) {
   return tk_loose_compare(a, b) == 0;
 }
+
+// One UTF-16 unit case-folded the simple way (the unit itself when it has no
+// single-unit fold): what the wildcard match compares.
+char16_t tk_fold_letter(char16_t c);
 
 bool tk_is_alpha(char32_t c);
 bool tk_is_alnum(char32_t c);

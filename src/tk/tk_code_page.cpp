@@ -1,24 +1,20 @@
 #include "tk_code_page.hpp"
 
-#include <unicode/ucnv.h>
-#include <unicode/ustring.h>
-#include <unicode/utf16.h>
-
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
 
+#include "tk_code_page_system.hpp"
 #include "tk_exception_ex.hpp"
 #include "tk_logger.hpp"
 
 namespace {
 
-constexpr const char* decode_error = "Cannot convert to UNICODE string: ";
-constexpr const char* utf8_error = "Cannot convert to UTF8 string: ";
-constexpr const char* ansi_error = "Cannot convert to ANSI string: ";
+using tk_code_page_system::ansi_error;
+using tk_code_page_system::decode_error;
+using tk_code_page_system::raise;
 
 // Bytes 0x80-0xAF of the Kamenicky (Czech and Slovak) DOS page; 0xB0-0xFF are
 // the line-drawing and Greek letters of page 437.
@@ -60,33 +56,15 @@ constexpr table_fix microsoft_fixes[] = {
     {874, 0xFF, 0xFFFD},   {1253, 0xAA, 0xFFFD},  {10007, 0xFF, 0x00A4},
 };
 
-[[noreturn]] void raise(const char* prefix, int error = EILSEQ) {
-  throw tk_exception_ex(prefix, tk_exception::item_level, error);
-}
-
-int32_t checked_length(std::size_t size, const char* prefix) {
-  if (size > INT32_MAX / 4) raise(prefix, EOVERFLOW);
-  return static_cast<int32_t>(size);
-}
-
-struct converter_closer {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using converter_ptr = std::unique_ptr<UConverter, converter_closer>;
-
-converter_ptr open_converter(const std::string& name, const char* prefix) {
-  UErrorCode status = U_ZERO_ERROR;
-  converter_ptr converter(ucnv_open(name.c_str(), &status));
-  if (U_FAILURE(status) || !converter) raise(prefix, EINVAL);
-  return converter;
-}
+bool is_lead(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool is_trail(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 bool has_unpaired_surrogate(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     char16_t c = text[i];
-    if (U16_IS_LEAD(c) && i + 1 < text.size() && U16_IS_TRAIL(text[i + 1])) {
+    if (is_lead(c) && i + 1 < text.size() && is_trail(text[i + 1])) {
       ++i;
-    } else if (U16_IS_SURROGATE(c)) {
+    } else if (is_lead(c) || is_trail(c)) {
       return true;
     }
   }
@@ -108,33 +86,7 @@ int resolve_number(int number) {
   return value > 0 ? value : 1252;
 }
 
-std::u16string utf8_to_utf16(std::string_view bytes) {
-  int32_t length = checked_length(bytes.size(), decode_error);
-  std::u16string out(bytes.size(), u'\0');
-  int32_t written = 0;
-  UErrorCode status = U_ZERO_ERROR;
-  u_strFromUTF8(out.data(), static_cast<int32_t>(out.size()), &written, bytes.data(), length,
-                &status);
-  if (U_FAILURE(status)) raise(decode_error);
-  out.resize(static_cast<std::size_t>(written));
-  return out;
-}
-
-std::string utf16_to_utf8(std::u16string_view text) {
-  int32_t length = checked_length(text.size(), utf8_error);
-  std::string out(text.size() * 3, '\0');
-  int32_t written = 0;
-  UErrorCode status = U_ZERO_ERROR;
-  u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &written, text.data(), length,
-              &status);
-  if (U_FAILURE(status)) raise(utf8_error);
-  out.resize(static_cast<std::size_t>(written));
-  return out;
-}
-
-}  // namespace
-
-std::string tk_icu_name_of(int code_page) {
+std::string system_name_of(int code_page) {
   static const std::map<int, const char*> names = {
       {437, "ibm-437"},        {620, ""},  // our own table
       {737, "ibm-737"},        {775, "ibm-775"},
@@ -162,20 +114,13 @@ std::string tk_icu_name_of(int code_page) {
   };
   auto found = names.find(code_page);
   if (found != names.end()) return found->second;
-  // Any other number the user names: ICU knows most Windows and IBM pages,
-  // though its alias table also names pages whose data it does not carry.
-  for (const char* prefix : {"windows-", "ibm-", "cp"}) {
-    std::string name = prefix + std::to_string(code_page);
-    UErrorCode status = U_ZERO_ERROR;
-    if (ucnv_countAliases(name.c_str(), &status) == 0 || U_FAILURE(status)) continue;
-    converter_ptr converter(ucnv_open(name.c_str(), &status));
-    if (converter && U_SUCCESS(status)) return name;
-  }
-  return {};
+  return tk_code_page_system::name_of_other(code_page);
 }
 
+}  // namespace
+
 bool tk_is_known_code_page(int code_page) {
-  return code_page == 620 || code_page == 895 || !tk_icu_name_of(code_page).empty();
+  return code_page == 620 || code_page == 895 || !system_name_of(code_page).empty();
 }
 
 int tk_code_page::resolved(int number) { return resolve_number(number); }
@@ -188,7 +133,7 @@ const tk_code_page& tk_code_page::get(int requested) {
   auto& page = pages[number];
   if (!page) {
     bool own = number == 895 || number == 620;
-    std::string name = own ? "ibm-437" : tk_icu_name_of(number);
+    std::string name = own ? "ibm-437" : system_name_of(number);
     if (name.empty()) {
       tk_log(1, "Unknown code page %d", number);
       pages.erase(number);
@@ -199,16 +144,17 @@ const tk_code_page& tk_code_page::get(int requested) {
   return *page;
 }
 
-tk_code_page::tk_code_page(int number, std::string icu_name)
-    : number_(number), icu_name_(std::move(icu_name)) {
+tk_code_page::tk_code_page(int number, std::string converter_name)
+    : number_(number), converter_name_(std::move(converter_name)) {
   if (number_ == utf8_page) {
     keeps_ascii_ = true;
     return;
   }
-  converter_ptr converter = open_converter(icu_name_, decode_error);
-  single_byte_ = ucnv_getMaxCharSize(converter.get()) == 1;
+  // Our own pages start from page 437, whose upper half they share.
+  int system_number = number_ == 895 || number_ == 620 ? 437 : number_;
+  single_byte_ = tk_code_page_system::is_single_byte(system_number, converter_name_);
   if (!single_byte_) return;
-  build_table();
+  tk_code_page_system::build_table(system_number, converter_name_, table_);
   for (const table_fix& fix : microsoft_fixes)
     if (fix.page == number_) table_[fix.byte] = fix.code_point;
   if (number_ == 895) build_own_table(kamenicky_upper);
@@ -217,35 +163,13 @@ tk_code_page::tk_code_page(int number, std::string icu_name)
   for (int byte = 0; byte < 0x80; ++byte) keeps_ascii_ = keeps_ascii_ && table_[byte] == char16_t(byte);
 }
 
-void tk_code_page::build_table() {
-  converter_ptr converter = open_converter(icu_name_, decode_error);
-  for (int byte = 0; byte < 256; ++byte) {
-    char in = static_cast<char>(byte);
-    UChar out[4];
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                        &status);
-    int32_t n = ucnv_toUChars(converter.get(), out, 4, &in, 1, &status);
-    bool undefined = U_FAILURE(status) || n != 1 || out[0] == 0xFFFD;
-    if (undefined)
-      table_[byte] = byte >= 0x80 && byte <= 0x9F ? char16_t(byte) : char16_t(0xFFFD);
-    else
-      table_[byte] = out[0];
-    ucnv_reset(converter.get());
-  }
-  // ICU's IBM tables swap 0x1A, 0x1C and 0x7F for the PC's control pictures;
-  // Windows keeps the ASCII half of every ASCII-based page as it is.
-  if (table_['A'] == u'A')
-    for (int byte = 0; byte < 0x80; ++byte) table_[byte] = static_cast<char16_t>(byte);
-}
-
 void tk_code_page::build_own_table(const char16_t* upper_half) {
   for (int i = 0; i < 48; ++i) table_[0x80 + i] = upper_half[i];
 }
 
 std::u16string tk_code_page::decode(std::string_view bytes) const {
-  if (number_ == utf8_page) return up_to_zero(utf8_to_utf16(bytes));
-  if (!single_byte_) return up_to_zero(decode_with_icu(bytes));
+  if (number_ == utf8_page) return up_to_zero(tk_code_page_system::utf8_to_utf16(bytes));
+  if (!single_byte_) return up_to_zero(tk_code_page_system::decode(number_, converter_name_, bytes));
   std::u16string out(bytes.size(), u'\0');
   std::size_t n = 0;
   for (char b : bytes) {
@@ -289,25 +213,11 @@ bool tk_code_page::decode_ascii(std::string_view bytes, std::u16string& out) con
   return outside == 0;
 }
 
-std::u16string tk_code_page::decode_with_icu(std::string_view bytes) const {
-  int32_t length = checked_length(bytes.size(), decode_error);
-  converter_ptr converter = open_converter(icu_name_, decode_error);
-  UErrorCode status = U_ZERO_ERROR;
-  ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                      &status);
-  std::u16string out(bytes.size() * 2 + 1, u'\0');
-  int32_t n = ucnv_toUChars(converter.get(), out.data(), static_cast<int32_t>(out.size()),
-                            bytes.data(), length, &status);
-  if (U_FAILURE(status)) raise(decode_error);
-  out.resize(static_cast<std::size_t>(n));
-  return out;
-}
-
 std::string tk_code_page::encode(std::u16string_view text) const {
-  if (number_ == utf8_page) return up_to_zero(utf16_to_utf8(text));
+  if (number_ == utf8_page) return up_to_zero(tk_code_page_system::utf16_to_utf8(text));
   if (has_unpaired_surrogate(text)) raise(ansi_error);
   if (number_ == 895 || number_ == 620) return up_to_zero(encode_with_table(text));
-  return up_to_zero(encode_with_icu(text));
+  return up_to_zero(tk_code_page_system::encode(number_, converter_name_, text));
 }
 
 std::string tk_code_page::encode_with_table(std::u16string_view text) const {
@@ -323,19 +233,6 @@ std::string tk_code_page::encode_with_table(std::u16string_view text) const {
     }
     out.push_back(byte);
   }
-  return out;
-}
-
-std::string tk_code_page::encode_with_icu(std::u16string_view text) const {
-  int32_t length = checked_length(text.size(), ansi_error);
-  converter_ptr converter = open_converter(icu_name_, ansi_error);
-  UErrorCode status = U_ZERO_ERROR;
-  ucnv_setSubstChars(converter.get(), "?", 1, &status);
-  std::string out(text.size() * 4 + 1, '\0');
-  int32_t n = ucnv_fromUChars(converter.get(), out.data(), static_cast<int32_t>(out.size()),
-                              text.data(), length, &status);
-  if (U_FAILURE(status)) raise(ansi_error);
-  out.resize(static_cast<std::size_t>(n));
   return out;
 }
 

@@ -3,11 +3,13 @@
 //
 // Numbers follow Windows: 0 is the default code page of DBF text (Windows-1252,
 // or the number in VESPER_DEFAULT_CODEPAGE), -1 and 65001 are UTF-8 (the
-// system code page of program text on Linux). Single-byte pages decode through
-// a 256-entry table built once per page from ICU, corrected where ICU differs
-// from Microsoft's table of the page, or from our own tables for 895
-// (Kamenicky) and 620 (Mazovia) that ICU lacks; other pages (UTF-8, the
-// double-byte pages 932, 936, 949, 950) go through ICU.
+// system code page of program text, on Linux and Windows alike). Single-byte
+// pages decode through a 256-entry table built once per page from the
+// system's converter (ICU on Linux, Windows' own tables on Windows),
+// corrected where ICU differs from Microsoft's table of the page, or from our
+// own tables for 895 (Kamenicky) and 620 (Mazovia) that neither carries;
+// other pages (UTF-8, the double-byte pages 932, 936, 949, 950) go through
+// the system's converter.
 #pragma once
 
 #include <array>
@@ -49,24 +51,18 @@ class tk_code_page {
   tk_code_page& operator=(const tk_code_page&) = delete;
 
  private:
-  tk_code_page(int number, std::string icu_name);
-  void build_table();
+  tk_code_page(int number, std::string converter_name);
   void build_own_table(const char16_t* upper_half);
-  std::u16string decode_with_icu(std::string_view bytes) const;
   bool decode_ascii(std::string_view bytes, std::u16string& out) const;
   std::string encode_with_table(std::u16string_view text) const;
-  std::string encode_with_icu(std::u16string_view text) const;
 
   int number_;
-  std::string icu_name_;
+  std::string converter_name_;
   bool single_byte_ = false;
   bool keeps_ascii_ = false;
   std::array<char16_t, 256> table_{};
 };
 
-// The ICU converter name of a Windows code page number ("" when unknown, or
-// for the two pages that have our own tables).
-std::string tk_icu_name_of(int code_page);
 // True when tk_code_page::get can decode the page of this number.
 bool tk_is_known_code_page(int code_page);
 // The Windows code page number a name stands for, as users and .cpg files

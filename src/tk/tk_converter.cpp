@@ -12,7 +12,7 @@ void tk_converter::set_logfile(const std::string& path) {
   if (!path.empty()) {
     if (tk_is_file_exist(path, 0) && !tk_is_file_exist(path, 1))
       throw tk_exception("Logfile name specifies an existing read-only file.", tk_exception::run_level);
-    if (!tk_is_path_exist(tk_file_name(path).folder))
+    if (!tk_is_path_exist(tk_file_name(path).folder_path()))
       throw tk_exception("Logfile path does not exist.\nPlease verify the correct path was given.",
                          tk_exception::run_level);
   }

@@ -1,17 +1,15 @@
 #include "tk_exception_ex.hpp"
 
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 
 #include "tk_logger.hpp"
 
 namespace {
 std::string system_text(int error) {
   if (error == 0) return {};
-  char buffer[256];
-  // GNU strerror_r returns the text, which may or may not be in the buffer.
-  const char* text = strerror_r(error, buffer, sizeof buffer);
-  return text ? std::string(text) : std::string();
+  // The C library's text for the errno value, taken in a thread-safe way.
+  return std::generic_category().message(error);
 }
 
 std::string message_of(std::string_view prefix, int error) {

@@ -1,6 +1,7 @@
 // Tests for files and folders. They never raise.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // True when `path` is an existing regular file that opens for reading (mode
@@ -11,8 +12,19 @@ bool tk_is_file_exist(const std::u16string& path, int mode = 0);
 // is never changed (conversions run on worker threads).
 bool tk_is_path_exist(const std::string& path);
 bool tk_is_path_exist(const std::u16string& path);
+// The size in bytes and the last write time (seconds since 1970, UTC) of the
+// file at `path`; false when it cannot be read.
+bool tk_file_size_and_time(const std::string& path, std::uint64_t& size, std::int64_t& seconds);
+// True when anything (file, folder, link, even a dangling one) has this name,
+// its last part spelled as stored (case included, also where the file system
+// ignores case).
+bool tk_is_entry_exist(const std::string& path);
 
 // Test seam: the call that opens a file for the test above (POSIX open(2)
 // signature with flags only). Returns the previous one; null restores open.
 using tk_open_call = int (*)(const char* path, int flags);
 tk_open_call tk_set_open_call(tk_open_call call);
+// The system's own call behind the seam (a file descriptor, or -1), and the
+// call the seam holds now.
+int tk_system_open(const char* path, int flags);
+int tk_open_for_test(const char* path, int flags);

@@ -1,8 +1,11 @@
 // A path split into its parts, made absolute first. On POSIX the drive is
-// always empty and the folder ends with "/"; the extension keeps its ".".
+// always empty and the folder ends with "/"; on Windows the drive is "C:" or
+// "\\server\share" and the folder ends with "\". The extension keeps its ".".
 // Composition (drive, folder, name, extension) gives back the full path.
 #pragma once
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 class tk_file_name {
@@ -13,6 +16,9 @@ class tk_file_name {
   explicit tk_file_name(const std::string& path) : tk_file_name(path.c_str()) {}
 
   std::string full_path() const { return drive + folder + name + extension; }
+  // The folder with its drive: where the file is (the folder alone is
+  // relative to the current drive on Windows).
+  std::string folder_path() const { return drive + folder; }
 
   std::string extension;
   std::string drive;
@@ -39,4 +45,15 @@ class tk_file_wname {
 // The path made absolute against the current directory, with "." and ".."
 // steps and repeated slashes removed (without looking at the file system).
 std::string tk_full_path(const std::string& path);
+// An absolute path (as tk_full_path gives) split into `parts`.
+void tk_split_full_path(const std::string& full, tk_file_name& parts);
+// `folder` ending in a separator (empty stays empty).
+std::string tk_with_separator(const std::string& folder);
 std::u16string tk_executable_wpath();
+
+// The path as the C++ library's file classes take it: the same bytes on
+// POSIX; on Windows read as UTF-8, so that names outside the ANSI code page
+// open too.
+std::filesystem::path tk_native_path(const std::string& path);
+// std::fopen of such a path.
+std::FILE* tk_open_stdio(const std::string& path, const char* mode);

@@ -21,6 +21,8 @@ enum class tk_list_result { listed, cannot_open, read_error };
 // The entries of `folder` (absolute path) except "." and "..", sorted
 // ignoring case and then by code unit, so listings repeat exactly.
 tk_list_result tk_list_folder(const std::string& folder, std::vector<tk_folder_entry>& entries);
+// The same entries, appended in the order the system gives them.
+tk_list_result tk_read_folder(const std::string& folder, std::vector<tk_folder_entry>& entries);
 
 // The full path of the file `name` in `folder`: the exact name when it is
 // there, else the first entry equal to it ignoring case; nothing when none is.

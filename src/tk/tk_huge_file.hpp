@@ -37,7 +37,10 @@ class tk_huge_file {
   const std::string& file_name() const { return name_; }
 
  private:
+  // Reads at a checked position until `count` bytes or the end of the file.
+  std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count);
+
   std::string name_;
-  int fd_ = -1;
+  int fd_ = -1;  // a C runtime descriptor on Windows too
   std::uint64_t size_ = 0;
 };

@@ -1,34 +1,10 @@
 #include "tk_logger.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <ctime>
 
+#include "tk_trace_file.hpp"
+
 namespace {
-
-// The trace holds every record's data in its SQL: a file it creates is
-// readable by its owner only. An existing file keeps the mode it has.
-constexpr mode_t trace_mode = 0600;
-
-// Opens the trace file with `flags` added; -1 when it cannot be opened.
-int open_trace(const std::string& path, int flags) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, trace_mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
-
-void write_all(int fd, std::string_view text) {
-  while (!text.empty()) {
-    ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // a trace line that cannot be written is lost
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
-}
 
 // Length of the longest prefix of UTF-8 text that takes fewer than `units`
 // UTF-16 code units (the wide buffer keeps one unit for its terminator).
@@ -46,13 +22,6 @@ std::size_t fit_utf16_units(std::string_view utf8, std::size_t units) {
 }
 
 }  // namespace
-
-std::string tk_executable_path() {
-  char buffer[4096];
-  ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) TK_ASSERTION_FAILED();
-  return std::string(buffer, static_cast<std::size_t>(n));
-}
 
 std::string tk_default_log_path() {
   std::string path = tk_executable_path();
@@ -91,8 +60,7 @@ void tk_logger::update_gate() {
 }
 
 void tk_logger::truncate_file() {
-  int fd = open_trace(path, O_TRUNC);
-  if (fd >= 0) ::close(fd);
+  tk_truncate_trace(path);
   truncated = true;
 }
 
@@ -118,10 +86,7 @@ void tk_logger::write_line(std::string_view message) {
   line += message;
   std::lock_guard lock(mutex_);
   if (crlf) line += "\r\n";
-  int fd = open_trace(path, O_APPEND);
-  if (fd < 0) return;  // skipped silently; the next message tries again
-  write_all(fd, line);
-  ::close(fd);
+  tk_append_trace(path, line);
 }
 
 void tk_logger::write_wide_line(std::string_view utf8_message) {

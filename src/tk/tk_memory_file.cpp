@@ -5,6 +5,7 @@
 
 #include "tk_byte_order.hpp"
 #include "tk_exception.hpp"
+#include "tk_file_name.hpp"
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
 
@@ -42,7 +43,7 @@ tk_memory_file::~tk_memory_file() {
 
 void tk_memory_file::initialize() {
   tk_log(2, "tk_memory_file::initialize");
-  stream file(std::fopen(file_name().c_str(), open_mode(flags())));
+  stream file(tk_open_stdio(file_name(), open_mode(flags())));
   if (!file) fail("Error opening file");
   if (std::fseek(file.get(), 0, SEEK_END) != 0) fail("Error reading from file");
   long end = std::ftell(file.get());
@@ -102,7 +103,7 @@ void tk_memory_file::set_size(std::uint32_t size) {
 void tk_memory_file::flush() {
   tk_log(2, "tk_memory_file::flush");
   if (!(flags() & written)) TK_ASSERTION_FAILED();
-  stream file(std::fopen(file_name().c_str(), "w+b"));
+  stream file(tk_open_stdio(file_name(), "w+b"));
   if (!file) fail("Error opening file");
   if (std::fwrite(buffer_.get(), 1, size_, file.get()) != size_) fail("Cannot write into file");
   if (std::fclose(file.release()) != 0) fail("Cannot write into file");

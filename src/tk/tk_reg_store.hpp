@@ -1,4 +1,6 @@
-// The per-user settings file that stands in for the registry: keys holding
+// The per-user settings store. On Windows it is the registry itself, under
+// HKEY_CURRENT_USER: reads query it, save() writes the values set since the
+// store was made. Elsewhere it is a settings file standing in for it: keys holding
 // typed values (REG_DWORD, REG_SZ), kept as text in a format close to a
 // registry export:
 //
@@ -39,10 +41,10 @@ class tk_reg_store {
   int save() const;
 
   // $XDG_CONFIG_HOME/Tolvane/Vesper.reg, or ~/.config/Tolvane/Vesper.reg;
-  // empty when neither folder is known.
+  // empty when neither folder is known. On Windows "HKEY_CURRENT_USER".
   static std::string default_path();
   // $HOME, else the account's home in the password database; empty when
-  // neither is an absolute path.
+  // neither is an absolute path. On Windows the user's profile folder.
   static std::string home_folder();
 
  private:
@@ -51,5 +53,6 @@ class tk_reg_store {
   std::string serialize() const;
 
   std::string path_;
-  std::map<std::string, values> keys_;
+  // On Windows, what was read from the registry and what is to be written.
+  mutable std::map<std::string, values> keys_;
 };

@@ -11,3 +11,5 @@
 // `prompt_out` first. False when the input ends or fails before anything
 // was read.
 bool tk_read_secret_line(int fd, std::FILE* prompt_out, const char* prompt, std::string& line);
+// The same without prompt or echo: `line` is appended to.
+bool tk_read_plain_line(int fd, std::string& line);

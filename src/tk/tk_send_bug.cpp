@@ -1,15 +1,8 @@
 #include "tk_send_bug.hpp"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <ctime>
-#include <vector>
 
 #include "tk_logger.hpp"
-
-extern char** environ;
 
 namespace {
 
@@ -38,17 +31,6 @@ std::string report_date() {
                    t.tm_min);
 }
 
-// Runs `program url` through the PATH and waits for it; false when it could not start.
-bool run_mail_program(const char* program, const std::string& url) {
-  std::vector<char*> argv{const_cast<char*>(program), const_cast<char*>(url.c_str()), nullptr};
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, program, nullptr, nullptr, argv.data(), environ) != 0) return false;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  tk_log(2, "%s returns %d", program, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-  return WIFEXITED(status) && WEXITSTATUS(status) != 127;
-}
-
 }  // namespace
 
 std::string tk_bug_report_url(const std::string& subject_tail, const std::string& body) {
@@ -62,8 +44,7 @@ void tk_send_bug(const std::string& subject_tail, const std::string& body) noexc
   tk_log(2, "tk_send_bug(%s|%s)", subject_tail, body);
   try {
     std::string url = tk_bug_report_url(subject_tail, body);
-    if (!run_mail_program("xdg-email", url) && !run_mail_program("xdg-open", url))
-      tk_log(2, "Failed to locate a mail program");
+    if (!tk_open_mail_url(url)) tk_log(2, "Failed to locate a mail program");
   } catch (...) {
     tk_log(2, "tk_send_bug failed");
   }

@@ -22,8 +22,7 @@ void tk_temp_chdir_w::initialize(const std::u16string& path) {
 }
 
 void tk_temp_chdir::enter(const std::string& path, const char* failure) {
-  std::string full = path.empty() ? tk_file_name("").folder : tk_full_path(path);
-  if (full.back() != '/') full += '/';
+  std::string full = tk_with_separator(path.empty() ? tk_file_name("").folder_path() : tk_full_path(path));
   changed_ = tk_is_path_exist(full);
   if (changed_)
     folder_ = full;

@@ -3,12 +3,13 @@
 #include <fstream>
 
 #include "tk_convert.hpp"
+#include "tk_file_name.hpp"
 #include "tk_logger.hpp"
 #include "tk_trim.hpp"
 
 bool tk_yaml_config::load(const std::string& path, const std::set<std::u16string>& filter) {
   tk_log(2, "tk_yaml_config::load(%s)", path);
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(tk_native_path(path), std::ios::binary);
   if (!in) return false;
   std::string line, key;
   while (std::getline(in, line)) take_line(line, key, filter);

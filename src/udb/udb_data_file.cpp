@@ -6,7 +6,7 @@
 #include "tk_file_name.hpp"
 
 std::string udb_data_file(const std::string& name) {
-  const std::string program = tk_file_name("").folder;
+  const std::string program = tk_file_name("").folder_path();
   // The build folder keeps the files beside the program; an installation
   // keeps them in share/vesper beside its bin folder.
   for (const std::string& folder : {program, program + "../share/vesper/"})

@@ -1,9 +1,5 @@
 #include "udb_profile.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +10,7 @@
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
+#include "tk_private_file.hpp"
 #include "tk_trim.hpp"
 
 namespace {
@@ -91,19 +88,6 @@ class line_writer {
   const std::u16string& section_;
 };
 
-bool write_all(int fd, const std::string& text) {
-  const char* data = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    ssize_t written = ::write(fd, data, left);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data += written;
-    left -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
 }  // namespace
 
 void udb_profile::set_value(const std::u16string& name, const std::u16string& key, const std::u16string& value) {
@@ -171,17 +155,7 @@ std::string udb_profile::to_text() const {
 bool udb_profile::store(const std::string& path) const {
   tk_log(2, "udb_profile::store)");
   std::string text = to_text();
-  // Opened without truncating so that a file whose mode cannot be set is
-  // left as it was.
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) {
-    tk_log(1, "Cannot open %s: %s", path, std::strerror(errno));
-    return false;
-  }
-  bool ok = ::fchmod(fd, 0600) == 0 && ::ftruncate(fd, 0) == 0 && write_all(fd, text);
-  if (!ok) tk_log(1, "Cannot write %s: %s", path, std::strerror(errno));
-  ok = ::close(fd) == 0 && ok;
-  return ok;
+  return tk_write_private_file(path, text);
 }
 
 bool udb_profile::load(const std::string& path) {

@@ -1,19 +1,10 @@
 #include "e2e_process.hpp"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <atomic>
-#include <cerrno>
-#include <chrono>
+#include <cctype>
 #include <fstream>
 #include <sstream>
-#include <system_error>
-
-extern char** environ;
 
 namespace {
 
@@ -24,31 +15,52 @@ std::string read_all(const std::filesystem::path& path) {
   return text.str();
 }
 
-std::vector<std::string> merged_environment(const e2e_process::environment& changes) {
+#ifdef _WIN32
+// Windows programs end their console lines with CR LF.
+std::string with_plain_line_ends(std::string text) {
+  std::string::size_type at = 0;
+  while ((at = text.find("\r\n", at)) != std::string::npos) text.erase(at, 1);
+  return text;
+}
+#else
+std::string with_plain_line_ends(std::string text) { return text; }
+#endif
+
+bool same_name(const std::string& a, const std::string& b) {
+#ifdef _WIN32
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+    return std::toupper(x) == std::toupper(y);
+  });
+#else
+  return a == b;
+#endif
+}
+
+// A number for this test program's runs, different in each program running
+// at the same time, so that their files never meet.
+std::string run_stem() {
+  static std::atomic<unsigned> serial{0};
+  static const auto program_stamp =
+      std::chrono::steady_clock::now().time_since_epoch().count() ^ reinterpret_cast<std::intptr_t>(&serial);
+  return "run" + std::to_string(program_stamp & 0xffffffff) + "-" + std::to_string(serial++);
+}
+
+}  // namespace
+
+std::vector<std::string> e2e_merged_environment(const std::vector<std::string>& inherited,
+                                                const e2e_process::environment& changes) {
   std::vector<std::string> result;
-  for (char** entry = environ; *entry; ++entry) {
-    const std::string text = *entry;
-    if (!changes.count(text.substr(0, text.find('=')))) result.push_back(text);
+  for (const std::string& entry : inherited) {
+    // Windows keeps its per-drive folders as entries named "=C:".
+    const std::string name = entry.substr(0, entry.find('=', 1));
+    const bool changed = std::any_of(changes.begin(), changes.end(),
+                                     [&](const auto& change) { return same_name(change.first, name); });
+    if (!changed) result.push_back(entry);
   }
   for (const auto& [name, value] : changes)
     if (value) result.push_back(name + "=" + *value);
   return result;
 }
-
-std::vector<char*> pointers(std::vector<std::string>& texts) {
-  std::vector<char*> result;
-  for (std::string& text : texts) result.push_back(text.data());
-  result.push_back(nullptr);
-  return result;
-}
-
-int exit_status(int wait_status) {
-  if (WIFEXITED(wait_status)) return WEXITSTATUS(wait_status);
-  if (WIFSIGNALED(wait_status)) return 128 + WTERMSIG(wait_status);
-  return -1;
-}
-
-}  // namespace
 
 std::string e2e_result::describe() const {
   return "exit status " + std::to_string(status) + "\n--- stdout ---\n" + out + "--- stderr ---\n" + err;
@@ -62,8 +74,7 @@ e2e_result e2e_process::run(const std::string& program, const std::vector<std::s
 e2e_child e2e_process::start(const std::string& program, const std::vector<std::string>& args,
                              const environment& changes, const std::optional<std::string>& input) const {
   // Tests of one program may run side by side: each run has its own files.
-  static std::atomic<unsigned> serial{0};
-  const std::string stem = "run" + std::to_string(getpid()) + "-" + std::to_string(serial++);
+  const std::string stem = run_stem();
   e2e_child child;
   child.out_path = scratch_ / (stem + ".out");
   child.err_path = scratch_ / (stem + ".err");
@@ -71,27 +82,10 @@ e2e_child e2e_process::start(const std::string& program, const std::vector<std::
     child.in_path = scratch_ / (stem + ".in");
     std::ofstream(child.in_path, std::ios::binary) << *input;
   }
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, input ? child.in_path.c_str() : "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, child.out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, child.err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-
-  std::vector<std::string> argv_texts{program};
-  argv_texts.insert(argv_texts.end(), args.begin(), args.end());
-  std::vector<std::string> env_texts = merged_environment(changes);
-  std::vector<char*> argv = pointers(argv_texts);
-  std::vector<char*> envp = pointers(env_texts);
-
+  std::vector<std::string> argv{program};
+  argv.insert(argv.end(), args.begin(), args.end());
   child.start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int spawn_error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawn_error != 0)
-    child.spawn_error = "cannot start " + program + ": " + std::generic_category().message(spawn_error);
-  else
-    child.pid = pid;
+  spawn(child, argv, changes, input.has_value());
   return child;
 }
 
@@ -102,17 +96,15 @@ e2e_result e2e_process::finish(const e2e_child& child) {
     result.err = child.spawn_error;
     return result;
   }
-  int wait_status = 0;
-  rusage usage{};
-  while (wait4(child.pid, &wait_status, 0, &usage) < 0 && errno == EINTR) {
-  }
+  wait(child, result);
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - child.start).count();
-  result.status = exit_status(wait_status);
-  result.peak_kilobytes = usage.ru_maxrss;
-  result.out = read_all(child.out_path);
-  result.err = read_all(child.err_path);
-  std::filesystem::remove(child.out_path);
-  std::filesystem::remove(child.err_path);
-  if (!child.in_path.empty()) std::filesystem::remove(child.in_path);
+  result.out = with_plain_line_ends(read_all(child.out_path));
+  result.err = with_plain_line_ends(read_all(child.err_path));
+  // Windows cannot delete a file another child still holds open; the
+  // session's folder goes as a whole at its end.
+  std::error_code ignored;
+  std::filesystem::remove(child.out_path, ignored);
+  std::filesystem::remove(child.err_path, ignored);
+  if (!child.in_path.empty()) std::filesystem::remove(child.in_path, ignored);
   return result;
 }

@@ -1,10 +1,11 @@
 // Runs a program to its end with its output caught: standard output and
 // standard error go to files beside each other, so neither can block the
-// child however much it writes, and the exit status and peak memory come
-// from wait4.
+// child however much it writes. The start, the wait and the peak memory are
+// the platform's (e2e_process_posix.cpp, e2e_process_win.cpp).
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -12,11 +13,17 @@
 #include <vector>
 
 struct e2e_result {
+  // The two streams; on Windows their CR LF line ends read as LF, so that a
+  // test compares the same text on both platforms.
   std::string out;
   std::string err;
-  int status = -1;          // the exit status, or 128 + signal number
-  // The child's largest resident set. posix_spawn starts the child in the
-  // caller's memory, so this is at least the caller's own size.
+  // The exit status as the platform reports it: Linux keeps the low 8 bits
+  // (exit(-1) shows 255), Windows the whole int (exit(-1) shows -1); 128 +
+  // signal number for a signal.
+  int status = -1;
+  // The child's largest resident set (Windows: peak working set). On Linux
+  // posix_spawn starts the child in the caller's memory, so this is at least
+  // the caller's own size.
   long peak_kilobytes = 0;
   double seconds = 0;       // wall-clock time
 
@@ -27,6 +34,7 @@ struct e2e_result {
 // A program started and not yet waited for.
 struct e2e_child {
   int pid = 0;                  // 0 when the program could not start
+  std::intptr_t handle = 0;     // Windows: the process handle, closed by finish
   std::string spawn_error;
   std::filesystem::path out_path, err_path, in_path;
   std::chrono::steady_clock::time_point start;
@@ -49,7 +57,22 @@ class e2e_process {
   e2e_child start(const std::string& program, const std::vector<std::string>& args,
                   const environment& changes, const std::optional<std::string>& input = {}) const;
   static e2e_result finish(const e2e_child& child);
+  // Ends a started program at once (SIGKILL; TerminateProcess); finish then
+  // reports `killed_status`.
+  static void kill(const e2e_child& child);
+  static const int killed_status;
 
  private:
+  // The platform's part of start: runs `argv` with the streams of `child`.
+  static void spawn(e2e_child& child, const std::vector<std::string>& argv, const environment& changes,
+                    bool with_input);
+  // The platform's part of finish: waits, then fills status and peak memory.
+  static void wait(const e2e_child& child, e2e_result& result);
+
   std::filesystem::path scratch_;
 };
+
+// The inherited environment ("NAME=value" entries) with `changes` applied;
+// names compare as the platform does (Windows ignores case).
+std::vector<std::string> e2e_merged_environment(const std::vector<std::string>& inherited,
+                                                const e2e_process::environment& changes);

@@ -1,16 +1,34 @@
 #include "e2e_session.hpp"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
+#include <chrono>
 #include <fstream>
 #include <stdexcept>
 
 namespace {
 
+#ifdef _WIN32
+// Windows has no other users to open the folder to: a new folder in the
+// user's temporary folder serves.
+std::filesystem::path make_root() {
+  const auto base = std::filesystem::temp_directory_path();
+  auto stamp = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+  for (int attempt = 0; attempt < 100; ++attempt, stamp += 7919) {
+    const std::filesystem::path path = base / ("vesper-e2e-" + std::to_string(stamp % 1000000007ULL));
+    if (std::filesystem::create_directory(path)) return path;
+  }
+  throw std::runtime_error("cannot make a temporary folder");
+}
+#else
 std::filesystem::path make_root() {
   const char* base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/vesper-e2e-XXXXXX";
@@ -19,6 +37,9 @@ std::filesystem::path make_root() {
   chmod(pattern.c_str(), 0755);
   return pattern;
 }
+#endif
+
+#ifndef _WIN32
 
 const char* const setpriv_path = "/usr/bin/setpriv";
 // A user id with no entry in the password database, so without a home.
@@ -33,6 +54,7 @@ bool readable_by_others(const std::filesystem::path& file) {
   }
   return true;
 }
+#endif
 
 }  // namespace
 
@@ -47,7 +69,32 @@ const char* e2e_paths::oci_library() { return VESPER_E2E_OCI_LIBRARY; }
 const char* e2e_paths::tool() { return VESPER_E2E_TOOL; }
 std::filesystem::path e2e_paths::samples() { return VESPER_E2E_SAMPLES; }
 
+namespace {
+
+#ifdef _WIN32
+// On Windows the agent keeps its settings in the registry, the same key
+// for every session: the end-to-end tests run one at a time there
+// (tests/e2e/CMakeLists.txt) and each starts and ends with the key gone.
+const wchar_t* const settings_key = L"Software\\Tolvane\\Vesper";
+
+void forget_settings() { RegDeleteTreeW(HKEY_CURRENT_USER, settings_key); }
+
+void store_value(const std::string& name, DWORD type, const void* data, DWORD size) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, settings_key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring wide_name(name.begin(), name.end());  // setting names are ASCII
+  EXPECT_EQ(RegSetValueExW(key, wide_name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+#else
+void forget_settings() {}  // each session has a settings folder of its own
+#endif
+
+}  // namespace
+
 e2e_session::e2e_session() : root_(make_root()), process_(root_) {
+  forget_settings();
   std::filesystem::create_directories(root_ / "settings");
   const e2e_result created = tool({"create-service", "XE", "scott", "tiger"});
   if (created.status != 0) {
@@ -58,6 +105,7 @@ e2e_session::e2e_session() : root_(make_root()), process_(root_) {
 }
 
 e2e_session::~e2e_session() {
+  forget_settings();
   std::error_code ignored;
   std::filesystem::remove_all(root_, ignored);
 }
@@ -133,6 +181,18 @@ void e2e_session::store_line(const std::string& line) const {
       << "[Software\\Tolvane\\Vesper]\n" << line << "\n";
 }
 
+#ifdef _WIN32
+void e2e_session::store_setting(const std::string& name, std::uint32_t value) const {
+  const DWORD dword = value;
+  store_value(name, REG_DWORD, &dword, sizeof dword);
+}
+
+void e2e_session::store_setting(const std::string& name, const std::string& text) const {
+  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0)), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  store_value(name, REG_SZ, wide.c_str(), static_cast<DWORD>(wide.size() * sizeof(wchar_t)));
+}
+#else
 void e2e_session::store_setting(const std::string& name, std::uint32_t value) const {
   char text[16];
   std::snprintf(text, sizeof text, "%08x", value);
@@ -147,7 +207,34 @@ void e2e_session::store_setting(const std::string& name, const std::string& text
   }
   store_line("\"" + name + "\"=\"" + escaped + "\"");
 }
+#endif
 
+#ifdef _WIN32
+// Windows has no setpriv, no password database and no ulimit; these cases
+// run on Linux.
+bool e2e_session::can_run_unprivileged(std::string& reason) const {
+  reason = "Windows: no setpriv to run the agent as another user";
+  return false;
+}
+
+e2e_result e2e_session::agent_unprivileged(const std::vector<std::string>& args) const { return agent(args); }
+
+bool e2e_session::can_run_homeless(std::string& reason) const {
+  reason = "Windows: no password database, and settings live in the registry";
+  return false;
+}
+
+e2e_result e2e_session::agent_homeless(const std::vector<std::string>& args) const { return agent(args); }
+
+bool e2e_session::can_limit_memory(std::string& reason) {
+  reason = "Windows: no ulimit for the agent's address space";
+  return false;
+}
+
+e2e_result e2e_session::agent_with_memory_limit(const std::vector<std::string>& args, long) const {
+  return agent(args);
+}
+#else
 bool e2e_session::can_run_unprivileged(std::string& reason) const {
   if (geteuid() != 0) {
     reason = "not running as root: the current user is already unprivileged";
@@ -207,6 +294,9 @@ e2e_result e2e_session::agent_with_memory_limit(const std::vector<std::string>& 
   all.insert(all.end(), args.begin(), args.end());
   return process_.run("/bin/sh", all, environment());
 }
+
+bool e2e_session::can_limit_memory(std::string&) { return true; }
+#endif
 
 std::filesystem::path e2e_session::folder(const std::string& name) const {
   const std::filesystem::path path = root_ / name;

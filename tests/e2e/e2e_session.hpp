@@ -60,7 +60,9 @@ class e2e_session {
   // to that user; false with the reason when that is not possible here.
   bool can_run_homeless(std::string& reason) const;
   e2e_result agent_homeless(const std::vector<std::string>& args) const;
-  // Runs the agent with at most `kilobytes` of address space (ulimit -v).
+  // Runs the agent with at most `kilobytes` of address space (ulimit -v);
+  // false with the reason when that is not possible here.
+  static bool can_limit_memory(std::string& reason);
   e2e_result agent_with_memory_limit(const std::vector<std::string>& args, long kilobytes) const;
 
   // Arguments that connect the agent to XE as scott.

@@ -8,6 +8,7 @@
 #include "emu_catalog.hpp"
 #include "emu_connection.hpp"
 #include "emu_text.hpp"
+#include "test_platform.hpp"
 
 namespace ociemu_test {
 
@@ -26,12 +27,17 @@ void emu_home_fixture::SetUp() {
               .string();
   std::filesystem::remove_all(home_);
   std::filesystem::create_directories(home_);
-  setenv("OCIEMU_HOME", home_.c_str(), 1);
+  test_set_environment("OCIEMU_HOME", home_);
   ociemu::emu_connection::create_service(home_ + "/xe.db");
   add_user("SCOTT", "tiger");
 }
 
-void emu_home_fixture::TearDown() { std::filesystem::remove_all(home_); }
+void emu_home_fixture::TearDown() {}
+
+emu_home_fixture::~emu_home_fixture() {
+  std::error_code ignored;
+  std::filesystem::remove_all(home_, ignored);
+}
 
 void emu_home_fixture::add_user(const std::string& name, const std::string& password, bool locked,
                                 bool create_table, bool quota, bool create_sequence) {

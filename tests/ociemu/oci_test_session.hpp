@@ -16,6 +16,9 @@ class emu_home_fixture : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // Removes the home: after the fixture's own members (sessions of derived
+  // fixtures) are gone, since Windows cannot delete a database still open.
+  ~emu_home_fixture() override;
   // Adds a user with the given rights to service XE.
   void add_user(const std::string& name, const std::string& password, bool locked = false,
                 bool create_table = true, bool quota = true, bool create_sequence = true);

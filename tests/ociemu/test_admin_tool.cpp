@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "oci_test_session.hpp"
+#include "test_platform.hpp"
 
 namespace ociemu_test {
 
@@ -15,10 +16,7 @@ struct tool_result {
 
 tool_result tool(const std::string& arguments) {
   tool_result r;
-  FILE* pipe = popen((std::string("'") + OCIEMU_TOOL + "' " + arguments + " 2>&1").c_str(), "r");
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe)) r.output += buffer;
-  r.status = WEXITSTATUS(pclose(pipe));
+  r.status = test_run_command(test_shell_quoted(OCIEMU_TOOL) + " " + arguments + " 2>&1", &r.output);
   return r;
 }
 
@@ -53,9 +51,9 @@ TEST_F(admin_tool_test, RunsOneStatementAndPrintsRowsWithLobs) {
 
 TEST_F(admin_tool_test, RoundTripsAreWrittenAtExit) {
   const std::string file = home_ + "/trips.txt";
-  setenv("OCIEMU_ROUND_TRIPS", file.c_str(), 1);
+  test_set_environment("OCIEMU_ROUND_TRIPS", file);
   tool("sql XE scott tiger \"select 1 from dual\"");
-  unsetenv("OCIEMU_ROUND_TRIPS");
+  test_unset_environment("OCIEMU_ROUND_TRIPS");
   FILE* f = std::fopen(file.c_str(), "r");
   ASSERT_NE(f, nullptr);
   char line[64] = {0};

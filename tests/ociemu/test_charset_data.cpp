@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "oci_test_session.hpp"
+#include "test_platform.hpp"
 
 namespace ociemu_test {
 
@@ -14,7 +15,7 @@ const std::string cyrillic = "\xD0\x98\xD0\xBC\xD1\x8F";  // three letters WE8MS
 const std::u16string cyrillic16 = u"\u0418\u043C\u044F";
 
 int run_tool(const std::string& arguments) {
-  return std::system((std::string("'") + OCIEMU_TOOL + "' " + arguments + " >/dev/null 2>&1").c_str());
+  return test_run_command(test_shell_quoted(OCIEMU_TOOL) + " " + arguments + " >" + test_null_device + " 2>&1");
 }
 
 // One value bound by name for one row, with the given type and character-set form.
@@ -175,10 +176,10 @@ TEST_F(oracle_number_bind_test, RoundTripsWaitTheGivenDelay) {
   const auto start = std::chrono::steady_clock::now();
   ASSERT_EQ(run_tool("sql XE scott tiger \"select 1 from dual\""), 0);
   const auto quick = std::chrono::steady_clock::now() - start;
-  setenv("OCIEMU_ROUND_TRIP_DELAY_US", "50000", 1);
+  test_set_environment("OCIEMU_ROUND_TRIP_DELAY_US", "50000");
   const auto slow_start = std::chrono::steady_clock::now();
   const int status = run_tool("sql XE scott tiger \"select 1 from dual\"");
-  unsetenv("OCIEMU_ROUND_TRIP_DELAY_US");
+  test_unset_environment("OCIEMU_ROUND_TRIP_DELAY_US");
   ASSERT_EQ(status, 0);
   // Seven round trips (attach, logon, describe, execute, two fetches, logoff) of 50 ms.
   EXPECT_GE(std::chrono::steady_clock::now() - slow_start, quick + std::chrono::milliseconds(300));

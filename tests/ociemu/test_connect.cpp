@@ -1,8 +1,7 @@
-#include <unistd.h>
-
 #include <fstream>
 
 #include "oci_test_session.hpp"
+#include "test_platform.hpp"
 
 namespace ociemu_test {
 
@@ -20,9 +19,7 @@ TEST_F(connect_test, EasyConnectAndAliasReachTheService) {
 }
 
 TEST_F(connect_test, AddressErrorsComeFromAttach) {
-  char host[256] = {0};
-  gethostname(host, sizeof host - 1);
-  EXPECT_TRUE(oci_session(std::string("//") + host + ":1521/XE").connected());
+  EXPECT_TRUE(oci_session("//" + test_host_name() + ":1521/XE").connected());
   EXPECT_EQ(oci_session("NOSUCHALIAS").connect_result().error, 12154);
   EXPECT_EQ(oci_session("//db.example.invalid:1521/XE").connect_result().error, 12545);
   EXPECT_EQ(oci_session("//localhost:1522/XE").connect_result().error, 12541);

@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "oci_test_session.hpp"
+#include "test_platform.hpp"
 
 namespace ociemu_test {
 
@@ -104,7 +105,7 @@ TEST(utf8_environment_test, TextAttributesAndBuffersAreUtf8) {
   OCIHandleAlloc(env, reinterpret_cast<void**>(&err), OCI_HTYPE_ERROR, 0, nullptr);
   OCIServer* server = nullptr;
   OCIHandleAlloc(env, reinterpret_cast<void**>(&server), OCI_HTYPE_SERVER, 0, nullptr);
-  setenv("OCIEMU_HOME", "/nonexistent-ociemu-home", 1);
+  test_set_environment("OCIEMU_HOME", "/nonexistent-ociemu-home");
   const char alias[] = "nowhere";
   EXPECT_EQ(OCIServerAttach(server, err, reinterpret_cast<const OraText*>(alias), sizeof alias - 1, OCI_DEFAULT), OCI_ERROR);
   char text[64] = {0};

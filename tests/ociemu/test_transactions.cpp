@@ -1,5 +1,7 @@
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include "oci_test_session.hpp"
 
@@ -43,6 +45,9 @@ TEST_F(transaction_test, SessionEndCommitsAndAnAbruptExitLosesTheWork) {
     a.end_session();
   }
   EXPECT_EQ(oci_session().scalar("select count(*) from t"), "1");
+#ifdef _WIN32
+  GTEST_SKIP() << "no fork on Windows: the abrupt exit is checked on Linux";
+#else
   const pid_t child = fork();
   if (child == 0) {
     oci_session a;
@@ -52,6 +57,7 @@ TEST_F(transaction_test, SessionEndCommitsAndAnAbruptExitLosesTheWork) {
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_EQ(oci_session().scalar("select count(*) from t"), "1");
+#endif
 }
 
 TEST_F(transaction_test, PassedThroughUpdateAndDeleteCountRows) {

@@ -10,6 +10,7 @@
 #include "tk_mail_assertion.hpp"
 #include "tk_trim.hpp"
 #include "tk_wstring.hpp"
+#include "test_platform.hpp"
 
 namespace {
 
@@ -69,9 +70,9 @@ TEST(TkCodePage, OwnTablesEncodeBackToTheSameBytes) {
 
 TEST(TkCodePage, DefaultPageFollowsTheEnvironment) {
   EXPECT_EQ(decode_byte(0, 0x80), 0x20AC);
-  ::setenv("VESPER_DEFAULT_CODEPAGE", "866", 1);
+  test_set_environment("VESPER_DEFAULT_CODEPAGE", "866");
   EXPECT_EQ(tk_code_page::get(0).number(), 866);
-  ::unsetenv("VESPER_DEFAULT_CODEPAGE");
+  test_unset_environment("VESPER_DEFAULT_CODEPAGE");
   EXPECT_EQ(tk_code_page::get(0).number(), 1252);
 }
 

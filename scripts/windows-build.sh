@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows programs with MinGW-w64, runs their tests under
+# Wine, converts the samples under Wine and compares every value with the
+# Linux build, and packs the release archive.
+#   scripts/windows-build.sh     everything, in ./build-windows
+# Makes build-windows/bin/{vpxagent.exe,ociemu.dll,ociemu.exe} and the tests,
+# and build-windows/vesper-<version>-windows-x64.zip. The wizard is not part
+# of it (no Qt for MinGW here).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=$here/build-windows
+
+# SQLite for the emulation: the amalgamation inside the npm package
+# better-sqlite3 (deps/sqlite3), pinned by version and hash.
+sqlite_package_version=12.11.1   # SQLite 3.53.2
+sqlite_package_sha256=ebf0ed75a7a59dbcb3b24bbd014ef49d9f15bc328e4adcbf516f2a8fadfa2835
+sqlite_package_url=https://registry.npmjs.org/better-sqlite3/-/better-sqlite3-$sqlite_package_version.tgz
+
+stage() { echo "== $1 (at ${SECONDS}s)"; }
+
+install_packages() {
+  # googletest: the sources in /usr/src/googletest; the rest cross-compiles
+  # and runs the result.
+  local packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 zip curl googletest
+                  nlohmann-json3-dev cmake)
+  local missing=() sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -q
+    "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# Prints the folder holding sqlite3.c and sqlite3.h.
+fetch_sqlite() {
+  local deps=$build/deps
+  local archive=$deps/better-sqlite3-$sqlite_package_version.tgz
+  local folder=$deps/sqlite-$sqlite_package_version
+  mkdir -p "$deps"
+  if [ ! -f "$folder/sqlite3.c" ]; then
+    if [ ! -f "$archive" ]; then
+      curl -sSfL --retry 3 -o "$archive.part" "$sqlite_package_url"
+      mv "$archive.part" "$archive"
+    fi
+    if ! echo "$sqlite_package_sha256  $archive" | sha256sum -c --quiet - >&2; then
+      rm -f "$archive"
+      echo "The SQLite package $sqlite_package_url does not have the expected hash; nothing was built." >&2
+      exit 1
+    fi
+    rm -rf "$folder.part" && mkdir -p "$folder.part"
+    tar -xzf "$archive" -C "$folder.part" --strip-components=3 \
+        package/deps/sqlite3/sqlite3.c package/deps/sqlite3/sqlite3.h
+    rm -rf "$folder" && mv "$folder.part" "$folder"
+  fi
+  echo "$folder"
+}
+
+# A private Wine prefix, and one wineserver for the whole run: without it
+# every test program pays Wine's start-up again.
+start_wine() {
+  export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$WINEPREFIX"
+  wineserver -p </dev/null >/dev/null 2>&1 &
+  trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true   # creates the prefix the first time
+}
+
+# Every table's rows as the emulation's admin tool prints them.
+dump_tables() {
+  local tool=("$@")
+  local table
+  for table in $("${tool[@]}" tables XE scott tiger | tr -d '\r'); do
+    echo "== $table"
+    "${tool[@]}" sql XE scott tiger "SELECT * FROM \"$table\" ORDER BY 1" | tr -d '\r'
+  done
+}
+
+# The samples converted by the Windows agent under Wine and by the Linux
+# agent, each into a new emulation home: every value must be the same.
+compare_samples() {
+  local linux=$here/build
+  if [ ! -x "$linux/apps/vpxagent/vpxagent" ] || [ ! -x "$linux/ociemu/ociemu" ]; then
+    VESPER_TARGETS="vpxagent ociemu_oci ociemu" "$here/scripts/build.sh" "$linux"
+  fi
+  local work=$build/samples-compare
+  rm -rf "$work" && mkdir -p "$work/linux" "$work/windows"
+
+  OCIEMU_HOME=$work/linux/home "$linux/ociemu/ociemu" create-service XE scott tiger >/dev/null
+  OCIEMU_HOME=$work/linux/home VESPER_OCI_LIB=$linux/ociemu/libociemu.so XDG_CONFIG_HOME=$work/linux \
+    "$linux/apps/vpxagent/vpxagent" --dest=XE --oraclu=scott --oraclp=tiger --src="$here/samples" \
+    >"$work/linux/run.txt"
+  OCIEMU_HOME=$work/linux/home dump_tables "$linux/ociemu/ociemu" >"$work/linux/tables.txt"
+
+  export OCIEMU_HOME=$work/windows/home VESPER_OCI_LIB=$build/bin/ociemu.dll
+  wine "$build/bin/ociemu.exe" create-service XE scott tiger >/dev/null
+  wine "$build/bin/vpxagent.exe" --dest=XE --oraclu=scott --oraclp=tiger --src="$here/samples" \
+    >"$work/windows/run.txt"
+  dump_tables wine "$build/bin/ociemu.exe" >"$work/windows/tables.txt"
+  unset OCIEMU_HOME VESPER_OCI_LIB
+
+  if ! diff -u "$work/linux/tables.txt" "$work/windows/tables.txt"; then
+    echo "The samples converted under Wine differ from the Linux conversion (above)." >&2
+    exit 1
+  fi
+  echo "Samples: $(grep -c '^== ' "$work/linux/tables.txt") tables, $(wc -l <"$work/linux/tables.txt") lines, the same on both"
+}
+
+make_zip() {
+  local version name stage_dir
+  version=$(sed -n 's/^project(Vesper VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
+  name=vesper-$version-windows-x64
+  stage_dir=$build/package/$name
+  rm -rf "$build/package" "$build/$name.zip" && mkdir -p "$stage_dir"
+  cp "$build/bin/vpxagent.exe" "$build/bin/ociemu.dll" "$build/bin/ociemu.exe" \
+     "$here/data/ora.map" "$here/data/ora.typ" "$here/README.md" "$stage_dir/"
+  cp -r "$here/data/help" "$stage_dir/help"
+  cp -r "$here/samples" "$stage_dir/samples"
+  (cd "$build/package" && zip -q -r -9 "$build/$name.zip" "$name")
+  echo "Archive: $build/$name.zip ($(stat -c %s "$build/$name.zip") bytes)"
+}
+
+stage "Installing what is missing"
+install_packages
+stage "Fetching SQLite"
+sqlite_folder=$(fetch_sqlite)
+stage "Configuring"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESPER_BENCH=OFF -DVESPER_TESTS=ON \
+        -DCMAKE_CROSSCOMPILING_EMULATOR=wine -DVESPER_SQLITE_AMALGAMATION="$sqlite_folder"
+fi
+stage "Building"
+cmake --build "$build" -j"$(nproc)"
+stage "Testing under Wine"
+start_wine
+(cd "$build" && ctest --output-on-failure -j"$(nproc)")
+stage "Comparing the samples with the Linux build"
+compare_samples
+stage "Packing"
+make_zip
+stage "Done"

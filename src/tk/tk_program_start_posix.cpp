@@ -1,0 +1,3 @@
+#include "tk_program_start.hpp"
+
+std::vector<std::string> tk_program_start(int argc, char** argv) { return {argv, argv + argc}; }
