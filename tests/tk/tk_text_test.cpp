@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "test_platform.hpp"
 #include "tk_case.hpp"
 #include "tk_code_page.hpp"
 #include "tk_convert.hpp"
@@ -69,9 +70,9 @@ TEST(TkCodePage, OwnTablesEncodeBackToTheSameBytes) {
 
 TEST(TkCodePage, DefaultPageFollowsTheEnvironment) {
   EXPECT_EQ(decode_byte(0, 0x80), 0x20AC);
-  ::setenv("VESPER_DEFAULT_CODEPAGE", "866", 1);
+  test_set_environment("VESPER_DEFAULT_CODEPAGE", "866");
   EXPECT_EQ(tk_code_page::get(0).number(), 866);
-  ::unsetenv("VESPER_DEFAULT_CODEPAGE");
+  test_unset_environment("VESPER_DEFAULT_CODEPAGE");
   EXPECT_EQ(tk_code_page::get(0).number(), 1252);
 }
 
