@@ -118,6 +118,8 @@ make_zip() {
   rm -rf "$build/package" "$build/$name.zip" && mkdir -p "$stage_dir"
   cp "$build/bin/vpxagent.exe" "$build/bin/ociemu.dll" "$build/bin/ociemu.exe" \
      "$here/data/ora.map" "$here/data/ora.typ" "$here/README.md" "$stage_dir/"
+  # The debug information stays in build-windows/bin.
+  x86_64-w64-mingw32-strip "$stage_dir"/*.exe "$stage_dir"/*.dll
   cp -r "$here/data/help" "$stage_dir/help"
   cp -r "$here/samples" "$stage_dir/samples"
   (cd "$build/package" && zip -q -r -9 "$build/$name.zip" "$name")

@@ -3,8 +3,12 @@
 // five seconds, and the rate and time left from the records of this run only.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "agent_progress.hpp"
@@ -12,18 +16,21 @@
 
 namespace {
 
-// What the display wrote into memory, kept until the test reads it.
+// What the display wrote, in a file of the test's own (a memory stream is
+// POSIX only), kept until the test reads it.
 struct captured {
-  char* text = nullptr;
-  std::size_t size = 0;
-  std::FILE* file = open_memstream(&text, &size);
+  std::filesystem::path path = std::filesystem::temp_directory_path() /
+                               ("agent-progress-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".txt");
+  std::FILE* file = std::fopen(path.string().c_str(), "wb+");
   ~captured() {
     std::fclose(file);
-    std::free(text);
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
   }
   std::string read() {
     std::fflush(file);
-    return std::string(text, size);
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 };
 

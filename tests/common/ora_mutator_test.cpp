@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "test_platform.hpp"
 #include "udb_builders.hpp"
 #include "ora_db_mutator.hpp"
 
@@ -66,7 +67,7 @@ TEST(OraMutator, DefaultDescriptionsAndDataFiles) {
   t_ftd name(30, u"NAME", VT_BSTR);
   EXPECT_EQ(ora_db_mutator::make_default_field(name).type.text(), u"NVARCHAR2(30)");
 
-  ::setenv("VESPER_DATA_DIR", VESPER_TEST_DATA_DIR, 1);
+  test_set_environment("VESPER_DATA_DIR", VESPER_TEST_DATA_DIR);
   auto numbers = ora_db_mutator::get_mapped_types(u"NUMBER(11,0)");
   EXPECT_NE(std::find(numbers.begin(), numbers.end(), u"NUMBER(19,0)"), numbers.end());
   EXPECT_FALSE(ora_db_mutator::get_mapped_types(u"NUMBER(10,2)").empty());  // by its bare name

@@ -62,6 +62,9 @@ TEST_F(VesperSettingsTest, StoredValuesLoadAndBooleansAreNormalised) {
 // Storing the settings replaces the file once: a reader in between never
 // sees half of them, and the disk is not synced once per value.
 TEST_F(VesperSettingsTest, StoringReplacesTheFileOnce) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: files are replaced with MoveFileExW there, which the test program cannot count";
+#else
   vesper_converter converter(store_.string());
   ASSERT_TRUE(converter.serialize(true));  // makes the folder
   rename_counter replaces(store_.string());
@@ -75,6 +78,7 @@ TEST_F(VesperSettingsTest, StoringReplacesTheFileOnce) {
   ASSERT_TRUE(converter.serialize(false));
   EXPECT_EQ(converter.src, u"/data/dbf");
   EXPECT_EQ(converter.mode, 1u);
+#endif
 }
 
 TEST_F(VesperSettingsTest, DamagedStoreKeepsDefaults) {

@@ -3,7 +3,9 @@
 // table holds the published driver bytes in ascending order, and the names
 // users and .cpg files give code pages are understood.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <iconv.h>
+#endif
 
 #include <map>
 #include <set>
@@ -17,6 +19,7 @@ namespace {
 constexpr char16_t undefined = 0xFFFF;
 constexpr char16_t no_table = 0;
 
+#ifndef _WIN32
 // What glibc's iconv makes of one byte of `page`: the code point,
 // `undefined` when it refuses the byte, `no_table` when it lacks the page.
 char16_t iconv_code_point(int page, unsigned char byte) {
@@ -40,6 +43,7 @@ char16_t iconv_code_point(int page, unsigned char byte) {
   if (done == static_cast<std::size_t>(-1) || sizeof out - out_left != 2) return undefined;
   return static_cast<char16_t>(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8);
 }
+#endif
 
 char16_t our_code_point(int page, unsigned char byte) {
   std::u16string text = tk_code_page::get(page).decode(std::string(1, static_cast<char>(byte)));
@@ -58,6 +62,9 @@ std::set<int> single_byte_pages() {
 }  // namespace
 
 TEST(DbfCodePages, SingleBytePagesDecodeAsMicrosoftsTables) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: the independent table is glibc's iconv, which MinGW lacks";
+#else
   // Our deliberate differences from iconv's tables:
   // - a byte of 0x80-0x9F the page leaves undefined keeps its value as a C1
   //   control, as Windows does, rather than failing (checked below);
@@ -89,6 +96,7 @@ TEST(DbfCodePages, SingleBytePagesDecodeAsMicrosoftsTables) {
     ++compared;
   }
   EXPECT_GE(compared, 30);
+#endif
 }
 
 TEST(DbfCodePages, TableHoldsThePublishedDriverBytesInAscendingOrder) {

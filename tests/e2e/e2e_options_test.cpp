@@ -2,7 +2,6 @@
 // validation message with exit status 255, the table-names file, the trace
 // file and the stored settings the options stand on.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -268,7 +267,8 @@ TEST(E2eOptions, ReadOnlyTraceFileStopsTheAgent) {
   if (!session.can_run_unprivileged(reason)) GTEST_SKIP() << reason;
   const std::filesystem::path log = session.root() / "trace.log";
   write_file(log, "kept\n");
-  chmod(log.c_str(), 0444);
+  std::filesystem::permissions(log, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                         std::filesystem::perms::others_read);
   const e2e_result run = session.agent_unprivileged(
       {"--src=" + e2e_paths::samples().string(), "--dest=XE", "--logfile=" + log.string()});
   EXPECT_EQ(run.status, 255) << run.describe();

@@ -3,10 +3,12 @@
 // private, settings never land in a shared folder, and names read from the
 // disk cannot drive the terminal.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <chrono>
@@ -45,6 +47,7 @@ std::vector<std::string> with(std::vector<std::string> args, const std::string& 
   return args;
 }
 
+#ifndef _WIN32
 // Opens the FIFO for writing once the agent has opened it for reading;
 // -1 when the agent ends or a minute passes first.
 int open_when_read(const std::filesystem::path& fifo, int pid) {
@@ -57,6 +60,7 @@ int open_when_read(const std::filesystem::path& fifo, int pid) {
   }
   return -1;
 }
+#endif
 
 }  // namespace
 
@@ -104,6 +108,9 @@ TEST(E2ePrivacy, TheStoredPasswordServesWhenNoneIsGiven) {
 // The agent waits on a FIFO for its table names while the test reads its
 // command line as every user of the machine can.
 TEST(E2ePrivacy, TheProcessListDoesNotShowThePassword) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: no FIFO to hold the agent and no /proc to read its command line; the password is masked the same way";
+#else
   e2e_session session;
   const std::filesystem::path names = session.root() / "names.fifo";
   ASSERT_EQ(mkfifo(names.c_str(), 0600), 0);
@@ -124,9 +131,13 @@ TEST(E2ePrivacy, TheProcessListDoesNotShowThePassword) {
   EXPECT_NE(command_line.find(std::string("--oraclp=*****\0", 15)), std::string::npos) << command_line;
   EXPECT_EQ(run.status, 0) << run.describe();
   EXPECT_EQ(session.count("SUPPLIER"), "5");
+#endif
 }
 
 TEST(E2ePrivacy, TheTraceFileIsReadableByItsOwnerOnly) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: the trace file's privacy is read back as a POSIX file mode";
+#else
   e2e_session session;
   const mode_t saved_mask = umask(022);
   const std::filesystem::path fresh = session.root() / "fresh.log";
@@ -148,6 +159,7 @@ TEST(E2ePrivacy, TheTraceFileIsReadableByItsOwnerOnly) {
   ASSERT_EQ(stat(kept.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
   EXPECT_NE(read_file(kept).find("Converting table supplier (5 records)"), std::string::npos);
+#endif
 }
 
 // Without HOME and without an entry in the password database there is no

@@ -3,7 +3,6 @@
 // a table whose file changed meanwhile is refused. Each case runs on both
 // insert paths: one statement per record, and batches of bound rows.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <chrono>
 #include <fstream>
@@ -67,9 +66,9 @@ class E2eResume : public testing::TestWithParam<insert_path> {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (rows_of_b(session) < 1000 && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    kill(child.pid, SIGKILL);
+    e2e_process::kill(child);
     const e2e_result killed = e2e_process::finish(child);
-    return killed.status == 128 + SIGKILL;
+    return killed.status == e2e_process::killed_status;
   }
 
   e2e_session session;

@@ -123,6 +123,7 @@ constexpr bool address_sanitizer = false;
 // goes on with the next.
 TEST(E2eWarnings, RunningOutOfMemoryFailsOnlyThatTable) {
   if (address_sanitizer) GTEST_SKIP() << "AddressSanitizer cannot run under an address-space limit";
+  if (std::string reason; !e2e_session::can_limit_memory(reason)) GTEST_SKIP() << reason;
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
   dbf_writer table(0x30);

@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include "test_platform.hpp"
 #include "ora_database.hpp"
 #include "ora_engine.hpp"
 #include "ora_in_validator.hpp"
@@ -20,7 +21,7 @@
 
 class OraEmulationTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ::setenv("VESPER_OCI_LIB", VESPER_TEST_OCI_LIB, 1); }
+  static void SetUpTestSuite() { test_set_environment("VESPER_OCI_LIB", VESPER_TEST_OCI_LIB); }
 
   void SetUp() override {
     // The process id keeps two runs of the suite (other builds, other
@@ -30,7 +31,7 @@ class OraEmulationTest : public ::testing::Test {
              std::to_string(::getpid()));
     std::filesystem::remove_all(home_);
     std::filesystem::create_directories(home_);
-    ::setenv("OCIEMU_HOME", home_.c_str(), 1);
+    test_set_environment("OCIEMU_HOME", home_.string());
     ASSERT_EQ(tool("create-service XE scott tiger"), 0);
     engine_ = std::make_unique<ora_engine>();
   }
@@ -42,13 +43,10 @@ class OraEmulationTest : public ::testing::Test {
   }
 
   static int tool(const std::string& arguments, std::string* output = nullptr) {
-    std::string command = std::string(VESPER_TEST_OCIEMU_TOOL) + " " + arguments;
-    if (!output) return std::system((command + " >/dev/null 2>&1").c_str());
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
+    const std::string command = test_shell_quoted(VESPER_TEST_OCIEMU_TOOL) + " " + arguments;
+    if (!output) return test_run_command(command + " >" + test_null_device + " 2>&1");
     output->clear();
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output->append(buffer, n);
-    return ::pclose(pipe);
+    return test_run_command(command, output);
   }
 
   ora_database& connect() {

@@ -142,7 +142,7 @@ TEST_F(OraEmulationTest, NotNullIsRelaxedOnceAndOutOfRangeNumbersBecomeNull) {
 // trigger is gone, and rows still go in. One that compiles fills its column.
 TEST_F(OraEmulationTest, AnAutoIncrementTriggerThatDoesNotCompileFailsItsTableAndIsDropped) {
   const std::filesystem::path trace = home_ / "trace.log";
-  tk_logger logger(trace.c_str(), true, 2, false);
+  tk_logger logger(trace.string().c_str(), true, 2, false);
   ora_database& db = connect();
   const udb_schema dated = udb_schema_of({t_ftd(0, u"ID", VT_DATE, true, true), t_ftd(10, u"NAME", VT_BSTR)});
   try {
@@ -235,7 +235,7 @@ TEST_F(OraEmulationTest, ColumnsWhoseNamesCollideGetTheSameNamesForRecords) {
 // fields in another order still fills the right columns.
 TEST_F(OraEmulationTest, RecordsAreMatchedToColumnsOnceUntilTheirFieldsChange) {
   const std::filesystem::path trace = home_ / "trace.log";
-  tk_logger logger(trace.c_str(), true, 1, false);
+  tk_logger logger(trace.string().c_str(), true, 1, false);
   ora_database& db = connect();
   auto table = db.create_table(u"PAIRS", udb_schema_of({t_ftd(5, u"A", VT_BSTR), t_ftd(5, u"B", VT_BSTR)}),
                                udb_indexes());

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "test_platform.hpp"
 #include "comma_decimal_locale.hpp"
 #include "dbf_writer.hpp"
 #include "vesper_converter.hpp"
@@ -16,23 +17,22 @@ namespace {
 
 class ProfileEmulationTest : public ProfileTest {
  protected:
-  static void SetUpTestSuite() { ::setenv("VESPER_OCI_LIB", VESPER_TEST_OCI_LIB, 1); }
+  static void SetUpTestSuite() { test_set_environment("VESPER_OCI_LIB", VESPER_TEST_OCI_LIB); }
 
   // A new, empty emulation home with service XE (scott/tiger).
   void new_oracle_home(const std::string& name) {
     std::filesystem::path home = folder_ / name;
     std::filesystem::create_directories(home);
-    ::setenv("OCIEMU_HOME", home.c_str(), 1);
-    ASSERT_EQ(std::system((std::string(VESPER_TEST_OCIEMU_TOOL) + " create-service XE scott tiger >/dev/null 2>&1").c_str()), 0);
+    test_set_environment("OCIEMU_HOME", home.string());
+    ASSERT_EQ(test_run_command(test_shell_quoted(VESPER_TEST_OCIEMU_TOOL) + " create-service XE scott tiger >" +
+                               test_null_device + " 2>&1"),
+              0);
   }
 
   static std::string sql(const std::string& statement) {
-    std::string command = std::string(VESPER_TEST_OCIEMU_TOOL) + " sql XE scott tiger \"" + statement + "\" 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
     std::string output;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-    ::pclose(pipe);
+    test_run_command(test_shell_quoted(VESPER_TEST_OCIEMU_TOOL) + " sql XE scott tiger \"" + statement + "\" 2>&1",
+                     &output);
     return output;
   }
 

@@ -1,8 +1,9 @@
 # Re-makes the demo folder into OUT with GENERATOR and compares it byte for
 # byte with the committed folder COMMITTED (its README.md aside), so the
-# generator and the committed files cannot drift apart.
+# generator and the committed files cannot drift apart. EMULATOR, when set,
+# runs a cross-built generator (Wine for the Windows build).
 file(REMOVE_RECURSE ${OUT})
-execute_process(COMMAND ${GENERATOR} ${OUT} RESULT_VARIABLE status)
+execute_process(COMMAND ${EMULATOR} ${GENERATOR} ${OUT} RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "make_samples failed: ${status}")
 endif()

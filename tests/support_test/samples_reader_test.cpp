@@ -3,6 +3,10 @@
 // agrees with our own reader could get the format wrong in the same way twice.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+TEST(SamplesReader, RunsOnLinux) { GTEST_SKIP() << "Windows: the independent readers (ogrinfo, dbfread) are Linux programs run through sh; the samples are the same files"; }
+#else
+
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -129,3 +133,4 @@ TEST(SamplesReadByAnotherReader, LastUpdateDateAndFirstRecord) {
 }
 
 }  // namespace
+#endif

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-
+#ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <future>
 #include <thread>
@@ -54,12 +56,14 @@ TEST_F(TkLoggerTest, WithoutLoggerTraceCallsDoNothing) {
   tk_log(3, "nothing %s", never_read);
   tk_log_w(3, u"nothing %s", u"x");
   EXPECT_FALSE(tk_log_wanted(3));
-  struct stat info {};
-  EXPECT_NE(::stat(default_file.c_str(), &info), 0) << default_file;
+  EXPECT_FALSE(std::filesystem::exists(default_file)) << default_file;
 }
 
 // The trace holds every record's data: nobody else may read a file it makes.
 TEST_F(TkLoggerTest, ANewFileIsPrivateAndAnExistingOneKeepsItsMode) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: no POSIX file modes or umask to read back";
+#else
   const mode_t saved_mask = ::umask(022);
   {
     tk_logger logger(path_.c_str(), true, 1, false);
@@ -88,6 +92,7 @@ TEST_F(TkLoggerTest, ANewFileIsPrivateAndAnExistingOneKeepsItsMode) {
   ASSERT_EQ(::stat(path_.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
   EXPECT_EQ(read_file(path_), "again\r\n");
+#endif
 }
 
 TEST_F(TkLoggerTest, LineFormatNarrowAndWide) {
@@ -156,6 +161,9 @@ TEST_F(TkLoggerTest, BelowThresholdMessagesAreNotFormatted) {
 // the lock a message being written holds. The writer here is stuck opening
 // a FIFO that nobody reads yet.
 TEST_F(TkLoggerTest, DroppedMessagesDoNotWaitForAWriter) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: no FIFO to hold a writer";
+#else
   ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
   tk_logger logger(path_.c_str(), false, 3, false);
   logger.truncated = true;  // so that only the write opens the FIFO
@@ -175,6 +183,7 @@ TEST_F(TkLoggerTest, DroppedMessagesDoNotWaitForAWriter) {
   EXPECT_TRUE(returned);
   EXPECT_FALSE(dropped.get());
   EXPECT_EQ(std::string(line, n > 0 ? static_cast<std::size_t>(n) : 0), "held\r\n");
+#endif
 }
 
 TEST_F(TkLoggerTest, WideMessagesAreCutToTheBuffer) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "test_platform.hpp"
 #include "tk_case.hpp"
 #include "tk_code_page.hpp"
 #include "tk_convert.hpp"
