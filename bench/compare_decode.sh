@@ -8,7 +8,7 @@
 set -euo pipefail
 old=${1:?usage: compare_decode.sh OLD_BUILD NEW_BUILD [CORPUS]}
 new=${2:?usage: compare_decode.sh OLD_BUILD NEW_BUILD [CORPUS]}
-corpus=${3:-/work/shared/dbf-corpus}
+corpus=${3:-$(cd "$(dirname "$0")/../.." && pwd)/shared/dbf-corpus}  # the shared corpus beside the project
 work=$(mktemp -d "${TMPDIR:-/tmp}/vesper-compare-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
