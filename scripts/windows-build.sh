@@ -140,9 +140,16 @@ stage "Building"
 cmake --build "$build" -j"$(nproc)"
 stage "Testing under Wine"
 start_wine
-(cd "$build" && ctest --output-on-failure -j"$(nproc)")
+# Some tests still fail under Wine: the samples comparison and the archive
+# are made anyway, and the script's status is the tests' at the end.
+tests_status=0
+(cd "$build" && ctest --output-on-failure -j"$(nproc)") || tests_status=$?
 stage "Comparing the samples with the Linux build"
 compare_samples
 stage "Packing"
 make_zip
+if [ "$tests_status" -ne 0 ]; then
+  echo "Tests under Wine failed: build-windows/Testing/Temporary/LastTestsFailed.log lists them" >&2
+  exit "$tests_status"
+fi
 stage "Done"
