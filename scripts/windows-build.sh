@@ -20,20 +20,9 @@ stage() { echo "== $1 (at ${SECONDS}s)"; }
 
 install_packages() {
   # googletest: the sources in /usr/src/googletest; the rest cross-compiles
-  # and runs the result.
-  local packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 zip curl googletest
-                  nlohmann-json3-dev cmake)
-  local missing=() sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo_cmd[@]}" apt-get update -q
-    "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
-  fi
+  # and runs the result. The Linux build's packages come too: the samples are
+  # compared with the Linux agent.
+  "$here/scripts/install-deps.sh" g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 zip curl googletest
 }
 
 # Prints the folder holding sqlite3.c and sqlite3.h.

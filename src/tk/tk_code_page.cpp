@@ -170,14 +170,8 @@ void tk_code_page::build_own_table(const char16_t* upper_half) {
 std::u16string tk_code_page::decode(std::string_view bytes) const {
   if (number_ == utf8_page) return up_to_zero(tk_code_page_system::utf8_to_utf16(bytes));
   if (!single_byte_) return up_to_zero(tk_code_page_system::decode(number_, converter_name_, bytes));
-  std::u16string out(bytes.size(), u'\0');
-  std::size_t n = 0;
-  for (char b : bytes) {
-    char16_t c = table_[static_cast<unsigned char>(b)];
-    if (c == 0) break;
-    out[n++] = c;
-  }
-  out.resize(n);
+  std::u16string out;
+  decode_into(bytes, out);
   return out;
 }
 
