@@ -13,7 +13,8 @@ namespace {
 // platform can: Windows (and Wine) programs may not make symbolic links.
 void link_corpus_file(const std::filesystem::path& file, const std::filesystem::path& place) {
 #ifdef _WIN32
-  std::filesystem::copy_file(file, place);
+  // Names differing only in case are one file there: the first copy serves.
+  std::filesystem::copy_file(file, place, std::filesystem::copy_options::skip_existing);
 #else
   std::filesystem::create_symlink(file, place);
 #endif
