@@ -658,9 +658,14 @@ void vesper_converter::reject(dbf_recordset& source, std::uint64_t number, const
 // to its stem.
 std::filesystem::path vesper_converter::bad_file_path(const dbf_recordset& source) const {
   const std::filesystem::path given(bad_file);
-  if (bad_file.back() == '/' || std::filesystem::is_directory(given)) {
-    std::filesystem::create_directories(given);
-    return given / std::filesystem::path(source.file_name()).filename();
+  // A name ending in a separator (a slash, or a backslash too on Windows) is a folder;
+  // without its trailing separator the file's name joins it with the
+  // platform's own.
+  const bool ends_as_folder = given.has_relative_path() && !given.has_filename();
+  if (ends_as_folder || std::filesystem::is_directory(given)) {
+    const std::filesystem::path folder = ends_as_folder ? given.parent_path() : given;
+    std::filesystem::create_directories(folder);
+    return folder / std::filesystem::path(source.file_name()).filename();
   }
   if (bad_files_written_ == 0) return given;
   std::filesystem::path numbered = given;

@@ -21,8 +21,10 @@
 
 class error_handler : public tk_singleton<error_handler> {
  public:
-  // Exit status of a process ended by an error (-1 as the system reports it: 255).
-  static constexpr int failure_exit_code = -1;
+  // Exit status of a process ended by an error: 255 on every platform (the
+  // help says so). Not -1: Linux keeps its low 8 bits, 255, but Windows
+  // reports the whole int, -1, which no documented status is.
+  static constexpr int failure_exit_code = 255;
 
   // Presents errors on the console until a front end installs another presenter.
   error_handler(std::size_t count, const tk_error_text* table);

@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "tk_file_name.hpp"
 #include "tk_trace_file.hpp"
 
 namespace {
@@ -24,12 +25,9 @@ std::size_t fit_utf16_units(std::string_view utf8, std::size_t units) {
 }  // namespace
 
 std::string tk_default_log_path() {
-  std::string path = tk_executable_path();
-  std::size_t slash = path.rfind('/');
-  std::size_t dot = path.rfind('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-    path.erase(dot);
-  return path + ".log";
+  // Split by the platform's rules: on Windows a backslash ends the folder.
+  tk_file_name exe(tk_executable_path());
+  return exe.folder_path() + exe.name + ".log";
 }
 
 tk_logger::tk_logger(const char* path_, bool enabled_, int min_level_, bool timestamps_)

@@ -41,6 +41,9 @@ TEST_F(VesperSettingsTest, FirstStartUsesTheDefaults) {
 }
 
 TEST_F(VesperSettingsTest, StoredValuesLoadAndBooleansAreNormalised) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: the settings are the registry key, not this file; the registry test covers loading them";
+#endif
   write_store("\"uppercase\"=dword:00000000\n\"tab_def\"=dword:00000007\n\"mode\"=dword:00000002\n"
               "\"code_page\"=dword:000000c9\n\"src\"=\"/data/\xD0\xB4\xD0\xB1\xD1\x84\"\n\"port\"=\"1522\"\n");
   {

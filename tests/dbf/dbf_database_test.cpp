@@ -33,6 +33,9 @@ TEST_F(DbfTest, FolderListsDbfFilesOfAnyCaseAsLowerCaseTables) {
 // Every file is a table: later files of a name clashing in case take the
 // next free "_n" name, in the order of their exact names.
 TEST_F(DbfTest, FilesWhoseNamesClashInCaseEachBecomeATable) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: a folder cannot hold names that differ only in case";
+#endif
   small_table(u"upper").write(folder_, "ORDERS.DBF");
   small_table(u"mixed").write(folder_, "Orders.dbf");
   small_table(u"lower").write(folder_, "orders.dbf");

@@ -10,6 +10,9 @@
 namespace {
 
 TEST(E2eCaseClash, EveryFileOfAClashingNameIsConvertedUnderAStableName) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: a folder cannot hold names that differ only in case";
+#endif
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
   // Written out of name order: the names follow the files' exact names.

@@ -162,6 +162,9 @@ TEST(E2eCheck, DamagedTablesAreCountedPerColumnAndTheStatusIsARunsOne) {
 }
 
 TEST(E2eCheck, TheHtmlPageTellsTheSameFactsWithEveryNameEscaped) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: file names cannot hold the < and > the page must escape";
+#endif
   e2e_session session;
   const std::filesystem::path folder = session.folder("damaged");
   write_damaged_folder(folder);

@@ -186,6 +186,9 @@ TEST(E2ePrivacy, WithoutAHomeFolderTheRunGoesOnAndSaysTheSettingsAreNotKept) {
 }
 
 TEST(E2ePrivacy, ControlCharactersInNamesArePrintedAsEscapes) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: file names cannot hold control characters";
+#endif
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
   for (const char* file : {"red\x1B[31mtext.dbf", "two\nlines.dbf"}) {

@@ -22,8 +22,8 @@ ora_journal_entry entry(const char16_t* source, std::uint32_t records) {
 TEST_F(OraEmulationTest, JournalDroppedByAnotherRunIsWrittenAgain) {
   ora_database& db = connect();
   const std::string journal_rows =
-      "sql XE scott tiger \"select SOURCE_FILE, RECORD_COUNT, LAST_RECORD, FINISHED from VESPER\\$JOURNAL\"";
-  const std::string drop = "sql XE scott tiger \"drop table VESPER\\$JOURNAL\"";
+      "sql XE scott tiger " + test_shell_quoted("select SOURCE_FILE, RECORD_COUNT, LAST_RECORD, FINISHED from VESPER$JOURNAL");
+  const std::string drop = "sql XE scott tiger " + test_shell_quoted("drop table VESPER$JOURNAL");
   ora_journal journal(db);
 
   // Dropped after this run created it, before its first table.
@@ -41,7 +41,7 @@ TEST_F(OraEmulationTest, JournalDroppedByAnotherRunIsWrittenAgain) {
   journal.commit();
   ASSERT_EQ(tool(journal_rows, &rows), 0);
   EXPECT_NE(rows.find("/data/ONE.DBF"), std::string::npos) << rows;
-  ASSERT_EQ(tool("sql XE scott tiger \"select LAST_RECORD + 1000 from VESPER\\$JOURNAL\"", &rows), 0);
+  ASSERT_EQ(tool("sql XE scott tiger " + test_shell_quoted("select LAST_RECORD + 1000 from VESPER$JOURNAL"), &rows), 0);
   EXPECT_NE(rows.find("1020"), std::string::npos) << rows;
 }
 

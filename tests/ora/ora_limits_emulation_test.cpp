@@ -28,9 +28,9 @@ TEST_F(OraEmulationTest, AnAutoIncrementTableWithAThirtyCharacterNameNumbersItsR
   db_->run(u"INSERT INTO \"" + table + u"\" (\"NAME\") VALUES ('b')");
   engine_->commit();
   std::string rows;
-  ASSERT_EQ(tool("sql OLD scott tiger 'SELECT ID, NAME FROM " + std::string(30, 'T') + " ORDER BY ID'", &rows), 0);
+  ASSERT_EQ(tool("sql OLD scott tiger " + test_shell_quoted("SELECT ID, NAME FROM " + std::string(30, 'T') + " ORDER BY ID"), &rows), 0);
   EXPECT_EQ(rows, "ID\tNAME\n1\ta\n2\tb\n");
-  ASSERT_EQ(tool("sql OLD scott tiger 'SELECT TRIGGER_NAME FROM USER_TRIGGERS'", &rows), 0);
+  ASSERT_EQ(tool("sql OLD scott tiger " + test_shell_quoted("SELECT TRIGGER_NAME FROM USER_TRIGGERS"), &rows), 0);
   EXPECT_EQ(rows, "TRIGGER_NAME\n" + std::string(27, 'T') + "_10\n");
 }
 

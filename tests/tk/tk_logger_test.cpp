@@ -219,10 +219,15 @@ TEST_F(TkLoggerTest, UnwritableFileIsSkippedSilently) {
 TEST(TkLoggerPath, DefaultPathIsTheExecutableWithLogExtension) {
   std::string exe = tk_executable_path();
   std::string log = tk_default_log_path();
+#ifdef _WIN32
+  ASSERT_EQ(exe.substr(exe.size() - 4), ".exe");
+  EXPECT_EQ(log, exe.substr(0, exe.size() - 4) + ".log");  // the extension is replaced
+#else
   std::size_t slash = exe.rfind('/');
   std::string name = exe.substr(slash + 1);
   ASSERT_EQ(name.find('.'), std::string::npos) << "test executable has no extension";
   EXPECT_EQ(log, exe + ".log");
+#endif
 }
 
 TEST(TkLoggerSingleton, SecondLoggerAndNullPathAreInternalErrors) {

@@ -47,6 +47,11 @@ std::vector<std::string> differences_from_printf(const std::string& conversions)
             // glibc 2.36 drops the zeros %#g keeps when rounding carries into
             // a new power of ten ("1.e+06" for 999999.5); see the test below.
             if (value == 999999.5 && std::strchr(flags, '#') && (conversion == 'g' || conversion == 'G')) continue;
+#ifdef _WIN32
+            // The Windows runtime drops the sign of a NaN; ours keeps it as
+            // glibc does, so that both builds write the same text (below).
+            if (std::isnan(value) && std::signbit(value)) continue;
+#endif
             const std::string expected = printf_text(value, conversion, precision, flags, width);
             const std::string actual = tk_real_text(value, conversion, precision, flags, width);
             if (expected != actual)
@@ -60,6 +65,12 @@ std::vector<std::string> differences_from_printf(const std::string& conversions)
 TEST(TkRealText, WritesWhatPrintfWritesInTheCLocale) {
   const auto differences = differences_from_printf("fFeEgG");
   for (const auto& d : differences) ADD_FAILURE() << d;
+}
+
+TEST(TkRealText, NegativeNanKeepsItsSignOnEveryPlatform) {
+  const double negative_nan = -std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(tk_real_text(negative_nan, 'f', -1, "", 6), "  -nan");
+  EXPECT_EQ(tk_real_text(negative_nan, 'G', -1, "+"), "-NAN");
 }
 
 TEST(TkRealText, AlternativeGeneralFormKeepsItsZerosAfterACarry) {
@@ -94,6 +105,12 @@ TEST(TkRealText, ReadsWhatStrtodReadsInTheCLocale) {
     const double expected = std::strtod(text, &end);
     double actual = 1234;
     EXPECT_EQ(tk_read_real(text, &actual), static_cast<std::size_t>(end - text));
+    if (end == text) {
+      // Nothing read is zero; the Windows runtime gives -0 after "-+".
+      EXPECT_EQ(actual, 0.0);
+      EXPECT_FALSE(std::signbit(actual));
+      continue;
+    }
     if (std::isnan(expected)) {
       EXPECT_TRUE(std::isnan(actual));
       EXPECT_EQ(std::signbit(actual), std::signbit(expected));
