@@ -14,6 +14,8 @@ class tk_file_name {
   // executable with an empty name (its folder and extension remain).
   explicit tk_file_name(const char* path);
   explicit tk_file_name(const std::string& path) : tk_file_name(path.c_str()) {}
+  // Empty parts, for tk_split_full_path to fill without a trace line.
+  tk_file_name() = default;
 
   std::string full_path() const { return drive + folder + name + extension; }
   // The folder with its drive: where the file is (the folder alone is

@@ -25,8 +25,11 @@ std::size_t fit_utf16_units(std::string_view utf8, std::size_t units) {
 }  // namespace
 
 std::string tk_default_log_path() {
-  // Split by the platform's rules: on Windows a backslash ends the folder.
-  tk_file_name exe(tk_executable_path());
+  // Split by the platform's rules (on Windows a backslash ends the folder),
+  // without tk_file_name's traced constructor: this runs while the logger
+  // that trace would go to is being built.
+  tk_file_name exe;
+  tk_split_full_path(tk_executable_path(), exe);
   return exe.folder_path() + exe.name + ".log";
 }
 
