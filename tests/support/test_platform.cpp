@@ -83,3 +83,11 @@ int test_run_command(const std::string& command, std::string* output) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
 }
+
+#ifdef _WIN32
+void test_remove_registry_key(const std::string& key) {
+  const std::wstring wide(key.begin(), key.end());  // ASCII key names only
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, wide.c_str());
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, wide.c_str());
+}
+#endif
