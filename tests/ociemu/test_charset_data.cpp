@@ -173,16 +173,15 @@ TEST_F(oracle_number_bind_test, NumbersBoundAsOracleBytesAreStoredExactly) {
 
 // OCIEMU_ROUND_TRIP_DELAY_US makes every round trip wait, as a network does.
 TEST_F(oracle_number_bind_test, RoundTripsWaitTheGivenDelay) {
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(run_tool("sql XE scott tiger \"select 1 from dual\""), 0);
-  const auto quick = std::chrono::steady_clock::now() - start;
   test_set_environment("OCIEMU_ROUND_TRIP_DELAY_US", "50000");
   const auto slow_start = std::chrono::steady_clock::now();
   const int status = run_tool("sql XE scott tiger \"select 1 from dual\"");
   test_unset_environment("OCIEMU_ROUND_TRIP_DELAY_US");
   ASSERT_EQ(status, 0);
-  // Seven round trips (attach, logon, describe, execute, two fetches, logoff) of 50 ms.
-  EXPECT_GE(std::chrono::steady_clock::now() - slow_start, quick + std::chrono::milliseconds(300));
+  // Seven round trips (attach, logon, describe, execute, two fetches,
+  // logoff) of at least 50 ms each. Only this lower bound holds on a busy
+  // machine: a run without the delay may take as long as it.
+  EXPECT_GE(std::chrono::steady_clock::now() - slow_start, std::chrono::milliseconds(350));
 }
 
 }  // namespace ociemu_test
