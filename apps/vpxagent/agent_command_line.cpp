@@ -18,6 +18,7 @@
 #include "tk_cmd_line.hpp"
 #include "tk_code_page.hpp"
 #include "tk_convert.hpp"
+#include "tk_file_name.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_secret_line.hpp"
@@ -244,7 +245,7 @@ void agent_command_line::apply(int id, const std::string& value) {
       check_ = true;
       break;
     case report:
-      if (std::filesystem::path(value).stem().empty() ||
+      if (tk_native_path(value).stem().empty() ||
           (report_extension(value) != ".json" && report_extension(value) != ".html"))
         fatal("--report= needs a file name ending in .json or .html, for example --report=check.html");
       report_file_ = value;
@@ -318,7 +319,7 @@ void agent_command_line::apply(int id, const std::string& value) {
 }
 
 std::string agent_command_line::report_extension(const std::string& file) {
-  std::string extension = std::filesystem::path(file).extension().string();
+  std::string extension = tk_path_utf8(tk_native_path(file).extension());
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return extension;
 }
@@ -371,7 +372,7 @@ std::u16string agent_command_line::password_from_stdin() const {
 // Lines of any length are read whole: a cut name would convert another table.
 void agent_command_line::process_tab_file(const std::string& path) {
   tk_log(1, "process_tab_file(%s)", path);
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(tk_native_path(path), std::ios::binary);
   if (!in) fatal("Table names file does not exist.\nPlease verify the correct path/name was given.");
   std::vector<std::u16string> names;
   std::string line;
