@@ -76,7 +76,7 @@ void check_report_builder::opened(const dbf_recordset& source) {
   table.memo_state = source.has_memo_file() ? "found" : source.has_memo_columns() ? "missing" : "none";
   table.memo_file = source.memo_file_name();
   for (const udb_index& index : source.indexes) {
-    check_index_tag tag{utf8(index.name), {}, index.unique, index.primary};
+    check_index_tag tag{utf8(index.name), {}, index.unique, index.primary, {}};
     for (const std::u16string& field : index.fields) tag.fields.push_back(utf8(field));
     table.index_tags.push_back(std::move(tag));
   }

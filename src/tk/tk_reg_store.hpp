@@ -1,8 +1,9 @@
 // The per-user settings store. On Windows it is the registry itself, under
 // HKEY_CURRENT_USER: reads query it, save() writes the values set since the
-// store was made. Elsewhere it is a settings file standing in for it: keys holding
-// typed values (REG_DWORD, REG_SZ), kept as text in a format close to a
-// registry export:
+// store was made; a path "HKEY_CURRENT_USER\Software\Other" puts the keys
+// under that key instead. Elsewhere it is a settings file standing in for
+// it: keys holding typed values (REG_DWORD, REG_SZ), kept as text in a
+// format close to a registry export:
 //
 //   [Software\Tolvane\Vesper]
 //   "Name"=dword:00000005

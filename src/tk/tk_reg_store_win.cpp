@@ -10,6 +10,15 @@ namespace {
 
 constexpr const char* registry_root = "HKEY_CURRENT_USER";
 
+// The key's place under HKEY_CURRENT_USER: the store's path names the root
+// itself, or a key under it that stands in for the root (which keeps other
+// stores, tests among them, off the user's own settings).
+std::string key_under_root(const std::string& store_path, const std::string& key) {
+  const std::string root = registry_root;
+  if (store_path.size() <= root.size() + 1 || store_path.compare(0, root.size(), root) != 0) return key;
+  return store_path.substr(root.size() + 1) + "\\" + key;
+}
+
 class open_key {
  public:
   open_key(const std::string& key, bool create) {
@@ -83,7 +92,7 @@ std::string tk_reg_store::home_folder() {
 const tk_reg_value* tk_reg_store::find(const std::string& key, const std::string& name) const {
   values& known = keys_[key];
   if (auto held = known.find(name); held != known.end()) return &held->second;
-  open_key opened(key, false);
+  open_key opened(key_under_root(path_, key), false);
   tk_reg_value value;
   if (!opened.get() || !query(opened.get(), name, value)) return nullptr;
   return &(known[name] = value);
@@ -98,7 +107,7 @@ void tk_reg_store::set(const std::string& key, const std::string& name, tk_reg_v
 int tk_reg_store::save() const {
   for (const auto& [key, values] : keys_) {
     if (values.empty()) continue;
-    open_key opened(key, true);
+    open_key opened(key_under_root(path_, key), true);
     if (!opened.get()) return opened.error();
     for (const auto& [name, value] : values)
       if (int error = store(opened.get(), name, value)) return error;

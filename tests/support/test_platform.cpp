@@ -61,8 +61,14 @@ std::string test_host_name() {
 
 int test_run_command(const std::string& command, std::string* output) {
 #ifdef _WIN32
-  // cmd /c takes the outer quotes off a command that starts with one.
-  FILE* pipe = _popen(("\"" + command + "\"").c_str(), "rt");
+  // cmd /c takes the outer quotes off a command that starts with one. The
+  // command goes wide: narrow text would be read in the ANSI code page, not
+  // as the UTF-8 it is.
+  const std::string quoted = "\"" + command + "\"";
+  std::wstring wide(quoted.size() + 1, L'\0');
+  wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, quoted.data(), static_cast<int>(quoted.size()),
+                                                             wide.data(), static_cast<int>(wide.size()))));
+  FILE* pipe = _wpopen(wide.c_str(), L"rt");
 #else
   FILE* pipe = ::popen(command.c_str(), "r");
 #endif
@@ -77,3 +83,11 @@ int test_run_command(const std::string& command, std::string* output) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
 }
+
+#ifdef _WIN32
+void test_remove_registry_key(const std::string& key) {
+  const std::wstring wide(key.begin(), key.end());  // ASCII key names only
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, wide.c_str());
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, wide.c_str());
+}
+#endif

@@ -27,3 +27,9 @@ std::string test_host_name();
 // Runs `command` through the shell and returns its exit status; its
 // standard output goes to `output` when given (lines end in LF on both).
 int test_run_command(const std::string& command, std::string* output = nullptr);
+
+#ifdef _WIN32
+// Removes a key under HKEY_CURRENT_USER with everything in it (Windows only:
+// the settings live in the registry there).
+void test_remove_registry_key(const std::string& key);
+#endif

@@ -109,4 +109,24 @@ TEST_F(TkRegistryTest, ValuesOtherProgramsWroteReadSafely) {
   EXPECT_FALSE(key.exchange(false, number, "Short"));
   EXPECT_EQ(number, 5u);
 }
+
+// A store named after a key under HKEY_CURRENT_USER keeps its keys there and
+// leaves the same keys at the root alone.
+TEST_F(TkRegistryTest, AStoreUnderAKeyKeepsOffTheRootsKeys) {
+  const std::string inner = "Software\\Tolvane\\VesperInner";
+  {
+    tk_reg_key key("HKEY_CURRENT_USER\\" + key_path_);
+    ASSERT_EQ(key.open(tk_reg_root::current_user, inner), tk_reg_key::error_success);
+    std::uint32_t number = 42;
+    EXPECT_TRUE(key.exchange(true, number, "Number"));
+  }
+  tk_reg_key at_root;
+  ASSERT_EQ(at_root.open(tk_reg_root::current_user, inner), tk_reg_key::error_success);
+  std::uint32_t number = 0;
+  EXPECT_FALSE(at_root.exchange(false, number, "Number"));
+  tk_reg_key under("HKEY_CURRENT_USER\\" + key_path_);
+  ASSERT_EQ(under.open(tk_reg_root::current_user, inner), tk_reg_key::error_success);
+  EXPECT_TRUE(under.exchange(false, number, "Number"));
+  EXPECT_EQ(number, 42u);
+}
 #endif
