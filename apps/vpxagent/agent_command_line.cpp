@@ -20,6 +20,7 @@
 #include "tk_convert.hpp"
 #include "tk_file_name.hpp"
 #include "tk_format.hpp"
+#include "tk_hide_argument.hpp"
 #include "tk_logger.hpp"
 #include "tk_secret_line.hpp"
 #include "vesper_converter.hpp"
@@ -355,9 +356,8 @@ std::uint32_t agent_command_line::count_value(const std::string& value, long mos
 void agent_command_line::hide_password(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (!is_password_argument(argv[i])) continue;
-    char* value = argv[i] + std::strlen(password_option);
-    if (std::strcmp(value, from_stdin) == 0) continue;
-    std::memset(value, '*', std::strlen(value));
+    if (std::strcmp(argv[i] + std::strlen(password_option), from_stdin) == 0) continue;
+    tk_hide_argument(argc, argv, i, std::strlen(password_option));
   }
 }
 
