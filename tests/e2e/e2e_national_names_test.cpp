@@ -65,10 +65,15 @@ TEST(E2eNationalNames, TableMemoIndexBadFileAndJournalKeepTheirNames) {
   const std::filesystem::path folder = write_stock(session);
   std::vector<std::string> args = e2e_session::login();
   args.push_back("--src=" + utf8_of(folder));
-  const e2e_result first = session.agent(args);
+  // A names file of such a name, in UTF-8 (its byte order mark says so).
+  const std::filesystem::path names = session.root() / utf8_path("Таблицы ✓.txt");
+  std::ofstream(names, std::ios::binary) << "\xEF\xBB\xBF" << table_stem << "\r\n";
+  std::vector<std::string> first_args = args;
+  first_args.push_back("--tab_file=" + utf8_of(names));
+  const e2e_result first = session.agent(first_args);
   ASSERT_EQ(first.status, 0) << first.describe();
   EXPECT_NE(first.out.find("Converting database " + utf8_of(folder)), std::string::npos) << first.out;
-  EXPECT_NE(first.out.find("склад✓: read 300, inserted 300, failed 0, skipped as deleted 0, warnings 0\n"),
+  EXPECT_NE(first.out.find("Склад✓: read 300, inserted 300, failed 0, skipped as deleted 0, warnings 0\n"),
             std::string::npos)
       << first.out;
   const e2e_expected_table expected(folder, u"Склад✓");
