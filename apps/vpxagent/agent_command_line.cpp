@@ -163,6 +163,16 @@ std::string agent_command_line::usage_text() {
          encoding_list();
 }
 
+std::string agent_command_line::usage_for_mistakes() const {
+  std::string text = usage_text();
+  // A value is not repeated: a mistyped password option would show it.
+  for (const std::string& argument : unrecognised_)
+    text += "\nNot an option: " + argument.substr(0, argument.find('=')) +
+            (argument.find('=') == std::string::npos ? "" : "=...") +
+            " (options are --name, or --name=value for those that take a value; see above)";
+  return text;
+}
+
 void agent_command_line::fatal(const std::string& message) const {
   if (tk_logger* logger = tk_logger::find(); logger && logger->accepts(3)) logger->write_line(message);
   if (!converter_.silent) std::fprintf(stderr, "%s\n", message.c_str());
@@ -180,7 +190,8 @@ bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
   ansi_cmd_line line(argc, argv, options);
   for (; line.has_current(); line.next())
     if (line.current_id() >= 0) apply(line.current_id(), line.current_value());
-  if (!line.unrecognised().empty()) return false;
+  unrecognised_ = line.unrecognised();
+  if (!unrecognised_.empty()) return false;
   if (converter_.src.empty()) fatal("You should specify path to DBF database");
   // A profile's empty server means a net service name (the wizard allows it).
   if (host_.empty() && !profile_loaded_ && !tns_) fatal("You should enter Oracle database name");

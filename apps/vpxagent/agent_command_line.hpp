@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class vesper_converter;
 
@@ -28,6 +29,9 @@ class agent_command_line {
   void load_profile(const std::string& path);
 
   static std::string usage_text();
+  // The usage text, then the arguments parse_cmd_line did not take (an
+  // unknown option, or a valued one given without "=").
+  std::string usage_for_mistakes() const;
 
   // --check (or --report=): a pre-flight report instead of a run.
   bool check_wanted() const { return check_ || !report_file_.empty(); }
@@ -61,4 +65,5 @@ class agent_command_line {
   bool connection_given_ = false;
   bool progress_ = false;
   bool tns_ = false;
+  std::vector<std::string> unrecognised_;
 };

@@ -34,7 +34,7 @@ int convert(const std::vector<std::string>& arguments) {
   converter.bool_dbf = true;
   agent_command_line command_line(converter);
   if (argc == 1 || !command_line.parse_cmd_line(argc, argv.data()))
-    command_line.fatal(agent_command_line::usage_text());
+    command_line.fatal(command_line.usage_for_mistakes());
   // On a terminal the progress is shown unasked; elsewhere it would fill a
   // log that nobody watches, unless --progress asks for it.
   // The error handler's presenter owns the display: it outlives the

@@ -202,9 +202,15 @@ void emu_ddl_executor::add_key(const std::u16string& table_name, emu_key_spec ke
 
 std::optional<std::u16string> emu_ddl_executor::index_with_columns(
     const emu_table_def& table, const std::vector<std::u16string>& columns) {
-  auto& s = db_.cached("SELECT INDEX_NAME, group_concat(COLUMN_NAME, char(1)) FROM "
-                       "(SELECT * FROM ociemu_ind_columns WHERE TABLE_NAME = ? "
-                       "ORDER BY INDEX_NAME, COLUMN_POSITION) GROUP BY INDEX_NAME");
+  // Each index's keys as a list: a column by its name, an expression (a
+  // function of a column, or a column in descending order) by its text
+  // followed by " DESC" when descending.
+  auto& s = db_.cached("SELECT INDEX_NAME, group_concat(KEY, char(1)) FROM "
+                       "(SELECT c.INDEX_NAME, COALESCE(e.COLUMN_EXPRESSION || "
+                       "CASE c.DESCEND WHEN 'DESC' THEN ' DESC' ELSE '' END, c.COLUMN_NAME) KEY "
+                       "FROM ociemu_ind_columns c LEFT JOIN ociemu_ind_expressions e "
+                       "ON e.INDEX_NAME = c.INDEX_NAME AND e.COLUMN_POSITION = c.COLUMN_POSITION "
+                       "WHERE c.TABLE_NAME = ? ORDER BY c.INDEX_NAME, c.COLUMN_POSITION) GROUP BY INDEX_NAME");
   s.bind_text(1, to_utf8(table.name));
   std::u16string joined;
   for (const auto& c : columns) joined += (joined.empty() ? u"" : u"\u0001") + c;
@@ -296,6 +302,17 @@ void emu_ddl_executor::record_index(const std::u16string& table, const std::u16s
          text(std::string(i < descending.size() && descending[i] ? "DESC" : "ASC"))});
 }
 
+namespace {
+
+// The text the catalog keeps for an index's key that is no plain column.
+std::u16string expression_of(const emu_create_index& s, std::size_t i) {
+  const std::u16string column = u"\"" + s.columns[i] + u"\"";
+  const std::u16string function = i < s.functions.size() ? s.functions[i] : u"";
+  return function.empty() ? column : function + u"(" + column + u")";
+}
+
+}  // namespace
+
 void emu_ddl_executor::create_index(const emu_create_index& s) {
   if (catalog_.index_exists(s.name)) throw ora_error(955);
   const auto table = catalog_.table(s.table);
@@ -304,9 +321,12 @@ void emu_ddl_executor::create_index(const emu_create_index& s) {
   auto is_expression = [&](std::size_t i) {
     return (i < s.functions.size() && !s.functions[i].empty()) || (i < s.descending.size() && s.descending[i]);
   };
-  bool plain = true;
-  for (std::size_t i = 0; i < s.columns.size(); ++i) plain = plain && !is_expression(i);
-  if (plain && index_with_columns(*table, s.columns)) throw ora_error(1408);
+  // The same keys in the same order and direction are indexed once.
+  std::vector<std::u16string> keys_listed = s.columns;
+  for (std::size_t i = 0; i < s.columns.size(); ++i)
+    if (is_expression(i))
+      keys_listed[i] = expression_of(s, i) + (i < s.descending.size() && s.descending[i] ? u" DESC" : u"");
+  if (index_with_columns(*table, keys_listed)) throw ora_error(1408);
   // A function of a column, and a column in descending order, is indexed as
   // a hidden column SYS_NCnnnnn$ numbered after the table's columns; the
   // expression is kept beside it.
@@ -324,8 +344,7 @@ void emu_ddl_executor::create_index(const emu_create_index& s) {
     char name[32];
     std::snprintf(name, sizeof name, "SYS_NC%05lld$", static_cast<long long>(++hidden));
     catalog_columns[i] = to_utf16(name);
-    const std::u16string column = u"\"" + s.columns[i] + u"\"";
-    expressions[i] = function.empty() ? column : function + u"(" + column + u")";
+    expressions[i] = expression_of(s, i);
   }
   try {
     db_.exec(std::string("CREATE ") + (s.unique ? "UNIQUE " : "") + "INDEX " +

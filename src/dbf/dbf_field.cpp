@@ -124,6 +124,17 @@ ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
   return ole_variant::from_wstring(text, kind);
 }
 
+// A date whose year came out below 100 (a D field holding "00240101", a
+// timestamp in the first century) is printed, and so stored, in the 2000s
+// or the 1900s, as a two-digit year is: the value changes, so it is warned of.
+ole_variant with_century_noted(ole_variant value, std::string* note) {
+  if (!note || value.get_type() != VT_DATE) return value;
+  const SYSTEMTIME& time = value.date_value;
+  if (time.wYear == 0 || time.wYear >= 100) return value;
+  *note = tk_format("the date's year %d is below 100; it is read as %s", int(time.wYear), value.to_string());
+  return value;
+}
+
 }  // namespace
 
 dbf_field::dbf_field(std::string_view bytes, const dbf_field_descriptor& descriptor,
@@ -135,6 +146,11 @@ dbf_field::dbf_field(std::string_view bytes, const dbf_field_descriptor& descrip
 
 ole_variant dbf_field::get_variant(const tk_code_page& code_page, std::string_view bytes,
                                    const dbf_field_descriptor& descriptor, std::string* note) {
+  return with_century_noted(variant_of(code_page, bytes, descriptor, note), note);
+}
+
+ole_variant dbf_field::variant_of(const tk_code_page& code_page, std::string_view bytes,
+                                  const dbf_field_descriptor& descriptor, std::string* note) {
   if (tk_log_wanted(1))
     tk_log(1, "dbf_field::get_variant(%s, '%c')", tk_hex_of(bytes), descriptor.type());
   switch (descriptor.type()) {

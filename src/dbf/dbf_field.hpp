@@ -28,4 +28,8 @@ class dbf_field : public udb_field {
   // The date and time of a T field (Julian day, milliseconds since
   // midnight); VT_EMPTY before 0001-01-01 or after 7999-12-31.
   static ole_variant date_time(std::int32_t julian_day, std::int32_t milliseconds);
+
+ private:
+  static ole_variant variant_of(const tk_code_page& code_page, std::string_view bytes,
+                                const dbf_field_descriptor& descriptor, std::string* note);
 };

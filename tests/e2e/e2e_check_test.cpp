@@ -235,7 +235,9 @@ TEST(E2eCheck, AConnectedCheckReadsTheSchemaAndLeavesItAlone) {
 // every table would fail, as the run then does.
 TEST(E2eCheck, AConnectedCheckFailsTablesTheUserMayNotCreate) {
   e2e_session session;
-  session.tool({"create-service", "BARE", "scott", "tiger", "--no-create-table", "--no-quota", "--charset=WE8MSWIN1252"});
+  const e2e_result made =
+      session.tool({"create-service", "BARE", "scott", "tiger", "--no-create-table", "--no-quota", "--charset=WE8MSWIN1252"});
+  ASSERT_EQ(made.status, 0) << made.describe();
   const std::filesystem::path report = session.root() / "bare.json";
   const e2e_result dry = session.agent({"--src=" + e2e_paths::samples().string(), "--check", "--report=" + report.string(),
                                         "--dest=BARE", "--oraclu=scott", "--oraclp=tiger"});

@@ -213,3 +213,34 @@ TEST(E2eFidelity, CorpusNullFlagsColumnsAreReadNotCopied) {
     EXPECT_EQ(session.sql("SELECT COUNT(*) N FROM USER_TAB_COLUMNS WHERE COLUMN_NAME LIKE '%NULLFLAGS%'"), "N\n0\n");
   }
 }
+
+// A date whose year is below 100 (a D field of "00240101", often a stand-in
+// for "no date", or a timestamp in the first century) arrives in the 2000s
+// or the 1900s as a two-digit year does: every such value is warned of, on
+// both insert paths, and the run says so in its status.
+TEST(E2eFidelity, DatesBelowTheYearOneHundredAreWarnedOf) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x30);
+  table.field(u"ID", 'N', 2).field(u"DAY", 'D').field(u"STAMP", 'T');
+  table.record({dbf_cell::integer(1), dbf_cell::raw("00240101"), dbf_cell::date_time(2024, 1, 1, 10, 0, 0)});
+  table.record({dbf_cell::integer(2), dbf_cell::raw("19991231"), dbf_cell::date_time(60, 6, 30, 12, 0, 0)});
+  table.record({dbf_cell::integer(3), dbf_cell::raw("00000000"), dbf_cell::null()});
+  table.write(folder, "OLD.DBF");
+  for (const char* path : {"--rowbyrow", "--batch=2"}) {
+    SCOPED_TRACE(path);
+    const e2e_result run = session.convert(folder, {path});
+    EXPECT_EQ(run.status, 1) << run.describe();
+    EXPECT_NE(run.out.find("Warning:\nold, record #1, column DAY: the date's year 24 is below 100; it is read as "
+                           "2024-01-01\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Warning:\nold, record #2, column STAMP: the date's year 60 is below 100; it is read as "
+                           "1960-06-30 12:00:00\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(e2e_occurrences(run.out, "Warning:"), 2u) << run.out;
+    EXPECT_EQ(session.sql("SELECT ID, substr(DAY, 1, 10) D FROM OLD ORDER BY ID"),
+              "ID\tD\n1\t2024-01-01\n2\t1999-12-31\n3\t\n");
+  }
+}

@@ -124,9 +124,21 @@ TEST(E2eOptions, UsageTextForNoArgumentsHelpAndUnknownArguments) {
   session.store_setting("dest", "XE");
   expect_usage(session.agent({}));
   expect_usage(session.agent({"--help"}));
-  expect_usage(session.agent({"--src=/x", "--bogus", "--dest=XE"}));
+  // After the usage, what was not taken, its value never repeated (a
+  // mistyped password option would show it); nothing of the usage alone.
+  const std::string not_an_option =
+      " (options are --name, or --name=value for those that take a value; see above)\n";
+  const e2e_result bogus = session.agent({"--src=/x", "--bogus", "--dest=XE", "--oraclpw=secret"});
+  expect_usage(bogus);
+  EXPECT_NE(bogus.err.find("\nNot an option: --bogus" + not_an_option + "Not an option: --oraclpw=..." + not_an_option),
+            std::string::npos)
+      << bogus.err;
+  EXPECT_EQ(bogus.err.find("secret"), std::string::npos);
+  EXPECT_EQ(session.agent({"--help"}).err.find("Not an option"), std::string::npos);
   // Options are recognised by their text with "=": --src alone is none.
-  expect_usage(session.agent({"--src", "--dest=XE"}));
+  const e2e_result bare = session.agent({"--src", "--dest=XE"});
+  expect_usage(bare);
+  EXPECT_NE(bare.err.find("\nNot an option: --src (options"), std::string::npos) << bare.err;
   EXPECT_EQ(session.tables(), "");
 }
 

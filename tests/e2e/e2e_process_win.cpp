@@ -120,9 +120,19 @@ void e2e_process::spawn(e2e_child& child, const std::vector<std::string>& argv, 
   std::wstring line = command_line(argv);
   std::wstring block = environment_block(e2e_merged_environment(inherited_environment(), changes));
   PROCESS_INFORMATION process{};
-  const BOOL started = CreateProcessW(wide(argv.front()).c_str(), line.data(), nullptr, nullptr, TRUE,
-                                      CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup, &process);
-  const DWORD start_error = GetLastError();
+  BOOL started = FALSE;
+  DWORD start_error = 0;
+  // Wine now and then fails a start under load ("Internal error") that
+  // succeeds when tried again; a missing or broken program fails at once.
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    started = CreateProcessW(wide(argv.front()).c_str(), line.data(), nullptr, nullptr, TRUE,
+                             CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup, &process);
+    start_error = started ? 0 : GetLastError();
+    if (start_error == ERROR_FILE_NOT_FOUND || start_error == ERROR_PATH_NOT_FOUND ||
+        start_error == ERROR_BAD_EXE_FORMAT || start_error == ERROR_ACCESS_DENIED)
+      break;
+  }
   for (HANDLE h : {input, output, error})
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
   if (!started) {

@@ -76,6 +76,11 @@ TEST_F(catalog_test, CdxDescendingIndexesAsTheDictionaryListsThem) {
   s.exec("CREATE INDEX \"PA\" ON \"P\" (\"NAME\")");
   EXPECT_EQ(s.exec("CREATE INDEX \"PD\" ON \"P\" (\"NAME\" DESC, UPPER(\"NAME\") DESC, \"ID\")").error, 0);
   EXPECT_EQ(s.exec("CREATE INDEX \"PB\" ON \"P\" (\"NAME\" ASC)").error, 1408);
+  // The same keys again, expressions and directions alike, are refused as
+  // Oracle refuses them; the same function ascending is another list.
+  EXPECT_EQ(s.exec("CREATE INDEX \"PE\" ON \"P\" (\"NAME\" DESC, UPPER(\"NAME\") DESC, \"ID\")").error, 1408);
+  EXPECT_EQ(s.exec("CREATE INDEX \"PF\" ON \"P\" (\"NAME\" DESC, UPPER(\"NAME\"), \"ID\")").error, 0);
+  s.exec("DROP INDEX \"PF\"");
   EXPECT_EQ(s.rows("SELECT INDEX_NAME, INDEX_TYPE FROM USER_INDEXES ORDER BY INDEX_NAME"),
             (rows_t{{"PA", "NORMAL"}, {"PD", "FUNCTION-BASED NORMAL"}}));
   EXPECT_EQ(s.rows("SELECT INDEX_NAME, COLUMN_NAME, COLUMN_POSITION, DESCEND FROM USER_IND_COLUMNS ORDER BY "
