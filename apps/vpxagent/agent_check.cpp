@@ -14,6 +14,7 @@
 #include "ora_engine.hpp"
 #include "ora_recording_database.hpp"
 #include "ora_schema_survey.hpp"
+#include "tk_file_name.hpp"
 #include "tk_format.hpp"
 #include "vesper_converter.hpp"
 
@@ -121,7 +122,7 @@ bool agent_check::write_file(const check_report& report) const {
   if (path.empty()) return true;
   const std::string text =
       command_line_.report_is_json() ? check_report_json::write(report) : check_report_html::write(report);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(tk_native_path(path), std::ios::binary | std::ios::trunc);
   if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
   if (out.flush()) return true;
   const std::string message = tk_format("Cannot write the report to %s (%s): choose a file in a folder you may write to",

@@ -18,7 +18,9 @@
 #include "tk_cmd_line.hpp"
 #include "tk_code_page.hpp"
 #include "tk_convert.hpp"
+#include "tk_file_name.hpp"
 #include "tk_format.hpp"
+#include "tk_hide_argument.hpp"
 #include "tk_logger.hpp"
 #include "tk_secret_line.hpp"
 #include "vesper_converter.hpp"
@@ -255,7 +257,7 @@ void agent_command_line::apply(int id, const std::string& value) {
       check_ = true;
       break;
     case report:
-      if (std::filesystem::path(value).stem().empty() ||
+      if (tk_native_path(value).stem().empty() ||
           (report_extension(value) != ".json" && report_extension(value) != ".html"))
         fatal("--report= needs a file name ending in .json or .html, for example --report=check.html");
       report_file_ = value;
@@ -329,7 +331,7 @@ void agent_command_line::apply(int id, const std::string& value) {
 }
 
 std::string agent_command_line::report_extension(const std::string& file) {
-  std::string extension = std::filesystem::path(file).extension().string();
+  std::string extension = tk_path_utf8(tk_native_path(file).extension());
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return extension;
 }
@@ -365,9 +367,8 @@ std::uint32_t agent_command_line::count_value(const std::string& value, long mos
 void agent_command_line::hide_password(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (!is_password_argument(argv[i])) continue;
-    char* value = argv[i] + std::strlen(password_option);
-    if (std::strcmp(value, from_stdin) == 0) continue;
-    std::memset(value, '*', std::strlen(value));
+    if (std::strcmp(argv[i] + std::strlen(password_option), from_stdin) == 0) continue;
+    tk_hide_argument(argc, argv, i, std::strlen(password_option));
   }
 }
 
@@ -382,7 +383,7 @@ std::u16string agent_command_line::password_from_stdin() const {
 // Lines of any length are read whole: a cut name would convert another table.
 void agent_command_line::process_tab_file(const std::string& path) {
   tk_log(1, "process_tab_file(%s)", path);
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(tk_native_path(path), std::ios::binary);
   if (!in) fatal("Table names file does not exist.\nPlease verify the correct path/name was given.");
   std::vector<std::u16string> names;
   std::string line;

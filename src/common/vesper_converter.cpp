@@ -24,6 +24,7 @@
 #include "ora_tn_validator.hpp"
 #include "tk_case.hpp"
 #include "tk_file_exist.hpp"
+#include "tk_file_name.hpp"
 #include "tk_final_exception.hpp"
 #include "tk_folder_cache.hpp"
 #include "tk_format.hpp"
@@ -291,7 +292,8 @@ namespace {
 
 ora_journal_entry file_identity(const dbf_recordset& table) {
   ora_journal_entry entry;
-  entry.source = tk_utf8_to_utf16_lenient(std::filesystem::absolute(table.file_name()).lexically_normal().string());
+  entry.source =
+      tk_utf8_to_utf16_lenient(tk_path_utf8(std::filesystem::absolute(tk_native_path(table.file_name())).lexically_normal()));
   tk_file_size_and_time(table.file_name(), entry.file_size, entry.file_time);
   entry.header_date = table.header_date();
   entry.record_count = table.record_count();
@@ -657,7 +659,7 @@ void vesper_converter::reject(dbf_recordset& source, std::uint64_t number, const
 // serves the first table with rejected records, later ones add their name
 // to its stem.
 std::filesystem::path vesper_converter::bad_file_path(const dbf_recordset& source) const {
-  const std::filesystem::path given(bad_file);
+  const std::filesystem::path given = tk_native_path(bad_file);
   // A name ending in a separator (a slash, or a backslash too on Windows) is a folder;
   // without its trailing separator the file's name joins it with the
   // platform's own.
@@ -665,12 +667,12 @@ std::filesystem::path vesper_converter::bad_file_path(const dbf_recordset& sourc
   if (ends_as_folder || std::filesystem::is_directory(given)) {
     const std::filesystem::path folder = ends_as_folder ? given.parent_path() : given;
     std::filesystem::create_directories(folder);
-    return folder / std::filesystem::path(source.file_name()).filename();
+    return folder / tk_native_path(source.file_name()).filename();
   }
   if (bad_files_written_ == 0) return given;
   std::filesystem::path numbered = given;
-  numbered.replace_filename(given.stem().string() + "_" + tk_printable_name_utf8(source.name) +
-                            given.extension().string());
+  numbered.replace_filename(tk_native_path(tk_path_utf8(given.stem()) + "_" + tk_printable_name_utf8(source.name) +
+                                           tk_path_utf8(given.extension())));
   return numbered;
 }
 
@@ -678,7 +680,7 @@ void vesper_converter::close_bad_file() {
   if (!bad_) return;
   const std::string text = tk_format("%s: %d rejected records written to %s (Oracle's messages in %s)",
                                      tk_printable_name_utf8(tallies.back().table), bad_->count(),
-                                     bad_->path().string(), bad_->messages_path().string());
+                                     tk_path_utf8(bad_->path()), tk_path_utf8(bad_->messages_path()));
   bad_.reset();
   ++bad_files_written_;
   tk_log(3, "%s", text);

@@ -6,6 +6,7 @@
 #include "dbf_recordset.hpp"
 #include "tk_byte_order.hpp"
 #include "tk_exception.hpp"
+#include "tk_file_name.hpp"
 #include "tk_format.hpp"
 
 namespace {
@@ -14,13 +15,13 @@ constexpr char end_of_file = 0x1A;
 
 [[noreturn]] void cannot_write(const std::filesystem::path& path) {
   throw tk_exception(tk_format("Cannot write the bad file %s: check that its folder exists and may be written",
-                               path.string()));
+                               tk_path_utf8(path)));
 }
 
 // The memo file's extension in the case of the bad file's own extension.
 std::string memo_extension(const std::string& memo, const std::filesystem::path& bad) {
-  std::string extension = std::filesystem::path(memo).extension().string();
-  const std::string own = bad.extension().string();
+  std::string extension = tk_path_utf8(tk_native_path(memo).extension());
+  const std::string own = tk_path_utf8(bad.extension());
   const bool lower = own.size() > 1 && own[1] >= 'a' && own[1] <= 'z';
   for (char& c : extension) c = lower ? static_cast<char>(std::tolower(c)) : static_cast<char>(std::toupper(c));
   return extension;
@@ -30,7 +31,7 @@ std::string memo_extension(const std::string& memo, const std::filesystem::path&
 
 dbf_bad_file::dbf_bad_file(const dbf_recordset& source, std::filesystem::path path, bool keep_earlier)
     : path_(std::move(path)) {
-  std::ifstream original(source.file_name(), std::ios::binary);
+  std::ifstream original(tk_native_path(source.file_name()), std::ios::binary);
   std::vector<char> header(source.header_size());
   if (!original.read(header.data(), static_cast<std::streamsize>(header.size())))
     throw tk_exception(tk_format("Cannot read the header of %s again for its bad file", source.file_name()));
@@ -90,7 +91,7 @@ void dbf_bad_file::copy_memo_file(const std::string& memo) {
   std::filesystem::path target = path_;
   target.replace_extension(memo_extension(memo, path_));
   std::error_code error;
-  std::filesystem::copy_file(memo, target, std::filesystem::copy_options::overwrite_existing, error);
+  std::filesystem::copy_file(tk_native_path(memo), target, std::filesystem::copy_options::overwrite_existing, error);
   if (error) cannot_write(target);
 }
 

@@ -77,7 +77,7 @@ dbf_container::dbf_container(const std::string& path) {
   if (id < 0 || parent < 0 || type < 0 || name < 0)
     throw tk_exception(tk_format("%s is not a database container: it lacks OBJECTID, PARENTID, OBJECTTYPE or "
                                  "OBJECTNAME",
-                                 std::filesystem::path(path).filename().string()));
+                                 tk_path_utf8(tk_native_path(path).filename())));
   for (table.first(); !table.is_eof(); table.next()) {
     auto& record = static_cast<dbf_record&>(table.get_item());
     if (record.deleted) continue;
@@ -154,12 +154,13 @@ std::string dbf_container::find(const std::string& table_file, const std::string
   std::string relative = link;
   std::replace(relative.begin(), relative.end(), '\\', '/');
   const std::string folder = tk_file_name(table_file).folder_path();
-  const std::filesystem::path given(relative);
+  const std::filesystem::path given = tk_native_path(relative);
+  const std::string file = tk_path_utf8(given.filename());
   // Beside the table first (folders are often moved together), then where the link points.
-  if (auto found = tk_find_ignoring_case(folder, given.filename().string())) return *found;
+  if (auto found = tk_find_ignoring_case(folder, file)) return *found;
   if (given.has_parent_path()) {
-    const std::filesystem::path place = (std::filesystem::path(folder) / given.parent_path()).lexically_normal();
-    if (auto found = tk_find_ignoring_case(place.string() + "/", given.filename().string())) return *found;
+    const std::filesystem::path place = (tk_native_path(folder) / given.parent_path()).lexically_normal();
+    if (auto found = tk_find_ignoring_case(tk_path_utf8(place) + "/", file)) return *found;
   }
   return {};
 }

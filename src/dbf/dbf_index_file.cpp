@@ -3,16 +3,17 @@
 #include <filesystem>
 
 #include "tk_exception.hpp"
+#include "tk_file_name.hpp"
 #include "tk_format.hpp"
 
 dbf_index_file::dbf_index_file(const std::string& path)
-    : in_(path, std::ios::binary), file_name_(std::filesystem::path(path).filename().string()) {
+    : in_(tk_native_path(path), std::ios::binary), file_name_(tk_path_utf8(tk_native_path(path).filename())) {
   if (!in_) throw tk_exception(tk_format("cannot open the index file %s", file_name_));
   in_.seekg(0, std::ios::end);
   size_ = static_cast<std::uint64_t>(in_.tellg());
 }
 
-std::string dbf_index_file::base_name() const { return std::filesystem::path(file_name_).stem().string(); }
+std::string dbf_index_file::base_name() const { return tk_path_utf8(tk_native_path(file_name_).stem()); }
 
 void dbf_index_file::damaged(const std::string& why) const {
   throw tk_exception(tk_format("the index file %s is damaged or of an unknown kind (%s)", file_name_, why));

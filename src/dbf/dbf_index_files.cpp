@@ -26,7 +26,7 @@ std::vector<dbf_index_files::entry> dbf_index_files::of(const std::string& table
 namespace {
 
 std::string lower_extension(const std::filesystem::path& file) {
-  std::string extension = file.extension().string();
+  std::string extension = tk_path_utf8(file.extension());
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return extension;
@@ -38,13 +38,13 @@ std::vector<std::string> dbf_index_files::of_no_table(const std::string& folder)
   static const std::set<std::string> index_extensions = {".cdx", ".mdx", ".idx", ".ndx", ".ntx"};
   std::set<std::string> indexes, linked;
   std::error_code error;
-  for (const auto& item : std::filesystem::directory_iterator(folder, error)) {
+  for (const auto& item : std::filesystem::directory_iterator(tk_native_path(folder), error)) {
     if (!item.is_regular_file(error)) continue;
     const std::string extension = lower_extension(item.path());
-    if (index_extensions.count(extension)) indexes.insert(item.path().filename().string());
+    if (index_extensions.count(extension)) indexes.insert(tk_path_utf8(item.path().filename()));
     if (extension == ".dbf")
-      for (const entry& e : of(item.path().string(), true))
-        linked.insert(std::filesystem::path(e.path).filename().string());
+      for (const entry& e : of(tk_path_utf8(item.path()), true))
+        linked.insert(tk_path_utf8(tk_native_path(e.path).filename()));
   }
   std::vector<std::string> unlinked;
   std::set_difference(indexes.begin(), indexes.end(), linked.begin(), linked.end(), std::back_inserter(unlinked));

@@ -41,7 +41,7 @@ int binary_width(char letter) {
 
 // At most `limit` bytes from the start of a file; nothing when it cannot be read.
 std::string first_bytes_of(const std::string& file_name, std::size_t limit) {
-  std::ifstream in(file_name, std::ios::binary);
+  std::ifstream in(tk_native_path(file_name), std::ios::binary);
   std::string bytes(limit, '\0');
   in.read(bytes.data(), static_cast<std::streamsize>(limit));
   bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));

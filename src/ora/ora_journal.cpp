@@ -54,7 +54,9 @@ std::vector<ora_journal_entry> ora_journal::read() {
   statement.prepare(u"SELECT SOURCE_FILE, FILE_SIZE, FILE_TIME, HEADER_DATE, RECORD_COUNT, LAST_RECORD, FINISHED FROM " +
                     quoted_journal());
   constexpr int columns = 7;
-  char16_t cells[columns][256] = {};
+  // Room for SOURCE_FILE's 1000 characters: a path cut short would not find
+  // its table again.
+  char16_t cells[columns][1001] = {};
   sb2 indicators[columns] = {};
   for (int c = 0; c < columns; ++c)
     statement.define(static_cast<ub4>(c + 1), cells[c], sizeof cells[c], oci::sqlt_str, &indicators[c]);

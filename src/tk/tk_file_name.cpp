@@ -30,3 +30,8 @@ void tk_file_wname::initialize(const char16_t* path) {
 }
 
 std::u16string tk_executable_wpath() { return tk_utf8_to_ucs2(tk_executable_path()); }
+
+std::string tk_path_utf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}

@@ -59,3 +59,7 @@ std::u16string tk_executable_wpath();
 std::filesystem::path tk_native_path(const std::string& path);
 // std::fopen of such a path.
 std::FILE* tk_open_stdio(const std::string& path, const char* mode);
+// A path of the C++ library as the program's text again: UTF-8 on every
+// platform (path::string() gives the ANSI code page on Windows, or throws
+// for a letter it lacks).
+std::string tk_path_utf8(const std::filesystem::path& path);

@@ -8,6 +8,7 @@
 
 #include "tk_convert.hpp"
 #include "tk_exception.hpp"
+#include "tk_file_name.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_private_file.hpp"
@@ -161,11 +162,11 @@ bool udb_profile::store(const std::string& path) const {
 bool udb_profile::load(const std::string& path) {
   tk_log(2, "udb_profile::load(%s)", path);
   std::error_code error;
-  std::filesystem::file_status status = std::filesystem::status(path, error);
+  std::filesystem::file_status status = std::filesystem::status(tk_native_path(path), error);
   if (status.type() == std::filesystem::file_type::not_found)
     throw tk_exception(missing_file, tk_exception::run_level);
   if (status.type() != std::filesystem::file_type::regular) return false;
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(tk_native_path(path), std::ios::binary);
   if (!in) return false;
   return read(in);
 }

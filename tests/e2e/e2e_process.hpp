@@ -60,6 +60,10 @@ class e2e_process {
   // Ends a started program at once (SIGKILL; TerminateProcess); finish then
   // reports `killed_status`.
   static void kill(const e2e_child& child);
+  // The command line of a running program as another process of the machine
+  // reads it (/proc/PID/cmdline with its NUL separators; the process
+  // parameters' command line on Windows); empty when it cannot be read.
+  static std::string command_line_of(const e2e_child& child);
   static const int killed_status;
 
  private:

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 #include "e2e_process.hpp"
@@ -68,4 +70,11 @@ void e2e_process::wait(const e2e_child& child, e2e_result& result) {
 
 void e2e_process::kill(const e2e_child& child) {
   if (child.pid != 0) ::kill(child.pid, SIGKILL);
+}
+
+std::string e2e_process::command_line_of(const e2e_child& child) {
+  std::ifstream in("/proc/" + std::to_string(child.pid) + "/cmdline", std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }

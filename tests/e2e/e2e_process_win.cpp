@@ -1,6 +1,7 @@
 // Starting and waiting for a program with CreateProcessW.
 #include <windows.h>
 #include <psapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 
@@ -157,4 +158,24 @@ void e2e_process::wait(const e2e_child& child, e2e_result& result) {
 
 void e2e_process::kill(const e2e_child& child) {
   if (child.handle != 0) TerminateProcess(reinterpret_cast<HANDLE>(child.handle), killed_status);
+}
+
+// As process viewers do: the parameters' address from the process's
+// environment block, then the command line they point to.
+std::string e2e_process::command_line_of(const e2e_child& child) {
+  using query_function = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<query_function>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  const HANDLE process = reinterpret_cast<HANDLE>(child.handle);
+  PROCESS_BASIC_INFORMATION basic{};
+  if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return {};
+  PEB block{};
+  RTL_USER_PROCESS_PARAMETERS parameters{};
+  if (!ReadProcessMemory(process, basic.PebBaseAddress, &block, sizeof block, nullptr) ||
+      !ReadProcessMemory(process, block.ProcessParameters, &parameters, sizeof parameters, nullptr))
+    return {};
+  std::wstring text(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
+  if (!ReadProcessMemory(process, parameters.CommandLine.Buffer, text.data(), parameters.CommandLine.Length, nullptr))
+    return {};
+  return narrow(text);
 }

@@ -6,13 +6,15 @@
 #include <fstream>
 
 #include "e2e_session.hpp"
+#include "tk_file_name.hpp"
 #include "vesper_converter.hpp"
 
 namespace {
 
-// Two sample tables, CUSTOMER renamed CLIENTS without its PHONE column.
-std::filesystem::path write_profile(const e2e_session& session) {
-  const std::filesystem::path path = session.root() / "clients.vpx";
+// Two sample tables, CUSTOMER renamed CLIENTS without its PHONE column, in
+// the profile `name` (UTF-8).
+std::filesystem::path write_profile(const e2e_session& session, const std::string& name = "clients.vpx") {
+  const std::filesystem::path path = session.root() / tk_native_path(name);
   vesper_converter converter((session.root() / "profile-maker.reg").string());
   converter.src = session.copy_of_samples("dbf").u16string();
   converter.dest = u"XE";
@@ -24,7 +26,7 @@ std::filesystem::path write_profile(const e2e_session& session) {
   ora_table_mutator& customer = converter.table_for_update(u"customer");
   customer.new_name = u"CLIENTS";
   customer.update_field(u"PHONE", u"PHONE", u"NVARCHAR2(18)", 0).status = ora_field_mutator::deleted;
-  EXPECT_TRUE(converter.store_profile(path.string()));
+  EXPECT_TRUE(converter.store_profile(tk_path_utf8(path)));
   return path;
 }
 
@@ -66,4 +68,11 @@ TEST(E2eProfile, AMissingOrForeignProfileStopsBeforeAnyTable) {
   run = session.agent({"--profile="});
   EXPECT_EQ(run.err, "--profile= needs the name of a profile file\n");
   EXPECT_EQ(session.tables(), "");
+}
+
+TEST(E2eProfile, AProfileNamedOutsideTheAnsiCodePageLoads) {
+  e2e_session session;
+  const e2e_result run = session.agent({"--profile=" + tk_path_utf8(write_profile(session, "Профиль ✓.vpx"))});
+  ASSERT_EQ(run.status, 0) << run.describe();
+  EXPECT_EQ(session.tables(), "CLIENTS\nORDERS\n");
 }

@@ -179,4 +179,29 @@ TEST_P(E2eResume, ResumingWithoutAJournalConvertsEveryTable) {
 INSTANTIATE_TEST_SUITE_P(BothPaths, E2eResume, testing::ValuesIn(paths),
                          [](const testing::TestParamInfo<insert_path>& info) { return info.param.name; });
 
+// The journal names a table by its file's whole path: one of more than 255
+// characters (258, within what Windows opens without a long-path prefix)
+// must come back whole for the resumed run to find its entry.
+TEST(E2eResumeJournal, ATableUnderALongPathContinuesWhereTheStoppedRunLeftIt) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  const std::size_t stem = 258 - (folder.string().size() + 1) - 4;
+  dbf_writer table(0x03);
+  table.field(u"ID", 'N', 6);
+  for (int id = 1; id <= 2000; ++id) table.record({dbf_cell::integer(id)});
+  const std::filesystem::path file = table.write(folder, std::string(stem, 'L') + ".DBF");
+  ASSERT_EQ(file.string().size(), 258u);
+  std::vector<std::string> args = e2e_session::login();
+  args.insert(args.end(), {"--src=" + folder.string(), "--rowbyrow"});
+  ASSERT_EQ(session.agent(args, {{"OCIEMU_GONE_AFTER", "500"}}).status, 255);
+  args.push_back("--resume");
+  const e2e_result resumed = session.agent(args, {});
+  EXPECT_EQ(resumed.status, 0) << resumed.describe();
+  EXPECT_NE(resumed.out.find(" continues after record #"), std::string::npos) << resumed.out;
+  const std::string tables = session.tables();
+  ASSERT_EQ(tables.find('\n'), tables.size() - 1) << tables;  // the table alone: the journal is gone
+  EXPECT_EQ(session.sql("SELECT COUNT(*), COUNT(DISTINCT ID) FROM " + tables.substr(0, tables.size() - 1)),
+            "COUNT(*)\tCOUNT(DISTINCT ID)\n2000\t2000\n");
+}
+
 }  // namespace

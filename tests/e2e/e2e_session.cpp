@@ -14,6 +14,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "tk_file_name.hpp"
+
 namespace {
 
 #ifdef _WIN32
@@ -148,7 +150,7 @@ e2e_process::environment e2e_session::environment_with(const e2e_process::enviro
 
 e2e_result e2e_session::convert(const std::filesystem::path& source, const std::vector<std::string>& extra) const {
   std::vector<std::string> args = login();
-  args.push_back("--src=" + source.string());
+  args.push_back("--src=" + tk_path_utf8(source));
   args.insert(args.end(), extra.begin(), extra.end());
   return agent(args);
 }
@@ -299,7 +301,7 @@ bool e2e_session::can_limit_memory(std::string&) { return true; }
 #endif
 
 std::filesystem::path e2e_session::folder(const std::string& name) const {
-  const std::filesystem::path path = root_ / name;
+  const std::filesystem::path path = root_ / tk_native_path(name);
   std::filesystem::create_directories(path);
   return path;
 }

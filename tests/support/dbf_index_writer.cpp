@@ -4,6 +4,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "tk_file_name.hpp"
+
 namespace {
 
 void put16(std::string& b, std::size_t at, std::uint32_t v) {
@@ -175,9 +177,9 @@ std::string dbf_index_writer::ntx(const dbf_index_definition& d) {
 
 std::filesystem::path dbf_index_writer::write(const std::filesystem::path& folder, const std::string& name,
                                               const std::string& bytes) {
-  const std::filesystem::path path = folder / name;
+  const std::filesystem::path path = folder / tk_native_path(name);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  if (!out) throw std::runtime_error("cannot write " + tk_path_utf8(path));
   return path;
 }

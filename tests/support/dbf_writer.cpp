@@ -9,6 +9,7 @@
 
 #include "dbf_byte_order.hpp"
 #include "dbf_value_encoder.hpp"
+#include "tk_file_name.hpp"
 
 namespace {
 
@@ -268,22 +269,9 @@ dbf_image dbf_writer::build() const {
   return image;
 }
 
-namespace {
-
-// File names are UTF-8 on every platform, as the agent's are; a narrow
-// std::string path would be read in the ANSI code page on Windows.
-std::filesystem::path utf8_path(const std::string& name) { return std::u8string(name.begin(), name.end()); }
-
-std::string utf8_of(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-}  // namespace
-
 std::filesystem::path dbf_writer::write(const std::filesystem::path& folder, const std::string& file_name) const {
   const dbf_image image = build();
-  const std::filesystem::path table = folder / utf8_path(file_name);
+  const std::filesystem::path table = folder / tk_native_path(file_name);
   write_file(table, image.table);
   if (image.has_memo()) {
     std::string memo_name = memo_file_name_;
@@ -292,9 +280,9 @@ std::filesystem::path dbf_writer::write(const std::filesystem::path& folder, con
       const bool upper = std::any_of(extension.begin(), extension.end(), [](unsigned char c) { return std::isupper(c); });
       std::string memo_extension = image.memo_extension;
       if (upper) std::transform(memo_extension.begin(), memo_extension.end(), memo_extension.begin(), ::toupper);
-      memo_name = utf8_of(table.stem()) + "." + memo_extension;
+      memo_name = tk_path_utf8(table.stem()) + "." + memo_extension;
     }
-    write_file(folder / utf8_path(memo_name), image.memo);
+    write_file(folder / tk_native_path(memo_name), image.memo);
   }
   return table;
 }

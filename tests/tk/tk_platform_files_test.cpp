@@ -75,6 +75,9 @@ TEST_F(TkPlatformFilesTest, UnicodeNamesWriteReadListAndMatchIgnoringCase) {
   auto found = tk_find_ignoring_case(dir_.string(), unicode_name_other_case);
   ASSERT_TRUE(found.has_value());
   EXPECT_EQ(*found, path);
+  // The C++ library's paths of it give the same text back.
+  EXPECT_EQ(tk_path_utf8(fs::directory_iterator(tk_native_path(folder_))->path().filename()), unicode_name);
+  EXPECT_EQ(tk_path_utf8(tk_native_path(path)), path);
 }
 
 TEST_F(TkPlatformFilesTest, FoldersAreNeitherFilesNorTables) {
