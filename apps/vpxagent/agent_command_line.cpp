@@ -166,10 +166,12 @@ std::string agent_command_line::usage_text() {
 std::string agent_command_line::usage_for_mistakes() const {
   std::string text = usage_text();
   // A value is not repeated: a mistyped password option would show it.
-  for (const std::string& argument : unrecognised_)
-    text += "\nNot an option: " + argument.substr(0, argument.find('=')) +
-            (argument.find('=') == std::string::npos ? "" : "=...") +
-            " (options are --name, or --name=value for those that take a value; see above)";
+  for (const std::string& argument : unrecognised_) {
+    const std::size_t equals = argument.find('=');
+    text.append("\nNot an option: ").append(argument, 0, equals);
+    if (equals != std::string::npos) text.append("=...");
+    text.append(" (options are --name, or --name=value for those that take a value; see above)");
+  }
   return text;
 }
 
@@ -200,7 +202,7 @@ bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
     // the wallet (or the operating system) vouches for the login.
     host_.clear();
     port_.clear();
-    if (user_.empty()) user_ = ora_engine::external_user;
+    if (user_.empty()) user_ = std::u16string(ora_engine::external_user);
   }
   if (!password_given_) {
     const char* variable = std::getenv(password_variable);
