@@ -48,6 +48,17 @@ void hextoraw_function(sqlite3_context* ctx, int, sqlite3_value** args) {
   }
 }
 
+void unistr_function(sqlite3_context* ctx, int, sqlite3_value** args) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+  if (!text) return sqlite3_result_null(ctx);
+  try {
+    const std::string result = to_utf8(emu_value_converter::from_unistr(to_utf16(text)));
+    sqlite3_result_text(ctx, result.c_str(), static_cast<int>(result.size()), SQLITE_TRANSIENT);
+  } catch (const emu_error& e) {
+    sqlite3_result_error(ctx, e.what(), -1);
+  }
+}
+
 void to_date_function(sqlite3_context* ctx, int argc, sqlite3_value** args) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
   if (!text) return sqlite3_result_null(ctx);
@@ -106,6 +117,7 @@ void emu_connection::register_functions(emu_sqlite& db, const std::u16string* us
   add_function(h, "EMPTY_BLOB", 0, nullptr, empty_blob_function, true);
   add_function(h, "NVL", 2, nullptr, nvl_function, true);
   add_function(h, "HEXTORAW", 1, nullptr, hextoraw_function, true);
+  add_function(h, "UNISTR", 1, nullptr, unistr_function, true);
   add_function(h, "TO_DATE", 1, nullptr, to_date_function, true);
   add_function(h, "ociemu_rowid_number", 1, nullptr, rowid_number_function, true);
   add_function(h, "TO_DATE", 2, nullptr, to_date_function, true);

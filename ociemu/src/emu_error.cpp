@@ -139,6 +139,7 @@ const std::map<int, const char*>& message_table() {
       {24391, "invalid fetch operation"},
       {24801, "illegal parameter value in OCI lob function"},
       {30088, "datetime/interval precision is out of range"},
+      {30186, "'\\' must be followed by four hexadecimal characters or another '\\'"},
       {28000, "the account is locked"},
       {28714,
        "OCI_BATCH_ERRORS or OCI_RETURN_ROW_COUNT_ARRAY mode can only be specified for "

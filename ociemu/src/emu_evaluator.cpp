@@ -75,6 +75,10 @@ emu_value emu_evaluator::call(const emu_expr& e) {
     const emu_value v = argument(e, 0);
     return v.is_null() ? v : emu_value::of_bytes(emu_value_converter::to_bytes(v));
   }
+  if (f == u"UNISTR") {
+    const emu_value v = argument(e, 0);
+    return v.is_null() ? v : emu_value::of_text(emu_value_converter::from_unistr(emu_value_converter::to_text(v)));
+  }
   if (f == u"TO_NUMBER") {
     const emu_value v = argument(e, 0);
     return v.is_null() ? v : emu_value::of_number(emu_value_converter::to_number(v));

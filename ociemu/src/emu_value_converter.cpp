@@ -91,6 +91,29 @@ std::u16string emu_value_converter::to_text(const emu_value& v) {
   }
 }
 
+std::u16string emu_value_converter::from_unistr(const std::u16string& text) {
+  std::u16string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\\') {
+      out += text[i];
+    } else if (i + 1 < text.size() && text[i + 1] == u'\\') {
+      out += u'\\';
+      ++i;
+    } else {
+      if (text.size() - i < 5) throw ora_error(30186);  // fewer than four digits follow
+      unsigned unit = 0;
+      for (std::size_t k = 1; k <= 4; ++k) {
+        const int d = hex_digit(text[i + k]);
+        if (d < 0) throw ora_error(30186);
+        unit = unit * 16 + static_cast<unsigned>(d);
+      }
+      out += static_cast<char16_t>(unit);
+      i += 4;
+    }
+  }
+  return out;
+}
+
 std::vector<std::uint8_t> emu_value_converter::to_bytes(const emu_value& v) {
   if (v.kind == value_kind::bytes) return v.bytes;
   if (v.kind != value_kind::text) throw ora_error(932, {"BINARY", type_word(v)});

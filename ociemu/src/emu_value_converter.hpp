@@ -27,6 +27,8 @@ class emu_value_converter {
   static emu_number to_number(const emu_value& value);          // ORA-01722 on bad text
   static std::u16string to_text(const emu_value& value);
   static std::vector<std::uint8_t> to_bytes(const emu_value& value);  // hex text: ORA-01465
+  // UNISTR: "\\XXXX" is the UTF-16 unit XXXX, "\\\\" one backslash (else ORA-30186).
+  static std::u16string from_unistr(const std::u16string& text);
   static emu_datetime to_datetime(const emu_value& value);
   static std::u16string to_hex(const std::vector<std::uint8_t>& bytes);
 

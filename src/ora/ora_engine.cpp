@@ -43,6 +43,27 @@ std::u16string ora_literal_text(std::u16string_view text) {
   return tk_wstring(std::u16string(text)).replace_all(u"'", u"''");
 }
 
+std::u16string ora_unistr_literal(std::u16string_view text) {
+  constexpr std::size_t piece = 700;  // at most 5 characters each: 3500 < 4000
+  static constexpr char16_t hex[] = u"0123456789ABCDEF";
+  std::u16string out;
+  for (std::size_t start = 0; start == 0 || start < text.size(); start += piece) {
+    out += start == 0 ? u"UNISTR('" : u"') || UNISTR('";
+    for (char16_t c : text.substr(start, piece)) {
+      if (c == u'\\') {
+        out += u"\\\\";
+      } else if (c == u'\'') {
+        out += u"''";
+      } else if (c >= 0x20 && c < 0x7F) {
+        out += c;
+      } else {
+        out += {u'\\', hex[c >> 12], hex[(c >> 8) & 15], hex[(c >> 4) & 15], hex[c & 15]};
+      }
+    }
+  }
+  return out + u"')";
+}
+
 ora_engine::ora_engine() {
   tk_log(1, "ora_engine::ctor");
   initialize(ora_oci_library::calls());

@@ -113,3 +113,8 @@ std::u16string ora_quoted(std::u16string name);
 std::u16string ora_qualified(const std::u16string& owner, const std::u16string& name);
 // Text for a quoted SQL literal: single quotes doubled.
 std::u16string ora_literal_text(std::u16string_view text);
+// National text that keeps every letter whatever the database character
+// set: the statement's own text is converted to that set, which turns the
+// letters it lacks into "?", so those letters travel as UNISTR escapes
+// (pieces joined with ||, each within the 4000-byte literal limit).
+std::u16string ora_unistr_literal(std::u16string_view text);

@@ -153,12 +153,12 @@ void ora_journal::create_again() {
 }
 
 std::u16string ora_journal::insert_text(const ora_journal_entry& entry) const {
-  return u"INSERT INTO " + quoted_journal() + u" VALUES ('" + ora_literal_text(entry.source) + u"', " +
+  return u"INSERT INTO " + quoted_journal() + u" VALUES (" + ora_unistr_literal(entry.source) + u", " +
          number(entry.file_size) + u", " + number(entry.file_time) + u", " +
          number(std::uint64_t(entry.header_date)) + u", " + number(std::uint64_t(entry.record_count)) + u", " +
          number(entry.last_record) + u", 0)";
 }
 
 std::u16string ora_journal::where_current() const {
-  return u" WHERE SOURCE_FILE = '" + ora_literal_text(current_) + u"'";
+  return u" WHERE SOURCE_FILE = " + ora_unistr_literal(current_);
 }

@@ -97,6 +97,24 @@ TEST_F(charset_data_test, LettersTheSetLacksAreLostInTextButKeptByNationalBinds)
   EXPECT_EQ(row(s, 4), (std::vector<std::string>{"Grüße", "Grüße", "Grüße", "Grüße"}));
 }
 
+// UNISTR's escapes are plain ASCII in the statement, so the letters they
+// name reach a national column whatever the database set lacks; it finds
+// them again in a WHERE clause, and a bad escape is ORA-30186.
+TEST_F(charset_data_test, UnistrEscapesKeepLettersTheSetLacks) {
+  oci_session s("//localhost:1521/WIN");
+  ASSERT_TRUE(s.connected());
+  make_table(s);
+  // a\b, then the three letters and a quote.
+  const std::string escaped = "UNISTR('a\\\\b\\0418\\043C\\044F''')";
+  EXPECT_EQ(s.exec("insert into t values (1, " + escaped + ", " + escaped + ", " + escaped + ", " + escaped + ")").error,
+            0);
+  const std::string kept = "a\\b" + cyrillic + "'";
+  EXPECT_EQ(row(s, 1), (std::vector<std::string>{"a\\b???'", kept, "a\\b???'", kept}));
+  EXPECT_EQ(s.scalar("select count(*) from t where nv = " + escaped), "1");
+  EXPECT_EQ(s.exec("insert into t (id, nv) values (2, unistr('\\04'))").error, 30186);
+  EXPECT_EQ(s.exec("insert into t (id, nv) values (3, unistr('\\04G1'))").error, 30186);
+}
+
 TEST_F(charset_data_test, LobWritesFollowTheColumnsCharacterSet) {
   oci_session s("//localhost:1521/WIN");
   ASSERT_TRUE(s.connected());
