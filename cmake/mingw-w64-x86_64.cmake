@@ -31,10 +31,12 @@ set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -Wl,--exclude-libs,${VESPER_MINGW_RU
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -Wl,--exclude-libs,${VESPER_MINGW_RUNTIME_ARCHIVES}")
 
 # Tests and build-time helpers run under Wine unless the caller names
-# another runner (or none) on the command line.
+# another runner (or none) on the command line. The launcher starts a
+# program once more when Wine failed to start it (it happens under load).
 if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
   find_program(VESPER_WINE_PROGRAM NAMES wine wine64)
   if(VESPER_WINE_PROGRAM)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${VESPER_WINE_PROGRAM})
+    set(CMAKE_CROSSCOMPILING_EMULATOR
+        ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-test-launcher.sh ${VESPER_WINE_PROGRAM})
   endif()
 endif()

@@ -99,6 +99,41 @@ compare_samples() {
   echo "Samples: $(grep -c '^== ' "$work/linux/tables.txt") tables, $(wc -l <"$work/linux/tables.txt") lines, the same on both"
 }
 
+# The test programs Wine failed to start the first time (they ran on the
+# second start; the launcher wrote them down).
+report_retries() {
+  if [ -s "$VESPER_WINE_RETRY_LOG" ]; then
+    echo "Wine failed the first start of $(wc -l <"$VESPER_WINE_RETRY_LOG") test program(s); each was started once more:"
+    cat "$VESPER_WINE_RETRY_LOG"
+  fi
+}
+
+# The launcher under real Wine and CTest: a test whose first start fails
+# passes on the second, and a program that ran and failed is not started again.
+check_launcher() {
+  local marker=$build/launcher-check.marker test=TkFormat.NumbersFollowPrintfIncludingMicrosoftLengths
+  rm -f "$marker"
+  if ! (cd "$build" && VESPER_WINE_RETRY_LOG=$build/launcher-check.log VESPER_WINE_FAIL_FIRST_START="$test" \
+          VESPER_WINE_FAIL_MARKER="$marker" ctest -R "^$test\$" --output-on-failure >"$build/launcher-check.txt"); then
+    cat "$build/launcher-check.txt"
+    echo "A test whose first start under Wine failed did not pass on the second start." >&2
+    exit 1
+  fi
+  if [ ! -e "$marker" ] || ! grep -q "$test" "$build/launcher-check.log"; then
+    echo "The launcher's simulated failed start of $test did not happen; the retry is untested." >&2
+    exit 1
+  fi
+  local status=0
+  E2E_ECHO_STATUS=3 "$here/scripts/wine-test-launcher.sh" wine "$build/bin/e2e_echo_args.exe" ran \
+    >"$build/launcher-check.txt" 2>&1 </dev/null || status=$?
+  if [ "$status" -ne 3 ] || grep -q "did not start" "$build/launcher-check.txt"; then
+    cat "$build/launcher-check.txt"
+    echo "A program that ran and failed under the launcher gave status $status (3 expected) or was started again." >&2
+    exit 1
+  fi
+  echo "Launcher: a failed first start passed on the second; a failing program failed at once"
+}
+
 make_zip() {
   local version name stage_dir
   version=$(sed -n 's/^project(Vesper VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
@@ -120,19 +155,29 @@ install_packages
 stage "Fetching SQLite"
 sqlite_folder=$(fetch_sqlite)
 stage "Configuring"
-if [ ! -f "$build/CMakeCache.txt" ]; then
+# Test programs start through the launcher, which starts one again when Wine
+# failed to start it; a folder configured before it existed gets it too.
+launcher="$here/scripts/wine-test-launcher.sh;wine"
+if [ ! -f "$build/CMakeCache.txt" ] ||
+   ! grep -q "^CMAKE_CROSSCOMPILING_EMULATOR:[A-Z]*=$launcher\$" "$build/CMakeCache.txt"; then
   cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESPER_BENCH=OFF -DVESPER_TESTS=ON \
-        -DCMAKE_CROSSCOMPILING_EMULATOR=wine -DVESPER_SQLITE_AMALGAMATION="$sqlite_folder"
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$launcher" -DVESPER_SQLITE_AMALGAMATION="$sqlite_folder"
 fi
+# Test discovery starts every test program under Wine while building.
+start_wine
+export VESPER_WINE_RETRY_LOG=$build/wine-retries.log
+rm -f "$VESPER_WINE_RETRY_LOG"
 stage "Building"
 cmake --build "$build" -j"$(nproc)"
 stage "Testing under Wine"
-start_wine
 # The samples comparison and the archive are made even when a test fails:
 # the script's status is the tests' at the end.
 tests_status=0
 (cd "$build" && ctest --output-on-failure -j"$(nproc)") || tests_status=$?
+report_retries
+stage "Checking the launcher under Wine"
+check_launcher
 stage "Comparing the samples with the Linux build"
 compare_samples
 stage "Packing"
