@@ -2,11 +2,15 @@
 
 #include <algorithm>
 
+#include "error_handler.hpp"
+#include "ora_default_value.hpp"
 #include "ora_engine.hpp"
 #include "ora_exception.hpp"
+#include "ora_native_type.hpp"
 #include "ora_util.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
+#include "tk_printable_name.hpp"
 #include "udb_custom_conversion.hpp"
 
 namespace {
@@ -14,6 +18,13 @@ constexpr int ora_name_taken = 955;
 constexpr int ora_no_privilege = 1031;
 constexpr int ora_compiled_with_errors = 24344;
 constexpr int sequence_attempts = 100;
+
+// A type text chosen by the user (a profile, the type dialog) reaches SQL
+// only when its name is one of Oracle's, and as ora_native_type writes it
+// from its parsed name and numbers.
+bool is_known_type(const t_ftd& c) {
+  return c.native_type.empty() || ora_native_type::is_known(ora_native_type::parse(c.native_type).name);
+}
 }  // namespace
 
 ora_schema_initializer::ora_schema_initializer(std::u16string table_, const udb_schema& source,
@@ -39,8 +50,8 @@ ora_schema_initializer::ora_schema_initializer(std::u16string table_, const udb_
 
 std::u16string ora_schema_initializer::column_type(const t_ftd& c) const {
   std::u16string type = udb_custom_conversion::is_acceptable1(c) ? udb_custom_conversion::handle1(c)
-                        : !c.native_type.empty()                ? c.native_type
-                                                                : get_ora_native_type(c, false);
+                        : is_known_type(c) && !c.native_type.empty() ? ora_native_type::parse(c.native_type).text()
+                                                                     : get_ora_native_type(c, false);
   if (type == u"CLOB" && !limits_.is_unicode()) {
     // A CLOB holds the database character set; memo letters it lacks would become "?".
     tk_log(3, "Column '%s': NCLOB instead of CLOB, the database character set %s is not Unicode", c.name,
@@ -77,6 +88,7 @@ std::u16string ora_schema_initializer::create_table_text() const {
 
 void ora_schema_initializer::build_schema(ora_sql_runner& runner) {
   tk_log(1, "ora_schema_initializer::build_schema( n_columns=%d )", schema.size());
+  report_columns();
   std::u16string text = create_table_text();
   tk_log(3, "Run SQL query: %s\n", text);
   runner.run(text);
@@ -95,6 +107,24 @@ void ora_schema_initializer::build_schema(ora_sql_runner& runner) {
     throw ora_exception(e.ora_number(),
                         tk_utf8_to_utf16_lenient(e.message + "\nThe trigger did not compile and was dropped: auto "
                                                      "increment will not be converted."));
+  }
+}
+
+// A type or default that is not what the column was given: a type name
+// Oracle has not, a default that is no value of the column's type (left
+// out) or one Oracle will change (kept). The user learns of each.
+void ora_schema_initializer::report_columns() const {
+  for (std::size_t i = 0; i < schema.size(); ++i) {
+    const t_ftd& column = schema[i];
+    auto warn = [&](const std::string& what) {
+      error_handler::report_warning(
+          tk_warning{tk_printable_name_utf8(table), 0, tk_printable_name_utf8(column.name), what});
+    };
+    if (!is_known_type(column))
+      warn(tk_format("the type %s is no Oracle type: the column is declared %s instead", column.native_type,
+                     column_type(column)));
+    const ora_default_value value(column);
+    if (!value.problem().empty()) warn(value.problem());
   }
 }
 

@@ -46,6 +46,7 @@ class ora_schema_initializer {
 
  private:
   std::u16string column_text(const t_ftd& column) const;
+  void report_columns() const;
   void drop_trigger(ora_sql_runner& runner, const std::u16string& sequence) const;
 
   ora_server_limits limits_;

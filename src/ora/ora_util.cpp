@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "ole_date.hpp"
+#include "ora_default_value.hpp"
 #include "ole_guid_extractor.hpp"
 #include "ora_engine.hpp"
 #include "tk_format.hpp"
@@ -18,34 +19,6 @@ bool is_sized(std::uint32_t size) { return size >= 1 && size <= ora_sized_limit;
 
 bool is_text_or_binary(VARTYPE kind) {
   return kind == VT_BSTR || kind == VT_BLOB || kind == VT_BYTE_ARRAY;
-}
-
-std::u16string integer_default(const std::u16string& text) {
-  std::string narrow = tk_utf16_to_utf8_lenient(text);
-  long value = std::strtol(narrow.c_str(), nullptr, 10);
-  auto printed = tk_wformat(u"%d", static_cast<std::int32_t>(value));
-  return printed == text ? text : std::u16string();
-}
-
-std::u16string real_default(const std::u16string& text) {
-  std::string narrow = tk_utf16_to_utf8_lenient(text);
-  double value = 0;
-  tk_read_real(narrow, &value);
-  if (value < -1e126 || value > 1e126) {
-    tk_log(1, "def value is out of range");
-    return u"0";
-  }
-  if (value != 0) return text;
-  bool zero_text = text.find_first_not_of(u"0.,+-eE") == std::u16string::npos;
-  return text == u"0" || zero_text ? text : std::u16string();
-}
-
-std::u16string date_default(const std::u16string& text) {
-  tk_log(1, "Got DATE def value");
-  ole_date date(text);
-  std::u16string printed = date.is_valid() ? date.to_wstring(false) : std::u16string();
-  tk_log(1, "After canonization: %s", printed);
-  return printed.empty() ? printed : to_oracle_str(printed, VT_DATE);
 }
 
 std::u16string date_literal(const std::u16string& text) {
@@ -140,29 +113,7 @@ VARTYPE get_refined_num_type(int& precision, int scale) {
   return VT_R8;
 }
 
-std::u16string make_ora_def_val(const t_ftd& d) {
-  std::u16string text = d.default_value.to_wstring();
-  tk_log(1, "make_ora_def_val(%s)", text);
-  if (text.empty()) {
-    tk_log(1, "Got empty def value");
-    return {};
-  }
-  switch (d.vartype) {
-    case VT_BSTR:
-      tk_log(1, "Got BSTR or DATE def value: %s", text);
-      if (text.size() > d.size) text.resize(d.size);
-      return to_oracle_str(text, VT_BSTR);
-    case VT_I1: case VT_I2: case VT_I4: case VT_INT: case VT_UI1: case VT_UI2: case VT_UI4:
-    case VT_UINT: case VT_BOOL:
-      return integer_default(text);
-    case VT_DECIMAL: case VT_R4: case VT_CY: case VT_R8:
-      return real_default(text);
-    case VT_DATE:
-      return date_default(text);
-    default:
-      return {};
-  }
-}
+std::u16string make_ora_def_val(const t_ftd& d) { return ora_default_value(d).sql(); }
 
 bool ora_can_have_default(const t_ftd& d) {
   return (d.vartype != VT_BSTR && d.vartype != VT_BLOB) || is_sized(d.size);

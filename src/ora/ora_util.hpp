@@ -14,7 +14,7 @@ constexpr std::uint32_t ora_sized_limit = 2000;
 std::u16string get_ora_native_type(const t_ftd& descriptor, bool b_name_only);
 // The kind of NUMBER(precision, scale); may raise the precision by one.
 VARTYPE get_refined_num_type(int& precision, int scale);
-// The text after DEFAULT, or empty for none.
+// The text after DEFAULT, or empty for none (ora_default_value says why).
 std::u16string make_ora_def_val(const t_ftd& descriptor);
 // True when a column of this descriptor may carry a default clause.
 bool ora_can_have_default(const t_ftd& descriptor);

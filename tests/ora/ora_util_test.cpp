@@ -5,6 +5,7 @@
 #include "ora_engine.hpp"
 #include "ora_exception.hpp"
 #include "ora_native_type.hpp"
+#include "ora_default_value.hpp"
 #include "ora_util.hpp"
 #include "tk_mail_assertion.hpp"
 
@@ -96,21 +97,65 @@ TEST(OraTypes, ChosenTypesKeepTheirValues) {
   EXPECT_FALSE(ora_native_type::is_known(u"varchar2"));
 }
 
-TEST(OraTypes, DefaultTexts) {
-  EXPECT_EQ(make_ora_def_val(with_default(VT_I4, 0, u"007")), u"");
-  EXPECT_EQ(make_ora_def_val(with_default(VT_I4, 0, u"12")), u"12");
-  EXPECT_EQ(make_ora_def_val(with_default(VT_R8, 0, u"1e200")), u"0");
+// Defaults are read as values of the column's kind and written from the
+// value: text that is not one never reaches the DDL.
+TEST(OraTypes, DefaultTextsBecomeValuesOfTheColumnsKind) {
+  EXPECT_EQ(make_ora_def_val(with_default(VT_I4, 0, u"007")), u"7");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_I4, 0, u" -12 ")), u"-12");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_I8, 0, u"5")), u"5");
   EXPECT_EQ(make_ora_def_val(with_default(VT_R8, 0, u"0.00")), u"0.00");
-  EXPECT_EQ(make_ora_def_val(with_default(VT_R8, 0, u"abc")), u"");
-  EXPECT_EQ(make_ora_def_val(with_default(VT_BSTR, 4, u"O'Brien")), u"'O''Br'");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_R8, 0, u"+1.5e-3")), u"1.5E-3");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_DECIMAL, 0, u" 250.50")), u"250.50");
   EXPECT_EQ(make_ora_def_val(with_default(VT_BSTR, 10, u"O'Brien")), u"'O''Brien'");
-  EXPECT_EQ(make_ora_def_val(with_default(VT_DATE, 0, u"2024-01-31")),
-            u"to_date('2024-01-31', 'YYYY-MM-DD')");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_DATE, 0, u"2024-01-31")), u"to_date('2024-01-31', 'YYYY-MM-DD')");
   EXPECT_EQ(make_ora_def_val(column(VT_I4, 0)), u"");
-  EXPECT_EQ(make_ora_def_val(with_default(VT_I8, 0, u"5")), u"");
   EXPECT_FALSE(ora_can_have_default(column(VT_BSTR, 0)));
   EXPECT_TRUE(ora_can_have_default(column(VT_BSTR, 20)));
   EXPECT_TRUE(ora_can_have_default(column(VT_DATE, 0)));
+}
+
+TEST(OraTypes, DefaultsThatAreNoValueAreRefusedWithTheReason) {
+  struct refused {
+    t_ftd column;
+    const char* reason;
+  };
+  t_ftd amount = with_default(VT_DECIMAL, 0, u"7, EVIL NUMBER(3) DEFAULT 666");
+  amount.reserved = 10 << 8 | 2;
+  t_ftd too_wide = with_default(VT_DECIMAL, 0, u"123456789");
+  too_wide.reserved = 10 << 8 | 2;
+  t_ftd injected_date = with_default(VT_DATE, 0, u"SYSDATE) , EVIL DATE DEFAULT (SYSDATE");
+  const refused cases[] = {
+      {amount, "is not a number"},
+      {with_default(VT_I4, 0, u"7) , EVIL NUMBER(3"), "is not a whole number"},
+      {with_default(VT_I4, 0, u"7.5"), "is not a whole number"},
+      {with_default(VT_R8, 0, u"1e200"), "beyond the range of Oracle's NUMBER"},
+      {with_default(VT_R8, 0, u"1e-300"), "beyond the range of Oracle's NUMBER"},
+      {with_default(VT_R8, 0, u"abc"), "is not a number"},
+      {with_default(VT_R8, 0, u"1,5"), "is not a number"},
+      {too_wide, "too large for the column's type NUMBER(10,2)"},
+      {injected_date, "is not a date"},
+      {with_default(VT_BLOB, 16, u"0x12' || 'AB"), "is not a hexadecimal"},
+  };
+  for (const refused& c : cases) {
+    const ora_default_value value(c.column);
+    EXPECT_EQ(value.sql(), u"") << c.reason;
+    EXPECT_NE(value.problem().find(c.reason), std::string::npos) << value.problem();
+    EXPECT_NE(value.problem().find("the column gets no default"), std::string::npos) << value.problem();
+  }
+}
+
+TEST(OraTypes, DefaultsTheColumnChangesAreKeptAndSaid) {
+  const ora_default_value cut(with_default(VT_BSTR, 4, u"O'Brien"));
+  EXPECT_EQ(cut.sql(), u"'O''Br'");
+  EXPECT_NE(cut.problem().find("cut"), std::string::npos) << cut.problem();
+  t_ftd rounded = with_default(VT_DECIMAL, 0, u"1.234");
+  rounded.reserved = 10 << 8 | 2;
+  const ora_default_value value(rounded);
+  EXPECT_EQ(value.sql(), u"1.234");
+  EXPECT_NE(value.problem().find("rounds it to 2"), std::string::npos) << value.problem();
+  const ora_default_value memo(with_default(VT_BSTR, 0, u"text"));
+  EXPECT_EQ(memo.sql(), u"");
+  EXPECT_NE(memo.problem().find("gets no default"), std::string::npos) << memo.problem();
 }
 
 TEST(OraLiterals, TextNumbersDatesAndBytes) {
