@@ -16,6 +16,7 @@
 #include "ora_schema_survey.hpp"
 #include "tk_file_name.hpp"
 #include "tk_format.hpp"
+#include "tk_private_file.hpp"
 #include "vesper_converter.hpp"
 
 namespace {
@@ -122,6 +123,8 @@ bool agent_check::write_file(const check_report& report) const {
   if (path.empty()) return true;
   const std::string text =
       command_line_.report_is_json() ? check_report_json::write(report) : check_report_html::write(report);
+  // The report quotes values of records: readable by its owner only.
+  tk_create_private_file(path);
   std::ofstream out(tk_native_path(path), std::ios::binary | std::ios::trunc);
   if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
   if (out.flush()) return true;

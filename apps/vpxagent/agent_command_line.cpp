@@ -52,6 +52,11 @@ const tk_cmd_option options[] = {
 };
 
 const char* const password_option = "--oraclp=";
+// The agent blanks the password in its arguments at once, but other users
+// may read it in the process list before that (a few milliseconds).
+const char* const password_notice =
+    "Notice: a password given with --oraclp= can be read by other users of this machine while the agent "
+    "starts. Set VESPER_ORACLE_PASSWORD or give --oraclp=- (the password on standard input) instead.\n";
 const char* const password_variable = "VESPER_ORACLE_PASSWORD";
 // The value of --oraclp= that reads the password from standard input.
 const char* const from_stdin = "-";
@@ -122,7 +127,9 @@ std::string agent_command_line::usage_text() {
          "   --oraclu=...   Oracle user name (/ logs in with external credentials:\n"
          "                  a wallet or the operating system's account)\n"
          "   --oraclp=...   Oracle user password (--oraclp=- reads it from the first\n"
-         "                  line of standard input)\n"
+         "                  line of standard input). Other users may read a password\n"
+         "                  on the command line: VESPER_ORACLE_PASSWORD or --oraclp=-\n"
+         "                  are the safe ways\n"
          "   --port=...     Oracle port\n"
          "   --profile=...  profile saved by the wizard; the other options override it\n"
          "   --progress     progress lines on standard error even when it is no terminal\n"
@@ -208,6 +215,7 @@ bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
     const char* variable = std::getenv(password_variable);
     password_ = variable && *variable ? wide(variable) : converter_.password;
   }
+  if (password_on_command_line_ && !converter_.silent) std::fputs(password_notice, stderr);
   converter_.store_oracle_settings(host_, user_, password_, port_);
   return true;
 }
@@ -252,6 +260,7 @@ void agent_command_line::apply(int id, const std::string& value) {
     case oraclp:
       password_ = value == from_stdin ? password_from_stdin() : wide(value);
       password_given_ = true;
+      password_on_command_line_ = value != from_stdin;
       break;
     case port: port_ = wide(value); break;
     case profile: break;  // loaded before every other option

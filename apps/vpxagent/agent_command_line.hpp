@@ -59,6 +59,7 @@ class agent_command_line {
   std::u16string user_;
   std::u16string password_;
   bool password_given_ = false;
+  bool password_on_command_line_ = false;
   bool profile_loaded_ = false;
   bool check_ = false;
   std::string report_file_;

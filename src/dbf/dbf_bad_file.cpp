@@ -7,6 +7,7 @@
 #include "tk_byte_order.hpp"
 #include "tk_exception.hpp"
 #include "tk_file_name.hpp"
+#include "tk_private_file.hpp"
 #include "tk_format.hpp"
 
 namespace {
@@ -37,6 +38,9 @@ dbf_bad_file::dbf_bad_file(const dbf_recordset& source, std::filesystem::path pa
     throw tk_exception(tk_format("Cannot read the header of %s again for its bad file", source.file_name()));
   for (int k = 4; k < 8; ++k) header[static_cast<std::size_t>(k)] = 0;  // no records yet
   if (keep_earlier && open_earlier(header)) return;
+  // Records are the user's data: a bad file is readable by its owner only.
+  tk_create_private_file(tk_path_utf8(path_));
+  tk_create_private_file(tk_path_utf8(messages_path()));
   table_.open(path_, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc);
   if (!table_.write(header.data(), static_cast<std::streamsize>(header.size()))) cannot_write(path_);
   messages_.open(messages_path(), std::ios::trunc);
@@ -90,9 +94,11 @@ std::filesystem::path dbf_bad_file::messages_path() const {
 void dbf_bad_file::copy_memo_file(const std::string& memo) {
   std::filesystem::path target = path_;
   target.replace_extension(memo_extension(memo, path_));
-  std::error_code error;
-  std::filesystem::copy_file(tk_native_path(memo), target, std::filesystem::copy_options::overwrite_existing, error);
-  if (error) cannot_write(target);
+  // Copied by hand: copy_file would give the copy the source's mode.
+  tk_create_private_file(tk_path_utf8(target));
+  std::ifstream from(tk_native_path(memo), std::ios::binary);
+  std::ofstream to(target, std::ios::binary | std::ios::trunc);
+  if (!from || !to || !(to << from.rdbuf()) || !to.flush()) cannot_write(target);
 }
 
 void dbf_bad_file::add(std::string_view record_bytes, std::uint64_t source_number, const std::string& message) {

@@ -4,6 +4,7 @@
 #include "tk_file_exist.hpp"
 #include "tk_file_name.hpp"
 #include "tk_logger.hpp"
+#include "tk_trace_file.hpp"
 
 tk_converter::tk_converter() { tk_log(2, "tk_converter::ctor"); }
 
@@ -15,6 +16,8 @@ void tk_converter::set_logfile(const std::string& path) {
     if (!tk_is_path_exist(tk_file_name(path).folder_path()))
       throw tk_exception("Logfile path does not exist.\nPlease verify the correct path was given.",
                          tk_exception::run_level);
+    if (const std::string refusal = tk_trace_link_refusal(path); !refusal.empty())
+      throw tk_exception(refusal, tk_exception::run_level);
   }
   logfile = path;
   if (path.empty()) return;

@@ -48,6 +48,9 @@ void tk_logger::set_path(const char* path_) {
   if (!path_) TK_ASSERTION_FAILED();
   std::lock_guard lock(mutex_);
   path = path_;
+  // A link the user accepted as the trace (checked before) is followed; a
+  // link that appears later is not.
+  follow_link = tk_is_symbolic_link(path);
 }
 
 void tk_logger::set_enabled(bool on) {
@@ -61,7 +64,7 @@ void tk_logger::update_gate() {
 }
 
 void tk_logger::truncate_file() {
-  tk_truncate_trace(path);
+  tk_truncate_trace(path, follow_link);
   truncated = true;
 }
 
@@ -87,7 +90,7 @@ void tk_logger::write_line(std::string_view message) {
   line += message;
   std::lock_guard lock(mutex_);
   if (crlf) line += "\r\n";
-  tk_append_trace(path, line);
+  tk_append_trace(path, line, follow_link);
 }
 
 void tk_logger::write_wide_line(std::string_view utf8_message) {

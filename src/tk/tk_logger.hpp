@@ -50,6 +50,7 @@ class tk_logger : public tk_singleton<tk_logger> {
   bool enabled;  // changed through set_enabled
   bool truncated = false;
   bool timestamps;
+  bool follow_link = false;  // the path was a symbolic link when it was set
 
  private:
   bool accepts_slowly(int level);

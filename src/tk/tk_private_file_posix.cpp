@@ -35,3 +35,14 @@ bool tk_write_private_file(const std::string& path, std::string_view text) {
   ok = ::close(fd) == 0 && ok;
   return ok;
 }
+
+bool tk_create_private_file(const std::string& path) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  } while (fd < 0 && errno == EINTR);
+  if (fd >= 0) return ::close(fd) == 0;
+  if (errno == EEXIST) return true;
+  tk_log(1, "Cannot create %s: %s", path, std::strerror(errno));
+  return false;
+}

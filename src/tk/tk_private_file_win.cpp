@@ -21,3 +21,13 @@ bool tk_write_private_file(const std::string& path, std::string_view text) {
   if (!ok) tk_log(1, "Cannot write %s: %s", path, tk_win_error_text(::GetLastError()));
   return ::CloseHandle(file) && ok;
 }
+
+bool tk_create_private_file(const std::string& path) {
+  HANDLE file = ::CreateFileW(tk_win_wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    tk_log(1, "Cannot create %s: %s", path, tk_win_error_text(::GetLastError()));
+    return false;
+  }
+  return ::CloseHandle(file) != 0;
+}

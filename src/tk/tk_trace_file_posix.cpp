@@ -1,8 +1,10 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
 #include "tk_trace_file.hpp"
@@ -14,7 +16,8 @@ namespace {
 constexpr mode_t trace_mode = 0600;
 
 // Opens the trace file with `flags` added; -1 when it cannot be opened.
-int open_trace(const std::string& path, int flags) {
+int open_trace(const std::string& path, int flags, bool follow_link) {
+  if (!follow_link) flags |= O_NOFOLLOW;
   int fd;
   do {
     fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, trace_mode);
@@ -33,16 +36,33 @@ void write_all(int fd, std::string_view text) {
 
 }  // namespace
 
-void tk_truncate_trace(const std::string& path) {
-  int fd = open_trace(path, O_TRUNC);
+void tk_truncate_trace(const std::string& path, bool follow_link) {
+  int fd = open_trace(path, O_TRUNC, follow_link);
   if (fd >= 0) ::close(fd);
 }
 
-void tk_append_trace(const std::string& path, std::string_view line) {
-  int fd = open_trace(path, O_APPEND);
+void tk_append_trace(const std::string& path, std::string_view line, bool follow_link) {
+  int fd = open_trace(path, O_APPEND, follow_link);
   if (fd < 0) return;  // skipped silently; the next message tries again
   write_all(fd, line);
   ::close(fd);
+}
+
+bool tk_is_symbolic_link(const std::string& path) {
+  struct stat link {};
+  return ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+}
+
+std::string tk_trace_link_refusal(const std::string& path) {
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode) || link.st_uid == ::geteuid()) return {};
+  struct stat folder {};
+  const std::string::size_type slash = path.rfind('/');
+  const std::string folder_path = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  if (::stat(folder_path.c_str(), &folder) == 0 && folder.st_uid == link.st_uid) return {};
+  return tk_format("The log file %s is a symbolic link another user made: the trace could empty the file it "
+                   "points to. Give a --logfile= of your own.",
+                   path);
 }
 
 std::string tk_executable_path() {

@@ -17,14 +17,14 @@ HANDLE open_trace(const std::string& path, DWORD access) {
 
 }  // namespace
 
-void tk_truncate_trace(const std::string& path) {
+void tk_truncate_trace(const std::string& path, bool) {
   HANDLE file = open_trace(path, GENERIC_WRITE);
   if (file == INVALID_HANDLE_VALUE) return;
   ::SetEndOfFile(file);
   ::CloseHandle(file);
 }
 
-void tk_append_trace(const std::string& path, std::string_view line) {
+void tk_append_trace(const std::string& path, std::string_view line, bool) {
   HANDLE file = open_trace(path, FILE_APPEND_DATA);
   if (file == INVALID_HANDLE_VALUE) return;  // skipped silently; the next message tries again
   while (!line.empty()) {
@@ -35,6 +35,10 @@ void tk_append_trace(const std::string& path, std::string_view line) {
   }
   ::CloseHandle(file);
 }
+
+// Links on Windows need a privilege to make; the trace follows them.
+bool tk_is_symbolic_link(const std::string&) { return false; }
+std::string tk_trace_link_refusal(const std::string&) { return {}; }
 
 std::string tk_executable_path() {
   std::wstring buffer(32768, L'\0');

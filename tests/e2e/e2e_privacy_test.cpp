@@ -94,13 +94,14 @@ TEST(E2ePrivacy, PasswordFromTheEnvironmentOrStandardInputInThatOrder) {
 TEST(E2ePrivacy, TheStoredPasswordServesWhenNoneIsGiven) {
   e2e_session session;
   const std::vector<std::string> args = without_password(session);
+  const e2e_process::environment no_variable = {{"VESPER_ORACLE_PASSWORD", std::nullopt}};
   session.store_setting("oraclep", "wrong");
-  EXPECT_EQ(session.agent(args).out, wrong_login);
+  EXPECT_EQ(session.agent(args, no_variable).out, wrong_login);
   const e2e_result environment_first = session.agent(args, {{"VESPER_ORACLE_PASSWORD", "tiger"}});
   EXPECT_EQ(environment_first.status, 0) << environment_first.describe();
 
   session.store_setting("oraclep", "tiger");
-  const e2e_result stored = session.agent(args);
+  const e2e_result stored = session.agent(args, no_variable);
   EXPECT_EQ(stored.status, 0) << stored.describe();
   EXPECT_EQ(session.agent(with(args, "--oraclp=wrong")).out, wrong_login);
 }

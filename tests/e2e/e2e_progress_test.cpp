@@ -47,7 +47,8 @@ terminal_run run_on_terminal(const e2e_session& session, const std::vector<std::
   const std::filesystem::path out_path = session.root() / "terminal-out.txt";
   std::vector<std::string> env_text = {"OCIEMU_HOME=" + (session.root() / "oracle").string(),
                                        "XDG_CONFIG_HOME=" + (session.root() / "settings").string(),
-                                       std::string("VESPER_OCI_LIB=") + e2e_paths::oci_library(), "TERM=xterm"};
+                                       std::string("VESPER_OCI_LIB=") + e2e_paths::oci_library(), "TERM=xterm",
+                                       "VESPER_ORACLE_PASSWORD=tiger"};
   std::vector<std::string> arg_text = {e2e_paths::agent()};
   arg_text.insert(arg_text.end(), args.begin(), args.end());
   std::vector<char*> argv, envp;

@@ -119,10 +119,13 @@ e2e_process::environment e2e_session::environment() const {
       {"VESPER_OCI_LIB", e2e_paths::oci_library()},
       {"VESPER_DEFAULT_CODEPAGE", std::nullopt},
       {"OCIEMU_ROUND_TRIPS", std::nullopt},
+      // The password the safe way, off the command line; a test's own
+      // --oraclp= takes precedence.
+      {"VESPER_ORACLE_PASSWORD", "tiger"},
   };
 }
 
-std::vector<std::string> e2e_session::login() { return {"--dest=XE", "--oraclu=scott", "--oraclp=tiger"}; }
+std::vector<std::string> e2e_session::login() { return {"--dest=XE", "--oraclu=scott"}; }
 
 e2e_result e2e_session::agent(const std::vector<std::string>& args) const {
   return process_.run(e2e_paths::agent(), args, environment());

@@ -33,15 +33,15 @@ TEST_F(LocaleSqlTextTest, LiteralsOfRealsAndDecimals) {
 
 TEST_F(LocaleSqlTextTest, RealDefaultsInCreateTable) {
   EXPECT_EQ(make_ora_def_val(real_column(u"A", u"2.5")), u"2.5");
-  EXPECT_EQ(make_ora_def_val(real_column(u"A", u"1e200")), u"0");  // beyond NUMBER
+  EXPECT_EQ(make_ora_def_val(real_column(u"A", u"1e200")), u"");  // beyond NUMBER: refused, not made 0
   EXPECT_EQ(make_ora_def_val(real_column(u"A", u"0.0")), u"0.0");
   EXPECT_EQ(make_ora_def_val(real_column(u"A", u"0.5")), u"0.5");  // no zero, though it starts with one
-  EXPECT_EQ(make_ora_def_val(real_column(u"A", u"1.5e200")), u"0");
+  EXPECT_EQ(make_ora_def_val(real_column(u"A", u"1.5e200")), u"");
 
   ora_schema_initializer builder(u"T", udb_schema_of({real_column(u"RATE", u"2.5"), real_column(u"BIG", u"-1e130")}),
                                  udb_indexes(), false);
   EXPECT_EQ(tk_utf16_to_utf8_lenient(builder.create_table_text()),
-            "CREATE TABLE \"T\" (\"RATE\" NUMBER DEFAULT 2.5 NOT NULL, \"BIG\" NUMBER DEFAULT 0 NOT NULL)");
+            "CREATE TABLE \"T\" (\"RATE\" NUMBER DEFAULT 2.5 NOT NULL, \"BIG\" NUMBER NOT NULL)");
 }
 
 }  // namespace
