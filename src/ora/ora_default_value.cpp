@@ -6,6 +6,7 @@
 
 #include "ora_native_type.hpp"
 #include "ora_util.hpp"
+#include "udb_custom_conversion.hpp"
 #include "tk_format.hpp"
 
 namespace {
@@ -113,8 +114,11 @@ ora_default_value::ora_default_value(const t_ftd& column) {
     case VT_BSTR:
       take_text(text, column);
       break;
+    case VT_BOOL:
+      take_logical(trimmed(text), column);
+      break;
     case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT: case VT_UI1: case VT_UI2: case VT_UI4:
-    case VT_UI8: case VT_UINT: case VT_BOOL:
+    case VT_UI8: case VT_UINT:
       take_integer(trimmed(text), column);
       break;
     case VT_DECIMAL: case VT_R4: case VT_CY: case VT_R8:
@@ -143,6 +147,24 @@ void ora_default_value::take_integer(const std::u16string& text, const t_ftd& co
   if (!number || number->has_exponent) return refuse(text, "not a whole number");
   if (number->needed_scale() > 0) return refuse(text, "not a whole number");
   take_number(text, column);
+}
+
+// A logical default as the column holds logical values: 'T'/'F' where they
+// are kept as they are, else 1/0.
+void ora_default_value::take_logical(const std::u16string& text, const t_ftd& column) {
+  std::u16string upper;
+  for (char16_t c : text) upper += c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+  if (upper.size() == 3 && upper.front() == u'.' && upper.back() == u'.') upper = upper.substr(1, 1);
+  bool value;
+  if (upper == u"T" || upper == u"Y" || upper == u"TRUE" || upper == u"1" || upper == u"-1") {
+    value = true;
+  } else if (upper == u"F" || upper == u"N" || upper == u"FALSE" || upper == u"0") {
+    value = false;
+  } else {
+    return refuse(text, "not a logical value");
+  }
+  sql_ = udb_custom_conversion::is_acceptable1(column) ? udb_custom_conversion::handle2(ole_variant(value))
+                                                       : std::u16string(value ? u"1" : u"0");
 }
 
 void ora_default_value::take_number(const std::u16string& text, const t_ftd& column) {

@@ -21,6 +21,7 @@ class ora_default_value {
   const std::string& problem() const { return problem_; }
 
  private:
+  void take_logical(const std::u16string& text, const t_ftd& column);
   void take_integer(const std::u16string& text, const t_ftd& column);
   void take_number(const std::u16string& text, const t_ftd& column);
   void take_date(const std::u16string& text);

@@ -59,8 +59,11 @@ TEST(E2eDbase7, FieldPropertiesBecomeDefaultsAndNotNull) {
             "STAFF\tNAME\tN\t\n"
             "STAFF\tCITY\tY\t'Oslo'\n"
             "STAFF\tHIRED\tY\tto_date('2024-01-15', 'YYYY-MM-DD')\n"
-            "STAFF\tACTIVE\tY\t1\n"
+            "STAFF\tACTIVE\tY\t'T'\n"  // as the column keeps its logical values (it was 1)
             "STAFF\tSALARY\tY\t12.5\n");
+  // A row that takes the defaults holds them as the converted rows hold theirs.
+  session.sql("INSERT INTO STAFF (ID, NAME) VALUES (9, 'New')");
+  EXPECT_EQ(session.sql("SELECT ACTIVE, SALARY FROM STAFF WHERE ID = 9"), "ACTIVE\tSALARY\nT\t12.5\n");
   EXPECT_TRUE(has(run, "staff: field CITY is required in the table, but the column stays nullable: ORA-02296"))
       << run.out;
   EXPECT_TRUE(has(run, "staff: field SALARY has the minimum 0 in its field properties: Oracle gets no check "

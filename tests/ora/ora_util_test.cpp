@@ -103,6 +103,8 @@ TEST(OraTypes, DefaultTextsBecomeValuesOfTheColumnsKind) {
   EXPECT_EQ(make_ora_def_val(with_default(VT_I4, 0, u"007")), u"7");
   EXPECT_EQ(make_ora_def_val(with_default(VT_I4, 0, u" -12 ")), u"-12");
   EXPECT_EQ(make_ora_def_val(with_default(VT_I8, 0, u"5")), u"5");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_BOOL, 0, u".T.")), u"1");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_BOOL, 0, u"f")), u"0");
   EXPECT_EQ(make_ora_def_val(with_default(VT_R8, 0, u"0.00")), u"0.00");
   EXPECT_EQ(make_ora_def_val(with_default(VT_R8, 0, u"+1.5e-3")), u"1.5E-3");
   EXPECT_EQ(make_ora_def_val(with_default(VT_DECIMAL, 0, u" 250.50")), u"250.50");
@@ -128,6 +130,7 @@ TEST(OraTypes, DefaultsThatAreNoValueAreRefusedWithTheReason) {
       {amount, "is not a number"},
       {with_default(VT_I4, 0, u"7) , EVIL NUMBER(3"), "is not a whole number"},
       {with_default(VT_I4, 0, u"7.5"), "is not a whole number"},
+      {with_default(VT_BOOL, 0, u"1 + 1"), "is not a logical value"},
       {with_default(VT_R8, 0, u"1e200"), "beyond the range of Oracle's NUMBER"},
       {with_default(VT_R8, 0, u"1e-300"), "beyond the range of Oracle's NUMBER"},
       {with_default(VT_R8, 0, u"abc"), "is not a number"},
