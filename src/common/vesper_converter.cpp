@@ -514,7 +514,13 @@ void vesper_converter::announce_renamed(const dbf_database& source, const std::u
 std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& source,
                                                              const std::u16string& target_table) {
   if (target->is_table_exist(target_table)) return target->get_table(target_table, 8);
-  return target->create_table(target_table, source.schema, udb_indexes());
+  const std::string shown = tk_printable_name_utf8(tallies.back().table);
+  target->column_notes = [shown](const std::u16string& column, const std::string& message) {
+    error_handler::report_warning({shown, 0, tk_printable_name_utf8(column), message});
+  };
+  auto created = target->create_table(target_table, source.schema, udb_indexes());
+  target->column_notes = nullptr;
+  return created;
 }
 
 void vesper_converter::copy_records(dbf_recordset& source, udb_recordset& destination,

@@ -87,6 +87,7 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
     builder.owner = owner;
     builder.tablespace = tablespace;
     builder.lob_tablespace = lob_tablespace;
+    builder.column_notes = column_notes;
     builder.build_schema(*this);
     if (!source_indexes.empty()) {
       ora_indexes_initializer keys(table, builder.schema, source_indexes, builder.names_map);

@@ -37,6 +37,10 @@ class ora_database : public udb_database, public ora_sql_runner {
   // refuses (rows leave it empty: ORA-02296) is handed to `failed` with its
   // source name and the message, and the rest follow.
   using column_failure = std::function<void(const std::u16string& column, const std::string& message)>;
+  // Told of each column create_table declares otherwise than it was given
+  // (a type or default refused or changed), by its Oracle name; without it
+  // such notes are warnings under the Oracle table's name.
+  column_failure column_notes;
   void require_columns(const std::u16string& table, const udb_schema& schema, const udb_indexes& indexes,
                        const column_failure& failed);
   // One end of a foreign key: a table this run built from `schema` and

@@ -117,6 +117,7 @@ void ora_schema_initializer::report_columns() const {
   for (std::size_t i = 0; i < schema.size(); ++i) {
     const t_ftd& column = schema[i];
     auto warn = [&](const std::string& what) {
+      if (column_notes) return column_notes(column.name, what);
       error_handler::report_warning(
           tk_warning{tk_printable_name_utf8(table), 0, tk_printable_name_utf8(column.name), what});
     };

@@ -3,6 +3,7 @@
 // sequence and trigger for an auto-increment column.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "ora_fn_validator.hpp"
@@ -38,6 +39,9 @@ class ora_schema_initializer {
   std::u16string owner;
   std::u16string tablespace;
   std::u16string lob_tablespace;
+  // Told of a column declared otherwise than it was given (by its name in
+  // the new table); without it, a warning under the table's name.
+  std::function<void(const std::u16string& column, const std::string& message)> column_notes;
   bool b_uppercase;
   udb_schema schema;
   std::u16string auto_increment_column;

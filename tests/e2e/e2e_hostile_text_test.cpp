@@ -34,6 +34,11 @@ TEST(E2eHostileText, ContainerDefaultsAreValuesOrRefusedNeverSql) {
              {u"\"7, EVIL NUMBER(3) DEFAULT 666\"", u"\"it's', 'x\"", u"\"1) , EVIL2 NUMBER(3\"", u"\"12.50\""})
       .write(folder, "SHOP.DBC");
 
+  // The pre-flight report tells of it before anything is written.
+  const e2e_result check = session.convert(folder, {"--check"});
+  EXPECT_TRUE(has(check, "the default value \"7, EVIL NUMBER(3) DEFAULT 666\" is not a number")) << check.out;
+  EXPECT_EQ(session.tables(), "");
+
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(run.status, 1) << run.describe();
   EXPECT_EQ(columns(session, "T"),
@@ -43,10 +48,10 @@ TEST(E2eHostileText, ContainerDefaultsAreValuesOrRefusedNeverSql) {
             "QTY\tNUMBER\t\n"
             "PRICE\tNUMBER\t12.50\n");
   EXPECT_EQ(session.sql("SELECT AMT, NOTE, QTY FROM T"), "AMT\tNOTE\tQTY\n1.5\ta\t3\n");
-  EXPECT_TRUE(has(run, "T, column AMT: the default value \"7, EVIL NUMBER(3) DEFAULT 666\" is not a number: the "
+  EXPECT_TRUE(has(run, "t, column AMT: the default value \"7, EVIL NUMBER(3) DEFAULT 666\" is not a number: the "
                        "column gets no default"))
       << run.out;
-  EXPECT_TRUE(has(run, "T, column QTY: the default value \"1) , EVIL2 NUMBER(3\" is not a whole number")) << run.out;
+  EXPECT_TRUE(has(run, "t, column QTY: the default value \"1) , EVIL2 NUMBER(3\" is not a whole number")) << run.out;
   // A row that takes the defaults gets the kept one, and no other column exists to fill.
   session.sql("INSERT INTO T (AMT) VALUES (0)");
   EXPECT_EQ(session.sql("SELECT NOTE, QTY, PRICE FROM T WHERE AMT = 0"), "NOTE\tQTY\tPRICE\nit's', 'x\t\t12.5\n");
@@ -86,10 +91,10 @@ TEST(E2eHostileText, ProfileDefaultsAndTypesAreCheckedBeforeTheyReachSql) {
             "QTY\t\n"
             "NOTE\t'x'' || ''y'\n"
             "DUE\t\n");
-  EXPECT_TRUE(has(run, "T, column AMT: the default value \"7, EVIL NUMBER(3) DEFAULT 666\" is not a number"))
+  EXPECT_TRUE(has(run, "t, column AMT: the default value \"7, EVIL NUMBER(3) DEFAULT 666\" is not a number"))
       << run.out;
-  EXPECT_TRUE(has(run, "T, column QTY: the type NUMBER DEFAULT 666, EVIL NUMBER is no Oracle type")) << run.out;
-  EXPECT_TRUE(has(run, "T, column DUE: the default value \"SYSDATE) , EVIL3 DATE DEFAULT (SYSDATE\" is not a date"))
+  EXPECT_TRUE(has(run, "t, column QTY: the type NUMBER DEFAULT 666, EVIL NUMBER is no Oracle type")) << run.out;
+  EXPECT_TRUE(has(run, "t, column DUE: the default value \"SYSDATE) , EVIL3 DATE DEFAULT (SYSDATE\" is not a date"))
       << run.out;
   // Every value arrived; the refused type keeps the value as text.
   EXPECT_EQ(session.sql("SELECT AMT, QTY, NOTE FROM T"), "AMT\tQTY\tNOTE\n1.5\t3\ta\n");
