@@ -30,11 +30,12 @@ namespace {
 }
 
 // Bytes a letter with a binary layout reads from its field.
-int binary_width(char letter) {
-  switch (letter) {
+int binary_width(const dbf_field_descriptor& descriptor) {
+  switch (descriptor.type()) {
     case 'I': case '+': return 4;
     case 'O': case '@': return 8;
     case 'Y': case 'T': case 'B': return 8;
+    case '=': case '^': return descriptor.level7() ? 1 : 8;  // Harbour's
     default: return 1;
   }
 }
@@ -266,7 +267,7 @@ void dbf_recordset::fd7_post_process(const dbf_field_descriptor& descriptor, int
 void dbf_recordset::check_record_layout() const {
   for (const dbf_column& column : columns_) {
     const dbf_field_descriptor& d = column.descriptor;
-    if (!d.is_memo() && (d.field_size() <= 0 || column.slot < binary_width(d.type())))
+    if (!d.is_memo() && (d.field_size() <= 0 || column.slot < binary_width(d)))
       reject("Field has no valid size");
     if (column.offset + column.slot > record_length()) reject("Fields do not fit the record");
   }
