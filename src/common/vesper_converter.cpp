@@ -364,6 +364,8 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   // Long field names first: key expressions are written with them.
   dbf_container::table_facts container = dbf_container::apply(dbf, tk_printable_name_utf8(name));
   dbf_field_properties::apply(dbf, tk_printable_name_utf8(name));
+  if (!dbf.code_page_warning().empty())
+    error_handler::report_warning({tk_printable_name_utf8(name), 0, {}, dbf.code_page_warning()});
   if (!skip_idx) {
     table->indexes = dbf_table_indexes(dbf, tk_printable_name_utf8(name), !skip_del).read();
     mark_primary_key(table->indexes, container.primary_tag);

@@ -1,6 +1,7 @@
 #include "dbf_recordset.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 
 #include "dbf_code_pages.hpp"
@@ -381,19 +382,55 @@ void dbf_recordset::choose_code_page(int encoding) {
     tk_log(3, "Code page %d chosen by the user's encoding %d", code_page_, encoding);
     return;
   }
+  std::string unknown_cpg;
   if (std::string cpg = dbf_sibling_file(file_name_, "cpg"); !cpg.empty()) {
     const std::string text = first_bytes_of(cpg, 64);
-    if (int number = tk_code_page_number_of(text); number != 0) {
-      code_page_ = number;
+    if (std::optional<int> number = code_page_of_cpg(text)) {
+      code_page_ = *number;
       code_page_file_ = cpg;
       tk_log(3, "Code page %d chosen by the file %s", code_page_, cpg);
       return;
     }
     tk_log(1, "The file %s names no known code page; the driver byte decides", cpg);
+    unknown_cpg = cpg;
   }
   code_page_ = dbf_code_pages::code_page_of(header_[29]);
   tk_log(3, "Code page %d chosen by the language driver byte %d", code_page_, header_[29]);
+  // Text read in a page its writer did not mean is changed text: said so.
+  if (!unknown_cpg.empty())
+    code_page_warning_ = tk_format(
+        "its code page file %s names \"%s\", no code page this program reads DBF text in: the text is read in code "
+        "page %d, which the header's language driver byte 0x%02X gives; --encoding= names the right one",
+        tk_path_utf8(tk_native_path(unknown_cpg).filename()), printable_cpg(first_bytes_of(unknown_cpg, 64)),
+        tk_code_page::resolved(code_page_), header_[29]);
 }
+
+// What a .cpg file names: a code page by the names writers give it, or
+// ESRI's "LDID/n", a language driver byte in decimal; nothing when unknown.
+std::optional<int> dbf_recordset::code_page_of_cpg(const std::string& text) {
+  if (int number = tk_code_page_number_of(text); number != 0) return number;
+  std::string name = printable_cpg(text);
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (name.rfind("ldid/", 0) == 0 && name.size() > 5 && name.size() <= 8 &&
+      name.find_first_not_of("0123456789", 5) == std::string::npos) {
+    const int driver = std::stoi(name.substr(5));
+    if (driver <= 255 && dbf_code_pages::is_valid_setting(driver)) return dbf_code_pages::code_page_of(std::uint8_t(driver));
+  }
+  return std::nullopt;
+}
+
+// The .cpg's text as a warning shows it: without the blanks and line ends
+// around it, other than printable ASCII as '?'.
+std::string dbf_recordset::printable_cpg(const std::string& text) {
+  const char* const blanks = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return {};
+  std::string shown = text.substr(first, text.find_last_not_of(blanks) - first + 1);
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) c = '?';
+  return shown;
+}
+
 
 int dbf_recordset::get_codepage() const {
   tk_log(2, "dbf_recordset::get_codepage");

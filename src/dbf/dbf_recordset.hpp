@@ -44,6 +44,10 @@ class dbf_recordset : public udb_recordset {
   // The .cpg file that chose the code page; empty when the user or the
   // driver byte chose it.
   const std::string& code_page_file() const { return code_page_file_; }
+  // Why the table's text may not read as its writer meant (a .cpg file
+  // naming no code page known here); empty when nothing is amiss. The run
+  // makes it a warning of the table.
+  const std::string& code_page_warning() const { return code_page_warning_; }
   std::uint8_t version() const { return header_[0]; }
   // The language-driver byte in use (the user's choice when one was given).
   std::uint8_t driver_byte() const { return header_[29]; }
@@ -89,6 +93,8 @@ class dbf_recordset : public udb_recordset {
  private:
   void read_header();
   void choose_code_page(int encoding);
+  static std::optional<int> code_page_of_cpg(const std::string& text);
+  static std::string printable_cpg(const std::string& text);
   void init_schema();
   void read_descriptors(bool level7);
   void drop_false_extended_lengths();
@@ -135,6 +141,7 @@ class dbf_recordset : public udb_recordset {
   const tk_code_page* page_ = nullptr;  // the table's, settled when it opens
   int code_page_ = 0;
   std::string code_page_file_;
+  std::string code_page_warning_;
   dbf_column_warnings value_warnings_;
 };
 

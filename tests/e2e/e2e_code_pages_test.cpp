@@ -80,12 +80,18 @@ TEST(E2eCodePages, ACpgFileChoosesThePageAndTheUsersEncodingWins) {
   write_cpg(folder, "UTF.CPG", "UTF-8");
   write_text_table(folder, "ISO.DBF", 0x00, mexico_1252);
   write_cpg(folder, "ISO.cpg", "88591");
-  // A .cpg that names nothing known leaves the driver byte to decide.
+  // A .cpg that names nothing known leaves the driver byte to decide, and is a warning.
   write_text_table(folder, "ODD.DBF", 0xC9, "\xCC\xE8\xF0");  // Мир in 1251
-  write_cpg(folder, "ODD.cpg", "no such page");
+  write_cpg(folder, "ODD.cpg", "no such page\r\n");
   const std::filesystem::path log = session.root() / "trace.log";
   const e2e_result run = session.convert(folder, {"--logfile=" + log.string()});
-  ASSERT_EQ(run.status, 0) << run.describe();
+  ASSERT_EQ(run.status, 1) << run.describe();
+  EXPECT_NE(run.out.find("Warning:\nodd: its code page file ODD.cpg names \"no such page\", no code page this program "
+                         "reads DBF text in: the text is read in code page 1251, which the header's language driver "
+                         "byte 0xC9 gives; --encoding= names the right one\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(e2e_occurrences(run.out, "Warning:"), 1u) << run.out;
   EXPECT_EQ(name_of(session, "RUS"), "NAME\nМосква\n");
   EXPECT_EQ(name_of(session, "UTF"), "NAME\nMéxico\n");
   EXPECT_EQ(name_of(session, "ISO"), "NAME\nMéxico\n");
@@ -130,3 +136,51 @@ TEST(E2eCodePages, EncodingTakesDriverBytesCodePageNumbersAndNames) {
 }
 
 }  // namespace
+
+// The spellings GIS writers put into .cpg files (mapshaper's iconv names,
+// GDAL's digits, ESRI's LDID/ driver bytes), on tables shaped as theirs:
+// driver byte 0, the .cpg alone names the page.
+TEST(E2eCodePages, CpgFilesSpelledAsGisWritersSpellThem) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  const std::vector<std::tuple<std::string, std::string, std::string, std::string>> tables = {
+      {"B5", "Big-5", "\xB0\xEA\xBB\x79", "國語"},
+      {"KR", "EUC-KR", "\xC7\xD1\xB1\xB9\xB8\xBB", "한국말"},
+      {"KOI", "koi8r", "\xD2\xD5\xD3\xD3\xCB\xC9\xCA", "русский"},
+      {"L2", "latin2", "\xE8\x65\xB9tina", "čeština"},
+      {"SJ", "shiftjis", "\x83\x4A\x83\x5E\x83\x4A\x83\x69", "カタカナ"},
+      {"TH", "885911", "\xC0\xD2\xC9\xD2\xE4\xB7\xC2", "ภาษาไทย"},
+      {"TR", "ISO-8859-9", "\xDE\xFD", "Şı"},
+      {"ESRI", "LDID/201", "\xCC\xE8\xF0", "Мир"},
+  };
+  for (const auto& [table, cpg, bytes, text] : tables) {
+    write_text_table(folder, table + ".DBF", 0x00, bytes);
+    write_cpg(folder, table + ".cpg", cpg);
+  }
+  const e2e_result run = session.convert(folder);
+  ASSERT_EQ(run.status, 0) << run.describe();
+  for (const auto& [table, cpg, bytes, text] : tables) EXPECT_EQ(name_of(session, table), "NAME\n" + text + "\n") << cpg;
+}
+
+// mapshaper's .cpg test tables: every page arrives as written; the UTF-16
+// one, which DBF text is not read in, is a warning of its table.
+TEST(E2eCodePages, RealCpgFilesOfMapshaper) {
+  const std::filesystem::path corpus = std::filesystem::path(VESPER_E2E_SHARED) / "dbf-corpus/files/mapshaper-cp";
+  if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no shared corpus at " << corpus;
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  for (const auto& entry : std::filesystem::directory_iterator(corpus))
+    std::filesystem::copy_file(entry.path(), folder / entry.path().filename());
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"BIG5", "國語"},       {"EUCKR", "한국말"},     {"KOI8R", "русский"}, {"LATIN2", "čeština"},
+      {"SHIFTJIS", "カタカナひらがな"}, {"WIN1251", "РУССКИЙ"}, {"WIN874", "ภาษาไทย"},
+  };
+  for (const auto& [table, text] : expected) EXPECT_EQ(name_of(session, table), "NAME\n" + text + "\n") << table;
+  EXPECT_NE(run.out.find("Warning:\nutf16: its code page file utf16.cpg names \"UTF-16\", no code page this program "
+                         "reads DBF text in"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(e2e_occurrences(run.out, "Warning:"), 1u) << run.out;
+}
