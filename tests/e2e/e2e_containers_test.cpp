@@ -127,3 +127,18 @@ TEST(E2eContainers, RealContainerGivesKeysDefaultsAndRelations) {
             "INDEX_NAME\nDEPTO\nEDAD\nID\nI_NOMBRE\nNOMBRE\n")
       << run.out;
 }
+
+// FoxProDatabaseExtractor's data1.dbc: its table1 (found by its path,
+// table1.dbf) takes the long names its header cuts to ten characters.
+TEST(E2eContainers, RealContainerGivesLongFieldNames) {
+  const std::filesystem::path corpus = shared_corpus() / "fpdbextract";
+  if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no shared corpus at " << corpus;
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  place_corpus_files(corpus, {"data1.dbc", "data1.DCT", "data1.DCX", "table1.dbf", "table1.FPT"}, folder);
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 0) << run.describe();
+  EXPECT_EQ(session.sql("SELECT COLUMN_NAME FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'TABLE1' AND "
+                        "LENGTH(COLUMN_NAME) > 10 ORDER BY COLUMN_ID"),
+            "COLUMN_NAME\nCHARACTERBIN\nINTEGERAUTOINC\n");
+}
