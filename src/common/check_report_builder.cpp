@@ -73,6 +73,10 @@ void check_report_builder::opened(const dbf_recordset& source) {
   table.code_page = tk_code_page::resolved(source.get_codepage());
   table.code_page_reason = code_page_reason(converter_.code_page, source.driver_byte(), source.get_codepage(),
                                              source.code_page_file());
+  if (const dbf_code_page_guess& guess = source.text_code_page(); guess.code_page != 0)
+    table.code_page_reason += tk_format("; its text looks like code page %d (sure: %d%%, from %d characters outside "
+                                        "ASCII)",
+                                        guess.code_page, guess.sureness, guess.characters);
   table.memo_state = source.has_memo_file() ? "found" : source.has_memo_columns() ? "missing" : "none";
   table.memo_file = source.memo_file_name();
   for (const udb_index& index : source.indexes) {

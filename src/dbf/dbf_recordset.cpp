@@ -396,6 +396,14 @@ void dbf_recordset::choose_code_page(int encoding) {
   }
   code_page_ = dbf_code_pages::code_page_of(header_[29]);
   tk_log(3, "Code page %d chosen by the language driver byte %d", code_page_, header_[29]);
+  if (header_[29] == 0 && unknown_cpg.empty()) {
+    try {
+      guess_code_page();
+    } catch (const tk_exception& e) {  // the records' own reading reports it
+      cursor_ = 0;
+      tk_log(2, "No guess of the code page: %s", e.message);
+    }
+  }
   // Text read in a page its writer did not mean is changed text: said so.
   if (!unknown_cpg.empty())
     code_page_warning_ = tk_format(
@@ -403,6 +411,38 @@ void dbf_recordset::choose_code_page(int encoding) {
         "page %d, which the header's language driver byte 0x%02X gives; --encoding= names the right one",
         tk_path_utf8(tk_native_path(unknown_cpg).filename()), printable_cpg(first_bytes_of(unknown_cpg, 64)),
         tk_code_page::resolved(code_page_), header_[29]);
+}
+
+// Many tables name no code page although their text is DOS or Windows
+// Cyrillic (or another page): the text of their first records tells which
+// page it looks like. Text that clearly looks like another page than the
+// one it is read in is a warning.
+void dbf_recordset::guess_code_page() {
+  dbf_code_page_detector detector;
+  constexpr std::uint32_t most_records = 5000;
+  for (cursor_ = 0; cursor_ < record_count_ && cursor_ < most_records && !detector.has_enough(); ++cursor_) {
+    const std::string_view record = current_bytes();
+    for (const dbf_column& column : columns_) {
+      const char letter = column.descriptor.type();
+      if (column.memo || (letter != 'C' && letter != 'V') || column.descriptor.binary_text()) continue;
+      const std::string_view value = record.substr(std::size_t(column.offset), std::size_t(column.slot));
+      if (std::any_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        detector.add(value);
+    }
+  }
+  cursor_ = 0;
+  text_code_page_ = detector.guess();
+  const int in_use = tk_code_page::resolved(code_page_);
+  tk_log(2, "The text looks like code page %d (sure: %d%%, %d characters outside ASCII, score %.2f)",
+         text_code_page_.code_page, text_code_page_.sureness, text_code_page_.characters, text_code_page_.score);
+  const dbf_code_page_guess& guess = text_code_page_;
+  if (guess.code_page == 0 || guess.code_page == in_use || guess.sureness < 50 || guess.characters < 10 ||
+      detector.decodes_alike(guess.code_page, in_use) || guess.score - detector.score(in_use) < 0.5)
+    return;
+  code_page_warning_ = tk_format(
+      "its header names no code page and its text is read in code page %d, but it looks like code page %d (sure: "
+      "%d%%, from %d characters outside ASCII): --encoding=%d reads it so",
+      in_use, guess.code_page, guess.sureness, guess.characters, guess.code_page);
 }
 
 // What a .cpg file names: a code page by the names writers give it, or

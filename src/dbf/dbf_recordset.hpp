@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dbf_code_page_detector.hpp"
 #include "dbf_column.hpp"
 #include "dbf_memo_file.hpp"
 #include "dbf_record.hpp"
@@ -48,6 +49,10 @@ class dbf_recordset : public udb_recordset {
   // naming no code page known here); empty when nothing is amiss. The run
   // makes it a warning of the table.
   const std::string& code_page_warning() const { return code_page_warning_; }
+  // For a table that names no code page (driver byte 0, no .cpg, no
+  // encoding from the user): the page its text looks like; no guess
+  // (code page 0) for other tables and for text of ASCII only.
+  const dbf_code_page_guess& text_code_page() const { return text_code_page_; }
   std::uint8_t version() const { return header_[0]; }
   // The language-driver byte in use (the user's choice when one was given).
   std::uint8_t driver_byte() const { return header_[29]; }
@@ -94,6 +99,7 @@ class dbf_recordset : public udb_recordset {
   void read_header();
   void choose_code_page(int encoding);
   static std::optional<int> code_page_of_cpg(const std::string& text);
+  void guess_code_page();
   static std::string printable_cpg(const std::string& text);
   void init_schema();
   void read_descriptors(bool level7);
@@ -142,6 +148,7 @@ class dbf_recordset : public udb_recordset {
   int code_page_ = 0;
   std::string code_page_file_;
   std::string code_page_warning_;
+  dbf_code_page_guess text_code_page_;
   dbf_column_warnings value_warnings_;
 };
 

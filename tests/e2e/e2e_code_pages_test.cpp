@@ -33,6 +33,8 @@ std::string read_file(const std::filesystem::path& path) {
   return std::string((std::istreambuf_iterator<char>(in)), {});
 }
 
+bool has_text(const std::string& out, const std::string& text) { return out.find(text) != std::string::npos; }
+
 const std::string mexico_1252 = "M\xE9xico";            // é in Windows-1252
 const std::string gbk_chinese = "\xB2\xE2\xCA\xD4\xD6\xD0\xCE\xC4";  // 测试中文 in GBK
 
@@ -183,4 +185,61 @@ TEST(E2eCodePages, RealCpgFilesOfMapshaper) {
             std::string::npos)
       << run.out;
   EXPECT_EQ(e2e_occurrences(run.out, "Warning:"), 1u) << run.out;
+}
+
+// Tables that name no code page (driver byte 0, no .cpg) are read in the
+// default page; text that clearly looks like another page is a warning
+// naming it, and the check says what each such table's text looks like.
+TEST(E2eCodePages, TextOfTablesNamingNoPageIsRecognised) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  auto write = [&](const std::string& file, int page, const std::vector<std::u16string>& values) {
+    dbf_writer table(0x03);
+    table.code_page(page).language_driver(0x00).field(u"NAME", 'C', 40);
+    for (const std::u16string& value : values) table.record({dbf_cell::text(value)});
+    table.write(folder, file);
+  };
+  write("DOS.DBF", 866, {u"Москва", u"Двужильного Ю. (ул.)", u"Январь", u"кнопка на выход не работает"});
+  write("WIN.DBF", 1251, {u"Мінск", u"вуліца 3 Верасня", u"завулак Багдановіча", u"Гомель"});
+  write("WEST.DBF", 1252, {u"Müller", u"Straße", u"Hôtel de Ville", u"garçon"});
+  const e2e_result dry = session.agent({"--src=" + folder.string(), "--check"},
+                                       {{"VESPER_OCI_LIB", "/nonexistent/libclntsh.so"}});
+  EXPECT_TRUE(has_text(dry.out, "its text looks like code page 866 (sure: 100%, from ")) << dry.out;
+  EXPECT_TRUE(has_text(dry.out, "its text looks like code page 1251 (sure: ")) << dry.out;
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_TRUE(has_text(run.out, "Warning:\ndos: its header names no code page and its text is read in code page "
+                                "1252, but it looks like code page 866 (sure: 100%, from "))
+      << run.out;
+  EXPECT_TRUE(has_text(run.out, "--encoding=866 reads it so\n")) << run.out;
+  EXPECT_TRUE(has_text(run.out, "but it looks like code page 1251 (sure: ")) << run.out;
+  EXPECT_EQ(e2e_occurrences(run.out, "Warning:"), 2u) << run.out;  // none for the Western text
+  // Given the page, the text arrives and nothing is said.
+  std::ofstream(session.root() / "dos.txt") << "DOS\n";
+  const e2e_result given =
+      session.convert(folder, {"--tab_file=" + (session.root() / "dos.txt").string(), "--encoding=866"});
+  EXPECT_EQ(given.status, 0) << given.describe();
+  EXPECT_EQ(session.sql("SELECT COUNT(*) N FROM DOS WHERE NAME IN ('Москва', 'Январь')"), "N\n2\n");
+}
+
+// minigui-cyr's tables name no code page: _Ru866.dbf is DOS Cyrillic,
+// _Be1251.dbf Windows Cyrillic, and Oborud-Ru1251.dbf, despite its name, DOS.
+TEST(E2eCodePages, RealTablesNamingNoPageAreRecognised) {
+  const std::filesystem::path corpus = std::filesystem::path(VESPER_E2E_SHARED) / "dbf-corpus/files/minigui-cyr";
+  if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no shared corpus at " << corpus;
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  for (const char* file : {"_Ru866.dbf", "_Be1251.dbf", "Oborud-Ru1251.dbf"})
+    std::filesystem::copy_file(corpus / file, folder / file);
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_TRUE(has_text(run.out, "_ru866: its header names no code page and its text is read in code page 1252, but "
+                                "it looks like code page 866"))
+      << run.out;
+  EXPECT_TRUE(has_text(run.out, "_be1251: its header names no code page and its text is read in code page 1252, but "
+                                "it looks like code page 1251"))
+      << run.out;
+  EXPECT_TRUE(has_text(run.out, "oborud-ru1251: its header names no code page and its text is read in code page "
+                                "1252, but it looks like code page 866"))
+      << run.out;
 }
