@@ -366,6 +366,9 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   dbf_field_properties::apply(dbf, tk_printable_name_utf8(name));
   if (!dbf.code_page_warning().empty())
     error_handler::report_warning({tk_printable_name_utf8(name), 0, {}, dbf.code_page_warning()});
+  if (dbf.code_page_guessed())
+    say(tk_format("Table %s: --encoding=auto reads its text in code page %d, which it looks like (sure: %d%%)",
+                  tk_printable_name_utf8(name), dbf.get_codepage(), dbf.text_code_page().sureness));
   if (!skip_idx) {
     dbf_table_indexes reader(dbf, tk_printable_name_utf8(name), !skip_del);
     table->indexes = reader.read();

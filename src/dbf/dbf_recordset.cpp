@@ -375,7 +375,7 @@ void dbf_recordset::init_indexes() {
 // exports name their code page there, whatever their driver byte says), then
 // the driver byte.
 void dbf_recordset::choose_code_page(int encoding) {
-  if (encoding != 0) {
+  if (encoding != 0 && encoding != dbf_code_pages::auto_setting) {
     tk_log(1, "Setting user-defined codepage: %d", encoding);
     if (encoding < 256) header_[29] = static_cast<std::uint8_t>(encoding);
     code_page_ = dbf_code_pages::code_page_of_setting(encoding);
@@ -398,7 +398,7 @@ void dbf_recordset::choose_code_page(int encoding) {
   tk_log(3, "Code page %d chosen by the language driver byte %d", code_page_, header_[29]);
   if (header_[29] == 0 && unknown_cpg.empty()) {
     try {
-      guess_code_page();
+      guess_code_page(encoding == dbf_code_pages::auto_setting);
     } catch (const tk_exception& e) {  // the records' own reading reports it
       cursor_ = 0;
       tk_log(2, "No guess of the code page: %s", e.message);
@@ -417,7 +417,7 @@ void dbf_recordset::choose_code_page(int encoding) {
 // Cyrillic (or another page): the text of their first records tells which
 // page it looks like. Text that clearly looks like another page than the
 // one it is read in is a warning.
-void dbf_recordset::guess_code_page() {
+void dbf_recordset::guess_code_page(bool take_it) {
   dbf_code_page_detector detector;
   constexpr std::uint32_t most_records = 5000;
   for (cursor_ = 0; cursor_ < record_count_ && cursor_ < most_records && !detector.has_enough(); ++cursor_) {
@@ -436,8 +436,15 @@ void dbf_recordset::guess_code_page() {
   tk_log(2, "The text looks like code page %d (sure: %d%%, %d characters outside ASCII, score %.2f)",
          text_code_page_.code_page, text_code_page_.sureness, text_code_page_.characters, text_code_page_.score);
   const dbf_code_page_guess& guess = text_code_page_;
-  if (guess.code_page == 0 || guess.code_page == in_use || guess.sureness < 50 || guess.characters < 10 ||
-      detector.decodes_alike(guess.code_page, in_use) || guess.score - detector.score(in_use) < 0.5)
+  const bool sure = guess.code_page != 0 && guess.sureness >= 50 && guess.characters >= 10;
+  if (take_it && sure) {
+    code_page_ = guess.code_page;
+    code_page_guessed_ = true;
+    tk_log(3, "Code page %d chosen by the table's text (sure: %d%%)", code_page_, guess.sureness);
+    return;
+  }
+  if (!sure || guess.code_page == in_use || detector.decodes_alike(guess.code_page, in_use) ||
+      guess.score - detector.score(in_use) < 0.5)
     return;
   code_page_warning_ = tk_format(
       "its header names no code page and its text is read in code page %d, but it looks like code page %d (sure: "

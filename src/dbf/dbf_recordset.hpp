@@ -24,7 +24,9 @@ class dbf_recordset : public udb_recordset {
   // Opens the table file. Modes 1 and 8 read the header; `encoding` is the
   // user's choice, a language-driver byte (0-255) or a code page number
   // (256 and up); 0 takes the code page of a .cpg file beside the table,
-  // else the one of the header's driver byte.
+  // else the one of the header's driver byte; dbf_code_pages::auto_setting
+  // does the same, but reads a table that names no code page in the one
+  // its text surely looks like.
   // A damaged table raises dbf_exception "File does not comply with DBF
   // format" (level 0); a missing memo file is reported and the table is read
   // without memos.
@@ -53,6 +55,9 @@ class dbf_recordset : public udb_recordset {
   // encoding from the user): the page its text looks like; no guess
   // (code page 0) for other tables and for text of ASCII only.
   const dbf_code_page_guess& text_code_page() const { return text_code_page_; }
+  // True when the encoding setting "auto" had the table read in the page
+  // its text looks like.
+  bool code_page_guessed() const { return code_page_guessed_; }
   std::uint8_t version() const { return header_[0]; }
   // The language-driver byte in use (the user's choice when one was given).
   std::uint8_t driver_byte() const { return header_[29]; }
@@ -99,7 +104,7 @@ class dbf_recordset : public udb_recordset {
   void read_header();
   void choose_code_page(int encoding);
   static std::optional<int> code_page_of_cpg(const std::string& text);
-  void guess_code_page();
+  void guess_code_page(bool take_it);
   static std::string printable_cpg(const std::string& text);
   void init_schema();
   void read_descriptors(bool level7);
@@ -149,6 +154,7 @@ class dbf_recordset : public udb_recordset {
   std::string code_page_file_;
   std::string code_page_warning_;
   dbf_code_page_guess text_code_page_;
+  bool code_page_guessed_ = false;
   dbf_column_warnings value_warnings_;
 };
 

@@ -220,6 +220,23 @@ TEST(E2eCodePages, TextOfTablesNamingNoPageIsRecognised) {
       session.convert(folder, {"--tab_file=" + (session.root() / "dos.txt").string(), "--encoding=866"});
   EXPECT_EQ(given.status, 0) << given.describe();
   EXPECT_EQ(session.sql("SELECT COUNT(*) N FROM DOS WHERE NAME IN ('Москва', 'Январь')"), "N\n2\n");
+  // --encoding=auto reads each such table in the page its text looks like,
+  // and says so; the Western table stays in the default page.
+  const e2e_result automatic = session.convert(folder, {"--encoding=auto"});
+  EXPECT_EQ(automatic.status, 0) << automatic.describe();
+  EXPECT_TRUE(has_text(automatic.out, "Table dos: --encoding=auto reads its text in code page 866, which it looks "
+                                      "like (sure: 100%)\n"))
+      << automatic.out;
+  EXPECT_TRUE(has_text(automatic.out, "Table win: --encoding=auto reads its text in code page 1251")) << automatic.out;
+  EXPECT_FALSE(has_text(automatic.out, "Table west: --encoding=auto")) << automatic.out;
+  EXPECT_EQ(session.sql("SELECT COUNT(*) N FROM DOS WHERE NAME IN ('Москва', 'Январь')"), "N\n2\n");
+  EXPECT_EQ(session.sql("SELECT COUNT(*) N FROM WIN WHERE NAME = 'Мінск'"), "N\n1\n");
+  EXPECT_EQ(session.sql("SELECT COUNT(*) N FROM WEST WHERE NAME = 'Straße'"), "N\n1\n");
+  const e2e_result checked = session.agent({"--src=" + folder.string(), "--check", "--encoding=auto"},
+                                           {{"VESPER_OCI_LIB", "/nonexistent/libclntsh.so"}});
+  EXPECT_TRUE(has_text(checked.out, "Code page: 866, --encoding=auto: the file's header names no code page, and its "
+                                    "text looks like this one"))
+      << checked.out;
 }
 
 // minigui-cyr's tables name no code page: _Ru866.dbf is DOS Cyrillic,
