@@ -373,7 +373,8 @@ void dbf_recordset::init_indexes() {
 
 // The user's choice wins, then a .cpg file beside the table (shapefile
 // exports name their code page there, whatever their driver byte says), then
-// the driver byte.
+// the driver byte; for a table that names no page at all, its text tells
+// which page it looks like (and chooses it with the setting "auto").
 void dbf_recordset::choose_code_page(int encoding) {
   if (encoding != 0 && encoding != dbf_code_pages::auto_setting) {
     tk_log(1, "Setting user-defined codepage: %d", encoding);
@@ -383,34 +384,41 @@ void dbf_recordset::choose_code_page(int encoding) {
     return;
   }
   std::string unknown_cpg;
-  if (std::string cpg = dbf_sibling_file(file_name_, "cpg"); !cpg.empty()) {
-    const std::string text = first_bytes_of(cpg, 64);
-    if (std::optional<int> number = code_page_of_cpg(text)) {
-      code_page_ = *number;
-      code_page_file_ = cpg;
-      tk_log(3, "Code page %d chosen by the file %s", code_page_, cpg);
-      return;
-    }
-    tk_log(1, "The file %s names no known code page; the driver byte decides", cpg);
-    unknown_cpg = cpg;
-  }
+  if (choose_by_cpg_file(unknown_cpg)) return;
   code_page_ = dbf_code_pages::code_page_of(header_[29]);
   tk_log(3, "Code page %d chosen by the language driver byte %d", code_page_, header_[29]);
-  if (header_[29] == 0 && unknown_cpg.empty()) {
-    try {
-      guess_code_page(encoding == dbf_code_pages::auto_setting);
-    } catch (const tk_exception& e) {  // the records' own reading reports it
-      cursor_ = 0;
-      tk_log(2, "No guess of the code page: %s", e.message);
-    }
-  }
   // Text read in a page its writer did not mean is changed text: said so.
-  if (!unknown_cpg.empty())
+  if (!unknown_cpg.empty()) {
     code_page_warning_ = tk_format(
         "its code page file %s names \"%s\", no code page this program reads DBF text in: the text is read in code "
         "page %d, which the header's language driver byte 0x%02X gives; --encoding= names the right one",
         tk_path_utf8(tk_native_path(unknown_cpg).filename()), printable_cpg(first_bytes_of(unknown_cpg, 64)),
         tk_code_page::resolved(code_page_), header_[29]);
+    return;
+  }
+  if (header_[29] != 0) return;
+  try {
+    guess_code_page(encoding == dbf_code_pages::auto_setting);
+  } catch (const tk_exception& e) {  // the records' own reading reports it
+    cursor_ = 0;
+    tk_log(2, "No guess of the code page: %s", e.message);
+  }
+}
+
+// A .cpg file beside the table that names a known code page chooses it;
+// `unknown` gets the path of one that names none.
+bool dbf_recordset::choose_by_cpg_file(std::string& unknown) {
+  const std::string cpg = dbf_sibling_file(file_name_, "cpg");
+  if (cpg.empty()) return false;
+  if (std::optional<int> number = code_page_of_cpg(first_bytes_of(cpg, 64))) {
+    code_page_ = *number;
+    code_page_file_ = cpg;
+    tk_log(3, "Code page %d chosen by the file %s", code_page_, cpg);
+    return true;
+  }
+  tk_log(1, "The file %s names no known code page; the driver byte decides", cpg);
+  unknown = cpg;
+  return false;
 }
 
 // Many tables name no code page although their text is DOS or Windows
@@ -419,18 +427,7 @@ void dbf_recordset::choose_code_page(int encoding) {
 // one it is read in is a warning.
 void dbf_recordset::guess_code_page(bool take_it) {
   dbf_code_page_detector detector;
-  constexpr std::uint32_t most_records = 5000;
-  for (cursor_ = 0; cursor_ < record_count_ && cursor_ < most_records && !detector.has_enough(); ++cursor_) {
-    const std::string_view record = current_bytes();
-    for (const dbf_column& column : columns_) {
-      const char letter = column.descriptor.type();
-      if (column.memo || (letter != 'C' && letter != 'V') || column.descriptor.binary_text()) continue;
-      const std::string_view value = record.substr(std::size_t(column.offset), std::size_t(column.slot));
-      if (std::any_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
-        detector.add(value);
-    }
-  }
-  cursor_ = 0;
+  sample_text(detector);
   text_code_page_ = detector.guess();
   const int in_use = tk_code_page::resolved(code_page_);
   tk_log(2, "The text looks like code page %d (sure: %d%%, %d characters outside ASCII, score %.2f)",
@@ -450,6 +447,23 @@ void dbf_recordset::guess_code_page(bool take_it) {
       "its header names no code page and its text is read in code page %d, but it looks like code page %d (sure: "
       "%d%%, from %d characters outside ASCII): --encoding=%d reads it so",
       in_use, guess.code_page, guess.sureness, guess.characters, guess.code_page);
+}
+
+// The character fields of the first records that hold more than ASCII;
+// memos are left aside (a read each).
+void dbf_recordset::sample_text(dbf_code_page_detector& detector) {
+  constexpr std::uint32_t most_records = 5000;
+  for (cursor_ = 0; cursor_ < record_count_ && cursor_ < most_records && !detector.has_enough(); ++cursor_) {
+    const std::string_view record = current_bytes();
+    for (const dbf_column& column : columns_) {
+      const char letter = column.descriptor.type();
+      if (column.memo || (letter != 'C' && letter != 'V') || column.descriptor.binary_text()) continue;
+      const std::string_view value = record.substr(std::size_t(column.offset), std::size_t(column.slot));
+      if (std::any_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        detector.add(value);
+    }
+  }
+  cursor_ = 0;
 }
 
 // What a .cpg file names: a code page by the names writers give it, or
@@ -477,7 +491,6 @@ std::string dbf_recordset::printable_cpg(const std::string& text) {
     if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) c = '?';
   return shown;
 }
-
 
 int dbf_recordset::get_codepage() const {
   tk_log(2, "dbf_recordset::get_codepage");

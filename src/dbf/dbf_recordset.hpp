@@ -103,8 +103,10 @@ class dbf_recordset : public udb_recordset {
  private:
   void read_header();
   void choose_code_page(int encoding);
+  bool choose_by_cpg_file(std::string& unknown);
   static std::optional<int> code_page_of_cpg(const std::string& text);
   void guess_code_page(bool take_it);
+  void sample_text(dbf_code_page_detector& detector);
   static std::string printable_cpg(const std::string& text);
   void init_schema();
   void read_descriptors(bool level7);
