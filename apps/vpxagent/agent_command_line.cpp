@@ -75,8 +75,10 @@ const char* const bad_encoding =
 
 // The setting an --encoding= value stands for: digits are a driver byte
 // (0-255) or a code page number (256 and up), anything else a code page
-// name; -1 when it is none this program knows.
+// name, "auto" the page each table's text looks like; -1 when it is none
+// this program knows.
 int encoding_setting_of(const std::string& value) {
+  if (value == "auto") return dbf_code_pages::auto_setting;
   const bool digits = !value.empty() && value.size() <= 6 &&
                       value.find_first_not_of("0123456789") == std::string::npos;
   const int setting = digits ? std::atoi(value.c_str()) : tk_code_page_number_of(value);
@@ -115,7 +117,8 @@ std::string agent_command_line::usage_text() {
          "                  stands (//host:port/service or a descriptor)\n"
          "   --encoding=... decode all text fields in this code page: a language\n"
          "                  driver byte (0-255), a code page number (256 and up)\n"
-         "                  or name (see ENCODINGS below)\n"
+         "                  or name (see ENCODINGS below); auto reads each table\n"
+         "                  that names no code page in the one its text looks like\n"
          "   --help         display this help message and exit\n"
          "   --log2int      convert DBase logical fields into Oracle NUMBER\n"
          "                  according to ANSI standard (true=1, false=0)\n"

@@ -71,8 +71,20 @@ void check_report_builder::opened(const dbf_recordset& source) {
   table.version = tk_format("0x%02X", source.version());
   table.records = source.record_count();
   table.code_page = tk_code_page::resolved(source.get_codepage());
-  table.code_page_reason = code_page_reason(converter_.code_page, source.driver_byte(), source.get_codepage(),
-                                             source.code_page_file());
+  // "auto" chooses as no setting does, but for the tables it reads by their text.
+  const int chosen = converter_.code_page == dbf_code_pages::auto_setting ? 0 : converter_.code_page;
+  const dbf_code_page_guess& guess = source.text_code_page();
+  const std::string sureness =
+      tk_format("(sure: %d%%, from %d characters outside ASCII)", guess.sureness, guess.characters);
+  if (source.code_page_guessed())
+    table.code_page_reason =
+        "--encoding=auto: the file's header names no code page, and its text looks like this one " + sureness;
+  else
+    table.code_page_reason = code_page_reason(chosen, source.driver_byte(), source.get_codepage(),
+                                               source.code_page_file()) +
+                             (guess.code_page ? tk_format("; its text looks like code page %d ", guess.code_page) +
+                                                    sureness
+                                              : std::string());
   table.memo_state = source.has_memo_file() ? "found" : source.has_memo_columns() ? "missing" : "none";
   table.memo_file = source.memo_file_name();
   for (const udb_index& index : source.indexes) {

@@ -41,7 +41,9 @@ void container_relations::build(ora_database& target, const loaded& child,
          tk_format("the relation of tag %s to %s (tag %s) becomes no foreign key: %s", relation.child_tag,
                    relation.parent_table, relation.parent_tag, why)});
   };
-  const auto parent = tables_.find(key_of(relation.parent_table));
+  // The run names the parent after its file, which the container may name otherwise.
+  const auto parent =
+      tables_.find(key_of(relation.parent_file.empty() ? relation.parent_table : relation.parent_file));
   if (parent == tables_.end()) return warn("the parent table was not created by this run");
   const udb_index* child_key = tag_of(child.indexes, relation.child_tag);
   const udb_index* parent_key = tag_of(parent->second.indexes, relation.parent_tag);

@@ -364,8 +364,15 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   // Long field names first: key expressions are written with them.
   dbf_container::table_facts container = dbf_container::apply(dbf, tk_printable_name_utf8(name));
   dbf_field_properties::apply(dbf, tk_printable_name_utf8(name));
+  if (!dbf.code_page_warning().empty())
+    error_handler::report_warning({tk_printable_name_utf8(name), 0, {}, dbf.code_page_warning()});
+  if (dbf.code_page_guessed())
+    say(tk_format("Table %s: --encoding=auto reads its text in code page %d, which it looks like (sure: %d%%)",
+                  tk_printable_name_utf8(name), dbf.get_codepage(), dbf.text_code_page().sureness));
   if (!skip_idx) {
-    table->indexes = dbf_table_indexes(dbf, tk_printable_name_utf8(name), !skip_del).read();
+    dbf_table_indexes reader(dbf, tk_printable_name_utf8(name), !skip_del);
+    table->indexes = reader.read();
+    for (const std::string& note : reader.notes()) say(tk_printable_name_utf8(name) + ": " + note);
     mark_primary_key(table->indexes, container.primary_tag);
   }
   if (table_opened) table_opened(dbf);

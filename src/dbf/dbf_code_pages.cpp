@@ -102,11 +102,13 @@ int dbf_code_pages::code_page_of(std::uint8_t driver) {
 }
 
 int dbf_code_pages::code_page_of_setting(int setting) {
+  if (setting == auto_setting) return 0;
   return setting < 256 ? code_page_of(static_cast<std::uint8_t>(setting)) : setting;
 }
 
 bool dbf_code_pages::is_valid_setting(int setting) {
   if (setting < 0) return false;
+  if (setting == auto_setting) return true;
   if (setting >= 256) return tk_is_known_code_page(setting);
   for (const dbf_code_page& row : choices())
     if (row.driver == setting) return true;

@@ -21,6 +21,9 @@ struct dbf_extra_code_page {
 
 class dbf_code_pages {
  public:
+  // The encoding setting "auto": each table that names no code page is
+  // read in the page its text looks like (others as with no setting).
+  static constexpr int auto_setting = 1 << 30;
   static const std::vector<dbf_code_page>& choices();
   // Code pages a user may choose beyond those of the driver bytes.
   static const std::vector<dbf_extra_code_page>& extra_choices();
@@ -28,9 +31,9 @@ class dbf_code_pages {
   // a byte not in the table.
   static int code_page_of(std::uint8_t driver);
   // The code page of an encoding setting: a driver byte (0-255) or a code
-  // page number (256 and up).
+  // page number (256 and up); 0 for auto_setting.
   static int code_page_of_setting(int setting);
   // True when the setting names a driver byte of the table or a code page
-  // this program decodes.
+  // this program decodes, or is auto_setting.
   static bool is_valid_setting(int setting);
 };

@@ -121,30 +121,48 @@ std::optional<std::u16string> dbf_container::literal_of(std::u16string_view expr
   return strict_date(text);
 }
 
-const dbf_container::object* dbf_container::table_object(const std::u16string& table) const {
+// The file part of a table's path, without its extension; the path may
+// use either slash and come from any system.
+std::u16string dbf_container::file_of(const object& table) {
+  std::string path = tk_utf16_to_utf8_lenient(table.property(table_path));
+  std::replace(path.begin(), path.end(), '\\', '/');
+  if (path.empty()) return {};
+  return tk_utf8_to_utf16_lenient(tk_file_name(path).name);
+}
+
+const dbf_container::object* dbf_container::table_named(const std::u16string& name) const {
   auto listed = std::find_if(objects_.begin(), objects_.end(), [&](const object& o) {
-    return tk_loose_equal(o.type, u"Table") && tk_loose_equal(o.name, table);
+    return tk_loose_equal(o.type, u"Table") && tk_loose_equal(o.name, name);
   });
   return listed == objects_.end() ? nullptr : &*listed;
 }
 
-std::vector<std::u16string> dbf_container::field_names(const std::u16string& table) const {
-  if (auto listed = facts(table)) return listed->field_names;
-  return {};
+const dbf_container::object* dbf_container::table_object(const std::string& table_file) const {
+  const std::u16string file = tk_utf8_to_utf16_lenient(tk_file_name(table_file).name);
+  for (const object& o : objects_)
+    if (tk_loose_equal(o.type, u"Table") && tk_loose_equal(file_of(o), file)) return &o;
+  const object* named = table_named(file);
+  return named && file_of(*named).empty() ? named : nullptr;
 }
 
-std::optional<dbf_container::table_facts> dbf_container::facts(const std::u16string& table) const {
-  const object* listed = table_object(table);
+std::optional<dbf_container::table_facts> dbf_container::facts(const std::string& table_file) const {
+  const object* listed = table_object(table_file);
   if (!listed) return std::nullopt;
   table_facts facts;
+  facts.name = listed->name;
   facts.primary_tag = listed->property(primary_tag);
+  facts.rule = listed->property(rule);
   for (const object& o : objects_) {
     if (o.parent != listed->id) continue;
     if (tk_loose_equal(o.type, u"Field")) {
       facts.field_names.push_back(o.name);
       facts.defaults.push_back(o.property(default_value));
+      facts.rules.push_back(o.property(rule));
     } else if (tk_loose_equal(o.type, u"Relation")) {
-      facts.relations.push_back({o.property(child_tag), o.property(parent_table), o.property(parent_tag)});
+      relation r{o.property(child_tag), o.property(parent_table), o.property(parent_tag), {}};
+      const object* parent = table_named(r.parent_table);
+      r.parent_file = parent && !file_of(*parent).empty() ? file_of(*parent) : r.parent_table;
+      facts.relations.push_back(std::move(r));
     }
   }
   return facts;
@@ -174,14 +192,17 @@ dbf_container::table_facts dbf_container::apply(dbf_recordset& table, const std:
   };
   const std::string path = find(table.file_name(), link);
   if (path.empty()) return warn(tk_format("the table belongs to the database container %s, which is not found", link));
-  table_facts facts;
+  std::optional<table_facts> listed;
   try {
-    facts = dbf_container(path)
-                .facts(tk_utf8_to_utf16_lenient(tk_file_name(table.file_name()).name))
-                .value_or(table_facts());
+    listed = dbf_container(path).facts(table.file_name());
   } catch (const tk_exception& e) {
     return warn(tk_format("its database container %s cannot be read (%s)", link, e.message));
   }
+  if (!listed)
+    return warn(tk_format("its database container %s lists no table stored in %s", link,
+                          tk_path_utf8(tk_native_path(table.file_name()).filename())));
+  table_facts facts = std::move(*listed);
+  tk_log(2, "Table %s of the database container %s", facts.name, link);
   if (facts.field_names.size() != table.schema.size())
     return warn(tk_format("its database container %s lists %d fields for it, its header %d", link,
                           facts.field_names.size(), table.schema.size()));
@@ -190,7 +211,24 @@ dbf_container::table_facts dbf_container::apply(dbf_recordset& table, const std:
     if (!facts.field_names[i].empty()) table.rename_column(i, facts.field_names[i]);
     apply_default(table, i, facts.defaults[i], shown_name);
   }
+  warn_of_rules(table, facts, shown_name);
   return facts;
+}
+
+// Oracle could check a rule only once it is written in SQL; a rule is an
+// xBase expression, so none is carried over, and the user is told.
+void dbf_container::warn_of_rules(const dbf_recordset& table, const table_facts& facts,
+                                  const std::string& shown_name) {
+  auto warn = [&](const std::string& what) { error_handler::report_warning({shown_name, 0, {}, what}); };
+  if (!trimmed(facts.rule).empty())
+    warn(tk_format("its validation rule %s in its database container is not carried over: Oracle gets no check "
+                   "constraint for it",
+                   trimmed(facts.rule)));
+  for (std::size_t i = 0; i < facts.rules.size(); ++i)
+    if (!trimmed(facts.rules[i]).empty())
+      warn(tk_format("field %s has the validation rule %s in its database container: Oracle gets no check "
+                     "constraint for it",
+                     table.schema[i].name, trimmed(facts.rules[i])));
 }
 
 void dbf_container::apply_default(dbf_recordset& table, std::size_t column, const std::u16string& expression,

@@ -6,11 +6,12 @@
 //
 // Each object's PROPERTY memo is a run of entries: a 4-byte little-endian
 // length of the whole entry, a 2-byte length of the id that follows (1), the
-// one-byte id, then the value, a string ended by a NUL byte. The layout and
-// the ids below come from the published Visual FoxPro file-structure notes
-// and the documentation of open-source xBase libraries; no real container
-// was at hand to confirm them, so a container that holds other ids simply
-// yields no defaults, key or relations.
+// one-byte id, then the value, a string ended by a NUL byte. The layout comes
+// from the published Visual FoxPro file-structure notes; every id below was
+// confirmed on containers Visual FoxPro wrote (foxbin2prg's fb2p_dbc.dbc,
+// FoxProDatabaseExtractor's data1.dbc), as noted beside it. Ids the reader
+// does not use there: 0x02 (object kind), 0x07 (comment), 0x0A (the rule's
+// message), 0x0E/0x0F/0x10 (a table's insert, update and delete triggers).
 #pragma once
 
 #include <cstdint>
@@ -24,20 +25,39 @@ class dbf_recordset;
 class dbf_container {
  public:
   enum property : std::uint8_t {
-    default_value = 0x09,   // of a Field: an expression
-    child_tag = 0x0D,       // of a Relation: the tag of the child table (the Relation's parent object)
-    parent_table = 0x0E,    // of a Relation
-    parent_tag = 0x0F,      // of a Relation
-    primary_tag = 0x14,     // of a Table: the tag of its primary key
+    // of a Table: its file, relative to the container ("fb2p_dbf.dbf" for the
+    // table nombrelargodeldbf in fb2p_dbc.dbc, "table1.dbf" in data1.dbc)
+    table_path = 0x01,
+    // of a Field or a Table: the validation rule (fb2p_dbc.dbc: field nombre
+    // ".NOT.EMPTY(nombre)", table nombrelargodeldbf "edad>10")
+    rule = 0x09,
+    // of a Field: the default expression (fb2p_dbc.dbc: the quoted strings
+    // "Depto." of field depto and "." of field nombre)
+    default_value = 0x0B,
+    // of a Relation, whose parent object is the child table: the child's tag,
+    // the parent table (its name in the container) and the parent's tag
+    // (fb2p_dbc.dbc, "relation 1": DEPTO, FB2P_DEPTO, DEPTO)
+    child_tag = 0x0D,
+    parent_table = 0x12,
+    parent_tag = 0x13,
+    // of a Table: the tag of its primary key (fb2p_dbc.dbc: "depto" of
+    // fb2p_depto, "id" of nombrelargodeldbf)
+    primary_tag = 0x14,
   };
   // A persistent relation: the child's tag refers to the parent table's tag.
   struct relation {
     std::u16string child_tag, parent_table, parent_tag;
+    // The parent's table file name without its extension, as the run names
+    // the table; the container name when its path is not given.
+    std::u16string parent_file;
   };
   // What the container says of one table.
   struct table_facts {
+    std::u16string name;                      // the table's name in the container
     std::vector<std::u16string> field_names;  // in field order
     std::vector<std::u16string> defaults;     // per field, the expression; empty: none
+    std::vector<std::u16string> rules;        // per field, the validation rule; empty: none
+    std::u16string rule;                      // of the table; empty: none
     std::u16string primary_tag;               // empty: no primary key
     std::vector<relation> relations;          // where the table is the child
   };
@@ -46,11 +66,12 @@ class dbf_container {
   // raises tk_exception.
   explicit dbf_container(const std::string& path);
 
-  // The long field names of the table `table` (its name in the container,
-  // ignoring case) in field order; empty when the container lists no such table.
-  std::vector<std::u16string> field_names(const std::u16string& table) const;
-  // Everything the container holds of `table`; nothing when it is not listed.
-  std::optional<table_facts> facts(const std::u16string& table) const;
+  // Everything the container holds of the table stored in `table_file`;
+  // nothing when it is not listed. A container names its tables apart from
+  // their files (user_level in user_lev.dbf): the table is the one whose
+  // path names that file (ignoring case and folders), or, for a table
+  // without a path, the one named as the file.
+  std::optional<table_facts> facts(const std::string& table_file) const;
 
   // Gives `table` the long field names of its container, when it belongs to
   // one, and the field defaults that are literals (other expressions are
@@ -74,8 +95,11 @@ class dbf_container {
     std::map<int, std::string> properties;
     std::u16string property(int id) const;
   };
-  const object* table_object(const std::u16string& table) const;
+  const object* table_object(const std::string& table_file) const;
+  const object* table_named(const std::u16string& name) const;
+  static std::u16string file_of(const object& table);
   static void apply_default(dbf_recordset& table, std::size_t column, const std::u16string& expression,
                             const std::string& shown_name);
+  static void warn_of_rules(const dbf_recordset& table, const table_facts& facts, const std::string& shown_name);
   std::vector<object> objects_;
 };

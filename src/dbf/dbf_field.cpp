@@ -61,11 +61,14 @@ ole_variant level7_double(std::string_view bytes) {
   return finite_value(value);
 }
 
+constexpr std::int32_t julian_day_of_year_10000 = 5373485;  // 10000-01-01
+constexpr std::int32_t milliseconds_a_day = 86400000;
+
 // dBASE 7 timestamps: a big-endian double of milliseconds counted so that
 // day 1 is 0001-01-01.
 ole_variant level7_timestamp(std::string_view bytes) {
   constexpr double milliseconds_a_day = 86400000.0;
-  constexpr double latest = 8000.0 * 366 * milliseconds_a_day;  // beyond 7999-12-31
+  constexpr double latest = 10000.0 * 366 * milliseconds_a_day;  // beyond 9999-12-31
   std::uint64_t bits = big_endian(bytes, 8);
   double milliseconds;
   std::memcpy(&milliseconds, &bits, sizeof milliseconds);
@@ -73,6 +76,26 @@ ole_variant level7_timestamp(std::string_view bytes) {
   double days = std::floor(milliseconds / milliseconds_a_day);
   auto day_part = static_cast<std::int32_t>(std::llround(milliseconds - days * milliseconds_a_day));
   return dbf_field::date_time(julian_day_of_year_1 - 1 + static_cast<std::int32_t>(days), day_part);
+}
+
+// Harbour keeps its timestamps (@, and = for the time of the last change)
+// as Visual FoxPro keeps T: a little-endian Julian day, then milliseconds
+// since midnight. In a table that is not dBASE 7 an @ value is Harbour's
+// when its bytes read so (a day of the years 1-9999, or 0 for no value, and
+// a time within the day). dBASE 7 writes its doubles into level 7 tables,
+// which keep that reading; a double reads as a plausible Harbour value only
+// when several of its mantissa bytes happen to fall into narrow ranges.
+bool is_harbour_timestamp(std::string_view bytes) {
+  const auto day = little_endian<std::int32_t>(bytes), milliseconds = little_endian<std::int32_t>(bytes.substr(4));
+  const bool plausible_day = day == 0 || (day >= julian_day_of_year_1 && day < julian_day_of_year_10000);
+  return plausible_day && milliseconds >= 0 && milliseconds < milliseconds_a_day;
+}
+
+// Harbour's integers (+ auto-increment, ^ row version) are little-endian,
+// as wide as their field.
+ole_variant harbour_integer(std::string_view bytes) {
+  if (bytes.size() >= 8) return ole_variant(static_cast<long long>(little_endian<std::int64_t>(bytes)));
+  return ole_variant(little_endian<std::int32_t>(bytes));
 }
 
 bool is_ascii(std::string_view bytes) {
@@ -170,20 +193,26 @@ ole_variant dbf_field::variant_of(const tk_code_page& code_page, std::string_vie
       if (descriptor.level7()) return level7_integer(bytes);
       return ole_variant(little_endian<std::int32_t>(bytes));
     case '+':
-      if (!descriptor.level7()) break;
+      if (!descriptor.level7()) return harbour_integer(bytes);
       return level7_integer(bytes);
+    case '^':
+      if (descriptor.level7()) break;
+      return harbour_integer(bytes);
     case 'O':
       if (!descriptor.level7()) break;
       return level7_double(bytes);
+    case '=':
+      if (descriptor.level7()) break;
+      return date_time_noted(bytes, note);
     case '@':
+      if (!descriptor.level7() && is_harbour_timestamp(bytes)) return date_time_noted(bytes, note);
       return level7_timestamp(bytes);
     case 'V':
       // Every byte up to the length is the value's: nothing is trimmed.
       return ole_variant(code_page.decode(bytes));
     case 'T':
       tk_log(1, "Processing as DATETIME");
-      return date_time(little_endian<std::int32_t>(bytes),
-                       little_endian<std::int32_t>(bytes.substr(4)));
+      return date_time_noted(bytes, note);
     case 'B':
       tk_log(1, "Processing as DOUBLE");
       return finite_value(little_endian<double>(bytes));
@@ -198,6 +227,19 @@ namespace {
 int digit_at(std::string_view bytes, std::size_t i) { return bytes[i] - '0'; }
 
 }  // namespace
+
+// A Julian day and milliseconds since midnight, as T fields keep them; a
+// day past 9999-12-31 is no date Oracle holds, and is said so.
+ole_variant dbf_field::date_time_noted(std::string_view bytes, std::string* note) {
+  const auto day = little_endian<std::int32_t>(bytes), milliseconds = little_endian<std::int32_t>(bytes.substr(4));
+  ole_variant value = date_time(day, milliseconds);
+  const bool blank = bytes.find_first_not_of(' ') == std::string_view::npos;
+  if (value.get_type() == VT_EMPTY && day >= julian_day_of_year_10000 && !blank && note)
+    *note = tk_format("the timestamp (Julian day %d) lies past 9999-12-31, the last day Oracle holds; it is read as "
+                      "empty",
+                      day);
+  return value;
+}
 
 bool dbf_field::plain_date(std::string_view bytes, SYSTEMTIME& time) {
   if (bytes.size() != 8) return false;
@@ -229,7 +271,8 @@ ole_variant dbf_field::date_time(std::int32_t julian_day, std::int32_t milliseco
   std::int64_t year;
   unsigned month, day;
   civil_from_days(days, year, month, day);
-  if (year < 1 || year > 7999) return ole_variant();
+  // Oracle's dates end with 9999-12-31, which many tables use for "never".
+  if (year < 1 || year > 9999) return ole_variant();
   SYSTEMTIME time;
   time.wYear = static_cast<std::uint16_t>(year);
   time.wMonth = static_cast<std::uint16_t>(month);

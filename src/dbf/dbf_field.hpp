@@ -26,8 +26,10 @@ class dbf_field : public udb_field {
   static bool plain_date(std::string_view bytes, SYSTEMTIME& time);
 
   // The date and time of a T field (Julian day, milliseconds since
-  // midnight); VT_EMPTY before 0001-01-01 or after 7999-12-31.
+  // midnight); VT_EMPTY before 0001-01-01 or after 9999-12-31.
   static ole_variant date_time(std::int32_t julian_day, std::int32_t milliseconds);
+  // The same from the field's 8 bytes; a day past 9999-12-31 sets `note`.
+  static ole_variant date_time_noted(std::string_view bytes, std::string* note);
 
  private:
   static ole_variant variant_of(const tk_code_page& code_page, std::string_view bytes,

@@ -57,6 +57,9 @@ VARTYPE dbf_field_descriptor::vartype() const {
   switch (type()) {
     case 'B': return is_block_b() ? VT_BLOB : VT_R8;
     case 'D': case 'T': case '@': return VT_DATE;
+    // Harbour's modification time and row version; dBASE 7 has no such letters.
+    case '=': return level7_ ? VT_BSTR : VT_DATE;
+    case '^': return level7_ ? VT_BSTR : VT_I8;
     case 'Q': return VT_BLOB;
     case 'C': case 'V': case 'M': return binary_text() ? VT_BLOB : VT_BSTR;
     case 'G': case 'P': case 'W':
@@ -66,7 +69,7 @@ VARTYPE dbf_field_descriptor::vartype() const {
     case 'L': return VT_BOOL;
     case 'Y': return VT_CY;
     case 'O': return level7_ ? VT_R8 : VT_BSTR;
-    case '+': return level7_ ? VT_I4 : VT_BSTR;
+    case '+': return level7_ || length() < 8 ? VT_I4 : VT_I8;  // Harbour's may be 8 bytes wide
     // F text may hold more digits than its declared decimals (an exponent,
     // say), and the column's type is fixed before any record is read: a
     // plain NUMBER takes whatever value the text holds.
@@ -93,12 +96,13 @@ bool dbf_field_descriptor::binary_text() const {
 }
 
 bool dbf_field_descriptor::auto_increment() const {
-  if (level7_) return type() == '+';
+  if (type() == '+') return true;  // dBASE 7's and Harbour's
+  if (level7_) return false;
   return field_flags_ && type() == 'I' && (flags_ & auto_increment_flags) == auto_increment_flags;
 }
 
 std::uint32_t dbf_field_descriptor::reserved() const {
-  if (type() == 'T' || type() == '@') return 1;
+  if (type() == 'T' || type() == '@' || (type() == '=' && !level7_)) return 1;
   if (type() == 'D') return 2;
   if (vartype() != VT_DECIMAL) return 0;
   // Oracle's NUMBER takes at most 38 digits.

@@ -9,17 +9,16 @@
 
 std::vector<dbf_index_files::entry> dbf_index_files::of(const std::string& table_file, bool structural) {
   std::vector<entry> found;
-  auto add = [&](const char* extension, kind format) {
+  auto add = [&](const char* extension, kind format, bool unflagged) {
     std::string path = dbf_sibling_file(table_file, extension);
-    if (!path.empty()) found.push_back({path, format});
+    if (!path.empty()) found.push_back({path, format, unflagged});
   };
-  if (structural) {
-    add("cdx", kind::cdx);
-    add("mdx", kind::mdx);
-  }
-  add("idx", kind::idx);
-  add("ndx", kind::ndx);
-  add("ntx", kind::ntx);
+  add("cdx", kind::cdx, !structural);
+  add("mdx", kind::mdx, !structural);
+  add("idx", kind::idx, false);
+  add("ndx", kind::ndx, false);
+  add("ntx", kind::ntx, false);
+  add("nsx", kind::nsx, false);
   return found;
 }
 
@@ -35,7 +34,7 @@ std::string lower_extension(const std::filesystem::path& file) {
 }  // namespace
 
 std::vector<std::string> dbf_index_files::of_no_table(const std::string& folder) {
-  static const std::set<std::string> index_extensions = {".cdx", ".mdx", ".idx", ".ndx", ".ntx"};
+  static const std::set<std::string> index_extensions = {".cdx", ".mdx", ".idx", ".ndx", ".ntx", ".nsx"};
   std::set<std::string> indexes, linked;
   std::error_code error;
   for (const auto& item : std::filesystem::directory_iterator(tk_native_path(folder), error)) {

@@ -142,10 +142,32 @@ std::optional<dbf_key_part> dbf_key_expression::translate_part(const std::string
   return result;
 }
 
+namespace {
+
+// Visual FoxPro's own tools write filters such as .NOT.DELETED().AND..T.:
+// conditions that always hold add nothing to the ones beside them.
+std::string without_true_conditions(const std::string& text) {
+  const std::string_view conjunction = ".AND.";
+  std::string kept;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t end = text.find(conjunction, at);
+    const std::string part = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    if (part != ".T." && part != ".NOT..F." && part != "!.F.")
+      kept += (kept.empty() ? "" : std::string(conjunction)) + part;
+    if (end == std::string::npos) return kept;
+    at = end + conjunction.size();
+  }
+}
+
+}  // namespace
+
 dbf_key_expression::filter_kind dbf_key_expression::classify_filter(const std::string& filter) {
   std::string text;
   for (char c : upper(filter))
     if (c != ' ' && c != '\t') text += c;
+  // Only a filter without parentheses around its conjunctions can be taken apart this way.
+  if (text.find(".OR.") == std::string::npos) text = without_true_conditions(text);
   if (text.empty()) return filter_kind::none;
   if (text == "DELETED()") return filter_kind::deleted;
   if (text == "!DELETED()" || text == ".NOT.DELETED()" || text == "NOTDELETED()") return filter_kind::not_deleted;

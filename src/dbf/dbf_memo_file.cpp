@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tk_byte_order.hpp"
 #include "tk_logger.hpp"
 
 dbf_memo_file::dbf_memo_file(const std::string& file_name) : tk_huge_file(file_name) {
@@ -35,6 +36,9 @@ std::size_t dbf_memo_file::read_some(std::uint64_t offset, void* buffer, std::si
 
 std::uint32_t dbf_memo_file::get_block_number(std::string_view field) const {
   tk_log(1, "dbf_memo_file::get_block_number");
+  // Four bytes are too few for a text number of the usual ten: they are a
+  // binary one, as every writer of four-byte memo fields keeps it.
+  if (field.size() == 4) return tk_read_le32(field.data());
   return text_block_number(field);
 }
 

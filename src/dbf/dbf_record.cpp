@@ -64,7 +64,8 @@ void dbf_record::read_plain_field(const dbf_column& column, std::string_view byt
   if (!note.empty()) warn_of_value(column, note);
   // A timestamp that is no date (NaN, or outside the years Oracle keeps)
   // cannot be carried over.
-  if (d.type() == '@' && field.get_type() == VT_EMPTY && bytes.find_first_not_of('\0') != std::string_view::npos)
+  if (d.type() == '@' && note.empty() && field.get_type() == VT_EMPTY &&
+      bytes.find_first_not_of('\0') != std::string_view::npos)
     warn(column, tk_format("the timestamp %s is no valid date and time; the value is left empty", tk_hex_of(bytes)));
 }
 

@@ -1,6 +1,7 @@
 #include "dbf_recordset.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 
 #include "dbf_code_pages.hpp"
@@ -30,11 +31,12 @@ namespace {
 }
 
 // Bytes a letter with a binary layout reads from its field.
-int binary_width(char letter) {
-  switch (letter) {
+int binary_width(const dbf_field_descriptor& descriptor) {
+  switch (descriptor.type()) {
     case 'I': case '+': return 4;
     case 'O': case '@': return 8;
     case 'Y': case 'T': case 'B': return 8;
+    case '=': case '^': return descriptor.level7() ? 1 : 8;  // Harbour's
     default: return 1;
   }
 }
@@ -266,7 +268,7 @@ void dbf_recordset::fd7_post_process(const dbf_field_descriptor& descriptor, int
 void dbf_recordset::check_record_layout() const {
   for (const dbf_column& column : columns_) {
     const dbf_field_descriptor& d = column.descriptor;
-    if (!d.is_memo() && (d.field_size() <= 0 || column.slot < binary_width(d.type())))
+    if (!d.is_memo() && (d.field_size() <= 0 || column.slot < binary_width(d)))
       reject("Field has no valid size");
     if (column.offset + column.slot > record_length()) reject("Fields do not fit the record");
   }
@@ -371,27 +373,123 @@ void dbf_recordset::init_indexes() {
 
 // The user's choice wins, then a .cpg file beside the table (shapefile
 // exports name their code page there, whatever their driver byte says), then
-// the driver byte.
+// the driver byte; for a table that names no page at all, its text tells
+// which page it looks like (and chooses it with the setting "auto").
 void dbf_recordset::choose_code_page(int encoding) {
-  if (encoding != 0) {
+  if (encoding != 0 && encoding != dbf_code_pages::auto_setting) {
     tk_log(1, "Setting user-defined codepage: %d", encoding);
     if (encoding < 256) header_[29] = static_cast<std::uint8_t>(encoding);
     code_page_ = dbf_code_pages::code_page_of_setting(encoding);
     tk_log(3, "Code page %d chosen by the user's encoding %d", code_page_, encoding);
     return;
   }
-  if (std::string cpg = dbf_sibling_file(file_name_, "cpg"); !cpg.empty()) {
-    const std::string text = first_bytes_of(cpg, 64);
-    if (int number = tk_code_page_number_of(text); number != 0) {
-      code_page_ = number;
-      code_page_file_ = cpg;
-      tk_log(3, "Code page %d chosen by the file %s", code_page_, cpg);
-      return;
-    }
-    tk_log(1, "The file %s names no known code page; the driver byte decides", cpg);
-  }
+  std::string unknown_cpg;
+  if (choose_by_cpg_file(unknown_cpg)) return;
   code_page_ = dbf_code_pages::code_page_of(header_[29]);
   tk_log(3, "Code page %d chosen by the language driver byte %d", code_page_, header_[29]);
+  // Text read in a page its writer did not mean is changed text: said so.
+  if (!unknown_cpg.empty()) {
+    code_page_warning_ = tk_format(
+        "its code page file %s names \"%s\", no code page this program reads DBF text in: the text is read in code "
+        "page %d, which the header's language driver byte 0x%02X gives; --encoding= names the right one",
+        tk_path_utf8(tk_native_path(unknown_cpg).filename()), printable_cpg(first_bytes_of(unknown_cpg, 64)),
+        tk_code_page::resolved(code_page_), header_[29]);
+    return;
+  }
+  if (header_[29] != 0) return;
+  try {
+    guess_code_page(encoding == dbf_code_pages::auto_setting);
+  } catch (const tk_exception& e) {  // the records' own reading reports it
+    cursor_ = 0;
+    tk_log(2, "No guess of the code page: %s", e.message);
+  }
+}
+
+// A .cpg file beside the table that names a known code page chooses it;
+// `unknown` gets the path of one that names none.
+bool dbf_recordset::choose_by_cpg_file(std::string& unknown) {
+  const std::string cpg = dbf_sibling_file(file_name_, "cpg");
+  if (cpg.empty()) return false;
+  if (std::optional<int> number = code_page_of_cpg(first_bytes_of(cpg, 64))) {
+    code_page_ = *number;
+    code_page_file_ = cpg;
+    tk_log(3, "Code page %d chosen by the file %s", code_page_, cpg);
+    return true;
+  }
+  tk_log(1, "The file %s names no known code page; the driver byte decides", cpg);
+  unknown = cpg;
+  return false;
+}
+
+// Many tables name no code page although their text is DOS or Windows
+// Cyrillic (or another page): the text of their first records tells which
+// page it looks like. Text that clearly looks like another page than the
+// one it is read in is a warning.
+void dbf_recordset::guess_code_page(bool take_it) {
+  dbf_code_page_detector detector;
+  sample_text(detector);
+  text_code_page_ = detector.guess();
+  const int in_use = tk_code_page::resolved(code_page_);
+  tk_log(2, "The text looks like code page %d (sure: %d%%, %d characters outside ASCII, score %.2f)",
+         text_code_page_.code_page, text_code_page_.sureness, text_code_page_.characters, text_code_page_.score);
+  const dbf_code_page_guess& guess = text_code_page_;
+  const bool sure = guess.code_page != 0 && guess.sureness >= 50 && guess.characters >= 10;
+  if (take_it && sure) {
+    code_page_ = guess.code_page;
+    code_page_guessed_ = true;
+    tk_log(3, "Code page %d chosen by the table's text (sure: %d%%)", code_page_, guess.sureness);
+    return;
+  }
+  if (!sure || guess.code_page == in_use || detector.decodes_alike(guess.code_page, in_use) ||
+      guess.score - detector.score(in_use) < 0.5)
+    return;
+  code_page_warning_ = tk_format(
+      "its header names no code page and its text is read in code page %d, but it looks like code page %d (sure: "
+      "%d%%, from %d characters outside ASCII): --encoding=%d reads it so",
+      in_use, guess.code_page, guess.sureness, guess.characters, guess.code_page);
+}
+
+// The character fields of the first records that hold more than ASCII;
+// memos are left aside (a read each).
+void dbf_recordset::sample_text(dbf_code_page_detector& detector) {
+  constexpr std::uint32_t most_records = 5000;
+  for (cursor_ = 0; cursor_ < record_count_ && cursor_ < most_records && !detector.has_enough(); ++cursor_) {
+    const std::string_view record = current_bytes();
+    for (const dbf_column& column : columns_) {
+      const char letter = column.descriptor.type();
+      if (column.memo || (letter != 'C' && letter != 'V') || column.descriptor.binary_text()) continue;
+      const std::string_view value = record.substr(std::size_t(column.offset), std::size_t(column.slot));
+      if (std::any_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        detector.add(value);
+    }
+  }
+  cursor_ = 0;
+}
+
+// What a .cpg file names: a code page by the names writers give it, or
+// ESRI's "LDID/n", a language driver byte in decimal; nothing when unknown.
+std::optional<int> dbf_recordset::code_page_of_cpg(const std::string& text) {
+  if (int number = tk_code_page_number_of(text); number != 0) return number;
+  std::string name = printable_cpg(text);
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (name.rfind("ldid/", 0) == 0 && name.size() > 5 && name.size() <= 8 &&
+      name.find_first_not_of("0123456789", 5) == std::string::npos) {
+    const int driver = std::stoi(name.substr(5));
+    if (driver <= 255 && dbf_code_pages::is_valid_setting(driver)) return dbf_code_pages::code_page_of(std::uint8_t(driver));
+  }
+  return std::nullopt;
+}
+
+// The .cpg's text as a warning shows it: without the blanks and line ends
+// around it, other than printable ASCII as '?'.
+std::string dbf_recordset::printable_cpg(const std::string& text) {
+  const char* const blanks = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return {};
+  std::string shown = text.substr(first, text.find_last_not_of(blanks) - first + 1);
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) c = '?';
+  return shown;
 }
 
 int dbf_recordset::get_codepage() const {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dbf_code_page_detector.hpp"
 #include "dbf_column.hpp"
 #include "dbf_memo_file.hpp"
 #include "dbf_record.hpp"
@@ -23,7 +24,9 @@ class dbf_recordset : public udb_recordset {
   // Opens the table file. Modes 1 and 8 read the header; `encoding` is the
   // user's choice, a language-driver byte (0-255) or a code page number
   // (256 and up); 0 takes the code page of a .cpg file beside the table,
-  // else the one of the header's driver byte.
+  // else the one of the header's driver byte; dbf_code_pages::auto_setting
+  // does the same, but reads a table that names no code page in the one
+  // its text surely looks like.
   // A damaged table raises dbf_exception "File does not comply with DBF
   // format" (level 0); a missing memo file is reported and the table is read
   // without memos.
@@ -44,6 +47,17 @@ class dbf_recordset : public udb_recordset {
   // The .cpg file that chose the code page; empty when the user or the
   // driver byte chose it.
   const std::string& code_page_file() const { return code_page_file_; }
+  // Why the table's text may not read as its writer meant (a .cpg file
+  // naming no code page known here); empty when nothing is amiss. The run
+  // makes it a warning of the table.
+  const std::string& code_page_warning() const { return code_page_warning_; }
+  // For a table that names no code page (driver byte 0, no .cpg, no
+  // encoding from the user): the page its text looks like; no guess
+  // (code page 0) for other tables and for text of ASCII only.
+  const dbf_code_page_guess& text_code_page() const { return text_code_page_; }
+  // True when the encoding setting "auto" had the table read in the page
+  // its text looks like.
+  bool code_page_guessed() const { return code_page_guessed_; }
   std::uint8_t version() const { return header_[0]; }
   // The language-driver byte in use (the user's choice when one was given).
   std::uint8_t driver_byte() const { return header_[29]; }
@@ -89,6 +103,11 @@ class dbf_recordset : public udb_recordset {
  private:
   void read_header();
   void choose_code_page(int encoding);
+  bool choose_by_cpg_file(std::string& unknown);
+  static std::optional<int> code_page_of_cpg(const std::string& text);
+  void guess_code_page(bool take_it);
+  void sample_text(dbf_code_page_detector& detector);
+  static std::string printable_cpg(const std::string& text);
   void init_schema();
   void read_descriptors(bool level7);
   void drop_false_extended_lengths();
@@ -135,6 +154,9 @@ class dbf_recordset : public udb_recordset {
   const tk_code_page* page_ = nullptr;  // the table's, settled when it opens
   int code_page_ = 0;
   std::string code_page_file_;
+  std::string code_page_warning_;
+  dbf_code_page_guess text_code_page_;
+  bool code_page_guessed_ = false;
   dbf_column_warnings value_warnings_;
 };
 

@@ -10,6 +10,7 @@
 #include "dbf_recordset.hpp"
 #include "error_handler.hpp"
 #include "tk_case.hpp"
+#include "tk_file_name.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 
@@ -22,6 +23,7 @@ std::vector<dbf_index_tag> read_file(const dbf_index_files::entry& file) {
     case dbf_index_files::kind::idx: return {dbf_read_idx(file.path)};
     case dbf_index_files::kind::ndx: return {dbf_read_ndx(file.path)};
     case dbf_index_files::kind::ntx: return {dbf_read_ntx(file.path)};
+    case dbf_index_files::kind::nsx: break;
   }
   return {};
 }
@@ -37,7 +39,7 @@ void dbf_table_indexes::warn(const std::string& what) const {
   error_handler::report_warning({shown_name_, 0, {}, what});
 }
 
-std::vector<dbf_index_tag> dbf_table_indexes::tags_of_files() const {
+std::vector<dbf_index_tag> dbf_table_indexes::tags_of_files() {
   const bool structural = table_.table_flags() & 0x01;
   const std::string missing =
       dbf_index_files::missing_structural(table_.file_name(), structural, is_foxpro(table_.version()));
@@ -46,6 +48,18 @@ std::vector<dbf_index_tag> dbf_table_indexes::tags_of_files() const {
                    missing));
   std::vector<dbf_index_tag> tags;
   for (const dbf_index_files::entry& file : dbf_index_files::of(table_.file_name(), structural)) {
+    const std::string name = tk_path_utf8(tk_native_path(file.path).filename());
+    if (file.format == dbf_index_files::kind::nsx) {
+      warn(tk_format("its index file %s is in Harbour's NSX format, which is not read: its indexes are not created",
+                     name));
+      continue;
+    }
+    if (file.unflagged) {
+      tk_log(2, "Structural index file %s read though the header's flag is clear", file.path);
+      notes_.push_back(tk_format("its header does not name a structural index file, but %s is there: its tags are "
+                                 "read as the table's",
+                                 name));
+    }
     tk_log(2, "Reading index file %s", file.path);
     try {
       std::vector<dbf_index_tag> read = read_file(file);

@@ -26,14 +26,19 @@ class dbf_table_indexes {
 
   // Reads every index file of the table and translates its tags.
   udb_indexes read();
+  // What the reading did that the user should know, though nothing was
+  // lost (a structural file the header does not name was read); for the run
+  // to say.
+  const std::vector<std::string>& notes() const { return notes_; }
   // One tag, as read() takes it; false (after its warning) when it is left out.
   bool add(const dbf_index_tag& tag, udb_indexes& indexes) const;
 
  private:
-  std::vector<dbf_index_tag> tags_of_files() const;
+  std::vector<dbf_index_tag> tags_of_files();
   void warn(const std::string& what) const;
 
   const dbf_recordset& table_;
   std::string shown_name_;
   bool deleted_converted_;
+  std::vector<std::string> notes_;
 };

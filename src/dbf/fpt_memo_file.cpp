@@ -21,9 +21,11 @@ fpt_memo_file::fpt_memo_file(const std::string& file_name, int memo_type)
   if (block_size_ == 0) throw dbf_exception(dbf_exception::memo_corrupted);
 }
 
+// A memo field four bytes wide holds a binary block number whatever the
+// table's version: Harbour writes such fields into FoxPro 2 (0xF5) tables.
 std::uint32_t fpt_memo_file::get_block_number(std::string_view field) const {
   tk_log(1, "fpt_memo_file::get_block_number");
-  if (memo_type_ == 4) return text_block_number(field);
+  if (memo_type_ == 4 && field.size() != 4) return text_block_number(field);
   if (field.size() < 4) return 0;
   return tk_read_le32(field.data());
 }

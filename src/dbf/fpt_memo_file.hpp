@@ -6,8 +6,8 @@
 
 class fpt_memo_file : public dbf_memo_file {
  public:
-  // Memo type 4 (FoxPro 2: block numbers as text) or 8 and 12 (Visual
-  // FoxPro: 4-byte binary block numbers).
+  // Memo type 4 (FoxPro 2: block numbers as text, binary in 4-byte fields)
+  // or 8 and 12 (Visual FoxPro: 4-byte binary block numbers).
   fpt_memo_file(const std::string& file_name, int memo_type);
 
   std::uint32_t get_block_number(std::string_view field) const override;

@@ -108,7 +108,10 @@ std::string system_name_of(int code_page) {
       {10007, "x-mac-cyrillic"}, {10029, "x-mac-centraleurroman"},
       {20866, "koi8-r"},       {21866, "koi8-u"},
       {28591, "iso-8859-1"},   {28592, "iso-8859-2"},
-      {28595, "iso-8859-5"},   {28597, "iso-8859-7"},
+      {28593, "iso-8859-3"},   {28594, "iso-8859-4"},
+      {28595, "iso-8859-5"},   {28596, "iso-8859-6"},
+      {28597, "iso-8859-7"},   {28598, "iso-8859-8"},
+      {28599, "iso-8859-9"},   {28603, "iso-8859-13"},
       {28605, "iso-8859-15"},
       {65001, "UTF-8"},
   };
@@ -257,17 +260,44 @@ int number_after(const std::string& text, std::string_view prefix) {
   return value;
 }
 
-// ISO-8859 part N is Windows code page 28590 + N.
-int iso_8859_page(int part) { return part >= 1 && part <= 16 ? 28590 + part : -1; }
+// ISO-8859 part N is Windows code page 28590 + N. Part 11 (Thai) has no
+// Windows number: page 874 holds it whole, and only adds letters where part
+// 11 keeps control codes (0x80-0x9F), which text does not hold.
+int iso_8859_page(int part) {
+  if (part == 11) return 874;
+  return part >= 1 && part <= 16 ? 28590 + part : -1;
+}
 
-int number_of_lowered(const std::string& name) {
+// The name without the separators writers put between its parts, as
+// iconv-based writers (mapshaper among them) compare names: "Big-5", "big5"
+// and "BIG_5" are one name.
+std::string compact(const std::string& name) {
+  std::string out;
+  for (char c : name)
+    if (c != '-' && c != '_' && c != ' ' && c != '.' && c != ':') out.push_back(c);
+  return out;
+}
+
+// Names of pages, compacted, as .cpg files of GIS writers (GDAL's list,
+// mapshaper's iconv names, ESRI's) and users spell them.
+int number_of_compact(const std::string& name) {
   static const std::map<std::string, int> named = {
-      {"utf-8", 65001},   {"utf8", 65001},       {"big5", 950},      {"gbk", 936},
-      {"gb2312", 936},    {"shift_jis", 932},    {"shift-jis", 932}, {"sjis", 932},
-      {"windows-31j", 932}, {"euc-kr", 949},     {"uhc", 949},       {"koi8-r", 20866},
-      {"koi8-u", 21866},  {"latin1", 28591},     {"macintosh", 10000},
+      {"utf8", 65001},        {"big5", 950},          {"big5tw", 950},        {"cp950", 950},
+      {"gbk", 936},           {"gb2312", 936},        {"euccn", 936},         {"cp936", 936},
+      {"shiftjis", 932},      {"sjis", 932},          {"mskanji", 932},       {"windows31j", 932},
+      {"euckr", 949},         {"uhc", 949},           {"ksc56011987", 949},   {"koi8r", 20866},
+      {"koi8u", 21866},       {"latin1", 28591},      {"latin2", 28592},      {"latin3", 28593},
+      {"latin4", 28594},      {"latin5", 28599},      {"latin7", 28603},      {"latin9", 28605},
+      {"l1", 28591},          {"l2", 28592},          {"cyrillic", 28595},    {"greek", 28597},
+      {"macintosh", 10000},   {"macroman", 10000},    {"mac", 10000},         {"maccyrillic", 10007},
+      {"macgreek", 10006},    {"maccentraleurope", 10029}, {"tis620", 874},
   };
   if (auto found = named.find(name); found != named.end()) return found->second;
+  return -1;
+}
+
+int number_of_lowered(const std::string& name) {
+  if (int n = number_of_compact(compact(name)); n > 0) return n;
   // Digits alone: a page number, or GDAL's spelling of ISO-8859 parts ("88591").
   if (int n = number_after(name, ""); n >= 0) {
     bool iso = name.size() > 4 && name.rfind("8859", 0) == 0;
@@ -275,7 +305,7 @@ int number_of_lowered(const std::string& name) {
   }
   for (std::string_view prefix : {"iso-8859", "iso8859", "iso_8859", "8859"})
     if (int n = number_after(name, prefix); n >= 0) return iso_8859_page(n);
-  for (std::string_view prefix : {"cp", "windows", "ansi", "ibm", "oem", "ms"})
+  for (std::string_view prefix : {"cp", "windows", "win", "ansi", "ibm", "oem", "ms"})
     if (int n = number_after(name, prefix); n >= 0) return n;
   return -1;
 }

@@ -134,6 +134,11 @@ TEST(DbfCodePages, NamesOfCodePagesAsUsersAndCpgFilesWriteThem) {
       {"Big5", 950},         {"GBK", 936},          {"Shift_JIS", 932},   {"KOI8-R", 20866},
       {"", 0},               {"cp99999", 0},        {"latin", 0},         {"1251x", 0},
       {"ISO-8859-99", 0},    {"259", 0},
+      // The spellings of mapshaper's and GDAL's .cpg files.
+      {"Big-5", 950},        {"EUC-KR", 949},       {"koi8r", 20866},     {"latin2", 28592},
+      {"shiftjis", 932},     {"885911", 874},       {"874", 874},         {"win1251", 1251},
+      {"ISO-8859-9", 28599}, {"latin5", 28599},     {"8859-13", 28603},   {"MacRoman", 10000},
+      {"TIS-620", 874},      {"ks_c_5601-1987", 949}, {"UTF-16", 0},      {"utf16le", 0},
   };
   for (const auto& [name, page] : names) EXPECT_EQ(tk_code_page_number_of(name), page) << name;
 }

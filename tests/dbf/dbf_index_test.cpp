@@ -194,6 +194,12 @@ TEST(KeyExprFilter, OnlyFiltersOnTheDeletedMarkAreKnown) {
   EXPECT_EQ(dbf_key_expression::classify_filter(".NOT. deleted( )"), f::not_deleted);
   EXPECT_EQ(dbf_key_expression::classify_filter("NOT DELETED()"), f::not_deleted);
   EXPECT_EQ(dbf_key_expression::classify_filter("!DELETED() AND x > 1"), f::other);
+  // Conditions that always hold, as Visual FoxPro's tools write them (foxbin2prg's fb2p_dbf.cdx).
+  EXPECT_EQ(dbf_key_expression::classify_filter(".NOT.DELETED().AND..T."), f::not_deleted);
+  EXPECT_EQ(dbf_key_expression::classify_filter(".NOT.DELETED().AND..T..AND..NOT..F."), f::not_deleted);
+  EXPECT_EQ(dbf_key_expression::classify_filter(".T."), f::none);
+  EXPECT_EQ(dbf_key_expression::classify_filter(".T..AND.x>1"), f::other);
+  EXPECT_EQ(dbf_key_expression::classify_filter("DELETED().OR..T."), f::other);
 }
 
 // xBase UNIQUE keeps duplicates in the table: plain. A candidate is unique,
@@ -220,39 +226,59 @@ TEST_F(DbfTest, CdxKindsBecomePlainOrUniqueIndexes) {
   EXPECT_EQ(kinds(false), "U=plain;C=unique;CND=unique;CD=plain;");
 }
 
-TEST_F(DbfTest, DbcListsTheLongFieldNamesOfEachTable) {
-  dbf_container_writer().table(u"Orders", {u"order_id", u"customer_name"}).table(u"items", {u"item_no"}).write(
-      folder_, "shop.dbc");
+// Real containers name tables apart from their files (order_line_items in
+// orditems.dbf): a table is found by its path.
+TEST_F(DbfTest, DbcFindsEachTableByItsPath) {
+  dbf_container_writer()
+      .table(u"Orders", {u"order_id", u"customer_name"})
+      .table(u"order_line_items", {u"item_no"})
+      .path(u"..\\data\\ORDITEMS.dbf")
+      .table(u"old", {u"x"})
+      .path(u"")
+      .write(folder_, "shop.dbc");
   const dbf_container container(path("shop.dbc"));
-  EXPECT_EQ(container.field_names(u"ORDERS"), (std::vector<std::u16string>{u"order_id", u"customer_name"}));
-  EXPECT_EQ(container.field_names(u"items"), (std::vector<std::u16string>{u"item_no"}));
-  EXPECT_TRUE(container.field_names(u"other").empty());
+  auto names = [&](const std::string& file) {
+    auto facts = container.facts(file);
+    return facts ? facts->field_names : std::vector<std::u16string>{u"(none)"};
+  };
+  EXPECT_EQ(names("ORDERS.DBF"), (std::vector<std::u16string>{u"order_id", u"customer_name"}));
+  EXPECT_EQ(names("some/folder/orditems.dbf"), (std::vector<std::u16string>{u"item_no"}));
+  EXPECT_EQ(container.facts("orditems.dbf")->name, u"order_line_items");
+  EXPECT_EQ(names("order_line_items.dbf"), (std::vector<std::u16string>{u"(none)"}));
+  EXPECT_EQ(names("old.dbf"), (std::vector<std::u16string>{u"x"}));  // a table without a path: by its name
+  EXPECT_EQ(names("other.dbf"), (std::vector<std::u16string>{u"(none)"}));
   // A table is no container.
   dbf_writer(0x30).field(u"A", 'C', 1).write(folder_, "plain.dbc");
   EXPECT_THROW(dbf_container(path("plain.dbc")), tk_exception);
 }
 
-TEST_F(DbfTest, DbcGivesEachTableItsDefaultsPrimaryKeyAndRelations) {
+TEST_F(DbfTest, DbcGivesEachTableItsDefaultsRulesPrimaryKeyAndRelations) {
   dbf_container_writer()
-      .table(u"customers", {u"id", u"name"}, {u"", u"'n/a'"}, u"id")
+      .table(u"customer_accounts", {u"id", u"name"}, {u"", u"'n/a'"}, u"id")
+      .path(u"custacc.dbf")
+      .rule(1, u".NOT.EMPTY(name)")
+      .rule(-1, u"id > 0")
       .table(u"orders", {u"id", u"customer"})
-      .relation(u"customer", u"customers", u"id")
+      .relation(u"customer", u"customer_accounts", u"id")
       .write(folder_, "shop.dbc");
   const dbf_container container(path("shop.dbc"));
-  const auto customers = container.facts(u"CUSTOMERS");
+  const auto customers = container.facts("CUSTACC.DBF");
   ASSERT_TRUE(customers);
+  // A rule is no default.
   EXPECT_EQ(customers->defaults, (std::vector<std::u16string>{u"", u"'n/a'"}));
+  EXPECT_EQ(customers->rules, (std::vector<std::u16string>{u"", u".NOT.EMPTY(name)"}));
+  EXPECT_EQ(customers->rule, u"id > 0");
   EXPECT_EQ(customers->primary_tag, u"id");
   EXPECT_TRUE(customers->relations.empty());  // the relation belongs to its child
-  const auto orders = container.facts(u"orders");
+  const auto orders = container.facts("orders.dbf");
   ASSERT_TRUE(orders);
   EXPECT_TRUE(orders->primary_tag.empty());
   ASSERT_EQ(orders->relations.size(), 1u);
   EXPECT_EQ(orders->relations[0].child_tag, u"customer");
-  EXPECT_EQ(orders->relations[0].parent_table, u"customers");
+  EXPECT_EQ(orders->relations[0].parent_table, u"customer_accounts");
+  EXPECT_EQ(orders->relations[0].parent_file, u"custacc");
   EXPECT_EQ(orders->relations[0].parent_tag, u"id");
   EXPECT_EQ(orders->field_names.size(), 2u);  // a relation is no field
-  EXPECT_FALSE(container.facts(u"other"));
 }
 
 // A memo cut short or with a length that does not add up keeps the entries before it.

@@ -99,7 +99,15 @@ TEST_F(DbfTest, DateTimeArithmetic) {
   EXPECT_EQ(leap.wMonth, 2);
   EXPECT_EQ(leap.wDay, 29);
   EXPECT_EQ(time_of(dbf_field::date_time(4642999, 0)).wYear, 7999);
-  EXPECT_EQ(dbf_field::date_time(4643000, 0).get_type(), VT_EMPTY);  // 8000-01-01
+  EXPECT_EQ(time_of(dbf_field::date_time(4643000, 0)).wYear, 8000);
+  // Oracle's last day, often written for "never ends", is kept; the day after is not.
+  SYSTEMTIME last = time_of(dbf_field::date_time(5373484, 86399000));
+  EXPECT_EQ(last.wYear, 9999);
+  EXPECT_EQ(last.wMonth, 12);
+  EXPECT_EQ(last.wDay, 31);
+  EXPECT_EQ(last.wSecond, 59);
+  EXPECT_EQ(dbf_field::date_time(5373485, 0).get_type(), VT_EMPTY);   // 10000-01-01
+  EXPECT_EQ(dbf_field::date_time(5373484, 86399999).get_type(), VT_EMPTY);  // rounds into 10000
   EXPECT_EQ(dbf_field::date_time(INT32_MAX, INT32_MAX).get_type(), VT_EMPTY);
   SYSTEMTIME back = time_of(dbf_field::date_time(2460311, -1000));  // a damaged time
   EXPECT_EQ(back.wDay, 31);

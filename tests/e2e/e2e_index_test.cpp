@@ -3,6 +3,8 @@
 // rows are in; what cannot be carried over is a warning of its table.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "dbf_container_writer.hpp"
 #include "dbf_index_writer.hpp"
 #include "dbf_writer.hpp"
@@ -343,4 +345,40 @@ TEST(E2eIndexes, CheckListsIndexFilesOfNoTable) {
   const e2e_result dry = session.agent({"--src=" + folder.string(), "--check"},
                                        {{"VESPER_OCI_LIB", "/nonexistent/libclntsh.so"}});
   EXPECT_TRUE(has(dry, "Index files of no table (not converted): OLD_KEYS.NTX, archive.idx")) << dry.out;
+}
+
+// Some writers keep a structural .cdx up to date but leave the header's flag
+// clear: its tags are created all the same, and the run says so. Harbour's
+// .nsx files are not read: one of a table is a warning of it, one of no
+// table is listed by the check.
+TEST(E2eIndexes, UnflaggedStructuralCdxIsReadAndNsxFilesAreNamed) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer plain(0x30);
+  plain.table_flags(0x00).field(u"ID", 'I').field(u"NAME", 'C', 10);
+  plain.record({dbf_cell::integer(1), dbf_cell::text(u"Ann")}).write(folder, "PLAIN.DBF");
+  dbf_index_writer::write(folder, "PLAIN.CDX",
+                          dbf_index_writer::cdx({{"ID", "id", "", kind::candidate}, {"NAME", "UPPER(name)"}}));
+  dbf_writer harbour(0x03);
+  harbour.field(u"CODE", 'C', 4).record({dbf_cell::text(u"x")}).write(folder, "HB.DBF");
+  std::ofstream(folder / "HB.NSX", std::ios::binary) << std::string(1024, '\0');
+  std::ofstream(folder / "OLD.nsx", std::ios::binary) << std::string(1024, '\0');
+
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_TRUE(has(run, "plain: its header does not name a structural index file, but PLAIN.CDX is there: its tags "
+                       "are read as the table's"))
+      << run.out;
+  EXPECT_TRUE(has(run, "Warning:\nhb: its index file HB.NSX is in Harbour's NSX format, which is not read: its "
+                       "indexes are not created"))
+      << run.out;
+  EXPECT_EQ(e2e_occurrences(run.out, "Warning:"), 1u) << run.out;
+  EXPECT_EQ(session.sql(index_query),
+            "TABLE_NAME\tINDEX_NAME\tINDEX_TYPE\tUNIQUENESS\tCOLUMN_NAME\tCOLUMN_POSITION\n"
+            "PLAIN\tID\tNORMAL\tUNIQUE\tID\t1\n"
+            "PLAIN\tNAME\tFUNCTION-BASED NORMAL\tNONUNIQUE\tSYS_NC00003$\t1\n");
+  const e2e_result dry = session.agent({"--src=" + folder.string(), "--check"},
+                                       {{"VESPER_OCI_LIB", "/nonexistent/libclntsh.so"}});
+  EXPECT_TRUE(has(dry, "Index files of no table (not converted): OLD.nsx\n")) << dry.out;
+  EXPECT_TRUE(has(dry, "Index tags: ID (ID) unique")) << dry.out;
 }

@@ -7,8 +7,13 @@ namespace {
 // Names and expressions of tests are ASCII.
 std::string utf8(const std::u16string& text) { return std::string(text.begin(), text.end()); }
 
-// The PROPERTY memo ids this writer stores.
-constexpr int default_value = 0x09, child_tag = 0x0D, parent_table = 0x0E, parent_tag = 0x0F, primary_tag = 0x14;
+// The PROPERTY memo ids this writer stores, as Visual FoxPro writes them.
+constexpr int table_path = 0x01, validation_rule = 0x09, default_value = 0x0B, child_tag = 0x0D, parent_table = 0x12,
+              parent_tag = 0x13, primary_tag = 0x14;
+
+std::string optional_property(int id, const std::u16string& value) {
+  return value.empty() ? std::string() : dbf_container_writer::property(id, utf8(value));
+}
 
 }  // namespace
 
@@ -16,7 +21,21 @@ dbf_container_writer& dbf_container_writer::table(std::u16string name, std::vect
                                                   std::vector<std::u16string> defaults,
                                                   std::u16string primary_tag) {
   defaults.resize(fields.size());
-  tables_.push_back({std::move(name), std::move(fields), std::move(defaults), std::move(primary_tag), {}});
+  std::u16string path = name + u".dbf";
+  std::vector<std::u16string> rules(fields.size() + 1);
+  tables_.push_back({std::move(name), std::move(fields), std::move(defaults), std::move(primary_tag),
+                     std::move(path), std::move(rules), {}});
+  return *this;
+}
+
+dbf_container_writer& dbf_container_writer::path(std::u16string path) {
+  tables_.back().path = std::move(path);
+  return *this;
+}
+
+dbf_container_writer& dbf_container_writer::rule(int field, std::u16string rule) {
+  std::vector<std::u16string>& rules = tables_.back().rules;
+  rules[field < 0 ? rules.size() - 1 : std::size_t(field)] = std::move(rule);
   return *this;
 }
 
@@ -62,12 +81,12 @@ std::filesystem::path dbf_container_writer::write(const std::filesystem::path& f
   const int database = add(0, u"Database", u"Database", {});
   int relations = 0;
   for (const listed& t : tables_) {
-    const std::string key =
-        t.primary_tag.empty() ? std::string() : property(primary_tag, utf8(t.primary_tag));
-    const int table = add(database, u"Table", t.name, key);
+    const int table = add(database, u"Table", t.name,
+                          optional_property(table_path, t.path) + optional_property(primary_tag, t.primary_tag) +
+                              optional_property(validation_rule, t.rules.back()));
     for (std::size_t i = 0; i < t.fields.size(); ++i)
       add(table, u"Field", t.fields[i],
-          t.defaults[i].empty() ? std::string() : property(default_value, utf8(t.defaults[i])));
+          optional_property(validation_rule, t.rules[i]) + optional_property(default_value, t.defaults[i]));
     for (const related& r : t.relations)
       add(table, u"Relation", u"Relation " + std::u16string(1, char16_t(u'0' + ++relations)),
           property(child_tag, utf8(r.child_tag)) +

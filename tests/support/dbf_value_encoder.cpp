@@ -188,7 +188,9 @@ std::string dbf_value_encoder::memo_reference(const dbf_field_definition& field,
 
 std::string dbf_value_encoder::block_reference(const dbf_field_definition& field, std::uint32_t block,
                                                std::uint32_t length) const {
-  switch (style_) {
+  // A four-byte memo field holds a binary number whatever the version (Harbour's in FoxPro 2 tables).
+  const bool binary = style_ == dbf_block_style::binary || (style_ == dbf_block_style::digits && field.length == 4);
+  switch (binary ? dbf_block_style::binary : style_) {
     case dbf_block_style::binary:
       {
         if (field.length < 4) refuse(field, "a binary memo reference needs 4 bytes");
