@@ -14,7 +14,7 @@
 
 namespace {
 
-const char* const corpus = "/work/shared/dbf-corpus/files";
+const std::filesystem::path corpus = e2e_paths::corpus();
 
 // Every table of the session, each as the tool prints all its rows.
 std::string all_rows(const e2e_session& session) {

@@ -293,7 +293,7 @@ TEST(E2eCheck, AReportFileThatCannotBeWrittenIsAnError) {
 
 // A folder of the shared corpus: what the check counts is what the run does.
 TEST(E2eCheck, ACorpusFolderIsReportedAsItConverts) {
-  const std::filesystem::path corpus = "/work/shared/dbf-corpus/files/dbfread";
+  const std::filesystem::path corpus = e2e_paths::corpus() / "dbfread";
   if (!std::filesystem::exists(corpus)) GTEST_SKIP() << corpus << " is not here";
   e2e_session session;
   const std::filesystem::path report = session.root() / "corpus.json";
