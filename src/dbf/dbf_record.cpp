@@ -106,6 +106,7 @@ void dbf_record::read_memo_field(const dbf_column& column, std::string_view byte
     field.attach_binary(memo_bytes_.size(), reinterpret_cast<const std::uint8_t*>(memo_bytes_.data()));
   } else {
     warn_of_cut_text(column, memo_bytes_);
+    warn_of_undefined_bytes(column, memo_bytes_);
     code_page_.decode_into(memo_bytes_, field.assign_text());
     tk_log(1, "Got MEMO: %s", field.var.bstrVal);
   }
@@ -122,6 +123,10 @@ void dbf_record::warn_of_cut_text(const dbf_column& column, std::string_view dat
   warn(column, tk_format("the memo text holds a zero byte at offset %I64u; its %I64u bytes after it (binary data in "
                          "a text memo) are not carried over",
                          std::uint64_t(zero), std::uint64_t(data.size() - zero - 1)));
+}
+
+void dbf_record::warn_of_undefined_bytes(const dbf_column& column, std::string_view data) const {
+  if (std::string what = dbf_field::undefined_byte_note(code_page_, data); !what.empty()) warn_of_value(column, what);
 }
 
 bool dbf_record::read_memo(const dbf_column& column, std::uint32_t block,
