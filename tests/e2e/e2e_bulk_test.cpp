@@ -117,6 +117,30 @@ TEST(E2eBulk, BothPathsStoreTheEdgesOfEachKindAlike) {
   }
 }
 
+// Absent and empty memos, pictures and blobs, and an empty character
+// field too wide for NVARCHAR2, are NULL in their LOB columns on both paths.
+TEST(E2eBulk, BothPathsStoreEmptyLobsAsNull) {
+  e2e_session batches, single;
+  const std::filesystem::path folder = batches.folder("dbf");
+  dbf_writer t(0x30);
+  t.table_flags(0x02).field(u"ID", 'I').field(u"NOTE", 'M').field(u"PIC", 'W').field(u"WIDE", 'C', 3000);
+  t.record({dbf_cell::integer(1), dbf_cell::text(u"x"), dbf_cell::memo("\x01"), dbf_cell::text(u"w")});
+  t.record({dbf_cell::integer(2), dbf_cell::null(), dbf_cell::null(), dbf_cell::null()});
+  t.record({dbf_cell::integer(3), dbf_cell::memo(""), dbf_cell::memo(""), dbf_cell::text(u"")});
+  t.write(folder, "LOBS.DBF");
+  const std::string query =
+      "SELECT ID, CASE WHEN NOTE IS NULL THEN 'null' ELSE 'value' END N, CASE WHEN PIC IS NULL THEN 'null' ELSE "
+      "'value' END P, CASE WHEN WIDE IS NULL THEN 'null' ELSE 'value' END W FROM LOBS ORDER BY ID";
+  const std::string expected = "ID\tN\tP\tW\n1\tvalue\tvalue\tvalue\n2\tnull\tnull\tnull\n3\tnull\tnull\tnull\n";
+  for (const e2e_session* session : {&batches, &single}) {
+    const e2e_result run = session->convert(folder, {session == &single ? "--rowbyrow" : "--batch=2"});
+    EXPECT_EQ(run.status, 0) << run.describe();
+    EXPECT_EQ(session->sql(query), expected) << (session == &single ? "--rowbyrow" : "--batch=2");
+  }
+  EXPECT_EQ(batches.sql("SELECT DATA_TYPE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'LOBS' AND COLUMN_NAME = 'WIDE'"),
+            "DATA_TYPE\nCLOB\n");
+}
+
 // Folders of DBF files from other projects, where this machine has them;
 // whatever each path makes of a file, the other must make the same.
 TEST(E2eBulk, BothPathsStoreTheCorpusAlike) {
