@@ -197,6 +197,10 @@ void vesper_converter::operator()() {
 
 void vesper_converter::run_tables(dbf_database& source) {
   if (sel_tables.empty()) sel_tables = source.get_tables();
+  // A run that converts nothing is no success.
+  if (sel_tables.empty())
+    throw tk_exception(tk_format(u"The folder %s holds no DBF table: nothing is converted", tk_printable_name(src)),
+                       tk_exception::run_level);
   tables_total = static_cast<std::uint32_t>(sel_tables.size());
   tk_log(3, "Converting database %s (%d tables)", tk_printable_name(src), sel_tables.size());
   if (!silent) std::printf("Converting database %s(%zu tables)\n", tk_printable_name_utf8(src).c_str(), sel_tables.size());
@@ -311,7 +315,7 @@ ora_journal_entry file_identity(const dbf_recordset& table) {
   ora_journal_entry entry;
   entry.source =
       tk_utf8_to_utf16_lenient(tk_path_utf8(std::filesystem::absolute(tk_native_path(table.file_name())).lexically_normal()));
-  tk_file_size_and_time(table.file_name(), entry.file_size, entry.file_time);
+  tk_file_size_and_exact_time(table.file_name(), entry.file_size, entry.file_time);
   entry.header_date = table.header_date();
   entry.record_count = table.record_count();
   return entry;

@@ -8,5 +8,5 @@
 
 // Empties the file, creating it when missing; failures are ignored.
 void tk_truncate_trace(const std::string& path);
-// Appends `line`; a line that cannot be written is lost.
-void tk_append_trace(const std::string& path, std::string_view line);
+// Appends `line`; false when it could not be written whole (it is lost).
+bool tk_append_trace(const std::string& path, std::string_view line);
