@@ -1,5 +1,6 @@
 #include "e2e_random_table.hpp"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -35,12 +36,10 @@ namespace {
 
 // The versions made, with the field letters each takes. Left out for now:
 // logical fields holding '?' or a blank (they arrive as false, which the
-// reader's rules say and no warning tells),
-// N and F fields of more than 20 digits and B, O doubles beyond 15 digits or
-// outside NUMBER's range (kept to their digits and range when those kinds
-// are built), timestamps with milliseconds or after 7999 (the same), dBASE
-// 7 I fields (the test writer writes them little-endian), and Visual FoxPro
-// null flags.
+// reader's rules say and no warning tells), N and F fields of more than 20
+// digits and doubles of more than 15 (until numbers keep 38 digits),
+// timestamps with milliseconds (until values keep them), dBASE 7 I fields
+// (the test writer writes them little-endian), and Visual FoxPro null flags.
 struct version_kind {
   std::uint8_t version;
   const char* letters;
@@ -236,7 +235,9 @@ std::pair<dbf_cell, std::string> e2e_random_table::value(source& random, std::si
     case 'T':
     case '@': {
       if (blank) return {dbf_cell::null(), ""};
-      const int year = static_cast<int>(random.between(100, 7999)), month = static_cast<int>(random.between(1, 12));
+      // Years past 7999 are kept by no value the reader makes: a change.
+      const int year = static_cast<int>(random.chance(3) ? random.between(8000, 9999) : random.between(100, 7999));
+      const int month = static_cast<int>(random.between(1, 12));
       const int day = static_cast<int>(random.between(1, days_in(year, month)));
       const int hour = static_cast<int>(random.between(0, 23)), minute = static_cast<int>(random.between(0, 59));
       const int second = static_cast<int>(random.between(0, 59));
@@ -268,6 +269,11 @@ std::pair<dbf_cell, std::string> e2e_random_table::value(source& random, std::si
     }
     case 'B':
     case 'O': {
+      // Now and then a double Oracle's NUMBER cannot hold: a change.
+      if (random.chance(4)) {
+        const double far = random.pick(std::vector<double>{1e200, -1e130, 1e-300, -5e-324, std::nan(""), HUGE_VAL});
+        return {dbf_cell::number(far), "<beyond NUMBER>"};
+      }
       // A decimal of at most 15 digits, which a double and a NUMBER both keep.
       const std::int64_t mantissa = random.between(-999999999999999, 999999999999999) /
                                     static_cast<std::int64_t>(random.pick(std::vector<int>{1, 1000, 1000000}));
