@@ -68,11 +68,15 @@ void dbf_record::read_plain_field(const dbf_column& column, std::string_view byt
   // A timestamp that is no date (NaN, or outside the years Oracle keeps)
   // cannot be carried over; nor can a date and time past 7999 (zeros, and
   // for a T field blanks, are an empty one).
+  const char letter = d.type();
+  const bool doubles = letter == 'B' || (letter == 'O' && d.level7());
+  if (letter != '@' && letter != 'T' && !doubles) return;
   const bool zeros = bytes.find_first_not_of(std::string_view("\0", 1)) == std::string_view::npos;
-  const bool blank = zeros || (d.type() == 'T' && bytes.find_first_not_of(' ') == std::string_view::npos);
-  if ((d.type() == '@' || d.type() == 'T') && field.get_type() == VT_EMPTY && !blank)
+  const bool blank = zeros || (letter == 'T' && bytes.find_first_not_of(' ') == std::string_view::npos);
+  if (doubles)
+    warn_of_double(column, bytes, field, zeros);
+  else if (field.get_type() == VT_EMPTY && !blank)
     warn(column, tk_format("the timestamp %s is no valid date and time; the value is left empty", tk_hex_of(bytes)));
-  if (d.type() == 'B' || (d.type() == 'O' && d.level7())) warn_of_double(column, bytes, field, zeros);
 }
 
 // Oracle's NUMBER holds magnitudes from 1e-130 to below 1e126: a double
