@@ -1,9 +1,11 @@
 // The differential test: random tables of every kind the test writer makes,
 // one per seed, converted on both insert paths (batches and one statement
-// per record). Every cell read back is compared with the value written;
-// every cell that arrived otherwise must have a warning in the run's log
-// naming its table, record and column. VESPER_DIFFERENTIAL_SEEDS (300 unless
-// set) and VESPER_DIFFERENTIAL_FIRST_SEED (1) choose the seeds;
+// per record), with other options now and then (logicals as numbers,
+// deleted records skipped, batches of other sizes). Every cell read back is
+// compared with the value written; every cell that arrived otherwise must
+// have a warning in the run's log naming its table, record and column.
+// VESPER_DIFFERENTIAL_SEEDS (300 unless set) and
+// VESPER_DIFFERENTIAL_FIRST_SEED (1) choose the seeds;
 // scripts/differential.sh runs as many as it is given.
 #include <gtest/gtest.h>
 
@@ -57,10 +59,40 @@ struct tally {
   std::uint64_t unwarned = 0;          // cells changed in silence: the faults
 };
 
+// How one run converts: its options, and what they make of the values.
+struct run_kind {
+  std::vector<std::string> options;
+  bool logicals_as_numbers = false;  // --log2int
+  bool skip_deleted = false;         // --skip_del
+  std::string label() const {
+    std::string text;
+    for (const std::string& option : options) text += (text.empty() ? "" : " ") + option;
+    return text;
+  }
+};
+
+// The options of the runs of group `group`: both insert paths, batches of
+// another size each time, and every other group logicals as numbers, every
+// third one without deleted records.
+std::vector<run_kind> runs_of(std::uint64_t group) {
+  run_kind batches, single;
+  batches.options = {"--batch=" + std::to_string(1 + group % 7)};
+  single.options = {"--rowbyrow"};
+  for (run_kind* kind : {&batches, &single}) {
+    kind->logicals_as_numbers = group % 2 == 1;
+    kind->skip_deleted = group % 3 == 2;
+    if (kind->logicals_as_numbers) kind->options.push_back("--log2int");
+    if (kind->skip_deleted) kind->options.push_back("--skip_del");
+  }
+  return {batches, single};
+}
+
 // Compares the table's rows in Oracle with what was written; `log` is the
 // run's log, where every warning is, with its place.
-void compare(const e2e_session& session, const e2e_random_table& table, const std::string& log, const std::string& path,
-             bool logicals_as_numbers, tally& counts) {
+void compare(const e2e_session& session, const e2e_random_table& table, const std::string& log, const run_kind& run,
+             tally& counts) {
+  const std::string path = run.label();
+  const bool logicals_as_numbers = run.logicals_as_numbers;
   const std::string output = session.sql(table.query());
   std::vector<std::string> lines = split(output, '\n');
   if (!lines.empty() && lines.back().empty()) lines.pop_back();
@@ -68,11 +100,15 @@ void compare(const e2e_session& session, const e2e_random_table& table, const st
   for (const std::string& column : table.columns()) header += (header.empty() ? "" : "\t") + column;
   ASSERT_FALSE(lines.empty()) << table.description();
   EXPECT_EQ(lines[0], header) << table.description();
-  ASSERT_EQ(lines.size() - 1, table.rows().size()) << path << " " << table.description() << "\n" << output;
+  std::vector<std::size_t> records;  // the index of each row's record
+  for (std::size_t r = 0; r < table.rows().size(); ++r)
+    if (!run.skip_deleted || !table.deleted(r)) records.push_back(r);
+  ASSERT_EQ(lines.size() - 1, records.size()) << path << " " << table.description() << "\n" << output;
   ++counts.tables;
-  for (std::size_t r = 0; r < table.rows().size(); ++r) {
-    const std::vector<std::string> cells = split(lines[r + 1], '\t');
-    ASSERT_EQ(cells.size(), table.columns().size()) << table.description() << "\n" << lines[r + 1];
+  for (std::size_t row = 0; row < records.size(); ++row) {
+    const std::size_t r = records[row];
+    const std::vector<std::string> cells = split(lines[row + 1], '\t');
+    ASSERT_EQ(cells.size(), table.columns().size()) << table.description() << "\n" << lines[row + 1];
     for (std::size_t c = 0; c < cells.size(); ++c) {
       ++counts.cells;
       std::string written = table.rows()[r][c];
@@ -108,18 +144,14 @@ TEST(E2eDifferential, EveryCellOfRandomTablesArrivesOrIsWarnedOfOnBothPaths) {
       tables.emplace_back(seed, "r" + std::to_string(seed));
       tables.back().write(folder);
     }
-    // Every other run stores logical values as numbers.
-    const bool logicals_as_numbers = (start - first) / tables_per_run % 2 == 1;
-    for (const char* path : {"--batch=4", "--rowbyrow"}) {
+    for (const run_kind& kind : runs_of((start - first) / tables_per_run)) {
       const std::filesystem::path log = session.root() / "run.log";
-      std::vector<std::string> options = {path, "--logfile=" + log.string()};
-      if (logicals_as_numbers) options.push_back("--log2int");
+      std::vector<std::string> options = kind.options;
+      options.push_back("--logfile=" + log.string());
       const e2e_result run = session.convert(folder, options);
-      EXPECT_LE(run.status, 1) << path << " seeds from " << start << "\n" << run.describe();
+      EXPECT_LE(run.status, 1) << kind.label() << ", seeds from " << start << "\n" << run.describe();
       const std::string logged = read_file(log);
-      for (const e2e_random_table& table : tables)
-        compare(session, table, logged, std::string(path) + (logicals_as_numbers ? " --log2int" : ""),
-                logicals_as_numbers, counts);
+      for (const e2e_random_table& table : tables) compare(session, table, logged, kind, counts);
     }
   }
   std::printf("differential: %llu seeds, %llu tables compared on two paths, %llu cells, %llu changed (each warned "

@@ -169,11 +169,13 @@ void e2e_random_table::add_records(source& random) {
       cells.push_back(std::move(cell));
       row.push_back(std::move(text));
     }
-    if (random.chance(10))
+    const bool deleted = random.chance(10);
+    if (deleted)
       writer_.deleted_record(std::move(cells));
     else
       writer_.record(std::move(cells));
     rows_.push_back(std::move(row));
+    deleted_.push_back(deleted);
   }
 }
 

@@ -28,6 +28,7 @@ class e2e_random_table {
   const std::vector<std::string>& columns() const { return columns_; }
   // The tool's text of each cell: rows_[record - 1][column].
   const std::vector<std::vector<std::string>>& rows() const { return rows_; }
+  bool deleted(std::size_t record_index) const { return deleted_[record_index]; }
   // True when the column holds doubles: a cell is the same when it reads as
   // the same double, in whichever digits Oracle keeps it.
   bool holds_doubles(std::size_t column) const;
@@ -48,6 +49,7 @@ class e2e_random_table {
   std::vector<int> lengths_;
   std::vector<int> decimals_;
   std::vector<std::vector<std::string>> rows_;
+  std::vector<bool> deleted_;
   std::string description_;
   std::int64_t next_auto_ = 1;
   std::u16string alphabet_;  // the letters the code page of the table has
