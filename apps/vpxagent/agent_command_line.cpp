@@ -412,5 +412,7 @@ void agent_command_line::process_tab_file(const std::string& path) {
     }
     names.push_back(wide(line));
   }
+  // No names is no table: never every table of the folder.
+  if (names.empty()) fatal("The table names file " + path + " names no table: nothing is converted.");
   converter_.sel_tables = std::move(names);
 }

@@ -25,6 +25,15 @@
 
 namespace {
 
+// A log that could not be written (a full disk) misses what the user asked
+// it to keep: a warning, so that the exit status tells of it.
+void warn_of_an_unwritten_log() {
+  const tk_logger* logger = tk_logger::find();
+  if (logger && logger->write_failed())
+    error_handler::instance().warn(
+        {std::string(), 0, std::string(), "the log file " + logger->path + " could not be written whole; lines are missing from it"});
+}
+
 int convert(const std::vector<std::string>& arguments) {
   std::vector<const char*> argv;
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
@@ -56,6 +65,7 @@ int convert(const std::vector<std::string>& arguments) {
     return agent_command_line::failure_status;
   }
   converter();
+  warn_of_an_unwritten_log();
   return agent_check::status_of(converter);
 }
 

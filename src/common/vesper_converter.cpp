@@ -1,6 +1,7 @@
 #include "vesper_converter.hpp"
 
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
@@ -175,6 +176,12 @@ void vesper_converter::operator()() {
       } else {
         ++tables_failed;
       }
+    } catch (const ora_exception& e) {
+      ++tables_failed;
+      if (e.connection_lost())
+        lose_connection(e);
+      else
+        report(e, "", true);
     } catch (const tk_exception& e) {
       ++tables_failed;
       report(e, "", true);
@@ -190,6 +197,10 @@ void vesper_converter::operator()() {
 
 void vesper_converter::run_tables(dbf_database& source) {
   if (sel_tables.empty()) sel_tables = source.get_tables();
+  // A run that converts nothing is no success.
+  if (sel_tables.empty())
+    throw tk_exception(tk_format(u"The folder %s holds no DBF table: nothing is converted", tk_printable_name(src)),
+                       tk_exception::run_level);
   tables_total = static_cast<std::uint32_t>(sel_tables.size());
   tk_log(3, "Converting database %s (%d tables)", tk_printable_name(src), sel_tables.size());
   if (!silent) std::printf("Converting database %s(%zu tables)\n", tk_printable_name_utf8(src).c_str(), sel_tables.size());
@@ -235,9 +246,18 @@ void vesper_converter::run_tables(dbf_database& source) {
   remove_journal();
 }
 
-// The run finished: nothing is left to resume.
+// The run finished: nothing is left to resume, unless a table failed. Its
+// entry stays with those of the finished tables, so that a resumed run
+// goes on with it and never loads a finished table again.
 void vesper_converter::remove_journal() {
   if (!journal_) return;
+  const bool every_table_finished = std::none_of(tallies.begin(), tallies.end(), [](const table_tally& tally) {
+    return tally.result == table_tally::outcome::failed;
+  });
+  if (!every_table_finished) {
+    say("The run's journal is kept: --resume converts the tables that did not finish and leaves the others alone");
+    return;
+  }
   try {
     journal_->remove();
   } catch (const ora_exception& e) {
@@ -266,6 +286,7 @@ void vesper_converter::open_journal() {
     }
     if (resumed_.empty()) journal_->start_run();
   } catch (const ora_exception& e) {
+    if (e.connection_lost()) throw;
     say(tk_format("No journal is kept (%s): this run cannot be resumed if it is stopped", e.message));
     journal_.reset();
   }
@@ -294,7 +315,7 @@ ora_journal_entry file_identity(const dbf_recordset& table) {
   ora_journal_entry entry;
   entry.source =
       tk_utf8_to_utf16_lenient(tk_path_utf8(std::filesystem::absolute(tk_native_path(table.file_name())).lexically_normal()));
-  tk_file_size_and_time(table.file_name(), entry.file_size, entry.file_time);
+  tk_file_size_and_exact_time(table.file_name(), entry.file_size, entry.file_time);
   entry.header_date = table.header_date();
   entry.record_count = table.record_count();
   return entry;
@@ -320,6 +341,16 @@ void vesper_converter::stop_run(const ora_exception& e) {
                       tk_exception::run_level),
          tk_printable_name_utf8(tally.table), false);
   throw tk_final_exception();  // a front end that keeps its process ends the run here
+}
+
+// The connection went away outside a table (reading the schema's tables,
+// opening the journal, making the relations): the run stops as it does
+// inside one, with its summary and the status of a run-stopping error.
+void vesper_converter::lose_connection(const ora_exception& e) {
+  print_summary();
+  report(tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops", e.message),
+                      tk_exception::run_level),
+         "", true);
 }
 
 void vesper_converter::print_summary() const {
@@ -662,10 +693,23 @@ const udb_record* vesper_converter::record_to_append(udb_recordset& source, cons
   return holder.get();
 }
 
+// A bad file that cannot be written (a full disk, a folder that is not
+// there) is an error of its own, once per table; the table goes on, its
+// rejected records reported with their Oracle messages as ever, so that
+// the counts of what was committed stay true.
 void vesper_converter::reject(dbf_recordset& source, std::uint64_t number, const tk_exception& e) {
-  if (bad_file.empty()) return;
-  if (!bad_) bad_ = std::make_unique<dbf_bad_file>(source, bad_file_path(source), continuing_table_);
-  bad_->add(source.bytes_of(number), number, e.message);
+  if (bad_file.empty() || bad_file_unwritable_) return;
+  try {
+    if (!bad_) bad_ = std::make_unique<dbf_bad_file>(source, bad_file_path(source), continuing_table_);
+    bad_->add(source.bytes_of(number), number, e.message);
+  } catch (const tk_exception& error) {
+    bad_file_unwritable_ = true;
+    report(error, tk_printable_name_utf8(tallies.back().table), true);
+  } catch (const std::filesystem::filesystem_error& error) {
+    bad_file_unwritable_ = true;
+    report(tk_exception(tk_format("Cannot write the bad file: %s", error.what())),
+           tk_printable_name_utf8(tallies.back().table), true);
+  }
 }
 
 // In a folder each table's file takes its source file's name; a file name
@@ -690,6 +734,7 @@ std::filesystem::path vesper_converter::bad_file_path(const dbf_recordset& sourc
 }
 
 void vesper_converter::close_bad_file() {
+  bad_file_unwritable_ = false;
   if (!bad_) return;
   const std::string text = tk_format("%s: %d rejected records written to %s (Oracle's messages in %s)",
                                      tk_printable_name_utf8(tallies.back().table), bad_->count(),

@@ -145,6 +145,7 @@ class vesper_converter : public udb_converter,
   // Counts the current table as failed and reports `e` with its name.
   void fail_table(const tk_exception& e);
   [[noreturn]] void stop_run(const ora_exception& e);
+  void lose_connection(const ora_exception& e);
   void print_summary() const;
   // Keeps the record numbered `number` of `source` in the table's bad file.
   void reject(dbf_recordset& source, std::uint64_t number, const tk_exception& e);
@@ -157,6 +158,7 @@ class vesper_converter : public udb_converter,
   tk_reg_key key_;
   std::unique_ptr<dbf_bad_file> bad_;  // the current table's, once it has a record
   bool continuing_table_ = false;  // a resumed run goes on with the table at hand
+  bool bad_file_unwritable_ = false;  // the table's bad file failed: its rejects are reported only
   std::uint32_t bad_files_written_ = 0;
   std::unique_ptr<ora_journal> journal_;
   std::vector<ora_journal_entry> resumed_;

@@ -97,6 +97,12 @@ bool dbf_cell_decoder::read(std::string_view bytes, udb_field& field) const {
 bool dbf_cell_decoder::read_text(std::string_view bytes, udb_field& field) const {
   const void* zero = std::memchr(bytes.data(), '\0', bytes.size());
   std::size_t end = zero ? std::size_t(static_cast<const char*>(zero) - bytes.data()) : bytes.size();
+  // Text after a zero byte, and bytes the page leaves undefined, are
+  // warned of by the general decoding.
+  if (const std::size_t last = bytes.find_last_not_of(std::string_view("\0 ", 2));
+      zero && last != std::string_view::npos && last > end)
+    return false;
+  if (code_page_->first_undefined(bytes.substr(0, end)) != std::string_view::npos) return false;
   end = std::size_t(before_blanks(bytes.data(), bytes.data() + end) - bytes.data());
   while (end > 0 && bytes[end - 1] == ' ') --end;
   field.size = size_;

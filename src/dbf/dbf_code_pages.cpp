@@ -109,6 +109,7 @@ int dbf_code_pages::code_page_of_setting(int setting) {
 bool dbf_code_pages::is_valid_setting(int setting) {
   if (setting < 0) return false;
   if (setting == auto_setting) return true;
+  if (setting == 1200 || setting == 1201 || setting == 12000 || setting == 12001) return false;
   if (setting >= 256) return tk_is_known_code_page(setting);
   for (const dbf_code_page& row : choices())
     if (row.driver == setting) return true;

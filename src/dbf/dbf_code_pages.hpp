@@ -34,6 +34,8 @@ class dbf_code_pages {
   // page number (256 and up); 0 for auto_setting.
   static int code_page_of_setting(int setting);
   // True when the setting names a driver byte of the table or a code page
-  // this program decodes, or is auto_setting.
+  // this program decodes DBF text in (not UTF-16 or UTF-32, whose units
+  // fixed-width fields and the numeric and date text cannot hold), or is
+  // auto_setting.
   static bool is_valid_setting(int setting);
 };

@@ -17,6 +17,7 @@ void dbf_column_warnings::add(const std::string& table, const std::string& colum
     error_handler::report_warning({table, record, column, what});
     return;
   }
+  error_handler::log_only({table, record, column, what});
   if (t.hidden_records.size() < records_listed) t.hidden_records.push_back(record);
 }
 

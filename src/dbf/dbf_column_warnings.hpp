@@ -1,5 +1,6 @@
 // The warnings of one table's values, kept per column: the first few of a
-// column are shown with their record, later ones only counted, and when the
+// column are shown with their record, later ones only counted (and written
+// to the log, which keeps every warning with its place), and when the
 // table is done one more warning per column says how many were not shown and
 // at which records they begin. A column of odd numbers in every record thus
 // tells of itself in a few lines, not in one line per record.

@@ -119,9 +119,29 @@ ole_variant number_value(const tk_code_page& code_page, std::string_view bytes,
   return reading.value;
 }
 
+void add_note(std::string* note, const std::string& what) {
+  if (note) *note += (note->empty() ? "" : "; ") + what;
+}
+
+// Character text ends at its first zero byte: what follows it, unless only
+// zeros and blanks that pad the field, is lost and must be said.
+void note_cut_text(std::string_view bytes, std::string* note) {
+  const std::size_t zero = bytes.find('\0');
+  if (zero == std::string_view::npos) return;
+  const std::size_t last = bytes.find_last_not_of(std::string_view("\0 ", 2));
+  if (last == std::string_view::npos || last < zero) return;
+  add_note(note, tk_format("the text holds a zero byte at offset %I64u; the %I64u bytes after it are not carried over",
+                           std::uint64_t(zero), std::uint64_t(last - zero)));
+}
+
+void note_undefined_bytes(const tk_code_page& code_page, std::string_view bytes, std::string* note) {
+  if (std::string what = dbf_field::undefined_byte_note(code_page, bytes); !what.empty()) add_note(note, what);
+}
+
 ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
                        const dbf_field_descriptor& descriptor, std::string* note) {
   if (descriptor.type() == 'N' || descriptor.type() == 'F') return number_value(code_page, bytes, descriptor, note);
+  if (descriptor.type() == 'C') note_cut_text(bytes, note);
   bytes = bytes.substr(0, bytes.find('\0'));
   if (descriptor.type() == 'C') {
     std::size_t last = bytes.find_last_not_of(' ');
@@ -143,7 +163,10 @@ ole_variant text_value(const tk_code_page& code_page, std::string_view bytes,
   if (tk_log_wanted(1)) tk_log(1, "tk_ansi_to_ucs2 hex(%s)", tk_hex_of(bytes));
   std::u16string text = code_page.decode(bytes);
   const VARTYPE kind = descriptor.vartype();
-  if (kind == VT_BSTR) return ole_variant(std::move(text));
+  if (kind == VT_BSTR) {
+    note_undefined_bytes(code_page, bytes, note);
+    return ole_variant(std::move(text));
+  }
   return ole_variant::from_wstring(text, kind);
 }
 
@@ -209,6 +232,7 @@ ole_variant dbf_field::variant_of(const tk_code_page& code_page, std::string_vie
       return level7_timestamp(bytes);
     case 'V':
       // Every byte up to the length is the value's: nothing is trimmed.
+      note_undefined_bytes(code_page, bytes, note);
       return ole_variant(code_page.decode(bytes));
     case 'T':
       tk_log(1, "Processing as DATETIME");
@@ -239,6 +263,14 @@ ole_variant dbf_field::date_time_noted(std::string_view bytes, std::string* note
                       "empty",
                       day);
   return value;
+}
+
+// A byte the code page leaves undefined cannot arrive as itself.
+std::string dbf_field::undefined_byte_note(const tk_code_page& code_page, std::string_view bytes) {
+  const std::size_t at = code_page.first_undefined(bytes);
+  if (at == std::string_view::npos) return {};
+  return tk_format("the byte 0x%02X is not defined in code page %d; it arrives as U+FFFD, the replacement character",
+                   unsigned(static_cast<unsigned char>(bytes[at])), code_page.number());
 }
 
 bool dbf_field::plain_date(std::string_view bytes, SYSTEMTIME& time) {

@@ -24,6 +24,9 @@ class dbf_field : public udb_field {
   // reads to the same date. False for anything else (blank, damaged,
   // two-digit years), which is left to the parser.
   static bool plain_date(std::string_view bytes, SYSTEMTIME& time);
+  // What is said of text holding a byte the code page leaves undefined (it
+  // arrives as U+FFFD); empty when every byte is defined.
+  static std::string undefined_byte_note(const tk_code_page& code_page, std::string_view bytes);
 
   // The date and time of a T field (Julian day, milliseconds since
   // midnight); VT_EMPTY before 0001-01-01 or after 9999-12-31.

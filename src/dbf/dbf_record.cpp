@@ -1,5 +1,8 @@
 #include "dbf_record.hpp"
 
+#include <charconv>
+#include <cmath>
+
 #include "dbf_field.hpp"
 #include "error_handler.hpp"
 #include "tk_convert.hpp"
@@ -63,10 +66,40 @@ void dbf_record::read_plain_field(const dbf_column& column, std::string_view byt
   static_cast<ole_variant&>(field) = dbf_field::get_variant(code_page_, bytes, d, &note);
   if (!note.empty()) warn_of_value(column, note);
   // A timestamp that is no date (NaN, or outside the years Oracle keeps)
-  // cannot be carried over.
-  if (d.type() == '@' && note.empty() && field.get_type() == VT_EMPTY &&
-      bytes.find_first_not_of('\0') != std::string_view::npos)
+  // cannot be carried over, nor can a double outside NUMBER's range (zeros,
+  // and for a T field blanks, are an empty value; a day past 9999-12-31 is
+  // noted by the field's reader).
+  const char letter = d.type();
+  const bool doubles = letter == 'B' || (letter == 'O' && d.level7());
+  if (letter != '@' && letter != 'T' && !doubles) return;
+  const bool zeros = bytes.find_first_not_of(std::string_view("\0", 1)) == std::string_view::npos;
+  const bool blank = zeros || (letter == 'T' && bytes.find_first_not_of(' ') == std::string_view::npos);
+  if (doubles)
+    warn_of_double(column, bytes, field, zeros);
+  else if (note.empty() && field.get_type() == VT_EMPTY && !blank)
     warn(column, tk_format("the timestamp %s is no valid date and time; the value is left empty", tk_hex_of(bytes)));
+}
+
+// Oracle's NUMBER holds magnitudes from 1e-130 to below 1e126: a double
+// beyond them is left empty, one below them arrives as 0, and NaN and the
+// infinities are no numbers at all.
+void dbf_record::warn_of_double(const dbf_column& column, std::string_view bytes, const udb_field& field,
+                                bool blank) const {
+  if (field.get_type() == VT_EMPTY) {
+    if (!blank)
+      warn(column, tk_format("the double %s is no number (NaN or infinite); the value is left empty", tk_hex_of(bytes)));
+    return;
+  }
+  if (field.get_type() != VT_R8) return;
+  const double value = field.to_double();
+  const double magnitude = std::fabs(value);
+  char text[32];
+  const auto written = std::to_chars(text, text + sizeof text, value);
+  const std::string shown(text, written.ptr);
+  if (magnitude > 1e126)
+    warn(column, tk_format("the double %s is beyond the range of Oracle's NUMBER; the value is left empty", shown));
+  else if (magnitude != 0 && magnitude < 1e-130)
+    warn(column, tk_format("the double %s is too small for Oracle's NUMBER; it arrives as 0", shown));
 }
 
 std::string_view dbf_record::varying_bytes(const dbf_column& column, std::string_view bytes) {
@@ -107,6 +140,7 @@ void dbf_record::read_memo_field(const dbf_column& column, std::string_view byte
     field.attach_binary(memo_bytes_.size(), reinterpret_cast<const std::uint8_t*>(memo_bytes_.data()));
   } else {
     warn_of_cut_text(column, memo_bytes_);
+    warn_of_undefined_bytes(column, memo_bytes_);
     code_page_.decode_into(memo_bytes_, field.assign_text());
     tk_log(1, "Got MEMO: %s", field.var.bstrVal);
   }
@@ -123,6 +157,10 @@ void dbf_record::warn_of_cut_text(const dbf_column& column, std::string_view dat
   warn(column, tk_format("the memo text holds a zero byte at offset %I64u; its %I64u bytes after it (binary data in "
                          "a text memo) are not carried over",
                          std::uint64_t(zero), std::uint64_t(data.size() - zero - 1)));
+}
+
+void dbf_record::warn_of_undefined_bytes(const dbf_column& column, std::string_view data) const {
+  if (std::string what = dbf_field::undefined_byte_note(code_page_, data); !what.empty()) warn_of_value(column, what);
 }
 
 bool dbf_record::read_memo(const dbf_column& column, std::uint32_t block,

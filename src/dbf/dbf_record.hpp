@@ -43,6 +43,8 @@ class dbf_record : public udb_record {
   std::string_view varying_bytes(const dbf_column& column, std::string_view bytes);
   void warn(const dbf_column& column, const std::string& what) const;
   void warn_of_cut_text(const dbf_column& column, std::string_view data) const;
+  void warn_of_undefined_bytes(const dbf_column& column, std::string_view data) const;
+  void warn_of_double(const dbf_column& column, std::string_view bytes, const udb_field& field, bool blank) const;
   void warn_of_value(const dbf_column& column, const std::string& what) const;
   // Reads the memo's bytes; damaged data is reported and reads as nothing.
   bool read_memo(const dbf_column& column, std::uint32_t block, const dbf_memo_hint& hint,

@@ -78,7 +78,8 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, int encodin
   check_header_flags();
   init_schema();
   init_memo_file(get_memo_type());
-  record_count_ = tk_read_le32(&header_[4]);
+  header_count_ = tk_read_le32(&header_[4]);
+  record_count_ = header_count_ + records_beyond_count();
   tk_log(1, "DBF file has codepage: %d", header_[29]);
   choose_code_page(encoding);
   // Column names are in the table's code page, like its text.
@@ -106,6 +107,22 @@ void dbf_recordset::read_header() {
   if (record_length() < 2 || count < 0 || header_length() < 32) reject("Invalid DBF header");
   std::uint64_t needed = std::uint64_t(record_length()) * std::uint64_t(count) + header_length();
   if (file_->get_size() < needed) reject("Invalid file size");
+}
+
+// Writers that append records without updating the header's count leave
+// whole records after the counted ones: they are the table's as much as the
+// others. A record past the count must be whole and start with a deletion
+// flag (blank or '*'); the end-of-file byte, zeros or a cut record end them.
+std::uint32_t dbf_recordset::records_beyond_count() const {
+  const std::uint64_t size = file_->get_size();
+  std::uint64_t at = header_length() + std::uint64_t(record_length()) * header_count_;
+  std::uint32_t extra = 0;
+  for (; at + record_length() <= size && extra < UINT32_MAX - header_count_; at += record_length(), ++extra) {
+    const std::uint8_t flag = file_->read_byte(at);
+    if (flag != ' ' && flag != '*') break;
+  }
+  if (extra != 0) tk_log(3, "%I64u records after the %I64u the header counts", std::uint64_t(extra), std::uint64_t(header_count_));
+  return extra;
 }
 
 // dBASE keeps an incomplete-transaction flag (byte 14) and an encryption
@@ -552,6 +569,14 @@ udb_record& dbf_recordset::get_item() {
     error_handler::report_warning({tk_printable_name_utf8(name), 0, std::string(),
                                    "the table's header says a transaction was left incomplete; its records are "
                                    "read as they stand"});
+  }
+  if (warn_of_uncounted_records_ && record_count_ > header_count_) {
+    warn_of_uncounted_records_ = false;
+    error_handler::report_warning(
+        {tk_printable_name_utf8(name), 0, std::string(),
+         tk_format("the header counts %I64u records, but the file holds %I64u more whole records after them; they "
+                   "are read too",
+                   std::uint64_t(header_count_), std::uint64_t(record_count_ - header_count_))});
   }
   if (!current_) current_ = std::make_unique<dbf_record>(columns_, null_flags_, memo_file_.get(), *page_);
   current_->read(current_bytes(), dbf_record_place{&name, std::uint64_t(cursor_) + 1, &value_warnings_});

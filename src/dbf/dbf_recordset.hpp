@@ -77,6 +77,8 @@ class dbf_recordset : public udb_recordset {
   std::optional<ole_variant> value_of(std::size_t i, std::string_view bytes, std::string& why) const;
   // Gives column `i` another name (a container's long field name).
   void rename_column(std::size_t i, const std::u16string& name);
+  // The records the table holds: those the header counts and the whole
+  // records after them (warned of with the first record read).
   std::uint32_t record_count() const { return record_count_; }
   // The date of the last update in the header, its three bytes YY MM DD as one number.
   std::uint32_t header_date() const { return std::uint32_t(header_[1]) << 16 | header_[2] << 8 | header_[3]; }
@@ -117,6 +119,7 @@ class dbf_recordset : public udb_recordset {
   void use_field_flags();
   void assign_null_bits();
   void check_header_flags();
+  std::uint32_t records_beyond_count() const;
   bool level7_table() const { return header_[0] == 0x04 || header_[0] == 0x8C; }
   int memo_type_from_file(std::string& memo) const;
   void start_auto_increment();
@@ -134,7 +137,9 @@ class dbf_recordset : public udb_recordset {
   std::string file_name_;
   std::unique_ptr<tk_huge_file> file_;
   std::array<std::uint8_t, 32> header_{};
+  std::uint32_t header_count_ = 0;
   std::uint32_t record_count_ = 0;
+  bool warn_of_uncounted_records_ = true;
   std::uint32_t cursor_ = 0;
   int memo_type_ = 0;
   bool memo_wanted_ = false;  // the table has memo columns

@@ -16,7 +16,7 @@ class ora_database;
 struct ora_journal_entry {
   std::u16string source;  // the table's file, its whole path: runs of other folders keep their own entries
   std::uint64_t file_size = 0;
-  std::int64_t file_time = 0;        // modification time, seconds since the epoch
+  std::int64_t file_time = 0;        // modification time, nanoseconds since the epoch
   std::uint32_t header_date = 0;     // the header's YYMMDD bytes as one number
   std::uint32_t record_count = 0;
   std::uint64_t last_record = 0;

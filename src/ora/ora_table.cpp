@@ -25,6 +25,15 @@ bool is_numeric_value(VARTYPE kind) {
   return udb_is_numeric_kind(kind) || kind == VT_INT || kind == VT_UINT;
 }
 
+// An absent or empty memo or blob: NULL in its LOB column, as a batch binds
+// it (the LOB writer leaves such values alone).
+bool is_empty_lob_value(const t_ftd& column, const udb_field& field) {
+  if (field.get_type() == VT_NULL || field.get_type() == VT_EMPTY) return true;
+  if (column.vartype == VT_BSTR) return field.to_wstring().empty();
+  const std::uint8_t* bytes = nullptr;
+  return !ole_variant::is_binary(field.get_type()) || field.get_bytes(&bytes) == 0;
+}
+
 }  // namespace
 
 ora_table::ora_table(ora_database& database, const std::u16string& name_)
@@ -326,9 +335,12 @@ std::u16string ora_table::value_literal(std::size_t position, const udb_field& f
       std::u16string fallback = d.b_not_null ? make_ora_def_val(d) : u"";
       return fallback.empty() ? u"NULL" : fallback;
     }
-  } else if (ora_is_lob_column(d)) {
+  } else if (ora_is_lob_column(d) && !is_empty_lob_value(d, field)) {
     tk_log(1, "Got LOB - put placeholder");
     return d.vartype == VT_BSTR ? u"EMPTY_CLOB()" : u"EMPTY_BLOB()";
+  } else if (ora_is_lob_column(d)) {
+    relax = null_needs_relaxing(position);
+    return u"NULL";
   }
   bool is_null = field.get_type() == VT_NULL || field.get_type() == VT_EMPTY || literal.empty() ||
                  literal == u"''" || literal == u"\"\"";

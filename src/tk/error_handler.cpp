@@ -64,19 +64,27 @@ void error_handler::warn(const tk_warning& w) {
     ++warning_total_;
   }
   if (on_warning) on_warning(w);
-  if (seen > warnings_shown_per_table) return;
-  std::string text = w.text();
-  tk_log(3, "Warning:\n%s", text);
-  for (char& c : text)
-    if (c == '\n') c = ' ';
-  presenter_->show_warning(text, silent);
+  const std::string text = one_line(w);
+  log_warning(text);
+  if (seen <= warnings_shown_per_table) presenter_->show_warning(text, silent);
 }
 
 void error_handler::report_warning(const tk_warning& w) {
   if (error_handler* handler = find())
     handler->warn(w);
   else
-    tk_log(3, "Warning:\n%s", w.text());
+    log_warning(one_line(w));
+}
+
+// The console may leave warnings out, the log never does: each in the
+// console's form, its place first, on a line of its own.
+void error_handler::log_warning(const std::string& text) { tk_log(3, "Warning:\n%s", text); }
+
+std::string error_handler::one_line(const tk_warning& w) {
+  std::string text = w.text();
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  return text;
 }
 
 void error_handler::close_table_warnings(const std::string& table) {

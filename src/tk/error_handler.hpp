@@ -41,11 +41,13 @@ class error_handler : public tk_singleton<error_handler> {
   // Warnings of one table shown in full; later ones are only counted.
   static constexpr std::uint64_t warnings_shown_per_table = 20;
 
-  // Counts `w` for its table; logs and presents it while the table has had
-  // fewer than warnings_shown_per_table. Never raises.
+  // Counts `w` for its table and logs it; presents it while the table has
+  // had fewer than warnings_shown_per_table. Never raises.
   void warn(const tk_warning& w);
   // Hands `w` to the handler when there is one, else to the log.
   static void report_warning(const tk_warning& w);
+  // Writes `w` to the log only: a warning the console sums up elsewhere.
+  static void log_only(const tk_warning& w) { log_warning(one_line(w)); }
   // Ends the warnings of `table`: logs and presents how many were counted
   // but not shown, if any.
   void close_table_warnings(const std::string& table);
@@ -66,6 +68,9 @@ class error_handler : public tk_singleton<error_handler> {
 
  private:
   [[noreturn]] void end_process();
+  static void log_warning(const std::string& text);
+  // The warning's text with its line breaks made blanks.
+  static std::string one_line(const tk_warning& w);
   std::unique_ptr<error_presenter> presenter_;
   mutable std::mutex warnings_mutex_;  // the wizard reads counts while its run goes on
   std::map<std::string, std::uint64_t> warnings_;

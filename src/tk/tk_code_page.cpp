@@ -164,6 +164,17 @@ tk_code_page::tk_code_page(int number, std::string converter_name)
   if (number_ == 620) build_own_table(mazovia_upper);
   keeps_ascii_ = true;
   for (int byte = 0; byte < 0x80; ++byte) keeps_ascii_ = keeps_ascii_ && table_[byte] == char16_t(byte);
+  for (char16_t c : table_) has_undefined_ = has_undefined_ || c == u'\uFFFD';
+}
+
+std::size_t tk_code_page::first_undefined(std::string_view bytes) const {
+  if (!has_undefined_) return std::string_view::npos;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char16_t c = table_[static_cast<unsigned char>(bytes[i])];
+    if (c == 0) break;
+    if (c == u'\uFFFD') return i;
+  }
+  return std::string_view::npos;
 }
 
 void tk_code_page::build_own_table(const char16_t* upper_half) {

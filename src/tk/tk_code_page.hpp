@@ -41,6 +41,12 @@ class tk_code_page {
   // unpaired surrogate raises. The result ends at the first zero byte.
   std::string encode(std::u16string_view text) const;
 
+  // Where the first byte of `bytes` (before a zero byte) lies that the
+  // page leaves undefined, one that decodes to U+FFFD; npos when every byte
+  // is defined. Only single-byte pages have such bytes: the others raise on
+  // ill-formed input.
+  std::size_t first_undefined(std::string_view bytes) const;
+
   int number() const { return number_; }
   bool is_single_byte() const { return single_byte_; }
   // True when bytes 0x01-0x7F decode to the same code points (UTF-8 and the
@@ -60,6 +66,7 @@ class tk_code_page {
   std::string converter_name_;
   bool single_byte_ = false;
   bool keeps_ascii_ = false;
+  bool has_undefined_ = false;  // some byte of the table decodes to U+FFFD
   std::array<char16_t, 256> table_{};
 };
 

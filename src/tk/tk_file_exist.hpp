@@ -15,6 +15,9 @@ bool tk_is_path_exist(const std::u16string& path);
 // The size in bytes and the last write time (seconds since 1970, UTC) of the
 // file at `path`; false when it cannot be read.
 bool tk_file_size_and_time(const std::string& path, std::uint64_t& size, std::int64_t& seconds);
+// The same with the time as exact as the file system keeps it, in
+// nanoseconds since 1970: a file rewritten within the second differs.
+bool tk_file_size_and_exact_time(const std::string& path, std::uint64_t& size, std::int64_t& nanoseconds);
 // True when anything (file, folder, link, even a dangling one) has this name,
 // its last part spelled as stored (case included, also where the file system
 // ignores case).

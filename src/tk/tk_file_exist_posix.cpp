@@ -37,3 +37,11 @@ bool tk_file_size_and_time(const std::string& path, std::uint64_t& size, std::in
   seconds = static_cast<std::int64_t>(info.st_mtime);
   return true;
 }
+
+bool tk_file_size_and_exact_time(const std::string& path, std::uint64_t& size, std::int64_t& nanoseconds) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  size = static_cast<std::uint64_t>(info.st_size);
+  nanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  return true;
+}

@@ -66,3 +66,13 @@ bool tk_file_size_and_time(const std::string& path, std::uint64_t& size, std::in
   seconds = static_cast<std::int64_t>(ticks / 10000000) - 11644473600LL;
   return true;
 }
+
+bool tk_file_size_and_exact_time(const std::string& path, std::uint64_t& size, std::int64_t& nanoseconds) {
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  if (!::GetFileAttributesExW(tk_win_wide(path).c_str(), GetFileExInfoStandard, &info)) return false;
+  size = static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+  const std::uint64_t ticks = static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 |
+                              info.ftLastWriteTime.dwLowDateTime;
+  nanoseconds = (static_cast<std::int64_t>(ticks) - 116444736000000000LL) * 100;
+  return true;
+}

@@ -90,7 +90,7 @@ void tk_logger::write_line(std::string_view message) {
   line += message;
   std::lock_guard lock(mutex_);
   if (crlf) line += "\r\n";
-  tk_append_trace(path, line, follow_link);
+  if (!tk_append_trace(path, line, follow_link)) write_failed_.store(true, std::memory_order_relaxed);
 }
 
 void tk_logger::write_wide_line(std::string_view utf8_message) {

@@ -40,6 +40,8 @@ class tk_logger : public tk_singleton<tk_logger> {
   }
   // Appends one line (timestamp, message, line end).
   void write_line(std::string_view message);
+  // True once a line could not be written whole: the log misses something.
+  bool write_failed() const { return write_failed_.load(std::memory_order_relaxed); }
   // Same for a message formatted from a wide format: cut to the wide buffer,
   // and written as an empty line when its UTF-8 form does not fit.
   void write_wide_line(std::string_view utf8_message);
@@ -60,6 +62,7 @@ class tk_logger : public tk_singleton<tk_logger> {
   void update_gate();
   std::mutex mutex_;
   std::atomic<int> gate_{INT_MAX};
+  std::atomic<bool> write_failed_{false};
 };
 
 // The path of the running executable, and that path with ".log" for its extension.

@@ -11,8 +11,8 @@
 // the trace truncates and appends to the file it was given, never to one a
 // link put there later names.
 void tk_truncate_trace(const std::string& path, bool follow_link = false);
-// Appends `line`; a line that cannot be written is lost.
-void tk_append_trace(const std::string& path, std::string_view line, bool follow_link = false);
+// Appends `line`; false when it could not be written whole (it is lost).
+bool tk_append_trace(const std::string& path, std::string_view line, bool follow_link = false);
 
 // Why `path` may not take the trace, for the user; empty when it may. A
 // symbolic link is taken only when the user or the owner of its folder made

@@ -25,13 +25,14 @@ int open_trace(const std::string& path, int flags, bool follow_link) {
   return fd;
 }
 
-void write_all(int fd, std::string_view text) {
+bool write_all(int fd, std::string_view text) {
   while (!text.empty()) {
     ssize_t n = ::write(fd, text.data(), text.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // a trace line that cannot be written is lost
+    if (n <= 0) return false;  // a trace line that cannot be written is lost
     text.remove_prefix(static_cast<std::size_t>(n));
   }
+  return true;
 }
 
 }  // namespace
@@ -41,11 +42,11 @@ void tk_truncate_trace(const std::string& path, bool follow_link) {
   if (fd >= 0) ::close(fd);
 }
 
-void tk_append_trace(const std::string& path, std::string_view line, bool follow_link) {
+bool tk_append_trace(const std::string& path, std::string_view line, bool follow_link) {
   int fd = open_trace(path, O_APPEND, follow_link);
-  if (fd < 0) return;  // skipped silently; the next message tries again
-  write_all(fd, line);
-  ::close(fd);
+  if (fd < 0) return false;  // the next message tries again
+  const bool written = write_all(fd, line);
+  return ::close(fd) == 0 && written;
 }
 
 bool tk_is_symbolic_link(const std::string& path) {

@@ -24,9 +24,9 @@ void tk_truncate_trace(const std::string& path, bool) {
   ::CloseHandle(file);
 }
 
-void tk_append_trace(const std::string& path, std::string_view line, bool) {
+bool tk_append_trace(const std::string& path, std::string_view line, bool) {
   HANDLE file = open_trace(path, FILE_APPEND_DATA);
-  if (file == INVALID_HANDLE_VALUE) return;  // skipped silently; the next message tries again
+  if (file == INVALID_HANDLE_VALUE) return false;  // the next message tries again
   while (!line.empty()) {
     DWORD chunk = line.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(line.size());
     DWORD written = 0;
@@ -34,6 +34,7 @@ void tk_append_trace(const std::string& path, std::string_view line, bool) {
     line.remove_prefix(written);
   }
   ::CloseHandle(file);
+  return line.empty();
 }
 
 // Links on Windows need a privilege to make; the trace follows them.

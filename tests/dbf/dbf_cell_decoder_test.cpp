@@ -114,13 +114,15 @@ TEST(DbfCellDecoder, UsualFormsTakeTheShortWay) {
   EXPECT_TRUE(check(column_of('L', 1), 1252, "T"));
   EXPECT_TRUE(check(column_of('C', 12), 1252, "plain text  "));
   EXPECT_TRUE(check(column_of('C', 12), 1251, "\xCF\xF0\xE8\xE2\xE5\xF2      "));
-  EXPECT_TRUE(check(column_of('C', 12), 1252, std::string("cut\0here    ", 12)));
+  EXPECT_TRUE(check(column_of('C', 12), 1252, std::string("zeros\0\0\0    ", 12)));
 }
 
 // Odd text comes with a warning only the general decoding gives; forms the
 // short way does not know are left to it too.
 TEST(DbfCellDecoder, OddFormsAreLeftToTheGeneralDecoding) {
   EXPECT_FALSE(check(column_of('N', 8), 1252, "    1e3 "));
+  EXPECT_FALSE(check(column_of('C', 12), 1252, std::string("cut\0here    ", 12)));  // text lost after the zero
+  EXPECT_FALSE(check(column_of('C', 4), 1253, "a\xAA  "));                         // a byte 1253 leaves undefined
   EXPECT_FALSE(check(column_of('N', 8), 1252, "  (12)  "));
   EXPECT_FALSE(check(column_of('N', 8, 2), 1252, "  12.505"));
   EXPECT_FALSE(check(column_of('N', 8), 1252, "   12.0 "));

@@ -86,6 +86,28 @@ INSTANTIATE_TEST_SUITE_P(BothPaths, E2eBadFileOnEachPath, testing::Values("--row
                            return std::string(info.index == 0 ? "RowByRow" : "Batches");
                          });
 
+// A bad file that cannot be written is an error of its own: the table goes
+// on, the refused record is still reported with Oracle's message, and the
+// summary counts the rows committed, on both paths.
+TEST_P(E2eBadFileOnEachPath, ABadFileThatCannotBeWrittenLeavesTheCountsTrue) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x03);
+  table.field(u"ID", 'N', 3).field(u"NAME", 'C', 8);
+  for (int id = 1; id <= 4; ++id) table.record({dbf_cell::integer(id), dbf_cell::text(id == 2 ? u"too long" : u"ok")});
+  table.write(folder, "ITEMS.DBF");
+  session.sql("CREATE TABLE ITEMS (ID NUMBER(3), NAME NVARCHAR2(4))");
+  const std::filesystem::path not_a_folder = session.root() / "plain";
+  std::ofstream(not_a_folder) << "a file, not a folder";
+  const e2e_result run =
+      session.convert(folder, {GetParam(), "--mode=1", "--badfile=" + (not_a_folder / "items.dbf").string()});
+  EXPECT_EQ(run.status, 2) << run.describe();
+  EXPECT_EQ(e2e_occurrences(run.out, "Cannot write the bad file"), 1u) << run.out;
+  EXPECT_NE(run.out.find("items, record #2: ORA-12899"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("items: read 4, inserted 3, failed 1,"), std::string::npos) << run.out;
+  EXPECT_EQ(session.count("ITEMS"), "3");
+}
+
 TEST(E2eBadFile, ANamedFileServesTheFirstTableAndLaterOnesAddTheirName) {
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");

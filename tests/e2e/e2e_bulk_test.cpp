@@ -14,7 +14,7 @@
 
 namespace {
 
-const char* const corpus = "/work/shared/dbf-corpus/files";
+const std::filesystem::path corpus = e2e_paths::corpus();
 
 // Every table of the session, each as the tool prints all its rows.
 std::string all_rows(const e2e_session& session) {
@@ -115,6 +115,30 @@ TEST(E2eBulk, BothPathsStoreTheEdgesOfEachKindAlike) {
     EXPECT_NE(stored.find("\t2024-02-29 00:00:00\t"), std::string::npos) << stored;  // year 24 widened
     EXPECT_NE(stored.find("\t1950-01-01 00:00:00\t"), std::string::npos) << stored;
   }
+}
+
+// Absent and empty memos, pictures and blobs, and an empty character
+// field too wide for NVARCHAR2, are NULL in their LOB columns on both paths.
+TEST(E2eBulk, BothPathsStoreEmptyLobsAsNull) {
+  e2e_session batches, single;
+  const std::filesystem::path folder = batches.folder("dbf");
+  dbf_writer t(0x30);
+  t.table_flags(0x02).field(u"ID", 'I').field(u"NOTE", 'M').field(u"PIC", 'W').field(u"WIDE", 'C', 3000);
+  t.record({dbf_cell::integer(1), dbf_cell::text(u"x"), dbf_cell::memo("\x01"), dbf_cell::text(u"w")});
+  t.record({dbf_cell::integer(2), dbf_cell::null(), dbf_cell::null(), dbf_cell::null()});
+  t.record({dbf_cell::integer(3), dbf_cell::memo(""), dbf_cell::memo(""), dbf_cell::text(u"")});
+  t.write(folder, "LOBS.DBF");
+  const std::string query =
+      "SELECT ID, CASE WHEN NOTE IS NULL THEN 'null' ELSE 'value' END N, CASE WHEN PIC IS NULL THEN 'null' ELSE "
+      "'value' END P, CASE WHEN WIDE IS NULL THEN 'null' ELSE 'value' END W FROM LOBS ORDER BY ID";
+  const std::string expected = "ID\tN\tP\tW\n1\tvalue\tvalue\tvalue\n2\tnull\tnull\tnull\n3\tnull\tnull\tnull\n";
+  for (const e2e_session* session : {&batches, &single}) {
+    const e2e_result run = session->convert(folder, {session == &single ? "--rowbyrow" : "--batch=2"});
+    EXPECT_EQ(run.status, 0) << run.describe();
+    EXPECT_EQ(session->sql(query), expected) << (session == &single ? "--rowbyrow" : "--batch=2");
+  }
+  EXPECT_EQ(batches.sql("SELECT DATA_TYPE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'LOBS' AND COLUMN_NAME = 'WIDE'"),
+            "DATA_TYPE\nCLOB\n");
 }
 
 // Folders of DBF files from other projects, where this machine has them;

@@ -293,7 +293,7 @@ TEST(E2eCheck, AReportFileThatCannotBeWrittenIsAnError) {
 
 // A folder of the shared corpus: what the check counts is what the run does.
 TEST(E2eCheck, ACorpusFolderIsReportedAsItConverts) {
-  const std::filesystem::path corpus = "/work/shared/dbf-corpus/files/dbfread";
+  const std::filesystem::path corpus = e2e_paths::corpus() / "dbfread";
   if (!std::filesystem::exists(corpus)) GTEST_SKIP() << corpus << " is not here";
   e2e_session session;
   const std::filesystem::path report = session.root() / "corpus.json";
@@ -339,4 +339,35 @@ TEST(E2eCheck, TheCodePageReasonNamesTheCpgFileOrTheAnsiByte) {
   EXPECT_EQ(table_of(r, "plain").at("code_page_reason"),
             "the file's header names the system's ANSI code page (language driver byte 0x57): the default code page "
             "(1252 unless VESPER_DEFAULT_CODEPAGE names another) is used");
+}
+
+// A header that counts fewer records than the file holds whole after it (a
+// writer that appended without updating the count): the records are read,
+// with a warning naming how many were beyond the count, by the check and by
+// the run alike.
+TEST(E2eCheck, RecordsBeyondTheHeadersCountAreReadWithAWarning) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x03);
+  table.field(u"ID", 'N', 3);
+  for (int id = 1; id <= 3; ++id) table.record({dbf_cell::integer(id)});
+  dbf_damage fewer;
+  fewer.record_count = 1;
+  table.damage(fewer).write(folder, "MORE.DBF");
+  const std::string said =
+      "the header counts 1 records, but the file holds 2 more whole records after them; they are read too";
+  const std::filesystem::path report = session.root() / "more.json";
+  const e2e_result dry = check(session, folder, report);
+  EXPECT_EQ(dry.status, 1) << dry.describe();
+  const json r = read_json(report);
+  const json& more = table_of(r, "more");
+  EXPECT_EQ(more.at("records"), 3);
+  EXPECT_EQ(more.at("would_insert"), 3);
+  EXPECT_EQ(more.at("outcome"), "warnings");
+  ASSERT_EQ(more.at("warnings").size(), 1u) << more.dump(2);
+  EXPECT_EQ(more.at("warnings").at(0).at("what"), said);
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_NE(run.out.find("Warning:\nmore: " + said + "\n"), std::string::npos) << run.out;
+  EXPECT_EQ(session.sql("SELECT ID FROM MORE ORDER BY ID"), "ID\n1\n2\n3\n");
 }

@@ -55,7 +55,8 @@ TEST(E2eFailures, ADamagedTableIsReportedAndTheOthersConvert) {
                          "format\nConverting table products(10 records)\n"),
             std::string::npos)
       << run.out;
-  EXPECT_EQ(session.tables(), "CUSTOMER\nEMPLOYEE\nORDERS\nPRODUCTS\nSUPPLIER\n");
+  // The journal stays for a resume that converts the failed table alone.
+  EXPECT_EQ(session.tables(), "CUSTOMER\nEMPLOYEE\nORDERS\nPRODUCTS\nSUPPLIER\nVESPER$JOURNAL\n");
   EXPECT_EQ(session.count("PRODUCTS"), "10");
   EXPECT_EQ(session.count("SUPPLIER"), "5");
 }

@@ -181,3 +181,30 @@ TEST(E2eLastingErrors, ALostConnectionEndsARunOfBatchesWithTheCommittedCount) {
 }
 
 }  // namespace
+
+namespace {
+
+// The server goes away at each of the first round trips after the login
+// (the schema's tables, the journal, the first table's creation and rows):
+// every such run stops with the status of a run-stopping error, and with
+// its summary once it began converting.
+TEST(E2eLastingErrors, ALostConnectionRightAfterTheLoginStopsTheRunWithItsSummary) {
+  for (int gone_after = 1; gone_after <= 12; ++gone_after) {
+    SCOPED_TRACE(gone_after);
+    e2e_session session;
+    const std::filesystem::path folder = session.folder("dbf");
+    dbf_writer table(0x03);
+    table.field(u"ID", 'N', 6);
+    for (int id = 1; id <= 3; ++id) table.record({dbf_cell::integer(id)});
+    table.write(folder, "A.DBF");
+    std::vector<std::string> args = e2e_session::login();
+    args.insert(args.end(), {"--src=" + folder.string(), "--rowbyrow"});
+    const e2e_result run = session.agent(args, {{"OCIEMU_GONE_AFTER", std::to_string(gone_after)}});
+    EXPECT_EQ(run.status, 255) << run.describe();
+    if (run.out.find("Converting database") != std::string::npos) {
+      EXPECT_NE(run.out.find("Summary:\n"), std::string::npos) << run.describe();
+    }
+  }
+}
+
+}  // namespace

@@ -4,6 +4,9 @@
 // warned of, and text no rule reads is NULL with a warning.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "dbf_writer.hpp"
 #include "e2e_session.hpp"
 
@@ -101,6 +104,45 @@ TEST(E2eNumbers, WarningsOfAColumnAreCountedAfterTheFirstFew) {
               std::string::npos)
         << run.out;
     EXPECT_EQ(session.count("MANY"), "12");
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Doubles Oracle's NUMBER cannot hold, and dates and times past the years
+// the reader keeps: each arrives otherwise (empty, or 0) with a warning
+// naming its record and column, on both paths.
+TEST(E2eNumbers, DoublesAndTimestampsOracleCannotHoldAreWarnedOf) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x30);
+  table.field(u"ID", 'N', 3).field(u"B", 'B').field(u"T", 'T');
+  const double infinity = std::numeric_limits<double>::infinity();
+  const std::vector<double> doubles = {1e200, -1e130, 1e-300, 5e-324, std::nan(""), infinity, 1.5};
+  for (std::size_t i = 0; i < doubles.size(); ++i)
+    table.record({dbf_cell::integer(std::int64_t(i) + 1), dbf_cell::number(doubles[i]),
+                  i == 0 ? dbf_cell::date_time(9000, 1, 2, 3, 4, 5) : dbf_cell::null()});
+  table.write(folder, "FAR.DBF");
+  for (const char* path : {"--rowbyrow", "--batch=3"}) {
+    SCOPED_TRACE(path);
+    const e2e_result run = session.convert(folder, {path});
+    EXPECT_EQ(run.status, 1) << run.describe();
+    for (const char* said : {"far, record #1, column B: the double 1e+200 is beyond the range of Oracle's NUMBER",
+                             "far, record #2, column B: the double -1e+130 is beyond the range",
+                             "far, record #3, column B: the double 1e-300 is too small for Oracle's NUMBER; it "
+                             "arrives as 0",
+                             "far, record #4, column B: the double 5e-324 is too small",
+                             "far, record #5, column B: the double 000000000000F87F is no number",
+                             "far, record #6, column B: the double 000000000000F07F is no number"})
+      EXPECT_NE(run.out.find(std::string("Warning:\n") + said), std::string::npos) << said << "\n" << run.out;
+    EXPECT_EQ(run.out.find("record #7"), std::string::npos) << run.out;
+    EXPECT_EQ(session.sql("SELECT ID, B, T FROM FAR ORDER BY ID"),
+              "ID\tB\tT\n1\t\t02-JAN-00\n2\t\t\n3\t0\t\n4\t0\t\n5\t\t\n6\t\t\n7\t1.5\t\n");
+    // The year 9000 is Oracle's to hold: kept, without a warning.
+    EXPECT_EQ(session.sql("SELECT COUNT(*) FROM FAR WHERE T > to_date('8999-12-31', 'YYYY-MM-DD')"), "COUNT(*)\n1\n");
+    EXPECT_EQ(run.out.find("column T"), std::string::npos) << run.out;
   }
 }
 

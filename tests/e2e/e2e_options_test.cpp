@@ -2,6 +2,9 @@
 // validation message with exit status 255, the table-names file, the trace
 // file and the stored settings the options stand on.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -153,6 +156,9 @@ struct validation_case {
 TEST(E2eOptions, EveryValidationMessageEndsWithStatus255) {
   e2e_session session;
   const std::string src = "--src=" + e2e_paths::samples().string();
+  // A names file without names converts no table (never every table).
+  const std::filesystem::path no_names = session.root() / "no-names.txt";
+  write_file(no_names, "\r\n\n");
   const validation_case cases[] = {
       {{src, "--mode=01"}, bad_mode},
       {{src, "--mode=3"}, bad_mode},
@@ -163,6 +169,11 @@ TEST(E2eOptions, EveryValidationMessageEndsWithStatus255) {
       {{src, "--encoding=263"}, bad_codepage},  // no code page, and not read as its low byte
       {{src, "--encoding=cp99999"}, bad_codepage},
       {{src, "--tab_file=" + (session.root() / "no-such-file").string()}, no_names_file},
+      {{src, "--tab_file=" + no_names.string()},
+       "The table names file " + no_names.string() + " names no table: nothing is converted.\n"},
+      // UTF-16 and UTF-32 are no encodings of fixed-width DBF text.
+      {{src, "--encoding=1200"}, bad_codepage},
+      {{src, "--encoding=utf-16"}, bad_codepage},
       {{"--dest=XE"}, no_source},
       {{"--encoding=abc", "--mode=1"}, bad_codepage},  // names no code page
       {{"--encoding=259"}, bad_codepage},
@@ -240,8 +251,9 @@ TEST(E2eOptions, ANameTheFolderDoesNotHaveIsReportedAndTheOthersConvert) {
                          "Summary:\n"
                          "ordlines: read 36, inserted 36, failed 0, skipped as deleted 0, warnings 0\n"
                          "X: read 0, inserted 0, failed 0, skipped as deleted 0, warnings 0 (table failed)\n"
-                         "supplier: read 5, inserted 5, failed 0, skipped as deleted 0, warnings 0\n");
-  EXPECT_EQ(session.tables(), "ORDLINES\nSUPPLIER\n");
+                         "supplier: read 5, inserted 5, failed 0, skipped as deleted 0, warnings 0\n" +
+                         std::string("The run's journal is kept: --resume converts the tables that did not finish and leaves the others alone\n"));
+  EXPECT_EQ(session.tables(), "ORDLINES\nSUPPLIER\nVESPER$JOURNAL\n");
 }
 
 // The trace is written with Windows line ends, as the agent always did.
@@ -265,6 +277,38 @@ TEST(E2eOptions, TraceFileHoldsOnlyTheLastRun) {
   EXPECT_EQ(second.find("customer"), std::string::npos) << second;
   EXPECT_EQ(second.find("Conversion started on "), second.rfind("Conversion started on ")) << second;
 }
+
+// A folder without tables (a folder and a pipe named like tables are none)
+// converts nothing: said so, with the status of a run that converted nothing.
+TEST(E2eOptions, AFolderWithoutTablesConvertsNothingAndSaysSo) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("empty");
+  std::filesystem::create_directory(folder / "SUB.DBF");
+#ifndef _WIN32
+  ASSERT_EQ(mkfifo((folder / "PIPE.DBF").c_str(), 0600), 0);
+#endif
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 255) << run.describe();
+  EXPECT_NE(run.out.find("Error:\nThe folder " + folder.string() + " holds no DBF table: nothing is converted\n"),
+            std::string::npos)
+      << run.describe();
+  EXPECT_EQ(session.tables(), "");
+}
+
+#ifndef _WIN32
+// A log that cannot be written (a full disk) misses lines the user asked
+// for: a warning, and the status tells of it.
+TEST(E2eOptions, ALogThatCannotBeWrittenIsAWarning) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  e2e_session session;
+  const e2e_result run = session.convert(e2e_paths::samples(), {"--logfile=/dev/full"});
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_NE(run.out.find("Warning:\nthe log file /dev/full could not be written whole; lines are missing from it\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(session.count("SUPPLIER"), "5");
+}
+#endif
 
 TEST(E2eOptions, TraceFileInAMissingFolderStopsTheAgent) {
   e2e_session session;

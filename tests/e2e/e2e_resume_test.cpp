@@ -205,6 +205,62 @@ TEST(E2eResumeJournal, ATableUnderALongPathContinuesWhereTheStoppedRunLeftIt) {
             "COUNT(*)\tCOUNT(DISTINCT ID)\n2000\t2000\n");
 }
 
+// A run that ends with a failed table keeps its journal: resumed once the
+// cause is fixed, it converts that table and never adds the finished ones
+// again, even when merging; then the journal goes.
+TEST(E2eResumeJournal, ARunWithAFailedTableResumesWithoutAddingTheFinishedOnesAgain) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer good(0x03);
+  good.field(u"ID", 'N', 6);
+  for (int id = 1; id <= 3; ++id) good.record({dbf_cell::integer(id)});
+  good.write(folder, "A.DBF");
+  dbf_writer refused(0x03);
+  refused.field(u"ID", 'N', 6).field(u"NAME", 'C', 8).record({dbf_cell::integer(1), dbf_cell::text(u"x")});
+  refused.write(folder, "F.DBF");
+  session.sql("CREATE TABLE F (ID NUMBER(6), NAME NUMBER(5))");
+  const e2e_result failed = session.convert(folder, {"--mode=1"});
+  ASSERT_EQ(failed.status, 2) << failed.describe();
+  EXPECT_NE(failed.out.find("The run's journal is kept"), std::string::npos) << failed.out;
+  session.sql("DROP TABLE F");
+  const e2e_result resumed = session.convert(folder, {"--mode=1", "--resume"});
+  EXPECT_EQ(resumed.status, 0) << resumed.describe();
+  EXPECT_NE(resumed.out.find("Table a skipped: the run being resumed loaded it whole\n"), std::string::npos)
+      << resumed.out;
+  EXPECT_EQ(session.sql("SELECT COUNT(*), COUNT(DISTINCT ID) FROM A"), "COUNT(*)\tCOUNT(DISTINCT ID)\n3\t3\n");
+  EXPECT_EQ(session.count("F"), "1");
+  EXPECT_EQ(session.tables(), "A\nF\n");
+}
+
+// A file rewritten within the same second, its size and header unchanged,
+// is another file: the resume refuses it instead of going on after a record
+// of the old one.
+TEST(E2eResumeJournal, AFileRewrittenWithinTheSameSecondIsRefused) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  auto write_ids = [&](int first) {
+    dbf_writer table(0x03);
+    table.field(u"ID", 'N', 6);
+    for (int id = first; id < first + 2000; ++id) table.record({dbf_cell::integer(id)});
+    return table.write(folder, "STOCK.DBF");
+  };
+  const std::filesystem::path file = write_ids(1);
+  const auto second = std::chrono::floor<std::chrono::seconds>(std::filesystem::last_write_time(file));
+  std::filesystem::last_write_time(file, second + std::chrono::milliseconds(100));
+  std::vector<std::string> args = e2e_session::login();
+  args.insert(args.end(), {"--src=" + folder.string(), "--rowbyrow", "--mode=1"});
+  ASSERT_EQ(session.agent(args, {{"OCIEMU_GONE_AFTER", "500"}}).status, 255);
+  const std::string kept = session.count("STOCK");
+  write_ids(5001);
+  std::filesystem::last_write_time(file, second + std::chrono::milliseconds(600));
+  args.push_back("--resume");
+  const e2e_result resumed = session.agent(args, {});
+  EXPECT_EQ(resumed.status, 2) << resumed.describe();
+  EXPECT_NE(resumed.out.find("The file of table stock changed since the run being resumed"), std::string::npos)
+      << resumed.out;
+  EXPECT_EQ(session.count("STOCK"), kept);
+}
+
 // On a database whose character set lacks a path's letters, the statement
 // text loses them to "?": the journal still keeps the path whole, and the
 // resumed merge finds its entry instead of loading every record again. On

@@ -70,6 +70,7 @@ const char* e2e_paths::agent() { return VESPER_E2E_AGENT; }
 const char* e2e_paths::oci_library() { return VESPER_E2E_OCI_LIBRARY; }
 const char* e2e_paths::tool() { return VESPER_E2E_TOOL; }
 std::filesystem::path e2e_paths::samples() { return VESPER_E2E_SAMPLES; }
+std::filesystem::path e2e_paths::corpus() { return std::filesystem::path(VESPER_E2E_CORPUS).lexically_normal(); }
 
 namespace {
 

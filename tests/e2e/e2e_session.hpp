@@ -86,4 +86,7 @@ struct e2e_paths {
   static const char* oci_library();
   static const char* tool();
   static std::filesystem::path samples();
+  // The shared corpus of real tables beside the source tree; the tests that
+  // read it skip when it is absent.
+  static std::filesystem::path corpus();
 };

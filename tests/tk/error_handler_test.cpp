@@ -138,9 +138,12 @@ TEST(ErrorHandler, WarningsAreCountedPerTableAndOnlyTheFirstTwentyShown) {
   EXPECT_EQ(shown[20], "warning:other, column EXTRA: dropped");
   EXPECT_EQ(shown[21], "warning:goods: 3 more warnings not shown");
   std::string logged = read_file(log);
-  EXPECT_NE(logged.find("Warning:\ngoods, record #20, column NOTE: memo data is damaged\nleft empty"),
-            std::string::npos);
-  EXPECT_EQ(logged.find("record #21"), std::string::npos);
+  // The log keeps every warning, each on a line of its own.
+  for (int record = 1; record <= 23; ++record)
+    EXPECT_NE(logged.find("Warning:\ngoods, record #" + std::to_string(record) +
+                          ", column NOTE: memo data is damaged left empty\r\n"),
+              std::string::npos)
+        << record;
   EXPECT_NE(logged.find("goods: 3 more warnings not shown"), std::string::npos);
 
   // Silence is the presenter's to honour: a list of problems may keep them.
