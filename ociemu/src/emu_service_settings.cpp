@@ -55,9 +55,12 @@ std::optional<int> emu_service_settings::parse_compatible(const std::string& tex
   return major * 100 + minor;
 }
 
-void emu_service_settings::store(emu_sqlite& db, const std::string& compatible, const std::string& charset) {
+void emu_service_settings::store(emu_sqlite& db, const std::string& compatible, const std::string& charset,
+                                 const std::string& length_semantics, const std::string& messages) {
   put_setting(db, "compatible", compatible);
   put_setting(db, "charset", charset);
+  put_setting(db, "length_semantics", length_semantics);
+  put_setting(db, "messages", messages);
 }
 
 emu_service_settings emu_service_settings::load(emu_sqlite& db) {
@@ -65,6 +68,8 @@ emu_service_settings emu_service_settings::load(emu_sqlite& db) {
   if (const auto compatible = parse_compatible(setting(db, "compatible"))) s.compatible_ = *compatible;
   const std::string charset = setting(db, "charset");
   if (is_supported_charset(charset)) s.charset_ = charset;
+  s.char_semantics_ = setting(db, "length_semantics") == "CHAR";
+  s.help_lines_ = setting(db, "messages") == "23ai";
   return s;
 }
 

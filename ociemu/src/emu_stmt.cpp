@@ -105,6 +105,7 @@ emu_value emu_stmt::bind_value(const std::u16string& name, std::size_t occurrenc
   emu_value value = client_value(*b, iteration);
   if (value.kind == value_kind::text && b->charset_form != SQLCS_NCHAR)
     value.text = connection->settings().stored(value.text);
+  value.bound = true;
   return value;
 }
 
@@ -203,6 +204,27 @@ sword emu_stmt::run_rows(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode,
   return OCI_SUCCESS;
 }
 
+// Oracle Database Error Messages, ORA-24816: a bind of length potentially over 4000 bytes
+// that follows a bind for a LOB or LONG column is refused ("re-order the binds so that the
+// LONG bind or LOB binds are all at the end"). The LOB Developer's Guide lets one statement
+// carry several binds over 4000 bytes into LOB columns, so those may follow one another; a
+// bind of at most 4000 bytes into a LOB column counts as a LOB bind all the same.
+void emu_stmt::check_bind_order(const emu_insert_executor& executor) {
+  constexpr std::size_t long_bind = 4000;
+  bool lob_bind_seen = false, every_lob_bind_long = true;
+  for (const auto& column : executor.bound_columns()) {
+    const emu_bind* b = find_bind(column.name, column.occurrence);
+    if (!b) continue;  // ORA-01008 when the row is read
+    const bool is_long = b->potential_size() > long_bind;
+    const bool into_lob = column.type->is_lob() || column.type->is_long();
+    if (is_long && lob_bind_seen && !(into_lob && every_lob_bind_long)) throw ora_error(24816);
+    if (into_lob) {
+      lob_bind_seen = true;
+      every_lob_bind_long = every_lob_bind_long && is_long;
+    }
+  }
+}
+
 sword emu_stmt::execute_dml(emu_svcctx&, emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode) {
   if (iters == 0) throw ora_error(24333);
   executed = true;
@@ -214,6 +236,7 @@ sword emu_stmt::execute_dml(emu_svcctx&, emu_error_handle& err, ub4 iters, ub4 r
       insert_ = std::make_unique<emu_insert>(emu_parser(cursor).insert());
     }
     emu_insert_executor executor(*connection, *insert_);
+    check_bind_order(executor);
     return run_rows(err, iters, rowoff, mode, [&](ub4 i) {
       call_in_callbacks(i);
       iteration_binds binds(*this, i);

@@ -53,6 +53,8 @@ struct emu_stmt : emu_handle {
   sword execute_query(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 mode);
   sword execute_dml(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode);
   sword execute_ddl(emu_svcctx& svc, emu_error_handle& err);
+  // ORA-24816 for binds in an order Oracle refuses.
+  void check_bind_order(const emu_insert_executor& executor);
   sword run_rows(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode,
                  const std::function<void(ub4)>& row);
   void deliver_returning(const emu_insert& insert, ub4 iteration, const std::vector<emu_value>& values,

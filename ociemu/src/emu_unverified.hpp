@@ -21,9 +21,10 @@ inline constexpr bool read_past_end_is_no_data = true;
 // OCILobWrite with an amount larger than the buffer holds writes what the buffer holds.
 inline constexpr bool write_amount_capped_by_buffer = true;
 
-// OCIErrorGet with a buffer too small for the message: OCI_SUCCESS and the text cut short
-// (what a 10.2 client did), not OCI_ERROR.
-inline constexpr bool short_error_buffer_succeeds = true;
+// OCIErrorGet with a buffer too small for the message: OCI_ERROR with nothing filled in, not
+// even the error number (the manual's word; a 10.2 client returned OCI_SUCCESS and the text cut
+// short, which a client must not count on either).
+inline constexpr bool short_error_buffer_succeeds = false;
 
 // COUNT(*), SUM(...) and other computed numbers describe like a number literal: NUMBER with
 // precision 0 and scale -127, nullable.
