@@ -514,7 +514,10 @@ void vesper_converter::announce_renamed(const dbf_database& source, const std::u
 std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& source,
                                                              const std::u16string& target_table) {
   if (target->is_table_exist(target_table)) return target->get_table(target_table, 8);
-  return target->create_table(target_table, source.schema, udb_indexes());
+  std::unique_ptr<udb_recordset> created = target->create_table(target_table, source.schema, udb_indexes());
+  const std::string shown = tk_printable_name_utf8(tallies.back().table);
+  for (const std::string& warning : target->creation_warnings) error_handler::report_warning({shown, 0, {}, warning});
+  return created;
 }
 
 void vesper_converter::copy_records(dbf_recordset& source, udb_recordset& destination,

@@ -39,7 +39,7 @@ ora_schema_initializer::ora_schema_initializer(std::u16string table_, const udb_
 
 std::u16string ora_schema_initializer::column_type(const t_ftd& c) const {
   std::u16string type = udb_custom_conversion::is_acceptable1(c) ? udb_custom_conversion::handle1(c)
-                        : !c.native_type.empty()                ? c.native_type
+                        : !c.native_type.empty()                ? ora_in_characters(c.native_type)
                                                                 : get_ora_native_type(c, false);
   if (type == u"CLOB" && !limits_.is_unicode()) {
     // A CLOB holds the database character set; memo letters it lacks would become "?".
@@ -90,12 +90,30 @@ void ora_schema_initializer::build_schema(ora_sql_runner& runner) {
     runner.run(trigger_text(sequence));
   } catch (const ora_exception& e) {
     tk_log(2, "Error while creating index for trigger:\n%s\n", e.message);
-    if (e.ora_number() != ora_compiled_with_errors) return;
+    if (e.ora_number() != ora_compiled_with_errors) return trigger_refused(runner, sequence, e);
     drop_trigger(runner, sequence);
     throw ora_exception(e.ora_number(),
                         tk_utf8_to_utf16_lenient(e.message + "\nThe trigger did not compile and was dropped: auto "
                                                      "increment will not be converted."));
   }
+}
+
+// Without the trigger nothing numbers new rows: the table keeps its rows and says why, with
+// the privilege to grant when that is the reason; the sequence no trigger uses goes.
+void ora_schema_initializer::trigger_refused(ora_sql_runner& runner, const std::u16string& sequence,
+                                             const ora_exception& e) {
+  try {
+    runner.run(u"DROP SEQUENCE " + ora_quoted(sequence));
+  } catch (const ora_exception& dropped) {
+    tk_log(2, "Cannot drop the sequence:\n%s\n", dropped.message);
+  }
+  std::string why = e.message.substr(0, e.message.find('\n'));
+  if (e.ora_number() == ora_no_privilege)
+    why += owner.empty() ? "; grant CREATE TRIGGER to the converting user"
+                         : "; grant CREATE ANY TRIGGER to the converting user, the table being in another schema";
+  warnings.push_back(tk_format("auto-increment column %s: its trigger cannot be created (%s), new rows get no "
+                               "number from a sequence",
+                               tk_utf16_to_utf8_lenient(auto_increment_column), why));
 }
 
 // A trigger left invalid fails every insert into its table (ORA-04098), so

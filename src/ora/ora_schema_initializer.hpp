@@ -4,7 +4,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "ora_exception.hpp"
 #include "ora_fn_validator.hpp"
 #include "ora_sql_runner.hpp"
 #include "t_names_map.hpp"
@@ -43,10 +45,13 @@ class ora_schema_initializer {
   std::u16string auto_increment_column;
   ora_fn_validator validator;
   t_names_map names_map;
+  // What build_schema could not make as the source has it: the table's warnings.
+  std::vector<std::string> warnings;
 
  private:
   std::u16string column_text(const t_ftd& column) const;
   void drop_trigger(ora_sql_runner& runner, const std::u16string& sequence) const;
+  void trigger_refused(ora_sql_runner& runner, const std::u16string& sequence, const ora_exception& e);
 
   ora_server_limits limits_;
   std::int64_t first_value_ = 1;  // the sequence's start: after the rows the source brings

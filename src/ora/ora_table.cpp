@@ -110,7 +110,8 @@ void ora_table::read_column_details() {
       d.size /= 2;
       tk_log(1, "New field size=%d", d.size);
     }
-    if (type == u"LONG") d.native_type = u"LONG";
+    // The column's own type, not its width in server bytes, says whether it is a LOB.
+    d.native_type = type;
   }
 }
 

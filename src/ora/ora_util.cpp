@@ -7,6 +7,7 @@
 #include "ole_date.hpp"
 #include "ole_guid_extractor.hpp"
 #include "ora_engine.hpp"
+#include "ora_native_type.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_real_text.hpp"
@@ -168,8 +169,25 @@ bool ora_can_have_default(const t_ftd& d) {
   return (d.vartype != VT_BSTR && d.vartype != VT_BLOB) || is_sized(d.size);
 }
 
+// The type decides, never the width: a VARCHAR2(4000 BYTE) column, or one of 2000
+// characters in AL32UTF8, is as wide as 4,000 server bytes and still no LOB.
 bool ora_is_lob_column(const t_ftd& d) {
-  return d.native_type != u"LONG" && !is_sized(d.size) && is_text_or_binary(d.vartype);
+  if (!is_text_or_binary(d.vartype)) return false;
+  if (!d.native_type.empty()) {
+    const std::u16string name = ora_native_type::parse(d.native_type).name;
+    return name == u"CLOB" || name == u"NCLOB" || name == u"BLOB";
+  }
+  return !is_sized(d.size);
+}
+
+std::u16string ora_in_characters(const std::u16string& type) {
+  const std::u16string name = ora_native_type::parse(type).name;
+  if (name != u"VARCHAR2" && name != u"VARCHAR" && name != u"CHAR") return type;
+  const std::size_t close = type.rfind(u')');
+  if (close == std::u16string::npos || type.find(u'(') == std::u16string::npos) return type;
+  const std::u16string inside = type.substr(type.find(u'('), close - type.find(u'('));
+  if (inside.find(u"BYTE") != std::u16string::npos || inside.find(u"CHAR") != std::u16string::npos) return type;
+  return type.substr(0, close) + u" CHAR" + type.substr(close);
 }
 
 std::u16string to_oracle_str(const std::u16string& text, VARTYPE kind) {
