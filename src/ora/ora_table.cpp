@@ -318,7 +318,7 @@ std::u16string ora_table::get_fld_append_wstr(std::size_t position, const udb_fi
 std::u16string ora_table::value_literal(std::size_t position, const udb_field& field, bool& relax) const {
   relax = false;
   const t_ftd& d = schema[position];
-  std::u16string literal = to_oracle_str(field);
+  std::u16string literal = udb_is_string_kind(d.vartype) ? ora_text_literal(field) : to_oracle_str(field);
   tk_log(1, "Got field #'%d': '%s' (%d, %d)", position, literal, field.get_type(), field.size);
   if ((d.vartype == VT_R4 || d.vartype == VT_R8) && is_numeric_value(field.get_type())) {
     double value = field.to_double();

@@ -65,6 +65,19 @@ std::u16string date_literal(const std::u16string& text) {
   return u"to_date('" + date.to_wstring(false) + u"', 'YYYY-MM-DD HH24:MI:SS')";
 }
 
+// The date as the literal above writes it, without the conversion: for a text column.
+std::u16string date_text(const std::u16string& text) {
+  ole_date date(text);
+  if (!date.is_valid()) return {};
+  if (date.type == ole_date::time_only) {
+    std::u16string printed = date.to_wstring(true);
+    std::size_t null_date = printed.find(u"0000-00-00 ");
+    if (null_date != std::u16string::npos) printed.erase(null_date, 11);
+    return printed;
+  }
+  return date.to_wstring(date.type == ole_date::date_only);
+}
+
 bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool is_hex(char16_t c) {
   return is_digit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
@@ -197,6 +210,12 @@ std::u16string to_oracle_str(const std::u16string& text, VARTYPE kind) {
   if (kind == VT_BLOB || kind == VT_BLOB_OBJECT || kind == VT_BYTE_ARRAY) return binary_literal(text);
   std::u16string quoted = ora_literal_text(text);
   return kind == VT_BSTR ? u"'" + quoted + u"'" : quoted;
+}
+
+std::u16string ora_text_literal(const udb_field& field) {
+  if (field.get_type() != VT_DATE) return to_oracle_str(field);
+  const std::u16string text = date_text(field.to_wstring());
+  return text.empty() ? u"''" : u"'" + text + u"'";
 }
 
 std::u16string to_oracle_str(const udb_field& field) {

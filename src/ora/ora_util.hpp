@@ -28,3 +28,7 @@ bool ora_is_lob_column(const t_ftd& descriptor);
 std::u16string ora_in_characters(const std::u16string& type);
 std::u16string to_oracle_str(const std::u16string& text, VARTYPE kind);
 std::u16string to_oracle_str(const udb_field& field);
+// The literal of a field bound for a text column: a date as its quoted text (YYYY-MM-DD, with
+// HH24:MI:SS when it has a time), never to_date(...), which the server would turn back into
+// text in the session's date format (DD-MON-RR: no century, no time). Others as to_oracle_str.
+std::u16string ora_text_literal(const udb_field& field);

@@ -111,3 +111,26 @@ TEST(E2eServerRules, TheLongTextsOfOracle23aiReachTheReport) {
             std::string::npos)
       << run.out;
 }
+
+// A date merged into a text column arrives as its date, written the one way
+// no session setting changes, by the batch and by the row-by-row insert alike.
+TEST(E2eServerRules, DatesMergedIntoTextColumnsArriveAsTheirDates) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x30);
+  table.table_flags(0x02);
+  table.field(u"NAME", 'C', 8).field(u"BORN", 'D').field(u"SEEN", 'T');
+  table.record({dbf_cell::text(u"Ann"), dbf_cell::date(1961, 4, 12), dbf_cell::date_time(2024, 1, 15, 10, 20, 30)});
+  table.record({dbf_cell::text(u"Bob"), dbf_cell::null(), dbf_cell::null()});
+  table.write(folder, "PEOPLE.DBF");
+  const char* const expected = "NAME\tBORN\tSEEN\nAnn\t1961-04-12\t2024-01-15 10:20:30\nBob\t\t\n";
+  session.sql("CREATE TABLE PEOPLE (NAME NVARCHAR2(8), BORN VARCHAR2(30), SEEN NVARCHAR2(30))");
+  const e2e_result run = session.convert(folder, {"--mode=1"});
+  ASSERT_EQ(run.status, 0) << run.describe();
+  EXPECT_EQ(session.sql("SELECT NAME, BORN, SEEN FROM PEOPLE ORDER BY NAME"), expected);
+  session.sql("DROP TABLE PEOPLE");
+  session.sql("CREATE TABLE PEOPLE (NAME NVARCHAR2(8), BORN VARCHAR2(30), SEEN NVARCHAR2(30), OLD LONG)");
+  const e2e_result rows = session.convert(folder, {"--mode=1"});
+  ASSERT_EQ(rows.status, 0) << rows.describe();
+  EXPECT_EQ(session.sql("SELECT NAME, BORN, SEEN FROM PEOPLE ORDER BY NAME"), expected);
+}
