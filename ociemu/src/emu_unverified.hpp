@@ -30,5 +30,30 @@ inline constexpr bool short_error_buffer_succeeds = false;
 // precision 0 and scale -127, nullable.
 inline constexpr short computed_number_precision = 0;
 
+// The rules below are enforced, each from Oracle's documentation; how a real server draws
+// their lines in detail was not seen, and each choice is the stricter reading:
+//
+// ORA-01461: a bound value counts the bytes it takes on the server (database or national
+// character set), not the client's UTF-16 bytes, and is checked row by row (a batch error),
+// before the column's own length (ORA-12899).
+//
+// ORA-24816: a bind "may exceed 4000 bytes" by OCI_ATTR_MAXDATA_SIZE when set, else by its
+// value_sz (less the length prefix of SQLT_LVC and SQLT_LVB), never by the server's expansion of
+// UTF-16 text; a bind of at most 4000 bytes into a LOB column counts as a LOB bind; binds over
+// 4000 bytes into LOB columns may follow one another. Checked for INSERT only, once for the
+// whole statement.
+//
+// ORA-01459 for a bind with a buffer and a value_sz of 0 or less, raised by OCIBindByPos and
+// OCIBindByName themselves rather than at execute.
+//
+// ORA-01450: widths as the message's description counts them (NUMBER(p) as p / 2 + 2, other
+// numbers 22, text and RAW their byte length, DATE 7, TIMESTAMP 11), one byte more each, against
+// 6398 (8 KB blocks); the rowid a non-unique index adds is not counted.
+//
+// A bound value over OCI_ATTR_MAXDATA_SIZE is not refused for that alone.
+//
+// Oracle 23ai texts: the classic message (not 23ai's reworded ones, such as ORA-01461's "The
+// value at bind position ... exceeded the maximum VARCHAR2 length"), then the help line.
+
 
 }  // namespace ociemu::unverified
