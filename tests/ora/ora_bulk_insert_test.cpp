@@ -111,4 +111,30 @@ TEST_F(OraEmulationTest, ABatchClosesAtItsByteCap) {
   EXPECT_EQ(rows, "ID\tLENGTH(NOTE)\n1\t5000\n2\t10\n3\t5000\n4\t17000\n");
 }
 
+// A LOB larger than one bind carries (2 GB - 1; here 100 bytes) is refused
+// even by an empty batch, and goes whole by its locator instead.
+TEST_F(OraEmulationTest, ALobLargerThanABindCarriesGoesByItsLocator) {
+  ora_database& db = connect();
+  db.run(u"create table T (NOTE clob, ID number(5))");
+  db.get_tables();
+  auto opened = db.get_table(u"T", 8);
+  auto& table = static_cast<ora_table&>(*opened);
+  auto record = [](int id, std::size_t letters) {
+    return udb_record_of({{u"NOTE", ole_variant(std::u16string(letters, u'n'))}, {u"ID", ole_variant(id)}});
+  };
+  ora_bulk_insert bulk(table, 100, ora_bulk_insert::default_bytes, 100);
+  EXPECT_TRUE(bulk.add(record(1, 50), 1));  // 100 bytes of UTF-16
+  EXPECT_FALSE(bulk.oversized());
+  EXPECT_FALSE(bulk.add(record(2, 51), 2));
+  EXPECT_TRUE(bulk.oversized());
+  EXPECT_TRUE(bulk.execute().empty());
+  EXPECT_FALSE(bulk.add(record(2, 51), 2));
+  EXPECT_EQ(bulk.pending(), 0u);
+  table.append_record(record(2, 51));
+  engine_->commit();
+  std::string rows;
+  ASSERT_EQ(tool("sql XE scott tiger \"select ID, length(NOTE) from T order by ID\"", &rows), 0);
+  EXPECT_EQ(rows, "ID\tLENGTH(NOTE)\n1\t50\n2\t51\n");
+}
+
 #endif
