@@ -73,7 +73,7 @@ std::string emu_ddl_executor::owner() const { return owner_.empty() ? connection
 
 std::optional<emu_error> emu_ddl_executor::run(const emu_ddl& statement) {
   connection_.commit();  // DDL ends the open transaction first
-  connection_.begin();
+  connection_.begin_ddl();
   try {
     auto warning = apply(statement);
     connection_.commit();

@@ -112,6 +112,8 @@ const std::map<int, const char*>& message_table() {
       {2296, "cannot enable (%1) - null values found"},
       {2298, "cannot validate (%1) - parent keys not found"},
       {2299, "cannot validate (%1) - duplicate keys found"},
+      {2097, "parameter cannot be modified because specified value is invalid"},
+      {2248, "invalid option for ALTER SESSION"},
       {2437, "cannot validate (%1) - primary key violated"},
       {2443, "Cannot drop constraint  - nonexistent constraint"},
       {2449, "unique/primary keys in table referenced by foreign keys"},

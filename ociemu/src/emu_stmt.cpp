@@ -8,6 +8,7 @@
 #include "emu_insert_executor.hpp"
 #include "emu_owner_resolver.hpp"
 #include "emu_round_trips.hpp"
+#include "emu_token_cursor.hpp"
 #include "emu_sql_rewriter.hpp"
 #include "emu_text.hpp"
 
@@ -264,6 +265,10 @@ sword emu_stmt::execute_dml(emu_svcctx&, emu_error_handle& err, ub4 iters, ub4 r
 }
 
 sword emu_stmt::execute_ddl(emu_svcctx&, emu_error_handle& err) {
+  {
+    emu_token_cursor session(sql, tokens);
+    if (session.accept_word("ALTER") && session.accept_word("SESSION")) return alter_session(session);
+  }
   emu_token_cursor cursor(sql, tokens);
   const emu_ddl statement = emu_parser(cursor).ddl();
   executed = true;
@@ -271,6 +276,18 @@ sword emu_stmt::execute_ddl(emu_svcctx&, emu_error_handle& err) {
   if (!warning) return OCI_SUCCESS;
   err.set(*warning);
   return OCI_SUCCESS_WITH_INFO;
+}
+
+// ALTER SESSION SET DDL_LOCK_TIMEOUT = n (0 to 1,000,000 seconds); no other setting.
+sword emu_stmt::alter_session(emu_token_cursor& cursor) {
+  cursor.expect_word("SET", 922);
+  cursor.expect_word("DDL_LOCK_TIMEOUT", 2248);
+  cursor.expect_symbol("=", 922);
+  const int seconds = cursor.integer(2097);
+  if (seconds < 0 || seconds > 1000000) throw ora_error(2097);
+  connection->set_ddl_lock_timeout(seconds);
+  executed = true;
+  return OCI_SUCCESS;
 }
 
 void emu_stmt::call_in_callbacks(ub4 iteration) {

@@ -202,9 +202,25 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& database
   database_ = database;
   user_ = user;
   password_ = password;
+  wait_for_ddl_locks();
   auto db = std::make_unique<ora_database>(database, 1);
   db->limits = ora_limits_reader(*this).read();
   return db;
+}
+
+// Oracle fails DDL at once (ORA-00054) while another session holds a lock on its table, as
+// the sessions of one load may (a NOT NULL relaxed, a foreign key to a table being loaded,
+// the journal dropped). DDL_LOCK_TIMEOUT (Oracle Database Reference; 11g on) makes the
+// session's DDL wait that long for the lock instead; an older server keeps failing at once.
+void ora_engine::wait_for_ddl_locks() {
+  try {
+    ora_stmt statement;
+    statement.prepare(tk_wformat(u"ALTER SESSION SET DDL_LOCK_TIMEOUT = %d", ddl_lock_wait_seconds));
+    statement.execute(1);
+    tk_log(3, "DDL waits up to %d s for the locks of other sessions", ddl_lock_wait_seconds);
+  } catch (const ora_exception& e) {
+    tk_log(3, "DDL fails at once on the locks of other sessions: %s", e.message);
+  }
 }
 
 ora_exception ora_engine::diagnostic() const { return diagnostic_of(error_handle()); }

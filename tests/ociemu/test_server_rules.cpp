@@ -1,7 +1,9 @@
 // Rules a real server enforces that a lenient emulation would let through: length semantics,
 // long binds and their order, bind sizes, index key length, privileges across schemas, the
 // error texts of Oracle 23ai and where NULL sorts.
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "oci_test_session.hpp"
 
@@ -213,6 +215,26 @@ TEST_F(server_rules_test, NullSortsLastWhenAscendingAndFirstWhenDescending) {
   EXPECT_EQ(s.rows("select a from t order by a desc"), (table_rows{{"<null>"}, {"2"}, {"1"}}));
   EXPECT_EQ(s.rows("select a from t order by a asc nulls first"), (table_rows{{"<null>"}, {"1"}, {"2"}}));
   EXPECT_EQ(s.rows("select b from t order by b, a"), (table_rows{{"x"}, {"y"}, {"<null>"}}));
+}
+
+TEST_F(server_rules_test, DdlBesideAnotherSessionsRowsFailsAtOnceOrWaitsItsLockTimeout) {
+  using clock = std::chrono::steady_clock;
+  oci_session holder, other;
+  ASSERT_EQ(holder.exec("create table t (id number)").status, OCI_SUCCESS);
+  ASSERT_EQ(holder.exec("insert into t values (1)").status, OCI_SUCCESS);  // not committed
+  const auto start = clock::now();
+  EXPECT_EQ(other.exec("alter table t add (x number)").message,
+            "ORA-00054: resource busy and acquire with NOWAIT specified or timeout expired");
+  EXPECT_LT(clock::now() - start, std::chrono::seconds(2));
+  ASSERT_EQ(other.exec("alter session set ddl_lock_timeout = 20").status, OCI_SUCCESS);
+  std::thread committer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    holder.commit();
+  });
+  EXPECT_EQ(other.exec("alter table t add (x number)").status, OCI_SUCCESS);
+  committer.join();
+  EXPECT_EQ(other.exec("alter session set optimizer_mode = all_rows").error, 2248);
+  EXPECT_EQ(other.exec("alter session set ddl_lock_timeout = -1").error, 2097);
 }
 
 }  // namespace ociemu_test
