@@ -76,6 +76,7 @@ const std::map<int, const char*>& message_table() {
       {1461, "can bind a LONG value only for insert into a LONG column"},
       {1465, "invalid hex number"},
       {1482, "unsupported character set"},
+      {1704, "string literal too long"},
       {1722, "invalid number"},
       {1723, "zero-length columns are not allowed"},
       {1724, "floating point precision is out of range (1 to 126)"},

@@ -95,7 +95,10 @@ std::u16string emu_service_settings::stored(std::u16string_view text) const {
 }
 
 void emu_service_settings::store_identifiers(std::vector<emu_token>& tokens) const {
+  // SQL Language Reference, "Text Literals": at most 4000 bytes (MAX_STRING_SIZE = STANDARD).
+  constexpr std::size_t longest_literal = 4000;
   for (auto& t : tokens) {
+    if (t.kind == token_kind::string && encoded_length(t.text) > longest_literal) throw ora_error(1704);
     if (t.kind == token_kind::string) t.text = stored(t.text);
     if (!t.is_identifier()) continue;
     if (encoded_length(t.text) > identifier_limit()) throw ora_error(972);

@@ -37,7 +37,8 @@ class emu_service_settings {
   std::u16string stored(std::u16string_view text) const;
   // Every identifier of a statement as the database stores it; ORA-00972 for one that is
   // longer than the limit. String literals are statement text too: they reach the server in
-  // the database character set, also those meant for national columns.
+  // the database character set, also those meant for national columns; one of more than
+  // 4000 bytes there is ORA-01704.
   void store_identifiers(std::vector<emu_token>& tokens) const;
 
  private:

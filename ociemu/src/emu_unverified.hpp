@@ -52,6 +52,9 @@ inline constexpr short computed_number_precision = 0;
 //
 // A bound value over OCI_ATTR_MAXDATA_SIZE is not refused for that alone.
 //
+// ORA-01704 for a string literal of more than 4000 bytes in the database character set (N'...'
+// literals measured the same way), raised for the statement at execute.
+//
 // Oracle 23ai texts: the classic message (not 23ai's reworded ones, such as ORA-01461's "The
 // value at bind position ... exceeded the maximum VARCHAR2 length"), then the help line.
 

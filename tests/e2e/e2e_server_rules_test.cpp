@@ -134,3 +134,22 @@ TEST(E2eServerRules, DatesMergedIntoTextColumnsArriveAsTheirDates) {
   ASSERT_EQ(rows.status, 0) << rows.describe();
   EXPECT_EQ(session.sql("SELECT NAME, BORN, SEEN FROM PEOPLE ORDER BY NAME"), expected);
 }
+
+// A table with a LONG column takes its rows one by one; a memo of more than
+// 4,000 bytes is no literal Oracle takes (ORA-01704), so it is bound.
+TEST(E2eServerRules, LongMemosReachALongColumnWhole) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x30);
+  table.table_flags(0x02);
+  table.field(u"ID", 'N', 3).field(u"NOTE", 'M');
+  table.record({dbf_cell::integer(1), dbf_cell::text(std::u16string(5000, u'\x00E9'))});
+  table.record({dbf_cell::integer(2), dbf_cell::text(u"it's short")});
+  table.record({dbf_cell::integer(3), dbf_cell::null()});
+  table.write(folder, "OLD.DBF");
+  session.sql("CREATE TABLE OLD (ID NUMBER(3), NOTE LONG)");
+  const e2e_result run = session.convert(folder, {"--mode=1"});
+  ASSERT_EQ(run.status, 0) << run.describe();
+  EXPECT_EQ(session.sql("SELECT ID, LENGTH(NOTE) L FROM OLD ORDER BY ID"), "ID\tL\n1\t5000\n2\t10\n3\t\n");
+  EXPECT_EQ(session.sql("SELECT NOTE FROM OLD WHERE ID = 2"), "NOTE\nit's short\n");
+}

@@ -111,8 +111,11 @@ TEST_F(server_rules_test, BoundValuesOverFourThousandBytesAreLongBindsThatOnlyLo
   EXPECT_EQ(insert(s, "insert into t (id, n) values (:1, :2)", {id, text(std::u16string(2001, u'a'))}).error, 1461);
   EXPECT_EQ(insert(s, "insert into t (id, r) values (:1, :2)", {id, {SQLT_BIN, 4001, std::string(4001, 'x')}}).error,
             1461);
-  // Written in the statement, the same value is ORA-12899.
+  // Written in the statement, the same value is ORA-12899; a literal over 4,000 bytes is refused
+  // whatever its column.
   EXPECT_EQ(s.exec("insert into t (id, n) values (1, '" + std::string(2001, 'a') + "')").error, 12899);
+  EXPECT_EQ(s.exec("insert into t (id, m1) values (1, '" + std::string(4001, 'a') + "')").message,
+            "ORA-01704: string literal too long");
   // A bind that may exceed 4,000 bytes after an ordinary bind into a LOB column is refused
   // for the whole statement; LOB binds that all may exceed it can follow one another.
   EXPECT_EQ(insert(s, "insert into t (id, m1, m2) values (:1, :2, :3)",
