@@ -43,7 +43,7 @@ emu_home_fixture::~emu_home_fixture() {
 void emu_home_fixture::add_user(const std::string& name, const std::string& password, bool locked,
                                 bool create_table, bool quota, bool create_sequence) {
   ociemu::emu_sqlite db(home_ + "/xe.db", false);
-  ociemu::emu_catalog::save_user(db, {w(name), w(password), locked, create_table, quota, create_sequence});
+  ociemu::emu_catalog::save_user(db, {w(name), w(password), locked, create_table, quota, create_sequence, true, {}});
 }
 
 void emu_home_fixture::add_user(const std::string& name, bool create_trigger,
