@@ -34,8 +34,8 @@ sb4 ora_get_rowid::cbf_get_data(void* context, OCIBind*, ub4 iteration, ub4, voi
   return oci::callback_continue;
 }
 
-// SQLT_LVC: a four-byte length, then the text; the LONG binds come first in
-// the statement's VALUES and only the RETURNING bind follows them.
+// SQLT_LVC: a four-byte length, then the text. They are the only binds of
+// the VALUES list; only the RETURNING bind follows them (ORA-24816 otherwise).
 void ora_get_rowid::bind_long_texts(const std::vector<std::u16string>& long_texts) {
   ora_engine& engine = ora_engine::instance();
   long_buffers_.clear();
