@@ -81,10 +81,13 @@ void ora_schema_initializer::build_schema(ora_sql_runner& runner) {
   tk_log(3, "Run SQL query: %s\n", text);
   runner.run(text);
   if (auto_increment_column.empty()) return;
+  const std::size_t warned = warnings.size();
   std::u16string sequence = create_sequence(runner);
   if (sequence.empty()) {
     tk_log(2, "Failed to create a sequence");
-    return;
+    if (warnings.size() != warned) return;  // it said why
+    return no_numbering(tk_format("no sequence name is free (%s and the next %d)",
+                                  tk_utf16_to_utf8_lenient(sequence_name(0)), sequence_attempts - 1));
   }
   try {
     runner.run(trigger_text(sequence));
@@ -111,8 +114,11 @@ void ora_schema_initializer::trigger_refused(ora_sql_runner& runner, const std::
   if (e.ora_number() == ora_no_privilege)
     why += owner.empty() ? "; grant CREATE TRIGGER to the converting user"
                          : "; grant CREATE ANY TRIGGER to the converting user, the table being in another schema";
-  warnings.push_back(tk_format("auto-increment column %s: its trigger cannot be created (%s), new rows get no "
-                               "number from a sequence",
+  no_numbering("its trigger cannot be created (" + why + ")");
+}
+
+void ora_schema_initializer::no_numbering(const std::string& why) {
+  warnings.push_back(tk_format("auto-increment column %s: %s, new rows get no number from a sequence",
                                tk_utf16_to_utf8_lenient(auto_increment_column), why));
 }
 
@@ -145,8 +151,11 @@ std::u16string ora_schema_initializer::create_sequence(ora_sql_runner& runner) {
                  u" MAXVALUE 1.0E28 MINVALUE 1 NOCYCLE NOCACHE ORDER");
       return sequence;
     } catch (const ora_exception& e) {
-      if (e.ora_number() == ora_no_privilege)
-        throw tk_exception("Insufficient privileges to create sequence.\nAuto increment will not be converted.");
+      if (e.ora_number() == ora_no_privilege) {
+        no_numbering("its sequence cannot be created (" + e.message.substr(0, e.message.find('\n')) +
+                     "; grant CREATE SEQUENCE to the converting user)");
+        return {};
+      }
       if (e.ora_number() != ora_name_taken) throw;
     }
   }

@@ -24,7 +24,7 @@ class ora_schema_initializer {
   std::u16string column_type(const t_ftd& column) const;
   void build_schema(ora_sql_runner& runner);
   // The name of a new sequence for the table, or empty when every name
-  // tried is taken.
+  // tried is taken or the user may not create one (then a warning says so).
   std::u16string create_sequence(ora_sql_runner& runner);
   std::u16string trigger_text(const std::u16string& sequence) const;
   // The table's name with "_n" (the table's last two characters dropped
@@ -52,6 +52,8 @@ class ora_schema_initializer {
   std::u16string column_text(const t_ftd& column) const;
   void drop_trigger(ora_sql_runner& runner, const std::u16string& sequence) const;
   void trigger_refused(ora_sql_runner& runner, const std::u16string& sequence, const ora_exception& e);
+  // The warning that the auto-increment column is not numbered for new rows, and why.
+  void no_numbering(const std::string& why);
 
   ora_server_limits limits_;
   std::int64_t first_value_ = 1;  // the sequence's start: after the rows the source brings

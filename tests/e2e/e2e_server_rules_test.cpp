@@ -153,3 +153,23 @@ TEST(E2eServerRules, LongMemosReachALongColumnWhole) {
   EXPECT_EQ(session.sql("SELECT ID, LENGTH(NOTE) L FROM OLD ORDER BY ID"), "ID\tL\n1\t5000\n2\t10\n3\t\n");
   EXPECT_EQ(session.sql("SELECT NOTE FROM OLD WHERE ID = 2"), "NOTE\nit's short\n");
 }
+
+// Without CREATE SEQUENCE the table is still made and filled, and says why
+// new rows get no number.
+TEST(E2eServerRules, AnAutoIncrementSequenceTheUserMayNotCreateIsTheTablesWarning) {
+  e2e_session session;
+  ASSERT_EQ(session.tool({"add-user", "XE", "scott", "tiger", "--no-create-sequence"}).status, 0);
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x8C);
+  table.field(u"ID", '+').field(u"NAME", 'C', 10);
+  table.record({dbf_cell::integer(3), dbf_cell::text(u"three")});
+  table.write(folder, "COUNTED.DBF");
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_NE(run.out.find("Warning:\ncounted: auto-increment column ID: its sequence cannot be created (ORA-01031: "
+                         "insufficient privileges; grant CREATE SEQUENCE to the converting user), new rows get no "
+                         "number from a sequence\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(session.sql("SELECT ID, NAME FROM COUNTED"), "ID\tNAME\n3\tthree\n");
+}
