@@ -1,5 +1,6 @@
 #include "emu_catalog.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "emu_error.hpp"
@@ -10,8 +11,7 @@ namespace ociemu {
 namespace {
 
 const char* const schema_sql = R"SQL(
-CREATE TABLE IF NOT EXISTS ociemu_users(USERNAME TEXT PRIMARY KEY, PASSWORD TEXT, LOCKED INT,
-  CREATE_TABLE INT, QUOTA INT, CREATE_SEQUENCE INT);
+CREATE TABLE IF NOT EXISTS ociemu_grants(USERNAME TEXT, PRIVILEGE TEXT, PRIMARY KEY(USERNAME, PRIVILEGE));
 CREATE TABLE IF NOT EXISTS ociemu_objects(OBJECT_ID INTEGER PRIMARY KEY AUTOINCREMENT, OWNER TEXT,
   OBJECT_NAME TEXT, OBJECT_TYPE TEXT, STATUS TEXT);
 CREATE INDEX IF NOT EXISTS ociemu_objects_name ON ociemu_objects(OBJECT_NAME);
@@ -76,7 +76,8 @@ CREATE VIEW IF NOT EXISTS USER_OBJECTS AS SELECT OBJECT_NAME, OBJECT_ID, OBJECT_
 CREATE VIEW IF NOT EXISTS SESSION_PRIVS AS SELECT 'CREATE SESSION' AS PRIVILEGE
   UNION ALL SELECT 'CREATE TABLE' FROM ociemu_users WHERE USERNAME = ociemu_user() AND CREATE_TABLE <> 0
   UNION ALL SELECT 'CREATE SEQUENCE' FROM ociemu_users WHERE USERNAME = ociemu_user() AND CREATE_SEQUENCE <> 0
-  UNION ALL SELECT 'CREATE TRIGGER';
+  UNION ALL SELECT 'CREATE TRIGGER' FROM ociemu_users WHERE USERNAME = ociemu_user() AND CREATE_TRIGGER <> 0
+  UNION ALL SELECT PRIVILEGE FROM ociemu_grants WHERE USERNAME = ociemu_user();
 CREATE VIEW IF NOT EXISTS USER_TS_QUOTAS AS SELECT 'USERS' AS TABLESPACE_NAME, 0 AS BYTES,
   -1 AS MAX_BYTES, 0 AS BLOCKS, -1 AS MAX_BLOCKS, 'NO' AS DROPPED
   FROM ociemu_users WHERE USERNAME = ociemu_user() AND QUOTA <> 0;
@@ -131,29 +132,64 @@ int emu_table_def::find_column(const std::u16string& column) const {
   return -1;
 }
 
-void emu_catalog::create_schema(emu_sqlite& db) { db.exec(schema_sql); }
+// Files made before users could lack CREATE TRIGGER get the column, every user keeping it.
+void emu_catalog::create_schema(emu_sqlite& db) {
+  db.exec("CREATE TABLE IF NOT EXISTS ociemu_users(USERNAME TEXT PRIMARY KEY, PASSWORD TEXT, LOCKED INT, "
+          "CREATE_TABLE INT, QUOTA INT, CREATE_SEQUENCE INT, CREATE_TRIGGER INT DEFAULT 1)");
+  bool has_trigger_column = false;
+  {
+    emu_sqlite_statement columns(db.handle(), "SELECT COUNT(*) FROM pragma_table_info('ociemu_users') "
+                                              "WHERE name = 'CREATE_TRIGGER'");
+    has_trigger_column = columns.step() && columns.column_int(0) > 0;
+  }
+  if (!has_trigger_column) db.exec("ALTER TABLE ociemu_users ADD COLUMN CREATE_TRIGGER INT DEFAULT 1");
+  db.exec(schema_sql);
+}
+
+bool emu_user::has(const std::string& privilege) const {
+  return std::find(grants.begin(), grants.end(), privilege) != grants.end();
+}
 
 void emu_catalog::save_user(emu_sqlite& db, const emu_user& user) {
   auto& s = db.cached(
-      "INSERT OR REPLACE INTO ociemu_users VALUES (?, ?, ?, ?, ?, ?)");
+      "INSERT OR REPLACE INTO ociemu_users VALUES (?, ?, ?, ?, ?, ?, ?)");
   s.bind_text(1, utf8(user.name));
   s.bind_text(2, utf8(user.password));
   s.bind_int(3, user.locked);
   s.bind_int(4, user.create_table);
   s.bind_int(5, user.quota);
   s.bind_int(6, user.create_sequence);
+  s.bind_int(7, user.create_trigger);
   s.step();
   s.reset();
+  auto& forget = db.cached("DELETE FROM ociemu_grants WHERE USERNAME = ?");
+  forget.bind_text(1, utf8(user.name));
+  forget.step();
+  forget.reset();
+  for (const std::string& privilege : user.grants) {
+    auto& grant = db.cached("INSERT OR IGNORE INTO ociemu_grants VALUES (?, ?)");
+    grant.bind_text(1, utf8(user.name));
+    grant.bind_text(2, privilege);
+    grant.step();
+    grant.reset();
+  }
 }
 
 std::optional<emu_user> emu_catalog::find_user(emu_sqlite& db, const std::u16string& name) {
-  auto& s = db.cached("SELECT USERNAME, PASSWORD, LOCKED, CREATE_TABLE, QUOTA, CREATE_SEQUENCE "
-                      "FROM ociemu_users WHERE USERNAME = ?");
+  auto& s = db.cached("SELECT USERNAME, PASSWORD, LOCKED, CREATE_TABLE, QUOTA, CREATE_SEQUENCE, "
+                      "CREATE_TRIGGER FROM ociemu_users WHERE USERNAME = ?");
   s.bind_text(1, utf8(name));
-  if (!s.step()) return std::nullopt;
+  if (!s.step()) {
+    s.reset();
+    return std::nullopt;
+  }
   emu_user u{to_utf16(s.column_text(0)), to_utf16(s.column_text(1)), s.column_int(2) != 0,
-             s.column_int(3) != 0, s.column_int(4) != 0, s.column_int(5) != 0};
+             s.column_int(3) != 0, s.column_int(4) != 0, s.column_int(5) != 0, s.column_int(6) != 0, {}};
   s.reset();
+  auto& grants = db.cached("SELECT PRIVILEGE FROM ociemu_grants WHERE USERNAME = ?");
+  grants.bind_text(1, utf8(name));
+  while (grants.step()) u.grants.push_back(grants.column_text(0));
+  grants.reset();
   return u;
 }
 

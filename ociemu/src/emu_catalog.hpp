@@ -53,6 +53,11 @@ struct emu_user {
   bool create_table = true;
   bool quota = true;
   bool create_sequence = true;
+  bool create_trigger = true;
+  // System privileges granted beyond the defaults, such as "CREATE ANY TABLE".
+  std::vector<std::string> grants;
+
+  bool has(const std::string& privilege) const;
 };
 
 class emu_catalog {

@@ -35,8 +35,12 @@ void parse_length(emu_token_cursor& c, emu_column_type& t, bool required) {
   }
   t.length = c.integer(910);
   if (t.length == 0) throw ora_error(1723);
-  if (c.accept_word("BYTE")) t.char_semantics = false;
-  else if (c.accept_word("CHAR")) t.char_semantics = true;
+  const bool bytes = c.accept_word("BYTE");
+  const bool characters = !bytes && c.accept_word("CHAR");
+  if (bytes || characters) {
+    t.char_semantics = characters;
+    t.semantics_given = true;
+  }
   c.expect_symbol(")", 907);
   if (t.length > max_length(t.kind)) throw ora_error(910);
 }
@@ -284,6 +288,19 @@ bool emu_column_type::is_long() const {
 bool emu_column_type::is_datetime() const {
   return kind == type_kind::date || kind == type_kind::timestamp;
 }
+// SQL Language Reference, "Length Semantics for Character Datatypes": VARCHAR2(n) and
+// CHAR(n) take NLS_LENGTH_SEMANTICS (BYTE unless set otherwise) when they say neither.
+emu_column_type emu_column_type::with_default_semantics(bool char_semantics_by_default) const {
+  emu_column_type t = *this;
+  if ((kind == type_kind::char_ || kind == type_kind::varchar2) && !semantics_given) {
+    t.char_semantics = char_semantics_by_default;
+    t.semantics_given = true;
+  }
+  return t;
+}
+
+int emu_column_type::max_bytes() const { return max_length(kind); }
+
 bool emu_column_type::is_character_data() const {
   return is_text() || kind == type_kind::clob || kind == type_kind::nclob || kind == type_kind::long_;
 }

@@ -18,6 +18,7 @@ struct emu_column_type {
   type_kind kind = type_kind::varchar2;
   int length = 0;                 // characters or bytes for text, bytes for RAW
   bool char_semantics = true;     // length of CHAR/VARCHAR2 counts characters
+  bool semantics_given = false;   // the declaration said BYTE or CHAR
   std::optional<int> precision;   // NUMBER(p) / FLOAT(b)
   std::optional<int> scale;       // NUMBER(p,s); INTEGER is NUMBER with scale 0
   int fraction_digits = 6;        // TIMESTAMP(n)
@@ -52,6 +53,10 @@ struct emu_column_type {
   bool is_long() const;       // LONG, LONG RAW
   bool is_datetime() const;
   bool is_character_data() const;  // anything read as text: text types, CLOB, NCLOB, LONG
+  // The type with NLS_LENGTH_SEMANTICS applied when its declaration named none.
+  emu_column_type with_default_semantics(bool char_semantics_by_default) const;
+  // The most bytes a value of a CHAR or VARCHAR2 column may take, whatever its semantics.
+  int max_bytes() const;
 };
 
 }  // namespace ociemu

@@ -145,6 +145,19 @@ void emu_connection::begin() {
   if (!db_->in_transaction()) db_->exec("BEGIN IMMEDIATE");
 }
 
+void emu_connection::begin_ddl() {
+  if (db_->in_transaction()) return;
+  constexpr int dml_wait_ms = 10000;
+  db_->busy_timeout(ddl_lock_timeout_ * 1000);
+  try {
+    db_->exec("BEGIN IMMEDIATE");
+  } catch (...) {
+    db_->busy_timeout(dml_wait_ms);
+    throw;
+  }
+  db_->busy_timeout(dml_wait_ms);
+}
+
 void emu_connection::commit() {
   if (db_->in_transaction()) db_->exec("COMMIT");
   ++transaction_number_;

@@ -33,6 +33,11 @@ class emu_connection {
 
   // DML and SELECT ... FOR UPDATE open a transaction; COMMIT and ROLLBACK end it.
   void begin();
+  // DDL's own transaction. Oracle Database Reference, DDL_LOCK_TIMEOUT: DDL waits that many
+  // seconds for another session's locks (0, the default, fails at once: ORA-00054), where
+  // DML waits for them.
+  void begin_ddl();
+  void set_ddl_lock_timeout(int seconds) { ddl_lock_timeout_ = seconds; }
   void commit();
   void rollback();
   bool in_transaction() const { return db_->in_transaction(); }
@@ -48,6 +53,7 @@ class emu_connection {
   emu_user user_;
   emu_service_settings settings_;
   std::uint64_t transaction_number_ = 1;
+  int ddl_lock_timeout_ = 0;
   std::map<std::u16string, emu_number> current_values_;
 };
 

@@ -73,7 +73,7 @@ std::string emu_ddl_executor::owner() const { return owner_.empty() ? connection
 
 std::optional<emu_error> emu_ddl_executor::run(const emu_ddl& statement) {
   connection_.commit();  // DDL ends the open transaction first
-  connection_.begin();
+  connection_.begin_ddl();
   try {
     auto warning = apply(statement);
     connection_.commit();
@@ -120,6 +120,42 @@ namespace {
 constexpr std::size_t max_columns = 1000;  // without MAX_COLUMNS=EXTENDED, which 19c lacks
 }  // namespace
 
+// Oracle SQL Language Reference, CREATE TABLE / INDEX / SEQUENCE / TRIGGER / VIEW, ALTER
+// TABLE, DROP TABLE ("Prerequisites"): the user's own privilege for objects of their own
+// schema, the ANY privilege for another user's (for a trigger or an index: on another
+// user's table); ORA-01031 without it.
+void emu_ddl_executor::require(const std::u16string& object_owner, bool own, const char* any) const {
+  const emu_user& user = connection_.user();
+  const bool other = !object_owner.empty() && object_owner != user.name;
+  if (other ? !user.has(any) : !own) throw ora_error(1031);
+}
+
+namespace {
+
+// A key column's width as ORA-01450's description counts it: NUMBER(p) p/2 + 1 (and one more
+// for a sign), other numbers 22, DATE 7, character and RAW columns their length in bytes.
+int key_width(const emu_column_type& type) {
+  if (type.kind == type_kind::number && type.precision) return *type.precision / 2 + 2;
+  return type.catalog_length();
+}
+
+constexpr int max_key_bytes = 6398;  // 8 KB blocks
+
+}  // namespace
+
+void emu_ddl_executor::check_key_length(const emu_table_def& table, const std::vector<std::u16string>& columns) const {
+  int total = 0;
+  for (const auto& name : columns) {
+    const int position = table.find_column(name);
+    if (position >= 0) total += key_width(table.columns[static_cast<std::size_t>(position)].type) + 1;
+  }
+  if (total > max_key_bytes) throw ora_error(1450, {std::to_string(max_key_bytes)});
+}
+
+emu_column_type emu_ddl_executor::resolved(const emu_column_type& type) const {
+  return type.with_default_semantics(connection_.settings().char_semantics());
+}
+
 void emu_ddl_executor::check_name_free(const std::u16string& name) {
   if (catalog_.object_type(name)) throw ora_error(955);
 }
@@ -144,8 +180,8 @@ void emu_ddl_executor::check_new_columns(const std::vector<emu_column_spec>& col
 
 void emu_ddl_executor::create_table(const emu_create_table& s) {
   const emu_user& user = connection_.user();
-  if (!user.create_table) throw ora_error(1031);
-  if (!user.quota) throw ora_error(1950, {"USERS"});
+  require(owner_, user.create_table, "CREATE ANY TABLE");
+  if (!user.quota && (owner_.empty() || owner_ == user.name)) throw ora_error(1950, {"USERS"});
   check_name_free(s.name);
   check_new_columns(s.columns, nullptr);
   record_segments(s);
@@ -176,7 +212,7 @@ void emu_ddl_executor::create_table(const emu_create_table& s) {
 
 void emu_ddl_executor::add_column(const std::u16string& table, const emu_column_spec& c,
                                   int column_id) {
-  const emu_column_type& t = *c.type;
+  const emu_column_type t = resolved(*c.type);
   const char* used = t.char_used();
   exec_meta(db_,
       "INSERT INTO ociemu_tab_columns VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
@@ -228,6 +264,7 @@ void emu_ddl_executor::add_unique_key(const emu_table_def& table, const emu_key_
     if (same_set(existing.columns, key.columns)) throw ora_error(2261);
     if (key.type == 'P' && existing.type == 'P') throw ora_error(2260);
   }
+  check_key_length(table, key.columns);
   const std::string path = owner() + "." + to_utf8(name);
   if (key.type == 'P') {
     for (const auto& column : key.columns)
@@ -316,8 +353,10 @@ std::u16string expression_of(const emu_create_index& s, std::size_t i) {
 void emu_ddl_executor::create_index(const emu_create_index& s) {
   if (catalog_.index_exists(s.name)) throw ora_error(955);
   const auto table = catalog_.table(s.table);
+  require(table->owner, true, "CREATE ANY INDEX");
   for (const auto& column : s.columns)
     if (table->find_column(column) < 0) throw ora_error(904, {quote(column)});
+  check_key_length(*table, s.columns);
   auto is_expression = [&](std::size_t i) {
     return (i < s.functions.size() && !s.functions[i].empty()) || (i < s.descending.size() && s.descending[i]);
   };
@@ -406,6 +445,7 @@ void emu_ddl_executor::record_segments(const emu_create_table& s) {
 
 void emu_ddl_executor::drop_table(const emu_drop& s) {
   const auto table = catalog_.table(s.name);
+  require(table->owner, true, "DROP ANY TABLE");
   drop_constraints_of(table->name, s.cascade_constraints);
   for (const char* meta : {"ociemu_tab_columns", "ociemu_cons_columns", "ociemu_ind_columns", "ociemu_ind_expressions",
                            "ociemu_indexes", "ociemu_triggers", "ociemu_constraints", "ociemu_segments"})
@@ -429,6 +469,7 @@ void emu_ddl_executor::drop_constraints_of(const std::u16string& table, bool cas
 
 void emu_ddl_executor::alter_table(const emu_alter_table& s) {
   const auto table = catalog_.table(s.table);
+  require(table->owner, true, "ALTER ANY TABLE");
   switch (s.what) {
     case emu_alter_table::action::add_constraint: return add_key(table->name, s.key);
     case emu_alter_table::action::drop_constraint: return drop_constraint(*table, s.constraint_name);
@@ -446,8 +487,8 @@ void emu_ddl_executor::alter_table(const emu_alter_table& s) {
     db_.exec("ALTER TABLE " + quote(table->name) + " ADD COLUMN " + quote(c.name));
     if (c.default_text && !empty) {
       const emu_cell cell = emu_value_converter::to_cell(
-          emu_evaluator::evaluate_default(connection_, *c.default_text), *c.type,
-          {owner(), to_utf8(table->name), to_utf8(c.name)});
+          emu_evaluator::evaluate_default(connection_, *c.default_text), resolved(*c.type),
+          {owner(), to_utf8(table->name), to_utf8(c.name), connection_.settings().single_byte()});
       exec_meta(db_, "UPDATE " + quote(table->name) + " SET " + quote(c.name) + " = ?", {cell});
     }
   }
@@ -458,14 +499,15 @@ void emu_ddl_executor::modify_column(const emu_table_def& table, const emu_colum
   if (position < 0) throw ora_error(904, {quote(change.name)});
   const emu_column_def& current = table.columns[static_cast<std::size_t>(position)];
   const std::string column = quote(change.name), from = " FROM " + quote(table.name);
-  if (change.type && change.type->declaration() != current.type.declaration()) {
+  const std::optional<emu_column_type> type =
+      change.type ? std::optional<emu_column_type>(resolved(*change.type)) : std::nullopt;
+  if (type && type->declaration() != current.type.declaration()) {
     const bool has_data = count("SELECT count(*)" + from + " WHERE " + column + " IS NOT NULL") > 0;
-    if (has_data && change.type->kind != current.type.kind) throw ora_error(1439);
-    if (has_data && change.type->is_text() &&
-        count("SELECT count(*)" + from + " WHERE length(" + column + ") > " +
-              std::to_string(change.type->length)))
+    if (has_data && type->kind != current.type.kind) throw ora_error(1439);
+    if (has_data && type->is_text() &&
+        count("SELECT count(*)" + from + " WHERE length(" + column + ") > " + std::to_string(type->length)))
       throw ora_error(1441);
-    const emu_column_type& t = *change.type;
+    const emu_column_type& t = *type;
     const char* used = t.char_used();
     exec_meta(db_, "UPDATE ociemu_tab_columns SET TYPE_DECL = ?, DATA_TYPE = ?, DATA_LENGTH = ?, "
              "DATA_PRECISION = ?, DATA_SCALE = ?, CHAR_LENGTH = ?, CHAR_USED = ? "
@@ -510,7 +552,7 @@ void emu_ddl_executor::set_nullable(const std::u16string& table, const std::u16s
 }
 
 void emu_ddl_executor::create_sequence(const emu_create_sequence& s) {
-  if (!connection_.user().create_sequence) throw ora_error(1031);
+  require(owner_, connection_.user().create_sequence, "CREATE ANY SEQUENCE");
   check_name_free(s.name);
   catalog_.add_object(connection_.user().name, s.name, "SEQUENCE");
   auto number = [](const std::string& t) {
@@ -524,6 +566,7 @@ void emu_ddl_executor::create_sequence(const emu_create_sequence& s) {
 
 std::optional<emu_error> emu_ddl_executor::create_trigger(const emu_create_trigger& s) {
   const auto table = catalog_.table(s.table);
+  require(table->owner, connection_.user().create_trigger, "CREATE ANY TRIGGER");
   exec_meta(db_, "DELETE FROM ociemu_triggers WHERE TRIGGER_NAME = ?", {text(s.name)});
   // A server compiles the body: the column must exist and take the NUMBER that
   // NEXTVAL gives (PLS-00385 / ORA-00932 for a date or binary column).
@@ -540,6 +583,7 @@ std::optional<emu_error> emu_ddl_executor::create_trigger(const emu_create_trigg
 }
 
 void emu_ddl_executor::create_view(const emu_create_view& s) {
+  require(owner_, true, "CREATE ANY VIEW");
   const auto type = catalog_.object_type(s.name);
   if (type && !(s.replace && *type == "VIEW")) throw ora_error(955);
   const auto rewritten = emu_sql_rewriter::rewrite(tokenize(s.select_text));

@@ -51,7 +51,15 @@ class emu_ddl_executor {
   void create_sequence(const emu_create_sequence& s);
   std::optional<emu_error> create_trigger(const emu_create_trigger& s);
   void create_view(const emu_create_view& s);
+  // ORA-01031 unless the user may create (alter, drop) an object of `object_owner`'s schema:
+  // `own` for their own schema, the privilege `any` for another's.
+  void require(const std::u16string& object_owner, bool own, const char* any) const;
   void check_name_free(const std::u16string& name);
+  // The declared type with the service's length semantics where it names none.
+  emu_column_type resolved(const emu_column_type& type) const;
+  // Oracle Database Error Messages, ORA-01450: an index key (the widths of its columns plus
+  // one byte each) over 6398 bytes, the limit of 8 KB blocks.
+  void check_key_length(const emu_table_def& table, const std::vector<std::u16string>& columns) const;
   void set_nullable(const std::u16string& table, const std::u16string& column, bool nullable);
   std::int64_t count(const std::string& sql);
   std::string owner() const;

@@ -1,5 +1,6 @@
 #include "emu_error.hpp"
 
+#include <atomic>
 #include <cstdio>
 #include <map>
 
@@ -67,11 +68,15 @@ const std::map<int, const char*>& message_table() {
       {1441, "cannot decrease column length because some value is too big"},
       {1442, "column to be modified to NOT NULL is already NOT NULL"},
       {1449, "column contains NULL values; cannot alter to NOT NULL"},
+      {1450, "maximum key length (%1) exceeded"},
       {1451, "column to be modified to NULL cannot be modified to NULL"},
       {1452, "cannot CREATE UNIQUE INDEX; duplicate keys found"},
       {1455, "converting column overflows integer datatype"},
+      {1459, "invalid length for variable character string"},
+      {1461, "can bind a LONG value only for insert into a LONG column"},
       {1465, "invalid hex number"},
       {1482, "unsupported character set"},
+      {1704, "string literal too long"},
       {1722, "invalid number"},
       {1723, "zero-length columns are not allowed"},
       {1724, "floating point precision is out of range (1 to 126)"},
@@ -108,6 +113,8 @@ const std::map<int, const char*>& message_table() {
       {2296, "cannot enable (%1) - null values found"},
       {2298, "cannot validate (%1) - parent keys not found"},
       {2299, "cannot validate (%1) - duplicate keys found"},
+      {2097, "parameter cannot be modified because specified value is invalid"},
+      {2248, "invalid option for ALTER SESSION"},
       {2437, "cannot validate (%1) - primary key violated"},
       {2443, "Cannot drop constraint  - nonexistent constraint"},
       {2449, "unique/primary keys in table referenced by foreign keys"},
@@ -138,6 +145,7 @@ const std::map<int, const char*>& message_table() {
       {24381, "error(s) in array DML"},
       {24391, "invalid fetch operation"},
       {24801, "illegal parameter value in OCI lob function"},
+      {24816, "Expanded non LONG bind data supplied after actual LONG or LOB column"},
       {30088, "datetime/interval precision is out of range"},
       {30186, "'\\' must be followed by four hexadecimal characters or another '\\'"},
       {28000, "the account is locked"},
@@ -178,6 +186,22 @@ std::string ora_message(int code, std::initializer_list<std::string> args) {
 
 emu_error ora_error(int code, std::initializer_list<std::string> args) {
   return emu_error(code, ora_message(code, args));
+}
+
+namespace {
+std::atomic<bool> help_lines{false};
+}  // namespace
+
+void set_help_lines(bool on) { help_lines = on; }
+
+// Oracle Database 23ai Error Messages: each message page lives at
+// https://docs.oracle.com/error-help/db/ora-NNNNN/, the address 23ai prints after the text.
+std::string client_message(const emu_error& error) {
+  const std::string text = error.what();
+  if (!help_lines || text.rfind("ORA-", 0) != 0) return text;
+  char address[80];
+  std::snprintf(address, sizeof address, "\nHelp: https://docs.oracle.com/error-help/db/ora-%05d/", error.code());
+  return text + address;
 }
 
 std::string quoted_path(const std::string& owner, const std::string& table,

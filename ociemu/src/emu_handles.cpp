@@ -118,3 +118,16 @@ emu_param::emu_param(emu_env* e, emu_select_column c)
     : emu_handle(OCI_DTYPE_PARAM, e), column(std::move(c)), name_bytes(e->encode(column.name)) {}
 
 }  // namespace ociemu
+
+namespace ociemu {
+
+std::size_t emu_bind::potential_size() const {
+  if (maxdata_size > 0) return maxdata_size;
+  if (value_size <= 0) return 0;
+  const auto size = static_cast<std::size_t>(value_size);
+  constexpr std::size_t length_prefix = 4;
+  if (dty == SQLT_LVC || dty == SQLT_LVB) return size > length_prefix ? size - length_prefix : 0;
+  return size;
+}
+
+}  // namespace ociemu

@@ -106,6 +106,11 @@ struct emu_bind : emu_handle {
   OCICallbackOutBind out_callback = nullptr;
   ub4 rows_returned = 0;
   ub1 charset_form = SQLCS_IMPLICIT;
+  ub4 maxdata_size = 0;  // OCI_ATTR_MAXDATA_SIZE; 0 when the client set none
+
+  // The most bytes a value of this bind may take: OCI_ATTR_MAXDATA_SIZE when set, else the
+  // size given at bind time (without the length prefix of SQLT_LVC and SQLT_LVB).
+  std::size_t potential_size() const;
 };
 
 struct emu_define : emu_handle {

@@ -32,6 +32,15 @@ std::vector<std::u16string> failed_columns(const std::string& message) {
   return columns;
 }
 
+std::size_t count_params(const emu_expr& e) {
+  std::size_t n = e.k == emu_expr::kind::param;
+  for (const auto& a : e.args) n += count_params(a);
+  return n;
+}
+
+// Oracle's longest VARCHAR2 and RAW value with MAX_STRING_SIZE = STANDARD.
+constexpr std::size_t standard_string_bytes = 4000;
+
 bool same_columns(std::vector<std::u16string> a, std::vector<std::u16string> b) {
   std::sort(a.begin(), a.end());
   std::sort(b.begin(), b.end());
@@ -70,6 +79,37 @@ std::vector<emu_value> emu_insert_executor::run(emu_bind_source& binds) {
   const std::vector<emu_cell> row = cells(values);
   last_row_ = store(row);
   return returning(last_row_, row);
+}
+
+std::vector<emu_insert_executor::bound_column> emu_insert_executor::bound_columns() const {
+  std::vector<int> column_of_value(statement_.values.size(), -1);
+  for (std::size_t c = 0; c < value_of_column_.size(); ++c)
+    if (value_of_column_[c] >= 0) column_of_value[static_cast<std::size_t>(value_of_column_[c])] = static_cast<int>(c);
+  std::vector<bound_column> out;
+  std::size_t occurrence = 0;
+  for (std::size_t v = 0; v < statement_.values.size(); ++v) {
+    const emu_expr& e = statement_.values[v];
+    if (e.k == emu_expr::kind::param && column_of_value[v] >= 0)
+      out.push_back({e.text, occurrence, &table_->columns[static_cast<std::size_t>(column_of_value[v])].type});
+    occurrence += count_params(e);
+  }
+  return out;
+}
+
+// Oracle Database Error Messages, ORA-01461 and OCI-14699: a bind value larger than 4000
+// bytes for insert of a VARCHAR2, NVARCHAR2 or RAW column is refused as such, whatever the
+// column's own size. The bytes are those the value takes on the server.
+void emu_insert_executor::check_bound_length(const emu_value& value, const emu_column_def& column) const {
+  const type_kind kind = column.type.kind;
+  if (!value.bound || (kind != type_kind::varchar2 && kind != type_kind::nvarchar2 && kind != type_kind::raw))
+    return;
+  std::size_t bytes = 0;
+  if (value.kind == value_kind::bytes) bytes = value.bytes.size();
+  else if (value.kind != value_kind::text) return;
+  else if (column.type.is_national()) bytes = value.text.size() * 2;  // AL16UTF16
+  else if (kind == type_kind::raw) bytes = value.text.size() / 2;    // hexadecimal digits
+  else bytes = connection_.settings().encoded_length(value.text);
+  if (bytes > standard_string_bytes) throw ora_error(1461);
 }
 
 std::optional<emu_lob_source> emu_insert_executor::returned_lob(std::size_t item) const {
@@ -119,7 +159,8 @@ std::vector<emu_cell> emu_insert_executor::cells(const std::vector<emu_value>& v
   const std::string owner = to_utf8(table_->owner), table = to_utf8(table_->name);
   for (std::size_t i = 0; i < values.size(); ++i) {
     const auto& column = table_->columns[i];
-    const emu_column_ref ref{owner, table, to_utf8(column.name)};
+    check_bound_length(values[i], column);
+    const emu_column_ref ref{owner, table, to_utf8(column.name), connection_.settings().single_byte()};
     emu_cell cell = emu_value_converter::to_cell(in_column_charset(values[i], column.type), column.type, ref);
     if (cell.kind == emu_cell::type::null && !column.nullable)
       throw ora_error(1400, {quoted_path(ref.owner, ref.table, ref.column)});

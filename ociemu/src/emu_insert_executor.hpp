@@ -27,7 +27,19 @@ class emu_insert_executor {
   // transaction, for a locator bound to receive it.
   std::optional<emu_lob_source> returned_lob(std::size_t item) const;
 
+  // A placeholder the VALUES list gives straight to a column: its name, its number among the
+  // statement's placeholders (from 0) and the column's type.
+  struct bound_column {
+    std::u16string name;
+    std::size_t occurrence;
+    const emu_column_type* type;
+  };
+  // Those placeholders in the statement's order.
+  std::vector<bound_column> bound_columns() const;
+
  private:
+  // ORA-01461 for a bound value of more than 4000 bytes into a VARCHAR2, NVARCHAR2 or RAW column.
+  void check_bound_length(const emu_value& value, const emu_column_def& column) const;
   std::vector<emu_value> row_values(emu_bind_source& binds);
   void apply_triggers(std::vector<emu_value>& values);
   std::vector<emu_cell> cells(const std::vector<emu_value>& values) const;

@@ -10,7 +10,7 @@ namespace {
 
 // Words after which an object name stands.
 bool introduces_object(const emu_token& t) {
-  for (const char* word : {"TABLE", "INTO", "FROM", "JOIN", "ON", "UPDATE", "INDEX"})
+  for (const char* word : {"TABLE", "INTO", "FROM", "JOIN", "ON", "UPDATE", "INDEX", "SEQUENCE", "TRIGGER", "VIEW"})
     if (t.is_word(word)) return true;
   return t.is_symbol(",");
 }
@@ -18,7 +18,7 @@ bool introduces_object(const emu_token& t) {
 // Where only an object can follow, a qualifier that names no user is an
 // error; elsewhere (after ON or a comma) it may be a table alias before a column.
 bool only_objects_follow(const emu_token& t) {
-  for (const char* word : {"TABLE", "INTO", "INDEX"})
+  for (const char* word : {"TABLE", "INTO", "INDEX", "SEQUENCE", "TRIGGER", "VIEW"})
     if (t.is_word(word)) return true;
   return false;
 }

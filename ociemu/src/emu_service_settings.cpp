@@ -55,9 +55,12 @@ std::optional<int> emu_service_settings::parse_compatible(const std::string& tex
   return major * 100 + minor;
 }
 
-void emu_service_settings::store(emu_sqlite& db, const std::string& compatible, const std::string& charset) {
+void emu_service_settings::store(emu_sqlite& db, const std::string& compatible, const std::string& charset,
+                                 const std::string& length_semantics, const std::string& messages) {
   put_setting(db, "compatible", compatible);
   put_setting(db, "charset", charset);
+  put_setting(db, "length_semantics", length_semantics);
+  put_setting(db, "messages", messages);
 }
 
 emu_service_settings emu_service_settings::load(emu_sqlite& db) {
@@ -65,6 +68,8 @@ emu_service_settings emu_service_settings::load(emu_sqlite& db) {
   if (const auto compatible = parse_compatible(setting(db, "compatible"))) s.compatible_ = *compatible;
   const std::string charset = setting(db, "charset");
   if (is_supported_charset(charset)) s.charset_ = charset;
+  s.char_semantics_ = setting(db, "length_semantics") == "CHAR";
+  s.help_lines_ = setting(db, "messages") == "23ai";
   return s;
 }
 
@@ -90,7 +95,10 @@ std::u16string emu_service_settings::stored(std::u16string_view text) const {
 }
 
 void emu_service_settings::store_identifiers(std::vector<emu_token>& tokens) const {
+  // SQL Language Reference, "Text Literals": at most 4000 bytes (MAX_STRING_SIZE = STANDARD).
+  constexpr std::size_t longest_literal = 4000;
   for (auto& t : tokens) {
+    if (t.kind == token_kind::string && encoded_length(t.text) > longest_literal) throw ora_error(1704);
     if (t.kind == token_kind::string) t.text = stored(t.text);
     if (!t.is_identifier()) continue;
     if (encoded_length(t.text) > identifier_limit()) throw ora_error(972);

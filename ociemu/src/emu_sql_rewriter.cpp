@@ -34,12 +34,40 @@ class rewriter {
   emu_rewritten_sql run() {
     while (t_[i_].kind != token_kind::end) {
       if (t_[i_].is_symbol(";")) throw ora_error(911);
+      follow_order_by();
       if (!special()) emit(plain(t_[i_++]));
     }
+    end_sort_key();
     return std::move(out_);
   }
 
  private:
+  // SQL Language Reference, SELECT, order_by_clause: NULLS LAST is the default for ascending
+  // order and NULLS FIRST for descending order. SQLite sorts NULL the other way round, so
+  // every sort key that names neither is given Oracle's.
+  void follow_order_by() {
+    const emu_token& t = t_[i_];
+    if (!order_.active) {
+      if (t.is_word("ORDER") && at(1).is_word("BY")) order_ = {true, depth_, false, false};
+      return;
+    }
+    if (depth_ != order_.depth) return;
+    if (t.is_symbol(",")) return end_sort_key();
+    if (t.is_symbol(")") || t.is_word("FOR") || t.is_word("OFFSET") || t.is_word("FETCH") || t.is_word("LIMIT")) {
+      end_sort_key();
+      order_.active = false;
+      return;
+    }
+    if (t.is_word("DESC")) order_.descending = true;
+    if (t.is_word("NULLS")) order_.nulls_given = true;
+  }
+
+  void end_sort_key() {
+    if (!order_.active) return;
+    if (!order_.nulls_given) emit(order_.descending ? "NULLS FIRST" : "NULLS LAST");
+    order_.descending = order_.nulls_given = false;
+  }
+
   // Blanks only where two words would otherwise run together, so that SQLite names an
   // expression column as Oracle does ("COUNT(*)").
   void emit(const std::string& text) {
@@ -127,6 +155,11 @@ class rewriter {
   std::size_t i_ = 0;
   int depth_ = 0;
   emu_rewritten_sql out_;
+  struct {
+    bool active;
+    int depth;
+    bool descending, nulls_given;
+  } order_{false, 0, false, false};
 };
 
 }  // namespace

@@ -122,6 +122,8 @@ emu_sqlite::emu_sqlite(const std::string& path, bool create) {
   exec("PRAGMA synchronous=NORMAL");
 }
 
+void emu_sqlite::busy_timeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
+
 emu_sqlite::~emu_sqlite() {
   cache_.clear();
   sqlite3_close_v2(db_);  // a statement still open elsewhere keeps it until finalised

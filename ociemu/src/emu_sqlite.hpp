@@ -61,6 +61,8 @@ class emu_sqlite {
   std::int64_t last_rowid() const;
   int changes() const;
   bool in_transaction() const;
+  // How long a statement waits for another connection's write lock (10 s unless set).
+  void busy_timeout(int milliseconds);
   std::int64_t data_version();
   sqlite3* handle() const { return db_; }
 

@@ -8,6 +8,7 @@
 #include "emu_insert_executor.hpp"
 #include "emu_owner_resolver.hpp"
 #include "emu_round_trips.hpp"
+#include "emu_token_cursor.hpp"
 #include "emu_sql_rewriter.hpp"
 #include "emu_text.hpp"
 
@@ -105,6 +106,7 @@ emu_value emu_stmt::bind_value(const std::u16string& name, std::size_t occurrenc
   emu_value value = client_value(*b, iteration);
   if (value.kind == value_kind::text && b->charset_form != SQLCS_NCHAR)
     value.text = connection->settings().stored(value.text);
+  value.bound = true;
   return value;
 }
 
@@ -203,6 +205,27 @@ sword emu_stmt::run_rows(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode,
   return OCI_SUCCESS;
 }
 
+// Oracle Database Error Messages, ORA-24816: a bind of length potentially over 4000 bytes
+// that follows a bind for a LOB or LONG column is refused ("re-order the binds so that the
+// LONG bind or LOB binds are all at the end"). The LOB Developer's Guide lets one statement
+// carry several binds over 4000 bytes into LOB columns, so those may follow one another; a
+// bind of at most 4000 bytes into a LOB column counts as a LOB bind all the same.
+void emu_stmt::check_bind_order(const emu_insert_executor& executor) {
+  constexpr std::size_t long_bind = 4000;
+  bool lob_bind_seen = false, every_lob_bind_long = true;
+  for (const auto& column : executor.bound_columns()) {
+    const emu_bind* b = find_bind(column.name, column.occurrence);
+    if (!b) continue;  // ORA-01008 when the row is read
+    const bool is_long = b->potential_size() > long_bind;
+    const bool into_lob = column.type->is_lob() || column.type->is_long();
+    if (is_long && lob_bind_seen && !(into_lob && every_lob_bind_long)) throw ora_error(24816);
+    if (into_lob) {
+      lob_bind_seen = true;
+      every_lob_bind_long = every_lob_bind_long && is_long;
+    }
+  }
+}
+
 sword emu_stmt::execute_dml(emu_svcctx&, emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode) {
   if (iters == 0) throw ora_error(24333);
   executed = true;
@@ -214,6 +237,7 @@ sword emu_stmt::execute_dml(emu_svcctx&, emu_error_handle& err, ub4 iters, ub4 r
       insert_ = std::make_unique<emu_insert>(emu_parser(cursor).insert());
     }
     emu_insert_executor executor(*connection, *insert_);
+    check_bind_order(executor);
     return run_rows(err, iters, rowoff, mode, [&](ub4 i) {
       call_in_callbacks(i);
       iteration_binds binds(*this, i);
@@ -241,6 +265,10 @@ sword emu_stmt::execute_dml(emu_svcctx&, emu_error_handle& err, ub4 iters, ub4 r
 }
 
 sword emu_stmt::execute_ddl(emu_svcctx&, emu_error_handle& err) {
+  {
+    emu_token_cursor session(sql, tokens);
+    if (session.accept_word("ALTER") && session.accept_word("SESSION")) return alter_session(session);
+  }
   emu_token_cursor cursor(sql, tokens);
   const emu_ddl statement = emu_parser(cursor).ddl();
   executed = true;
@@ -248,6 +276,18 @@ sword emu_stmt::execute_ddl(emu_svcctx&, emu_error_handle& err) {
   if (!warning) return OCI_SUCCESS;
   err.set(*warning);
   return OCI_SUCCESS_WITH_INFO;
+}
+
+// ALTER SESSION SET DDL_LOCK_TIMEOUT = n (0 to 1,000,000 seconds); no other setting.
+sword emu_stmt::alter_session(emu_token_cursor& cursor) {
+  cursor.expect_word("SET", 922);
+  cursor.expect_word("DDL_LOCK_TIMEOUT", 2248);
+  cursor.expect_symbol("=", 922);
+  const int seconds = cursor.integer(2097);
+  if (seconds < 0 || seconds > 1000000) throw ora_error(2097);
+  connection->set_ddl_lock_timeout(seconds);
+  executed = true;
+  return OCI_SUCCESS;
 }
 
 void emu_stmt::call_in_callbacks(ub4 iteration) {

@@ -13,6 +13,7 @@
 namespace ociemu {
 
 class emu_insert_executor;
+class emu_token_cursor;
 
 struct emu_stmt : emu_handle {
   explicit emu_stmt(emu_env* e) : emu_handle(OCI_HTYPE_STMT, e) {}
@@ -53,6 +54,9 @@ struct emu_stmt : emu_handle {
   sword execute_query(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 mode);
   sword execute_dml(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode);
   sword execute_ddl(emu_svcctx& svc, emu_error_handle& err);
+  sword alter_session(emu_token_cursor& cursor);
+  // ORA-24816 for binds in an order Oracle refuses.
+  void check_bind_order(const emu_insert_executor& executor);
   sword run_rows(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode,
                  const std::function<void(ub4)>& row);
   void deliver_returning(const emu_insert& insert, ub4 iteration, const std::vector<emu_value>& values,

@@ -26,6 +26,10 @@ inline bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
 inline bool is_ascii_alpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 inline bool is_ascii_alnum(char c) { return is_ascii_digit(c) || is_ascii_alpha(c); }
 inline char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+inline std::string ascii_upper_text(std::string text) {
+  for (char& c : text) c = ascii_upper(c);
+  return text;
+}
 inline char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace ociemu

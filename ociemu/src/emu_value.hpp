@@ -19,6 +19,8 @@ struct emu_value {
   std::u16string text;            // text, and the ROWID text for value_kind::rowid
   std::vector<std::uint8_t> bytes;
   emu_datetime datetime;
+  // Bound by the client rather than written in the statement: ORA-01461 measures these.
+  bool bound = false;
 
   static emu_value null() { return {}; }
   static emu_value of_number(const emu_number& n) { emu_value v; v.kind = value_kind::number; v.number = n; return v; }

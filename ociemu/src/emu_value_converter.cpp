@@ -33,11 +33,18 @@ std::string type_word(const emu_value& v) {
   throw ora_error(932, {type.catalog_name(), type_word(v)});
 }
 
+// Bytes of text in the database character set (after its letters became "?" where it lacks them).
+std::size_t database_bytes(const std::u16string& text, const emu_column_ref& column) {
+  return column.single_byte_set ? code_point_count(text) : utf8_length(text);
+}
+
 // Length of text as the column counts it: code points under character semantics in the
-// database character set, UTF-16 units in the national one, UTF-8 bytes under byte semantics.
-std::size_t measured_length(const std::u16string& text, const emu_column_type& type) {
+// database character set, UTF-16 units in the national one, bytes of the database character
+// set under byte semantics (SQL Language Reference, "Length Semantics for Character Datatypes").
+std::size_t measured_length(const std::u16string& text, const emu_column_type& type,
+                            const emu_column_ref& column) {
   if (type.is_national()) return text.size();
-  return type.char_semantics ? code_point_count(text) : utf8_length(text);
+  return type.char_semantics ? code_point_count(text) : database_bytes(text, column);
 }
 
 emu_cell text_cell(const std::u16string& text) {
@@ -177,10 +184,17 @@ emu_cell emu_value_converter::number_cell(const emu_number& n) {
 
 std::u16string emu_value_converter::fit_text(std::u16string text, const emu_column_type& type,
                                              const emu_column_ref& column) {
-  const std::size_t actual = measured_length(text, type);
+  const std::size_t actual = measured_length(text, type, column);
   if (actual > static_cast<std::size_t>(type.length))
     throw ora_error(12899, {quoted_path(column.owner, column.table, column.column),
                             std::to_string(actual), std::to_string(type.length)});
+  // A column of character semantics still holds at most 4000 (VARCHAR2) or 2000 (CHAR) bytes.
+  if (type.char_semantics && !type.is_national()) {
+    const std::size_t bytes = database_bytes(text, column);
+    if (bytes > static_cast<std::size_t>(type.max_bytes()))
+      throw ora_error(12899, {quoted_path(column.owner, column.table, column.column), std::to_string(bytes),
+                              std::to_string(type.max_bytes())});
+  }
   if (type.kind == type_kind::char_ || type.kind == type_kind::nchar)
     text.append(static_cast<std::size_t>(type.length) - actual, u' ');
   return text;

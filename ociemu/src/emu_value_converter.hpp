@@ -12,6 +12,7 @@ namespace ociemu {
 // Names the column in the messages of ORA-12899 and its kin.
 struct emu_column_ref {
   std::string owner, table, column;  // UTF-8
+  bool single_byte_set = false;      // the database character set takes one byte a character
 };
 
 class emu_value_converter {

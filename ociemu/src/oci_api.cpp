@@ -208,7 +208,9 @@ sword attr_set(emu_handle* h, void* attributep, ub4 size, ub4 attr) {
     case OCI_HTYPE_BIND:
       if (attr == OCI_ATTR_CHARSET_FORM)
         return static_cast<emu_bind*>(h)->charset_form = get<ub1>(attributep), OCI_SUCCESS;
-      if (attr == OCI_ATTR_CHARSET_ID || attr == OCI_ATTR_MAXDATA_SIZE) return OCI_SUCCESS;
+      if (attr == OCI_ATTR_MAXDATA_SIZE)
+        return static_cast<emu_bind*>(h)->maxdata_size = get<ub4>(attributep), OCI_SUCCESS;
+      if (attr == OCI_ATTR_CHARSET_ID) return OCI_SUCCESS;
       break;
     case OCI_HTYPE_DEFINE:
       if (attr == OCI_ATTR_CHARSET_FORM || attr == OCI_ATTR_CHARSET_ID || attr == OCI_ATTR_MAXDATA_SIZE)
@@ -329,6 +331,7 @@ sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 
       throw ora_error(1017);
     }
     session->connection = std::make_unique<emu_connection>(svc->server->service_file, logon_name(user), password);
+    set_help_lines(session->connection->settings().help_lines());
     svc->session = session;
     return OCI_SUCCESS;
   });
@@ -471,6 +474,10 @@ static sword bind_common(emu_stmt* s, emu_error_handle* err, OCIBind** bindpp, c
                          ub2* rcodep, ub4 mode) {
   if (!s || !err || !bindpp) return OCI_INVALID_HANDLE;
   return guarded(err, [&] {
+    // OCI Programmer's Guide, OCIBindByName: value_sz is the maximum size possible in bytes
+    // of any data value; a buffer given with none (a size that wrapped past 2 GB - 1 comes
+    // out negative) is no length a server takes (ORA-01459).
+    if (valuep && value_sz <= 0 && !is_descriptor_type(dty)) throw ora_error(1459);
     emu_bind* b = s->bind(name, position);
     b->value = valuep;
     b->value_size = value_sz;
@@ -608,17 +615,18 @@ sword OCIErrorGet(void* hndlp, ub4 recordno, OraText*, sb4* errcodep, OraText* b
       type == OCI_HTYPE_ERROR ? static_cast<emu_error_handle*>(h)->records : static_cast<emu_env*>(h)->errors;
   if (recordno == 0 || recordno > records.size()) return OCI_NO_DATA;
   const emu_error& e = records[recordno - 1];
-  if (errcodep) *errcodep = e.code();
   if (bufp && bufsiz > 0) {
     const emu_env& env = *h->env;
-    const std::string text = env.encode(to_utf16(std::string(e.what()) + "\n"));
+    const std::string text = env.encode(to_utf16(client_message(e) + "\n"));
     const std::size_t unit = env.unit();
     const std::size_t room = bufsiz >= unit ? (bufsiz - unit) / unit * unit : 0;
+    // OCI Programmer's Guide, OCIErrorGet: a buffer too small for the message is OCI_ERROR.
+    if (text.size() > room && !unverified::short_error_buffer_succeeds) return OCI_ERROR;
     const std::size_t n = std::min(text.size(), room);
     std::memcpy(bufp, text.data(), n);
     if (bufsiz >= n + unit) std::memset(bufp + n, 0, unit);
-    if (n < text.size() && !unverified::short_error_buffer_succeeds) return OCI_ERROR;
   }
+  if (errcodep) *errcodep = e.code();
   return OCI_SUCCESS;
 }
 

@@ -21,6 +21,7 @@ struct user_options {
 };
 
 // USER PASSWORD [--locked] [--no-create-table] [--no-quota] [--no-create-sequence]
+//               [--no-create-trigger] [--grant=PRIVILEGE]...
 user_options read_user(const std::vector<std::string>& args, std::size_t first) {
   user_options o;
   if (args.size() < first + 2) {
@@ -34,6 +35,8 @@ user_options read_user(const std::vector<std::string>& args, std::size_t first) 
     else if (args[i] == "--no-create-table") o.user.create_table = false;
     else if (args[i] == "--no-quota") o.user.quota = false;
     else if (args[i] == "--no-create-sequence") o.user.create_sequence = false;
+    else if (args[i] == "--no-create-trigger") o.user.create_trigger = false;
+    else if (args[i].rfind("--grant=", 0) == 0) o.user.grants.push_back(ascii_upper_text(args[i].substr(8)));
     else o.ok = false;
   }
   return o;
@@ -44,7 +47,9 @@ user_options read_user(const std::vector<std::string>& args, std::size_t first) 
 int emu_admin::usage() {
   err_ << "usage: ociemu COMMAND ...\n"
           "  create-service SERVICE USER PASSWORD [--locked] [--no-create-table] [--no-quota]\n"
-          "                 [--no-create-sequence] [--compatible=19.0.0] [--charset=AL32UTF8]\n"
+          "                 [--no-create-sequence] [--no-create-trigger] [--grant=\"CREATE ANY TABLE\"]...\n"
+          "                 [--compatible=19.0.0] [--charset=AL32UTF8] [--length-semantics=BYTE]\n"
+          "                 [--messages=19c|23ai]\n"
           "  add-user SERVICE USER PASSWORD [the same options]\n"
           "  add-alias ALIAS SERVICE-OR-ADDRESS\n"
           "  add-tablespace SERVICE NAME\n"
@@ -84,12 +89,22 @@ int emu_admin::run(const std::vector<std::string>& args) {
 }
 
 int emu_admin::create_service(const std::vector<std::string>& all) {
-  std::string compatible = "19.0.0", charset = "AL32UTF8";
+  std::string compatible = "19.0.0", charset = "AL32UTF8", semantics = "BYTE", messages = "19c";
   std::vector<std::string> args;
   for (const std::string& arg : all) {
     if (arg.rfind("--compatible=", 0) == 0) compatible = arg.substr(13);
     else if (arg.rfind("--charset=", 0) == 0) charset = arg.substr(10);
+    else if (arg.rfind("--length-semantics=", 0) == 0) semantics = ascii_upper_text(arg.substr(19));
+    else if (arg.rfind("--messages=", 0) == 0) messages = arg.substr(11);
     else args.push_back(arg);
+  }
+  if (semantics != "BYTE" && semantics != "CHAR") {
+    err_ << "unknown length semantics " << semantics << ": use BYTE or CHAR\n";
+    return 2;
+  }
+  if (messages != "19c" && messages != "23ai") {
+    err_ << "unknown message style " << messages << ": use 19c or 23ai\n";
+    return 2;
   }
   if (!emu_service_settings::parse_compatible(compatible)) {
     err_ << "unknown COMPATIBLE setting " << compatible << ": give a release such as 12.1 or 19.0.0\n";
@@ -107,7 +122,7 @@ int emu_admin::create_service(const std::vector<std::string>& all) {
     err_ << "service " << args[1] << " already exists\n";
     return 1;
   }
-  emu_service_settings::store(*emu_connection::create_service(file), compatible, charset);
+  emu_service_settings::store(*emu_connection::create_service(file), compatible, charset, semantics, messages);
   return add_user(args, true);
 }
 
@@ -121,6 +136,7 @@ int emu_admin::add_user(const std::vector<std::string>& args, bool) {
     return 1;
   }
   emu_sqlite db(file, false);
+  emu_catalog::create_schema(db);
   emu_catalog::save_user(db, o.user);
   out_ << "user " << to_utf8(o.user.name) << " of service " << args[1] << " saved\n";
   return 0;

@@ -3,13 +3,15 @@
 #include "ora_engine.hpp"
 #include "ora_error_class.hpp"
 #include "ora_journal.hpp"
+#include "ora_table.hpp"
 #include "tk_final_exception.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 
 batch_loader::batch_loader(ora_table& table, table_tally& tally, std::size_t batch_rows, std::size_t commit_rows,
                            ora_journal* journal, failure_sink failed, loss_sink lost)
-    : bulk_(table, batch_rows),
+    : table_(table),
+      bulk_(table, batch_rows),
       tally_(tally),
       commit_rows_(commit_rows),
       journal_(journal),
@@ -19,9 +21,33 @@ batch_loader::batch_loader(ora_table& table, table_tally& tally, std::size_t bat
 void batch_loader::add(const udb_record& record, std::uint64_t number) {
   if (!queue(record, number)) {
     run(1);
-    queue(record, number);  // an empty batch takes any row
+    if (bulk_.oversized()) return insert_alone(record, number);
+    queue(record, number);  // an empty batch takes any other row
   }
   if (bulk_.full()) run();
+}
+
+// The rows before it are committed first, so that the journal, advanced to
+// this record with its commit, names no row that is not there.
+void batch_loader::insert_alone(const udb_record& record, std::uint64_t number) {
+  tk_log(3, "Record #%I64u holds a LOB larger than a bind carries: it is inserted alone", number);
+  commit(1);
+  last_executed_ = number;
+  if (journal_) journal_->advance(number);
+  try {
+    table_.append_record(record);  // commits, with the journal's update
+    ++tally_.inserted;
+  } catch (const tk_final_exception&) {
+    throw;
+  } catch (const ora_exception& e) {
+    if (ora_error_class::connection_lost(e.ora_number()) || ora_error_class::out_of_space(e.ora_number()))
+      stop(e, 1);
+    failed_(e, number);
+    if (journal_) journal_->commit();  // its outcome is final now
+  } catch (const tk_exception& e) {
+    failed_(e, number);
+    if (journal_) journal_->commit();
+  }
 }
 
 // The record's own errors (a value that cannot be bound) fail it alone.

@@ -51,6 +51,8 @@ class batch_loader {
   // False when the batch has no room for the record; true when it was
   // queued or failed.
   bool queue(const udb_record& record, std::uint64_t number);
+  // A record whose LOB no bind carries goes alone, by its locator.
+  void insert_alone(const udb_record& record, std::uint64_t number);
   // `waiting`: a record read and held back for the next batch, lost too if
   // this one stops the table.
   void run(std::size_t waiting = 0);
@@ -62,6 +64,7 @@ class batch_loader {
   // yet (the batch at hand, a record waiting for the next one).
   [[noreturn]] void stop(const ora_exception& e, std::size_t unsettled);
 
+  ora_table& table_;
   ora_bulk_insert bulk_;
   table_tally& tally_;
   std::size_t commit_rows_;

@@ -556,8 +556,9 @@ std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& sour
   target->column_notes = [shown](const std::u16string& column, const std::string& message) {
     error_handler::report_warning({shown, 0, tk_printable_name_utf8(column), message});
   };
-  auto created = target->create_table(target_table, source.schema, udb_indexes());
+  std::unique_ptr<udb_recordset> created = target->create_table(target_table, source.schema, udb_indexes());
   target->column_notes = nullptr;
+  for (const std::string& warning : target->creation_warnings) error_handler::report_warning({shown, 0, {}, warning});
   return created;
 }
 

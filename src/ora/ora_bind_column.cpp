@@ -1,5 +1,6 @@
 #include "ora_bind_column.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "ora_engine.hpp"
@@ -7,6 +8,12 @@
 namespace {
 
 constexpr std::size_t length_prefix = 4;  // SQLT_LVC and SQLT_LVB
+
+// Oracle's longest VARCHAR2 or RAW value (MAX_STRING_SIZE = STANDARD). A bind that may carry
+// more is a LONG bind, and one that may not is an ordinary bind even into a LOB column:
+// Oracle refuses a bind that may exceed 4,000 bytes after an ordinary bind into a LOB column
+// (ORA-24816), so every LOB data bind reserves more than this, whatever its batch holds.
+constexpr std::size_t standard_string_bytes = 4000;
 
 }  // namespace
 
@@ -45,7 +52,8 @@ std::size_t ora_bind_column::element_size_for(std::size_t widest) const {
   switch (kind_) {
     case form::number: return oci::number_bytes;
     case form::date: return sizeof(oci::date);
-    case form::long_text: case form::long_binary: return length_prefix + (widest ? widest : 2);
+    case form::long_text: case form::long_binary:
+      return length_prefix + std::max(widest, standard_string_bytes + 1);
     default: return widest ? widest : 2;
   }
 }
@@ -92,9 +100,23 @@ void ora_bind_column::bind(OCIStmt* statement, const std::u16string& placeholder
                                               sized ? lengths_.data() : nullptr, nullptr, 0, nullptr,
                                               oci::default_mode),
                    "OCIBindByName");
+  if (sized) limit_server_size(bind, element);
   if (!national_) return;
   ub1 form_nchar = oci::sqlcs_nchar;
   engine.check_err(engine.oci().OCIAttrSet(bind, oci::htype_bind, &form_nchar, 0, oci::attr_charset_form,
+                                           engine.error_handle()),
+                   "OCIAttrSet");
+}
+
+// OCI_ATTR_MAXDATA_SIZE, as ODPI-C sets it on its variable-length binds: the most bytes a
+// value takes on the server. Text converted from UTF-16 may take more bytes there than here,
+// and a bind the server thinks may exceed 4,000 bytes is a LONG bind, which a VARCHAR2,
+// NVARCHAR2 or RAW column refuses (ORA-01461). No value of those columns takes more than
+// 4,000 bytes on the server; binary values take there what they take here.
+void ora_bind_column::limit_server_size(OCIBind* bind, std::size_t element) const {
+  ub4 most = static_cast<ub4>(kind_ == form::binary ? std::min(element, standard_string_bytes) : standard_string_bytes);
+  ora_engine& engine = ora_engine::instance();
+  engine.check_err(engine.oci().OCIAttrSet(bind, oci::htype_bind, &most, 0, oci::attr_maxdata_size,
                                            engine.error_handle()),
                    "OCIAttrSet");
 }

@@ -42,6 +42,7 @@ class ora_bind_column {
  private:
   std::size_t element_size_for(std::size_t widest) const;
   ub2 type() const;
+  void limit_server_size(OCIBind* bind, std::size_t element) const;
 
   std::size_t position_;
   form kind_;

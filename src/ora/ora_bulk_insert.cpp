@@ -38,8 +38,9 @@ bool ora_bulk_insert::can_bind(const ora_table& table) {
   return true;
 }
 
-ora_bulk_insert::ora_bulk_insert(ora_table& table, std::size_t batch_rows, std::size_t batch_bytes)
-    : table_(table), batch_rows_(batch_rows ? batch_rows : 1), batch_bytes_(batch_bytes) {
+ora_bulk_insert::ora_bulk_insert(ora_table& table, std::size_t batch_rows, std::size_t batch_bytes,
+                                 std::size_t largest_lob)
+    : table_(table), batch_rows_(batch_rows ? batch_rows : 1), batch_bytes_(batch_bytes), largest_lob_(largest_lob) {
   tk_log(1, "ora_bulk_insert::ctor(%s, %d rows, %d bytes)", table.name, batch_rows_, batch_bytes_);
 }
 
@@ -126,14 +127,17 @@ bool ora_bulk_insert::add(const udb_record& record, std::uint64_t tag) {
   if (record.size() != record_size_ && table_.map_fields(record) != field_of_column_)
     throw tk_exception("The structure of data source does not conform to the destination table.");
   std::size_t bytes = 0;
+  oversized_ = false;
   for (std::size_t k = 0; k < columns_.size(); ++k) {
     const int at = field_of_column_[columns_[k].position()];
     bool needs = false;
     const bool present = value_of(columns_[k], record[static_cast<std::size_t>(at)], needs, row_[k]);
     row_null_[k] = !present;
     row_relax_[k] = needs;
+    if (present && columns_[k].is_long() && row_[k].size() > largest_lob_) oversized_ = true;
     bytes += columns_[k].element_size_with(present ? row_[k].size() : 0);
   }
+  if (oversized_) return false;
   if (pending() > 0 && bytes * (pending() + 1) > batch_bytes_) return false;
   for (std::size_t k = 0; k < columns_.size(); ++k) {
     if (row_null_[k])

@@ -33,8 +33,12 @@ class ora_bulk_insert {
   // Tables with a LONG column cannot take array binds of long values.
   static bool can_bind(const ora_table& table);
 
+  // The most bytes of LOB data one bind carries: its size, with the four
+  // bytes of its length, is an sb4 (2 GB - 1).
+  static constexpr std::size_t largest_lob_bind = 0x7FFFFFFFu - 4;
+
   ora_bulk_insert(ora_table& table, std::size_t batch_rows = default_rows,
-                  std::size_t batch_bytes = default_bytes);
+                  std::size_t batch_bytes = default_bytes, std::size_t largest_lob = largest_lob_bind);
   ~ora_bulk_insert();
   ora_bulk_insert(const ora_bulk_insert&) = delete;
   ora_bulk_insert& operator=(const ora_bulk_insert&) = delete;
@@ -43,6 +47,9 @@ class ora_bulk_insert {
   // batch holds rows and this one would take it past its byte cap: execute
   // first. A value that cannot be bound raises its error (nothing added).
   bool add(const udb_record& record, std::uint64_t tag);
+  // After add() said false: the record holds a LOB larger than a bind
+  // carries, and must go by its locator (ora_table::append_record).
+  bool oversized() const { return oversized_; }
   bool full() const;
   std::size_t pending() const { return tags_.size(); }
   // The tag of the last pending row; 0 when none.
@@ -71,7 +78,8 @@ class ora_bulk_insert {
   void clear();
 
   ora_table& table_;
-  std::size_t batch_rows_, batch_bytes_;
+  std::size_t batch_rows_, batch_bytes_, largest_lob_;
+  bool oversized_ = false;
   std::vector<int> field_of_column_;
   std::size_t record_size_ = 0;
   std::vector<ora_bind_column> columns_;  // LOB data last

@@ -81,6 +81,7 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
                                                           const udb_schema& source,
                                                           const udb_indexes& source_indexes) {
   tk_log(2, "ora_database::create_table(%s)", table);
+  creation_warnings.clear();
   if (!is_table_exist(table)) {
     check_fits(source);
     ora_schema_initializer builder(table, source, source_indexes, b_uppercase, limits);
@@ -89,6 +90,7 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
     builder.lob_tablespace = lob_tablespace;
     builder.column_notes = column_notes;
     builder.build_schema(*this);
+    creation_warnings = builder.warnings;
     if (!source_indexes.empty()) {
       ora_indexes_initializer keys(table, builder.schema, source_indexes, builder.names_map);
       keys.owner = owner;

@@ -80,6 +80,9 @@ class ora_database : public udb_database, public ora_sql_runner {
   std::u16string dictionary(const char16_t* name) const;
   // "ALIAS.COLUMN = 'OWNER' AND " for a view of another schema, else nothing.
   std::u16string owner_condition(const char16_t* column) const;
+  // What the last create_table could not make as the source has it (an
+  // auto-increment trigger the user may not create): the table's warnings.
+  std::vector<std::string> creation_warnings;
   // What the server allows; the engine sets it when it connects.
   ora_server_limits limits;
   std::map<std::u16string, std::u16string> views;

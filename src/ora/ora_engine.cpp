@@ -17,6 +17,8 @@ namespace {
 // "success with compilation error": the object was created, and is invalid.
 constexpr int ora_compiled_with_errors = 24344;
 
+constexpr std::size_t error_text_units = 3072 / 2;  // UTF-16
+
 // No quoted identifier can hold a double quote (or a zero).
 void repair_identifier(std::u16string& name) {
   for (char16_t& c : name)
@@ -200,21 +202,46 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& database
   database_ = database;
   user_ = user;
   password_ = password;
+  wait_for_ddl_locks();
   auto db = std::make_unique<ora_database>(database, 1);
   db->limits = ora_limits_reader(*this).read();
   return db;
 }
 
+// Oracle fails DDL at once (ORA-00054) while another session holds a lock on its table, as
+// the sessions of one load may (a NOT NULL relaxed, a foreign key to a table being loaded,
+// the journal dropped). DDL_LOCK_TIMEOUT (Oracle Database Reference; 11g on) makes the
+// session's DDL wait that long for the lock instead; an older server keeps failing at once.
+void ora_engine::wait_for_ddl_locks() {
+  try {
+    ora_stmt statement;
+    statement.prepare(tk_wformat(u"ALTER SESSION SET DDL_LOCK_TIMEOUT = %d", ddl_lock_wait_seconds));
+    statement.execute(1);
+    tk_log(3, "DDL waits up to %d s for the locks of other sessions", ddl_lock_wait_seconds);
+  } catch (const ora_exception& e) {
+    tk_log(3, "DDL fails at once on the locks of other sessions: %s", e.message);
+  }
+}
+
 ora_exception ora_engine::diagnostic() const { return diagnostic_of(error_handle()); }
 
+// Oracle 23ai's texts run to several lines with a help address. A buffer too small for
+// the text makes OCIErrorGet fail and leaves the number unset, which would hide a lost
+// connection or a full tablespace: the text is read into 3,072 bytes (ODPI-C's size,
+// DPI_MAX_ERROR_SIZE), and once more into far more when even that fails.
 ora_exception ora_engine::diagnostic_of(OCIError* handle) const {
-  sb4 number = 0;
-  char16_t text[256] = {};
-  oci_->OCIErrorGet(handle, 1, nullptr, &number, reinterpret_cast<OraText*>(text), sizeof text,
-                    oci::htype_error);
-  std::u16string message = text_of(text, 256);
-  while (!message.empty() && (message.back() == u'\n' || message.back() == u' ')) message.pop_back();
-  return ora_exception(number, message);
+  for (const std::size_t units : {error_text_units, 16 * error_text_units}) {
+    sb4 number = 0;
+    std::u16string text(units, u'\0');
+    const sword status = oci_->OCIErrorGet(handle, 1, nullptr, &number, reinterpret_cast<OraText*>(text.data()),
+                                           static_cast<ub4>(units * 2), oci::htype_error);
+    if (status == oci::no_data) break;
+    if (status != oci::success) continue;
+    std::u16string message = text_of(text.data(), units);
+    while (!message.empty() && (message.back() == u'\n' || message.back() == u' ')) message.pop_back();
+    return ora_exception(number, message);
+  }
+  return ora_exception(0, u"The Oracle client reported an error but gave no text for it");
 }
 
 void ora_engine::check_err(sword status, const char* call) {

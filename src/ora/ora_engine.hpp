@@ -63,6 +63,8 @@ class ora_engine : public tk_singleton<ora_engine> {
   void rollback();
 
   static constexpr const char16_t* external_user = u"/";
+  // How long the session's DDL waits for another session's lock on its table.
+  static constexpr int ddl_lock_wait_seconds = 60;
   // The connect string for host, port and database (see open_db).
   static std::u16string connect_string(const std::u16string& host, const std::u16string& port,
                                        const std::u16string& database);
@@ -89,6 +91,7 @@ class ora_engine : public tk_singleton<ora_engine> {
   ora_handle allocate(ub4 type, const char* step);
   ora_handle new_owner(ub4 type, ora_handle::kind what);
   void set_text_attribute(void* handle, ub4 handle_type, const std::u16string& text, ub4 attribute);
+  void wait_for_ddl_locks();
   void clean() noexcept;
   // Record 1 of the error handle as an exception.
   ora_exception diagnostic() const;

@@ -1,8 +1,10 @@
 #include "ora_get_rowid.hpp"
 
+#include <cstring>
 #include <type_traits>
 
 #include "ora_engine.hpp"
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
 
@@ -32,12 +34,39 @@ sb4 ora_get_rowid::cbf_get_data(void* context, OCIBind*, ub4 iteration, ub4, voi
   return oci::callback_continue;
 }
 
-std::u16string ora_get_rowid::do_insert(std::u16string text) {
+// SQLT_LVC: a four-byte length, then the text. They are the only binds of
+// the VALUES list; only the RETURNING bind follows them (ORA-24816 otherwise).
+void ora_get_rowid::bind_long_texts(const std::vector<std::u16string>& long_texts) {
+  ora_engine& engine = ora_engine::instance();
+  long_buffers_.clear();
+  for (std::size_t k = 0; k < long_texts.size(); ++k) {
+    const std::size_t bytes = long_texts[k].size() * 2;
+    if (bytes > 0x7FFFFFFFu - 4) throw tk_exception("The text is longer than a LONG column holds (2 GB)");
+    const auto length = static_cast<ub4>(bytes);
+    std::string buffer(4 + bytes, '\0');
+    std::memcpy(buffer.data(), &length, 4);
+    std::memcpy(buffer.data() + 4, long_texts[k].data(), bytes);
+    long_buffers_.push_back(std::move(buffer));
+  }
+  for (std::size_t k = 0; k < long_buffers_.size(); ++k) {
+    const std::u16string placeholder = tk_wformat(u":L%d", static_cast<int>(k + 1));
+    OCIBind* bind = nullptr;
+    engine.check_err(engine.oci().OCIBindByName(statement_.handle(), &bind, engine.error_handle(),
+                                                reinterpret_cast<const OraText*>(placeholder.c_str()),
+                                                static_cast<sb4>(placeholder.size() * 2), long_buffers_[k].data(),
+                                                static_cast<sb4>(long_buffers_[k].size()), oci::sqlt_lvc, nullptr,
+                                                nullptr, nullptr, 0, nullptr, oci::default_mode),
+                     "OCIBindByName");
+  }
+}
+
+std::u16string ora_get_rowid::do_insert(std::u16string text, const std::vector<std::u16string>& long_texts) {
   tk_log(1, "ora_get_rowid::do_insert");
   text += u" RETURNING ROWID INTO :1";
   tk_log(3, "Run SQL query: %s\n", text);
   ora_engine& engine = ora_engine::instance();
   statement_.prepare(text);
+  bind_long_texts(long_texts);
   tk_log(1, "Step #1");
   static const std::u16string placeholder = u":1";
   engine.check_err(engine.oci().OCIBindByName(statement_.handle(), &bind_, engine.error_handle(),

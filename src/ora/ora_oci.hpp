@@ -72,6 +72,7 @@ constexpr ub4 attr_session = 7;
 constexpr ub4 attr_row_count = 9;
 constexpr ub4 attr_param_count = 18;
 constexpr ub4 attr_charset_form = 32;
+constexpr ub4 attr_maxdata_size = 33;
 constexpr ub4 attr_num_dml_errors = 73;
 constexpr ub4 attr_dml_row_offset = 74;
 constexpr ub4 attr_username = 22;

@@ -50,8 +50,9 @@ ora_schema_initializer::ora_schema_initializer(std::u16string table_, const udb_
 
 std::u16string ora_schema_initializer::column_type(const t_ftd& c) const {
   std::u16string type = udb_custom_conversion::is_acceptable1(c) ? udb_custom_conversion::handle1(c)
-                        : is_known_type(c) && !c.native_type.empty() ? ora_native_type::parse(c.native_type).text()
-                                                                     : get_ora_native_type(c, false);
+                        : is_known_type(c) && !c.native_type.empty()
+                            ? ora_in_characters(ora_native_type::parse(c.native_type).text())
+                            : get_ora_native_type(c, false);
   if (type == u"CLOB" && !limits_.is_unicode()) {
     // A CLOB holds the database character set; memo letters it lacks would become "?".
     tk_log(3, "Column '%s': NCLOB instead of CLOB, the database character set %s is not Unicode", c.name,
@@ -93,16 +94,19 @@ void ora_schema_initializer::build_schema(ora_sql_runner& runner) {
   tk_log(3, "Run SQL query: %s\n", text);
   runner.run(text);
   if (auto_increment_column.empty()) return;
+  const std::size_t warned = warnings.size();
   std::u16string sequence = create_sequence(runner);
   if (sequence.empty()) {
     tk_log(2, "Failed to create a sequence");
-    return;
+    if (warnings.size() != warned) return;  // it said why
+    return no_numbering(tk_format("no sequence name is free (%s and the next %d)",
+                                  tk_utf16_to_utf8_lenient(sequence_name(0)), sequence_attempts - 1));
   }
   try {
     runner.run(trigger_text(sequence));
   } catch (const ora_exception& e) {
     tk_log(2, "Error while creating index for trigger:\n%s\n", e.message);
-    if (e.ora_number() != ora_compiled_with_errors) return;
+    if (e.ora_number() != ora_compiled_with_errors) return trigger_refused(runner, sequence, e);
     drop_trigger(runner, sequence);
     throw ora_exception(e.ora_number(),
                         tk_utf8_to_utf16_lenient(e.message + "\nThe trigger did not compile and was dropped: auto "
@@ -127,6 +131,27 @@ void ora_schema_initializer::report_columns() const {
     const ora_default_value value(column);
     if (!value.problem().empty()) warn(value.problem());
   }
+}
+
+// Without the trigger nothing numbers new rows: the table keeps its rows and says why, with
+// the privilege to grant when that is the reason; the sequence no trigger uses goes.
+void ora_schema_initializer::trigger_refused(ora_sql_runner& runner, const std::u16string& sequence,
+                                             const ora_exception& e) {
+  try {
+    runner.run(u"DROP SEQUENCE " + ora_quoted(sequence));
+  } catch (const ora_exception& dropped) {
+    tk_log(2, "Cannot drop the sequence:\n%s\n", dropped.message);
+  }
+  std::string why = e.message.substr(0, e.message.find('\n'));
+  if (e.ora_number() == ora_no_privilege)
+    why += owner.empty() ? "; grant CREATE TRIGGER to the converting user"
+                         : "; grant CREATE ANY TRIGGER to the converting user, the table being in another schema";
+  no_numbering("its trigger cannot be created (" + why + ")");
+}
+
+void ora_schema_initializer::no_numbering(const std::string& why) {
+  warnings.push_back(tk_format("auto-increment column %s: %s, new rows get no number from a sequence",
+                               tk_utf16_to_utf8_lenient(auto_increment_column), why));
 }
 
 // A trigger left invalid fails every insert into its table (ORA-04098), so
@@ -158,8 +183,11 @@ std::u16string ora_schema_initializer::create_sequence(ora_sql_runner& runner) {
                  u" MAXVALUE 1.0E28 MINVALUE 1 NOCYCLE NOCACHE ORDER");
       return sequence;
     } catch (const ora_exception& e) {
-      if (e.ora_number() == ora_no_privilege)
-        throw tk_exception("Insufficient privileges to create sequence.\nAuto increment will not be converted.");
+      if (e.ora_number() == ora_no_privilege) {
+        no_numbering("its sequence cannot be created (" + e.message.substr(0, e.message.find('\n')) +
+                     "; grant CREATE SEQUENCE to the converting user)");
+        return {};
+      }
       if (e.ora_number() != ora_name_taken) throw;
     }
   }

@@ -5,7 +5,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "ora_exception.hpp"
 #include "ora_fn_validator.hpp"
 #include "ora_sql_runner.hpp"
 #include "t_names_map.hpp"
@@ -23,7 +25,7 @@ class ora_schema_initializer {
   std::u16string column_type(const t_ftd& column) const;
   void build_schema(ora_sql_runner& runner);
   // The name of a new sequence for the table, or empty when every name
-  // tried is taken.
+  // tried is taken or the user may not create one (then a warning says so).
   std::u16string create_sequence(ora_sql_runner& runner);
   std::u16string trigger_text(const std::u16string& sequence) const;
   // The table's name with "_n" (the table's last two characters dropped
@@ -47,11 +49,16 @@ class ora_schema_initializer {
   std::u16string auto_increment_column;
   ora_fn_validator validator;
   t_names_map names_map;
+  // What build_schema could not make as the source has it: the table's warnings.
+  std::vector<std::string> warnings;
 
  private:
   std::u16string column_text(const t_ftd& column) const;
   void report_columns() const;
   void drop_trigger(ora_sql_runner& runner, const std::u16string& sequence) const;
+  void trigger_refused(ora_sql_runner& runner, const std::u16string& sequence, const ora_exception& e);
+  // The warning that the auto-increment column is not numbered for new rows, and why.
+  void no_numbering(const std::string& why);
 
   ora_server_limits limits_;
   std::int64_t first_value_ = 1;  // the sequence's start: after the rows the source brings

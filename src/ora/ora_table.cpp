@@ -7,9 +7,11 @@
 #include "ora_database.hpp"
 #include "ora_engine.hpp"
 #include "ora_field_finder.hpp"
+#include "ora_literal_reader.hpp"
 #include "ora_lob_insert.hpp"
 #include "ora_native_type.hpp"
 #include "ora_util.hpp"
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
 #include "tk_mail_assertion.hpp"
@@ -119,7 +121,8 @@ void ora_table::read_column_details() {
       d.size /= 2;
       tk_log(1, "New field size=%d", d.size);
     }
-    if (type == u"LONG") d.native_type = u"LONG";
+    // The column's own type, not its width in server bytes, says whether it is a LOB.
+    d.native_type = type;
   }
 }
 
@@ -285,8 +288,12 @@ std::vector<int> ora_table::match_fields(const udb_record& record) const {
   return field_of_column;
 }
 
-std::u16string ora_table::insert_text(const udb_record& record, std::vector<int>& field_of_column) {
+// A text for a LONG column is bound, not written: a literal holds at most
+// 4,000 bytes (ORA-01704), a LONG up to 2 GB.
+std::u16string ora_table::insert_text(const udb_record& record, std::vector<int>& field_of_column,
+                                      std::vector<std::u16string>& long_texts) {
   field_of_column = map_fields(record);
+  long_texts.clear();
   std::u16string columns = u"INSERT /*+ APPEND */ INTO " + database_.sql_name(name) + u" (", values = u" VALUES(";
   bool first_column = true;
   for (std::size_t c = 0; c < schema.size(); ++c) {
@@ -295,6 +302,10 @@ std::u16string ora_table::insert_text(const udb_record& record, std::vector<int>
     std::u16string literal = udb_custom_conversion::is_acceptable2(field)
                                  ? udb_custom_conversion::handle2(field)
                                  : get_fld_append_wstr(c, field);
+    if (schema[c].native_type == u"LONG" && literal.size() > 1 && literal.front() == u'\'' && literal.back() == u'\'') {
+      long_texts.push_back(ora_literal_reader::text(literal));
+      literal = tk_wformat(u":L%d", static_cast<int>(long_texts.size()));
+    }
     columns += (first_column ? u"" : u", ") + ora_quoted(schema[c].name);
     values += (first_column ? u"" : u", ") + literal;
     first_column = false;
@@ -326,7 +337,7 @@ std::u16string ora_table::get_fld_append_wstr(std::size_t position, const udb_fi
 std::u16string ora_table::value_literal(std::size_t position, const udb_field& field, bool& relax) const {
   relax = false;
   const t_ftd& d = schema[position];
-  std::u16string literal = to_oracle_str(field);
+  std::u16string literal = udb_is_string_kind(d.vartype) ? ora_text_literal(field) : to_oracle_str(field);
   tk_log(1, "Got field #'%d': '%s' (%d, %d)", position, literal, field.get_type(), field.size);
   if ((d.vartype == VT_R4 || d.vartype == VT_R8) && is_numeric_value(field.get_type())) {
     double value = field.to_double();
@@ -369,8 +380,9 @@ void ora_table::append_record(const udb_record& record) {
   ora_engine& engine = ora_engine::instance();
   try {
     std::vector<int> field_of_column;
-    std::u16string text = insert_text(record, field_of_column);
-    std::u16string rowid = rowid_.do_insert(text);
+    std::vector<std::u16string> long_texts;
+    std::u16string text = insert_text(record, field_of_column, long_texts);
+    std::u16string rowid = rowid_.do_insert(text, long_texts);
     tk_log(1, "GOT ROWID(2): %s", rowid);
     ora_lob_insert lobs(database_.sql_name(name), schema);
     lobs.insert(rowid, record, field_of_column);

@@ -26,9 +26,11 @@ class ora_table : public ora_query_results {
   void next() override { ++cursor_; }
   void first() override {}
 
-  // The INSERT text (without the RETURNING clause) for a record, and the
-  // record field of each schema column (-1 for none).
-  std::u16string insert_text(const udb_record& record, std::vector<int>& field_of_column);
+  // The INSERT text (without the RETURNING clause) for a record, the record
+  // field of each schema column (-1 for none), and the texts of its LONG
+  // columns, bound as :L1, :L2, ...
+  std::u16string insert_text(const udb_record& record, std::vector<int>& field_of_column,
+                             std::vector<std::u16string>& long_texts);
   std::u16string get_fld_append_wstr(std::size_t position, const udb_field& field);
   // The literal of a field for column `position` (a conversion rule's when
   // one claims the field; "NULL" for none), and whether a NULL there needs

@@ -8,6 +8,7 @@
 #include "ora_default_value.hpp"
 #include "ole_guid_extractor.hpp"
 #include "ora_engine.hpp"
+#include "ora_native_type.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_real_text.hpp"
@@ -35,6 +36,19 @@ std::u16string date_literal(const std::u16string& text) {
   }
   if (date.type == ole_date::date_only) return u"to_date('" + date.to_wstring(true) + u"', 'YYYY-MM-DD')";
   return u"to_date('" + date.to_wstring(false) + u"', 'YYYY-MM-DD HH24:MI:SS')";
+}
+
+// The date as the literal above writes it, without the conversion: for a text column.
+std::u16string date_text(const std::u16string& text) {
+  ole_date date(text);
+  if (!date.is_valid()) return {};
+  if (date.type == ole_date::time_only) {
+    std::u16string printed = date.to_wstring(true);
+    std::size_t null_date = printed.find(u"0000-00-00 ");
+    if (null_date != std::u16string::npos) printed.erase(null_date, 11);
+    return printed;
+  }
+  return date.to_wstring(date.type == ole_date::date_only);
 }
 
 bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -119,8 +133,25 @@ bool ora_can_have_default(const t_ftd& d) {
   return (d.vartype != VT_BSTR && d.vartype != VT_BLOB) || is_sized(d.size);
 }
 
+// The type decides, never the width: a VARCHAR2(4000 BYTE) column, or one of 2000
+// characters in AL32UTF8, is as wide as 4,000 server bytes and still no LOB.
 bool ora_is_lob_column(const t_ftd& d) {
-  return d.native_type != u"LONG" && !is_sized(d.size) && is_text_or_binary(d.vartype);
+  if (!is_text_or_binary(d.vartype)) return false;
+  if (!d.native_type.empty()) {
+    const std::u16string name = ora_native_type::parse(d.native_type).name;
+    return name == u"CLOB" || name == u"NCLOB" || name == u"BLOB";
+  }
+  return !is_sized(d.size);
+}
+
+std::u16string ora_in_characters(const std::u16string& type) {
+  const std::u16string name = ora_native_type::parse(type).name;
+  if (name != u"VARCHAR2" && name != u"VARCHAR" && name != u"CHAR") return type;
+  const std::size_t close = type.rfind(u')');
+  if (close == std::u16string::npos || type.find(u'(') == std::u16string::npos) return type;
+  const std::u16string inside = type.substr(type.find(u'('), close - type.find(u'('));
+  if (inside.find(u"BYTE") != std::u16string::npos || inside.find(u"CHAR") != std::u16string::npos) return type;
+  return type.substr(0, close) + u" CHAR" + type.substr(close);
 }
 
 std::u16string to_oracle_str(const std::u16string& text, VARTYPE kind) {
@@ -130,6 +161,12 @@ std::u16string to_oracle_str(const std::u16string& text, VARTYPE kind) {
   if (kind == VT_BLOB || kind == VT_BLOB_OBJECT || kind == VT_BYTE_ARRAY) return binary_literal(text);
   std::u16string quoted = ora_literal_text(text);
   return kind == VT_BSTR ? u"'" + quoted + u"'" : quoted;
+}
+
+std::u16string ora_text_literal(const udb_field& field) {
+  if (field.get_type() != VT_DATE) return to_oracle_str(field);
+  const std::u16string text = date_text(field.to_wstring());
+  return text.empty() ? u"''" : u"'" + text + u"'";
 }
 
 std::u16string to_oracle_str(const udb_field& field) {

@@ -153,7 +153,7 @@ TEST(E2eModes, LogicalFieldsBecomeCharacterOrNumber) {
   const std::filesystem::path folder = write_goods(session, "dbf");
   const char* const type_query = "SELECT DATA_TYPE, DATA_LENGTH FROM USER_TAB_COLUMNS WHERE COLUMN_NAME = 'FRESH'";
   ASSERT_EQ(session.convert(folder).status, 0);
-  EXPECT_EQ(session.sql(type_query), "DATA_TYPE\tDATA_LENGTH\nCHAR\t4\n");
+  EXPECT_EQ(session.sql(type_query), "DATA_TYPE\tDATA_LENGTH\nCHAR\t1\n");  // BYTE semantics
   EXPECT_EQ(session.sql("SELECT FRESH FROM GOODS ORDER BY ROWID"), "FRESH\nT\nF\nF\n");
 
   ASSERT_EQ(session.convert(folder, {"--log2int"}).status, 0);

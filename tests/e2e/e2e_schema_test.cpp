@@ -9,9 +9,14 @@
 
 namespace {
 
-// Service XE with a second user SALES and two tablespaces beside USERS.
+// Service XE with a second user SALES and two tablespaces beside USERS; scott may create,
+// alter and drop tables and indexes in other schemas, as Oracle wants for that.
 void add_sales(const e2e_session& session) {
   ASSERT_EQ(session.tool({"add-user", "XE", "sales", "secret"}).status, 0);
+  ASSERT_EQ(session.tool({"add-user", "XE", "scott", "tiger", "--grant=CREATE ANY TABLE", "--grant=CREATE ANY INDEX",
+                          "--grant=CREATE ANY TRIGGER", "--grant=ALTER ANY TABLE", "--grant=DROP ANY TABLE"})
+                .status,
+            0);
   ASSERT_EQ(session.tool({"add-tablespace", "XE", "data1"}).status, 0);
   ASSERT_EQ(session.tool({"add-tablespace", "XE", "lobs1"}).status, 0);
 }

@@ -7,6 +7,7 @@
 
 #include "emu_catalog.hpp"
 #include "emu_connection.hpp"
+#include "emu_service_settings.hpp"
 #include "emu_text.hpp"
 #include "test_platform.hpp"
 
@@ -42,7 +43,19 @@ emu_home_fixture::~emu_home_fixture() {
 void emu_home_fixture::add_user(const std::string& name, const std::string& password, bool locked,
                                 bool create_table, bool quota, bool create_sequence) {
   ociemu::emu_sqlite db(home_ + "/xe.db", false);
-  ociemu::emu_catalog::save_user(db, {w(name), w(password), locked, create_table, quota, create_sequence});
+  ociemu::emu_catalog::save_user(db, {w(name), w(password), locked, create_table, quota, create_sequence, true, {}});
+}
+
+void emu_home_fixture::add_user(const std::string& name, bool create_trigger,
+                                const std::vector<std::string>& grants) {
+  ociemu::emu_sqlite db(home_ + "/xe.db", false);
+  ociemu::emu_user user{w(name), w("tiger"), false, true, true, true, create_trigger, grants};
+  ociemu::emu_catalog::save_user(db, user);
+}
+
+void emu_home_fixture::set_service(const std::string& length_semantics, const std::string& messages) {
+  ociemu::emu_sqlite db(home_ + "/xe.db", false);
+  ociemu::emu_service_settings::store(db, "19.0.0", "AL32UTF8", length_semantics, messages);
 }
 
 oci_session::oci_session(const std::string& connect, const std::string& user, const std::string& password) {

@@ -22,6 +22,10 @@ class emu_home_fixture : public ::testing::Test {
   // Adds a user with the given rights to service XE.
   void add_user(const std::string& name, const std::string& password, bool locked = false,
                 bool create_table = true, bool quota = true, bool create_sequence = true);
+  // Adds (or replaces) a user with its CREATE TRIGGER right and granted privileges.
+  void add_user(const std::string& name, bool create_trigger, const std::vector<std::string>& grants);
+  // Service XE's NLS_LENGTH_SEMANTICS ("BYTE", "CHAR") and message shape ("19c", "23ai").
+  void set_service(const std::string& length_semantics, const std::string& messages);
   std::string home_;
 };
 

@@ -24,7 +24,7 @@ TEST_F(catalog_test, TablesAndColumnsAsTheDictionaryListsThem) {
                     {"WHEN", "TIMESTAMP(6)", "11", "<null>", "6", "Y", "5", "<null>", "0", "<null>"},
                     {"F", "FLOAT", "22", "126", "<null>", "Y", "6", "<null>", "0", "<null>"},
                     {"N", "NUMBER", "22", "<null>", "<null>", "Y", "7", "<null>", "0", "<null>"},
-                    {"V", "VARCHAR2", "32", "<null>", "<null>", "Y", "8", "<null>", "8", "C"}}));
+                    {"V", "VARCHAR2", "8", "<null>", "<null>", "Y", "8", "<null>", "8", "B"}}));
 }
 
 TEST_F(catalog_test, DataDefaultIsALong) {

@@ -8,7 +8,7 @@ class data_rules_test : public emu_home_fixture {
     emu_home_fixture::SetUp();
     s_ = std::make_unique<oci_session>();
     ASSERT_EQ(s_->exec("CREATE TABLE \"T\" (\"ID\" NUMBER(5) CONSTRAINT \"PK_T\" PRIMARY KEY, "
-                       "\"NAME\" NVARCHAR2(5) NOT NULL, \"CODE\" VARCHAR2(3), \"PRICE\" NUMBER(6,2), "
+                       "\"NAME\" NVARCHAR2(5) NOT NULL, \"CODE\" VARCHAR2(3 CHAR), \"PRICE\" NUMBER(6,2), "
                        "\"QTY\" NUMBER, \"F\" CHAR(3), \"D\" DATE, \"R\" RAW(4))")
                   .status,
               OCI_SUCCESS);

@@ -211,6 +211,7 @@ using table_rows = std::vector<std::vector<std::string>>;
 
 TEST_F(ddl_test, OwnerQualifiedNamesAndTheTablespacesOfStorageClauses) {
   add_user("SALES", "secret");
+  add_user("SCOTT", true, {"CREATE ANY TABLE", "CREATE ANY INDEX", "ALTER ANY TABLE", "DROP ANY TABLE"});
   oci_session s;
   const oci_result created = s.exec("create table \"SALES\".\"T\" (id number, memo clob, pic blob) tablespace users "
                                      "lob (memo, pic) store as securefile t_lobs (tablespace sysaux enable "

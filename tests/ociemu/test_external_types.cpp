@@ -108,7 +108,7 @@ TEST(utf8_environment_test, TextAttributesAndBuffersAreUtf8) {
   test_set_environment("OCIEMU_HOME", "/nonexistent-ociemu-home");
   const char alias[] = "nowhere";
   EXPECT_EQ(OCIServerAttach(server, err, reinterpret_cast<const OraText*>(alias), sizeof alias - 1, OCI_DEFAULT), OCI_ERROR);
-  char text[64] = {0};
+  char text[128] = {0};
   sb4 code = 0;
   OCIErrorGet(err, 1, nullptr, &code, reinterpret_cast<OraText*>(text), sizeof text, OCI_HTYPE_ERROR);
   EXPECT_EQ(code, 12154);

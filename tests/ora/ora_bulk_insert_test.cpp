@@ -73,11 +73,12 @@ TEST_F(OraEmulationTest, BoundColumnsKeepEveryRowsLengthAndNulls) {
             "-7\t\tlonger text\t31-DEC-99\t1\n"
             "1.5\t\u0418\u0432\u0430\u043D\t?x\t29-FEB-24\t3000\n"
             "\tb\t\t\t\n");
-  // A cleared column sizes its next array afresh.
+  // A cleared column sizes its next array afresh; a LOB data bind always reserves more than
+  // 4,000 bytes, so that no LOB bind of the statement is an ordinary one (ORA-24816).
   m.clear();
   EXPECT_EQ(m.rows(), 0u);
   m.add(utf16(u"ab"));
-  EXPECT_EQ(m.element_size(), 8u);
+  EXPECT_EQ(m.element_size(), 4u + 4001u);
 }
 
 TEST_F(OraEmulationTest, ABatchClosesAtItsByteCap) {
@@ -108,6 +109,32 @@ TEST_F(OraEmulationTest, ABatchClosesAtItsByteCap) {
   std::string rows;
   ASSERT_EQ(tool("sql XE scott tiger \"select ID, length(NOTE) from T order by ID\"", &rows), 0);
   EXPECT_EQ(rows, "ID\tLENGTH(NOTE)\n1\t5000\n2\t10\n3\t5000\n4\t17000\n");
+}
+
+// A LOB larger than one bind carries (2 GB - 1; here 100 bytes) is refused
+// even by an empty batch, and goes whole by its locator instead.
+TEST_F(OraEmulationTest, ALobLargerThanABindCarriesGoesByItsLocator) {
+  ora_database& db = connect();
+  db.run(u"create table T (NOTE clob, ID number(5))");
+  db.get_tables();
+  auto opened = db.get_table(u"T", 8);
+  auto& table = static_cast<ora_table&>(*opened);
+  auto record = [](int id, std::size_t letters) {
+    return udb_record_of({{u"NOTE", ole_variant(std::u16string(letters, u'n'))}, {u"ID", ole_variant(id)}});
+  };
+  ora_bulk_insert bulk(table, 100, ora_bulk_insert::default_bytes, 100);
+  EXPECT_TRUE(bulk.add(record(1, 50), 1));  // 100 bytes of UTF-16
+  EXPECT_FALSE(bulk.oversized());
+  EXPECT_FALSE(bulk.add(record(2, 51), 2));
+  EXPECT_TRUE(bulk.oversized());
+  EXPECT_TRUE(bulk.execute().empty());
+  EXPECT_FALSE(bulk.add(record(2, 51), 2));
+  EXPECT_EQ(bulk.pending(), 0u);
+  table.append_record(record(2, 51));
+  engine_->commit();
+  std::string rows;
+  ASSERT_EQ(tool("sql XE scott tiger \"select ID, length(NOTE) from T order by ID\"", &rows), 0);
+  EXPECT_EQ(rows, "ID\tLENGTH(NOTE)\n1\t50\n2\t51\n");
 }
 
 #endif

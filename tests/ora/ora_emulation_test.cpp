@@ -1,7 +1,9 @@
 #include "udb_builders.hpp"
 #include "ora_emulation_fixture.hpp"
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #ifdef VESPER_TEST_OCI_LIB
 
@@ -255,6 +257,79 @@ TEST_F(OraEmulationTest, RecordsAreMatchedToColumnsOnceUntilTheirFieldsChange) {
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ((*rows[3])[0].to_wstring(), u"a4");
   EXPECT_EQ((*rows[3])[1].to_wstring(), u"b4");
+}
+
+namespace {
+
+// A second session of the process, straight through the client's calls:
+// another user of the server whose rows are not committed yet.
+class other_session {
+ public:
+  explicit other_session(const ora_oci_calls& oci) : oci_(oci) {
+    oci_.OCIEnvNlsCreate(&env_, oci::threaded, nullptr, nullptr, nullptr, nullptr, 0, nullptr, oci::utf16_id,
+                         oci::utf16_id);
+    oci_.OCIHandleAlloc(env_, reinterpret_cast<void**>(&err_), oci::htype_error, 0, nullptr);
+    oci_.OCIHandleAlloc(env_, reinterpret_cast<void**>(&server_), oci::htype_server, 0, nullptr);
+    oci_.OCIHandleAlloc(env_, reinterpret_cast<void**>(&svc_), oci::htype_svcctx, 0, nullptr);
+    oci_.OCIHandleAlloc(env_, reinterpret_cast<void**>(&session_), oci::htype_session, 0, nullptr);
+    const std::u16string where = u"//localhost:1521/XE", user = u"scott", password = u"tiger";
+    oci_.OCIServerAttach(server_, err_, reinterpret_cast<const OraText*>(where.data()),
+                         static_cast<sb4>(where.size() * 2), oci::default_mode);
+    oci_.OCIAttrSet(svc_, oci::htype_svcctx, server_, 0, oci::attr_server, err_);
+    oci_.OCIAttrSet(session_, oci::htype_session, const_cast<char16_t*>(user.data()),
+                    static_cast<ub4>(user.size() * 2), oci::attr_username, err_);
+    oci_.OCIAttrSet(session_, oci::htype_session, const_cast<char16_t*>(password.data()),
+                    static_cast<ub4>(password.size() * 2), oci::attr_password, err_);
+    connected_ = oci_.OCISessionBegin(svc_, err_, session_, oci::cred_rdbms, oci::default_mode) == oci::success;
+    oci_.OCIAttrSet(svc_, oci::htype_svcctx, session_, 0, oci::attr_session, err_);
+  }
+  ~other_session() {
+    if (connected_) oci_.OCISessionEnd(svc_, err_, session_, oci::default_mode);
+    oci_.OCIServerDetach(server_, err_, oci::default_mode);
+    oci_.OCIHandleFree(env_, oci::htype_env);
+  }
+  bool connected() const { return connected_; }
+  sword run(const std::u16string& sql) {
+    OCIStmt* statement = nullptr;
+    oci_.OCIHandleAlloc(env_, reinterpret_cast<void**>(&statement), oci::htype_stmt, 0, nullptr);
+    oci_.OCIStmtPrepare(statement, err_, reinterpret_cast<const OraText*>(sql.data()),
+                        static_cast<ub4>(sql.size() * 2), oci::ntv_syntax, oci::default_mode);
+    const sword status = oci_.OCIStmtExecute(svc_, statement, err_, 1, 0, nullptr, nullptr, oci::default_mode);
+    oci_.OCIHandleFree(statement, oci::htype_stmt);
+    return status;
+  }
+  sword commit() { return oci_.OCITransCommit(svc_, err_, oci::default_mode); }
+
+ private:
+  const ora_oci_calls& oci_;
+  OCIEnv* env_ = nullptr;
+  OCIError* err_ = nullptr;
+  OCIServer* server_ = nullptr;
+  OCISvcCtx* svc_ = nullptr;
+  OCISession* session_ = nullptr;
+  bool connected_ = false;
+};
+
+}  // namespace
+
+// Oracle fails DDL at once on another session's lock; the client's session
+// waits for it a while (DDL_LOCK_TIMEOUT), as a load of several sessions
+// needs when it relaxes a NOT NULL of a table another session fills.
+TEST_F(OraEmulationTest, DdlWaitsForAnotherSessionsUncommittedRows) {
+  ora_database& db = connect();
+  db.run(u"create table T (ID number(5) not null, NAME nvarchar2(10))");
+  other_session other(engine_->oci());
+  ASSERT_TRUE(other.connected());
+  ASSERT_EQ(other.run(u"insert into T values (1, 'x')"), oci::success);
+  std::thread committer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    other.commit();
+  });
+  EXPECT_NO_THROW(db.run(u"alter table T modify (ID null)"));
+  committer.join();
+  std::string shown;
+  tool("sql XE scott tiger \"SELECT NULLABLE FROM USER_TAB_COLUMNS WHERE TABLE_NAME='T' AND COLUMN_NAME='ID'\"", &shown);
+  EXPECT_NE(shown.find('Y'), std::string::npos) << shown;
 }
 
 #endif

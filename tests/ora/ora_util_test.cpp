@@ -45,6 +45,29 @@ TEST(OraTypes, ColumnTypeTexts) {
   EXPECT_THROW(get_ora_native_type(column(VT_EMPTY, 0), false), tk_mail_assertion);
 }
 
+// A LOB by its Oracle type when it has one, whatever its width; chosen text
+// lengths count characters.
+TEST(OraTypes, LobsByTypeAndChosenLengthsInCharacters) {
+  t_ftd wide = column(VT_BSTR, 4000);
+  EXPECT_TRUE(ora_is_lob_column(wide));  // a source text wider than a sized column
+  wide.native_type = u"VARCHAR2";        // an existing VARCHAR2(4000 BYTE)
+  EXPECT_FALSE(ora_is_lob_column(wide));
+  wide.native_type = u"NCLOB";
+  EXPECT_TRUE(ora_is_lob_column(wide));
+  t_ftd memo = column(VT_BSTR, 0);
+  memo.native_type = u"NVARCHAR2(100)";
+  EXPECT_FALSE(ora_is_lob_column(memo));
+  memo.native_type = u"LONG";
+  EXPECT_FALSE(ora_is_lob_column(memo));
+  EXPECT_FALSE(ora_is_lob_column(column(VT_I4, 0)));
+  EXPECT_EQ(ora_in_characters(u"VARCHAR2(32)"), u"VARCHAR2(32 CHAR)");
+  EXPECT_EQ(ora_in_characters(u"CHAR(3)"), u"CHAR(3 CHAR)");
+  EXPECT_EQ(ora_in_characters(u"VARCHAR2(32 BYTE)"), u"VARCHAR2(32 BYTE)");
+  EXPECT_EQ(ora_in_characters(u"NVARCHAR2(20)"), u"NVARCHAR2(20)");
+  EXPECT_EQ(ora_in_characters(u"NUMBER(5,2)"), u"NUMBER(5,2)");
+  EXPECT_EQ(ora_in_characters(u"VARCHAR2"), u"VARCHAR2");
+}
+
 TEST(OraTypes, RefinedNumberKinds) {
   int p = 5;
   EXPECT_EQ(get_refined_num_type(p, 5), VT_DECIMAL);
