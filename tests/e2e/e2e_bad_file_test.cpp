@@ -27,13 +27,6 @@ std::filesystem::path write_goods(const e2e_session& session) {
   return folder;
 }
 
-std::string read_text(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
 // The expected rows of `table`, header line left out.
 std::string rows_of(const e2e_expected_table& table) {
   const std::string text = table.text();
@@ -59,7 +52,7 @@ TEST_P(E2eBadFileOnEachPath, RejectedRecordsLoadAgainOnceTheCauseIsFixed) {
       << merged.out;
   ASSERT_TRUE(std::filesystem::exists(bad / "GOODS.DBF"));
   EXPECT_TRUE(std::filesystem::exists(bad / "GOODS.FPT"));
-  const std::string messages = read_text(bad / "GOODS.txt");
+  const std::string messages = e2e_read_file(bad / "GOODS.txt");
   EXPECT_EQ(messages.rfind("1\t1\tORA-00001: unique constraint", 0), 0u) << messages;
   EXPECT_NE(messages.find("\n2\t3\tORA-00001: unique constraint"), std::string::npos) << messages;
 
@@ -124,7 +117,7 @@ TEST(E2eBadFile, ANamedFileServesTheFirstTableAndLaterOnesAddTheirName) {
   EXPECT_EQ(merged.status, 2) << merged.describe();
   EXPECT_EQ(e2e_expected_table(session.root(), u"rejects").row_count(), 2u);
   EXPECT_EQ(e2e_expected_table(session.root(), u"rejects_two").row_count(), 2u);
-  EXPECT_EQ(e2e_occurrences(read_text(session.root() / "rejects_two.txt"), "ORA-00001"), 2u);
+  EXPECT_EQ(e2e_occurrences(e2e_read_file(session.root() / "rejects_two.txt"), "ORA-00001"), 2u);
 }
 
 }  // namespace

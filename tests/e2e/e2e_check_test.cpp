@@ -13,12 +13,7 @@ namespace {
 
 using json = nlohmann::json;
 
-std::string read_file(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
-json read_json(const std::filesystem::path& path) { return json::parse(read_file(path)); }
+json read_json(const std::filesystem::path& path) { return json::parse(e2e_read_file(path)); }
 
 const json& table_of(const json& report, const std::string& name) {
   for (const json& table : report.at("tables"))
@@ -173,7 +168,7 @@ TEST(E2eCheck, TheHtmlPageTellsTheSameFactsWithEveryNameEscaped) {
   const std::filesystem::path page = session.root() / "Report.HTML";
   const e2e_result dry = check(session, folder, page);
   EXPECT_EQ(dry.status, 2) << dry.describe();
-  const std::string html = read_file(page);
+  const std::string html = e2e_read_file(page);
   EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
   EXPECT_EQ(html.find("<script"), std::string::npos);
   EXPECT_EQ(html.find("src="), std::string::npos) << "the page must not fetch anything";

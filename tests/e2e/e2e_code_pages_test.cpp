@@ -28,11 +28,6 @@ std::string name_of(const e2e_session& session, const std::string& table) {
   return session.sql("SELECT NAME FROM " + table);
 }
 
-std::string read_file(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
 bool has_text(const std::string& out, const std::string& text) { return out.find(text) != std::string::npos; }
 
 const std::string mexico_1252 = "M\xE9xico";            // é in Windows-1252
@@ -98,7 +93,7 @@ TEST(E2eCodePages, ACpgFileChoosesThePageAndTheUsersEncodingWins) {
   EXPECT_EQ(name_of(session, "UTF"), "NAME\nMéxico\n");
   EXPECT_EQ(name_of(session, "ISO"), "NAME\nMéxico\n");
   EXPECT_EQ(name_of(session, "ODD"), "NAME\nМир\n");
-  const std::string trace = read_file(log);
+  const std::string trace = e2e_read_file(log);
   EXPECT_NE(trace.find("Code page 1251 chosen by the file "), std::string::npos);
   EXPECT_NE(trace.find("Code page 65001 chosen by the file "), std::string::npos);
   EXPECT_NE(trace.find("Code page 1251 chosen by the language driver byte 201"), std::string::npos);
@@ -110,7 +105,7 @@ TEST(E2eCodePages, ACpgFileChoosesThePageAndTheUsersEncodingWins) {
                 .status,
             0);
   EXPECT_EQ(name_of(session, "UTF"), "NAME\nMÃ©xico\n");
-  EXPECT_NE(read_file(log).find("Code page 1252 chosen by the user's encoding 1252"), std::string::npos);
+  EXPECT_NE(e2e_read_file(log).find("Code page 1252 chosen by the user's encoding 1252"), std::string::npos);
 }
 
 TEST(E2eCodePages, EncodingTakesDriverBytesCodePageNumbersAndNames) {

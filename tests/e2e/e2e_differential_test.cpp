@@ -27,13 +27,6 @@ std::uint64_t setting(const char* name, std::uint64_t fallback) {
   return text && *text ? std::strtoull(text, nullptr, 10) : fallback;
 }
 
-std::string read_file(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
 std::vector<std::string> split(const std::string& text, char separator) {
   std::vector<std::string> parts;
   std::size_t start = 0;
@@ -150,7 +143,7 @@ TEST(E2eDifferential, EveryCellOfRandomTablesArrivesOrIsWarnedOfOnBothPaths) {
       options.push_back("--logfile=" + log.string());
       const e2e_result run = session.convert(folder, options);
       EXPECT_LE(run.status, 1) << kind.label() << ", seeds from " << start << "\n" << run.describe();
-      const std::string logged = read_file(log);
+      const std::string logged = e2e_read_file(log);
       for (const e2e_random_table& table : tables) compare(session, table, logged, kind, counts);
     }
   }

@@ -27,13 +27,6 @@ std::filesystem::path write_goods(const e2e_session& session) {
   return folder;
 }
 
-std::string read_text(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
 #ifndef _WIN32
 unsigned mode_of(const std::filesystem::path& path) {
   struct stat s {};
@@ -84,7 +77,7 @@ TEST(E2eFileSafety, ALogFileLinkOfAnotherUserIsRefusedAndItsTargetKept) {
   std::filesystem::create_symlink(victim, own);
   e2e_result run = session.convert(folder, {"--logfile=" + own.string()});
   EXPECT_EQ(run.status, 0) << run.describe();
-  EXPECT_NE(read_text(victim), "the user's own words\n");
+  EXPECT_NE(e2e_read_file(victim), "the user's own words\n");
   EXPECT_TRUE(std::filesystem::is_symlink(own));
 
   // Another user's link in a shared folder is refused before anything is written.
@@ -96,7 +89,7 @@ TEST(E2eFileSafety, ALogFileLinkOfAnotherUserIsRefusedAndItsTargetKept) {
   run = session.convert(folder, {"--logfile=" + foreign.string()});
   EXPECT_EQ(run.status, 255) << run.describe();
   EXPECT_NE(run.out.find("is a symbolic link another user made"), std::string::npos) << run.describe();
-  EXPECT_EQ(read_text(victim), "the user's own words\n");
+  EXPECT_EQ(e2e_read_file(victim), "the user's own words\n");
   EXPECT_EQ(session.tables(), "GOODS\n");  // from the first run only: nothing converted
 #endif
 }

@@ -25,13 +25,6 @@ std::string utf8_of(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
-std::string read_text(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
 // NAME unique, QTY the record's number, NOTE a memo in Cyrillic; a
 // structural index with one tag on QTY.
 std::filesystem::path write_stock(const e2e_session& session) {
@@ -115,7 +108,7 @@ TEST(E2eNationalNames, TableMemoIndexBadFileAndJournalKeepTheirNames) {
     return all.substr(at, all.find('\n', at) + 1 - at);
   };
   EXPECT_EQ(rejected.text(), line(0) + line(1) + line(2) + line(299));
-  std::string lines = read_text(messages);
+  std::string lines = e2e_read_file(messages);
   std::erase(lines, '\r');
   EXPECT_EQ(e2e_occurrences(lines, "ORA-00001: unique constraint (SCOTT.STOCK_NAME) violated\n"), 3u) << lines;
   EXPECT_EQ(lines.rfind("1\t1\tORA-00001", 0), 0u) << lines;

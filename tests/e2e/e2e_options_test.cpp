@@ -112,13 +112,6 @@ void expect_usage(const e2e_result& run) {
   EXPECT_NE(encodings.find("\n        UTF-8 (65001)\n"), std::string::npos);
 }
 
-std::string read_file(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 void write_file(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -261,7 +254,7 @@ TEST(E2eOptions, TraceFileHoldsOnlyTheLastRun) {
   e2e_session session;
   const std::filesystem::path log = session.root() / "trace.log";
   ASSERT_EQ(session.convert(e2e_paths::samples(), {"--logfile=" + log.string()}).status, 0);
-  const std::string first = read_file(log);
+  const std::string first = e2e_read_file(log);
   EXPECT_NE(first.find("Converting database " + e2e_paths::samples().string() + " (6 tables)\r\n"), std::string::npos)
       << first;
   EXPECT_NE(first.find("Converting table customer (11 records)\r\n"), std::string::npos) << first;
@@ -272,7 +265,7 @@ TEST(E2eOptions, TraceFileHoldsOnlyTheLastRun) {
   write_file(names, "supplier\n");
   ASSERT_EQ(session.convert(e2e_paths::samples(), {"--logfile=" + log.string(), "--tab_file=" + names.string()}).status,
             0);
-  const std::string second = read_file(log);
+  const std::string second = e2e_read_file(log);
   EXPECT_NE(second.find("Converting table supplier (5 records)\r\n"), std::string::npos) << second;
   EXPECT_EQ(second.find("customer"), std::string::npos) << second;
   EXPECT_EQ(second.find("Conversion started on "), second.rfind("Conversion started on ")) << second;
@@ -332,7 +325,7 @@ TEST(E2eOptions, ReadOnlyTraceFileStopsTheAgent) {
       {"--src=" + e2e_paths::samples().string(), "--dest=XE", "--logfile=" + log.string()});
   EXPECT_EQ(run.status, 255) << run.describe();
   EXPECT_EQ(run.out, "Error:\nLogfile name specifies an existing read-only file.\n");
-  EXPECT_EQ(read_file(log), "kept\n");
+  EXPECT_EQ(e2e_read_file(log), "kept\n");
 }
 
 }  // namespace

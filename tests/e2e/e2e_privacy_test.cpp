@@ -23,13 +23,6 @@ namespace {
 
 const std::string wrong_login = "Error:\nInvalid user name or password.\n";
 
-std::string read_file(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // A names file that keeps each run to the smallest sample table.
 std::filesystem::path supplier_only(const e2e_session& session) {
   const std::filesystem::path names = session.root() / "supplier.txt";
@@ -191,7 +184,7 @@ TEST(E2ePrivacy, TheTraceFileIsReadableByItsOwnerOnly) {
   ASSERT_EQ(second.status, 0) << second.describe();
   ASSERT_EQ(stat(kept.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
-  EXPECT_NE(read_file(kept).find("Converting table supplier (5 records)"), std::string::npos);
+  EXPECT_NE(e2e_read_file(kept).find("Converting table supplier (5 records)"), std::string::npos);
 #endif
 }
 
@@ -231,7 +224,7 @@ TEST(E2ePrivacy, ControlCharactersInNamesArePrintedAsEscapes) {
   }
   const std::filesystem::path log = session.root() / "trace.log";
   const e2e_result run = session.convert(folder, {"--logfile=" + log.string()});
-  const std::string trace = read_file(log);
+  const std::string trace = e2e_read_file(log);
   for (const std::string& text : {run.out, run.err, trace})
     EXPECT_EQ(text.find('\x1B'), std::string::npos) << run.describe() << trace;
   EXPECT_NE(run.out.find("Converting table red\\x1B[31mtext(1 records)\n"), std::string::npos) << run.out;

@@ -66,6 +66,11 @@ std::size_t e2e_occurrences(const std::string& text, const std::string& piece) {
   return n;
 }
 
+std::string e2e_read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
 const char* e2e_paths::agent() { return VESPER_E2E_AGENT; }
 const char* e2e_paths::oci_library() { return VESPER_E2E_OCI_LIBRARY; }
 const char* e2e_paths::tool() { return VESPER_E2E_TOOL; }

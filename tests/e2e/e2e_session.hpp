@@ -79,6 +79,8 @@ class e2e_session {
 
 // How often `piece` occurs in `text`.
 std::size_t e2e_occurrences(const std::string& text, const std::string& piece);
+// The bytes of a file (empty when it cannot be read).
+std::string e2e_read_file(const std::filesystem::path& path);
 
 // The locations the build hands to the tests.
 struct e2e_paths {
