@@ -24,7 +24,9 @@ void expect_connection_refused(const e2e_session& session, const std::vector<std
   const bool password_argument =
       std::any_of(args.begin(), args.end(), [](const std::string& a) { return a.rfind("--oraclp=", 0) == 0; });
   EXPECT_EQ(run.err.empty(), !password_argument) << run.err;
-  if (password_argument) EXPECT_EQ(run.err.rfind("Notice: a password given with --oraclp=", 0), 0u) << run.err;
+  if (password_argument) {
+    EXPECT_EQ(run.err.rfind("Notice: a password given with --oraclp=", 0), 0u) << run.err;
+  }
 }
 
 TEST(E2eFailures, ConnectionFailuresStopTheAgentWithTheirMessage) {
