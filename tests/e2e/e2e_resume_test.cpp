@@ -14,7 +14,34 @@
 #include "e2e_session.hpp"
 #include "tk_file_name.hpp"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
+
+// Sets the file's modification time to `milliseconds` into the second it
+// holds now. libstdc++ on MinGW sets times through _wutime, to the whole
+// second; SetFileTime keeps 100 ns steps.
+void set_time_within_its_second(const std::filesystem::path& file, int milliseconds) {
+#ifdef _WIN32
+  HANDLE handle = ::CreateFileW(file.wstring().c_str(), FILE_WRITE_ATTRIBUTES | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+  FILETIME written{};
+  ASSERT_TRUE(::GetFileTime(handle, nullptr, nullptr, &written));
+  constexpr std::uint64_t ticks_a_second = 10000000;
+  std::uint64_t ticks = static_cast<std::uint64_t>(written.dwHighDateTime) << 32 | written.dwLowDateTime;
+  ticks = ticks / ticks_a_second * ticks_a_second + static_cast<std::uint64_t>(milliseconds) * 10000;
+  written.dwLowDateTime = static_cast<DWORD>(ticks);
+  written.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+  EXPECT_TRUE(::SetFileTime(handle, nullptr, nullptr, &written));
+  ::CloseHandle(handle);
+#else
+  const auto second = std::chrono::floor<std::chrono::seconds>(std::filesystem::last_write_time(file));
+  std::filesystem::last_write_time(file, second + std::chrono::milliseconds(milliseconds));
+#endif
+}
 
 constexpr int big_records = 60000;
 
@@ -245,14 +272,17 @@ TEST(E2eResumeJournal, AFileRewrittenWithinTheSameSecondIsRefused) {
     return table.write(folder, "STOCK.DBF");
   };
   const std::filesystem::path file = write_ids(1);
-  const auto second = std::chrono::floor<std::chrono::seconds>(std::filesystem::last_write_time(file));
-  std::filesystem::last_write_time(file, second + std::chrono::milliseconds(100));
+  set_time_within_its_second(file, 100);
   std::vector<std::string> args = e2e_session::login();
   args.insert(args.end(), {"--src=" + folder.string(), "--rowbyrow", "--mode=1"});
   ASSERT_EQ(session.agent(args, {{"OCIEMU_GONE_AFTER", "500"}}).status, 255);
   const std::string kept = session.count("STOCK");
+  // Rewritten in the same second as far as the clock allows: the second may
+  // have passed meanwhile, so the time is set back into the first one.
+  const auto first_time = std::filesystem::last_write_time(file);
   write_ids(5001);
-  std::filesystem::last_write_time(file, second + std::chrono::milliseconds(600));
+  std::filesystem::last_write_time(file, first_time);
+  set_time_within_its_second(file, 600);
   args.push_back("--resume");
   const e2e_result resumed = session.agent(args, {});
   EXPECT_EQ(resumed.status, 2) << resumed.describe();
