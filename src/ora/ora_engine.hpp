@@ -30,9 +30,9 @@ class ora_engine {
   // Connects with the easy-connect form //host:port/database, or with the
   // database as a net service name when host and port are both empty, or
   // with the database as it stands when it already is a connect string.
-  // The database works through this engine, which must outlive it.
   // The user external_user logs in with external credentials (a wallet or
-  // the operating system's account) instead of a password.
+  // the operating system's account) instead of a password. The database
+  // works through this engine, which must outlive it.
   std::unique_ptr<ora_database> open_db(const std::u16string& host, const std::u16string& user,
                                         const std::u16string& password, const std::u16string& port,
                                         const std::u16string& database);

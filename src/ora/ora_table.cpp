@@ -47,8 +47,7 @@ ora_table::ora_table(ora_database& database, const std::u16string& name_)
     return;
   }
   init_indexes();
-  record_count = engine().get_records_cnt(
-      database_.owner.empty() ? name : database_.owner + u"." + name);
+  record_count = engine().get_records_cnt(database_.owner.empty() ? name : database_.owner + u"." + name);
   tk_log(1, "Got %d records", record_count);
 }
 
@@ -76,9 +75,10 @@ void ora_table::init_schema() {
 
 std::u16string ora_table::get_safe_select_query() {
   tk_log(2, "ora_table::get_safe_select_query");
-  ora_query_results rows(engine(), 2, u"SELECT COLUMN_NAME, DATA_TYPE FROM " + database_.dictionary(u"TAB_COLUMNS") +
-                                u" WHERE " + database_.owner_condition(u"OWNER") + u"table_name = '" +
-                                literal_name() + u"' ORDER BY COLUMN_ID");
+  ora_query_results rows(engine(), 2,
+                         u"SELECT COLUMN_NAME, DATA_TYPE FROM " + database_.dictionary(u"TAB_COLUMNS") + u" WHERE " +
+                             database_.owner_condition(u"OWNER") + u"table_name = '" + literal_name() +
+                             u"' ORDER BY COLUMN_ID");
   std::u16string columns;
   while (ora_record* row = rows.next_record()) {
     std::u16string column = (*row)[0].to_wstring(), type = (*row)[1].to_wstring();
@@ -95,9 +95,10 @@ std::u16string ora_table::get_safe_select_query() {
 }
 
 void ora_table::read_column_details() {
-  ora_query_results rows(engine(), 3, u"select COLUMN_NAME, DATA_DEFAULT, DATA_TYPE from " +
-                                database_.dictionary(u"TAB_COLUMNS") + u" where " +
-                                database_.owner_condition(u"OWNER") + u"table_name = '" + literal_name() + u"'");
+  ora_query_results rows(engine(), 3,
+                         u"select COLUMN_NAME, DATA_DEFAULT, DATA_TYPE from " + database_.dictionary(u"TAB_COLUMNS") +
+                             u" where " + database_.owner_condition(u"OWNER") + u"table_name = '" + literal_name() +
+                             u"'");
   while (ora_record* row = rows.next_record()) {
     std::u16string column = (*row)[0].to_wstring(), text = (*row)[1].to_wstring(),
                    type = (*row)[2].to_wstring();
