@@ -82,7 +82,7 @@ check_report agent_check::dry_run(check_target assumed) {
   std::vector<std::u16string> existing;
   for (const std::string& name : assumed.existing_tables) existing.push_back(tk_utf8_to_utf16_lenient(name));
   // The engine stays: the catalog describes existing tables a merge reads.
-  auto recording = std::make_unique<ora_recording_database>(std::move(existing), limits);
+  auto recording = std::make_unique<ora_recording_database>(converter_.engine.get(), std::move(existing), limits);
   const ora_recording_database& target = *recording;
   converter_.target = std::move(recording);
 

@@ -71,7 +71,7 @@ void batch_loader::abandon() {
   if (since_commit_ == 0 && uncommitted_ == 0) return;
   tk_log(3, "The run stops: %I64u rows not committed are rolled back", uncommitted_);
   try {
-    ora_engine::instance().rollback();
+    table_.engine().rollback();
   } catch (const tk_exception& e) {
     tk_log(3, "Rollback: %s", e.message);
   }
@@ -120,7 +120,7 @@ void batch_loader::commit(std::size_t unsettled) {
       journal_->advance(last_executed_);
       journal_->commit();
     } else {
-      ora_engine::instance().commit();
+      table_.engine().commit();
     }
   } catch (const ora_exception& e) {
     stop(e, unsettled);
@@ -139,7 +139,7 @@ void batch_loader::committed() {
 // and the count of committed rows is exact; those rows failed.
 void batch_loader::stop(const ora_exception& e, std::size_t unsettled) {
   try {
-    ora_engine::instance().rollback();
+    table_.engine().rollback();
   } catch (const tk_exception&) {
   }
   lost_(uncommitted_ + unsettled);

@@ -26,8 +26,11 @@ class oracle_converter_impl {
   void store_profile(udb_profile& profile) const;
   void load_profile(const udb_profile& profile);
 
-  std::unique_ptr<ora_database> target;
+  // The session with the server, made at the first connection and kept
+  // for later ones; declared first so that it outlives the target, whose
+  // tables and statements work through it.
   std::unique_ptr<ora_engine> engine;
+  std::unique_ptr<ora_database> target;
   std::u16string connected_dest;
   std::u16string user;
   std::u16string password;

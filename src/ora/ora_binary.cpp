@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-ora_binary::ora_binary(OCIParam* parameter, ub2 type) : ora_type(parameter, type) {
+ora_binary::ora_binary(ora_engine& engine, OCIParam* parameter, ub2 type)
+    : ora_type(engine, parameter, type) {
   size = read_ub2(parameter, oci::attr_data_size);
   buffer_.assign(size ? size : 1, 0);
 }

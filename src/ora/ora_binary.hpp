@@ -7,7 +7,7 @@
 
 class ora_binary : public ora_type {
  public:
-  ora_binary(OCIParam* parameter, ub2 oci_type);
+  ora_binary(ora_engine& engine, OCIParam* parameter, ub2 oci_type);
   ole_variant to_variant() override;
   void define(ora_stmt& statement, ub4 position) override;
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ora_engine.hpp"
+#include "ora_stmt.hpp"
 
 namespace {
 
@@ -70,7 +71,7 @@ ub2 ora_bind_column::type() const {
   return oci::sqlt_chr;
 }
 
-void ora_bind_column::bind(OCIStmt* statement, const std::u16string& placeholder) {
+void ora_bind_column::bind(ora_stmt& statement, const std::u16string& placeholder) {
   const std::size_t element = element_size();
   const std::size_t count = rows();
   // Every slot's bytes past its value are never read (lengths and length
@@ -90,17 +91,17 @@ void ora_bind_column::bind(OCIStmt* statement, const std::u16string& placeholder
       lengths_[row] = static_cast<ub2>(value.size());
     }
   }
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = statement.engine();
   OCIBind* bind = nullptr;
   const bool sized = kind_ == form::text || kind_ == form::binary;
-  engine.check_err(engine.oci().OCIBindByName(statement, &bind, engine.error_handle(),
+  engine.check_err(engine.oci().OCIBindByName(statement.handle(), &bind, engine.error_handle(),
                                               reinterpret_cast<const OraText*>(placeholder.c_str()),
                                               static_cast<sb4>(placeholder.size() * 2), array_.data(),
                                               static_cast<sb4>(element), type(), indicators_.data(),
                                               sized ? lengths_.data() : nullptr, nullptr, 0, nullptr,
                                               oci::default_mode),
                    "OCIBindByName");
-  if (sized) limit_server_size(bind, element);
+  if (sized) limit_server_size(engine, bind, element);
   if (!national_) return;
   ub1 form_nchar = oci::sqlcs_nchar;
   engine.check_err(engine.oci().OCIAttrSet(bind, oci::htype_bind, &form_nchar, 0, oci::attr_charset_form,
@@ -113,9 +114,8 @@ void ora_bind_column::bind(OCIStmt* statement, const std::u16string& placeholder
 // and a bind the server thinks may exceed 4,000 bytes is a LONG bind, which a VARCHAR2,
 // NVARCHAR2 or RAW column refuses (ORA-01461). No value of those columns takes more than
 // 4,000 bytes on the server; binary values take there what they take here.
-void ora_bind_column::limit_server_size(OCIBind* bind, std::size_t element) const {
+void ora_bind_column::limit_server_size(ora_engine& engine, OCIBind* bind, std::size_t element) const {
   ub4 most = static_cast<ub4>(kind_ == form::binary ? std::min(element, standard_string_bytes) : standard_string_bytes);
-  ora_engine& engine = ora_engine::instance();
   engine.check_err(engine.oci().OCIAttrSet(bind, oci::htype_bind, &most, 0, oci::attr_maxdata_size,
                                            engine.error_handle()),
                    "OCIAttrSet");

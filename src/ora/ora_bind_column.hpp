@@ -11,6 +11,9 @@
 
 #include "ora_oci.hpp"
 
+class ora_engine;
+class ora_stmt;
+
 class ora_bind_column {
  public:
   enum class form { number, date, text, binary, long_text, long_binary };
@@ -36,13 +39,14 @@ class ora_bind_column {
   std::size_t position() const { return position_; }
   form kind() const { return kind_; }
 
-  // Lays the pending rows out as one array and binds it to `placeholder`.
-  void bind(OCIStmt* statement, const std::u16string& placeholder);
+  // Lays the pending rows out as one array and binds it to `placeholder`
+  // of `statement`, in the statement's session.
+  void bind(ora_stmt& statement, const std::u16string& placeholder);
 
  private:
   std::size_t element_size_for(std::size_t widest) const;
   ub2 type() const;
-  void limit_server_size(OCIBind* bind, std::size_t element) const;
+  void limit_server_size(ora_engine& engine, OCIBind* bind, std::size_t element) const;
 
   std::size_t position_;
   form kind_;

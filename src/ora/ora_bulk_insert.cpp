@@ -70,7 +70,7 @@ void ora_bulk_insert::prepare(const udb_record& record) {
   }
   std::u16string text = u"INSERT INTO " + table_.sql_name() + u" (" + names + u") VALUES (" + values + u")";
   tk_log(3, "Bulk insert: %s", text);
-  statement_ = std::make_unique<ora_stmt>();
+  statement_ = std::make_unique<ora_stmt>(table_.engine());
   statement_->prepare(text);
 }
 
@@ -180,7 +180,7 @@ std::vector<ora_bulk_insert::row_error> ora_bulk_insert::execute(bool commit) {
   tk_log(1, "ora_bulk_insert::execute(%d rows, %d bytes)", rows, reserved_bytes());
   try {
     for (std::size_t k = 0; k < columns_.size(); ++k)
-      columns_[k].bind(statement_->handle(), tk_wformat(u":%d", static_cast<int>(k + 1)));
+      columns_[k].bind(*statement_, tk_wformat(u":%d", static_cast<int>(k + 1)));
     statement_->execute(static_cast<ub4>(rows), oci::batch_errors | (commit ? oci::commit_on_success : 0));
   } catch (...) {
     clear();
@@ -193,7 +193,7 @@ std::vector<ora_bulk_insert::row_error> ora_bulk_insert::execute(bool commit) {
 
 // The rows Oracle refused, each with its own error (batch errors).
 std::vector<ora_bulk_insert::row_error> ora_bulk_insert::row_errors(std::size_t rows) {
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = statement_->engine();
   ub4 count = 0;
   engine.check_err(engine.oci().OCIAttrGet(statement_->handle(), oci::htype_stmt, &count, nullptr,
                                            oci::attr_num_dml_errors, engine.error_handle()),

@@ -13,7 +13,8 @@
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
 
-ora_database::ora_database(const std::u16string& name_, int mode) : udb_database(mode, name_, true) {
+ora_database::ora_database(ora_engine* engine, const std::u16string& name_, int mode)
+    : udb_database(mode, name_, true), engine_(engine) {
   tk_log(2, "ora_database::ctor(%s)", name_);
   if (mode & 0x80) return;
   try {
@@ -25,9 +26,14 @@ ora_database::ora_database(const std::u16string& name_, int mode) : udb_database
 
 ora_database::~ora_database() = default;
 
+ora_engine& ora_database::engine() const {
+  if (!engine_) TK_ASSERTION_FAILED();
+  return *engine_;
+}
+
 void ora_database::init_views() {
   tk_log(2, "ora_database::init_views");
-  ora_query_results rows(2, u"select VIEW_NAME, TEXT from SYS.USER_VIEWS");
+  ora_query_results rows(engine(), 2, u"select VIEW_NAME, TEXT from SYS.USER_VIEWS");
   while (ora_record* row = rows.next_record()) {
     std::u16string view = (*row)[0].to_wstring(), text = (*row)[1].to_wstring();
     tk_log(1, "GOT VIEW: %s|%s", view, text);
@@ -37,13 +43,12 @@ void ora_database::init_views() {
 
 void ora_database::init_tables() {
   tk_log(2, "ora_database::init_tables(b_owned_by_user=%d)", 1);
-  ora_engine& engine = ora_engine::instance();
-  ora_stmt statement;
+  ora_stmt statement(engine());
   if (!owner.empty())
     statement.prepare(u"select TABLE_NAME, IOT_TYPE from ALL_TABLES where " + owner_condition(u"OWNER") +
                       u"TEMPORARY='N' and NESTED='NO' and (IOT_TYPE IS NULL OR IOT_TYPE='IOT')");
   else
-    statement.prepare(engine.get_version() < 0x80000
+    statement.prepare(engine().get_version() < 0x80000
                           ? u"select TABLE_NAME from user_tables"
                           : u"select TABLE_NAME, IOT_TYPE from user_tables where TEMPORARY='N' and "
                             u"NESTED='NO' and IOT_TYPE IS NULL OR IOT_TYPE='IOT'");
@@ -173,7 +178,7 @@ bool ora_database::delete_tab(const std::u16string& table) {
 }
 
 void ora_database::run(const std::u16string& sql) {
-  ora_stmt statement;
+  ora_stmt statement(engine());
   statement.prepare(sql);
   statement.execute(1);
 }
@@ -186,7 +191,7 @@ std::unique_ptr<udb_recordset> ora_database::query(const std::u16string& text) {
 
 bool ora_database::test_query(const std::u16string& text) {
   tk_log(2, "ora_database::test_query(%s)", text);
-  ora_stmt statement;
+  ora_stmt statement(engine());
   statement.prepare(text);
   statement.execute(0, oci::describe_only);
   return true;
@@ -196,5 +201,5 @@ void ora_database::commit_records() {
   if (journal)
     journal->commit();
   else
-    ora_engine::instance().commit();
+    engine().commit();
 }

@@ -1,6 +1,7 @@
 // The connected user's Oracle schema as a database: its tables and views
 // from the data dictionary, tables opened, created, dropped, and statements
-// run.
+// run, all in the session of the engine it was opened with (which its
+// tables and statements are handed in turn).
 #pragma once
 
 #include <map>
@@ -19,7 +20,9 @@ class ora_schema_initializer;
 
 class ora_database : public udb_database, public ora_sql_runner {
  public:
-  ora_database(const std::u16string& name, int mode);
+  // `engine`: the session, which outlives the database; null for a target
+  // that reaches no server (see dry_run), which then reads no catalog.
+  ora_database(ora_engine* engine, const std::u16string& name, int mode);
   ~ora_database() override;
 
   std::unique_ptr<udb_recordset> create_table(const std::u16string& name, const udb_schema& schema,
@@ -66,6 +69,9 @@ class ora_database : public udb_database, public ora_sql_runner {
   // hold a table of this schema; nothing reaches the server.
   void check_fits(const udb_schema& schema) const;
 
+  // The session; an internal error for a target without one.
+  ora_engine& engine() const;
+
   bool b_uppercase = false;
   // The schema the tables are created, filled and read in, and the
   // tablespaces of new tables and their LOB segments; empty: the user's
@@ -105,4 +111,6 @@ class ora_database : public udb_database, public ora_sql_runner {
  private:
   void init_tables();
   void init_views();
+
+  ora_engine* engine_;
 };

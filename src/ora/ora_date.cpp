@@ -3,8 +3,9 @@
 #include "ora_engine.hpp"
 #include "tk_logger.hpp"
 
-ora_date::ora_date(OCIParam* parameter, ub2 type) : ora_type(parameter, type) {
-  timestamp_ = ora_engine::instance().new_descriptor(oci::dtype_timestamp);
+ora_date::ora_date(ora_engine& engine, OCIParam* parameter, ub2 type)
+    : ora_type(engine, parameter, type) {
+  timestamp_ = engine.new_descriptor(oci::dtype_timestamp);
 }
 
 ora_date::~ora_date() = default;
@@ -14,7 +15,7 @@ void ora_date::define(ora_stmt& statement, ub4 position) {
 }
 
 ole_variant ora_date::to_variant() {
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = engine_;
   sb2 year = 0;
   ub1 month = 0, day = 0, hour = 0, minute = 0, second = 0;
   ub4 nanoseconds = 0;

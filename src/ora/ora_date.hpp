@@ -6,7 +6,7 @@
 
 class ora_date : public ora_type {
  public:
-  ora_date(OCIParam* parameter, ub2 oci_type);
+  ora_date(ora_engine& engine, OCIParam* parameter, ub2 oci_type);
   ~ora_date() override;
   ole_variant to_variant() override;
   void define(ora_stmt& statement, ub4 position) override;

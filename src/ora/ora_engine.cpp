@@ -203,7 +203,7 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& database
   user_ = user;
   password_ = password;
   wait_for_ddl_locks();
-  auto db = std::make_unique<ora_database>(database, 1);
+  auto db = std::make_unique<ora_database>(this, database, 1);
   db->limits = ora_limits_reader(*this).read();
   return db;
 }
@@ -214,7 +214,7 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& database
 // session's DDL wait that long for the lock instead; an older server keeps failing at once.
 void ora_engine::wait_for_ddl_locks() {
   try {
-    ora_stmt statement;
+    ora_stmt statement(*this);
     statement.prepare(tk_wformat(u"ALTER SESSION SET DDL_LOCK_TIMEOUT = %d", ddl_lock_wait_seconds));
     statement.execute(1);
     tk_log(3, "DDL waits up to %d s for the locks of other sessions", ddl_lock_wait_seconds);
@@ -289,7 +289,7 @@ std::uint32_t ora_engine::parse_version(const std::u16string& banner) {
 std::uint32_t ora_engine::get_version() {
   tk_log(1, "ora_engine::get_version");
   if (!b_session_) TK_ASSERTION_FAILED();
-  ora_stmt stmt;
+  ora_stmt stmt(*this);
   stmt.prepare(u"select * from v$version");
   std::u16string buffer(0x10000, u'\0');
   sb2 indicator = 0;
@@ -303,7 +303,7 @@ std::uint32_t ora_engine::get_version() {
 std::int32_t ora_engine::get_records_cnt(const std::u16string& name, bool b_is_query) {
   tk_log(2, "ora_engine::get_records_cnt(%s)", name);
   if (!b_session_) TK_ASSERTION_FAILED();
-  ora_stmt stmt;
+  ora_stmt stmt(*this);
   stmt.prepare(b_is_query ? u"SELECT COUNT(*) FROM (" + name + u")"
                           : u"SELECT COUNT(*) FROM " + get_safe_name(name));
   std::int32_t count = 0;

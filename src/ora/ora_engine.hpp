@@ -1,6 +1,9 @@
-// The one connection of the process to an Oracle server: the OCI
-// environment (UTF-16 for text and national text), server, session and
-// service context, kept for the life of the converter.
+// One session with an Oracle server: its own OCI environment (UTF-16 for
+// text and national text), error handle, server, session and service
+// context. Whoever connects owns it (the converter, a test) and hands it
+// to the database it opens, which hands it on to its tables and
+// statements; two engines are two independent sessions, which may run on
+// two threads. Only the client library's calls are shared by the process.
 #pragma once
 
 #include <memory>
@@ -8,12 +11,11 @@
 
 #include "ora_handle.hpp"
 #include "ora_oci.hpp"
-#include "tk_singleton.hpp"
 
 class ora_database;
 class ora_exception;
 
-class ora_engine : public tk_singleton<ora_engine> {
+class ora_engine {
  public:
   // Loads the client library and creates the environment and handles; a
   // missing client raises the level-1 "not found" error. A failure part-way
@@ -22,12 +24,15 @@ class ora_engine : public tk_singleton<ora_engine> {
   // The same over a given call table (tests wrap the client's calls).
   explicit ora_engine(const ora_oci_calls& calls);
   ~ora_engine();
+  ora_engine(const ora_engine&) = delete;
+  ora_engine& operator=(const ora_engine&) = delete;
 
   // Connects with the easy-connect form //host:port/database, or with the
   // database as a net service name when host and port are both empty, or
   // with the database as it stands when it already is a connect string.
   // The user external_user logs in with external credentials (a wallet or
-  // the operating system's account) instead of a password.
+  // the operating system's account) instead of a password. The database
+  // works through this engine, which must outlive it.
   std::unique_ptr<ora_database> open_db(const std::u16string& host, const std::u16string& user,
                                         const std::u16string& password, const std::u16string& port,
                                         const std::u16string& database);

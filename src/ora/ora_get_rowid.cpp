@@ -8,7 +8,7 @@
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
 
-ora_get_rowid::ora_get_rowid() { tk_log(1, "ora_get_rowid::ctor"); }
+ora_get_rowid::ora_get_rowid(ora_engine& engine) : statement_(engine) { tk_log(1, "ora_get_rowid::ctor"); }
 ora_get_rowid::~ora_get_rowid() { tk_log(1, "ora_get_rowid::dtor"); }
 
 sb4 ora_get_rowid::cbf_no_data(void*, OCIBind*, ub4, ub4, void** buffer, ub4* length, ub1* piece,
@@ -37,7 +37,7 @@ sb4 ora_get_rowid::cbf_get_data(void* context, OCIBind*, ub4 iteration, ub4, voi
 // SQLT_LVC: a four-byte length, then the text. They are the only binds of
 // the VALUES list; only the RETURNING bind follows them (ORA-24816 otherwise).
 void ora_get_rowid::bind_long_texts(const std::vector<std::u16string>& long_texts) {
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = statement_.engine();
   long_buffers_.clear();
   for (std::size_t k = 0; k < long_texts.size(); ++k) {
     const std::size_t bytes = long_texts[k].size() * 2;
@@ -64,7 +64,7 @@ std::u16string ora_get_rowid::do_insert(std::u16string text, const std::vector<s
   tk_log(1, "ora_get_rowid::do_insert");
   text += u" RETURNING ROWID INTO :1";
   tk_log(3, "Run SQL query: %s\n", text);
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = statement_.engine();
   statement_.prepare(text);
   bind_long_texts(long_texts);
   tk_log(1, "Step #1");

@@ -8,7 +8,7 @@
 
 class ora_get_rowid {
  public:
-  ora_get_rowid();
+  explicit ora_get_rowid(ora_engine& engine);
   ~ora_get_rowid();
   ora_get_rowid(const ora_get_rowid&) = delete;
   ora_get_rowid& operator=(const ora_get_rowid&) = delete;

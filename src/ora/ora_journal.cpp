@@ -24,8 +24,8 @@ std::uint64_t to_number(const char16_t* text) {
 }
 
 // The statement is closed on return: an open cursor would keep the table from being dropped.
-std::int32_t count(const std::u16string& query) {
-  ora_stmt statement;
+std::int32_t count(ora_engine& engine, const std::u16string& query) {
+  ora_stmt statement(engine);
   statement.prepare(query);
   std::int32_t n = 0;
   sb2 indicator = 0;
@@ -35,9 +35,9 @@ std::int32_t count(const std::u16string& query) {
 }
 
 // Asked of the catalog: the schema's table list leaves the journal out.
-bool journal_exists() {
-  return count(u"SELECT COUNT(*) FROM USER_TABLES WHERE TABLE_NAME = '" + ora_literal_text(ora_journal::table_name) +
-               u"'") > 0;
+bool journal_exists(ora_engine& engine) {
+  return count(engine, u"SELECT COUNT(*) FROM USER_TABLES WHERE TABLE_NAME = '" +
+                           ora_literal_text(ora_journal::table_name) + u"'") > 0;
 }
 
 }  // namespace
@@ -49,8 +49,8 @@ bool ora_journal_entry::same_file(const ora_journal_entry& other) const {
 
 std::vector<ora_journal_entry> ora_journal::read() {
   std::vector<ora_journal_entry> entries;
-  if (!journal_exists()) return entries;
-  ora_stmt statement;
+  if (!journal_exists(database_.engine())) return entries;
+  ora_stmt statement(database_.engine());
   statement.prepare(u"SELECT SOURCE_FILE, FILE_SIZE, FILE_TIME, HEADER_DATE, RECORD_COUNT, LAST_RECORD, FINISHED FROM " +
                     quoted_journal());
   constexpr int columns = 7;
@@ -75,7 +75,7 @@ std::vector<ora_journal_entry> ora_journal::read() {
 }
 
 void ora_journal::start_run() {
-  if (journal_exists()) return;
+  if (journal_exists(database_.engine())) return;
   try {
     database_.run(u"CREATE TABLE " + quoted_journal() +
                   u" (SOURCE_FILE NVARCHAR2(1000), FILE_SIZE NUMBER(20), FILE_TIME NUMBER(20), HEADER_DATE NUMBER(8), "
@@ -114,19 +114,20 @@ void ora_journal::finish_table() {
 }
 
 void ora_journal::remove() {
-  if (!journal_exists()) return;
+  if (!journal_exists(database_.engine())) return;
   for (const std::u16string& source : mine_) {
     current_ = source;
     execute(u"DELETE FROM " + quoted_journal() + where_current(), true);
   }
   mine_.clear();
-  if (count(u"SELECT COUNT(*) FROM " + quoted_journal()) == 0) database_.run(u"DROP TABLE " + quoted_journal());
+  if (count(database_.engine(), u"SELECT COUNT(*) FROM " + quoted_journal()) == 0)
+    database_.run(u"DROP TABLE " + quoted_journal());
 }
 
 void ora_journal::execute(const std::u16string& sql, bool commit) {
   tk_log(1, "ora_journal: %s", sql);
   const auto run = [&] {
-    ora_stmt statement;
+    ora_stmt statement(database_.engine());
     statement.prepare(sql);
     statement.execute(1, commit ? oci::commit_on_success : oci::default_mode);
   };
@@ -147,7 +148,7 @@ void ora_journal::create_again() {
   tk_log(3, "ora_journal: %s was dropped by another run; created again", std::u16string(table_name));
   start_run();
   if (!current_entry_) return;
-  ora_stmt statement;
+  ora_stmt statement(database_.engine());
   statement.prepare(insert_text(*current_entry_));
   statement.execute(1, oci::default_mode);
 }

@@ -61,7 +61,7 @@ std::uint32_t ora_limits_reader::read_max_columns() {
 }
 
 std::u16string ora_limits_reader::first_value(const std::u16string& query) {
-  ora_stmt statement;
+  ora_stmt statement(engine_);
   statement.prepare(query);
   std::u16string buffer(256, u'\0');
   sb2 indicator = 0;

@@ -8,8 +8,9 @@ namespace {
 constexpr ub4 piece_bytes = 32768;
 }
 
-ora_lob::ora_lob(OCIParam* parameter, ub2 type) : ora_type(parameter, type) {
-  locator_ = ora_engine::instance().new_descriptor(oci::dtype_lob);
+ora_lob::ora_lob(ora_engine& engine, OCIParam* parameter, ub2 type)
+    : ora_type(engine, parameter, type) {
+  locator_ = engine.new_descriptor(oci::dtype_lob);
 }
 
 ora_lob::~ora_lob() = default;
@@ -20,7 +21,7 @@ void ora_lob::define(ora_stmt& statement, ub4 position) {
 
 ub4 ora_lob::read_lob(ub4 offset, void* buffer, ub4 capacity, ub1 form) {
   tk_log(1, "ora_lob::read_lob(%d,%d)", offset, capacity);
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = engine_;
   // UTF-16 is fixed width for OCI: a CLOB's amount counts code units.
   ub4 amount = oci_type == oci::sqlt_clob ? capacity / 2 : capacity;
   sword status = engine.oci().OCILobRead(engine.service_context(), engine.error_handle(), locator(),
@@ -34,7 +35,7 @@ ub4 ora_lob::read_lob(ub4 offset, void* buffer, ub4 capacity, ub1 form) {
 // Read as UTF-16 whatever the CLOB's own character set: OCI converts, so the
 // characters come back as they were written.
 std::u16string ora_lob::read_text() {
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = engine_;
   ub1 form = oci::sqlcs_implicit;
   engine.check_err(engine.oci().OCILobCharSetForm(engine.environment(), engine.error_handle(),
                                                   locator(), &form),

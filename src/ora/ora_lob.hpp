@@ -8,7 +8,7 @@
 
 class ora_lob : public ora_type {
  public:
-  ora_lob(OCIParam* parameter, ub2 oci_type);
+  ora_lob(ora_engine& engine, OCIParam* parameter, ub2 oci_type);
   ~ora_lob() override;
   ole_variant to_variant() override;
   void define(ora_stmt& statement, ub4 position) override;

@@ -5,9 +5,9 @@
 #include "ora_util.hpp"
 #include "tk_logger.hpp"
 
-ora_lob_insert::ora_lob_insert(const std::u16string& table, const udb_schema& schema) : table_(table) {
+ora_lob_insert::ora_lob_insert(ora_engine& engine, const std::u16string& table, const udb_schema& schema)
+    : engine_(engine), table_(table) {
   tk_log(1, "ora_lob_insert::ctor");
-  ora_engine& engine = ora_engine::instance();
   for (std::size_t i = 0; i < schema.size(); ++i) {
     const t_ftd& c = schema[i];
     tk_log(1, "Processing '%s': vt=%d, size=%d", c.name, c.vartype, c.size);
@@ -40,7 +40,7 @@ void ora_lob_insert::insert(const std::u16string& rowid, const udb_record& recor
   }
   std::u16string text = select_text(rowid);
   tk_log(3, "Run SQL query: %s\n", text);
-  ora_stmt statement;
+  ora_stmt statement(engine_);
   statement.prepare(text);
   std::vector<sb2> indicators(columns_.size());
   for (std::size_t k = 0; k < columns_.size(); ++k)
@@ -68,7 +68,7 @@ void ora_lob_insert::write_blob(std::size_t k, const udb_field& field) {
     return;
   }
   tk_log(1, "BLOB size=%d", n);
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = engine_;
   ub4 amount = static_cast<ub4>(n);
   engine.check_err(engine.oci().OCILobWrite(engine.service_context(), engine.error_handle(),
                                             locator(k), &amount, 1,
@@ -89,7 +89,7 @@ void ora_lob_insert::write_clob(std::size_t k, const udb_field& field) {
     return;
   }
   tk_log(1, "CLOB size=%d", text.size());
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = engine_;
   // An NCLOB takes its text in the national form: the implicit form would
   // pass it through the database character set.
   ub1 form = oci::sqlcs_implicit;

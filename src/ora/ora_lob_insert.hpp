@@ -11,9 +11,12 @@
 #include "udb_record.hpp"
 #include "udb_schema.hpp"
 
+class ora_engine;
+
 class ora_lob_insert {
  public:
-  ora_lob_insert(const std::u16string& table, const udb_schema& schema);
+  // Writes in the session `engine`.
+  ora_lob_insert(ora_engine& engine, const std::u16string& table, const udb_schema& schema);
   ~ora_lob_insert();
   ora_lob_insert(const ora_lob_insert&) = delete;
   ora_lob_insert& operator=(const ora_lob_insert&) = delete;
@@ -33,6 +36,7 @@ class ora_lob_insert {
   void write_blob(std::size_t k, const udb_field& field);
   void write_clob(std::size_t k, const udb_field& field);
 
+  ora_engine& engine_;
   std::u16string table_;
   std::vector<lob_column> columns_;
   OCILobLocator* locator(std::size_t k) const { return locators_[k].as<OCILobLocator>(); }

@@ -4,8 +4,8 @@
 #include "ora_util.hpp"
 #include "tk_logger.hpp"
 
-ora_number::ora_number(OCIParam* parameter, ub2 type) : ora_type(parameter, type) {
-  ora_engine& engine = ora_engine::instance();
+ora_number::ora_number(ora_engine& engine, OCIParam* parameter, ub2 type)
+    : ora_type(engine, parameter, type) {
   sb2 p = 0;
   sb1 s = 0;
   engine.check_err(engine.oci().OCIAttrGet(parameter, oci::dtype_param, &p, nullptr,

@@ -6,7 +6,7 @@
 
 class ora_number : public ora_type {
  public:
-  ora_number(OCIParam* parameter, ub2 oci_type);
+  ora_number(ora_engine& engine, OCIParam* parameter, ub2 oci_type);
   VARTYPE get_vartype() const override { return refined_; }
   std::unique_ptr<t_ftd> get_ftd() const override;
   ole_variant to_variant() override;

@@ -4,14 +4,14 @@
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
 
-ora_query_results::ora_query_results(ub4 column_count, const std::u16string& select_text)
-    : udb_recordset(u"") {
+ora_query_results::ora_query_results(ora_engine& engine, ub4 column_count, const std::u16string& select_text)
+    : udb_recordset(u""), statement_(engine) {
   tk_log(1, "ora_query_results::ctor(1)");
   initialize(column_count, select_text);
 }
 
-ora_query_results::ora_query_results(std::u16string name_, std::u16string query_text)
-    : udb_recordset(std::move(name_), std::move(query_text)) {
+ora_query_results::ora_query_results(ora_engine& engine, std::u16string name_, std::u16string query_text)
+    : udb_recordset(std::move(name_), std::move(query_text)), statement_(engine) {
   tk_log(1, "ora_query_results::ctor(2)");
 }
 
@@ -23,8 +23,8 @@ ora_query_results::~ora_query_results() {
 }
 
 void ora_query_results::describe(ub4 count, const std::u16string& select_text) {
-  ora_engine& engine = ora_engine::instance();
-  ora_stmt probe;
+  ora_engine& engine = this->engine();
+  ora_stmt probe(engine);
   probe.prepare(select_text);
   probe.execute(0, oci::describe_only);
   if (count == 0)
@@ -38,7 +38,7 @@ void ora_query_results::describe(ub4 count, const std::u16string& select_text) {
     engine.check_err(engine.oci().OCIAttrGet(parameter.get(), oci::dtype_param, &type, nullptr,
                                              oci::attr_data_type, engine.error_handle()),
                      "OCIAttrGet");
-    auto column = ora_type::gen_co_by_type(parameter.as<OCIParam>(), type);
+    auto column = ora_type::gen_co_by_type(engine, parameter.as<OCIParam>(), type);
     schema.add(column->get_ftd());
     columns_.push_back(std::move(column));
   }

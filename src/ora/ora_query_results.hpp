@@ -1,5 +1,6 @@
 // The rows of one SELECT as a read-only recordset: the columns are
-// described when it is initialised, then fetched one row at a time.
+// described when it is initialised, then fetched one row at a time, all in
+// the session given.
 #pragma once
 
 #include <memory>
@@ -13,9 +14,9 @@
 class ora_query_results : public udb_recordset {
  public:
   // Described and executed at once (catalog reads).
-  ora_query_results(ub4 column_count, const std::u16string& select_text);
+  ora_query_results(ora_engine& engine, ub4 column_count, const std::u16string& select_text);
   // Initialised later by the subclass.
-  ora_query_results(std::u16string name, std::u16string query_text);
+  ora_query_results(ora_engine& engine, std::u16string name, std::u16string query_text);
   ~ora_query_results() override;
 
   // Describes `count` columns (0: as many as the statement has), defines
@@ -28,6 +29,8 @@ class ora_query_results : public udb_recordset {
   bool is_eof() override;
   // The next row's record, or null at the end.
   ora_record* next_record();
+  // The session the rows are read in.
+  ora_engine& engine() const { return statement_.engine(); }
 
  protected:
   bool fetch_row();

@@ -14,9 +14,9 @@ constexpr int without_catalog = 0x80;
 
 bool ora_planned_column::renamed() const { return tk_to_upper(source) != tk_to_upper(name); }
 
-ora_recording_database::ora_recording_database(std::vector<std::u16string> existing,
+ora_recording_database::ora_recording_database(ora_engine* engine, std::vector<std::u16string> existing,
                                                const ora_server_limits& server_limits)
-    : ora_database(u"", without_catalog) {
+    : ora_database(engine, u"", without_catalog) {
   tables = std::move(existing);
   limits = server_limits;
 }

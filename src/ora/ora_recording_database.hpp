@@ -36,8 +36,10 @@ struct ora_planned_table {
 class ora_recording_database : public ora_database {
  public:
   // `existing`: the tables the schema is taken to hold; `server_limits`:
-  // what the server is taken to allow.
-  ora_recording_database(std::vector<std::u16string> existing, const ora_server_limits& server_limits);
+  // what the server is taken to allow; `engine`: the session whose catalog
+  // describes the existing tables, null when not connected.
+  ora_recording_database(ora_engine* engine, std::vector<std::u16string> existing,
+                         const ora_server_limits& server_limits);
 
   std::unique_ptr<udb_recordset> get_table(const std::u16string& name, int flags) override;
   bool delete_tab(const std::u16string& name) override;

@@ -20,22 +20,25 @@ ora_schema_survey::ora_schema_survey(ora_database& schema) {
   } catch (const ora_exception& e) {
     unread.push_back("tables: " + e.message);
   }
-  for (const auto& row : rows(u"select PARAMETER, VALUE from NLS_DATABASE_PARAMETERS where PARAMETER in "
+  ora_engine& engine = schema.engine();
+  for (const auto& row : rows(engine,
+                              u"select PARAMETER, VALUE from NLS_DATABASE_PARAMETERS where PARAMETER in "
                               u"('NLS_CHARACTERSET', 'NLS_NCHAR_CHARACTERSET')",
                               2, "character sets"))
     (row[0] == u"NLS_CHARACTERSET" ? charset : national_charset) = row[1];
-  for (const auto& row : rows(u"select PRIVILEGE from SESSION_PRIVS order by PRIVILEGE", 1, "privileges"))
+  for (const auto& row : rows(engine, u"select PRIVILEGE from SESSION_PRIVS order by PRIVILEGE", 1, "privileges"))
     privileges.push_back(row[0]);
-  for (const auto& row :
-       rows(u"select TABLESPACE_NAME, BYTES, MAX_BYTES from USER_TS_QUOTAS order by TABLESPACE_NAME", 3, "quotas"))
+  for (const auto& row : rows(engine,
+                              u"select TABLESPACE_NAME, BYTES, MAX_BYTES from USER_TS_QUOTAS order by TABLESPACE_NAME",
+                              3, "quotas"))
     quotas.push_back(quota_text(row));
 }
 
-std::vector<std::vector<std::u16string>> ora_schema_survey::rows(const std::u16string& query, unsigned columns,
-                                                                 const char* what) {
+std::vector<std::vector<std::u16string>> ora_schema_survey::rows(ora_engine& engine, const std::u16string& query,
+                                                                 unsigned columns, const char* what) {
   std::vector<std::vector<std::u16string>> out;
   try {
-    ora_query_results results(columns, query);
+    ora_query_results results(engine, columns, query);
     while (ora_record* row = results.next_record()) {
       std::vector<std::u16string>& values = out.emplace_back();
       for (unsigned i = 0; i < columns; ++i) values.push_back((*row)[i].to_wstring());

@@ -8,6 +8,7 @@
 #include <vector>
 
 class ora_database;
+class ora_engine;
 
 struct ora_schema_survey {
   // Reads everything from the connected `schema`.
@@ -24,5 +25,6 @@ struct ora_schema_survey {
  private:
   // The rows of a query, each row's `columns` values; an error is noted in
   // `unread` under `what`.
-  std::vector<std::vector<std::u16string>> rows(const std::u16string& query, unsigned columns, const char* what);
+  std::vector<std::vector<std::u16string>> rows(ora_engine& engine, const std::u16string& query, unsigned columns,
+                                                const char* what);
 };

@@ -3,9 +3,9 @@
 #include "ora_engine.hpp"
 #include "tk_logger.hpp"
 
-ora_stmt::ora_stmt() {
+ora_stmt::ora_stmt(ora_engine& engine) : engine_(&engine) {
   tk_log(1, "ora_stmt::ctor");
-  handle_ = ora_engine::instance().new_handle(oci::htype_stmt);
+  handle_ = engine.new_handle(oci::htype_stmt);
 }
 
 ora_stmt::~ora_stmt() {
@@ -15,7 +15,7 @@ ora_stmt::~ora_stmt() {
 }
 
 void ora_stmt::prepare(const std::u16string& text) {
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = *engine_;
   engine.check_err(engine.oci().OCIStmtPrepare(handle(), engine.error_handle(),
                                                reinterpret_cast<const OraText*>(text.c_str()),
                                                static_cast<ub4>(text.size() * 2), oci::ntv_syntax,
@@ -24,7 +24,7 @@ void ora_stmt::prepare(const std::u16string& text) {
 }
 
 sword ora_stmt::execute(ub4 iterations, ub4 mode) {
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = *engine_;
   sword status = engine.oci().OCIStmtExecute(engine.service_context(), handle(),
                                              engine.error_handle(), iterations, 0, nullptr,
                                              nullptr, mode);
@@ -33,7 +33,7 @@ sword ora_stmt::execute(ub4 iterations, ub4 mode) {
 }
 
 bool ora_stmt::fetch() {
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = *engine_;
   sword status = engine.oci().OCIStmtFetch(handle(), engine.error_handle(), 1, oci::fetch_next,
                                            oci::default_mode);
   engine.check_err(status, "OCIStmtFetch");
@@ -42,7 +42,7 @@ bool ora_stmt::fetch() {
 
 OCIDefine* ora_stmt::define(ub4 position, void* buffer, sb4 size, ub2 type, sb2* indicator,
                             ub2* length) {
-  ora_engine& engine = ora_engine::instance();
+  ora_engine& engine = *engine_;
   OCIDefine* define = nullptr;
   engine.check_err(engine.oci().OCIDefineByPos(handle(), &define, engine.error_handle(), position,
                                                buffer, size, type, indicator, length, nullptr,

@@ -1,6 +1,6 @@
-// One OCI statement handle and the calls made on it. Every status goes
-// through ora_engine::check_err. The handle frees itself, also after the
-// engine is gone.
+// One OCI statement handle of a session and the calls made on it. Every
+// status goes through the session's ora_engine::check_err. The handle frees
+// itself, also after the engine is gone (only calls need the engine).
 #pragma once
 
 #include <string>
@@ -8,9 +8,11 @@
 #include "ora_handle.hpp"
 #include "ora_oci.hpp"
 
+class ora_engine;
+
 class ora_stmt {
  public:
-  ora_stmt();
+  explicit ora_stmt(ora_engine& engine);
   ~ora_stmt();
   ora_stmt(const ora_stmt&) = delete;
   ora_stmt& operator=(const ora_stmt&) = delete;
@@ -24,7 +26,10 @@ class ora_stmt {
                     ub2* length = nullptr);
 
   OCIStmt* handle() const { return handle_.as<OCIStmt>(); }
+  // The session the statement runs in.
+  ora_engine& engine() const { return *engine_; }
 
  private:
+  ora_engine* engine_;
   ora_handle handle_;
 };

@@ -2,8 +2,8 @@
 
 #include "tk_logger.hpp"
 
-ora_str_repr::ora_str_repr(OCIParam* parameter, ub2 type, std::uint32_t maximum)
-    : ora_string(parameter, type) {
+ora_str_repr::ora_str_repr(ora_engine& engine, OCIParam* parameter, ub2 type, std::uint32_t maximum)
+    : ora_string(engine, parameter, type) {
   size = maximum;
   reserve(maximum);
   oci_type = type;

@@ -5,6 +5,6 @@
 
 class ora_str_repr : public ora_string {
  public:
-  ora_str_repr(OCIParam* parameter, ub2 oci_type, std::uint32_t maximum);
+  ora_str_repr(ora_engine& engine, OCIParam* parameter, ub2 oci_type, std::uint32_t maximum);
   ole_variant to_variant() override;
 };

@@ -2,7 +2,8 @@
 
 #include "tk_logger.hpp"
 
-ora_string::ora_string(OCIParam* parameter, ub2 type) : ora_type(parameter, type) {
+ora_string::ora_string(ora_engine& engine, OCIParam* parameter, ub2 type)
+    : ora_type(engine, parameter, type) {
   size = read_ub2(parameter, oci::attr_data_size);
   // The size is in bytes on the server; no character takes fewer, so that
   // many UTF-16 units always hold the text.

@@ -5,7 +5,7 @@
 
 class ora_string : public ora_type {
  public:
-  ora_string(OCIParam* parameter, ub2 oci_type);
+  ora_string(ora_engine& engine, OCIParam* parameter, ub2 oci_type);
   ole_variant to_variant() override;
   void define(ora_stmt& statement, ub4 position) override;
 

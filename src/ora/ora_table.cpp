@@ -39,7 +39,7 @@ bool is_empty_lob_value(const t_ftd& column, const udb_field& field) {
 }  // namespace
 
 ora_table::ora_table(ora_database& database, const std::u16string& name_)
-    : ora_query_results(name_, u""), database_(database) {
+    : ora_query_results(database.engine(), name_, u""), database_(database), rowid_(database.engine()) {
   tk_log(2, "ora_table::ora_table(%s)", name_);
   init_schema();
   if (schema.empty()) {
@@ -47,16 +47,15 @@ ora_table::ora_table(ora_database& database, const std::u16string& name_)
     return;
   }
   init_indexes();
-  record_count = ora_engine::instance().get_records_cnt(
-      database_.owner.empty() ? name : database_.owner + u"." + name);
+  record_count = engine().get_records_cnt(database_.owner.empty() ? name : database_.owner + u"." + name);
   tk_log(1, "Got %d records", record_count);
 }
 
 ora_table::ora_table(ora_database& database, const std::u16string& name_, const std::u16string& query)
-    : ora_query_results(name_, query), database_(database) {
+    : ora_query_results(database.engine(), name_, query), database_(database), rowid_(database.engine()) {
   tk_log(2, "ora_table::ora_table(%s)", name_);
   initialize(0, query);
-  record_count = ora_engine::instance().get_records_cnt(query, true);
+  record_count = engine().get_records_cnt(query, true);
   tk_log(1, "Got %d records", record_count);
 }
 
@@ -76,9 +75,10 @@ void ora_table::init_schema() {
 
 std::u16string ora_table::get_safe_select_query() {
   tk_log(2, "ora_table::get_safe_select_query");
-  ora_query_results rows(2, u"SELECT COLUMN_NAME, DATA_TYPE FROM " + database_.dictionary(u"TAB_COLUMNS") +
-                                u" WHERE " + database_.owner_condition(u"OWNER") + u"table_name = '" +
-                                literal_name() + u"' ORDER BY COLUMN_ID");
+  ora_query_results rows(engine(), 2,
+                         u"SELECT COLUMN_NAME, DATA_TYPE FROM " + database_.dictionary(u"TAB_COLUMNS") + u" WHERE " +
+                             database_.owner_condition(u"OWNER") + u"table_name = '" + literal_name() +
+                             u"' ORDER BY COLUMN_ID");
   std::u16string columns;
   while (ora_record* row = rows.next_record()) {
     std::u16string column = (*row)[0].to_wstring(), type = (*row)[1].to_wstring();
@@ -95,9 +95,10 @@ std::u16string ora_table::get_safe_select_query() {
 }
 
 void ora_table::read_column_details() {
-  ora_query_results rows(3, u"select COLUMN_NAME, DATA_DEFAULT, DATA_TYPE from " +
-                                database_.dictionary(u"TAB_COLUMNS") + u" where " +
-                                database_.owner_condition(u"OWNER") + u"table_name = '" + literal_name() + u"'");
+  ora_query_results rows(engine(), 3,
+                         u"select COLUMN_NAME, DATA_DEFAULT, DATA_TYPE from " + database_.dictionary(u"TAB_COLUMNS") +
+                             u" where " + database_.owner_condition(u"OWNER") + u"table_name = '" + literal_name() +
+                             u"'");
   while (ora_record* row = rows.next_record()) {
     std::u16string column = (*row)[0].to_wstring(), text = (*row)[1].to_wstring(),
                    type = (*row)[2].to_wstring();
@@ -156,7 +157,7 @@ void ora_table::init_indexes() {
 }
 
 void ora_table::init_primary_key() {
-  ora_query_results rows(2,
+  ora_query_results rows(engine(), 2,
       u"SELECT a.constraint_name, a.column_name FROM " + database_.dictionary(u"CONS_COLUMNS") + u" a, " +
       database_.dictionary(u"CONSTRAINTS") + u" b WHERE " + database_.owner_condition(u"a.OWNER") +
       database_.owner_condition(u"b.OWNER") + u"a.table_name='" + literal_name() +
@@ -178,14 +179,14 @@ void ora_table::init_primary_key() {
 }
 
 void ora_table::init_plain_indexes() {
-  bool old_server = ora_engine::instance().get_version() < 0x80000;
+  bool old_server = engine().get_version() < 0x80000;
   std::u16string text =
       u"SELECT i.index_name, i.uniqueness, c.column_name FROM " + database_.dictionary(u"IND_COLUMNS") +
       u" c, " + database_.dictionary(u"INDEXES") + u" i where " + database_.owner_condition(u"c.INDEX_OWNER") +
       database_.owner_condition(u"i.OWNER") + u"c.table_name = '" + literal_name() + u"' AND " +
       (old_server ? u"" : u"i.generated='N' AND ") +
       u"c.index_name = i.index_name AND c.table_name = i.table_name ORDER BY i.index_name, c.column_position";
-  ora_query_results rows(3, text);
+  ora_query_results rows(engine(), 3, text);
   std::vector<udb_index> found;
   while (ora_record* row = rows.next_record()) {
     std::u16string index = (*row)[0].to_wstring(), column = (*row)[2].to_wstring();
@@ -210,7 +211,7 @@ void ora_table::init_foreign_keys() {
   if (key_index < 0) return;
   const udb_index& key = indexes[static_cast<std::size_t>(key_index)];
   std::u16string key_name = ora_literal_text(key.name);
-  ora_query_results rows(4,
+  ora_query_results rows(engine(), 4,
       u"select a.TABLE_NAME,a.CONSTRAINT_NAME,a.DELETE_RULE,b.COLUMN_NAME FROM " +
       database_.dictionary(u"CONSTRAINTS") + u" a, " + database_.dictionary(u"CONS_COLUMNS") + u" b WHERE " +
       database_.owner_condition(u"a.OWNER") + database_.owner_condition(u"b.OWNER") +
@@ -377,20 +378,19 @@ void ora_table::reset_not_null_flag(std::size_t position) {
 
 void ora_table::append_record(const udb_record& record) {
   tk_log(1, "ora_table::append_record");
-  ora_engine& engine = ora_engine::instance();
   try {
     std::vector<int> field_of_column;
     std::vector<std::u16string> long_texts;
     std::u16string text = insert_text(record, field_of_column, long_texts);
     std::u16string rowid = rowid_.do_insert(text, long_texts);
     tk_log(1, "GOT ROWID(2): %s", rowid);
-    ora_lob_insert lobs(database_.sql_name(name), schema);
+    ora_lob_insert lobs(engine(), database_.sql_name(name), schema);
     lobs.insert(rowid, record, field_of_column);
     database_.commit_records();
   } catch (...) {
     // The row and its LOBs go together, or not at all.
     try {
-      engine.rollback();
+      engine().rollback();
     } catch (const tk_exception&) {
     }
     throw;

@@ -12,7 +12,8 @@ class ora_database;
 
 class ora_table : public ora_query_results {
  public:
-  // An existing table of the connected user.
+  // An existing table of the connected user, read and written in the
+  // database's session.
   ora_table(ora_database& database, const std::u16string& name);
   // The rows of a query.
   ora_table(ora_database& database, const std::u16string& name, const std::u16string& query);

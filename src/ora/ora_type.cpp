@@ -11,9 +11,9 @@
 #include "ora_string.hpp"
 #include "tk_logger.hpp"
 
-ora_type::ora_type(OCIParam* parameter, ub2 oci_type_) : oci_type(oci_type_) {
+ora_type::ora_type(ora_engine& engine, OCIParam* parameter, ub2 oci_type_)
+    : oci_type(oci_type_), engine_(engine) {
   tk_log(1, "ora_type::ctor(%d)", oci_type_);
-  ora_engine& engine = ora_engine::instance();
   char16_t* text = nullptr;
   ub4 bytes = 0;
   engine.check_err(engine.oci().OCIAttrGet(parameter, oci::dtype_param, &text, &bytes,
@@ -29,8 +29,8 @@ ora_type::ora_type(OCIParam* parameter, ub2 oci_type_) : oci_type(oci_type_) {
   nullable = null_allowed != 0;
 }
 
-ub2 ora_type::read_ub2(OCIParam* parameter, ub4 attribute) {
-  ora_engine& engine = ora_engine::instance();
+ub2 ora_type::read_ub2(OCIParam* parameter, ub4 attribute) const {
+  ora_engine& engine = engine_;
   ub2 value = 0;
   engine.check_err(engine.oci().OCIAttrGet(parameter, oci::dtype_param, &value, nullptr, attribute,
                                            engine.error_handle()),
@@ -52,17 +52,17 @@ std::unique_ptr<t_ftd> ora_type::get_ftd() const {
                                  kind == VT_DATE ? 1u : 0u);
 }
 
-std::unique_ptr<ora_type> ora_type::gen_co_by_type(OCIParam* parameter, ub2 type) {
+std::unique_ptr<ora_type> ora_type::gen_co_by_type(ora_engine& engine, OCIParam* parameter, ub2 type) {
   tk_log(1, "ora_query_results::gen_co_by_type(%d)", type);
   switch (type) {
-    case 1: case 5: case 96: return std::make_unique<ora_string>(parameter, type);
-    case 2: case 3: case 4: case 6: case 7: return std::make_unique<ora_number>(parameter, type);
-    case 8: case 24: return std::make_unique<ora_str_repr>(parameter, type, 1000000);
-    case 11: case 104: case 105: return std::make_unique<ora_str_repr>(parameter, type, 255);
-    case 182: case 189: case 190: return std::make_unique<ora_str_repr>(parameter, type, 16);
-    case 12: case 187: case 188: case 231: case 232: return std::make_unique<ora_date>(parameter, type);
-    case 23: return std::make_unique<ora_binary>(parameter, type);
-    case 112: case 113: return std::make_unique<ora_lob>(parameter, type);
-    default: return std::make_unique<ora_dummy>(parameter, type);
+    case 1: case 5: case 96: return std::make_unique<ora_string>(engine, parameter, type);
+    case 2: case 3: case 4: case 6: case 7: return std::make_unique<ora_number>(engine, parameter, type);
+    case 8: case 24: return std::make_unique<ora_str_repr>(engine, parameter, type, 1000000);
+    case 11: case 104: case 105: return std::make_unique<ora_str_repr>(engine, parameter, type, 255);
+    case 182: case 189: case 190: return std::make_unique<ora_str_repr>(engine, parameter, type, 16);
+    case 12: case 187: case 188: case 231: case 232: return std::make_unique<ora_date>(engine, parameter, type);
+    case 23: return std::make_unique<ora_binary>(engine, parameter, type);
+    case 112: case 113: return std::make_unique<ora_lob>(engine, parameter, type);
+    default: return std::make_unique<ora_dummy>(engine, parameter, type);
   }
 }

@@ -10,10 +10,13 @@
 #include "ora_stmt.hpp"
 #include "t_ftd.hpp"
 
+class ora_engine;
+
 class ora_type {
  public:
-  // Reads the type, name and nullability of the column's parameter.
-  ora_type(OCIParam* parameter, ub2 oci_type);
+  // Reads the type, name and nullability of the column's parameter, which
+  // the session `engine` described; the column fetches in that session.
+  ora_type(ora_engine& engine, OCIParam* parameter, ub2 oci_type);
   virtual ~ora_type() = default;
   ora_type(const ora_type&) = delete;
   ora_type& operator=(const ora_type&) = delete;
@@ -25,7 +28,7 @@ class ora_type {
   virtual void define(ora_stmt& statement, ub4 position) = 0;
 
   // The column of `parameter` as the object that fetches its type.
-  static std::unique_ptr<ora_type> gen_co_by_type(OCIParam* parameter, ub2 oci_type);
+  static std::unique_ptr<ora_type> gen_co_by_type(ora_engine& engine, OCIParam* parameter, ub2 oci_type);
 
   bool is_null() const { return indicator == -1; }
 
@@ -36,5 +39,7 @@ class ora_type {
   sb2 indicator = 0;
 
  protected:
-  static ub2 read_ub2(OCIParam* parameter, ub4 attribute);
+  ub2 read_ub2(OCIParam* parameter, ub4 attribute) const;
+
+  ora_engine& engine_;
 };

@@ -19,7 +19,7 @@ udb_schema goods() {
 
 TEST(OraRecordingDatabase, RecordsTheTableARunWouldCreateWithoutAServer) {
   ora_in_validator registry;
-  ora_recording_database target({}, ora_server_limits());
+  ora_recording_database target(nullptr, {}, ora_server_limits());
   target.b_uppercase = true;
   udb_indexes indexes;
   indexes.list.push_back(udb_index(u"by_name", false, false, {u"Name"}));
@@ -51,7 +51,7 @@ TEST(OraRecordingDatabase, RecordsTheTableARunWouldCreateWithoutAServer) {
 }
 
 TEST(OraRecordingDatabase, AnExistingTableOverwrittenIsMarkedAsReplaced) {
-  ora_recording_database target({u"GOODS", u"OTHER"}, ora_server_limits(30, u"WE8MSWIN1252"));
+  ora_recording_database target(nullptr, {u"GOODS", u"OTHER"}, ora_server_limits(30, u"WE8MSWIN1252"));
   EXPECT_EQ(target.get_tables(), (std::vector<std::u16string>{u"GOODS", u"OTHER"}));
   EXPECT_EQ(target.limits.charset(), u"WE8MSWIN1252");
   EXPECT_EQ(target.planned(u"GOODS"), nullptr);

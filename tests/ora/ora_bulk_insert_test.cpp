@@ -57,13 +57,13 @@ TEST_F(OraEmulationTest, BoundColumnsKeepEveryRowsLengthAndNulls) {
   EXPECT_FALSE(s.is_null(1));
   EXPECT_EQ(s.element_size(), 8u);  // the widest value, not the last
   EXPECT_EQ(m.element_size(), 4u + 6000u);  // with its length prefix
-  ora_stmt insert;
+  ora_stmt insert(*engine_);
   insert.prepare(u"insert into T (N, S, V, D, M) values (:1, :2, :3, :4, :5)");
-  n.bind(insert.handle(), u":1");
-  s.bind(insert.handle(), u":2");
-  v.bind(insert.handle(), u":3");
-  d.bind(insert.handle(), u":4");
-  m.bind(insert.handle(), u":5");
+  n.bind(insert, u":1");
+  s.bind(insert, u":2");
+  v.bind(insert, u":3");
+  d.bind(insert, u":4");
+  m.bind(insert, u":5");
   insert.execute(3);
   engine_->commit();
   std::string rows;

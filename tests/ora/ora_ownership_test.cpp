@@ -65,27 +65,27 @@ TEST_F(OraOwnershipTest, AnEngineFailingPartWayFreesWhatItMade) {
 TEST_F(OraOwnershipTest, QueriesAndLobInsertsFailingPartWayFreeWhatTheyMade) {
   start_connected();
   // Two statements, a LOB locator for C and B and a timestamp for D.
-  EXPECT_EQ(fail_each_allocation([] { ora_query_results rows(0, u"SELECT \"C\", \"B\", \"D\", \"N\" FROM \"T\""); }),
+  EXPECT_EQ(fail_each_allocation(
+                [&] { ora_query_results rows(*engine_, 0, u"SELECT \"C\", \"B\", \"D\", \"N\" FROM \"T\""); }),
             5);
   udb_schema lobs = udb_schema_of({t_ftd(0, u"C", VT_BSTR), t_ftd(0, u"N", VT_I4), t_ftd(0, u"B", VT_BLOB),
                                    t_ftd(0, u"C2", VT_BSTR)});
-  EXPECT_EQ(fail_each_allocation([&] { ora_lob_insert insert(u"T", lobs); }), 3);
-  EXPECT_EQ(fail_each_allocation([] { ora_stmt statement; }), 1);
+  EXPECT_EQ(fail_each_allocation([&] { ora_lob_insert insert(*engine_, u"T", lobs); }), 3);
+  EXPECT_EQ(fail_each_allocation([&] { ora_stmt statement(*engine_); }), 1);
 }
 
 TEST_F(OraOwnershipTest, OwnersOutlivingTheEngineFreeThemselvesAndTheEnvironmentLast) {
   start_connected();
-  auto statement = std::make_unique<ora_stmt>();
+  auto statement = std::make_unique<ora_stmt>(*engine_);
   statement->prepare(u"SELECT \"N\" FROM \"T\"");
   // The columns' LOB locator and timestamp descriptor, and the query's statement.
-  auto rows = std::make_unique<ora_query_results>(0, u"SELECT \"C\", \"D\" FROM \"T\"");
-  auto insert = std::make_unique<ora_lob_insert>(u"T", udb_schema_of({t_ftd(0, u"C", VT_BSTR)}));
+  auto rows = std::make_unique<ora_query_results>(*engine_, 0, u"SELECT \"C\", \"D\" FROM \"T\"");
+  auto insert = std::make_unique<ora_lob_insert>(*engine_, u"T", udb_schema_of({t_ftd(0, u"C", VT_BSTR)}));
   const std::size_t held = ora_counting_calls::live.size();
   db_.reset();
   engine_.reset();
   // The environment and the handles above are still there; the engine's own are not.
   EXPECT_EQ(ora_counting_calls::live.size(), held - 4);
-  EXPECT_EQ(ora_engine::find(), nullptr);
   statement.reset();
   rows.reset();
   EXPECT_FALSE(ora_counting_calls::live.empty());
