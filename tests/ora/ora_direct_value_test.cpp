@@ -62,7 +62,9 @@ bool agrees(form kind, const ole_variant& value) {
     EXPECT_FALSE(expected.bytes.has_value()) << "NULL where the literal path binds a value";
   } else {
     EXPECT_TRUE(expected.bytes.has_value()) << "a value where the literal path binds NULL";
-    if (expected.bytes) EXPECT_EQ(direct, *expected.bytes);
+    if (expected.bytes) {
+      EXPECT_EQ(direct, *expected.bytes);
+    }
   }
   return true;
 }
