@@ -20,8 +20,15 @@ void* operator new(std::size_t size) {
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
+// The nothrow form too (std::stable_sort's buffer takes it): the library's
+// own would pair with the free() below, which AddressSanitizer reports.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+  return std::malloc(size ? size : 1);
+}
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 TEST_F(DbfTest, ReadingRecordsAllocatesNothingOnceWarm) {
   dbf_writer table(0xF5);
