@@ -26,9 +26,14 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
   return std::malloc(size ? size : 1);
 }
+// GCC takes free() of what these operator new return for a mismatch, not
+// seeing that they are malloc's.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 TEST_F(DbfTest, ReadingRecordsAllocatesNothingOnceWarm) {
   dbf_writer table(0xF5);
