@@ -162,7 +162,7 @@ TEST(E2eCodePages, CpgFilesSpelledAsGisWritersSpellThem) {
 // mapshaper's .cpg test tables: every page arrives as written; the UTF-16
 // one, which DBF text is not read in, is a warning of its table.
 TEST(E2eCodePages, RealCpgFilesOfMapshaper) {
-  const std::filesystem::path corpus = std::filesystem::path(VESPER_E2E_SHARED) / "dbf-corpus/files/mapshaper-cp";
+  const std::filesystem::path corpus = e2e_paths::corpus() / "mapshaper-cp";
   if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no shared corpus at " << corpus;
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
@@ -237,7 +237,7 @@ TEST(E2eCodePages, TextOfTablesNamingNoPageIsRecognised) {
 // minigui-cyr's tables name no code page: _Ru866.dbf is DOS Cyrillic,
 // _Be1251.dbf Windows Cyrillic, and Oborud-Ru1251.dbf, despite its name, DOS.
 TEST(E2eCodePages, RealTablesNamingNoPageAreRecognised) {
-  const std::filesystem::path corpus = std::filesystem::path(VESPER_E2E_SHARED) / "dbf-corpus/files/minigui-cyr";
+  const std::filesystem::path corpus = e2e_paths::corpus() / "minigui-cyr";
   if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no shared corpus at " << corpus;
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");

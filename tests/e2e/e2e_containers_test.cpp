@@ -23,20 +23,6 @@ const std::string default_query =
 
 bool has(const e2e_result& run, const std::string& text) { return run.out.find(text) != std::string::npos; }
 
-std::filesystem::path shared_corpus() { return std::filesystem::path(VESPER_E2E_SHARED) / "dbf-corpus" / "files"; }
-
-// The corpus files in the test's folder, linked where the platform can.
-void place_corpus_files(const std::filesystem::path& from, const std::vector<std::string>& files,
-                        const std::filesystem::path& folder) {
-  for (const std::string& file : files) {
-#ifdef _WIN32
-    std::filesystem::copy_file(from / file, folder / file);
-#else
-    std::filesystem::create_symlink(from / file, folder / file);
-#endif
-  }
-}
-
 }  // namespace
 
 // user_level is kept in user_lev.dbf, order_line_items in orditems.dbf: the
@@ -103,11 +89,11 @@ TEST(E2eContainers, TablesNamedApartFromTheirFilesKeepKeysDefaultsAndRelations) 
 // between them needs fb2p_depto's key, whose tag has a filter (depto=>"0")
 // Oracle cannot keep: it is a warning that says so.
 TEST(E2eContainers, RealContainerGivesKeysDefaultsAndRelations) {
-  const std::filesystem::path corpus = shared_corpus() / "foxbin2prg";
+  const std::filesystem::path corpus = e2e_paths::corpus() / "foxbin2prg";
   if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no shared corpus at " << corpus;
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
-  place_corpus_files(corpus,
+  e2e_place_corpus_files(corpus,
                      {"fb2p_dbc.dbc", "fb2p_dbc.dct", "fb2p_dbc.dcx", "fb2p_dbf.dbf", "fb2p_dbf.fpt",
                       "fb2p_dbf.cdx", "fb2p_depto.dbf", "fb2p_depto.cdx"},
                      folder);
@@ -131,11 +117,11 @@ TEST(E2eContainers, RealContainerGivesKeysDefaultsAndRelations) {
 // FoxProDatabaseExtractor's data1.dbc: its table1 (found by its path,
 // table1.dbf) takes the long names its header cuts to ten characters.
 TEST(E2eContainers, RealContainerGivesLongFieldNames) {
-  const std::filesystem::path corpus = shared_corpus() / "fpdbextract";
+  const std::filesystem::path corpus = e2e_paths::corpus() / "fpdbextract";
   if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no shared corpus at " << corpus;
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
-  place_corpus_files(corpus, {"data1.dbc", "data1.DCT", "data1.DCX", "table1.dbf", "table1.FPT"}, folder);
+  e2e_place_corpus_files(corpus, {"data1.dbc", "data1.DCT", "data1.DCX", "table1.dbf", "table1.FPT"}, folder);
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(run.status, 0) << run.describe();
   EXPECT_EQ(session.sql("SELECT COLUMN_NAME FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'TABLE1' AND "

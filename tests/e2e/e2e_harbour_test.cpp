@@ -12,19 +12,6 @@ namespace {
 
 bool has(const e2e_result& run, const std::string& text) { return run.out.find(text) != std::string::npos; }
 
-std::filesystem::path shared_corpus() { return std::filesystem::path(VESPER_E2E_SHARED) / "dbf-corpus" / "files"; }
-
-void place_corpus_files(const std::filesystem::path& from, const std::vector<std::string>& files,
-                        const std::filesystem::path& folder) {
-  for (const std::string& file : files) {
-#ifdef _WIN32
-    std::filesystem::copy_file(from / file, folder / file);
-#else
-    std::filesystem::create_symlink(from / file, folder / file);
-#endif
-  }
-}
-
 // Harbour's timestamp: a little-endian Julian day, then milliseconds since midnight.
 dbf_cell harbour_time(std::uint32_t julian_day, std::uint32_t milliseconds) {
   return dbf_cell::raw(dbf_le_bytes(julian_day, 4) + dbf_le_bytes(milliseconds, 4));
@@ -108,12 +95,12 @@ TEST(E2eHarbour, LastDayOfOracleAndFourByteMemoFieldsInFoxPro2Tables) {
 
 // minigui-cyr's _Ru866.dbf and minigui-cyr2's zDefect.dbf, as Harbour wrote them.
 TEST(E2eHarbour, RealHarbourTablesKeepTheirTimestampsCountersAndMemos) {
-  const std::filesystem::path corpus = shared_corpus();
+  const std::filesystem::path corpus = e2e_paths::corpus();
   if (!std::filesystem::exists(corpus / "minigui-cyr")) GTEST_SKIP() << "no shared corpus at " << corpus;
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
-  place_corpus_files(corpus / "minigui-cyr", {"_Ru866.dbf"}, folder);
-  place_corpus_files(corpus / "minigui-cyr2", {"zDefect.dbf", "zDefect.fpt"}, folder);
+  e2e_place_corpus_files(corpus / "minigui-cyr", {"_Ru866.dbf"}, folder);
+  e2e_place_corpus_files(corpus / "minigui-cyr2", {"zDefect.dbf", "zDefect.fpt"}, folder);
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(session.sql("SELECT ID, CAST(MODEDIT AS VARCHAR2(30)) M, MODVER, CAST(DT AS VARCHAR2(30)) D FROM A_RU866 "
                         "WHERE ID <= 3 ORDER BY ID"),

@@ -71,6 +71,17 @@ std::string e2e_read_file(const std::filesystem::path& path) {
   return std::string((std::istreambuf_iterator<char>(in)), {});
 }
 
+void e2e_place_corpus_files(const std::filesystem::path& from, const std::vector<std::string>& files,
+                            const std::filesystem::path& folder) {
+  for (const std::string& file : files) {
+#ifdef _WIN32
+    std::filesystem::copy_file(from / file, folder / file);
+#else
+    std::filesystem::create_symlink(from / file, folder / file);
+#endif
+  }
+}
+
 const char* e2e_paths::agent() { return VESPER_E2E_AGENT; }
 const char* e2e_paths::oci_library() { return VESPER_E2E_OCI_LIBRARY; }
 const char* e2e_paths::tool() { return VESPER_E2E_TOOL; }

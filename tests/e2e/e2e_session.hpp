@@ -81,6 +81,10 @@ class e2e_session {
 std::size_t e2e_occurrences(const std::string& text, const std::string& piece);
 // The bytes of a file (empty when it cannot be read).
 std::string e2e_read_file(const std::filesystem::path& path);
+// Puts `files` of the folder `from` into `folder`: linked where the platform
+// can, copied on Windows.
+void e2e_place_corpus_files(const std::filesystem::path& from, const std::vector<std::string>& files,
+                            const std::filesystem::path& folder);
 
 // The locations the build hands to the tests.
 struct e2e_paths {
