@@ -8,14 +8,14 @@
 
 #include "dbf_code_pages.hpp"
 #include "tk_logger.hpp"
-#include "vesper_converter.hpp"
+#include "vesper_settings.hpp"
 
 namespace {
 constexpr int encoding_list = 1302;
 }
 
-encoding_page::encoding_page(vesper_converter& converter)
-    : wizard_page(buttons::back_next, 1023, "Step 3 of 5", "Specify FoxPor/DBase encoding"), converter_(converter) {
+encoding_page::encoding_page(vesper_settings& settings)
+    : wizard_page(buttons::back_next, 1023, "Step 3 of 5", "Specify FoxPor/DBase encoding"), settings_(settings) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel("Specify DBase codepage to decode all text fields in FoxPro/DBase file(s).\n"
                                "Keep it default to use codepage stored in the file(s)."));
@@ -35,13 +35,13 @@ void encoding_page::page_init() {
     // Then the code pages no driver byte names, stored by their number.
     for (const dbf_extra_code_page& row : dbf_code_pages::extra_choices()) list->addItem(row.name, row.code_page);
   }
-  const int at = list->findData(int(converter_.code_page));
+  const int at = list->findData(int(settings_.code_page));
   list->setCurrentIndex(at >= 0 ? at : 0);
 }
 
 void encoding_page::store() {
   const QVariant data = control<QComboBox>(encoding_list)->currentData();
-  if (data.isValid()) converter_.code_page = data.toInt();
+  if (data.isValid()) settings_.code_page = data.toInt();
 }
 
 int encoding_page::on_next() {

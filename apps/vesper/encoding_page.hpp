@@ -4,13 +4,13 @@
 
 #include "wizard_page.hpp"
 
-class vesper_converter;
+struct vesper_settings;
 
 class encoding_page : public wizard_page {
   Q_OBJECT
 
  public:
-  explicit encoding_page(vesper_converter& converter);
+  explicit encoding_page(vesper_settings& settings);
 
   int on_next() override;
   int on_back() override;
@@ -21,5 +21,5 @@ class encoding_page : public wizard_page {
  private:
   void store();
 
-  vesper_converter& converter_;
+  vesper_settings& settings_;
 };

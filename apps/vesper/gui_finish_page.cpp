@@ -11,14 +11,16 @@
 #include "page_errors.hpp"
 #include "tk_logger.hpp"
 #include "vesper_converter.hpp"
+#include "vesper_profile_io.hpp"
+#include "vesper_settings.hpp"
 #include "wizard_shell.hpp"
 
 namespace {
 enum control { heading = 1313, outcome = 1314, error_list = 1016, store = 1116 };
 }
 
-gui_finish_page::gui_finish_page(vesper_converter& converter)
-    : wizard_page(buttons::finish, no_help), converter_(converter) {
+gui_finish_page::gui_finish_page(vesper_settings& settings, vesper_converter& converter)
+    : wizard_page(buttons::finish, no_help), settings_(settings), converter_(converter) {
   auto* layout = new QVBoxLayout(this);
   auto* title = numbered(new QLabel("Conversion is Completed"), heading);
   QFont bold = title->font();
@@ -72,7 +74,7 @@ void gui_finish_page::on_store() {
   QString path = QFileDialog::getSaveFileName(this, "Select Profile File", {}, filter);
   if (path.isEmpty()) return;
   bool stored = false;
-  if (guarded([&] { stored = converter_.store_profile(path.toStdString()); }) && !stored)
+  if (guarded([&] { stored = vesper_profile_io(settings_, converter_).store(path.toStdString()); }) && !stored)
     wizard_shell::error("Cannot write the profile " + path.toStdString() +
                         ": check that its folder exists and may be written.");
 }

@@ -5,6 +5,7 @@
 #include "wizard_page.hpp"
 
 class vesper_converter;
+struct vesper_settings;
 
 class gui_finish_page : public wizard_page {
   Q_OBJECT
@@ -15,7 +16,7 @@ class gui_finish_page : public wizard_page {
   static constexpr const char* failure_text =
       "There were some errors while converting the database.\nClick 'Finish' to exit the wizard.";
 
-  explicit gui_finish_page(vesper_converter& converter);
+  gui_finish_page(vesper_settings& settings, vesper_converter& converter);
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -25,5 +26,6 @@ class gui_finish_page : public wizard_page {
  private:
   void on_store();
 
+  vesper_settings& settings_;
   vesper_converter& converter_;
 };

@@ -11,6 +11,7 @@
 #include "gui_text.hpp"
 #include "tk_logger.hpp"
 #include "vesper_converter.hpp"
+#include "vesper_settings.hpp"
 #include "wizard_shell.hpp"
 
 namespace {
@@ -25,8 +26,8 @@ std::string failure_text(const tk_exception& e) {
 }
 }  // namespace
 
-oracle_settings_page::oracle_settings_page(vesper_converter& converter)
-    : wizard_page(buttons::back_next, 1001, "Step 1 of 5", "Connect to Oracle server"), converter_(converter) {
+oracle_settings_page::oracle_settings_page(vesper_settings& settings, vesper_converter& converter)
+    : wizard_page(buttons::back_next, 1001, "Step 1 of 5", "Connect to Oracle server"), settings_(settings), converter_(converter) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel("If the program has been installed on Oracle server machine, you can leave\n"
                                "'Server' editbox empty. It is necessary to specify the port only if it differs\n"
@@ -49,27 +50,30 @@ QLineEdit* oracle_settings_page::add_edit(QFormLayout* form, const char* label, 
 
 void oracle_settings_page::page_init() {
   tk_log(2, "ora_settings_page2<t_converter>::page_init");
-  control<QLineEdit>(server)->setText(to_qstring(converter_.host));
-  control<QLineEdit>(port)->setText(to_qstring(converter_.port));
-  control<QLineEdit>(username)->setText(to_qstring(converter_.user));
-  control<QLineEdit>(password)->setText(to_qstring(converter_.password));
-  control<QLineEdit>(database)->setText(to_qstring(converter_.dest));
+  control<QLineEdit>(server)->setText(to_qstring(settings_.host));
+  control<QLineEdit>(port)->setText(to_qstring(settings_.port));
+  control<QLineEdit>(username)->setText(to_qstring(settings_.user));
+  control<QLineEdit>(password)->setText(to_qstring(settings_.password));
+  control<QLineEdit>(database)->setText(to_qstring(settings_.service));
 }
 
 void oracle_settings_page::store_settings() {
   tk_log(2, "oracle_settings_page2<t_converter>::store_settings");
   auto text = [&](int id) { return to_u16(control<QLineEdit>(id)->text()); };
-  converter_.store_oracle_settings(text(server), text(username), text(password), text(port));
-  converter_.dest = text(database);
+  settings_.host = text(server);
+  settings_.user = text(username);
+  settings_.password = text(password);
+  settings_.port = text(port);
+  settings_.service = text(database);
 }
 
 int oracle_settings_page::on_next() {
   store_settings();
-  if (converter_.dest.empty()) {
+  if (settings_.service.empty()) {
     wizard_shell::message(no_database);
     return -1;
   }
-  if (!connect_oracle(converter_, this)) {
+  if (!connect_oracle(settings_, converter_, this)) {
     tk_log(2, "Cannot connect to Oracle");
     return -1;
   }
@@ -82,13 +86,14 @@ int oracle_settings_page::on_back() {
   return 0;
 }
 
-bool oracle_settings_page::connect_oracle(vesper_converter& converter, QWidget* parent) {
+bool oracle_settings_page::connect_oracle(const vesper_settings& settings, vesper_converter& converter,
+                                          QWidget* parent) {
   std::optional<tk_exception> failure;
   animation_dialog dialog(connecting, parent);
   dialog.run([&] {
-    tk_log(2, "Just before calling 'connect_oracle_server', dest=%s", converter.dest);
+    tk_log(2, "Just before calling 'connect_oracle_server', dest=%s", settings.service);
     try {
-      converter.connect_oracle_server(converter.dest);
+      converter.connect_oracle_server(settings);
     } catch (const tk_exception& e) {
       failure = e;
     } catch (const std::exception& e) {

@@ -5,6 +5,7 @@
 
 class QLineEdit;
 class vesper_converter;
+struct vesper_settings;
 
 class oracle_settings_page : public wizard_page {
   Q_OBJECT
@@ -13,7 +14,7 @@ class oracle_settings_page : public wizard_page {
   static constexpr const char* no_database = "You should enter Oracle database name";
   static constexpr const char* connecting = "Connecting to Oracle server.\r\nPlease wait...";
 
-  explicit oracle_settings_page(vesper_converter& converter);
+  oracle_settings_page(vesper_settings& settings, vesper_converter& converter);
 
   int on_next() override;
   int on_back() override;
@@ -21,7 +22,7 @@ class oracle_settings_page : public wizard_page {
 
   // Connects the converter to its `dest` on a worker thread while the
   // connecting window shows. A failure is shown to the user; false then.
-  static bool connect_oracle(vesper_converter& converter, QWidget* parent);
+  static bool connect_oracle(const vesper_settings& settings, vesper_converter& converter, QWidget* parent);
 
  protected:
   void page_init() override;
@@ -29,5 +30,6 @@ class oracle_settings_page : public wizard_page {
  private:
   QLineEdit* add_edit(class QFormLayout* form, const char* label, int id);
 
+  vesper_settings& settings_;
   vesper_converter& converter_;
 };

@@ -11,15 +11,16 @@
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
 #include "vesper_converter.hpp"
+#include "vesper_settings.hpp"
 #include "wizard_shell.hpp"
 
 namespace {
 enum control { table_line = 1323, bar = 1321 };
 }
 
-progress_page::progress_page(vesper_converter& converter, const bool& nothing_chosen)
+progress_page::progress_page(vesper_settings& settings, vesper_converter& converter, const bool& nothing_chosen)
     : wizard_page(buttons::none, wizard_shell::default_help_topic, "Step 5 of 5", "Database conversion is in progress"),
-      converter_(converter),
+      settings_(settings), converter_(converter),
       nothing_chosen_(nothing_chosen),
       timer_(new QTimer(this)) {
   auto* layout = new QVBoxLayout(this);
@@ -66,7 +67,7 @@ void progress_page::page_init() {
     tk_log(3, "No table was selected: nothing to convert");
     converter_.done = true;
   } else {
-    worker_ = std::thread([this] { converter_(); });
+    worker_ = std::thread([this] { converter_.run(settings_); });
   }
   timer_->start();
 }

@@ -11,6 +11,7 @@
 
 class QTimer;
 class vesper_converter;
+struct vesper_settings;
 
 class progress_page : public wizard_page {
   Q_OBJECT
@@ -19,7 +20,7 @@ class progress_page : public wizard_page {
   static constexpr int tick_ms = 200;
 
   // `nothing_chosen`: the user went on with no table; the run is left out.
-  progress_page(vesper_converter& converter, const bool& nothing_chosen);
+  progress_page(vesper_settings& settings, vesper_converter& converter, const bool& nothing_chosen);
   ~progress_page() override;
 
   // The bar's position for `tables_done` of `tables` finished and
@@ -38,6 +39,7 @@ class progress_page : public wizard_page {
   void on_timer();
   void finish_run();
 
+  vesper_settings& settings_;
   vesper_converter& converter_;
   const bool& nothing_chosen_;
   QTimer* timer_;

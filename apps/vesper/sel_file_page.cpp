@@ -15,7 +15,7 @@
 #include "gui_text.hpp"
 #include "tk_file_name.hpp"
 #include "tk_logger.hpp"
-#include "vesper_converter.hpp"
+#include "vesper_settings.hpp"
 #include "wizard_shell.hpp"
 
 namespace {
@@ -31,8 +31,8 @@ constexpr int max_commit_rows = 100000000;
 constexpr int mode_buttons[] = {1329, 1330, 1331};
 }  // namespace
 
-sel_file_page::sel_file_page(vesper_converter& converter)
-    : wizard_page(buttons::back_next, 1020, "Step 2 of 5", "Conversion settings"), converter_(converter) {
+sel_file_page::sel_file_page(vesper_settings& settings)
+    : wizard_page(buttons::back_next, 1020, "Step 2 of 5", "Conversion settings"), settings_(settings) {
   auto* layout = new QVBoxLayout(this);
   auto* label = new QLabel("D&BF database folder:");
   layout->addWidget(label);
@@ -100,18 +100,18 @@ QCheckBox* sel_file_page::add_check(QLayout* layout, const char* text, int id) {
 
 void sel_file_page::page_init() {
   tk_log(2, "sel_file_page::page_init");
-  control<QCheckBox>(as_is)->setChecked(converter_.bool_dbf);
-  control<QCheckBox>(definitions)->setChecked(converter_.tab_def);
-  control<QCheckBox>(skip_deleted)->setChecked(converter_.skip_del);
-  control<QCheckBox>(upper)->setChecked(converter_.uppercase);
-  control<QCheckBox>(resume_run)->setChecked(converter_.resume);
-  control<QSpinBox>(batch_rows)->setValue(static_cast<int>(converter_.batch));
-  control<QSpinBox>(commit_rows)->setValue(static_cast<int>(converter_.commit));
-  control<QCheckBox>(row_by_row)->setChecked(converter_.row_by_row);
-  control<QSpinBox>(batch_rows)->setEnabled(!converter_.row_by_row);
-  control<QSpinBox>(commit_rows)->setEnabled(!converter_.row_by_row);
-  if (converter_.mode < 3) control<QRadioButton>(mode_buttons[converter_.mode])->setChecked(true);
-  if (!converter_.src.empty()) control<QLineEdit>(folder)->setText(to_qstring(tk_file_wname(converter_.src).full_path()));
+  control<QCheckBox>(as_is)->setChecked(settings_.logicals_as_is);
+  control<QCheckBox>(definitions)->setChecked(settings_.definitions_only);
+  control<QCheckBox>(skip_deleted)->setChecked(settings_.skip_deleted);
+  control<QCheckBox>(upper)->setChecked(settings_.upper_case);
+  control<QCheckBox>(resume_run)->setChecked(settings_.resume);
+  control<QSpinBox>(batch_rows)->setValue(static_cast<int>(settings_.batch_rows));
+  control<QSpinBox>(commit_rows)->setValue(static_cast<int>(settings_.commit_rows));
+  control<QCheckBox>(row_by_row)->setChecked(settings_.row_by_row());
+  control<QSpinBox>(batch_rows)->setEnabled(!settings_.row_by_row());
+  control<QSpinBox>(commit_rows)->setEnabled(!settings_.row_by_row());
+  control<QRadioButton>(mode_buttons[static_cast<std::size_t>(settings_.existing_tables)])->setChecked(true);
+  if (!settings_.folder.empty()) control<QLineEdit>(folder)->setText(to_qstring(tk_file_wname(settings_.folder).full_path()));
 }
 
 void sel_file_page::on_browse_src() {
@@ -121,18 +121,19 @@ void sel_file_page::on_browse_src() {
 }
 
 void sel_file_page::store() {
-  converter_.src = to_u16(control<QLineEdit>(folder)->text());
-  converter_.bool_dbf = control<QCheckBox>(as_is)->isChecked();
-  converter_.tab_def = control<QCheckBox>(definitions)->isChecked();
-  converter_.skip_del = control<QCheckBox>(skip_deleted)->isChecked();
-  converter_.uppercase = control<QCheckBox>(upper)->isChecked();
-  converter_.resume = control<QCheckBox>(resume_run)->isChecked();
-  converter_.row_by_row = control<QCheckBox>(row_by_row)->isChecked();
-  converter_.batch = static_cast<std::uint32_t>(control<QSpinBox>(batch_rows)->value());
-  converter_.commit = static_cast<std::uint32_t>(control<QSpinBox>(commit_rows)->value());
+  settings_.folder = to_u16(control<QLineEdit>(folder)->text());
+  settings_.logicals_as_is = control<QCheckBox>(as_is)->isChecked();
+  settings_.definitions_only = control<QCheckBox>(definitions)->isChecked();
+  settings_.skip_deleted = control<QCheckBox>(skip_deleted)->isChecked();
+  settings_.upper_case = control<QCheckBox>(upper)->isChecked();
+  settings_.resume = control<QCheckBox>(resume_run)->isChecked();
+  settings_.insert =
+      control<QCheckBox>(row_by_row)->isChecked() ? insert_path::row_by_row : insert_path::bound_batches;
+  settings_.batch_rows = static_cast<std::uint32_t>(control<QSpinBox>(batch_rows)->value());
+  settings_.commit_rows = static_cast<std::uint32_t>(control<QSpinBox>(commit_rows)->value());
   for (std::uint32_t mode = 0; mode < 3; ++mode) {
     if (control<QRadioButton>(mode_buttons[mode])->isChecked()) {
-      converter_.mode = mode;
+      settings_.existing_tables = static_cast<existing_table_mode>(mode);
       break;
     }
   }
@@ -140,7 +141,7 @@ void sel_file_page::store() {
 
 int sel_file_page::on_next() {
   store();
-  if (converter_.src.empty()) {
+  if (settings_.folder.empty()) {
     wizard_shell::message(no_path);
     return -1;
   }

@@ -4,7 +4,7 @@
 #include "wizard_page.hpp"
 
 class QCheckBox;
-class vesper_converter;
+struct vesper_settings;
 
 class sel_file_page : public wizard_page {
   Q_OBJECT
@@ -14,7 +14,7 @@ class sel_file_page : public wizard_page {
   static constexpr const char* file_path = "You should enter path to DBF file(s), not a file name";
   static constexpr const char* missing_path = "Path to DBF database does not exist.\nPlease verify the correct path was given.";
 
-  explicit sel_file_page(vesper_converter& converter);
+  explicit sel_file_page(vesper_settings& settings);
 
   int on_next() override;
   int on_back() override;
@@ -28,5 +28,5 @@ class sel_file_page : public wizard_page {
   QCheckBox* add_check(class QLayout* layout, const char* text, int id);
   void add_count(class QBoxLayout* layout, const char* text, int id, int lowest, int highest, const char* none);
 
-  vesper_converter& converter_;
+  vesper_settings& settings_;
 };

@@ -7,7 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "vesper_settings.hpp"
+
 class vesper_converter;
+class vesper_settings_store;
 class wizard_shell;
 
 class vesper_app {
@@ -30,14 +33,19 @@ class vesper_app {
   int exit_code() const { return exit_code_; }
   wizard_shell& shell() { return *shell_; }
   vesper_converter& converter() { return *converter_; }
+  vesper_settings& settings() { return settings_; }
 
  private:
   bool quick_launch(const QString& profile);
   void add_pages(bool quick);
+  void store_settings();
 
   options options_;
+  vesper_settings settings_;
+  std::unique_ptr<vesper_settings_store> store_;
   std::unique_ptr<vesper_converter> converter_;
   std::unique_ptr<wizard_shell> shell_;
   bool nothing_chosen_ = false;
   int exit_code_ = 0;
+  bool opened_ = false;  // the settings are written back only once they were used
 };

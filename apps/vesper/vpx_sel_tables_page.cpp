@@ -15,6 +15,7 @@
 #include "page_errors.hpp"
 #include "tk_logger.hpp"
 #include "vesper_converter.hpp"
+#include "vesper_settings.hpp"
 #include "wizard_shell.hpp"
 
 namespace {
@@ -29,9 +30,9 @@ int find_exact(QListWidget* list, const QString& name) {
 }
 }  // namespace
 
-vpx_sel_tables_page::vpx_sel_tables_page(vesper_converter& converter, bool& nothing_chosen)
+vpx_sel_tables_page::vpx_sel_tables_page(vesper_settings& settings, vesper_converter& converter, bool& nothing_chosen)
     : wizard_page(buttons::back_next, 1015, "Step 4 of 5", "Select tables to convert"),
-      converter_(converter),
+      settings_(settings), converter_(converter),
       nothing_chosen_(nothing_chosen) {
   // Going on from here starts the run: Back is off on the progress page.
   setCommitPage(true);
@@ -74,12 +75,12 @@ void vpx_sel_tables_page::page_init() {
   tk_log(2, "vpx_sel_tables_page::page_init");
   std::vector<std::u16string> tables;
   guarded([&] {
-    dbf_database folder(converter_.src, 1, converter_.code_page);
+    dbf_database folder(settings_.folder, 1, settings_.code_page);
     tables = folder.get_tables();
   });
-  available_queries_ = converter_.avail_queries;
+  available_queries_ = settings_.unused_queries;
   selected_queries_.clear();
-  for (const auto& [name, text] : converter_.sel_queries)
+  for (const auto& [name, text] : settings_.table_queries)
     if (!text.empty()) selected_queries_[name] = text;
   do_page_init(tables);
   control<QPushButton>(add_query)->show();
@@ -100,8 +101,8 @@ void vpx_sel_tables_page::do_page_init(const std::vector<std::u16string>& tables
 void vpx_sel_tables_page::select_earlier_choice() {
   auto* from = control<QListWidget>(available);
   auto* to = control<QListWidget>(selected);
-  std::vector<std::u16string> names = converter_.sel_tables;
-  for (const auto& [name, text] : converter_.sel_queries) names.push_back(name);
+  std::vector<std::u16string> names = settings_.tables;
+  for (const auto& [name, text] : settings_.table_queries) names.push_back(name);
   for (const std::u16string& name : names) {
     tk_log(1, "Processing '%s'", name);
     const QString text = to_qstring(name);
@@ -214,7 +215,7 @@ void vpx_sel_tables_page::edit_table(const std::u16string& table) {
   const bool ready = guarded([&] {
     ora_db_mutator::get_mapped_types(u"");
     ora_db_mutator::get_type_attributes(u"");
-    dbf_database folder(converter_.src, 1, converter_.code_page);
+    dbf_database folder(settings_.folder, 1, settings_.code_page);
     schema = std::make_unique<udb_schema>(folder.get_table(table, 1)->schema);
   });
   if (!ready) return;
@@ -223,21 +224,21 @@ void vpx_sel_tables_page::edit_table(const std::u16string& table) {
 }
 
 void vpx_sel_tables_page::store_queries() {
-  converter_.sel_queries = selected_queries_;
-  converter_.avail_queries = available_queries_;
+  settings_.table_queries = selected_queries_;
+  settings_.unused_queries = available_queries_;
 }
 
 int vpx_sel_tables_page::on_next() {
   auto* from = control<QListWidget>(available);
   auto* to = control<QListWidget>(selected);
   if (to->count() == 0 && from->count() > 0 && !wizard_shell::question(none_selected, true)) return -1;
-  converter_.sel_tables.clear();
+  settings_.tables.clear();
   for (int row = 0; row < to->count(); ++row) {
     const std::u16string name = to_u16(to->item(row)->text());
-    if (!is_query(name)) converter_.sel_tables.push_back(name);
+    if (!is_query(name)) settings_.tables.push_back(name);
   }
   // An empty list would make the run take every table of the folder.
-  nothing_chosen_ = converter_.sel_tables.empty();
+  nothing_chosen_ = settings_.tables.empty();
   store_queries();
   return 0;
 }

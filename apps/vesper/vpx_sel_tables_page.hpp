@@ -10,6 +10,7 @@
 
 class QListWidget;
 class vesper_converter;
+struct vesper_settings;
 
 class vpx_sel_tables_page : public wizard_page {
   Q_OBJECT
@@ -20,7 +21,7 @@ class vpx_sel_tables_page : public wizard_page {
 
   // `nothing_chosen` is set when the user goes on with no table selected,
   // so that the run converts none rather than every table of the folder.
-  vpx_sel_tables_page(vesper_converter& converter, bool& nothing_chosen);
+  vpx_sel_tables_page(vesper_settings& settings, vesper_converter& converter, bool& nothing_chosen);
 
   int on_next() override;
   int on_back() override;
@@ -51,6 +52,7 @@ class vpx_sel_tables_page : public wizard_page {
   void edit_table(const std::u16string& table);
   void store_queries();
 
+  vesper_settings& settings_;
   vesper_converter& converter_;
   bool& nothing_chosen_;
   query_map available_queries_;

@@ -8,9 +8,11 @@
 #include "page_errors.hpp"
 #include "tk_logger.hpp"
 #include "vesper_converter.hpp"
+#include "vesper_profile_io.hpp"
+#include "vesper_settings.hpp"
 
-welcome_page::welcome_page(vesper_converter& converter)
-    : wizard_page(buttons::next, 1018), converter_(converter) {
+welcome_page::welcome_page(vesper_settings& settings, vesper_converter& converter)
+    : wizard_page(buttons::next, 1018), settings_(settings), converter_(converter) {
   auto* layout = new QVBoxLayout(this);
   auto* heading = numbered(new QLabel("Welcome to Vesper\nConversion Wizard\n"), 1337);
   QFont bold = heading->font();
@@ -36,5 +38,5 @@ void welcome_page::on_load() {
   tk_log(2, "welcome_page_t::on_load(%s)", filter.toStdString());
   const QString path = QFileDialog::getOpenFileName(this, "Select Profile File", {}, filter);
   if (path.isEmpty()) return;
-  guarded([&] { converter_.load_profile(path.toStdString()); });
+  guarded([&] { vesper_profile_io(settings_, converter_).load(path.toStdString()); });
 }

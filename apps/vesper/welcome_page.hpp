@@ -4,6 +4,7 @@
 #include "wizard_page.hpp"
 
 class vesper_converter;
+struct vesper_settings;
 
 class welcome_page : public wizard_page {
   Q_OBJECT
@@ -11,7 +12,7 @@ class welcome_page : public wizard_page {
  public:
   static constexpr const char* profile_extension = "vpx";
 
-  explicit welcome_page(vesper_converter& converter);
+  welcome_page(vesper_settings& settings, vesper_converter& converter);
 
  protected:
   void page_init() override;
@@ -19,5 +20,6 @@ class welcome_page : public wizard_page {
  private:
   void on_load();
 
+  vesper_settings& settings_;
   vesper_converter& converter_;
 };

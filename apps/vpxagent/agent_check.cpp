@@ -18,6 +18,7 @@
 #include "tk_format.hpp"
 #include "tk_private_file.hpp"
 #include "vesper_converter.hpp"
+#include "vesper_settings.hpp"
 
 namespace {
 
@@ -65,9 +66,9 @@ int agent_check::status_of(const vesper_converter& converter) {
 check_target agent_check::survey() {
   check_target target;
   if (!command_line_.connection_given()) return target;
-  converter_.connect_oracle_server(converter_.dest);
+  converter_.connect_oracle_server(settings_);
   target.connected = true;
-  target.connection = utf8(ora_engine::connect_string(converter_.host, converter_.port, converter_.dest));
+  target.connection = utf8(ora_engine::connect_string(settings_.host, settings_.port, settings_.service));
   const ora_schema_survey schema(*converter_.target);
   target.existing_tables = utf8(schema.tables);
   if (!schema.national_charset.empty()) target.national_charset = utf8(schema.national_charset);
@@ -94,8 +95,8 @@ check_report agent_check::dry_run(check_target assumed) {
   handler.silent = true;
   check_report report;
   {
-    check_report_builder builder(converter_, handler);
-    converter_();
+    check_report_builder builder(converter_, settings_, handler);
+    converter_.run(settings_);
     report = builder.finish(target);
   }
   converter_.set_silent(quiet);

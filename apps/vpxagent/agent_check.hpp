@@ -11,11 +11,12 @@
 
 class agent_command_line;
 class vesper_converter;
+struct vesper_settings;
 
 class agent_check {
  public:
-  agent_check(vesper_converter& converter, const agent_command_line& command_line)
-      : converter_(converter), command_line_(command_line) {}
+  agent_check(vesper_converter& converter, const vesper_settings& settings, const agent_command_line& command_line)
+      : converter_(converter), settings_(settings), command_line_(command_line) {}
 
   // Runs the dry run, prints the report (unless silent) and writes its file;
   // the exit status a run would have, or failure_status when the file
@@ -34,5 +35,6 @@ class agent_check {
   bool write_file(const check_report& report) const;
 
   vesper_converter& converter_;
+  const vesper_settings& settings_;
   const agent_command_line& command_line_;
 };

@@ -23,7 +23,10 @@
 #include "tk_hide_argument.hpp"
 #include "tk_logger.hpp"
 #include "tk_secret_line.hpp"
-#include "vesper_converter.hpp"
+#include "ora_db_mutator.hpp"
+#include "tk_log_file.hpp"
+#include "vesper_profile_io.hpp"
+#include "vesper_settings.hpp"
 
 namespace {
 
@@ -187,7 +190,7 @@ std::string agent_command_line::usage_for_mistakes() const {
 
 void agent_command_line::fatal(const std::string& message) const {
   if (tk_logger* logger = tk_logger::find(); logger && logger->accepts(3)) logger->write_line(message);
-  if (!converter_.silent) std::fprintf(stderr, "%s\n", message.c_str());
+  if (!silent_) std::fprintf(stderr, "%s\n", message.c_str());
   std::fflush(nullptr);
   std::exit(failure_status);
 }
@@ -204,7 +207,7 @@ bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
     if (line.current_id() >= 0) apply(line.current_id(), line.current_value());
   unrecognised_ = line.unrecognised();
   if (!unrecognised_.empty()) return false;
-  if (converter_.src.empty()) fatal("You should specify path to DBF database");
+  if (settings_.folder.empty()) fatal("You should specify path to DBF database");
   // A profile's empty server means a net service name (the wizard allows it).
   if (host_.empty() && !profile_loaded_ && !tns_) fatal("You should enter Oracle database name");
   if (tns_) {
@@ -216,10 +219,13 @@ bool agent_command_line::parse_cmd_line(int argc, const char* const* argv) {
   }
   if (!password_given_) {
     const char* variable = std::getenv(password_variable);
-    password_ = variable && *variable ? wide(variable) : converter_.password;
+    password_ = variable && *variable ? wide(variable) : settings_.password;
   }
-  if (password_on_command_line_ && !converter_.silent) std::fputs(password_notice, stderr);
-  converter_.store_oracle_settings(host_, user_, password_, port_);
+  if (password_on_command_line_ && !silent_) std::fputs(password_notice, stderr);
+  settings_.host = host_;
+  settings_.user = user_;
+  settings_.password = password_;
+  settings_.port = port_;
   return true;
 }
 
@@ -228,34 +234,35 @@ void agent_command_line::apply(int id, const std::string& value) {
   switch (id) {
     case badfile:
       if (value.empty()) fatal("--badfile= needs a file or folder name");
-      converter_.bad_file = value;
+      settings_.bad_file = value;
       break;
     case dest:
-      converter_.dest = wide(value);
-      tk_log(2, "\tparse_cmd_line - got dest %s", converter_.dest);
+      settings_.service = wide(value);
+      tk_log(2, "\tparse_cmd_line - got dest %s", settings_.service);
       break;
     case encoding: {
       const int setting = encoding_setting_of(value);
       tk_log(2, "\tgot encoding: %d", setting);
       if (setting < 0) fatal(bad_encoding);
-      converter_.code_page = setting;
+      settings_.code_page = setting;
       break;
     }
     case help:
       fatal(usage_text());
     case log2int:
       tk_log(2, "\tconvert logical into (1,0)");
-      converter_.bool_dbf = false;
+      settings_.logicals_as_is = false;
       break;
     case logfile:
       tk_log(1, "parse_cmd_line - got logfile %s", value);
-      converter_.set_logfile(value);
+      tk_use_log_file(value);
+      settings_.log_file = value;
       break;
     case mode: {
       long number = std::strtol(value.c_str(), nullptr, 10);
       tk_log(2, "\tgot mode %d", number);
       if (tk_format("%d", number) != value || number < 0 || number > 2) fatal("Invalid merge/overwrite mode");
-      converter_.mode = static_cast<std::uint32_t>(number);
+      settings_.existing_tables = static_cast<existing_table_mode>(number);
       break;
     }
     case oraclh: host_ = wide(value); break;
@@ -278,28 +285,28 @@ void agent_command_line::apply(int id, const std::string& value) {
       break;
     case resume:
       tk_log(2, "\tresume the run the journal tells of");
-      converter_.resume = true;
+      settings_.resume = true;
       break;
     case silent:
       tk_log(1, "parse_cmd_line - silent mode is ON");
-      converter_.set_silent(true);
+      silent_ = true;
       if (error_handler* handler = error_handler::find()) handler->silent = true;
       break;
     case skip_del:
       tk_log(2, "\tdon't convert records marked as deleted");
-      converter_.skip_del = true;
+      settings_.skip_deleted = true;
       break;
     case skip_idx:
       tk_log(2, "\tdon't convert indexes");
-      converter_.skip_idx = true;
+      settings_.skip_indexes = true;
       break;
     case src:
-      converter_.src = wide(value);
-      tk_log(1, "parse_cmd_line - got src %s", converter_.src);
+      settings_.folder = wide(value);
+      tk_log(1, "parse_cmd_line - got src %s", settings_.folder);
       break;
     case tab_def:
       tk_log(2, "\tconvert table definitions only");
-      converter_.tab_def = true;
+      settings_.definitions_only = true;
       break;
     case tab_file:
       tk_log(2, "\tparse_cmd_line - got tab_file %s", value);
@@ -307,13 +314,13 @@ void agent_command_line::apply(int id, const std::string& value) {
       break;
     case rowbyrow:
       tk_log(2, "\tinsert records one by one");
-      converter_.row_by_row = true;
+      settings_.insert = insert_path::row_by_row;
       break;
     case batch:
-      converter_.batch = count_value(value, max_batch_rows, "--batch");
+      settings_.batch_rows = count_value(value, max_batch_rows, "--batch");
       break;
     case commit:
-      converter_.commit = count_value(value, std::numeric_limits<std::int32_t>::max(), "--commit");
+      settings_.commit_rows = count_value(value, std::numeric_limits<std::int32_t>::max(), "--commit");
       break;
     case progress:
       progress_ = true;
@@ -323,13 +330,13 @@ void agent_command_line::apply(int id, const std::string& value) {
       tns_ = true;
       break;
     case schema:
-      converter_.schema = wide(value);
+      settings_.schema = wide(value);
       break;
     case tablespace:
-      converter_.tablespace = wide(value);
+      settings_.tablespace = wide(value);
       break;
     case lob_tablespace:
-      converter_.lob_tablespace = wide(value);
+      settings_.lob_tablespace = wide(value);
       break;
     case version:
       std::printf("%s", agent_version::text().c_str());
@@ -337,7 +344,7 @@ void agent_command_line::apply(int id, const std::string& value) {
       std::exit(0);
     case uppercase:
       tk_log(2, "\tmake table names uppercase");
-      converter_.uppercase = true;
+      settings_.upper_case = true;
       break;
     default:
       break;
@@ -357,15 +364,15 @@ void agent_command_line::load_profile(const std::string& path) {
   if (path.empty()) fatal("--profile= needs the name of a profile file");
   bool loaded = false;
   try {
-    loaded = converter_.load_profile(path);
+    loaded = vesper_profile_io(settings_, customisation_).load(path);
   } catch (const tk_exception& e) {
     fatal(e.message + " (" + path + ")");
   }
   if (!loaded) fatal("The file " + path + " is not a profile saved by the wizard, or it is damaged.");
   profile_loaded_ = true;
-  host_ = converter_.host;
-  user_ = converter_.user;
-  port_ = converter_.port.empty() ? port_ : converter_.port;
+  host_ = settings_.host;
+  user_ = settings_.user;
+  port_ = settings_.port.empty() ? port_ : settings_.port;
 }
 
 std::uint32_t agent_command_line::count_value(const std::string& value, long most, const char* option) const {
@@ -414,5 +421,5 @@ void agent_command_line::process_tab_file(const std::string& path) {
   }
   // No names is no table: never every table of the folder.
   if (names.empty()) fatal("The table names file " + path + " names no table: nothing is converted.");
-  converter_.sel_tables = std::move(names);
+  settings_.tables = std::move(names);
 }

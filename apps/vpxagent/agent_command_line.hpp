@@ -1,4 +1,4 @@
-// The agent's command line: options applied to the converter's settings,
+// The agent's command line: options applied to the settings of a run,
 // the table-names file, the usage text and the fatal-message exit.
 #pragma once
 
@@ -6,14 +6,18 @@
 #include <string>
 #include <vector>
 
-class vesper_converter;
+class ora_db_mutator;
+struct vesper_settings;
 
 class agent_command_line {
  public:
   // Exit status of the usage text, bad options and run-stopping errors.
   static constexpr int failure_status = 255;
 
-  explicit agent_command_line(vesper_converter& converter) : converter_(converter) {}
+  // Options change `settings`; a profile fills the settings and the
+  // customisation.
+  agent_command_line(vesper_settings& settings, ora_db_mutator& customisation)
+      : settings_(settings), customisation_(customisation) {}
 
   // Applies every option; false when an argument is no option (the caller
   // prints the usage text). Invalid values end the process. The password is
@@ -40,6 +44,8 @@ class agent_command_line {
   bool report_is_json() const { return report_extension(report_file_) == ".json"; }
   // Whether the command line names a server or account to connect to.
   bool connection_given() const { return connection_given_; }
+  // --silent: nothing on the console.
+  bool is_silent() const { return silent_; }
   // --progress: progress lines on standard error even when it is no terminal.
   bool progress_forced() const { return progress_; }
   // Logs and (unless silent) prints the message, then ends the process.
@@ -53,7 +59,9 @@ class agent_command_line {
   std::uint32_t count_value(const std::string& value, long most, const char* option) const;
   std::u16string password_from_stdin() const;
 
-  vesper_converter& converter_;
+  vesper_settings& settings_;
+  ora_db_mutator& customisation_;
+  bool silent_ = false;
   std::u16string host_ = u"localhost";
   std::u16string port_ = u"1521";
   std::u16string user_;

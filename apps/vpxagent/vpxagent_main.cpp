@@ -22,6 +22,7 @@
 #include "tk_logger.hpp"
 #include "tk_program_start.hpp"
 #include "vesper_converter.hpp"
+#include "vesper_settings_store.hpp"
 
 namespace {
 
@@ -38,12 +39,17 @@ int convert(const std::vector<std::string>& arguments) {
   std::vector<const char*> argv;
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
   const int argc = static_cast<int>(argv.size());
+  // The stored settings, under what the agent always does, under the options.
+  vesper_settings_store store;
+  vesper_settings settings;
+  store.load(settings);
+  settings.skip_deleted = false;
+  settings.logicals_as_is = true;
   vesper_converter converter;
-  converter.skip_del = false;
-  converter.bool_dbf = true;
-  agent_command_line command_line(converter);
+  agent_command_line command_line(settings, converter);
   if (argc == 1 || !command_line.parse_cmd_line(argc, argv.data()))
     command_line.fatal(command_line.usage_for_mistakes());
+  converter.set_silent(command_line.is_silent());
   // On a terminal the progress is shown unasked; elsewhere it would fill a
   // log that nobody watches, unless --progress asks for it.
   // The error handler's presenter owns the display: it outlives the
@@ -56,15 +62,15 @@ int convert(const std::vector<std::string>& arguments) {
     error_handler::instance().set_presenter(std::move(presenter));
   }
   // Told once the options have said whether to be silent and where to log.
-  if (!converter.settings_problem.empty()) error_handler::instance().handle(tk_exception(converter.settings_problem));
-  if (command_line.check_wanted()) return agent_check(converter, command_line).run();
+  if (!store.problem().empty()) error_handler::instance().handle(tk_exception(store.problem()));
+  if (command_line.check_wanted()) return agent_check(converter, settings, command_line).run();
   try {
-    converter.connect_oracle_server(converter.dest);
+    converter.connect_oracle_server(settings);
   } catch (const tk_exception& e) {
     error_handler::instance().handle(e, false);
     return agent_command_line::failure_status;
   }
-  converter();
+  converter.run(settings);
   warn_of_an_unwritten_log();
   return agent_check::status_of(converter);
 }

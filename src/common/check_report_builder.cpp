@@ -10,6 +10,7 @@
 #include "tk_format.hpp"
 #include "tk_printable_name.hpp"
 #include "vesper_converter.hpp"
+#include "vesper_settings.hpp"
 
 namespace {
 
@@ -23,14 +24,20 @@ const char* outcome_of(const table_tally& tally, const check_table& table) {
   return table.warning_count() != 0 ? "warnings" : "ok";
 }
 
-const char* mode_name(std::uint32_t mode) {
-  return mode == 1 ? "merge" : mode == 2 ? "skip" : "overwrite";
+const char* mode_name(existing_table_mode mode) {
+  switch (mode) {
+    case existing_table_mode::merge: return "merge";
+    case existing_table_mode::skip: return "skip";
+    case existing_table_mode::overwrite: break;
+  }
+  return "overwrite";
 }
 
 }  // namespace
 
-check_report_builder::check_report_builder(vesper_converter& converter, error_handler& handler)
-    : converter_(converter), handler_(handler) {
+check_report_builder::check_report_builder(vesper_converter& converter, const vesper_settings& settings,
+                                           error_handler& handler)
+    : converter_(converter), settings_(settings), handler_(handler) {
   converter_.table_opened = [this](const dbf_recordset& source) { opened(source); };
   handler_.on_warning = [this](const tk_warning& warning) { warned(warning); };
   handler_.on_error = [this](const std::string& text) { failed(text); };
@@ -72,7 +79,7 @@ void check_report_builder::opened(const dbf_recordset& source) {
   table.records = source.record_count();
   table.code_page = tk_code_page::resolved(source.get_codepage());
   // "auto" chooses as no setting does, but for the tables it reads by their text.
-  const int chosen = converter_.code_page == dbf_code_pages::auto_setting ? 0 : converter_.code_page;
+  const int chosen = settings_.encoding() == code_page_source::detected ? 0 : settings_.code_page;
   const dbf_code_page_guess& guess = source.text_code_page();
   const std::string sureness =
       tk_format("(sure: %d%%, from %d characters outside ASCII)", guess.sureness, guess.characters);
@@ -131,10 +138,10 @@ void check_report_builder::add_plan(check_table& table, const ora_recording_data
 }
 
 check_report check_report_builder::finish(const ora_recording_database& target) {
-  report_.source = utf8(converter_.src);
-  report_.mode = mode_name(converter_.mode);
-  report_.definitions_only = converter_.tab_def;
-  report_.skip_deleted = converter_.skip_del;
+  report_.source = utf8(settings_.folder);
+  report_.mode = mode_name(settings_.existing_tables);
+  report_.definitions_only = settings_.definitions_only;
+  report_.skip_deleted = settings_.skip_deleted;
   for (const table_tally& tally : converter_.tallies) {
     check_table table = std::move(table_named(key(tally.table)));
     table.name = utf8(tally.table);

@@ -13,12 +13,13 @@ class dbf_recordset;
 class error_handler;
 class ora_recording_database;
 class vesper_converter;
+struct vesper_settings;
 struct tk_warning;
 
 class check_report_builder {
  public:
   // Listens from now until it is destroyed.
-  check_report_builder(vesper_converter& converter, error_handler& handler);
+  check_report_builder(vesper_converter& converter, const vesper_settings& settings, error_handler& handler);
   ~check_report_builder();
   check_report_builder(const check_report_builder&) = delete;
   check_report_builder& operator=(const check_report_builder&) = delete;
@@ -38,6 +39,7 @@ class check_report_builder {
   void add_plan(check_table& table, const ora_recording_database& target) const;
 
   vesper_converter& converter_;
+  const vesper_settings& settings_;
   error_handler& handler_;
   check_report report_;
   std::map<std::string, check_table> tables_;  // by the name the run prints

@@ -41,9 +41,6 @@ namespace {
 
 constexpr int ora_resource_busy = 54;
 const char* const not_conforming = "The structure of data source does not conform to the destination table.";
-const char* const no_settings_folder =
-    "Cannot find a home folder for this account: HOME is not set and the password database names none. "
-    "The settings are neither read nor stored; set HOME (or XDG_CONFIG_HOME) to a folder of your own to keep them.";
 
 // Hands an error to the handler with the place it belongs to.
 void report(const tk_exception& e, const std::string& prefix, bool no_stop) {
@@ -69,86 +66,13 @@ void clear_prefix() {
 
 }  // namespace
 
-vesper_converter::vesper_converter(std::string store_path) : key_(std::move(store_path)) {
-  code_page = 0;
-  tk_log(2, "vesper_converter::ctor");
-  serialize(false);
-}
+vesper_converter::vesper_converter() { tk_log(2, "vesper_converter::ctor"); }
 
-vesper_converter::~vesper_converter() {
-  tk_log(2, "vesper_converter::dtor");
-  // A destructor must not throw: settings that cannot be stored now are lost
-  // with a line in the trace, never with the process.
-  try {
-    if (store_on_exit) serialize(true);
-  } catch (const std::exception& e) {
-    tk_log(3, "The settings could not be stored: %s", e.what());
-  }
-}
+vesper_converter::~vesper_converter() { tk_log(2, "vesper_converter::dtor"); }
 
-bool vesper_converter::serialize(bool store) {
-  tk_log(1, "serialize( %d )", int(store));
-  if (int error = key_.open(tk_reg_root::current_user, key_path)) {
-    if (error == tk_reg_key::error_path_not_found) settings_problem = no_settings_folder;
-    return false;
-  }
-  if (!store) {
-    bool_dbf = false;
-    code_page = 0;
-    mode = 0;
-    port = u"1521";
-    skip_del = false;
-    skip_idx = false;
-    tab_def = false;
-    uppercase = true;
-    row_by_row = false;
-    batch = default_batch;
-    commit = 0;
-  }
-  std::uint32_t page = static_cast<std::uint32_t>(code_page);
-  bool ok = key_.exchange(store, bool_dbf, "bool_dbf");
-  ok &= key_.exchange(store, page, "code_page");
-  ok &= key_.exchange(store, dest, "dest");
-  ok &= key_.exchange(store, mode, "mode");
-  ok &= key_.exchange(store, host, "oracleh");
-  ok &= key_.exchange(store, password, "oraclep");
-  ok &= key_.exchange(store, user, "oracleu");
-  ok &= key_.exchange(store, port, "port");
-  ok &= key_.exchange(store, skip_del, "skip_del");
-  ok &= key_.exchange(store, skip_idx, "skip_idx");
-  ok &= key_.exchange(store, src, "src");
-  ok &= key_.exchange(store, tab_def, "tab_def");
-  ok &= key_.exchange(store, uppercase, "uppercase");
-  ok &= key_.exchange(store, row_by_row, "row_by_row");
-  ok &= key_.exchange(store, batch, "batch");
-  ok &= key_.exchange(store, commit, "commit");
-  ok &= key_.exchange(store, schema, "schema");
-  ok &= key_.exchange(store, tablespace, "tablespace");
-  ok &= key_.exchange(store, lob_tablespace, "lob_tablespace");
-  if (batch == 0) batch = default_batch;  // a damaged store must not make empty batches
-  // A damaged store must not name a code page no table can be read with.
-  code_page = dbf_code_pages::is_valid_setting(static_cast<int>(page)) ? static_cast<int>(page) : 0;
-  if (mode > 2) mode = 0;  // a damaged store must not pick an unknown mode
-  if (store) ok &= key_.flush() == tk_reg_key::error_success;  // all values in one replace
-  key_.close();
-  return ok;
-}
-
-bool vesper_converter::store_profile(const std::string& path) {
-  tk_log(2, "vesper_converter::store_profile(%s)", path);
-  udb_profile profile;
-  vesper_profile_io(*this).store(profile);
-  return profile.store(path);
-}
-
-bool vesper_converter::load_profile(const std::string& path) {
-  tk_log(2, "vesper_converter::load_profile(%s)", path);
-  udb_profile profile;
-  return profile.load(path) && vesper_profile_io(*this).load(profile);
-}
-
-void vesper_converter::operator()() {
-  tk_log(2, "vesper_converter::operator()");
+void vesper_converter::run(const vesper_settings& settings) {
+  tk_log(2, "vesper_converter::run");
+  settings_ = settings;
   tables_failed = 0;
   records_failed = 0;
   cancelled = false;
@@ -159,14 +83,14 @@ void vesper_converter::operator()() {
     tk_folder_cache::scope listings;
     try {
       if (!target) throw tk_exception("Not connected to Oracle", tk_exception::run_level);
-      target->b_uppercase = uppercase;
-      target->owner = oracle_identifier(schema);
-      target->tablespace = oracle_identifier(tablespace);
-      target->lob_tablespace = oracle_identifier(lob_tablespace);
-      dbf_database source(src, 1, code_page);
+      target->b_uppercase = settings_.upper_case;
+      target->owner = oracle_identifier(settings_.schema);
+      target->tablespace = oracle_identifier(settings_.tablespace);
+      target->lob_tablespace = oracle_identifier(settings_.lob_tablespace);
+      dbf_database source(settings_.folder, 1, settings_.code_page);
       tk_log(1, "After initializing DBs");
       udb_custom_conversion rules;
-      if (bool_dbf) rules.install(std::make_unique<vesper_bool_rule>());
+      if (settings_.logicals_as_is) rules.install(std::make_unique<vesper_bool_rule>());
       run_tables(source);
     } catch (const tk_final_exception&) {
       if (cancel_requested) {
@@ -196,27 +120,27 @@ void vesper_converter::operator()() {
 }
 
 void vesper_converter::run_tables(dbf_database& source) {
-  if (sel_tables.empty()) sel_tables = source.get_tables();
+  if (settings_.tables.empty()) settings_.tables = source.get_tables();
   // A run that converts nothing is no success.
-  if (sel_tables.empty())
-    throw tk_exception(tk_format(u"The folder %s holds no DBF table: nothing is converted", tk_printable_name(src)),
+  if (settings_.tables.empty())
+    throw tk_exception(tk_format(u"The folder %s holds no DBF table: nothing is converted", tk_printable_name(settings_.folder)),
                        tk_exception::run_level);
-  tables_total = static_cast<std::uint32_t>(sel_tables.size());
-  tk_log(3, "Converting database %s (%d tables)", tk_printable_name(src), sel_tables.size());
-  if (!silent) std::printf("Converting database %s(%zu tables)\n", tk_printable_name_utf8(src).c_str(), sel_tables.size());
+  tables_total = static_cast<std::uint32_t>(settings_.tables.size());
+  tk_log(3, "Converting database %s (%d tables)", tk_printable_name(settings_.folder), settings_.tables.size());
+  if (!silent) std::printf("Converting database %s(%zu tables)\n", tk_printable_name_utf8(settings_.folder).c_str(), settings_.tables.size());
   // Generated names depend only on the names of this run, so that a second
   // run finds the tables the first one created.
-  ora_tn_validator names(sel_tables, {}, target->limits);
+  ora_tn_validator names(settings_.tables, {}, target->limits);
   // Index and constraint names are unique in the whole schema: one registry for the run.
   ora_in_validator index_names(target->limits);
   // The target's table list is read from its catalog here: whether a table
   // already exists decides overwrite, merge and skip.
   target->get_tables();
   open_journal();
-  for (const std::u16string& name : sel_tables) sel_queries.emplace(name, u"");
+  for (const std::u16string& name : settings_.tables) settings_.table_queries.emplace(name, u"");
   relations_ = container_relations();
-  tk_log(1, "sel_queries.size=%d", sel_queries.size());
-  for (const std::u16string& name : sel_tables) {
+  tk_log(1, "settings_.table_queries.size=%d", settings_.table_queries.size());
+  for (const std::u16string& name : settings_.tables) {
     tallies.push_back(table_tally{name});
     stop_if_cancelled();
     try {
@@ -280,7 +204,7 @@ void vesper_converter::open_journal() {
   if (target->dry_run()) return;  // nothing is written that a run could resume
   journal_ = std::make_unique<ora_journal>(*target);
   try {
-    if (resume) {
+    if (settings_.resume) {
       resumed_ = journal_->read();
       if (resumed_.empty()) say("Nothing to resume: no journal of an unfinished run in this schema; every table is converted");
     }
@@ -366,7 +290,7 @@ void vesper_converter::print_summary() const {
 // Upper-cased before it is checked: upper case can take more bytes, or
 // letters the database character set lacks.
 std::u16string vesper_converter::target_name(ora_tn_validator& names, const std::u16string& customised) {
-  std::u16string chosen = uppercase ? tk_wstring(customised).to_upper() : customised;
+  std::u16string chosen = settings_.upper_case ? tk_wstring(customised).to_upper() : customised;
   if (!names.is_acceptable(chosen)) {
     chosen = names.get_safe_name(chosen);
     tk_log(2, "Store generated table name '%s'", chosen);
@@ -390,7 +314,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   // The source reports some errors itself while the table opens (a missing
   // memo file): they name this table.
   if (error_handler* handler = error_handler::find()) handler->prefix = tk_printable_name_utf8(name);
-  std::unique_ptr<udb_recordset> table = source.get_table(name, skip_idx ? 1 | dbf_recordset::skip_indexes : 1);
+  std::unique_ptr<udb_recordset> table = source.get_table(name, settings_.skip_indexes ? 1 | dbf_recordset::skip_indexes : 1);
   auto& dbf = static_cast<dbf_recordset&>(*table);
   // Long field names first: key expressions are written with them.
   dbf_container::table_facts container = dbf_container::apply(dbf, tk_printable_name_utf8(name));
@@ -400,8 +324,8 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   if (dbf.code_page_guessed())
     say(tk_format("Table %s: --encoding=auto reads its text in code page %d, which it looks like (sure: %d%%)",
                   tk_printable_name_utf8(name), dbf.get_codepage(), dbf.text_code_page().sureness));
-  if (!skip_idx) {
-    dbf_table_indexes reader(dbf, tk_printable_name_utf8(name), !skip_del);
+  if (!settings_.skip_indexes) {
+    dbf_table_indexes reader(dbf, tk_printable_name_utf8(name), !settings_.skip_deleted);
     table->indexes = reader.read();
     for (const std::string& note : reader.notes()) say(tk_printable_name_utf8(name) + ": " + note);
     mark_primary_key(table->indexes, container.primary_tag);
@@ -441,7 +365,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   }
   if (existed && !earlier) {
     tk_log(2, "Table %s already exists", target_table);
-    if (mode == 2) {
+    if (settings_.existing_tables == existing_table_mode::skip) {
       tk_log(3, "Table %s skipped: the Oracle table %s exists", name, target_table);
       if (!silent)
         std::printf("Table %s skipped: the Oracle table %s exists\n", tk_printable_name_utf8(name).c_str(),
@@ -449,7 +373,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
       tallies.back().result = table_tally::outcome::skipped;
       return;
     }
-    if (mode == 0) {
+    if (settings_.existing_tables == existing_table_mode::overwrite) {
       tk_log(2, "Overwrite existing table");
       target->check_fits(table->schema);  // while the old table is still there
       try {
@@ -464,10 +388,10 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   // Keys and indexes come after the rows, on tables this run creates or goes on with.
   const bool builds_indexes = earlier || !target->is_table_exist(target_table);
   std::unique_ptr<udb_recordset> destination = open_target(*table, target_table);
-  if (mode == 1 && !earlier && !bool_dbf && !table->schema.conform_to(destination->schema))
+  if (settings_.existing_tables == existing_table_mode::merge && !earlier && !settings_.logicals_as_is && !table->schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
-  if (mode == 1 && !earlier && existed)
-    merge_check(table->schema, destination->schema, uppercase).run(tk_printable_name_utf8(name));
+  if (settings_.existing_tables == existing_table_mode::merge && !earlier && existed)
+    merge_check(table->schema, destination->schema, settings_.upper_case).run(tk_printable_name_utf8(name));
   records_total = dbf.record_count();
   tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), dbf.record_count());
   if (!silent) std::printf("Converting table %s(%u records)\n", tk_printable_name_utf8(name).c_str(), dbf.record_count());
@@ -480,7 +404,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   } else if (journal_) {
     journal_->start_table(identity);
   }
-  if (dbf.record_count() != 0 && !tab_def) {
+  if (dbf.record_count() != 0 && !settings_.definitions_only) {
     // The watcher's line is closed however the table ends.
     struct watched {
       vesper_progress* watcher;
@@ -494,7 +418,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   }
   if (builds_indexes) require_columns(*table, target_table);
   if (builds_indexes) create_indexes(*table, target_table);
-  if (builds_indexes && !skip_idx) relations_.table_loaded(name, target_table, *table, std::move(container.relations));
+  if (builds_indexes && !settings_.skip_indexes) relations_.table_loaded(name, target_table, *table, std::move(container.relations));
   if (journal_) journal_->finish_table();
 }
 
@@ -598,7 +522,7 @@ void vesper_converter::copy_records(dbf_recordset& source, udb_recordset& destin
 }
 
 bool vesper_converter::can_load_in_batches(const ora_table& target, const std::u16string& name) const {
-  if (row_by_row) return false;
+  if (settings_.row_by_row()) return false;
   if (ora_bulk_insert::can_bind(target)) return true;
   tk_log(3, "Table %s has a LONG column: its records are inserted one by one", tk_printable_name(name));
   return false;
@@ -616,7 +540,7 @@ void vesper_converter::copy_in_batches(dbf_recordset& source, ora_table& target,
     record_failed(source, number, e, name);
   };
   batch_loader loader(
-      target, tally, batch, commit, journal_.get(), failed,
+      target, tally, settings_.batch_rows, settings_.commit_rows, journal_.get(), failed,
       [&](std::uint64_t records) {
         records_failed += static_cast<std::uint32_t>(records);
         tally.failed += records;
@@ -688,7 +612,7 @@ const udb_record* vesper_converter::record_to_append(udb_recordset& source, cons
   auto& record = static_cast<dbf_record&>(source.get_item());
   tk_log(2, "udb_db_mutator::modify2(%s)", name);
   if (record.deleted) ++tallies.back().deleted;
-  if (record.deleted && skip_del) return nullptr;
+  if (record.deleted && settings_.skip_deleted) return nullptr;
   if (!changes_records(name)) return &record;
   holder = modify2(name, record);
   return holder.get();
@@ -699,7 +623,7 @@ const udb_record* vesper_converter::record_to_append(udb_recordset& source, cons
 // rejected records reported with their Oracle messages as ever, so that
 // the counts of what was committed stay true.
 void vesper_converter::reject(dbf_recordset& source, std::uint64_t number, const tk_exception& e) {
-  if (bad_file.empty() || bad_file_unwritable_) return;
+  if (settings_.bad_file.empty() || bad_file_unwritable_) return;
   try {
     if (!bad_) bad_ = std::make_unique<dbf_bad_file>(source, bad_file_path(source), continuing_table_);
     bad_->add(source.bytes_of(number), number, e.message);
@@ -717,7 +641,7 @@ void vesper_converter::reject(dbf_recordset& source, std::uint64_t number, const
 // serves the first table with rejected records, later ones add their name
 // to its stem.
 std::filesystem::path vesper_converter::bad_file_path(const dbf_recordset& source) const {
-  const std::filesystem::path given = tk_native_path(bad_file);
+  const std::filesystem::path given = tk_native_path(settings_.bad_file);
   // A name ending in a separator (a slash, or a backslash too on Windows) is a folder;
   // without its trailing separator the file's name joins it with the
   // platform's own.

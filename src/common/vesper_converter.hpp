@@ -1,6 +1,6 @@
-// The converter: every setting of a conversion, their persistence in the
-// per-user settings store, the user's customisation, and the run that
-// copies the selected DBF tables into the connected Oracle schema.
+// The converter: the user's customisation, the connection, and the run that
+// copies the selected DBF tables into the connected Oracle schema with the
+// settings it is handed.
 #pragma once
 
 #include <atomic>
@@ -16,10 +16,9 @@
 #include "ora_db_mutator.hpp"
 #include "oracle_converter_impl.hpp"
 #include "table_tally.hpp"
-#include "tk_reg_key.hpp"
-#include "tk_singleton.hpp"
 #include "udb_converter.hpp"
 #include "vesper_progress.hpp"
+#include "vesper_settings.hpp"
 
 class dbf_bad_file;
 class dbf_database;
@@ -34,22 +33,14 @@ class udb_recordset;
 
 class vesper_converter : public udb_converter,
                          public oracle_converter_impl,
-                         public ora_db_mutator,
-                         public tk_singleton<vesper_converter> {
+                         public ora_db_mutator {
  public:
-  static constexpr const char* key_path = "Software\\Tolvane\\Vesper";
-
-  // Loads the stored settings. `store_path` names the settings file (empty:
-  // the per-user default).
-  explicit vesper_converter(std::string store_path = {});
+  vesper_converter();
   ~vesper_converter() override;
 
-  // Loads (store false) or stores (store true) the settings; false when the
-  // store cannot be used or a value was missing.
-  bool serialize(bool store);
-
-  // The conversion run. Never raises.
-  void operator()() override;
+  // The conversion run with `settings` (the connection comes from
+  // connect_oracle_server). Never raises.
+  void run(const vesper_settings& settings);
 
   // Set from another thread to stop the run cleanly at the next record
   // boundary (the bulk path: at the next batch boundary). The run then ends
@@ -58,43 +49,6 @@ class vesper_converter : public udb_converter,
   // The last run ended because cancel_requested was set.
   std::atomic<bool> cancelled{false};
 
-  // The whole setup in a profile file (see udb_profile). Storing raises
-  // tk_exception for a setting the file cannot carry; loading raises it for
-  // a missing file or an over-long line, and gives false for a file that is
-  // not a profile or a type mapping out of order.
-  bool store_profile(const std::string& path);
-  bool load_profile(const std::string& path);
-
-  bool bool_dbf = false;
-  int code_page = 0;
-  std::uint32_t mode = 0;  // existing tables: 0 overwrite, 1 merge, 2 skip
-  bool skip_del = false;
-  bool uppercase = true;
-  // Records go in one INSERT each, with literal values, instead of in
-  // batches of bound rows.
-  bool row_by_row = false;
-  // Rows per batch. Each commit costs two round trips with the journal's
-  // update, so batches of 2,000 keep a run within 0.001 round trips per record.
-  static constexpr std::uint32_t default_batch = 2000;
-  std::uint32_t batch = default_batch;
-  std::uint32_t commit = 0;    // rows per commit, rounded up to whole batches; 0: every batch
-  bool store_on_exit = false;  // the wizard writes its settings back
-  // Where rejected records go: a DBF file, or a folder (ending in "/" or
-  // existing) with one file per table named after its source file; empty:
-  // nowhere.
-  std::string bad_file;
-  // The schema the tables are created and filled in (empty: the user's
-  // own), and the tablespaces of the tables and of their LOB segments
-  // (empty: the schema's default).
-  std::u16string schema;
-  std::u16string tablespace;
-  std::u16string lob_tablespace;
-  // Continue the run the journal in the schema tells of: finished tables
-  // are skipped, a half-loaded one goes on after its last record.
-  bool resume = false;
-  // Why the settings can be neither read nor stored (no folder of the
-  // user's own for them), for the front end to report; empty when they can.
-  std::string settings_problem;
   // Told of each table's records as they go by; null: nobody watches.
   vesper_progress* progress = nullptr;
   // What became of each table of the last run, in run order.
@@ -102,8 +56,6 @@ class vesper_converter : public udb_converter,
   // Told of each table's source once it is open, before anything of it
   // reaches the target.
   std::function<void(const dbf_recordset&)> table_opened;
-  // Queries defined but not chosen: name -> SELECT text (kept in profiles).
-  std::map<std::u16string, std::u16string> avail_queries;
 
  private:
   void run_tables(dbf_database& source);
@@ -155,7 +107,7 @@ class vesper_converter : public udb_converter,
   std::filesystem::path bad_file_path(const dbf_recordset& source) const;
   void close_bad_file();
 
-  tk_reg_key key_;
+  vesper_settings settings_;  // the run's own copy
   std::unique_ptr<dbf_bad_file> bad_;  // the current table's, once it has a record
   bool continuing_table_ = false;  // a resumed run goes on with the table at hand
   bool bad_file_unwritable_ = false;  // the table's bad file failed: its rejects are reported only

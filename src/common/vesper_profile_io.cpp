@@ -5,8 +5,9 @@
 #include "tk_convert.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
+#include "tk_log_file.hpp"
 #include "udb_profile.hpp"
-#include "vesper_converter.hpp"
+#include "vesper_settings.hpp"
 
 namespace {
 
@@ -14,6 +15,7 @@ const std::u16string generic_settings = u"Generic settings";
 const std::u16string selected_tables = udb_profile::selected_tables;
 const std::u16string available_queries = u"Available Queries";
 const std::u16string type_mappings = u"Type Mappings";
+const std::u16string oracle_settings = u"Oracle settings";
 
 std::u16string flag(bool on) { return on ? u"1" : u"0"; }
 
@@ -32,53 +34,81 @@ int code_page_of(const std::u16string& text) {
 
 }  // namespace
 
+bool vesper_profile_io::store(const std::string& path) const {
+  tk_log(2, "vesper_profile_io::store(%s)", path);
+  udb_profile profile;
+  store(profile);
+  return profile.store(path);
+}
+
+bool vesper_profile_io::load(const std::string& path) {
+  tk_log(2, "vesper_profile_io::load(%s)", path);
+  udb_profile profile;
+  return profile.load(path) && load(profile);
+}
+
 void vesper_profile_io::store(udb_profile& profile) const {
   store_queries(profile);
   store_generic(profile);
-  converter_.oracle_converter_impl::store_profile(profile);
+  store_oracle(profile);
   store_options(profile);
-  for (const std::u16string& line : ora_mapping_tree::write(converter_)) profile.add_line(type_mappings, line);
+  for (const std::u16string& line : ora_mapping_tree::write(customisation_)) profile.add_line(type_mappings, line);
 }
 
 void vesper_profile_io::store_queries(udb_profile& profile) const {
-  for (const auto& [name, text] : converter_.avail_queries) {
+  for (const auto& [name, text] : settings_.unused_queries) {
     tk_log(1, "Available Query: (%s,%s)", name, text);
     profile.set_value(available_queries, name, text);
   }
-  for (const auto& [name, text] : converter_.sel_queries) {
+  for (const auto& [name, text] : settings_.table_queries) {
     tk_log(1, "Selected Query: (%s,%s)", name, text);
     profile.set_value(selected_tables, name, text);
   }
   // A table chosen without an entry of its own must not be lost: a profile
   // without it would convert every table of the folder.
-  for (const std::u16string& name : converter_.sel_tables) profile.set_value(selected_tables, name, u"");
+  for (const std::u16string& name : settings_.tables) profile.set_value(selected_tables, name, u"");
 }
 
 void vesper_profile_io::store_generic(udb_profile& profile) const {
   tk_log(2, "udb_converter::store_profile");
-  profile.set_value(generic_settings, u"src", converter_.src);
-  profile.set_value(generic_settings, u"dest", converter_.dest);
-  profile.set_value(generic_settings, u"logfile", tk_utf8_to_ucs2(converter_.logfile));
-  profile.set_value(generic_settings, u"skip indexes", flag(converter_.skip_idx));
-  profile.set_value(generic_settings, u"only definitions", flag(converter_.tab_def));
-  profile.set_value(generic_settings, u"mode", tk_wformat(u"%d", static_cast<int>(converter_.mode)));
+  profile.set_value(generic_settings, u"src", settings_.folder);
+  profile.set_value(generic_settings, u"dest", settings_.service);
+  profile.set_value(generic_settings, u"logfile", tk_utf8_to_ucs2(settings_.log_file));
+  profile.set_value(generic_settings, u"skip indexes", flag(settings_.skip_indexes));
+  profile.set_value(generic_settings, u"only definitions", flag(settings_.definitions_only));
+  profile.set_value(generic_settings, u"mode", tk_wformat(u"%d", static_cast<int>(settings_.existing_tables)));
+}
+
+// The password as typed: a profile file is private to its user.
+void vesper_profile_io::store_oracle(udb_profile& profile) const {
+  profile.set_value(oracle_settings, u"host", settings_.host);
+  profile.set_value(oracle_settings, u"password", settings_.password);
+  profile.set_value(oracle_settings, u"port", settings_.port);
+  profile.set_value(oracle_settings, u"user", settings_.user);
+}
+
+void vesper_profile_io::load_oracle(const udb_profile& profile) {
+  settings_.host = profile.get_value(oracle_settings, u"host");
+  settings_.password = profile.get_value(oracle_settings, u"password");
+  settings_.port = profile.get_value(oracle_settings, u"port");
+  settings_.user = profile.get_value(oracle_settings, u"user");
 }
 
 void vesper_profile_io::store_options(udb_profile& profile) const {
-  profile.set_value(generic_settings, u"skip deleted", flag(converter_.skip_del));
-  profile.set_value(generic_settings, u"bool as is", flag(converter_.bool_dbf));
-  profile.set_value(generic_settings, u"row by row", flag(converter_.row_by_row));
-  profile.set_value(generic_settings, u"encoding", tk_wformat(u"%d", static_cast<int>(converter_.code_page)));
-  profile.set_value(generic_settings, u"schema", converter_.schema);
-  profile.set_value(generic_settings, u"tablespace", converter_.tablespace);
-  profile.set_value(generic_settings, u"lob tablespace", converter_.lob_tablespace);
+  profile.set_value(generic_settings, u"skip deleted", flag(settings_.skip_deleted));
+  profile.set_value(generic_settings, u"bool as is", flag(settings_.logicals_as_is));
+  profile.set_value(generic_settings, u"row by row", flag(settings_.row_by_row()));
+  profile.set_value(generic_settings, u"encoding", tk_wformat(u"%d", static_cast<int>(settings_.code_page)));
+  profile.set_value(generic_settings, u"schema", settings_.schema);
+  profile.set_value(generic_settings, u"tablespace", settings_.tablespace);
+  profile.set_value(generic_settings, u"lob tablespace", settings_.lob_tablespace);
 }
 
 bool vesper_profile_io::load(const udb_profile& profile) {
   load_queries(profile);
   load_generic(profile);
-  converter_.oracle_converter_impl::load_profile(profile);
-  if (!ora_mapping_tree::read(profile.get_source_lines(type_mappings), converter_)) return false;
+  load_oracle(profile);
+  if (!ora_mapping_tree::read(profile.get_source_lines(type_mappings), customisation_)) return false;
   load_options(profile);
   return true;
 }
@@ -86,32 +116,32 @@ bool vesper_profile_io::load(const udb_profile& profile) {
 // The profile's choice replaces the current one: added to it, loading the
 // same profile twice would convert every table twice.
 void vesper_profile_io::load_queries(const udb_profile& profile) {
-  converter_.sel_tables.clear();
-  converter_.sel_queries.clear();
-  converter_.avail_queries.clear();
+  settings_.tables.clear();
+  settings_.table_queries.clear();
+  settings_.unused_queries.clear();
   if (profile.has_section(selected_tables)) {
     for (const auto& [name, text] : profile.get_section(selected_tables)) {
-      converter_.sel_queries.emplace(name, text);
+      settings_.table_queries.emplace(name, text);
       if (!text.empty()) continue;
       tk_log(1, "Push back table '%s'", name);
-      converter_.sel_tables.push_back(name);
+      settings_.tables.push_back(name);
     }
   }
   if (profile.has_section(available_queries))
-    converter_.avail_queries = profile.get_section(available_queries);
+    settings_.unused_queries = profile.get_section(available_queries);
 }
 
 void vesper_profile_io::load_generic(const udb_profile& profile) {
   tk_log(2, "udb_converter::load_profile");
   auto value = [&](const char16_t* key) { return profile.get_value(generic_settings, key); };
-  converter_.src = value(u"src");
-  converter_.dest = value(u"dest");
+  settings_.folder = value(u"src");
+  settings_.service = value(u"dest");
   load_logfile(value(u"logfile"));
-  converter_.tab_def = value(u"only definitions") != u"0";
+  settings_.definitions_only = value(u"only definitions") != u"0";
   // Only the three known modes: a damaged value leaves the mode as it was.
   std::u16string mode = value(u"mode");
-  if (mode.size() == 1 && mode[0] >= u'0' && mode[0] <= u'2') converter_.mode = mode[0] - u'0';
-  converter_.skip_idx = value(u"skip indexes") != u"0";
+  if (mode.size() == 1 && mode[0] >= u'0' && mode[0] <= u'2') settings_.existing_tables = static_cast<existing_table_mode>(mode[0] - u'0');
+  settings_.skip_indexes = value(u"skip indexes") != u"0";
 }
 
 // With a trace (the agent) the path is checked and the trace goes there.
@@ -121,18 +151,17 @@ void vesper_profile_io::load_generic(const udb_profile& profile) {
 void vesper_profile_io::load_logfile(const std::u16string& path) {
   std::string narrow = tk_to_utf8(path);
   tk_log(1, "Logfile=%s", narrow);
-  if (tk_logger::find())
-    converter_.set_logfile(narrow);
-  else
-    converter_.logfile = narrow;
+  if (tk_logger::find()) tk_use_log_file(narrow);
+  settings_.log_file = narrow;
 }
 
 void vesper_profile_io::load_options(const udb_profile& profile) {
-  converter_.skip_del = profile.get_value(generic_settings, u"skip deleted") == u"1";
-  converter_.bool_dbf = profile.get_value(generic_settings, u"bool as is") == u"1";
-  converter_.row_by_row = profile.get_value(generic_settings, u"row by row") == u"1";
-  converter_.code_page = code_page_of(profile.get_value(generic_settings, u"encoding"));
-  converter_.schema = profile.get_value(generic_settings, u"schema");
-  converter_.tablespace = profile.get_value(generic_settings, u"tablespace");
-  converter_.lob_tablespace = profile.get_value(generic_settings, u"lob tablespace");
+  settings_.skip_deleted = profile.get_value(generic_settings, u"skip deleted") == u"1";
+  settings_.logicals_as_is = profile.get_value(generic_settings, u"bool as is") == u"1";
+  settings_.insert = profile.get_value(generic_settings, u"row by row") == u"1" ? insert_path::row_by_row
+                                                                              : insert_path::bound_batches;
+  settings_.code_page = code_page_of(profile.get_value(generic_settings, u"encoding"));
+  settings_.schema = profile.get_value(generic_settings, u"schema");
+  settings_.tablespace = profile.get_value(generic_settings, u"tablespace");
+  settings_.lob_tablespace = profile.get_value(generic_settings, u"lob tablespace");
 }

@@ -1,16 +1,25 @@
-// Moves a converter's whole setup into a profile and back: the generic
+// Moves a conversion's whole setup into a profile and back: the generic
 // part (folders, log file, queries and tables, options), the Oracle part
-// and the type mappings.
+// and the type mappings of the customisation.
 #pragma once
 
 #include <string>
 
+class ora_db_mutator;
 class udb_profile;
-class vesper_converter;
+struct vesper_settings;
 
 class vesper_profile_io {
  public:
-  explicit vesper_profile_io(vesper_converter& converter) : converter_(converter) {}
+  vesper_profile_io(vesper_settings& settings, ora_db_mutator& customisation)
+      : settings_(settings), customisation_(customisation) {}
+
+  // The whole setup in a profile file (see udb_profile). Storing raises
+  // tk_exception for a setting the file cannot carry; loading raises it for
+  // a missing file or an over-long line, and gives false for a file that is
+  // not a profile or a type mapping out of order.
+  bool store(const std::string& path) const;
+  bool load(const std::string& path);
 
   void store(udb_profile& profile) const;
   // Applies the sections in order and stops at the first that fails (the
@@ -21,11 +30,14 @@ class vesper_profile_io {
  private:
   void store_queries(udb_profile& profile) const;
   void store_generic(udb_profile& profile) const;
+  void store_oracle(udb_profile& profile) const;
   void store_options(udb_profile& profile) const;
   void load_queries(const udb_profile& profile);
   void load_generic(const udb_profile& profile);
   void load_logfile(const std::u16string& path);
+  void load_oracle(const udb_profile& profile);
   void load_options(const udb_profile& profile);
 
-  vesper_converter& converter_;
+  vesper_settings& settings_;
+  ora_db_mutator& customisation_;
 };

@@ -1,5 +1,5 @@
-// The part of a converter the conversion run reads and writes: the tables to
-// convert and the progress of the run. The counters and the current table
+// The part of a converter the conversion run reads and writes: the progress
+// of the run. The counters and the current table
 // name may be read from another thread while the run goes on.
 #pragma once
 
@@ -19,11 +19,6 @@ class udb_converter : public tk_converter {
   std::u16string current_table() const;
   void set_current_table(const std::u16string& name);
   void reset_progress();
-
-  std::vector<std::u16string> sel_tables;
-  std::map<std::u16string, std::u16string> sel_queries;
-  bool tab_def = false;
-  bool skip_idx = false;
 
   std::atomic<std::uint32_t> tables_total{0};
   std::atomic<std::uint32_t> table_index{0};

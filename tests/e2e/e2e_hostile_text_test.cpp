@@ -8,7 +8,9 @@
 #include "dbf_writer.hpp"
 #include "e2e_session.hpp"
 #include "tk_file_name.hpp"
-#include "vesper_converter.hpp"
+#include "ora_db_mutator.hpp"
+#include "vesper_profile_io.hpp"
+#include "vesper_settings.hpp"
 
 namespace {
 
@@ -67,19 +69,20 @@ TEST(E2eHostileText, ProfileDefaultsAndTypesAreCheckedBeforeTheyReachSql) {
 
   const std::filesystem::path profile = session.root() / "hostile.vpx";
   {
-    vesper_converter converter((session.root() / "profile-maker.reg").string());
-    converter.src = folder.u16string();
-    converter.dest = u"XE";
-    converter.user = u"scott";
-    converter.password = u"tiger";
-    converter.host.clear();
-    converter.sel_tables = {u"t"};
-    ora_table_mutator& t = converter.table_for_update(u"t");
+    vesper_settings settings;
+    ora_db_mutator customisation;
+    settings.folder = folder.u16string();
+    settings.service = u"XE";
+    settings.user = u"scott";
+    settings.password = u"tiger";
+    settings.host.clear();
+    settings.tables = {u"t"};
+    ora_table_mutator& t = customisation.table_for_update(u"t");
     t.update_field(u"AMT", u"AMT", u"NUMBER(10,2)", 0).default_value = u"7, EVIL NUMBER(3) DEFAULT 666";
     t.update_field(u"QTY", u"QTY", u"NUMBER DEFAULT 666, EVIL NUMBER", 0);
     t.update_field(u"NOTE", u"NOTE", u"NVARCHAR2(10)", 0).default_value = u"x' || 'y";
     t.update_field(u"DUE", u"DUE", u"DATE", 0).default_value = u"SYSDATE) , EVIL3 DATE DEFAULT (SYSDATE";
-    ASSERT_TRUE(converter.store_profile(tk_path_utf8(profile)));
+    ASSERT_TRUE(vesper_profile_io(settings, customisation).store(tk_path_utf8(profile)));
   }
 
   const e2e_result run = session.agent({"--profile=" + profile.string()});

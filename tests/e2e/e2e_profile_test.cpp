@@ -7,7 +7,9 @@
 
 #include "e2e_session.hpp"
 #include "tk_file_name.hpp"
-#include "vesper_converter.hpp"
+#include "ora_db_mutator.hpp"
+#include "vesper_profile_io.hpp"
+#include "vesper_settings.hpp"
 
 namespace {
 
@@ -15,18 +17,19 @@ namespace {
 // the profile `name` (UTF-8).
 std::filesystem::path write_profile(const e2e_session& session, const std::string& name = "clients.vpx") {
   const std::filesystem::path path = session.root() / tk_native_path(name);
-  vesper_converter converter((session.root() / "profile-maker.reg").string());
-  converter.src = session.copy_of_samples("dbf").u16string();
-  converter.dest = u"XE";
-  converter.user = u"scott";
-  converter.password = u"tiger";
-  converter.host.clear();
-  converter.port = u"1521";
-  converter.sel_tables = {u"orders", u"customer"};
-  ora_table_mutator& customer = converter.table_for_update(u"customer");
+  vesper_settings settings;
+  ora_db_mutator customisation;
+  settings.folder = session.copy_of_samples("dbf").u16string();
+  settings.service = u"XE";
+  settings.user = u"scott";
+  settings.password = u"tiger";
+  settings.host.clear();
+  settings.port = u"1521";
+  settings.tables = {u"orders", u"customer"};
+  ora_table_mutator& customer = customisation.table_for_update(u"customer");
   customer.new_name = u"CLIENTS";
   customer.update_field(u"PHONE", u"PHONE", u"NVARCHAR2(18)", 0).status = ora_field_mutator::deleted;
-  EXPECT_TRUE(converter.store_profile(tk_path_utf8(path)));
+  EXPECT_TRUE(vesper_profile_io(settings, customisation).store(tk_path_utf8(path)));
   return path;
 }
 

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "e2e_session.hpp"
-#include "vesper_converter.hpp"
+#include "ora_db_mutator.hpp"
+#include "vesper_profile_io.hpp"
+#include "vesper_settings.hpp"
 
 namespace {
 
@@ -68,15 +70,16 @@ TEST(E2eSchema, AProfileAndTheStoredSettingsCarryTheSchemaAndTablespaces) {
   add_sales(session);
   const std::filesystem::path profile = session.root() / "sales.vpx";
   {
-    vesper_converter converter((session.root() / "profile-maker.reg").string());
-    converter.src = e2e_paths::samples().u16string();
-    converter.dest = u"XE";
-    converter.user = u"scott";
-    converter.password = u"tiger";
-    converter.sel_tables = {u"orders"};
-    converter.schema = u"sales";
-    converter.tablespace = u"data1";
-    ASSERT_TRUE(converter.store_profile(profile.string()));
+    vesper_settings settings;
+    ora_db_mutator customisation;
+    settings.folder = e2e_paths::samples().u16string();
+    settings.service = u"XE";
+    settings.user = u"scott";
+    settings.password = u"tiger";
+    settings.tables = {u"orders"};
+    settings.schema = u"sales";
+    settings.tablespace = u"data1";
+    ASSERT_TRUE(vesper_profile_io(settings, customisation).store(profile.string()));
   }
   e2e_result run = session.agent({"--profile=" + profile.string()});
   ASSERT_EQ(run.status, 0) << run.describe();

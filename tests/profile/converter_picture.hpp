@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "tk_format.hpp"
-#include "vesper_converter.hpp"
+#include "ora_db_mutator.hpp"
+#include "vesper_profile_io.hpp"
+#include "vesper_settings.hpp"
 
 inline std::string picture_of_field(const std::u16string& name, const ora_field_mutator& f) {
   return tk_format(u"    field %s: new_name=%s status=%d vartype=%d reserved=%d type=%s/%s(%d,%d,%d) default=%s "
@@ -24,18 +26,26 @@ inline std::string picture_of_properties(const udb_properties::properties& prope
   return text;
 }
 
-inline std::string picture_of(vesper_converter& c) {
-  std::string text = tk_format(u"src=%s dest=%s logfile=", c.src, c.dest) + c.logfile;
-  text += tk_format(" mode=%d code_page=%d bool_dbf=%d skip_del=%d skip_idx=%d tab_def=%d\n", c.mode, c.code_page,
-                    int(c.bool_dbf), int(c.skip_del), int(c.skip_idx), int(c.tab_def));
-  text += tk_format(u"host=%s user=%s password=%s port=%s\n", c.host, c.user, c.password, c.port);
-  std::vector<std::u16string> tables = c.sel_tables;
+// What a profile fills in: the settings and the customisation.
+struct profile_holder {
+  vesper_settings settings;
+  ora_db_mutator customisation;
+  bool store_profile(const std::string& path) { return vesper_profile_io(settings, customisation).store(path); }
+  bool load_profile(const std::string& path) { return vesper_profile_io(settings, customisation).load(path); }
+};
+
+inline std::string picture_of(profile_holder& c) {
+  std::string text = tk_format(u"src=%s dest=%s logfile=", c.settings.folder, c.settings.service) + c.settings.log_file;
+  text += tk_format(" mode=%d code_page=%d bool_dbf=%d skip_del=%d skip_idx=%d tab_def=%d\n", static_cast<int>(c.settings.existing_tables), c.settings.code_page,
+                    int(c.settings.logicals_as_is), int(c.settings.skip_deleted), int(c.settings.skip_indexes), int(c.settings.definitions_only));
+  text += tk_format(u"host=%s user=%s password=%s port=%s\n", c.settings.host, c.settings.user, c.settings.password, c.settings.port);
+  std::vector<std::u16string> tables = c.settings.tables;
   std::sort(tables.begin(), tables.end());
   for (const auto& name : tables) text += tk_format(u"table %s\n", name);
-  for (const auto& [name, sql] : c.sel_queries) text += tk_format(u"selected %s=%s\n", name, sql);
-  for (const auto& [name, sql] : c.avail_queries) text += tk_format(u"available %s=%s\n", name, sql);
-  text += picture_of_properties(c.get_properties());
-  for (const auto& [name, table] : c.tables) {
+  for (const auto& [name, sql] : c.settings.table_queries) text += tk_format(u"selected %s=%s\n", name, sql);
+  for (const auto& [name, sql] : c.settings.unused_queries) text += tk_format(u"available %s=%s\n", name, sql);
+  text += picture_of_properties(c.customisation.get_properties());
+  for (const auto& [name, table] : c.customisation.tables) {
     text += tk_format(u"  mapping %s -> %s\n", name, table->new_name);
     text += picture_of_properties(table->get_properties());
     for (const auto& [column, field] : table->fields) text += picture_of_field(column, *field);

@@ -12,6 +12,8 @@
 #include "comma_decimal_locale.hpp"
 #include "dbf_writer.hpp"
 #include "vesper_converter.hpp"
+#include "vesper_profile_io.hpp"
+#include "vesper_settings.hpp"
 
 namespace {
 
@@ -60,10 +62,10 @@ class ProfileEmulationTest : public ProfileTest {
   }
 
   // The run of a converter into the current home; what it created.
-  std::string convert(vesper_converter& c) {
+  std::string convert(vesper_converter& c, const vesper_settings& settings) {
     c.silent = true;
-    c.connect_oracle_server(c.dest);
-    c();
+    c.connect_oracle_server(settings);
+    c.run(settings);
     EXPECT_EQ(c.tables_failed, 0u);
     EXPECT_EQ(c.records_failed, 0u);
     return oracle_tables();
@@ -88,14 +90,18 @@ class LocaleConversionTest : public ProfileEmulationTest {
   // The columns and rows a run into a new home created.
   std::string convert_into(const std::string& home, const std::filesystem::path& dbf) {
     new_oracle_home(home);
-    vesper_converter c(path(home + ".reg"));
-    c.src = dbf.u16string();
-    c.dest = u"XE";
-    c.store_oracle_settings(u"localhost", u"scott", u"tiger", u"");
-    c.sel_tables = {u"PRICES"};
+    vesper_settings settings;
+    settings.folder = dbf.u16string();
+    settings.service = u"XE";
+    settings.host = u"localhost";
+    settings.user = u"scott";
+    settings.password = u"tiger";
+    settings.port.clear();
+    settings.tables = {u"PRICES"};
+    vesper_converter c;
     c.silent = true;
-    c.connect_oracle_server(c.dest);
-    c();
+    c.connect_oracle_server(settings);
+    c.run(settings);
     EXPECT_EQ(c.tables_failed, 0u);
     EXPECT_EQ(c.records_failed, 0u);
     return sql("SELECT COLUMN_NAME, DATA_TYPE, DATA_PRECISION, DATA_SCALE FROM USER_TAB_COLUMNS "
@@ -128,19 +134,23 @@ TEST_F(ProfileEmulationTest, ConvertingFromALoadedProfileGivesTheSameOracleTable
   std::string first;
   new_oracle_home("first");
   {
-    vesper_converter a(path("a.reg"));
-    a.src = dbf.u16string();
-    a.dest = u"XE";
-    a.store_oracle_settings(u"localhost", u"scott", u"tiger", u"");
-    a.sel_tables = {u"CUSTOMERS", u"ORDERS"};
+    vesper_settings settings;
+    settings.folder = dbf.u16string();
+    settings.service = u"XE";
+    settings.host = u"localhost";
+    settings.user = u"scott";
+    settings.password = u"tiger";
+    settings.port.clear();
+    settings.tables = {u"CUSTOMERS", u"ORDERS"};
+    vesper_converter a;
     ora_table_mutator& t = a.table_for_update(u"CUSTOMERS");
     t.new_name = u"CLIENTS";
     t.update_field(u"NAME", u"FULL_NAME", u"NVARCHAR2(40)", 0).default_value = u"n=a";
     t.update_field(u"ID", u"ID", u"NUMBER(12,2)", 0);
     t.fields[u"NOTE"] = std::make_unique<ora_field_mutator>();
     t.fields[u"NOTE"]->status = ora_field_mutator::deleted;
-    ASSERT_TRUE(a.store_profile(path("p.vpx")));
-    first = convert(a);
+    ASSERT_TRUE(vesper_profile_io(settings, a).store(path("p.vpx")));
+    first = convert(a, settings);
   }
   EXPECT_NE(first.find("FULL_NAME"), std::string::npos) << first;
   EXPECT_NE(first.find("n=a"), std::string::npos) << first;
@@ -149,9 +159,10 @@ TEST_F(ProfileEmulationTest, ConvertingFromALoadedProfileGivesTheSameOracleTable
   EXPECT_EQ(first.find("SPARE"), std::string::npos) << first;
 
   new_oracle_home("second");
-  vesper_converter b(path("b.reg"));
-  ASSERT_TRUE(b.load_profile(path("p.vpx")));
-  EXPECT_EQ(convert(b), first);
+  vesper_converter b;
+  vesper_settings loaded;
+  ASSERT_TRUE(vesper_profile_io(loaded, b).load(path("p.vpx")));
+  EXPECT_EQ(convert(b, loaded), first);
 }
 
 #endif

@@ -6,22 +6,25 @@ namespace {
 
 // Every setting a profile carries, none at its default, and a customised
 // table with a renamed, a retyped and a dropped column.
-void fill(vesper_converter& c, const std::string& log) {
-  c.src = u"/data/\u043c\u0430\u0433\u0430\u0437\u0438\u043d";
-  c.dest = u"XE";
-  c.logfile = log;
-  c.mode = 1;
-  c.code_page = 0xC9;
-  c.bool_dbf = true;
-  c.skip_del = true;
-  c.skip_idx = true;
-  c.tab_def = true;
-  c.store_oracle_settings(u"db.example.com", u"scott", u" ti=ger", u"1522");
-  c.sel_tables = {u"orders", u"Customers"};
-  c.sel_queries = {{u"orders", u""}, {u"Customers", u""}, {u"BIG", u"SELECT * FROM ORDERS WHERE TOTAL >= 100"}};
-  c.avail_queries = {{u"SPARE", u"SELECT COUNT(*) FROM ITEMS"}};
-  c.get_properties()[u"owner"] = u"shop";
-  ora_table_mutator& t = c.table_for_update(u"Customers");
+void fill(profile_holder& c, const std::string& log) {
+  c.settings.folder = u"/data/\u043c\u0430\u0433\u0430\u0437\u0438\u043d";
+  c.settings.service = u"XE";
+  c.settings.log_file = log;
+  c.settings.existing_tables = existing_table_mode::merge;
+  c.settings.code_page = 0xC9;
+  c.settings.logicals_as_is = true;
+  c.settings.skip_deleted = true;
+  c.settings.skip_indexes = true;
+  c.settings.definitions_only = true;
+  c.settings.host = u"db.example.com";
+  c.settings.user = u"scott";
+  c.settings.password = u" ti=ger";
+  c.settings.port = u"1522";
+  c.settings.tables = {u"orders", u"Customers"};
+  c.settings.table_queries = {{u"orders", u""}, {u"Customers", u""}, {u"BIG", u"SELECT * FROM ORDERS WHERE TOTAL >= 100"}};
+  c.settings.unused_queries = {{u"SPARE", u"SELECT COUNT(*) FROM ITEMS"}};
+  c.customisation.get_properties()[u"owner"] = u"shop";
+  ora_table_mutator& t = c.customisation.table_for_update(u"Customers");
   t.new_name = u"CLIENTS";
   t.get_properties()[u"tablespace"] = u"USERS";
   ora_field_mutator& name = t.update_field(u"NAME", u"FULL_NAME", u"NVARCHAR2(40)", 0);
@@ -31,7 +34,7 @@ void fill(vesper_converter& c, const std::string& log) {
   t.update_field(u"SEEN", u"", u"TIMESTAMP", 0);
   t.fields[u"NOTE"] = std::make_unique<ora_field_mutator>();
   t.fields[u"NOTE"]->status = ora_field_mutator::deleted;
-  c.table_for_update(u"orders").new_name = u"SALES";  // a table with no column changes
+  c.customisation.table_for_update(u"orders").new_name = u"SALES";  // a table with no column changes
 }
 
 std::string crlf(const std::string& text) {
@@ -50,7 +53,7 @@ const char* const city_field =
 TEST_F(ProfileTest, FullRoundTripGivesBackEqualSettings) {
   std::string before;
   {
-    vesper_converter a(path("a.reg"));
+    profile_holder a;
     fill(a, path("trace.log"));
     before = picture_of(a);
     ASSERT_TRUE(a.store_profile(path("p.vpx")));
@@ -63,15 +66,15 @@ TEST_F(ProfileTest, FullRoundTripGivesBackEqualSettings) {
   EXPECT_NE(text.find("\n      - name:NOTE\n        new_name: \n        status: deleted\n"), std::string::npos);
   EXPECT_NE(text.find("\n[Selected Tables]\nBIG=SELECT * FROM ORDERS WHERE TOTAL >= 100\nCustomers\norders\n\n"),
             std::string::npos);
-  vesper_converter b(path("b.reg"));
+  profile_holder b;
   ASSERT_TRUE(b.load_profile(path("p.vpx")));
   EXPECT_EQ(picture_of(b), before);
-  EXPECT_EQ(b.tables.at(u"Customers")->fields.at(u"SEEN")->reserved, 1u);  // date and time
+  EXPECT_EQ(b.customisation.tables.at(u"Customers")->fields.at(u"SEEN")->reserved, 1u);  // date and time
 }
 
 TEST_F(ProfileTest, ProfileLoadsTheSameWithCrLfLineEnds) {
   {
-    vesper_converter a(path("a.reg"));
+    profile_holder a;
     fill(a, path("trace.log"));
     ASSERT_TRUE(a.store_profile(path("lf.vpx")));
   }
@@ -80,14 +83,14 @@ TEST_F(ProfileTest, ProfileLoadsTheSameWithCrLfLineEnds) {
   write_file(path("crlf.vpx"), crlf(text));
   std::string with_lf, with_crlf;
   {
-    vesper_converter b(path("b.reg"));
+    profile_holder b;
     ASSERT_TRUE(b.load_profile(path("lf.vpx")));
     with_lf = picture_of(b);
   }
-  vesper_converter c(path("c.reg"));
+  profile_holder c;
   ASSERT_TRUE(c.load_profile(path("crlf.vpx")));
   EXPECT_EQ(picture_of(c), with_lf);
-  EXPECT_EQ(c.password, u" ti=ger");
+  EXPECT_EQ(c.settings.password, u" ti=ger");
 }
 
 TEST_F(ProfileTest, ConverterReadingRules) {
@@ -95,43 +98,43 @@ TEST_F(ProfileTest, ConverterReadingRules) {
              std::string("[Generic settings]\nmode=12\nonly definitions=\nskip deleted=\nencoding=abc\n"
                          "src=/first\nsrc=/second\n[Oracle settings]\n  user =  scott\n") +
                  tree_head + city_field);
-  vesper_converter c(path("c.reg"));
-  c.mode = 1;
-  c.sel_tables = {u"stale"};
-  c.code_page = 0x65;
+  profile_holder c;
+  c.settings.existing_tables = existing_table_mode::merge;
+  c.settings.tables = {u"stale"};
+  c.settings.code_page = 0x65;
   ASSERT_TRUE(c.load_profile(path("p.vpx")));  // no query sections: nothing chosen
-  EXPECT_EQ(c.mode, 1u);                       // "12" is no mode
-  EXPECT_TRUE(c.tab_def);                      // empty "only definitions" reads true
-  EXPECT_TRUE(c.skip_idx);                     // and so does an absent "skip indexes"
-  EXPECT_FALSE(c.skip_del);
-  EXPECT_EQ(c.code_page, 0);
-  EXPECT_EQ(c.src, u"/first");
-  EXPECT_EQ(c.user, u"  scott");
-  EXPECT_TRUE(c.sel_tables.empty());
-  EXPECT_TRUE(c.sel_queries.empty());
-  ASSERT_NE(c.table(u"orders"), nullptr);
-  ASSERT_NE(c.table(u"orders")->field(u"CITY"), nullptr);
-  EXPECT_EQ(c.table(u"orders")->field(u"CITY")->new_name, u"TOWN");
+  EXPECT_EQ(c.settings.existing_tables, existing_table_mode::merge);  // "12" is no mode
+  EXPECT_TRUE(c.settings.definitions_only);                      // empty "only definitions" reads true
+  EXPECT_TRUE(c.settings.skip_indexes);                     // and so does an absent "skip indexes"
+  EXPECT_FALSE(c.settings.skip_deleted);
+  EXPECT_EQ(c.settings.code_page, 0);
+  EXPECT_EQ(c.settings.folder, u"/first");
+  EXPECT_EQ(c.settings.user, u"  scott");
+  EXPECT_TRUE(c.settings.tables.empty());
+  EXPECT_TRUE(c.settings.table_queries.empty());
+  ASSERT_NE(c.customisation.table(u"orders"), nullptr);
+  ASSERT_NE(c.customisation.table(u"orders")->field(u"CITY"), nullptr);
+  EXPECT_EQ(c.customisation.table(u"orders")->field(u"CITY")->new_name, u"TOWN");
 
   write_file(path("q.vpx"), "[Generic settings]\nmode=2\nencoding= 201\n[Selected Tables]\nA\n");
   ASSERT_TRUE(c.load_profile(path("q.vpx")));
-  EXPECT_EQ(c.mode, 2u);
-  EXPECT_EQ(c.code_page, 201);
-  EXPECT_TRUE(c.tables.empty());  // no type mappings: no customisation
-  EXPECT_EQ(c.sel_tables, std::vector<std::u16string>{u"A"});
+  EXPECT_EQ(c.settings.existing_tables, existing_table_mode::skip);
+  EXPECT_EQ(c.settings.code_page, 201);
+  EXPECT_TRUE(c.customisation.tables.empty());  // no type mappings: no customisation
+  EXPECT_EQ(c.settings.tables, std::vector<std::u16string>{u"A"});
 
   // A code page number from 256 up is kept and written back as it is; a
   // number that names no code page reads as the file's own.
   write_file(path("r.vpx"), "[Generic settings]\nencoding=65001\n");
   ASSERT_TRUE(c.load_profile(path("r.vpx")));
-  EXPECT_EQ(c.code_page, 65001);
+  EXPECT_EQ(c.settings.code_page, 65001);
   ASSERT_TRUE(c.store_profile(path("s.vpx")));
-  c.code_page = 0;
+  c.settings.code_page = 0;
   ASSERT_TRUE(c.load_profile(path("s.vpx")));
-  EXPECT_EQ(c.code_page, 65001);
+  EXPECT_EQ(c.settings.code_page, 65001);
   write_file(path("t.vpx"), "[Generic settings]\nencoding=259\n");
   ASSERT_TRUE(c.load_profile(path("t.vpx")));
-  EXPECT_EQ(c.code_page, 0);
+  EXPECT_EQ(c.settings.code_page, 0);
 }
 
 TEST_F(ProfileTest, MisplacedTypeMappingLineFailsAndLeavesNoCustomisation) {
@@ -146,34 +149,34 @@ TEST_F(ProfileTest, MisplacedTypeMappingLineFailsAndLeavesNoCustomisation) {
       std::string(tree_head) + field.substr(0, field.find("        length:")) + "        length: 3x\n" +
           field.substr(field.find("        scale:")),
   };
-  vesper_converter c(path("c.reg"));
+  profile_holder c;
   for (const std::string& tree : broken) {
-    c.table_for_update(u"old").new_name = u"OLD";
-    c.skip_del = true;
+    c.customisation.table_for_update(u"old").new_name = u"OLD";
+    c.settings.skip_deleted = true;
     write_file(path("p.vpx"), "[Generic settings]\nsrc=/applied\nskip deleted=0\n" + tree);
     EXPECT_FALSE(c.load_profile(path("p.vpx"))) << tree;
-    EXPECT_TRUE(c.tables.empty()) << tree;
-    EXPECT_EQ(c.src, u"/applied");  // read before the type mappings
-    EXPECT_TRUE(c.skip_del);        // read after them: not reached
+    EXPECT_TRUE(c.customisation.tables.empty()) << tree;
+    EXPECT_EQ(c.settings.folder, u"/applied");  // read before the type mappings
+    EXPECT_TRUE(c.settings.skip_deleted);        // read after them: not reached
   }
 }
 
 TEST_F(ProfileTest, LoadingReplacesTheChoiceOfTables) {
-  vesper_converter c(path("c.reg"));
-  c.sel_tables = {u"orders"};  // chosen without an entry of its own
+  profile_holder c;
+  c.settings.tables = {u"orders"};  // chosen without an entry of its own
   ASSERT_TRUE(c.store_profile(path("p.vpx")));
   ASSERT_TRUE(c.load_profile(path("p.vpx")));
   ASSERT_TRUE(c.load_profile(path("p.vpx")));
-  EXPECT_EQ(c.sel_tables, std::vector<std::u16string>{u"orders"});
+  EXPECT_EQ(c.settings.tables, std::vector<std::u16string>{u"orders"});
 }
 
 TEST_F(ProfileTest, LogFileLoadsWithOrWithoutATrace) {
   write_file(path("elsewhere.vpx"), "[Generic settings]\nlogfile=/no/such/folder/vesper.log\n");
   write_file(path("here.vpx"), "[Generic settings]\nlogfile=" + path("trace.log") + "\n");
-  vesper_converter c(path("c.reg"));
+  profile_holder c;
   ASSERT_EQ(tk_logger::find(), nullptr);
   ASSERT_TRUE(c.load_profile(path("elsewhere.vpx")));  // the wizard: kept, nothing checked
-  EXPECT_EQ(c.logfile, "/no/such/folder/vesper.log");
+  EXPECT_EQ(c.settings.log_file, "/no/such/folder/vesper.log");
 
   tk_logger logger(path("first.log").c_str(), false, 3, false);
   ASSERT_TRUE(c.load_profile(path("here.vpx")));

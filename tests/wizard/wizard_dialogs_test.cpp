@@ -191,7 +191,7 @@ class WizardDialogTest : public QObject {
     world.boxes.plan("Yes");
     world.press_next();
     QVERIFY(world.wait_for_finish());
-    const auto& queries = world.app().converter().sel_queries;
+    const auto& queries = world.app().settings().table_queries;
     QVERIFY(queries.count(u"one") && queries.at(u"one") == u"SELECT 1 FROM DUAL");
     QVERIFY(world.tables().empty());  // queries are kept, not converted
   }
@@ -200,7 +200,7 @@ class WizardDialogTest : public QObject {
   void DialogTypesUncheckedColumnIsDroppedOnOkAndCancelKeepsTheTable() {
     wizard_fixture world;
     const udb_schema schema = customer_schema(world.copy_of_samples("dbf"));
-    vesper_converter converter((world.root() / "s.reg").string());
+    vesper_converter converter;
     {
       types_map_dlg dialog(converter, u"customer", schema);
       dialog.show();
@@ -235,7 +235,7 @@ class WizardDialogTest : public QObject {
   void DialogTypesSizeFieldsFollowTheTypeAndAnEmptyNameKeepsTheRow() {
     wizard_fixture world;
     const udb_schema schema = customer_schema(world.copy_of_samples("dbf"));
-    vesper_converter converter((world.root() / "s.reg").string());
+    vesper_converter converter;
     types_map_dlg dialog(converter, u"customer", schema);
     dialog.show();
     select_row(dialog, 3);  // CITY, a text column

@@ -17,6 +17,8 @@
 #include "dbf_writer.hpp"
 #include "gui_finish_page.hpp"
 #include "vesper_converter.hpp"
+#include "vesper_profile_io.hpp"
+#include "vesper_settings.hpp"
 #include "wizard_fixture.hpp"
 #include "wizard_shell.hpp"
 
@@ -128,8 +130,8 @@ class WizardFlowTest : public QObject {
     write_big_table(folder, records);
     QVERIFY(world.open());
     vesper_converter& converter = world.app().converter();
-    converter.batch = 250;  // many batches, so that the cancel meets the run in the middle
-    converter.commit = 750;  // and rows executed but not yet committed when it comes
+    world.app().settings().batch_rows = 250;  // many batches, so that the cancel meets the run in the middle
+    world.app().settings().commit_rows = 750;  // and rows executed but not yet committed when it comes
     world.walk_to_tables(folder);
     QTest::mouseClick(world.control<QPushButton>(1102), Qt::LeftButton);
     world.press_next();
@@ -166,15 +168,16 @@ class WizardFlowTest : public QObject {
     wizard_fixture world;
     const std::filesystem::path profile = world.root() / "samples.vpx";
     {
-      vesper_converter converter;
-      converter.src = world.copy_of_samples("dbf").u16string();
-      converter.dest = u"XE";
-      converter.user = u"scott";
-      converter.password = u"tiger";
-      converter.host.clear();
-      converter.port = u"1521";
-      converter.sel_tables = {u"orders", u"customer"};
-      QVERIFY(converter.store_profile(profile.string()));
+      vesper_settings settings;
+      ora_db_mutator customisation;
+      settings.folder = world.copy_of_samples("dbf").u16string();
+      settings.service = u"XE";
+      settings.user = u"scott";
+      settings.password = u"tiger";
+      settings.host.clear();
+      settings.port = u"1521";
+      settings.tables = {u"orders", u"customer"};
+      QVERIFY(vesper_profile_io(settings, customisation).store(profile.string()));
     }
     QVERIFY(world.open({QString::fromStdString(profile.string())}));
     QVERIFY(world.wait_for_finish());

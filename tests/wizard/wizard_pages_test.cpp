@@ -117,7 +117,7 @@ class WizardPageTest : public QObject {
   void PageEncodingListsEveryCodePageOnce() {
     wizard_fixture world;
     QVERIFY(world.open());
-    world.app().converter().code_page = 0x03;
+    world.app().settings().code_page = 0x03;
     world.walk_to_tables(world.folder("empty"));
     world.press_back();
     auto* list = world.control<QComboBox>(1302);
@@ -135,12 +135,12 @@ class WizardPageTest : public QObject {
     world.press_next();
     QCOMPARE(list->count(), rows);
     QCOMPARE(list->currentData().toInt(), 0xC8);
-    QCOMPARE(int(world.app().converter().code_page), 0xC8);
+    QCOMPARE(int(world.app().settings().code_page), 0xC8);
     // A code page beyond the driver bytes is stored by its number.
     world.press_back();
     list->setCurrentIndex(list->findData(65001));
     world.press_next();
-    QCOMPARE(world.app().converter().code_page, 65001);
+    QCOMPARE(world.app().settings().code_page, 65001);
   }
 
   void PageTablesMoveBetweenTheListsAndKeepTheChosenOrder() {
@@ -171,7 +171,7 @@ class WizardPageTest : public QObject {
     QCOMPARE(entries(selected), QStringList{all[5]});
     world.app().shell().button(QWizard::CommitButton)->setEnabled(true);
     wizard_shell::instance().validateCurrentPage();
-    QCOMPARE(world.app().converter().sel_tables, std::vector<std::u16string>{all[5].toStdU16String()});
+    QCOMPARE(world.app().settings().tables, std::vector<std::u16string>{all[5].toStdU16String()});
   }
 
   // Going on with no table chosen converts none (an empty choice must not

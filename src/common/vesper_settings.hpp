@@ -1,0 +1,78 @@
+// Everything a user chooses for a conversion, as one plain value: the
+// stored settings, a profile and the command line each fill it in, and a
+// run reads the copy it is handed. Where a field keeps an older stored
+// name, the comment gives that name.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+// What a run does with a table that already exists in the schema (stored
+// as "mode": 0, 1, 2).
+enum class existing_table_mode : std::uint32_t { overwrite = 0, merge = 1, skip = 2 };
+
+// How rows reach Oracle (stored as "row_by_row": 0 batches, 1 one by one).
+enum class insert_path { bound_batches, row_by_row };
+
+// Which code page a table's text is read in.
+enum class code_page_source {
+  each_table,  // the page its header or .cpg file names (setting 0)
+  one_page,    // the one page the user chose for every table
+  detected,    // the page its text looks like, where it names none ("auto")
+};
+
+struct vesper_settings {
+  // Rows per batch. Each commit costs two round trips with the journal's
+  // update, so batches of 2,000 keep a run within 0.001 round trips per record.
+  static constexpr std::uint32_t default_batch_rows = 2000;
+  static constexpr const char16_t* default_port = u"1521";
+
+  // The DBF folder ("src") and the Oracle service ("dest").
+  std::u16string folder;
+  std::u16string service;
+  std::u16string host;
+  std::u16string port = default_port;
+  std::u16string user;
+  std::u16string password;
+  // The trace file ("logfile"); empty: none.
+  std::string log_file;
+  // The schema the tables are created and filled in (empty: the user's
+  // own), and the tablespaces of the tables and of their LOB segments
+  // (empty: the schema's default).
+  std::u16string schema;
+  std::u16string tablespace;
+  std::u16string lob_tablespace;
+  // Where rejected records go: a DBF file, or a folder (ending in "/" or
+  // existing) with one file per table named after its source file; empty:
+  // nowhere.
+  std::string bad_file;
+
+  // The tables to convert ("sel_tables"; empty: every table of the folder),
+  // the profile's selected entries, name -> query text ("sel_queries"), and
+  // queries defined but not chosen ("avail_queries").
+  std::vector<std::u16string> tables;
+  std::map<std::u16string, std::u16string> table_queries;
+  std::map<std::u16string, std::u16string> unused_queries;
+
+  existing_table_mode existing_tables = existing_table_mode::overwrite;
+  bool definitions_only = false;  // "tab_def": tables without their records
+  bool skip_indexes = false;      // "skip_idx"
+  bool skip_deleted = false;      // "skip_del"
+  // Logical fields kept as the file holds them, CHAR(1) 'T'/'F' ("bool_dbf").
+  bool logicals_as_is = false;
+  bool upper_case = true;  // "uppercase": table and column names in upper case
+  insert_path insert = insert_path::bound_batches;
+  std::uint32_t batch_rows = default_batch_rows;  // "batch"
+  std::uint32_t commit_rows = 0;  // "commit": rounded up to whole batches; 0: every batch
+  // The encoding setting ("code_page"): 0 each table's own, a driver byte or
+  // code page number, or dbf_code_pages::auto_setting.
+  int code_page = 0;
+  // Continue the run the journal in the schema tells of: finished tables
+  // are skipped, a half-loaded one goes on after its last record.
+  bool resume = false;
+
+  code_page_source encoding() const;
+  bool row_by_row() const { return insert == insert_path::row_by_row; }
+};
