@@ -19,6 +19,7 @@
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
+#include "tk_reporter.hpp"
 
 namespace {
 
@@ -107,7 +108,8 @@ int main(int argc, char** argv) {
       continue;
     }
     try {
-      dbf_database db(tk_utf8_to_ucs2(argv[i]), 1, codepage);
+      tk_log_reporter reporter;
+      dbf_database db(tk_utf8_to_ucs2(argv[i]), 1, codepage, reporter);
       for (const std::u16string& name : db.get_tables()) read_table(db, name, sum, quiet, as_text);
     } catch (const tk_exception& e) {
       std::printf("FOLDER %s: %s\n", argv[i], e.message.c_str());

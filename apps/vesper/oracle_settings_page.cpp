@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "animation_dialog.hpp"
-#include "error_handler.hpp"
+#include "tk_reporter.hpp"
 #include "gui_text.hpp"
 #include "tk_logger.hpp"
 #include "vesper_converter.hpp"
@@ -20,9 +20,9 @@ enum control { server = 1003, port = 1004, username = 1012, password = 1013, dat
 
 // The text the user is shown for a failed connection: the friendly text of
 // a known Oracle error, else Oracle's own.
-std::string failure_text(const tk_exception& e) {
-  error_handler* handler = error_handler::find();
-  return handler ? handler->build_text(e) : e.message;
+std::string failure_text(const tk_reporter& reporter, const tk_exception& e) {
+  const std::string friendly = reporter.advice(e.code);
+  return friendly.empty() ? std::string(e.what()) : friendly;
 }
 }  // namespace
 
@@ -104,6 +104,6 @@ bool oracle_settings_page::connect_oracle(const vesper_settings& settings, vespe
   // The failure is shown here, on the user-interface thread: the user must
   // learn why the page stays.
   tk_log(3, "Error:\n%s", failure->message);
-  wizard_shell::error(failure_text(*failure));
+  wizard_shell::error(failure_text(converter.reporter(), *failure));
   return false;
 }

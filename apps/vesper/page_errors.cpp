@@ -1,19 +1,16 @@
 #include "page_errors.hpp"
 
-#include "error_handler.hpp"
 #include "tk_final_exception.hpp"
 #include "tk_logger.hpp"
+#include "tk_reporter.hpp"
 #include "wizard_shell.hpp"
 
-bool guarded(const std::function<void()>& work) {
+bool guarded(tk_reporter& reporter, const std::function<void()>& work) {
   try {
     work();
     return true;
   } catch (const tk_exception& e) {
-    if (error_handler* handler = error_handler::find())
-      handler->handle(e, true);
-    else
-      wizard_shell::error(e.message);
+    reporter.error(e, {}, true);
   } catch (const tk_final_exception&) {
   } catch (const std::exception& e) {
     tk_log(3, "ERROR:\n%s", e.what());

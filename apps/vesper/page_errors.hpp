@@ -6,9 +6,11 @@
 #include <QString>
 #include <functional>
 
-// Runs `work`; a tk_exception goes to the error handler without stopping
-// anything. False when `work` raised.
-bool guarded(const std::function<void()>& work);
+class tk_reporter;
+
+// Runs `work`; a tk_exception goes to `reporter` without stopping anything.
+// False when `work` raised.
+bool guarded(tk_reporter& reporter, const std::function<void()>& work);
 
 // The file filter of the profile dialogs.
 QString profile_filter();

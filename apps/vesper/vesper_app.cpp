@@ -20,7 +20,7 @@ namespace {
 constexpr int failure_exit_code = 255;  // -1 as the system reports it
 }
 
-vesper_app::vesper_app(options how) : options_(std::move(how)) {}
+vesper_app::vesper_app(error_handler& handler, options how) : handler_(handler), options_(std::move(how)) {}
 
 vesper_app::~vesper_app() {
   shell_.reset();  // the pages first: a running conversion stops
@@ -41,10 +41,10 @@ void vesper_app::store_settings() {
 }
 
 bool vesper_app::open(const QStringList& arguments) {
-  if (error_handler* handler = error_handler::find()) handler->set_presenter(std::make_unique<gui_error_presenter>());
+  handler_.set_presenter(std::make_unique<gui_error_presenter>());
   store_ = std::make_unique<vesper_settings_store>(options_.settings_path);
   store_->load(settings_);
-  converter_ = std::make_unique<vesper_converter>();
+  converter_ = std::make_unique<vesper_converter>(handler_);
   converter_->set_silent(true);  // no console: the pages show the progress
   if (!store_->problem().empty()) wizard_shell::error(store_->problem());
   const bool quick = !arguments.isEmpty();
@@ -53,7 +53,7 @@ bool vesper_app::open(const QStringList& arguments) {
     const QString profile = arguments.join(' ');
     tk_log(2, "QUICK LAUNCH: profile=%s", profile.toStdString());
     bool loaded = false;
-    if (!guarded([&] { loaded = vesper_profile_io(settings_, *converter_).load(profile.toStdString()); })) {
+    if (!guarded(handler_, [&] { loaded = vesper_profile_io(settings_, *converter_).load(profile.toStdString()); })) {
       exit_code_ = failure_exit_code;
       return false;
     }

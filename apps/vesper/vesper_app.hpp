@@ -9,6 +9,7 @@
 
 #include "vesper_settings.hpp"
 
+class error_handler;
 class vesper_converter;
 class vesper_settings_store;
 class wizard_shell;
@@ -20,7 +21,8 @@ class vesper_app {
     QString help_folder;        // the help pages; empty: beside the program
   };
 
-  explicit vesper_app(options how = {});
+  // Errors and warnings go to `handler`, which outlives the application.
+  explicit vesper_app(error_handler& handler, options how = {});
   // Closes the wizard and writes the settings back.
   ~vesper_app();
 
@@ -40,6 +42,7 @@ class vesper_app {
   void add_pages(bool quick);
   void store_settings();
 
+  error_handler& handler_;
   options options_;
   vesper_settings settings_;
   std::unique_ptr<vesper_settings_store> store_;

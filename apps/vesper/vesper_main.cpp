@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   try {
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
-    return vesper_app().run(arguments);
+    return vesper_app(handler).run(arguments);
   } catch (const tk_final_exception&) {
     return 255;
   } catch (const tk_exception& e) {

@@ -74,8 +74,8 @@ vpx_sel_tables_page::vpx_sel_tables_page(vesper_settings& settings, vesper_conve
 void vpx_sel_tables_page::page_init() {
   tk_log(2, "vpx_sel_tables_page::page_init");
   std::vector<std::u16string> tables;
-  guarded([&] {
-    dbf_database folder(settings_.folder, 1, settings_.code_page);
+  guarded(converter_.reporter(), [&] {
+    dbf_database folder(settings_.folder, 1, settings_.code_page, converter_.reporter());
     tables = folder.get_tables();
   });
   available_queries_ = settings_.unused_queries;
@@ -212,10 +212,10 @@ void vpx_sel_tables_page::on_edit_query() {
 void vpx_sel_tables_page::edit_table(const std::u16string& table) {
   tk_log(1, "Ready for types mapping");
   std::unique_ptr<udb_schema> schema;
-  const bool ready = guarded([&] {
+  const bool ready = guarded(converter_.reporter(), [&] {
     ora_db_mutator::get_mapped_types(u"");
     ora_db_mutator::get_type_attributes(u"");
-    dbf_database folder(settings_.folder, 1, settings_.code_page);
+    dbf_database folder(settings_.folder, 1, settings_.code_page, converter_.reporter());
     schema = std::make_unique<udb_schema>(folder.get_table(table, 1)->schema);
   });
   if (!ready) return;

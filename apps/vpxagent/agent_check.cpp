@@ -57,10 +57,9 @@ void add_refusals(check_report& report) {
 
 }  // namespace
 
-int agent_check::status_of(const vesper_converter& converter) {
+int agent_check::status_of(const vesper_converter& converter, const error_handler& handler) {
   if (converter.tables_failed || converter.records_failed) return 2;
-  const error_handler* handler = error_handler::find();
-  return handler && handler->warning_count() != 0 ? 1 : 0;
+  return handler.warning_count() != 0 ? 1 : 0;
 }
 
 check_target agent_check::survey() {
@@ -89,7 +88,7 @@ check_report agent_check::dry_run(check_target assumed) {
 
   // The run's own lines and warnings would repeat the report.
   const bool quiet = converter_.silent;
-  error_handler& handler = error_handler::instance();
+  error_handler& handler = handler_;
   const bool handler_quiet = handler.silent;
   converter_.set_silent(true);
   handler.silent = true;
@@ -107,7 +106,7 @@ check_report agent_check::dry_run(check_target assumed) {
   assumed.charset = utf8(target.limits.charset());
   report.target = std::move(assumed);
   report.program = tk_format("vpxagent %d.%d", 3, 3);
-  report.status = status_of(converter_);
+  report.status = status_of(converter_, handler_);
   add_refusals(report);
   return report;
 }

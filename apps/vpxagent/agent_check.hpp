@@ -10,13 +10,15 @@
 #include "check_report.hpp"
 
 class agent_command_line;
+class error_handler;
 class vesper_converter;
 struct vesper_settings;
 
 class agent_check {
  public:
-  agent_check(vesper_converter& converter, const vesper_settings& settings, const agent_command_line& command_line)
-      : converter_(converter), settings_(settings), command_line_(command_line) {}
+  agent_check(vesper_converter& converter, const vesper_settings& settings, const agent_command_line& command_line,
+              error_handler& handler)
+      : converter_(converter), settings_(settings), command_line_(command_line), handler_(handler) {}
 
   // Runs the dry run, prints the report (unless silent) and writes its file;
   // the exit status a run would have, or failure_status when the file
@@ -25,7 +27,7 @@ class agent_check {
 
   // 2 when tables or records failed, 1 when values were left empty or
   // changed, else 0: the exit status of a run of the converter.
-  static int status_of(const vesper_converter& converter);
+  static int status_of(const vesper_converter& converter, const error_handler& handler);
 
  private:
   // Connects and reads the schema; the target the dry run assumes.
@@ -37,4 +39,5 @@ class agent_check {
   vesper_converter& converter_;
   const vesper_settings& settings_;
   const agent_command_line& command_line_;
+  error_handler& handler_;
 };

@@ -290,7 +290,7 @@ void agent_command_line::apply(int id, const std::string& value) {
     case silent:
       tk_log(1, "parse_cmd_line - silent mode is ON");
       silent_ = true;
-      if (error_handler* handler = error_handler::find()) handler->silent = true;
+      handler_.silent = true;
       break;
     case skip_del:
       tk_log(2, "\tdon't convert records marked as deleted");

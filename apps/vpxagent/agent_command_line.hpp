@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class error_handler;
 class ora_db_mutator;
 struct vesper_settings;
 
@@ -16,8 +17,9 @@ class agent_command_line {
 
   // Options change `settings`; a profile fills the settings and the
   // customisation.
-  agent_command_line(vesper_settings& settings, ora_db_mutator& customisation)
-      : settings_(settings), customisation_(customisation) {}
+  // --silent quiets `handler` too.
+  agent_command_line(vesper_settings& settings, ora_db_mutator& customisation, error_handler& handler)
+      : settings_(settings), customisation_(customisation), handler_(handler) {}
 
   // Applies every option; false when an argument is no option (the caller
   // prints the usage text). Invalid values end the process. The password is
@@ -61,6 +63,7 @@ class agent_command_line {
 
   vesper_settings& settings_;
   ora_db_mutator& customisation_;
+  error_handler& handler_;
   bool silent_ = false;
   std::u16string host_ = u"localhost";
   std::u16string port_ = u"1521";

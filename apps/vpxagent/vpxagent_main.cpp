@@ -28,14 +28,14 @@ namespace {
 
 // A log that could not be written (a full disk) misses what the user asked
 // it to keep: a warning, so that the exit status tells of it.
-void warn_of_an_unwritten_log() {
+void warn_of_an_unwritten_log(error_handler& handler) {
   const tk_logger* logger = tk_logger::find();
   if (logger && logger->write_failed())
-    error_handler::instance().warn(
+    handler.warn(
         {std::string(), 0, std::string(), "the log file " + logger->path + " could not be written whole; lines are missing from it"});
 }
 
-int convert(const std::vector<std::string>& arguments) {
+int convert(const std::vector<std::string>& arguments, error_handler& handler) {
   std::vector<const char*> argv;
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
   const int argc = static_cast<int>(argv.size());
@@ -45,8 +45,8 @@ int convert(const std::vector<std::string>& arguments) {
   store.load(settings);
   settings.skip_deleted = false;
   settings.logicals_as_is = true;
-  vesper_converter converter;
-  agent_command_line command_line(settings, converter);
+  vesper_converter converter(handler);
+  agent_command_line command_line(settings, converter, handler);
   if (argc == 1 || !command_line.parse_cmd_line(argc, argv.data()))
     command_line.fatal(command_line.usage_for_mistakes());
   converter.set_silent(command_line.is_silent());
@@ -59,20 +59,20 @@ int convert(const std::vector<std::string>& arguments) {
     auto presenter = std::make_unique<agent_console_presenter>(std::make_unique<agent_progress>(
         stderr, terminal ? agent_progress::style::terminal : agent_progress::style::lines));
     converter.progress = &presenter->progress();
-    error_handler::instance().set_presenter(std::move(presenter));
+    handler.set_presenter(std::move(presenter));
   }
   // Told once the options have said whether to be silent and where to log.
-  if (!store.problem().empty()) error_handler::instance().handle(tk_exception(store.problem()));
-  if (command_line.check_wanted()) return agent_check(converter, settings, command_line).run();
+  if (!store.problem().empty()) handler.handle(tk_exception(store.problem()));
+  if (command_line.check_wanted()) return agent_check(converter, settings, command_line, handler).run();
   try {
     converter.connect_oracle_server(settings);
   } catch (const tk_exception& e) {
-    error_handler::instance().handle(e, false);
+    handler.handle(e, false);
     return agent_command_line::failure_status;
   }
   converter.run(settings);
-  warn_of_an_unwritten_log();
-  return agent_check::status_of(converter);
+  warn_of_an_unwritten_log(handler);
+  return agent_check::status_of(converter, handler);
 }
 
 }  // namespace
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   tk_logger logger(nullptr, false, 3, false);
   error_handler handler(ora_error_texts::count(), ora_error_texts::table());
   try {
-    return convert(arguments);
+    return convert(arguments, handler);
   } catch (const tk_exception& e) {
     handler.handle(e, false);
     return agent_command_line::failure_status;

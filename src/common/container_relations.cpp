@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "error_handler.hpp"
 #include "ora_database.hpp"
 #include "ora_exception.hpp"
 #include "tk_case.hpp"
 #include "tk_format.hpp"
 #include "tk_printable_name.hpp"
+#include "tk_reporter.hpp"
 #include "tk_wstring.hpp"
 #include "udb_recordset.hpp"
 
@@ -28,15 +28,15 @@ void container_relations::table_loaded(const std::u16string& source_name, const 
   tables_[key_of(source_name)] = {source_name, target_table, table.schema, table.indexes, std::move(relations)};
 }
 
-void container_relations::build(ora_database& target) const {
+void container_relations::build(ora_database& target, tk_reporter& reporter) const {
   for (const auto& [key, child] : tables_)
-    for (const dbf_container::relation& relation : child.relations) build(target, child, relation);
+    for (const dbf_container::relation& relation : child.relations) build(target, reporter, child, relation);
 }
 
-void container_relations::build(ora_database& target, const loaded& child,
+void container_relations::build(ora_database& target, tk_reporter& reporter, const loaded& child,
                                 const dbf_container::relation& relation) const {
   auto warn = [&](const std::string& why) {
-    error_handler::report_warning(
+    reporter.warn(
         {tk_printable_name_utf8(child.source), 0, {},
          tk_format("the relation of tag %s to %s (tag %s) becomes no foreign key: %s", relation.child_tag,
                    relation.parent_table, relation.parent_tag, why)});
@@ -59,10 +59,8 @@ void container_relations::build(ora_database& target, const loaded& child,
     if (e.connection_lost()) throw;
     // Oracle's own message, then what the user can do about it.
     std::string why = e.message;
-    if (const error_handler* handler = error_handler::find()) {
-      const std::string advice = handler->converter.convert(ora_exception::code_of(e.ora_number()));
-      if (!advice.empty()) why += "\n" + advice;
-    }
+    const std::string advice = reporter.advice(ora_exception::code_of(e.ora_number()));
+    if (!advice.empty()) why += "\n" + advice;
     warn(why);
   }
 }

@@ -14,6 +14,7 @@
 #include "udb_schema.hpp"
 
 class ora_database;
+class tk_reporter;
 class udb_recordset;
 
 class container_relations {
@@ -22,7 +23,7 @@ class container_relations {
   // with the relations its container gives it as the child.
   void table_loaded(const std::u16string& source_name, const std::u16string& target_table,
                     const udb_recordset& table, std::vector<dbf_container::relation> relations);
-  void build(ora_database& target) const;
+  void build(ora_database& target, tk_reporter& reporter) const;
 
  private:
   struct loaded {
@@ -31,7 +32,8 @@ class container_relations {
     udb_indexes indexes;
     std::vector<dbf_container::relation> relations;
   };
-  void build(ora_database& target, const loaded& child, const dbf_container::relation& relation) const;
+  void build(ora_database& target, tk_reporter& reporter, const loaded& child,
+             const dbf_container::relation& relation) const;
 
   std::map<std::u16string, loaded> tables_;  // by upper-cased source name
 };

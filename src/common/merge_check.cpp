@@ -1,14 +1,15 @@
 #include "merge_check.hpp"
 
-#include "error_handler.hpp"
 #include "ora_fn_validator.hpp"
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
+#include "tk_reporter.hpp"
 
-merge_check::merge_check(const udb_schema& source, const udb_schema& destination, bool uppercase)
-    : source_(source), destination_(destination), uppercase_(uppercase) {}
+merge_check::merge_check(const udb_schema& source, const udb_schema& destination, bool uppercase,
+                         tk_reporter& reporter)
+    : source_(source), destination_(destination), uppercase_(uppercase), reporter_(reporter) {}
 
 bool merge_check::kinds_conform(const t_ftd& source, const t_ftd& destination) {
   t_ftd unsized = source;
@@ -26,8 +27,8 @@ void merge_check::run(const std::string& table) const {
     const std::u16string oracle_name = names.take_name(column.name, uppercase_);
     const int at = destination_.get_field_idx(oracle_name);
     if (at < 0) {
-      error_handler::report_warning({table, 0, tk_printable_name_utf8(column.name),
-                                     "the Oracle table has no such column; its values are dropped"});
+      reporter_.warn({table, 0, tk_printable_name_utf8(column.name),
+                      "the Oracle table has no such column; its values are dropped"});
       continue;
     }
     if (!kinds_conform(column, destination_[static_cast<std::size_t>(at)])) {

@@ -9,13 +9,15 @@
 
 #include "udb_schema.hpp"
 
+class tk_reporter;
+
 class merge_check {
  public:
   // `uppercase`: the run upper-cases names, as the columns were named when
   // the Oracle table was made by a run.
-  merge_check(const udb_schema& source, const udb_schema& destination, bool uppercase);
+  merge_check(const udb_schema& source, const udb_schema& destination, bool uppercase, tk_reporter& reporter);
 
-  // Warns of every dropped column of `table` through the error handler;
+  // Warns of every dropped column of `table` through the reporter;
   // raises the level-0 "does not conform" error for a column of another kind.
   void run(const std::string& table) const;
 
@@ -25,4 +27,5 @@ class merge_check {
   const udb_schema& source_;
   const udb_schema& destination_;
   bool uppercase_;
+  tk_reporter& reporter_;
 };

@@ -14,7 +14,7 @@
 #include "dbf_recordset.hpp"
 #include "dbf_field_properties.hpp"
 #include "dbf_table_indexes.hpp"
-#include "error_handler.hpp"
+#include "tk_reporter.hpp"
 #include "init_conversion.hpp"
 #include "merge_check.hpp"
 #include "ora_error_class.hpp"
@@ -42,17 +42,6 @@ namespace {
 constexpr int ora_resource_busy = 54;
 const char* const not_conforming = "The structure of data source does not conform to the destination table.";
 
-// Hands an error to the handler with the place it belongs to.
-void report(const tk_exception& e, const std::string& prefix, bool no_stop) {
-  error_handler* handler = error_handler::find();
-  if (!handler) {
-    tk_log(3, "Error:\n%s: %s", prefix, e.message);
-    return;
-  }
-  handler->prefix = prefix;
-  handler->handle(e, no_stop);
-}
-
 // A name as Oracle reads it unquoted (upper case), or as written inside
 // double quotes.
 std::u16string oracle_identifier(const std::u16string& text) {
@@ -60,13 +49,11 @@ std::u16string oracle_identifier(const std::u16string& text) {
   return tk_wstring(text).to_upper();
 }
 
-void clear_prefix() {
-  if (error_handler* handler = error_handler::find()) handler->prefix.clear();
-}
-
 }  // namespace
 
-vesper_converter::vesper_converter() { tk_log(2, "vesper_converter::ctor"); }
+vesper_converter::vesper_converter(tk_reporter& reporter) : reporter_(reporter) {
+  tk_log(2, "vesper_converter::ctor");
+}
 
 vesper_converter::~vesper_converter() { tk_log(2, "vesper_converter::dtor"); }
 
@@ -87,7 +74,7 @@ void vesper_converter::run(const vesper_settings& settings) {
       target->owner = oracle_identifier(settings_.schema);
       target->tablespace = oracle_identifier(settings_.tablespace);
       target->lob_tablespace = oracle_identifier(settings_.lob_tablespace);
-      dbf_database source(settings_.folder, 1, settings_.code_page);
+      dbf_database source(settings_.folder, 1, settings_.code_page, reporter_);
       tk_log(1, "After initializing DBs");
       udb_custom_conversion rules;
       if (settings_.logicals_as_is) rules.install(std::make_unique<vesper_bool_rule>());
@@ -105,16 +92,15 @@ void vesper_converter::run(const vesper_settings& settings) {
       if (e.connection_lost())
         lose_connection(e);
       else
-        report(e, "", true);
+        reporter_.error(e, "", true);
     } catch (const tk_exception& e) {
       ++tables_failed;
-      report(e, "", true);
+      reporter_.error(e, "", true);
     } catch (const std::exception& e) {
       ++tables_failed;
       tk_log(3, "ERROR:\n%s", e.what());
       if (!silent) std::fprintf(stderr, "%s\n", e.what());
     }
-    clear_prefix();
     reset_progress();
   }
 }
@@ -159,13 +145,11 @@ void vesper_converter::run_tables(dbf_database& source) {
       fail_table(tk_exception(e.what()));
     }
     close_bad_file();
-    if (error_handler* handler = error_handler::find()) {
-      handler->close_table_warnings(tk_printable_name_utf8(name));
-      tallies.back().warnings = handler->warnings_of(tk_printable_name_utf8(name));
-    }
+    reporter_.close_table_warnings(tk_printable_name_utf8(name));
+    tallies.back().warnings = reporter_.warnings_of(tk_printable_name_utf8(name));
     ++table_index;
   }
-  relations_.build(*target);
+  relations_.build(*target, reporter_);
   print_summary();
   remove_journal();
 }
@@ -250,7 +234,7 @@ ora_journal_entry file_identity(const dbf_recordset& table) {
 void vesper_converter::fail_table(const tk_exception& e) {
   ++tables_failed;
   tallies.back().result = table_tally::outcome::failed;
-  report(e, tk_printable_name_utf8(tallies.back().table), false);
+  reporter_.error(e, tk_printable_name_utf8(tallies.back().table), false);
 }
 
 // Nothing more can reach Oracle: the summary tells what was done, and the
@@ -260,7 +244,7 @@ void vesper_converter::stop_run(const ora_exception& e) {
   table_tally& tally = tallies.back();
   tally.result = table_tally::outcome::failed;
   print_summary();
-  report(tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops with %I64u records of the table committed",
+  reporter_.error(tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops with %I64u records of the table committed",
                                 e.message, tally.inserted),
                       tk_exception::run_level),
          tk_printable_name_utf8(tally.table), false);
@@ -272,7 +256,7 @@ void vesper_converter::stop_run(const ora_exception& e) {
 // inside one, with its summary and the status of a run-stopping error.
 void vesper_converter::lose_connection(const ora_exception& e) {
   print_summary();
-  report(tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops", e.message),
+  reporter_.error(tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops", e.message),
                       tk_exception::run_level),
          "", true);
 }
@@ -311,16 +295,13 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
     if (!silent) std::fprintf(stderr, "Table %s not exists\n", tk_printable_name_utf8(name).c_str());
     return;
   }
-  // The source reports some errors itself while the table opens (a missing
-  // memo file): they name this table.
-  if (error_handler* handler = error_handler::find()) handler->prefix = tk_printable_name_utf8(name);
   std::unique_ptr<udb_recordset> table = source.get_table(name, settings_.skip_indexes ? 1 | dbf_recordset::skip_indexes : 1);
   auto& dbf = static_cast<dbf_recordset&>(*table);
   // Long field names first: key expressions are written with them.
   dbf_container::table_facts container = dbf_container::apply(dbf, tk_printable_name_utf8(name));
   dbf_field_properties::apply(dbf, tk_printable_name_utf8(name));
   if (!dbf.code_page_warning().empty())
-    error_handler::report_warning({tk_printable_name_utf8(name), 0, {}, dbf.code_page_warning()});
+    reporter_.warn({tk_printable_name_utf8(name), 0, {}, dbf.code_page_warning()});
   if (dbf.code_page_guessed())
     say(tk_format("Table %s: --encoding=auto reads its text in code page %d, which it looks like (sure: %d%%)",
                   tk_printable_name_utf8(name), dbf.get_codepage(), dbf.text_code_page().sureness));
@@ -391,7 +372,7 @@ void vesper_converter::convert_table(dbf_database& source, ora_tn_validator& nam
   if (settings_.existing_tables == existing_table_mode::merge && !earlier && !settings_.logicals_as_is && !table->schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
   if (settings_.existing_tables == existing_table_mode::merge && !earlier && existed)
-    merge_check(table->schema, destination->schema, settings_.upper_case).run(tk_printable_name_utf8(name));
+    merge_check(table->schema, destination->schema, settings_.upper_case, reporter_).run(tk_printable_name_utf8(name));
   records_total = dbf.record_count();
   tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), dbf.record_count());
   if (!silent) std::printf("Converting table %s(%u records)\n", tk_printable_name_utf8(name).c_str(), dbf.record_count());
@@ -431,7 +412,7 @@ void vesper_converter::mark_primary_key(udb_indexes& indexes, const std::u16stri
       index.unique = index.primary = true;
       return;
     }
-  error_handler::report_warning(
+  reporter_.warn(
       {tk_printable_name_utf8(tallies.back().table), 0, {},
        tk_format("the primary key tag %s did not become an Oracle index: the table gets no primary key", tag)});
 }
@@ -443,7 +424,7 @@ void vesper_converter::create_indexes(const udb_recordset& table, const std::u16
   const std::string shown = tk_printable_name_utf8(tallies.back().table);
   target->create_indexes(target_table, table.schema, table.indexes,
                          [&](const udb_index& index, const std::string& message) {
-                           error_handler::report_warning(
+                           reporter_.warn(
                                {shown, 0, {},
                                 tk_format("index %s is not created: %s", tk_printable_name_utf8(index.name), message)});
                          });
@@ -455,7 +436,7 @@ void vesper_converter::require_columns(const udb_recordset& table, const std::u1
   const std::string shown = tk_printable_name_utf8(tallies.back().table);
   target->require_columns(target_table, table.schema, table.indexes,
                           [&](const std::u16string& column, const std::string& message) {
-                            error_handler::report_warning(
+                            reporter_.warn(
                                 {shown, 0, {},
                                  tk_format("field %s is required in the table, but the column stays nullable: %s",
                                            tk_printable_name_utf8(column), message)});
@@ -477,12 +458,12 @@ std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& sour
                                                              const std::u16string& target_table) {
   if (target->is_table_exist(target_table)) return target->get_table(target_table, 8);
   const std::string shown = tk_printable_name_utf8(tallies.back().table);
-  target->column_notes = [shown](const std::u16string& column, const std::string& message) {
-    error_handler::report_warning({shown, 0, tk_printable_name_utf8(column), message});
+  target->column_notes = [this, shown](const std::u16string& column, const std::string& message) {
+    reporter_.warn({shown, 0, tk_printable_name_utf8(column), message});
   };
   std::unique_ptr<udb_recordset> created = target->create_table(target_table, source.schema, udb_indexes());
   target->column_notes = nullptr;
-  for (const std::string& warning : target->creation_warnings) error_handler::report_warning({shown, 0, {}, warning});
+  for (const std::string& warning : target->creation_warnings) reporter_.warn({shown, 0, {}, warning});
   return created;
 }
 
@@ -629,10 +610,10 @@ void vesper_converter::reject(dbf_recordset& source, std::uint64_t number, const
     bad_->add(source.bytes_of(number), number, e.message);
   } catch (const tk_exception& error) {
     bad_file_unwritable_ = true;
-    report(error, tk_printable_name_utf8(tallies.back().table), true);
+    reporter_.error(error, tk_printable_name_utf8(tallies.back().table), true);
   } catch (const std::filesystem::filesystem_error& error) {
     bad_file_unwritable_ = true;
-    report(tk_exception(tk_format("Cannot write the bad file: %s", error.what())),
+    reporter_.error(tk_exception(tk_format("Cannot write the bad file: %s", error.what())),
            tk_printable_name_utf8(tallies.back().table), true);
   }
 }
@@ -673,5 +654,5 @@ void vesper_converter::close_bad_file() {
 void vesper_converter::record_failed(dbf_recordset& source, std::uint64_t number, const tk_exception& e,
                                      const std::u16string& name) {
   reject(source, number, e);
-  report(e, tk_format(u"%s, record #%I64u", tk_printable_name(name), number), false);
+  reporter_.error(e, tk_format(u"%s, record #%I64u", tk_printable_name(name), number), false);
 }

@@ -30,17 +30,22 @@ class ora_table;
 class ora_tn_validator;
 class udb_record;
 class udb_recordset;
+class tk_reporter;
 
 class vesper_converter : public udb_converter,
                          public oracle_converter_impl,
                          public ora_db_mutator {
  public:
-  vesper_converter();
+  // Warnings and errors of runs go to `reporter`, which outlives the converter.
+  explicit vesper_converter(tk_reporter& reporter);
   ~vesper_converter() override;
 
   // The conversion run with `settings` (the connection comes from
   // connect_oracle_server). Never raises.
   void run(const vesper_settings& settings);
+
+  // Where the runs' warnings and errors go.
+  tk_reporter& reporter() const { return reporter_; }
 
   // Set from another thread to stop the run cleanly at the next record
   // boundary (the bulk path: at the next batch boundary). The run then ends
@@ -107,6 +112,7 @@ class vesper_converter : public udb_converter,
   std::filesystem::path bad_file_path(const dbf_recordset& source) const;
   void close_bad_file();
 
+  tk_reporter& reporter_;
   vesper_settings settings_;  // the run's own copy
   std::unique_ptr<dbf_bad_file> bad_;  // the current table's, once it has a record
   bool continuing_table_ = false;  // a resumed run goes on with the table at hand

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "error_handler.hpp"
+#include "tk_reporter.hpp"
 #include "tk_format.hpp"
 
 void dbf_column_warnings::add(const std::string& table, const std::string& column, std::uint64_t record,
@@ -14,10 +14,10 @@ void dbf_column_warnings::add(const std::string& table, const std::string& colum
   if (record <= t.last_record) return;
   t.last_record = record;
   if (++t.count <= shown_per_column) {
-    error_handler::report_warning({table, record, column, what});
+    reporter_->warn({table, record, column, what});
     return;
   }
-  error_handler::log_only({table, record, column, what});
+  reporter_->log_only({table, record, column, what});
   if (t.hidden_records.size() < records_listed) t.hidden_records.push_back(record);
 }
 
@@ -27,9 +27,9 @@ void dbf_column_warnings::close() {
     std::string records;
     for (std::uint64_t record : t.hidden_records) records += (records.empty() ? "" : ", ") + tk_format("%I64u", record);
     if (t.count - shown_per_column > t.hidden_records.size()) records += " and later";
-    error_handler::report_warning({table_, 0, column,
-                                   tk_format("%I64u more values like these not shown, at records %s",
-                                             t.count - shown_per_column, records)});
+    reporter_->warn({table_, 0, column,
+                     tk_format("%I64u more values like these not shown, at records %s", t.count - shown_per_column,
+                               records)});
   }
   columns_.clear();
 }

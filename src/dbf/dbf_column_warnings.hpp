@@ -11,8 +11,13 @@
 #include <utility>
 #include <vector>
 
+class tk_reporter;
+
 class dbf_column_warnings {
  public:
+  explicit dbf_column_warnings(tk_reporter& reporter) : reporter_(&reporter) {}
+  void report_to(tk_reporter& reporter) { reporter_ = &reporter; }
+
   static constexpr std::uint64_t shown_per_column = 3;
   static constexpr std::size_t records_listed = 5;
 
@@ -28,6 +33,7 @@ class dbf_column_warnings {
     std::uint64_t last_record = 0;
     std::vector<std::uint64_t> hidden_records;  // the first records_listed of them
   };
+  tk_reporter* reporter_;
   std::string table_;
   std::vector<std::pair<std::string, tally>> columns_;  // in the order first met
 };

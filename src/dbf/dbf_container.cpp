@@ -5,7 +5,6 @@
 
 #include "dbf_record.hpp"
 #include "dbf_recordset.hpp"
-#include "error_handler.hpp"
 #include "tk_case.hpp"
 #include "tk_convert.hpp"
 #include "tk_file_name.hpp"
@@ -71,6 +70,7 @@ std::u16string text_of(const udb_field& field) {
 
 dbf_container::dbf_container(const std::string& path) {
   dbf_recordset table(path, dbf_recordset::read_mode | dbf_recordset::skip_indexes, 0);
+  properties_missing_ = table.memo_missing();
   const int id = table.schema.get_field_idx(u"OBJECTID"), parent = table.schema.get_field_idx(u"PARENTID");
   const int type = table.schema.get_field_idx(u"OBJECTTYPE"), name = table.schema.get_field_idx(u"OBJECTNAME");
   const int property = table.schema.get_field_idx(u"PROPERTY");
@@ -150,6 +150,7 @@ std::optional<dbf_container::table_facts> dbf_container::facts(const std::string
   if (!listed) return std::nullopt;
   table_facts facts;
   facts.name = listed->name;
+  facts.properties_missing = properties_missing_;
   facts.primary_tag = listed->property(primary_tag);
   facts.rule = listed->property(rule);
   for (const object& o : objects_) {
@@ -187,7 +188,7 @@ dbf_container::table_facts dbf_container::apply(dbf_recordset& table, const std:
   const std::string link = table.container_link();
   if (link.empty()) return {};
   auto warn = [&](const std::string& why) {
-    error_handler::report_warning({shown_name, 0, {}, why + "; the table keeps the short field names of its header"});
+    table.reporter().warn({shown_name, 0, {}, why + "; the table keeps the short field names of its header"});
     return table_facts();
   };
   const std::string path = find(table.file_name(), link);
@@ -203,6 +204,11 @@ dbf_container::table_facts dbf_container::apply(dbf_recordset& table, const std:
                           tk_path_utf8(tk_native_path(table.file_name()).filename())));
   table_facts facts = std::move(*listed);
   tk_log(2, "Table %s of the database container %s", facts.name, link);
+  if (facts.properties_missing)
+    table.reporter().warn({shown_name, 0, {},
+                           tk_format("its database container %s has no memo file beside it: the defaults and rules "
+                                     "of its fields are not read",
+                                     link)});
   if (facts.field_names.size() != table.schema.size())
     return warn(tk_format("its database container %s lists %d fields for it, its header %d", link,
                           facts.field_names.size(), table.schema.size()));
@@ -219,7 +225,7 @@ dbf_container::table_facts dbf_container::apply(dbf_recordset& table, const std:
 // xBase expression, so none is carried over, and the user is told.
 void dbf_container::warn_of_rules(const dbf_recordset& table, const table_facts& facts,
                                   const std::string& shown_name) {
-  auto warn = [&](const std::string& what) { error_handler::report_warning({shown_name, 0, {}, what}); };
+  auto warn = [&](const std::string& what) { table.reporter().warn({shown_name, 0, {}, what}); };
   if (!trimmed(facts.rule).empty())
     warn(tk_format("its validation rule %s in its database container is not carried over: Oracle gets no check "
                    "constraint for it",
@@ -238,7 +244,7 @@ void dbf_container::apply_default(dbf_recordset& table, std::size_t column, cons
     table.schema[column].default_value = ole_variant(*literal);
     return;
   }
-  error_handler::report_warning(
+  table.reporter().warn(
       {shown_name, 0, {},
        tk_format("the default value of field %s, %s, is an expression, not a value: the column gets no default",
                  table.schema[column].name, expression)});

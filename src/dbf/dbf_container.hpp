@@ -60,6 +60,8 @@ class dbf_container {
     std::u16string rule;                      // of the table; empty: none
     std::u16string primary_tag;               // empty: no primary key
     std::vector<relation> relations;          // where the table is the child
+    // The container's memo file is missing: defaults and rules read empty.
+    bool properties_missing = false;
   };
 
   // Reads the objects of the container file; a file that is no container
@@ -102,4 +104,5 @@ class dbf_container {
                             const std::string& shown_name);
   static void warn_of_rules(const dbf_recordset& table, const table_facts& facts, const std::string& shown_name);
   std::vector<object> objects_;
+  bool properties_missing_ = false;
 };

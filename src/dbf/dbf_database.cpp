@@ -3,14 +3,16 @@
 #include <algorithm>
 #include <set>
 
+#include "dbf_no_memo_exception.hpp"
 #include "dbf_recordset.hpp"
 #include "tk_case.hpp"
 #include "tk_convert.hpp"
 #include "tk_folder.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
-#include "tk_printable_name.hpp"
 #include "tk_mail_assertion.hpp"
+#include "tk_printable_name.hpp"
+#include "tk_reporter.hpp"
 #include "tk_temp_chdir.hpp"
 
 namespace {
@@ -23,8 +25,8 @@ std::u16string table_name_of(const std::u16string& file) {
 
 }  // namespace
 
-dbf_database::dbf_database(const std::u16string& folder, int mode, int codepage_)
-    : udb_database(mode, folder, false), codepage(codepage_) {
+dbf_database::dbf_database(const std::u16string& folder, int mode, int codepage_, tk_reporter& reporter)
+    : udb_database(mode, folder, false), codepage(codepage_), reporter_(reporter) {
   tk_log(2, "dbf_database::ctor");
   tk_temp_chdir_w place;
   place.initialize(folder);
@@ -98,5 +100,7 @@ std::unique_ptr<udb_recordset> dbf_database::get_table(const std::u16string& tab
   tk_log(2, "dbf_database::get_table(%s)", table);
   auto recordset = std::make_unique<dbf_recordset>(get_full_table_name(table), mode, codepage);
   recordset->name = tk_to_lower(table);  // reports name the table as the run does, not its file
+  recordset->report_to(reporter_);
+  if (recordset->memo_missing()) reporter_.error(dbf_no_memo_exception(), tk_printable_name_utf8(table), true);
   return recordset;
 }

@@ -15,6 +15,8 @@
 #include "tk_singleton.hpp"
 #include "udb_database.hpp"
 
+class tk_reporter;
+
 // A table renamed because its file's name clashes with another's in case.
 struct dbf_renamed_file {
   std::u16string table;  // the name it would have had
@@ -27,7 +29,9 @@ class dbf_database : public udb_database, public tk_singleton<dbf_database> {
   // tk_exception naming it. `codepage` is the user's encoding for every
   // table: a driver byte (0-255) or a code page number (256 and up); 0 lets
   // each table's .cpg file or driver byte decide.
-  dbf_database(const std::u16string& folder, int mode, int codepage);
+  // Each table opened reports to `reporter` (which outlives the database),
+  // a missing memo file first.
+  dbf_database(const std::u16string& folder, int mode, int codepage, tk_reporter& reporter);
 
   // The file of a table: the listed file of that name, else the name with
   // ".dbf" in the folder (found whatever its case).
@@ -46,6 +50,7 @@ class dbf_database : public udb_database, public tk_singleton<dbf_database> {
 
  private:
   std::string folder_;  // absolute, ending with "/"
+  tk_reporter& reporter_;
   // Makes tables of the files (name, table name from the file).
   void add_files(const std::vector<std::pair<std::string, std::u16string>>& names);
   void add_table(const std::u16string& table, const std::string& file);

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "dbf_recordset.hpp"
-#include "error_handler.hpp"
 #include "tk_code_page.hpp"
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
@@ -77,7 +76,7 @@ std::vector<dbf_field_properties::property> dbf_field_properties::current() cons
 
 void dbf_field_properties::apply(dbf_recordset& table, const std::string& shown_name) {
   if (!table.is_level7()) return;
-  auto warn = [&](const std::string& what) { error_handler::report_warning({shown_name, 0, {}, what}); };
+  auto warn = [&](const std::string& what) { table.reporter().warn({shown_name, 0, {}, what}); };
   std::vector<property> properties;
   try {
     properties = dbf_field_properties(table.field_properties_block(), table.schema.size()).current();

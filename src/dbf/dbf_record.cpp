@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "dbf_field.hpp"
-#include "error_handler.hpp"
+#include "tk_reporter.hpp"
 #include "tk_convert.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
@@ -113,7 +113,11 @@ std::string_view dbf_record::varying_bytes(const dbf_column& column, std::string
 
 void dbf_record::warn(const dbf_column& column, const std::string& what) const {
   std::string table = place_.table ? tk_printable_name_utf8(*place_.table) : std::string();
-  error_handler::report_warning({table, place_.record_number, tk_printable_name_utf8(column.name), what});
+  const tk_warning warning{table, place_.record_number, tk_printable_name_utf8(column.name), what};
+  if (place_.reporter)
+    place_.reporter->warn(warning);
+  else
+    tk_log_reporter().warn(warning);
 }
 
 // Numeric text in an odd form may fill a whole column: such warnings are

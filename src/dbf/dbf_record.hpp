@@ -18,6 +18,7 @@ struct dbf_record_place {
   const std::u16string* table = nullptr;
   std::uint64_t record_number = 0;  // from 1, as users count
   dbf_column_warnings* warnings = nullptr;
+  tk_reporter* reporter = nullptr;  // null: the trace only
 };
 
 // A table reads all its records into one such object: the fields are made

@@ -10,7 +10,6 @@
 #include "dbf_field.hpp"
 #include "dbf_no_memo_exception.hpp"
 #include "dbt_memo_file.hpp"
-#include "error_handler.hpp"
 #include "fpt_memo_file.hpp"
 #include "old_memo_file.hpp"
 #include "smt_memo_file.hpp"
@@ -91,6 +90,11 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, int encodin
   }
   if ((mode & skip_indexes) != skip_indexes) init_indexes();
   start_auto_increment();
+}
+
+void dbf_recordset::report_to(tk_reporter& reporter) {
+  reporter_ = &reporter;
+  value_warnings_.report_to(reporter);
 }
 
 dbf_recordset::~dbf_recordset() {
@@ -351,9 +355,9 @@ void dbf_recordset::init_memo_file(int memo_type) {
   try {
     if (memo.empty()) throw dbf_no_memo_exception();
     open_memo_file(memo_type, memo);
-  } catch (const dbf_no_memo_exception& e) {
+  } catch (const dbf_no_memo_exception&) {
+    // Whoever opens the table reports it (see memo_missing()).
     tk_log(3, "Table %s: memo file not found; its memo fields read as empty", tk_printable_name(name));
-    if (error_handler* handler = error_handler::find()) handler->handle(e, true);
   }
 }
 
@@ -566,19 +570,19 @@ udb_record& dbf_recordset::get_item() {
   if (!page_) TK_ASSERTION_FAILED();  // opened without its header
   if (incomplete_transaction_) {
     incomplete_transaction_ = false;
-    error_handler::report_warning({tk_printable_name_utf8(name), 0, std::string(),
-                                   "the table's header says a transaction was left incomplete; its records are "
-                                   "read as they stand"});
+    reporter_->warn({tk_printable_name_utf8(name), 0, std::string(),
+                     "the table's header says a transaction was left incomplete; its records are read as they "
+                     "stand"});
   }
   if (warn_of_uncounted_records_ && record_count_ > header_count_) {
     warn_of_uncounted_records_ = false;
-    error_handler::report_warning(
+    reporter_->warn(
         {tk_printable_name_utf8(name), 0, std::string(),
          tk_format("the header counts %I64u records, but the file holds %I64u more whole records after them; they "
                    "are read too",
                    std::uint64_t(header_count_), std::uint64_t(record_count_ - header_count_))});
   }
   if (!current_) current_ = std::make_unique<dbf_record>(columns_, null_flags_, memo_file_.get(), *page_);
-  current_->read(current_bytes(), dbf_record_place{&name, std::uint64_t(cursor_) + 1, &value_warnings_});
+  current_->read(current_bytes(), dbf_record_place{&name, std::uint64_t(cursor_) + 1, &value_warnings_, reporter_});
   return *current_;
 }

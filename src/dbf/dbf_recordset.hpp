@@ -13,6 +13,7 @@
 #include "dbf_memo_file.hpp"
 #include "dbf_record.hpp"
 #include "tk_huge_file.hpp"
+#include "tk_reporter.hpp"
 #include "udb_recordset.hpp"
 
 class dbf_recordset : public udb_recordset {
@@ -32,6 +33,10 @@ class dbf_recordset : public udb_recordset {
   // without memos.
   dbf_recordset(const std::string& file_name, int mode, int encoding);
   ~dbf_recordset() override;
+
+  // Where the table's warnings go, from now on (before: the trace only).
+  void report_to(tk_reporter& reporter);
+  tk_reporter& reporter() const { return *reporter_; }
 
   void append_record(const udb_record& record) override;
   udb_record& get_item() override;
@@ -162,7 +167,9 @@ class dbf_recordset : public udb_recordset {
   std::string code_page_warning_;
   dbf_code_page_guess text_code_page_;
   bool code_page_guessed_ = false;
-  dbf_column_warnings value_warnings_;
+  tk_log_reporter trace_only_;
+  tk_reporter* reporter_ = &trace_only_;
+  dbf_column_warnings value_warnings_{trace_only_};
 };
 
 // The file beside `table_file` with the extension `extension` (no dot),

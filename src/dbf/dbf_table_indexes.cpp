@@ -8,7 +8,6 @@
 #include "dbf_ndx_reader.hpp"
 #include "dbf_ntx_reader.hpp"
 #include "dbf_recordset.hpp"
-#include "error_handler.hpp"
 #include "tk_case.hpp"
 #include "tk_file_name.hpp"
 #include "tk_format.hpp"
@@ -36,7 +35,7 @@ dbf_table_indexes::dbf_table_indexes(const dbf_recordset& table, std::string sho
     : table_(table), shown_name_(std::move(shown_name)), deleted_converted_(deleted_converted) {}
 
 void dbf_table_indexes::warn(const std::string& what) const {
-  error_handler::report_warning({shown_name_, 0, {}, what});
+  table_.reporter().warn({shown_name_, 0, {}, what});
 }
 
 std::vector<dbf_index_tag> dbf_table_indexes::tags_of_files() {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "error_handler.hpp"
+#include "tk_reporter.hpp"
 #include "ora_default_value.hpp"
 #include "ora_engine.hpp"
 #include "ora_exception.hpp"
@@ -122,8 +122,7 @@ void ora_schema_initializer::report_columns() const {
     const t_ftd& column = schema[i];
     auto warn = [&](const std::string& what) {
       if (column_notes) return column_notes(column.name, what);
-      error_handler::report_warning(
-          tk_warning{tk_printable_name_utf8(table), 0, tk_printable_name_utf8(column.name), what});
+      tk_log_reporter().warn(tk_warning{tk_printable_name_utf8(table), 0, tk_printable_name_utf8(column.name), what});
     };
     if (!is_known_type(column))
       warn(tk_format("the type %s is no Oracle type: the column is declared %s instead", column.native_type,

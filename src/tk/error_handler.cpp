@@ -20,9 +20,9 @@ void error_handler::set_presenter(std::unique_ptr<error_presenter> presenter) {
   presenter_ = std::move(presenter);
 }
 
-std::string error_handler::build_text(const tk_exception& e) const {
+std::string error_handler::build_text(const tk_exception& e, const std::string& place) const {
   std::string text;
-  if (!prefix.empty()) text = prefix + ": ";
+  if (!place.empty()) text = place + ": ";
   std::string friendly = converter.convert(e.code);
   text += friendly.empty() ? std::string(e.what()) : friendly;
   return text;
@@ -33,14 +33,14 @@ void error_handler::end_process() {
   std::exit(failure_exit_code);
 }
 
-void error_handler::handle(const tk_exception& e, bool no_stop) {
-  tk_log(2, "error_handler::handle");
+void error_handler::error(const tk_exception& e, const std::string& place, bool no_stop) {
+  tk_log(2, "error_handler::error");
   if (e.level >= tk_exception::internal_level) {
     tk_log(3, "Internal error:\n%s", e.what());
     presenter_->show_internal_error(e.what());
     end_process();
   }
-  std::string text = build_text(e);
+  std::string text = build_text(e, place);
   tk_log(3, "Error:\n%s", text);
   if (on_error) on_error(text);
   for (char& c : text)
@@ -67,13 +67,6 @@ void error_handler::warn(const tk_warning& w) {
   const std::string text = one_line(w);
   log_warning(text);
   if (seen <= warnings_shown_per_table) presenter_->show_warning(text, silent);
-}
-
-void error_handler::report_warning(const tk_warning& w) {
-  if (error_handler* handler = find())
-    handler->warn(w);
-  else
-    log_warning(one_line(w));
 }
 
 // The console may leave warnings out, the log never does: each in the

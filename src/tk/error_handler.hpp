@@ -16,10 +16,10 @@
 #include "error_presenter.hpp"
 #include "tk_error_converter.hpp"
 #include "tk_exception.hpp"
-#include "tk_singleton.hpp"
+#include "tk_reporter.hpp"
 #include "tk_warning.hpp"
 
-class error_handler : public tk_singleton<error_handler> {
+class error_handler : public tk_reporter {
  public:
   // Exit status of a process ended by an error: 255 on every platform (the
   // help says so). Not -1: Linux keeps its low 8 bits, 255, but Windows
@@ -28,31 +28,33 @@ class error_handler : public tk_singleton<error_handler> {
 
   // Presents errors on the console until a front end installs another presenter.
   error_handler(std::size_t count, const tk_error_text* table);
-  ~error_handler();
+  ~error_handler() override;
+  error_handler(const error_handler&) = delete;
+  error_handler& operator=(const error_handler&) = delete;
 
   // Handles `e`. Returns for level 0 (unless the user aborts); at level 1
   // ends the process (console) or raises tk_final_exception (wizard, unless
   // `no_stop`); at level 2 ends the process.
-  void handle(const tk_exception& e, bool no_stop = false);
+  void handle(const tk_exception& e, bool no_stop = false) { error(e, {}, no_stop); }
+  void error(const tk_exception& e, const std::string& place, bool no_stop) override;
 
-  // The text shown for `e`: prefix, then the friendly or the original message.
-  std::string build_text(const tk_exception& e) const;
+  // The text shown for `e`: its place, then the friendly or the original message.
+  std::string build_text(const tk_exception& e, const std::string& place = {}) const;
+  std::string advice(int code) const override { return converter.convert(code); }
 
   // Warnings of one table shown in full; later ones are only counted.
   static constexpr std::uint64_t warnings_shown_per_table = 20;
 
   // Counts `w` for its table and logs it; presents it while the table has
   // had fewer than warnings_shown_per_table. Never raises.
-  void warn(const tk_warning& w);
-  // Hands `w` to the handler when there is one, else to the log.
-  static void report_warning(const tk_warning& w);
+  void warn(const tk_warning& w) override;
   // Writes `w` to the log only: a warning the console sums up elsewhere.
-  static void log_only(const tk_warning& w) { log_warning(one_line(w)); }
+  void log_only(const tk_warning& w) override { log_warning(one_line(w)); }
   // Ends the warnings of `table`: logs and presents how many were counted
   // but not shown, if any.
-  void close_table_warnings(const std::string& table);
+  void close_table_warnings(const std::string& table) override;
   // Warnings counted for `table`, and for the whole process.
-  std::uint64_t warnings_of(const std::string& table) const;
+  std::uint64_t warnings_of(const std::string& table) const override;
   std::uint64_t warning_count() const;
 
   void set_presenter(std::unique_ptr<error_presenter> presenter);
@@ -62,7 +64,6 @@ class error_handler : public tk_singleton<error_handler> {
   std::function<void(const tk_warning&)> on_warning;
   std::function<void(const std::string&)> on_error;
 
-  std::string prefix;
   bool silent = false;
   tk_error_converter converter;
 

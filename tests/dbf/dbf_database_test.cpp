@@ -20,14 +20,14 @@ TEST_F(DbfTest, FolderListsDbfFilesOfAnyCaseAsLowerCaseTables) {
   write_bytes("notes.txt", "x");
   std::filesystem::create_directory(folder_ / "dir.dbf");
   std::string before = std::filesystem::current_path().string();
-  dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0);
+  dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0, reporter_);
   EXPECT_EQ(std::filesystem::current_path().string(), before);
   EXPECT_EQ(db.get_tables(), (std::vector<std::u16string>{u"items", u"orders"}));
   EXPECT_EQ(db.get_full_table_name(u"orders"), path("ORDERS.DBF"));
   auto t = db.get_table(u"orders", 1);
   EXPECT_EQ(first_record(static_cast<dbf_recordset&>(*t))[0].to_wstring(), u"orders");
   EXPECT_TRUE(db.is_table_exist(u"ITEMS"));
-  EXPECT_THROW(dbf_database(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0), tk_mail_assertion);
+  EXPECT_THROW(dbf_database(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0, reporter_), tk_mail_assertion);
 }
 
 // Every file is a table: later files of a name clashing in case take the
@@ -40,7 +40,7 @@ TEST_F(DbfTest, FilesWhoseNamesClashInCaseEachBecomeATable) {
   small_table(u"mixed").write(folder_, "Orders.dbf");
   small_table(u"lower").write(folder_, "orders.dbf");
   small_table(u"own").write(folder_, "orders_1.dbf");
-  dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0);
+  dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0, reporter_);
   EXPECT_EQ(db.get_tables(), (std::vector<std::u16string>{u"orders", u"orders_2", u"orders_3", u"orders_1"}));
   const std::pair<const char16_t*, const char16_t*> contents[] = {
       {u"orders", u"upper"}, {u"orders_2", u"mixed"}, {u"orders_3", u"lower"}, {u"orders_1", u"own"}};
@@ -59,18 +59,18 @@ TEST_F(DbfTest, FilesWhoseNamesClashInCaseEachBecomeATable) {
 
 TEST_F(DbfTest, EmptyMissingAndVanishingFolders) {
   {
-    dbf_database empty(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0);
+    dbf_database empty(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0, reporter_);
     EXPECT_TRUE(empty.get_tables().empty());
   }
   try {
-    dbf_database missing(tk_utf8_to_utf16_lenient(path("nowhere")), 1, 0);
+    dbf_database missing(tk_utf8_to_utf16_lenient(path("nowhere")), 1, 0, reporter_);
     ADD_FAILURE();
   } catch (const tk_exception& e) {
     EXPECT_EQ(e.level, 1);
     EXPECT_NE(e.message.find("nowhere"), std::string::npos);
   }
   small_table(u"x").write(folder_, "gone.dbf");
-  dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0);
+  dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0, reporter_);
   std::filesystem::remove(path("gone.dbf"));
   try {
     db.get_table(u"gone", 1);
@@ -101,7 +101,7 @@ TEST_F(DbfTest, UserEncodingAppliesToEveryTable) {
   table.record({dbf_cell::text(u"\u0416\u0443\u043A")});
   table.write(folder_, "a.dbf");
   table.write(folder_, "b.dbf");
-  dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0xC9);
+  dbf_database db(tk_utf8_to_utf16_lenient(folder_.string()), 1, 0xC9, reporter_);
   for (const std::u16string& name : std::vector<std::u16string>(db.get_tables())) {
     auto t = db.get_table(name, 1);
     EXPECT_EQ(first_record(static_cast<dbf_recordset&>(*t))[0].to_wstring(), u"\u0416\u0443\u043A");

@@ -12,6 +12,7 @@
 #include "dbf_recordset.hpp"
 #include "dbf_writer.hpp"
 #include "tk_logger.hpp"
+#include "tk_reporter.hpp"
 
 class DbfTest : public ::testing::Test {
  protected:
@@ -59,6 +60,7 @@ class DbfTest : public ::testing::Test {
   }
 
   std::filesystem::path folder_;
+  tk_log_reporter reporter_;  // warnings of the tables the tests open: the trace only
   std::unique_ptr<tk_logger> logger_;
 };
 

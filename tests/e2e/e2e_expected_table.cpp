@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "dbf_database.hpp"
+#include "tk_reporter.hpp"
 #include "dbf_record.hpp"
 #include "dbf_recordset.hpp"
 #include "tk_file_name.hpp"
@@ -72,7 +73,8 @@ std::string e2e_expected_table::oracle_number(const std::string& text) {
 
 e2e_expected_table::e2e_expected_table(const std::filesystem::path& folder, const std::u16string& table,
                                        const e2e_expectation_options& options) {
-  dbf_database database(tk_utf8_to_utf16_lenient(tk_path_utf8(folder)), 1, 0);
+  tk_log_reporter reporter;
+  dbf_database database(tk_utf8_to_utf16_lenient(tk_path_utf8(folder)), 1, 0, reporter);
   std::unique_ptr<udb_recordset> source = database.get_table(table, 1);
   oracle_name_ = tk_utf16_to_utf8_lenient(options.uppercase ? tk_wstring(table).to_upper() : table);
   query_ = "SELECT ";

@@ -11,6 +11,7 @@
 #include "test_platform.hpp"
 #include "comma_decimal_locale.hpp"
 #include "dbf_writer.hpp"
+#include "tk_reporter.hpp"
 #include "vesper_converter.hpp"
 #include "vesper_profile_io.hpp"
 #include "vesper_settings.hpp"
@@ -98,7 +99,8 @@ class LocaleConversionTest : public ProfileEmulationTest {
     settings.password = u"tiger";
     settings.port.clear();
     settings.tables = {u"PRICES"};
-    vesper_converter c;
+    tk_log_reporter c_reporter;
+    vesper_converter c(c_reporter);
     c.silent = true;
     c.connect_oracle_server(settings);
     c.run(settings);
@@ -142,7 +144,8 @@ TEST_F(ProfileEmulationTest, ConvertingFromALoadedProfileGivesTheSameOracleTable
     settings.password = u"tiger";
     settings.port.clear();
     settings.tables = {u"CUSTOMERS", u"ORDERS"};
-    vesper_converter a;
+    tk_log_reporter a_reporter;
+    vesper_converter a(a_reporter);
     ora_table_mutator& t = a.table_for_update(u"CUSTOMERS");
     t.new_name = u"CLIENTS";
     t.update_field(u"NAME", u"FULL_NAME", u"NVARCHAR2(40)", 0).default_value = u"n=a";
@@ -159,7 +162,8 @@ TEST_F(ProfileEmulationTest, ConvertingFromALoadedProfileGivesTheSameOracleTable
   EXPECT_EQ(first.find("SPARE"), std::string::npos) << first;
 
   new_oracle_home("second");
-  vesper_converter b;
+  tk_log_reporter b_reporter;
+  vesper_converter b(b_reporter);
   vesper_settings loaded;
   ASSERT_TRUE(vesper_profile_io(loaded, b).load(path("p.vpx")));
   EXPECT_EQ(convert(b, loaded), first);

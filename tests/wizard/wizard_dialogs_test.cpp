@@ -22,6 +22,7 @@
 #include <sstream>
 
 #include "dbf_database.hpp"
+#include "tk_reporter.hpp"
 #include "dbf_recordset.hpp"
 #include "dbf_writer.hpp"
 #include "dlg_error_continue.hpp"
@@ -68,7 +69,8 @@ void choose_type(types_map_dlg& dialog, const QString& type) {
 
 // CUSTOMER of the samples: rows 0 CUST_ID, 1 COMPANY, 3 CITY, 5 PHONE, 7 CREDIT.
 udb_schema customer_schema(const std::filesystem::path& folder) {
-  dbf_database source(folder.u16string(), 1, 0);
+  tk_log_reporter reporter;
+  dbf_database source(folder.u16string(), 1, 0, reporter);
   return source.get_table(u"customer", 1)->schema;
 }
 
@@ -144,7 +146,7 @@ class WizardDialogTest : public QObject {
   // OK asks for the name before it looks at the query, and stays open
   // after each message.
   void DialogQueryOkChecksTheNameFirstThenTheQuery() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     set_query_dlg dialog(nullptr, u"", u"WITH x", nullptr);
     dialog.show();
     click(dialog, 1);
@@ -165,7 +167,7 @@ class WizardDialogTest : public QObject {
   // name the lists hold is refused and the dialog comes back with the
   // entered text, and the query reaches the converter (and so the profile).
   void DialogQueryFromTheTablesPageIsTestedAndKeptUnderANewName() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     QVERIFY(world.open());
     world.walk_to_tables(world.copy_of_samples("dbf"));
     QStringList reopened;
@@ -198,9 +200,10 @@ class WizardDialogTest : public QObject {
 
   // Unchecking drops a column only on OK; Cancel records nothing.
   void DialogTypesUncheckedColumnIsDroppedOnOkAndCancelKeepsTheTable() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     const udb_schema schema = customer_schema(world.copy_of_samples("dbf"));
-    vesper_converter converter;
+    tk_log_reporter converter_reporter;
+    vesper_converter converter(converter_reporter);
     {
       types_map_dlg dialog(converter, u"customer", schema);
       dialog.show();
@@ -233,9 +236,10 @@ class WizardDialogTest : public QObject {
 
   // The types file decides the size fields; a cleared name keeps the row.
   void DialogTypesSizeFieldsFollowTheTypeAndAnEmptyNameKeepsTheRow() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     const udb_schema schema = customer_schema(world.copy_of_samples("dbf"));
-    vesper_converter converter;
+    tk_log_reporter converter_reporter;
+    vesper_converter converter(converter_reporter);
     types_map_dlg dialog(converter, u"customer", schema);
     dialog.show();
     select_row(dialog, 3);  // CITY, a text column
@@ -264,7 +268,7 @@ class WizardDialogTest : public QObject {
   }
 
   void DialogErrorInternalCopiesItsTextAndSendsTheBugReport() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     const QString text = "Internal error: \ncode=615c31";
     {
       dlg_error_ex dialog(text.toStdString());
@@ -302,7 +306,7 @@ class WizardDialogTest : public QObject {
   // whole (here nothing: the batch at hand is rolled back, so the table and
   // the journal agree); the failing record and every later table are not in.
   void DialogErrorAbortEndsTheRunWithNothingHalfWritten() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     const std::filesystem::path folder = world.folder("codes");
     write_codes(folder, {u"1", u"2", u"x", u"4"});
     world.boxes.plan("Abort");
@@ -327,7 +331,7 @@ class WizardDialogTest : public QObject {
   // "Do not show this dialog box again" silences the later errors of the
   // run; they still reach the finish page, and the run goes on.
   void DialogErrorDoNotShowAgainSilencesLaterErrorsButListsThem() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     const std::filesystem::path folder = world.folder("codes");
     write_codes(folder, {u"1", u"x", u"y", u"4", u"z"});
     world.boxes.plan(QString(box_answerer::checked_prefix) + "Continue");
@@ -344,7 +348,7 @@ class WizardDialogTest : public QObject {
   // A table renamed, one column retyped and one dropped in the dialog; the
   // profile saved on the finish page gives the agent the same table.
   void DialogTypesCustomisedTableIsTheSameFromTheWizardAndTheAgentsProfile() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     const std::filesystem::path profile = world.root() / "clients.vpx";
     QVERIFY(world.open());
     world.walk_to_tables(world.copy_of_samples("dbf"));

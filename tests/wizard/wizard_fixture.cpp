@@ -109,7 +109,7 @@ void box_answerer::answer_error_dialog(gui_error_dialog& dialog) {
   dialog.reject();
 }
 
-wizard_fixture::wizard_fixture() {
+wizard_fixture::wizard_fixture(error_handler& handler) : handler_(handler) {
   const char* base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/vesper-wizard-XXXXXX";
   if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
@@ -132,7 +132,7 @@ wizard_fixture::~wizard_fixture() {
 }
 
 bool wizard_fixture::open(const QStringList& arguments) {
-  app_ = std::make_unique<vesper_app>(options);
+  app_ = std::make_unique<vesper_app>(handler_, options);
   return app_->open(arguments);
 }
 

@@ -66,7 +66,8 @@ class box_answerer {
 
 class wizard_fixture {
  public:
-  wizard_fixture();
+  // The wizard reports to `handler`, the process's.
+  explicit wizard_fixture(error_handler& handler);
   ~wizard_fixture();
   wizard_fixture(const wizard_fixture&) = delete;
   wizard_fixture& operator=(const wizard_fixture&) = delete;
@@ -108,6 +109,7 @@ class wizard_fixture {
   std::string tool(const QStringList& args) const;
 
   std::filesystem::path root_;
+  error_handler& handler_;
   std::unique_ptr<vesper_app> app_;
 };
 

@@ -74,7 +74,7 @@ class WizardFlowTest : public QObject {
   void init() { process_->handler.silent = false; }
 
   void WizardConvertsTheSamplesFromFirstPageToFinishAndKeepsTheChoices() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     convert_all_samples(world);
     for (const auto& [table, count] : sample_counts) QCOMPARE(world.count(table), std::string(count));
     QVERIFY(world.boxes.seen().empty());
@@ -87,7 +87,7 @@ class WizardFlowTest : public QObject {
 
   // A profile that cannot be written says so; nothing else is lost.
   void WizardSaveSettingsIntoAMissingFolderSaysSo() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     QVERIFY(world.open());
     world.walk_to_tables(world.copy_of_samples("dbf"));
     auto* available = world.control<QListWidget>(1317);
@@ -105,7 +105,7 @@ class WizardFlowTest : public QObject {
   }
 
   void WizardCancelAsksAndClosesOnlyOnYes() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     QVERIFY(world.open());
     world.press_next();
     world.boxes.plan("No");
@@ -124,7 +124,7 @@ class WizardFlowTest : public QObject {
   // arrived are whole batches, committed with the journal, which a resumed
   // run continues after; the wizard closes once the run has ended.
   void WizardCancelDuringTheRunStopsAtABatchBoundary() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     const std::filesystem::path folder = world.folder("big");
     constexpr int records = 20000;
     write_big_table(folder, records);
@@ -153,7 +153,7 @@ class WizardFlowTest : public QObject {
   }
 
   void WizardShowsAFailedConnectionAndStaysOnTheOraclePage() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     QVERIFY(world.open());
     world.press_next();
     world.fill_login("wrong");
@@ -165,7 +165,7 @@ class WizardFlowTest : public QObject {
   }
 
   void WizardQuickLaunchConvertsWithTheProfilesSettings() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     const std::filesystem::path profile = world.root() / "samples.vpx";
     {
       vesper_settings settings;
@@ -189,7 +189,7 @@ class WizardFlowTest : public QObject {
   }
 
   void WizardQuickLaunchWithAMissingProfileShowsNoWizard() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     QVERIFY(!world.open({QString::fromStdString((world.root() / "missing.vpx").string())}));
     QCOMPARE(world.app().exit_code(), 255);
     QCOMPARE(world.boxes.texts(), QString("Profile does not exist. Please verify the correct path/name was given."));
@@ -198,7 +198,7 @@ class WizardFlowTest : public QObject {
   }
 
   void WizardQuickLaunchWithAFileThatIsNoProfileShowsNoWizard() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     const std::filesystem::path file = world.root() / "notes.vpx";
     std::ofstream(file) << "key=value before any section\n";
     QVERIFY(!world.open({QString::fromStdString(file.string())}));
@@ -211,7 +211,7 @@ class WizardFlowTest : public QObject {
   // Two tables that do not fit the Oracle tables they merge into: both
   // errors are offered to continue from and listed on the finish page.
   void WizardFinishPageListsTheErrorsOfTheRun() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     world.sql("CREATE TABLE CUSTOMER (X NUMBER)");
     world.sql("CREATE TABLE ORDERS (X NUMBER)");
     QVERIFY(world.open());
@@ -243,7 +243,7 @@ class WizardFlowTest : public QObject {
   }
 
   void WizardHelpOpensThePageOfEachContext() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     QVERIFY(world.open());
     std::vector<QString> opened;
     world.app().shell().open_url = [&](const QUrl& url) {
@@ -266,7 +266,7 @@ class WizardFlowTest : public QObject {
   }
 
   void WizardHelpWithoutItsPagesSaysToReinstall() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     world.options.help_folder = QString::fromStdString((world.root() / "no-help").string());
     QVERIFY(world.open());
     world.app().shell().open_url = [](const QUrl&) { return true; };
@@ -279,13 +279,13 @@ class WizardFlowTest : public QObject {
   // Qt hands the environment's locale to the C library: a German one must
   // change no value, no SQL text and no stored setting.
   void WizardRunUnderACommaDecimalLocaleMatchesTheCLocale() {
-    wizard_fixture plain;
+    wizard_fixture plain(process_->handler);
     convert_all_samples(plain);
     const std::string expected_rows = all_rows(plain);
     std::string expected_settings = read_file(plain.settings_file());
     comma_decimal_locale german;
     if (!german.active()) QSKIP(comma_decimal_locale::missing);
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     convert_all_samples(world);
     QCOMPARE(all_rows(world), expected_rows);
     std::string settings = read_file(world.settings_file());

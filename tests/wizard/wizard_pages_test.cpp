@@ -46,7 +46,7 @@ class WizardPageTest : public QObject {
   // An empty server is allowed; an empty database name is not, and nothing
   // is tried then.
   void PageOracleAsksForTheDatabaseName() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     QVERIFY(world.open());
     world.press_next();
     world.fill_login();
@@ -62,7 +62,7 @@ class WizardPageTest : public QObject {
   }
 
   void PageFolderRefusesAnEmptyPathAFileAndAMissingPath() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     const std::filesystem::path samples = world.copy_of_samples("dbf");
     QVERIFY(world.open());
     world.press_next();
@@ -85,7 +85,7 @@ class WizardPageTest : public QObject {
   // The loading choices reach the converter and the settings the agent
   // reads; the batch sizes are idle while each record goes alone.
   void PageSettingsLoadingChoicesAreStored() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     QVERIFY(world.open());
     world.press_next();
     world.fill_login();
@@ -115,7 +115,7 @@ class WizardPageTest : public QObject {
   // Visited twice, the list is filled once; the choice is the converter's
   // code page, and the item's data what is stored.
   void PageEncodingListsEveryCodePageOnce() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     QVERIFY(world.open());
     world.app().settings().code_page = 0x03;
     world.walk_to_tables(world.folder("empty"));
@@ -144,7 +144,7 @@ class WizardPageTest : public QObject {
   }
 
   void PageTablesMoveBetweenTheListsAndKeepTheChosenOrder() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     QVERIFY(world.open());
     world.walk_to_tables(world.copy_of_samples("dbf"));
     auto* available = world.control<QListWidget>(1317);
@@ -177,7 +177,7 @@ class WizardPageTest : public QObject {
   // Going on with no table chosen converts none (an empty choice must not
   // become every table of the folder); No keeps the page.
   void PageTablesWithNoneChosenAsksAndConvertsNothing() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     QVERIFY(world.open());
     world.walk_to_tables(world.copy_of_samples("dbf"));
     world.boxes.plan("No");
@@ -193,7 +193,7 @@ class WizardPageTest : public QObject {
   }
 
   void PageTablesOfAnEmptyFolderGoOnWithoutAsking() {
-    wizard_fixture world;
+    wizard_fixture world(process_->handler);
     QVERIFY(world.open());
     world.walk_to_tables(world.folder("empty"));
     world.press_next();

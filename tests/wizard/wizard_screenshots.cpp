@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   }
   const QString out = argv[1];
   wizard_process process;
-  wizard_fixture world;
+  wizard_fixture world(process.handler);
   const std::filesystem::path folder = world.copy_of_samples("dbf");
   dbf_writer big(0x03);
   big.field(u"ID", 'N', 10).field(u"NAME", 'C', 30);
