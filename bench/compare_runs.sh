@@ -106,6 +106,11 @@ run() {
   local corpus=$here/../shared/dbf-corpus/files
   [ -d "$corpus" ] || { echo "no shared corpus at $corpus" >&2; exit 2; }
   corpus=$(cd "$corpus" && pwd)
+  # Only an earlier result is replaced, never a folder of something else.
+  if [ -d "$output" ] && [ -n "$(ls -A "$output")" ] && [ ! -f "$output/programs.timings" ]; then
+    echo "$output holds something other than an earlier result; give a new or empty folder" >&2
+    exit 2
+  fi
   rm -rf "$output"
   mkdir -p "$output/batch" "$output/rowbyrow"
   {
@@ -136,6 +141,9 @@ count_in() {
 
 compare() {
   local before=$1 after=$2
+  for folder in "$before" "$after"; do
+    [ -f "$folder/programs.timings" ] || { echo "$folder is not a result of compare_runs.sh run" >&2; exit 2; }
+  done
   local files=0 differing=0 tables=0 rows=0
   local -A path_files=() path_tables=() path_rows=()
   local names
