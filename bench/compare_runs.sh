@@ -35,7 +35,7 @@ usage() {
 timing_lines='([0-9]+[.,][0-9]+ ?s( |$|,|\))|[0-9]+ ?ms( |$)|seconds|elapsed|records/s|rec/s)'
 
 # The path of a folder as one file name: samples, corpus+harbour, ...
-folder_label() { sed 's#/#+#g' <<<"$1"; }
+folder_label() { echo "${1//\//+}"; }
 
 # hex_files FOLDER: each file under FOLDER by name, its bytes in hex.
 hex_files() {
@@ -82,8 +82,11 @@ convert_one() {
     echo "## standard error"
     cat "$work/stderr.kept"
     echo "## source folder after the run"
-    diff -r "$source" "$work/src" >/dev/null 2>&1 && echo "unchanged" ||
+    if diff -r "$source" "$work/src" >/dev/null 2>&1; then
+      echo "unchanged"
+    else
       (diff -rq "$source" "$work/src" || true) | sed "s#$work#<work>#g; s#$source#<source>#g"
+    fi
     echo "## bad files"
     hex_files "$work/bad"
     # The journal of a run that did not finish names the work folder.
