@@ -128,3 +128,22 @@ TEST(E2eContainers, RealContainerGivesLongFieldNames) {
                         "LENGTH(COLUMN_NAME) > 10 ORDER BY COLUMN_ID"),
             "COLUMN_NAME\nCHARACTERBIN\nINTEGERAUTOINC\n");
 }
+
+// The same container without its memo file: the long names (kept in the
+// container's table) still arrive; the defaults and rules (kept in its
+// memos) cannot be read, and the run says so instead of ending with 0.
+TEST(E2eContainers, AContainerWithoutItsMemoFileKeepsItsNamesAndSaysWhatIsLost) {
+  const std::filesystem::path corpus = e2e_paths::corpus() / "fpdbextract";
+  if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no shared corpus at " << corpus;
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  e2e_place_corpus_files(corpus, {"data1.dbc", "data1.DCX", "table1.dbf", "table1.FPT"}, folder);
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_TRUE(has(run, "table1: its database container data1.dbc has no memo file beside it: the defaults and rules "
+                       "of its fields are not read"))
+      << run.out;
+  EXPECT_EQ(session.sql("SELECT COLUMN_NAME FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'TABLE1' AND "
+                        "LENGTH(COLUMN_NAME) > 10 ORDER BY COLUMN_ID"),
+            "COLUMN_NAME\nCHARACTERBIN\nINTEGERAUTOINC\n");
+}
