@@ -590,7 +590,7 @@ bool vesper_converter::append_one(udb_recordset& source, udb_recordset& destinat
 const udb_record* vesper_converter::record_to_append(udb_recordset& source, const std::u16string& name,
                                                      std::unique_ptr<udb_record>& holder) {
   tk_log(1, "Converting %d record", records_done + 1);
-  auto& record = static_cast<dbf_record&>(source.get_item());
+  const udb_record& record = source.get_item();
   tk_log(2, "udb_db_mutator::modify2(%s)", name);
   if (record.deleted) ++tallies.back().deleted;
   if (record.deleted && settings_.skip_deleted) return nullptr;

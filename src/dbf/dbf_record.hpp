@@ -34,8 +34,6 @@ class dbf_record : public udb_record {
   // Decodes the record `bytes` into the fields.
   void read(std::string_view bytes, dbf_record_place place);
 
-  bool deleted = false;
-
  private:
   // Sets the field, reporting a value not carried over as the file holds it.
   void read_memo_field(const dbf_column& column, std::string_view bytes, udb_field& field);

@@ -22,6 +22,10 @@ class udb_record {
   udb_field& operator[](std::size_t i) { return *fields_[i]; }
   const udb_field& operator[](std::size_t i) const { return *fields_[i]; }
 
+  // The source marks the record as deleted (a DBF record's flag); whether
+  // it is converted is the run's choice.
+  bool deleted = false;
+
  private:
   std::vector<std::unique_ptr<udb_field>> fields_;
 };
