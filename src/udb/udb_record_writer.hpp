@@ -13,9 +13,9 @@
 class tk_exception;
 class udb_record;
 
-// How the run asks a table's records to be written.
+// How the run asks a table's records to be written (its settings).
 struct udb_write_options {
-  std::size_t batch_rows = 2000;  // rows per batch, where the target batches
+  std::size_t batch_rows = 1;     // rows per batch, where the target batches
   std::size_t commit_rows = 0;    // rows per commit, rounded up to whole batches; 0: every batch
   // One statement per record, with literal values, instead of batches of
   // bound rows.
