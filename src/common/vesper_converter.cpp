@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <new>
 
-#include "batch_loader.hpp"
 #include "dbf_bad_file.hpp"
 #include "dbf_code_pages.hpp"
 #include "dbf_container.hpp"
@@ -17,11 +16,9 @@
 #include "tk_reporter.hpp"
 #include "init_conversion.hpp"
 #include "merge_check.hpp"
-#include "ora_error_class.hpp"
 #include "ora_exception.hpp"
 #include "ora_in_validator.hpp"
 #include "ora_journal.hpp"
-#include "ora_table.hpp"
 #include "ora_tn_validator.hpp"
 #include "tk_case.hpp"
 #include "tk_file_exist.hpp"
@@ -467,93 +464,61 @@ std::unique_ptr<udb_recordset> vesper_converter::open_target(udb_recordset& sour
   return created;
 }
 
+// The table's writer decides how the records reach it; a stop asked for is
+// honoured where the writer holds nothing back, after it committed what it
+// wrote so far.
 void vesper_converter::copy_records(dbf_recordset& source, udb_recordset& destination,
                                     const std::u16string& name, std::uint64_t from) {
-  auto* table = dynamic_cast<ora_table*>(&destination);
-  if (table && can_load_in_batches(*table, name)) return copy_in_batches(source, *table, name, from);
   table_tally& tally = tallies.back();
-  source.go_to(from);
-  records_done = static_cast<std::uint32_t>(from - 1);
-  for (; !source.is_eof(); source.next()) {
-    stop_if_cancelled();
-    ++tally.read;
-    // The commit of this record's row makes its outcome final in the journal too.
-    if (journal_) journal_->advance(source.current_number());
-    try {
-      if (append_one(source, destination, name))
-        ++tally.inserted;
-      else
-        ++tally.deleted_skipped;
-    } catch (const tk_final_exception&) {
-      throw;
-    } catch (const ora_exception& e) {
-      ++records_failed;
-      ++tally.failed;
-      stop_on_lasting_error(e, tally);
-      record_failed(source, source.current_number(), e, name);
-      if (journal_) journal_->commit();  // its outcome is final now
-    } catch (const tk_exception& e) {
-      ++records_failed;
-      ++tally.failed;
-      record_failed(source, source.current_number(), e, name);
-      if (journal_) journal_->commit();
-    }
-    record_through();
-  }
-}
-
-bool vesper_converter::can_load_in_batches(const ora_table& target, const std::u16string& name) const {
-  if (settings_.row_by_row()) return false;
-  if (ora_bulk_insert::can_bind(target)) return true;
-  tk_log(3, "Table %s has a LONG column: its records are inserted one by one", tk_printable_name(name));
-  return false;
-}
-
-// The journal moves with each commit of the loader, to the last record of
-// the batches it commits; a stop asked for is honoured between batches,
-// after the rows executed so far are committed with the journal.
-void vesper_converter::copy_in_batches(dbf_recordset& source, ora_table& target, const std::u16string& name,
-                                       std::uint64_t from) {
-  table_tally& tally = tallies.back();
-  auto failed = [&](const tk_exception& e, std::uint64_t number) {
+  udb_write_sinks sinks;
+  sinks.failed = [&](const tk_exception& e, std::uint64_t number) {
     ++records_failed;
     ++tally.failed;
     record_failed(source, number, e, name);
   };
-  batch_loader loader(
-      target, tally, settings_.batch_rows, settings_.commit_rows, journal_.get(), failed,
-      [&](std::uint64_t records) {
-        records_failed += static_cast<std::uint32_t>(records);
-        tally.failed += records;
-      });
+  sinks.lost = [&](std::uint64_t records) {
+    records_failed += static_cast<std::uint32_t>(records);
+    tally.failed += records;
+  };
+  sinks.inserted = [&](std::uint64_t rows) { tally.inserted += rows; };
+  udb_write_options options;
+  options.batch_rows = settings_.batch_rows;
+  options.commit_rows = settings_.commit_rows;
+  options.row_by_row = settings_.row_by_row();
+  options.shown_name = name;
+  std::unique_ptr<udb_record_writer> writer = destination.open_writer(options, std::move(sinks));
   source.go_to(from);
   records_done = static_cast<std::uint32_t>(from - 1);
   try {
     for (; !source.is_eof(); source.next()) {
-      if (cancel_requested && loader.at_batch_boundary()) {
-        loader.finish();
+      if (cancel_requested && writer->at_boundary()) {
+        writer->finish();
         stop_if_cancelled();
       }
       ++tally.read;
-      const std::uint64_t number = source.current_number();
-      std::unique_ptr<udb_record> holder;
-      const udb_record* record = nullptr;
-      try {
-        record = record_to_append(source, name, holder);
-        if (!record) ++tally.deleted_skipped;
-      } catch (const tk_final_exception&) {
-        throw;
-      } catch (const tk_exception& e) {
-        failed(e, number);
-      }
-      if (record) loader.add(*record, number);
+      append_one(source, *writer, name);
       record_through();
     }
   } catch (const tk_final_exception&) {
-    loader.abandon();
+    writer->abandon();
     throw;
   }
-  loader.finish();
+  writer->finish();
+}
+
+void vesper_converter::append_one(dbf_recordset& source, udb_record_writer& writer, const std::u16string& name) {
+  const std::uint64_t number = source.current_number();
+  std::unique_ptr<udb_record> holder;
+  const udb_record* record = nullptr;
+  try {
+    record = record_to_append(source, name, holder);
+  } catch (const tk_exception& e) {
+    writer.reject(e, number);
+    return;
+  }
+  if (record) return writer.append(*record, number);
+  ++tallies.back().deleted_skipped;
+  writer.skip(number);
 }
 
 // A watcher is told every 256 records: often enough for a display that
@@ -566,25 +531,6 @@ void vesper_converter::record_through() {
 
 void vesper_converter::stop_if_cancelled() const {
   if (cancel_requested) throw tk_final_exception();
-}
-
-// Errors that every later record would meet too end the table (no space
-// left) or the run (no connection left) with one message, instead of one per
-// record.
-void vesper_converter::stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const {
-  if (e.connection_lost()) throw e;  // the run stops, see run_tables
-  if (ora_error_class::out_of_space(e.ora_number()))
-    throw tk_exception(tk_format("%s; the table stops at record #%d with %I64u records inserted", e.message,
-                                 records_done + 1, tally.inserted));
-}
-
-bool vesper_converter::append_one(udb_recordset& source, udb_recordset& destination,
-                                  const std::u16string& name) {
-  std::unique_ptr<udb_record> holder;
-  const udb_record* record = record_to_append(source, name, holder);
-  if (!record) return false;
-  destination.append_record(*record);
-  return true;
 }
 
 const udb_record* vesper_converter::record_to_append(udb_recordset& source, const std::u16string& name,

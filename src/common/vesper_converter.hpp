@@ -26,9 +26,9 @@ class dbf_recordset;
 class ora_journal;
 struct ora_journal_entry;
 class ora_exception;
-class ora_table;
 class ora_tn_validator;
 class udb_record;
+class udb_record_writer;
 class udb_recordset;
 class tk_reporter;
 
@@ -77,9 +77,6 @@ class vesper_converter : public udb_converter,
   container_relations relations_;
   void copy_records(dbf_recordset& source, udb_recordset& target, const std::u16string& name,
                     std::uint64_t from);
-  void copy_in_batches(dbf_recordset& source, ora_table& target, const std::u16string& name,
-                       std::uint64_t from);
-  bool can_load_in_batches(const ora_table& target, const std::u16string& name) const;
   void open_journal();
   void remove_journal();
   // The entry of the run being resumed for the file `source`; nullptr when none.
@@ -90,15 +87,15 @@ class vesper_converter : public udb_converter,
   void say(const std::string& text) const;
   // Counts the source's current record as through and tells the watcher now and then.
   void record_through();
-  // False when the record was left out as deleted.
-  bool append_one(udb_recordset& source, udb_recordset& target, const std::u16string& name);
+  // Hands the source's current record to `writer`: appended, left out as
+  // deleted, or failed in its customisation.
+  void append_one(dbf_recordset& source, udb_record_writer& writer, const std::u16string& name);
   // The record to append for the source's current one (the customised one,
   // kept in `holder`), or null when it is left out as deleted.
   const udb_record* record_to_append(udb_recordset& source, const std::u16string& name,
                                      std::unique_ptr<udb_record>& holder);
   // Raises tk_final_exception once a stop was asked for.
   void stop_if_cancelled() const;
-  void stop_on_lasting_error(const ora_exception& e, const table_tally& tally) const;
   // Counts the current table as failed and reports `e` with its name.
   void fail_table(const tk_exception& e);
   [[noreturn]] void stop_run(const ora_exception& e);

@@ -4,12 +4,15 @@
 #include <map>
 
 #include "ole_type_exception.hpp"
+#include "ora_batch_loader.hpp"
+#include "ora_bulk_insert.hpp"
 #include "ora_database.hpp"
 #include "ora_engine.hpp"
 #include "ora_field_finder.hpp"
 #include "ora_literal_reader.hpp"
 #include "ora_lob_insert.hpp"
 #include "ora_native_type.hpp"
+#include "ora_row_loader.hpp"
 #include "ora_util.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
@@ -397,4 +400,12 @@ void ora_table::append_record(const udb_record& record) {
   }
   ++record_count;
   tk_log(1, "ora_table::append_record - at the END");
+}
+
+std::unique_ptr<udb_record_writer> ora_table::open_writer(const udb_write_options& options, udb_write_sinks sinks) {
+  if (options.row_by_row) return std::make_unique<ora_row_loader>(*this, database_.journal, std::move(sinks));
+  if (ora_bulk_insert::can_bind(*this))
+    return std::make_unique<ora_batch_loader>(*this, database_.journal, options, std::move(sinks));
+  tk_log(3, "Table %s has a LONG column: its records are inserted one by one", tk_printable_name(options.shown_name));
+  return std::make_unique<ora_row_loader>(*this, database_.journal, std::move(sinks));
 }

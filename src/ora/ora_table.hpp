@@ -23,6 +23,9 @@ class ora_table : public ora_query_results {
   // Inserts one row and its LOBs as one transaction; on failure nothing of
   // the record stays and the error is raised.
   void append_record(const udb_record& record) override;
+  // Batches of bound rows, unless the run asks for one INSERT each or a
+  // LONG column needs it; with the database's journal when it keeps one.
+  std::unique_ptr<udb_record_writer> open_writer(const udb_write_options& options, udb_write_sinks sinks) override;
   bool is_eof() override;
   void next() override { ++cursor_; }
   void first() override {}

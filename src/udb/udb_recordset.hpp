@@ -2,10 +2,12 @@
 // is walked as: first(); while (!is_eof()) { get_item(); ...; next(); }
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "udb_indexes.hpp"
 #include "udb_record.hpp"
+#include "udb_record_writer.hpp"
 #include "udb_schema.hpp"
 
 class udb_recordset {
@@ -15,8 +17,12 @@ class udb_recordset {
   udb_recordset(const udb_recordset&) = delete;
   udb_recordset& operator=(const udb_recordset&) = delete;
 
-  // Adds a record at the end.
+  // Adds a record at the end, final when it returns; raises its error.
   virtual void append_record(const udb_record& record) = 0;
+  // The writer a run hands this table's records to, borrowing the table.
+  // By default each record goes alone through append_record.
+  virtual std::unique_ptr<udb_record_writer> open_writer(const udb_write_options& options,
+                                                         udb_write_sinks sinks);
   virtual void update();
   // The record under the cursor; valid until the cursor moves.
   virtual udb_record& get_item() = 0;

@@ -1,4 +1,4 @@
-#include "batch_loader.hpp"
+#include "ora_batch_loader.hpp"
 
 #include "ora_engine.hpp"
 #include "ora_error_class.hpp"
@@ -8,17 +8,15 @@
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 
-batch_loader::batch_loader(ora_table& table, table_tally& tally, std::size_t batch_rows, std::size_t commit_rows,
-                           ora_journal* journal, failure_sink failed, loss_sink lost)
+ora_batch_loader::ora_batch_loader(ora_table& table, ora_journal* journal, const udb_write_options& options,
+                                   udb_write_sinks sinks)
     : table_(table),
-      bulk_(table, batch_rows),
-      tally_(tally),
-      commit_rows_(commit_rows),
+      bulk_(table, options.batch_rows),
+      commit_rows_(options.commit_rows),
       journal_(journal),
-      failed_(std::move(failed)),
-      lost_(std::move(lost)) {}
+      sinks_(std::move(sinks)) {}
 
-void batch_loader::add(const udb_record& record, std::uint64_t number) {
+void ora_batch_loader::append(const udb_record& record, std::uint64_t number) {
   if (!queue(record, number)) {
     run(1);
     if (bulk_.oversized()) return insert_alone(record, number);
@@ -29,45 +27,46 @@ void batch_loader::add(const udb_record& record, std::uint64_t number) {
 
 // The rows before it are committed first, so that the journal, advanced to
 // this record with its commit, names no row that is not there.
-void batch_loader::insert_alone(const udb_record& record, std::uint64_t number) {
+void ora_batch_loader::insert_alone(const udb_record& record, std::uint64_t number) {
   tk_log(3, "Record #%I64u holds a LOB larger than a bind carries: it is inserted alone", number);
   commit(1);
   last_executed_ = number;
   if (journal_) journal_->advance(number);
   try {
     table_.append_record(record);  // commits, with the journal's update
-    ++tally_.inserted;
+    ++inserted_;
+    sinks_.inserted(1);
   } catch (const tk_final_exception&) {
     throw;
   } catch (const ora_exception& e) {
     if (ora_error_class::connection_lost(e.ora_number()) || ora_error_class::out_of_space(e.ora_number()))
       stop(e, 1);
-    failed_(e, number);
+    sinks_.failed(e, number);
     if (journal_) journal_->commit();  // its outcome is final now
   } catch (const tk_exception& e) {
-    failed_(e, number);
+    sinks_.failed(e, number);
     if (journal_) journal_->commit();
   }
 }
 
 // The record's own errors (a value that cannot be bound) fail it alone.
-bool batch_loader::queue(const udb_record& record, std::uint64_t number) {
+bool ora_batch_loader::queue(const udb_record& record, std::uint64_t number) {
   try {
     return bulk_.add(record, number);
   } catch (const tk_final_exception&) {
     throw;
   } catch (const tk_exception& e) {
-    failed_(e, number);
+    sinks_.failed(e, number);
     return true;
   }
 }
 
-void batch_loader::finish() {
+void ora_batch_loader::finish() {
   run();
   commit();
 }
 
-void batch_loader::abandon() {
+void ora_batch_loader::abandon() {
   if (since_commit_ == 0 && uncommitted_ == 0) return;
   tk_log(3, "The run stops: %I64u rows not committed are rolled back", uncommitted_);
   try {
@@ -83,7 +82,7 @@ void batch_loader::abandon() {
 // on purpose first, never in the middle of a batch. Without a journal, a
 // batch that ends a commit interval commits in its own round trip when none
 // of its rows fail; with one, the journal's update commits it.
-void batch_loader::run(std::size_t waiting) {
+void ora_batch_loader::run(std::size_t waiting) {
   const std::size_t rows = bulk_.pending();
   if (rows == 0) return;
   const bool closes_interval = !journal_ && since_commit_ + rows >= commit_rows_;
@@ -106,14 +105,14 @@ void batch_loader::run(std::size_t waiting) {
       stop(row.error, errors.size() + waiting);
   }
   since_commit_ += rows;
-  for (const ora_bulk_insert::row_error& row : errors) failed_(row.error, row.tag);
+  for (const ora_bulk_insert::row_error& row : errors) sinks_.failed(row.error, row.tag);
   if (closes_interval && errors.empty())
     committed();
   else if (since_commit_ >= commit_rows_)
     commit(waiting);
 }
 
-void batch_loader::commit(std::size_t unsettled) {
+void ora_batch_loader::commit(std::size_t unsettled) {
   if (since_commit_ == 0 && uncommitted_ == 0) return;
   try {
     if (journal_) {
@@ -128,23 +127,24 @@ void batch_loader::commit(std::size_t unsettled) {
   committed();
 }
 
-void batch_loader::committed() {
+void ora_batch_loader::committed() {
   tk_log(1, "Committed %I64u rows", uncommitted_);
-  tally_.inserted += uncommitted_;
+  inserted_ += uncommitted_;
+  sinks_.inserted(uncommitted_);
   uncommitted_ = 0;
   since_commit_ = 0;
 }
 
 // What is not committed is rolled back, so no row stays without its memos
 // and the count of committed rows is exact; those rows failed.
-void batch_loader::stop(const ora_exception& e, std::size_t unsettled) {
+void ora_batch_loader::stop(const ora_exception& e, std::size_t unsettled) {
   try {
     table_.engine().rollback();
   } catch (const tk_exception&) {
   }
-  lost_(uncommitted_ + unsettled);
+  sinks_.lost(uncommitted_ + unsettled);
   uncommitted_ = 0;
   since_commit_ = 0;
   if (ora_error_class::connection_lost(e.ora_number())) throw e;  // the run stops, telling the count
-  throw tk_exception(tk_format("%s; the table stops with %I64u records committed", e.message, tally_.inserted));
+  throw tk_exception(tk_format("%s; the table stops with %I64u records committed", e.message, inserted_));
 }

@@ -10,42 +10,36 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include "ora_bulk_insert.hpp"
-#include "table_tally.hpp"
+#include "udb_record_writer.hpp"
 
 class ora_journal;
 class ora_table;
-class tk_exception;
-class udb_record;
 
-class batch_loader {
+class ora_batch_loader : public udb_record_writer {
  public:
-  // Called for each record that fails, with its source record number.
-  using failure_sink = std::function<void(const tk_exception&, std::uint64_t record)>;
-  // Called with the number of records a stop rolls back or leaves unsent:
-  // they failed too, though not one by one.
-  using loss_sink = std::function<void(std::uint64_t records)>;
-
-  // `commit_rows` 0 commits every batch; `journal` may be null. The loader
-  // counts inserted rows in `tally`; failures are counted by the sinks' owner.
-  batch_loader(ora_table& table, table_tally& tally, std::size_t batch_rows, std::size_t commit_rows,
-               ora_journal* journal, failure_sink failed, loss_sink lost);
+  // Borrows `table` and `journal` (null: none), which outlive the loader.
+  // The sinks' owner counts failures; committed rows go to the inserted sink.
+  ora_batch_loader(ora_table& table, ora_journal* journal, const udb_write_options& options, udb_write_sinks sinks);
 
   // Queues a record, running the batch first when it has no room left and
   // after when it is full. A record that cannot be bound fails alone.
   // Raises tk_exception when the table (or the run) must stop.
-  void add(const udb_record& record, std::uint64_t number);
+  void append(const udb_record& record, std::uint64_t number) override;
+  // A deleted record left out is nothing to the journal: a resumed run
+  // reads it again and leaves it out again.
+  void skip(std::uint64_t) override {}
+  void reject(const tk_exception& error, std::uint64_t number) override { sinks_.failed(error, number); }
   // Runs and commits what is pending.
-  void finish();
+  void finish() override;
   // The run stops outside a batch boundary (Abort): what is not committed is
   // rolled back, so that the table and the journal agree and a resumed run
   // loads those records again. Left open, the session's end would commit
   // rows the journal does not name, and a resumed run would insert them twice.
-  void abandon();
+  void abandon() override;
   // Nothing queued: after finish() a stop here loses no work.
-  bool at_batch_boundary() const { return bulk_.pending() == 0; }
+  bool at_boundary() const override { return bulk_.pending() == 0; }
 
  private:
   // False when the batch has no room for the record; true when it was
@@ -66,11 +60,10 @@ class batch_loader {
 
   ora_table& table_;
   ora_bulk_insert bulk_;
-  table_tally& tally_;
   std::size_t commit_rows_;
   ora_journal* journal_;
-  failure_sink failed_;
-  loss_sink lost_;
+  udb_write_sinks sinks_;
+  std::uint64_t inserted_ = 0;  // rows of the table committed by this loader
   std::uint64_t uncommitted_ = 0;  // rows inserted since the last commit
   std::uint64_t since_commit_ = 0;  // rows executed since the last commit
   std::uint64_t last_executed_ = 0;  // the record number of the last row executed
