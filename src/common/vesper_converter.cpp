@@ -157,6 +157,7 @@ void vesper_converter::operator()() {
     init_conversion scope(done, true);
     // Tables find their memo, index and code page files in one listing of the folder.
     tk_folder_cache::scope listings;
+    udb_custom_conversion rules;
     try {
       if (!target) throw tk_exception("Not connected to Oracle", tk_exception::run_level);
       target->b_uppercase = uppercase;
@@ -165,8 +166,8 @@ void vesper_converter::operator()() {
       target->lob_tablespace = oracle_identifier(lob_tablespace);
       dbf_database source(src, 1, code_page);
       tk_log(1, "After initializing DBs");
-      udb_custom_conversion rules;
       if (bool_dbf) rules.install(std::make_unique<vesper_bool_rule>());
+      target->conversion = &rules;
       run_tables(source);
     } catch (const tk_final_exception&) {
       if (cancel_requested) {
@@ -190,6 +191,7 @@ void vesper_converter::operator()() {
       tk_log(3, "ERROR:\n%s", e.what());
       if (!silent) std::fprintf(stderr, "%s\n", e.what());
     }
+    if (target) target->conversion = nullptr;
     clear_prefix();
     reset_progress();
   }
