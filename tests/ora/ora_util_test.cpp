@@ -11,6 +11,7 @@
 #include "ora_util.hpp"
 #include "tk_mail_assertion.hpp"
 #include "udb_builders.hpp"
+#include "vesper_bool_rule.hpp"
 
 namespace {
 
@@ -72,6 +73,28 @@ TEST(OraTypes, LobsByTypeAndChosenLengthsInCharacters) {
   EXPECT_EQ(ora_in_characters(u"NVARCHAR2(20)"), u"NVARCHAR2(20)");
   EXPECT_EQ(ora_in_characters(u"NUMBER(5,2)"), u"NUMBER(5,2)");
   EXPECT_EQ(ora_in_characters(u"VARCHAR2"), u"VARCHAR2");
+}
+
+// A conversion rule names a model type; the Oracle side declares it.
+TEST(OraTypes, ModelTypesOfConversionRules) {
+  using kind = udb_column_type::kind;
+  EXPECT_EQ(ora_type_name({kind::fixed_text, 1}), u"CHAR(1)");
+  EXPECT_EQ(ora_type_name({kind::varying_text, 40}), u"NVARCHAR2(40)");
+  EXPECT_EQ(ora_type_name({kind::number, 0, 10, 2}), u"NUMBER(10,2)");
+  EXPECT_EQ(ora_type_name({kind::number}), u"NUMBER");  // never NUMBER(0,0)
+  EXPECT_EQ(ora_type_name({kind::date}), u"DATE");
+  EXPECT_EQ(ora_type_name({kind::binary, 16}), u"RAW(16)");
+}
+
+// A logical default follows the rule that keeps the column's logicals as
+// letters; without one it is 1 or 0.
+TEST(OraTypes, LogicalDefaultsFollowTheRunsRules) {
+  udb_custom_conversion rules;
+  rules.install(std::make_unique<vesper_bool_rule>());
+  EXPECT_EQ(make_ora_def_val(with_default(VT_BOOL, 0, u".T."), &rules), u"'T'");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_BOOL, 0, u"n"), &rules), u"'F'");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_BOOL, 0, u"n")), u"0");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_I4, 0, u"7"), &rules), u"7");
 }
 
 TEST(OraTypes, RefinedNumberKinds) {
