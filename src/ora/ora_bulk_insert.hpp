@@ -72,7 +72,8 @@ class ora_bulk_insert {
 
  private:
   void prepare(const udb_record& record);
-  // The cell of a field for `column` into `out`.
+  // The cell of a field for `column` into `out`, and whether a NULL there
+  // needs the column's NOT NULL relaxed.
   void value_of(const ora_bind_column& column, const udb_field& field, bool& relax, ora_cell& out) const;
   std::vector<row_error> row_errors(std::size_t rows);
   void clear();
