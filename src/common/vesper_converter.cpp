@@ -65,6 +65,7 @@ void vesper_converter::run(const vesper_settings& settings) {
     init_conversion scope(done, true);
     // Tables find their memo, index and code page files in one listing of the folder.
     tk_folder_cache::scope listings;
+    udb_custom_conversion rules;
     try {
       if (!target) throw tk_exception("Not connected to Oracle", tk_exception::run_level);
       target->b_uppercase = settings_.upper_case;
@@ -73,8 +74,8 @@ void vesper_converter::run(const vesper_settings& settings) {
       target->lob_tablespace = oracle_identifier(settings_.lob_tablespace);
       dbf_database source(settings_.folder, 1, settings_.code_page, reporter_);
       tk_log(1, "After initializing DBs");
-      udb_custom_conversion rules;
       if (settings_.logicals_as_is) rules.install(std::make_unique<vesper_bool_rule>());
+      target->conversion = &rules;
       run_tables(source);
     } catch (const tk_final_exception&) {
       if (cancel_requested) {
@@ -98,6 +99,7 @@ void vesper_converter::run(const vesper_settings& settings) {
       tk_log(3, "ERROR:\n%s", e.what());
       if (!silent) std::fprintf(stderr, "%s\n", e.what());
     }
+    if (target) target->conversion = nullptr;
     reset_progress();
   }
 }

@@ -1,33 +1,28 @@
 #include "ora_bulk_insert.hpp"
 
-#include "ora_direct_value.hpp"
+#include "ora_cell_writer.hpp"
 #include "ora_engine.hpp"
-#include "ora_literal_reader.hpp"
 #include "ora_table.hpp"
 #include "ora_util.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
-#include "udb_custom_conversion.hpp"
 
 namespace {
-
-bool is_number_kind(VARTYPE kind) {
-  return udb_is_numeric_kind(kind) || kind == VT_INT || kind == VT_UINT || kind == VT_BOOL || kind == VT_I1 ||
-         kind == VT_UI1 || kind == VT_UI2 || kind == VT_UI4 || kind == VT_I8 || kind == VT_UI8;
-}
 
 ora_bind_column::form form_of(const t_ftd& d) {
   using form = ora_bind_column::form;
   if (ora_is_lob_column(d)) return d.vartype == VT_BSTR ? form::long_text : form::long_binary;
-  if (d.vartype == VT_DATE) return form::date;
-  if (d.vartype == VT_BLOB || d.vartype == VT_BYTE_ARRAY) return form::binary;
-  if (is_number_kind(d.vartype)) return form::number;
-  return form::text;
+  switch (ora_cell_writer::kind_of(d)) {
+    case ora_cell::kind::date: return form::date;
+    case ora_cell::kind::binary: return form::binary;
+    case ora_cell::kind::number: return form::number;
+    default: return form::text;
+  }
 }
 
-const std::string& assign_utf16(const std::u16string& text, std::string& out) {
-  out.assign(reinterpret_cast<const char*>(text.data()), text.size() * 2);
-  return out;
+void assign_utf16(const std::u16string& text, ora_cell& out) {
+  out.what = text.empty() ? ora_cell::kind::null : ora_cell::kind::text;
+  out.bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * 2);
 }
 
 }  // namespace
@@ -60,8 +55,7 @@ void ora_bulk_insert::prepare(const udb_record& record) {
   columns_ = std::move(ordinary);
   for (ora_bind_column& column : lobs) columns_.push_back(std::move(column));
   relax_.assign(columns_.size(), false);
-  row_.assign(columns_.size(), std::string());
-  row_null_.assign(columns_.size(), 0);
+  row_.assign(columns_.size(), ora_cell());
   row_relax_.assign(columns_.size(), 0);
   std::u16string names, values;
   for (std::size_t k = 0; k < columns_.size(); ++k) {
@@ -74,52 +68,21 @@ void ora_bulk_insert::prepare(const udb_record& record) {
   statement_->prepare(text);
 }
 
-// Values whose kind fits the column go straight into bind form; the rest,
-// and any a conversion rule claims, through the SQL literal the row-by-row
-// insert would write, read back.
-bool ora_bulk_insert::value_of(const ora_bind_column& column, const udb_field& field, bool& relax,
-                               std::string& out) const {
+// LOB data is bound as it stands; every other value as the cell the
+// row-by-row insert writes its literal from.
+void ora_bulk_insert::value_of(const ora_bind_column& column, const udb_field& field, bool& relax,
+                               ora_cell& out) const {
   relax = false;
   const t_ftd& d = table_.schema[column.position()];
-  if (ora_is_lob_column(d)) {
-    if (d.vartype == VT_BSTR) {
-      if (field.get_type() == VT_BSTR) return !assign_utf16(field.var.bstrVal, out).empty();
-      return !assign_utf16(field.to_wstring(), out).empty();
-    }
-    const std::uint8_t* bytes = nullptr;
-    std::size_t n = ole_variant::is_binary(field.get_type()) ? field.get_bytes(&bytes) : 0;
-    out.assign(reinterpret_cast<const char*>(bytes), n);
-    return n != 0;
+  if (!column.is_long()) return table_.cell_of(column.position(), field, out, relax);
+  if (d.vartype == VT_BSTR) {
+    if (field.get_type() == VT_BSTR) return assign_utf16(field.var.bstrVal, out);
+    return assign_utf16(field.to_wstring(), out);
   }
-  if (!udb_custom_conversion::is_acceptable2(field)) {
-    switch (ora_direct_value::write(column.kind(), field, out)) {
-      case ora_direct_value::outcome::value: return true;
-      case ora_direct_value::outcome::null: relax = table_.null_needs_relaxing(column.position()); return false;
-      case ora_direct_value::outcome::literal: break;
-    }
-  }
-  return literal_value(column, field, relax, out);
-}
-
-bool ora_bulk_insert::literal_value(const ora_bind_column& column, const udb_field& field, bool& relax,
-                                    std::string& out) const {
-  using form = ora_bind_column::form;
-  std::u16string literal = table_.field_literal(column.position(), field, relax);
-  if (ora_literal_reader::is_null(literal)) return false;
-  switch (column.kind()) {
-    case form::number: out = ora_literal_reader::number(literal); return true;
-    case form::date: {
-      oci::date date = ora_literal_reader::date(literal);
-      out.assign(reinterpret_cast<const char*>(&date), sizeof date);
-      return true;
-    }
-    case form::binary: {
-      std::vector<std::uint8_t> bytes = ora_literal_reader::binary(literal);
-      out.assign(bytes.begin(), bytes.end());
-      return !bytes.empty();
-    }
-    default: return !assign_utf16(ora_literal_reader::text(literal), out).empty();
-  }
+  const std::uint8_t* bytes = nullptr;
+  std::size_t n = ole_variant::is_binary(field.get_type()) ? field.get_bytes(&bytes) : 0;
+  out.what = n ? ora_cell::kind::binary : ora_cell::kind::null;
+  out.bytes.assign(reinterpret_cast<const char*>(bytes), n);
 }
 
 bool ora_bulk_insert::add(const udb_record& record, std::uint64_t tag) {
@@ -131,19 +94,19 @@ bool ora_bulk_insert::add(const udb_record& record, std::uint64_t tag) {
   for (std::size_t k = 0; k < columns_.size(); ++k) {
     const int at = field_of_column_[columns_[k].position()];
     bool needs = false;
-    const bool present = value_of(columns_[k], record[static_cast<std::size_t>(at)], needs, row_[k]);
-    row_null_[k] = !present;
+    value_of(columns_[k], record[static_cast<std::size_t>(at)], needs, row_[k]);
     row_relax_[k] = needs;
-    if (present && columns_[k].is_long() && row_[k].size() > largest_lob_) oversized_ = true;
-    bytes += columns_[k].element_size_with(present ? row_[k].size() : 0);
+    const std::size_t size = row_[k].what == ora_cell::kind::null ? 0 : row_[k].bytes.size();
+    if (columns_[k].is_long() && size > largest_lob_) oversized_ = true;
+    bytes += columns_[k].element_size_with(size);
   }
   if (oversized_) return false;
   if (pending() > 0 && bytes * (pending() + 1) > batch_bytes_) return false;
   for (std::size_t k = 0; k < columns_.size(); ++k) {
-    if (row_null_[k])
+    if (row_[k].what == ora_cell::kind::null)
       columns_[k].add_null();
     else
-      columns_[k].add(row_[k]);
+      columns_[k].add(row_[k].bytes);
     if (row_relax_[k]) relax_[k] = true;
   }
   tags_.push_back(tag);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ora_bind_column.hpp"
+#include "ora_cell.hpp"
 #include "ora_exception.hpp"
 #include "ora_stmt.hpp"
 
@@ -71,9 +72,9 @@ class ora_bulk_insert {
 
  private:
   void prepare(const udb_record& record);
-  // The bind bytes of a field for `column` into `out`; false for NULL.
-  bool value_of(const ora_bind_column& column, const udb_field& field, bool& relax, std::string& out) const;
-  bool literal_value(const ora_bind_column& column, const udb_field& field, bool& relax, std::string& out) const;
+  // The cell of a field for `column` into `out`, and whether a NULL there
+  // needs the column's NOT NULL relaxed.
+  void value_of(const ora_bind_column& column, const udb_field& field, bool& relax, ora_cell& out) const;
   std::vector<row_error> row_errors(std::size_t rows);
   void clear();
 
@@ -85,9 +86,9 @@ class ora_bulk_insert {
   std::vector<ora_bind_column> columns_;  // LOB data last
   std::vector<bool> relax_;               // per bound column
   std::vector<std::uint64_t> tags_;
-  // The row being added, reused from row to row: its values, whether each
-  // is NULL, and whether each NULL needs its column relaxed.
-  std::vector<std::string> row_;
-  std::vector<char> row_null_, row_relax_;
+  // The row being added, reused from row to row: its cells, and whether
+  // each NULL needs its column relaxed.
+  std::vector<ora_cell> row_;
+  std::vector<char> row_relax_;
   std::unique_ptr<ora_stmt> statement_;
 };

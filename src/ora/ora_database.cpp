@@ -89,7 +89,7 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
   creation_warnings.clear();
   if (!is_table_exist(table)) {
     check_fits(source);
-    ora_schema_initializer builder(table, source, source_indexes, b_uppercase, limits);
+    ora_schema_initializer builder(table, source, source_indexes, b_uppercase, limits, conversion);
     builder.owner = owner;
     builder.tablespace = tablespace;
     builder.lob_tablespace = lob_tablespace;

@@ -12,6 +12,7 @@
 #include "ora_engine.hpp"
 #include "ora_server_limits.hpp"
 #include "ora_sql_runner.hpp"
+#include "udb_custom_conversion.hpp"
 #include "udb_database.hpp"
 
 class ora_indexes_initializer;
@@ -92,6 +93,9 @@ class ora_database : public udb_database, public ora_sql_runner {
   // What the server allows; the engine sets it when it connects.
   ora_server_limits limits;
   std::map<std::u16string, std::u16string> views;
+  // The run's conversion rules, which outlive its use of the database; they
+  // decide the types of the columns and the values they claim. Null: none.
+  const udb_custom_conversion* conversion = nullptr;
   // The run's journal, when it keeps one: it commits the records inserted.
   ora_journal* journal = nullptr;
   // Commits the records inserted since the last commit, with the journal's

@@ -6,7 +6,6 @@
 
 #include "ora_native_type.hpp"
 #include "ora_util.hpp"
-#include "udb_custom_conversion.hpp"
 #include "tk_format.hpp"
 
 namespace {
@@ -102,7 +101,7 @@ std::string shown(const std::u16string& text) { return tk_format("\"%s\"", text)
 
 }  // namespace
 
-ora_default_value::ora_default_value(const t_ftd& column) {
+ora_default_value::ora_default_value(const t_ftd& column, const udb_custom_conversion* rules) {
   const std::u16string text = column.default_value.to_wstring();
   if (text.empty()) return;
   if (!ora_can_have_default(column)) {
@@ -115,7 +114,7 @@ ora_default_value::ora_default_value(const t_ftd& column) {
       take_text(text, column);
       break;
     case VT_BOOL:
-      take_logical(trimmed(text), column);
+      take_logical(trimmed(text), column, rules);
       break;
     case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT: case VT_UI1: case VT_UI2: case VT_UI4:
     case VT_UI8: case VT_UINT:
@@ -139,6 +138,7 @@ ora_default_value::ora_default_value(const t_ftd& column) {
 
 void ora_default_value::refuse(const std::u16string& text, const char* why) {
   sql_.clear();
+  number_.clear();
   problem_ = tk_format("the default value %s is %s: the column gets no default", shown(text), why);
 }
 
@@ -151,7 +151,8 @@ void ora_default_value::take_integer(const std::u16string& text, const t_ftd& co
 
 // A logical default as the column holds logical values: 'T'/'F' where they
 // are kept as they are, else 1/0.
-void ora_default_value::take_logical(const std::u16string& text, const t_ftd& column) {
+void ora_default_value::take_logical(const std::u16string& text, const t_ftd& column,
+                                     const udb_custom_conversion* rules) {
   std::u16string upper;
   for (char16_t c : text) upper += c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
   if (upper.size() == 3 && upper.front() == u'.' && upper.back() == u'.') upper = upper.substr(1, 1);
@@ -163,8 +164,13 @@ void ora_default_value::take_logical(const std::u16string& text, const t_ftd& co
   } else {
     return refuse(text, "not a logical value");
   }
-  sql_ = udb_custom_conversion::is_acceptable1(column) ? udb_custom_conversion::handle2(ole_variant(value))
-                                                       : std::u16string(value ? u"1" : u"0");
+  const udb_conversion_rule* rule = rules ? rules->rule_for(column) : nullptr;
+  if (!rule) {
+    sql_ = value ? u"1" : u"0";
+    return;
+  }
+  const ole_variant stored = rule->value(ole_variant(value));
+  sql_ = to_oracle_str(stored.to_wstring(), stored.get_type());
 }
 
 void ora_default_value::take_number(const std::u16string& text, const t_ftd& column) {
@@ -176,7 +182,7 @@ void ora_default_value::take_number(const std::u16string& text, const t_ftd& col
   const auto [precision, scale] = number_bounds(column);
   if (precision > 0 && number->integer_digits() > precision - scale)
     return refuse(text, tk_format("too large for the column's type NUMBER(%d,%d)", precision, scale).c_str());
-  sql_ = number_literal(*number);
+  sql_ = number_ = number_literal(*number);
   if (precision > 0 && number->needed_scale() > scale)
     problem_ = tk_format("the default value %s has more decimals than the column's type NUMBER(%d,%d) keeps: "
                          "Oracle rounds it to %d",

@@ -1,5 +1,6 @@
 #include "ora_number_bytes.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string>
@@ -95,4 +96,37 @@ std::optional<ora_number_bytes::bytes> ora_number_bytes::from_text(std::u16strin
   if (d->negative && count < max_pairs) out[n++] = 102;
   out[0] = static_cast<ub1>(n - 1);
   return out;
+}
+
+std::u16string ora_number_bytes::to_text(std::string_view value) {
+  const std::size_t length = value.empty() ? 0 : static_cast<ub1>(value[0]);
+  if (length < 2 || value.size() < length + 1) return u"0";  // zero, or nothing to read
+  const ub1 head = static_cast<ub1>(value[1]);
+  const bool negative = head < 0x80;
+  const int exponent = negative ? 0x3E - head : head - 0xC1;  // of the first pair, base 100
+  std::u16string digits;
+  for (std::size_t k = 2; k <= length; ++k) {
+    const ub1 b = static_cast<ub1>(value[k]);
+    if (negative && b == 102) break;  // the closing byte of a negative number
+    const int pair = negative ? 101 - b : b - 1;
+    digits += static_cast<char16_t>(u'0' + pair / 10);
+    digits += static_cast<char16_t>(u'0' + pair % 10);
+  }
+  // The point stands after the digits of exponent + 1 pairs.
+  const long point = 2L * (exponent + 1);
+  std::u16string integer, fraction;
+  if (point <= 0) {
+    fraction = std::u16string(static_cast<std::size_t>(-point), u'0') + digits;
+  } else if (static_cast<std::size_t>(point) >= digits.size()) {
+    integer = digits + std::u16string(static_cast<std::size_t>(point) - digits.size(), u'0');
+  } else {
+    integer = digits.substr(0, static_cast<std::size_t>(point));
+    fraction = digits.substr(static_cast<std::size_t>(point));
+  }
+  integer.erase(0, std::min(integer.find_first_not_of(u'0'), integer.size()));
+  const std::size_t last = fraction.find_last_not_of(u'0');
+  fraction.erase(last == std::u16string::npos ? 0 : last + 1);
+  std::u16string text = integer.empty() ? u"0" : integer;
+  if (!fraction.empty()) text += u"." + fraction;
+  return negative ? u"-" + text : text;
 }

@@ -18,6 +18,11 @@ class ora_number_bytes {
   // rounded half away from zero, as Oracle keeps at most 40. Nothing for
   // other text or a magnitude of 1e126 and above; zero below 1e-130.
   static std::optional<bytes> from_text(std::u16string_view text);
+  // The number of `value` (a length byte, then NUMBER bytes as from_text
+  // writes them) as plain decimal text: "-12.5", "0.005", "100"; no
+  // exponent, no trailing zeros after the point. It reads back as the
+  // same bytes.
+  static std::u16string to_text(std::string_view value);
 
  private:
   struct decimal {

@@ -11,7 +11,6 @@
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
-#include "udb_custom_conversion.hpp"
 
 namespace {
 constexpr int ora_name_taken = 955;
@@ -29,8 +28,9 @@ bool is_known_type(const t_ftd& c) {
 
 ora_schema_initializer::ora_schema_initializer(std::u16string table_, const udb_schema& source,
                                                const udb_indexes&, bool b_uppercase_,
-                                               const ora_server_limits& limits)
-    : table(std::move(table_)), b_uppercase(b_uppercase_), validator(source, limits), limits_(limits) {
+                                               const ora_server_limits& limits,
+                                               const udb_custom_conversion* rules)
+    : table(std::move(table_)), b_uppercase(b_uppercase_), validator(source, limits), limits_(limits), rules_(rules) {
   tk_log(1, "ora_schema_initializer::ctor");
   for (std::size_t i = 0; i < source.size(); ++i) {
     const t_ftd& s = source[i];
@@ -49,7 +49,8 @@ ora_schema_initializer::ora_schema_initializer(std::u16string table_, const udb_
 }
 
 std::u16string ora_schema_initializer::column_type(const t_ftd& c) const {
-  std::u16string type = udb_custom_conversion::is_acceptable1(c) ? udb_custom_conversion::handle1(c)
+  const udb_conversion_rule* rule = rules_ ? rules_->rule_for(c) : nullptr;
+  std::u16string type = rule ? ora_type_name(rule->column_type(c))
                         : is_known_type(c) && !c.native_type.empty()
                             ? ora_in_characters(ora_native_type::parse(c.native_type).text())
                             : get_ora_native_type(c, false);
@@ -64,7 +65,7 @@ std::u16string ora_schema_initializer::column_type(const t_ftd& c) const {
 
 std::u16string ora_schema_initializer::column_text(const t_ftd& c) const {
   std::u16string text = ora_quoted(c.name) + u" " + column_type(c);
-  std::u16string default_text = make_ora_def_val(c);
+  std::u16string default_text = make_ora_def_val(c, rules_);
   tk_log(1, "got def value: %s", default_text);
   if (!default_text.empty() && ora_can_have_default(c)) text += u" DEFAULT " + default_text;
   tk_log(1, "OraField name='%s', type=%d, size=%d", c.name, c.vartype, c.size);
@@ -127,7 +128,7 @@ void ora_schema_initializer::report_columns() const {
     if (!is_known_type(column))
       warn(tk_format("the type %s is no Oracle type: the column is declared %s instead", column.native_type,
                      column_type(column)));
-    const ora_default_value value(column);
+    const ora_default_value value(column, rules_);
     if (!value.problem().empty()) warn(value.problem());
   }
 }

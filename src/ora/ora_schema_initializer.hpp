@@ -12,13 +12,15 @@
 #include "ora_sql_runner.hpp"
 #include "t_names_map.hpp"
 #include "udb_indexes.hpp"
+#include "udb_custom_conversion.hpp"
 #include "udb_schema.hpp"
 
 class ora_schema_initializer {
  public:
   ora_schema_initializer(std::u16string table, const udb_schema& source,
                          const udb_indexes& indexes, bool b_uppercase,
-                         const ora_server_limits& limits = ora_server_limits());
+                         const ora_server_limits& limits = ora_server_limits(),
+                         const udb_custom_conversion* rules = nullptr);
 
   std::u16string create_table_text() const;
   // The Oracle type text a column of the built schema is declared with.
@@ -61,5 +63,6 @@ class ora_schema_initializer {
   void no_numbering(const std::string& why);
 
   ora_server_limits limits_;
+  const udb_custom_conversion* rules_;  // the run's, or null
   std::int64_t first_value_ = 1;  // the sequence's start: after the rows the source brings
 };

@@ -9,7 +9,9 @@
 #include "ora_database.hpp"
 #include "ora_engine.hpp"
 #include "ora_field_finder.hpp"
-#include "ora_literal_reader.hpp"
+#include "ora_cell_literal.hpp"
+#include "ora_cell_writer.hpp"
+#include "ora_default_value.hpp"
 #include "ora_lob_insert.hpp"
 #include "ora_native_type.hpp"
 #include "ora_row_loader.hpp"
@@ -20,15 +22,10 @@
 #include "tk_mail_assertion.hpp"
 #include "tk_trim.hpp"
 #include "tk_wstring.hpp"
-#include "udb_custom_conversion.hpp"
 
 namespace {
 
 const char* const not_conforming = "The structure of data source does not conform to the destination table.";
-
-bool is_numeric_value(VARTYPE kind) {
-  return udb_is_numeric_kind(kind) || kind == VT_INT || kind == VT_UINT;
-}
 
 // An absent or empty memo or blob: NULL in its LOB column, as a batch binds
 // it (the LOB writer leaves such values alone).
@@ -300,37 +297,38 @@ std::u16string ora_table::insert_text(const udb_record& record, std::vector<int>
   long_texts.clear();
   std::u16string columns = u"INSERT /*+ APPEND */ INTO " + database_.sql_name(name) + u" (", values = u" VALUES(";
   bool first_column = true;
+  ora_cell cell;
   for (std::size_t c = 0; c < schema.size(); ++c) {
     if (field_of_column[c] < 0) continue;
     const udb_field& field = record[static_cast<std::size_t>(field_of_column[c])];
-    std::u16string literal = udb_custom_conversion::is_acceptable2(field)
-                                 ? udb_custom_conversion::handle2(field)
-                                 : get_fld_append_wstr(c, field);
-    if (schema[c].native_type == u"LONG" && literal.size() > 1 && literal.front() == u'\'' && literal.back() == u'\'') {
-      long_texts.push_back(ora_literal_reader::text(literal));
-      literal = tk_wformat(u":L%d", static_cast<int>(long_texts.size()));
-    }
     columns += (first_column ? u"" : u", ") + ora_quoted(schema[c].name);
-    values += (first_column ? u"" : u", ") + literal;
+    values += (first_column ? u"" : u", ") + column_literal(c, field, cell, long_texts);
     first_column = false;
   }
   return columns + u")" + values + u")";
 }
 
-bool ora_table::is_national(std::size_t position) const {
-  return position < national_.size() && national_[position];
-}
-
-std::u16string ora_table::field_literal(std::size_t position, const udb_field& field, bool& relax) const {
-  relax = false;
-  if (udb_custom_conversion::is_acceptable2(field)) return udb_custom_conversion::handle2(field);
-  return value_literal(position, field, relax);
-}
-
-std::u16string ora_table::get_fld_append_wstr(std::size_t position, const udb_field& field) {
-  tk_log(1, "ora_table::get_fld_append_wstr");
+// A LOB column gets a placeholder its data is written into after the row;
+// a NULL that needs the column's NOT NULL relaxed has it relaxed here.
+std::u16string ora_table::column_literal(std::size_t position, const udb_field& field, ora_cell& cell,
+                                         std::vector<std::u16string>& long_texts) {
+  const t_ftd& d = schema[position];
+  const bool claimed = database_.conversion && database_.conversion->rule_for(field);
   bool relax = false;
-  std::u16string literal = value_literal(position, field, relax);
+  std::u16string literal;
+  if (ora_is_lob_column(d) && !claimed) {
+    if (!is_empty_lob_value(d, field)) return d.vartype == VT_BSTR ? u"EMPTY_CLOB()" : u"EMPTY_BLOB()";
+    relax = null_needs_relaxing(position);
+    literal = u"NULL";
+  } else {
+    cell_of(position, field, cell, relax);
+    tk_log(1, "Got field #'%d' (%d, %d)", position, field.get_type(), field.size);
+    if (d.native_type == u"LONG" && cell.what == ora_cell::kind::text) {
+      long_texts.push_back(ora_cell_literal::text(cell));
+      return tk_wformat(u":L%d", static_cast<int>(long_texts.size()));
+    }
+    literal = ora_cell_literal::sql(cell);
+  }
   if (relax) {
     tk_log(1, "Put NULL-field");
     reset_not_null_flag(position);
@@ -338,30 +336,32 @@ std::u16string ora_table::get_fld_append_wstr(std::size_t position, const udb_fi
   return literal;
 }
 
-std::u16string ora_table::value_literal(std::size_t position, const udb_field& field, bool& relax) const {
+bool ora_table::is_national(std::size_t position) const {
+  return position < national_.size() && national_[position];
+}
+
+// A double beyond NUMBER's range (or NaN) bound for a floating column: the
+// column's default when it is NOT NULL and has one, else NULL.
+bool ora_table::real_out_of_range(const t_ftd& d, const udb_field& field) const {
+  if ((d.vartype != VT_R4 && d.vartype != VT_R8) || (field.get_type() != VT_R4 && field.get_type() != VT_R8))
+    return false;
+  const double value = field.to_double();
+  return std::isnan(value) || value < -1e126 || value > 1e126;
+}
+
+void ora_table::cell_of(std::size_t position, const udb_field& field, ora_cell& out, bool& relax) const {
   relax = false;
   const t_ftd& d = schema[position];
-  std::u16string literal = udb_is_string_kind(d.vartype) ? ora_text_literal(field) : to_oracle_str(field);
-  tk_log(1, "Got field #'%d': '%s' (%d, %d)", position, literal, field.get_type(), field.size);
-  if ((d.vartype == VT_R4 || d.vartype == VT_R8) && is_numeric_value(field.get_type())) {
-    double value = field.to_double();
-    if (std::isnan(value) || value < -1e126 || value > 1e126) {
-      tk_log(1, "Number is out of range");
-      std::u16string fallback = d.b_not_null ? make_ora_def_val(d) : u"";
-      return fallback.empty() ? u"NULL" : fallback;
-    }
-  } else if (ora_is_lob_column(d) && !is_empty_lob_value(d, field)) {
-    tk_log(1, "Got LOB - put placeholder");
-    return d.vartype == VT_BSTR ? u"EMPTY_CLOB()" : u"EMPTY_BLOB()";
-  } else if (ora_is_lob_column(d)) {
-    relax = null_needs_relaxing(position);
-    return u"NULL";
+  const ora_cell::kind kind = ora_cell_writer::kind_of(d);
+  if (const udb_conversion_rule* rule = database_.conversion ? database_.conversion->rule_for(field) : nullptr)
+    return ora_cell_writer::write(kind, rule->value(field), out);
+  if (real_out_of_range(d, field)) {
+    tk_log(1, "Number is out of range");
+    const std::u16string fallback = d.b_not_null ? ora_default_value(d, database_.conversion).number_text() : u"";
+    return ora_cell_writer::write(kind, fallback.empty() ? ole_variant() : ole_variant(fallback), out);
   }
-  bool is_null = field.get_type() == VT_NULL || field.get_type() == VT_EMPTY || literal.empty() ||
-                 literal == u"''" || literal == u"\"\"";
-  if (!is_null) return literal;
-  relax = null_needs_relaxing(position);
-  return u"NULL";
+  ora_cell_writer::write(kind, field, out);
+  if (out.what == ora_cell::kind::null) relax = null_needs_relaxing(position);
 }
 
 bool ora_table::null_needs_relaxing(std::size_t position) const {

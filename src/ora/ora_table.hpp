@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ora_cell.hpp"
 #include "ora_get_rowid.hpp"
 #include "ora_query_results.hpp"
 
@@ -35,11 +36,11 @@ class ora_table : public ora_query_results {
   // columns, bound as :L1, :L2, ...
   std::u16string insert_text(const udb_record& record, std::vector<int>& field_of_column,
                              std::vector<std::u16string>& long_texts);
-  std::u16string get_fld_append_wstr(std::size_t position, const udb_field& field);
-  // The literal of a field for column `position` (a conversion rule's when
-  // one claims the field; "NULL" for none), and whether a NULL there needs
-  // the column's NOT NULL relaxed first. Changes nothing.
-  std::u16string field_literal(std::size_t position, const udb_field& field, bool& relax) const;
+  // The cell of a field for column `position` (not a LOB column): a
+  // conversion rule's value when one claims the field, written as the
+  // column's kind (ora_cell_writer, whose errors it raises), and whether a
+  // NULL there needs the column's NOT NULL relaxed first. Changes nothing.
+  void cell_of(std::size_t position, const udb_field& field, ora_cell& out, bool& relax) const;
   // Whether a NULL for column `position` needs its NOT NULL relaxed first.
   bool null_needs_relaxing(std::size_t position) const;
   // Lets the column take NULL (only its nullability changes).
@@ -63,7 +64,9 @@ class ora_table : public ora_query_results {
   void init_plain_indexes();
   void init_foreign_keys();
   std::u16string literal_name() const;
-  std::u16string value_literal(std::size_t position, const udb_field& field, bool& relax) const;
+  bool real_out_of_range(const t_ftd& column, const udb_field& field) const;
+  std::u16string column_literal(std::size_t position, const udb_field& field, ora_cell& cell,
+                                std::vector<std::u16string>& long_texts);
   std::vector<int> match_fields(const udb_record& record) const;
   bool matched_before(const udb_record& record) const;
 

@@ -6,12 +6,11 @@
 
 #include "ole_date.hpp"
 #include "ora_default_value.hpp"
-#include "ole_guid_extractor.hpp"
 #include "ora_engine.hpp"
 #include "ora_native_type.hpp"
+#include "ora_value_text.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
-#include "tk_real_text.hpp"
 #include "tk_mail_assertion.hpp"
 
 namespace {
@@ -22,58 +21,14 @@ bool is_text_or_binary(VARTYPE kind) {
   return kind == VT_BSTR || kind == VT_BLOB || kind == VT_BYTE_ARRAY;
 }
 
+// A date's text as TO_DATE with the format it is written in.
 std::u16string date_literal(const std::u16string& text) {
-  ole_date date(text);
-  if (!date.is_valid()) return {};
-  if (date.type == ole_date::time_only) {
-    std::u16string printed = date.to_wstring(true);
-    std::size_t null_date = printed.find(u"0000-00-00 ");
-    if (null_date != std::u16string::npos) {
-      tk_log(2, "Null date has been found");
-      printed.erase(null_date, 11);
-    }
-    return u"to_date('" + printed + u"', 'HH24-MI-SS')";
-  }
-  if (date.type == ole_date::date_only) return u"to_date('" + date.to_wstring(true) + u"', 'YYYY-MM-DD')";
-  return u"to_date('" + date.to_wstring(false) + u"', 'YYYY-MM-DD HH24:MI:SS')";
-}
-
-// The date as the literal above writes it, without the conversion: for a text column.
-std::u16string date_text(const std::u16string& text) {
-  ole_date date(text);
-  if (!date.is_valid()) return {};
-  if (date.type == ole_date::time_only) {
-    std::u16string printed = date.to_wstring(true);
-    std::size_t null_date = printed.find(u"0000-00-00 ");
-    if (null_date != std::u16string::npos) printed.erase(null_date, 11);
-    return printed;
-  }
-  return date.to_wstring(date.type == ole_date::date_only);
-}
-
-bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool is_hex(char16_t c) {
-  return is_digit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-
-std::u16string binary_literal(const std::u16string& text) {
-  tk_log(1, "GOT BLOB");
-  if (text.size() < 2 || !is_digit(text[0])) return u"''";
-  bool hex = text[0] == u'0' && (text[1] == u'x' || text[1] == u'X');
-  if (!hex && !is_digit(text[1])) return u"''";
-  for (std::size_t i = 2; i < text.size(); ++i)
-    if (hex ? !is_hex(text[i]) : !is_digit(text[i])) return u"''";
-  tk_log(1, "BLOB IS VALID");
-  return u"'" + text.substr(2) + u"'";
-}
-
-// The digits of a GUID in the byte order of the GUID structure in memory:
-// the first three groups little-endian.
-std::u16string guid_bytes(const std::u16string& digits) {
-  if (digits.size() != 32) TK_ASSERTION_FAILED();
-  std::u16string out;
-  for (int pair : {3, 2, 1, 0, 5, 4, 7, 6}) out += digits.substr(static_cast<std::size_t>(pair) * 2, 2);
-  return out + digits.substr(16);
+  const std::u16string printed = ora_value_text::date(text);
+  if (printed.empty()) return {};
+  const int type = ole_date(text).type;
+  if (type == ole_date::time_only) return u"to_date('" + printed + u"', 'HH24-MI-SS')";
+  if (type == ole_date::date_only) return u"to_date('" + printed + u"', 'YYYY-MM-DD')";
+  return u"to_date('" + printed + u"', 'YYYY-MM-DD HH24:MI:SS')";
 }
 
 }  // namespace
@@ -127,7 +82,24 @@ VARTYPE get_refined_num_type(int& precision, int scale) {
   return VT_R8;
 }
 
-std::u16string make_ora_def_val(const t_ftd& d) { return ora_default_value(d).sql(); }
+std::u16string make_ora_def_val(const t_ftd& d, const udb_custom_conversion* rules) {
+  return ora_default_value(d, rules).sql();
+}
+
+std::u16string ora_type_name(const udb_column_type& type) {
+  using kind = udb_column_type::kind;
+  switch (type.what) {
+    case kind::fixed_text: return tk_wformat(u"CHAR(%d)", static_cast<int>(type.size));
+    case kind::varying_text: return tk_wformat(u"NVARCHAR2(%d)", static_cast<int>(type.size));
+    case kind::number:
+      // NUMBER(0,0) is refused by Oracle: no precision means a bare NUMBER.
+      if (type.precision == 0) return u"NUMBER";
+      return tk_wformat(u"NUMBER(%d,%d)", type.precision, type.scale);
+    case kind::date: return u"DATE";
+    case kind::binary: return tk_wformat(u"RAW(%d)", static_cast<int>(type.size));
+  }
+  TK_ASSERTION_FAILED();
+}
 
 bool ora_can_have_default(const t_ftd& d) {
   return (d.vartype != VT_BSTR && d.vartype != VT_BLOB) || is_sized(d.size);
@@ -158,34 +130,11 @@ std::u16string to_oracle_str(const std::u16string& text, VARTYPE kind) {
   tk_log(1, "to_oracle_str(%s,%d)", text, kind);
   if (text.empty()) return u"''";
   if (kind == VT_DATE) return date_literal(text);
-  if (kind == VT_BLOB || kind == VT_BLOB_OBJECT || kind == VT_BYTE_ARRAY) return binary_literal(text);
+  if (ole_variant::is_binary(kind)) {
+    const std::optional<std::u16string> digits = ora_value_text::hex_digits(text);
+    return u"'" + digits.value_or(std::u16string()) + u"'";
+  }
   std::u16string quoted = ora_literal_text(text);
   return kind == VT_BSTR ? u"'" + quoted + u"'" : quoted;
 }
 
-std::u16string ora_text_literal(const udb_field& field) {
-  if (field.get_type() != VT_DATE) return to_oracle_str(field);
-  const std::u16string text = date_text(field.to_wstring());
-  return text.empty() ? u"''" : u"'" + text + u"'";
-}
-
-std::u16string to_oracle_str(const udb_field& field) {
-  tk_log(1, "to_oracle_str( const udb_field *  )");
-  VARTYPE kind = field.get_type();
-  // NaN and infinity have no SQL literal: they are written as NULL.
-  if ((kind == VT_R4 || kind == VT_R8) && !std::isfinite(field.to_double())) return {};
-  // A double's shortest text reads back as the same double; the variant's
-  // own 17 digits would store its binary error (2.3 as 2.2999999999999998).
-  if (kind == VT_R8) return to_oracle_str(tk_utf8_to_utf16_lenient(tk_shortest_real_text(field.to_double())), kind);
-  // Only a binary value made of a whole, well-formed braced GUID is one.
-  if (ole_variant::is_binary(kind)) {
-    ole_guid_extractor guid(field.to_string());
-    if (guid.is_valid()) {
-      tk_log(1, "FIELD IS A GUID!");
-      std::u16string digits = guid_bytes(guid.extract());
-      tk_log(1, "ora_guid=%s", digits);
-      return u"HEXTORAW('" + digits + u"')";
-    }
-  }
-  return to_oracle_str(field.to_wstring(), kind);
-}

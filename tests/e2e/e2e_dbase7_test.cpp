@@ -75,6 +75,35 @@ TEST(E2eDbase7, FieldPropertiesBecomeDefaultsAndNotNull) {
       << run.out;
 }
 
+// A logical default is stored as the column stores its values: a letter
+// where logicals stay letters, 1 or 0 where they become numbers; on either
+// insert path the rows and the default agree.
+TEST(E2eDbase7, LogicalDefaultsFollowHowTheColumnKeepsLogicals) {
+  struct expectation {
+    std::vector<std::string> options;
+    std::string default_text, values;
+  };
+  const expectation cases[] = {
+      {{"--batch=2"}, "'T'", "ACTIVE\nT\nF\nT\n"},
+      {{"--rowbyrow"}, "'T'", "ACTIVE\nT\nF\nT\n"},
+      {{"--batch=2", "--log2int"}, "1", "ACTIVE\n1\n0\n1\n"},
+      {{"--rowbyrow", "--log2int"}, "1", "ACTIVE\n1\n0\n1\n"},
+  };
+  for (const expectation& c : cases) {
+    SCOPED_TRACE(c.options.back());
+    e2e_session session;
+    const std::filesystem::path folder = session.folder("dbf");
+    staff().field_property({5, prop::default_value, "T"}).write(folder, "STAFF.DBF");
+    const e2e_result run = session.convert(folder, c.options);
+    EXPECT_EQ(run.status, 0) << run.describe();
+    EXPECT_EQ(session.sql("SELECT DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'STAFF' AND "
+                          "COLUMN_NAME = 'ACTIVE'"),
+              "DATA_DEFAULT\n" + c.default_text + "\n");
+    session.sql("INSERT INTO STAFF (ID, NAME) VALUES (9, 'New')");
+    EXPECT_EQ(session.sql("SELECT ACTIVE FROM STAFF ORDER BY ID"), c.values);
+  }
+}
+
 // A damaged properties block costs the properties, never the table.
 TEST(E2eDbase7, DamagedFieldPropertiesAreAWarningOfTheirTable) {
   e2e_session session;

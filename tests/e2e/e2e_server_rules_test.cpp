@@ -135,6 +135,38 @@ TEST(E2eServerRules, DatesMergedIntoTextColumnsArriveAsTheirDates) {
   EXPECT_EQ(session.sql("SELECT NAME, BORN, SEEN FROM PEOPLE ORDER BY NAME"), expected);
 }
 
+// Numbers and logicals appended to text columns of an existing table read
+// as their own digits on both insert paths: the row-by-row one (a LONG
+// column forces it) writes them as quoted text, as the batch binds them,
+// never as a number the server prints its own way (".5").
+TEST(E2eServerRules, NumbersIntoTextColumnsKeepTheirDigitsOnBothPaths) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer table(0x30);
+  table.field(u"ID", 'N', 3).field(u"PRICE", 'N', 8, 3).field(u"RATE", 'B').field(u"OK", 'L');
+  table.record({dbf_cell::integer(1), dbf_cell::raw("   0.500"), dbf_cell::number(0.5), dbf_cell::boolean(true)});
+  table.record({dbf_cell::integer(2), dbf_cell::raw("-123.125"), dbf_cell::number(-0.125), dbf_cell::boolean(false)});
+  table.record({dbf_cell::integer(3), dbf_cell::null(), dbf_cell::number(1e-7), dbf_cell::null()});
+  table.write(folder, "PRICES.DBF");
+  const std::string query = "SELECT ID, PRICE, RATE, OK FROM PRICES ORDER BY ID";
+  std::string batches;
+  for (const char* extra : {"", ", OLD LONG"}) {
+    SCOPED_TRACE(extra);
+    if (!batches.empty()) session.sql("DROP TABLE PRICES");
+    session.sql(std::string("CREATE TABLE PRICES (ID NUMBER(3), PRICE NVARCHAR2(20), RATE NVARCHAR2(20), "
+                            "OK NVARCHAR2(5)") + extra + ")");
+    const e2e_result run = session.convert(folder, {"--mode=1"});
+    ASSERT_EQ(run.status, 0) << run.describe();
+    const std::string stored = session.sql(query);
+    if (batches.empty()) {
+      batches = stored;
+      EXPECT_NE(stored.find("\t0.5\t"), std::string::npos) << stored;
+    } else {
+      EXPECT_EQ(stored, batches);
+    }
+  }
+}
+
 // A table with a LONG column takes its rows one by one; a memo of more than
 // 4,000 bytes is no literal Oracle takes (ORA-01704), so it is bound.
 TEST(E2eServerRules, LongMemosReachALongColumnWhole) {

@@ -1,13 +1,10 @@
-// The bind forms of the batch path: Oracle NUMBER bytes checked against the
-// documented encodings, and the row-by-row literals read back into bind
-// values.
+// Oracle NUMBER bytes, the bind form of numbers, checked against the
+// documented encodings, and their text for the row-by-row literals.
 #include <gtest/gtest.h>
 
-#include <ctime>
+#include <string_view>
 #include <vector>
 
-#include "ora_exception.hpp"
-#include "ora_literal_reader.hpp"
 #include "ora_number_bytes.hpp"
 
 namespace {
@@ -17,15 +14,6 @@ std::vector<int> number(const char16_t* text) {
   const auto bytes = ora_number_bytes::from_text(text);
   if (!bytes) return {0xEE};
   return std::vector<int>(bytes->begin() + 1, bytes->begin() + 1 + (*bytes)[0]);
-}
-
-int ora_error(void (*call)()) {
-  try {
-    call();
-  } catch (const ora_exception& e) {
-    return e.ora_number();
-  }
-  return 0;
 }
 
 }  // namespace
@@ -77,55 +65,31 @@ TEST(OraNumberBytes, TextThatIsNoNumberIsRefused) {
   }
 }
 
-TEST(OraLiteralReader, NullsNumbersAndText) {
-  EXPECT_TRUE(ora_literal_reader::is_null(u"NULL"));
-  EXPECT_TRUE(ora_literal_reader::is_null(u""));
-  EXPECT_TRUE(ora_literal_reader::is_null(u"''"));
-  EXPECT_FALSE(ora_literal_reader::is_null(u"' '"));
-  EXPECT_FALSE(ora_literal_reader::is_null(u"0"));
-  // A number from a text field arrives quoted, as the literal insert lets
-  // Oracle convert it.
-  EXPECT_EQ(ora_literal_reader::number(u"'12.5'"), ora_literal_reader::number(u"12.5"));
-  EXPECT_EQ(ora_error([] { ora_literal_reader::number(u"'twelve'"); }), 1722);
-  EXPECT_EQ(ora_literal_reader::text(u"'it''s ''x'''"), u"it's 'x'");
-  EXPECT_EQ(ora_literal_reader::text(u"'a'"), u"a");
-  EXPECT_EQ(ora_literal_reader::text(u"42"), u"42");
-}
-
-TEST(OraLiteralReader, DatesOfEveryLiteralForm) {
-  oci::date d = ora_literal_reader::date(u"to_date('2021-05-06 07:08:09', 'YYYY-MM-DD HH24:MI:SS')");
-  EXPECT_EQ(d.year, 2021);
-  EXPECT_EQ(d.month, 5);
-  EXPECT_EQ(d.day, 6);
-  EXPECT_EQ(d.hour, 7);
-  EXPECT_EQ(d.minute, 8);
-  EXPECT_EQ(d.second, 9);
-  d = ora_literal_reader::date(u"to_date('1899-12-30', 'YYYY-MM-DD')");
-  EXPECT_EQ(d.year, 1899);
-  EXPECT_EQ(d.month, 12);
-  EXPECT_EQ(d.day, 30);
-  EXPECT_EQ(d.hour + d.minute + d.second, 0);
-  // A time alone falls on the first day of the current month, as to_date does.
-  d = ora_literal_reader::date(u"to_date('23:59:58', 'HH24-MI-SS')");
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  EXPECT_EQ(d.year, local.tm_year + 1900);
-  EXPECT_EQ(d.month, local.tm_mon + 1);
-  EXPECT_EQ(d.day, 1);
-  EXPECT_EQ(d.hour, 23);
-  EXPECT_EQ(d.second, 58);
-  for (void (*bad)() : {+[] { ora_literal_reader::date(u"to_date('2021-13-01', 'YYYY-MM-DD')"); },
-                        +[] { ora_literal_reader::date(u"to_date('2021-05-06 24:00:00', 'YYYY-MM-DD HH24:MI:SS')"); },
-                        +[] { ora_literal_reader::date(u"to_date('2021-05-06 07:08', 'YYYY-MM-DD HH24:MI:SS')"); },
-                        +[] { ora_literal_reader::date(u"SYSDATE"); }})
-    EXPECT_EQ(ora_error(bad), 1858);
-}
-
-TEST(OraLiteralReader, BinaryFromQuotedHexAndHextoraw) {
-  EXPECT_EQ(ora_literal_reader::binary(u"'0A1b'"), (std::vector<std::uint8_t>{0x0A, 0x1B}));
-  EXPECT_EQ(ora_literal_reader::binary(u"HEXTORAW('00FF')"), (std::vector<std::uint8_t>{0x00, 0xFF}));
-  // An odd count of digits reads with a leading zero, as Oracle does.
-  EXPECT_EQ(ora_literal_reader::binary(u"'ABC'"), (std::vector<std::uint8_t>{0x0A, 0xBC}));
-  EXPECT_EQ(ora_error([] { ora_literal_reader::binary(u"'0G'"); }), 1465);
+// The row-by-row insert writes a number cell's literal from its bytes: the
+// text reads back as the same bytes, in plain digits with a point.
+TEST(OraNumberBytes, TextOfTheBytesReadsBackAsThem) {
+  for (const char16_t* text :
+       {u"0", u"1", u"-1", u"100", u"0.5", u"-0.5", u"123.45", u"-123.45", u"0.0012", u"1e-130", u"-1e-130",
+        u"9.9e125", u"-9.9e125", u"12345678901234567890123456789012345678", u"-1234567890123456789012345678901234567890",
+        u"0.99999999999999999999999999999999999999999", u"1000000", u"-0.000001", u"79228162514264337593543950335"}) {
+    SCOPED_TRACE(std::string(text, text + std::char_traits<char16_t>::length(text)));
+    const auto bytes = ora_number_bytes::from_text(text);
+    ASSERT_TRUE(bytes);
+    const std::string_view held(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    const std::u16string printed = ora_number_bytes::to_text(held);
+    EXPECT_EQ(printed.find_first_of(u"eE,"), std::u16string::npos);
+    const auto again = ora_number_bytes::from_text(printed);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(*again, *bytes);
+  }
+  auto printed = [](const char16_t* text) {
+    const auto bytes = ora_number_bytes::from_text(text);
+    return ora_number_bytes::to_text(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+  };
+  EXPECT_EQ(printed(u"-123.45"), u"-123.45");
+  EXPECT_EQ(printed(u".5"), u"0.5");
+  EXPECT_EQ(printed(u"2.5000000000000000e+00"), u"2.5");
+  EXPECT_EQ(printed(u"1e3"), u"1000");
+  EXPECT_EQ(printed(u"-0.000"), u"0");
+  EXPECT_EQ(printed(u"0.0012"), u"0.0012");
 }

@@ -207,6 +207,7 @@ TEST_F(OraEmulationTest, LogicalRuleAndQuotesInNames) {
   ora_database& db = connect();
   udb_custom_conversion run;
   run.install(std::make_unique<vesper_bool_rule>());
+  db.conversion = &run;
   auto table = db.create_table(u"O'Neil", udb_schema_of({t_ftd(1, u"PAID", VT_BOOL)}), udb_indexes());
   table->append_record(udb_record_of({{u"PAID", ole_variant(false)}}));
   auto rows = read_all(*db.get_table(u"O'Neil", 1));
@@ -214,6 +215,7 @@ TEST_F(OraEmulationTest, LogicalRuleAndQuotesInNames) {
   EXPECT_EQ((*rows[0])[0].to_wstring(), u"F");
   EXPECT_EQ(engine_->get_records_cnt(u"O'Neil"), 1);
   EXPECT_GE(engine_->get_version(), 0x80000u);
+  db.conversion = nullptr;
 }
 
 TEST_F(OraEmulationTest, ColumnsWhoseNamesCollideGetTheSameNamesForRecords) {

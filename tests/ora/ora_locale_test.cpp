@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "comma_decimal_locale.hpp"
+#include "ora_cell_literal.hpp"
+#include "ora_cell_writer.hpp"
 #include "ora_schema_initializer.hpp"
 #include "ora_util.hpp"
 #include "tk_format.hpp"
@@ -16,7 +18,12 @@ class LocaleSqlTextTest : public ::testing::Test {
   comma_decimal_locale german_;
 };
 
-std::u16string literal_of(const ole_variant& value) { return to_oracle_str(udb_field(u"F", 0, value)); }
+// The literal the row-by-row insert writes for a value into a NUMBER column.
+std::u16string literal_of(const ole_variant& value) {
+  ora_cell cell;
+  ora_cell_writer::write(ora_cell::kind::number, value, cell);
+  return ora_cell_literal::sql(cell);
+}
 
 t_ftd real_column(const char16_t* name, const char16_t* default_text) {
   t_ftd c(0, name, VT_R8, true);
@@ -26,7 +33,8 @@ t_ftd real_column(const char16_t* name, const char16_t* default_text) {
 
 TEST_F(LocaleSqlTextTest, LiteralsOfRealsAndDecimals) {
   EXPECT_EQ(literal_of(ole_variant(2.5)), u"2.5");
-  EXPECT_EQ(literal_of(ole_variant(-0.125f)), u"-1.250000e-01");
+  EXPECT_EQ(literal_of(ole_variant(-0.125f)), u"-0.125");
+  EXPECT_EQ(literal_of(ole_variant(1234567.89)), u"1234567.89");
   EXPECT_EQ(literal_of(ole_variant::from_wstring(u"12.34", VT_DECIMAL)), u"12.34");
   EXPECT_EQ(literal_of(ole_variant::from_wstring(u"2.5", VT_R8)), u"2.5");
 }

@@ -68,7 +68,7 @@ TEST(OraSchemaText, CreateTableWithRenamedColumnsDefaultsAndNotNull) {
 
   udb_custom_conversion run;
   run.install(std::make_unique<vesper_bool_rule>());
-  ora_schema_initializer upper_case(u"T", udb_schema_of({paid}), udb_indexes(), true);
+  ora_schema_initializer upper_case(u"T", udb_schema_of({paid}), udb_indexes(), true, ora_server_limits(), &run);
   EXPECT_EQ(narrow(upper_case.create_table_text()), "CREATE TABLE \"T\" (\"PAID\" CHAR(1))");
 }
 

@@ -5,9 +5,13 @@
 #include "ora_engine.hpp"
 #include "ora_exception.hpp"
 #include "ora_native_type.hpp"
+#include "ora_cell_literal.hpp"
+#include "ora_cell_writer.hpp"
 #include "ora_default_value.hpp"
 #include "ora_util.hpp"
 #include "tk_mail_assertion.hpp"
+#include "udb_builders.hpp"
+#include "vesper_bool_rule.hpp"
 
 namespace {
 
@@ -21,8 +25,11 @@ t_ftd with_default(VARTYPE kind, std::uint32_t size, const char16_t* text) {
   return c;
 }
 
-std::u16string literal_of(const ole_variant& value) {
-  return to_oracle_str(udb_field(u"F", 0, value));
+// The literal the row-by-row insert writes for a value into a column of `kind`.
+std::u16string literal_of(const ole_variant& value, ora_cell::kind kind) {
+  ora_cell cell;
+  ora_cell_writer::write(kind, value, cell);
+  return ora_cell_literal::sql(cell);
 }
 
 }  // namespace
@@ -66,6 +73,28 @@ TEST(OraTypes, LobsByTypeAndChosenLengthsInCharacters) {
   EXPECT_EQ(ora_in_characters(u"NVARCHAR2(20)"), u"NVARCHAR2(20)");
   EXPECT_EQ(ora_in_characters(u"NUMBER(5,2)"), u"NUMBER(5,2)");
   EXPECT_EQ(ora_in_characters(u"VARCHAR2"), u"VARCHAR2");
+}
+
+// A conversion rule names a model type; the Oracle side declares it.
+TEST(OraTypes, ModelTypesOfConversionRules) {
+  using kind = udb_column_type::kind;
+  EXPECT_EQ(ora_type_name({kind::fixed_text, 1}), u"CHAR(1)");
+  EXPECT_EQ(ora_type_name({kind::varying_text, 40}), u"NVARCHAR2(40)");
+  EXPECT_EQ(ora_type_name({kind::number, 0, 10, 2}), u"NUMBER(10,2)");
+  EXPECT_EQ(ora_type_name({kind::number}), u"NUMBER");  // never NUMBER(0,0)
+  EXPECT_EQ(ora_type_name({kind::date}), u"DATE");
+  EXPECT_EQ(ora_type_name({kind::binary, 16}), u"RAW(16)");
+}
+
+// A logical default follows the rule that keeps the column's logicals as
+// letters; without one it is 1 or 0.
+TEST(OraTypes, LogicalDefaultsFollowTheRunsRules) {
+  udb_custom_conversion rules;
+  rules.install(std::make_unique<vesper_bool_rule>());
+  EXPECT_EQ(make_ora_def_val(with_default(VT_BOOL, 0, u".T."), &rules), u"'T'");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_BOOL, 0, u"n"), &rules), u"'F'");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_BOOL, 0, u"n")), u"0");
+  EXPECT_EQ(make_ora_def_val(with_default(VT_I4, 0, u"7"), &rules), u"7");
 }
 
 TEST(OraTypes, RefinedNumberKinds) {
@@ -202,16 +231,21 @@ TEST(OraLiterals, TextNumbersDatesAndBytes) {
 }
 
 TEST(OraLiterals, FieldsAndGuids) {
-  EXPECT_EQ(literal_of(ole_variant(u"it's")), u"'it''s'");
-  EXPECT_EQ(literal_of(ole_variant(42)), u"42");
-  EXPECT_EQ(literal_of(ole_variant(std::nan(""))), u"");  // written as NULL
+  using kind = ora_cell::kind;
+  EXPECT_EQ(literal_of(ole_variant(u"it's"), kind::text), u"'it''s'");
+  EXPECT_EQ(literal_of(ole_variant(42), kind::number), u"42");
+  EXPECT_EQ(literal_of(ole_variant(42), kind::text), u"'42'");
+  EXPECT_EQ(literal_of(ole_variant(std::nan("")), kind::number), u"NULL");
+  EXPECT_EQ(literal_of(ole_variant(std::u16string()), kind::text), u"NULL");
+  EXPECT_EQ(literal_of(ole_variant(udb_time_of(2021, 5, 6, 7, 8, 9)), kind::date),
+            u"to_date('2021-05-06 07:08:09', 'YYYY-MM-DD HH24:MI:SS')");
   // A memo that mentions a GUID stays text.
   std::u16string memo = u"The object guid is {12345678-9ABC-DEF0-1234-56789ABCDEF0} in this note";
-  EXPECT_EQ(literal_of(ole_variant(memo)), u"'" + memo + u"'");
+  EXPECT_EQ(literal_of(ole_variant(memo), kind::text), u"'" + memo + u"'");
   std::u16string broken = u"guid {1234                                                    ";
-  EXPECT_EQ(literal_of(ole_variant(broken)), u"'" + broken + u"'");
+  EXPECT_EQ(literal_of(ole_variant(broken), kind::text), u"'" + broken + u"'");
   std::vector<std::uint8_t> bytes{0x0A, 0xFF};
-  EXPECT_EQ(literal_of(ole_variant(bytes)), u"'0AFF'");
+  EXPECT_EQ(literal_of(ole_variant(bytes), kind::binary), u"HEXTORAW('0AFF')");
 }
 
 TEST(OraNames, QuotingAndVersions) {
