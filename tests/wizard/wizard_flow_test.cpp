@@ -194,7 +194,7 @@ class WizardFlowTest : public QObject {
     QCOMPARE(world.app().exit_code(), 255);
     QCOMPARE(world.boxes.texts(), QString("Profile does not exist. Please verify the correct path/name was given."));
     QCOMPARE(world.boxes.seen().front().caption, QString("Error"));
-    QVERIFY(wizard_shell::find() == nullptr);
+    QVERIFY(!world.app().has_shell());
   }
 
   void WizardQuickLaunchWithAFileThatIsNoProfileShowsNoWizard() {
@@ -205,7 +205,7 @@ class WizardFlowTest : public QObject {
     QCOMPARE(world.app().exit_code(), 255);
     QCOMPARE(world.boxes.texts(),
              QString::fromStdString("The file " + file.string() + " is not a profile saved by the wizard, or it is damaged."));
-    QVERIFY(wizard_shell::find() == nullptr);
+    QVERIFY(!world.app().has_shell());
   }
 
   // Two tables that do not fit the Oracle tables they merge into: both
