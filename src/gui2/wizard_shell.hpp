@@ -29,6 +29,8 @@ class wizard_shell : public QWizard {
 
   // `help_folder`: where the help pages are (empty: beside the program).
   explicit wizard_shell(QString help_folder = {});
+  // The boxes and the error list go before the pages, which QWizard deletes:
+  // a run still going must be stopped before the shell goes.
   ~wizard_shell() override;
 
   // Adds `page` (owned by the shell from then on) after the pages added before.
