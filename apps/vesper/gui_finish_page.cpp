@@ -74,7 +74,8 @@ void gui_finish_page::on_store() {
   QString path = QFileDialog::getSaveFileName(this, "Select Profile File", {}, filter);
   if (path.isEmpty()) return;
   bool stored = false;
-  if (guarded(converter_.reporter(), [&] { stored = vesper_profile_io(settings_, converter_).store(path.toStdString()); }) && !stored)
-    wizard_shell::error("Cannot write the profile " + path.toStdString() +
-                        ": check that its folder exists and may be written.");
+  const auto store = [&] { stored = vesper_profile_io(settings_, converter_).store(path.toStdString()); };
+  if (guarded(converter_.reporter(), boxes(), store) && !stored)
+    boxes().error("Cannot write the profile " + path.toStdString() +
+                  ": check that its folder exists and may be written.");
 }

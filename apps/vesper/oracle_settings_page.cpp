@@ -12,7 +12,7 @@
 #include "tk_logger.hpp"
 #include "vesper_converter.hpp"
 #include "vesper_settings.hpp"
-#include "wizard_shell.hpp"
+#include "wizard_boxes.hpp"
 
 namespace {
 constexpr int edit_limit = 260;
@@ -70,10 +70,10 @@ void oracle_settings_page::store_settings() {
 int oracle_settings_page::on_next() {
   store_settings();
   if (settings_.service.empty()) {
-    wizard_shell::message(no_database);
+    boxes().message(no_database);
     return -1;
   }
-  if (!connect_oracle(settings_, converter_, this)) {
+  if (!connect_oracle(settings_, converter_, boxes(), this)) {
     tk_log(2, "Cannot connect to Oracle");
     return -1;
   }
@@ -87,9 +87,9 @@ int oracle_settings_page::on_back() {
 }
 
 bool oracle_settings_page::connect_oracle(const vesper_settings& settings, vesper_converter& converter,
-                                          QWidget* parent) {
+                                          const wizard_boxes& boxes, QWidget* parent) {
   std::optional<tk_exception> failure;
-  animation_dialog dialog(connecting, parent);
+  animation_dialog dialog(boxes, connecting, parent);
   dialog.run([&] {
     tk_log(2, "Just before calling 'connect_oracle_server', dest=%s", settings.service);
     try {
@@ -104,6 +104,6 @@ bool oracle_settings_page::connect_oracle(const vesper_settings& settings, vespe
   // The failure is shown here, on the user-interface thread: the user must
   // learn why the page stays.
   tk_log(3, "Error:\n%s", failure->message);
-  wizard_shell::error(failure_text(converter.reporter(), *failure));
+  boxes.error(failure_text(converter.reporter(), *failure));
   return false;
 }

@@ -5,6 +5,7 @@
 
 class QLineEdit;
 class vesper_converter;
+class wizard_boxes;
 struct vesper_settings;
 
 class oracle_settings_page : public wizard_page {
@@ -21,8 +22,9 @@ class oracle_settings_page : public wizard_page {
   void store_settings();
 
   // Connects the converter to its `dest` on a worker thread while the
-  // connecting window shows. A failure is shown to the user; false then.
-  static bool connect_oracle(const vesper_settings& settings, vesper_converter& converter, QWidget* parent);
+  // connecting window shows. A failure is shown in `boxes`; false then.
+  static bool connect_oracle(const vesper_settings& settings, vesper_converter& converter, const wizard_boxes& boxes,
+                             QWidget* parent);
 
  protected:
   void page_init() override;

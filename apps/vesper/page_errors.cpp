@@ -3,9 +3,9 @@
 #include "tk_final_exception.hpp"
 #include "tk_logger.hpp"
 #include "tk_reporter.hpp"
-#include "wizard_shell.hpp"
+#include "wizard_boxes.hpp"
 
-bool guarded(tk_reporter& reporter, const std::function<void()>& work) {
+bool guarded(tk_reporter& reporter, const wizard_boxes& boxes, const std::function<void()>& work) {
   try {
     work();
     return true;
@@ -14,7 +14,7 @@ bool guarded(tk_reporter& reporter, const std::function<void()>& work) {
   } catch (const tk_final_exception&) {
   } catch (const std::exception& e) {
     tk_log(3, "ERROR:\n%s", e.what());
-    wizard_shell::error(e.what());
+    boxes.error(e.what());
   }
   return false;
 }

@@ -1,16 +1,17 @@
 // What a page does with an error raised while it works (a folder listing, a
 // profile, a connection): the error handler reports it, and the wizard stays
-// where it was.
+// where it was. Any other failure is shown in the page's error box.
 #pragma once
 
 #include <QString>
 #include <functional>
 
 class tk_reporter;
+class wizard_boxes;
 
-// Runs `work`; a tk_exception goes to `reporter` without stopping anything.
-// False when `work` raised.
-bool guarded(tk_reporter& reporter, const std::function<void()>& work);
+// Runs `work`; a tk_exception goes to `reporter` without stopping anything,
+// another exception's text to `boxes`. False when `work` raised.
+bool guarded(tk_reporter& reporter, const wizard_boxes& boxes, const std::function<void()>& work);
 
 // The file filter of the profile dialogs.
 QString profile_filter();

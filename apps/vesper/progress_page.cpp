@@ -35,10 +35,13 @@ progress_page::progress_page(vesper_settings& settings, vesper_converter& conver
   connect(timer_, &QTimer::timeout, this, &progress_page::on_timer);
 }
 
-// A page that goes away with its run still going (the program is closing)
-// stops the run and waits for it, answering its dialogs meanwhile.
-progress_page::~progress_page() {
+progress_page::~progress_page() { stop_run(); }
+
+// The page stays where it is: the timer, which would join the worker and
+// move on, is stopped first.
+void progress_page::stop_run() {
   if (!running()) return;
+  timer_->stop();
   converter_.cancel_requested = true;
   while (!converter_.done) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   worker_.join();

@@ -31,6 +31,9 @@ class progress_page : public wizard_page {
   bool isComplete() const override { return false; }
   bool on_cancel() override;
   bool running() const { return worker_.joinable(); }
+  // The program is closing: a run still going is told to stop and waited
+  // for, its dialogs answered meanwhile.
+  void stop_run();
 
  protected:
   void page_init() override;

@@ -16,7 +16,7 @@
 #include "tk_file_name.hpp"
 #include "tk_logger.hpp"
 #include "vesper_settings.hpp"
-#include "wizard_shell.hpp"
+#include "wizard_boxes.hpp"
 
 namespace {
 constexpr int edit_limit = 260;
@@ -142,17 +142,17 @@ void sel_file_page::store() {
 int sel_file_page::on_next() {
   store();
   if (settings_.folder.empty()) {
-    wizard_shell::message(no_path);
+    boxes().message(no_path);
     return -1;
   }
   const std::filesystem::path path = control<QLineEdit>(folder)->text().toStdString();
   std::error_code ignored;
   if (std::filesystem::is_directory(path, ignored)) return 0;
   if (std::filesystem::exists(path, ignored)) {
-    wizard_shell::error(file_path);
+    boxes().error(file_path);
     return -1;
   }
-  wizard_shell::error(missing_path);
+  boxes().error(missing_path);
   return -1;
 }
 

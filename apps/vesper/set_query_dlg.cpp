@@ -23,9 +23,9 @@ bool is_blank(char16_t c) { return c == u'\t' || c == u'\n' || c == u'\r' || c =
 char16_t upper_ascii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
 }  // namespace
 
-set_query_dlg::set_query_dlg(udb_database* database, const std::u16string& name, const std::u16string& text,
-                             QWidget* parent)
-    : QDialog(parent), database_(database), name_(name), query_(text) {
+set_query_dlg::set_query_dlg(wizard_shell& shell, udb_database* database, const std::u16string& name,
+                             const std::u16string& text, QWidget* parent)
+    : QDialog(parent), shell_(shell), database_(database), name_(name), query_(text) {
   tk_log(2, "set_query_dlg::set_query_dlg");
   setWindowTitle("Add Query");
   auto* layout = new QVBoxLayout(this);
@@ -49,9 +49,7 @@ set_query_dlg::set_query_dlg(udb_database* database, const std::u16string& name,
   test->setObjectName(QString::number(test_id));
   connect(buttons, &QDialogButtonBox::accepted, this, &set_query_dlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &set_query_dlg::reject);
-  connect(buttons, &QDialogButtonBox::helpRequested, this, [] {
-    if (wizard_shell* shell = wizard_shell::find()) shell->display_help(help_context);
-  });
+  connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { shell_.display_help(help_context); });
   connect(test, &QPushButton::clicked, this, &set_query_dlg::on_test_query);
   layout->addWidget(buttons);
   resize(520, 360);
@@ -92,10 +90,10 @@ std::u16string set_query_dlg::entered_text() const {
 bool set_query_dlg::checked_query(std::u16string& query) const {
   switch (check_query(entered_text(), query)) {
     case shape::wrong:
-      wizard_shell::error(not_select);
+      shell_.boxes().error(not_select);
       return false;
     case shape::empty:
-      wizard_shell::message(no_query);
+      shell_.boxes().message(no_query);
       return false;
     case shape::select:
       break;
@@ -107,7 +105,7 @@ void set_query_dlg::accept() {
   tk_log(2, "set_query_dlg::on_ok");
   const std::u16string name = to_u16(name_edit_->text());
   if (name.empty()) {
-    wizard_shell::message(no_name);
+    shell_.boxes().message(no_name);
     return;
   }
   std::u16string query;
@@ -126,8 +124,8 @@ void set_query_dlg::on_test_query() {
     database_->test_query(query);
   } catch (const tk_exception& e) {
     tk_log(3, "Test query failed: %s", e.message);
-    wizard_shell::error(syntax_error());
+    shell_.boxes().error(syntax_error());
     return;
   }
-  wizard_shell::message(correct);
+  shell_.boxes().message(correct);
 }

@@ -10,6 +10,7 @@
 class QLineEdit;
 class QPlainTextEdit;
 class udb_database;
+class wizard_shell;
 
 class set_query_dlg : public QDialog {
   Q_OBJECT
@@ -27,9 +28,10 @@ class set_query_dlg : public QDialog {
   // The answer to a query the server refused, with where to ask for help.
   static std::string syntax_error();
 
-  // `database`: where Test Query runs it (borrowed; may be null when not
-  // connected). `name` and `text` are those of the query being edited.
-  set_query_dlg(udb_database* database, const std::u16string& name, const std::u16string& text,
+  // `shell`: the wizard, for its boxes and help (borrowed). `database`:
+  // where Test Query runs it (borrowed; may be null when not connected).
+  // `name` and `text` are those of the query being edited.
+  set_query_dlg(wizard_shell& shell, udb_database* database, const std::u16string& name, const std::u16string& text,
                 QWidget* parent = nullptr);
 
   // Empty text; a text that (after leading blanks and line breaks) does not
@@ -51,6 +53,7 @@ class set_query_dlg : public QDialog {
   std::u16string entered_text() const;
   bool checked_query(std::u16string& query) const;
 
+  wizard_shell& shell_;
   udb_database* database_;
   QLineEdit* name_edit_;
   QPlainTextEdit* text_edit_;

@@ -64,9 +64,9 @@ bool lists(const std::vector<std::u16string>& attributes, const QString& wanted)
 
 }  // namespace
 
-types_map_dlg::types_map_dlg(ora_db_mutator& mutator, const std::u16string& table, const udb_schema& schema,
-                             QWidget* parent)
-    : QDialog(parent), mutator_(mutator), table_(table) {
+types_map_dlg::types_map_dlg(wizard_shell& shell, ora_db_mutator& mutator, const std::u16string& table,
+                             const udb_schema& schema, QWidget* parent)
+    : QDialog(parent), shell_(shell), mutator_(mutator), table_(table) {
   tk_log(2, "types_map_dlg::types_map_dlg");
   setWindowTitle("Edit Table");
   if (const ora_table_mutator* stored = mutator_.table(table)) {
@@ -126,9 +126,7 @@ void types_map_dlg::build_controls() {
   buttons->button(QDialogButtonBox::Help)->setObjectName(QString::number(help_id));
   connect(buttons, &QDialogButtonBox::accepted, this, &types_map_dlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &types_map_dlg::reject);
-  connect(buttons, &QDialogButtonBox::helpRequested, this, [] {
-    if (wizard_shell* shell = wizard_shell::find()) shell->display_help(help_context);
-  });
+  connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { shell_.display_help(help_context); });
   layout->addWidget(buttons);
   connect(type_, &QComboBox::currentIndexChanged, this, &types_map_dlg::on_type_chosen);
   connect(list_, &QTreeWidget::currentItemChanged, this, &types_map_dlg::on_current_changed);
@@ -243,14 +241,14 @@ bool types_map_dlg::store_current_row() { return shown_row_ < 0 || store_row(sho
 bool types_map_dlg::store_row(int row) {
   const std::u16string name = to_u16(field_name_->text().trimmed());
   if (name.empty()) {
-    wizard_shell::message(empty_name);
+    shell_.boxes().message(empty_name);
     return false;
   }
   const bool has_length = !size_edits_[length_field]->isHidden();
   const bool has_numbers = !size_edits_[precision_field]->isHidden();
   const std::int32_t length = has_length ? number_in(size_edits_[length_field]) : 0;
   if (has_length && length <= 0) {
-    wizard_shell::message(bad_length);
+    shell_.boxes().message(bad_length);
     return false;
   }
   ora_native_type type = ora_native_type::parse(to_u16(type_->currentText()));
@@ -307,7 +305,7 @@ void types_map_dlg::accept() {
   if (!store_current_row()) return;
   const std::u16string name = to_u16(table_name_->text().trimmed());
   if (name.empty()) {
-    wizard_shell::message(empty_name);
+    shell_.boxes().message(empty_name);
     return;
   }
   apply_check_boxes();

@@ -18,6 +18,7 @@ class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
 class udb_schema;
+class wizard_shell;
 
 class types_map_dlg : public QDialog {
   Q_OBJECT
@@ -32,9 +33,10 @@ class types_map_dlg : public QDialog {
   static constexpr const char* empty_name = "Name cannot be empty. Try again.";
   static constexpr const char* bad_length = "Length must be a positive number. Try again.";
 
-  // `mutator`: the converter's customisation (borrowed); `table`: the
-  // source table's name; `schema`: its source columns (copied).
-  types_map_dlg(ora_db_mutator& mutator, const std::u16string& table, const udb_schema& schema,
+  // `shell`: the wizard, for its boxes and help (borrowed); `mutator`: the
+  // converter's customisation (borrowed); `table`: the source table's name;
+  // `schema`: its source columns (copied).
+  types_map_dlg(wizard_shell& shell, ora_db_mutator& mutator, const std::u16string& table, const udb_schema& schema,
                 QWidget* parent = nullptr);
 
   void accept() override;
@@ -63,6 +65,7 @@ class types_map_dlg : public QDialog {
   void apply_check_boxes();
   bool differs_from(const ora_table_mutator* stored) const;
 
+  wizard_shell& shell_;
   ora_db_mutator& mutator_;
   std::u16string table_;
   std::u16string initial_name_;

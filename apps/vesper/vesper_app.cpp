@@ -23,9 +23,20 @@ constexpr int failure_exit_code = 255;  // -1 as the system reports it
 vesper_app::vesper_app(error_handler& handler, options how) : handler_(handler), options_(std::move(how)) {}
 
 vesper_app::~vesper_app() {
-  shell_.reset();  // the pages first: a running conversion stops
+  close_shell();
   store_settings();
   converter_.reset();
+}
+
+// A run still going stops first, while the shell it reports into is whole;
+// then the error handler, which outlives the shell, is given a presenter
+// without a window before the shell and its pages go.
+void vesper_app::close_shell() {
+  if (!shell_) return;
+  if (progress_) progress_->stop_run();
+  handler_.set_presenter(std::make_unique<gui_error_presenter>(nullptr));
+  progress_ = nullptr;
+  shell_.reset();
 }
 
 // The wizard writes back what it was last told, the profile's settings too.
@@ -41,32 +52,35 @@ void vesper_app::store_settings() {
 }
 
 bool vesper_app::open(const QStringList& arguments) {
-  handler_.set_presenter(std::make_unique<gui_error_presenter>());
+  handler_.set_presenter(std::make_unique<gui_error_presenter>(nullptr));
   store_ = std::make_unique<vesper_settings_store>(options_.settings_path);
   store_->load(settings_);
   converter_ = std::make_unique<vesper_converter>(handler_);
   converter_->set_silent(true);  // no console: the pages show the progress
-  if (!store_->problem().empty()) wizard_shell::error(store_->problem());
+  if (!store_->problem().empty()) no_window_.error(store_->problem());
   const bool quick = !arguments.isEmpty();
   if (quick) {
     // The whole command line is the profile's path.
     const QString profile = arguments.join(' ');
     tk_log(2, "QUICK LAUNCH: profile=%s", profile.toStdString());
     bool loaded = false;
-    if (!guarded(handler_, [&] { loaded = vesper_profile_io(settings_, *converter_).load(profile.toStdString()); })) {
+    const auto load = [&] { loaded = vesper_profile_io(settings_, *converter_).load(profile.toStdString()); };
+    if (!guarded(handler_, no_window_, load)) {
       exit_code_ = failure_exit_code;
       return false;
     }
     // A file that is no profile would run with whatever part of it was read.
     if (!loaded) {
-      wizard_shell::error("The file " + profile.toStdString() + " is not a profile saved by the wizard, or it is damaged.");
+      no_window_.error("The file " + profile.toStdString() +
+                       " is not a profile saved by the wizard, or it is damaged.");
       exit_code_ = failure_exit_code;
       return false;
     }
   }
   opened_ = true;
   shell_ = std::make_unique<wizard_shell>(options_.help_folder);
-  if (quick && !oracle_settings_page::connect_oracle(settings_, *converter_, nullptr)) {
+  handler_.set_presenter(std::make_unique<gui_error_presenter>(shell_.get()));
+  if (quick && !oracle_settings_page::connect_oracle(settings_, *converter_, shell_->boxes(), nullptr)) {
     exit_code_ = failure_exit_code;
     return false;
   }
@@ -83,7 +97,8 @@ void vesper_app::add_pages(bool quick) {
     shell_->add_page(new encoding_page(settings_));
     shell_->add_page(new vpx_sel_tables_page(settings_, *converter_, nothing_chosen_));
   }
-  shell_->add_page(new progress_page(settings_, *converter_, nothing_chosen_));
+  progress_ = new progress_page(settings_, *converter_, nothing_chosen_);
+  shell_->add_page(progress_);
   shell_->add_page(new gui_finish_page(settings_, *converter_));
 }
 

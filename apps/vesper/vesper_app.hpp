@@ -1,6 +1,8 @@
 // The wizard program from start to end: the converter with the stored
 // settings, the quick launch from a profile named on the command line, the
-// shell with its pages, and the settings written back when it closes.
+// shell with its pages, and the settings written back when it closes. It
+// hands the shell to the error handler's presenter for as long as the
+// shell lives.
 #pragma once
 
 #include <QStringList>
@@ -8,8 +10,10 @@
 #include <string>
 
 #include "vesper_settings.hpp"
+#include "wizard_boxes.hpp"
 
 class error_handler;
+class progress_page;
 class vesper_converter;
 class vesper_settings_store;
 class wizard_shell;
@@ -33,6 +37,8 @@ class vesper_app {
   int run(const QStringList& arguments);
 
   int exit_code() const { return exit_code_; }
+  // The wizard window; there is none until open() has got that far.
+  bool has_shell() const { return shell_ != nullptr; }
   wizard_shell& shell() { return *shell_; }
   vesper_converter& converter() { return *converter_; }
   vesper_settings& settings() { return settings_; }
@@ -41,6 +47,7 @@ class vesper_app {
   bool quick_launch(const QString& profile);
   void add_pages(bool quick);
   void store_settings();
+  void close_shell();
 
   error_handler& handler_;
   options options_;
@@ -48,6 +55,8 @@ class vesper_app {
   std::unique_ptr<vesper_settings_store> store_;
   std::unique_ptr<vesper_converter> converter_;
   std::unique_ptr<wizard_shell> shell_;
+  progress_page* progress_ = nullptr;  // owned by the shell
+  wizard_boxes no_window_;  // what is shown before the shell exists
   bool nothing_chosen_ = false;
   int exit_code_ = 0;
   bool opened_ = false;  // the settings are written back only once they were used

@@ -74,7 +74,7 @@ vpx_sel_tables_page::vpx_sel_tables_page(vesper_settings& settings, vesper_conve
 void vpx_sel_tables_page::page_init() {
   tk_log(2, "vpx_sel_tables_page::page_init");
   std::vector<std::u16string> tables;
-  guarded(converter_.reporter(), [&] {
+  guarded(converter_.reporter(), boxes(), [&] {
     dbf_database folder(settings_.folder, 1, settings_.code_page, converter_.reporter());
     tables = folder.get_tables();
   });
@@ -171,12 +171,12 @@ bool vpx_sel_tables_page::is_listed(const QString& name) const {
 // `old_name` is the name it had (empty for a new query), which it may keep.
 bool vpx_sel_tables_page::ask_query(std::u16string& name, std::u16string& text, const std::u16string& old_name) {
   for (;;) {
-    set_query_dlg dialog(converter_.target.get(), name, text, this);
+    set_query_dlg dialog(shell(), converter_.target.get(), name, text, this);
     if (dialog.exec() != QDialog::Accepted) return false;
     name = dialog.name();
     text = dialog.query();
     if (name == old_name || !is_listed(to_qstring(name))) return true;
-    wizard_shell::message(duplicate_name);
+    boxes().message(duplicate_name);
   }
 }
 
@@ -212,14 +212,14 @@ void vpx_sel_tables_page::on_edit_query() {
 void vpx_sel_tables_page::edit_table(const std::u16string& table) {
   tk_log(1, "Ready for types mapping");
   std::unique_ptr<udb_schema> schema;
-  const bool ready = guarded(converter_.reporter(), [&] {
+  const bool ready = guarded(converter_.reporter(), boxes(), [&] {
     ora_db_mutator::get_mapped_types(u"");
     ora_db_mutator::get_type_attributes(u"");
     dbf_database folder(settings_.folder, 1, settings_.code_page, converter_.reporter());
     schema = std::make_unique<udb_schema>(folder.get_table(table, 1)->schema);
   });
   if (!ready) return;
-  types_map_dlg dialog(converter_, table, *schema, this);
+  types_map_dlg dialog(shell(), converter_, table, *schema, this);
   dialog.exec();
 }
 
@@ -231,7 +231,7 @@ void vpx_sel_tables_page::store_queries() {
 int vpx_sel_tables_page::on_next() {
   auto* from = control<QListWidget>(available);
   auto* to = control<QListWidget>(selected);
-  if (to->count() == 0 && from->count() > 0 && !wizard_shell::question(none_selected, true)) return -1;
+  if (to->count() == 0 && from->count() > 0 && !boxes().question(none_selected, true)) return -1;
   settings_.tables.clear();
   for (int row = 0; row < to->count(); ++row) {
     const std::u16string name = to_u16(to->item(row)->text());

@@ -6,12 +6,12 @@
 #include <thread>
 
 #include "wizard_images.hpp"
-#include "wizard_shell.hpp"
+#include "wizard_boxes.hpp"
 
-animation_dialog::animation_dialog(const QString& text, QWidget* parent)
+animation_dialog::animation_dialog(const wizard_boxes& boxes, const QString& text, QWidget* parent)
     : QDialog(parent), icon_(new QLabel(this)), timer_(new QTimer(this)) {
   setObjectName("101");
-  setWindowTitle(wizard_shell::caption("Message"));
+  setWindowTitle(boxes.caption("Message"));
   setModal(true);
   auto* layout = new QHBoxLayout(this);
   icon_->setPixmap(wizard_images::animation_frame(0));

@@ -9,12 +9,14 @@
 
 class QLabel;
 class QTimer;
+class wizard_boxes;
 
 class animation_dialog : public QDialog {
   Q_OBJECT
 
  public:
-  animation_dialog(const QString& text, QWidget* parent);
+  // `boxes`: those of the wizard, whose caption the window takes.
+  animation_dialog(const wizard_boxes& boxes, const QString& text, QWidget* parent);
 
   // Runs `task` on a worker thread while the window shows; returns once the
   // task has ended. `task` must not raise.

@@ -5,8 +5,8 @@
 
 #include "tk_logger.hpp"
 
-dlg_error_continue::dlg_error_continue(const std::string& text, QWidget* parent)
-    : gui_error_dialog(QString::fromStdString(text), parent) {
+dlg_error_continue::dlg_error_continue(const wizard_boxes& boxes, const std::string& text, QWidget* parent)
+    : gui_error_dialog(boxes, QString::fromStdString(text), parent) {
   tk_log(2, "dlg_error_continue::ctor");
   silence_ = new QCheckBox(silence_text);
   silence_->setObjectName(QString::number(silence_id));

@@ -17,7 +17,8 @@ class dlg_error_continue : public gui_error_dialog {
   static constexpr int silence_id = 1222;
   static constexpr const char* silence_text = "&Do not show this dialog box again";
 
-  explicit dlg_error_continue(const std::string& text, QWidget* parent = nullptr);
+  // `boxes`: those of the wizard, whose caption the dialog takes.
+  dlg_error_continue(const wizard_boxes& boxes, const std::string& text, QWidget* parent = nullptr);
 
   bool do_not_show_again() const;
   void reject() override;

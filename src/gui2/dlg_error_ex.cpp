@@ -5,10 +5,10 @@
 
 #include "tk_logger.hpp"
 #include "tk_send_bug.hpp"
-#include "wizard_shell.hpp"
+#include "wizard_boxes.hpp"
 
-dlg_error_ex::dlg_error_ex(const std::string& what, QWidget* parent)
-    : gui_error_dialog(QString::fromStdString(what), parent) {
+dlg_error_ex::dlg_error_ex(const wizard_boxes& boxes, const std::string& what, QWidget* parent)
+    : gui_error_dialog(boxes, QString::fromStdString(what), parent), boxes_(boxes) {
   tk_log(2, "dlg_error_ex::ctor");
   add_button("Send bug", send_bug, true, static_cast<void (gui_error_dialog::*)()>(&dlg_error_ex::on_send_bug));
   add_button("OK", ok, false);
@@ -26,6 +26,6 @@ void dlg_error_ex::copy_to_clipboard(const QString& text) {
 void dlg_error_ex::on_copy() { copy_to_clipboard(text()); }
 
 void dlg_error_ex::on_send_bug() {
-  const std::string subject = wizard_shell::is_initialized() ? wizard_shell::title_text : "";
+  const std::string subject = boxes_.window_shown() ? wizard_boxes::title_text : "";
   tk_send_bug(subject, text().toStdString());
 }

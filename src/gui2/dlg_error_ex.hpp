@@ -13,7 +13,9 @@ class dlg_error_ex : public gui_error_dialog {
  public:
   enum answer { ok = 1, copy = 1108, send_bug = 1112 };
 
-  explicit dlg_error_ex(const std::string& what, QWidget* parent = nullptr);
+  // `boxes`: those of the wizard (borrowed), for the caption and whether the
+  // report names the program.
+  dlg_error_ex(const wizard_boxes& boxes, const std::string& what, QWidget* parent = nullptr);
 
   // Puts `text` on the clipboard as Unicode text.
   static void copy_to_clipboard(const QString& text);
@@ -21,4 +23,6 @@ class dlg_error_ex : public gui_error_dialog {
  private:
   void on_copy();
   void on_send_bug();
+
+  const wizard_boxes& boxes_;
 };

@@ -9,11 +9,11 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "wizard_shell.hpp"
+#include "wizard_boxes.hpp"
 
-gui_error_dialog::gui_error_dialog(const QString& text, QWidget* parent)
+gui_error_dialog::gui_error_dialog(const wizard_boxes& boxes, const QString& text, QWidget* parent)
     : QDialog(parent ? parent : QApplication::activeWindow()), text_(text) {
-  setWindowTitle(wizard_shell::caption("Error"));
+  setWindowTitle(boxes.caption("Error"));
   setModal(true);
   auto* outer = new QHBoxLayout(this);
   auto* icon = new QLabel;

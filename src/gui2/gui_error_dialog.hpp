@@ -1,5 +1,5 @@
-// What the wizard's two error dialogs share: the caption taken from the
-// shell ("Vesper 3.3 Error", or "Error" before the wizard is shown), an
+// What the wizard's two error dialogs share: the caption of the boxes they
+// are shown with ("Vesper 3.3 Error", or "Error" before the wizard is shown), an
 // icon at the left, the message in control 1320, a row of numbered buttons
 // whose number is the dialog's result, and a dialog that opens centred and
 // in front of the active window.
@@ -11,6 +11,7 @@
 class QHBoxLayout;
 class QPushButton;
 class QVBoxLayout;
+class wizard_boxes;
 
 class gui_error_dialog : public QDialog {
   Q_OBJECT
@@ -21,8 +22,9 @@ class gui_error_dialog : public QDialog {
   QString text() const { return text_; }
 
  protected:
-  // `parent`: the window the dialog is modal over (the active one when null).
-  gui_error_dialog(const QString& text, QWidget* parent);
+  // `boxes`: whose caption the dialog takes; `parent`: the window the
+  // dialog is modal over (the active one when null).
+  gui_error_dialog(const wizard_boxes& boxes, const QString& text, QWidget* parent);
 
   // Adds the button `id`, which closes the dialog with the result `id`
   // after `action` (if any) has run.

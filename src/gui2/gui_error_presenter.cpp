@@ -20,22 +20,25 @@ void on_gui_thread(const std::function<void()>& work) {
     QMetaObject::invokeMethod(qApp, work, Qt::BlockingQueuedConnection);
 }
 
-void list_for_finish_page(const std::string& text) {
-  if (wizard_shell::is_initialized()) wizard_shell::instance().add_error(text);
+}  // namespace
+
+gui_error_presenter::gui_error_presenter(wizard_shell* shell) : shell_(shell) {}
+
+const wizard_boxes& gui_error_presenter::boxes() const { return shell_ ? shell_->boxes() : no_window_; }
+
+void gui_error_presenter::list_for_finish_page(const std::string& text) {
+  if (shell_ && shell_->is_initialized()) shell_->add_error(text);
 }
 
-// Continue (the default) or Abort, with the switch that silences later ones.
-bool ask_continue(const std::string& text, bool& silent) {
-  dlg_error_continue dialog(text);
+bool gui_error_presenter::ask_continue(const std::string& text, bool& silent) const {
+  dlg_error_continue dialog(boxes(), text);
   if (dialog.exec() == dlg_error_continue::abort_run) return true;
   silent = dialog.do_not_show_again();
   return false;
 }
 
-}  // namespace
-
 void gui_error_presenter::show_internal_error(const std::string& what) {
-  on_gui_thread([&] { dlg_error_ex(what).exec(); });
+  on_gui_thread([&] { dlg_error_ex(boxes(), what).exec(); });
 }
 
 bool gui_error_presenter::show_error(const std::string& text, int level, bool& silent) {
@@ -47,7 +50,7 @@ bool gui_error_presenter::show_error(const std::string& text, int level, bool& s
       abort = ask_continue(text, silent);
     } else {
       tk_log(1, "Step 1");
-      wizard_shell::error(text);
+      boxes().error(text);
       tk_log(1, "Step 2");
     }
   });

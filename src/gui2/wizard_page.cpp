@@ -21,7 +21,13 @@ wizard_page::wizard_page(buttons set, int help_context, const QString& title, co
 
 wizard_page::~wizard_page() { tk_log(1, "wizard_page::dtor"); }
 
-wizard_shell& wizard_page::shell() const { return wizard_shell::instance(); }
+wizard_shell& wizard_page::shell() const {
+  auto* shell = qobject_cast<wizard_shell*>(wizard());
+  if (!shell) TK_ASSERTION_FAILED();
+  return *shell;
+}
+
+const wizard_boxes& wizard_page::boxes() const { return shell().boxes(); }
 
 void wizard_page::on_set_active() {
   tk_log(1, "wizard_page::OnSetActive");
@@ -34,7 +40,7 @@ void wizard_page::on_set_active() {
 
 bool wizard_page::on_cancel() {
   tk_log(2, "wizard_page::on_cancel");
-  return wizard_shell::question(exit_question, true);
+  return boxes().question(exit_question, true);
 }
 
 void wizard_page::invert_chbox(int id) {

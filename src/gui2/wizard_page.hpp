@@ -7,6 +7,7 @@
 
 #include <QWizardPage>
 
+class wizard_boxes;
 class wizard_shell;
 
 class wizard_page : public QWizardPage {
@@ -46,7 +47,10 @@ class wizard_page : public QWizardPage {
  protected:
   // Fills the controls from the converter.
   virtual void page_init() {}
+  // The shell the page was added to; an internal error before it was added.
   wizard_shell& shell() const;
+  // The boxes over that shell.
+  const wizard_boxes& boxes() const;
   // Gives `widget` the number `id`.
   template <typename T>
   T* numbered(T* widget, int id) {

@@ -5,7 +5,6 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QScreen>
 #include <QShortcut>
 #include <QUrl>
@@ -15,18 +14,6 @@
 #include "wizard_page.hpp"
 
 namespace {
-
-QWidget* box_parent() {
-  wizard_shell* shell = wizard_shell::find();
-  return shell && shell->isVisible() ? shell : nullptr;
-}
-
-int show_box(QMessageBox::Icon icon, const char* kind, const std::string& text, QMessageBox::StandardButtons buttons,
-             QMessageBox::StandardButton default_button) {
-  QMessageBox box(icon, wizard_shell::caption(kind), QString::fromStdString(text), buttons, box_parent());
-  box.setDefaultButton(default_button);
-  return box.exec();
-}
 
 QString help_page_name(int context) {
   return context == wizard_shell::default_help_topic ? QStringLiteral("index.html")
@@ -63,39 +50,8 @@ wizard_shell::~wizard_shell() = default;
 
 void wizard_shell::add_page(wizard_page* page) { addPage(page); }
 
-QString wizard_shell::caption(const char* kind) {
-  return is_initialized() ? QString("%1 %2").arg(QString(title_text), kind) : QString(kind);
-}
-
-bool wizard_shell::is_initialized() {
-  tk_log(1, "wizard_shell::is_initialized");
-  wizard_shell* shell = find();
-  if (!shell) {
-    tk_log(1, "Before return false");
-    return false;
-  }
-  tk_log(1, "Singleton has been initialized");
-  return shell->initialized_;
-}
-
-void wizard_shell::error(const std::string& text) {
-  tk_log(3, "wizard_shell::error(%s)", text);
-  show_box(QMessageBox::Critical, "Error", text, QMessageBox::Ok, QMessageBox::Ok);
-}
-
-void wizard_shell::message(const std::string& text) {
-  tk_log(2, "wizard_shell::message(%s)", text);
-  show_box(QMessageBox::Information, "Message", text, QMessageBox::Ok, QMessageBox::Ok);
-}
-
-bool wizard_shell::question(const std::string& text, bool no_default) {
-  tk_log(2, "wizard_shell::question(%s)", text);
-  return show_box(QMessageBox::Question, "Question", text, QMessageBox::Yes | QMessageBox::No,
-                  no_default ? QMessageBox::No : QMessageBox::Yes) == QMessageBox::Yes;
-}
-
 void wizard_shell::initialize() {
-  if (initialized_) return;
+  if (is_initialized()) return;
   setWindowTitle(title_text);
   setWindowIcon(wizard_images::icon());
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -103,14 +59,14 @@ void wizard_shell::initialize() {
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
   }
-  initialized_ = true;
+  boxes_.mark_shown();
 }
 
 void wizard_shell::display_help(int context) {
   tk_log(2, "wizard_shell::display_help(%d)", context);
   const QString page = help_folder_ + "/" + help_page_name(context);
   if (!QFileInfo(page).isFile()) {
-    error(missing_help);
+    boxes_.error(missing_help);
     return;
   }
   if (!open_url(QUrl::fromLocalFile(page))) tk_log(3, "No browser opened %s", page.toStdString());

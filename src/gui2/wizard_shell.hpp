@@ -1,22 +1,22 @@
 // The wizard window: one page at a time with Back, Next, Finish, Cancel and
-// Help, the title "Vesper 3.3", our header and watermark images. One per
-// process. It also shows the wizard's message, error and question boxes,
-// opens the help pages in the user's browser, and keeps the list of the
-// run's errors and warnings that the finish page shows.
+// Help, the title "Vesper 3.3", our header and watermark images. It owns
+// the message, error and question boxes shown over it, opens the help pages
+// in the user's browser, and keeps the list of the run's errors and
+// warnings that the finish page shows. Pages reach it through the wizard
+// they are added to; everything else is handed it.
 #pragma once
 
 #include <QWizard>
-#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "tk_singleton.hpp"
+#include "wizard_boxes.hpp"
 
 class wizard_page;
 
-class wizard_shell : public QWizard, public tk_singleton<wizard_shell> {
+class wizard_shell : public QWizard {
   Q_OBJECT
 
  public:
@@ -24,28 +24,22 @@ class wizard_shell : public QWizard, public tk_singleton<wizard_shell> {
   static constexpr std::size_t error_list_limit = 20;
   // Help context of a page whose help is the manual's first page.
   static constexpr int default_help_topic = 0;
-  static constexpr const char* title_text = "Vesper 3.3";
+  static constexpr const char* title_text = wizard_boxes::title_text;
   static constexpr const char* missing_help = "Help file does not exist. Reinstall the program.";
 
   // `help_folder`: where the help pages are (empty: beside the program).
   explicit wizard_shell(QString help_folder = {});
+  // The boxes and the error list go before the pages, which QWizard deletes:
+  // a run still going must be stopped before the shell goes.
   ~wizard_shell() override;
-
-  // The shell, or null before it exists (QWidget has a find of its own).
-  static wizard_shell* find() noexcept { return tk_singleton<wizard_shell>::find(); }
-  static wizard_shell& instance() { return tk_singleton<wizard_shell>::instance(); }
 
   // Adds `page` (owned by the shell from then on) after the pages added before.
   void add_page(wizard_page* page);
 
-  // Boxes over the wizard window. The caption is the title followed by the
-  // kind ("Vesper 3.3 Error"), or only the kind before the wizard was shown.
-  static void error(const std::string& text);
-  static void message(const std::string& text);
-  // True when the user answers Yes; `no_default` makes No the default button.
-  static bool question(const std::string& text, bool no_default);
-  static bool is_initialized();
-  static QString caption(const char* kind);
+  // The boxes over this window.
+  const wizard_boxes& boxes() const { return boxes_; }
+  // Whether the window has been shown (initialize has run).
+  bool is_initialized() const { return boxes_.window_shown(); }
 
   // Opens the help page of `context` (default_help_topic: the first page).
   void display_help(int context = default_help_topic);
@@ -74,7 +68,7 @@ class wizard_shell : public QWizard, public tk_singleton<wizard_shell> {
   wizard_page* current_wizard_page() const;
 
   QString help_folder_;
-  std::atomic<bool> initialized_{false};  // read by the run's error presenter
+  wizard_boxes boxes_{this};  // knows whether the window was shown
   mutable std::mutex errors_mutex_;
   std::vector<std::string> errors_;
 };

@@ -147,7 +147,8 @@ class WizardDialogTest : public QObject {
   // after each message.
   void DialogQueryOkChecksTheNameFirstThenTheQuery() {
     wizard_fixture world(process_->handler);
-    set_query_dlg dialog(nullptr, u"", u"WITH x", nullptr);
+    wizard_shell shell;  // never shown
+    set_query_dlg dialog(shell, nullptr, u"", u"WITH x", nullptr);
     dialog.show();
     click(dialog, 1);
     child<QLineEdit>(dialog, set_query_dlg::name_id)->setText("big_orders");
@@ -204,22 +205,23 @@ class WizardDialogTest : public QObject {
     const udb_schema schema = customer_schema(world.copy_of_samples("dbf"));
     tk_log_reporter converter_reporter;
     vesper_converter converter(converter_reporter);
+    wizard_shell shell;  // never shown
     {
-      types_map_dlg dialog(converter, u"customer", schema);
+      types_map_dlg dialog(shell, converter, u"customer", schema);
       dialog.show();
       child<QTreeWidget>(dialog, types_map_dlg::list_id)->topLevelItem(5)->setCheckState(0, Qt::Unchecked);
       click(dialog, 2);
     }
     QVERIFY(converter.table(u"customer") == nullptr);
     {
-      types_map_dlg dialog(converter, u"customer", schema);
+      types_map_dlg dialog(shell, converter, u"customer", schema);
       dialog.show();
       select_row(dialog, 3);  // looking at rows changes nothing
       click(dialog, 1);
     }
     QVERIFY(converter.table(u"customer") == nullptr);
     {
-      types_map_dlg dialog(converter, u"customer", schema);
+      types_map_dlg dialog(shell, converter, u"customer", schema);
       dialog.show();
       child<QTreeWidget>(dialog, types_map_dlg::list_id)->topLevelItem(5)->setCheckState(0, Qt::Unchecked);
       click(dialog, 1);
@@ -230,7 +232,7 @@ class WizardDialogTest : public QObject {
     QCOMPARE(created.size(), schema.size() - 1);
     for (std::size_t i = 0; i < created.size(); ++i) QVERIFY(created[i].name != u"PHONE");
     // Opened again, the dropped column is shown unchecked.
-    types_map_dlg dialog(converter, u"customer", schema);
+    types_map_dlg dialog(shell, converter, u"customer", schema);
     QCOMPARE(child<QTreeWidget>(dialog, types_map_dlg::list_id)->topLevelItem(5)->checkState(0), Qt::Unchecked);
   }
 
@@ -240,7 +242,8 @@ class WizardDialogTest : public QObject {
     const udb_schema schema = customer_schema(world.copy_of_samples("dbf"));
     tk_log_reporter converter_reporter;
     vesper_converter converter(converter_reporter);
-    types_map_dlg dialog(converter, u"customer", schema);
+    wizard_shell shell;  // never shown
+    types_map_dlg dialog(shell, converter, u"customer", schema);
     dialog.show();
     select_row(dialog, 3);  // CITY, a text column
     QCOMPARE(child<QLineEdit>(dialog, types_map_dlg::length_id)->text(), QString("20"));
@@ -270,8 +273,9 @@ class WizardDialogTest : public QObject {
   void DialogErrorInternalCopiesItsTextAndSendsTheBugReport() {
     wizard_fixture world(process_->handler);
     const QString text = "Internal error: \ncode=615c31";
+    const wizard_boxes no_window;
     {
-      dlg_error_ex dialog(text.toStdString());
+      dlg_error_ex dialog(no_window, text.toStdString());
       dialog.show();
       QCOMPARE(dialog.windowTitle(), QString("Error"));  // no wizard window yet
       QCOMPARE(child<QLabel>(dialog, 1320)->text(), text);
@@ -291,7 +295,7 @@ class WizardDialogTest : public QObject {
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(bin.string()) + ":" + path);
     {
-      dlg_error_ex dialog("Internal error: \ncode=615c31");
+      dlg_error_ex dialog(no_window, "Internal error: \ncode=615c31");
       dialog.show();
       click(dialog, dlg_error_ex::send_bug);
       QCOMPARE(dialog.result(), int(dlg_error_ex::send_bug));

@@ -139,8 +139,8 @@ bool wizard_fixture::open(const QStringList& arguments) {
 void wizard_fixture::close() { app_.reset(); }
 
 wizard_page* wizard_fixture::page() const {
-  wizard_shell* shell = wizard_shell::find();
-  return shell ? qobject_cast<wizard_page*>(shell->currentPage()) : nullptr;
+  if (!app_ || !app_->has_shell()) return nullptr;
+  return qobject_cast<wizard_page*>(app_->shell().currentPage());
 }
 
 void wizard_fixture::set_text(int id, const QString& text) {
@@ -150,14 +150,14 @@ void wizard_fixture::set_text(int id, const QString& text) {
 }
 
 void wizard_fixture::press_next() {
-  wizard_shell& shell = wizard_shell::instance();
+  wizard_shell& shell = app_->shell();
   QAbstractButton* next = shell.button(page()->isCommitPage() ? QWizard::CommitButton : QWizard::NextButton);
   QTest::mouseClick(next, Qt::LeftButton);
 }
 
-void wizard_fixture::press_back() { QTest::mouseClick(wizard_shell::instance().button(QWizard::BackButton), Qt::LeftButton); }
-void wizard_fixture::press_cancel() { QTest::mouseClick(wizard_shell::instance().button(QWizard::CancelButton), Qt::LeftButton); }
-void wizard_fixture::press_finish() { QTest::mouseClick(wizard_shell::instance().button(QWizard::FinishButton), Qt::LeftButton); }
+void wizard_fixture::press_back() { QTest::mouseClick(app_->shell().button(QWizard::BackButton), Qt::LeftButton); }
+void wizard_fixture::press_cancel() { QTest::mouseClick(app_->shell().button(QWizard::CancelButton), Qt::LeftButton); }
+void wizard_fixture::press_finish() { QTest::mouseClick(app_->shell().button(QWizard::FinishButton), Qt::LeftButton); }
 
 void wizard_fixture::fill_login(const QString& password) {
   set_text(1003, "");

@@ -170,7 +170,7 @@ class WizardPageTest : public QObject {
     QTest::mouseClick(world.control<QPushButton>(1111), Qt::LeftButton);
     QCOMPARE(entries(selected), QStringList{all[5]});
     world.app().shell().button(QWizard::CommitButton)->setEnabled(true);
-    wizard_shell::instance().validateCurrentPage();
+    world.app().shell().validateCurrentPage();
     QCOMPARE(world.app().settings().tables, std::vector<std::u16string>{all[5].toStdU16String()});
   }
 

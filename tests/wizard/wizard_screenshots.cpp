@@ -31,7 +31,9 @@ void save(const QString& folder, const QString& name, QWidget& window) {
   if (!window.grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
 }
 
-void save(const QString& folder, const QString& name) { save(folder, name, wizard_shell::instance()); }
+void save(const QString& folder, const QString& name, wizard_fixture& world) {
+  save(folder, name, world.app().shell());
+}
 
 
 // The dialogs of the tables page: a query being written, and CUSTOMER
@@ -63,13 +65,14 @@ void save_table_dialogs(const QString& out, wizard_fixture& world) {
 }
 
 // The two error dialogs, as the error handler shows them over the wizard.
-void save_error_dialogs(const QString& out) {
-  dlg_error_continue item_error("customer, record #7: ORA-12899: value too large for column \"CITY\" (actual: 31, "
+void save_error_dialogs(const QString& out, const wizard_boxes& boxes) {
+  dlg_error_continue item_error(boxes,
+                                "customer, record #7: ORA-12899: value too large for column \"CITY\" (actual: 31, "
                                 "maximum: 20)");
   item_error.show();
   save(out, "10-error-continue", item_error);
   item_error.close();
-  dlg_error_ex internal("Internal error: \ncode=2e2e5c544b2f746b5f73696e676c2e6870705c3539");
+  dlg_error_ex internal(boxes, "Internal error: \ncode=2e2e5c544b2f746b5f73696e676c2e6870705c3539");
   internal.show();
   save(out, "11-internal-error", internal);
   internal.close();
@@ -93,32 +96,32 @@ int main(int argc, char** argv) {
   big.write(folder, "BIG.DBF");
 
   if (!world.open()) return 1;
-  save(out, "1-welcome");
+  save(out, "1-welcome", world);
   world.press_next();
   world.fill_login();
   world.set_text(1003, "localhost");
-  save(out, "2-oracle");
+  save(out, "2-oracle", world);
   world.press_next();
   world.set_text(1003, QString::fromStdString(folder.string()));
-  save(out, "3-settings");
+  save(out, "3-settings", world);
   world.press_next();
-  save(out, "4-encoding");
+  save(out, "4-encoding", world);
   world.press_next();
   auto* available = world.control<QListWidget>(1317);
   for (const char* name : {"big", "customer", "orders"}) {
     available->setCurrentItem(available->findItems(name, Qt::MatchExactly).front());
     QTest::mouseClick(world.control<QPushButton>(1101), Qt::LeftButton);
   }
-  save(out, "5-tables");
+  save(out, "5-tables", world);
   save_table_dialogs(out, world);
-  save_error_dialogs(out);
+  save_error_dialogs(out, world.app().shell().boxes());
   world.press_next();
   vesper_converter& converter = world.app().converter();
   if (!QTest::qWaitFor([&] { return converter.records_done > 0; }, 30000))
     std::fprintf(stderr, "the run ended before its picture was taken\n");
-  save(out, "6-progress");
+  save(out, "6-progress", world);
   world.wait_for_finish();
-  save(out, "7-finish");
+  save(out, "7-finish", world);
   world.press_finish();
   world.close();
   std::printf("pictures of the 7 pages and the 4 dialogs written to %s\n", qPrintable(out));
