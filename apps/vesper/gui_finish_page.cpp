@@ -74,7 +74,7 @@ void gui_finish_page::on_store() {
   QString path = QFileDialog::getSaveFileName(this, "Select Profile File", {}, filter);
   if (path.isEmpty()) return;
   bool stored = false;
-  const auto store = [&] { stored = vesper_profile_io(settings_, converter_).store(path.toStdString()); };
+  const auto store = [&] { stored = vesper_profile_io(settings_, converter_.customisation()).store(path.toStdString()); };
   if (guarded(converter_.reporter(), boxes(), store) && !stored)
     boxes().error("Cannot write the profile " + path.toStdString() +
                   ": check that its folder exists and may be written.");

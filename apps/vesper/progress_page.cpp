@@ -42,8 +42,8 @@ progress_page::~progress_page() { stop_run(); }
 void progress_page::stop_run() {
   if (!running()) return;
   timer_->stop();
-  converter_.cancel_requested = true;
-  while (!converter_.done) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  converter_.request_cancel();
+  while (!finished_) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   worker_.join();
 }
 
@@ -64,24 +64,28 @@ void progress_page::page_init() {
   control<QProgressBar>(bar)->setValue(0);
   if (running()) return;
   shell().clear_errors();
-  converter_.cancel_requested = false;
-  converter_.done = false;
+  converter_.clear_cancel();
+  finished_ = false;
   if (nothing_chosen_) {
     tk_log(3, "No table was selected: nothing to convert");
-    converter_.done = true;
+    finished_ = true;
   } else {
-    worker_ = std::thread([this] { converter_.run(settings_); });
+    worker_ = std::thread([this] {
+      converter_.run(settings_, lines_);
+      finished_ = true;
+    });
   }
   timer_->start();
 }
 
 void progress_page::on_timer() {
-  control<QProgressBar>(bar)->setValue(bar_position(converter_.tables_total, converter_.table_index,
-                                                    converter_.records_total, converter_.records_done));
-  const std::u16string table = converter_.current_table();
+  const run_status& status = converter_.status();
+  control<QProgressBar>(bar)->setValue(
+      bar_position(status.tables_total, status.table_index, status.records_total, status.records_done));
+  const std::u16string table = status.current_table();
   control<QLabel>(table_line)->setText(table.empty() ? QString()
                                                      : QString("Processing table '%1'").arg(to_qstring(table)));
-  if (converter_.done) finish_run();
+  if (finished_) finish_run();
 }
 
 void progress_page::finish_run() {
@@ -100,7 +104,7 @@ bool progress_page::on_cancel() {
   // The run stops at the next record; the wizard closes when it has.
   tk_log(3, "The user cancelled the conversion");
   close_when_done_ = true;
-  converter_.cancel_requested = true;
+  converter_.request_cancel();
   shell().enable_button(QWizard::CancelButton, false);
   return false;
 }

@@ -4,9 +4,11 @@
 // next record and closes the wizard once the run has ended.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <thread>
 
+#include "run_presenter.hpp"
 #include "wizard_page.hpp"
 
 class QTimer;
@@ -46,6 +48,8 @@ class progress_page : public wizard_page {
   vesper_converter& converter_;
   const bool& nothing_chosen_;
   QTimer* timer_;
+  run_quiet_presenter lines_;  // the page shows the run its own way
+  std::atomic<bool> finished_{false};  // the run (or the lack of one) is over
   std::thread worker_;
   bool close_when_done_ = false;
 };

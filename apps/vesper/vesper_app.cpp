@@ -56,7 +56,6 @@ bool vesper_app::open(const QStringList& arguments) {
   store_ = std::make_unique<vesper_settings_store>(options_.settings_path);
   store_->load(settings_);
   converter_ = std::make_unique<vesper_converter>(handler_);
-  converter_->set_silent(true);  // no console: the pages show the progress
   if (!store_->problem().empty()) no_window_.error(store_->problem());
   const bool quick = !arguments.isEmpty();
   if (quick) {
@@ -64,7 +63,7 @@ bool vesper_app::open(const QStringList& arguments) {
     const QString profile = arguments.join(' ');
     tk_log(2, "QUICK LAUNCH: profile=%s", profile.toStdString());
     bool loaded = false;
-    const auto load = [&] { loaded = vesper_profile_io(settings_, *converter_).load(profile.toStdString()); };
+    const auto load = [&] { loaded = vesper_profile_io(settings_, converter_->customisation()).load(profile.toStdString()); };
     if (!guarded(handler_, no_window_, load)) {
       exit_code_ = failure_exit_code;
       return false;

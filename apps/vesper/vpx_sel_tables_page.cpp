@@ -171,7 +171,7 @@ bool vpx_sel_tables_page::is_listed(const QString& name) const {
 // `old_name` is the name it had (empty for a new query), which it may keep.
 bool vpx_sel_tables_page::ask_query(std::u16string& name, std::u16string& text, const std::u16string& old_name) {
   for (;;) {
-    set_query_dlg dialog(shell(), converter_.target.get(), name, text, this);
+    set_query_dlg dialog(shell(), converter_.target(), name, text, this);
     if (dialog.exec() != QDialog::Accepted) return false;
     name = dialog.name();
     text = dialog.query();
@@ -219,7 +219,7 @@ void vpx_sel_tables_page::edit_table(const std::u16string& table) {
     schema = std::make_unique<udb_schema>(folder.get_table(table, 1)->schema);
   });
   if (!ready) return;
-  types_map_dlg dialog(shell(), converter_, table, *schema, this);
+  types_map_dlg dialog(shell(), converter_.customisation(), table, *schema, this);
   dialog.exec();
 }
 

@@ -17,6 +17,7 @@
 #include "tk_file_name.hpp"
 #include "tk_format.hpp"
 #include "tk_private_file.hpp"
+#include "run_presenter.hpp"
 #include "vesper_converter.hpp"
 #include "vesper_settings.hpp"
 
@@ -57,8 +58,8 @@ void add_refusals(check_report& report) {
 
 }  // namespace
 
-int agent_check::status_of(const vesper_converter& converter, const error_handler& handler) {
-  if (converter.tables_failed || converter.records_failed) return 2;
+int agent_check::status_of(const run_result& run, const error_handler& handler) {
+  if (run.failed()) return 2;
   return handler.warning_count() != 0 ? 1 : 0;
 }
 
@@ -68,7 +69,7 @@ check_target agent_check::survey() {
   converter_.connect_oracle_server(settings_);
   target.connected = true;
   target.connection = utf8(ora_engine::connect_string(settings_.host, settings_.port, settings_.service));
-  const ora_schema_survey schema(*converter_.target);
+  const ora_schema_survey schema(*converter_.target());
   target.existing_tables = utf8(schema.tables);
   if (!schema.national_charset.empty()) target.national_charset = utf8(schema.national_charset);
   target.privileges = utf8(schema.privileges);
@@ -78,27 +79,25 @@ check_target agent_check::survey() {
 }
 
 check_report agent_check::dry_run(check_target assumed) {
-  const ora_server_limits limits = converter_.target ? converter_.target->limits : ora_server_limits();
+  const ora_server_limits limits = converter_.target() ? converter_.target()->limits : ora_server_limits();
   std::vector<std::u16string> existing;
   for (const std::string& name : assumed.existing_tables) existing.push_back(tk_utf8_to_utf16_lenient(name));
   // The engine stays: the catalog describes existing tables a merge reads.
-  auto recording = std::make_unique<ora_recording_database>(converter_.engine.get(), std::move(existing), limits);
+  auto recording = std::make_unique<ora_recording_database>(converter_.engine(), std::move(existing), limits);
   const ora_recording_database& target = *recording;
-  converter_.target = std::move(recording);
+  converter_.use_target(std::move(recording));
 
   // The run's own lines and warnings would repeat the report.
-  const bool quiet = converter_.silent;
   error_handler& handler = handler_;
   const bool handler_quiet = handler.silent;
-  converter_.set_silent(true);
   handler.silent = true;
   check_report report;
   {
     check_report_builder builder(converter_, settings_, handler);
-    converter_.run(settings_);
+    run_quiet_presenter lines;
+    converter_.run(settings_, lines, nullptr, builder.table_listener());
     report = builder.finish(target);
   }
-  converter_.set_silent(quiet);
   handler.silent = handler_quiet;
 
   assumed.name_bytes = target.limits.name_bytes();
@@ -106,14 +105,14 @@ check_report agent_check::dry_run(check_target assumed) {
   assumed.charset = utf8(target.limits.charset());
   report.target = std::move(assumed);
   report.program = tk_format("vpxagent %d.%d", 3, 3);
-  report.status = status_of(converter_, handler_);
+  report.status = status_of(converter_.last_run(), handler_);
   add_refusals(report);
   return report;
 }
 
 int agent_check::run() {
   const check_report report = dry_run(survey());
-  if (!converter_.silent) std::fputs(check_report_text::write(report).c_str(), stdout);
+  if (!command_line_.is_silent()) std::fputs(check_report_text::write(report).c_str(), stdout);
   if (!write_file(report)) return agent_command_line::failure_status;
   return report.status;
 }
@@ -130,6 +129,6 @@ bool agent_check::write_file(const check_report& report) const {
   if (out.flush()) return true;
   const std::string message = tk_format("Cannot write the report to %s (%s): choose a file in a folder you may write to",
                                         path, std::strerror(errno));
-  if (!converter_.silent) std::fprintf(stderr, "%s\n", message.c_str());
+  if (!command_line_.is_silent()) std::fprintf(stderr, "%s\n", message.c_str());
   return false;
 }

@@ -11,6 +11,7 @@
 
 class agent_command_line;
 class error_handler;
+struct run_result;
 class vesper_converter;
 struct vesper_settings;
 
@@ -27,7 +28,7 @@ class agent_check {
 
   // 2 when tables or records failed, 1 when values were left empty or
   // changed, else 0: the exit status of a run of the converter.
-  static int status_of(const vesper_converter& converter, const error_handler& handler);
+  static int status_of(const run_result& run, const error_handler& handler);
 
  private:
   // Connects and reads the schema; the target the dry run assumes.

@@ -17,6 +17,7 @@
 #include "agent_check.hpp"
 #include "agent_command_line.hpp"
 #include "agent_console_presenter.hpp"
+#include "agent_run_lines.hpp"
 #include "error_handler.hpp"
 #include "ora_error_texts.hpp"
 #include "tk_logger.hpp"
@@ -46,19 +47,20 @@ int convert(const std::vector<std::string>& arguments, error_handler& handler) {
   settings.skip_deleted = false;
   settings.logicals_as_is = true;
   vesper_converter converter(handler);
-  agent_command_line command_line(settings, converter, handler);
+  agent_command_line command_line(settings, converter.customisation(), handler);
   if (argc == 1 || !command_line.parse_cmd_line(argc, argv.data()))
     command_line.fatal(command_line.usage_for_mistakes());
-  converter.set_silent(command_line.is_silent());
+  const bool silent = command_line.is_silent();
   // On a terminal the progress is shown unasked; elsewhere it would fill a
   // log that nobody watches, unless --progress asks for it.
   // The error handler's presenter owns the display: it outlives the
   // converter, and clears the line before each message.
   const bool terminal = isatty(STDERR_FILENO) == 1;
-  if (!converter.silent && (terminal || command_line.progress_forced())) {
+  vesper_progress* progress = nullptr;
+  if (!silent && (terminal || command_line.progress_forced())) {
     auto presenter = std::make_unique<agent_console_presenter>(std::make_unique<agent_progress>(
         stderr, terminal ? agent_progress::style::terminal : agent_progress::style::lines));
-    converter.progress = &presenter->progress();
+    progress = &presenter->progress();
     handler.set_presenter(std::move(presenter));
   }
   // Told once the options have said whether to be silent and where to log.
@@ -70,9 +72,11 @@ int convert(const std::vector<std::string>& arguments, error_handler& handler) {
     handler.handle(e, false);
     return agent_command_line::failure_status;
   }
-  converter.run(settings);
+  agent_run_lines lines;
+  run_quiet_presenter quiet;
+  converter.run(settings, silent ? static_cast<run_presenter&>(quiet) : lines, progress);
   warn_of_an_unwritten_log(handler);
-  return agent_check::status_of(converter, handler);
+  return agent_check::status_of(converter.last_run(), handler);
 }
 
 }  // namespace

@@ -38,13 +38,11 @@ const char* mode_name(existing_table_mode mode) {
 check_report_builder::check_report_builder(vesper_converter& converter, const vesper_settings& settings,
                                            error_handler& handler)
     : converter_(converter), settings_(settings), handler_(handler) {
-  converter_.table_opened = [this](const dbf_recordset& source) { opened(source); };
   handler_.on_warning = [this](const tk_warning& warning) { warned(warning); };
   handler_.on_error = [this](const std::string& text) { failed(text); };
 }
 
 check_report_builder::~check_report_builder() {
-  converter_.table_opened = nullptr;
   handler_.on_warning = nullptr;
   handler_.on_error = nullptr;
 }
@@ -72,8 +70,9 @@ check_table& check_report_builder::table_named(const std::string& name) {
 }
 
 void check_report_builder::opened(const dbf_recordset& source) {
-  if (converter_.tallies.empty()) return;
-  check_table& table = table_named(key(converter_.tallies.back().table));
+  const std::u16string current = converter_.status().current_table();
+  if (current.empty()) return;
+  check_table& table = table_named(key(current));
   table.file = source.file_name();
   table.version = tk_format("0x%02X", source.version());
   table.records = source.record_count();
@@ -115,10 +114,11 @@ void check_report_builder::warned(const tk_warning& warning) {
 // An error while a table is at hand is that table's; the texts carry the
 // table's name (and record) already.
 void check_report_builder::failed(const std::string& text) {
-  if (converter_.tallies.empty())
+  const std::u16string current = converter_.status().current_table();
+  if (current.empty())
     report_.errors.push_back(text);
   else
-    table_named(key(converter_.tallies.back().table)).errors.push_back(text);
+    table_named(key(current)).errors.push_back(text);
 }
 
 void check_report_builder::add_plan(check_table& table, const ora_recording_database& target) const {
@@ -142,7 +142,7 @@ check_report check_report_builder::finish(const ora_recording_database& target) 
   report_.mode = mode_name(settings_.existing_tables);
   report_.definitions_only = settings_.definitions_only;
   report_.skip_deleted = settings_.skip_deleted;
-  for (const table_tally& tally : converter_.tallies) {
+  for (const table_tally& tally : converter_.last_run().tallies) {
     check_table table = std::move(table_named(key(tally.table)));
     table.name = utf8(tally.table);
     table.deleted = tally.deleted;

@@ -4,6 +4,7 @@
 // when the run is over.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -23,6 +24,11 @@ class check_report_builder {
   ~check_report_builder();
   check_report_builder(const check_report_builder&) = delete;
   check_report_builder& operator=(const check_report_builder&) = delete;
+
+  // What the run tells of each table's source once it is open.
+  std::function<void(const dbf_recordset&)> table_listener() {
+    return [this](const dbf_recordset& source) { opened(source); };
+  }
 
   // The report of the finished run against `target`.
   check_report finish(const ora_recording_database& target);

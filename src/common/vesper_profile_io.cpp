@@ -70,7 +70,7 @@ void vesper_profile_io::store_queries(udb_profile& profile) const {
 }
 
 void vesper_profile_io::store_generic(udb_profile& profile) const {
-  tk_log(2, "udb_converter::store_profile");
+  tk_log(2, "vesper_profile_io::store_generic");
   profile.set_value(generic_settings, u"src", settings_.folder);
   profile.set_value(generic_settings, u"dest", settings_.service);
   profile.set_value(generic_settings, u"logfile", tk_utf8_to_ucs2(settings_.log_file));
@@ -132,7 +132,7 @@ void vesper_profile_io::load_queries(const udb_profile& profile) {
 }
 
 void vesper_profile_io::load_generic(const udb_profile& profile) {
-  tk_log(2, "udb_converter::load_profile");
+  tk_log(2, "vesper_profile_io::load_generic");
   auto value = [&](const char16_t* key) { return profile.get_value(generic_settings, key); };
   settings_.folder = value(u"src");
   settings_.service = value(u"dest");

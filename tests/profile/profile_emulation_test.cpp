@@ -12,6 +12,7 @@
 #include "comma_decimal_locale.hpp"
 #include "dbf_writer.hpp"
 #include "tk_reporter.hpp"
+#include "run_presenter.hpp"
 #include "vesper_converter.hpp"
 #include "vesper_profile_io.hpp"
 #include "vesper_settings.hpp"
@@ -64,11 +65,11 @@ class ProfileEmulationTest : public ProfileTest {
 
   // The run of a converter into the current home; what it created.
   std::string convert(vesper_converter& c, const vesper_settings& settings) {
-    c.silent = true;
     c.connect_oracle_server(settings);
-    c.run(settings);
-    EXPECT_EQ(c.tables_failed, 0u);
-    EXPECT_EQ(c.records_failed, 0u);
+    run_quiet_presenter quiet;
+    const run_result& result = c.run(settings, quiet);
+    EXPECT_EQ(result.tables_failed, 0u);
+    EXPECT_EQ(result.records_failed, 0u);
     return oracle_tables();
   }
 };
@@ -101,11 +102,11 @@ class LocaleConversionTest : public ProfileEmulationTest {
     settings.tables = {u"PRICES"};
     tk_log_reporter c_reporter;
     vesper_converter c(c_reporter);
-    c.silent = true;
     c.connect_oracle_server(settings);
-    c.run(settings);
-    EXPECT_EQ(c.tables_failed, 0u);
-    EXPECT_EQ(c.records_failed, 0u);
+    run_quiet_presenter quiet;
+    const run_result& result = c.run(settings, quiet);
+    EXPECT_EQ(result.tables_failed, 0u);
+    EXPECT_EQ(result.records_failed, 0u);
     return sql("SELECT COLUMN_NAME, DATA_TYPE, DATA_PRECISION, DATA_SCALE FROM USER_TAB_COLUMNS "
                "WHERE TABLE_NAME = 'PRICES' ORDER BY COLUMN_ID") +
            sql("SELECT * FROM PRICES ORDER BY NO");
@@ -146,13 +147,13 @@ TEST_F(ProfileEmulationTest, ConvertingFromALoadedProfileGivesTheSameOracleTable
     settings.tables = {u"CUSTOMERS", u"ORDERS"};
     tk_log_reporter a_reporter;
     vesper_converter a(a_reporter);
-    ora_table_mutator& t = a.table_for_update(u"CUSTOMERS");
+    ora_table_mutator& t = a.customisation().table_for_update(u"CUSTOMERS");
     t.new_name = u"CLIENTS";
     t.update_field(u"NAME", u"FULL_NAME", u"NVARCHAR2(40)", 0).default_value = u"n=a";
     t.update_field(u"ID", u"ID", u"NUMBER(12,2)", 0);
     t.fields[u"NOTE"] = std::make_unique<ora_field_mutator>();
     t.fields[u"NOTE"]->status = ora_field_mutator::deleted;
-    ASSERT_TRUE(vesper_profile_io(settings, a).store(path("p.vpx")));
+    ASSERT_TRUE(vesper_profile_io(settings, a.customisation()).store(path("p.vpx")));
     first = convert(a, settings);
   }
   EXPECT_NE(first.find("FULL_NAME"), std::string::npos) << first;
@@ -165,7 +166,7 @@ TEST_F(ProfileEmulationTest, ConvertingFromALoadedProfileGivesTheSameOracleTable
   tk_log_reporter b_reporter;
   vesper_converter b(b_reporter);
   vesper_settings loaded;
-  ASSERT_TRUE(vesper_profile_io(loaded, b).load(path("p.vpx")));
+  ASSERT_TRUE(vesper_profile_io(loaded, b.customisation()).load(path("p.vpx")));
   EXPECT_EQ(convert(b, loaded), first);
 }
 

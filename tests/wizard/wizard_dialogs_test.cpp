@@ -30,6 +30,7 @@
 #include "set_query_dlg.hpp"
 #include "types_map_dlg.hpp"
 #include "udb_schema.hpp"
+#include "ora_db_mutator.hpp"
 #include "vesper_converter.hpp"
 #include "wizard_fixture.hpp"
 #include "wizard_shell.hpp"
@@ -89,7 +90,7 @@ void write_codes(const std::filesystem::path& folder, const std::vector<std::u16
 }
 
 void retype_code_to_number(vesper_converter& converter) {
-  converter.table_for_update(u"codes").update_field(u"CODE", u"CODE", u"NUMBER", 0);
+  converter.customisation().table_for_update(u"codes").update_field(u"CODE", u"CODE", u"NUMBER", 0);
 }
 
 void run_codes(wizard_fixture& world, const std::filesystem::path& folder, bool resume = false) {
@@ -203,8 +204,7 @@ class WizardDialogTest : public QObject {
   void DialogTypesUncheckedColumnIsDroppedOnOkAndCancelKeepsTheTable() {
     wizard_fixture world(process_->handler);
     const udb_schema schema = customer_schema(world.copy_of_samples("dbf"));
-    tk_log_reporter converter_reporter;
-    vesper_converter converter(converter_reporter);
+    ora_db_mutator converter;  // the customisation the dialog edits
     wizard_shell shell;  // never shown
     {
       types_map_dlg dialog(shell, converter, u"customer", schema);
@@ -240,8 +240,7 @@ class WizardDialogTest : public QObject {
   void DialogTypesSizeFieldsFollowTheTypeAndAnEmptyNameKeepsTheRow() {
     wizard_fixture world(process_->handler);
     const udb_schema schema = customer_schema(world.copy_of_samples("dbf"));
-    tk_log_reporter converter_reporter;
-    vesper_converter converter(converter_reporter);
+    ora_db_mutator converter;  // the customisation the dialog edits
     wizard_shell shell;  // never shown
     types_map_dlg dialog(shell, converter, u"customer", schema);
     dialog.show();
@@ -369,7 +368,7 @@ class WizardDialogTest : public QObject {
       click(dialog, 1);
     });
     double_click(world.control<QListWidget>(1318), "customer");
-    QVERIFY(world.app().converter().table(u"customer"));
+    QVERIFY(world.app().converter().customisation().table(u"customer"));
     world.press_next();
     QVERIFY(world.wait_for_finish());
     QVERIFY(world.boxes.seen().empty());

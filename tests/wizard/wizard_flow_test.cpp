@@ -135,13 +135,13 @@ class WizardFlowTest : public QObject {
     world.walk_to_tables(folder);
     QTest::mouseClick(world.control<QPushButton>(1102), Qt::LeftButton);
     world.press_next();
-    QVERIFY(QTest::qWaitFor([&] { return converter.records_done > 10; }, 30000));
+    QVERIFY(QTest::qWaitFor([&] { return converter.status().records_done > 10; }, 30000));
     world.boxes.plan("Yes");
     world.press_cancel();
     QVERIFY(QTest::qWaitFor([&] { return !world.app().shell().isVisible(); }, 30000));
-    QVERIFY(converter.cancelled);
-    QCOMPARE(converter.tallies.size(), std::size_t(1));
-    QVERIFY(converter.tallies[0].line().find("(cancelled)") != std::string::npos);
+    QVERIFY(converter.last_run().cancelled);
+    QCOMPARE(converter.last_run().tallies.size(), std::size_t(1));
+    QVERIFY(converter.last_run().tallies[0].line().find("(cancelled)") != std::string::npos);
     world.close();
     const int arrived = std::stoi(world.count("BIG"));
     QVERIFY2(arrived > 0 && arrived < records, std::to_string(arrived).c_str());
@@ -166,13 +166,13 @@ class WizardFlowTest : public QObject {
     world.walk_to_tables(folder);
     QTest::mouseClick(world.control<QPushButton>(1102), Qt::LeftButton);
     world.press_next();
-    QVERIFY(QTest::qWaitFor([&] { return converter.records_done > 10; }, 30000));
+    QVERIFY(QTest::qWaitFor([&] { return converter.status().records_done > 10; }, 30000));
     world.boxes.plan("Yes");
     world.press_cancel();
     QVERIFY(QTest::qWaitFor([&] { return !world.app().shell().isVisible(); }, 30000));
-    QVERIFY(converter.cancelled);
-    QCOMPARE(converter.tallies.size(), std::size_t(1));
-    QVERIFY(converter.tallies[0].line().find("(cancelled)") != std::string::npos);
+    QVERIFY(converter.last_run().cancelled);
+    QCOMPARE(converter.last_run().tallies.size(), std::size_t(1));
+    QVERIFY(converter.last_run().tallies[0].line().find("(cancelled)") != std::string::npos);
     world.close();
     const int arrived = std::stoi(world.count("BIG"));
     QVERIFY2(arrived > 10 && arrived < records, std::to_string(arrived).c_str());
@@ -197,7 +197,7 @@ class WizardFlowTest : public QObject {
     QTest::mouseClick(world.control<QPushButton>(1102), Qt::LeftButton);
     world.press_next();
     const vesper_converter& converter = world.app().converter();
-    QVERIFY(QTest::qWaitFor([&] { return converter.records_done > 10; }, 30000));
+    QVERIFY(QTest::qWaitFor([&] { return converter.status().records_done > 10; }, 30000));
     world.close();
     const int arrived = std::stoi(world.count("BIG"));
     QVERIFY2(arrived > 0 && arrived < records, std::to_string(arrived).c_str());
@@ -219,7 +219,7 @@ class WizardFlowTest : public QObject {
     QCOMPARE(world.boxes.texts(), QString("Invalid user name or password."));
     QCOMPARE(world.boxes.seen().front().caption, QString("Vesper 3.3 Error"));
     QCOMPARE(world.page()->subTitle(), QString("Connect to Oracle server"));
-    QVERIFY(!world.app().converter().target);
+    QVERIFY(!world.app().converter().target());
   }
 
   void WizardQuickLaunchConvertsWithTheProfilesSettings() {

@@ -54,7 +54,7 @@ class WizardPageTest : public QObject {
     world.press_next();
     QCOMPARE(world.boxes.texts(), QString("You should enter Oracle database name"));
     QCOMPARE(world.boxes.seen().front().caption, QString("Vesper 3.3 Message"));
-    QVERIFY(!world.app().converter().target);
+    QVERIFY(!world.app().converter().target());
     QCOMPARE(world.page()->subTitle(), QString("Connect to Oracle server"));
     world.set_text(1014, "XE");
     world.press_next();

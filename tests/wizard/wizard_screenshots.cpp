@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   save_error_dialogs(out, world.app().shell().boxes());
   world.press_next();
   vesper_converter& converter = world.app().converter();
-  if (!QTest::qWaitFor([&] { return converter.records_done > 0; }, 30000))
+  if (!QTest::qWaitFor([&] { return converter.status().records_done > 0; }, 30000))
     std::fprintf(stderr, "the run ended before its picture was taken\n");
   save(out, "6-progress", world);
   world.wait_for_finish();

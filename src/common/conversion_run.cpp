@@ -1,0 +1,608 @@
+#include "conversion_run.hpp"
+
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include "dbf_bad_file.hpp"
+#include "dbf_code_pages.hpp"
+#include "dbf_container.hpp"
+#include "dbf_database.hpp"
+#include "dbf_record.hpp"
+#include "dbf_field_properties.hpp"
+#include "dbf_recordset.hpp"
+#include "dbf_table_indexes.hpp"
+#include "init_conversion.hpp"
+#include "merge_check.hpp"
+#include "ora_database.hpp"
+#include "ora_exception.hpp"
+#include "ora_in_validator.hpp"
+#include "ora_journal.hpp"
+#include "ora_tn_validator.hpp"
+#include "run_presenter.hpp"
+#include "tk_case.hpp"
+#include "tk_file_exist.hpp"
+#include "tk_file_name.hpp"
+#include "tk_final_exception.hpp"
+#include "tk_folder_cache.hpp"
+#include "tk_format.hpp"
+#include "tk_logger.hpp"
+#include "tk_printable_name.hpp"
+#include "tk_reporter.hpp"
+#include "tk_wstring.hpp"
+#include "udb_custom_conversion.hpp"
+#include "vesper_bool_rule.hpp"
+#include "vesper_progress.hpp"
+
+namespace {
+
+constexpr int ora_resource_busy = 54;
+const char* const not_conforming = "The structure of data source does not conform to the destination table.";
+
+// A name as Oracle reads it unquoted (upper case), or as written inside
+// double quotes.
+std::u16string oracle_identifier(const std::u16string& text) {
+  if (text.size() >= 2 && text.front() == u'"' && text.back() == u'"') return text.substr(1, text.size() - 2);
+  return tk_wstring(text).to_upper();
+}
+
+}  // namespace
+
+conversion_run::conversion_run(const vesper_settings& settings, const ora_db_mutator& customisation,
+                               ora_database* target, run_context& context)
+    : settings_(settings),
+      customisation_(customisation),
+      target(target),
+      context_(context),
+      reporter_(context.reporter),
+      status_(context.status ? *context.status : own_status_) {}
+
+conversion_run::~conversion_run() = default;
+
+run_result conversion_run::run() {
+  tk_log(2, "conversion_run::run");
+  {
+    init_conversion scope(status_.done, true);
+    // Tables find their memo, index and code page files in one listing of the folder.
+    tk_folder_cache::scope listings;
+    udb_custom_conversion rules;
+    try {
+      if (!target) throw tk_exception("Not connected to Oracle", tk_exception::run_level);
+      target->b_uppercase = settings_.upper_case;
+      target->owner = oracle_identifier(settings_.schema);
+      target->tablespace = oracle_identifier(settings_.tablespace);
+      target->lob_tablespace = oracle_identifier(settings_.lob_tablespace);
+      dbf_database source(settings_.folder, 1, settings_.code_page, reporter_);
+      tk_log(1, "After initializing DBs");
+      if (settings_.logicals_as_is) rules.install(std::make_unique<vesper_bool_rule>());
+      target->conversion = &rules;
+      run_tables(source);
+    } catch (const tk_final_exception&) {
+      if (context_.cancel_requested()) {
+        result_.cancelled = true;
+        if (!result_.tallies.empty()) result_.tallies.back().result = table_tally::outcome::cancelled;
+        tk_log(3, "Conversion cancelled by the user");
+      } else {
+        ++result_.tables_failed;
+      }
+    } catch (const ora_exception& e) {
+      ++result_.tables_failed;
+      if (e.connection_lost())
+        lose_connection(e);
+      else
+        reporter_.error(e, "", true);
+    } catch (const tk_exception& e) {
+      ++result_.tables_failed;
+      reporter_.error(e, "", true);
+    } catch (const std::exception& e) {
+      ++result_.tables_failed;
+      tk_log(3, "ERROR:\n%s", e.what());
+      context_.presenter.complain(e.what());
+    }
+    if (target) target->conversion = nullptr;
+    status_.reset();
+  }
+  return std::move(result_);
+}
+
+void conversion_run::run_tables(dbf_database& source) {
+  if (settings_.tables.empty()) settings_.tables = source.get_tables();
+  // A run that converts nothing is no success.
+  if (settings_.tables.empty())
+    throw tk_exception(tk_format(u"The folder %s holds no DBF table: nothing is converted", tk_printable_name(settings_.folder)),
+                       tk_exception::run_level);
+  status_.tables_total = static_cast<std::uint32_t>(settings_.tables.size());
+  tk_log(3, "Converting database %s (%d tables)", tk_printable_name(settings_.folder), settings_.tables.size());
+  context_.presenter.say(tk_format("Converting database %s(%d tables)", tk_printable_name_utf8(settings_.folder),
+                                   settings_.tables.size()));
+  // Generated names depend only on the names of this run, so that a second
+  // run finds the tables the first one created.
+  ora_tn_validator names(settings_.tables, {}, target->limits);
+  // Index and constraint names are unique in the whole schema: one registry for the run.
+  ora_in_validator index_names(target->limits);
+  // The target's table list is read from its catalog here: whether a table
+  // already exists decides overwrite, merge and skip.
+  target->get_tables();
+  open_journal();
+  for (const std::u16string& name : settings_.tables) settings_.table_queries.emplace(name, u"");
+  relations_ = container_relations();
+  tk_log(1, "settings_.table_queries.size=%d", settings_.table_queries.size());
+  for (const std::u16string& name : settings_.tables) {
+    result_.tallies.push_back(table_tally{name});
+    stop_if_cancelled();
+    try {
+      convert_table(source, names, name);
+    } catch (const tk_final_exception&) {
+      throw;
+    } catch (const ora_exception& e) {
+      if (e.connection_lost()) stop_run(e);
+      fail_table(e);
+    } catch (const tk_exception& e) {
+      fail_table(e);
+    } catch (const std::bad_alloc&) {
+      // Costs this table only: what it held is freed, later tables may fit.
+      fail_table(tk_exception("Not enough memory to convert the table"));
+    } catch (const std::exception& e) {
+      fail_table(tk_exception(e.what()));
+    }
+    close_bad_file();
+    reporter_.close_table_warnings(tk_printable_name_utf8(name));
+    result_.tallies.back().warnings = reporter_.warnings_of(tk_printable_name_utf8(name));
+    ++status_.table_index;
+  }
+  relations_.build(*target, reporter_);
+  print_summary();
+  remove_journal();
+}
+
+// The run finished: nothing is left to resume, unless a table failed. Its
+// entry stays with those of the finished tables, so that a resumed run
+// goes on with it and never loads a finished table again.
+void conversion_run::remove_journal() {
+  if (!journal_) return;
+  const bool every_table_finished = std::none_of(result_.tallies.begin(), result_.tallies.end(), [](const table_tally& tally) {
+    return tally.result == table_tally::outcome::failed;
+  });
+  if (!every_table_finished) {
+    say("The run's journal is kept: --resume converts the tables that did not finish and leaves the others alone");
+    return;
+  }
+  try {
+    journal_->remove();
+  } catch (const ora_exception& e) {
+    // Its cause (a full disk) was reported already; the log keeps it.
+    tk_log(3, "Dropping the journal: %s", e.message);
+    say("The run's journal could not be dropped; the next run of this folder without --resume replaces it");
+  }
+}
+
+void conversion_run::say(const std::string& text) const {
+  tk_log(3, "%s", text);
+  context_.presenter.say(text);
+}
+
+// Every run keeps a journal, so that any run that is killed can be resumed.
+void conversion_run::open_journal() {
+  journal_.reset();
+  target->journal = nullptr;
+  resumed_.clear();
+  if (target->dry_run()) return;  // nothing is written that a run could resume
+  journal_ = std::make_unique<ora_journal>(*target);
+  try {
+    if (settings_.resume) {
+      resumed_ = journal_->read();
+      if (resumed_.empty()) say("Nothing to resume: no journal of an unfinished run in this schema; every table is converted");
+    }
+    if (resumed_.empty()) journal_->start_run();
+  } catch (const ora_exception& e) {
+    if (e.connection_lost()) throw;
+    say(tk_format("No journal is kept (%s): this run cannot be resumed if it is stopped", e.message));
+    journal_.reset();
+  }
+  target->journal = journal_.get();
+}
+
+const ora_journal_entry* conversion_run::resumed_entry(const std::u16string& source) const {
+  for (const ora_journal_entry& entry : resumed_)
+    if (entry.source == source) return &entry;
+  return nullptr;
+}
+
+void conversion_run::check_same_file(const ora_journal_entry& earlier, const ora_journal_entry& now,
+                                       const std::u16string& name) const {
+  if (earlier.same_file(now)) return;
+  throw tk_exception(tk_format(
+      "The file of table %s changed since the run being resumed (size, modification time, header date or record "
+      "count differ), so it cannot be continued; its rows in Oracle are left as they are. Convert it again "
+      "without --resume",
+      tk_printable_name_utf8(name)));
+}
+
+namespace {
+
+ora_journal_entry file_identity(const dbf_recordset& table) {
+  ora_journal_entry entry;
+  entry.source =
+      tk_utf8_to_utf16_lenient(tk_path_utf8(std::filesystem::absolute(tk_native_path(table.file_name())).lexically_normal()));
+  tk_file_size_and_exact_time(table.file_name(), entry.file_size, entry.file_time);
+  entry.header_date = table.header_date();
+  entry.record_count = table.record_count();
+  return entry;
+}
+
+}  // namespace
+
+void conversion_run::fail_table(const tk_exception& e) {
+  ++result_.tables_failed;
+  result_.tallies.back().result = table_tally::outcome::failed;
+  reporter_.error(e, tk_printable_name_utf8(result_.tallies.back().table), false);
+}
+
+// Nothing more can reach Oracle: the summary tells what was done, and the
+// error (which ends the run) how far the table at hand got.
+void conversion_run::stop_run(const ora_exception& e) {
+  ++result_.tables_failed;
+  table_tally& tally = result_.tallies.back();
+  tally.result = table_tally::outcome::failed;
+  print_summary();
+  reporter_.error(tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops with %I64u records of the table committed",
+                                e.message, tally.inserted),
+                      tk_exception::run_level),
+         tk_printable_name_utf8(tally.table), false);
+  throw tk_final_exception();  // a front end that keeps its process ends the run here
+}
+
+// The connection went away outside a table (reading the schema's tables,
+// opening the journal, making the relations): the run stops as it does
+// inside one, with its summary and the status of a run-stopping error.
+void conversion_run::lose_connection(const ora_exception& e) {
+  print_summary();
+  reporter_.error(tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops", e.message),
+                      tk_exception::run_level),
+         "", true);
+}
+
+void conversion_run::print_summary() const {
+  tk_log(3, "Summary:");
+  context_.presenter.say("Summary:");
+  for (const table_tally& tally : result_.tallies) {
+    std::string line = tally.line();
+    tk_log(3, "%s", line);
+    context_.presenter.say(line);
+  }
+}
+
+// Upper-cased before it is checked: upper case can take more bytes, or
+// letters the database character set lacks.
+std::u16string conversion_run::target_name(ora_tn_validator& names, const std::u16string& customised) {
+  std::u16string chosen = settings_.upper_case ? tk_wstring(customised).to_upper() : customised;
+  if (!names.is_acceptable(chosen)) {
+    chosen = names.get_safe_name(chosen);
+    tk_log(2, "Store generated table name '%s'", chosen);
+    names.add_existing_name(chosen);
+  }
+  names.restricted_names.push_back(chosen);
+  return chosen;
+}
+
+void conversion_run::convert_table(dbf_database& source, ora_tn_validator& names,
+                                     const std::u16string& name) {
+  status_.set_current_table(name);
+  status_.records_total = 0;
+  status_.records_done = 0;
+  if (!source.is_table_exist(name)) {
+    ++result_.tables_failed;
+    result_.tallies.back().result = table_tally::outcome::failed;
+    context_.presenter.complain(tk_format("Table %s not exists", tk_printable_name_utf8(name)));
+    return;
+  }
+  std::unique_ptr<udb_recordset> table = source.get_table(name, settings_.skip_indexes ? 1 | dbf_recordset::skip_indexes : 1);
+  auto& dbf = static_cast<dbf_recordset&>(*table);
+  // Long field names first: key expressions are written with them.
+  dbf_container::table_facts container = dbf_container::apply(dbf, tk_printable_name_utf8(name));
+  dbf_field_properties::apply(dbf, tk_printable_name_utf8(name));
+  if (!dbf.code_page_warning().empty())
+    reporter_.warn({tk_printable_name_utf8(name), 0, {}, dbf.code_page_warning()});
+  if (dbf.code_page_guessed())
+    say(tk_format("Table %s: --encoding=auto reads its text in code page %d, which it looks like (sure: %d%%)",
+                  tk_printable_name_utf8(name), dbf.get_codepage(), dbf.text_code_page().sureness));
+  if (!settings_.skip_indexes) {
+    dbf_table_indexes reader(dbf, tk_printable_name_utf8(name), !settings_.skip_deleted);
+    table->indexes = reader.read();
+    for (const std::string& note : reader.notes()) say(tk_printable_name_utf8(name) + ": " + note);
+    mark_primary_key(table->indexes, container.primary_tag);
+  }
+  if (context_.table_opened) context_.table_opened(dbf);
+  // Without its memo file the table is copied with empty memos: incomplete
+  // data, which the run must not report as a success.
+  if (dbf.memo_missing()) {
+    ++result_.tables_failed;
+    result_.tallies.back().result = table_tally::outcome::failed;
+  }
+  udb_schema schema = table->schema;
+  udb_indexes indexes = table->indexes;
+  std::u16string target_table = target_name(names, customisation_.modify1(name, schema, indexes));
+  table->schema = std::move(schema);
+  table->indexes = std::move(indexes);
+  result_.tallies.back().target = target_table;
+  announce_renamed(source, name, target_table);
+  const ora_journal_entry identity = file_identity(dbf);
+  const ora_journal_entry* earlier = resumed_entry(identity.source);
+  if (earlier && journal_) journal_->adopt(*earlier);
+  if (earlier && earlier->finished) {
+    say(tk_format("Table %s skipped: the run being resumed loaded it whole", tk_printable_name_utf8(name)));
+    result_.tallies.back().result = table_tally::outcome::skipped;
+    return;
+  }
+  if (earlier) check_same_file(*earlier, identity, name);
+  // A table the resumed run left half-loaded is continued, whatever the mode.
+  const bool existed = target->is_table_exist(target_table);
+  if (earlier && !existed) {
+    // Dropped since: continuing after the journal's record would lose the
+    // records loaded before it.
+    say(tk_format("Table %s: the Oracle table %s that the resumed run half-loaded is gone; it is loaded from the "
+                  "first record",
+                  tk_printable_name_utf8(name), tk_printable_name_utf8(target_table)));
+    earlier = nullptr;
+  }
+  if (existed && !earlier) {
+    tk_log(2, "Table %s already exists", target_table);
+    if (settings_.existing_tables == existing_table_mode::skip) {
+      tk_log(3, "Table %s skipped: the Oracle table %s exists", name, target_table);
+      context_.presenter.say(tk_format("Table %s skipped: the Oracle table %s exists", tk_printable_name_utf8(name),
+                                       tk_printable_name_utf8(target_table)));
+      result_.tallies.back().result = table_tally::outcome::skipped;
+      return;
+    }
+    if (settings_.existing_tables == existing_table_mode::overwrite) {
+      tk_log(2, "Overwrite existing table");
+      target->check_fits(table->schema);  // while the old table is still there
+      try {
+        target->delete_tab(target_table);
+      } catch (const ora_exception& e) {
+        if (e.ora_number() == ora_resource_busy)
+          throw tk_exception("Cannot delete table because it is busy with another process");
+        throw;
+      }
+    }
+  }
+  // Keys and indexes come after the rows, on tables this run creates or goes on with.
+  const bool builds_indexes = earlier || !target->is_table_exist(target_table);
+  std::unique_ptr<udb_recordset> destination = open_target(*table, target_table);
+  if (settings_.existing_tables == existing_table_mode::merge && !earlier && !settings_.logicals_as_is && !table->schema.conform_to(destination->schema))
+    throw tk_exception(not_conforming);
+  if (settings_.existing_tables == existing_table_mode::merge && !earlier && existed)
+    merge_check(table->schema, destination->schema, settings_.upper_case, reporter_).run(tk_printable_name_utf8(name));
+  status_.records_total = dbf.record_count();
+  tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), dbf.record_count());
+  context_.presenter.say(tk_format("Converting table %s(%d records)", tk_printable_name_utf8(name), dbf.record_count()));
+  std::uint64_t from = 1;
+  continuing_table_ = journal_ && earlier;
+  if (journal_ && earlier) {
+    journal_->continue_table(*earlier);
+    from = earlier->last_record + 1;
+    say(tk_format("Table %s continues after record #%I64u", tk_printable_name_utf8(name), earlier->last_record));
+  } else if (journal_) {
+    journal_->start_table(identity);
+  }
+  if (dbf.record_count() != 0 && !settings_.definitions_only) {
+    // The watcher's line is closed however the table ends.
+    struct watched {
+      vesper_progress* watcher;
+      const std::atomic<std::uint32_t>& done;
+      ~watched() {
+        if (watcher) watcher->table_ended(done);
+      }
+    } scope{context_.progress, status_.records_done};
+    if (context_.progress) context_.progress->table_started(name, dbf.record_count(), from - 1);
+    copy_records(dbf, *destination, name, from);
+  }
+  if (builds_indexes) require_columns(*table, target_table);
+  if (builds_indexes) create_indexes(*table, target_table);
+  if (builds_indexes && !settings_.skip_indexes) relations_.table_loaded(name, target_table, *table, std::move(container.relations));
+  if (journal_) journal_->finish_table();
+}
+
+// The container's primary key tag: a candidate index in the file, the
+// table's primary key in Oracle.
+void conversion_run::mark_primary_key(udb_indexes& indexes, const std::u16string& tag) const {
+  if (tag.empty()) return;
+  for (udb_index& index : indexes.list)
+    if (tk_loose_equal(index.name, tag)) {
+      index.unique = index.primary = true;
+      return;
+    }
+  reporter_.warn(
+      {tk_printable_name_utf8(result_.tallies.back().table), 0, {},
+       tk_format("the primary key tag %s did not become an Oracle index: the table gets no primary key", tag)});
+}
+
+// An index Oracle refuses (a unique key the rows repeat, a key too long)
+// costs that index only: the rows are in, the table counts as converted.
+void conversion_run::create_indexes(const udb_recordset& table, const std::u16string& target_table) {
+  if (table.indexes.empty()) return;
+  const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
+  target->create_indexes(target_table, table.schema, table.indexes,
+                         [&](const udb_index& index, const std::string& message) {
+                           reporter_.warn(
+                               {shown, 0, {},
+                                tk_format("index %s is not created: %s", tk_printable_name_utf8(index.name), message)});
+                         });
+}
+
+// A required field some rows leave empty stays nullable: the rows matter
+// more than the constraint.
+void conversion_run::require_columns(const udb_recordset& table, const std::u16string& target_table) {
+  const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
+  target->require_columns(target_table, table.schema, table.indexes,
+                          [&](const std::u16string& column, const std::string& message) {
+                            reporter_.warn(
+                                {shown, 0, {},
+                                 tk_format("field %s is required in the table, but the column stays nullable: %s",
+                                           tk_printable_name_utf8(column), message)});
+                          });
+}
+
+// A file whose name clashes in case with another's is converted under a
+// name of its own; the user must learn which.
+void conversion_run::announce_renamed(const dbf_database& source, const std::u16string& name,
+                                        const std::u16string& target_table) const {
+  const dbf_renamed_file* renamed = source.renamed(name);
+  if (!renamed) return;
+  std::string text = tk_format("table %s: file %s converted as %s", renamed->table, renamed->file, target_table);
+  tk_log(3, "%s", text);
+  context_.presenter.say(text);
+}
+
+std::unique_ptr<udb_recordset> conversion_run::open_target(udb_recordset& source,
+                                                             const std::u16string& target_table) {
+  if (target->is_table_exist(target_table)) return target->get_table(target_table, 8);
+  const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
+  target->column_notes = [this, shown](const std::u16string& column, const std::string& message) {
+    reporter_.warn({shown, 0, tk_printable_name_utf8(column), message});
+  };
+  std::unique_ptr<udb_recordset> created = target->create_table(target_table, source.schema, udb_indexes());
+  target->column_notes = nullptr;
+  for (const std::string& warning : target->creation_warnings) reporter_.warn({shown, 0, {}, warning});
+  return created;
+}
+
+// The table's writer decides how the records reach it; a stop asked for is
+// honoured where the writer holds nothing back, after it committed what it
+// wrote so far.
+void conversion_run::copy_records(dbf_recordset& source, udb_recordset& destination,
+                                    const std::u16string& name, std::uint64_t from) {
+  table_tally& tally = result_.tallies.back();
+  udb_write_sinks sinks;
+  sinks.failed = [&](const tk_exception& e, std::uint64_t number) {
+    ++result_.records_failed;
+    ++tally.failed;
+    record_failed(source, number, e, name);
+  };
+  sinks.lost = [&](std::uint64_t records) {
+    result_.records_failed += static_cast<std::uint32_t>(records);
+    tally.failed += records;
+  };
+  sinks.inserted = [&](std::uint64_t rows) { tally.inserted += rows; };
+  udb_write_options options;
+  options.batch_rows = settings_.batch_rows;
+  options.commit_rows = settings_.commit_rows;
+  options.row_by_row = settings_.row_by_row();
+  options.shown_name = name;
+  std::unique_ptr<udb_record_writer> writer = destination.open_writer(options, std::move(sinks));
+  source.go_to(from);
+  status_.records_done = static_cast<std::uint32_t>(from - 1);
+  try {
+    for (; !source.is_eof(); source.next()) {
+      if (context_.cancel_requested() && writer->at_boundary()) {
+        writer->finish();
+        stop_if_cancelled();
+      }
+      ++tally.read;
+      append_one(source, *writer, name);
+      record_through();
+    }
+  } catch (const tk_final_exception&) {
+    writer->abandon();
+    throw;
+  }
+  writer->finish();
+}
+
+void conversion_run::append_one(dbf_recordset& source, udb_record_writer& writer, const std::u16string& name) {
+  const std::uint64_t number = source.current_number();
+  std::unique_ptr<udb_record> holder;
+  const udb_record* record = nullptr;
+  try {
+    record = record_to_append(source, name, holder);
+  } catch (const tk_exception& e) {
+    writer.reject(e, number);
+    return;
+  }
+  if (record) return writer.append(*record, number);
+  ++result_.tallies.back().deleted_skipped;
+  writer.skip(number);
+}
+
+// A watcher is told every 256 records: often enough for a display that
+// changes a few times a second, rarely enough to cost nothing per record.
+void conversion_run::record_through() {
+  constexpr std::uint32_t every = 256;
+  const std::uint32_t done = ++status_.records_done;
+  if (context_.progress && done % every == 0) context_.progress->advanced(done);
+}
+
+void conversion_run::stop_if_cancelled() const {
+  if (context_.cancel_requested()) throw tk_final_exception();
+}
+
+const udb_record* conversion_run::record_to_append(udb_recordset& source, const std::u16string& name,
+                                                     std::unique_ptr<udb_record>& holder) {
+  tk_log(1, "Converting %d record", status_.records_done + 1);
+  const udb_record& record = source.get_item();
+  tk_log(2, "udb_db_mutator::modify2(%s)", name);
+  if (record.deleted) ++result_.tallies.back().deleted;
+  if (record.deleted && settings_.skip_deleted) return nullptr;
+  if (!customisation_.changes_records(name)) return &record;
+  holder = customisation_.modify2(name, record);
+  return holder.get();
+}
+
+// A bad file that cannot be written (a full disk, a folder that is not
+// there) is an error of its own, once per table; the table goes on, its
+// rejected records reported with their Oracle messages as ever, so that
+// the counts of what was committed stay true.
+void conversion_run::reject(dbf_recordset& source, std::uint64_t number, const tk_exception& e) {
+  if (settings_.bad_file.empty() || bad_file_unwritable_) return;
+  try {
+    if (!bad_) bad_ = std::make_unique<dbf_bad_file>(source, bad_file_path(source), continuing_table_);
+    bad_->add(source.bytes_of(number), number, e.message);
+  } catch (const tk_exception& error) {
+    bad_file_unwritable_ = true;
+    reporter_.error(error, tk_printable_name_utf8(result_.tallies.back().table), true);
+  } catch (const std::filesystem::filesystem_error& error) {
+    bad_file_unwritable_ = true;
+    reporter_.error(tk_exception(tk_format("Cannot write the bad file: %s", error.what())),
+           tk_printable_name_utf8(result_.tallies.back().table), true);
+  }
+}
+
+// In a folder each table's file takes its source file's name; a file name
+// serves the first table with rejected records, later ones add their name
+// to its stem.
+std::filesystem::path conversion_run::bad_file_path(const dbf_recordset& source) const {
+  const std::filesystem::path given = tk_native_path(settings_.bad_file);
+  // A name ending in a separator (a slash, or a backslash too on Windows) is a folder;
+  // without its trailing separator the file's name joins it with the
+  // platform's own.
+  const bool ends_as_folder = given.has_relative_path() && !given.has_filename();
+  if (ends_as_folder || std::filesystem::is_directory(given)) {
+    const std::filesystem::path folder = ends_as_folder ? given.parent_path() : given;
+    std::filesystem::create_directories(folder);
+    return folder / tk_native_path(source.file_name()).filename();
+  }
+  if (bad_files_written_ == 0) return given;
+  std::filesystem::path numbered = given;
+  numbered.replace_filename(tk_native_path(tk_path_utf8(given.stem()) + "_" + tk_printable_name_utf8(source.name) +
+                                           tk_path_utf8(given.extension())));
+  return numbered;
+}
+
+void conversion_run::close_bad_file() {
+  bad_file_unwritable_ = false;
+  if (!bad_) return;
+  const std::string text = tk_format("%s: %d rejected records written to %s (Oracle's messages in %s)",
+                                     tk_printable_name_utf8(result_.tallies.back().table), bad_->count(),
+                                     tk_path_utf8(bad_->path()), tk_path_utf8(bad_->messages_path()));
+  bad_.reset();
+  ++bad_files_written_;
+  tk_log(3, "%s", text);
+  context_.presenter.say(text);
+}
+
+void conversion_run::record_failed(dbf_recordset& source, std::uint64_t number, const tk_exception& e,
+                                     const std::u16string& name) {
+  reject(source, number, e);
+  reporter_.error(e, tk_format(u"%s, record #%I64u", tk_printable_name(name), number), false);
+}
