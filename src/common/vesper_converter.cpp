@@ -15,6 +15,6 @@ const run_result& vesper_converter::run(const vesper_settings& settings, run_pre
                                         std::function<void(const dbf_recordset&)> table_opened) {
   status_.done = false;
   run_context context{reporter_, presenter, progress, &status_, &cancel_, std::move(table_opened)};
-  last_ = conversion_run(settings, customisation_, oracle_.target.get(), context).run();
+  last_ = conversion_run(settings, customisation_, oracle_.target(), context).run();
   return last_;
 }

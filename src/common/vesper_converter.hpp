@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "ora_db_mutator.hpp"
-#include "oracle_converter_impl.hpp"
+#include "oracle_connection.hpp"
 #include "run_result.hpp"
 #include "run_status.hpp"
 
@@ -27,13 +27,13 @@ class vesper_converter {
   vesper_converter(const vesper_converter&) = delete;
   vesper_converter& operator=(const vesper_converter&) = delete;
 
-  // Connects to the settings' service (see oracle_converter_impl).
-  void connect_oracle_server(const vesper_settings& settings) { oracle_.connect_oracle_server(settings); }
+  // Connects to the settings' service (see oracle_connection).
+  void connect_oracle_server(const vesper_settings& settings) { oracle_.connect(settings); }
   // The connected schema, or null; the Oracle engine once a connection was made.
-  ora_database* target() const { return oracle_.target.get(); }
-  ora_engine* engine() const { return oracle_.engine.get(); }
+  ora_database* target() const { return oracle_.target(); }
+  ora_engine* engine() const { return oracle_.engine(); }
   // Replaces the target (the pre-flight report runs against a recording one).
-  void use_target(std::unique_ptr<ora_database> target) { oracle_.target = std::move(target); }
+  void use_target(std::unique_ptr<ora_database> target) { oracle_.use_target(std::move(target)); }
 
   ora_db_mutator& customisation() { return customisation_; }
   const ora_db_mutator& customisation() const { return customisation_; }
@@ -56,7 +56,7 @@ class vesper_converter {
  private:
   tk_reporter& reporter_;
   ora_db_mutator customisation_;
-  oracle_converter_impl oracle_;
+  oracle_connection oracle_;
   std::atomic<bool> cancel_{false};
   run_status status_;
   run_result last_;
