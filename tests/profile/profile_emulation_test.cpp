@@ -63,6 +63,19 @@ class ProfileEmulationTest : public ProfileTest {
     unchosen.write(folder, "SPARE.DBF");
   }
 
+  // The settings of a run of `tables` of `dbf` into the current home.
+  static vesper_settings settings_for(const std::filesystem::path& dbf, std::vector<std::u16string> tables) {
+    vesper_settings settings;
+    settings.folder = dbf.u16string();
+    settings.service = u"XE";
+    settings.host = u"localhost";
+    settings.user = u"scott";
+    settings.password = u"tiger";
+    settings.port.clear();
+    settings.tables = std::move(tables);
+    return settings;
+  }
+
   // The run of a converter into the current home; what it created.
   std::string convert(vesper_converter& c, const vesper_settings& settings) {
     c.connect_oracle_server(settings);
@@ -92,21 +105,9 @@ class LocaleConversionTest : public ProfileEmulationTest {
   // The columns and rows a run into a new home created.
   std::string convert_into(const std::string& home, const std::filesystem::path& dbf) {
     new_oracle_home(home);
-    vesper_settings settings;
-    settings.folder = dbf.u16string();
-    settings.service = u"XE";
-    settings.host = u"localhost";
-    settings.user = u"scott";
-    settings.password = u"tiger";
-    settings.port.clear();
-    settings.tables = {u"PRICES"};
     tk_log_reporter c_reporter;
     vesper_converter c(c_reporter);
-    c.connect_oracle_server(settings);
-    run_quiet_presenter quiet;
-    const run_result& result = c.run(settings, quiet);
-    EXPECT_EQ(result.tables_failed, 0u);
-    EXPECT_EQ(result.records_failed, 0u);
+    convert(c, settings_for(dbf, {u"PRICES"}));
     return sql("SELECT COLUMN_NAME, DATA_TYPE, DATA_PRECISION, DATA_SCALE FROM USER_TAB_COLUMNS "
                "WHERE TABLE_NAME = 'PRICES' ORDER BY COLUMN_ID") +
            sql("SELECT * FROM PRICES ORDER BY NO");
@@ -137,14 +138,7 @@ TEST_F(ProfileEmulationTest, ConvertingFromALoadedProfileGivesTheSameOracleTable
   std::string first;
   new_oracle_home("first");
   {
-    vesper_settings settings;
-    settings.folder = dbf.u16string();
-    settings.service = u"XE";
-    settings.host = u"localhost";
-    settings.user = u"scott";
-    settings.password = u"tiger";
-    settings.port.clear();
-    settings.tables = {u"CUSTOMERS", u"ORDERS"};
+    vesper_settings settings = settings_for(dbf, {u"CUSTOMERS", u"ORDERS"});
     tk_log_reporter a_reporter;
     vesper_converter a(a_reporter);
     ora_table_mutator& t = a.customisation().table_for_update(u"CUSTOMERS");
