@@ -67,12 +67,10 @@ std::string dbf_sibling_file(const std::string& table_file, const std::string& e
   return found ? *found : std::string();
 }
 
-dbf_recordset::dbf_recordset(const std::string& file_name, int mode, int encoding)
+dbf_recordset::dbf_recordset(const std::string& file_name, index_files indexes, int encoding)
     : udb_recordset(table_name_of(file_name)), file_name_(file_name) {
   tk_log(2, "dbf_recordset::ctor(%s, cp=%d)", file_name, encoding);
-  file_ = std::make_unique<tk_huge_file>(file_name, mode != read_mode);
-  const int open_mode = mode & ~skip_indexes;
-  if (open_mode != 1 && open_mode != 8) return;
+  file_ = std::make_unique<tk_huge_file>(file_name);
   read_header();
   check_header_flags();
   init_schema();
@@ -88,7 +86,7 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, int encodin
     columns_[i].name = page.decode(columns_[i].descriptor.name_bytes());
     schema[i].name = columns_[i].name;
   }
-  if ((mode & skip_indexes) != skip_indexes) init_indexes();
+  if (indexes == index_files::read) init_indexes();
   start_auto_increment();
 }
 

@@ -18,12 +18,13 @@
 
 class dbf_recordset : public udb_recordset {
  public:
-  static constexpr int read_mode = 1;
-  static constexpr int skip_indexes = 0x60;  // both bits: no index-file lookup
   static constexpr const char* encrypted = "table is encrypted";
 
-  // Opens the table file. Modes 1 and 8 read the header; `encoding` is the
-  // user's choice, a language-driver byte (0-255) or a code page number
+  // Whether opening the table looks up the index files that describe it
+  // (the old mode bits 0x60 skipped them).
+  enum class index_files { read, skip };
+
+  // Opens the table file and reads its header; `encoding` is the user's choice, a language-driver byte (0-255) or a code page number
   // (256 and up); 0 takes the code page of a .cpg file beside the table,
   // else the one of the header's driver byte; dbf_code_pages::auto_setting
   // does the same, but reads a table that names no code page in the one
@@ -31,7 +32,7 @@ class dbf_recordset : public udb_recordset {
   // A damaged table raises dbf_exception "File does not comply with DBF
   // format" (level 0); a missing memo file is reported and the table is read
   // without memos.
-  dbf_recordset(const std::string& file_name, int mode, int encoding);
+  dbf_recordset(const std::string& file_name, index_files indexes, int encoding);
   ~dbf_recordset() override;
 
   // Where the table's warnings go, from now on (before: the trace only).

@@ -115,7 +115,7 @@ TEST_F(DbfTest, OverlongMemosAreDamagedNotAllocated) {
       f.seekp(512);
       f << std::string(8192, 'x');
     }
-    dbf_recordset t(path("t.dbf"), dbf_recordset::read_mode, 0);
+    dbf_recordset t(path("t.dbf"), dbf_recordset::index_files::read, 0);
     EXPECT_EQ(first_record(t)[1].get_type(), VT_EMPTY);
   }
 }

@@ -104,7 +104,7 @@ TEST(OraSchemaText, KeysAndIndexes) {
                  udb_index(u"IX", false, false, {u"B", u"A"}), udb_index(u"IM", false, false, {u"MEMO"}),
                  udb_index(u"EMPTY", false, false, {})};
   t_names_map names;
-  ora_indexes_initializer keys(u"T", target, source, names);
+  ora_indexes_initializer keys(u"T", target, source, names, registry);
   EXPECT_EQ(keys.indexes.size(), 4u);  // the memo index is dropped
   EXPECT_EQ(narrow(keys.index_text(keys.indexes[0])), "ALTER TABLE \"T\" ADD CONSTRAINT \"PK\" PRIMARY KEY (\"A\")");
   EXPECT_EQ(keys.index_text(keys.indexes[1]), u"");  // same columns as the key
@@ -114,7 +114,7 @@ TEST(OraSchemaText, KeysAndIndexes) {
   // A second table with an index of the same name gets a generated one.
   udb_indexes again;
   again.list = {udb_index(u"ix", false, false, {u"B"})};
-  ora_indexes_initializer second(u"T2", target, again, names);
+  ora_indexes_initializer second(u"T2", target, again, names, registry);
   EXPECT_EQ(second.indexes[0].name, u"ix00000");
 }
 
@@ -134,7 +134,7 @@ TEST(OraSchemaText, DescendingIndexesAndKeys) {
                  descending(udb_index(u"DU", true, false, {u"B"})),
                  descending(udb_index(u"DF", true, false, {u"B"}), {u"UPPER"})};
   t_names_map names;
-  ora_indexes_initializer keys(u"T", target, source, names);
+  ora_indexes_initializer keys(u"T", target, source, names, registry);
   ASSERT_EQ(keys.indexes.size(), 3u);
   EXPECT_EQ(narrow(keys.index_text(keys.indexes[0])), "CREATE INDEX \"D\" ON \"T\" (\"B\" DESC, \"A\" DESC)");
   EXPECT_EQ(narrow(keys.index_text(keys.indexes[1])), "ALTER TABLE \"T\" ADD CONSTRAINT \"DU\" UNIQUE (\"B\")");
