@@ -26,7 +26,7 @@ std::u16string table_name_of(const std::u16string& file) {
 }  // namespace
 
 dbf_database::dbf_database(const std::u16string& folder, int codepage_, tk_reporter& reporter)
-    : udb_database(folder, udb_table_names::ignoring_case), codepage(codepage_), reporter_(reporter) {
+    : udb_database(folder, udb_name_match::ignoring_case), codepage(codepage_), reporter_(reporter) {
   tk_log(2, "dbf_database::ctor");
   tk_temp_chdir_w place;
   place.initialize(folder);

@@ -13,7 +13,7 @@
 #include "tk_mail_assertion.hpp"
 
 ora_database::ora_database(ora_engine* engine, const std::u16string& name_, catalog views)
-    : udb_database(name_, udb_table_names::exact), engine_(engine) {
+    : udb_database(name_, udb_name_match::exact), engine_(engine) {
   tk_log(2, "ora_database::ctor(%s)", name_);
   if (views == catalog::skip) return;
   try {
@@ -129,7 +129,7 @@ void ora_database::require_columns(const std::u16string& table, const udb_schema
   ora_schema_initializer names(table, schema, indexes, b_uppercase, limits);
   for (std::size_t i = 0; i < schema.size(); ++i) {
     if (!schema[i].required) continue;
-    const std::u16string column = names.names_map.get_mapped_name(schema[i].name, true);
+    const std::u16string column = names.names_map.get_mapped_name(schema[i].name, udb_name_match::exact);
     try {
       run(u"ALTER TABLE " + sql_name(table) + u" MODIFY (" + ora_quoted(column) + u" NOT NULL)");
     } catch (const ora_exception& e) {
@@ -145,7 +145,7 @@ void ora_database::create_foreign_key(const key_side& child, const key_side& par
     ora_schema_initializer names(side.table, side.schema, side.indexes, b_uppercase, limits);
     std::u16string text;
     for (std::size_t i = 0; i < side.columns.size(); ++i)
-      text += (i ? u", " : u"") + ora_quoted(names.names_map.get_mapped_name(side.columns[i], true));
+      text += (i ? u", " : u"") + ora_quoted(names.names_map.get_mapped_name(side.columns[i], udb_name_match::exact));
     return text;
   };
   run(u"ALTER TABLE " + sql_name(child.table) + u" ADD FOREIGN KEY (" + columns(child) + u") REFERENCES " +

@@ -23,7 +23,7 @@ ora_indexes_initializer::ora_indexes_initializer(std::u16string table_, const ud
     index.descending = s.descending;
     bool usable = true;
     for (const std::u16string& column : s.fields) {
-      std::u16string mapped = names_.get_mapped_name(column, false);
+      std::u16string mapped = names_.get_mapped_name(column, udb_name_match::ignoring_case);
       if (!can_be_part_of_index(mapped)) {
         tk_log(2, "Field '%s' cannot be part of index", mapped);
         unusable_.emplace_back(index, mapped);

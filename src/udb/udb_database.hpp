@@ -6,14 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "udb_name_match.hpp"
 #include "udb_recordset.hpp"
 #include "udb_relationships.hpp"
-
-// How a database compares table names.
-enum class udb_table_names {
-  exact,          // code unit by code unit
-  ignoring_case,
-};
 
 // What a table is opened for.
 enum class udb_access {
@@ -24,7 +19,8 @@ enum class udb_access {
 
 class udb_database {
  public:
-  udb_database(std::u16string name, udb_table_names names);
+  // `names`: how table names compare.
+  udb_database(std::u16string name, udb_name_match names);
   virtual ~udb_database();
   udb_database(const udb_database&) = delete;
   udb_database& operator=(const udb_database&) = delete;
@@ -44,7 +40,7 @@ class udb_database {
   virtual bool is_table_exist(const std::u16string& name);
 
   std::u16string name;
-  udb_table_names table_names;
+  udb_name_match table_names;
   std::map<std::u16string, std::u16string> name_map;
   std::vector<std::u16string> tables;
   udb_relationships relationships;

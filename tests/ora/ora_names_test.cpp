@@ -46,8 +46,8 @@ TEST(OraValidator, NamesMapKeepsTheFirstTarget) {
   t_names_map map;
   map.add(u"Name", u"NAME00000");
   map.add(u"Name", u"OTHER");
-  EXPECT_EQ(map.get_mapped_name(u"NAME", false), u"NAME00000");
-  EXPECT_EQ(map.get_mapped_name(u"NAME", true), u"NAME");
+  EXPECT_EQ(map.get_mapped_name(u"NAME", udb_name_match::ignoring_case), u"NAME00000");
+  EXPECT_EQ(map.get_mapped_name(u"NAME", udb_name_match::exact), u"NAME");
 }
 
 TEST(OraSchemaText, CreateTableWithRenamedColumnsDefaultsAndNotNull) {
@@ -64,7 +64,7 @@ TEST(OraSchemaText, CreateTableWithRenamedColumnsDefaultsAndNotNull) {
             "CREATE TABLE \"ORDERS\" (\"Name\" NVARCHAR2(10)  DEFAULT 'O''Brien' NOT NULL, "
             "\"NAME00000\" NVARCHAR2(10) , \"memo\" CLOB, \"price\" NUMBER(10,2) NOT NULL, "
             "\"paid\" NUMBER(3,0), \"A1st_col\" NUMBER(11,0))");
-  EXPECT_EQ(builder.names_map.get_mapped_name(u"NAME", true), u"NAME00000");
+  EXPECT_EQ(builder.names_map.get_mapped_name(u"NAME", udb_name_match::exact), u"NAME00000");
 
   udb_custom_conversion run;
   run.install(std::make_unique<vesper_bool_rule>());
