@@ -163,7 +163,7 @@ struct decode_result {
 decode_result decode(const fs::path& table_file) {
   decode_result result;
   auto start = clock_type::now();
-  dbf_recordset table(table_file.string(), dbf_recordset::read_mode, 0);
+  dbf_recordset table(table_file.string(), dbf_recordset::index_files::read, 0);
   for (table.first(); !table.is_eof(); table.next()) {
     udb_record& record = table.get_item();
     for (std::size_t i = 0; i < record.size(); ++i) result.characters += record[i].to_wstring().size();

@@ -54,7 +54,7 @@ void read_table(dbf_database& db, const std::u16string& name, totals& sum, bool 
   unsigned long long records = 0;
   std::string values;
   try {
-    std::unique_ptr<udb_recordset> table = db.get_table(name, dbf_recordset::read_mode);
+    std::unique_ptr<udb_recordset> table = db.get_table(name, udb_access::read);
     for (table->first(); !table->is_eof(); table->next()) {
       auto& record = static_cast<dbf_record&>(table->get_item());
       if (!quiet) values += tk_format("  %llu%s", records + 1, record.deleted ? "*" : "");
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     }
     try {
       tk_log_reporter reporter;
-      dbf_database db(tk_utf8_to_ucs2(argv[i]), 1, codepage, reporter);
+      dbf_database db(tk_utf8_to_ucs2(argv[i]), codepage, reporter);
       for (const std::u16string& name : db.get_tables()) read_table(db, name, sum, quiet, as_text);
     } catch (const tk_exception& e) {
       std::printf("FOLDER %s: %s\n", argv[i], e.message.c_str());

@@ -53,7 +53,7 @@ class scratch_folder {
 };
 
 std::size_t read_everything(const std::string& table_file) {
-  dbf_recordset table(table_file, dbf_recordset::read_mode, 0);
+  dbf_recordset table(table_file, dbf_recordset::index_files::read, 0);
   std::size_t characters = 0;
   for (table.first(); !table.is_eof(); table.next()) {
     udb_record& record = table.get_item();

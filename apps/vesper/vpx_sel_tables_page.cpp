@@ -75,7 +75,7 @@ void vpx_sel_tables_page::page_init() {
   tk_log(2, "vpx_sel_tables_page::page_init");
   std::vector<std::u16string> tables;
   guarded(converter_.reporter(), boxes(), [&] {
-    dbf_database folder(settings_.folder, 1, settings_.code_page, converter_.reporter());
+    dbf_database folder(settings_.folder, settings_.code_page, converter_.reporter());
     tables = folder.get_tables();
   });
   available_queries_ = settings_.unused_queries;
@@ -215,8 +215,8 @@ void vpx_sel_tables_page::edit_table(const std::u16string& table) {
   const bool ready = guarded(converter_.reporter(), boxes(), [&] {
     ora_db_mutator::get_mapped_types(u"");
     ora_db_mutator::get_type_attributes(u"");
-    dbf_database folder(settings_.folder, 1, settings_.code_page, converter_.reporter());
-    schema = std::make_unique<udb_schema>(folder.get_table(table, 1)->schema);
+    dbf_database folder(settings_.folder, settings_.code_page, converter_.reporter());
+    schema = std::make_unique<udb_schema>(folder.get_table(table, udb_access::read)->schema);
   });
   if (!ready) return;
   types_map_dlg dialog(shell(), converter_.customisation(), table, *schema, this);

@@ -17,7 +17,6 @@
 #include "merge_check.hpp"
 #include "ora_database.hpp"
 #include "ora_exception.hpp"
-#include "ora_in_validator.hpp"
 #include "ora_journal.hpp"
 #include "ora_tn_validator.hpp"
 #include "run_presenter.hpp"
@@ -73,7 +72,7 @@ run_result conversion_run::run() {
       target->owner = oracle_identifier(settings_.schema);
       target->tablespace = oracle_identifier(settings_.tablespace);
       target->lob_tablespace = oracle_identifier(settings_.lob_tablespace);
-      dbf_database source(settings_.folder, 1, settings_.code_page, reporter_);
+      dbf_database source(settings_.folder, settings_.code_page, reporter_);
       tk_log(1, "After initializing DBs");
       if (settings_.logicals_as_is) rules.install(std::make_unique<vesper_bool_rule>());
       target->conversion = &rules;
@@ -120,7 +119,7 @@ void conversion_run::run_tables(dbf_database& source) {
   // run finds the tables the first one created.
   ora_tn_validator names(settings_.tables, {}, target->limits);
   // Index and constraint names are unique in the whole schema: one registry for the run.
-  ora_in_validator index_names(target->limits);
+  target->start_index_names();
   // The target's table list is read from its catalog here: whether a table
   // already exists decides overwrite, merge and skip.
   target->get_tables();
@@ -297,7 +296,8 @@ void conversion_run::convert_table(dbf_database& source, ora_tn_validator& names
     context_.presenter.complain(tk_format("Table %s not exists", tk_printable_name_utf8(name)));
     return;
   }
-  std::unique_ptr<udb_recordset> table = source.get_table(name, settings_.skip_indexes ? 1 | dbf_recordset::skip_indexes : 1);
+  std::unique_ptr<udb_recordset> table =
+      source.get_table(name, settings_.skip_indexes ? udb_access::read_without_indexes : udb_access::read);
   auto& dbf = static_cast<dbf_recordset&>(*table);
   // Long field names first: key expressions are written with them.
   dbf_container::table_facts container = dbf_container::apply(dbf, tk_printable_name_utf8(name));
@@ -457,7 +457,7 @@ void conversion_run::announce_renamed(const dbf_database& source, const std::u16
 
 std::unique_ptr<udb_recordset> conversion_run::open_target(udb_recordset& source,
                                                              const std::u16string& target_table) {
-  if (target->is_table_exist(target_table)) return target->get_table(target_table, 8);
+  if (target->is_table_exist(target_table)) return target->get_table(target_table, udb_access::append);
   const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
   target->column_notes = [this, shown](const std::u16string& column, const std::string& message) {
     reporter_.warn({shown, 0, tk_printable_name_utf8(column), message});

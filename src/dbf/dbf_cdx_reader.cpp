@@ -9,7 +9,8 @@ constexpr std::size_t leaf_entries = 24;  // where a leaf's packed entries start
 
 dbf_cdx_reader::dbf_cdx_reader(const std::string& path) : file_(path) {
   const std::string header = file_.read(0, 1024);
-  if (!(std::uint8_t(header[14]) & 0x40)) file_.damaged("its first header is not a tag directory");
+  if (!(std::uint8_t(header[14]) & dbf_index_file::option_tag_directory))
+    file_.damaged("its first header is not a tag directory");
   const std::size_t key_length = dbf_index_file::le16(header, 12);
   if (key_length == 0 || key_length > 240) file_.damaged("the tag directory has no valid key length");
   read_directory(dbf_index_file::le32(header, 0), key_length);

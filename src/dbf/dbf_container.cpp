@@ -69,7 +69,7 @@ std::u16string text_of(const udb_field& field) {
 }  // namespace
 
 dbf_container::dbf_container(const std::string& path) {
-  dbf_recordset table(path, dbf_recordset::read_mode | dbf_recordset::skip_indexes, 0);
+  dbf_recordset table(path, dbf_recordset::index_files::skip, 0);
   properties_missing_ = table.memo_missing();
   const int id = table.schema.get_field_idx(u"OBJECTID"), parent = table.schema.get_field_idx(u"PARENTID");
   const int type = table.schema.get_field_idx(u"OBJECTTYPE"), name = table.schema.get_field_idx(u"OBJECTNAME");

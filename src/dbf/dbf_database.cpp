@@ -25,8 +25,8 @@ std::u16string table_name_of(const std::u16string& file) {
 
 }  // namespace
 
-dbf_database::dbf_database(const std::u16string& folder, int mode, int codepage_, tk_reporter& reporter)
-    : udb_database(mode, folder, false), codepage(codepage_), reporter_(reporter) {
+dbf_database::dbf_database(const std::u16string& folder, int codepage_, tk_reporter& reporter)
+    : udb_database(folder, udb_name_match::ignoring_case), codepage(codepage_), reporter_(reporter) {
   tk_log(2, "dbf_database::ctor");
   tk_temp_chdir_w place;
   place.initialize(folder);
@@ -96,9 +96,12 @@ std::unique_ptr<udb_recordset> dbf_database::create_table(const std::u16string&,
   TK_ASSERTION_FAILED();  // the DBF folder is only read
 }
 
-std::unique_ptr<udb_recordset> dbf_database::get_table(const std::u16string& table, int mode) {
+std::unique_ptr<udb_recordset> dbf_database::get_table(const std::u16string& table, udb_access access) {
   tk_log(2, "dbf_database::get_table(%s)", table);
-  auto recordset = std::make_unique<dbf_recordset>(get_full_table_name(table), mode, codepage);
+  if (access == udb_access::append) TK_ASSERTION_FAILED();
+  const auto indexes =
+      access == udb_access::read ? dbf_recordset::index_files::read : dbf_recordset::index_files::skip;
+  auto recordset = std::make_unique<dbf_recordset>(get_full_table_name(table), indexes, codepage);
   recordset->name = tk_to_lower(table);  // reports name the table as the run does, not its file
   recordset->report_to(reporter_);
   if (recordset->memo_missing()) reporter_.error(dbf_no_memo_exception(), tk_printable_name_utf8(table), true);

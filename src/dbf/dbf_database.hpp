@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "tk_singleton.hpp"
 #include "udb_database.hpp"
 
 class tk_reporter;
@@ -23,15 +22,16 @@ struct dbf_renamed_file {
   std::string file;      // the file's own name, without folder
 };
 
-class dbf_database : public udb_database, public tk_singleton<dbf_database> {
+class dbf_database : public udb_database {
  public:
   // Lists the folder. A folder that cannot be listed raises a level-1
   // tk_exception naming it. `codepage` is the user's encoding for every
   // table: a driver byte (0-255) or a code page number (256 and up); 0 lets
-  // each table's .cpg file or driver byte decide.
+  // each table's .cpg file or driver byte decide. Databases of other
+  // folders, or of the same one, are independent of each other.
   // Each table opened reports to `reporter` (which outlives the database),
   // a missing memo file first.
-  dbf_database(const std::u16string& folder, int mode, int codepage, tk_reporter& reporter);
+  dbf_database(const std::u16string& folder, int codepage, tk_reporter& reporter);
 
   // The file of a table: the listed file of that name, else the name with
   // ".dbf" in the folder (found whatever its case).
@@ -40,8 +40,10 @@ class dbf_database : public udb_database, public tk_singleton<dbf_database> {
   std::unique_ptr<udb_recordset> create_table(const std::u16string& name,
                                               const udb_schema& schema,
                                               const udb_indexes& indexes) override;
-  // Opens a table; the recordset is named as the table.
-  std::unique_ptr<udb_recordset> get_table(const std::u16string& name, int mode) override;
+  // Opens a table for reading, with or without its index files; the
+  // recordset is named as the table. The folder is only read: opening a
+  // table to append to it is an internal error.
+  std::unique_ptr<udb_recordset> get_table(const std::u16string& name, udb_access access) override;
   // Why `table` has a name other than its file's; nullptr when it has not.
   const dbf_renamed_file* renamed(const std::u16string& table) const;
   bool test_query(const std::u16string&) override { return false; }

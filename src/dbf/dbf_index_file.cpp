@@ -51,29 +51,22 @@ std::uint32_t dbf_index_file::be32(const std::string& b, std::size_t at) {
 }
 
 namespace {
-constexpr std::uint8_t option_unique = 0x01;
-// Not in the published layout: every tag of the corpus that a database
-// container would list as a primary or candidate key has this bit, and no
-// other tag has it.
-constexpr std::uint8_t option_candidate = 0x04;
-constexpr std::uint8_t option_filter = 0x08;
-constexpr std::uint8_t option_compact = 0x20;
 constexpr std::size_t pool = 512;  // the expressions follow the first half of the header
 }  // namespace
 
 dbf_index_tag dbf_compact_tag(dbf_index_file& file, std::uint64_t header) {
   const std::string bytes = file.read(header, 1024);
   const auto options = std::uint8_t(bytes[14]);
-  if (!(options & option_compact)) file.damaged("a tag header is not of the compact kind");
+  if (!(options & dbf_index_file::option_compact)) file.damaged("a tag header is not of the compact kind");
   const std::uint16_t key_pool = dbf_index_file::le16(bytes, 510);
   if (key_pool == 0 || key_pool > pool) file.damaged("a key expression has no valid length");
   dbf_index_tag tag;
   tag.file = file.file_name();
   tag.expression = dbf_index_file::text_at(bytes, pool, key_pool);
   if (tag.expression.empty()) file.damaged("a key expression is empty");
-  if (options & option_filter) tag.filter = dbf_index_file::text_at(bytes, pool + key_pool, pool - key_pool);
-  tag.unique = options & option_unique;
-  tag.candidate = options & option_candidate;
+  if (options & dbf_index_file::option_filter) tag.filter = dbf_index_file::text_at(bytes, pool + key_pool, pool - key_pool);
+  tag.unique = options & dbf_index_file::option_unique;
+  tag.candidate = options & dbf_index_file::option_candidate;
   tag.descending = dbf_index_file::le16(bytes, 502) == 1;
   return tag;
 }

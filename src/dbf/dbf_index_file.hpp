@@ -11,6 +11,16 @@
 
 class dbf_index_file {
  public:
+  // Bits of the options byte (offset 14) of a FoxPro index header.
+  static constexpr std::uint8_t option_unique = 0x01;
+  // Not in the published layout: every tag of the corpus that a database
+  // container would list as a primary or candidate key has this bit, and no
+  // other tag has it.
+  static constexpr std::uint8_t option_candidate = 0x04;
+  static constexpr std::uint8_t option_filter = 0x08;  // a FOR expression follows the key's
+  static constexpr std::uint8_t option_compact = 0x20;
+  static constexpr std::uint8_t option_tag_directory = 0x40;  // the header lists a .cdx file's tags
+
   // Opens the file; one that cannot be opened raises tk_exception.
   explicit dbf_index_file(const std::string& path);
 

@@ -15,6 +15,18 @@ struct dbf_memo_hint {
   bool binary = false;       // binary data keeps its zero bytes
 };
 
+// The kind of memo file a table keeps; the numbers are the ones the trace
+// has always shown.
+enum class dbf_memo_kind {
+  none = 0,
+  dbase3 = 1,         // .dbt of dBASE III and FoxBASE
+  dbase4 = 3,         // .dbt of dBASE IV and later
+  foxpro = 4,         // .fpt of FoxPro 2: block numbers as text, binary in 4-byte fields
+  visual_foxpro = 8,  // .fpt of Visual FoxPro: 4-byte binary block numbers
+  container = 12,     // .dct of a Visual FoxPro database container, as visual_foxpro
+  smt = 16,           // .smt of Clipper's SIx driver
+};
+
 enum class dbf_memo_status {
   ok,
   out_of_range,  // the block lies past the end of the file

@@ -55,8 +55,14 @@ std::u16string table_name_of(const std::string& file_name) {
 
 bool is_visual_foxpro(std::uint8_t version) { return version >= 0x30 && version <= 0x32; }
 
-const char* memo_extension_of(int memo_type) {
-  return memo_type == 12 ? "dct" : memo_type == 16 ? "smt" : memo_type == 1 || memo_type == 3 ? "dbt" : "fpt";
+const char* memo_extension_of(dbf_memo_kind kind) {
+  switch (kind) {
+    case dbf_memo_kind::container: return "dct";
+    case dbf_memo_kind::smt: return "smt";
+    case dbf_memo_kind::dbase3:
+    case dbf_memo_kind::dbase4: return "dbt";
+    default: return "fpt";
+  }
 }
 
 }  // namespace
@@ -67,12 +73,10 @@ std::string dbf_sibling_file(const std::string& table_file, const std::string& e
   return found ? *found : std::string();
 }
 
-dbf_recordset::dbf_recordset(const std::string& file_name, int mode, int encoding)
+dbf_recordset::dbf_recordset(const std::string& file_name, index_files indexes, int encoding)
     : udb_recordset(table_name_of(file_name)), file_name_(file_name) {
   tk_log(2, "dbf_recordset::ctor(%s, cp=%d)", file_name, encoding);
-  file_ = std::make_unique<tk_huge_file>(file_name, mode != read_mode);
-  const int open_mode = mode & ~skip_indexes;
-  if (open_mode != 1 && open_mode != 8) return;
+  file_ = std::make_unique<tk_huge_file>(file_name);
   read_header();
   check_header_flags();
   init_schema();
@@ -88,7 +92,7 @@ dbf_recordset::dbf_recordset(const std::string& file_name, int mode, int encodin
     columns_[i].name = page.decode(columns_[i].descriptor.name_bytes());
     schema[i].name = columns_[i].name;
   }
-  if ((mode & skip_indexes) != skip_indexes) init_indexes();
+  if (indexes == index_files::read) init_indexes();
   start_auto_increment();
 }
 
@@ -297,30 +301,30 @@ void dbf_recordset::check_record_layout() const {
     reject("Null flags do not fit the record");
 }
 
-int dbf_recordset::get_memo_type() const {
+dbf_memo_kind dbf_recordset::get_memo_type() const {
   tk_log(2, "dbf_recordset::get_memo_type");
   switch (header_[0]) {
     case 0x30: case 0x31: case 0x32:
       tk_log(1, "MEMO TYPE=Visual FoxPro 3.0");
-      if (header_[28] & 0x02) return header_[28] & 0x04 ? 12 : 8;
+      if (header_[28] & 0x02) return header_[28] & 0x04 ? dbf_memo_kind::container : dbf_memo_kind::visual_foxpro;
       break;
     case 0x7B: case 0x8B: case 0x8C: case 0xCB: case 0xEB:
       tk_log(1, "MEMO TYPE=DBASE IV");
-      return 3;
+      return dbf_memo_kind::dbase4;
     case 0x83:
       tk_log(1, "MEMO TYPE=OLD (FoxBASE/dBASE III)");
-      return 1;
+      return dbf_memo_kind::dbase3;
     case 0xE5:
       tk_log(1, "MEMO TYPE=SMT");
-      return 16;
+      return dbf_memo_kind::smt;
     case 0xF5:
       tk_log(1, "MEMO TYPE=FPT");
-      return 4;
+      return dbf_memo_kind::foxpro;
     default:
       break;
   }
   tk_log(1, "MEMO TYPE=NO MEMO");
-  return 0;
+  return dbf_memo_kind::none;
 }
 
 bool dbf_recordset::has_memo_columns() const {
@@ -329,7 +333,7 @@ bool dbf_recordset::has_memo_columns() const {
   });
 }
 
-void dbf_recordset::init_memo_file(int memo_type) {
+void dbf_recordset::init_memo_file(dbf_memo_kind memo_type) {
   // A table without memo columns needs no memo file, whatever its version.
   if (!has_memo_columns()) {
     tk_log(1, "No memo columns: the memo file is not needed");
@@ -347,7 +351,7 @@ void dbf_recordset::init_memo_file(int memo_type) {
   // A version byte that lists no memo file: the file beside the table says
   // which kind it is.
   std::string memo;
-  if (memo_type == 0)
+  if (memo_type == dbf_memo_kind::none)
     memo_type = memo_type_from_file(memo);
   else
     memo = dbf_sibling_file(file_name_, memo_extension_of(memo_type));
@@ -364,22 +368,22 @@ void dbf_recordset::init_memo_file(int memo_type) {
 // A .dbt is a dBASE IV file when its header or first memo says so, else a
 // dBASE III one; an .fpt keeps binary block numbers when the memo fields
 // are four bytes wide.
-int dbf_recordset::memo_type_from_file(std::string& memo) const {
+dbf_memo_kind dbf_recordset::memo_type_from_file(std::string& memo) const {
   memo = dbf_sibling_file(file_name_, "dbt");
-  if (!memo.empty()) return dbt_memo_file::is_dbase4(memo) ? 3 : 1;
+  if (!memo.empty()) return dbt_memo_file::is_dbase4(memo) ? dbf_memo_kind::dbase4 : dbf_memo_kind::dbase3;
   memo = dbf_sibling_file(file_name_, "fpt");
-  if (memo.empty()) return 0;
+  if (memo.empty()) return dbf_memo_kind::none;
   bool binary_numbers = std::any_of(columns_.begin(), columns_.end(),
                                     [](const dbf_column& c) { return c.memo && c.slot == 4; });
-  return binary_numbers ? 8 : 4;
+  return binary_numbers ? dbf_memo_kind::visual_foxpro : dbf_memo_kind::foxpro;
 }
 
-void dbf_recordset::open_memo_file(int memo_type, std::string memo) {
-  tk_log(2, "Memo file %s read as type %d", memo, memo_type);
+void dbf_recordset::open_memo_file(dbf_memo_kind memo_type, std::string memo) {
+  tk_log(2, "Memo file %s read as type %d", memo, int(memo_type));
   switch (memo_type) {
-    case 1: memo_file_ = std::make_unique<old_memo_file>(memo); break;
-    case 3: memo_file_ = std::make_unique<dbt_memo_file>(memo); break;
-    case 16: memo_file_ = std::make_unique<smt_memo_file>(memo); break;
+    case dbf_memo_kind::dbase3: memo_file_ = std::make_unique<old_memo_file>(memo); break;
+    case dbf_memo_kind::dbase4: memo_file_ = std::make_unique<dbt_memo_file>(memo); break;
+    case dbf_memo_kind::smt: memo_file_ = std::make_unique<smt_memo_file>(memo); break;
     default: memo_file_ = std::make_unique<fpt_memo_file>(memo, memo_type); break;
   }
 }

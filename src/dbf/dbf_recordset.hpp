@@ -18,12 +18,13 @@
 
 class dbf_recordset : public udb_recordset {
  public:
-  static constexpr int read_mode = 1;
-  static constexpr int skip_indexes = 0x60;  // both bits: no index-file lookup
   static constexpr const char* encrypted = "table is encrypted";
 
-  // Opens the table file. Modes 1 and 8 read the header; `encoding` is the
-  // user's choice, a language-driver byte (0-255) or a code page number
+  // Whether opening the table looks up the index files that describe it
+  // (the old mode bits 0x60 skipped them).
+  enum class index_files { read, skip };
+
+  // Opens the table file and reads its header; `encoding` is the user's choice, a language-driver byte (0-255) or a code page number
   // (256 and up); 0 takes the code page of a .cpg file beside the table,
   // else the one of the header's driver byte; dbf_code_pages::auto_setting
   // does the same, but reads a table that names no code page in the one
@@ -31,7 +32,7 @@ class dbf_recordset : public udb_recordset {
   // A damaged table raises dbf_exception "File does not comply with DBF
   // format" (level 0); a missing memo file is reported and the table is read
   // without memos.
-  dbf_recordset(const std::string& file_name, int mode, int encoding);
+  dbf_recordset(const std::string& file_name, index_files indexes, int encoding);
   ~dbf_recordset() override;
 
   // Where the table's warnings go, from now on (before: the trace only).
@@ -87,7 +88,7 @@ class dbf_recordset : public udb_recordset {
   std::uint32_t record_count() const { return record_count_; }
   // The date of the last update in the header, its three bytes YY MM DD as one number.
   std::uint32_t header_date() const { return std::uint32_t(header_[1]) << 16 | header_[2] << 8 | header_[3]; }
-  int memo_type() const { return memo_type_; }
+  dbf_memo_kind memo_type() const { return memo_type_; }
   bool has_memo_file() const { return memo_file_ != nullptr; }
   // True when memo columns read as empty because the memo file is missing.
   bool memo_missing() const { return memo_wanted_ && !memo_file_; }
@@ -126,12 +127,12 @@ class dbf_recordset : public udb_recordset {
   void check_header_flags();
   std::uint32_t records_beyond_count() const;
   bool level7_table() const { return header_[0] == 0x04 || header_[0] == 0x8C; }
-  int memo_type_from_file(std::string& memo) const;
+  dbf_memo_kind memo_type_from_file(std::string& memo) const;
   void start_auto_increment();
   void check_record_layout() const;
-  int get_memo_type() const;
-  void init_memo_file(int memo_type);
-  void open_memo_file(int memo_type, std::string memo);
+  dbf_memo_kind get_memo_type() const;
+  void init_memo_file(dbf_memo_kind memo_type);
+  void open_memo_file(dbf_memo_kind memo_type, std::string memo);
   void init_indexes();
 
   std::uint16_t header_length() const { return static_cast<std::uint16_t>(header_[8] | header_[9] << 8); }
@@ -146,7 +147,7 @@ class dbf_recordset : public udb_recordset {
   std::uint32_t record_count_ = 0;
   bool warn_of_uncounted_records_ = true;
   std::uint32_t cursor_ = 0;
-  int memo_type_ = 0;
+  dbf_memo_kind memo_type_ = dbf_memo_kind::none;
   bool memo_wanted_ = false;  // the table has memo columns
   bool incomplete_transaction_ = false;  // warned of with the first record read
   std::unique_ptr<dbf_memo_file> memo_file_;

@@ -10,8 +10,8 @@ std::uint32_t big_endian(const std::uint8_t* b) {
 }
 }  // namespace
 
-fpt_memo_file::fpt_memo_file(const std::string& file_name, int memo_type)
-    : dbf_memo_file(file_name), memo_type_(memo_type) {
+fpt_memo_file::fpt_memo_file(const std::string& file_name, dbf_memo_kind kind)
+    : dbf_memo_file(file_name), kind_(kind) {
   tk_log(2, "fpt_memo_file::ctor");
   if (get_size() < 8) throw dbf_exception(dbf_exception::memo_corrupted);
   std::uint8_t header[8];
@@ -25,7 +25,7 @@ fpt_memo_file::fpt_memo_file(const std::string& file_name, int memo_type)
 // table's version: Harbour writes such fields into FoxPro 2 (0xF5) tables.
 std::uint32_t fpt_memo_file::get_block_number(std::string_view field) const {
   tk_log(1, "fpt_memo_file::get_block_number");
-  if (memo_type_ == 4 && field.size() != 4) return text_block_number(field);
+  if (kind_ == dbf_memo_kind::foxpro && field.size() != 4) return text_block_number(field);
   if (field.size() < 4) return 0;
   return tk_read_le32(field.data());
 }

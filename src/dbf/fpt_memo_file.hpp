@@ -6,15 +6,14 @@
 
 class fpt_memo_file : public dbf_memo_file {
  public:
-  // Memo type 4 (FoxPro 2: block numbers as text, binary in 4-byte fields)
-  // or 8 and 12 (Visual FoxPro: 4-byte binary block numbers).
-  fpt_memo_file(const std::string& file_name, int memo_type);
+  // `kind`: foxpro, visual_foxpro or container.
+  fpt_memo_file(const std::string& file_name, dbf_memo_kind kind);
 
   std::uint32_t get_block_number(std::string_view field) const override;
   dbf_memo_status read_memo(std::uint32_t block, std::string& out,
                             const dbf_memo_hint& hint) override;
 
  private:
-  int memo_type_;
+  dbf_memo_kind kind_;
   std::uint32_t block_size_ = 0;
 };

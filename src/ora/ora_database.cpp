@@ -2,7 +2,6 @@
 
 #include "ora_engine.hpp"
 #include "ora_exception.hpp"
-#include "ora_in_validator.hpp"
 #include "ora_indexes_initializer.hpp"
 #include "ora_journal.hpp"
 #include "ora_query_results.hpp"
@@ -13,10 +12,10 @@
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
 
-ora_database::ora_database(ora_engine* engine, const std::u16string& name_, int mode)
-    : udb_database(mode, name_, true), engine_(engine) {
+ora_database::ora_database(ora_engine* engine, const std::u16string& name_, catalog views)
+    : udb_database(name_, udb_name_match::exact), engine_(engine) {
   tk_log(2, "ora_database::ctor(%s)", name_);
-  if (mode & 0x80) return;
+  if (views == catalog::skip) return;
   try {
     init_views();
   } catch (const ora_exception& e) {
@@ -70,14 +69,13 @@ const std::vector<std::u16string>& ora_database::get_tables() {
   return tables;
 }
 
-std::unique_ptr<udb_recordset> ora_database::get_table(const std::u16string& table, int) {
+std::unique_ptr<udb_recordset> ora_database::get_table(const std::u16string& table, udb_access) {
   tk_log(2, "ora_database::get_table(%s)", table);
   if (!is_table_exist(table)) TK_ASSERTION_FAILED();
   return std::make_unique<ora_table>(*this, table);
 }
 
-std::unique_ptr<udb_recordset> ora_database::get_table(const std::u16string& table,
-                                                       const std::u16string& text, int) {
+std::unique_ptr<udb_recordset> ora_database::get_table(const std::u16string& table, const std::u16string& text) {
   tk_log(2, "ora_database::get_table(%s)", table);
   return std::make_unique<ora_table>(*this, table, text);
 }
@@ -97,7 +95,7 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
     builder.build_schema(*this);
     creation_warnings = builder.warnings;
     if (!source_indexes.empty()) {
-      ora_indexes_initializer keys(table, builder.schema, source_indexes, builder.names_map);
+      ora_indexes_initializer keys(table, builder.schema, source_indexes, builder.names_map, index_names_);
       keys.owner = owner;
       keys.build_indexes(*this);
       table_built(builder, &keys);
@@ -106,7 +104,7 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
     }
     tables.push_back(table);
   }
-  return get_table(table, 2);
+  return get_table(table, udb_access::append);
 }
 
 void ora_database::table_built(const ora_schema_initializer&, const ora_indexes_initializer*) {}
@@ -119,7 +117,7 @@ void ora_database::create_indexes(const std::u16string& table, const udb_schema&
   if (indexes.empty()) return;
   // The column names the table was created with: the same names, made the same way.
   ora_schema_initializer names(table, schema, indexes, b_uppercase, limits);
-  ora_indexes_initializer keys(table, names.schema, indexes, names.names_map);
+  ora_indexes_initializer keys(table, names.schema, indexes, names.names_map, index_names_);
   keys.owner = owner;
   keys.build_indexes(*this, failed);
   indexes_built(table, keys);
@@ -131,7 +129,7 @@ void ora_database::require_columns(const std::u16string& table, const udb_schema
   ora_schema_initializer names(table, schema, indexes, b_uppercase, limits);
   for (std::size_t i = 0; i < schema.size(); ++i) {
     if (!schema[i].required) continue;
-    const std::u16string column = names.names_map.get_mapped_name(schema[i].name, true);
+    const std::u16string column = names.names_map.get_mapped_name(schema[i].name, udb_name_match::exact);
     try {
       run(u"ALTER TABLE " + sql_name(table) + u" MODIFY (" + ora_quoted(column) + u" NOT NULL)");
     } catch (const ora_exception& e) {
@@ -147,7 +145,7 @@ void ora_database::create_foreign_key(const key_side& child, const key_side& par
     ora_schema_initializer names(side.table, side.schema, side.indexes, b_uppercase, limits);
     std::u16string text;
     for (std::size_t i = 0; i < side.columns.size(); ++i)
-      text += (i ? u", " : u"") + ora_quoted(names.names_map.get_mapped_name(side.columns[i], true));
+      text += (i ? u", " : u"") + ora_quoted(names.names_map.get_mapped_name(side.columns[i], udb_name_match::exact));
     return text;
   };
   run(u"ALTER TABLE " + sql_name(child.table) + u" ADD FOREIGN KEY (" + columns(child) + u") REFERENCES " +

@@ -8,8 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "ora_indexes_initializer.hpp"
 #include "ora_engine.hpp"
+#include "ora_in_validator.hpp"
+#include "ora_indexes_initializer.hpp"
 #include "ora_server_limits.hpp"
 #include "ora_sql_runner.hpp"
 #include "udb_custom_conversion.hpp"
@@ -21,16 +22,20 @@ class ora_schema_initializer;
 
 class ora_database : public udb_database, public ora_sql_runner {
  public:
+  // Whether the database reads the schema's views from the data dictionary
+  // when it opens (the old mode bit 0x80 skipped it).
+  enum class catalog { read, skip };
   // `engine`: the session, which outlives the database; null for a target
-  // that reaches no server (see dry_run), which then reads no catalog.
-  ora_database(ora_engine* engine, const std::u16string& name, int mode);
+  // that reaches no server (see dry_run), which then skips the catalog.
+  ora_database(ora_engine* engine, const std::u16string& name, catalog views);
   ~ora_database() override;
 
   std::unique_ptr<udb_recordset> create_table(const std::u16string& name, const udb_schema& schema,
                                               const udb_indexes& indexes) override;
-  std::unique_ptr<udb_recordset> get_table(const std::u16string& name, int flags) override;
-  std::unique_ptr<udb_recordset> get_table(const std::u16string& name, const std::u16string& query,
-                                           int flags);
+  // Opens a table of the schema (whatever the access: the session decides
+  // what it may do); a table not listed is an internal error.
+  std::unique_ptr<udb_recordset> get_table(const std::u16string& name, udb_access access) override;
+  std::unique_ptr<udb_recordset> get_table(const std::u16string& name, const std::u16string& query);
   // Creates the keys and indexes of a table this run created from `schema`
   // (the source's), after its rows are loaded; an index Oracle refuses is
   // handed to `failed` and the others are still created.
@@ -101,6 +106,10 @@ class ora_database : public udb_database, public ora_sql_runner {
   // Commits the records inserted since the last commit, with the journal's
   // update when there is a journal.
   void commit_records();
+  // Starts the index and constraint names of a run afresh: the names a run
+  // generates depend only on its own tables, so that a later run names them
+  // alike. Until then the names given since the database opened count.
+  void start_index_names() { index_names_ = ora_in_validator(limits); }
   // True for a target that only records what a run would do: no journal is
   // kept and nothing reaches a server.
   virtual bool dry_run() const { return false; }
@@ -117,4 +126,6 @@ class ora_database : public udb_database, public ora_sql_runner {
   void init_views();
 
   ora_engine* engine_;
+  // The index and constraint names given in this run, unique in the schema.
+  ora_in_validator index_names_;
 };

@@ -203,7 +203,7 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::u16string& database
   user_ = user;
   password_ = password;
   wait_for_ddl_locks();
-  auto db = std::make_unique<ora_database>(this, database, 1);
+  auto db = std::make_unique<ora_database>(this, database, ora_database::catalog::read);
   db->limits = ora_limits_reader(*this).read();
   return db;
 }

@@ -1,12 +1,12 @@
 // The index and constraint names given in one conversion run: Oracle wants
-// them unique in the whole schema. One exists while tables are created.
+// them unique in the whole schema. A plain object: the Oracle target holds
+// the one of its run and hands it to what names indexes.
 #pragma once
 
 #include "ora_validator.hpp"
-#include "tk_singleton.hpp"
 #include "udb_indexes.hpp"
 
-class ora_in_validator : public tk_singleton<ora_in_validator> {
+class ora_in_validator {
  public:
   explicit ora_in_validator(const ora_server_limits& limits = ora_server_limits()) : names(limits) {}
   // Registers the name of every index as taken.

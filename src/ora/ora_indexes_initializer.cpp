@@ -2,7 +2,6 @@
 
 #include "ora_engine.hpp"
 #include "ora_exception.hpp"
-#include "ora_in_validator.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 
@@ -12,9 +11,9 @@ constexpr int ora_key_exists = 2261;
 }  // namespace
 
 ora_indexes_initializer::ora_indexes_initializer(std::u16string table_, const udb_schema& target,
-                                                 const udb_indexes& source, const t_names_map& names)
+                                                 const udb_indexes& source, const t_names_map& names,
+                                                 ora_in_validator& registry)
     : table(std::move(table_)), schema_(target), names_(names) {
-  ora_in_validator& registry = ora_in_validator::instance();
   registry.load(source);
   for (const udb_index& s : source) {
     bool acceptable = registry.names.is_acceptable(s.name);
@@ -24,7 +23,7 @@ ora_indexes_initializer::ora_indexes_initializer(std::u16string table_, const ud
     index.descending = s.descending;
     bool usable = true;
     for (const std::u16string& column : s.fields) {
-      std::u16string mapped = names_.get_mapped_name(column, false);
+      std::u16string mapped = names_.get_mapped_name(column, udb_name_match::ignoring_case);
       if (!can_be_part_of_index(mapped)) {
         tk_log(2, "Field '%s' cannot be part of index", mapped);
         unusable_.emplace_back(index, mapped);

@@ -1,11 +1,13 @@
 // Creates the primary key, unique keys and indexes of a new table under
-// names unique in the whole Oracle schema (the run's ora_in_validator).
+// names unique in the whole Oracle schema (the run's ora_in_validator, which
+// it is handed).
 #pragma once
 
 #include <functional>
 #include <string>
 
 #include "ora_exception.hpp"
+#include "ora_in_validator.hpp"
 #include "ora_sql_runner.hpp"
 #include "t_names_map.hpp"
 #include "udb_indexes.hpp"
@@ -13,8 +15,10 @@
 
 class ora_indexes_initializer {
  public:
-  ora_indexes_initializer(std::u16string table, const udb_schema& target,
-                          const udb_indexes& source, const t_names_map& names);
+  // Names the indexes of `source` at once: the names taken so far are in
+  // `registry`, which is told of these (it is borrowed for that only).
+  ora_indexes_initializer(std::u16string table, const udb_schema& target, const udb_indexes& source,
+                          const t_names_map& names, ora_in_validator& registry);
 
   // The statement for one target index, or empty when it is skipped.
   std::u16string index_text(const udb_index& index) const;

@@ -7,16 +7,11 @@
 #include "tk_case.hpp"
 #include "tk_logger.hpp"
 
-namespace {
-// Mode bit of ora_database: no views are read from a catalog.
-constexpr int without_catalog = 0x80;
-}  // namespace
-
 bool ora_planned_column::renamed() const { return tk_to_upper(source) != tk_to_upper(name); }
 
 ora_recording_database::ora_recording_database(ora_engine* engine, std::vector<std::u16string> existing,
                                                const ora_server_limits& server_limits)
-    : ora_database(engine, u"", without_catalog) {
+    : ora_database(engine, u"", catalog::skip) {
   tables = std::move(existing);
   limits = server_limits;
 }
@@ -68,7 +63,7 @@ void ora_recording_database::indexes_built(const std::u16string& name, const ora
   pending_.clear();
 }
 
-std::unique_ptr<udb_recordset> ora_recording_database::get_table(const std::u16string& name, int) {
+std::unique_ptr<udb_recordset> ora_recording_database::get_table(const std::u16string& name, udb_access) {
   if (const ora_planned_table* table = planned(name))
     return std::make_unique<ora_recording_table>(name, table->schema);
   // A table the connected schema holds: its columns as the catalog has them,

@@ -41,7 +41,7 @@ class ora_recording_database : public ora_database {
   ora_recording_database(ora_engine* engine, std::vector<std::u16string> existing,
                          const ora_server_limits& server_limits);
 
-  std::unique_ptr<udb_recordset> get_table(const std::u16string& name, int flags) override;
+  std::unique_ptr<udb_recordset> get_table(const std::u16string& name, udb_access access) override;
   bool delete_tab(const std::u16string& name) override;
   void run(const std::u16string& sql) override;
   const std::vector<std::u16string>& get_tables() override { return tables; }

@@ -8,10 +8,10 @@ void t_names_map::add(const std::u16string& source, const std::u16string& target
   pairs.emplace(source, target);
 }
 
-std::u16string t_names_map::get_mapped_name(const std::u16string& name, bool exact) const {
+std::u16string t_names_map::get_mapped_name(const std::u16string& name, udb_name_match match) const {
   tk_log(1, "t_names_map::get_mapped_name(%s)", name);
   for (const auto& [source, target] : pairs) {
-    if (exact ? source == name : tk_loose_equal(source, name)) {
+    if (match == udb_name_match::exact ? source == name : tk_loose_equal(source, name)) {
       tk_log(1, "Got mapped name: %s", target);
       return target;
     }

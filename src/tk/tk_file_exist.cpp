@@ -23,8 +23,8 @@ tk_open_call tk_set_open_call(tk_open_call call) {
   return open_call.exchange(call ? call : tk_system_open);
 }
 
-bool tk_is_file_exist(const std::u16string& path, int mode) {
-  return with_narrow_path(path, [mode](const std::string& p) { return tk_is_file_exist(p, mode); });
+bool tk_is_file_exist(const std::u16string& path, tk_file_access access) {
+  return with_narrow_path(path, [access](const std::string& p) { return tk_is_file_exist(p, access); });
 }
 
 bool tk_is_path_exist(const std::u16string& path) {

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <string>
 
-// True when `path` is an existing regular file that opens for reading (mode
-// other than 1) or for reading and writing (mode 1).
-bool tk_is_file_exist(const std::string& path, int mode = 0);
-bool tk_is_file_exist(const std::u16string& path, int mode = 0);
+// How a file must open for tk_is_file_exist (the old mode numbers 0 and 1).
+enum class tk_file_access { read, read_write };
+
+// True when `path` is an existing regular file that opens as `access` says.
+bool tk_is_file_exist(const std::string& path, tk_file_access access = tk_file_access::read);
+bool tk_is_file_exist(const std::u16string& path, tk_file_access access = tk_file_access::read);
 // True when `path` is a folder the process may enter. The current directory
 // is never changed (conversions run on worker threads).
 bool tk_is_path_exist(const std::string& path);

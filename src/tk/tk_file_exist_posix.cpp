@@ -8,9 +8,9 @@
 // Non-blocking, so that a FIFO with no writer does not hang the test.
 int tk_system_open(const char* path, int flags) { return ::open(path, flags | O_CLOEXEC | O_NONBLOCK); }
 
-bool tk_is_file_exist(const std::string& path, int mode) {
+bool tk_is_file_exist(const std::string& path, tk_file_access access) {
   tk_log(1, "tk_is_file_exist(%s)", path);
-  int fd = tk_open_for_test(path.c_str(), mode == 1 ? O_RDWR : O_RDONLY);
+  int fd = tk_open_for_test(path.c_str(), access == tk_file_access::read_write ? O_RDWR : O_RDONLY);
   struct stat info {};
   bool exists = fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   if (fd >= 0) ::close(fd);

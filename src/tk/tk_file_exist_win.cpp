@@ -18,9 +18,9 @@ int tk_system_open(const char* path, int flags) {
   return fd;
 }
 
-bool tk_is_file_exist(const std::string& path, int mode) {
+bool tk_is_file_exist(const std::string& path, tk_file_access access) {
   tk_log(1, "tk_is_file_exist(%s)", path);
-  int fd = tk_open_for_test(path.c_str(), mode == 1 ? O_RDWR : O_RDONLY);
+  int fd = tk_open_for_test(path.c_str(), access == tk_file_access::read_write ? O_RDWR : O_RDONLY);
   bool exists = false;
   if (fd >= 0) {
     auto file = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));

@@ -12,10 +12,9 @@
 
 class tk_huge_file {
  public:
-  // Opens an existing regular file for reading; the flag is accepted for the
-  // callers' sake and changes nothing. Anything else (missing file, folder,
-  // device) raises "Error opening file".
-  explicit tk_huge_file(const std::string& file_name, bool read_only = true);
+  // Opens an existing regular file for reading. Anything else (missing
+  // file, folder, device) raises "Error opening file".
+  explicit tk_huge_file(const std::string& file_name);
   virtual ~tk_huge_file();
   tk_huge_file(const tk_huge_file&) = delete;
   tk_huge_file& operator=(const tk_huge_file&) = delete;

@@ -15,7 +15,7 @@ namespace {
 }
 }  // namespace
 
-tk_huge_file::tk_huge_file(const std::string& file_name, bool) : name_(file_name) {
+tk_huge_file::tk_huge_file(const std::string& file_name) : name_(file_name) {
   tk_log(2, "tk_huge_file::ctor(%s)", file_name);
   // Non-blocking, so that a FIFO given as a table cannot hang the open.
   fd_ = ::open(file_name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

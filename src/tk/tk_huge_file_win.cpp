@@ -19,7 +19,7 @@ HANDLE handle_of(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd))
 
 // Shared for writing and deleting, as a table another program has open must
 // still be read; binary, with 64-bit positions.
-tk_huge_file::tk_huge_file(const std::string& file_name, bool) : name_(file_name) {
+tk_huge_file::tk_huge_file(const std::string& file_name) : name_(file_name) {
   tk_log(2, "tk_huge_file::ctor(%s)", file_name);
   HANDLE file = ::CreateFileW(tk_win_wide(file_name).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,

@@ -9,7 +9,7 @@
 void tk_use_log_file(const std::string& path) {
   tk_log(1, "tk_use_log_file(%s)", path);
   if (path.empty()) return;
-  if (tk_is_file_exist(path, 0) && !tk_is_file_exist(path, 1))
+  if (tk_is_file_exist(path) && !tk_is_file_exist(path, tk_file_access::read_write))
     throw tk_exception("Logfile name specifies an existing read-only file.", tk_exception::run_level);
   if (!tk_is_path_exist(tk_file_name(path).folder_path()))
     throw tk_exception("Logfile path does not exist.\nPlease verify the correct path was given.",

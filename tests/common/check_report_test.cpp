@@ -4,7 +4,6 @@
 
 #include "check_report_html.hpp"
 #include "check_report_json.hpp"
-#include "ora_in_validator.hpp"
 #include "ora_recording_database.hpp"
 #include "udb_builders.hpp"
 
@@ -18,7 +17,6 @@ udb_schema goods() {
 }  // namespace
 
 TEST(OraRecordingDatabase, RecordsTheTableARunWouldCreateWithoutAServer) {
-  ora_in_validator registry;
   ora_recording_database target(nullptr, {}, ora_server_limits());
   target.b_uppercase = true;
   udb_indexes indexes;
@@ -48,6 +46,31 @@ TEST(OraRecordingDatabase, RecordsTheTableARunWouldCreateWithoutAServer) {
                                         {u"same_as_pk", u""}}));
   EXPECT_FALSE(plan->replaces_existing);
   EXPECT_TRUE(target.dry_run());
+}
+
+// Index and constraint names are unique among those one target gives in a
+// run: two targets side by side each give the source's name, a second
+// table of one run gets another, and a new run starts afresh.
+TEST(OraRecordingDatabase, EachTargetAndEachRunKeepsItsOwnIndexNames) {
+  udb_indexes indexes;
+  indexes.list.push_back(udb_index(u"by_name", false, false, {u"Name"}));
+  ora_recording_database first(nullptr, {}, ora_server_limits());
+  ora_recording_database second(nullptr, {}, ora_server_limits());
+  first.start_index_names();
+  second.start_index_names();
+  auto index_of = [](const ora_recording_database& target, const std::u16string& table) {
+    const ora_planned_table* plan = target.planned(table);
+    return plan ? plan->index_statements.at(u"by_name") : std::u16string(u"no plan");
+  };
+  first.create_table(u"GOODS", goods(), indexes);
+  second.create_table(u"GOODS", goods(), indexes);
+  first.create_table(u"STOCK", goods(), indexes);
+  EXPECT_EQ(index_of(first, u"GOODS"), u"CREATE INDEX \"by_name\" ON \"GOODS\" (\"Name\")");
+  EXPECT_EQ(index_of(second, u"GOODS"), u"CREATE INDEX \"by_name\" ON \"GOODS\" (\"Name\")");
+  EXPECT_EQ(index_of(first, u"STOCK"), u"CREATE INDEX \"by_name00000\" ON \"STOCK\" (\"Name\")");
+  first.start_index_names();
+  first.create_table(u"OTHER", goods(), indexes);
+  EXPECT_EQ(index_of(first, u"OTHER"), u"CREATE INDEX \"by_name\" ON \"OTHER\" (\"Name\")");
 }
 
 TEST(OraRecordingDatabase, AnExistingTableOverwrittenIsMarkedAsReplaced) {

@@ -144,14 +144,15 @@ TEST_F(DbfTest, Level7TimestampsAndAutoIncrement) {
 TEST_F(DbfTest, MemoFilesTheVersionByteDoesNotList) {
   struct kind {
     dbf_memo_format format;
-    int memo_type;
+    dbf_memo_kind memo_type;
   };
-  for (kind k : {kind{dbf_memo_format::dbase4, 3}, kind{dbf_memo_format::dbase3, 1}, kind{dbf_memo_format::fpt, 4}}) {
-    SCOPED_TRACE(k.memo_type);
+  for (kind k : {kind{dbf_memo_format::dbase4, dbf_memo_kind::dbase4}, kind{dbf_memo_format::dbase3, dbf_memo_kind::dbase3},
+                 kind{dbf_memo_format::fpt, dbf_memo_kind::foxpro}}) {
+    SCOPED_TRACE(int(k.memo_type));
     dbf_writer table(0x03);
     table.memo_format(k.format).field(u"ID", 'N', 3).field(u"NOTE", 'M');
     table.record({dbf_cell::integer(1), dbf_cell::text(u"kept")});
-    auto t = open(table, "t" + std::to_string(k.memo_type) + ".dbf");
+    auto t = open(table, "t" + std::to_string(int(k.memo_type)) + ".dbf");
     EXPECT_EQ(t->memo_type(), k.memo_type);
     EXPECT_EQ(first_record(*t)[1].to_wstring(), u"kept");
     EXPECT_FALSE(t->memo_missing());

@@ -21,7 +21,7 @@ TEST_F(DbfTest, HeaderSizeChecksAtTheirBoundaries) {
   auto error_of = [&](const std::string& bytes) {
     write_bytes("raw.dbf", bytes);
     try {
-      dbf_recordset table(path("raw.dbf"), 1, 0);
+      dbf_recordset table(path("raw.dbf"), dbf_recordset::index_files::read, 0);
       return std::string();
     } catch (const dbf_exception& e) {
       return e.message;
@@ -38,7 +38,7 @@ TEST_F(DbfTest, HeaderSizeChecksAtTheirBoundaries) {
   EXPECT_EQ(error_of(header(0x03, 0, 0, 10)), bad);  // a header length of 0
 
   write_bytes("raw.dbf", header(0x03, 0, 32, 2));
-  dbf_recordset empty(path("raw.dbf"), 1, 0);
+  dbf_recordset empty(path("raw.dbf"), dbf_recordset::index_files::read, 0);
   EXPECT_TRUE(empty.schema.empty());
   EXPECT_TRUE(empty.is_eof());
 }
@@ -139,7 +139,7 @@ TEST_F(DbfTest, CharacterFieldsWithAStrayDecimalCountAreReadByTheirLength) {
   std::string bytes = table.build().table;
   bytes[32 + 17] = 2;
   write_bytes("stray.dbf", bytes);
-  dbf_recordset t(path("stray.dbf"), 1, 0);
+  dbf_recordset t(path("stray.dbf"), dbf_recordset::index_files::read, 0);
   EXPECT_EQ(t.schema[0].size, 8u);
   EXPECT_EQ(first_record(t)[0].to_wstring(), u"abcdefgh");
 }

@@ -34,9 +34,9 @@ TEST_F(DbfTest, FptBlocksAndLengths) {
 
 TEST_F(DbfTest, BlockNumbersOfEachFieldForm) {
   write_bytes("m.fpt", std::string("\0\0\0\x10\0\0\0\x40", 8) + std::string(504, '\0'));
-  fpt_memo_file visual(path("m.fpt"), 8);
+  fpt_memo_file visual(path("m.fpt"), dbf_memo_kind::visual_foxpro);
   EXPECT_EQ(visual.get_block_number(std::string("\x05\0\0\0", 4)), 5u);
-  fpt_memo_file foxpro(path("m.fpt"), 4);
+  fpt_memo_file foxpro(path("m.fpt"), dbf_memo_kind::foxpro);
   EXPECT_EQ(foxpro.get_block_number("        12"), 12u);
   EXPECT_EQ(foxpro.get_block_number("          "), 0u);
   EXPECT_EQ(foxpro.get_block_number("99999999999"), 0u);  // past 32 bits: no block
@@ -115,7 +115,7 @@ TEST_F(DbfTest, OverlongMemosAreDamagedNotAllocated) {
       f.seekp(512);
       f << std::string(8192, 'x');
     }
-    dbf_recordset t(path("t.dbf"), dbf_recordset::read_mode, 0);
+    dbf_recordset t(path("t.dbf"), dbf_recordset::index_files::read, 0);
     EXPECT_EQ(first_record(t)[1].get_type(), VT_EMPTY);
   }
 }

@@ -36,7 +36,7 @@ class DbfTest : public ::testing::Test {
   std::unique_ptr<dbf_recordset> open(const dbf_writer& table, const std::string& name = "t.dbf",
                                       std::uint8_t code_page = 0) const {
     table.write(folder_, name);
-    return std::make_unique<dbf_recordset>(path(name), dbf_recordset::read_mode, code_page);
+    return std::make_unique<dbf_recordset>(path(name), dbf_recordset::index_files::read, code_page);
   }
 
   // The message of the dbf_exception opening the table raises ("" if none).

@@ -74,8 +74,8 @@ std::string e2e_expected_table::oracle_number(const std::string& text) {
 e2e_expected_table::e2e_expected_table(const std::filesystem::path& folder, const std::u16string& table,
                                        const e2e_expectation_options& options) {
   tk_log_reporter reporter;
-  dbf_database database(tk_utf8_to_utf16_lenient(tk_path_utf8(folder)), 1, 0, reporter);
-  std::unique_ptr<udb_recordset> source = database.get_table(table, 1);
+  dbf_database database(tk_utf8_to_utf16_lenient(tk_path_utf8(folder)), 0, reporter);
+  std::unique_ptr<udb_recordset> source = database.get_table(table, udb_access::read);
   oracle_name_ = tk_utf16_to_utf8_lenient(options.uppercase ? tk_wstring(table).to_upper() : table);
   query_ = "SELECT ";
   for (std::size_t i = 0; i < source->schema.size(); ++i) {

@@ -85,7 +85,7 @@ TEST_F(OraEmulationTest, ABatchClosesAtItsByteCap) {
   ora_database& db = connect();
   db.run(u"create table T (NOTE clob, ID number(5))");
   db.get_tables();
-  auto opened = db.get_table(u"T", 8);
+  auto opened = db.get_table(u"T", udb_access::append);
   auto& table = static_cast<ora_table&>(*opened);
   auto record = [](int id, std::size_t letters) {
     return udb_record_of({{u"NOTE", ole_variant(std::u16string(letters, u'n'))}, {u"ID", ole_variant(id)}});
@@ -117,7 +117,7 @@ TEST_F(OraEmulationTest, ALobLargerThanABindCarriesGoesByItsLocator) {
   ora_database& db = connect();
   db.run(u"create table T (NOTE clob, ID number(5))");
   db.get_tables();
-  auto opened = db.get_table(u"T", 8);
+  auto opened = db.get_table(u"T", udb_access::append);
   auto& table = static_cast<ora_table&>(*opened);
   auto record = [](int id, std::size_t letters) {
     return udb_record_of({{u"NOTE", ole_variant(std::u16string(letters, u'n'))}, {u"ID", ole_variant(id)}});

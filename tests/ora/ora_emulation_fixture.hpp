@@ -15,7 +15,6 @@
 #include "test_platform.hpp"
 #include "ora_database.hpp"
 #include "ora_engine.hpp"
-#include "ora_in_validator.hpp"
 
 #ifdef VESPER_TEST_OCI_LIB
 
@@ -57,7 +56,6 @@ class OraEmulationTest : public ::testing::Test {
   std::filesystem::path home_;
   std::unique_ptr<ora_engine> engine_;
   std::unique_ptr<ora_database> db_;
-  ora_in_validator registry_;
 };
 
 #endif

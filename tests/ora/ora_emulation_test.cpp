@@ -88,7 +88,7 @@ TEST_F(OraEmulationTest, TablesOfEveryKindRoundTrip) {
                                   {u"PRICE", ole_variant()}, {u"RATE", ole_variant()}, {u"CASH", ole_variant()},
                                   {u"DAY", ole_variant()}, {u"WHEN", ole_variant()}, {u"PAID", ole_variant()},
                                   {u"MEMO", ole_variant()}, {u"DATA", ole_variant()}, {u"RAWB", ole_variant()}}));
-  auto reopened = db.get_table(u"ITEMS", 1);
+  auto reopened = db.get_table(u"ITEMS", udb_access::read);
   auto rows = read_all(*reopened);
   ASSERT_EQ(rows.size(), 2u);
   udb_record& r = *rows[0];
@@ -181,7 +181,7 @@ TEST_F(OraEmulationTest, ExistingTablesAreReadFromTheCatalog) {
   db.run(u"CREATE TABLE CHILD (CID NUMBER(10), PID NUMBER(10))");
   db.run(u"ALTER TABLE CHILD ADD CONSTRAINT FK_CHILD FOREIGN KEY (PID) REFERENCES PARENT (ID) ON DELETE CASCADE");
   EXPECT_TRUE(std::find(db.get_tables().begin(), db.get_tables().end(), u"PARENT") != db.get_tables().end());
-  auto table = db.get_table(u"PARENT", 1);
+  auto table = db.get_table(u"PARENT", udb_access::read);
   const udb_schema& s = table->schema;
   ASSERT_EQ(s.size(), 5u);
   EXPECT_EQ(s[0].vartype, VT_I8);
@@ -210,7 +210,7 @@ TEST_F(OraEmulationTest, LogicalRuleAndQuotesInNames) {
   db.conversion = &run;
   auto table = db.create_table(u"O'Neil", udb_schema_of({t_ftd(1, u"PAID", VT_BOOL)}), udb_indexes());
   table->append_record(udb_record_of({{u"PAID", ole_variant(false)}}));
-  auto rows = read_all(*db.get_table(u"O'Neil", 1));
+  auto rows = read_all(*db.get_table(u"O'Neil", udb_access::read));
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ((*rows[0])[0].to_wstring(), u"F");
   EXPECT_EQ(engine_->get_records_cnt(u"O'Neil"), 1);
@@ -227,7 +227,7 @@ TEST_F(OraEmulationTest, ColumnsWhoseNamesCollideGetTheSameNamesForRecords) {
   EXPECT_EQ(table->schema[1].name, u"POINT_ID00000");
   table->append_record(udb_record_of({{u"Point_ID", ole_variant(u"A-1")}, {u"POINT_ID", ole_variant(7)},
                                       {u"bad-name", ole_variant(u"x")}}));
-  auto rows = read_all(*db.get_table(u"DUP", 1));
+  auto rows = read_all(*db.get_table(u"DUP", udb_access::read));
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ((*rows[0])[0].to_wstring(), u"A-1");
   EXPECT_EQ((*rows[0])[1].to_long(), 7);
@@ -255,7 +255,7 @@ TEST_F(OraEmulationTest, RecordsAreMatchedToColumnsOnceUntilTheirFieldsChange) {
        at = log.find("ora_field_finder::ctor", at + 1))
     ++matches;
   EXPECT_EQ(matches, 3u);  // the first record, the reordered one, the one with a field too many
-  auto rows = read_all(*db.get_table(u"PAIRS", 1));
+  auto rows = read_all(*db.get_table(u"PAIRS", udb_access::read));
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ((*rows[3])[0].to_wstring(), u"a4");
   EXPECT_EQ((*rows[3])[1].to_wstring(), u"b4");

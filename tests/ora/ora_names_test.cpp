@@ -46,8 +46,8 @@ TEST(OraValidator, NamesMapKeepsTheFirstTarget) {
   t_names_map map;
   map.add(u"Name", u"NAME00000");
   map.add(u"Name", u"OTHER");
-  EXPECT_EQ(map.get_mapped_name(u"NAME", false), u"NAME00000");
-  EXPECT_EQ(map.get_mapped_name(u"NAME", true), u"NAME");
+  EXPECT_EQ(map.get_mapped_name(u"NAME", udb_name_match::ignoring_case), u"NAME00000");
+  EXPECT_EQ(map.get_mapped_name(u"NAME", udb_name_match::exact), u"NAME");
 }
 
 TEST(OraSchemaText, CreateTableWithRenamedColumnsDefaultsAndNotNull) {
@@ -64,7 +64,7 @@ TEST(OraSchemaText, CreateTableWithRenamedColumnsDefaultsAndNotNull) {
             "CREATE TABLE \"ORDERS\" (\"Name\" NVARCHAR2(10)  DEFAULT 'O''Brien' NOT NULL, "
             "\"NAME00000\" NVARCHAR2(10) , \"memo\" CLOB, \"price\" NUMBER(10,2) NOT NULL, "
             "\"paid\" NUMBER(3,0), \"A1st_col\" NUMBER(11,0))");
-  EXPECT_EQ(builder.names_map.get_mapped_name(u"NAME", true), u"NAME00000");
+  EXPECT_EQ(builder.names_map.get_mapped_name(u"NAME", udb_name_match::exact), u"NAME00000");
 
   udb_custom_conversion run;
   run.install(std::make_unique<vesper_bool_rule>());
@@ -104,7 +104,7 @@ TEST(OraSchemaText, KeysAndIndexes) {
                  udb_index(u"IX", false, false, {u"B", u"A"}), udb_index(u"IM", false, false, {u"MEMO"}),
                  udb_index(u"EMPTY", false, false, {})};
   t_names_map names;
-  ora_indexes_initializer keys(u"T", target, source, names);
+  ora_indexes_initializer keys(u"T", target, source, names, registry);
   EXPECT_EQ(keys.indexes.size(), 4u);  // the memo index is dropped
   EXPECT_EQ(narrow(keys.index_text(keys.indexes[0])), "ALTER TABLE \"T\" ADD CONSTRAINT \"PK\" PRIMARY KEY (\"A\")");
   EXPECT_EQ(keys.index_text(keys.indexes[1]), u"");  // same columns as the key
@@ -114,7 +114,7 @@ TEST(OraSchemaText, KeysAndIndexes) {
   // A second table with an index of the same name gets a generated one.
   udb_indexes again;
   again.list = {udb_index(u"ix", false, false, {u"B"})};
-  ora_indexes_initializer second(u"T2", target, again, names);
+  ora_indexes_initializer second(u"T2", target, again, names, registry);
   EXPECT_EQ(second.indexes[0].name, u"ix00000");
 }
 
@@ -134,7 +134,7 @@ TEST(OraSchemaText, DescendingIndexesAndKeys) {
                  descending(udb_index(u"DU", true, false, {u"B"})),
                  descending(udb_index(u"DF", true, false, {u"B"}), {u"UPPER"})};
   t_names_map names;
-  ora_indexes_initializer keys(u"T", target, source, names);
+  ora_indexes_initializer keys(u"T", target, source, names, registry);
   ASSERT_EQ(keys.indexes.size(), 3u);
   EXPECT_EQ(narrow(keys.index_text(keys.indexes[0])), "CREATE INDEX \"D\" ON \"T\" (\"B\" DESC, \"A\" DESC)");
   EXPECT_EQ(narrow(keys.index_text(keys.indexes[1])), "ALTER TABLE \"T\" ADD CONSTRAINT \"DU\" UNIQUE (\"B\")");

@@ -49,7 +49,7 @@ class OraTableWriterTest : public OraEmulationTest {
     journal_->start_table(entry);
     db.journal = journal_.get();
     db.get_tables();
-    table_ = db.get_table(u"T", 8);
+    table_ = db.get_table(u"T", udb_access::append);
     return *table_;
   }
 

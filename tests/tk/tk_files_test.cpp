@@ -110,8 +110,8 @@ TEST_F(TkFolderTest, FileAndFolderTests) {
   std::string ro = folder() + "ro.dbf";
   fs::permissions(ro, fs::perms::owner_read);
   tk_open_call previous = tk_set_open_call(open_as_user);
-  EXPECT_TRUE(tk_is_file_exist(ro, 0));
-  EXPECT_FALSE(tk_is_file_exist(ro, 1));
+  EXPECT_TRUE(tk_is_file_exist(ro, tk_file_access::read));
+  EXPECT_FALSE(tk_is_file_exist(ro, tk_file_access::read_write));
   tk_set_open_call(previous);
 
   EXPECT_FALSE(tk_is_file_exist(folder() + "missing.dbf"));

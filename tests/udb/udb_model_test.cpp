@@ -35,12 +35,12 @@ class test_table : public udb_recordset {
 
 class test_database : public udb_database {
  public:
-  explicit test_database(bool case_sensitive) : udb_database(1, u"db", case_sensitive) {}
+  explicit test_database(udb_name_match names) : udb_database(u"db", names) {}
   std::unique_ptr<udb_recordset> create_table(const std::u16string&, const udb_schema&,
                                               const udb_indexes&) override {
     return std::make_unique<test_table>();
   }
-  std::unique_ptr<udb_recordset> get_table(const std::u16string&, int) override {
+  std::unique_ptr<udb_recordset> get_table(const std::u16string&, udb_access) override {
     return nullptr;
   }
   bool test_query(const std::u16string&) override { return false; }
@@ -147,7 +147,7 @@ TEST(UdbIndexes, ColumnMatching) {
 }
 
 TEST(UdbDatabase, TableListLookups) {
-  test_database loose(false);
+  test_database loose(udb_name_match::ignoring_case);
   loose.tables = {u"Orders", u"Customers", u"ORDERS"};
   EXPECT_TRUE(loose.is_table_exist(u"CUSTOMERS"));
   EXPECT_TRUE(loose.delete_tab(u"orders"));  // the first match goes
@@ -155,11 +155,11 @@ TEST(UdbDatabase, TableListLookups) {
   EXPECT_THROW(loose.delete_tab(u"none"), tk_mail_assertion);
   EXPECT_THROW(loose.query(u"select 1"), tk_mail_assertion);
 
-  test_database exact(true);
+  test_database exact(udb_name_match::exact);
   exact.tables = {u"Customers"};
   EXPECT_FALSE(exact.is_table_exist(u"CUSTOMERS"));
   EXPECT_TRUE(exact.is_table_exist(u"Customers"));
-  EXPECT_FALSE(test_database(false).is_table_exist(u"x"));
+  EXPECT_FALSE(test_database(udb_name_match::ignoring_case).is_table_exist(u"x"));
 }
 
 TEST(UdbRelationships, LooseNames) {

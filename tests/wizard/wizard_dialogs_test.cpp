@@ -71,8 +71,8 @@ void choose_type(types_map_dlg& dialog, const QString& type) {
 // CUSTOMER of the samples: rows 0 CUST_ID, 1 COMPANY, 3 CITY, 5 PHONE, 7 CREDIT.
 udb_schema customer_schema(const std::filesystem::path& folder) {
   tk_log_reporter reporter;
-  dbf_database source(folder.u16string(), 1, 0, reporter);
-  return source.get_table(u"customer", 1)->schema;
+  dbf_database source(folder.u16string(), 0, reporter);
+  return source.get_table(u"customer", udb_access::read)->schema;
 }
 
 // A table whose CODE column, retyped to NUMBER, cannot take the records
