@@ -31,7 +31,7 @@ std::uint32_t fpt_memo_file::get_block_number(std::string_view field) const {
 }
 
 dbf_memo_status fpt_memo_file::read_memo(std::uint32_t block, std::string& out,
-                                         const dbf_memo_hint& hint) {
+                                         const dbf_memo_hint&) {
   tk_log(1, "fpt_memo_file::read_memo(%d)", block);
   out.clear();
   std::uint64_t p = std::uint64_t(block) * block_size_;
