@@ -1,7 +1,6 @@
 #include "dbf_number_text.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
 #include "dbf_wide_number.hpp"
