@@ -9,7 +9,12 @@ namespace ociemu {
 
 namespace {
 
-constexpr int number_digits = 38;     // significant digits an unconstrained NUMBER keeps
+// An unconstrained NUMBER keeps 38 significant digits, for magnitudes from
+// 1E-130 up to but not including 1E126 (Oracle Database SQL Language
+// Reference, Data Types, "NUMBER Data Type"). Its bytes may happen to hold a
+// 39th or 40th digit, but 38 is all the documentation promises, so the
+// emulation keeps no more.
+constexpr int number_digits = 38;
 constexpr int number_max_digits = 126;  // |value| < 1E126
 
 int hex_digit(char16_t c) {

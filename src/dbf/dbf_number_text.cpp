@@ -1,9 +1,9 @@
 #include "dbf_number_text.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
+#include "dbf_wide_number.hpp"
 #include "tk_convert.hpp"
 #include "tk_format.hpp"
 #include "tk_printable_name.hpp"
@@ -23,21 +23,37 @@ std::basic_string_view<Char> trimmed(std::basic_string_view<Char> text) {
 }
 
 // Integer text of an integer kind reads as that kind; other numbers, and
-// integers too big for the kind, as a decimal, which keeps 28 digits;
-// beyond that a double.
+// integers too big for the kind, as a decimal. The caller has taken the
+// numbers a decimal cannot hold exactly.
 ole_variant value_of(const std::string& text, VARTYPE kind) {
   if (kind != VT_DECIMAL && kind != VT_R8 && text.find_first_of(".eE") == std::string::npos) {
     ole_variant value = ole_variant::from_string(text, kind);
     if (value.get_type() != VT_EMPTY) return value;
   }
-  ole_variant value = ole_variant::from_string(text, VT_DECIMAL);
-  if (value.get_type() != VT_EMPTY) return value;
-  value = ole_variant::from_string(text, VT_R8);
-  return value.get_type() == VT_R8 && std::isfinite(value.to_double()) ? value : ole_variant();
+  return ole_variant::from_string(text, VT_DECIMAL);
 }
 
 std::string shown(std::string_view text) {
   return tk_printable_name_utf8(tk_utf8_to_utf16_lenient(std::string(text)));
+}
+
+// A number a decimal cannot hold keeps its exact digits, up to the 38 a
+// NUMBER keeps; more are rounded as Oracle would round them, and said.
+// Magnitudes no NUMBER holds are said too: from 1e126 up the value is left
+// empty, below 1e-130 it is zero.
+dbf_number_reading wide_value_of(const dbf_wide_number& number, std::string_view text) {
+  const dbf_wide_number kept = number.rounded(dbf_wide_number::number_digits);
+  if (kept.beyond_number())
+    return {ole_variant(), tk_format("the number %s is beyond what a column holds; the value is left empty", shown(text))};
+  if (kept.below_number())
+    return {ole_variant::from_string("0", VT_DECIMAL),
+            tk_format("the number %s is closer to zero than a column holds (1e-130); it is stored as 0", shown(text))};
+  dbf_number_reading reading{ole_variant::wide_number(kept.text()), {}};
+  if (number.significant_digits() > dbf_wide_number::number_digits)
+    reading.note = tk_format("the number %s has %d significant digits, more than the %d a column keeps; it is "
+                             "stored rounded as %s",
+                             shown(text), number.significant_digits(), dbf_wide_number::number_digits, kept.text());
+  return reading;
 }
 
 // Both spellings of the text (UTF-16 as decoded, UTF-8 as parsed) hold the
@@ -111,12 +127,17 @@ dbf_number_reading dbf_number_text::read_utf8(std::string_view field_text, const
     return {value, tk_format("numeric text \"%s\" is no plain number; it is read as %s", shown(text),
                              value.to_string())};
   }
-  dbf_number_reading reading{value_of(owned, kind), {}};
-  if (reading.value.get_type() == VT_EMPTY)
-    return {ole_variant(), tk_format("the number %s is beyond what a column holds; the value is left empty", shown(text))};
+  const dbf_wide_number number(text);
+  dbf_number_reading reading = number.fits_decimal() ? dbf_number_reading{value_of(owned, kind), {}}
+                                                     : wide_value_of(number, text);
+  if (reading.value.get_type() == VT_EMPTY) {
+    if (reading.note.empty())
+      reading.note = tk_format("the number %s is beyond what a column holds; the value is left empty", shown(text));
+    return reading;
+  }
   // N columns keep the field's decimals; F and wide columns are plain NUMBER.
   const int scale = descriptor.type() == 'N' && kind != VT_R8 ? descriptor.decimals() : -1;
-  if (scale >= 0 && decimals(text) > scale)
+  if (scale >= 0 && decimals(text) > scale && reading.note.empty())
     reading.note = tk_format("the value %s has more decimals than the column's %d; Oracle rounds it", shown(text),
                              scale);
   return reading;

@@ -122,6 +122,8 @@ bool ora_cell_writer::number(const ole_variant& value, ora_cell& out) {
     case VT_UI4: case VT_UINT: return integer(v.ulVal, out);
     case VT_I8: return integer(value.i8_value, out);
     case VT_BOOL: return integer(v.boolVal == VARIANT_TRUE ? 1 : 0, out);
+    // The exact digits, not the double that only comes near them.
+    case VT_R8: return !value.wide_digits().empty() && number_text(ole_widen_ascii(value.wide_digits()), out);
     case VT_DECIMAL: {
       // A scale past the type's own has no text: its text form makes it NULL.
       if (v.decVal.scale > DECIMAL_MAX_SCALE) return false;

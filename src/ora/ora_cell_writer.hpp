@@ -1,6 +1,6 @@
 // Writes values into cells, one encoder per kind of cell. A value whose kind
 // maps straight onto the cell's is written from the value itself: text into
-// text, integers, decimals and booleans into a number, a plain date into a
+// text, integers, decimals, booleans and wide numbers into a number, a plain date into a
 // date. Any other value is written from its text form (ora_value_text), as
 // Oracle converts a literal of one kind into a column of another, with the
 // errors Oracle gives for text that is no such value.

@@ -4,6 +4,7 @@
 
 #include "ole_date.hpp"
 #include "ole_guid_extractor.hpp"
+#include "ole_number.hpp"
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
 #include "tk_real_text.hpp"
@@ -57,6 +58,10 @@ ora_value_text::shape ora_value_text::of(const ole_variant& value, std::u16strin
   if ((kind == VT_R4 || kind == VT_R8) && !std::isfinite(value.to_double())) return shape::none;
   // A double's shortest text reads back as the same double; the variant's
   // own 17 digits would store its binary error (2.3 as 2.2999999999999998).
+  if (kind == VT_R8 && !value.wide_digits().empty()) {
+    out = ole_widen_ascii(value.wide_digits());
+    return shape::plain;
+  }
   if (kind == VT_R8) {
     out = tk_utf8_to_utf16_lenient(tk_shortest_real_text(value.to_double()));
     return shape::plain;

@@ -217,6 +217,7 @@ ole_variant& ole_variant::operator=(ole_variant&& other) noexcept {
   i8_value = other.i8_value;
   ui8_value = other.ui8_value;
   date_value = other.date_value;
+  wide_digits_ = std::move(other.wide_digits_);
   var.decVal = other.var.decVal;
   var.bstrVal = std::move(other.var.bstrVal);
   var.parray = std::move(other.var.parray);
@@ -232,6 +233,7 @@ void ole_variant::clear() {
   i8_value = 0;
   ui8_value = 0;
   date_value = SYSTEMTIME{};
+  wide_digits_.clear();
 }
 
 void ole_variant::copy_from(const ole_variant& other) {
@@ -253,6 +255,7 @@ void ole_variant::copy_from(const ole_variant& other) {
   i8_value = other.i8_value;
   ui8_value = other.ui8_value;
   date_value = other.date_value;
+  wide_digits_ = other.wide_digits_;
 }
 
 void ole_variant::set_hyper(std::int64_t value) {
@@ -309,6 +312,13 @@ std::u16string& ole_variant::assign_text() {
   clear();  // keeps the text's storage
   var.vt = VT_BSTR;
   return var.bstrVal;
+}
+
+ole_variant ole_variant::wide_number(const std::string& digits) {
+  ole_variant value = from_string(digits, VT_R8);
+  if (value.get_type() != VT_R8) TK_ASSERTION_FAILED();
+  value.wide_digits_ = digits;
+  return value;
 }
 
 bool ole_variant::is_binary(VARTYPE kind) {
@@ -450,6 +460,7 @@ bool ole_variant::to_bool() const {
 
 std::string ole_variant::to_string() const {
   tk_log(2, "ole_variant::to_string (vt=%08X)", var.vt);
+  if (!wide_digits_.empty()) return wide_digits_;
   switch (var.vt) {
     case VT_BYTE_ARRAY: return array_text();
     case VT_DECIMAL: return decimal_text();
@@ -651,6 +662,10 @@ void ole_variant::change_type(VARTYPE kind) {
   tk_log(2, "ole_variant::change_type(old=%d,new=%d)", old, kind);
   if (old == kind || old == VT_EMPTY || old == VT_NULL || (is_binary(old) && is_binary(kind)))
     return;
+  if (!wide_digits_.empty()) {
+    if (kind == VT_BSTR) return set_text(ole_widen_ascii(wide_digits_));
+    wide_digits_.clear();  // other kinds take what they can of the double
+  }
   if (old == VT_I8 || old == VT_UI8) return change_from_hyper(kind);
   if (kind == VT_I8 || kind == VT_UI8) return change_to_hyper(kind);
   if (old == VT_DATE) {

@@ -1,6 +1,7 @@
 // The value of one cell on its way from a source table to a target table: a
 // VARIANT plus what the VARIANT does not carry reliably, 64-bit integers (in
-// i8_value / ui8_value) and dates with milliseconds (in date_value).
+// i8_value / ui8_value), dates with milliseconds (in date_value) and numbers
+// with more digits than a decimal or a double holds (wide_digits()).
 #pragma once
 
 #include <cstddef>
@@ -46,6 +47,15 @@ class ole_variant {
   // gives VT_EMPTY; a kind text cannot become raises ole_type_exception.
   static ole_variant from_string(const std::string& text, VARTYPE kind);
   static ole_variant from_wstring(const std::u16string& text, VARTYPE kind);
+
+  // A number read from decimal text that neither a decimal nor a double
+  // holds exactly: a VT_R8 whose double is only the nearest one, for what
+  // reads doubles, and whose exact value is `digits`, plain decimal text
+  // ("-12.5", no exponent). Its text form and the number it becomes in a
+  // column are those digits.
+  static ole_variant wide_number(const std::string& digits);
+  // The exact text of a wide number; empty for every other value.
+  const std::string& wide_digits() const { return wide_digits_; }
 
   // The three kinds that hold binary data: VT_BLOB, VT_BLOB_OBJECT, byte array.
   static bool is_binary(VARTYPE kind);
@@ -94,6 +104,8 @@ class ole_variant {
   VARIANT var;
 
  private:
+  std::string wide_digits_;
+
   void set_hyper(std::int64_t value);
   void set_uhyper(std::uint64_t value);
   void set_date(const SYSTEMTIME& value);

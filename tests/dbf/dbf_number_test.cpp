@@ -77,7 +77,7 @@ TEST_F(DbfNumberTest, WideIntegerFieldsBecomeDecimals) {
   EXPECT_EQ(values[1].to_wstring(), u"1.5");  // a stray fraction is kept, not cut
 }
 
-TEST_F(DbfNumberTest, FieldsWiderThanADecimalStayDoublesInPlainNumbers) {
+TEST_F(DbfNumberTest, FieldsWiderThanADecimalKeepTheirDigitsInPlainNumbers) {
   dbf_writer table(0x03);
   table.field(u"W", 'N', 30).field(u"D", 'N', 36, 10);
   table.record({dbf_cell::raw("123456789012345678901234567890"), dbf_cell::raw("1.5")});
@@ -87,6 +87,12 @@ TEST_F(DbfNumberTest, FieldsWiderThanADecimalStayDoublesInPlainNumbers) {
   EXPECT_EQ(get_ora_native_type(t->schema[0], false), u"NUMBER");
   EXPECT_EQ(get_ora_native_type(t->schema[1], false), u"NUMBER");
   EXPECT_NEAR(values[0].to_double(), 1.2345678901234568e29, 1e15);
+  EXPECT_EQ(values[0].to_wstring(), u"123456789012345678901234567890");
+  EXPECT_EQ(text_form(values[0]), u"123456789012345678901234567890");
+  // A copy, and a rule turning it into text, keep the digits too.
+  ole_variant copy = values[0];
+  copy.change_type(VT_BSTR);
+  EXPECT_EQ(copy.to_wstring(), u"123456789012345678901234567890");
 
   // A merge into a column created as NUMBER still conforms.
   t_ftd existing(0, u"W", VT_R8);
