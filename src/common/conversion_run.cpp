@@ -296,9 +296,9 @@ void conversion_run::convert_table(dbf_database& source, ora_tn_validator& names
     context_.presenter.complain(tk_format("Table %s not exists", tk_printable_name_utf8(name)));
     return;
   }
-  std::unique_ptr<udb_recordset> table =
-      source.get_table(name, settings_.skip_indexes ? udb_access::read_without_indexes : udb_access::read);
-  auto& dbf = static_cast<dbf_recordset&>(*table);
+  const std::unique_ptr<dbf_recordset> table = source.open_table(
+      name, settings_.skip_indexes ? dbf_recordset::index_files::skip : dbf_recordset::index_files::read);
+  dbf_recordset& dbf = *table;
   // Long field names first: key expressions are written with them.
   dbf_container::table_facts container = dbf_container::apply(dbf, tk_printable_name_utf8(name));
   dbf_field_properties::apply(dbf, tk_printable_name_utf8(name));

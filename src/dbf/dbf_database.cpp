@@ -99,8 +99,12 @@ std::unique_ptr<udb_recordset> dbf_database::create_table(const std::u16string&,
 std::unique_ptr<udb_recordset> dbf_database::get_table(const std::u16string& table, udb_access access) {
   tk_log(2, "dbf_database::get_table(%s)", table);
   if (access == udb_access::append) TK_ASSERTION_FAILED();
-  const auto indexes =
-      access == udb_access::read ? dbf_recordset::index_files::read : dbf_recordset::index_files::skip;
+  return open_table(table, access == udb_access::read ? dbf_recordset::index_files::read
+                                                      : dbf_recordset::index_files::skip);
+}
+
+std::unique_ptr<dbf_recordset> dbf_database::open_table(const std::u16string& table,
+                                                        dbf_recordset::index_files indexes) {
   auto recordset = std::make_unique<dbf_recordset>(get_full_table_name(table), indexes, codepage);
   recordset->name = tk_to_lower(table);  // reports name the table as the run does, not its file
   recordset->report_to(reporter_);

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "dbf_recordset.hpp"
 #include "udb_database.hpp"
 
 class tk_reporter;
@@ -44,6 +45,8 @@ class dbf_database : public udb_database {
   // recordset is named as the table. The folder is only read: opening a
   // table to append to it is an internal error.
   std::unique_ptr<udb_recordset> get_table(const std::u16string& name, udb_access access) override;
+  // The same, as the DBF table it is, for whoever reads its file's facts.
+  std::unique_ptr<dbf_recordset> open_table(const std::u16string& name, dbf_recordset::index_files indexes);
   // Why `table` has a name other than its file's; nullptr when it has not.
   const dbf_renamed_file* renamed(const std::u16string& table) const;
   bool test_query(const std::u16string&) override { return false; }
