@@ -189,3 +189,101 @@ TEST_F(ProfileTest, LogFileLoadsWithOrWithoutATrace) {
     EXPECT_EQ(e.level, 1);
   }
 }
+
+// A profile as the released wizard writes it, every section filled, loads
+// whole: the settings, the tables and queries, and the customisation.
+TEST_F(ProfileTest, AProfileTheReleasedWizardWroteLoads) {
+  write_file(path("released.vpx"),
+    "[Available Queries]\n"
+    "SPARE=SELECT COUNT(*) FROM ITEMS\n"
+    "\n"
+    "[Generic settings]\n"
+    "bool as is=1\n"
+    "dest=ORCL\n"
+    "encoding=201\n"
+    "lob tablespace=\n"
+    "logfile=C:\\logs\\vesper.log\n"
+    "mode=1\n"
+    "only definitions=0\n"
+    "row by row=1\n"
+    "schema=SALES\n"
+    "skip deleted=1\n"
+    "skip indexes=0\n"
+    "src=D:\\data\\shop\n"
+    "tablespace=\n"
+    "\n"
+    "[Oracle settings]\n"
+    "host=db.example.com\n"
+    "password=tiger\n"
+    "port=1522\n"
+    "user=scott\n"
+    "\n"
+    "[Selected Tables]\n"
+    "BIG=SELECT * FROM ORDERS WHERE TOTAL >= 100\n"
+    "customers\n"
+    "orders\n"
+    "\n"
+    "[Type Mappings]\n"
+    "database:\n"
+    "tables:\n"
+    "  - name: customers\n"
+    "    new_name: CLIENTS\n"
+    "    fields:\n"
+    "      - name:ID\n"
+    "        new_name: ID\n"
+    "        status: changed\n"
+    "        type: NUMBER(12,2)\n"
+    "        default_value: \n"
+    "        character_set: \n"
+    "        length: 0\n"
+    "        scale: 2\n"
+    "        precision: 12\n"
+    "      - name:NAME\n"
+    "        new_name: FULL_NAME\n"
+    "        status: changed\n"
+    "        type: NVARCHAR2(40)\n"
+    "        default_value: n/a\n"
+    "        character_set: \n"
+    "        length: 40\n"
+    "        scale: 0\n"
+    "        precision: 0\n"
+    "      - name:NOTE\n"
+    "        new_name: \n"
+    "        status: deleted\n"
+    "        type: \n"
+    "        default_value: \n"
+    "        character_set: \n"
+    "        length: 0\n"
+    "        scale: 0\n"
+    "        precision: 0\n");
+  profile_holder c;
+  ASSERT_TRUE(c.load_profile(path("released.vpx")));
+  EXPECT_EQ(c.settings.folder, u"D:\\data\\shop");
+  EXPECT_EQ(c.settings.service, u"ORCL");
+  EXPECT_EQ(c.settings.log_file, "C:\\logs\\vesper.log");
+  EXPECT_EQ(c.settings.existing_tables, existing_table_mode::merge);
+  EXPECT_EQ(c.settings.code_page, 201);
+  EXPECT_TRUE(c.settings.logicals_as_is);
+  EXPECT_TRUE(c.settings.skip_deleted);
+  EXPECT_FALSE(c.settings.skip_indexes);
+  EXPECT_FALSE(c.settings.definitions_only);
+  EXPECT_EQ(c.settings.insert, insert_path::row_by_row);
+  EXPECT_EQ(c.settings.schema, u"SALES");
+  EXPECT_EQ(c.settings.host, u"db.example.com");
+  EXPECT_EQ(c.settings.user, u"scott");
+  EXPECT_EQ(c.settings.password, u"tiger");
+  EXPECT_EQ(c.settings.port, u"1522");
+  EXPECT_EQ(c.settings.tables, (std::vector<std::u16string>{u"customers", u"orders"}));
+  EXPECT_EQ(c.settings.table_queries.at(u"BIG"), u"SELECT * FROM ORDERS WHERE TOTAL >= 100");
+  EXPECT_EQ(c.settings.unused_queries.at(u"SPARE"), u"SELECT COUNT(*) FROM ITEMS");
+  const ora_table_mutator* customers = c.customisation.table(u"customers");
+  ASSERT_NE(customers, nullptr);
+  EXPECT_EQ(customers->new_name, u"CLIENTS");
+  ASSERT_NE(customers->field(u"NAME"), nullptr);
+  EXPECT_EQ(customers->field(u"NAME")->new_name, u"FULL_NAME");
+  EXPECT_EQ(customers->field(u"NAME")->default_value, u"n/a");
+  EXPECT_EQ(customers->field(u"NOTE")->status, ora_field_mutator::deleted);
+  // Stored again, it is the same file.
+  ASSERT_TRUE(c.store_profile(path("again.vpx")));
+  EXPECT_EQ(read_file(path("again.vpx")), read_file(path("released.vpx")));
+}
