@@ -85,7 +85,8 @@ class RunContextTest : public ProfileTest {
 
   static std::string sql(const std::string& statement) {
     std::string output;
-    test_run_command(test_shell_quoted(VESPER_TEST_OCIEMU_TOOL) + " sql XE scott tiger \"" + statement + "\" 2>&1",
+    test_run_command(test_shell_quoted(VESPER_TEST_OCIEMU_TOOL) + " sql XE scott tiger " + test_shell_quoted(statement) +
+                         " 2>&1",
                      &output);
     return output;
   }
@@ -185,7 +186,7 @@ TEST_F(RunContextTest, AStopAskedThroughTheContextEndsTheRunAtARecordBoundary) {
   EXPECT_EQ(progress.ended_at, 512u);
   EXPECT_EQ(result.tallies[0].inserted, 512u);
   EXPECT_EQ(sql("SELECT COUNT(*) FROM MANY"), "COUNT(*)\n512\n");
-  EXPECT_EQ(sql("SELECT LAST_RECORD FROM \\\"VESPER\\$JOURNAL\\\""), "LAST_RECORD\n512\n");
+  EXPECT_EQ(sql("SELECT LAST_RECORD FROM VESPER$JOURNAL"), "LAST_RECORD\n512\n");
 }
 
 #endif
