@@ -52,7 +52,7 @@ conversion_run::conversion_run(const vesper_settings& settings, const ora_db_mut
                                ora_database* target, run_context& context)
     : settings_(settings),
       customisation_(customisation),
-      target(target),
+      target_(target),
       context_(context),
       reporter_(context.reporter),
       status_(context.status ? *context.status : own_status_) {}
@@ -67,15 +67,15 @@ run_result conversion_run::run() {
     tk_folder_cache::scope listings;
     udb_custom_conversion rules;
     try {
-      if (!target) throw tk_exception("Not connected to Oracle", tk_exception::run_level);
-      target->b_uppercase = settings_.upper_case;
-      target->owner = oracle_identifier(settings_.schema);
-      target->tablespace = oracle_identifier(settings_.tablespace);
-      target->lob_tablespace = oracle_identifier(settings_.lob_tablespace);
+      if (!target_) throw tk_exception("Not connected to Oracle", tk_exception::run_level);
+      target_->b_uppercase = settings_.upper_case;
+      target_->owner = oracle_identifier(settings_.schema);
+      target_->tablespace = oracle_identifier(settings_.tablespace);
+      target_->lob_tablespace = oracle_identifier(settings_.lob_tablespace);
       dbf_database source(settings_.folder, settings_.code_page, reporter_);
       tk_log(1, "After initializing DBs");
       if (settings_.logicals_as_is) rules.install(std::make_unique<vesper_bool_rule>());
-      target->conversion = &rules;
+      target_->conversion = &rules;
       run_tables(source);
     } catch (const tk_final_exception&) {
       if (context_.cancel_requested()) {
@@ -99,7 +99,7 @@ run_result conversion_run::run() {
       tk_log(3, "ERROR:\n%s", e.what());
       context_.presenter.complain(e.what());
     }
-    if (target) target->conversion = nullptr;
+    if (target_) target_->conversion = nullptr;
     status_.reset();
   }
   return std::move(result_);
@@ -117,12 +117,12 @@ void conversion_run::run_tables(dbf_database& source) {
                                    settings_.tables.size()));
   // Generated names depend only on the names of this run, so that a second
   // run finds the tables the first one created.
-  ora_tn_validator names(settings_.tables, {}, target->limits);
+  ora_tn_validator names(settings_.tables, {}, target_->limits);
   // Index and constraint names are unique in the whole schema: one registry for the run.
-  target->start_index_names();
+  target_->start_index_names();
   // The target's table list is read from its catalog here: whether a table
   // already exists decides overwrite, merge and skip.
-  target->get_tables();
+  target_->get_tables();
   open_journal();
   for (const std::u16string& name : settings_.tables) settings_.table_queries.emplace(name, u"");
   relations_ = container_relations();
@@ -150,7 +150,7 @@ void conversion_run::run_tables(dbf_database& source) {
     result_.tallies.back().warnings = reporter_.warnings_of(tk_printable_name_utf8(name));
     ++status_.table_index;
   }
-  relations_.build(*target, reporter_);
+  relations_.build(*target_, reporter_);
   print_summary();
   remove_journal();
 }
@@ -184,10 +184,10 @@ void conversion_run::say(const std::string& text) const {
 // Every run keeps a journal, so that any run that is killed can be resumed.
 void conversion_run::open_journal() {
   journal_.reset();
-  target->journal = nullptr;
+  target_->journal = nullptr;
   resumed_.clear();
-  if (target->dry_run()) return;  // nothing is written that a run could resume
-  journal_ = std::make_unique<ora_journal>(*target);
+  if (target_->dry_run()) return;  // nothing is written that a run could resume
+  journal_ = std::make_unique<ora_journal>(*target_);
   try {
     if (settings_.resume) {
       resumed_ = journal_->read();
@@ -199,7 +199,7 @@ void conversion_run::open_journal() {
     say(tk_format("No journal is kept (%s): this run cannot be resumed if it is stopped", e.message));
     journal_.reset();
   }
-  target->journal = journal_.get();
+  target_->journal = journal_.get();
 }
 
 const ora_journal_entry* conversion_run::resumed_entry(const std::u16string& source) const {
@@ -337,7 +337,7 @@ void conversion_run::convert_table(dbf_database& source, ora_tn_validator& names
   }
   if (earlier) check_same_file(*earlier, identity, name);
   // A table the resumed run left half-loaded is continued, whatever the mode.
-  const bool existed = target->is_table_exist(target_table);
+  const bool existed = target_->is_table_exist(target_table);
   if (earlier && !existed) {
     // Dropped since: continuing after the journal's record would lose the
     // records loaded before it.
@@ -357,9 +357,9 @@ void conversion_run::convert_table(dbf_database& source, ora_tn_validator& names
     }
     if (settings_.existing_tables == existing_table_mode::overwrite) {
       tk_log(2, "Overwrite existing table");
-      target->check_fits(table->schema);  // while the old table is still there
+      target_->check_fits(table->schema);  // while the old table is still there
       try {
-        target->delete_tab(target_table);
+        target_->delete_tab(target_table);
       } catch (const ora_exception& e) {
         if (e.ora_number() == ora_resource_busy)
           throw tk_exception("Cannot delete table because it is busy with another process");
@@ -368,7 +368,7 @@ void conversion_run::convert_table(dbf_database& source, ora_tn_validator& names
     }
   }
   // Keys and indexes come after the rows, on tables this run creates or goes on with.
-  const bool builds_indexes = earlier || !target->is_table_exist(target_table);
+  const bool builds_indexes = earlier || !target_->is_table_exist(target_table);
   std::unique_ptr<udb_recordset> destination = open_target(*table, target_table);
   if (settings_.existing_tables == existing_table_mode::merge && !earlier && !settings_.logicals_as_is && !table->schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
@@ -423,7 +423,7 @@ void conversion_run::mark_primary_key(udb_indexes& indexes, const std::u16string
 void conversion_run::create_indexes(const udb_recordset& table, const std::u16string& target_table) {
   if (table.indexes.empty()) return;
   const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
-  target->create_indexes(target_table, table.schema, table.indexes,
+  target_->create_indexes(target_table, table.schema, table.indexes,
                          [&](const udb_index& index, const std::string& message) {
                            reporter_.warn(
                                {shown, 0, {},
@@ -435,7 +435,7 @@ void conversion_run::create_indexes(const udb_recordset& table, const std::u16st
 // more than the constraint.
 void conversion_run::require_columns(const udb_recordset& table, const std::u16string& target_table) {
   const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
-  target->require_columns(target_table, table.schema, table.indexes,
+  target_->require_columns(target_table, table.schema, table.indexes,
                           [&](const std::u16string& column, const std::string& message) {
                             reporter_.warn(
                                 {shown, 0, {},
@@ -457,14 +457,14 @@ void conversion_run::announce_renamed(const dbf_database& source, const std::u16
 
 std::unique_ptr<udb_recordset> conversion_run::open_target(udb_recordset& source,
                                                              const std::u16string& target_table) {
-  if (target->is_table_exist(target_table)) return target->get_table(target_table, udb_access::append);
+  if (target_->is_table_exist(target_table)) return target_->get_table(target_table, udb_access::append);
   const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
-  target->column_notes = [this, shown](const std::u16string& column, const std::string& message) {
+  target_->column_notes = [this, shown](const std::u16string& column, const std::string& message) {
     reporter_.warn({shown, 0, tk_printable_name_utf8(column), message});
   };
-  std::unique_ptr<udb_recordset> created = target->create_table(target_table, source.schema, udb_indexes());
-  target->column_notes = nullptr;
-  for (const std::string& warning : target->creation_warnings) reporter_.warn({shown, 0, {}, warning});
+  std::unique_ptr<udb_recordset> created = target_->create_table(target_table, source.schema, udb_indexes());
+  target_->column_notes = nullptr;
+  for (const std::string& warning : target_->creation_warnings) reporter_.warn({shown, 0, {}, warning});
   return created;
 }
 

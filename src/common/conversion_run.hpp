@@ -92,7 +92,7 @@ class conversion_run {
 
   vesper_settings settings_;  // the run's own copy: it fills in the tables chosen
   const ora_db_mutator& customisation_;
-  ora_database* target;
+  ora_database* target_;
   run_context& context_;
   tk_reporter& reporter_;
   run_status own_status_;  // when nobody polls
