@@ -6,7 +6,8 @@
 
 #ifdef VESPER_TEST_OCI_LIB
 
-#include <latch>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "ora_bulk_insert.hpp"
@@ -33,13 +34,39 @@ std::string expected_rows(int first) {
   return text;
 }
 
+// Where the sessions wait for each other. Not std::latch: its wait is an
+// atomic wait, which the MinGW build's library can leave asleep after the
+// last arrival (the test then hung under Wine with no CPU used).
+class start_gate {
+ public:
+  explicit start_gate(int parties) : waiting_(parties) {}
+  void arrive_and_wait() {
+    std::unique_lock lock(mutex_);
+    if (--waiting_ <= 0) {
+      opened_.notify_all();
+      return;
+    }
+    opened_.wait(lock, [this] { return waiting_ <= 0; });
+  }
+  // A party that will never arrive (its session failed first).
+  void count_down() {
+    std::lock_guard lock(mutex_);
+    if (--waiting_ <= 0) opened_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  int waiting_;
+};
+
 class TwoSessionsTest : public OraEmulationTest {
  protected:
   // One session's whole life on the calling thread: it connects and creates
   // its table, waits until the other session has done the same, then loads
   // the rows from `first` on, all but the last in committed batches and the
   // last alone by its LOB's locator.
-  static void load_in_own_session(const std::u16string& table, int first, std::latch& both_ready,
+  static void load_in_own_session(const std::u16string& table, int first, start_gate& both_ready,
                                   std::string& error) {
     bool ready = false;
     try {
@@ -67,7 +94,7 @@ class TwoSessionsTest : public OraEmulationTest {
 };
 
 TEST_F(TwoSessionsTest, LoadATableEachOnTheirOwnThreadsAndEveryRowArrives) {
-  std::latch both_ready(2);
+  start_gate both_ready(2);
   std::string first_error, second_error;
   std::thread first([&] { load_in_own_session(u"FIRST", 1, both_ready, first_error); });
   std::thread second([&] { load_in_own_session(u"SECOND", 10001, both_ready, second_error); });
