@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "ora_database.hpp"
-#include "ora_exception.hpp"
 #include "tk_case.hpp"
 #include "tk_format.hpp"
 #include "tk_printable_name.hpp"
 #include "tk_reporter.hpp"
 #include "tk_wstring.hpp"
 #include "udb_recordset.hpp"
+#include "udb_target.hpp"
+#include "udb_target_exception.hpp"
 
 namespace {
 
@@ -24,17 +24,17 @@ const udb_index* tag_of(const udb_indexes& indexes, const std::u16string& tag) {
 }  // namespace
 
 void container_relations::table_loaded(const std::u16string& source_name, const std::u16string& target_table,
-                                       const udb_recordset& table, std::vector<dbf_container::relation> relations) {
+                                       const udb_recordset& table, std::vector<udb_table_relation> relations) {
   tables_[key_of(source_name)] = {source_name, target_table, table.schema, table.indexes, std::move(relations)};
 }
 
-void container_relations::build(ora_database& target, tk_reporter& reporter) const {
+void container_relations::build(udb_target& target, tk_reporter& reporter) const {
   for (const auto& [key, child] : tables_)
-    for (const dbf_container::relation& relation : child.relations) build(target, reporter, child, relation);
+    for (const udb_table_relation& relation : child.relations) build(target, reporter, child, relation);
 }
 
-void container_relations::build(ora_database& target, tk_reporter& reporter, const loaded& child,
-                                const dbf_container::relation& relation) const {
+void container_relations::build(udb_target& target, tk_reporter& reporter, const loaded& child,
+                                const udb_table_relation& relation) const {
   auto warn = [&](const std::string& why) {
     reporter.warn(
         {tk_printable_name_utf8(child.source), 0, {},
@@ -55,11 +55,11 @@ void container_relations::build(ora_database& target, tk_reporter& reporter, con
     target.create_foreign_key({child.target, child.schema, child.indexes, child_key->fields},
                               {parent->second.target, parent->second.schema, parent->second.indexes,
                                parent_key->fields});
-  } catch (const ora_exception& e) {
+  } catch (const udb_target_exception& e) {
     if (e.connection_lost()) throw;
     // Oracle's own message, then what the user can do about it.
     std::string why = e.message;
-    const std::string advice = reporter.advice(ora_exception::code_of(e.ora_number()));
+    const std::string advice = reporter.advice(e.code);
     if (!advice.empty()) why += "\n" + advice;
     warn(why);
   }

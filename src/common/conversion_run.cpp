@@ -5,23 +5,9 @@
 #include <cstdio>
 #include <new>
 
-#include "dbf_bad_file.hpp"
-#include "dbf_code_pages.hpp"
-#include "dbf_container.hpp"
-#include "dbf_database.hpp"
-#include "dbf_record.hpp"
-#include "dbf_field_properties.hpp"
-#include "dbf_recordset.hpp"
-#include "dbf_table_indexes.hpp"
 #include "init_conversion.hpp"
 #include "merge_check.hpp"
-#include "ora_database.hpp"
-#include "ora_exception.hpp"
-#include "ora_journal.hpp"
-#include "ora_tn_validator.hpp"
 #include "run_presenter.hpp"
-#include "tk_case.hpp"
-#include "tk_file_exist.hpp"
 #include "tk_file_name.hpp"
 #include "tk_final_exception.hpp"
 #include "tk_folder_cache.hpp"
@@ -29,29 +15,26 @@
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
 #include "tk_reporter.hpp"
-#include "tk_wstring.hpp"
 #include "udb_custom_conversion.hpp"
+#include "udb_journal.hpp"
+#include "udb_reject_file.hpp"
+#include "udb_source.hpp"
+#include "udb_target.hpp"
+#include "udb_target_exception.hpp"
 #include "vesper_bool_rule.hpp"
 #include "vesper_progress.hpp"
 
 namespace {
 
-constexpr int ora_resource_busy = 54;
 const char* const not_conforming = "The structure of data source does not conform to the destination table.";
-
-// A name as Oracle reads it unquoted (upper case), or as written inside
-// double quotes.
-std::u16string oracle_identifier(const std::u16string& text) {
-  if (text.size() >= 2 && text.front() == u'"' && text.back() == u'"') return text.substr(1, text.size() - 2);
-  return tk_wstring(text).to_upper();
-}
 
 }  // namespace
 
 conversion_run::conversion_run(const vesper_settings& settings, const ora_db_mutator& customisation,
-                               ora_database* target, run_context& context)
+                               udb_source& source, udb_target* target, run_context& context)
     : settings_(settings),
       customisation_(customisation),
+      source_(source),
       target_(target),
       context_(context),
       reporter_(context.reporter),
@@ -68,15 +51,9 @@ run_result conversion_run::run() {
     udb_custom_conversion rules;
     try {
       if (!target_) throw tk_exception("Not connected to Oracle", tk_exception::run_level);
-      target_->b_uppercase = settings_.upper_case;
-      target_->owner = oracle_identifier(settings_.schema);
-      target_->tablespace = oracle_identifier(settings_.tablespace);
-      target_->lob_tablespace = oracle_identifier(settings_.lob_tablespace);
-      dbf_database source(settings_.folder, settings_.code_page, reporter_);
-      tk_log(1, "After initializing DBs");
+      source_.open();
       if (settings_.logicals_as_is) rules.install(std::make_unique<vesper_bool_rule>());
-      target_->conversion = &rules;
-      run_tables(source);
+      run_tables(rules);
     } catch (const tk_final_exception&) {
       if (context_.cancel_requested()) {
         result_.cancelled = true;
@@ -85,7 +62,7 @@ run_result conversion_run::run() {
       } else {
         ++result_.tables_failed;
       }
-    } catch (const ora_exception& e) {
+    } catch (const udb_target_exception& e) {
       ++result_.tables_failed;
       if (e.connection_lost())
         lose_connection(e);
@@ -99,14 +76,15 @@ run_result conversion_run::run() {
       tk_log(3, "ERROR:\n%s", e.what());
       context_.presenter.complain(e.what());
     }
-    if (target_) target_->conversion = nullptr;
+    journal_ = nullptr;
+    if (target_) target_->end_run();
     status_.reset();
   }
   return std::move(result_);
 }
 
-void conversion_run::run_tables(dbf_database& source) {
-  if (settings_.tables.empty()) settings_.tables = source.get_tables();
+void conversion_run::run_tables(const udb_custom_conversion& rules) {
+  if (settings_.tables.empty()) settings_.tables = source_.table_names();
   // A run that converts nothing is no success.
   if (settings_.tables.empty())
     throw tk_exception(tk_format(u"The folder %s holds no DBF table: nothing is converted", tk_printable_name(settings_.folder)),
@@ -115,14 +93,14 @@ void conversion_run::run_tables(dbf_database& source) {
   tk_log(3, "Converting database %s (%d tables)", tk_printable_name(settings_.folder), settings_.tables.size());
   context_.presenter.say(tk_format("Converting database %s(%d tables)", tk_printable_name_utf8(settings_.folder),
                                    settings_.tables.size()));
-  // Generated names depend only on the names of this run, so that a second
-  // run finds the tables the first one created.
-  ora_tn_validator names(settings_.tables, {}, target_->limits);
-  // Index and constraint names are unique in the whole schema: one registry for the run.
-  target_->start_index_names();
-  // The target's table list is read from its catalog here: whether a table
-  // already exists decides overwrite, merge and skip.
-  target_->get_tables();
+  udb_target_options options;
+  options.tables = settings_.tables;
+  options.upper_case = settings_.upper_case;
+  options.owner = settings_.schema;
+  options.tablespace = settings_.tablespace;
+  options.lob_tablespace = settings_.lob_tablespace;
+  options.conversion = &rules;
+  target_->start_run(options);
   open_journal();
   for (const std::u16string& name : settings_.tables) settings_.table_queries.emplace(name, u"");
   relations_ = container_relations();
@@ -131,10 +109,10 @@ void conversion_run::run_tables(dbf_database& source) {
     result_.tallies.push_back(table_tally{name});
     stop_if_cancelled();
     try {
-      convert_table(source, names, name);
+      convert_table(name);
     } catch (const tk_final_exception&) {
       throw;
-    } catch (const ora_exception& e) {
+    } catch (const udb_target_exception& e) {
       if (e.connection_lost()) stop_run(e);
       fail_table(e);
     } catch (const tk_exception& e) {
@@ -169,7 +147,7 @@ void conversion_run::remove_journal() {
   }
   try {
     journal_->remove();
-  } catch (const ora_exception& e) {
+  } catch (const udb_target_exception& e) {
     // Its cause (a full disk) was reported already; the log keeps it.
     tk_log(3, "Dropping the journal: %s", e.message);
     say("The run's journal could not be dropped; the next run of this folder without --resume replaces it");
@@ -181,34 +159,33 @@ void conversion_run::say(const std::string& text) const {
   context_.presenter.say(text);
 }
 
-// Every run keeps a journal, so that any run that is killed can be resumed.
+// Every run keeps a journal, so that any run that is killed can be resumed;
+// a target that writes nothing a run could resume gives none.
 void conversion_run::open_journal() {
-  journal_.reset();
-  target_->journal = nullptr;
   resumed_.clear();
-  if (target_->dry_run()) return;  // nothing is written that a run could resume
-  journal_ = std::make_unique<ora_journal>(*target_);
+  journal_ = target_->open_journal();
+  if (!journal_) return;
   try {
     if (settings_.resume) {
       resumed_ = journal_->read();
       if (resumed_.empty()) say("Nothing to resume: no journal of an unfinished run in this schema; every table is converted");
     }
     if (resumed_.empty()) journal_->start_run();
-  } catch (const ora_exception& e) {
+  } catch (const udb_target_exception& e) {
     if (e.connection_lost()) throw;
     say(tk_format("No journal is kept (%s): this run cannot be resumed if it is stopped", e.message));
-    journal_.reset();
+    target_->close_journal();
+    journal_ = nullptr;
   }
-  target_->journal = journal_.get();
 }
 
-const ora_journal_entry* conversion_run::resumed_entry(const std::u16string& source) const {
-  for (const ora_journal_entry& entry : resumed_)
+const udb_journal_entry* conversion_run::resumed_entry(const std::u16string& source) const {
+  for (const udb_journal_entry& entry : resumed_)
     if (entry.source == source) return &entry;
   return nullptr;
 }
 
-void conversion_run::check_same_file(const ora_journal_entry& earlier, const ora_journal_entry& now,
+void conversion_run::check_same_file(const udb_journal_entry& earlier, const udb_journal_entry& now,
                                        const std::u16string& name) const {
   if (earlier.same_file(now)) return;
   throw tk_exception(tk_format(
@@ -218,20 +195,6 @@ void conversion_run::check_same_file(const ora_journal_entry& earlier, const ora
       tk_printable_name_utf8(name)));
 }
 
-namespace {
-
-ora_journal_entry file_identity(const dbf_recordset& table) {
-  ora_journal_entry entry;
-  entry.source =
-      tk_utf8_to_utf16_lenient(tk_path_utf8(std::filesystem::absolute(tk_native_path(table.file_name())).lexically_normal()));
-  tk_file_size_and_exact_time(table.file_name(), entry.file_size, entry.file_time);
-  entry.header_date = table.header_date();
-  entry.record_count = table.record_count();
-  return entry;
-}
-
-}  // namespace
-
 void conversion_run::fail_table(const tk_exception& e) {
   ++result_.tables_failed;
   result_.tallies.back().result = table_tally::outcome::failed;
@@ -240,7 +203,7 @@ void conversion_run::fail_table(const tk_exception& e) {
 
 // Nothing more can reach Oracle: the summary tells what was done, and the
 // error (which ends the run) how far the table at hand got.
-void conversion_run::stop_run(const ora_exception& e) {
+void conversion_run::stop_run(const udb_target_exception& e) {
   ++result_.tables_failed;
   table_tally& tally = result_.tallies.back();
   tally.result = table_tally::outcome::failed;
@@ -255,7 +218,7 @@ void conversion_run::stop_run(const ora_exception& e) {
 // The connection went away outside a table (reading the schema's tables,
 // opening the journal, making the relations): the run stops as it does
 // inside one, with its summary and the status of a run-stopping error.
-void conversion_run::lose_connection(const ora_exception& e) {
+void conversion_run::lose_connection(const udb_target_exception& e) {
   print_summary();
   reporter_.error(tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops", e.message),
                       tk_exception::run_level),
@@ -272,63 +235,33 @@ void conversion_run::print_summary() const {
   }
 }
 
-// Upper-cased before it is checked: upper case can take more bytes, or
-// letters the database character set lacks.
-std::u16string conversion_run::target_name(ora_tn_validator& names, const std::u16string& customised) {
-  std::u16string chosen = settings_.upper_case ? tk_wstring(customised).to_upper() : customised;
-  if (!names.is_acceptable(chosen)) {
-    chosen = names.get_safe_name(chosen);
-    tk_log(2, "Store generated table name '%s'", chosen);
-    names.add_existing_name(chosen);
-  }
-  names.restricted_names.push_back(chosen);
-  return chosen;
-}
-
-void conversion_run::convert_table(dbf_database& source, ora_tn_validator& names,
-                                     const std::u16string& name) {
+void conversion_run::convert_table(const std::u16string& name) {
   status_.set_current_table(name);
   status_.records_total = 0;
   status_.records_done = 0;
-  if (!source.is_table_exist(name)) {
+  if (!source_.has_table(name)) {
     ++result_.tables_failed;
     result_.tallies.back().result = table_tally::outcome::failed;
     context_.presenter.complain(tk_format("Table %s not exists", tk_printable_name_utf8(name)));
     return;
   }
-  const std::unique_ptr<dbf_recordset> table = source.open_table(
-      name, settings_.skip_indexes ? dbf_recordset::index_files::skip : dbf_recordset::index_files::read);
-  dbf_recordset& dbf = *table;
-  // Long field names first: key expressions are written with them.
-  dbf_container::table_facts container = dbf_container::apply(dbf, tk_printable_name_utf8(name));
-  dbf_field_properties::apply(dbf, tk_printable_name_utf8(name));
-  if (!dbf.code_page_warning().empty())
-    reporter_.warn({tk_printable_name_utf8(name), 0, {}, dbf.code_page_warning()});
-  if (dbf.code_page_guessed())
-    say(tk_format("Table %s: --encoding=auto reads its text in code page %d, which it looks like (sure: %d%%)",
-                  tk_printable_name_utf8(name), dbf.get_codepage(), dbf.text_code_page().sureness));
-  if (!settings_.skip_indexes) {
-    dbf_table_indexes reader(dbf, tk_printable_name_utf8(name), !settings_.skip_deleted);
-    table->indexes = reader.read();
-    for (const std::string& note : reader.notes()) say(tk_printable_name_utf8(name) + ": " + note);
-    mark_primary_key(table->indexes, container.primary_tag);
-  }
-  if (context_.table_opened) context_.table_opened(dbf);
+  udb_opened_table opened = source_.open_table(name, [this](const std::string& line) { say(line); });
+  udb_source_table& table = *opened.table;
   // Without its memo file the table is copied with empty memos: incomplete
   // data, which the run must not report as a success.
-  if (dbf.memo_missing()) {
+  if (table.incomplete()) {
     ++result_.tables_failed;
     result_.tallies.back().result = table_tally::outcome::failed;
   }
-  udb_schema schema = table->schema;
-  udb_indexes indexes = table->indexes;
-  std::u16string target_table = target_name(names, customisation_.modify1(name, schema, indexes));
-  table->schema = std::move(schema);
-  table->indexes = std::move(indexes);
+  udb_schema schema = table.schema;
+  udb_indexes indexes = table.indexes;
+  const std::u16string target_table = target_->table_name(customisation_.modify1(name, schema, indexes));
+  table.schema = std::move(schema);
+  table.indexes = std::move(indexes);
   result_.tallies.back().target = target_table;
-  announce_renamed(source, name, target_table);
-  const ora_journal_entry identity = file_identity(dbf);
-  const ora_journal_entry* earlier = resumed_entry(identity.source);
+  announce_renamed(name, target_table);
+  const udb_journal_entry identity = table.identity();
+  const udb_journal_entry* earlier = resumed_entry(identity.source);
   if (earlier && journal_) journal_->adopt(*earlier);
   if (earlier && earlier->finished) {
     say(tk_format("Table %s skipped: the run being resumed loaded it whole", tk_printable_name_utf8(name)));
@@ -337,7 +270,7 @@ void conversion_run::convert_table(dbf_database& source, ora_tn_validator& names
   }
   if (earlier) check_same_file(*earlier, identity, name);
   // A table the resumed run left half-loaded is continued, whatever the mode.
-  const bool existed = target_->is_table_exist(target_table);
+  const bool existed = target_->table_exists(target_table);
   if (earlier && !existed) {
     // Dropped since: continuing after the journal's record would lose the
     // records loaded before it.
@@ -357,26 +290,20 @@ void conversion_run::convert_table(dbf_database& source, ora_tn_validator& names
     }
     if (settings_.existing_tables == existing_table_mode::overwrite) {
       tk_log(2, "Overwrite existing table");
-      target_->check_fits(table->schema);  // while the old table is still there
-      try {
-        target_->delete_tab(target_table);
-      } catch (const ora_exception& e) {
-        if (e.ora_number() == ora_resource_busy)
-          throw tk_exception("Cannot delete table because it is busy with another process");
-        throw;
-      }
+      target_->check_fits(table.schema);  // while the old table is still there
+      target_->drop_table(target_table);
     }
   }
   // Keys and indexes come after the rows, on tables this run creates or goes on with.
-  const bool builds_indexes = earlier || !target_->is_table_exist(target_table);
-  std::unique_ptr<udb_recordset> destination = open_target(*table, target_table);
-  if (settings_.existing_tables == existing_table_mode::merge && !earlier && !settings_.logicals_as_is && !table->schema.conform_to(destination->schema))
+  const bool builds_indexes = earlier || !target_->table_exists(target_table);
+  std::unique_ptr<udb_recordset> destination = open_target(table, target_table);
+  if (settings_.existing_tables == existing_table_mode::merge && !earlier && !settings_.logicals_as_is && !table.schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
   if (settings_.existing_tables == existing_table_mode::merge && !earlier && existed)
-    merge_check(table->schema, destination->schema, settings_.upper_case, reporter_).run(tk_printable_name_utf8(name));
-  status_.records_total = dbf.record_count();
-  tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), dbf.record_count());
-  context_.presenter.say(tk_format("Converting table %s(%d records)", tk_printable_name_utf8(name), dbf.record_count()));
+    merge_check(table.schema, destination->schema, settings_.upper_case, reporter_).run(tk_printable_name_utf8(name));
+  status_.records_total = table.record_count();
+  tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), table.record_count());
+  context_.presenter.say(tk_format("Converting table %s(%d records)", tk_printable_name_utf8(name), table.record_count()));
   std::uint64_t from = 1;
   continuing_table_ = journal_ && earlier;
   if (journal_ && earlier) {
@@ -386,7 +313,7 @@ void conversion_run::convert_table(dbf_database& source, ora_tn_validator& names
   } else if (journal_) {
     journal_->start_table(identity);
   }
-  if (dbf.record_count() != 0 && !settings_.definitions_only) {
+  if (table.record_count() != 0 && !settings_.definitions_only) {
     // The watcher's line is closed however the table ends.
     struct watched {
       vesper_progress* watcher;
@@ -395,27 +322,13 @@ void conversion_run::convert_table(dbf_database& source, ora_tn_validator& names
         if (watcher) watcher->table_ended(done);
       }
     } scope{context_.progress, status_.records_done};
-    if (context_.progress) context_.progress->table_started(name, dbf.record_count(), from - 1);
-    copy_records(dbf, *destination, name, from);
+    if (context_.progress) context_.progress->table_started(name, table.record_count(), from - 1);
+    copy_records(table, *destination, name, from);
   }
-  if (builds_indexes) require_columns(*table, target_table);
-  if (builds_indexes) create_indexes(*table, target_table);
-  if (builds_indexes && !settings_.skip_indexes) relations_.table_loaded(name, target_table, *table, std::move(container.relations));
+  if (builds_indexes) require_columns(table, target_table);
+  if (builds_indexes) create_indexes(table, target_table);
+  if (builds_indexes && !settings_.skip_indexes) relations_.table_loaded(name, target_table, table, std::move(opened.relations));
   if (journal_) journal_->finish_table();
-}
-
-// The container's primary key tag: a candidate index in the file, the
-// table's primary key in Oracle.
-void conversion_run::mark_primary_key(udb_indexes& indexes, const std::u16string& tag) const {
-  if (tag.empty()) return;
-  for (udb_index& index : indexes.list)
-    if (tk_loose_equal(index.name, tag)) {
-      index.unique = index.primary = true;
-      return;
-    }
-  reporter_.warn(
-      {tk_printable_name_utf8(result_.tallies.back().table), 0, {},
-       tk_format("the primary key tag %s did not become an Oracle index: the table gets no primary key", tag)});
 }
 
 // An index Oracle refuses (a unique key the rows repeat, a key too long)
@@ -446,32 +359,29 @@ void conversion_run::require_columns(const udb_recordset& table, const std::u16s
 
 // A file whose name clashes in case with another's is converted under a
 // name of its own; the user must learn which.
-void conversion_run::announce_renamed(const dbf_database& source, const std::u16string& name,
-                                        const std::u16string& target_table) const {
-  const dbf_renamed_file* renamed = source.renamed(name);
-  if (!renamed) return;
-  std::string text = tk_format("table %s: file %s converted as %s", renamed->table, renamed->file, target_table);
+void conversion_run::announce_renamed(const std::u16string& name, const std::u16string& target_table) const {
+  const std::string text = source_.renamed_note(name, target_table);
+  if (text.empty()) return;
   tk_log(3, "%s", text);
   context_.presenter.say(text);
 }
 
 std::unique_ptr<udb_recordset> conversion_run::open_target(udb_recordset& source,
                                                              const std::u16string& target_table) {
-  if (target_->is_table_exist(target_table)) return target_->get_table(target_table, udb_access::append);
+  if (target_->table_exists(target_table)) return target_->open_table(target_table);
   const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
-  target_->column_notes = [this, shown](const std::u16string& column, const std::string& message) {
-    reporter_.warn({shown, 0, tk_printable_name_utf8(column), message});
-  };
-  std::unique_ptr<udb_recordset> created = target_->create_table(target_table, source.schema, udb_indexes());
-  target_->column_notes = nullptr;
-  for (const std::string& warning : target_->creation_warnings) reporter_.warn({shown, 0, {}, warning});
-  return created;
+  return target_->create_table(
+      target_table, source.schema,
+      [&](const std::u16string& column, const std::string& message) {
+        reporter_.warn({shown, 0, tk_printable_name_utf8(column), message});
+      },
+      [&](const std::string& warning) { reporter_.warn({shown, 0, {}, warning}); });
 }
 
 // The table's writer decides how the records reach it; a stop asked for is
 // honoured where the writer holds nothing back, after it committed what it
 // wrote so far.
-void conversion_run::copy_records(dbf_recordset& source, udb_recordset& destination,
+void conversion_run::copy_records(udb_source_table& source, udb_recordset& destination,
                                     const std::u16string& name, std::uint64_t from) {
   table_tally& tally = result_.tallies.back();
   udb_write_sinks sinks;
@@ -510,7 +420,7 @@ void conversion_run::copy_records(dbf_recordset& source, udb_recordset& destinat
   writer->finish();
 }
 
-void conversion_run::append_one(dbf_recordset& source, udb_record_writer& writer, const std::u16string& name) {
+void conversion_run::append_one(udb_source_table& source, udb_record_writer& writer, const std::u16string& name) {
   const std::uint64_t number = source.current_number();
   std::unique_ptr<udb_record> holder;
   const udb_record* record = nullptr;
@@ -553,11 +463,11 @@ const udb_record* conversion_run::record_to_append(udb_recordset& source, const 
 // there) is an error of its own, once per table; the table goes on, its
 // rejected records reported with their Oracle messages as ever, so that
 // the counts of what was committed stay true.
-void conversion_run::reject(dbf_recordset& source, std::uint64_t number, const tk_exception& e) {
+void conversion_run::reject(udb_source_table& source, std::uint64_t number, const tk_exception& e) {
   if (settings_.bad_file.empty() || bad_file_unwritable_) return;
   try {
-    if (!bad_) bad_ = std::make_unique<dbf_bad_file>(source, bad_file_path(source), continuing_table_);
-    bad_->add(source.bytes_of(number), number, e.message);
+    if (!bad_) bad_ = source.open_reject_file(bad_file_path(source), continuing_table_);
+    bad_->add(number, e.message);
   } catch (const tk_exception& error) {
     bad_file_unwritable_ = true;
     reporter_.error(error, tk_printable_name_utf8(result_.tallies.back().table), true);
@@ -571,7 +481,7 @@ void conversion_run::reject(dbf_recordset& source, std::uint64_t number, const t
 // In a folder each table's file takes its source file's name; a file name
 // serves the first table with rejected records, later ones add their name
 // to its stem.
-std::filesystem::path conversion_run::bad_file_path(const dbf_recordset& source) const {
+std::filesystem::path conversion_run::bad_file_path(const udb_source_table& source) const {
   const std::filesystem::path given = tk_native_path(settings_.bad_file);
   // A name ending in a separator (a slash, or a backslash too on Windows) is a folder;
   // without its trailing separator the file's name joins it with the
@@ -601,7 +511,7 @@ void conversion_run::close_bad_file() {
   context_.presenter.say(text);
 }
 
-void conversion_run::record_failed(dbf_recordset& source, std::uint64_t number, const tk_exception& e,
+void conversion_run::record_failed(udb_source_table& source, std::uint64_t number, const tk_exception& e,
                                      const std::u16string& name) {
   reject(source, number, e);
   reporter_.error(e, tk_format(u"%s, record #%I64u", tk_printable_name(name), number), false);

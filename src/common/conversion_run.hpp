@@ -1,7 +1,8 @@
-// One conversion run: the chosen DBF tables of the settings' folder copied
-// into the connected Oracle schema, with the user's customisation. It
-// reports and asks through its context (warnings and errors, its own lines,
-// progress, a stop) and prints nothing itself.
+// One conversion run: the chosen tables of a source (a DBF folder) copied
+// into a target (an Oracle schema), with the user's customisation. It knows
+// both only by their interfaces, reports and asks through its context
+// (warnings and errors, its own lines, progress, a stop) and prints nothing
+// itself.
 #pragma once
 
 #include <cstdint>
@@ -17,25 +18,25 @@
 #include "run_status.hpp"
 #include "vesper_settings.hpp"
 
-class dbf_bad_file;
-class dbf_database;
-class dbf_recordset;
-class ora_database;
-class ora_journal;
-struct ora_journal_entry;
-class ora_exception;
-class ora_tn_validator;
+#include "udb_journal.hpp"
+
 class tk_exception;
 class tk_reporter;
+class udb_custom_conversion;
 class udb_record;
 class udb_record_writer;
 class udb_recordset;
+class udb_reject_file;
+class udb_source;
+class udb_source_table;
+class udb_target;
+class udb_target_exception;
 
 class conversion_run {
  public:
   // Borrows everything; `target` null: not connected (the run fails so).
-  conversion_run(const vesper_settings& settings, const ora_db_mutator& customisation, ora_database* target,
-                 run_context& context);
+  conversion_run(const vesper_settings& settings, const ora_db_mutator& customisation, udb_source& source,
+                 udb_target* target, run_context& context);
   ~conversion_run();
   conversion_run(const conversion_run&) = delete;
   conversion_run& operator=(const conversion_run&) = delete;
@@ -44,33 +45,29 @@ class conversion_run {
   run_result run();
 
  private:
-  void run_tables(dbf_database& source);
-  void convert_table(dbf_database& source, ora_tn_validator& names, const std::u16string& name);
-  // The Oracle name of a table whose (customised) name is `customised`.
-  std::u16string target_name(ora_tn_validator& names, const std::u16string& customised);
-  void announce_renamed(const dbf_database& source, const std::u16string& name,
-                        const std::u16string& target_table) const;
+  void run_tables(const udb_custom_conversion& rules);
+  void convert_table(const std::u16string& name);
+  void announce_renamed(const std::u16string& name, const std::u16string& target_table) const;
   std::unique_ptr<udb_recordset> open_target(udb_recordset& source, const std::u16string& target);
   void create_indexes(const udb_recordset& table, const std::u16string& target_table);
   void require_columns(const udb_recordset& table, const std::u16string& target_table);
-  void mark_primary_key(udb_indexes& indexes, const std::u16string& tag) const;
   // The run's container relations, made foreign keys after its last table.
   container_relations relations_;
-  void copy_records(dbf_recordset& source, udb_recordset& target, const std::u16string& name,
+  void copy_records(udb_source_table& source, udb_recordset& target, const std::u16string& name,
                     std::uint64_t from);
   void open_journal();
   void remove_journal();
   // The entry of the run being resumed for the file `source`; nullptr when none.
-  const ora_journal_entry* resumed_entry(const std::u16string& source) const;
+  const udb_journal_entry* resumed_entry(const std::u16string& source) const;
   // Raises the table's error when its file is not the one the journal knew.
-  void check_same_file(const ora_journal_entry& earlier, const ora_journal_entry& now,
+  void check_same_file(const udb_journal_entry& earlier, const udb_journal_entry& now,
                        const std::u16string& name) const;
   void say(const std::string& text) const;
   // Counts the source's current record as through and tells the watcher now and then.
   void record_through();
   // Hands the source's current record to `writer`: appended, left out as
   // deleted, or failed in its customisation.
-  void append_one(dbf_recordset& source, udb_record_writer& writer, const std::u16string& name);
+  void append_one(udb_source_table& source, udb_record_writer& writer, const std::u16string& name);
   // The record to append for the source's current one (the customised one,
   // kept in `holder`), or null when it is left out as deleted.
   const udb_record* record_to_append(udb_recordset& source, const std::u16string& name,
@@ -79,29 +76,30 @@ class conversion_run {
   void stop_if_cancelled() const;
   // Counts the current table as failed and reports `e` with its name.
   void fail_table(const tk_exception& e);
-  [[noreturn]] void stop_run(const ora_exception& e);
-  void lose_connection(const ora_exception& e);
+  [[noreturn]] void stop_run(const udb_target_exception& e);
+  void lose_connection(const udb_target_exception& e);
   void print_summary() const;
   // Keeps the record numbered `number` of `source` in the table's bad file.
-  void reject(dbf_recordset& source, std::uint64_t number, const tk_exception& e);
+  void reject(udb_source_table& source, std::uint64_t number, const tk_exception& e);
   // Keeps and reports the failed record numbered `number` (its caller counts it).
-  void record_failed(dbf_recordset& source, std::uint64_t number, const tk_exception& e,
+  void record_failed(udb_source_table& source, std::uint64_t number, const tk_exception& e,
                      const std::u16string& name);
-  std::filesystem::path bad_file_path(const dbf_recordset& source) const;
+  std::filesystem::path bad_file_path(const udb_source_table& source) const;
   void close_bad_file();
 
   vesper_settings settings_;  // the run's own copy: it fills in the tables chosen
   const ora_db_mutator& customisation_;
-  ora_database* target_;
+  udb_source& source_;
+  udb_target* target_;
   run_context& context_;
   tk_reporter& reporter_;
   run_status own_status_;  // when nobody polls
   run_status& status_;
   run_result result_;
-  std::unique_ptr<dbf_bad_file> bad_;  // the current table's, once it has a record
+  std::unique_ptr<udb_reject_file> bad_;  // the current table's, once it has a record
   bool continuing_table_ = false;  // a resumed run goes on with the table at hand
   bool bad_file_unwritable_ = false;  // the table's bad file failed: its rejects are reported only
   std::uint32_t bad_files_written_ = 0;
-  std::unique_ptr<ora_journal> journal_;
-  std::vector<ora_journal_entry> resumed_;
+  udb_journal* journal_ = nullptr;  // the target's, while the run keeps one
+  std::vector<udb_journal_entry> resumed_;
 };

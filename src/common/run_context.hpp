@@ -4,9 +4,7 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
 
-class dbf_recordset;
 class run_presenter;
 class run_status;
 class tk_reporter;
@@ -24,10 +22,6 @@ struct run_context {
   // Set from another thread to stop the run cleanly at the next record
   // boundary (batches: at the next batch boundary); null: no stop is asked.
   const std::atomic<bool>* cancel = nullptr;
-
-  // Told of each table's source once it is open, before anything of it
-  // reaches the target (the pre-flight report reads its file's facts).
-  std::function<void(const dbf_recordset&)> table_opened;
 
   bool cancel_requested() const { return cancel && cancel->load(); }
 };

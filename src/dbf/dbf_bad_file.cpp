@@ -31,7 +31,7 @@ std::string memo_extension(const std::string& memo, const std::filesystem::path&
 }  // namespace
 
 dbf_bad_file::dbf_bad_file(const dbf_recordset& source, std::filesystem::path path, bool keep_earlier)
-    : path_(std::move(path)) {
+    : source_(source), path_(std::move(path)) {
   std::ifstream original(tk_native_path(source.file_name()), std::ios::binary);
   std::vector<char> header(source.header_size());
   if (!original.read(header.data(), static_cast<std::streamsize>(header.size())))
@@ -115,6 +115,10 @@ void dbf_bad_file::add(std::string_view record_bytes, std::uint64_t source_numbe
 
 // Kept current after every record, so that the file is whole even when the
 // run is killed.
+void dbf_bad_file::add(std::uint64_t source_number, const std::string& message) {
+  add(source_.bytes_of(source_number), source_number, message);
+}
+
 void dbf_bad_file::write_count() {
   std::array<char, 4> bytes;
   tk_write_le32(count_, bytes.data());

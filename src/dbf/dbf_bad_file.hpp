@@ -15,9 +15,11 @@
 #include <string_view>
 #include <vector>
 
+#include "udb_reject_file.hpp"
+
 class dbf_recordset;
 
-class dbf_bad_file {
+class dbf_bad_file : public udb_reject_file {
  public:
   // Creates `path` (replacing a file of that name) for the records of `source`;
   // raises tk_exception naming the file when it cannot be written. With
@@ -26,7 +28,7 @@ class dbf_bad_file {
   // interrupted run rejected, which the resumed run does not meet again.
   dbf_bad_file(const dbf_recordset& source, std::filesystem::path path, bool keep_earlier = false);
   // Writes the record count: the file is complete once this has run.
-  ~dbf_bad_file();
+  ~dbf_bad_file() override;
   dbf_bad_file(const dbf_bad_file&) = delete;
   dbf_bad_file& operator=(const dbf_bad_file&) = delete;
 
@@ -34,10 +36,12 @@ class dbf_bad_file {
   // and the message that rejected it; a record the earlier file already
   // holds (rejected again after a resume) is not added twice.
   void add(std::string_view record_bytes, std::uint64_t source_number, const std::string& message);
+  // The same, with the bytes read from the source's file.
+  void add(std::uint64_t source_number, const std::string& message) override;
 
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path messages_path() const;
-  std::uint32_t count() const { return count_; }
+  const std::filesystem::path& path() const override { return path_; }
+  std::filesystem::path messages_path() const override;
+  std::uint32_t count() const override { return count_; }
 
  private:
   bool open_earlier(const std::vector<char>& header);
@@ -45,6 +49,7 @@ class dbf_bad_file {
   void copy_memo_file(const std::string& memo);
   void write_count();
 
+  const dbf_recordset& source_;
   std::filesystem::path path_;
   std::fstream table_;
   std::ofstream messages_;

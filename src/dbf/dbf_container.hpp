@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "udb_table_relation.hpp"
+
 class dbf_recordset;
 
 class dbf_container {
@@ -45,12 +47,7 @@ class dbf_container {
     primary_tag = 0x14,
   };
   // A persistent relation: the child's tag refers to the parent table's tag.
-  struct relation {
-    std::u16string child_tag, parent_table, parent_tag;
-    // The parent's table file name without its extension, as the run names
-    // the table; the container name when its path is not given.
-    std::u16string parent_file;
-  };
+  using relation = udb_table_relation;
   // What the container says of one table.
   struct table_facts {
     std::u16string name;                      // the table's name in the container

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 
+#include "dbf_bad_file.hpp"
 #include "dbf_code_pages.hpp"
 #include "dbf_exception.hpp"
 #include "dbf_index_files.hpp"
@@ -15,11 +17,13 @@
 #include "smt_memo_file.hpp"
 #include "tk_byte_order.hpp"
 #include "tk_code_page.hpp"
+#include "tk_file_exist.hpp"
 #include "tk_file_name.hpp"
 #include "tk_format.hpp"
 #include "tk_folder.hpp"
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
+#include "tk_wstring.hpp"
 #include "tk_mail_assertion.hpp"
 
 namespace {
@@ -74,7 +78,7 @@ std::string dbf_sibling_file(const std::string& table_file, const std::string& e
 }
 
 dbf_recordset::dbf_recordset(const std::string& file_name, index_files indexes, int encoding)
-    : udb_recordset(table_name_of(file_name)), file_name_(file_name) {
+    : udb_source_table(table_name_of(file_name)), file_name_(file_name) {
   tk_log(2, "dbf_recordset::ctor(%s, cp=%d)", file_name, encoding);
   file_ = std::make_unique<tk_huge_file>(file_name);
   read_header();
@@ -589,4 +593,18 @@ udb_record& dbf_recordset::get_item() {
   if (!current_) current_ = std::make_unique<dbf_record>(columns_, null_flags_, memo_file_.get(), *page_);
   current_->read(current_bytes(), dbf_record_place{&name, std::uint64_t(cursor_) + 1, &value_warnings_, reporter_});
   return *current_;
+}
+
+udb_journal_entry dbf_recordset::identity() const {
+  udb_journal_entry entry;
+  entry.source =
+      tk_utf8_to_utf16_lenient(tk_path_utf8(std::filesystem::absolute(tk_native_path(file_name_)).lexically_normal()));
+  tk_file_size_and_exact_time(file_name_, entry.file_size, entry.file_time);
+  entry.header_date = header_date();
+  entry.record_count = record_count();
+  return entry;
+}
+
+std::unique_ptr<udb_reject_file> dbf_recordset::open_reject_file(std::filesystem::path path, bool keep_earlier) const {
+  return std::make_unique<dbf_bad_file>(*this, std::move(path), keep_earlier);
 }

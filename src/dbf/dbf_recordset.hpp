@@ -14,9 +14,9 @@
 #include "dbf_record.hpp"
 #include "tk_huge_file.hpp"
 #include "tk_reporter.hpp"
-#include "udb_recordset.hpp"
+#include "udb_source_table.hpp"
 
-class dbf_recordset : public udb_recordset {
+class dbf_recordset : public udb_source_table {
  public:
   static constexpr const char* encrypted = "table is encrypted";
 
@@ -85,15 +85,18 @@ class dbf_recordset : public udb_recordset {
   void rename_column(std::size_t i, const std::u16string& name);
   // The records the table holds: those the header counts and the whole
   // records after them (warned of with the first record read).
-  std::uint32_t record_count() const { return record_count_; }
+  std::uint32_t record_count() const override { return record_count_; }
   // The date of the last update in the header, its three bytes YY MM DD as one number.
   std::uint32_t header_date() const { return std::uint32_t(header_[1]) << 16 | header_[2] << 8 | header_[3]; }
   dbf_memo_kind memo_type() const { return memo_type_; }
   bool has_memo_file() const { return memo_file_ != nullptr; }
   // True when memo columns read as empty because the memo file is missing.
   bool memo_missing() const { return memo_wanted_ && !memo_file_; }
+  bool incomplete() const override { return memo_missing(); }
   bool has_memo_columns() const;
-  const std::string& file_name() const { return file_name_; }
+  const std::string& file_name() const override { return file_name_; }
+  udb_journal_entry identity() const override;
+  std::unique_ptr<udb_reject_file> open_reject_file(std::filesystem::path path, bool keep_earlier) const override;
   // Bytes before the first record: header, field descriptors and what follows them.
   std::uint16_t header_size() const { return header_length(); }
   // The memo file in use; empty when there is none.
@@ -104,9 +107,9 @@ class dbf_recordset : public udb_recordset {
   // without moving the cursor or touching the records read ahead.
   std::string bytes_of(std::uint64_t number) const;
   // The number (from 1) of the record at the cursor.
-  std::uint64_t current_number() const { return std::uint64_t(cursor_) + 1; }
+  std::uint64_t current_number() const override { return std::uint64_t(cursor_) + 1; }
   // Moves the cursor to the record numbered `number` (from 1).
-  void go_to(std::uint64_t number) { cursor_ = static_cast<std::uint32_t>(number - 1); }
+  void go_to(std::uint64_t number) override { cursor_ = static_cast<std::uint32_t>(number - 1); }
 
  private:
   void read_header();

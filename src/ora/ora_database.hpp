@@ -15,6 +15,7 @@
 #include "ora_sql_runner.hpp"
 #include "udb_custom_conversion.hpp"
 #include "udb_database.hpp"
+#include "udb_target.hpp"
 
 class ora_indexes_initializer;
 class ora_journal;
@@ -45,21 +46,14 @@ class ora_database : public udb_database, public ora_sql_runner {
   // (the source's) NOT NULL, after its rows are loaded; a column Oracle
   // refuses (rows leave it empty: ORA-02296) is handed to `failed` with its
   // source name and the message, and the rest follow.
-  using column_failure = std::function<void(const std::u16string& column, const std::string& message)>;
+  using column_failure = udb_column_note;
   // Told of each column create_table declares otherwise than it was given
   // (a type or default refused or changed), by its Oracle name; without it
   // such notes are warnings under the Oracle table's name.
   column_failure column_notes;
   void require_columns(const std::u16string& table, const udb_schema& schema, const udb_indexes& indexes,
                        const column_failure& failed);
-  // One end of a foreign key: a table this run built from `schema` and
-  // `indexes` (the source's), and its key columns by their source names.
-  struct key_side {
-    const std::u16string& table;
-    const udb_schema& schema;
-    const udb_indexes& indexes;
-    const std::vector<std::u16string>& columns;
-  };
+  using key_side = udb_key_side;
   // Adds a foreign key from `child` to `parent` under a name Oracle gives;
   // a refusal (orphans: ORA-02298) is raised as ora_exception.
   void create_foreign_key(const key_side& child, const key_side& parent);

@@ -4,7 +4,7 @@
 #include "tk_logger.hpp"
 
 ora_exception::ora_exception(int ora_number, std::u16string_view text)
-    : tk_exception(text, item_level, code_of(ora_number)) {
+    : udb_target_exception(text, code_of(ora_number)) {
   tk_log(1, "ora_exception::ctor");
 }
 

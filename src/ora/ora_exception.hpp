@@ -2,9 +2,9 @@
 // 0x100000 | (ORA number & 0xFFFF), so ORA-12154 has code 0x102F7A.
 #pragma once
 
-#include "tk_exception.hpp"
+#include "udb_target_exception.hpp"
 
-class ora_exception : public tk_exception {
+class ora_exception : public udb_target_exception {
  public:
   ora_exception(int ora_number, std::u16string_view text);
 
@@ -13,7 +13,7 @@ class ora_exception : public tk_exception {
   int ora_number() const { return code & 0xFFFF; }
   // The session is gone: one of the errors that say so, or any error after
   // which the client found the server not connected.
-  bool connection_lost() const;
+  bool connection_lost() const override;
 
   bool server_not_connected = false;
 };

@@ -42,13 +42,8 @@ bool journal_exists(ora_engine& engine) {
 
 }  // namespace
 
-bool ora_journal_entry::same_file(const ora_journal_entry& other) const {
-  return file_size == other.file_size && file_time == other.file_time && header_date == other.header_date &&
-         record_count == other.record_count;
-}
-
-std::vector<ora_journal_entry> ora_journal::read() {
-  std::vector<ora_journal_entry> entries;
+std::vector<udb_journal_entry> ora_journal::read() {
+  std::vector<udb_journal_entry> entries;
   if (!journal_exists(database_.engine())) return entries;
   ora_stmt statement(database_.engine());
   statement.prepare(u"SELECT SOURCE_FILE, FILE_SIZE, FILE_TIME, HEADER_DATE, RECORD_COUNT, LAST_RECORD, FINISHED FROM " +
@@ -61,7 +56,7 @@ std::vector<ora_journal_entry> ora_journal::read() {
   for (int c = 0; c < columns; ++c)
     statement.define(static_cast<ub4>(c + 1), cells[c], sizeof cells[c], oci::sqlt_str, &indicators[c]);
   for (bool row = statement.execute(1) != oci::no_data; row; row = statement.fetch()) {
-    ora_journal_entry e;
+    udb_journal_entry e;
     e.source = cells[0];
     e.file_size = to_number(cells[1]);
     e.file_time = static_cast<std::int64_t>(to_number(cells[2]));
@@ -86,7 +81,7 @@ void ora_journal::start_run() {
   }
 }
 
-void ora_journal::start_table(const ora_journal_entry& entry) {
+void ora_journal::start_table(const udb_journal_entry& entry) {
   current_ = entry.source;
   current_entry_ = entry;
   current_entry_->last_record = 0;
@@ -97,7 +92,7 @@ void ora_journal::start_table(const ora_journal_entry& entry) {
   execute(insert_text(*current_entry_), true);
 }
 
-void ora_journal::continue_table(const ora_journal_entry& entry) {
+void ora_journal::continue_table(const udb_journal_entry& entry) {
   current_ = entry.source;
   current_entry_ = entry;
   pending_ = entry.last_record;
@@ -153,7 +148,7 @@ void ora_journal::create_again() {
   statement.execute(1, oci::default_mode);
 }
 
-std::u16string ora_journal::insert_text(const ora_journal_entry& entry) const {
+std::u16string ora_journal::insert_text(const udb_journal_entry& entry) const {
   return u"INSERT INTO " + quoted_journal() + u" VALUES (" + ora_unistr_literal(entry.source) + u", " +
          number(entry.file_size) + u", " + number(entry.file_time) + u", " +
          number(std::uint64_t(entry.header_date)) + u", " + number(std::uint64_t(entry.record_count)) + u", " +

@@ -9,8 +9,8 @@
 
 namespace {
 
-ora_journal_entry entry(const char16_t* source, std::uint32_t records) {
-  ora_journal_entry e;
+udb_journal_entry entry(const char16_t* source, std::uint32_t records) {
+  udb_journal_entry e;
   e.source = source;
   e.file_size = 1234;
   e.file_time = 1700000000;

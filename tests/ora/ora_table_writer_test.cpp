@@ -43,7 +43,7 @@ class OraTableWriterTest : public OraEmulationTest {
     db.run(std::u16string(u"create table T (") + columns + u")");
     journal_ = std::make_unique<ora_journal>(db);
     journal_->start_run();
-    ora_journal_entry entry;
+    udb_journal_entry entry;
     entry.source = u"/data/T.DBF";
     entry.record_count = 100;
     journal_->start_table(entry);
