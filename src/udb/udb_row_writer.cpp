@@ -2,6 +2,7 @@
 
 #include "tk_exception.hpp"
 #include "udb_recordset.hpp"
+#include "udb_target_exception.hpp"
 
 udb_row_writer::udb_row_writer(udb_recordset& table, udb_write_sinks sinks)
     : table_(table), sinks_(std::move(sinks)) {}
@@ -9,6 +10,10 @@ udb_row_writer::udb_row_writer(udb_recordset& table, udb_write_sinks sinks)
 void udb_row_writer::append(const udb_record& record, std::uint64_t number) {
   try {
     table_.append_record(record);
+  } catch (const udb_target_exception& e) {
+    if (e.connection_lost()) throw;  // the run stops: no record fails alone
+    sinks_.failed(e, number);
+    return;
   } catch (const tk_exception& e) {
     sinks_.failed(e, number);
     return;
