@@ -11,34 +11,12 @@
 #include "dbf_writer.hpp"
 #include "ora_db_mutator.hpp"
 #include "run_context.hpp"
-#include "run_presenter.hpp"
-#include "tk_reporter.hpp"
+#include "run_recorders.hpp"
 #include "udb_memory_target.hpp"
 #include "udb_target_exception.hpp"
 #include "vesper_settings.hpp"
 
 namespace {
-
-class recording_presenter : public run_presenter {
- public:
-  void say(const std::string& line) override { said.push_back(line); }
-  void complain(const std::string& line) override { said.push_back(line); }
-  bool said_line(const std::string& line) const {
-    for (const std::string& text : said)
-      if (text == line) return true;
-    return false;
-  }
-  std::vector<std::string> said;
-};
-
-class recording_reporter : public tk_log_reporter {
- public:
-  void error(const tk_exception& e, const std::string& place, bool no_stop) override {
-    errors.push_back(place + ": " + e.message);
-    tk_log_reporter::error(e, place, no_stop);
-  }
-  std::vector<std::string> errors;
-};
 
 class InMemoryTargetTest : public ProfileTest {
  protected:
