@@ -19,8 +19,8 @@ namespace {
 enum control { heading = 1313, outcome = 1314, error_list = 1016, store = 1116 };
 }
 
-gui_finish_page::gui_finish_page(vesper_settings& settings, vesper_converter& converter)
-    : wizard_page(buttons::finish, no_help), settings_(settings), converter_(converter) {
+gui_finish_page::gui_finish_page(vesper_settings& settings, vesper_converter& converter, const bool& nothing_chosen)
+    : wizard_page(buttons::finish, no_help), settings_(settings), converter_(converter), nothing_chosen_(nothing_chosen) {
   auto* layout = new QVBoxLayout(this);
   auto* title = numbered(new QLabel("Conversion is Completed"), heading);
   QFont bold = title->font();
@@ -43,18 +43,34 @@ void gui_finish_page::page_init() {
   tk_log(2, "gui_finish_page::page_init");
   const std::vector<std::string> errors = shell().errors();
   auto* list = control<QPlainTextEdit>(error_list);
-  if (errors.empty()) {
+  const run_result& run = converter_.last_run();
+  if (nothing_chosen_) {
+    show_outcome("Nothing was Converted", nothing_text);
+  } else if (errors.empty() && !run.failed() && !run.cancelled) {
     tk_log(1, "Display success-message");
-    control<QLabel>(outcome)->setText(success_text);
+    show_outcome("Conversion is Completed", success_text);
+  } else {
+    tk_log(1, "Display errors");
+    const std::string partial = run.partial_table_note();
+    const bool stopped = run.stopped_table.has_value() || run.cancelled;
+    show_outcome(stopped ? "Conversion was Stopped" : "Conversion is Completed",
+                 std::string(stopped ? stopped_text : failure_text) + (partial.empty() ? "" : "\n\n" + partial));
+  }
+  if (errors.empty() || nothing_chosen_) {
     list->hide();
     return;
   }
-  tk_log(1, "Display errors");
-  control<QLabel>(outcome)->setText(failure_text);
   QStringList texts;
   for (const std::string& text : errors) texts << QString::fromStdString(text);
   list->setPlainText(texts.join("\n\n"));
   list->show();
+}
+
+void gui_finish_page::show_outcome(const std::string& heading_text, const std::string& text) {
+  control<QLabel>(heading)->setText(QString::fromStdString(heading_text));
+  auto* label = control<QLabel>(outcome);
+  label->setWordWrap(true);
+  label->setText(QString::fromStdString(text));
 }
 
 // The list is for reading: focus on it goes on to the Finish button.

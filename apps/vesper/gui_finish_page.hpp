@@ -15,8 +15,14 @@ class gui_finish_page : public wizard_page {
       "Wizard has migrated your DBF file(s) to\nOracle server successfully.\n\nClick 'Finish' to exit the wizard.";
   static constexpr const char* failure_text =
       "There were some errors while converting the database.\nClick 'Finish' to exit the wizard.";
+  static constexpr const char* stopped_text =
+      "The conversion was stopped after an error; the tables after it were not converted.\nClick 'Finish' to exit "
+      "the wizard.";
+  static constexpr const char* nothing_text =
+      "No table was chosen, so nothing was converted.\nClick 'Finish' to exit the wizard.";
 
-  gui_finish_page(vesper_settings& settings, vesper_converter& converter);
+  // `nothing_chosen`: the user went on with no table, and no run was made.
+  gui_finish_page(vesper_settings& settings, vesper_converter& converter, const bool& nothing_chosen);
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -25,7 +31,10 @@ class gui_finish_page : public wizard_page {
 
  private:
   void on_store();
+  // The heading and the text that say how the run ended.
+  void show_outcome(const std::string& heading, const std::string& text);
 
   vesper_settings& settings_;
   vesper_converter& converter_;
+  const bool& nothing_chosen_;
 };

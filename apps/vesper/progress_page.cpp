@@ -92,6 +92,9 @@ void progress_page::finish_run() {
   timer_->stop();
   if (worker_.joinable()) worker_.join();
   if (close_when_done_) {
+    // The user leaves the wizard, but must learn what the stop left behind.
+    const std::string partial = converter_.last_run().partial_table_note();
+    shell().boxes().message("The conversion was cancelled." + (partial.empty() ? std::string() : "\n\n" + partial));
     shell().close_now();
     return;
   }

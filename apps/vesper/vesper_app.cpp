@@ -98,11 +98,19 @@ void vesper_app::add_pages(bool quick) {
   }
   progress_ = new progress_page(settings_, *converter_, nothing_chosen_);
   shell_->add_page(progress_);
-  shell_->add_page(new gui_finish_page(settings_, *converter_));
+  shell_->add_page(new gui_finish_page(settings_, *converter_, nothing_chosen_));
 }
 
 int vesper_app::run(const QStringList& arguments) {
   if (!open(arguments)) return exit_code_;
   shell_->exec();
+  exit_code_ = run_status_code();
   return exit_code_;
+}
+
+int vesper_app::run_status_code() const {
+  const run_result& run = converter_->last_run();
+  if (nothing_chosen_ || run.cancelled || run.stopped_table) return failure_exit_code;
+  if (run.failed()) return 2;
+  return handler_.warning_count() != 0 ? 1 : 0;
 }

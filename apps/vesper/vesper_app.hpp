@@ -37,6 +37,10 @@ class vesper_app {
   int run(const QStringList& arguments);
 
   int exit_code() const { return exit_code_; }
+  // The status the last run earns, as the agent's: 0 every table whole, 1
+  // with warnings, 2 tables or records failed, 255 not all converted (a
+  // stop, or no table chosen).
+  int run_status_code() const;
   // The wizard window; there is none until open() has got that far.
   bool has_shell() const { return shell_ != nullptr; }
   wizard_shell& shell() { return *shell_; }

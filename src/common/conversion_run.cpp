@@ -61,7 +61,10 @@ run_result conversion_run::run() {
         tk_log(3, "Conversion cancelled by the user");
       } else {
         ++result_.tables_failed;
+        // An error answered with Abort: the table at hand is not whole.
+        if (in_table_) result_.tallies.back().result = table_tally::outcome::failed;
       }
+      if (in_table_) result_.stopped_table = result_.tallies.size() - 1;
     } catch (const udb_target_exception& e) {
       ++result_.tables_failed;
       if (e.connection_lost())
@@ -109,7 +112,9 @@ void conversion_run::run_tables(const udb_custom_conversion& rules) {
     result_.tallies.push_back(table_tally{name});
     stop_if_cancelled();
     try {
+      in_table_ = true;
       convert_table(name);
+      in_table_ = false;
     } catch (const tk_final_exception&) {
       throw;
     } catch (const udb_target_exception& e) {
@@ -123,6 +128,7 @@ void conversion_run::run_tables(const udb_custom_conversion& rules) {
     } catch (const std::exception& e) {
       fail_table(tk_exception(e.what()));
     }
+    in_table_ = false;
     close_bad_file();
     reporter_.close_table_warnings(tk_printable_name_utf8(name));
     result_.tallies.back().warnings = reporter_.warnings_of(tk_printable_name_utf8(name));

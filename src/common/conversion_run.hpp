@@ -97,6 +97,7 @@ class conversion_run {
   run_status& status_;
   run_result result_;
   std::unique_ptr<udb_reject_file> bad_;  // the current table's, once it has a record
+  bool in_table_ = false;  // a table is being converted: a stop leaves it partial
   bool continuing_table_ = false;  // a resumed run goes on with the table at hand
   bool bad_file_unwritable_ = false;  // the table's bad file failed: its rejects are reported only
   std::uint32_t bad_files_written_ = 0;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "table_tally.hpp"
@@ -13,6 +15,13 @@ struct run_result {
   std::uint32_t records_failed = 0;
   // The run ended because a stop was asked for.
   bool cancelled = false;
+  // The tally of the table a stop (asked for, or an error's Abort) ended
+  // while it was being loaded; none when the run ended between tables.
+  std::optional<std::size_t> stopped_table;
 
   bool failed() const { return tables_failed != 0 || records_failed != 0; }
+  // What a user must know of the table the run stopped in when some of its
+  // records are committed: which Oracle table holds how many, and that a
+  // resumed run goes on after them. Empty when there is no such table.
+  std::string partial_table_note() const;
 };

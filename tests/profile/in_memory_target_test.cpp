@@ -9,6 +9,7 @@
 #include "conversion_run.hpp"
 #include "dbf_source.hpp"
 #include "dbf_writer.hpp"
+#include "tk_final_exception.hpp"
 #include "ora_db_mutator.hpp"
 #include "run_context.hpp"
 #include "run_recorders.hpp"
@@ -214,4 +215,34 @@ TEST_F(InMemoryTargetTest, AStopEndsTheTableAtARecordBoundaryAndKeepsTheJournal)
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].last_record, 5u);
   EXPECT_FALSE(entries[0].finished);
+}
+
+// An error answered with Abort (the wizard's error dialog) ends the run in
+// the table at hand: that table failed, and the result names it with the
+// rows it has, so that the user learns that a resumed run goes on with it.
+TEST_F(InMemoryTargetTest, AnAbortedTableCountsAsFailedAndIsNamedAsPartlyLoaded) {
+  write_table("A.DBF", 6);
+  write_table("B.DBF", 2);
+  class aborting_reporter : public recording_reporter {
+    void error(const tk_exception& e, const std::string& place, bool no_stop) override {
+      recording_reporter::error(e, place, no_stop);
+      if (!no_stop) throw tk_final_exception();
+    }
+  } aborting;
+  target_.before_append = [](const std::u16string&, std::uint64_t row) {
+    if (row == 4) throw tk_exception("value too large for column");
+  };
+  run_context context{aborting, presenter_, nullptr, nullptr, &cancel_};
+  dbf_source_options reading;
+  reading.folder = settings_.folder;
+  dbf_source source(reading, aborting);
+  const run_result result = conversion_run(settings_, customisation_, source, &target_, context).run();
+  EXPECT_FALSE(result.cancelled);
+  ASSERT_EQ(result.stopped_table, std::optional<std::size_t>(0));
+  EXPECT_EQ(result.tallies[0].result, table_tally::outcome::failed);
+  EXPECT_EQ(ids(u"A"), numbers(1, 3));
+  EXPECT_EQ(target_.table(u"B"), nullptr);
+  EXPECT_EQ(result.partial_table_note(),
+            "Table a is partly loaded: 3 of its 4 records read are committed in the Oracle table A. A run with "
+            "\"Resume an interrupted run\" (vpxagent --resume) goes on after the last committed record.");
 }

@@ -142,10 +142,18 @@ class WizardFlowTest : public QObject {
     QVERIFY(converter.last_run().cancelled);
     QCOMPARE(converter.last_run().tallies.size(), std::size_t(1));
     QVERIFY(converter.last_run().tallies[0].line().find("(cancelled)") != std::string::npos);
+    QCOMPARE(world.app().run_status_code(), 255);
     world.close();
     const int arrived = std::stoi(world.count("BIG"));
     QVERIFY2(arrived > 0 && arrived < records, std::to_string(arrived).c_str());
     QCOMPARE(arrived % 250, 0);
+    // Before it closed, the wizard said what the stop left behind.
+    const QString said = world.boxes.seen().back().text;
+    QVERIFY2(said.startsWith("The conversion was cancelled.\n\nTable big is partly loaded: " + QString::number(arrived) +
+                             " of its "),
+             qPrintable(said));
+    QVERIFY2(said.contains("in the Oracle table BIG. A run with \"Resume an interrupted run\" (vpxagent --resume) goes on"),
+             qPrintable(said));
     QCOMPARE(world.sql("SELECT LAST_RECORD FROM \"VESPER$JOURNAL\""), "LAST_RECORD\n" + std::to_string(arrived) + "\n");
     // The rows that arrived are the first ones, each whole.
     QCOMPARE(world.sql("SELECT MAX(\"ID\") FROM \"BIG\" WHERE \"NAME\" LIKE 'record number x%'"),
@@ -185,6 +193,23 @@ class WizardFlowTest : public QObject {
   // waited for before the wizard goes, so what arrived is whole committed
   // batches; an error reported after the wizard has gone is shown on its
   // own, without the wizard's title.
+  // Going on without a table makes no run: the finish page says so, and
+  // the status is not that of a whole conversion.
+  void WizardFinishPageSaysNothingWasConvertedWhenNoTableWasChosen() {
+    wizard_fixture world(process_->handler);
+    QVERIFY(world.open());
+    world.walk_to_tables(world.copy_of_samples("dbf"));
+    world.boxes.plan("Yes");  // go on without a table
+    world.press_next();
+    QVERIFY(world.wait_for_finish());
+    QCOMPARE(world.control<QLabel>(1313)->text(), QString("Nothing was Converted"));
+    QCOMPARE(world.control<QLabel>(1314)->text(), QString(gui_finish_page::nothing_text));
+    QCOMPARE(world.app().run_status_code(), 255);
+    world.press_finish();
+    world.close();
+    QCOMPARE(world.tables(), std::string());
+  }
+
   void WizardClosedWhileItsRunGoesOnStopsTheRunFirst() {
     wizard_fixture world(process_->handler);
     const std::filesystem::path folder = world.folder("big");
