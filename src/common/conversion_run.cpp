@@ -322,7 +322,7 @@ void conversion_run::convert_table(dbf_database& source, ora_tn_validator& names
   }
   udb_schema schema = table->schema;
   udb_indexes indexes = table->indexes;
-  std::u16string target_table = target_name(names, customisation_.modify1(name, schema, indexes));
+  std::u16string target_table = target_name(names, customisation_.customise_table(name, schema, indexes, settings_.logicals_as_is, reporter_));
   table->schema = std::move(schema);
   table->indexes = std::move(indexes);
   result_.tallies.back().target = target_table;
@@ -541,11 +541,10 @@ const udb_record* conversion_run::record_to_append(udb_recordset& source, const 
                                                      std::unique_ptr<udb_record>& holder) {
   tk_log(1, "Converting %d record", status_.records_done + 1);
   const udb_record& record = source.get_item();
-  tk_log(2, "udb_db_mutator::modify2(%s)", name);
   if (record.deleted) ++result_.tallies.back().deleted;
   if (record.deleted && settings_.skip_deleted) return nullptr;
   if (!customisation_.changes_records(name)) return &record;
-  holder = customisation_.modify2(name, record);
+  holder = customisation_.customise_record(name, record, settings_.logicals_as_is);
   return holder.get();
 }
 
