@@ -65,8 +65,8 @@ bool lists(const std::vector<std::u16string>& attributes, const QString& wanted)
 }  // namespace
 
 types_map_dlg::types_map_dlg(wizard_shell& shell, ora_db_mutator& mutator, const std::u16string& table,
-                             const udb_schema& schema, QWidget* parent)
-    : QDialog(parent), shell_(shell), mutator_(mutator), table_(table) {
+                             const udb_schema& schema, bool logicals_as_is, QWidget* parent)
+    : QDialog(parent), shell_(shell), mutator_(mutator), table_(table), logicals_as_is_(logicals_as_is) {
   tk_log(2, "types_map_dlg::types_map_dlg");
   setWindowTitle("Edit Table");
   if (const ora_table_mutator* stored = mutator_.table(table)) {
@@ -137,7 +137,7 @@ void types_map_dlg::fill_list(const udb_schema& schema) {
   tk_log(2, "types_map_dlg::on_init");
   table_name_->setText(to_qstring(initial_name_));
   for (std::size_t i = 0; i < schema.size(); ++i) {
-    columns_.push_back({schema[i].name, ora_db_mutator::make_default_field(schema[i])});
+    columns_.push_back({schema[i].name, ora_db_mutator::make_default_field(schema[i], logicals_as_is_)});
     const ora_field_mutator& shown = effective(static_cast<int>(i));
     auto* item = new QTreeWidgetItem(
         QStringList{to_qstring(shown.new_name), to_qstring(shown.type.text()), to_qstring(shown.default_value),
