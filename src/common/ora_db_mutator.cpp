@@ -22,6 +22,24 @@ void rename_only(const ora_field_mutator& change, t_ftd& column) {
   column.default_value = change.default_value.empty() ? ole_variant() : ole_variant(change.default_value);
 }
 
+// A logical column as the run can make it: retyped with its values' meaning
+// kept, or renamed only (its own type, or one refused with a warning).
+void add_logical(const ora_field_mutator& change, const t_ftd& source, udb_schema& result, bool logicals_as_is,
+                 tk_reporter& reporter, const std::string& table) {
+  const ora_logical_column logical(change.type, logicals_as_is);
+  if (const std::string why = logical.refusal(); !why.empty())
+    reporter.warn({table, 0, tk_printable_name_utf8(source.name), why});
+  const ora_logical_column::plan how = logical.how();
+  if (how == ora_logical_column::plan::own_type || how == ora_logical_column::plan::refused) {
+    rename_only(change, result.add(std::make_unique<t_ftd>(source)));
+    return;
+  }
+  t_ftd& column = result.add(change.make_descriptor(&source));
+  change.modify1(column);
+  const std::u16string default_text = logical.default_of(change.default_value);
+  if (!default_text.empty()) column.default_value = ole_variant(default_text);
+}
+
 }  // namespace
 
 ora_field_mutator ora_db_mutator::make_default_field(const t_ftd& column, bool logicals_as_is) {
@@ -68,17 +86,10 @@ std::u16string ora_db_mutator::customise_table(const std::u16string& name, udb_s
       result.add(std::make_unique<t_ftd>(source));
       continue;
     }
-    if (source.vartype == VT_BOOL) {
-      const ora_logical_column logical(change->type, logicals_as_is);
-      if (const std::string why = logical.refusal(); !why.empty())
-        reporter.warn({printable, 0, tk_printable_name_utf8(source.name), why});
-      if (logical.how() == ora_logical_column::plan::own_type ||
-          logical.how() == ora_logical_column::plan::refused) {
-        rename_only(*change, result.add(std::make_unique<t_ftd>(source)));
-        continue;
-      }
-    }
-    change->modify1(result.add(change->make_descriptor(&source)));
+    if (source.vartype == VT_BOOL)
+      add_logical(*change, source, result, logicals_as_is, reporter, printable);
+    else
+      change->modify1(result.add(change->make_descriptor(&source)));
   }
   schema = std::move(result);
   return table->new_name.empty() ? name : table->new_name;

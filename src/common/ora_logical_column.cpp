@@ -1,5 +1,7 @@
 #include "ora_logical_column.hpp"
 
+#include <optional>
+
 #include "tk_format.hpp"
 
 namespace {
@@ -15,6 +17,16 @@ bool is_number_kind(VARTYPE kind) {
 // A NUMBER(p,s) holds 1 only with a digit before its point; a bare one,
 // FLOAT and the binary types do.
 bool holds_one(const ora_native_type& type) { return type.precision <= 0 || type.precision > type.scale; }
+
+// The words a logical default is written in (the dialog shows "1" and "0").
+std::optional<bool> logical_word(std::u16string text) {
+  for (char16_t& c : text)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  if (text.size() == 3 && text.front() == u'.' && text.back() == u'.') text = text.substr(1, 1);
+  if (text == u"T" || text == u"Y" || text == u"TRUE" || text == u"1" || text == u"-1") return true;
+  if (text == u"F" || text == u"N" || text == u"FALSE" || text == u"0") return false;
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -36,6 +48,12 @@ ole_variant ora_logical_column::value(const ole_variant& value) const {
   if (plan_ == plan::number) return ole_variant(truth ? 1 : 0);
   if (plan_ == plan::text) return ole_variant(std::u16string(as_is_ ? (truth ? u"T" : u"F") : (truth ? u"1" : u"0")));
   return value;
+}
+
+std::u16string ora_logical_column::default_of(const std::u16string& text) const {
+  const std::optional<bool> truth = logical_word(text);
+  if (!truth || (plan_ != plan::number && plan_ != plan::text)) return text;
+  return value(ole_variant(*truth)).to_wstring();
 }
 
 std::string ora_logical_column::refusal() const {

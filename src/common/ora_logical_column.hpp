@@ -20,6 +20,9 @@ class ora_logical_column {
   plan how() const { return plan_; }
   // The value that goes to the chosen type for the logical `value`.
   ole_variant value(const ole_variant& value) const;
+  // A default in the form the values take ("1" -> 'T' for text "as is");
+  // a text that is no logical value stays as it is.
+  std::u16string default_of(const std::u16string& text) const;
   // Why the chosen type was refused (empty when it was not).
   std::string refusal() const;
 

@@ -24,6 +24,7 @@ struct column_change {
   std::u16string name;
   std::u16string type;
   std::int32_t length = 0;
+  std::u16string default_value;  // as the dialog shows a logical's: "1" or "0"
 };
 
 class e2e_profile_run {
@@ -39,7 +40,8 @@ class e2e_profile_run {
   std::filesystem::path folder() const { return settings_.folder; }
   vesper_settings& settings() { return settings_; }
   void change(const std::u16string& table, const column_change& c) {
-    customisation_.table_for_update(table).update_field(c.source, c.name, c.type, c.length);
+    customisation_.table_for_update(table).update_field(c.source, c.name, c.type, c.length).default_value =
+        c.default_value;
   }
   e2e_result run(const std::string& name) {
     const std::filesystem::path path = session_.root() / tk_native_path(name + ".vpx");
@@ -80,7 +82,7 @@ TEST(E2eCustomisation, LogicalColumnsRenamedOrRetypedHoldOneForTrue) {
   profile.settings().tables = {u"flags"};
   profile.settings().logicals_as_is = false;
   profile.change(u"flags", {u"SHIPPED", u"SENT", u"NUMBER(3,0)"});
-  profile.change(u"flags", {u"PAID", u"PAID", u"NUMBER(5,0)"});
+  profile.change(u"flags", {u"PAID", u"PAID", u"NUMBER(5,0)", 0, u"1"});
   profile.change(u"flags", {u"OPEN", u"OPEN", u"VARCHAR2(5)", 5});
   const e2e_result run = profile.run("numbers");
   ASSERT_EQ(run.status, 0) << run.describe();
@@ -103,7 +105,7 @@ TEST(E2eCustomisation, LogicalColumnsAsIsKeepTheirLettersOrAreRefusedAWrongType)
   profile.settings().logicals_as_is = true;
   profile.change(u"flags", {u"SHIPPED", u"SENT", u"NUMBER(3,0)"});
   profile.change(u"flags", {u"PAID", u"PAID", u"NUMBER(5,0)"});
-  profile.change(u"flags", {u"OPEN", u"OPEN", u"VARCHAR2(5)", 5});
+  profile.change(u"flags", {u"OPEN", u"OPEN", u"VARCHAR2(5)", 5, u"1"});
   profile.change(u"flags", {u"LATE", u"OVERDUE", u"DATE"});
   const e2e_result run = profile.run("letters");
   ASSERT_EQ(run.status, 1) << run.describe();
@@ -119,6 +121,10 @@ TEST(E2eCustomisation, LogicalColumnsAsIsKeepTheirLettersOrAreRefusedAWrongType)
   EXPECT_NE(run.out.find("flags, column LATE: its logical values ('T' and 'F') do not fit DATE"), std::string::npos)
       << run.out;
   EXPECT_EQ(e2e_occurrences(run.out, "do not fit"), 2u) << run.out;
+  // The default takes the letters as the values do.
+  EXPECT_EQ(session.sql("SELECT DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'FLAGS' AND COLUMN_NAME = "
+                        "'OPEN'"),
+            "DATA_DEFAULT\n'T'\n");
 }
 
 // A currency holds up to 19 digits: renamed, kept a plain NUMBER or given a
