@@ -32,6 +32,8 @@ class types_map_dlg : public QDialog {
   static constexpr int help_context = 1024;
   static constexpr const char* empty_name = "Name cannot be empty. Try again.";
   static constexpr const char* bad_length = "Length must be a positive number. Try again.";
+  static constexpr const char* logical_refused =
+      "The logical values of this column do not fit the type chosen. Choose another type.";
 
   // `shell`: the wizard, for its boxes and help (borrowed); `mutator`: the
   // converter's customisation (borrowed); `table`: the source table's name;
@@ -50,6 +52,7 @@ class types_map_dlg : public QDialog {
   struct column {
     std::u16string source;
     ora_field_mutator initial;  // what the column gets without changes
+    bool logical = false;
   };
 
   void build_controls();

@@ -270,6 +270,44 @@ class WizardDialogTest : public QObject {
     QVERIFY(world.boxes.texts().endsWith(types_map_dlg::bad_length));
   }
 
+  // A logical column is offered the types that hold its values (1 and 0,
+  // or 'T' and 'F' "as is"), and a size that cannot hold them is refused.
+  void DialogTypesALogicalColumnIsOfferedTypesThatHoldItsValues() {
+    wizard_fixture world(process_->handler);
+    const std::filesystem::path folder = world.folder("dbf");
+    dbf_writer flags(0x03);
+    flags.field(u"ID", 'N', 3).field(u"PAID", 'L');
+    flags.record({dbf_cell::integer(1), dbf_cell::boolean(true)});
+    flags.write(folder, "FLAGS.DBF");
+    tk_log_reporter reporter;
+    const udb_schema schema = dbf_database(folder.u16string(), 0, reporter).get_table(u"flags", udb_access::read)->schema;
+    ora_db_mutator converter;
+    wizard_shell shell;  // never shown
+    auto offered = [](types_map_dlg& dialog) {
+      QStringList types;
+      auto* list = child<QComboBox>(dialog, types_map_dlg::type_id);
+      for (int i = 0; i < list->count(); ++i) types << list->itemText(i);
+      return types;
+    };
+    {
+      types_map_dlg dialog(shell, converter, u"flags", schema, true);
+      dialog.show();
+      select_row(dialog, 1);
+      QCOMPARE(offered(dialog), QStringList({"CHAR(1)", "VARCHAR2", "NVARCHAR2", "NCHAR"}));
+    }
+    types_map_dlg dialog(shell, converter, u"flags", schema, false);
+    dialog.show();
+    select_row(dialog, 1);
+    QCOMPARE(offered(dialog), QStringList({"NUMBER(3,0)", "NUMBER(5,0)", "NUMBER(11,0)", "NUMBER", "CHAR", "VARCHAR2"}));
+    choose_type(dialog, "NUMBER(5,0)");
+    child<QLineEdit>(dialog, types_map_dlg::precision_id)->setText("2");
+    child<QLineEdit>(dialog, types_map_dlg::scale_id)->setText("2");
+    click(dialog, 1);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(world.boxes.texts(), QString(types_map_dlg::logical_refused));
+    QVERIFY(converter.table(u"flags") == nullptr);
+  }
+
   void DialogErrorInternalCopiesItsTextAndSendsTheBugReport() {
     wizard_fixture world(process_->handler);
     const QString text = "Internal error: \ncode=615c31";
