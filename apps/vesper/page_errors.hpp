@@ -5,8 +5,10 @@
 
 #include <QString>
 #include <functional>
+#include <string>
 
 class tk_reporter;
+class vesper_profile_io;
 class wizard_boxes;
 
 // Runs `work`; a tk_exception goes to `reporter` without stopping anything,
@@ -15,3 +17,8 @@ bool guarded(tk_reporter& reporter, const wizard_boxes& boxes, const std::functi
 
 // The file filter of the profile dialogs.
 QString profile_filter();
+
+// Tells `boxes` that the profile just loaded by `loaded` names a log file
+// that cannot be used (`log_file`), when it does: the rest of the profile
+// is loaded, and only the log is missing.
+void tell_log_file_problem(const wizard_boxes& boxes, const vesper_profile_io& loaded, const std::string& log_file);

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "gui_text.hpp"
+#include "ora_logical_column.hpp"
 #include "tk_exception.hpp"
 #include "tk_logger.hpp"
 #include "udb_schema.hpp"
@@ -65,8 +66,8 @@ bool lists(const std::vector<std::u16string>& attributes, const QString& wanted)
 }  // namespace
 
 types_map_dlg::types_map_dlg(wizard_shell& shell, ora_db_mutator& mutator, const std::u16string& table,
-                             const udb_schema& schema, QWidget* parent)
-    : QDialog(parent), shell_(shell), mutator_(mutator), table_(table) {
+                             const udb_schema& schema, bool logicals_as_is, QWidget* parent)
+    : QDialog(parent), shell_(shell), mutator_(mutator), table_(table), logicals_as_is_(logicals_as_is) {
   tk_log(2, "types_map_dlg::types_map_dlg");
   setWindowTitle("Edit Table");
   if (const ora_table_mutator* stored = mutator_.table(table)) {
@@ -137,7 +138,8 @@ void types_map_dlg::fill_list(const udb_schema& schema) {
   tk_log(2, "types_map_dlg::on_init");
   table_name_->setText(to_qstring(initial_name_));
   for (std::size_t i = 0; i < schema.size(); ++i) {
-    columns_.push_back({schema[i].name, ora_db_mutator::make_default_field(schema[i])});
+    columns_.push_back({schema[i].name, ora_db_mutator::make_default_field(schema[i], logicals_as_is_),
+                        schema[i].vartype == VT_BOOL});
     const ora_field_mutator& shown = effective(static_cast<int>(i));
     auto* item = new QTreeWidgetItem(
         QStringList{to_qstring(shown.new_name), to_qstring(shown.type.text()), to_qstring(shown.default_value),
@@ -257,6 +259,12 @@ bool types_map_dlg::store_row(int row) {
     type.scale = number_in(size_edits_[scale_field]);
   }
   if (has_length) type.length = length;
+  // The run would keep the column's own type: the choice is refused here.
+  if (columns_[static_cast<std::size_t>(row)].logical &&
+      ora_logical_column(type, logicals_as_is_).how() == ora_logical_column::plan::refused) {
+    shell_.boxes().message(logical_refused);
+    return false;
+  }
   ora_field_mutator edited = effective(row);
   edited.new_name = name;
   edited.set_type(type.text(), length);

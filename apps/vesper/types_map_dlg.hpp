@@ -32,12 +32,15 @@ class types_map_dlg : public QDialog {
   static constexpr int help_context = 1024;
   static constexpr const char* empty_name = "Name cannot be empty. Try again.";
   static constexpr const char* bad_length = "Length must be a positive number. Try again.";
+  static constexpr const char* logical_refused =
+      "The logical values of this column do not fit the type chosen. Choose another type.";
 
   // `shell`: the wizard, for its boxes and help (borrowed); `mutator`: the
   // converter's customisation (borrowed); `table`: the source table's name;
-  // `schema`: its source columns (copied).
+  // `schema`: its columns as the run names them (copied); `logicals_as_is`:
+  // logical columns become CHAR(1) by default.
   types_map_dlg(wizard_shell& shell, ora_db_mutator& mutator, const std::u16string& table, const udb_schema& schema,
-                QWidget* parent = nullptr);
+                bool logicals_as_is = false, QWidget* parent = nullptr);
 
   void accept() override;
 
@@ -49,6 +52,7 @@ class types_map_dlg : public QDialog {
   struct column {
     std::u16string source;
     ora_field_mutator initial;  // what the column gets without changes
+    bool logical = false;
   };
 
   void build_controls();
@@ -69,6 +73,7 @@ class types_map_dlg : public QDialog {
   ora_db_mutator& mutator_;
   std::u16string table_;
   std::u16string initial_name_;
+  bool logicals_as_is_;
   std::vector<column> columns_;
   ora_table_mutator working_;
   int shown_row_ = -1;

@@ -63,7 +63,8 @@ bool vesper_app::open(const QStringList& arguments) {
     const QString profile = arguments.join(' ');
     tk_log(2, "QUICK LAUNCH: profile=%s", profile.toStdString());
     bool loaded = false;
-    const auto load = [&] { loaded = vesper_profile_io(settings_, converter_->customisation()).load(profile.toStdString()); };
+    vesper_profile_io io(settings_, converter_->customisation());
+    const auto load = [&] { loaded = io.load(profile.toStdString()); };
     if (!guarded(handler_, no_window_, load)) {
       exit_code_ = failure_exit_code;
       return false;
@@ -75,6 +76,8 @@ bool vesper_app::open(const QStringList& arguments) {
       exit_code_ = failure_exit_code;
       return false;
     }
+    // The run goes on without its log.
+    tell_log_file_problem(no_window_, io, settings_.log_file);
   }
   opened_ = true;
   shell_ = std::make_unique<wizard_shell>(options_.help_folder);

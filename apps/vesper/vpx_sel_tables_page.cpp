@@ -6,7 +6,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dbf_container.hpp"
 #include "dbf_database.hpp"
+#include "dbf_field_properties.hpp"
 #include "dbf_recordset.hpp"
 #include "ora_database.hpp"
 #include "set_query_dlg.hpp"
@@ -14,6 +16,8 @@
 #include "gui_text.hpp"
 #include "page_errors.hpp"
 #include "tk_logger.hpp"
+#include "tk_printable_name.hpp"
+#include "tk_reporter.hpp"
 #include "vesper_converter.hpp"
 #include "vesper_settings.hpp"
 #include "wizard_shell.hpp"
@@ -215,12 +219,24 @@ void vpx_sel_tables_page::edit_table(const std::u16string& table) {
   const bool ready = guarded(converter_.reporter(), boxes(), [&] {
     ora_db_mutator::get_mapped_types(u"");
     ora_db_mutator::get_type_attributes(u"");
-    dbf_database folder(settings_.folder, settings_.code_page, converter_.reporter());
-    schema = std::make_unique<udb_schema>(folder.get_table(table, udb_access::read)->schema);
+    schema = std::make_unique<udb_schema>(columns_as_converted(table));
   });
   if (!ready) return;
-  types_map_dlg dialog(shell(), converter_.customisation(), table, *schema, this);
+  types_map_dlg dialog(shell(), converter_.customisation(), table, *schema, settings_.logicals_as_is, this);
   dialog.exec();
+}
+
+// The columns as the run creates them, which its customisation names: the
+// long names and defaults of the table's database container or dBASE 7
+// properties. What those files lack is the run's to warn of: here it goes
+// to the trace only.
+udb_schema vpx_sel_tables_page::columns_as_converted(const std::u16string& table) const {
+  tk_log_reporter quiet;
+  dbf_database folder(settings_.folder, settings_.code_page, quiet);
+  const std::unique_ptr<dbf_recordset> source = folder.open_table(table, dbf_recordset::index_files::skip);
+  dbf_container::apply(*source, tk_printable_name_utf8(table));
+  dbf_field_properties::apply(*source, tk_printable_name_utf8(table));
+  return source->schema;
 }
 
 void vpx_sel_tables_page::store_queries() {

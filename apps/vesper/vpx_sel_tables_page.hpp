@@ -9,6 +9,7 @@
 #include "wizard_page.hpp"
 
 class QListWidget;
+class udb_schema;
 class vesper_converter;
 struct vesper_settings;
 
@@ -50,6 +51,7 @@ class vpx_sel_tables_page : public wizard_page {
   bool is_listed(const QString& name) const;
   bool ask_query(std::u16string& name, std::u16string& text, const std::u16string& old_name);
   void edit_table(const std::u16string& table);
+  udb_schema columns_as_converted(const std::u16string& table) const;
   void store_queries();
 
   vesper_settings& settings_;

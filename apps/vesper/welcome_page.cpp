@@ -38,5 +38,7 @@ void welcome_page::on_load() {
   tk_log(2, "welcome_page_t::on_load(%s)", filter.toStdString());
   const QString path = QFileDialog::getOpenFileName(this, "Select Profile File", {}, filter);
   if (path.isEmpty()) return;
-  guarded(converter_.reporter(), boxes(), [&] { vesper_profile_io(settings_, converter_.customisation()).load(path.toStdString()); });
+  vesper_profile_io profile(settings_, converter_.customisation());
+  if (guarded(converter_.reporter(), boxes(), [&] { profile.load(path.toStdString()); }))
+    tell_log_file_problem(boxes(), profile, settings_.log_file);
 }

@@ -363,12 +363,15 @@ void agent_command_line::load_profile(const std::string& path) {
   tk_log(1, "load_profile(%s)", path);
   if (path.empty()) fatal("--profile= needs the name of a profile file");
   bool loaded = false;
+  vesper_profile_io profile(settings_, customisation_);
   try {
-    loaded = vesper_profile_io(settings_, customisation_).load(path);
+    loaded = profile.load(path);
   } catch (const tk_exception& e) {
     fatal(e.message + " (" + path + ")");
   }
   if (!loaded) fatal("The file " + path + " is not a profile saved by the wizard, or it is damaged.");
+  // The agent's trace goes where the profile says, or the run does not start.
+  if (!profile.log_file_problem().empty()) fatal(profile.log_file_problem() + " (" + path + ")");
   profile_loaded_ = true;
   host_ = settings_.host;
   user_ = settings_.user;

@@ -261,7 +261,8 @@ void conversion_run::convert_table(const std::u16string& name) {
   }
   udb_schema schema = table.schema;
   udb_indexes indexes = table.indexes;
-  const std::u16string target_table = target_->table_name(customisation_.modify1(name, schema, indexes));
+  const std::u16string target_table = target_->table_name(
+      customisation_.customise_table(name, schema, indexes, settings_.logicals_as_is, reporter_));
   table.schema = std::move(schema);
   table.indexes = std::move(indexes);
   result_.tallies.back().target = target_table;
@@ -457,11 +458,10 @@ const udb_record* conversion_run::record_to_append(udb_recordset& source, const 
                                                      std::unique_ptr<udb_record>& holder) {
   tk_log(1, "Converting %d record", status_.records_done + 1);
   const udb_record& record = source.get_item();
-  tk_log(2, "udb_db_mutator::modify2(%s)", name);
   if (record.deleted) ++result_.tallies.back().deleted;
   if (record.deleted && settings_.skip_deleted) return nullptr;
   if (!customisation_.changes_records(name)) return &record;
-  holder = customisation_.modify2(name, record);
+  holder = customisation_.customise_record(name, record, settings_.logicals_as_is);
   return holder.get();
 }
 

@@ -3,6 +3,7 @@
 #include "dbf_code_pages.hpp"
 #include "ora_mapping_tree.hpp"
 #include "tk_convert.hpp"
+#include "tk_exception.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_log_file.hpp"
@@ -144,14 +145,21 @@ void vesper_profile_io::load_generic(const udb_profile& profile) {
   settings_.skip_indexes = value(u"skip indexes") != u"0";
 }
 
-// With a trace (the agent) the path is checked and the trace goes there.
-// Without one (the wizard) nothing would be written to it: the path is only
-// kept, so that the next profile stored carries it again, and a folder that
-// does not exist on this machine does not stop the profile from loading.
+// With a trace the path is checked and the trace goes there. The path is
+// kept either way, so that the next profile stored carries it again; a
+// folder that does not exist on this machine does not stop the rest of the
+// profile from loading, it is only told (log_file_problem).
 void vesper_profile_io::load_logfile(const std::u16string& path) {
   std::string narrow = tk_to_utf8(path);
   tk_log(1, "Logfile=%s", narrow);
-  if (tk_logger::find()) tk_use_log_file(narrow);
+  log_file_problem_.clear();
+  if (tk_logger::find()) {
+    try {
+      tk_use_log_file(narrow);
+    } catch (const tk_exception& e) {
+      log_file_problem_ = e.message;
+    }
+  }
   settings_.log_file = narrow;
 }
 

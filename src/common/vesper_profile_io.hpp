@@ -21,6 +21,11 @@ class vesper_profile_io {
   bool store(const std::string& path) const;
   bool load(const std::string& path);
 
+  // Why the loaded profile's log file could not be taken (empty when it
+  // was, or when there is no trace to send there). The rest of the profile
+  // is loaded all the same; the caller says whether that stops it.
+  const std::string& log_file_problem() const { return log_file_problem_; }
+
   void store(udb_profile& profile) const;
   // Applies the sections in order and stops at the first that fails (the
   // settings applied before it stay applied). An absent query section
@@ -40,4 +45,5 @@ class vesper_profile_io {
 
   vesper_settings& settings_;
   ora_db_mutator& customisation_;
+  std::string log_file_problem_;
 };

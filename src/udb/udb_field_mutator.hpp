@@ -70,11 +70,13 @@ class udb_field_mutator : public udb_properties {
   }
 
   // Converts a value to the chosen kind; one that cannot be converted
-  // loses only its record.
+  // loses only its record. A number the source holds exactly (a currency,
+  // a decimal, a 64-bit integer) keeps its kind for a type of doubles: the
+  // target takes its every digit, where a double would keep 15.
   void modify2(udb_field& field) const {
     tk_log(1, "udb_field_mutator::modify2(%s)", field.name);
     if (!new_name.empty()) field.name = new_name;
-    if (vartype != VT_NULL) {
+    if (vartype != VT_NULL && !(vartype == VT_R8 && is_exact_number(field.get_type()))) {
       try {
         field.change_type(vartype);
       } catch (const ole_cast_exception&) {
@@ -82,6 +84,10 @@ class udb_field_mutator : public udb_properties {
       }
     }
     field.size = length;
+  }
+
+  static bool is_exact_number(VARTYPE kind) {
+    return kind == VT_CY || kind == VT_DECIMAL || kind == VT_I8 || kind == VT_UI8;
   }
 
   std::u16string new_name;

@@ -182,12 +182,16 @@ TEST_F(ProfileTest, LogFileLoadsWithOrWithoutATrace) {
   ASSERT_TRUE(c.load_profile(path("here.vpx")));
   EXPECT_EQ(logger.path, path("trace.log"));
   EXPECT_TRUE(logger.enabled);
-  try {
-    c.load_profile(path("elsewhere.vpx"));
-    ADD_FAILURE();
-  } catch (const tk_exception& e) {
-    EXPECT_EQ(e.level, 1);
-  }
+  // A folder this machine lacks is told, and the sections after it load.
+  write_file(path("elsewhere.vpx"),
+             "[Generic settings]\nlogfile=/no/such/folder/vesper.log\nbool as is=1\nschema=SALES\n");
+  vesper_profile_io io(c.settings, c.customisation);
+  ASSERT_TRUE(io.load(path("elsewhere.vpx")));
+  EXPECT_EQ(io.log_file_problem(), "Logfile path does not exist.\nPlease verify the correct path was given.");
+  EXPECT_EQ(c.settings.log_file, "/no/such/folder/vesper.log");
+  EXPECT_TRUE(c.settings.logicals_as_is);
+  EXPECT_EQ(c.settings.schema, u"SALES");
+  EXPECT_EQ(logger.path, path("trace.log"));
 }
 
 // A profile as the released wizard writes it, every section filled, loads

@@ -21,6 +21,7 @@
 #include <functional>
 #include <sstream>
 
+#include "dbf_container_writer.hpp"
 #include "dbf_database.hpp"
 #include "tk_reporter.hpp"
 #include "dbf_recordset.hpp"
@@ -269,6 +270,44 @@ class WizardDialogTest : public QObject {
     QVERIFY(world.boxes.texts().endsWith(types_map_dlg::bad_length));
   }
 
+  // A logical column is offered the types that hold its values (1 and 0,
+  // or 'T' and 'F' "as is"), and a size that cannot hold them is refused.
+  void DialogTypesALogicalColumnIsOfferedTypesThatHoldItsValues() {
+    wizard_fixture world(process_->handler);
+    const std::filesystem::path folder = world.folder("dbf");
+    dbf_writer flags(0x03);
+    flags.field(u"ID", 'N', 3).field(u"PAID", 'L');
+    flags.record({dbf_cell::integer(1), dbf_cell::boolean(true)});
+    flags.write(folder, "FLAGS.DBF");
+    tk_log_reporter reporter;
+    const udb_schema schema = dbf_database(folder.u16string(), 0, reporter).get_table(u"flags", udb_access::read)->schema;
+    ora_db_mutator converter;
+    wizard_shell shell;  // never shown
+    auto offered = [](types_map_dlg& dialog) {
+      QStringList types;
+      auto* list = child<QComboBox>(dialog, types_map_dlg::type_id);
+      for (int i = 0; i < list->count(); ++i) types << list->itemText(i);
+      return types;
+    };
+    {
+      types_map_dlg dialog(shell, converter, u"flags", schema, true);
+      dialog.show();
+      select_row(dialog, 1);
+      QCOMPARE(offered(dialog), QStringList({"CHAR(1)", "VARCHAR2", "NVARCHAR2", "NCHAR"}));
+    }
+    types_map_dlg dialog(shell, converter, u"flags", schema, false);
+    dialog.show();
+    select_row(dialog, 1);
+    QCOMPARE(offered(dialog), QStringList({"NUMBER(3,0)", "NUMBER(5,0)", "NUMBER(11,0)", "NUMBER", "CHAR", "VARCHAR2"}));
+    choose_type(dialog, "NUMBER(5,0)");
+    child<QLineEdit>(dialog, types_map_dlg::precision_id)->setText("2");
+    child<QLineEdit>(dialog, types_map_dlg::scale_id)->setText("2");
+    click(dialog, 1);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(world.boxes.texts(), QString(types_map_dlg::logical_refused));
+    QVERIFY(converter.table(u"flags") == nullptr);
+  }
+
   void DialogErrorInternalCopiesItsTextAndSendsTheBugReport() {
     wizard_fixture world(process_->handler);
     const QString text = "Internal error: \ncode=615c31";
@@ -390,6 +429,55 @@ class WizardDialogTest : public QObject {
              (agent.readAllStandardOutput() + agent.readAllStandardError()).toStdString().c_str());
     QCOMPARE(world.tables(), std::string("CLIENTS\n"));
     QCOMPARE(table_picture(world, "CLIENTS"), from_wizard);
+  }
+
+  // A Visual FoxPro table of a database container: the run names its columns
+  // as the container does, so the dialog shows those names (and the
+  // container's default), a logical "as is" as the CHAR(1) it becomes, and
+  // the changes made there are the ones the run makes.
+  void DialogTypesContainerTableShowsAndSavesTheNamesTheRunCreates() {
+    wizard_fixture world(process_->handler);
+    const std::filesystem::path folder = world.folder("dbf");
+    dbf_writer orders(0x30);
+    orders.table_flags(0x01).container("shop.dbc");
+    orders.field(u"ORDER_ID", 'I').field(u"CUSTOMER_N", 'C', 20).field(u"PAID", 'L');
+    orders.record({dbf_cell::integer(1), dbf_cell::text(u"Ann"), dbf_cell::boolean(true)});
+    orders.write(folder, "ORDERS.DBF");
+    dbf_container_writer()
+        .table(u"orders", {u"order_id", u"customer_name", u"paid"}, {u"", u"\"nobody\"", u""})
+        .write(folder, "SHOP.DBC");
+    QVERIFY(world.open());
+    world.press_next();
+    world.fill_login();
+    world.press_next();
+    world.set_text(1003, QString::fromStdString(folder.string()));
+    world.control<QCheckBox>(1204)->setChecked(true);  // logicals "as is"
+    world.press_next();
+    world.press_next();
+    QStringList shown;
+    when_shown<types_map_dlg>([&shown](types_map_dlg& dialog) {
+      auto* list = child<QTreeWidget>(dialog, types_map_dlg::list_id);
+      for (int row = 0; row < list->topLevelItemCount(); ++row)
+        shown << list->topLevelItem(row)->text(0) + " " + list->topLevelItem(row)->text(1) + " " +
+                     list->topLevelItem(row)->text(2);
+      select_row(dialog, 1);
+      child<QLineEdit>(dialog, types_map_dlg::field_name_id)->setText("CLIENT");
+      select_row(dialog, 2);
+      child<QLineEdit>(dialog, types_map_dlg::field_name_id)->setText("SETTLED");
+      select_row(dialog, 0);
+      click(dialog, 1);
+    });
+    auto* available = world.control<QListWidget>(1317);
+    available->setCurrentItem(available->findItems("orders", Qt::MatchExactly).front());
+    QTest::mouseClick(world.control<QPushButton>(1101), Qt::LeftButton);
+    double_click(world.control<QListWidget>(1318), "orders");
+    QCOMPARE(shown, QStringList({"order_id NUMBER(11,0) ", "customer_name NVARCHAR2(20) nobody", "paid CHAR(1) "}));
+    world.press_next();
+    QVERIFY(world.wait_for_finish());
+    QCOMPARE(world.boxes.texts(), QString());
+    world.press_finish();
+    world.close();
+    QCOMPARE(world.sql("SELECT * FROM ORDERS"), std::string("ORDER_ID\tCLIENT\tSETTLED\n1\tAnn\tT\n"));
   }
 };
 

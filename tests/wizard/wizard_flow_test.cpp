@@ -41,6 +41,33 @@ std::string all_rows(const wizard_fixture& world) {
   return rows;
 }
 
+// The samples' orders and customer (renamed CLIENTS), with options off
+// their defaults, and `log` as the profile's log file.
+std::filesystem::path write_profile_with_log(const wizard_fixture& world, const std::filesystem::path& log) {
+  const std::filesystem::path profile = world.root() / "elsewhere.vpx";
+  vesper_settings settings;
+  ora_db_mutator customisation;
+  settings.folder = world.copy_of_samples("dbf").u16string();
+  settings.service = u"XE";
+  settings.user = u"scott";
+  settings.password = u"tiger";
+  settings.host.clear();
+  settings.port = u"1521";
+  settings.tables = {u"orders", u"customer"};
+  settings.logicals_as_is = true;
+  settings.skip_deleted = true;
+  settings.log_file = log.string();
+  customisation.table_for_update(u"customer").new_name = u"CLIENTS";
+  vesper_profile_io(settings, customisation).store(profile.string());
+  return profile;
+}
+
+QString log_problem(const std::filesystem::path& log) {
+  return QString::fromStdString("The profile's log file " + log.string() +
+                                " cannot be used:\nLogfile path does not exist.\nPlease verify the correct path was "
+                                "given.\nThe rest of the profile is loaded; no log is written.");
+}
+
 void convert_all_samples(wizard_fixture& world) {
   QVERIFY(world.open());
   world.walk_to_tables(world.copy_of_samples("dbf"));
@@ -269,6 +296,41 @@ class WizardFlowTest : public QObject {
     world.close();
     QCOMPARE(world.tables(), std::string("CUSTOMER\nORDERS\n"));
     QCOMPARE(world.count("ORDERS"), std::string("14"));
+  }
+
+  // A profile saved on another machine names a log folder this one lacks:
+  // the quick launch still converts its tables, and says the log is lost.
+  void WizardQuickLaunchWithAMissingLogFolderConvertsAndSaysSo() {
+    wizard_fixture world(process_->handler);
+    const std::filesystem::path log = world.root() / "no-such-folder" / "vesper.log";
+    const std::filesystem::path profile = write_profile_with_log(world, log);
+    QVERIFY(world.open({QString::fromStdString(profile.string())}));
+    QCOMPARE(world.boxes.texts(), log_problem(log));
+    QVERIFY(world.wait_for_finish());
+    world.press_finish();
+    world.close();
+    QCOMPARE(world.tables(), std::string("CLIENTS\nORDERS\n"));
+  }
+
+  // Loaded with Load Settings, the same profile fills every page: the
+  // Oracle account, the folder and options, the tables and type mappings.
+  void WizardLoadSettingsWithAMissingLogFolderLoadsTheRest() {
+    wizard_fixture world(process_->handler);
+    const std::filesystem::path log = world.root() / "no-such-folder" / "vesper.log";
+    const std::filesystem::path profile = write_profile_with_log(world, log);
+    QVERIFY(world.open());
+    world.boxes.plan(QString::fromStdString(profile.string()));
+    QTest::mouseClick(world.control<QPushButton>(1115), Qt::LeftButton);
+    // The file dialog first, then the box.
+    QVERIFY(QTest::qWaitFor([&] { return world.boxes.seen().size() == 2; }, 10000));
+    QCOMPARE(world.boxes.seen().back().text, log_problem(log));
+    const vesper_settings& loaded = world.app().settings();
+    QVERIFY(loaded.service == u"XE" && loaded.user == u"scott");
+    QCOMPARE(loaded.tables.size(), std::size_t(2));
+    QVERIFY(loaded.logicals_as_is && loaded.skip_deleted);
+    QCOMPARE(loaded.log_file, log.string());
+    const ora_table_mutator* customer = world.app().converter().customisation().table(u"customer");
+    QVERIFY(customer && customer->new_name == u"CLIENTS");
   }
 
   void WizardQuickLaunchWithAMissingProfileShowsNoWizard() {
