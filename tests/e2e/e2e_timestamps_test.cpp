@@ -28,6 +28,7 @@ void write_milliseconds(const std::filesystem::path& folder) {
   fox.record({dbf_cell::integer(5), dbf_cell::date_time(8000, 1, 1, 0, 0, 0, 0)});
   fox.record({dbf_cell::integer(6), dbf_cell::date_time(999, 12, 31, 23, 59, 59, 5)});
   fox.record({dbf_cell::integer(7), dbf_cell::null()});
+  fox.record({dbf_cell::integer(8), dbf_cell::date_time(500, 1, 1, 0, 0, 0, 5)});
   fox.write(folder, "FOX.DBF");
   dbf_writer level7(0x04);
   level7.field(u"ID", 'N', 3).field(u"STAMP", '@');
@@ -53,7 +54,8 @@ TEST(E2eTimestamps, MillisecondsArriveExactOnBothPathsInTimestamp3Columns) {
               "4\t9999-12-31 23:59:59.999\n"
               "5\t8000-01-01 00:00:00.000\n"
               "6\t0999-12-31 23:59:59.005\n"
-              "7\t\n");
+              "7\t\n"
+              "8\t0500-01-01 00:00:00.005\n");
     EXPECT_EQ(stamps(*session, "LEVEL7"), "ID\tS\n1\t2020-02-20 20:20:20.789\n2\t9999-12-31 23:59:59.999\n");
     EXPECT_EQ(session->sql("SELECT TABLE_NAME, DATA_TYPE FROM USER_TAB_COLUMNS WHERE COLUMN_NAME = 'STAMP' "
                            "ORDER BY TABLE_NAME"),
@@ -79,7 +81,7 @@ TEST(E2eTimestamps, AppendingToTheTimestampColumnsOfAnEarlierRunKeepsTheMillisec
     EXPECT_EQ(run.status, 0) << run.describe();
     EXPECT_EQ(run.out.find("Warning"), std::string::npos) << run.out;
   }
-  EXPECT_EQ(session.sql("SELECT COUNT(*) N, COUNT(DISTINCT STAMP) D FROM FOX"), "N\tD\n21\t6\n");
+  EXPECT_EQ(session.sql("SELECT COUNT(*) N, COUNT(DISTINCT STAMP) D FROM FOX"), "N\tD\n24\t7\n");
   EXPECT_EQ(session.sql("SELECT COUNT(*) N FROM FOX WHERE CAST(STAMP AS VARCHAR2(40)) = '2024-02-29 23:59:59.999'"),
             "N\n3\n");
 }
