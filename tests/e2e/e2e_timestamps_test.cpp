@@ -68,6 +68,17 @@ TEST(E2eTimestamps, MillisecondsArriveExactOnBothPathsInTimestamp3Columns) {
         << table;
 }
 
+// The dry run names the type the run makes.
+TEST(E2eTimestamps, TheCheckNamesTheTimestamp3Columns) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_milliseconds(folder);
+  const e2e_result dry = session.agent({"--src=" + folder.string(), "--check"},
+                                       {{"VESPER_OCI_LIB", "/nonexistent/libclntsh.so"}});
+  EXPECT_EQ(dry.status, 0) << dry.describe();
+  EXPECT_EQ(e2e_occurrences(dry.out, "    STAMP TIMESTAMP(3)\n"), 2u) << dry.out;
+}
+
 // A second run in append mode finds the TIMESTAMP(3) columns of the first
 // and adds the same values to them.
 TEST(E2eTimestamps, AppendingToTheTimestampColumnsOfAnEarlierRunKeepsTheMilliseconds) {
