@@ -83,20 +83,10 @@ void ora_bind_column::bind(ora_stmt& statement, const std::u16string& placeholde
   // prefixes bound them): the array is not cleared first.
   array_.resize(element * count);
   lengths_.assign(count, 0);
-  if (kind_ == form::timestamp) lay_out_timestamps(engine);
-  for (std::size_t row = 0; row < count && kind_ != form::timestamp; ++row) {
-    char* slot = array_.data() + element * row;
-    const std::size_t begin = row ? ends_[row - 1] : 0;
-    const std::string_view value(values_.data() + begin, ends_[row] - begin);
-    if (is_long()) {
-      const auto bytes = static_cast<ub4>(value.size());
-      std::memcpy(slot, &bytes, length_prefix);
-      std::memcpy(slot + length_prefix, value.data(), value.size());
-    } else {
-      std::memcpy(slot, value.data(), value.size());
-      lengths_[row] = static_cast<ub2>(value.size());
-    }
-  }
+  if (kind_ == form::timestamp)
+    lay_out_timestamps(engine);
+  else
+    lay_out_values(element);
   OCIBind* bind = nullptr;
   const bool sized = kind_ == form::text || kind_ == form::binary;
   engine.check_err(engine.oci().OCIBindByName(statement.handle(), &bind, engine.error_handle(),
@@ -114,6 +104,26 @@ void ora_bind_column::bind(ora_stmt& statement, const std::u16string& placeholde
                    "OCIAttrSet");
 }
 
+void ora_bind_column::lay_out_values(std::size_t element) {
+  for (std::size_t row = 0; row < rows(); ++row) {
+    char* slot = array_.data() + element * row;
+    const std::string_view value = value_of(row);
+    if (is_long()) {
+      const auto bytes = static_cast<ub4>(value.size());
+      std::memcpy(slot, &bytes, length_prefix);
+      std::memcpy(slot + length_prefix, value.data(), value.size());
+    } else {
+      std::memcpy(slot, value.data(), value.size());
+      lengths_[row] = static_cast<ub2>(value.size());
+    }
+  }
+}
+
+std::string_view ora_bind_column::value_of(std::size_t row) const {
+  const std::size_t begin = row ? ends_[row - 1] : 0;
+  return std::string_view(values_.data() + begin, ends_[row] - begin);
+}
+
 // Each row's slot points to a descriptor holding its value (the OCI
 // Programmer's Guide binds SQLT_TIMESTAMP through OCIDateTime descriptors,
 // their fraction in nanoseconds); a NULL row's slot points to one too.
@@ -124,9 +134,7 @@ void ora_bind_column::lay_out_timestamps(ora_engine& engine) {
     OCIDateTime* descriptor = timestamps_[row].as<OCIDateTime>();
     std::memcpy(array_.data() + sizeof descriptor * row, &descriptor, sizeof descriptor);
     if (is_null(row)) continue;
-    const std::size_t begin = row ? ends_[row - 1] : 0;
-    const std::optional<ora_timestamp> t =
-        ora_timestamp::of(std::string_view(values_.data() + begin, ends_[row] - begin));
+    const std::optional<ora_timestamp> t = ora_timestamp::of(value_of(row));
     // The cell writer made these bytes: they are a timestamp.
     if (!t) throw ora_exception(1858, u"ORA-01858: a non-numeric character was found where a numeric was expected");
     engine.check_err(engine.oci().OCIDateTimeConstruct(engine.environment(), engine.error_handle(), descriptor,

@@ -49,7 +49,9 @@ class ora_bind_column {
   std::size_t element_size_for(std::size_t widest) const;
   ub2 type() const;
   void limit_server_size(ora_engine& engine, OCIBind* bind, std::size_t element) const;
+  void lay_out_values(std::size_t element);
   void lay_out_timestamps(ora_engine& engine);
+  std::string_view value_of(std::size_t row) const;
 
   std::size_t position_;
   form kind_;
