@@ -25,7 +25,8 @@ std::int64_t power_of_ten(int n) {
 // Walks a TO_DATE format and its input side by side.
 class date_parser {
  public:
-  date_parser(std::string_view text, std::string_view format) : text_(text), format_(format) {
+  date_parser(std::string_view text, std::string_view format, bool fractions)
+      : text_(text), format_(format), fractions_(fractions) {
     const emu_datetime today = emu_datetime::now();
     value_.year = today.year;
     value_.month = today.month;
@@ -50,6 +51,10 @@ class date_parser {
   }
 
   bool element() {
+    if (format_has("FF")) {
+      fraction();
+      return true;
+    }
     struct numeric { const char* name; int width; int* target; };
     const numeric numerics[] = {{"YYYY", 4, &value_.year}, {"HH24", 2, &value_.hour},
                                 {"MONTH", 0, nullptr},     {"MON", 0, nullptr},
@@ -93,6 +98,28 @@ class date_parser {
     return v;
   }
 
+  // FF, or FFn with n from 1 to 9: that many digits at most, 9 for FF. Only
+  // a timestamp has a fraction: TO_DATE refuses the element (ORA-01821).
+  // Digits absent at the end of the text are a fraction of 0, as the
+  // TIMESTAMP literal allows (SQL Language Reference, Literals, TIMESTAMP
+  // Literals; Datetime Format Models, FF [1..9]).
+  void fraction() {
+    if (!fractions_) throw ora_error(1821);
+    f_ += 2;
+    int most = 9;
+    if (f_ < format_.size() && format_[f_] >= '1' && format_[f_] <= '9') most = format_[f_++] - '0';
+    if (t_ >= text_.size()) return;
+    if (!is_ascii_digit(text_[t_])) throw ora_error(1858);
+    std::uint32_t value = 0;
+    int digits = 0;
+    while (t_ < text_.size() && is_ascii_digit(text_[t_])) {
+      if (++digits > most) throw ora_error(1830);
+      value = value * 10 + static_cast<std::uint32_t>(text_[t_++] - '0');
+    }
+    for (int i = digits; i < 9; ++i) value *= 10;
+    value_.nanosecond = value;
+  }
+
   void month_name() {
     for (int m = 0; m < 12; ++m) {
       const std::string_view full = month_names[m];
@@ -134,6 +161,7 @@ class date_parser {
   }
 
   std::string_view text_, format_;
+  bool fractions_;
   std::size_t t_ = 0, f_ = 0;
   emu_datetime value_;
 };
@@ -198,9 +226,9 @@ std::string emu_datetime::to_timestamp_text(int fraction_digits) const {
   return out + (hour < 12 ? " AM" : " PM");
 }
 
-emu_datetime emu_datetime::parse(std::u16string_view text, std::u16string_view format) {
+emu_datetime emu_datetime::parse(std::u16string_view text, std::u16string_view format, bool fractions) {
   const std::string t = to_utf8(text), f = to_utf8(format);
-  return date_parser(t, f).run();
+  return date_parser(t, f, fractions).run();
 }
 
 emu_datetime emu_datetime::with_fraction_digits(int digits) const {

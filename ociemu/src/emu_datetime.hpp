@@ -26,8 +26,9 @@ struct emu_datetime {
   std::string to_timestamp_text(int fraction_digits) const;
 
   // TO_DATE(text, format) with the elements YYYY, YY, RR, MM, MON, MONTH, DD, HH24, HH, MI,
-  // SS and punctuation; raises the ORA-018xx error a server gives for a mismatch.
-  static emu_datetime parse(std::u16string_view text, std::u16string_view format);
+  // SS and punctuation; raises the ORA-018xx error a server gives for a mismatch. With
+  // `fractions` (TO_TIMESTAMP, TIMESTAMP literals) FF and FF1 to FF9 read the second's fraction.
+  static emu_datetime parse(std::u16string_view text, std::u16string_view format, bool fractions = false);
 
   // Rounds the fraction to `digits` (TIMESTAMP(n)).
   emu_datetime with_fraction_digits(int digits) const;

@@ -11,11 +11,11 @@ namespace ociemu {
 
 namespace {
 
-emu_value to_date(const emu_value& text, const emu_value& format) {
+emu_value to_date(const emu_value& text, const emu_value& format, bool fractions) {
   if (text.is_null()) return emu_value::null();
   if (text.kind == value_kind::datetime) return text;
   return emu_value::of_datetime(emu_datetime::parse(emu_value_converter::to_text(text),
-                                                    emu_value_converter::to_text(format)));
+                                                    emu_value_converter::to_text(format), fractions));
 }
 
 }  // namespace
@@ -66,11 +66,13 @@ emu_value emu_evaluator::call(const emu_expr& e) {
   if (f == u"USER") return emu_value::of_text(connection_.user().name);
   if (f == u"TO_DATE" || f == u"TO_TIMESTAMP") {
     const emu_value format = e.args.size() > 1 ? argument(e, 1) : emu_value::of_text(u"DD-MON-RR");
-    return to_date(argument(e, 0), format);
+    return to_date(argument(e, 0), format, f == u"TO_TIMESTAMP");
   }
-  if (f == u"ANSI_DATE") return to_date(argument(e, 0), emu_value::of_text(u"YYYY-MM-DD"));
+  if (f == u"ANSI_DATE") return to_date(argument(e, 0), emu_value::of_text(u"YYYY-MM-DD"), false);
+  // The literal's fraction is optional and has up to nine digits (SQL
+  // Language Reference, Literals, TIMESTAMP Literals).
   if (f == u"ANSI_TIMESTAMP")
-    return to_date(argument(e, 0), emu_value::of_text(u"YYYY-MM-DD HH24:MI:SS"));
+    return to_date(argument(e, 0), emu_value::of_text(u"YYYY-MM-DD HH24:MI:SS.FF"), true);
   if (f == u"HEXTORAW") {
     const emu_value v = argument(e, 0);
     return v.is_null() ? v : emu_value::of_bytes(emu_value_converter::to_bytes(v));

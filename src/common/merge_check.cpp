@@ -1,6 +1,7 @@
 #include "merge_check.hpp"
 
 #include "ora_fn_validator.hpp"
+#include "ora_native_type.hpp"
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
@@ -18,6 +19,16 @@ bool merge_check::kinds_conform(const t_ftd& source, const t_ftd& destination) {
   return unsized.conform_to(destination);
 }
 
+// A DATE keeps whole seconds, a TIMESTAMP(n) n digits of them; T and @
+// fields count milliseconds.
+bool merge_check::drops_milliseconds(const t_ftd& source, const t_ftd& destination) {
+  if (source.vartype != VT_DATE || source.reserved != 1 || destination.vartype != VT_DATE) return false;
+  const std::u16string& declared = destination.native_type;
+  if (declared == u"DATE") return true;
+  const ora_native_type type = ora_native_type::parse(declared);
+  return type.name == u"TIMESTAMP" && declared.find(u'(') != std::u16string::npos && type.precision < 3;
+}
+
 void merge_check::run(const std::string& table) const {
   // Records find their columns by these names (see ora_table): the same calls
   // give the same names.
@@ -31,9 +42,15 @@ void merge_check::run(const std::string& table) const {
                       "the Oracle table has no such column; its values are dropped"});
       continue;
     }
-    if (!kinds_conform(column, destination_[static_cast<std::size_t>(at)])) {
+    const t_ftd& destination = destination_[static_cast<std::size_t>(at)];
+    if (!kinds_conform(column, destination)) {
       tk_log(2, "Column %s cannot take the values of %s", oracle_name, column.name);
       throw tk_exception("The structure of data source does not conform to the destination table.");
     }
+    if (drops_milliseconds(column, destination))
+      reporter_.warn({table, 0, tk_printable_name_utf8(column.name),
+                      tk_format("the Oracle column is a %s, which keeps no milliseconds: the timestamps of this "
+                                "column arrive without them",
+                                destination.native_type)});
   }
 }

@@ -1,8 +1,10 @@
 // What merging a source table into an existing Oracle table would lose: a
 // source column the Oracle table lacks has its values dropped (a warning per
 // column); a column whose kind the Oracle column cannot take (text into a
-// number) fails the whole table. Sizes are left to the server, which
-// refuses only the values that do not fit, record by record.
+// number) fails the whole table; a timestamp column going into a DATE
+// column loses its milliseconds (a warning per column). Sizes are left to
+// the server, which refuses only the values that do not fit, record by
+// record.
 #pragma once
 
 #include <string>
@@ -23,6 +25,7 @@ class merge_check {
 
  private:
   static bool kinds_conform(const t_ftd& source, const t_ftd& destination);
+  static bool drops_milliseconds(const t_ftd& source, const t_ftd& destination);
 
   const udb_schema& source_;
   const udb_schema& destination_;

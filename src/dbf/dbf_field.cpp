@@ -13,7 +13,6 @@
 namespace {
 
 constexpr std::int32_t julian_day_of_year_1 = 1721426;  // 0001-01-01
-constexpr std::int64_t seconds_a_day = 86400;
 
 template <typename T>
 T little_endian(std::string_view bytes) {
@@ -252,16 +251,26 @@ int digit_at(std::string_view bytes, std::size_t i) { return bytes[i] - '0'; }
 
 }  // namespace
 
-// A Julian day and milliseconds since midnight, as T fields keep them; a
-// day past 9999-12-31 is no date Oracle holds, and is said so.
+// A Julian day and milliseconds since midnight, as T fields keep them. A
+// time outside the day (a damaged count) moves the value to another day,
+// and a day past 9999-12-31 is no date Oracle holds: both are said so.
 ole_variant dbf_field::date_time_noted(std::string_view bytes, std::string* note) {
   const auto day = little_endian<std::int32_t>(bytes), milliseconds = little_endian<std::int32_t>(bytes.substr(4));
   ole_variant value = date_time(day, milliseconds);
   const bool blank = bytes.find_first_not_of(' ') == std::string_view::npos;
-  if (value.get_type() == VT_EMPTY && day >= julian_day_of_year_10000 && !blank && note)
-    *note = tk_format("the timestamp (Julian day %d) lies past 9999-12-31, the last day Oracle holds; it is read as "
-                      "empty",
-                      day);
+  if (!note || blank || day < julian_day_of_year_1) return value;
+  const bool outside_day = milliseconds < 0 || milliseconds >= milliseconds_a_day;
+  if (value.get_type() == VT_EMPTY && outside_day)
+    add_note(note, tk_format("the timestamp (Julian day %d, %d milliseconds) lies outside the years 1 to 9999 "
+                             "Oracle holds; it is read as empty",
+                             day, milliseconds));
+  else if (value.get_type() == VT_EMPTY)
+    add_note(note, tk_format("the timestamp (Julian day %d) lies past 9999-12-31, the last day Oracle holds; it is "
+                             "read as empty",
+                             day));
+  else if (outside_day)
+    add_note(note, tk_format("the time of day (%d milliseconds) lies outside the day; it is read as %s", milliseconds,
+                             value.to_string()));
   return value;
 }
 
@@ -290,14 +299,13 @@ bool dbf_field::plain_date(std::string_view bytes, SYSTEMTIME& time) {
 
 ole_variant dbf_field::date_time(std::int32_t julian_day, std::int32_t milliseconds) {
   if (julian_day < julian_day_of_year_1) return ole_variant();
-  std::int64_t days = std::int64_t(julian_day) - julian_day_of_year_1;
-  // A time past midnight (24:00:00 from rounding, or a damaged count) rolls
-  // into the following days; floor division keeps negative counts exact.
-  std::int64_t seconds = (std::int64_t(milliseconds) + 1) / 1000;
-  if (std::int64_t(milliseconds) + 1 < 0 && (std::int64_t(milliseconds) + 1) % 1000) --seconds;
-  std::int64_t total = days * seconds_a_day + seconds;
-  std::int64_t day_seconds = ((total % seconds_a_day) + seconds_a_day) % seconds_a_day;
-  days = (total - day_seconds) / seconds_a_day;
+  // A time outside the day (a damaged count) rolls into the days around
+  // it; floor division keeps negative counts exact. Every millisecond is
+  // kept: .999 is no rounding error but the time the writer stored.
+  std::int64_t total = (std::int64_t(julian_day) - julian_day_of_year_1) * milliseconds_a_day + milliseconds;
+  std::int64_t day_milliseconds = ((total % milliseconds_a_day) + milliseconds_a_day) % milliseconds_a_day;
+  std::int64_t days = (total - day_milliseconds) / milliseconds_a_day;
+  const std::int64_t day_seconds = day_milliseconds / 1000;
   tk_log(1, "lDay=%d, lHour=%d, lMin=%d, lSec=%d", days, day_seconds / 3600,
          day_seconds % 3600 / 60, day_seconds % 60);
   std::int64_t year;
@@ -312,7 +320,8 @@ ole_variant dbf_field::date_time(std::int32_t julian_day, std::int32_t milliseco
   time.wHour = static_cast<std::uint16_t>(day_seconds / 3600);
   time.wMinute = static_cast<std::uint16_t>(day_seconds % 3600 / 60);
   time.wSecond = static_cast<std::uint16_t>(day_seconds % 60);
-  tk_log(1, "SYSTEMTIME=%04d-%02d-%02d %02d:%02d:%02d", time.wYear, time.wMonth, time.wDay,
-         time.wHour, time.wMinute, time.wSecond);
+  time.wMilliseconds = static_cast<std::uint16_t>(day_milliseconds % 1000);
+  tk_log(1, "SYSTEMTIME=%04d-%02d-%02d %02d:%02d:%02d.%03d", time.wYear, time.wMonth, time.wDay,
+         time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
   return ole_variant(time);
 }

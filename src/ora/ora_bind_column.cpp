@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "ora_engine.hpp"
+#include "ora_exception.hpp"
 #include "ora_stmt.hpp"
+#include "ora_timestamp.hpp"
 
 namespace {
 
@@ -53,6 +55,7 @@ std::size_t ora_bind_column::element_size_for(std::size_t widest) const {
   switch (kind_) {
     case form::number: return oci::number_bytes;
     case form::date: return sizeof(oci::date);
+    case form::timestamp: return sizeof(OCIDateTime*);
     case form::long_text: case form::long_binary:
       return length_prefix + std::max(widest, standard_string_bytes + 1);
     default: return widest ? widest : 2;
@@ -63,6 +66,7 @@ ub2 ora_bind_column::type() const {
   switch (kind_) {
     case form::number: return oci::sqlt_vnu;
     case form::date: return oci::sqlt_odt;
+    case form::timestamp: return oci::sqlt_timestamp;
     case form::text: return oci::sqlt_chr;
     case form::binary: return oci::sqlt_bin;
     case form::long_text: return oci::sqlt_lvc;
@@ -74,24 +78,15 @@ ub2 ora_bind_column::type() const {
 void ora_bind_column::bind(ora_stmt& statement, const std::u16string& placeholder) {
   const std::size_t element = element_size();
   const std::size_t count = rows();
+  ora_engine& engine = statement.engine();
   // Every slot's bytes past its value are never read (lengths and length
   // prefixes bound them): the array is not cleared first.
   array_.resize(element * count);
   lengths_.assign(count, 0);
-  for (std::size_t row = 0; row < count; ++row) {
-    char* slot = array_.data() + element * row;
-    const std::size_t begin = row ? ends_[row - 1] : 0;
-    const std::string_view value(values_.data() + begin, ends_[row] - begin);
-    if (is_long()) {
-      const auto bytes = static_cast<ub4>(value.size());
-      std::memcpy(slot, &bytes, length_prefix);
-      std::memcpy(slot + length_prefix, value.data(), value.size());
-    } else {
-      std::memcpy(slot, value.data(), value.size());
-      lengths_[row] = static_cast<ub2>(value.size());
-    }
-  }
-  ora_engine& engine = statement.engine();
+  if (kind_ == form::timestamp)
+    lay_out_timestamps(engine);
+  else
+    lay_out_values(element);
   OCIBind* bind = nullptr;
   const bool sized = kind_ == form::text || kind_ == form::binary;
   engine.check_err(engine.oci().OCIBindByName(statement.handle(), &bind, engine.error_handle(),
@@ -107,6 +102,48 @@ void ora_bind_column::bind(ora_stmt& statement, const std::u16string& placeholde
   engine.check_err(engine.oci().OCIAttrSet(bind, oci::htype_bind, &form_nchar, 0, oci::attr_charset_form,
                                            engine.error_handle()),
                    "OCIAttrSet");
+}
+
+void ora_bind_column::lay_out_values(std::size_t element) {
+  for (std::size_t row = 0; row < rows(); ++row) {
+    char* slot = array_.data() + element * row;
+    const std::string_view value = value_of(row);
+    if (is_long()) {
+      const auto bytes = static_cast<ub4>(value.size());
+      std::memcpy(slot, &bytes, length_prefix);
+      std::memcpy(slot + length_prefix, value.data(), value.size());
+    } else {
+      std::memcpy(slot, value.data(), value.size());
+      lengths_[row] = static_cast<ub2>(value.size());
+    }
+  }
+}
+
+std::string_view ora_bind_column::value_of(std::size_t row) const {
+  const std::size_t begin = row ? ends_[row - 1] : 0;
+  return std::string_view(values_.data() + begin, ends_[row] - begin);
+}
+
+// Each row's slot points to a descriptor holding its value (the OCI
+// Programmer's Guide binds SQLT_TIMESTAMP through OCIDateTime descriptors,
+// their fraction in nanoseconds); a NULL row's slot points to one too.
+void ora_bind_column::lay_out_timestamps(ora_engine& engine) {
+  const std::size_t count = rows();
+  while (timestamps_.size() < count) timestamps_.push_back(engine.new_descriptor(oci::dtype_timestamp));
+  for (std::size_t row = 0; row < count; ++row) {
+    OCIDateTime* descriptor = timestamps_[row].as<OCIDateTime>();
+    std::memcpy(array_.data() + sizeof descriptor * row, &descriptor, sizeof descriptor);
+    if (is_null(row)) continue;
+    const std::optional<ora_timestamp> t = ora_timestamp::of(value_of(row));
+    // The cell writer made these bytes: they are a timestamp.
+    if (!t) throw ora_exception(1858, u"ORA-01858: a non-numeric character was found where a numeric was expected");
+    engine.check_err(engine.oci().OCIDateTimeConstruct(engine.environment(), engine.error_handle(), descriptor,
+                                                       static_cast<sb2>(t->year), static_cast<ub1>(t->month),
+                                                       static_cast<ub1>(t->day), static_cast<ub1>(t->hour),
+                                                       static_cast<ub1>(t->minute), static_cast<ub1>(t->second),
+                                                       t->nanosecond, nullptr, 0),
+                     "OCIDateTimeConstruct");
+  }
 }
 
 // OCI_ATTR_MAXDATA_SIZE, as ODPI-C sets it on its variable-length binds: the most bytes a

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ora_handle.hpp"
 #include "ora_oci.hpp"
 
 class ora_engine;
@@ -16,13 +17,14 @@ class ora_stmt;
 
 class ora_bind_column {
  public:
-  enum class form { number, date, text, binary, long_text, long_binary };
+  enum class form { number, date, timestamp, text, binary, long_text, long_binary };
 
   // `position` is the table column; `national` binds text in the national
   // character set (NVARCHAR2, NCHAR, NCLOB).
   ora_bind_column(std::size_t position, form kind, bool national);
 
-  // A value: NUMBER bytes, an OCIDate, UTF-16 text or raw bytes.
+  // A value: NUMBER bytes, an OCIDate, a timestamp's 11 bytes
+  // (ora_timestamp), UTF-16 text or raw bytes.
   void add(std::string_view value);
   void add_null();
   bool is_null(std::size_t row) const { return indicators_[row] < 0; }
@@ -47,6 +49,9 @@ class ora_bind_column {
   std::size_t element_size_for(std::size_t widest) const;
   ub2 type() const;
   void limit_server_size(ora_engine& engine, OCIBind* bind, std::size_t element) const;
+  void lay_out_values(std::size_t element);
+  void lay_out_timestamps(ora_engine& engine);
+  std::string_view value_of(std::size_t row) const;
 
   std::size_t position_;
   form kind_;
@@ -57,4 +62,7 @@ class ora_bind_column {
   std::size_t widest_ = 0;
   std::vector<char> array_;
   std::vector<ub2> lengths_;
+  // A timestamp column binds descriptors (SQLT_TIMESTAMP), one a row, kept
+  // for the batches that follow.
+  std::vector<ora_handle> timestamps_;
 };

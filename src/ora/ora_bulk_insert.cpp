@@ -14,6 +14,7 @@ ora_bind_column::form form_of(const t_ftd& d) {
   if (ora_is_lob_column(d)) return d.vartype == VT_BSTR ? form::long_text : form::long_binary;
   switch (ora_cell_writer::kind_of(d)) {
     case ora_cell::kind::date: return form::date;
+    case ora_cell::kind::timestamp: return form::timestamp;
     case ora_cell::kind::binary: return form::binary;
     case ora_cell::kind::number: return form::number;
     default: return form::text;

@@ -5,6 +5,7 @@
 #include "ora_engine.hpp"
 #include "ora_number_bytes.hpp"
 #include "ora_oci.hpp"
+#include "ora_timestamp.hpp"
 #include "tk_format.hpp"
 
 namespace {
@@ -16,6 +17,11 @@ std::u16string date_literal(const std::string& bytes) {
   return tk_wformat(u"to_date('%04d-%02d-%02d %02d:%02d:%02d', 'YYYY-MM-DD HH24:MI:SS')", static_cast<int>(d.year),
                     static_cast<int>(d.month), static_cast<int>(d.day), static_cast<int>(d.hour),
                     static_cast<int>(d.minute), static_cast<int>(d.second));
+}
+
+std::u16string timestamp_literal(const std::string& bytes) {
+  const std::optional<ora_timestamp> t = ora_timestamp::of(bytes);
+  return t ? t->literal() : u"NULL";
 }
 
 std::u16string hex_literal(const std::string& bytes) {
@@ -41,6 +47,7 @@ std::u16string ora_cell_literal::sql(const ora_cell& cell) {
   switch (cell.what) {
     case ora_cell::kind::number: return ora_number_bytes::to_text(cell.bytes);
     case ora_cell::kind::date: return date_literal(cell.bytes);
+    case ora_cell::kind::timestamp: return timestamp_literal(cell.bytes);
     case ora_cell::kind::text: return u"'" + ora_literal_text(text(cell)) + u"'";
     case ora_cell::kind::binary: return hex_literal(cell.bytes);
     case ora_cell::kind::null: break;

@@ -1,7 +1,8 @@
 // The SQL literal of a cell, for the row-by-row insert: written from the
 // cell's bytes, so that it stores what the array insert binds. Numbers as
 // plain digits with a point (never the session's decimal character), dates
-// through TO_DATE with an explicit format, text quoted, bytes as HEXTORAW.
+// through TO_DATE with an explicit format, timestamps as ANSI TIMESTAMP
+// literals with their fraction, text quoted, bytes as HEXTORAW.
 #pragma once
 
 #include <string>

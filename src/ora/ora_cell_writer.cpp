@@ -7,7 +7,9 @@
 #include "ole_number.hpp"
 #include "ora_exception.hpp"
 #include "ora_number_bytes.hpp"
+#include "ora_native_type.hpp"
 #include "ora_oci.hpp"
+#include "ora_timestamp.hpp"
 #include "ora_value_text.hpp"
 
 namespace {
@@ -25,8 +27,7 @@ bool is_number_kind(VARTYPE v) {
 
 // The dates whose text reads back as the same calendar day and time of
 // day: four-digit years (two-digit ones are widened by the printer), days
-// that exist and times within the day. Milliseconds are dropped, as the
-// text's seconds have none.
+// that exist and times within the day.
 bool is_plain_date(const SYSTEMTIME& t) {
   return t.wYear >= 1000 && t.wYear <= 9999 && t.wMonth >= 1 && t.wMonth <= 12 && t.wDay >= 1 &&
          t.wDay <= ole_days_in_month(t.wYear, t.wMonth) && t.wHour <= 23 && t.wMinute <= 59 && t.wSecond <= 59 &&
@@ -57,15 +58,53 @@ int hex_value(char16_t c) {
 }
 [[noreturn]] void not_hex() { throw ora_exception(1465, u"ORA-01465: invalid hex number"); }
 
-void set_date(const oci::date& d, ora_cell& out) {
-  out.what = kind::date;
-  out.bytes.assign(reinterpret_cast<const char*>(&d), sizeof d);
+constexpr std::uint32_t nanoseconds_a_millisecond = 1000000;
+
+// A date cell keeps whole seconds, a timestamp cell its fraction too.
+void set_date(kind cell, const oci::date& d, std::uint32_t nanosecond, ora_cell& out) {
+  if (cell == kind::date) {
+    out.what = kind::date;
+    out.bytes.assign(reinterpret_cast<const char*>(&d), sizeof d);
+    return;
+  }
+  ora_timestamp t;
+  t.year = d.year;
+  t.month = d.month;
+  t.day = d.day;
+  t.hour = d.hour;
+  t.minute = d.minute;
+  t.second = d.second;
+  t.nanosecond = nanosecond;
+  out.what = kind::timestamp;
+  out.bytes = t.bytes();
+}
+
+// The digits after a point, as nanoseconds: one to nine of them, as
+// Oracle's FF element takes them; -1 for anything else.
+long long fraction_at(const std::u16string& text, std::size_t at) {
+  const std::size_t digits = text.size() - at;
+  if (digits < 1 || digits > 9) return -1;
+  const int value = digits_at(text, at, digits);
+  if (value < 0) return -1;
+  long long nanoseconds = value;
+  for (std::size_t i = digits; i < 9; ++i) nanoseconds *= 10;
+  return nanoseconds;
+}
+
+// TIMESTAMP, or TIMESTAMP(n) with the digits of its fraction.
+bool is_timestamp_type(const std::u16string& native_type) {
+  return ora_native_type::parse(native_type).name.rfind(u"TIMESTAMP", 0) == 0;
 }
 
 }  // namespace
 
 ora_cell::kind ora_cell_writer::kind_of(const t_ftd& column) {
-  if (column.vartype == VT_DATE) return kind::date;
+  if (column.vartype == VT_DATE) {
+    // An existing column says what it is; a column to be made is a
+    // TIMESTAMP when the type mapping marks it so.
+    const bool timestamp = column.native_type.empty() ? column.reserved == 1 : is_timestamp_type(column.native_type);
+    return timestamp ? kind::timestamp : kind::date;
+  }
   if (column.vartype == VT_BLOB || column.vartype == VT_BYTE_ARRAY) return kind::binary;
   if (is_number_kind(column.vartype)) return kind::number;
   return kind::text;
@@ -82,7 +121,7 @@ bool ora_cell_writer::write_direct(kind cell, const ole_variant& value, ora_cell
       text(value.var.bstrVal, out);
       return true;
     case kind::number: return number(value, out);
-    case kind::date: return date(value, out);
+    case kind::date: case kind::timestamp: return date(cell, value, out);
     default: return false;
   }
 }
@@ -97,10 +136,10 @@ void ora_cell_writer::write_from_text(kind cell, const ole_variant& value, ora_c
     case kind::number:
       if (!number_text(written, out)) not_a_number();
       return;
-    case kind::date:
+    case kind::date: case kind::timestamp:
       // Digits are no date; only a quoted text is read as one.
       if (shape != ora_value_text::shape::quoted) not_a_date();
-      return date_from_text(written, out);
+      return date_from_text(cell, written, out);
     case kind::binary: return binary_from_hex(std::move(written), out);
     default: return text(written, out);
   }
@@ -155,7 +194,7 @@ bool ora_cell_writer::number_text(std::u16string_view digits, ora_cell& out) {
   return true;
 }
 
-bool ora_cell_writer::date(const ole_variant& value, ora_cell& out) {
+bool ora_cell_writer::date(kind cell, const ole_variant& value, ora_cell& out) {
   if (value.get_type() != VT_DATE || !is_plain_date(value.date_value)) return false;
   const SYSTEMTIME& t = value.date_value;
   oci::date d{};  // its padding zero too, as the text form leaves it
@@ -165,14 +204,16 @@ bool ora_cell_writer::date(const ole_variant& value, ora_cell& out) {
   d.hour = static_cast<ub1>(t.wHour);
   d.minute = static_cast<ub1>(t.wMinute);
   d.second = static_cast<ub1>(t.wSecond);
-  set_date(d, out);
+  set_date(cell, d, t.wMilliseconds * nanoseconds_a_millisecond, out);
   return true;
 }
 
-// "YYYY-MM-DD", "YYYY-MM-DD HH:MI:SS" or "HH:MI:SS". A time without a date
-// falls on the first day of the current month, where Oracle's TO_DATE puts
-// it (SQL Language Reference, Datetime Format Models).
-void ora_cell_writer::date_from_text(const std::u16string& t, ora_cell& out) {
+// "YYYY-MM-DD", "YYYY-MM-DD HH:MI:SS" or "HH:MI:SS", the seconds with a
+// fraction of up to nine digits or none. A time without a date falls on the
+// first day of the current month, where Oracle's TO_DATE puts it (SQL
+// Language Reference, Datetime Format Models). A date cell keeps whole
+// seconds.
+void ora_cell_writer::date_from_text(kind cell, const std::u16string& t, ora_cell& out) {
   oci::date d{};
   std::size_t time_at = 0;
   if (t.size() >= 10 && t[4] == u'-' && t[7] == u'-') {
@@ -181,7 +222,7 @@ void ora_cell_writer::date_from_text(const std::u16string& t, ora_cell& out) {
     d.year = static_cast<sb2>(year);
     d.month = static_cast<ub1>(month);
     d.day = static_cast<ub1>(day);
-    if (t.size() == 10) return set_date(d, out);
+    if (t.size() == 10) return set_date(cell, d, 0, out);
     time_at = 11;
   } else {
     const std::time_t now = std::time(nullptr);
@@ -193,12 +234,15 @@ void ora_cell_writer::date_from_text(const std::u16string& t, ora_cell& out) {
   }
   const int hour = digits_at(t, time_at, 2), minute = digits_at(t, time_at + 3, 2),
             second = digits_at(t, time_at + 6, 2);
-  if (t.size() != time_at + 8 || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
-    not_a_date();
+  const std::size_t seconds_end = time_at + 8;
+  const long long fraction = t.size() == seconds_end ? 0
+                             : t.size() > seconds_end && t[seconds_end] == u'.' ? fraction_at(t, seconds_end + 1)
+                                                                                : -1;
+  if (fraction < 0 || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) not_a_date();
   d.hour = static_cast<ub1>(hour);
   d.minute = static_cast<ub1>(minute);
   d.second = static_cast<ub1>(second);
-  set_date(d, out);
+  set_date(cell, d, static_cast<std::uint32_t>(fraction), out);
 }
 
 void ora_cell_writer::binary_from_hex(std::u16string hex, ora_cell& out) {

@@ -16,13 +16,15 @@
 
 class ora_cell_writer {
  public:
-  // The kind of cell a column of `column` takes (LOB columns aside).
+  // The kind of cell a column of `column` takes (LOB columns aside): a
+  // TIMESTAMP column, or a timestamp column yet to be made, a timestamp.
   static ora_cell::kind kind_of(const t_ftd& column);
 
   // `value` as a cell of `kind` in `out` (replacing what it held); a NULL
   // value, empty text and empty bytes make a null cell. Raises
   // ora_exception for a value that is no value of that kind: ORA-01722 (no
-  // number), ORA-01858 (no date), ORA-01465 (no hex digits).
+  // number), ORA-01858 (no date), ORA-01465 (no hex digits). A date cell
+  // keeps whole seconds, a timestamp cell the milliseconds too.
   static void write(ora_cell::kind kind, const ole_variant& value, ora_cell& out);
 
   // The two halves of write(), apart for the tests that hold them to the
@@ -33,10 +35,10 @@ class ora_cell_writer {
 
  private:
   static bool number(const ole_variant& value, ora_cell& out);
-  static bool date(const ole_variant& value, ora_cell& out);
+  static bool date(ora_cell::kind cell, const ole_variant& value, ora_cell& out);
   static bool integer(std::int64_t value, ora_cell& out);
   static bool number_text(std::u16string_view digits, ora_cell& out);
-  static void date_from_text(const std::u16string& text, ora_cell& out);
+  static void date_from_text(ora_cell::kind cell, const std::u16string& text, ora_cell& out);
   static void binary_from_hex(std::u16string hex, ora_cell& out);
   static void text(std::u16string_view text, ora_cell& out);
 };

@@ -20,6 +20,9 @@ const std::map<std::u16string, int>& ora_native_type::catalogue() {
         {u"BYTE", 23},       {u"NCHAR", 9},        {u"CLOB", 112},     {u"NCLOB", 112},
         {u"BLOB", 113},      {u"BFILE", 113},
     };
+    // The dictionary names a TIMESTAMP column with its fraction's digits,
+    // 0 to 9 (SQL Language Reference, Data Types, TIMESTAMP Data Type).
+    for (char16_t digits = u'0'; digits <= u'9'; ++digits) t[std::u16string(u"TIMESTAMP(") + digits + u")"] = 185;
     for (const auto& [name, code] : t) tk_log(1, "Native type: '%s'", name);
     return t;
   }();

@@ -159,6 +159,8 @@ struct ora_oci_calls {
   sword (*OCILobGetLength)(OCISvcCtx*, OCIError*, OCILobLocator*, ub4*);
   sword (*OCIDateTimeGetDate)(void*, OCIError*, const OCIDateTime*, sb2*, ub1*, ub1*);
   sword (*OCIDateTimeGetTime)(void*, OCIError*, OCIDateTime*, ub1*, ub1*, ub1*, ub4*);
+  sword (*OCIDateTimeConstruct)(void*, OCIError*, OCIDateTime*, sb2, ub1, ub1, ub1, ub1, ub1, ub4, OraText*,
+                                std::size_t);
   sword (*OCIErrorGet)(void*, ub4, OraText*, sb4*, OraText*, ub4, ub4);
   sword (*OCITransCommit)(OCISvcCtx*, OCIError*, ub4);
   sword (*OCITransRollback)(OCISvcCtx*, OCIError*, ub4);

@@ -60,6 +60,7 @@ ora_oci_calls load_calls() {
   VESPER_OCI_RESOLVE(OCILobGetLength);
   VESPER_OCI_RESOLVE(OCIDateTimeGetDate);
   VESPER_OCI_RESOLVE(OCIDateTimeGetTime);
+  VESPER_OCI_RESOLVE(OCIDateTimeConstruct);
   VESPER_OCI_RESOLVE(OCIErrorGet);
   VESPER_OCI_RESOLVE(OCITransCommit);
   VESPER_OCI_RESOLVE(OCITransRollback);

@@ -53,7 +53,9 @@ std::u16string get_ora_native_type(const t_ftd& d, bool b_name_only) {
       return tk_wformat(u"NUMBER(%d,%d)", precision, static_cast<int>(d.reserved & 0xFF));
     }
     case VT_DATE:
-      return d.reserved == 1 ? u"TIMESTAMP" : u"DATE";
+      // Timestamps of T and @ fields count milliseconds: three digits of
+      // the second's fraction keep every one.
+      return d.reserved == 1 ? u"TIMESTAMP(3)" : u"DATE";
     case VT_BSTR:
       tk_log(1, "process as text");
       if (is_sized(d.size)) return b_name_only ? u"NVARCHAR2" : tk_wformat(u"NVARCHAR2(%d) ", d.size);

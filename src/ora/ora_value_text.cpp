@@ -12,6 +12,9 @@
 
 namespace {
 
+constexpr std::size_t date_only_size = 10;      // YYYY-MM-DD
+constexpr std::size_t date_and_time_size = 19;  // YYYY-MM-DD HH:MI:SS
+
 bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool is_hex(char16_t c) { return is_digit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'); }
 
@@ -78,7 +81,15 @@ ora_value_text::shape ora_value_text::of(const ole_variant& value, std::u16strin
   if (out.empty()) return shape::none;
   if (kind == VT_DATE) {
     out = date(out);
-    return out.empty() ? shape::none : shape::quoted;
+    if (out.empty()) return shape::none;
+    // A timestamp's milliseconds are part of its text ("...:56.789"), which
+    // the date printer leaves out of a date and time.
+    // A midnight prints as its day alone.
+    const unsigned milliseconds = value.date_value.wMilliseconds;
+    if (milliseconds != 0 && milliseconds <= 999 && out.size() == date_only_size) out += u" 00:00:00";
+    if (milliseconds != 0 && milliseconds <= 999 && out.size() == date_and_time_size)
+      out += tk_wformat(u".%03d", static_cast<int>(milliseconds));
+    return shape::quoted;
   }
   if (ole_variant::is_binary(kind)) {
     std::optional<std::u16string> digits = hex_digits(out);

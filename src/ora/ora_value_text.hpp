@@ -18,7 +18,8 @@ class ora_value_text {
 
   // The text of `value` into `out`. Doubles as their shortest text that
   // reads back as the same double; dates as "YYYY-MM-DD", "YYYY-MM-DD
-  // HH:MI:SS" or "HH:MI:SS"; bytes as hex digits (a whole braced GUID as
+  // HH:MI:SS" (".FFF" after it when there are milliseconds) or "HH:MI:SS";
+  // bytes as hex digits (a whole braced GUID as
   // the bytes of the GUID structure).
   static shape of(const ole_variant& value, std::u16string& out);
   // The date of a date text as above; empty when it is no date.

@@ -91,10 +91,17 @@ TEST_F(DbfTest, DateTimeArithmetic) {
   SYSTEMTIME first = time_of(dbf_field::date_time(1721426, 0));
   EXPECT_EQ(first.wYear, 1);
   EXPECT_EQ(first.wDay, 1);
-  // 86399999 ms rounds to 24:00:00: midnight of the next day.
-  SYSTEMTIME rolled = time_of(dbf_field::date_time(2460311, 86399999));
+  // 86399999 ms is the day's last millisecond, kept as it is.
+  SYSTEMTIME last_millisecond = time_of(dbf_field::date_time(2460311, 86399999));
+  EXPECT_EQ(last_millisecond.wDay, 1);
+  EXPECT_EQ(last_millisecond.wHour, 23);
+  EXPECT_EQ(last_millisecond.wSecond, 59);
+  EXPECT_EQ(last_millisecond.wMilliseconds, 999);
+  // A count past the day rolls into the next.
+  SYSTEMTIME rolled = time_of(dbf_field::date_time(2460311, 86400001));
   EXPECT_EQ(rolled.wDay, 2);
   EXPECT_EQ(rolled.wHour, 0);
+  EXPECT_EQ(rolled.wMilliseconds, 1);
   SYSTEMTIME leap = time_of(dbf_field::date_time(2451604, 0));  // 2000-02-29
   EXPECT_EQ(leap.wMonth, 2);
   EXPECT_EQ(leap.wDay, 29);
@@ -107,11 +114,13 @@ TEST_F(DbfTest, DateTimeArithmetic) {
   EXPECT_EQ(last.wDay, 31);
   EXPECT_EQ(last.wSecond, 59);
   EXPECT_EQ(dbf_field::date_time(5373485, 0).get_type(), VT_EMPTY);   // 10000-01-01
-  EXPECT_EQ(dbf_field::date_time(5373484, 86399999).get_type(), VT_EMPTY);  // rounds into 10000
+  EXPECT_EQ(time_of(dbf_field::date_time(5373484, 86399999)).wMilliseconds, 999);  // the very last
+  EXPECT_EQ(dbf_field::date_time(5373484, 86400000).get_type(), VT_EMPTY);  // rolls into 10000
   EXPECT_EQ(dbf_field::date_time(INT32_MAX, INT32_MAX).get_type(), VT_EMPTY);
-  SYSTEMTIME back = time_of(dbf_field::date_time(2460311, -1000));  // a damaged time
+  SYSTEMTIME back = time_of(dbf_field::date_time(2460311, -1));  // a damaged time
   EXPECT_EQ(back.wDay, 31);
   EXPECT_EQ(back.wHour, 23);
+  EXPECT_EQ(back.wMilliseconds, 999);
 }
 
 TEST_F(DbfTest, DateAndDateTimeFields) {
@@ -132,7 +141,8 @@ TEST_F(DbfTest, DateAndDateTimeFields) {
   t->next();
   r = &t->get_item();
   EXPECT_EQ((*r)[0].get_type(), VT_EMPTY);
-  EXPECT_EQ(time_of((*r)[1]).wDay, 2);
+  EXPECT_EQ(time_of((*r)[1]).wDay, 1);
+  EXPECT_EQ(time_of((*r)[1]).wMilliseconds, 999);
 }
 
 TEST_F(DbfTest, DeletedRecordsAreStillDecoded) {

@@ -53,12 +53,12 @@ TEST(E2eHarbour, HarbourFieldTypesArriveAsTheirTypes) {
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(run.status, 1) << run.describe();
   EXPECT_EQ(column_types(session, "HB"),
-            "COLUMN_NAME\tDATA_TYPE\nID\tNUMBER\nAT\tTIMESTAMP(6)\nDT\tTIMESTAMP(6)\nDC\tNUMBER\nNAME\tNVARCHAR2\n");
+            "COLUMN_NAME\tDATA_TYPE\nID\tNUMBER\nAT\tTIMESTAMP(3)\nDT\tTIMESTAMP(3)\nDC\tNUMBER\nNAME\tNVARCHAR2\n");
   EXPECT_EQ(session.sql("SELECT ID, CAST(AT AS VARCHAR2(30)) A, CAST(DT AS VARCHAR2(30)) D, DC FROM HB ORDER BY ID"),
             "ID\tA\tD\tDC\n"
-            "1\t2021-12-11 00:00:00.000000\t2021-12-11 15:16:47.000000\t1\n"
-            "2\t\t9999-12-31 23:59:59.000000\t5000000000\n"
-            "7\t2020-02-20 20:20:20.000000\t\t3\n");
+            "1\t2021-12-11 00:00:00.000\t2021-12-11 15:16:47.364\t1\n"
+            "2\t\t9999-12-31 23:59:59.000\t5000000000\n"
+            "7\t2020-02-20 20:20:20.000\t\t3\n");
   // Only the day past 9999-12-31 is changed, and said so.
   EXPECT_EQ(e2e_occurrences(run.out, "Warning:"), 1u) << run.out;
   EXPECT_TRUE(has(run, "hb, record #3, column DT: the timestamp (Julian day 5373485) lies past 9999-12-31, the last "
@@ -88,7 +88,7 @@ TEST(E2eHarbour, LastDayOfOracleAndFourByteMemoFieldsInFoxPro2Tables) {
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(run.status, 0) << run.describe();
   EXPECT_EQ(session.sql("SELECT ID, CAST(ENDS AS VARCHAR2(30)) E FROM UNTIL ORDER BY ID"),
-            "ID\tE\n1\t9999-12-31 00:00:00.000000\n2\t2024-01-02 03:04:05.000000\n");
+            "ID\tE\n1\t9999-12-31 00:00:00.000\n2\t2024-01-02 03:04:05.000\n");
   EXPECT_EQ(session.sql("SELECT ID, LONG, SHORT FROM FOX2 ORDER BY ID"),
             "ID\tLONG\tSHORT\n1\tten digits\tT/O,additional\n2\t\t\n");
 }
@@ -105,14 +105,14 @@ TEST(E2eHarbour, RealHarbourTablesKeepTheirTimestampsCountersAndMemos) {
   EXPECT_EQ(session.sql("SELECT ID, CAST(MODEDIT AS VARCHAR2(30)) M, MODVER, CAST(DT AS VARCHAR2(30)) D FROM A_RU866 "
                         "WHERE ID <= 3 ORDER BY ID"),
             "ID\tM\tMODVER\tD\n"
-            "1\t\t1\t2021-12-11 15:16:47.000000\n"
-            "2\t2021-12-11 00:00:00.000000\t100\t2021-12-12 18:48:07.000000\n"
-            "3\t\t3\t2021-12-11 15:16:47.000000\n")
+            "1\t\t1\t2021-12-11 15:16:47.364\n"
+            "2\t2021-12-11 00:00:00.000\t100\t2021-12-12 18:48:07.246\n"
+            "3\t\t3\t2021-12-11 15:16:47.365\n")
       << run.out;
   EXPECT_EQ(session.sql("SELECT COUNT(*) N FROM A_RU866 WHERE DT IS NULL"), "N\n0\n");
   EXPECT_EQ(session.sql("SELECT IDZ, VMZ, CAST(TSZ AS VARCHAR2(30)) T, SUBSTR(MDEFECT, 1, 14) M FROM ZDEFECT "
                         "ORDER BY IDZ"),
-            "IDZ\tVMZ\tT\tM\n1\t150\t2022-12-12 11:12:10.000000\tT/O,additional\n"
-            "2\t103\t2011-11-11 01:11:11.000000\t\n3\t102\t2003-03-03 03:03:33.000000\t\n");
+            "IDZ\tVMZ\tT\tM\n1\t150\t2022-12-12 11:12:10.000\tT/O,additional\n"
+            "2\t103\t2011-11-11 01:11:11.000\t\n3\t102\t2003-03-03 03:03:33.033\t\n");
   EXPECT_FALSE(has(run, "is no valid date")) << run.out;
 }

@@ -37,8 +37,7 @@ namespace {
 // The versions made, with the field letters each takes. Left out for now:
 // logical fields holding '?' or a blank (they arrive as false, which the
 // reader's rules say and no warning tells), N and F fields of more than 20
-// digits and doubles of more than 15 (until numbers keep 38 digits),
-// timestamps with milliseconds (until values keep them), dBASE 7 I fields
+// digits and doubles of more than 15 (until numbers keep 38 digits), dBASE 7 I fields
 // (the test writer writes them little-endian), and Visual FoxPro null flags.
 struct version_kind {
   std::uint8_t version;
@@ -115,6 +114,10 @@ std::string plain_decimal(std::int64_t mantissa, int exponent) {
 }
 
 bool is_date_letter(char letter) { return letter == 'D' || letter == 'T' || letter == '@'; }
+
+// The characters of a date column's text that hold its value: a DATE's
+// seconds, a timestamp's milliseconds.
+int date_text_size(char letter) { return letter == 'D' ? 19 : 23; }
 
 }  // namespace
 
@@ -243,8 +246,12 @@ std::pair<dbf_cell, std::string> e2e_random_table::value(source& random, std::si
       const int day = static_cast<int>(random.between(1, days_in(year, month)));
       const int hour = static_cast<int>(random.between(0, 23)), minute = static_cast<int>(random.between(0, 59));
       const int second = static_cast<int>(random.between(0, 59));
-      return {dbf_cell::date_time(year, month, day, hour, minute, second),
-              date_text(year, month, day, hour, minute, second)};
+      // Milliseconds up to the last one of a second, which must not round.
+      const int millisecond = static_cast<int>(random.chance(4) ? 999 : random.between(0, 999));
+      char fraction[8];
+      std::snprintf(fraction, sizeof fraction, ".%03d", millisecond);
+      return {dbf_cell::date_time(year, month, day, hour, minute, second, millisecond),
+              date_text(year, month, day, hour, minute, second) + fraction};
     }
     case 'L': {
       static const std::vector<std::pair<char, const char*>> forms = {
@@ -317,7 +324,8 @@ std::string e2e_random_table::query() const {
   std::string text = "SELECT ";
   for (std::size_t c = 0; c < columns_.size(); ++c) {
     const std::string quoted = "\"" + columns_[c] + "\"";
-    text += (c ? ", " : "") + (is_date_letter(letters_[c]) ? "SUBSTR(" + quoted + ", 1, 19) " + quoted : quoted);
+    const std::string date = "SUBSTR(" + quoted + ", 1, " + std::to_string(date_text_size(letters_[c])) + ") " + quoted;
+    text += (c ? ", " : "") + (is_date_letter(letters_[c]) ? date : quoted);
   }
   return text + " FROM \"" + oracle_name() + "\" ORDER BY ROWID";
 }

@@ -77,6 +77,31 @@ TEST(datetime_test, StorageTextKeepsTheFraction) {
   EXPECT_FALSE(emu_datetime::from_storage("2001-02-30 00:00:00").has_value());
 }
 
+// The second's fraction of a TIMESTAMP literal or TO_TIMESTAMP: up to nine
+// digits (FF) or n (FFn), optional at the end; TO_DATE has no such element.
+TEST(datetime_test, TimestampsReadTheFractionAsOracleDocumentsIt) {
+  const auto stamp = [](const char16_t* text, const char16_t* format = u"YYYY-MM-DD HH24:MI:SS.FF") {
+    return emu_datetime::parse(text, format, true);
+  };
+  EXPECT_EQ(stamp(u"2024-05-06 12:34:56.789").nanosecond, 789000000u);
+  EXPECT_EQ(stamp(u"9999-12-31 23:59:59.999999999").nanosecond, 999999999u);
+  EXPECT_EQ(stamp(u"2024-05-06 12:34:56.5").to_storage(3), "2024-05-06 12:34:56.500");
+  EXPECT_EQ(stamp(u"2024-05-06 12:34:56").nanosecond, 0u);
+  const auto code = [](const char16_t* text, const char16_t* format, bool fractions) {
+    try {
+      emu_datetime::parse(text, format, fractions);
+    } catch (const emu_error& e) {
+      return e.code();
+    }
+    return 0;
+  };
+  EXPECT_EQ(code(u"2024-05-06 12:34:56.1234567890", u"YYYY-MM-DD HH24:MI:SS.FF", true), 1830);
+  EXPECT_EQ(code(u"2024-05-06 12:34:56.1234", u"YYYY-MM-DD HH24:MI:SS.FF3", true), 1830);
+  EXPECT_EQ(code(u"2024-05-06 12:34:56.x", u"YYYY-MM-DD HH24:MI:SS.FF", true), 1858);
+  EXPECT_EQ(code(u"2024-05-06 12:34:56.789", u"YYYY-MM-DD HH24:MI:SS.FF", false), 1821);
+  EXPECT_EQ(code(u"2024-05-06 12:34:56.789", u"YYYY-MM-DD HH24:MI:SS", true), 1830);
+}
+
 TEST(rowid_test, EncodesEighteenBase64Characters) {
   const emu_rowid r{74562, 3 * 65536 + 17};
   const std::string text = r.to_text();

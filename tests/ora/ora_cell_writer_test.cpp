@@ -15,9 +15,11 @@
 #include <string>
 
 #include "ole_number.hpp"
+#include "ora_cell_literal.hpp"
 #include "ora_cell_writer.hpp"
 #include "ora_exception.hpp"
 #include "ora_oci.hpp"
+#include "ora_timestamp.hpp"
 #include "udb_builders.hpp"
 
 namespace {
@@ -125,10 +127,10 @@ TEST(OraCellWriter, DatesTakenDirectlyAreTheLiteralsDates) {
       for (int day : {0, 1, 28, 29, 30, 31, 32})
         for (const int* time : times) {
           const SYSTEMTIME t = udb_time_of(year, month, day, time[0], time[1], time[2], time[3]);
-          (agrees(kind::date, ole_variant(t)) ? taken : left)++;
+          for (kind cell : {kind::date, kind::timestamp}) (agrees(cell, ole_variant(t)) ? taken : left)++;
         }
-  EXPECT_GT(taken, 300);  // the plain dates go straight
-  EXPECT_GT(left, 300);
+  EXPECT_GT(taken, 600);  // the plain dates go straight
+  EXPECT_GT(left, 600);
   EXPECT_TRUE(agrees(kind::date, ole_variant(udb_time_of(2024, 2, 29, 13, 14, 15))));
   EXPECT_FALSE(agrees(kind::date, ole_variant(udb_time_of(2023, 2, 29))));  // no such day: its text makes it NULL
   EXPECT_FALSE(agrees(kind::date, ole_variant(udb_time_of(24, 2, 29))));    // printed as 2024
@@ -210,6 +212,34 @@ TEST(OraCellWriter, DatesFromEveryTextForm) {
     EXPECT_EQ(ora_error(kind::date, ole_variant(std::u16string(bad))), 1858);
   // Digits are no date.
   EXPECT_EQ(ora_error(kind::date, ole_variant(20210506)), 1858);
+}
+
+// A timestamp cell keeps the milliseconds a date cell drops, whether from
+// the value or its text (nine digits at most, as Oracle's FF reads), and the
+// row-by-row literal says the same instant.
+TEST(OraCellWriter, TimestampsKeepTheFractionOfTheSecond) {
+  const ora_cell last = cell_of(kind::timestamp, ole_variant(udb_time_of(9999, 12, 31, 23, 59, 59, 999)));
+  EXPECT_EQ(last.what, kind::timestamp);
+  EXPECT_EQ(last.bytes, std::string("\xC7\xC7\x0C\x1F\x18\x3C\x3C\x3B\x8B\x87\xC0", 11));
+  EXPECT_EQ(ora_cell_literal::sql(last), u"TIMESTAMP '9999-12-31 23:59:59.999'");
+  const ora_cell text = cell_of(kind::timestamp, ole_variant(std::u16string(u"9999-12-31 23:59:59.999")));
+  EXPECT_EQ(text.bytes, last.bytes);
+  const ora_cell fine = cell_of(kind::timestamp, ole_variant(std::u16string(u"0999-01-02 03:04:05.000000007")));
+  EXPECT_EQ(ora_cell_literal::sql(fine), u"TIMESTAMP '0999-01-02 03:04:05.000000007'");
+  const std::optional<ora_timestamp> back = ora_timestamp::of(fine.bytes);
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(back->nanosecond, 7u);
+  // A date cell keeps whole seconds: the fraction is cut, never rounded up.
+  oci::date d = date_of(cell_of(kind::date, ole_variant(udb_time_of(2024, 2, 29, 23, 59, 59, 999))));
+  EXPECT_EQ(d.day, 29);
+  EXPECT_EQ(d.second, 59);
+  d = date_of(cell_of(kind::date, ole_variant(std::u16string(u"2024-02-29 23:59:59.999"))));
+  EXPECT_EQ(d.day, 29);
+  EXPECT_EQ(d.second, 59);
+  for (const char16_t* bad : {u"2024-02-29 23:59:59.", u"2024-02-29 23:59:59.1234567890", u"2024-02-29 23:59:59,5",
+                              u"2024-02-29 23:59:59.5x"})
+    EXPECT_EQ(ora_error(kind::timestamp, ole_variant(std::u16string(bad))), 1858);
+  EXPECT_FALSE(ora_timestamp::of(std::string(11, '\0')).has_value());
 }
 
 TEST(OraCellWriter, BytesFromHexText) {

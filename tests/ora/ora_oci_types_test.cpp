@@ -37,6 +37,7 @@ VESPER_SAME_TYPE(OCILobCharSetForm);
 VESPER_SAME_TYPE(OCILobGetLength);
 VESPER_SAME_TYPE(OCIDateTimeGetDate);
 VESPER_SAME_TYPE(OCIDateTimeGetTime);
+VESPER_SAME_TYPE(OCIDateTimeConstruct);
 VESPER_SAME_TYPE(OCIErrorGet);
 VESPER_SAME_TYPE(OCITransCommit);
 VESPER_SAME_TYPE(OCITransRollback);
@@ -46,7 +47,7 @@ static_assert(std::is_same_v<::OCICallbackLobWrite, OCICallbackLobWrite>);
 static_assert(std::is_same_v<::OCICallbackLobRead, OCICallbackLobRead>);
 
 // The call table has no entry the checks above leave out.
-static_assert(sizeof(ora_oci_calls) == 27 * sizeof(void (*)()), "an entry point without a type check");
+static_assert(sizeof(ora_oci_calls) == 28 * sizeof(void (*)()), "an entry point without a type check");
 
 // Our constants carry the values of the client's header.
 TEST(OraOciTypes, ConstantsHaveTheClientValues) {

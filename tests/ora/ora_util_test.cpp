@@ -45,7 +45,7 @@ TEST(OraTypes, ColumnTypeTexts) {
   EXPECT_EQ(get_ora_native_type(column(VT_BOOL, 0), false), u"NUMBER(3,0)");
   EXPECT_EQ(get_ora_native_type(column(VT_I8, 0), false), u"NUMBER(19,0)");
   EXPECT_EQ(get_ora_native_type(column(VT_CY, 0), false), u"NUMBER");
-  EXPECT_EQ(get_ora_native_type(column(VT_DATE, 0, 1), false), u"TIMESTAMP");
+  EXPECT_EQ(get_ora_native_type(column(VT_DATE, 0, 1), false), u"TIMESTAMP(3)");
   EXPECT_EQ(get_ora_native_type(column(VT_DATE, 0, 2), false), u"DATE");
   EXPECT_EQ(get_ora_native_type(column(VT_BLOB, 16), false), u"RAW(16)");
   EXPECT_EQ(get_ora_native_type(column(VT_BLOB, 0), false), u"BLOB");
@@ -146,6 +146,7 @@ TEST(OraTypes, ChosenTypesKeepTheirValues) {
   t.name = u"CLOB";
   EXPECT_EQ(t.text(), u"CLOB");
   EXPECT_TRUE(ora_native_type::is_known(u"TIMESTAMP(6)"));
+  EXPECT_TRUE(ora_native_type::is_known(u"TIMESTAMP(3)"));
   EXPECT_FALSE(ora_native_type::is_known(u"varchar2"));
 }
 
