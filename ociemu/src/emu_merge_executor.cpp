@@ -288,7 +288,10 @@ std::vector<std::vector<emu_value>> emu_merge_executor::source_rows(emu_bind_sou
   if (select_list_) {
     emu_evaluator evaluator(connection_, &values);
     std::vector<emu_value> row;
-    for (const auto& e : *select_list_) row.push_back(evaluator.evaluate(e));
+    for (const auto& e : *select_list_) {
+      row.push_back(evaluator.evaluate(e));
+      check_select_item(row.back());
+    }
     rows.push_back(std::move(row));
     return rows;
   }
@@ -299,6 +302,18 @@ std::vector<std::vector<emu_value>> emu_merge_executor::source_rows(emu_bind_sou
     rows.push_back(std::move(row));
   }
   return rows;
+}
+
+// A bind in a select list is a VARCHAR2 or RAW of at most 4000 bytes, whatever column it
+// ends in: Oracle refuses a longer one with ORA-01461 even when it goes to a CLOB (My Oracle
+// Support note 1620109.1, "ORA-01461 With MERGE INTO Statement And Clob Column"). A LOB's
+// data is bound in SET or VALUES instead, as for UPDATE and INSERT.
+void emu_merge_executor::check_select_item(const emu_value& value) const {
+  if (!value.bound) return;
+  std::size_t bytes = 0;
+  if (value.kind == value_kind::bytes) bytes = value.bytes.size();
+  else if (value.kind == value_kind::text) bytes = connection_.settings().encoded_length(value.text);
+  if (bytes > standard_string_bytes) throw ora_error(1461);
 }
 
 std::vector<std::int64_t> emu_merge_executor::matches(emu_bind_source& row) {

@@ -48,6 +48,7 @@ class emu_merge_executor {
 
   std::uint64_t merge(emu_bind_source& binds);
   std::vector<std::vector<emu_value>> source_rows(emu_bind_source& binds);
+  void check_select_item(const emu_value& value) const;
   std::vector<std::int64_t> matches(emu_bind_source& row);
   bool holds(condition& c, emu_bind_source& row, std::optional<std::int64_t> rowid);
   void update(std::int64_t rowid, emu_bind_source& row);

@@ -245,6 +245,48 @@ TEST_F(merge_test, ConditionsOfTheClauses) {
   EXPECT_EQ(s_->scalar("select name from t where k = 8"), "eight");
 }
 
+// LOB data over 4000 bytes goes in SET and VALUES, as for UPDATE and INSERT; through the
+// source's select list it is a VARCHAR2 and refused (ORA-01461), as Oracle does.
+TEST_F(merge_test, LongLobBindsGoInTheClausesNotTheSelectList) {
+  s_->exec("create table m (k number primary key, memo clob, pic blob)");
+  auto long_value = [](const std::string& bytes) {
+    std::string out(4, '\0');
+    const auto n = static_cast<ub4>(bytes.size());
+    std::memcpy(out.data(), &n, 4);
+    return out + bytes;
+  };
+  auto run = [&](const char* sql, int key, std::size_t letters, std::size_t bytes) {
+    OCIStmt* stmt = s_->prepare(sql);
+    const std::u16string text(letters, u'x');
+    std::string memo = long_value(std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+    std::string pic = long_value(std::string(bytes, '\x7f'));
+    OCIBind* b = nullptr;
+    OCIBindByPos(stmt, &b, s_->err(), 1, &key, sizeof key, SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+    for (ub4 position : {2u, 4u})
+      OCIBindByPos(stmt, &b, s_->err(), position, memo.data(), static_cast<sb4>(memo.size()), SQLT_LVC, nullptr,
+                   nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+    for (ub4 position : {3u, 5u})
+      OCIBindByPos(stmt, &b, s_->err(), position, pic.data(), static_cast<sb4>(pic.size()), SQLT_LVB, nullptr,
+                   nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+    return execute(stmt, 1);
+  };
+  const char* in_clauses =
+      "MERGE INTO \"M\" t USING (SELECT :1 \"K\" FROM DUAL) s ON (t.\"K\" = s.\"K\") "
+      "WHEN MATCHED THEN UPDATE SET t.\"MEMO\" = :2, t.\"PIC\" = :3 "
+      "WHEN NOT MATCHED THEN INSERT (\"K\", \"MEMO\", \"PIC\") VALUES (s.\"K\", :4, :5)";
+  EXPECT_EQ(run(in_clauses, 1, 5000, 6000).status, OCI_SUCCESS);
+  EXPECT_EQ(s_->rows("select length(memo), length(pic) from m"), (table{{"5000", "6000"}}));
+  EXPECT_EQ(run(in_clauses, 1, 7000, 100).status, OCI_SUCCESS);
+  EXPECT_EQ(s_->rows("select length(memo), length(pic) from m"), (table{{"7000", "100"}}));
+  const char* in_select_list =
+      "MERGE INTO m t USING (SELECT :1 k, :2 memo, :3 pic FROM DUAL) s ON (t.k = s.k) "
+      "WHEN NOT MATCHED THEN INSERT (k, memo, pic) VALUES (s.k, s.memo, s.pic)";
+  EXPECT_EQ(run(in_select_list, 2, 4001, 10).error, 1461);
+  EXPECT_EQ(run(in_select_list, 2, 10, 4001).error, 1461);
+  EXPECT_EQ(run(in_select_list, 2, 4000, 4000).status, OCI_SUCCESS);
+  EXPECT_EQ(s_->rows("select length(memo), length(pic) from m where k = 2"), (table{{"4000", "4000"}}));
+}
+
 // What a sync sends besides MERGE: deletes by key as an array, and columns added later.
 TEST_F(merge_test, ArrayDeleteByKeyAndAddedColumns) {
   OCIStmt* del = s_->prepare("DELETE FROM \"T\" WHERE \"K\" = :1 AND \"NAME\" = :2");
