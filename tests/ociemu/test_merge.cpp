@@ -147,6 +147,11 @@ TEST_F(merge_test, BatchErrorsReportEachFailingRowAndKeepTheOthers) {
   EXPECT_EQ(execute(stmt, 3).error, 12899);
   EXPECT_EQ(row_count(stmt), 1u);
   EXPECT_EQ(s_->scalar("select count(*) from t where k > 6"), "1");
+  // An update that repeats a unique key is refused as INSERT refuses it.
+  s_->exec("create unique index t_name on t (name)");
+  EXPECT_EQ(s_->exec("merge into t using (select 7 k, 'six' n from dual) s on (t.k = s.k) "
+                     "when matched then update set t.name = s.n").message,
+            "ORA-00001: unique constraint (SCOTT.T_NAME) violated");
 }
 
 TEST_F(merge_test, RollbackLeavesNothingOfTheMerge) {
@@ -184,7 +189,7 @@ TEST_F(merge_test, ATargetRowMatchedTwiceIsUnstable) {
   EXPECT_EQ(s_->scalar("select count(*) from t"), "2");
   // A source that matches each row once merges, also from a table.
   s_->exec("delete from src where name = 'b'");
-  EXPECT_EQ(s_->exec("merge into t using src on (t.k = src.k) when matched then update set t.name = src.name "
+  EXPECT_EQ(s_->exec("merge into t using scott.src on (t.k = src.k) when matched then update set t.name = src.name "
                      "when not matched then insert (k, name) values (src.k, src.name)").status,
             OCI_SUCCESS);
   EXPECT_EQ(s_->rows("select k, name from t order by k"), (table{{"1", "a"}, {"2", "two"}, {"3", "c"}}));
@@ -203,6 +208,9 @@ TEST_F(merge_test, StatementErrorsAsOracleGivesThem) {
   EXPECT_EQ(s_->exec("merge into t using (select 9 k from dual) s on (t.k = s.k) "
                      "when matched then update set t.name = s.nope").message,
             "ORA-00904: \"S\".\"NOPE\": invalid identifier");
+  EXPECT_EQ(s_->exec("merge into \"NOBODY\".\"T\" using (select 1 k from dual) s on (t.k = s.k) "
+                     "when matched then update set name = 'x'").message,
+            "ORA-01918: user 'NOBODY' does not exist");
   EXPECT_EQ(s_->exec("merge into nowhere using (select 9 k from dual) s on (nowhere.k = s.k) "
                      "when matched then update set name = 'x'").error,
             942);
@@ -228,10 +236,10 @@ TEST_F(merge_test, ConditionsOfTheClauses) {
     s_->exec(std::string("insert into src values ") + values);
   EXPECT_EQ(s_->exec("merge into t using src s on (s.k = t.k) "
                      "when not matched then insert values (s.k, nvl(s.name, 'none'), null) where s.k <> 7 "
-                     "when matched then update set t.name = s.name || '!' where t.k < 5 "
-                     "delete where t.name = 'gone!'").status,
+                     "when matched then update set t.name = s.name || t.k where t.k < 5 "
+                     "delete where t.name = 'gone1'").status,
             OCI_SUCCESS);
-  EXPECT_EQ(contents(), (table{{"2", "keep!", "<null>"}, {"8", "none", "<null>"}}));
+  EXPECT_EQ(contents(), (table{{"2", "keep2", "<null>"}, {"8", "none", "<null>"}}));
   OCIStmt* stmt = s_->prepare("merge into t using dual on (k = :key) when matched then update set name = :name");
   OCIBind* b = nullptr;
   int key = 8;
