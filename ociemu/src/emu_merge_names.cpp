@@ -83,6 +83,8 @@ bool emu_merge_names::reference(std::size_t& i, std::size_t end, merge_clause wh
       if (column < 0) throw ora_error(904, {qualified(t.text, name.text)});
       out.push_back(placeholder(t, u'S', static_cast<std::size_t>(column)));
       target_at.push_back(-1);
+    } else if (hidden_by_alias(t.text)) {
+      throw ora_error(904, {qualified(t.text, name.text)});
     } else {
       return false;
     }
@@ -157,6 +159,13 @@ emu_merge_ref emu_merge_names::decode(const std::u16string& placeholder) {
   ref.index = std::stoul(digits.substr(0, colon));
   if (colon != std::string::npos) ref.compared_with = std::stoi(digits.substr(colon + 1));
   return ref;
+}
+
+// A table given an alias is known by the alias only.
+bool emu_merge_names::hidden_by_alias(const std::u16string& name) const {
+  return (name == statement_.table && statement_.target_alias != statement_.table) ||
+         (!statement_.source_table.empty() && name == statement_.source_table &&
+          statement_.source_alias != statement_.source_table);
 }
 
 int emu_merge_names::source_column(const std::u16string& name) const {

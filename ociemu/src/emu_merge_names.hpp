@@ -50,6 +50,7 @@ class emu_merge_names {
                    std::vector<int>& target_at);
   void note_comparisons(std::vector<emu_token>& out, const std::vector<int>& target_at) const;
   int source_column(const std::u16string& name) const;
+  bool hidden_by_alias(const std::u16string& name) const;
   std::string qualified(const std::u16string& qualifier, const std::u16string& name) const;
 
   const emu_merge& statement_;

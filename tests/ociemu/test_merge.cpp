@@ -211,6 +211,9 @@ TEST_F(merge_test, StatementErrorsAsOracleGivesThem) {
   EXPECT_EQ(s_->exec("merge into \"NOBODY\".\"T\" using (select 1 k from dual) s on (t.k = s.k) "
                      "when matched then update set name = 'x'").message,
             "ORA-01918: user 'NOBODY' does not exist");
+  EXPECT_EQ(s_->exec("merge into t x using (select 1 k from dual) s on (t.k = s.k) "
+                     "when matched then update set name = 'x'").message,
+            "ORA-00904: \"T\".\"K\": invalid identifier");
   EXPECT_EQ(s_->exec("merge into nowhere using (select 9 k from dual) s on (nowhere.k = s.k) "
                      "when matched then update set name = 'x'").error,
             942);
@@ -251,6 +254,17 @@ TEST_F(merge_test, ConditionsOfTheClauses) {
   ASSERT_EQ(execute(stmt, 1).status, OCI_SUCCESS);
   EXPECT_EQ(row_count(stmt), 1u);
   EXPECT_EQ(s_->scalar("select name from t where k = 8"), "eight");
+  // A source query SQLite runs takes the binds too.
+  name[0] = u'E';
+  stmt = s_->prepare("merge into t using (select :key k from dual union all select 99 from dual) s "
+                     "on (t.k = s.k) when matched then update set name = :name");
+  OCIBindByName(stmt, &b, s_->err(), reinterpret_cast<const OraText*>(u":KEY"), 8, &key, sizeof key, SQLT_INT,
+                nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+  OCIBindByName(stmt, &b, s_->err(), reinterpret_cast<const OraText*>(u":NAME"), 10, name, 10, SQLT_CHR, nullptr,
+                nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+  ASSERT_EQ(execute(stmt, 1).status, OCI_SUCCESS);
+  EXPECT_EQ(row_count(stmt), 1u);
+  EXPECT_EQ(s_->rows("select k, name from t order by k"), (table{{"2", "keep2"}, {"8", "Eight"}}));
 }
 
 // LOB data over 4000 bytes goes in SET and VALUES, as for UPDATE and INSERT; through the
