@@ -10,7 +10,8 @@ namespace {
 
 // Words after which an object name stands.
 bool introduces_object(const emu_token& t) {
-  for (const char* word : {"TABLE", "INTO", "FROM", "JOIN", "ON", "UPDATE", "INDEX", "SEQUENCE", "TRIGGER", "VIEW"})
+  for (const char* word : {"TABLE", "INTO", "FROM", "JOIN", "ON", "UPDATE", "INDEX", "SEQUENCE", "TRIGGER", "VIEW",
+                           "USING"})
     if (t.is_word(word)) return true;
   return t.is_symbol(",");
 }

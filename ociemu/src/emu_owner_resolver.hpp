@@ -15,7 +15,7 @@ namespace ociemu {
 class emu_owner_resolver {
  public:
   // Removes every "OWNER." before an object name (after TABLE, INTO, FROM,
-  // JOIN, ON, UPDATE, INDEX or a comma in a FROM list); returns the owner
+  // JOIN, ON, UPDATE, INDEX, USING or a comma in a FROM list); returns the owner
   // named first, empty when none is. An owner that is no user of the
   // service is ORA-01918 after TABLE, INTO and INDEX. SYS before a
   // dictionary view is left to the rewriter.

@@ -27,6 +27,7 @@ statement_kind classify(const std::vector<emu_token>& tokens) {
   if (t.is_word("INSERT")) return statement_kind::insert;
   if (t.is_word("UPDATE")) return statement_kind::update;
   if (t.is_word("DELETE")) return statement_kind::delete_;
+  if (t.is_word("MERGE")) return statement_kind::merge;
   if (t.is_word("CREATE")) return statement_kind::create;
   if (t.is_word("DROP")) return statement_kind::drop;
   if (t.is_word("ALTER")) return statement_kind::alter;
@@ -42,6 +43,7 @@ unsigned short statement_type_code(statement_kind kind) {
     case statement_kind::update: return 2;
     case statement_kind::delete_: return 3;
     case statement_kind::insert: return 4;
+    case statement_kind::merge: return 16;
     case statement_kind::create: return 5;
     case statement_kind::drop: return 6;
     case statement_kind::alter: return 7;

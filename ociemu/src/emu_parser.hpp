@@ -10,7 +10,7 @@
 namespace ociemu {
 
 enum class statement_kind {
-  select, insert, update, delete_, create, drop, alter, commit, rollback, plsql, unknown
+  select, insert, update, delete_, merge, create, drop, alter, commit, rollback, plsql, unknown
 };
 
 // The kind from the first words, as OCI_ATTR_STMT_TYPE reports it after prepare.

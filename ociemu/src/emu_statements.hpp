@@ -93,4 +93,30 @@ struct emu_insert {
   std::vector<std::u16string> into;     // placeholders receiving them
 };
 
+// Tokens [begin, end) of the statement a clause takes.
+struct emu_token_span {
+  std::size_t begin = 0, end = 0;
+  bool empty() const { return begin == end; }
+};
+
+// A MERGE: where each clause lies in the statement's tokens. The names in the clauses are
+// resolved by the executor once both sides' columns are known.
+struct emu_merge {
+  std::u16string table, target_alias;  // the alias is the table's name when none is given
+  emu_token_span source_query;         // USING ( subquery ): the text inside the parentheses
+  std::u16string source_table;         // USING table or view
+  std::u16string source_alias;         // the table's name when none is given; may be empty
+  emu_token_span on;
+  bool update = false, insert = false;
+  struct assignment {
+    std::u16string column;
+    emu_token_span value;
+  };
+  std::vector<assignment> set;
+  emu_token_span update_where, delete_where;
+  std::vector<std::u16string> insert_columns;  // empty: every column in order
+  std::vector<emu_token_span> insert_values;
+  emu_token_span insert_where;
+};
+
 }  // namespace ociemu

@@ -6,6 +6,8 @@
 #include "emu_client_buffer.hpp"
 #include "emu_ddl_executor.hpp"
 #include "emu_insert_executor.hpp"
+#include "emu_merge_executor.hpp"
+#include "emu_merge_parser.hpp"
 #include "emu_owner_resolver.hpp"
 #include "emu_round_trips.hpp"
 #include "emu_token_cursor.hpp"
@@ -45,6 +47,7 @@ void emu_stmt::prepare(const std::u16string& text) {
   sql = text;
   query.reset();
   insert_.reset();
+  merge_.reset();
   parse_error.reset();
   owner.clear();
   owner_resolved = false;
@@ -147,12 +150,13 @@ sword emu_stmt::execute(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 r
   }
   connection->settings().store_identifiers(tokens);
   const bool dml = kind == statement_kind::insert || kind == statement_kind::update ||
-                   kind == statement_kind::delete_;
+                   kind == statement_kind::delete_ || kind == statement_kind::merge;
   if ((mode & OCI_BATCH_ERRORS) && !dml) throw ora_error(28714);
   switch (kind) {
     case statement_kind::select: return execute_query(svc, err, iters, mode);
     case statement_kind::insert: case statement_kind::update: case statement_kind::delete_:
       return execute_dml(svc, err, iters, rowoff, mode);
+    case statement_kind::merge: return execute_merge(err, iters, rowoff, mode);
     case statement_kind::create: case statement_kind::drop: case statement_kind::alter:
       return execute_ddl(svc, err);
     case statement_kind::commit: connection->commit(); return OCI_SUCCESS;
@@ -261,6 +265,25 @@ sword emu_stmt::execute_dml(emu_svcctx&, emu_error_handle& err, ub4 iters, ub4 r
       statement->bind(static_cast<int>(p + 1), untyped_cell(bind_value(rewritten.params[p], p, i)));
     statement->step();
     row_count += static_cast<ub8>(connection->db().changes());
+  });
+}
+
+// The row count of an array MERGE is the rows it merged, inserted or updated, over all
+// iterations (Oracle Call Interface Programmer's Guide, OCI_ATTR_ROW_COUNT).
+sword emu_stmt::execute_merge(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode) {
+  if (iters == 0) throw ora_error(24333);
+  executed = true;
+  row_count = 0;
+  connection->begin();
+  connection->catalog().check_exact_names(tokens);
+  if (!merge_) {
+    emu_token_cursor cursor(sql, tokens);
+    merge_ = std::make_unique<emu_merge>(emu_merge_parser(cursor).merge());
+  }
+  emu_merge_executor executor(*connection, *merge_, tokens);
+  return run_rows(err, iters, rowoff, mode, [&](ub4 i) {
+    iteration_binds binds(*this, i);
+    row_count += executor.run(binds);
   });
 }
 

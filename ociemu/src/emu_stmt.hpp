@@ -54,6 +54,7 @@ struct emu_stmt : emu_handle {
   sword execute_query(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 mode);
   sword execute_dml(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode);
   sword execute_ddl(emu_svcctx& svc, emu_error_handle& err);
+  sword execute_merge(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode);
   sword alter_session(emu_token_cursor& cursor);
   // ORA-24816 for binds in an order Oracle refuses.
   void check_bind_order(const emu_insert_executor& executor);
@@ -68,6 +69,7 @@ struct emu_stmt : emu_handle {
   emu_lob_source query_lob(std::size_t column) const;
   void call_in_callbacks(ub4 iteration);
   std::unique_ptr<emu_insert> insert_;
+  std::unique_ptr<emu_merge> merge_;
 };
 
 }  // namespace ociemu
