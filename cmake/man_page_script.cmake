@@ -21,10 +21,11 @@ endfunction()
 # The usage text as lines; a ';' in it must not split a line.
 function(usage_lines out)
   separate_arguments(args UNIX_COMMAND "${USAGE_ARGS}")
+  set(ENV{ASAN_OPTIONS} detect_leaks=0)
   execute_process(COMMAND ${PROGRAM} ${args}
                   OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr RESULT_VARIABLE status)
   # The agent prints its help on standard error, as the emulation's tool
-  # does; a sanitizer's report there must not join it.
+  # does: in a sanitizer build a leak report there would join it.
   set(text "${stdout}")
   if(text STREQUAL "")
     set(text "${stderr}")
