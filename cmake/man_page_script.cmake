@@ -5,6 +5,7 @@
 #         -DVERSION=0.1 -DOUTPUT=.../vpxagent.1 [-DPROGRAM=... -DUSAGE_ARGS=--help]
 #         [-DFIRST_SECTION=OPTIONS] [-DSEE_ALSO=...] -P man_page_script.cmake
 # OUTPUT.gz is written (gzip -9n: no name or time stamp inside).
+cmake_minimum_required(VERSION 3.25)
 
 # Text for roff: backslashes kept, every '-' a minus sign (so that options
 # copied from the page work), apostrophes and leading dots kept literal.
@@ -18,8 +19,8 @@ function(roff_text text out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-# The usage text as lines; a ';' in it must not split a line.
-function(usage_lines out)
+# The program's usage text.
+function(usage_text out)
   separate_arguments(args UNIX_COMMAND "${USAGE_ARGS}")
   set(ENV{ASAN_OPTIONS} detect_leaks=0)
   execute_process(COMMAND ${PROGRAM} ${args}
@@ -33,9 +34,7 @@ function(usage_lines out)
   if(text STREQUAL "")
     message(FATAL_ERROR "${PROGRAM} ${USAGE_ARGS} printed no usage text (status ${status})")
   endif()
-  string(REPLACE ";" "\\;" text "${text}")
-  string(REPLACE "\n" ";" lines "${text}")
-  set(${out} "${lines}" PARENT_SCOPE)
+  set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
 # Turns the usage text into sections. Up to its "usage:" line it is the
@@ -43,10 +42,21 @@ endfunction()
 # "HEADING (words):") starts a section; "   --option  text" with its deeper
 # indented continuation lines is one tagged paragraph; any other line is
 # kept as it stands (tables, numbered notes).
-function(usage_to_roff lines first_section out)
+function(usage_to_roff text first_section out)
   set(result "")
   set(mode text)  # text, option or verbatim
-  foreach(line IN LISTS lines)
+  # Line by line without a CMake list, which a ';' or an unpaired '[' in
+  # the text would split or join.
+  while(NOT text STREQUAL "")
+    string(FIND "${text}" "\n" end)
+    if(end EQUAL -1)
+      set(line "${text}")
+      set(text "")
+    else()
+      string(SUBSTRING "${text}" 0 ${end} line)
+      math(EXPR end "${end} + 1")
+      string(SUBSTRING "${text}" ${end} -1 text)
+    endif()
     string(TOLOWER "${line}" lower)
     if(lower MATCHES "^usage:")
       set(result "")
@@ -62,15 +72,16 @@ function(usage_to_roff lines first_section out)
       endif()
       continue()
     endif()
-    if(result STREQUAL "")
+    set(heading "^([A-Z][A-Z ]*[A-Z])( [(](.*)[)])?:$")
+    if(result STREQUAL "" AND NOT line MATCHES "${heading}")
       string(APPEND result ".SH ${first_section}\n")
     endif()
-    if(line MATCHES "^([A-Z][A-Z ]*[A-Z])( [(](.*)[)])?:$")
+    if(line MATCHES "${heading}")
       if(mode STREQUAL "verbatim")
         string(APPEND result ".fi\n")
       endif()
       string(APPEND result ".SH \"${CMAKE_MATCH_1}\"\n")
-      if(CMAKE_MATCH_3)
+      if(NOT "${CMAKE_MATCH_3}" STREQUAL "")
         roff_text("${CMAKE_MATCH_3}" words)
         string(APPEND result "${words}\n")
       endif()
@@ -81,7 +92,7 @@ function(usage_to_roff lines first_section out)
       endif()
       roff_text("${CMAKE_MATCH_1}" tag)
       roff_text("${CMAKE_MATCH_2}" words)
-      string(APPEND result ".TP\n.B ${tag}\n${words}\n")
+      string(APPEND result ".TP\n\\fB${tag}\\fR\n${words}\n")
       set(mode option)
     elseif(mode STREQUAL "option" AND line MATCHES "^       *([^ ].*)$")
       roff_text("${CMAKE_MATCH_1}" words)
@@ -94,7 +105,7 @@ function(usage_to_roff lines first_section out)
       roff_text("${line}" words)
       string(APPEND result "${words}\n")
     endif()
-  endforeach()
+  endwhile()
   if(mode STREQUAL "verbatim")
     string(APPEND result ".fi\n")
   endif()
@@ -111,7 +122,8 @@ string(TOUPPER "${NAME}" title)
 roff_text("${SUMMARY}" summary)
 roff_text("${SYNOPSIS}" synopsis)
 roff_text("${DESCRIPTION}" description)
-string(CONCAT page ".TH ${title} 1 \"\" \"Vesper ${VERSION}\" \"User Commands\"\n"
+# No hyphenation: paths and option names stay whole, as they are typed.
+string(CONCAT page ".TH ${title} 1 \"\" \"Vesper ${VERSION}\" \"User Commands\"\n.nh\n"
                    ".SH NAME\n${NAME} \\- ${summary}\n"
                    ".SH SYNOPSIS\n.B ${NAME}\n${synopsis}\n"
                    ".SH DESCRIPTION\n${description}\n")
@@ -119,8 +131,8 @@ if(DEFINED PROGRAM)
   if(NOT DEFINED FIRST_SECTION)
     set(FIRST_SECTION OPTIONS)
   endif()
-  usage_lines(lines)
-  usage_to_roff("${lines}" "${FIRST_SECTION}" usage)
+  usage_text(text)
+  usage_to_roff("${text}" "${FIRST_SECTION}" usage)
   string(APPEND page "${usage}")
 endif()
 if(DEFINED SEE_ALSO)
