@@ -3,12 +3,13 @@
 # comma-decimal locale the tests run number conversions under. python3-dbfread
 # is the independent reader the samples are checked with. qt6-base-dev builds
 # the wizard; xvfb and xauth run its screenshot script. nlohmann-json3-dev
-# reads the pre-flight report's JSON in the end-to-end tests.
+# reads the pre-flight report's JSON in the end-to-end tests. lintian checks
+# the Debian package as Debian does.
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libicu-dev libsqlite3-dev sqlite3
           libgtest-dev libgmock-dev libbenchmark-dev locales
-          python3-dbfread qt6-base-dev xvfb xauth nlohmann-json3-dev "$@")
+          python3-dbfread qt6-base-dev xvfb xauth nlohmann-json3-dev lintian "$@")
 
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
