@@ -33,7 +33,7 @@ namespace {
 enum option_id {
   badfile, batch, commit, dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port,
   resume, rowbyrow, silent, skip_del, skip_idx, src, tab_def, tab_file, uppercase, profile,
-  check, report, progress, tns, schema, tablespace, lob_tablespace, version
+  check, report, progress, tns, schema, tablespace, lob_tablespace, version, key, sync_deletes, sync_verify
 };
 
 // Larger batches gain nothing more and only hold more memory.
@@ -51,7 +51,8 @@ const tk_cmd_option options[] = {
     {check, "--check"},      {report, "--report="},
     {progress, "--progress"}, {tns, "--tns"},
     {schema, "--schema="},   {tablespace, "--tablespace="}, {lob_tablespace, "--lob-tablespace="},
-    {version, "--version"},  {0, ""},
+    {version, "--version"},  {key, "--key="},
+    {sync_deletes, "--sync-deletes="}, {sync_verify, "--sync-verify"},  {0, ""},
 };
 
 const char* const password_option = "--oraclp=";
@@ -123,12 +124,16 @@ std::string agent_command_line::usage_text() {
          "                  or name (see ENCODINGS below); auto reads each table\n"
          "                  that names no code page in the one its text looks like\n"
          "   --help         display this help message and exit\n"
+         "   --key=TABLE:FIELD[,FIELD...] the key a sync matches TABLE's records\n"
+         "                  by (source field names); without it the table's primary\n"
+         "                  or candidate index is the key\n"
          "   --log2int      convert DBase logical fields into Oracle NUMBER\n"
          "                  according to ANSI standard (true=1, false=0)\n"
          "   --lob-tablespace=... tablespace of the tables' LOB segments\n"
          "   --logfile=...  path to the file where execution trace will be written\n"
          "   --mode=...     how to process tables that already exist in Oracle database\n"
-         "                  (0 - overwrite, 1 - merge, 2 - skip)\n"
+         "                  (0 - overwrite, 1 - merge, 2 - skip, 3 - sync: the Oracle\n"
+         "                  table follows the DBF table by key; only changes are sent)\n"
          "   --oraclh=...   Network name or IP address of Oracle server\n"
          "   --oraclu=...   Oracle user name (/ logs in with external credentials:\n"
          "                  a wallet or the operating system's account)\n"
@@ -151,6 +156,10 @@ std::string agent_command_line::usage_text() {
          "   --skip_del     don't convert records marked as deleted\n"
          "   --skip_idx     don't create the indexes and keys of the index files\n"
          "   --src=...      path to DBF database\n"
+         "   --sync-deletes=no  a sync keeps the rows whose records are gone or\n"
+         "                  marked deleted (default yes: it removes them)\n"
+         "   --sync-verify  a sync sends every record again, so that rows changed\n"
+         "                  in Oracle by hand get the file's values back\n"
          "   --tab_def      convert table definitions only\n"
          "   --tab_file=... file containing the list of tables to convert\n"
          "                  (one table name per line)\n"
@@ -261,7 +270,7 @@ void agent_command_line::apply(int id, const std::string& value) {
     case mode: {
       long number = std::strtol(value.c_str(), nullptr, 10);
       tk_log(2, "\tgot mode %d", number);
-      if (tk_format("%d", number) != value || number < 0 || number > 2) fatal("Invalid merge/overwrite mode");
+      if (tk_format("%d", number) != value || number < 0 || number > 3) fatal("Invalid merge/overwrite mode");
       settings_.existing_tables = static_cast<existing_table_mode>(number);
       break;
     }
@@ -324,6 +333,21 @@ void agent_command_line::apply(int id, const std::string& value) {
       break;
     case progress:
       progress_ = true;
+      break;
+    case key: {
+      const std::size_t colon = value.find(':');
+      const std::vector<std::u16string> fields =
+          colon == std::string::npos ? std::vector<std::u16string>() : vesper_settings::key_fields_of(wide(value.substr(colon + 1)));
+      if (colon == 0 || fields.empty()) fatal("--key= needs a table and its key fields, for example --key=ORDERS:ORDER_ID");
+      settings_.sync_keys[wide(value.substr(0, colon))] = fields;
+      break;
+    }
+    case sync_deletes:
+      if (value != "yes" && value != "no") fatal("--sync-deletes= takes yes or no");
+      settings_.sync_deletes = value == "yes";
+      break;
+    case sync_verify:
+      settings_.sync_verify = true;
       break;
     case tns:
       tk_log(2, "\tdest is a connect identifier");

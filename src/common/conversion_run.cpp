@@ -8,6 +8,7 @@
 #include "init_conversion.hpp"
 #include "merge_check.hpp"
 #include "run_presenter.hpp"
+#include "tk_case.hpp"
 #include "tk_file_name.hpp"
 #include "tk_final_exception.hpp"
 #include "tk_folder_cache.hpp"
@@ -253,6 +254,9 @@ void conversion_run::convert_table(const std::u16string& name) {
   }
   udb_opened_table opened = source_.open_table(name, [this](const std::string& line) { say(line); });
   udb_source_table& table = *opened.table;
+  const bool syncing = settings_.existing_tables == existing_table_mode::sync;
+  // Before anything changes in the target: a table without a key is not synced.
+  const std::vector<std::size_t> sync_key = syncing ? sync_key_fields(table, name) : std::vector<std::size_t>();
   // Without its memo file the table is copied with empty memos: incomplete
   // data, which the run must not report as a success.
   if (table.incomplete()) {
@@ -270,6 +274,8 @@ void conversion_run::convert_table(const std::u16string& name) {
   const udb_journal_entry identity = table.identity();
   const udb_journal_entry* earlier = resumed_entry(identity.source);
   if (earlier && journal_) journal_->adopt(*earlier);
+  // A sync goes through every record again: the digests tell what was sent.
+  if (syncing && earlier && !earlier->finished) earlier = nullptr;
   if (earlier && earlier->finished) {
     say(tk_format("Table %s skipped: the run being resumed loaded it whole", tk_printable_name_utf8(name)));
     result_.tallies.back().result = table_tally::outcome::skipped;
@@ -308,6 +314,11 @@ void conversion_run::convert_table(const std::u16string& name) {
     throw tk_exception(not_conforming);
   if (settings_.existing_tables == existing_table_mode::merge && !earlier && existed)
     merge_check(table.schema, destination->schema, settings_.upper_case, reporter_).run(tk_printable_name_utf8(name));
+  if (syncing && existed && !settings_.logicals_as_is && !table.schema.conform_to(destination->schema))
+    throw tk_exception(tk_format("The columns of the Oracle table %s are no longer those of the file (a field was "
+                                 "added, removed or retyped): a sync cannot follow it. Convert the table once with "
+                                 "--mode=0 (overwrite), then sync again",
+                                 tk_printable_name_utf8(target_table)));
   status_.records_total = table.record_count();
   tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), table.record_count());
   context_.presenter.say(tk_format("Converting table %s(%d records)", tk_printable_name_utf8(name), table.record_count()));
@@ -330,7 +341,7 @@ void conversion_run::convert_table(const std::u16string& name) {
       }
     } scope{context_.progress, status_.records_done};
     if (context_.progress) context_.progress->table_started(name, table.record_count(), from - 1);
-    copy_records(table, *destination, name, from);
+    copy_records(table, *destination, name, from, sync_key);
   }
   if (builds_indexes) require_columns(table, target_table);
   if (builds_indexes) create_indexes(table, target_table);
@@ -389,7 +400,8 @@ std::unique_ptr<udb_recordset> conversion_run::open_target(udb_recordset& source
 // honoured where the writer holds nothing back, after it committed what it
 // wrote so far.
 void conversion_run::copy_records(udb_source_table& source, udb_recordset& destination,
-                                    const std::u16string& name, std::uint64_t from) {
+                                    const std::u16string& name, std::uint64_t from,
+                                    const std::vector<std::size_t>& sync_key) {
   table_tally& tally = result_.tallies.back();
   udb_write_sinks sinks;
   sinks.failed = [&](const tk_exception& e, std::uint64_t number) {
@@ -402,11 +414,23 @@ void conversion_run::copy_records(udb_source_table& source, udb_recordset& desti
     tally.failed += records;
   };
   sinks.inserted = [&](std::uint64_t rows) { tally.inserted += rows; };
+  if (!sync_key.empty()) {
+    tally.synced = true;
+    sinks.updated = [&](std::uint64_t rows) { tally.updated += rows; };
+    sinks.unchanged = [&](std::uint64_t records) { tally.unchanged += records; };
+    sinks.removed = [&](std::uint64_t rows) { tally.removed += rows; };
+    sinks.warned = [&, shown = tk_printable_name_utf8(name)](const std::string& warning, std::uint64_t record) {
+      reporter_.warn({shown, record, {}, warning});
+    };
+  }
   udb_write_options options;
   options.batch_rows = settings_.batch_rows;
   options.commit_rows = settings_.commit_rows;
   options.row_by_row = settings_.row_by_row();
   options.shown_name = name;
+  options.sync_key = sync_key;
+  options.sync_removes = settings_.sync_deletes;
+  options.sync_resend = settings_.sync_verify;
   std::unique_ptr<udb_record_writer> writer = destination.open_writer(options, std::move(sinks));
   source.go_to(from);
   status_.records_done = static_cast<std::uint32_t>(from - 1);
@@ -459,7 +483,9 @@ const udb_record* conversion_run::record_to_append(udb_recordset& source, const 
   tk_log(1, "Converting %d record", status_.records_done + 1);
   const udb_record& record = source.get_item();
   if (record.deleted) ++result_.tallies.back().deleted;
-  if (record.deleted && settings_.skip_deleted) return nullptr;
+  // A sync counts a record marked deleted as gone from the file.
+  if (record.deleted && (settings_.skip_deleted || settings_.existing_tables == existing_table_mode::sync))
+    return nullptr;
   if (!customisation_.changes_records(name)) return &record;
   holder = customisation_.customise_record(name, record, settings_.logicals_as_is);
   return holder.get();
@@ -521,4 +547,40 @@ void conversion_run::record_failed(udb_source_table& source, std::uint64_t numbe
                                      const std::u16string& name) {
   reject(source, number, e);
   reporter_.error(e, tk_format(u"%s, record #%I64u", tk_printable_name(name), number), false);
+}
+
+// The user's key for the table, else its primary index, else its first
+// candidate (unique) index of plain fields; as positions of the record's
+// fields. Raises the table's error when there is none or a field is missing.
+std::vector<std::size_t> conversion_run::sync_key_fields(const udb_source_table& table,
+                                                         const std::u16string& name) const {
+  const std::vector<std::u16string>* given = settings_.sync_key_of(name);
+  std::vector<std::u16string> fields;
+  if (given) {
+    fields = *given;
+  } else {
+    const udb_index* chosen = nullptr;
+    for (const udb_index& index : table.indexes)
+      if (index.unique && !index.has_functions() && (!chosen || (index.primary && !chosen->primary))) chosen = &index;
+    if (!chosen)
+      throw tk_exception(tk_format(
+          "Table %s has no key to sync by: its files give no primary or candidate index of plain fields. Give one "
+          "with --key=%s:FIELD[,FIELD...] or in the profile's [Sync keys] section",
+          tk_printable_name_utf8(name), tk_printable_name_utf8(name)));
+    fields = chosen->fields;
+  }
+  std::vector<std::size_t> positions;
+  for (const std::u16string& field : fields) {
+    std::size_t at = 0;
+    while (at < table.schema.size() && !tk_loose_equal(table.schema[at].name, field)) ++at;
+    if (at == table.schema.size())
+      throw tk_exception(tk_format("The sync key of table %s names the field %s, which the table does not have; "
+                                   "nothing of the table was changed",
+                                   tk_printable_name_utf8(name), tk_printable_name_utf8(field)));
+    positions.push_back(at);
+  }
+  std::string shown;
+  for (std::size_t at : positions) shown += (shown.empty() ? "" : ", ") + tk_printable_name_utf8(table.schema[at].name);
+  say(tk_format("Table %s is synced by the key %s", tk_printable_name_utf8(name), shown));
+  return positions;
 }

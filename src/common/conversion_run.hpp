@@ -54,7 +54,9 @@ class conversion_run {
   // The run's container relations, made foreign keys after its last table.
   container_relations relations_;
   void copy_records(udb_source_table& source, udb_recordset& target, const std::u16string& name,
-                    std::uint64_t from);
+                    std::uint64_t from, const std::vector<std::size_t>& sync_key);
+  // The fields a sync matches the table's records by (positions in its records).
+  std::vector<std::size_t> sync_key_fields(const udb_source_table& table, const std::u16string& name) const;
   void open_journal();
   void remove_journal();
   // The entry of the run being resumed for the file `source`; nullptr when none.

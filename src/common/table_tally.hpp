@@ -17,10 +17,15 @@ struct table_tally {
   std::uint64_t deleted_skipped = 0;
   std::uint64_t deleted = 0;  // records read that are marked as deleted, skipped or not
   std::uint64_t warnings = 0;
+  // A sync's counts: rows updated, removed, and records left alone as unchanged.
+  bool synced = false;
+  std::uint64_t updated = 0;
+  std::uint64_t removed = 0;
+  std::uint64_t unchanged = 0;
   outcome result = outcome::converted;
 
   // "goods: read 5, inserted 3, failed 2, skipped as deleted 0, warnings 1",
   // with "(table failed)", "(skipped)" or "(cancelled)" after it where that
-  // is so.
+  // is so. A synced table's line has "updated", "deleted" and "unchanged" after "inserted".
   std::string line() const;
 };

@@ -14,6 +14,8 @@ namespace {
 
 const std::u16string generic_settings = u"Generic settings";
 const std::u16string selected_tables = udb_profile::selected_tables;
+// Sync keys the user gave: TABLE=FIELD,FIELD.
+const std::u16string sync_keys = u"Sync keys";
 const std::u16string available_queries = u"Available Queries";
 const std::u16string type_mappings = u"Type Mappings";
 const std::u16string oracle_settings = u"Oracle settings";
@@ -103,6 +105,14 @@ void vesper_profile_io::store_options(udb_profile& profile) const {
   profile.set_value(generic_settings, u"schema", settings_.schema);
   profile.set_value(generic_settings, u"tablespace", settings_.tablespace);
   profile.set_value(generic_settings, u"lob tablespace", settings_.lob_tablespace);
+  // Written only where they differ from the defaults, so that a profile of
+  // a release without sync mode is stored again as it was.
+  if (!settings_.sync_deletes) profile.set_value(generic_settings, u"sync deletes", u"0");
+  for (const auto& [table, fields] : settings_.sync_keys) {
+    std::u16string list;
+    for (const std::u16string& field : fields) list += (list.empty() ? u"" : u",") + field;
+    profile.set_value(sync_keys, table, list);
+  }
 }
 
 bool vesper_profile_io::load(const udb_profile& profile) {
@@ -139,9 +149,9 @@ void vesper_profile_io::load_generic(const udb_profile& profile) {
   settings_.service = value(u"dest");
   load_logfile(value(u"logfile"));
   settings_.definitions_only = value(u"only definitions") != u"0";
-  // Only the three known modes: a damaged value leaves the mode as it was.
+  // Only the four known modes: a damaged value leaves the mode as it was.
   std::u16string mode = value(u"mode");
-  if (mode.size() == 1 && mode[0] >= u'0' && mode[0] <= u'2') settings_.existing_tables = static_cast<existing_table_mode>(mode[0] - u'0');
+  if (mode.size() == 1 && mode[0] >= u'0' && mode[0] <= u'3') settings_.existing_tables = static_cast<existing_table_mode>(mode[0] - u'0');
   settings_.skip_indexes = value(u"skip indexes") != u"0";
 }
 
@@ -172,4 +182,9 @@ void vesper_profile_io::load_options(const udb_profile& profile) {
   settings_.schema = profile.get_value(generic_settings, u"schema");
   settings_.tablespace = profile.get_value(generic_settings, u"tablespace");
   settings_.lob_tablespace = profile.get_value(generic_settings, u"lob tablespace");
+  settings_.sync_deletes = profile.get_value(generic_settings, u"sync deletes") != u"0";
+  settings_.sync_keys.clear();
+  if (!profile.has_section(sync_keys)) return;
+  for (const auto& [table, list] : profile.get_section(sync_keys))
+    settings_.sync_keys[table] = vesper_settings::key_fields_of(list);
 }

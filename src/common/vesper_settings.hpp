@@ -10,8 +10,8 @@
 #include <vector>
 
 // What a run does with a table that already exists in the schema (stored
-// as "mode": 0, 1, 2).
-enum class existing_table_mode : std::uint32_t { overwrite = 0, merge = 1, skip = 2 };
+// as "mode": 0, 1, 2, 3). Sync brings it to the file's content by key.
+enum class existing_table_mode : std::uint32_t { overwrite = 0, merge = 1, skip = 2, sync = 3 };
 
 // How rows reach Oracle (stored as "row_by_row": 0 batches, 1 one by one).
 enum class insert_path { bound_batches, row_by_row };
@@ -72,7 +72,20 @@ struct vesper_settings {
   // Continue the run the journal in the schema tells of: finished tables
   // are skipped, a half-loaded one goes on after its last record.
   bool resume = false;
+  // Sync: records gone from the file, or marked deleted there, are removed
+  // from the Oracle table ("sync_deletes"; off keeps them).
+  bool sync_deletes = true;
+  // Sync: every record is sent again, whatever the digests of the last sync
+  // say, so that rows changed in Oracle by hand get the file's values back.
+  bool sync_verify = false;
+  // Sync keys the user gives: table name (as in the table list, compared
+  // without case) -> source field names ("key").
+  std::map<std::u16string, std::vector<std::u16string>> sync_keys;
 
   code_page_source encoding() const;
+  // The fields of a key list, "ID, NAME": split at commas, blanks around them dropped.
+  static std::vector<std::u16string> key_fields_of(const std::u16string& list);
+  // The key the user gave for `table`, or null.
+  const std::vector<std::u16string>* sync_key_of(const std::u16string& table) const;
   bool row_by_row() const { return insert == insert_path::row_by_row; }
 };

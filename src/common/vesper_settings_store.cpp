@@ -13,7 +13,7 @@ const char* const no_settings_folder =
 // A damaged store must name neither an unknown mode, nor empty batches, nor
 // a code page no table can be read with.
 void repair(vesper_settings& settings, std::uint32_t mode, std::uint32_t page) {
-  settings.existing_tables = mode <= 2 ? static_cast<existing_table_mode>(mode) : existing_table_mode::overwrite;
+  settings.existing_tables = mode <= 3 ? static_cast<existing_table_mode>(mode) : existing_table_mode::overwrite;
   if (settings.batch_rows == 0) settings.batch_rows = vesper_settings::default_batch_rows;
   settings.code_page = dbf_code_pages::is_valid_setting(static_cast<int>(page)) ? static_cast<int>(page) : 0;
 }

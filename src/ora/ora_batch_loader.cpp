@@ -85,7 +85,7 @@ void ora_batch_loader::abandon() {
 void ora_batch_loader::run(std::size_t waiting) {
   const std::size_t rows = bulk_.pending();
   if (rows == 0) return;
-  const bool closes_interval = !journal_ && since_commit_ + rows >= commit_rows_;
+  const bool closes_interval = commit_with_batch_ && !journal_ && since_commit_ + rows >= commit_rows_;
   const std::uint64_t last = bulk_.last_tag();
   std::vector<ora_bulk_insert::row_error> errors;
   try {
@@ -94,6 +94,7 @@ void ora_batch_loader::run(std::size_t waiting) {
       bulk_.relax();
     }
     errors = bulk_.execute(closes_interval);
+    batch_ran(errors);
   } catch (const ora_exception& e) {
     stop(e, rows + waiting);
   }
@@ -114,6 +115,10 @@ void ora_batch_loader::run(std::size_t waiting) {
 
 void ora_batch_loader::commit(std::size_t unsettled) {
   if (since_commit_ == 0 && uncommitted_ == 0) return;
+  commit_anyway(unsettled);
+}
+
+void ora_batch_loader::commit_anyway(std::size_t unsettled) {
   try {
     if (journal_) {
       journal_->advance(last_executed_);

@@ -41,12 +41,19 @@ class ora_batch_loader : public udb_record_writer {
   // Nothing queued: after finish() a stop here loses no work.
   bool at_boundary() const override { return bulk_.pending() == 0; }
 
+ protected:
+  // Told of each batch once it ran, with the rows Oracle refused, before
+  // anything commits it: what a loader writes beside the rows goes into
+  // their transaction here.
+  virtual void batch_ran(const std::vector<ora_bulk_insert::row_error>& errors) { (void)errors; }
+
  private:
   // False when the batch has no room for the record; true when it was
   // queued or failed.
   bool queue(const udb_record& record, std::uint64_t number);
   // A record whose LOB no bind carries goes alone, by its locator.
   void insert_alone(const udb_record& record, std::uint64_t number);
+ protected:
   // `waiting`: a record read and held back for the next batch, lost too if
   // this one stops the table.
   void run(std::size_t waiting = 0);
@@ -57,6 +64,9 @@ class ora_batch_loader : public udb_record_writer {
   // `unsettled`: rows read and counted neither as inserted nor as failed
   // yet (the batch at hand, a record waiting for the next one).
   [[noreturn]] void stop(const ora_exception& e, std::size_t unsettled);
+  // Commits the open transaction (with the journal's update) whatever the
+  // loader counted in it: work beside the rows (removals) commits too.
+  void commit_anyway(std::size_t unsettled = 0);
 
   ora_table& table_;
   ora_bulk_insert bulk_;
@@ -67,4 +77,7 @@ class ora_batch_loader : public udb_record_writer {
   std::uint64_t uncommitted_ = 0;  // rows inserted since the last commit
   std::uint64_t since_commit_ = 0;  // rows executed since the last commit
   std::uint64_t last_executed_ = 0;  // the record number of the last row executed
+  // A batch that closes a commit interval commits in its own round trip
+  // (without a journal); off where work beside the rows must join it.
+  bool commit_with_batch_ = true;
 };

@@ -58,15 +58,62 @@ void ora_bulk_insert::prepare(const udb_record& record) {
   relax_.assign(columns_.size(), false);
   row_.assign(columns_.size(), ora_cell());
   row_relax_.assign(columns_.size(), 0);
-  std::u16string names, values;
-  for (std::size_t k = 0; k < columns_.size(); ++k) {
-    names += (k ? u", " : u"") + ora_quoted(table_.schema[columns_[k].position()].name);
-    values += (k ? u", :" : u":") + tk_wformat(u"%d", static_cast<int>(k + 1));
-  }
-  std::u16string text = u"INSERT INTO " + table_.sql_name() + u" (" + names + u") VALUES (" + values + u")";
+  const std::u16string text = merge_key_.empty() ? insert_text() : merge_text();
   tk_log(3, "Bulk insert: %s", text);
   statement_ = std::make_unique<ora_stmt>(table_.engine());
   statement_->prepare(text);
+}
+
+namespace {
+
+std::u16string placeholder(std::size_t k) { return tk_wformat(u":%d", static_cast<int>(k + 1)); }
+
+}  // namespace
+
+std::u16string ora_bulk_insert::insert_text() const {
+  std::u16string names, values;
+  for (std::size_t k = 0; k < columns_.size(); ++k) {
+    names += (k ? u", " : u"") + ora_quoted(table_.schema[columns_[k].position()].name);
+    values += (k ? u", " : u"") + placeholder(k);
+  }
+  return u"INSERT INTO " + table_.sql_name() + u" (" + names + u") VALUES (" + values + u")";
+}
+
+// Only the key goes through the source select list: Oracle takes a bound
+// value of over 4,000 bytes there in no column (ORA-01461), while SET and
+// VALUES take LOB data of any size. A placeholder bound by name binds each
+// of its places, so a column's values are bound once.
+std::u16string ora_bulk_insert::merge_text() const {
+  std::vector<bool> is_key(columns_.size(), false);
+  for (std::size_t field : merge_key_) {
+    const int k = bound_column_of_field(field);
+    if (k < 0) throw tk_exception("A key field of the sync is not a column of the table", tk_exception::internal_level);
+    is_key[static_cast<std::size_t>(k)] = true;
+  }
+  std::u16string source, on, set, names, values;
+  for (std::size_t k = 0; k < columns_.size(); ++k) {
+    const std::u16string name = ora_quoted(table_.schema[columns_[k].position()].name);
+    names += (k ? u", " : u"") + name;
+    values += (k ? u", " : u"") + placeholder(k);
+    if (is_key[k]) {
+      source += (source.empty() ? u"" : u", ") + placeholder(k) + u" " + name;
+      on += (on.empty() ? u"" : u" AND ") + std::u16string(u"t.") + name + u" = s." + name;
+    } else {
+      set += (set.empty() ? u"" : u", ") + std::u16string(u"t.") + name + u" = " + placeholder(k);
+    }
+  }
+  std::u16string text = u"MERGE INTO " + table_.sql_name() + u" t USING (SELECT " + source + u" FROM DUAL) s ON (" +
+                        on + u")";
+  // A table of key columns only has nothing to update (ORA-38104 forbids
+  // setting the key).
+  if (!set.empty()) text += u" WHEN MATCHED THEN UPDATE SET " + set;
+  return text + u" WHEN NOT MATCHED THEN INSERT (" + names + u") VALUES (" + values + u")";
+}
+
+int ora_bulk_insert::bound_column_of_field(std::size_t field) const {
+  for (std::size_t k = 0; k < columns_.size(); ++k)
+    if (field_of_column_[columns_[k].position()] == static_cast<int>(field)) return static_cast<int>(k);
+  return -1;
 }
 
 // LOB data is bound as it stands; every other value as the cell the
@@ -86,17 +133,26 @@ void ora_bulk_insert::value_of(const ora_bind_column& column, const udb_field& f
   out.bytes.assign(reinterpret_cast<const char*>(bytes), n);
 }
 
-bool ora_bulk_insert::add(const udb_record& record, std::uint64_t tag) {
+bool ora_bulk_insert::fill(const udb_record& record) {
+  filled_ = false;
   if (!statement_) prepare(record);
   if (record.size() != record_size_ && table_.map_fields(record) != field_of_column_)
     throw tk_exception("The structure of data source does not conform to the destination table.");
-  std::size_t bytes = 0;
-  oversized_ = false;
   for (std::size_t k = 0; k < columns_.size(); ++k) {
     const int at = field_of_column_[columns_[k].position()];
     bool needs = false;
     value_of(columns_[k], record[static_cast<std::size_t>(at)], needs, row_[k]);
     row_relax_[k] = needs;
+  }
+  filled_ = true;
+  return true;
+}
+
+bool ora_bulk_insert::push(std::uint64_t tag) {
+  if (!filled_) throw tk_exception("No record's cells to queue", tk_exception::internal_level);
+  std::size_t bytes = 0;
+  oversized_ = false;
+  for (std::size_t k = 0; k < columns_.size(); ++k) {
     const std::size_t size = row_[k].what == ora_cell::kind::null ? 0 : row_[k].bytes.size();
     if (columns_[k].is_long() && size > largest_lob_) oversized_ = true;
     bytes += columns_[k].element_size_with(size);
@@ -111,6 +167,7 @@ bool ora_bulk_insert::add(const udb_record& record, std::uint64_t tag) {
     if (row_relax_[k]) relax_[k] = true;
   }
   tags_.push_back(tag);
+  filled_ = false;
   return true;
 }
 

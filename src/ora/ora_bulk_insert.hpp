@@ -47,7 +47,22 @@ class ora_bulk_insert {
   // Adds a record as a pending row. False, with nothing added, when the
   // batch holds rows and this one would take it past its byte cap: execute
   // first. A value that cannot be bound raises its error (nothing added).
-  bool add(const udb_record& record, std::uint64_t tag);
+  bool add(const udb_record& record, std::uint64_t tag) { return fill(record) && push(tag); }
+  // The two halves of add(): the record's cells, made into row() (raises
+  // as add() does), and then queued as a pending row (false as add()).
+  // Between them a caller may look at the cells.
+  bool fill(const udb_record& record);
+  bool push(std::uint64_t tag);
+  // The cells of the record filled last, one per bound column.
+  const std::vector<ora_cell>& row() const { return row_; }
+  const std::vector<ora_bind_column>& bound_columns() const { return columns_; }
+  // The bound column (an index into row()) the record's field `field` fills; -1: none.
+  int bound_column_of_field(std::size_t field) const;
+
+  // From the first record on, rows are merged by the record fields `key`
+  // instead of inserted: a row whose key the table holds is updated. Call
+  // before the first add().
+  void merge_by(std::vector<std::size_t> key) { merge_key_ = std::move(key); }
   // After add() said false: the record holds a LOB larger than a bind
   // carries, and must go by its locator (ora_table::append_record).
   bool oversized() const { return oversized_; }
@@ -72,6 +87,8 @@ class ora_bulk_insert {
 
  private:
   void prepare(const udb_record& record);
+  std::u16string insert_text() const;
+  std::u16string merge_text() const;
   // The cell of a field for `column` into `out`, and whether a NULL there
   // needs the column's NOT NULL relaxed.
   void value_of(const ora_bind_column& column, const udb_field& field, bool& relax, ora_cell& out) const;
@@ -91,4 +108,6 @@ class ora_bulk_insert {
   std::vector<ora_cell> row_;
   std::vector<char> row_relax_;
   std::unique_ptr<ora_stmt> statement_;
+  std::vector<std::size_t> merge_key_;  // record fields; empty: rows are inserted
+  bool filled_ = false;  // row() holds a record's cells that push() may queue
 };

@@ -75,6 +75,7 @@ constexpr ub4 attr_charset_form = 32;
 constexpr ub4 attr_maxdata_size = 33;
 constexpr ub4 attr_num_dml_errors = 73;
 constexpr ub4 attr_dml_row_offset = 74;
+constexpr ub4 attr_rows_fetched = 197;
 constexpr ub4 attr_username = 22;
 constexpr ub4 attr_password = 23;
 constexpr ub4 attr_char_size = 286;

@@ -40,6 +40,18 @@ bool ora_stmt::fetch() {
   return status != oci::no_data;
 }
 
+ub4 ora_stmt::fetch_rows(ub4 rows) {
+  ora_engine& engine = *engine_;
+  const sword status = engine.oci().OCIStmtFetch(handle(), engine.error_handle(), rows, oci::fetch_next,
+                                                 oci::default_mode);
+  engine.check_err(status, "OCIStmtFetch");
+  ub4 fetched = 0;
+  engine.check_err(engine.oci().OCIAttrGet(handle(), oci::htype_stmt, &fetched, nullptr, oci::attr_rows_fetched,
+                                           engine.error_handle()),
+                   "OCIAttrGet");
+  return fetched;
+}
+
 OCIDefine* ora_stmt::define(ub4 position, void* buffer, sb4 size, ub2 type, sb2* indicator,
                             ub2* length) {
   ora_engine& engine = *engine_;

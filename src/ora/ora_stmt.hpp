@@ -22,6 +22,9 @@ class ora_stmt {
   sword execute(ub4 iterations, ub4 mode = oci::default_mode);
   // Next row: true when there was one.
   bool fetch();
+  // The next rows, up to `rows`, into the defined arrays in one round trip;
+  // how many came (fewer than asked: the last of them).
+  ub4 fetch_rows(ub4 rows);
   OCIDefine* define(ub4 position, void* buffer, sb4 size, ub2 type, sb2* indicator,
                     ub2* length = nullptr);
 

@@ -15,6 +15,7 @@
 #include "ora_lob_insert.hpp"
 #include "ora_native_type.hpp"
 #include "ora_row_loader.hpp"
+#include "ora_sync_writer.hpp"
 #include "ora_util.hpp"
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
@@ -403,6 +404,14 @@ void ora_table::append_record(const udb_record& record) {
 }
 
 std::unique_ptr<udb_record_writer> ora_table::open_writer(const udb_write_options& options, udb_write_sinks sinks) {
+  // A sync merges bound rows whatever the insert path: a row by row merge
+  // would send every record's values as text.
+  if (!options.sync_key.empty()) {
+    if (!ora_bulk_insert::can_bind(*this))
+      throw tk_exception("The table has a LONG column, whose values cannot be bound: it cannot be synced; convert it "
+                         "with --mode=0 (overwrite)");
+    return std::make_unique<ora_sync_writer>(*this, database_.journal, options, std::move(sinks));
+  }
   if (options.row_by_row) return std::make_unique<ora_row_loader>(*this, database_.journal, std::move(sinks));
   if (ora_bulk_insert::can_bind(*this))
     return std::make_unique<ora_batch_loader>(*this, database_.journal, options, std::move(sinks));

@@ -47,7 +47,9 @@ void udb_memory_table::append_record(const udb_record& record) {
   contents_.rows.push_back(std::move(row));
 }
 
-std::unique_ptr<udb_record_writer> udb_memory_table::open_writer(const udb_write_options&, udb_write_sinks sinks) {
+std::unique_ptr<udb_record_writer> udb_memory_table::open_writer(const udb_write_options& options,
+                                                                 udb_write_sinks sinks) {
+  if (!options.sync_key.empty()) throw tk_exception("An in-memory target's tables are not synced");
   return std::make_unique<journaled_writer>(*this, std::move(sinks), journal_);
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class tk_exception;
 class udb_record;
@@ -21,6 +22,15 @@ struct udb_write_options {
   // bound rows.
   bool row_by_row = false;
   std::u16string shown_name;  // the table as the run names it, for the trace
+  // Sync: the records are matched by these record fields (by position in
+  // the record) against the rows the table holds. Only a record that is new
+  // or changed since the last sync is written (merged: a row of its key is
+  // updated); at finish() the rows whose keys no record gave are removed,
+  // with `sync_removes`. Empty: every record is appended.
+  std::vector<std::size_t> sync_key;
+  bool sync_removes = true;
+  // Sync: every record is written, whatever the last sync kept of it.
+  bool sync_resend = false;
 };
 
 // Where a writer tells the run what became of its records. Every sink is
@@ -34,6 +44,13 @@ struct udb_write_sinks {
   std::function<void(std::uint64_t records)> lost;
   // Rows now committed in the table.
   std::function<void(std::uint64_t rows)> inserted;
+  // Sync only (null otherwise): rows committed as updates of rows already
+  // there, records left alone as unchanged, rows removed, and a record's
+  // warning that is no failure (a key given twice).
+  std::function<void(std::uint64_t rows)> updated;
+  std::function<void(std::uint64_t records)> unchanged;
+  std::function<void(std::uint64_t rows)> removed;
+  std::function<void(const std::string& warning, std::uint64_t record)> warned;
 };
 
 class udb_record_writer {

@@ -34,12 +34,16 @@ const char* const usage_body =
     "                  or name (see ENCODINGS below); auto reads each table\n"
     "                  that names no code page in the one its text looks like\n"
     "   --help         display this help message and exit\n"
+    "   --key=TABLE:FIELD[,FIELD...] the key a sync matches TABLE's records\n"
+    "                  by (source field names); without it the table's primary\n"
+    "                  or candidate index is the key\n"
     "   --log2int      convert DBase logical fields into Oracle NUMBER\n"
     "                  according to ANSI standard (true=1, false=0)\n"
     "   --lob-tablespace=... tablespace of the tables' LOB segments\n"
     "   --logfile=...  path to the file where execution trace will be written\n"
     "   --mode=...     how to process tables that already exist in Oracle database\n"
-    "                  (0 - overwrite, 1 - merge, 2 - skip)\n"
+    "                  (0 - overwrite, 1 - merge, 2 - skip, 3 - sync: the Oracle\n"
+    "                  table follows the DBF table by key; only changes are sent)\n"
     "   --oraclh=...   Network name or IP address of Oracle server\n"
     "   --oraclu=...   Oracle user name (/ logs in with external credentials:\n"
     "                  a wallet or the operating system's account)\n"
@@ -62,6 +66,10 @@ const char* const usage_body =
     "   --skip_del     don't convert records marked as deleted\n"
     "   --skip_idx     don't create the indexes and keys of the index files\n"
     "   --src=...      path to DBF database\n"
+    "   --sync-deletes=no  a sync keeps the rows whose records are gone or\n"
+    "                  marked deleted (default yes: it removes them)\n"
+    "   --sync-verify  a sync sends every record again, so that rows changed\n"
+    "                  in Oracle by hand get the file's values back\n"
     "   --tab_def      convert table definitions only\n"
     "   --tab_file=... file containing the list of tables to convert\n"
     "                  (one table name per line)\n"
@@ -154,7 +162,7 @@ TEST(E2eOptions, EveryValidationMessageEndsWithStatus255) {
   write_file(no_names, "\r\n\n");
   const validation_case cases[] = {
       {{src, "--mode=01"}, bad_mode},
-      {{src, "--mode=3"}, bad_mode},
+      {{src, "--mode=4"}, bad_mode},
       {{src, "--mode="}, bad_mode},
       {{src, "--mode=+1"}, bad_mode},
       {{src, "--mode=2x"}, bad_mode},
