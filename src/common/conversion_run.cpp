@@ -310,6 +310,7 @@ void conversion_run::convert_table(const std::u16string& name) {
   // Keys and indexes come after the rows, on tables this run creates or goes on with.
   const bool builds_indexes = earlier || !target_->table_exists(target_table);
   std::unique_ptr<udb_recordset> destination = open_target(table, target_table);
+  if (syncing && !existed) create_key_index(table, target_table, sync_key);
   if (settings_.existing_tables == existing_table_mode::merge && !earlier && !settings_.logicals_as_is && !table.schema.conform_to(destination->schema))
     throw tk_exception(not_conforming);
   if (settings_.existing_tables == existing_table_mode::merge && !earlier && existed)
@@ -352,9 +353,14 @@ void conversion_run::convert_table(const std::u16string& name) {
 // An index Oracle refuses (a unique key the rows repeat, a key too long)
 // costs that index only: the rows are in, the table counts as converted.
 void conversion_run::create_indexes(const udb_recordset& table, const std::u16string& target_table) {
-  if (table.indexes.empty()) return;
+  create_indexes_of(table.schema, table.indexes, target_table);
+}
+
+void conversion_run::create_indexes_of(const udb_schema& schema, const udb_indexes& indexes,
+                                       const std::u16string& target_table) {
+  if (indexes.empty()) return;
   const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
-  target_->create_indexes(target_table, table.schema, table.indexes,
+  target_->create_indexes(target_table, schema, indexes,
                          [&](const udb_index& index, const std::string& message) {
                            reporter_.warn(
                                {shown, 0, {},
@@ -583,4 +589,30 @@ std::vector<std::size_t> conversion_run::sync_key_fields(const udb_source_table&
   for (std::size_t at : positions) shown += (shown.empty() ? "" : ", ") + tk_printable_name_utf8(table.schema[at].name);
   say(tk_format("Table %s is synced by the key %s", tk_printable_name_utf8(name), shown));
   return positions;
+}
+
+// A sync finds each record's row by its key, on every sync to come: the
+// key's unique index is made before the first row, so that no merge reads
+// the whole table. The index the key came from is made here instead of
+// after the rows.
+void conversion_run::create_key_index(udb_source_table& table, const std::u16string& target_table,
+                                      const std::vector<std::size_t>& key) {
+  std::vector<std::u16string> fields;
+  for (std::size_t at : key) fields.push_back(table.schema[at].name);
+  udb_indexes key_index;
+  auto same_fields = [&](const udb_index& index) {
+    if (index.fields.size() != fields.size() || index.has_functions()) return false;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      if (!tk_loose_equal(index.fields[i], fields[i])) return false;
+    return true;
+  };
+  auto found = std::find_if(table.indexes.list.begin(), table.indexes.list.end(),
+                            [&](const udb_index& index) { return index.unique && same_fields(index); });
+  if (found != table.indexes.list.end()) {
+    key_index.list.push_back(*found);
+    table.indexes.list.erase(found);
+  } else {
+    key_index.list.emplace_back(u"SYNC_KEY", true, false, fields);
+  }
+  create_indexes_of(table.schema, key_index, target_table);
 }
