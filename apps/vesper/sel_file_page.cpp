@@ -27,8 +27,9 @@ enum control {
 // As the agent's --batch= and --commit= take them.
 constexpr int max_batch_rows = 100000;
 constexpr int max_commit_rows = 100000000;
-// The radio buttons of the modes 0 (overwrite), 1 (merge) and 2 (skip).
-constexpr int mode_buttons[] = {1329, 1330, 1331};
+// The radio buttons of the modes 0 (overwrite), 1 (merge), 2 (skip) and 3 (sync).
+constexpr int mode_buttons[] = {1329, 1330, 1331, 1332};
+constexpr std::uint32_t mode_count = sizeof mode_buttons / sizeof mode_buttons[0];
 }  // namespace
 
 sel_file_page::sel_file_page(vesper_settings& settings)
@@ -48,8 +49,9 @@ sel_file_page::sel_file_page(vesper_settings& settings)
 
   auto* modes = new QGroupBox(" How to process existing tables: ");
   auto* mode_row = new QHBoxLayout(modes);
-  const char* mode_texts[] = {"&Overwrite", "M&erge", "&Skip"};
-  for (int i = 0; i < 3; ++i) mode_row->addWidget(numbered(new QRadioButton(mode_texts[i]), mode_buttons[i]));
+  const char* mode_texts[] = {"&Overwrite", "M&erge", "&Skip", "S&ync by key"};
+  for (std::uint32_t i = 0; i < mode_count; ++i)
+    mode_row->addWidget(numbered(new QRadioButton(mode_texts[i]), mode_buttons[i]));
   layout->addWidget(modes);
 
   add_check(layout, "Convert logical &values 'as is'", as_is);
@@ -110,7 +112,8 @@ void sel_file_page::page_init() {
   control<QCheckBox>(row_by_row)->setChecked(settings_.row_by_row());
   control<QSpinBox>(batch_rows)->setEnabled(!settings_.row_by_row());
   control<QSpinBox>(commit_rows)->setEnabled(!settings_.row_by_row());
-  control<QRadioButton>(mode_buttons[static_cast<std::size_t>(settings_.existing_tables)])->setChecked(true);
+  const auto mode = static_cast<std::uint32_t>(settings_.existing_tables);
+  control<QRadioButton>(mode_buttons[mode < mode_count ? mode : 0])->setChecked(true);
   if (!settings_.folder.empty()) control<QLineEdit>(folder)->setText(to_qstring(tk_file_wname(settings_.folder).full_path()));
 }
 
@@ -131,7 +134,7 @@ void sel_file_page::store() {
       control<QCheckBox>(row_by_row)->isChecked() ? insert_path::row_by_row : insert_path::bound_batches;
   settings_.batch_rows = static_cast<std::uint32_t>(control<QSpinBox>(batch_rows)->value());
   settings_.commit_rows = static_cast<std::uint32_t>(control<QSpinBox>(commit_rows)->value());
-  for (std::uint32_t mode = 0; mode < 3; ++mode) {
+  for (std::uint32_t mode = 0; mode < mode_count; ++mode) {
     if (control<QRadioButton>(mode_buttons[mode])->isChecked()) {
       settings_.existing_tables = static_cast<existing_table_mode>(mode);
       break;

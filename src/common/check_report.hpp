@@ -80,7 +80,7 @@ struct check_report {
 
   std::string program;  // "vpxagent 3.3"
   std::string source;
-  std::string mode;  // what happens to existing tables: "overwrite", "merge" or "skip"
+  std::string mode;  // what happens to existing tables: "overwrite", "merge", "skip" or "sync"
   bool definitions_only = false;
   bool skip_deleted = false;
   check_target target;

@@ -28,6 +28,7 @@ const char* mode_name(existing_table_mode mode) {
   switch (mode) {
     case existing_table_mode::merge: return "merge";
     case existing_table_mode::skip: return "skip";
+    case existing_table_mode::sync: return "sync";
     case existing_table_mode::overwrite: break;
   }
   return "overwrite";

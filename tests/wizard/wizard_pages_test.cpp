@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QtTest>
@@ -110,6 +111,28 @@ class WizardPageTest : public QObject {
     QVERIFY2(settings.find("\"row_by_row\"=dword:00000001") != std::string::npos, settings.c_str());
     QVERIFY2(settings.find("\"batch\"=dword:000001f4") != std::string::npos, settings.c_str());
     QVERIFY2(settings.find("\"commit\"=dword:000005dc") != std::string::npos, settings.c_str());
+  }
+
+  // Sync mode is the fourth choice: a stored sync shows checked (no other
+  // button), and choosing it stores mode 3 for the agent too.
+  void PageSettingsOffersSyncMode() {
+    wizard_fixture world(process_->handler);
+    QVERIFY(world.open());
+    world.app().settings().existing_tables = existing_table_mode::sync;
+    world.press_next();
+    world.fill_login();
+    world.press_next();
+    QVERIFY(world.control<QRadioButton>(1332)->isChecked());
+    QVERIFY(!world.control<QRadioButton>(1329)->isChecked());
+    world.control<QRadioButton>(1330)->setChecked(true);
+    world.control<QRadioButton>(1332)->setChecked(true);
+    world.set_text(1003, QString::fromStdString(world.copy_of_samples("dbf").string()));
+    world.press_next();
+    QCOMPARE(world.app().settings().existing_tables, existing_table_mode::sync);
+    world.close();
+    std::ifstream file(world.settings_file());
+    const std::string settings{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    QVERIFY2(settings.find("\"mode\"=dword:00000003") != std::string::npos, settings.c_str());
   }
 
   // Visited twice, the list is filled once; the choice is the converter's
