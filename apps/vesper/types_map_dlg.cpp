@@ -170,10 +170,11 @@ void types_map_dlg::fit_to_contents() {
   const int last = list_->columnCount() - 1;
   int columns_width = list_->header()->sectionSizeHint(last);
   for (int c = 0; c < last; ++c) columns_width += list_->columnWidth(c);
-  for (int row = 0; row < list_->topLevelItemCount(); ++row)
-    columns_width = std::max(columns_width, list_->header()->sectionPosition(last) +
-                                                list_->fontMetrics().horizontalAdvance(list_->topLevelItem(row)->text(last)) +
-                                                list_->fontMetrics().averageCharWidth() * 2);
+  const QFontMetrics metrics = list_->fontMetrics();
+  for (int row = 0; row < list_->topLevelItemCount(); ++row) {
+    const int text = metrics.horizontalAdvance(list_->topLevelItem(row)->text(last)) + 2 * metrics.averageCharWidth();
+    columns_width = std::max(columns_width, list_->header()->sectionPosition(last) + text);
+  }
   const QSize list_wanted(columns_width + frame + list_->verticalScrollBar()->sizeHint().width(),
                           list_->header()->sizeHint().height() + frame +
                               (rows > 0 ? rows * list_->sizeHintForRow(0) : 0));

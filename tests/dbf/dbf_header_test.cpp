@@ -155,7 +155,8 @@ TEST_F(DbfTest, RecordCountLargerThanTheFileIsRejected) {
   // The message says what is missing and how much of the table is there.
   EXPECT_EQ(open_error(dbf_writer(table).damage(more)),
             std::string(dbf_exception::bad_format) +
-                ": its header counts 5 records, but the file ends after 1 whole records (71 bytes where 90 are needed)");
+                ": its header counts 5 records, but the file ends after 1 whole records (71 bytes where 90 are "
+                "needed)");
   dbf_damage cut;
   cut.table_size = 20;
   EXPECT_EQ(open_error(dbf_writer(table).damage(cut)), dbf_exception::bad_format);  // not even a whole header start

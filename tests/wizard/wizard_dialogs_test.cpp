@@ -197,8 +197,8 @@ class WizardDialogTest : public QObject {
     QTest::mouseClick(world.control<QPushButton>(1114), Qt::LeftButton);
     QCOMPARE(world.boxes.seen().size(), std::size_t(4));
     QCOMPARE(world.boxes.seen()[0].text, QString("The query cannot be run:\nORA-00942: table or view does not exist"));
-    QVERIFY2(world.boxes.seen()[1].text.startsWith(QString::fromStdString(set_query_dlg::syntax_error()) + "\n\nORA-00"),
-             qPrintable(world.boxes.seen()[1].text));
+    const QString syntax = QString::fromStdString(set_query_dlg::syntax_error()) + "\n\nORA-00";
+    QVERIFY2(world.boxes.seen()[1].text.startsWith(syntax), qPrintable(world.boxes.seen()[1].text));
     QCOMPARE(world.boxes.seen()[2].text, QString("The query is correct."));
     QCOMPARE(world.boxes.seen()[3].text, QString("Duplicate table name. Try again."));
     QCOMPARE(reopened, (QStringList{"customer", "SELECT 1 FROM DUAL"}));
@@ -322,9 +322,10 @@ class WizardDialogTest : public QObject {
     when_shown<types_map_dlg>([&](types_map_dlg& dialog) {
       QVERIFY(QTest::qWaitForWindowExposed(&dialog));
       const QRect room = dialog.screen()->availableGeometry();
-      for (int id : {1, 2})
-        if (!room.contains(QRect(child<QPushButton>(dialog, id)->mapToGlobal(QPoint()), child<QPushButton>(dialog, id)->size())))
-          unseen << child<QPushButton>(dialog, id)->text();
+      for (int id : {1, 2}) {
+        const QPushButton* button = child<QPushButton>(dialog, id);
+        if (!room.contains(QRect(button->mapToGlobal(QPoint()), button->size()))) unseen << button->text();
+      }
       auto* list = child<QTreeWidget>(dialog, types_map_dlg::list_id);
       if (list->horizontalScrollBar()->maximum() > 0) unseen << "columns";
       click(dialog, 2);

@@ -391,7 +391,8 @@ class WizardPageTest : public QObject {
     world.press_next();
     QVERIFY(world.wait_for_finish());
     look();
-    QVERIFY2(sizes.isEmpty(), qPrintable(QString("%1x%2, then ").arg(size.width()).arg(size.height()) + sizes.join(", ")));
+    QVERIFY2(sizes.isEmpty(),
+             qPrintable(QString("%1x%2, then ").arg(size.width()).arg(size.height()) + sizes.join(", ")));
     QVERIFY(centred_on_screen(shell));
     QVERIFY(sky_above_the_buttons());
     for (QWizard::WizardButton which : {QWizard::FinishButton, QWizard::BackButton, QWizard::CancelButton})
