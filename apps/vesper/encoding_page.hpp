@@ -2,8 +2,11 @@
 // keeps the one each file names).
 #pragma once
 
+#include <map>
+
 #include "wizard_page.hpp"
 
+class QComboBox;
 struct vesper_settings;
 
 class encoding_page : public wizard_page {
@@ -20,6 +23,11 @@ class encoding_page : public wizard_page {
 
  private:
   void store();
+  void fill_list(QComboBox& list);
+  // The list's row of driver byte or code page `code`; 0 (Default) when none.
+  int row_of(const QComboBox& list, int code) const;
 
   vesper_settings& settings_;
+  // Driver bytes not listed, to the listed byte that reads alike.
+  std::map<int, int> same_as_;
 };

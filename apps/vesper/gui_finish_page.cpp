@@ -1,8 +1,10 @@
 #include "gui_finish_page.hpp"
 
-#include <QAbstractButton>
-#include <QEvent>
+#include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,7 +18,13 @@
 #include "wizard_shell.hpp"
 
 namespace {
-enum control { heading = 1313, outcome = 1314, error_list = 1016, store = 1116 };
+enum control { heading = 1313, outcome = 1314, error_list = 1016, store = 1116, copy = 1108 };
+
+// A name typed without an extension gets the profiles' one, so that the
+// Load dialog's filter shows the file.
+QString with_profile_extension(const QString& path) {
+  return QFileInfo(path).suffix().isEmpty() ? path + ".vpx" : path;
+}
 }
 
 gui_finish_page::gui_finish_page(vesper_settings& settings, vesper_converter& converter, const bool& nothing_chosen)
@@ -28,15 +36,26 @@ gui_finish_page::gui_finish_page(vesper_settings& settings, vesper_converter& co
   bold.setPointSize(bold.pointSize() + 4);
   title->setFont(bold);
   layout->addWidget(title);
-  layout->addWidget(numbered(new QLabel, outcome));
+  auto* text = numbered(new QLabel, outcome);
+  text->setWordWrap(true);
+  layout->addWidget(text);
+  // The list is read, selected and copied (into a mail to support, say).
   auto* errors = numbered(new QPlainTextEdit, error_list);
   errors->setReadOnly(true);
+  errors->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   errors->hide();
-  errors->installEventFilter(this);
   layout->addWidget(errors, 1);
+  auto* buttons = new QHBoxLayout;
   auto* save = numbered(new QPushButton("&Save Settings..."), store);
   connect(save, &QPushButton::clicked, this, &gui_finish_page::on_store);
-  layout->addWidget(save, 0, Qt::AlignLeft);
+  buttons->addWidget(save);
+  auto* copy_button = numbered(new QPushButton("&Copy"), copy);
+  copy_button->setToolTip("Copies the selected text of the list, or all of it when nothing is selected.");
+  copy_button->hide();
+  connect(copy_button, &QPushButton::clicked, this, &gui_finish_page::on_copy);
+  buttons->addWidget(copy_button);
+  buttons->addStretch();
+  layout->addLayout(buttons);
 }
 
 void gui_finish_page::page_init() {
@@ -58,40 +77,40 @@ void gui_finish_page::page_init() {
   }
   if (errors.empty() || nothing_chosen_) {
     list->hide();
+    control<QPushButton>(copy)->hide();
     return;
   }
   QStringList texts;
   for (const std::string& text : errors) texts << QString::fromStdString(text);
   list->setPlainText(texts.join("\n\n"));
   list->show();
+  control<QPushButton>(copy)->show();
 }
 
 void gui_finish_page::show_outcome(const std::string& heading_text, const std::string& text) {
   control<QLabel>(heading)->setText(QString::fromStdString(heading_text));
-  auto* label = control<QLabel>(outcome);
-  label->setWordWrap(true);
-  label->setText(QString::fromStdString(text));
+  control<QLabel>(outcome)->setText(QString::fromStdString(text));
 }
 
-// The list is for reading: focus on it goes on to the Finish button.
-bool gui_finish_page::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusIn && watched == control<QPlainTextEdit>(error_list)) {
-    QTextCursor cursor = control<QPlainTextEdit>(error_list)->textCursor();
-    cursor.clearSelection();
-    control<QPlainTextEdit>(error_list)->setTextCursor(cursor);
-    if (QAbstractButton* finish = shell().button(QWizard::FinishButton)) finish->setFocus();
-  }
-  return wizard_page::eventFilter(watched, event);
+void gui_finish_page::on_copy() {
+  auto* list = control<QPlainTextEdit>(error_list);
+  QString selected = list->textCursor().selectedText();
+  // A selection holds its line breaks as paragraph separators.
+  QApplication::clipboard()->setText(selected.isEmpty() ? list->toPlainText()
+                                                        : selected.replace(QChar::ParagraphSeparator, '\n'));
 }
 
 void gui_finish_page::on_store() {
   const QString filter = profile_filter();
   tk_log(2, "gui_finish_page_t::on_store(%s)", filter.toStdString());
-  QString path = QFileDialog::getSaveFileName(this, "Select Profile File", {}, filter);
-  if (path.isEmpty()) return;
+  const QString chosen = QFileDialog::getSaveFileName(this, "Select Profile File", {}, filter);
+  if (chosen.isEmpty()) return;
+  const std::string path = with_profile_extension(chosen).toStdString();
   bool stored = false;
-  const auto store = [&] { stored = vesper_profile_io(settings_, converter_.customisation()).store(path.toStdString()); };
-  if (guarded(converter_.reporter(), boxes(), store) && !stored)
-    boxes().error("Cannot write the profile " + path.toStdString() +
-                  ": check that its folder exists and may be written.");
+  const auto store = [&] { stored = vesper_profile_io(settings_, converter_.customisation()).store(path); };
+  if (!guarded(converter_.reporter(), boxes(), store)) return;
+  if (stored)
+    boxes().message("The settings were saved in " + path + ".");
+  else
+    boxes().error("Cannot write the profile " + path + ": check that its folder exists and may be written.");
 }

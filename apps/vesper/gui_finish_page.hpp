@@ -1,5 +1,5 @@
-// Page 7: the end of the run, with its errors and warnings when it had any,
-// and the button that stores the settings in a profile.
+// Page 7: the end of the run, with its errors and warnings when it had any
+// (to select and copy), and the button that stores the settings in a profile.
 #pragma once
 
 #include "wizard_page.hpp"
@@ -24,13 +24,13 @@ class gui_finish_page : public wizard_page {
   // `nothing_chosen`: the user went on with no table, and no run was made.
   gui_finish_page(vesper_settings& settings, vesper_converter& converter, const bool& nothing_chosen);
 
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  protected:
   void page_init() override;
 
  private:
   void on_store();
+  // The selected part of the error list, or all of it, to the clipboard.
+  void on_copy();
   // The heading and the text that say how the run ended.
   void show_outcome(const std::string& heading, const std::string& text);
 

@@ -35,14 +35,14 @@ constexpr std::uint32_t mode_count = sizeof mode_buttons / sizeof mode_buttons[0
 sel_file_page::sel_file_page(vesper_settings& settings)
     : wizard_page(buttons::back_next, 1020, "Step 2 of 5", "Conversion settings"), settings_(settings) {
   auto* layout = new QVBoxLayout(this);
-  auto* label = new QLabel("D&BF database folder:");
+  auto* label = new QLabel("&DBF database folder:");
   layout->addWidget(label);
   auto* row = new QHBoxLayout;
   auto* path = numbered(new QLineEdit, folder);
   path->setMaxLength(edit_limit);
   label->setBuddy(path);
   row->addWidget(path);
-  auto* browse_button = numbered(new QPushButton("Browse..."), browse);
+  auto* browse_button = numbered(new QPushButton("Bro&wse..."), browse);
   connect(browse_button, &QPushButton::clicked, this, &sel_file_page::on_browse_src);
   row->addWidget(browse_button);
   layout->addLayout(row);
@@ -56,7 +56,7 @@ sel_file_page::sel_file_page(vesper_settings& settings)
 
   add_check(layout, "Convert logical &values 'as is'", as_is);
   add_check(layout, "&Convert table definitions only", definitions);
-  add_check(layout, "D&on't convert deleted records", skip_deleted);
+  add_check(layout, "Don'&t convert deleted records", skip_deleted);
   add_check(layout, "&Make names uppercase", upper);
 
   // How the rows are loaded; further loading choices join this group.
@@ -66,11 +66,11 @@ sel_file_page::sel_file_page(vesper_settings& settings)
   add_check(loading_column, "&Resume an interrupted run", resume_run)
       ->setToolTip("Tables the interrupted run finished are skipped; a half-loaded one goes on after its last "
                    "committed record, whatever the mode above.");
-  add_check(loading_column, "Insert each record with its own statement (&row by row)", row_by_row)
+  add_check(loading_column, "&Insert each record with its own statement (row by row)", row_by_row)
       ->setToolTip("Slower: one round trip or more per record instead of one per batch of records.");
   auto* sizes = new QHBoxLayout;
-  add_count(sizes, "Records per &batch:", batch_rows, 1, max_batch_rows, "");
-  add_count(sizes, "Records per co&mmit:", commit_rows, 0, max_commit_rows, "every batch");
+  add_count(sizes, "Records per b&atch:", batch_rows, 1, max_batch_rows, "");
+  add_count(sizes, "Records &per commit:", commit_rows, 0, max_commit_rows, "every batch");
   loading_column->addLayout(sizes);
   layout->addWidget(loading);
   // Looked up once the group is the page's: the sizes are idle row by row.

@@ -8,7 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "gui_text.hpp"
+#include "ora_exception.hpp"
 #include "tk_exception.hpp"
 #include "tk_logger.hpp"
 #include "tk_send_bug.hpp"
@@ -21,6 +24,15 @@ constexpr std::u16string_view select_word = u"SELECT";
 bool is_blank(char16_t c) { return c == u'\t' || c == u'\n' || c == u'\r' || c == u' '; }
 
 char16_t upper_ascii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
+
+// The errors Oracle gives for a statement it cannot parse (Oracle Database
+// Error Messages, ORA-00900 to ORA-00936 and ORA-01756). Any other error, a
+// missing table or column, a missing privilege, is not the query's syntax.
+bool is_syntax_error(int ora_number) {
+  static constexpr int parse_errors[] = {900, 901, 905, 906, 907, 908, 909, 911, 917, 920, 921,
+                                         923, 924, 925, 926, 927, 928, 931, 933, 936, 1756};
+  return std::find(std::begin(parse_errors), std::end(parse_errors), ora_number) != std::end(parse_errors);
+}
 }  // namespace
 
 set_query_dlg::set_query_dlg(wizard_shell& shell, udb_database* database, const std::u16string& name,
@@ -122,10 +134,16 @@ void set_query_dlg::on_test_query() {
   try {
     if (!database_) throw tk_exception("Not connected to Oracle");
     database_->test_query(query);
+  } catch (const ora_exception& e) {
+    tk_log(3, "Test query failed: %s", e.message);
+    shell_.boxes().error(is_syntax_error(e.ora_number()) ? syntax_error() + "\n\n" + e.message : refused(e.message));
+    return;
   } catch (const tk_exception& e) {
     tk_log(3, "Test query failed: %s", e.message);
-    shell_.boxes().error(syntax_error());
+    shell_.boxes().error(refused(e.message));
     return;
   }
   shell_.boxes().message(correct);
 }
+
+std::string set_query_dlg::refused(const std::string& why) { return "The query cannot be run:\n" + why; }

@@ -27,6 +27,9 @@ class set_query_dlg : public QDialog {
   static constexpr const char* correct = "The query is correct.";
   // The answer to a query the server refused, with where to ask for help.
   static std::string syntax_error();
+  // What Test Query says of a query the server refuses for another reason
+  // than its syntax: Oracle's own message.
+  static std::string refused(const std::string& why);
 
   // `shell`: the wizard, for its boxes and help (borrowed). `database`:
   // where Test Query runs it (borrowed; may be null when not connected).

@@ -2,7 +2,13 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFormLayout>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QScrollBar>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -22,6 +28,16 @@
 namespace {
 
 enum size_field { length_field, precision_field, scale_field };
+// Rows of the column list shown without scrolling when the dialog opens.
+constexpr int rows_shown = 12;
+
+// Hidden, a size field keeps its place: the panel does not jump between
+// a text and a number column.
+void keep_place_when_hidden(QWidget* widget) {
+  QSizePolicy policy = widget->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  widget->setSizePolicy(policy);
+}
 
 // The number in an edit; text that is not a number reads 0.
 std::int32_t number_in(const QLineEdit* edit) {
@@ -77,6 +93,7 @@ types_map_dlg::types_map_dlg(wizard_shell& shell, ora_db_mutator& mutator, const
   initial_name_ = working_.new_name.empty() ? table : working_.new_name;
   build_controls();
   fill_list(schema);
+  fit_to_contents();
 }
 
 void types_map_dlg::build_controls() {
@@ -95,20 +112,28 @@ void types_map_dlg::build_controls() {
   table_form->addRow("&Name:", table_name_);
   layout->addWidget(table_box);
 
+  // A grid rather than a form: a form drops the rows of hidden fields.
   auto* field_box = new QGroupBox(" Field info ");
-  auto* field_form = new QFormLayout(field_box);
+  auto* field_form = new QGridLayout(field_box);
+  field_form->setColumnStretch(1, 1);
+  auto add_row = [field_form](QLabel* label, QWidget* field) {
+    const int row = field_form->rowCount();
+    label->setBuddy(field);
+    field_form->addWidget(label, row, 0);
+    field_form->addWidget(field, row, 1);
+  };
   auto numbered_edit = [](int id) {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::number(id));
     return edit;
   };
   field_name_ = numbered_edit(field_name_id);
-  field_form->addRow("N&ame:", field_name_);
+  add_row(new QLabel("N&ame:"), field_name_);
   type_ = new QComboBox;
   type_->setObjectName(QString::number(type_id));
-  field_form->addRow("&Type:", type_);
+  add_row(new QLabel("&Type:"), type_);
   default_ = numbered_edit(default_id);
-  field_form->addRow("&Default:", default_);
+  add_row(new QLabel("&Default:"), default_);
   const char* size_texts[] = {"&Length:", "&Prec.:", "&Scale:"};
   const int label_ids[] = {length_label_id, precision_label_id, scale_label_id};
   const int edit_ids[] = {length_id, precision_id, scale_id};
@@ -116,8 +141,9 @@ void types_map_dlg::build_controls() {
     size_labels_[i] = new QLabel(size_texts[i]);
     size_labels_[i]->setObjectName(QString::number(label_ids[i]));
     size_edits_[i] = numbered_edit(edit_ids[i]);
-    size_labels_[i]->setBuddy(size_edits_[i]);
-    field_form->addRow(size_labels_[i], size_edits_[i]);
+    keep_place_when_hidden(size_labels_[i]);
+    keep_place_when_hidden(size_edits_[i]);
+    add_row(size_labels_[i], size_edits_[i]);
   }
   layout->addWidget(field_box);
 
@@ -131,7 +157,53 @@ void types_map_dlg::build_controls() {
   layout->addWidget(buttons);
   connect(type_, &QComboBox::currentIndexChanged, this, &types_map_dlg::on_type_chosen);
   connect(list_, &QTreeWidget::currentItemChanged, this, &types_map_dlg::on_current_changed);
-  resize(560, 560);
+  list_->viewport()->installEventFilter(this);
+}
+
+// Wide enough for every column of the list and high enough for its first
+// rows, within the screen so that OK and Cancel stay in reach.
+void types_map_dlg::fit_to_contents() {
+  const int rows = std::min(list_->topLevelItemCount(), rows_shown);
+  const int frame = 2 * list_->frameWidth();
+  // The columns were fitted to their contents; the last one stretches to the
+  // view, so its contents count, not its width.
+  const int last = list_->columnCount() - 1;
+  int columns_width = list_->header()->sectionSizeHint(last);
+  for (int c = 0; c < last; ++c) columns_width += list_->columnWidth(c);
+  const QFontMetrics metrics = list_->fontMetrics();
+  for (int row = 0; row < list_->topLevelItemCount(); ++row) {
+    const int text = metrics.horizontalAdvance(list_->topLevelItem(row)->text(last)) + 2 * metrics.averageCharWidth();
+    columns_width = std::max(columns_width, list_->header()->sectionPosition(last) + text);
+  }
+  const QSize list_wanted(columns_width + frame + list_->verticalScrollBar()->sizeHint().width(),
+                          list_->header()->sizeHint().height() + frame +
+                              (rows > 0 ? rows * list_->sizeHintForRow(0) : 0));
+  layout()->activate();
+  const QSize list_hint = list_->sizeHint();
+  QSize wanted = sizeHint() + QSize(std::max(0, list_wanted.width() - list_hint.width()),
+                                    std::max(0, list_wanted.height() - list_hint.height()));
+  const QWidget* window = parentWidget() ? parentWidget()->window() : nullptr;
+  const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
+  // Its own frame, not known before it is shown, is taken to be the wizard's.
+  const QSize window_frame = window ? window->frameGeometry().size() - window->size() : QSize();
+  if (screen) wanted = wanted.boundedTo(screen->availableGeometry().size() - window_frame);
+  resize(wanted);
+}
+
+void types_map_dlg::fit_columns() {
+  for (int c = 0; c < list_->columnCount(); ++c) list_->resizeColumnToContents(c);
+}
+
+// A click on another row first stores the row being edited: when that is
+// refused, the click is dropped, so the highlight stays on the row whose
+// fields are shown.
+bool types_map_dlg::eventFilter(QObject* watched, QEvent* event) {
+  const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+  if (watched != list_->viewport() || !press) return QDialog::eventFilter(watched, event);
+  const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+  const int row = list_->indexOfTopLevelItem(list_->itemAt(at));
+  if (row < 0 || row == shown_row_ || shown_row_ < 0) return QDialog::eventFilter(watched, event);
+  return !store_row(shown_row_);
 }
 
 void types_map_dlg::fill_list(const udb_schema& schema) {
@@ -148,7 +220,7 @@ void types_map_dlg::fill_list(const udb_schema& schema) {
     item->setCheckState(0, shown.status == ora_field_mutator::deleted ? Qt::Unchecked : Qt::Checked);
     list_->addTopLevelItem(item);
   }
-  for (int c = 0; c < list_->columnCount(); ++c) list_->resizeColumnToContents(c);
+  fit_columns();
   if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
 }
 
@@ -279,6 +351,7 @@ bool types_map_dlg::store_row(int row) {
   item->setText(0, to_qstring(name));
   item->setText(1, to_qstring(stored.type.text()));
   item->setText(2, to_qstring(stored.default_value));
+  fit_columns();
   return true;
 }
 

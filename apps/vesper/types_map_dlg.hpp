@@ -43,6 +43,7 @@ class types_map_dlg : public QDialog {
                 bool logicals_as_is = false, QWidget* parent = nullptr);
 
   void accept() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
   // The row being edited, and whether its edits could be stored.
   int current_row() const;
@@ -57,6 +58,8 @@ class types_map_dlg : public QDialog {
 
   void build_controls();
   void fill_list(const udb_schema& schema);
+  void fit_to_contents();
+  void fit_columns();
   void on_current_changed(QTreeWidgetItem* now, QTreeWidgetItem* before);
   void show_row(int row);
   void set_available_conversions(const ora_field_mutator& shown, const column& c);

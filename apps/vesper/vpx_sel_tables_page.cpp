@@ -1,6 +1,8 @@
 #include "vpx_sel_tables_page.hpp"
 
+#include <QEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -27,11 +29,17 @@ enum control {
   available = 1317, selected = 1318, add = 1101, add_all = 1102, remove_one = 1111, remove_all = 1110, add_query = 1114
 };
 
+// An entry's text is what the user reads; the table or query it stands
+// for is its data.
+std::u16string name_of(const QListWidgetItem* item) { return to_u16(item->data(Qt::UserRole).toString()); }
+
 int find_exact(QListWidget* list, const QString& name) {
   for (int row = 0; row < list->count(); ++row)
-    if (list->item(row)->text() == name) return row;
+    if (list->item(row)->data(Qt::UserRole).toString() == name) return row;
   return -1;
 }
+
+bool is_enter(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter; }
 }  // namespace
 
 vpx_sel_tables_page::vpx_sel_tables_page(vesper_settings& settings, vesper_converter& converter, bool& nothing_chosen)
@@ -69,10 +77,43 @@ vpx_sel_tables_page::vpx_sel_tables_page(vesper_settings& settings, vesper_conve
   button("< &Remove", remove_one, &vpx_sel_tables_page::on_delete);
   button("< Re&move all", remove_all, &vpx_sel_tables_page::on_del_all);
   // Hidden in the layout, shown by page_init.
-  button("&Add Query", add_query, &vpx_sel_tables_page::on_add_query)->hide();
+  button("Add &Query", add_query, &vpx_sel_tables_page::on_add_query)->hide();
   buttons_column->addStretch();
   grid->addLayout(buttons_column, 1, 1);
   connect(to, &QListWidget::itemDoubleClicked, this, &vpx_sel_tables_page::on_edit_query);
+  from->installEventFilter(this);
+  to->installEventFilter(this);
+}
+
+// Enter in a list acts on its entry rather than starting the run: it adds
+// an available table, and (as F2 does) edits a selected one.
+bool vpx_sel_tables_page::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return wizard_page::eventFilter(watched, event);
+  const auto& key = static_cast<const QKeyEvent&>(*event);
+  if (watched == control<QListWidget>(available) && is_enter(key)) {
+    on_add();
+    return true;
+  }
+  if (watched == control<QListWidget>(selected) && (is_enter(key) || key.key() == Qt::Key_F2)) {
+    on_edit_query();
+    return true;
+  }
+  return wizard_page::eventFilter(watched, event);
+}
+
+// A query is marked, for it is kept with the settings but never converted;
+// a table renamed in Edit Table shows the name it will have in Oracle.
+QString vpx_sel_tables_page::label_of(const std::u16string& name) const {
+  if (is_query(name)) return to_qstring(name) + " (query)";
+  const ora_table_mutator* changes = converter_.customisation().table(name);
+  if (changes && !changes->new_name.empty()) return to_qstring(changes->new_name) + " (" + to_qstring(name) + ")";
+  return to_qstring(name);
+}
+
+void vpx_sel_tables_page::add_entry(QListWidget* list, const std::u16string& name) {
+  auto* item = new QListWidgetItem(label_of(name));
+  item->setData(Qt::UserRole, to_qstring(name));
+  list->addItem(item);
 }
 
 void vpx_sel_tables_page::page_init() {
@@ -96,8 +137,8 @@ void vpx_sel_tables_page::do_page_init(const std::vector<std::u16string>& tables
   auto* from = control<QListWidget>(available);
   control<QListWidget>(selected)->clear();
   from->clear();
-  for (const std::u16string& table : tables) from->addItem(to_qstring(table));
-  for (const auto& [name, text] : available_queries_) from->addItem(to_qstring(name));
+  for (const std::u16string& table : tables) add_entry(from, table);
+  for (const auto& [name, text] : available_queries_) add_entry(from, name);
   if (from->count() > 0) from->setCurrentRow(0);
 }
 
@@ -112,7 +153,7 @@ void vpx_sel_tables_page::select_earlier_choice() {
     const QString text = to_qstring(name);
     if (find_exact(to, text) >= 0) continue;
     if (selected_queries_.count(name)) {
-      to->addItem(text);
+      add_entry(to, name);
       continue;
     }
     const int row = find_exact(from, text);
@@ -126,7 +167,7 @@ bool vpx_sel_tables_page::is_query(const std::u16string& name) const {
 
 void vpx_sel_tables_page::move_entry(QListWidget* from, int row, QListWidget* to) {
   QListWidgetItem* item = from->takeItem(row);
-  const std::u16string name = to_u16(item->text());
+  const std::u16string name = name_of(item);
   query_map& source = from->objectName() == QString::number(available) ? available_queries_ : selected_queries_;
   query_map& target = &source == &available_queries_ ? selected_queries_ : available_queries_;
   if (auto found = source.find(name); found != source.end()) {
@@ -188,7 +229,7 @@ void vpx_sel_tables_page::on_add_query() {
   std::u16string name, text;
   if (!ask_query(name, text, {})) return;
   selected_queries_[name] = text;
-  control<QListWidget>(selected)->addItem(to_qstring(name));
+  add_entry(control<QListWidget>(selected), name);
 }
 
 void vpx_sel_tables_page::on_edit_query() {
@@ -197,18 +238,20 @@ void vpx_sel_tables_page::on_edit_query() {
     tk_log(1, "Nothing is selected!");
     return;
   }
-  const std::u16string old_name = to_u16(item->text());
+  const std::u16string old_name = name_of(item);
   auto found = selected_queries_.find(old_name);
   if (found == selected_queries_.end()) {
     tk_log(1, "It's not a query, show type mapping");
     edit_table(old_name);
+    item->setText(label_of(old_name));
     return;
   }
   std::u16string name = old_name, text = found->second;
   if (!ask_query(name, text, old_name)) return;
   selected_queries_.erase(old_name);
   selected_queries_[name] = text;
-  item->setText(to_qstring(name));
+  item->setData(Qt::UserRole, to_qstring(name));
+  item->setText(label_of(name));
 }
 
 // The map and types files are read first: without them there is nothing
@@ -244,22 +287,31 @@ void vpx_sel_tables_page::store_queries() {
   settings_.unused_queries = available_queries_;
 }
 
+// The tables in the order they were chosen; queries stay in their maps.
+void vpx_sel_tables_page::store_tables() {
+  auto* to = control<QListWidget>(selected);
+  settings_.tables.clear();
+  for (int row = 0; row < to->count(); ++row) {
+    const std::u16string name = name_of(to->item(row));
+    if (!is_query(name)) settings_.tables.push_back(name);
+  }
+}
+
 int vpx_sel_tables_page::on_next() {
   auto* from = control<QListWidget>(available);
   auto* to = control<QListWidget>(selected);
   if (to->count() == 0 && from->count() > 0 && !boxes().question(none_selected, true)) return -1;
-  settings_.tables.clear();
-  for (int row = 0; row < to->count(); ++row) {
-    const std::u16string name = to_u16(to->item(row)->text());
-    if (!is_query(name)) settings_.tables.push_back(name);
-  }
+  store_tables();
   // An empty list would make the run take every table of the folder.
   nothing_chosen_ = settings_.tables.empty();
   store_queries();
   return 0;
 }
 
+// The choice is kept for the way back here, from another folder too (its
+// tables of the same names are chosen again).
 int vpx_sel_tables_page::on_back() {
+  store_tables();
   store_queries();
   return 0;
 }

@@ -33,9 +33,11 @@ class vpx_sel_tables_page : public wizard_page {
   void on_del_all();
   // A new query, from the query dialog, into the selected list.
   void on_add_query();
-  // A double click on the selected list: the query dialog for a query, the
-  // type-mapping dialog for a table.
+  // A double click, Enter or F2 on the selected list: the query dialog for a
+  // query, the type-mapping dialog for a table.
   void on_edit_query();
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  protected:
   void page_init() override;
@@ -44,6 +46,10 @@ class vpx_sel_tables_page : public wizard_page {
   using query_map = std::map<std::u16string, std::u16string>;
 
   void do_page_init(const std::vector<std::u16string>& tables);
+  // The entry of table or query `name`, at the end of `list`.
+  void add_entry(QListWidget* list, const std::u16string& name);
+  QString label_of(const std::u16string& name) const;
+  void store_tables();
   void select_earlier_choice();
   // Moves row `row` of `from` to the end of `to`, with its query if it is one.
   void move_entry(QListWidget* from, int row, QListWidget* to);

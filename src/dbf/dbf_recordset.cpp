@@ -33,6 +33,22 @@ namespace {
   throw dbf_exception(dbf_exception::bad_format);
 }
 
+// A file shorter than its header says: the user learns what is missing and
+// how much of the table is there, to judge whether a copy is worth finding.
+[[noreturn]] void reject_cut_file(std::uint64_t size, std::uint16_t header_length, std::uint16_t record_length,
+                                  std::uint32_t count) {
+  tk_log(1, "Invalid file size");
+  const std::string what = dbf_exception::bad_format;
+  if (size < header_length)
+    throw dbf_exception(what + ": the file ends inside its header, after " + std::to_string(size) + " of its " +
+                        std::to_string(header_length) + " bytes");
+  const std::uint64_t whole = (size - header_length) / record_length;
+  const std::uint64_t needed = std::uint64_t(record_length) * count + header_length;
+  throw dbf_exception(what + ": its header counts " + std::to_string(count) + " records, but the file ends after " +
+                      std::to_string(whole) + " whole records (" + std::to_string(size) + " bytes where " +
+                      std::to_string(needed) + " are needed)");
+}
+
 // Bytes a letter with a binary layout reads from its field.
 int binary_width(const dbf_field_descriptor& descriptor) {
   switch (descriptor.type()) {
@@ -118,7 +134,8 @@ void dbf_recordset::read_header() {
   auto count = static_cast<std::int32_t>(tk_read_le32(&header_[4]));
   if (record_length() < 2 || count < 0 || header_length() < 32) reject("Invalid DBF header");
   std::uint64_t needed = std::uint64_t(record_length()) * std::uint64_t(count) + header_length();
-  if (file_->get_size() < needed) reject("Invalid file size");
+  if (file_->get_size() < needed)
+    reject_cut_file(file_->get_size(), header_length(), record_length(), static_cast<std::uint32_t>(count));
 }
 
 // Writers that append records without updating the header's count leave

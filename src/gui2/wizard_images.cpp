@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -51,8 +52,8 @@ QIcon wizard_images::icon() {
   return QIcon(pixmap);
 }
 
-QPixmap wizard_images::watermark() {
-  QPixmap pixmap = gradient_pixmap(164, 314);
+QPixmap wizard_images::watermark(int height) {
+  QPixmap pixmap = gradient_pixmap(164, std::max(height, watermark_height));
   QPainter painter(&pixmap);
   draw_mark(painter, QRectF(52, 60, 60, 60));
   painter.setPen(star);

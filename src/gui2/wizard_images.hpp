@@ -11,7 +11,10 @@ class wizard_images {
   static constexpr int animation_frames = 8;
 
   static QIcon icon();
-  static QPixmap watermark();
+  static constexpr int watermark_height = 314;
+  // The watermark `height` pixels high (at least watermark_height): the sky
+  // reaches down to the buttons whatever the window's height.
+  static QPixmap watermark(int height = watermark_height);
   static QPixmap header();
   // Frame `index` (0 to animation_frames - 1) of the connecting animation.
   static QPixmap animation_frame(int index);

@@ -1,6 +1,7 @@
 #include "wizard_page.hpp"
 
 #include <QCheckBox>
+#include <QPushButton>
 
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
@@ -35,6 +36,8 @@ void wizard_page::on_set_active() {
   const bool has_help_button = has_help();
   shell().enable_button(QWizard::HelpButton, has_help_button);
   shell().enable_button(QWizard::CancelButton, buttons_ != buttons::finish);
+  // A page's own buttons act on a click or Space: Enter stays the wizard's.
+  for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
   page_init();
 }
 

@@ -53,8 +53,11 @@ class wizard_shell : public QWizard {
 
   // Closes the wizard without asking (after the user confirmed elsewhere).
   void close_now();
-  // Marks the shell as shown: title, icon and place are set once.
+  // Marks the shell as shown: title and icon are set once.
   void initialize();
+  // Shown the first time, the window takes the size of its largest page and
+  // the middle of the screen: it keeps that size from page to page.
+  void setVisible(bool visible) override;
 
   // How a help page reaches the browser; tests replace it.
   std::function<bool(const QUrl&)> open_url;
@@ -66,8 +69,13 @@ class wizard_shell : public QWizard {
   void on_page_changed(int id);
   void on_help();
   wizard_page* current_wizard_page() const;
+  QSize size_for_every_page();
+  QSize size_for(const QWizardPage& page) const;
+  void fill_watermarks(int window_height);
+  void centre_on_screen(QSize size);
 
   QString help_folder_;
+  bool placed_ = false;
   wizard_boxes boxes_{this};  // knows whether the window was shown
   mutable std::mutex errors_mutex_;
   std::vector<std::string> errors_;

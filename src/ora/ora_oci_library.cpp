@@ -10,17 +10,38 @@
 #include "tk_shared_library.hpp"
 
 const char* const ora_oci_library::not_found_message =
-    "The Oracle client and networking components were not found.\n"
-    "These components are supplied by the Oracle Corporation and\n"
-    "are part of the Oracle Version 7.3.4 (or later) client\n"
-    "software installation. You will be unable to use this program\n"
-    "until these components have been installed.";
+    "The Oracle client library (OCI) was not found or cannot be used.";
 
 namespace {
 
+// One entry of the loader's list, "name (answer)", as the user reads it: the
+// loader's answer alone when it names the file already.
+std::string tried_line(const std::string& entry) {
+  const std::size_t open = entry.find(" (");
+  if (open == std::string::npos || entry.back() != ')') return entry;
+  const std::string name = entry.substr(0, open);
+  const std::string answer = entry.substr(open + 2, entry.size() - open - 3);
+  return answer.rfind(name, 0) == 0 ? answer : name + ": " + answer;
+}
+
+// Each library tried and why it failed: a wrong path, a client of the other
+// word size or a missing dependency shows at once.
+std::string not_found_text(const std::string& tried) {
+  std::string lines;
+  for (std::size_t at = 0; at < tried.size();) {
+    std::size_t end = tried.find("; ", at);
+    if (end == std::string::npos) end = tried.size();
+    if (end > at) lines += (lines.empty() ? "" : "\n") + tried_line(tried.substr(at, end - at));
+    at = end + 2;
+  }
+  return std::string(ora_oci_library::not_found_message) + "\nTried:\n" + lines +
+         "\nInstall an Oracle client (the Instant Client will do) where the loader finds it, or name its library in "
+         "the environment variable VESPER_OCI_LIB.";
+}
+
 [[noreturn]] void not_found(const std::string& tried) {
   tk_log(1, "Oracle client library not usable; tried: %s", tried);
-  throw tk_exception(ora_oci_library::not_found_message, tk_exception::run_level);
+  throw tk_exception(not_found_text(tried), tk_exception::run_level);
 }
 
 template <typename Pointer>
@@ -65,7 +86,10 @@ ora_oci_calls load_calls() {
   VESPER_OCI_RESOLVE(OCITransCommit);
   VESPER_OCI_RESOLVE(OCITransRollback);
 #undef VESPER_OCI_RESOLVE
-  if (!missing.empty()) not_found(tried + "missing entry points: " + missing);
+  if (!missing.empty()) {
+    missing.pop_back();
+    not_found(tried + library->file_path() + " (lacks the entry points " + missing + ")");
+  }
   // The calls point into the library: it stays loaded for the process.
   [[maybe_unused]] static tk_shared_library* kept = nullptr;
   kept = library.release();

@@ -1,9 +1,8 @@
 // The Oracle client library, loaded once per process: the file named by
 // VESPER_OCI_LIB, else the platform's client (libclntsh.so and its versioned
 // names, or oci.dll) on the loader's path, then in $ORACLE_HOME/lib (bin on
-// Windows). A missing library or entry point raises
-// the level-1 "Oracle client ... not found" error; the names tried and the
-// loader's messages go to the trace.
+// Windows). A missing library or entry point raises the level-1 error that
+// names each library tried with the loader's answer.
 #pragma once
 
 #include <memory>

@@ -31,7 +31,9 @@ TEST_F(DbfTest, HeaderSizeChecksAtTheirBoundaries) {
   EXPECT_EQ(error_of(std::string(31, '\x03')), bad);
   EXPECT_EQ(error_of(header(0x03, 0, 32, 2)), "");  // no fields, no records
   std::string ten_records = header(0x03, 10, 97, 100) + std::string(65, '\r');
-  EXPECT_EQ(error_of(ten_records + std::string(999, ' ')), bad);  // 1096 bytes
+  EXPECT_EQ(error_of(ten_records + std::string(999, ' ')),
+            bad + ": its header counts 10 records, but the file ends after 9 whole records (1096 bytes where 1097 "
+                  "are needed)");
   EXPECT_EQ(error_of(ten_records + std::string(1000, ' ')), "");  // 1097 bytes, no EOF marker
   EXPECT_EQ(error_of(header(0x03, -1, 32, 2)), bad);
   EXPECT_EQ(error_of(header(0x03, 0, 32, 1)), bad);
@@ -150,8 +152,16 @@ TEST_F(DbfTest, RecordCountLargerThanTheFileIsRejected) {
   table.record({dbf_cell::text(u"a")});
   dbf_damage more;
   more.record_count = 5;
-  EXPECT_EQ(open_error(dbf_writer(table).damage(more)), dbf_exception::bad_format);
+  // The message says what is missing and how much of the table is there.
+  EXPECT_EQ(open_error(dbf_writer(table).damage(more)),
+            std::string(dbf_exception::bad_format) +
+                ": its header counts 5 records, but the file ends after 1 whole records (71 bytes where 90 are "
+                "needed)");
   dbf_damage cut;
   cut.table_size = 20;
-  EXPECT_EQ(open_error(dbf_writer(table).damage(cut)), dbf_exception::bad_format);
+  EXPECT_EQ(open_error(dbf_writer(table).damage(cut)), dbf_exception::bad_format);  // not even a whole header start
+  dbf_damage inside_fields;
+  inside_fields.table_size = 40;
+  EXPECT_EQ(open_error(dbf_writer(table).damage(inside_fields)),
+            std::string(dbf_exception::bad_format) + ": the file ends inside its header, after 40 of its 65 bytes");
 }

@@ -32,6 +32,23 @@ TEST(E2eConnect, AConnectStringInDestIsUsedAsItStands) {
   EXPECT_EQ(session.count("ORDERS"), "14");
 }
 
+// Without a client library the user learns which files were tried and why
+// each failed, and how to point the program at the right one.
+TEST(E2eConnect, AMissingClientLibraryNamesThePathTried) {
+  e2e_session session;
+  const e2e_result run = session.agent(with_source({"--dest=XE", "--oraclu=scott", "--oraclp=tiger"}),
+                                       {{"VESPER_OCI_LIB", "/nonexistent/libclntsh.so"}});
+  EXPECT_EQ(run.status, 255) << run.describe();
+  // The console shows the message on one line.
+  EXPECT_NE(run.out.find("The Oracle client library (OCI) was not found or cannot be used. Tried: "
+                         "/nonexistent/libclntsh.so"),
+            std::string::npos)
+      << run.describe();
+  EXPECT_NE(run.out.find("VESPER_OCI_LIB"), std::string::npos) << run.describe();
+  EXPECT_EQ(run.out.find("7.3.4"), std::string::npos) << run.describe();
+  EXPECT_EQ(session.tables(), "");
+}
+
 TEST(E2eConnect, TnsTakesDestAsAnAliasAndAnEmptyUserLogsInFromTheWallet) {
   e2e_session session;
   ASSERT_EQ(session.tool({"add-alias", "SALESDB", "//localhost:1521/XE"}).status, 0);

@@ -54,13 +54,34 @@ TEST(E2eFailures, ADamagedTableIsReportedAndTheOthersConvert) {
   const e2e_result run = session.convert(folder);
   EXPECT_EQ(run.status, 2) << run.describe();
   EXPECT_NE(run.out.find("Converting table orders(14 records)\nError:\nordlines: File does not comply with DBF "
-                         "format\nConverting table products(10 records)\n"),
+                         "format: the file ends inside its header, after 100 of its "),
             std::string::npos)
       << run.out;
+  EXPECT_NE(run.out.find(" bytes\nConverting table products(10 records)\n"), std::string::npos) << run.out;
   // The journal stays for a resume that converts the failed table alone.
   EXPECT_EQ(session.tables(), "CUSTOMER\nEMPLOYEE\nORDERS\nPRODUCTS\nSUPPLIER\nVESPER$JOURNAL\n");
   EXPECT_EQ(session.count("PRODUCTS"), "10");
   EXPECT_EQ(session.count("SUPPLIER"), "5");
+}
+
+// A copy cut short among the records: the user learns how many records the
+// header counts and how many the file still holds.
+TEST(E2eFailures, ATruncatedTableSaysHowManyRecordsTheFileHolds) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("cut");
+  dbf_writer table(0x03);
+  table.field(u"ID", 'N', 5).field(u"NAME", 'C', 15);
+  for (int i = 1; i <= 10; ++i) table.record({dbf_cell::integer(i), dbf_cell::text(u"name")});
+  table.write(folder, "CUT.DBF");
+  // 97 bytes of header, 21 a record: three whole records and part of a fourth.
+  std::filesystem::resize_file(folder / "CUT.DBF", 97 + 3 * 21 + 10);
+  const e2e_result run = session.convert(folder);
+  EXPECT_EQ(run.status, 2) << run.describe();
+  EXPECT_NE(run.out.find("cut: File does not comply with DBF format: its header counts 10 records, but the file "
+                         "ends after 3 whole records (170 bytes where 307 are needed)"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(session.tables(), "VESPER$JOURNAL\n");
 }
 
 TEST(E2eFailures, AMissingMemoFileNamesItsTableAndFailsTheRun) {

@@ -13,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -166,9 +168,11 @@ class WizardDialogTest : public QObject {
     QVERIFY(dialog.query() == u"select * from ORDERS");
   }
 
-  // Add Query on the tables page: Test Query asks the connected server, a
-  // name the lists hold is refused and the dialog comes back with the
-  // entered text, and the query reaches the converter (and so the profile).
+  // Add Query on the tables page: Test Query asks the connected server (a
+  // missing table is told in Oracle's words, a wrong wording as a syntax
+  // error), a name the lists hold is refused and the dialog comes back with
+  // the entered text, and the query reaches the converter (and so the
+  // profile), marked as a query in the list.
   void DialogQueryFromTheTablesPageIsTestedAndKeptUnderANewName() {
     wizard_fixture world(process_->handler);
     QVERIFY(world.open());
@@ -177,6 +181,8 @@ class WizardDialogTest : public QObject {
     when_shown<set_query_dlg>([&](set_query_dlg& dialog) {
       child<QLineEdit>(dialog, set_query_dlg::name_id)->setText("customer");
       child<QPlainTextEdit>(dialog, set_query_dlg::text_id)->setPlainText("SELECT * FROM NO_SUCH_TABLE");
+      click(dialog, set_query_dlg::test_id);
+      child<QPlainTextEdit>(dialog, set_query_dlg::text_id)->setPlainText("SELECT CUST_ID CUSTOMER WHERE");
       click(dialog, set_query_dlg::test_id);
       child<QPlainTextEdit>(dialog, set_query_dlg::text_id)->setPlainText("SELECT 1 FROM DUAL");
       click(dialog, set_query_dlg::test_id);
@@ -189,10 +195,14 @@ class WizardDialogTest : public QObject {
       click(dialog, 1);
     });
     QTest::mouseClick(world.control<QPushButton>(1114), Qt::LeftButton);
-    QCOMPARE(world.boxes.texts(), QString::fromStdString(set_query_dlg::syntax_error()) +
-                                      "\nThe query is correct.\nDuplicate table name. Try again.");
+    QCOMPARE(world.boxes.seen().size(), std::size_t(4));
+    QCOMPARE(world.boxes.seen()[0].text, QString("The query cannot be run:\nORA-00942: table or view does not exist"));
+    const QString syntax = QString::fromStdString(set_query_dlg::syntax_error()) + "\n\nORA-00";
+    QVERIFY2(world.boxes.seen()[1].text.startsWith(syntax), qPrintable(world.boxes.seen()[1].text));
+    QCOMPARE(world.boxes.seen()[2].text, QString("The query is correct."));
+    QCOMPARE(world.boxes.seen()[3].text, QString("Duplicate table name. Try again."));
     QCOMPARE(reopened, (QStringList{"customer", "SELECT 1 FROM DUAL"}));
-    QCOMPARE(world.control<QListWidget>(1318)->item(0)->text(), QString("one"));
+    QCOMPARE(world.control<QListWidget>(1318)->item(0)->text(), QString("one (query)"));
     world.boxes.plan("Yes");
     world.press_next();
     QVERIFY(world.wait_for_finish());
@@ -268,6 +278,87 @@ class WizardDialogTest : public QObject {
     click(dialog, 1);
     QVERIFY(dialog.isVisible());
     QVERIFY(world.boxes.texts().endsWith(types_map_dlg::bad_length));
+  }
+
+  // After the empty-name message the highlight stays on the row whose fields
+  // are shown, for a click too; a rename refits the columns; the field panel
+  // keeps its height between a number and a text column.
+  void DialogTypesEmptyNameKeepsTheHighlightAndTheListFitsItsNames() {
+    wizard_fixture world(process_->handler);
+    const udb_schema schema = customer_schema(world.copy_of_samples("dbf"));
+    ora_db_mutator converter;
+    wizard_shell shell;  // never shown
+    types_map_dlg dialog(shell, converter, u"customer", schema);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* list = child<QTreeWidget>(dialog, types_map_dlg::list_id);
+    QWidget* panel = child<QLineEdit>(dialog, types_map_dlg::field_name_id)->parentWidget();
+    QCoreApplication::processEvents();
+    const int panel_height = panel->height();  // CUST_ID, NUMBER(11,0): precision and scale
+    select_row(dialog, 3);                      // CITY, NVARCHAR2(20): a length
+    QCoreApplication::processEvents();
+    QCOMPARE(panel->height(), panel_height);
+    const QString long_name = "NAME_OF_THE_CITY_WHERE_THE_CUSTOMER_LIVES";
+    child<QLineEdit>(dialog, types_map_dlg::field_name_id)->setText(long_name);
+    select_row(dialog, 1);
+    QVERIFY(list->columnWidth(0) > list->fontMetrics().horizontalAdvance(long_name));
+    child<QLineEdit>(dialog, types_map_dlg::field_name_id)->clear();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(5)).center());
+    QCOMPARE(world.boxes.texts(), QString(types_map_dlg::empty_name));
+    QCOMPARE(dialog.current_row(), 1);
+    QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem*>{list->topLevelItem(1)});
+  }
+
+  // Edit Table is as large as its columns need, within the screen, with OK
+  // and Cancel in reach. Also run at QT_SCALE_FACTOR=2 (WizardDialogsScaled).
+  void DialogTypesEditTableFitsItsColumnsAndTheScreen() {
+    wizard_fixture world(process_->handler);
+    QVERIFY(world.open());
+    world.walk_to_tables(world.copy_of_samples("dbf"));
+    auto* available = world.control<QListWidget>(1317);
+    available->setCurrentItem(available->findItems("customer", Qt::MatchExactly).front());
+    QTest::mouseClick(world.control<QPushButton>(1101), Qt::LeftButton);
+    QStringList unseen;
+    when_shown<types_map_dlg>([&](types_map_dlg& dialog) {
+      QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+      const QRect room = dialog.screen()->availableGeometry();
+      for (int id : {1, 2}) {
+        const QPushButton* button = child<QPushButton>(dialog, id);
+        if (!room.contains(QRect(button->mapToGlobal(QPoint()), button->size()))) unseen << button->text();
+      }
+      auto* list = child<QTreeWidget>(dialog, types_map_dlg::list_id);
+      if (list->horizontalScrollBar()->maximum() > 0) unseen << "columns";
+      click(dialog, 2);
+    });
+    double_click(world.control<QListWidget>(1318), "customer");
+    QVERIFY2(unseen.isEmpty(), qPrintable(unseen.join(", ")));
+  }
+
+  // Enter and F2 on a selected table open Edit Table as a double click does,
+  // without starting the run; a table renamed there shows its new name.
+  void DialogTypesOpensWithEnterAndF2() {
+    wizard_fixture world(process_->handler);
+    QVERIFY(world.open());
+    world.walk_to_tables(world.copy_of_samples("dbf"));
+    auto* available = world.control<QListWidget>(1317);
+    available->setCurrentItem(available->findItems("customer", Qt::MatchExactly).front());
+    QTest::mouseClick(world.control<QPushButton>(1101), Qt::LeftButton);
+    auto* selected = world.control<QListWidget>(1318);
+    selected->setCurrentRow(0);
+    QStringList names;
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_F2}) {
+      when_shown<types_map_dlg>([&](types_map_dlg& dialog) {
+        auto* name = child<QLineEdit>(dialog, types_map_dlg::table_name_id);
+        names << name->text();
+        name->setText("CLIENTS");
+        click(dialog, 1);
+      });
+      QTest::keyClick(selected, key);
+      QCOMPARE(selected->item(0)->text(), QString("CLIENTS (customer)"));
+    }
+    QCOMPARE(names, (QStringList{"customer", "CLIENTS"}));
+    QCOMPARE(world.page()->subTitle(), QString("Select tables to convert"));
+    QVERIFY(world.tables().empty());
   }
 
   // A logical column is offered the types that hold its values (1 and 0,

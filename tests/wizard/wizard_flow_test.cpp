@@ -2,6 +2,8 @@
 // through its real widgets: every page to the converted samples, Cancel,
 // a failed connection, the quick launch, the finish page's error list, the
 // help pages, and a run under a comma-decimal locale.
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -112,8 +114,10 @@ class WizardFlowTest : public QObject {
     QVERIFY(settings.find((world.root() / "dbf").string()) != std::string::npos);
   }
 
-  // A profile that cannot be written says so; nothing else is lost.
-  void WizardSaveSettingsIntoAMissingFolderSaysSo() {
+  // A profile that cannot be written says so; nothing else is lost. A name
+  // typed without an extension gets ".vpx" (the Load dialog shows only those),
+  // and the wizard says where it saved.
+  void WizardSaveSettingsAddsTheExtensionAndSaysWhereOrWhyNot() {
     wizard_fixture world(process_->handler);
     QVERIFY(world.open());
     world.walk_to_tables(world.copy_of_samples("dbf"));
@@ -127,6 +131,19 @@ class WizardFlowTest : public QObject {
     QTest::mouseClick(world.control<QPushButton>(1116), Qt::LeftButton);
     QVERIFY(world.boxes.texts().contains(
         QString::fromStdString("Cannot write the profile " + missing + ": check that its folder exists")));
+    world.boxes.forget();
+    const std::filesystem::path job = world.root() / "job";
+    world.boxes.plan(QString::fromStdString(job.string()));
+    QTest::mouseClick(world.control<QPushButton>(1116), Qt::LeftButton);
+    QVERIFY(std::filesystem::exists(world.root() / "job.vpx"));
+    QVERIFY(!std::filesystem::exists(job));
+    QCOMPARE(world.boxes.seen().back().text,
+             QString::fromStdString("The settings were saved in " + job.string() + ".vpx."));
+    QCOMPARE(world.boxes.seen().back().caption, QString("Vesper 3.3 Message"));
+    // A name with an extension of its own is kept as typed.
+    world.boxes.plan(QString::fromStdString((world.root() / "job.profile").string()));
+    QTest::mouseClick(world.control<QPushButton>(1116), Qt::LeftButton);
+    QVERIFY(std::filesystem::exists(world.root() / "job.profile"));
     world.press_finish();
     world.close();
   }
@@ -385,6 +402,33 @@ class WizardFlowTest : public QObject {
     QVERIFY(list->isReadOnly());
     const QString misfit = "The structure of data source does not conform to the destination table.";
     QCOMPARE(list->toPlainText(), "customer: " + misfit + "\n\norders: " + misfit);
+    // The outcome is shown whole, wrapped to the page.
+    auto* outcome = world.control<QLabel>(1314);
+    QVERIFY(outcome->wordWrap());
+    QVERIFY2(outcome->heightForWidth(outcome->width()) <= outcome->height(),
+             qPrintable(QString("%1 high for %2, given %3").arg(outcome->heightForWidth(outcome->width()))
+                            .arg(outcome->width()).arg(outcome->height())));
+    // The list takes the focus, to be selected and copied with Ctrl+C; Copy
+    // takes the selection, or the whole list when nothing is selected.
+    wizard_shell& shell = world.app().shell();
+    shell.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&shell));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), list->toPlainText());
+    QTextCursor cursor = list->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(8, QTextCursor::KeepAnchor);
+    list->setTextCursor(cursor);
+    QTest::mouseClick(world.control<QPushButton>(1108), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("customer"));
+    cursor.clearSelection();
+    list->setTextCursor(cursor);
+    QTest::mouseClick(world.control<QPushButton>(1108), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), list->toPlainText());
   }
 
   void WizardHelpOpensThePageOfEachContext() {
