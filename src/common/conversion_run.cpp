@@ -315,11 +315,7 @@ void conversion_run::convert_table(const std::u16string& name) {
     throw tk_exception(not_conforming);
   if (settings_.existing_tables == existing_table_mode::merge && !earlier && existed)
     merge_check(table.schema, destination->schema, settings_.upper_case, reporter_).run(tk_printable_name_utf8(name));
-  if (syncing && existed && !settings_.logicals_as_is && !table.schema.conform_to(destination->schema))
-    throw tk_exception(tk_format("The columns of the Oracle table %s are no longer those of the file (a field was "
-                                 "added, removed or retyped): a sync cannot follow it. Convert the table once with "
-                                 "--mode=0 (overwrite), then sync again",
-                                 tk_printable_name_utf8(target_table)));
+  if (syncing && existed) destination = follow_added_fields(table, target_table, std::move(destination));
   status_.records_total = table.record_count();
   tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), table.record_count());
   context_.presenter.say(tk_format("Converting table %s(%d records)", tk_printable_name_utf8(name), table.record_count()));
@@ -615,4 +611,40 @@ void conversion_run::create_key_index(udb_source_table& table, const std::u16str
     key_index.list.emplace_back(u"SYNC_KEY", true, false, fields);
   }
   create_indexes_of(table.schema, key_index, target_table);
+}
+
+// A field added to the file since the last sync becomes a column of the
+// Oracle table, with a warning; a field removed or retyped stops the sync
+// of the table before anything of it changed.
+std::unique_ptr<udb_recordset> conversion_run::follow_added_fields(const udb_source_table& table,
+                                                                   const std::u16string& target_table,
+                                                                   std::unique_ptr<udb_recordset> destination) {
+  const udb_schema& now = destination->schema;
+  auto position_in = [](const udb_schema& schema, const std::u16string& name) {
+    for (std::size_t i = 0; i < schema.size(); ++i)
+      if (tk_loose_equal(schema[i].name, name)) return static_cast<int>(i);
+    return -1;
+  };
+  const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
+  for (std::size_t i = 0; i < now.size(); ++i) {
+    const int at = position_in(table.schema, now[i].name);
+    const bool same = at >= 0 && (settings_.logicals_as_is || table.schema[static_cast<std::size_t>(at)].conform_to(now[i]));
+    if (!same)
+      throw tk_exception(tk_format("The column %s of the Oracle table %s is %s in the file since the last sync: a "
+                                   "sync cannot follow that. Convert the table once with --mode=0 (overwrite), then "
+                                   "sync again",
+                                   tk_printable_name_utf8(now[i].name), tk_printable_name_utf8(target_table),
+                                   at < 0 ? "no longer a field" : "of another type or size"));
+  }
+  std::vector<std::size_t> added;
+  for (std::size_t i = 0; i < table.schema.size(); ++i)
+    if (position_in(now, table.schema[i].name) < 0) added.push_back(i);
+  if (added.empty()) return destination;
+  target_->add_columns(target_table, table.schema, added);
+  for (std::size_t at : added)
+    reporter_.warn({shown, 0, tk_printable_name_utf8(table.schema[at].name),
+                    "the field was added to the file since the last sync: the Oracle table gets it as a new column, "
+                    "and every record is sent again to fill it"});
+  destination.reset();
+  return target_->open_table(target_table);
 }

@@ -51,6 +51,8 @@ class conversion_run {
   std::unique_ptr<udb_recordset> open_target(udb_recordset& source, const std::u16string& target);
   void create_indexes(const udb_recordset& table, const std::u16string& target_table);
   void create_indexes_of(const udb_schema& schema, const udb_indexes& indexes, const std::u16string& target_table);
+  std::unique_ptr<udb_recordset> follow_added_fields(const udb_source_table& table, const std::u16string& target_table,
+                                                     std::unique_ptr<udb_recordset> destination);
   void create_key_index(udb_source_table& table, const std::u16string& target_table,
                         const std::vector<std::size_t>& key);
   void require_columns(const udb_recordset& table, const std::u16string& target_table);

@@ -109,6 +109,15 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
   return get_table(table, udb_access::append);
 }
 
+void ora_database::add_columns(const std::u16string& table, const udb_schema& source,
+                               const std::vector<std::size_t>& positions) {
+  ora_schema_initializer builder(table, source, udb_indexes(), b_uppercase, limits, conversion);
+  builder.owner = owner;
+  const std::u16string text = builder.add_columns_text(positions);
+  tk_log(3, "Run SQL query: %s", text);
+  run(text);
+}
+
 void ora_database::table_built(const ora_schema_initializer&, const ora_indexes_initializer*) {}
 
 void ora_database::indexes_built(const std::u16string&, const ora_indexes_initializer&) {}

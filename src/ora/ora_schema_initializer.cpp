@@ -63,14 +63,20 @@ std::u16string ora_schema_initializer::column_type(const t_ftd& c) const {
   return type;
 }
 
-std::u16string ora_schema_initializer::column_text(const t_ftd& c) const {
+std::u16string ora_schema_initializer::column_text(const t_ftd& c, bool with_not_null) const {
   std::u16string text = ora_quoted(c.name) + u" " + column_type(c);
   std::u16string default_text = make_ora_def_val(c, rules_);
   tk_log(1, "got def value: %s", default_text);
   if (!default_text.empty() && ora_can_have_default(c)) text += u" DEFAULT " + default_text;
   tk_log(1, "OraField name='%s', type=%d, size=%d", c.name, c.vartype, c.size);
-  if (c.b_not_null && !ora_is_lob_column(c) && c.vartype != VT_BYTE_ARRAY) text += u" NOT NULL";
+  if (with_not_null && c.b_not_null && !ora_is_lob_column(c) && c.vartype != VT_BYTE_ARRAY) text += u" NOT NULL";
   return text;
+}
+
+std::u16string ora_schema_initializer::add_columns_text(const std::vector<std::size_t>& positions) const {
+  std::u16string columns;
+  for (std::size_t at : positions) columns += (columns.empty() ? u"" : u", ") + column_text(schema[at], false);
+  return u"ALTER TABLE " + ora_qualified(owner, table) + u" ADD (" + columns + u")";
 }
 
 std::u16string ora_schema_initializer::create_table_text() const {

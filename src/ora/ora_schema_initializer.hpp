@@ -23,6 +23,9 @@ class ora_schema_initializer {
                          const udb_custom_conversion* rules = nullptr);
 
   std::u16string create_table_text() const;
+  // ALTER TABLE ... ADD of the built schema's columns at `positions`, for a
+  // table that holds rows: without NOT NULL, which its rows would break.
+  std::u16string add_columns_text(const std::vector<std::size_t>& positions) const;
   // The Oracle type text a column of the built schema is declared with.
   std::u16string column_type(const t_ftd& column) const;
   void build_schema(ora_sql_runner& runner);
@@ -55,7 +58,7 @@ class ora_schema_initializer {
   std::vector<std::string> warnings;
 
  private:
-  std::u16string column_text(const t_ftd& column) const;
+  std::u16string column_text(const t_ftd& column, bool with_not_null = true) const;
   void report_columns() const;
   void drop_trigger(ora_sql_runner& runner, const std::u16string& sequence) const;
   void trigger_refused(ora_sql_runner& runner, const std::u16string& sequence, const ora_exception& e);

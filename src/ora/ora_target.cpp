@@ -68,6 +68,11 @@ void ora_target::drop_table(const std::u16string& name) {
   }
 }
 
+void ora_target::add_columns(const std::u16string& table, const udb_schema& schema,
+                             const std::vector<std::size_t>& positions) {
+  database_.add_columns(table, schema, positions);
+}
+
 std::unique_ptr<udb_recordset> ora_target::open_table(const std::u16string& name) {
   return database_.get_table(name, udb_access::append);
 }

@@ -55,6 +55,16 @@ udb_memory_table::contents& udb_memory_target::contents_of(const std::u16string&
   return found->second;
 }
 
+// The new columns come last, and the rows there get nothing in them.
+void udb_memory_target::add_columns(const std::u16string& table, const udb_schema& schema,
+                                    const std::vector<std::size_t>& positions) {
+  udb_memory_table::contents& contents = contents_of(table);
+  for (std::size_t at : positions) {
+    contents.schema.add(std::make_unique<t_ftd>(schema[at]));
+    for (std::vector<ole_variant>& row : contents.rows) row.emplace_back();
+  }
+}
+
 std::unique_ptr<udb_recordset> udb_memory_target::open_table(const std::u16string& name) {
   return std::make_unique<udb_memory_table>(name, contents_of(name), journal_open_ ? &journal_ : nullptr,
                                             before_append);

@@ -29,6 +29,8 @@ class udb_memory_target : public udb_target {
   bool table_exists(const std::u16string& name) override;
   void check_fits(const udb_schema& schema) override;
   void drop_table(const std::u16string& name) override;
+  void add_columns(const std::u16string& table, const udb_schema& schema,
+                   const std::vector<std::size_t>& positions) override;
   std::unique_ptr<udb_recordset> open_table(const std::u16string& name) override;
   std::unique_ptr<udb_recordset> create_table(const std::u16string& name, const udb_schema& schema,
                                               const udb_column_note& column,

@@ -64,6 +64,10 @@ class udb_target {
   virtual void check_fits(const udb_schema& schema) = 0;
   // Drops the table and what depends on it; a table in use elsewhere is an error of the table.
   virtual void drop_table(const std::u16string& name) = 0;
+  // Adds the columns at `positions` of the source's `schema` to a table
+  // that exists (a sync of a file that gained fields).
+  virtual void add_columns(const std::u16string& table, const udb_schema& schema,
+                           const std::vector<std::size_t>& positions) = 0;
   // An existing table, to append to.
   virtual std::unique_ptr<udb_recordset> open_table(const std::u16string& name) = 0;
   // Creates the table from the source's `schema`; `column` hears of each

@@ -214,3 +214,38 @@ TEST(E2eSync, ASyncKilledInTheMiddleEndsAsTheFileAfterTheNextSync) {
   EXPECT_EQ(again.status, 0) << again.describe();
   EXPECT_EQ(session.sql("SELECT ID, NAME FROM PEOPLE ORDER BY ID"), expected_people(people, true));
 }
+
+// A field added to the file becomes a column, filled for every row, with a
+// warning; a field removed stops the table's sync before anything changes.
+TEST(E2eSync, AnAddedFieldBecomesAColumnAndARemovedOneStopsTheSync) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer before(0x03);
+  before.field(u"ID", 'N', 6).field(u"NAME", 'C', 10);
+  before.record({dbf_cell::integer(1), dbf_cell::text(u"one")});
+  before.record({dbf_cell::integer(2), dbf_cell::text(u"two")});
+  before.write(folder, "ITEMS.DBF");
+  ASSERT_EQ(session.convert(folder, sync_args()).status, 0);
+
+  dbf_writer wider(0x03);
+  wider.field(u"ID", 'N', 6).field(u"NAME", 'C', 10).field(u"QTY", 'N', 4);
+  wider.record({dbf_cell::integer(1), dbf_cell::text(u"one"), dbf_cell::integer(10)});
+  wider.record({dbf_cell::integer(2), dbf_cell::text(u"two"), dbf_cell::integer(20)});
+  wider.write(folder, "ITEMS.DBF");
+  e2e_result run = session.convert(folder, sync_args());
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_NE(run.out.find("the field was added to the file since the last sync"), std::string::npos) << run.out;
+  EXPECT_EQ(session.sql("SELECT ID, NAME, QTY FROM ITEMS ORDER BY ID"), "ID\tNAME\tQTY\n1\tone\t10\n2\ttwo\t20\n");
+
+  dbf_writer narrower(0x03);
+  narrower.field(u"ID", 'N', 6).field(u"QTY", 'N', 4);
+  narrower.record({dbf_cell::integer(1), dbf_cell::integer(11)});
+  narrower.write(folder, "ITEMS.DBF");
+  run = session.convert(folder, sync_args());
+  EXPECT_EQ(run.status, 2) << run.describe();
+  EXPECT_NE(run.out.find("The column NAME of the Oracle table ITEMS is no longer a field in the file since the last "
+                         "sync"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(session.sql("SELECT ID, NAME, QTY FROM ITEMS ORDER BY ID"), "ID\tNAME\tQTY\n1\tone\t10\n2\ttwo\t20\n");
+}
