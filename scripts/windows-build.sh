@@ -242,12 +242,12 @@ fail_installer_check() {
 # the installation it copies itself elsewhere, starts the copy and returns
 # at once; this does the same itself: the copy gets the folder with _?=,
 # which NSIS wants last and unquoted, so a batch file passes it as written.
+# $1 is the installed folder as Windows names it, $2 as Linux does.
 run_uninstaller() {
   local temp=$WINEPREFIX/drive_c/vesper-uninstall
   rm -rf "$temp" && mkdir -p "$temp"
-  cp "$(installed_folder)/uninstall.exe" "$temp/uninstall.exe"
-  printf '@"C:\\vesper-uninstall\\uninstall.exe" /S _?=C:\\Program Files\\Vesper\r\n@exit /b %%errorlevel%%\r\n' \
-    >"$temp/uninstall.bat"
+  cp "$2/uninstall.exe" "$temp/uninstall.exe"
+  printf '@"C:\\vesper-uninstall\\uninstall.exe" /S _?=%s\r\n@exit /b %%errorlevel%%\r\n' "$1" >"$temp/uninstall.bat"
   local status=0
   wine cmd /c 'C:\vesper-uninstall\uninstall.bat' </dev/null || status=$?
   rm -rf "$temp"
@@ -264,12 +264,35 @@ compile_installer() {
            -DOUTFILE="$setup" "$here/scripts/windows-installer.nsi"
 }
 
-# An older release with one file the current one no longer has: installing
-# the current release over it must remove that file.
-install_older_release() {
+# An older release with one file the current one no longer has.
+make_older_installer() {
   local work=$1 older=$1/older-release
   mkdir -p "$older" && echo "a file only an older release had" >"$older/obsolete.txt"
   compile_installer 0.0 "$older" "$work/older-setup.exe" >/dev/null
+}
+
+# An uninstall.exe of another program in the folder chosen with /D= is
+# not run: here it is the older release's installer, which would install
+# itself into Program Files. The release goes into the chosen folder, a
+# second install without /D= goes there too, and the uninstaller removes it
+# from there.
+check_foreign_uninstaller() {
+  local work=$1 other=$WINEPREFIX/drive_c/vesper-other
+  rm -rf "$other" && mkdir -p "$other"
+  cp "$work/older-setup.exe" "$other/uninstall.exe"
+  wine "$(installer_file)" /S '/D=C:\vesper-other' </dev/null || fail_installer_check "the install into C:\vesper-other failed"
+  [ -f "$other/vpxagent.exe" ] || fail_installer_check "the install did not go into the folder given with /D="
+  [ ! -e "$(installed_folder)" ] || fail_installer_check "the installer ran the uninstall.exe found in the chosen folder"
+  wine "$(installer_file)" /S </dev/null || fail_installer_check "the second install failed"
+  [ ! -e "$(installed_folder)" ] || fail_installer_check "a second install went into Program Files, not where the first is"
+  run_uninstaller 'C:\vesper-other' "$other"
+  [ ! -e "$other" ] || fail_installer_check "the uninstaller left C:\vesper-other behind"
+  [ -z "$(installed_leftovers)" ] || fail_installer_check "the uninstaller left the uninstall key"
+}
+
+# Installing the current release over the older one must remove its file.
+install_older_release() {
+  local work=$1
   wine "$work/older-setup.exe" /S </dev/null || fail_installer_check "the older release's install failed"
   [ -f "$(installed_folder)/obsolete.txt" ] || fail_installer_check "the older release was not installed"
 }
@@ -312,7 +335,7 @@ check_installed_agent() {
 
 # A silent uninstall leaves nothing of ours and keeps the user's settings.
 check_uninstall() {
-  run_uninstaller
+  run_uninstaller 'C:\Program Files\Vesper' "$(installed_folder)"
   local left
   left=$(installed_leftovers)
   [ -z "$left" ] || fail_installer_check "the uninstaller left these behind:"$'\n'"$left"
@@ -327,6 +350,8 @@ check_installer() {
   rm -rf "$work" "$(installed_folder)" "$(installed_menu)" && mkdir -p "$work"
   wine reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
   wine reg add "$settings_key" /v InstallerCheck /d kept /f >/dev/null
+  make_older_installer "$work"
+  check_foreign_uninstaller "$work"
   install_older_release "$work"
   check_install
   check_installed_agent "$work"

@@ -78,10 +78,13 @@ Function un.onInit
 FunctionEnd
 
 ; Removes the release installed in $INSTDIR with its own uninstaller, so that
-; a file the new release no longer has does not stay behind unlisted. _?=
-; keeps the old uninstaller in place and waits for it.
+; a file the new release no longer has does not stay behind unlisted. Only
+; in the folder registered as ours: an uninstall.exe in any other folder may
+; be another program's. _?= keeps the old uninstaller in place and waits.
 Function RemovePreviousRelease
-  ${IfNot} ${FileExists} "$INSTDIR\uninstall.exe"
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" InstallLocation
+  ${If} $0 != $INSTDIR
+  ${OrIfNot} ${FileExists} "$INSTDIR\uninstall.exe"
     Return
   ${EndIf}
   DetailPrint "Removing the release installed in $INSTDIR"
