@@ -4,8 +4,9 @@
 # Linux build, and packs the release archive.
 #   scripts/windows-build.sh     everything, in ./build-windows
 # Makes build-windows/bin/{vpxagent.exe,ociemu.dll,ociemu.exe} and the tests,
-# and build-windows/vesper-<version>-windows-x64.zip. The wizard is not part
-# of it (no Qt for MinGW here).
+# build-windows/vesper-<version>-windows-x64.zip and the installer
+# build-windows/vesper-<version>-setup.exe, which it installs, uses and
+# uninstalls under Wine. The wizard is not part of it (no Qt for MinGW here).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$here/build-windows
@@ -19,10 +20,10 @@ sqlite_package_url=https://registry.npmjs.org/better-sqlite3/-/better-sqlite3-$s
 stage() { echo "== $1 (at ${SECONDS}s)"; }
 
 install_packages() {
-  # googletest: the sources in /usr/src/googletest; the rest cross-compiles
-  # and runs the result. The Linux build's packages come too: the samples are
-  # compared with the Linux agent.
-  "$here/scripts/install-deps.sh" g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 zip curl googletest
+  # googletest: the sources in /usr/src/googletest; nsis makes the
+  # installer; the rest cross-compiles and runs the result. The Linux build's
+  # packages come too: the samples are compared with the Linux agent.
+  "$here/scripts/install-deps.sh" g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 zip curl googletest nsis
 }
 
 # Prints the folder holding sqlite3.c and sqlite3.h.
@@ -50,9 +51,11 @@ fetch_sqlite() {
 }
 
 # A private Wine prefix, and one wineserver for the whole run: without it
-# every test program pays Wine's start-up again.
+# every test program pays Wine's start-up again. Without winemenubuilder
+# the installer's Start-menu entries stay in the prefix instead of becoming
+# entries of this machine's desktop menus.
 start_wine() {
-  export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   mkdir -p "$WINEPREFIX"
   wineserver -p </dev/null >/dev/null 2>&1 &
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
@@ -134,21 +137,39 @@ check_launcher() {
   echo "Launcher: a failed first start passed on the second; a failing program failed at once"
 }
 
+release_version() {
+  sed -n 's/^project(Vesper VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt"
+}
+
+# The release's files as the archive and the installer hold them.
+release_folder() {
+  echo "$build/package/vesper-$(release_version)-windows-x64"
+}
+
+installer_file() {
+  echo "$build/vesper-$(release_version)-setup.exe"
+}
+
 make_zip() {
-  local version name stage_dir
-  version=$(sed -n 's/^project(Vesper VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
-  name=vesper-$version-windows-x64
-  stage_dir=$build/package/$name
+  local name stage_dir
+  stage_dir=$(release_folder)
+  name=$(basename "$stage_dir")
   rm -rf "$build/package" "$build/$name.zip" && mkdir -p "$stage_dir"
   cp "$build/bin/vpxagent.exe" "$build/bin/ociemu.dll" "$build/bin/ociemu.exe" \
      "$here/data/ora.map" "$here/data/ora.typ" "$here/README.md" "$stage_dir/"
-  # The debug information stays in build-windows/bin.
-  x86_64-w64-mingw32-strip "$stage_dir"/*.exe "$stage_dir"/*.dll
   cp -r "$here/data/help" "$stage_dir/help"
   cp -r "$here/samples" "$stage_dir/samples"
+  # The wizard joins here: once the build makes vesper.exe it goes into the
+  # archive, and the installer installs it with a Start-menu entry.
+  if [ -f "$build/bin/vesper.exe" ]; then cp "$build/bin/vesper.exe" "$stage_dir/"; fi
+  # The debug information stays in build-windows/bin.
+  x86_64-w64-mingw32-strip "$stage_dir"/*.exe "$stage_dir"/*.dll
   (cd "$build/package" && zip -q -r -9 "$build/$name.zip" "$name")
   echo "Archive: $build/$name.zip ($(stat -c %s "$build/$name.zip") bytes)"
 }
+
+# make_installer and check_installer.
+. "$here/scripts/windows-installer.sh"
 
 stage "Installing what is missing"
 install_packages
@@ -182,6 +203,9 @@ stage "Comparing the samples with the Linux build"
 compare_samples
 stage "Packing"
 make_zip
+make_installer
+stage "Checking the installer under Wine"
+check_installer
 if [ "$tests_status" -ne 0 ]; then
   echo "Tests under Wine failed: build-windows/Testing/Temporary/LastTestsFailed.log lists them" >&2
   exit "$tests_status"
