@@ -42,6 +42,7 @@ struct check_table {
   std::uint64_t records = 0;
   std::uint64_t deleted = 0;
   std::uint64_t would_insert = 0;
+  std::string sync_key;  // sync mode: the fields records are matched by; empty otherwise
   std::uint64_t would_fail = 0;
   int code_page = 0;  // 0: the default code page of DBF text
   std::string code_page_reason;

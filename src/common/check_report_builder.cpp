@@ -148,6 +148,7 @@ check_report check_report_builder::finish(const ora_recording_database& target) 
     table.name = utf8(tally.table);
     table.deleted = tally.deleted;
     table.would_insert = tally.inserted;
+    table.sync_key = utf8(tally.sync_key);
     table.would_fail = tally.failed;
     if (!tally.target.empty()) {
       table.oracle_name = utf8(tally.target);

@@ -76,6 +76,7 @@ void table_members(json_object& o, const check_table& t) {
   o.number("records", t.records);
   o.number("deleted", t.deleted);
   o.number("would_insert", t.would_insert);
+  if (!t.sync_key.empty()) o.text("sync_key", t.sync_key);
   o.number("would_fail", t.would_fail);
   o.value("code_page", std::to_string(t.code_page));
   o.text("code_page_reason", t.code_page_reason);

@@ -41,6 +41,7 @@ void target_lines(std::string& out, const check_table& t) {
 }
 
 void problem_lines(std::string& out, const check_table& t) {
+  if (!t.sync_key.empty()) out += "  Sync key: " + shown(t.sync_key) + "\n";
   out += tk_format("  Would insert %I64u records, %I64u would fail\n", t.would_insert, t.would_fail);
   for (const check_warning_group& w : t.warnings)
     out += tk_format("  Warning%s: %I64u x %s (records %s)\n", w.column.empty() ? "" : ", column " + shown(w.column),

@@ -555,7 +555,7 @@ void conversion_run::record_failed(udb_source_table& source, std::uint64_t numbe
 // candidate (unique) index of plain fields; as positions of the record's
 // fields. Raises the table's error when there is none or a field is missing.
 std::vector<std::size_t> conversion_run::sync_key_fields(const udb_source_table& table,
-                                                         const std::u16string& name) const {
+                                                         const std::u16string& name) {
   const std::vector<std::u16string>* given = settings_.sync_key_of(name);
   std::vector<std::u16string> fields;
   if (given) {
@@ -584,6 +584,7 @@ std::vector<std::size_t> conversion_run::sync_key_fields(const udb_source_table&
   std::string shown;
   for (std::size_t at : positions) shown += (shown.empty() ? "" : ", ") + tk_printable_name_utf8(table.schema[at].name);
   say(tk_format("Table %s is synced by the key %s", tk_printable_name_utf8(name), shown));
+  result_.tallies.back().sync_key = tk_utf8_to_utf16_lenient(shown);
   return positions;
 }
 

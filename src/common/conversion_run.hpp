@@ -61,7 +61,7 @@ class conversion_run {
   void copy_records(udb_source_table& source, udb_recordset& target, const std::u16string& name,
                     std::uint64_t from, const std::vector<std::size_t>& sync_key);
   // The fields a sync matches the table's records by (positions in its records).
-  std::vector<std::size_t> sync_key_fields(const udb_source_table& table, const std::u16string& name) const;
+  std::vector<std::size_t> sync_key_fields(const udb_source_table& table, const std::u16string& name);
   void open_journal();
   void remove_journal();
   // The entry of the run being resumed for the file `source`; nullptr when none.

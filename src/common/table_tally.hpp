@@ -19,6 +19,7 @@ struct table_tally {
   std::uint64_t warnings = 0;
   // A sync's counts: rows updated, removed, and records left alone as unchanged.
   bool synced = false;
+  std::u16string sync_key{};  // the fields a sync matches records by, "ID, LINE"
   std::uint64_t updated = 0;
   std::uint64_t removed = 0;
   std::uint64_t unchanged = 0;

@@ -249,3 +249,18 @@ TEST(E2eSync, AnAddedFieldBecomesAColumnAndARemovedOneStopsTheSync) {
       << run.out;
   EXPECT_EQ(session.sql("SELECT ID, NAME, QTY FROM ITEMS ORDER BY ID"), "ID\tNAME\tQTY\n1\tone\t10\n2\ttwo\t20\n");
 }
+
+// The pre-flight report names each table's sync key, and a table without
+// one as failing with the way to give one.
+TEST(E2eSync, TheCheckNamesTheKeyOrSaysHowToGiveOne) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_items(folder, first_items);
+  e2e_result check = session.agent({"--src=" + folder.string(), "--mode=3", "--key=items:ID", "--check"});
+  EXPECT_EQ(check.status, 0) << check.describe();
+  EXPECT_NE(check.out.find("Existing tables are handled by mode sync"), std::string::npos) << check.out;
+  EXPECT_NE(check.out.find("  Sync key: ID\n"), std::string::npos) << check.out;
+  check = session.agent({"--src=" + folder.string(), "--mode=3", "--check"});
+  EXPECT_EQ(check.status, 2) << check.describe();
+  EXPECT_NE(check.out.find("Table items has no key to sync by"), std::string::npos) << check.out;
+}

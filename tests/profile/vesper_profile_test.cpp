@@ -291,3 +291,32 @@ TEST_F(ProfileTest, AProfileTheReleasedWizardWroteLoads) {
   ASSERT_TRUE(c.store_profile(path("again.vpx")));
   EXPECT_EQ(read_file(path("again.vpx")), read_file(path("released.vpx")));
 }
+
+// Sync mode, its keys and --sync-deletes=no survive a profile; a key list
+// read from a hand-edited profile loses the blanks around its fields.
+TEST_F(ProfileTest, SyncSettingsRoundTripAndKeyListsAreTrimmed) {
+  vesper_settings settings;
+  ora_db_mutator customisation;
+  settings.folder = u"dbf";
+  settings.existing_tables = existing_table_mode::sync;
+  settings.sync_deletes = false;
+  settings.sync_keys = {{u"orders", {u"ORDER_ID", u"LINE"}}, {u"customer", {u"ID"}}};
+  ASSERT_TRUE(vesper_profile_io(settings, customisation).store(path("sync.vpx")));
+  const std::string text = read_file(path("sync.vpx"));
+  EXPECT_NE(text.find("orders=ORDER_ID,LINE\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("sync deletes=0\n"), std::string::npos) << text;
+
+  vesper_settings loaded;
+  ora_db_mutator loaded_customisation;
+  ASSERT_TRUE(vesper_profile_io(loaded, loaded_customisation).load(path("sync.vpx")));
+  EXPECT_EQ(loaded.existing_tables, existing_table_mode::sync);
+  EXPECT_FALSE(loaded.sync_deletes);
+  EXPECT_EQ(loaded.sync_keys, settings.sync_keys);
+  ASSERT_NE(loaded.sync_key_of(u"ORDERS"), nullptr);
+
+  write_file(path("sync.vpx"), read_file(path("sync.vpx")).replace(text.find("orders=ORDER_ID,LINE"),
+                                                                      std::string("orders=ORDER_ID,LINE").size(),
+                                                                      "orders= ORDER_ID , LINE ,"));
+  ASSERT_TRUE(vesper_profile_io(loaded, loaded_customisation).load(path("sync.vpx")));
+  EXPECT_EQ(loaded.sync_keys.at(u"orders"), (std::vector<std::u16string>{u"ORDER_ID", u"LINE"}));
+}
