@@ -92,9 +92,20 @@ ora_sync_writer::ora_sync_writer(ora_table& table, ora_journal* journal, const u
 // in another mode) would hide behind digests that say nothing changed: when
 // the counts differ every record is sent again.
 void ora_sync_writer::check_rows_against_digests() {
-  if (resend_ || kept_.empty()) return;  // a first sync sends every record anyway
+  if (resend_) return;
   const std::uint64_t rows = digests_.rows_in_table();
   if (rows == kept_.size()) return;
+  if (kept_.empty()) {
+    // Loaded by another mode: every record is sent anyway, but which rows
+    // are gone from the file cannot be known without the digests.
+    sync_sinks_.warned(tk_format("the Oracle table holds %I64u rows that no sync wrote: every record is merged "
+                                 "(counted as inserted, though rows of the same key are updated), and rows whose "
+                                 "records are no longer in the file stay; from the next sync on, removed records "
+                                 "are removed",
+                                 rows),
+                       0);
+    return;
+  }
   resend_ = true;
   sync_sinks_.warned(tk_format("the Oracle table holds %I64u rows where the last sync left %I64u: its rows were "
                                "changed outside the sync, so every record is sent again",

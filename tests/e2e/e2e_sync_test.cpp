@@ -264,3 +264,21 @@ TEST(E2eSync, TheCheckNamesTheKeyOrSaysHowToGiveOne) {
   EXPECT_EQ(check.status, 2) << check.describe();
   EXPECT_NE(check.out.find("Table items has no key to sync by"), std::string::npos) << check.out;
 }
+
+// A first sync of a table another mode loaded merges every record and says
+// that the rows of records gone since are not known; the next sync knows.
+TEST(E2eSync, AFirstSyncOfATableLoadedOtherwiseSaysWhatItCannotKnow) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_items(folder, first_items);
+  ASSERT_EQ(session.convert(folder).status, 0);
+  write_items(folder, {{1, u"one", u"memo one"}, {2, u"TWO", u"memo two"}});
+  e2e_result run = session.convert(folder, sync_args());
+  EXPECT_EQ(run.status, 1) << run.describe();
+  EXPECT_NE(run.out.find("the Oracle table holds 5 rows that no sync wrote"), std::string::npos) << run.out;
+  EXPECT_EQ(session.count("ITEMS"), "5");
+  EXPECT_EQ(session.sql("SELECT NAME FROM ITEMS WHERE ID = 2"), "NAME\nTWO\n");
+  write_items(folder, {{1, u"one", u"memo one"}});
+  run = session.convert(folder, sync_args());
+  EXPECT_EQ(session.count("ITEMS"), "4") << run.describe();
+}
