@@ -69,12 +69,19 @@ void feed_cell(Sink&& sink, const ora_cell& cell) {
   if (length) sink(cell.bytes.data(), length);
 }
 
+// The loader's own sinks: its committed rows are split into inserted and
+// updated ones before they reach the run.
+udb_write_sinks with_inserted(udb_write_sinks sinks, std::function<void(std::uint64_t)> inserted) {
+  sinks.inserted = std::move(inserted);
+  return sinks;
+}
+
 }  // namespace
 
 ora_sync_writer::ora_sync_writer(ora_table& table, ora_journal* journal, const udb_write_options& options,
                                  udb_write_sinks sinks)
     : ora_batch_loader(table, journal, options,
-                       {sinks.failed, sinks.lost, [this](std::uint64_t rows) { split_committed(rows); }}),
+                       with_inserted(sinks, [this](std::uint64_t rows) { split_committed(rows); })),
       sync_sinks_(std::move(sinks)),
       key_fields_(options.sync_key),
       removes_(options.sync_removes),
