@@ -33,7 +33,7 @@ namespace {
 enum option_id {
   badfile, batch, commit, dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port,
   resume, rowbyrow, silent, skip_del, skip_idx, src, tab_def, tab_file, uppercase, profile,
-  check, report, progress, tns, schema, tablespace, lob_tablespace, version, key, sync_deletes, sync_verify
+  check, report, progress, tns, schema, tablespace, lob_tablespace, version, key, sync_deletes, sync_verify, parallel
 };
 
 // Larger batches gain nothing more and only hold more memory.
@@ -52,7 +52,8 @@ const tk_cmd_option options[] = {
     {progress, "--progress"}, {tns, "--tns"},
     {schema, "--schema="},   {tablespace, "--tablespace="}, {lob_tablespace, "--lob-tablespace="},
     {version, "--version"},  {key, "--key="},
-    {sync_deletes, "--sync-deletes="}, {sync_verify, "--sync-verify"},  {0, ""},
+    {sync_deletes, "--sync-deletes="}, {sync_verify, "--sync-verify"},
+    {parallel, "--parallel="}, {0, ""},
 };
 
 const char* const password_option = "--oraclp=";
@@ -141,6 +142,8 @@ std::string agent_command_line::usage_text() {
          "                  line of standard input). Other users may read a password\n"
          "                  on the command line: VESPER_ORACLE_PASSWORD or --oraclp=-\n"
          "                  are the safe ways\n"
+         "   --parallel=... Oracle sessions that load tables at once, each on its own\n"
+         "                  thread, the biggest tables first (1 to 64, default 1)\n"
          "   --port=...     Oracle port\n"
          "   --profile=...  profile saved by the wizard; the other options override it\n"
          "   --progress     progress lines on standard error even when it is no terminal\n"
@@ -330,6 +333,9 @@ void agent_command_line::apply(int id, const std::string& value) {
       break;
     case commit:
       settings_.commit_rows = count_value(value, std::numeric_limits<std::int32_t>::max(), "--commit");
+      break;
+    case parallel:
+      settings_.parallel = count_value(value, vesper_settings::max_parallel, "--parallel");
       break;
     case progress:
       progress_ = true;

@@ -25,7 +25,13 @@ const udb_index* tag_of(const udb_indexes& indexes, const std::u16string& tag) {
 
 void container_relations::table_loaded(const std::u16string& source_name, const std::u16string& target_table,
                                        const udb_recordset& table, std::vector<udb_table_relation> relations) {
-  tables_[key_of(source_name)] = {source_name, target_table, table.schema, table.indexes, std::move(relations)};
+  table_loaded(source_name, target_table, table.schema, table.indexes, std::move(relations));
+}
+
+void container_relations::table_loaded(const std::u16string& source_name, const std::u16string& target_table,
+                                       const udb_schema& schema, const udb_indexes& indexes,
+                                       std::vector<udb_table_relation> relations) {
+  tables_[key_of(source_name)] = {source_name, target_table, schema, indexes, std::move(relations)};
 }
 
 void container_relations::build(udb_target& target, tk_reporter& reporter) const {

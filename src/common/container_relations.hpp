@@ -23,6 +23,8 @@ class container_relations {
   // with the relations its container gives it as the child.
   void table_loaded(const std::u16string& source_name, const std::u16string& target_table,
                     const udb_recordset& table, std::vector<udb_table_relation> relations);
+  void table_loaded(const std::u16string& source_name, const std::u16string& target_table, const udb_schema& schema,
+                    const udb_indexes& indexes, std::vector<udb_table_relation> relations);
   void build(udb_target& target, tk_reporter& reporter) const;
 
  private:

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <thread>
 
 #include "init_conversion.hpp"
 #include "merge_check.hpp"
@@ -58,14 +59,14 @@ run_result conversion_run::run() {
     } catch (const tk_final_exception&) {
       if (context_.cancel_requested()) {
         result_.cancelled = true;
-        if (!result_.tallies.empty()) result_.tallies.back().result = table_tally::outcome::cancelled;
+        if (helpers_.empty() && !result_.tallies.empty()) tally().result = table_tally::outcome::cancelled;
         tk_log(3, "Conversion cancelled by the user");
       } else {
         ++result_.tables_failed;
         // An error answered with Abort: the table at hand is not whole.
-        if (in_table_) result_.tallies.back().result = table_tally::outcome::failed;
+        if (in_table_ && helpers_.empty()) tally().result = table_tally::outcome::failed;
       }
-      if (in_table_) result_.stopped_table = result_.tallies.size() - 1;
+      if (in_table_ && helpers_.empty()) result_.stopped_table = result_.tallies.size() - 1;
     } catch (const udb_target_exception& e) {
       ++result_.tables_failed;
       if (e.connection_lost())
@@ -82,6 +83,10 @@ run_result conversion_run::run() {
     }
     journal_ = nullptr;
     if (target_) target_->end_run();
+    for (conversion_run* helper : helpers_) {
+      helper->journal_ = nullptr;
+      helper->target_->end_run();
+    }
     status_.reset();
   }
   return std::move(result_);
@@ -109,6 +114,7 @@ void conversion_run::run_tables(const udb_custom_conversion& rules) {
   for (const std::u16string& name : settings_.tables) settings_.table_queries.emplace(name, u"");
   relations_ = container_relations();
   tk_log(1, "settings_.table_queries.size=%d", settings_.table_queries.size());
+  if (!helpers_.empty()) return run_in_lanes(options);
   for (const std::u16string& name : settings_.tables) {
     result_.tallies.push_back(table_tally{name});
     stop_if_cancelled();
@@ -132,12 +138,158 @@ void conversion_run::run_tables(const udb_custom_conversion& rules) {
     in_table_ = false;
     close_bad_file();
     reporter_.close_table_warnings(tk_printable_name_utf8(name));
-    result_.tallies.back().warnings = reporter_.warnings_of(tk_printable_name_utf8(name));
+    tally().warnings = reporter_.warnings_of(tk_printable_name_utf8(name));
     ++status_.table_index;
   }
   relations_.build(*target_, reporter_);
   print_summary();
   remove_journal();
+}
+
+// Each session takes the biggest table left; the leader's thread is one of
+// them. Foreign keys come after every table, on the leader's session.
+void conversion_run::run_in_lanes(const udb_target_options& options) {
+  std::vector<std::uint64_t> sizes;
+  for (const std::u16string& name : settings_.tables) sizes.push_back(source_.table_size(name));
+  run_lanes lanes(settings_.tables, sizes);
+  lanes_ = &lanes;
+  struct forget {
+    conversion_run& run;
+    ~forget() {
+      run.lanes_ = nullptr;
+      for (conversion_run* helper : run.helpers_) helper->lanes_ = nullptr;
+    }
+  } scope{*this};
+  for (conversion_run* helper : helpers_) helper->join(lanes, options, *this);
+  std::vector<std::thread> threads;
+  for (conversion_run* helper : helpers_) threads.emplace_back([helper] { helper->load_tables(); });
+  load_tables();
+  for (std::thread& thread : threads) thread.join();
+  after_lanes();
+  lanes.relations().build(*target_, reporter_);
+  print_summary();
+  remove_journal();
+}
+
+// The sessions' counts become the run's, the tallies of the tables taken in
+// the folder's order; a stop in any session stops the run as it would in one.
+void conversion_run::after_lanes() {
+  result_.tallies = lanes_->take_tallies();
+  for (conversion_run* helper : helpers_) {
+    result_.tables_failed += helper->result_.tables_failed;
+    result_.records_failed += helper->result_.records_failed;
+    lost_ = lost_ || helper->lost_;
+    aborted_ = aborted_ || helper->aborted_;
+  }
+  if (lost_) {
+    print_summary();
+    reporter_.error(tk_exception("The connection to Oracle is lost, the run stops; --resume goes on after the "
+                                 "records committed",
+                                 tk_exception::run_level),
+                    "", false);
+    throw tk_final_exception();
+  }
+  if (aborted_ || context_.cancel_requested()) throw tk_final_exception();
+}
+
+void conversion_run::join(run_lanes& lanes, const udb_target_options& options, const conversion_run& leader) {
+  lanes_ = &lanes;
+  settings_.tables = leader.settings_.tables;
+  settings_.table_queries = leader.settings_.table_queries;
+  source_.open();
+  target_->start_run(options);
+  resumed_ = leader.resumed_;
+  journal_ = leader.journal_ ? target_->open_journal() : nullptr;
+}
+
+void conversion_run::load_tables() {
+  try {
+    while (std::optional<std::size_t> at = lanes_->take()) {
+      at_ = *at;
+      load_one();
+      if (lost_ || aborted_ || context_.cancel_requested()) lanes_->stop();
+    }
+  } catch (const std::exception& e) {
+    // Only an error of the end steps' own bookkeeping gets here.
+    lanes_->stop();
+    aborted_ = true;
+    context_.presenter.complain(e.what());
+  }
+}
+
+// As a run of one session goes through a table, but a lost connection or a
+// stop ends this session's share only, and the keys and indexes wait for
+// their turn in the folder's order.
+void conversion_run::load_one() {
+  const std::u16string name = tally().table;
+  pending_.reset();
+  try {
+    in_table_ = true;
+    convert_table(name);
+  } catch (const tk_final_exception&) {
+    if (context_.cancel_requested()) {
+      tally().result = table_tally::outcome::cancelled;
+    } else {
+      ++result_.tables_failed;
+      tally().result = table_tally::outcome::failed;
+      aborted_ = true;
+    }
+  } catch (const udb_target_exception& e) {
+    if (e.connection_lost()) {
+      lost_ = true;
+      ++result_.tables_failed;
+      tally().result = table_tally::outcome::failed;
+      reporter_.error(tk_exception(tk_format("%s; the connection to Oracle is lost, %I64u records of the table are committed",
+                                             e.message, tally().inserted)),
+                      tk_printable_name_utf8(name), true);
+    } else {
+      fail_table(e);
+    }
+  } catch (const tk_exception& e) {
+    fail_table(e);
+  } catch (const std::bad_alloc&) {
+    fail_table(tk_exception("Not enough memory to convert the table"));
+  } catch (const std::exception& e) {
+    fail_table(tk_exception(e.what()));
+  }
+  in_table_ = false;
+  lanes_->named(at_);
+  close_bad_file();
+  ++status_.table_index;
+  const std::size_t at = at_;
+  std::shared_ptr<loaded_table> loaded = std::move(pending_);
+  lanes_->ended(at, [at, loaded](conversion_run& lane) { lane.end_table(at, loaded); }, *this);
+  at_ = at;
+}
+
+void conversion_run::end_table(std::size_t at, const std::shared_ptr<loaded_table>& loaded) {
+  at_ = at;
+  if (loaded && !lost_) {
+    try {
+      finish_loaded(*loaded);
+    } catch (const udb_target_exception& e) {
+      if (e.connection_lost()) {
+        lost_ = true;
+        lanes_->stop();
+      }
+      fail_table(e);
+    } catch (const tk_exception& e) {
+      fail_table(e);
+    }
+  }
+  const std::string shown = tk_printable_name_utf8(tally().table);
+  reporter_.close_table_warnings(shown);
+  tally().warnings = reporter_.warnings_of(shown);
+}
+
+void conversion_run::finish_loaded(const loaded_table& loaded) {
+  if (loaded.builds_indexes) {
+    require_columns(loaded.schema, loaded.indexes, loaded.target);
+    create_indexes_of(loaded.schema, loaded.indexes, loaded.target);
+    if (!settings_.skip_indexes)
+      lanes_->relations().table_loaded(loaded.name, loaded.target, loaded.schema, loaded.indexes, loaded.relations);
+  }
+  if (journal_ && !loaded.journal_source.empty()) journal_->finish_entry(loaded.journal_source);
 }
 
 // The run finished: nothing is left to resume, unless a table failed. Its
@@ -153,6 +305,8 @@ void conversion_run::remove_journal() {
     return;
   }
   try {
+    for (conversion_run* helper : helpers_)
+      if (helper->journal_) helper->journal_->remove();
     journal_->remove();
   } catch (const udb_target_exception& e) {
     // Its cause (a full disk) was reported already; the log keeps it.
@@ -204,15 +358,15 @@ void conversion_run::check_same_file(const udb_journal_entry& earlier, const udb
 
 void conversion_run::fail_table(const tk_exception& e) {
   ++result_.tables_failed;
-  result_.tallies.back().result = table_tally::outcome::failed;
-  reporter_.error(e, tk_printable_name_utf8(result_.tallies.back().table), false);
+  tally().result = table_tally::outcome::failed;
+  reporter_.error(e, tk_printable_name_utf8(tally().table), false);
 }
 
 // Nothing more can reach Oracle: the summary tells what was done, and the
 // error (which ends the run) how far the table at hand got.
 void conversion_run::stop_run(const udb_target_exception& e) {
   ++result_.tables_failed;
-  table_tally& tally = result_.tallies.back();
+  table_tally& tally = this->tally();
   tally.result = table_tally::outcome::failed;
   print_summary();
   reporter_.error(tk_exception(tk_format("%s; the connection to Oracle is lost, the run stops with %I64u records of the table committed",
@@ -248,7 +402,7 @@ void conversion_run::convert_table(const std::u16string& name) {
   status_.records_done = 0;
   if (!source_.has_table(name)) {
     ++result_.tables_failed;
-    result_.tallies.back().result = table_tally::outcome::failed;
+    tally().result = table_tally::outcome::failed;
     context_.presenter.complain(tk_format("Table %s not exists", tk_printable_name_utf8(name)));
     return;
   }
@@ -261,15 +415,17 @@ void conversion_run::convert_table(const std::u16string& name) {
   // data, which the run must not report as a success.
   if (table.incomplete()) {
     ++result_.tables_failed;
-    result_.tallies.back().result = table_tally::outcome::failed;
+    tally().result = table_tally::outcome::failed;
   }
   udb_schema schema = table.schema;
   udb_indexes indexes = table.indexes;
-  const std::u16string target_table = target_->table_name(
-      customisation_.customise_table(name, schema, indexes, settings_.logicals_as_is, reporter_));
+  const std::u16string customised = customisation_.customise_table(name, schema, indexes, settings_.logicals_as_is, reporter_);
+  if (lanes_) lanes_->await_naming(at_);
+  const std::u16string target_table = target_->table_name(customised);
+  if (lanes_) lanes_->named(at_);
   table.schema = std::move(schema);
   table.indexes = std::move(indexes);
-  result_.tallies.back().target = target_table;
+  tally().target = target_table;
   announce_renamed(name, target_table);
   const udb_journal_entry identity = table.identity();
   const udb_journal_entry* earlier = resumed_entry(identity.source);
@@ -278,7 +434,7 @@ void conversion_run::convert_table(const std::u16string& name) {
   if (syncing && earlier && !earlier->finished) earlier = nullptr;
   if (earlier && earlier->finished) {
     say(tk_format("Table %s skipped: the run being resumed loaded it whole", tk_printable_name_utf8(name)));
-    result_.tallies.back().result = table_tally::outcome::skipped;
+    tally().result = table_tally::outcome::skipped;
     return;
   }
   if (earlier) check_same_file(*earlier, identity, name);
@@ -298,7 +454,7 @@ void conversion_run::convert_table(const std::u16string& name) {
       tk_log(3, "Table %s skipped: the Oracle table %s exists", name, target_table);
       context_.presenter.say(tk_format("Table %s skipped: the Oracle table %s exists", tk_printable_name_utf8(name),
                                        tk_printable_name_utf8(target_table)));
-      result_.tallies.back().result = table_tally::outcome::skipped;
+      tally().result = table_tally::outcome::skipped;
       return;
     }
     if (settings_.existing_tables == existing_table_mode::overwrite) {
@@ -340,7 +496,14 @@ void conversion_run::convert_table(const std::u16string& name) {
     if (context_.progress) context_.progress->table_started(name, table.record_count(), from - 1);
     copy_records(table, *destination, name, from, sync_key);
   }
-  if (builds_indexes) require_columns(table, target_table);
+  if (lanes_) {
+    if (journal_) journal_->settle_table();
+    pending_ = std::make_shared<loaded_table>(loaded_table{name, target_table, journal_ ? identity.source : std::u16string(),
+                                                           builds_indexes, table.schema, table.indexes,
+                                                           std::move(opened.relations)});
+    return;
+  }
+  if (builds_indexes) require_columns(table.schema, table.indexes, target_table);
   if (builds_indexes) create_indexes(table, target_table);
   if (builds_indexes && !settings_.skip_indexes) relations_.table_loaded(name, target_table, table, std::move(opened.relations));
   if (journal_) journal_->finish_table();
@@ -355,7 +518,7 @@ void conversion_run::create_indexes(const udb_recordset& table, const std::u16st
 void conversion_run::create_indexes_of(const udb_schema& schema, const udb_indexes& indexes,
                                        const std::u16string& target_table) {
   if (indexes.empty()) return;
-  const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
+  const std::string shown = tk_printable_name_utf8(tally().table);
   target_->create_indexes(target_table, schema, indexes,
                          [&](const udb_index& index, const std::string& message) {
                            reporter_.warn(
@@ -366,9 +529,10 @@ void conversion_run::create_indexes_of(const udb_schema& schema, const udb_index
 
 // A required field some rows leave empty stays nullable: the rows matter
 // more than the constraint.
-void conversion_run::require_columns(const udb_recordset& table, const std::u16string& target_table) {
-  const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
-  target_->require_columns(target_table, table.schema, table.indexes,
+void conversion_run::require_columns(const udb_schema& schema, const udb_indexes& indexes,
+                                     const std::u16string& target_table) {
+  const std::string shown = tk_printable_name_utf8(tally().table);
+  target_->require_columns(target_table, schema, indexes,
                           [&](const std::u16string& column, const std::string& message) {
                             reporter_.warn(
                                 {shown, 0, {},
@@ -389,7 +553,7 @@ void conversion_run::announce_renamed(const std::u16string& name, const std::u16
 std::unique_ptr<udb_recordset> conversion_run::open_target(udb_recordset& source,
                                                              const std::u16string& target_table) {
   if (target_->table_exists(target_table)) return target_->open_table(target_table);
-  const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
+  const std::string shown = tk_printable_name_utf8(tally().table);
   return target_->create_table(
       target_table, source.schema,
       [&](const std::u16string& column, const std::string& message) {
@@ -404,7 +568,7 @@ std::unique_ptr<udb_recordset> conversion_run::open_target(udb_recordset& source
 void conversion_run::copy_records(udb_source_table& source, udb_recordset& destination,
                                     const std::u16string& name, std::uint64_t from,
                                     const std::vector<std::size_t>& sync_key) {
-  table_tally& tally = result_.tallies.back();
+  table_tally& tally = this->tally();
   udb_write_sinks sinks;
   sinks.failed = [&](const tk_exception& e, std::uint64_t number) {
     ++result_.records_failed;
@@ -464,7 +628,7 @@ void conversion_run::append_one(udb_source_table& source, udb_record_writer& wri
     return;
   }
   if (record) return writer.append(*record, number);
-  ++result_.tallies.back().deleted_skipped;
+  ++tally().deleted_skipped;
   writer.skip(number);
 }
 
@@ -484,7 +648,7 @@ const udb_record* conversion_run::record_to_append(udb_recordset& source, const 
                                                      std::unique_ptr<udb_record>& holder) {
   tk_log(1, "Converting %d record", status_.records_done + 1);
   const udb_record& record = source.get_item();
-  if (record.deleted) ++result_.tallies.back().deleted;
+  if (record.deleted) ++tally().deleted;
   // A sync counts a record marked deleted as gone from the file.
   if (record.deleted && (settings_.skip_deleted || settings_.existing_tables == existing_table_mode::sync))
     return nullptr;
@@ -504,11 +668,11 @@ void conversion_run::reject(udb_source_table& source, std::uint64_t number, cons
     bad_->add(number, e.message);
   } catch (const tk_exception& error) {
     bad_file_unwritable_ = true;
-    reporter_.error(error, tk_printable_name_utf8(result_.tallies.back().table), true);
+    reporter_.error(error, tk_printable_name_utf8(tally().table), true);
   } catch (const std::filesystem::filesystem_error& error) {
     bad_file_unwritable_ = true;
     reporter_.error(tk_exception(tk_format("Cannot write the bad file: %s", error.what())),
-           tk_printable_name_utf8(result_.tallies.back().table), true);
+           tk_printable_name_utf8(tally().table), true);
   }
 }
 
@@ -537,7 +701,7 @@ void conversion_run::close_bad_file() {
   bad_file_unwritable_ = false;
   if (!bad_) return;
   const std::string text = tk_format("%s: %d rejected records written to %s (Oracle's messages in %s)",
-                                     tk_printable_name_utf8(result_.tallies.back().table), bad_->count(),
+                                     tk_printable_name_utf8(tally().table), bad_->count(),
                                      tk_path_utf8(bad_->path()), tk_path_utf8(bad_->messages_path()));
   bad_.reset();
   ++bad_files_written_;
@@ -584,7 +748,7 @@ std::vector<std::size_t> conversion_run::sync_key_fields(const udb_source_table&
   std::string shown;
   for (std::size_t at : positions) shown += (shown.empty() ? "" : ", ") + tk_printable_name_utf8(table.schema[at].name);
   say(tk_format("Table %s is synced by the key %s", tk_printable_name_utf8(name), shown));
-  result_.tallies.back().sync_key = tk_utf8_to_utf16_lenient(shown);
+  tally().sync_key = tk_utf8_to_utf16_lenient(shown);
   return positions;
 }
 
@@ -626,7 +790,7 @@ std::unique_ptr<udb_recordset> conversion_run::follow_added_fields(const udb_sou
       if (tk_loose_equal(schema[i].name, name)) return static_cast<int>(i);
     return -1;
   };
-  const std::string shown = tk_printable_name_utf8(result_.tallies.back().table);
+  const std::string shown = tk_printable_name_utf8(tally().table);
   for (std::size_t i = 0; i < now.size(); ++i) {
     const int at = position_in(table.schema, now[i].name);
     const bool same = at >= 0 && (settings_.logicals_as_is || table.schema[static_cast<std::size_t>(at)].conform_to(now[i]));

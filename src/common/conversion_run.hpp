@@ -14,6 +14,7 @@
 #include "container_relations.hpp"
 #include "ora_db_mutator.hpp"
 #include "run_context.hpp"
+#include "run_lanes.hpp"
 #include "run_result.hpp"
 #include "run_status.hpp"
 #include "vesper_settings.hpp"
@@ -31,6 +32,7 @@ class udb_source;
 class udb_source_table;
 class udb_target;
 class udb_target_exception;
+struct udb_target_options;
 
 class conversion_run {
  public:
@@ -44,6 +46,11 @@ class conversion_run {
   // Runs once. Never raises: what failed is in the result and was reported.
   run_result run();
 
+  // Makes the run load its tables on several sessions at once: its own and
+  // the helpers' (runs of the same settings, each with its own source,
+  // target and thread), which it starts and ends. Before run().
+  void add_helpers(std::vector<conversion_run*> helpers) { helpers_ = std::move(helpers); }
+
  private:
   void run_tables(const udb_custom_conversion& rules);
   void convert_table(const std::u16string& name);
@@ -55,7 +62,27 @@ class conversion_run {
                                                      std::unique_ptr<udb_recordset> destination);
   void create_key_index(udb_source_table& table, const std::u16string& target_table,
                         const std::vector<std::size_t>& key);
-  void require_columns(const udb_recordset& table, const std::u16string& target_table);
+  void require_columns(const udb_schema& schema, const udb_indexes& indexes, const std::u16string& target_table);
+  // What a table loaded by one of several sessions still needs once its rows are in.
+  struct loaded_table {
+    std::u16string name, target, journal_source;  // journal_source empty: no entry to finish
+    bool builds_indexes = false;
+    udb_schema schema;
+    udb_indexes indexes;
+    std::vector<udb_table_relation> relations;
+  };
+  void run_in_lanes(const udb_target_options& options);
+  // A helper's start, on the leader's thread: its source, target and journal.
+  void join(run_lanes& lanes, const udb_target_options& options, const conversion_run& leader);
+  // Takes tables until none is left; on its own thread for a helper. Never raises.
+  void load_tables();
+  void load_one();
+  // Ends the table at `at` (its keys and indexes when `loaded`, its warnings) on this run's session.
+  void end_table(std::size_t at, const std::shared_ptr<loaded_table>& loaded);
+  void finish_loaded(const loaded_table& loaded);
+  void after_lanes();
+  table_tally& tally() { return lanes_ ? lanes_->tally(at_) : result_.tallies.back(); }
+  const table_tally& tally() const { return lanes_ ? lanes_->tally(at_) : result_.tallies.back(); }
   // The run's container relations, made foreign keys after its last table.
   container_relations relations_;
   void copy_records(udb_source_table& source, udb_recordset& target, const std::u16string& name,
@@ -110,4 +137,11 @@ class conversion_run {
   std::uint32_t bad_files_written_ = 0;
   udb_journal* journal_ = nullptr;  // the target's, while the run keeps one
   std::vector<udb_journal_entry> resumed_;
+  // A run of several sessions: the shared part, and the table at hand.
+  std::vector<conversion_run*> helpers_;
+  run_lanes* lanes_ = nullptr;
+  std::size_t at_ = 0;
+  std::shared_ptr<loaded_table> pending_;  // the table just loaded, for its end step
+  bool lost_ = false;     // this session's connection went
+  bool aborted_ = false;  // an error was answered with Abort
 };

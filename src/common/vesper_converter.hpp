@@ -54,6 +54,9 @@ class vesper_converter {
   const run_result& last_run() const { return last_; }
 
  private:
+  // A run on settings.parallel sessions (the connected one and more of its service).
+  void run_parallel(const vesper_settings& settings, run_presenter& presenter, vesper_progress* progress);
+
   tk_reporter& reporter_;
   ora_db_mutator customisation_;
   oracle_connection oracle_;

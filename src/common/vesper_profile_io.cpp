@@ -35,6 +35,18 @@ int code_page_of(const std::u16string& text) {
   return value < 256 || dbf_code_pages::is_valid_setting(value) ? value : 0;
 }
 
+// The sessions a profile asks for; a value outside 1..64 (damaged, or
+// missing) keeps one session.
+std::uint32_t sessions_of(const std::u16string& text) {
+  if (text.empty() || text.size() > 2) return 1;
+  std::uint32_t value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return 1;
+    value = value * 10 + static_cast<std::uint32_t>(c - u'0');
+  }
+  return value >= 1 && value <= vesper_settings::max_parallel ? value : 1;
+}
+
 }  // namespace
 
 bool vesper_profile_io::store(const std::string& path) const {
@@ -108,6 +120,8 @@ void vesper_profile_io::store_options(udb_profile& profile) const {
   // Written only where they differ from the defaults, so that a profile of
   // a release without sync mode is stored again as it was.
   if (!settings_.sync_deletes) profile.set_value(generic_settings, u"sync deletes", u"0");
+  // Written only when asked for, so that profiles of one session stay as they were.
+  if (settings_.parallel > 1) profile.set_value(generic_settings, u"parallel", tk_wformat(u"%d", static_cast<int>(settings_.parallel)));
   for (const auto& [table, fields] : settings_.sync_keys) {
     std::u16string list;
     for (const std::u16string& field : fields) list += (list.empty() ? u"" : u",") + field;
@@ -183,6 +197,7 @@ void vesper_profile_io::load_options(const udb_profile& profile) {
   settings_.tablespace = profile.get_value(generic_settings, u"tablespace");
   settings_.lob_tablespace = profile.get_value(generic_settings, u"lob tablespace");
   settings_.sync_deletes = profile.get_value(generic_settings, u"sync deletes") != u"0";
+  settings_.parallel = sessions_of(profile.get_value(generic_settings, u"parallel"));
   settings_.sync_keys.clear();
   if (!profile.has_section(sync_keys)) return;
   for (const auto& [table, list] : profile.get_section(sync_keys))

@@ -72,6 +72,10 @@ struct vesper_settings {
   // Continue the run the journal in the schema tells of: finished tables
   // are skipped, a half-loaded one goes on after its last record.
   bool resume = false;
+  // Oracle sessions that load tables at once, each on its own thread
+  // ("parallel"); the biggest tables go first.
+  std::uint32_t parallel = 1;
+  static constexpr std::uint32_t max_parallel = 64;
   // Sync: records gone from the file, or marked deleted there, are removed
   // from the Oracle table ("sync_deletes"; off keeps them).
   bool sync_deletes = true;

@@ -1,10 +1,13 @@
 #include "dbf_source.hpp"
 
+#include <filesystem>
+
 #include "dbf_container.hpp"
 #include "dbf_database.hpp"
 #include "dbf_field_properties.hpp"
 #include "dbf_recordset.hpp"
 #include "dbf_table_indexes.hpp"
+#include "tk_file_name.hpp"
 #include "tk_case.hpp"
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
@@ -30,6 +33,13 @@ dbf_database& dbf_source::folder() const {
 std::vector<std::u16string> dbf_source::table_names() { return folder().get_tables(); }
 
 bool dbf_source::has_table(const std::u16string& name) { return folder().is_table_exist(name); }
+
+// The DBF file's size: its memo file grows with it, and a size costs no read.
+std::uint64_t dbf_source::table_size(const std::u16string& name) {
+  std::error_code failed;
+  const std::uintmax_t size = std::filesystem::file_size(tk_native_path(folder().get_full_table_name(name)), failed);
+  return failed ? 0 : static_cast<std::uint64_t>(size);
+}
 
 udb_opened_table dbf_source::open_table(const std::u16string& name,
                                         const std::function<void(const std::string&)>& say) {

@@ -97,7 +97,7 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
     builder.build_schema(*this);
     creation_warnings = builder.warnings;
     if (!source_indexes.empty()) {
-      ora_indexes_initializer keys(table, builder.schema, source_indexes, builder.names_map, index_names_);
+      ora_indexes_initializer keys(table, builder.schema, source_indexes, builder.names_map, index_names());
       keys.owner = owner;
       keys.build_indexes(*this);
       table_built(builder, &keys);
@@ -128,7 +128,7 @@ void ora_database::create_indexes(const std::u16string& table, const udb_schema&
   if (indexes.empty()) return;
   // The column names the table was created with: the same names, made the same way.
   ora_schema_initializer names(table, schema, indexes, b_uppercase, limits);
-  ora_indexes_initializer keys(table, names.schema, indexes, names.names_map, index_names_);
+  ora_indexes_initializer keys(table, names.schema, indexes, names.names_map, index_names());
   keys.owner = owner;
   keys.build_indexes(*this, failed);
   indexes_built(table, keys);

@@ -107,6 +107,9 @@ class ora_database : public udb_database, public ora_sql_runner {
   // generates depend only on its own tables, so that a later run names them
   // alike. Until then the names given since the database opened count.
   void start_index_names() { index_names_ = ora_in_validator(limits); }
+  // The sessions of one run name indexes from one registry (`shared`, which
+  // outlives their use of it; its user makes them one at a time).
+  void share_index_names(ora_in_validator* shared) { shared_index_names_ = shared; }
   // True for a target that only records what a run would do: no journal is
   // kept and nothing reaches a server.
   virtual bool dry_run() const { return false; }
@@ -125,4 +128,6 @@ class ora_database : public udb_database, public ora_sql_runner {
   ora_engine* engine_;
   // The index and constraint names given in this run, unique in the schema.
   ora_in_validator index_names_;
+  ora_in_validator* shared_index_names_ = nullptr;
+  ora_in_validator& index_names() { return shared_index_names_ ? *shared_index_names_ : index_names_; }
 };

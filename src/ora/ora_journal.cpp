@@ -108,6 +108,16 @@ void ora_journal::finish_table() {
           true);
 }
 
+// Leaves the table being loaded alone: only the entry of `source` is changed.
+void ora_journal::finish_entry(const std::u16string& source) {
+  const std::u16string sql = u"UPDATE " + quoted_journal() + u" SET FINISHED = 1 WHERE SOURCE_FILE = " +
+                             ora_unistr_literal(source);
+  tk_log(1, "ora_journal: %s", sql);
+  ora_stmt statement(database_.engine());
+  statement.prepare(sql);
+  statement.execute(1, oci::commit_on_success);
+}
+
 void ora_journal::remove() {
   if (!journal_exists(database_.engine())) return;
   for (const std::u16string& source : mine_) {

@@ -28,6 +28,8 @@ class ora_journal : public udb_journal {
   void adopt(const udb_journal_entry& entry) override { mine_.push_back(entry.source); }
   void continue_table(const udb_journal_entry& entry) override;
   void finish_table() override;
+  void settle_table() override { commit(); }
+  void finish_entry(const std::u16string& source) override;
   void remove() override;
 
   // The record whose outcome the next commit makes final.

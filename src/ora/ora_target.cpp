@@ -19,7 +19,7 @@ std::u16string oracle_identifier(const std::u16string& text) {
 
 }  // namespace
 
-ora_target::ora_target(ora_database& database) : database_(database) {}
+ora_target::ora_target(ora_database& database, shared_names* shared) : database_(database), shared_(shared) {}
 
 ora_target::~ora_target() { close_journal(); }
 
@@ -30,14 +30,24 @@ void ora_target::start_run(const udb_target_options& options) {
   database_.tablespace = oracle_identifier(options.tablespace);
   database_.lob_tablespace = oracle_identifier(options.lob_tablespace);
   database_.conversion = options.conversion;
-  names_.emplace(options.tables, std::vector<std::u16string>{}, database_.limits);
   // Index and constraint names are unique in the whole schema: one registry for the run.
-  database_.start_index_names();
+  if (shared_) {
+    std::lock_guard lock(shared_->mutex);
+    if (!shared_->tables) {
+      shared_->tables.emplace(options.tables, std::vector<std::u16string>{}, database_.limits);
+      shared_->indexes = ora_in_validator(database_.limits);
+    }
+    database_.share_index_names(&shared_->indexes);
+  } else {
+    names_.emplace(options.tables, std::vector<std::u16string>{}, database_.limits);
+    database_.start_index_names();
+  }
   database_.get_tables();
 }
 
 void ora_target::end_run() {
   database_.conversion = nullptr;
+  database_.share_index_names(nullptr);
   close_journal();
 }
 
@@ -45,12 +55,15 @@ void ora_target::end_run() {
 // letters the database character set lacks.
 std::u16string ora_target::table_name(const std::u16string& customised) {
   std::u16string chosen = upper_case_ ? tk_wstring(customised).to_upper() : customised;
-  if (!names_->is_acceptable(chosen)) {
-    chosen = names_->get_safe_name(chosen);
+  std::unique_lock<std::mutex> lock;
+  if (shared_) lock = std::unique_lock(shared_->mutex);
+  ora_tn_validator& names = this->names();
+  if (!names.is_acceptable(chosen)) {
+    chosen = names.get_safe_name(chosen);
     tk_log(2, "Store generated table name '%s'", chosen);
-    names_->add_existing_name(chosen);
+    names.add_existing_name(chosen);
   }
-  names_->restricted_names.push_back(chosen);
+  names.restricted_names.push_back(chosen);
   return chosen;
 }
 

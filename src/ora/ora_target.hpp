@@ -5,8 +5,10 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <optional>
 
+#include "ora_in_validator.hpp"
 #include "ora_tn_validator.hpp"
 #include "udb_target.hpp"
 
@@ -15,8 +17,16 @@ class ora_journal;
 
 class ora_target : public udb_target {
  public:
-  // Borrows the database, which outlives the target.
-  explicit ora_target(ora_database& database);
+  // The names of one run that several sessions load: table names, and
+  // index and constraint names, unique in the schema across the sessions.
+  struct shared_names {
+    std::mutex mutex;
+    std::optional<ora_tn_validator> tables;  // made by the first session's start_run
+    ora_in_validator indexes;
+  };
+  // Borrows the database, which outlives the target, and `shared` (null:
+  // the target's run names alone).
+  explicit ora_target(ora_database& database, shared_names* shared = nullptr);
   ~ora_target() override;
 
   void start_run(const udb_target_options& options) override;
@@ -43,6 +53,8 @@ class ora_target : public udb_target {
   ora_database& database_;
   // The table names of the run: generated ones depend only on its own tables.
   std::optional<ora_tn_validator> names_;
+  shared_names* shared_ = nullptr;
+  ora_tn_validator& names() { return shared_ ? *shared_->tables : *names_; }
   bool upper_case_ = false;
   std::unique_ptr<ora_journal> journal_;
 };

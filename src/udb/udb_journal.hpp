@@ -36,6 +36,12 @@ class udb_journal {
   // The table the resumed run continues, after its last final record.
   virtual void continue_table(const udb_journal_entry& entry) = 0;
   virtual void finish_table() = 0;
+  // The table being loaded has all its rows, but its keys and indexes come
+  // later (a run of several sessions makes them in the folder's order): its
+  // last record is committed and the entry stays unfinished until
+  // finish_entry, which any session of the run may call between tables.
+  virtual void settle_table() = 0;
+  virtual void finish_entry(const std::u16string& source) = 0;
   // The run finished: its entries go, and the journal with them unless
   // another run's entries are left.
   virtual void remove() = 0;

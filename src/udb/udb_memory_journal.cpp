@@ -30,3 +30,8 @@ void udb_memory_journal::remove() {
   mine_.clear();
   if (entries_.empty()) exists_ = false;
 }
+
+void udb_memory_journal::finish_entry(const std::u16string& source) {
+  const auto entry = entries_.find(source);
+  if (entry != entries_.end()) entry->second.finished = true;
+}

@@ -19,6 +19,8 @@ class udb_memory_journal : public udb_journal {
   void adopt(const udb_journal_entry& entry) override { mine_.push_back(entry.source); }
   void continue_table(const udb_journal_entry& entry) override { current_ = entry.source; }
   void finish_table() override;
+  void settle_table() override {}
+  void finish_entry(const std::u16string& source) override;
   void remove() override;
 
   // The current table's record `number` is final.

@@ -2,6 +2,7 @@
 // the names, defaults, indexes and relations the run will create.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,6 +26,9 @@ class udb_source {
   // Every table of the source, in the order a run takes them.
   virtual std::vector<std::u16string> table_names() = 0;
   virtual bool has_table(const std::u16string& name) = 0;
+  // How big the table is (bytes of its files), to hand the biggest tables
+  // out first; 0 when unknown.
+  virtual std::uint64_t table_size(const std::u16string&) { return 0; }
   // Opens a table; what the source notes about it (how its text is read,
   // its index files) goes to `say`, its warnings to the source's reporter.
   virtual udb_opened_table open_table(const std::u16string& name,

@@ -51,6 +51,8 @@ const char* const usage_body =
     "                  line of standard input). Other users may read a password\n"
     "                  on the command line: VESPER_ORACLE_PASSWORD or --oraclp=-\n"
     "                  are the safe ways\n"
+    "   --parallel=... Oracle sessions that load tables at once, each on its own\n"
+    "                  thread, the biggest tables first (1 to 64, default 1)\n"
     "   --port=...     Oracle port\n"
     "   --profile=...  profile saved by the wizard; the other options override it\n"
     "   --progress     progress lines on standard error even when it is no terminal\n"

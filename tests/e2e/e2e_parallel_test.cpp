@@ -1,0 +1,140 @@
+// Runs on several Oracle sessions (--parallel): the same rows, keys, index
+// names, summary and exit status as a run of one session, a failing table
+// that costs only itself, and a killed run that resumes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dbf_index_writer.hpp"
+#include "dbf_writer.hpp"
+#include "e2e_session.hpp"
+
+namespace {
+
+const std::string index_query =
+    "SELECT i.TABLE_NAME, i.INDEX_NAME, i.UNIQUENESS, c.COLUMN_NAME FROM USER_INDEXES i, USER_IND_COLUMNS c "
+    "WHERE c.INDEX_NAME = i.INDEX_NAME ORDER BY 1, 2, c.COLUMN_POSITION";
+const std::string constraint_query =
+    "SELECT k.TABLE_NAME, k.CONSTRAINT_NAME, k.CONSTRAINT_TYPE, c.COLUMN_NAME FROM USER_CONSTRAINTS k, "
+    "USER_CONS_COLUMNS c WHERE c.CONSTRAINT_NAME = k.CONSTRAINT_NAME ORDER BY 1, 2, c.POSITION";
+
+struct table_size {
+  const char* name;
+  int records;
+};
+
+// Sizes out of the folder's order, so that the biggest-first order differs
+// from it; every table has the same tag names, so that index names clash.
+const table_size tables[] = {{"ALPHA", 40}, {"BRAVO", 3000}, {"CHARLIE", 700}, {"DELTA", 6000}, {"ECHO", 1}};
+
+void write_table(const std::filesystem::path& folder, const table_size& t) {
+  dbf_writer table(0x30);
+  table.table_flags(0x01).field(u"ID", 'N', 7).field(u"NAME", 'C', 12).field(u"PRICE", 'N', 9, 2).field(u"DAY", 'D');
+  for (int id = 1; id <= t.records; ++id)
+    table.record({dbf_cell::integer(id), dbf_cell::text(u"n" + std::u16string(1, char16_t(u'a' + id % 26))),
+                  dbf_cell::number(id * 1.25), dbf_cell::date(2000 + id % 20, 1 + id % 12, 1 + id % 28)});
+  const std::string name = t.name;
+  table.write(folder, name + ".DBF");
+  dbf_index_writer::write(folder, name + ".CDX",
+                          dbf_index_writer::cdx({{"ID", "id", "", dbf_index_kind::candidate}, {"NAME", "name"}}));
+}
+
+// The tables above and one file that is no DBF table.
+std::filesystem::path write_folder(const e2e_session& session) {
+  const std::filesystem::path folder = session.folder("dbf");
+  for (const table_size& t : tables) write_table(folder, t);
+  dbf_writer broken(0x03);
+  broken.field(u"ID", 'N', 5).record({dbf_cell::integer(1)});
+  broken.write(folder, "BROKEN.DBF");
+  std::filesystem::resize_file(folder / "BROKEN.DBF", 20);
+  return folder;
+}
+
+std::string summary_of(const std::string& out) {
+  const std::size_t at = out.find("Summary:\n");
+  return at == std::string::npos ? std::string() : out.substr(at);
+}
+
+// Everything a run leaves in the schema: each table's rows, keys and indexes.
+std::string schema_contents(const e2e_session& session) {
+  std::string text = session.tables();
+  for (const table_size& t : tables) text += session.sql(std::string("SELECT * FROM ") + t.name + " ORDER BY ID");
+  return text + session.sql(index_query) + session.sql(constraint_query);
+}
+
+}  // namespace
+
+TEST(E2eParallel, ThreeSessionsLeaveWhatOneSessionLeavesAndTheSameSummaryAndStatus) {
+  e2e_session serial;
+  e2e_session parallel;
+  const e2e_result one = serial.convert(write_folder(serial));
+  const e2e_result three = parallel.convert(write_folder(parallel), {"--parallel=3"});
+  // The broken file fails its table only, and the run with it.
+  EXPECT_NE(one.status, 0) << one.describe();
+  EXPECT_EQ(three.status, one.status) << three.describe();
+  EXPECT_NE(three.out.find("broken: File does not comply with DBF format"), std::string::npos) << three.out;
+  EXPECT_EQ(parallel.count("DELTA"), "6000");
+  EXPECT_EQ(schema_contents(parallel), schema_contents(serial));
+  EXPECT_EQ(summary_of(three.out), summary_of(one.out)) << three.out;
+  EXPECT_FALSE(summary_of(one.out).empty()) << one.out;
+  // Each table's lines are whole lines.
+  for (const table_size& t : tables)
+    EXPECT_NE(three.out.find(std::string("Converting table ") + char(std::tolower(t.name[0]))), std::string::npos);
+}
+
+TEST(E2eParallel, AWholeRunOfFourSessionsSucceedsWithStatusZero) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  for (const table_size& t : tables) write_table(folder, t);
+  const e2e_result run = session.convert(folder, {"--parallel=4"});
+  EXPECT_EQ(run.status, 0) << run.describe();
+  for (const table_size& t : tables) EXPECT_EQ(session.count(t.name), std::to_string(t.records)) << t.name;
+  // The journal of a finished run is gone.
+  EXPECT_EQ(session.tables(), "ALPHA\nBRAVO\nCHARLIE\nDELTA\nECHO\n");
+}
+
+TEST(E2eParallel, AnOutOfRangeSessionCountIsRefusedWithTheAllowedRange) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  for (const char* value : {"0", "-2", "65", "x"}) {
+    const e2e_result run = session.convert(folder, {std::string("--parallel=") + value});
+    EXPECT_NE(run.status, 0) << value;
+    EXPECT_NE(run.err.find("from 1 to 64"), std::string::npos) << run.err;
+  }
+}
+
+TEST(E2eParallel, AKilledRunOfThreeSessionsResumesWithEveryRecordOnce) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  for (const table_size& t : tables) write_table(folder, t);
+  std::vector<std::string> args = e2e_session::login();
+  args.push_back("--src=" + folder.string());
+  args.push_back("--parallel=3");
+  args.push_back("--batch=100");
+  const e2e_child child = session.start_agent(args, {{"OCIEMU_ROUND_TRIP_DELAY_US", "20000"}});
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  auto rows = [&] {
+    const e2e_result r = session.tool({"sql", "XE", "scott", "tiger", "SELECT COUNT(*) FROM DELTA"});
+    return r.status == 0 ? std::atoi(r.out.substr(r.out.find('\n') + 1).c_str()) : 0;
+  };
+  while (rows() < 300 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  e2e_process::kill(child);
+  ASSERT_EQ(e2e_process::finish(child).status, e2e_process::killed_status);
+  ASSERT_LT(rows(), 6000);
+  args.push_back("--resume");
+  const e2e_result resumed = session.agent(args, {});
+  EXPECT_EQ(resumed.status, 0) << resumed.describe();
+  EXPECT_NE(resumed.out.find("Table delta continues after record #"), std::string::npos) << resumed.out;
+  for (const table_size& t : tables) {
+    EXPECT_EQ(session.count(t.name), std::to_string(t.records)) << t.name;
+    EXPECT_EQ(session.sql(std::string("SELECT COUNT(DISTINCT ID) FROM ") + t.name),
+              "COUNT(DISTINCT ID)\n" + std::to_string(t.records) + "\n");
+  }
+  // The keys were made, whichever run made them.
+  EXPECT_NE(session.sql(constraint_query).find("DELTA"), std::string::npos);
+  EXPECT_EQ(session.tables(), "ALPHA\nBRAVO\nCHARLIE\nDELTA\nECHO\n");
+}
