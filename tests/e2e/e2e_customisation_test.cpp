@@ -24,7 +24,7 @@ struct column_change {
   std::u16string name;
   std::u16string type;
   std::int32_t length = 0;
-  std::u16string default_value;  // as the dialog shows a logical's: "1" or "0"
+  std::u16string default_value{};  // as the dialog shows a logical's: "1" or "0"
 };
 
 class e2e_profile_run {
