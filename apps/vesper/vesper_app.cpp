@@ -82,7 +82,8 @@ bool vesper_app::open(const QStringList& arguments) {
   opened_ = true;
   shell_ = std::make_unique<wizard_shell>(options_.help_folder);
   handler_.set_presenter(std::make_unique<gui_error_presenter>(shell_.get()));
-  if (quick && !oracle_settings_page::connect_oracle(settings_, *converter_, shell_->boxes(), nullptr)) {
+  if (quick && !oracle_login_model::connect(settings_, *converter_, shell_->boxes(),
+                                             oracle_settings_page::connecting_window(shell_->boxes(), nullptr))) {
     exit_code_ = failure_exit_code;
     return false;
   }
@@ -99,9 +100,9 @@ void vesper_app::add_pages(bool quick) {
     shell_->add_page(new encoding_page(settings_));
     shell_->add_page(new vpx_sel_tables_page(settings_, *converter_, nothing_chosen_));
   }
-  progress_ = new progress_page(settings_, *converter_, nothing_chosen_);
+  progress_ = new progress_page(settings_, *converter_, shell_->error_list(), nothing_chosen_);
   shell_->add_page(progress_);
-  shell_->add_page(new gui_finish_page(settings_, *converter_, nothing_chosen_));
+  shell_->add_page(new gui_finish_page(settings_, *converter_, shell_->error_list(), nothing_chosen_));
 }
 
 int vesper_app::run(const QStringList& arguments) {

@@ -1,0 +1,305 @@
+// The wizard's logic driven as a front end drives it, with no toolkit: each
+// page's fields filled, Next and Back pressed, the user's answers given,
+// the run polled on its worker thread, against a fresh emulation home.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "dbf_writer.hpp"
+#include "encoding_model.hpp"
+#include "finish_model.hpp"
+#include "folder_model.hpp"
+#include "oracle_login_model.hpp"
+#include "run_model.hpp"
+#include "test_platform.hpp"
+#include "tk_reporter.hpp"
+#include "vesper_converter.hpp"
+#include "vesper_settings.hpp"
+#include "welcome_model.hpp"
+#include "wizard_error_list.hpp"
+
+namespace {
+
+// The boxes a user would see, kept in order; questions get the planned
+// answers, then No.
+class recorded_prompts : public wizard_prompts {
+ public:
+  void error(const std::string& text) const override { shown.push_back("error: " + text); }
+  void message(const std::string& text) const override { shown.push_back("message: " + text); }
+  bool question(const std::string& text, bool) const override {
+    shown.push_back("question: " + text);
+    if (answers.empty()) return false;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+  }
+
+  mutable std::vector<std::string> shown;
+  mutable std::deque<bool> answers;
+};
+
+// The slow step on the calling thread: the model must not care where it runs.
+void run_here(const std::function<void()>& work) { work(); }
+
+class WizardModelTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { test_set_environment("VESPER_OCI_LIB", VESPER_TEST_OCI_LIB); }
+
+  void SetUp() override {
+    root_ = std::filesystem::temp_directory_path() / ("vesper-model-" + std::to_string(std::random_device{}()));
+    std::filesystem::create_directories(root_ / "oracle");
+    test_set_environment("OCIEMU_HOME", (root_ / "oracle").string());
+    ASSERT_EQ(test_run_command(test_shell_quoted(VESPER_TEST_OCIEMU_TOOL) + " create-service XE scott tiger >" +
+                               test_null_device + " 2>&1"),
+              0);
+  }
+
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+
+  static std::string sql(const std::string& statement) {
+    std::string output;
+    test_run_command(test_shell_quoted(VESPER_TEST_OCIEMU_TOOL) + " sql XE scott tiger \"" + statement + "\" 2>&1",
+                     &output);
+    return output;
+  }
+
+  // The number of rows of `table`, as the tool prints it under its heading.
+  static std::string count(const std::string& table) {
+    std::string out = sql("SELECT COUNT(*) FROM " + table);
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out.substr(out.find('\n') + 1);
+  }
+
+  // The login page filled in as scott and Next pressed.
+  bool log_in(const recorded_prompts& prompts) {
+    oracle_login_model login(settings_, converter_);
+    login.load();
+    login.service = u"XE";
+    login.user = u"scott";
+    login.password = u"tiger";
+    return login.next(prompts, run_here);
+  }
+
+  std::filesystem::path root_;
+  tk_log_reporter reporter_;
+  vesper_settings settings_;
+  vesper_converter converter_{reporter_};
+  wizard_error_list errors_;
+  bool nothing_chosen_ = false;
+};
+
+// Login, folder, encoding, the run and the finish page, as the user walks
+// them, with the samples' tables arriving in the emulation.
+TEST_F(WizardModelTest, WalkThroughThePagesConvertsTheSamples) {
+  recorded_prompts prompts;
+  ASSERT_TRUE(log_in(prompts)) << ::testing::PrintToString(prompts.shown);
+
+  folder_model folder(settings_);
+  folder.load();
+  folder.folder = std::filesystem::path(VESPER_TEST_SAMPLES).u16string();
+  ASSERT_TRUE(folder.next(prompts));
+  encoding_model encoding(settings_);
+  encoding.load();
+  encoding.next();
+  EXPECT_EQ(settings_.code_page, 0);
+  settings_.tables = {u"CUSTOMER", u"ORDLINES"};
+
+  run_model run(settings_, converter_, errors_, nothing_chosen_);
+  run.start();
+  ASSERT_TRUE(run.running());
+  run_model::progress now;
+  for (int tick = 0; tick < 600 && !now.finished; ++tick) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(run_model::tick_ms / 4));
+    now = run.poll();
+    EXPECT_LE(now.bar, 100);
+  }
+  ASSERT_TRUE(now.finished);
+  run.finish();
+  EXPECT_FALSE(run.running());
+
+  finish_model finish(settings_, converter_, errors_, nothing_chosen_);
+  const finish_model::outcome ended = finish.load();
+  EXPECT_EQ(ended.heading, "Conversion is Completed");
+  EXPECT_EQ(ended.text, finish_model::success_text);
+  EXPECT_TRUE(ended.errors.empty());
+  EXPECT_TRUE(prompts.shown.empty()) << ::testing::PrintToString(prompts.shown);
+  // Every record, the one marked deleted too.
+  EXPECT_EQ(count("CUSTOMER"), "11");
+  EXPECT_EQ(count("ORDLINES"), "36");
+  const std::string tables = sql("SELECT TABLE_NAME FROM USER_TABLES ORDER BY TABLE_NAME");
+  EXPECT_NE(tables.find("CUSTOMER"), std::string::npos) << tables;
+  EXPECT_NE(tables.find("ORDLINES"), std::string::npos) << tables;
+  EXPECT_EQ(tables.find("PRODUCTS"), std::string::npos) << tables;
+}
+
+// Each page's check says what is wrong and keeps the page; the message is
+// the one the user has always been shown.
+TEST_F(WizardModelTest, NextKeepsThePageWithItsMessage) {
+  recorded_prompts prompts;
+  oracle_login_model login(settings_, converter_);
+  login.load();
+  EXPECT_FALSE(login.next(prompts, run_here));
+  login.service = u"XE";
+  login.user = u"scott";
+  login.password = u"wrong";
+  login.port.clear();
+  EXPECT_FALSE(login.next(prompts, run_here));
+  EXPECT_EQ(converter_.target(), nullptr);
+
+  folder_model folder(settings_);
+  EXPECT_FALSE(folder.next(prompts));
+  folder.folder = (root_ / "missing").u16string();
+  EXPECT_FALSE(folder.next(prompts));
+  const std::filesystem::path file = root_ / "file.dbf";
+  dbf_writer(0x03).field(u"ID", 'N', 4).write(root_, "file.dbf");
+  folder.folder = file.u16string();
+  EXPECT_FALSE(folder.next(prompts));
+
+  ASSERT_EQ(prompts.shown.size(), 5u);
+  EXPECT_EQ(prompts.shown[0], std::string("message: ") + oracle_login_model::no_database);
+  EXPECT_EQ(prompts.shown[1].rfind("error: ", 0), 0u) << prompts.shown[1];
+  EXPECT_EQ(prompts.shown[2], std::string("message: ") + folder_model::no_path);
+  EXPECT_EQ(prompts.shown[3], std::string("error: ") + folder_model::missing_path);
+  EXPECT_EQ(prompts.shown[4], std::string("error: ") + folder_model::file_path);
+}
+
+// Back stores what was typed, and the page shows it again when it comes
+// back, the choices that Next would have refused too.
+TEST_F(WizardModelTest, BackKeepsTheChoices) {
+  oracle_login_model login(settings_, converter_);
+  login.load();
+  login.host = u"db.example";
+  login.service = u"ORCL";
+  login.user = u"ann";
+  login.back();
+  folder_model folder(settings_);
+  folder.load();
+  folder.folder = u"/nowhere";
+  folder.existing_tables = existing_table_mode::sync;
+  folder.upper_case = false;
+  folder.row_by_row = true;
+  folder.commit_rows = 5000;
+  folder.back();
+  encoding_model encoding(settings_);
+  encoding.load();
+  encoding.row = encoding.choices().size() - 1;
+  encoding.back();
+
+  oracle_login_model login_again(settings_, converter_);
+  login_again.load();
+  EXPECT_EQ(login_again.host, u"db.example");
+  EXPECT_EQ(login_again.service, u"ORCL");
+  EXPECT_EQ(login_again.user, u"ann");
+  folder_model folder_again(settings_);
+  folder_again.load();
+  EXPECT_EQ(folder_again.existing_tables, existing_table_mode::sync);
+  EXPECT_FALSE(folder_again.upper_case);
+  EXPECT_TRUE(folder_again.row_by_row);
+  EXPECT_FALSE(folder_again.sizes_enabled());
+  EXPECT_EQ(folder_again.commit_rows, 5000u);
+  encoding_model encoding_again(settings_);
+  encoding_again.load();
+  EXPECT_EQ(encoding_again.row, encoding.choices().size() - 1);
+}
+
+// Every code page is offered once, with its number, and a setting of a
+// byte that reads like a listed one shows as that entry.
+TEST_F(WizardModelTest, EncodingChoicesAreListedOnce) {
+  encoding_model encoding(settings_);
+  std::set<std::string> labels;
+  for (const encoding_model::choice& row : encoding.choices()) {
+    EXPECT_TRUE(labels.insert(row.label).second) << row.label;
+    EXPECT_EQ(encoding.row_of(row.code), std::size_t(&row - encoding.choices().data())) << row.label;
+  }
+  EXPECT_EQ(encoding.row_of(-12345), 0u);
+  EXPECT_GT(encoding.choices().size(), 40u);
+}
+
+// Cancel during the run stops it between batches; the user is told which
+// table is partial, and a later run starts with a clear list and request.
+TEST_F(WizardModelTest, CancelStopsTheRunAndSaysWhatIsPartial) {
+  recorded_prompts prompts;
+  ASSERT_TRUE(log_in(prompts));
+  const std::filesystem::path folder = root_ / "big";
+  std::filesystem::create_directories(folder);
+  dbf_writer table(0x03);
+  table.field(u"ID", 'N', 10).field(u"NAME", 'C', 30);
+  for (int i = 1; i <= 20000; ++i) table.record({dbf_cell::integer(i), dbf_cell::text(u"record")});
+  table.write(folder, "BIG.DBF");
+  settings_.folder = folder.u16string();
+  settings_.batch_rows = 250;
+
+  run_model run(settings_, converter_, errors_, nothing_chosen_);
+  run.start();
+  for (int tick = 0; tick < 3000 && converter_.status().records_done < 10 && !run.poll().finished; ++tick)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  run.request_stop();
+  EXPECT_TRUE(run.stopping());
+  while (!run.poll().finished) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  run.finish();
+  ASSERT_TRUE(converter_.last_run().cancelled);
+  EXPECT_EQ(run.stopped_text().rfind("The conversion was cancelled.\n\nTable big is partly loaded: ", 0), 0u)
+      << run.stopped_text();
+  const finish_model::outcome ended = finish_model(settings_, converter_, errors_, nothing_chosen_).load();
+  EXPECT_EQ(ended.heading, "Conversion was Stopped");
+}
+
+// No table chosen: no run is started, and the finish page says so.
+TEST_F(WizardModelTest, NothingChosenRunsNothing) {
+  nothing_chosen_ = true;
+  errors_.add("from an earlier run");
+  run_model run(settings_, converter_, errors_, nothing_chosen_);
+  run.start();
+  EXPECT_FALSE(run.running());
+  EXPECT_TRUE(run.poll().finished);
+  EXPECT_TRUE(errors_.items().empty());
+  const finish_model::outcome ended = finish_model(settings_, converter_, errors_, nothing_chosen_).load();
+  EXPECT_EQ(ended.heading, "Nothing was Converted");
+  EXPECT_EQ(ended.text, finish_model::nothing_text);
+}
+
+TEST_F(WizardModelTest, ProgressBarFormula) {
+  EXPECT_EQ(run_model::bar_position(4, 1, 200, 100), 37);
+  EXPECT_EQ(run_model::bar_position(0, 0, 0, 0), 0);
+  EXPECT_EQ(run_model::bar_position(3, 1, 0, 0), 33);
+  EXPECT_EQ(run_model::bar_position(1, 0, 10, 10), 100);
+  // A table of four billion records: the product must not wrap.
+  EXPECT_EQ(run_model::bar_position(2, 1, 4000000000u, 3000000000u), 87);
+}
+
+// Save Settings writes a profile that Load Settings reads back; a name
+// without an extension gets the profiles' one, and a folder that is not
+// there is an error, not a silent loss.
+TEST_F(WizardModelTest, SavedProfileLoadsBack) {
+  EXPECT_EQ(finish_model::with_profile_extension("a/job"), "a/job.vpx");
+  EXPECT_EQ(finish_model::with_profile_extension("a.b/job."), "a.b/job..vpx");
+  EXPECT_EQ(finish_model::with_profile_extension("a/job.txt"), "a/job.txt");
+  recorded_prompts prompts;
+  settings_.service = u"ORCL";
+  settings_.folder = u"/data/dbf";
+  settings_.tables = {u"CUSTOMER"};
+  const finish_model finish(settings_, converter_, errors_, nothing_chosen_);
+  ASSERT_TRUE(finish.store_profile((root_ / "job").string(), prompts));
+  EXPECT_FALSE(finish.store_profile((root_ / "missing" / "job").string(), prompts));
+  ASSERT_EQ(prompts.shown.size(), 2u);
+  EXPECT_EQ(prompts.shown[0], "message: The settings were saved in " + (root_ / "job").string() + ".vpx.");
+  EXPECT_EQ(prompts.shown[1].rfind("error: Cannot write the profile ", 0), 0u) << prompts.shown[1];
+
+  vesper_settings loaded;
+  vesper_converter other(reporter_);
+  EXPECT_TRUE(welcome_model(loaded, other).load_profile((root_ / "job.vpx").string(), prompts));
+  EXPECT_EQ(loaded.service, u"ORCL");
+  EXPECT_EQ(loaded.folder, u"/data/dbf");
+  EXPECT_EQ(loaded.tables, settings_.tables);
+  EXPECT_EQ(prompts.shown.size(), 2u);
+}
+
+}  // namespace
