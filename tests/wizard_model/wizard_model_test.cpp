@@ -15,7 +15,10 @@
 #include "finish_model.hpp"
 #include "folder_model.hpp"
 #include "oracle_login_model.hpp"
+#include "query_model.hpp"
 #include "run_model.hpp"
+#include "tables_model.hpp"
+#include "udb_schema.hpp"
 #include "test_platform.hpp"
 #include "tk_reporter.hpp"
 #include "vesper_converter.hpp"
@@ -48,7 +51,11 @@ void run_here(const std::function<void()>& work) { work(); }
 
 class WizardModelTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { test_set_environment("VESPER_OCI_LIB", VESPER_TEST_OCI_LIB); }
+  static void SetUpTestSuite() {
+    test_set_environment("VESPER_OCI_LIB", VESPER_TEST_OCI_LIB);
+    // The map and types files Edit Table chooses from.
+    test_set_environment("VESPER_DATA_DIR", VESPER_TEST_DATA);
+  }
 
   void SetUp() override {
     root_ = std::filesystem::temp_directory_path() / ("vesper-model-" + std::to_string(std::random_device{}()));
@@ -300,6 +307,127 @@ TEST_F(WizardModelTest, SavedProfileLoadsBack) {
   EXPECT_EQ(loaded.folder, u"/data/dbf");
   EXPECT_EQ(loaded.tables, settings_.tables);
   EXPECT_EQ(prompts.shown.size(), 2u);
+}
+
+TEST_F(WizardModelTest, QueryCheckTakesASelectAfterBlanksOnly) {
+  std::u16string query;
+  EXPECT_EQ(query_model::check_query(u" \t\r\n  select * from t", query), query_model::shape::select);
+  EXPECT_EQ(query, u"select * from t");
+  EXPECT_EQ(query_model::check_query(u"SELEC", query), query_model::shape::wrong);
+  EXPECT_EQ(query_model::check_query(u"WITH a AS (SELECT 1 FROM dual) SELECT * FROM a", query),
+            query_model::shape::wrong);
+  EXPECT_EQ(query_model::check_query(u"  \n ", query), query_model::shape::wrong);
+  EXPECT_EQ(query_model::check_query(u"", query), query_model::shape::empty);
+}
+
+// OK wants the name first, then a SELECT; Test Query gives the server's
+// own message for a missing table and the syntax advice for a parse error.
+TEST_F(WizardModelTest, QueryDialogSaysWhatIsWrong) {
+  recorded_prompts prompts;
+  ASSERT_TRUE(log_in(prompts));
+  query_model query(converter_.target(), u"", u"WITH x");
+  EXPECT_FALSE(query.accept(prompts));
+  query.name = u"big_orders";
+  EXPECT_FALSE(query.accept(prompts));
+  query.text = u"";
+  EXPECT_FALSE(query.accept(prompts));
+  query.text = u"SELECT * FROM NO_SUCH_TABLE";
+  query.test(prompts);
+  query.text = u"SELECT CUST_ID CUSTOMER WHERE";
+  query.test(prompts);
+  query.text = u"\n  select 1 from DUAL";
+  query.test(prompts);
+  ASSERT_TRUE(query.accept(prompts));
+  EXPECT_EQ(query.result_name(), u"big_orders");
+  EXPECT_EQ(query.result_query(), u"select 1 from DUAL");
+  ASSERT_EQ(prompts.shown.size(), 6u) << ::testing::PrintToString(prompts.shown);
+  EXPECT_EQ(prompts.shown[0], std::string("message: ") + query_model::no_name);
+  EXPECT_EQ(prompts.shown[1], std::string("error: ") + query_model::not_select);
+  EXPECT_EQ(prompts.shown[2], std::string("message: ") + query_model::no_query);
+  EXPECT_EQ(prompts.shown[3].rfind("error: " + query_model::refused("ORA-00942"), 0), 0u) << prompts.shown[3];
+  EXPECT_EQ(prompts.shown[4].rfind("error: " + query_model::syntax_error(), 0), 0u) << prompts.shown[4];
+  EXPECT_EQ(prompts.shown[5], std::string("message: ") + query_model::correct);
+
+  query_model offline(nullptr, u"q", u"SELECT 1 FROM DUAL");
+  offline.test(prompts);
+  EXPECT_EQ(prompts.shown.back(), "error: " + query_model::refused("Not connected to Oracle"));
+}
+
+// The tables page: entries move between the lists, queries are marked and
+// kept apart from the tables, and Back then a new visit shows the same
+// choice, in the order it was made.
+TEST_F(WizardModelTest, TablesPageKeepsTheChoiceOnBack) {
+  recorded_prompts prompts;
+  settings_.folder = std::filesystem::path(VESPER_TEST_SAMPLES).u16string();
+  tables_model tables(settings_, converter_, nothing_chosen_);
+  tables.load(prompts);
+  const std::vector<std::u16string> all = tables.available();
+  ASSERT_GE(all.size(), 5u);
+  EXPECT_TRUE(tables.selected().empty());
+  tables.add(2);
+  tables.add(0);
+  EXPECT_EQ(tables.selected(), (std::vector<std::u16string>{all[2], all[0]}));
+  EXPECT_EQ(tables.available().size(), all.size() - 2);
+  tables.add(99);  // no such row: nothing moves
+  EXPECT_EQ(tables.selected().size(), 2u);
+  ASSERT_TRUE(tables.check_query_name(u"BIG", {}).empty());
+  tables.add_query(u"BIG", u"SELECT 1 FROM DUAL");
+  EXPECT_EQ(tables.check_query_name(all[1], {}).text, tables_model::duplicate_name);
+  EXPECT_EQ(tables.check_query_name(u"BIG", {}).text, tables_model::duplicate_name);
+  EXPECT_TRUE(tables.check_query_name(u"BIG", u"BIG").empty());
+  EXPECT_EQ(tables.label_of(u"BIG"), u"BIG (query)");
+  converter_.customisation().table_for_update(all[0]).new_name = u"CLIENTS";
+  EXPECT_EQ(tables.label_of(all[0]), u"CLIENTS (" + all[0] + u")");
+  tables.back();
+  EXPECT_EQ(settings_.tables, (std::vector<std::u16string>{all[2], all[0]}));
+  EXPECT_EQ(settings_.table_queries.at(u"BIG"), u"SELECT 1 FROM DUAL");
+
+  tables_model again(settings_, converter_, nothing_chosen_);
+  again.load(prompts);
+  EXPECT_EQ(again.selected(), (std::vector<std::u16string>{all[2], all[0], u"BIG"}));
+  ASSERT_NE(again.query_text(u"BIG"), nullptr);
+  EXPECT_EQ(again.query_text(all[0]), nullptr);
+  again.change_query(u"BIG", u"SMALL", u"SELECT 2 FROM DUAL");
+  again.remove(2);
+  again.remove_all();
+  EXPECT_TRUE(again.selected().empty());
+  EXPECT_EQ(again.available().size(), all.size() + 1);
+  EXPECT_TRUE(again.is_query(u"SMALL"));
+  EXPECT_TRUE(prompts.shown.empty()) << ::testing::PrintToString(prompts.shown);
+}
+
+// Next with no table asks first; Yes goes on with nothing chosen, so that
+// the run converts nothing rather than the whole folder.
+TEST_F(WizardModelTest, TablesNextWithNothingChosenAsks) {
+  recorded_prompts prompts;
+  settings_.folder = std::filesystem::path(VESPER_TEST_SAMPLES).u16string();
+  settings_.tables = {u"CUSTOMER"};
+  tables_model tables(settings_, converter_, nothing_chosen_);
+  tables.load(prompts);
+  tables.remove_all();
+  EXPECT_FALSE(tables.next(prompts));
+  EXPECT_EQ(settings_.tables, std::vector<std::u16string>{u"CUSTOMER"});
+  prompts.answers = {true};
+  EXPECT_TRUE(tables.next(prompts));
+  EXPECT_TRUE(nothing_chosen_);
+  EXPECT_TRUE(settings_.tables.empty());
+  EXPECT_EQ(prompts.shown, (std::vector<std::string>(2, std::string("question: ") + tables_model::none_selected)));
+  tables.add(0);
+  EXPECT_TRUE(tables.next(prompts));
+  EXPECT_FALSE(nothing_chosen_);
+}
+
+// Edit Table starts from the columns as the run names them; a table that
+// cannot be opened is told, not a crash.
+TEST_F(WizardModelTest, TablesEditStartsFromTheColumns) {
+  recorded_prompts prompts;
+  settings_.folder = std::filesystem::path(VESPER_TEST_SAMPLES).u16string();
+  tables_model tables(settings_, converter_, nothing_chosen_);
+  tables.load(prompts);
+  const std::unique_ptr<udb_schema> columns = tables.columns_to_edit(u"CUSTOMER", prompts);
+  ASSERT_NE(columns, nullptr);
+  EXPECT_GT(columns->size(), 2u);
+  EXPECT_EQ(tables.columns_to_edit(u"NO_SUCH_TABLE", prompts), nullptr);
 }
 
 }  // namespace
