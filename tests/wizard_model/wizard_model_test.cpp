@@ -17,6 +17,7 @@
 #include "oracle_login_model.hpp"
 #include "query_model.hpp"
 #include "run_model.hpp"
+#include "table_edit_model.hpp"
 #include "tables_model.hpp"
 #include "udb_schema.hpp"
 #include "test_platform.hpp"
@@ -117,7 +118,7 @@ TEST_F(WizardModelTest, WalkThroughThePagesConvertsTheSamples) {
   encoding.load();
   encoding.next();
   EXPECT_EQ(settings_.code_page, 0);
-  settings_.tables = {u"CUSTOMER", u"ORDLINES"};
+  settings_.tables = {u"customer", u"ordlines"};
 
   run_model run(settings_, converter_, errors_, nothing_chosen_);
   run.start();
@@ -401,12 +402,13 @@ TEST_F(WizardModelTest, TablesPageKeepsTheChoiceOnBack) {
 TEST_F(WizardModelTest, TablesNextWithNothingChosenAsks) {
   recorded_prompts prompts;
   settings_.folder = std::filesystem::path(VESPER_TEST_SAMPLES).u16string();
-  settings_.tables = {u"CUSTOMER"};
+  settings_.tables = {u"customer"};
   tables_model tables(settings_, converter_, nothing_chosen_);
   tables.load(prompts);
+  EXPECT_EQ(tables.selected(), std::vector<std::u16string>{u"customer"});
   tables.remove_all();
   EXPECT_FALSE(tables.next(prompts));
-  EXPECT_EQ(settings_.tables, std::vector<std::u16string>{u"CUSTOMER"});
+  EXPECT_EQ(settings_.tables, std::vector<std::u16string>{u"customer"});
   prompts.answers = {true};
   EXPECT_TRUE(tables.next(prompts));
   EXPECT_TRUE(nothing_chosen_);
@@ -424,10 +426,77 @@ TEST_F(WizardModelTest, TablesEditStartsFromTheColumns) {
   settings_.folder = std::filesystem::path(VESPER_TEST_SAMPLES).u16string();
   tables_model tables(settings_, converter_, nothing_chosen_);
   tables.load(prompts);
-  const std::unique_ptr<udb_schema> columns = tables.columns_to_edit(u"CUSTOMER", prompts);
+  const std::unique_ptr<udb_schema> columns = tables.columns_to_edit(u"customer", prompts);
   ASSERT_NE(columns, nullptr);
   EXPECT_GT(columns->size(), 2u);
   EXPECT_EQ(tables.columns_to_edit(u"NO_SUCH_TABLE", prompts), nullptr);
+}
+
+// Edit Table says what is wrong with a column and stays on it; what it
+// keeps reaches Oracle through the run (the table renamed, a column renamed
+// and retyped, one dropped), and a dialog left without OK changes nothing.
+TEST_F(WizardModelTest, EditTableChangesReachOracle) {
+  recorded_prompts prompts;
+  ASSERT_TRUE(log_in(prompts));
+  settings_.folder = std::filesystem::path(VESPER_TEST_SAMPLES).u16string();
+  tables_model tables(settings_, converter_, nothing_chosen_);
+  tables.load(prompts);
+  const std::unique_ptr<udb_schema> columns = tables.columns_to_edit(u"ordlines", prompts);
+  ASSERT_NE(columns, nullptr);
+  ASSERT_GE(columns->size(), 3u);
+
+  {
+    table_edit_model cancelled(converter_.customisation(), u"ordlines", *columns, false);
+    cancelled.table_name = u"NOT_KEPT";
+  }
+  EXPECT_EQ(converter_.customisation().table(u"ordlines"), nullptr);
+
+  table_edit_model edit(converter_.customisation(), u"ordlines", *columns, false);
+  ASSERT_EQ(edit.row_count(), columns->size());
+  EXPECT_EQ(edit.table_name, u"ordlines");
+  edit.show_row(1);
+  EXPECT_EQ(edit.type, edit.types.front());
+  edit.field_name = u"  ";
+  EXPECT_FALSE(edit.store_shown_row(prompts));
+  edit.field_name = u"RENAMED";
+  edit.choose_type(u"VARCHAR2");
+  ASSERT_TRUE(edit.has_length());
+  EXPECT_FALSE(edit.has_precision_scale());
+  edit.length = u"x";
+  EXPECT_FALSE(edit.store_shown_row(prompts));
+  edit.length = u" 60 ";
+  ASSERT_TRUE(edit.store_shown_row(prompts));
+  EXPECT_EQ(edit.row(1).name, u"RENAMED");
+  EXPECT_EQ(edit.row(1).type, u"VARCHAR2(60)");
+  const std::u16string dropped = edit.row(2).name;
+  edit.kept[2] = false;
+  edit.show_row(0);
+  edit.table_name = u"";
+  EXPECT_FALSE(edit.accept(prompts));
+  edit.table_name = u" LINES ";
+  ASSERT_TRUE(edit.accept(prompts));
+  EXPECT_EQ(prompts.shown, (std::vector<std::string>{std::string("message: ") + table_edit_model::empty_name,
+                                                     std::string("message: ") + table_edit_model::bad_length,
+                                                     std::string("message: ") + table_edit_model::empty_name}));
+  EXPECT_EQ(tables.label_of(u"ordlines"), u"LINES (ordlines)");
+
+  tables.add(std::size_t(std::find(tables.available().begin(), tables.available().end(), u"ordlines") -
+                         tables.available().begin()));
+  ASSERT_TRUE(tables.next(prompts)) << ::testing::PrintToString(prompts.shown);
+  run_model run(settings_, converter_, errors_, nothing_chosen_);
+  run.start();
+  while (!run.poll().finished) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  run.finish();
+  EXPECT_FALSE(converter_.last_run().failed());
+  EXPECT_EQ(count("LINES"), "36");
+  const std::string shape =
+      sql("SELECT COLUMN_NAME, DATA_TYPE, CHAR_LENGTH FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'LINES'");
+  EXPECT_NE(shape.find("RENAMED"), std::string::npos) << shape;
+  EXPECT_NE(shape.find("VARCHAR2"), std::string::npos) << shape;
+  EXPECT_NE(shape.find("RENAMED\tVARCHAR2\t60\n"), std::string::npos) << shape;
+  std::string dropped_name;
+  for (const char16_t c : dropped) dropped_name += char(c);
+  EXPECT_EQ(shape.find(dropped_name), std::string::npos) << shape;
 }
 
 }  // namespace
