@@ -25,6 +25,9 @@
 #include "vesper_converter.hpp"
 #include "vesper_settings.hpp"
 #include "welcome_model.hpp"
+#include "wizard_session.hpp"
+#include "error_handler.hpp"
+#include "ora_error_texts.hpp"
 #include "wizard_error_list.hpp"
 
 namespace {
@@ -45,6 +48,23 @@ class recorded_prompts : public wizard_prompts {
 
   mutable std::vector<std::string> shown;
   mutable std::deque<bool> answers;
+};
+
+// The wizard's way with errors, without its dialogs: each is kept, none
+// ends the process.
+class recorded_presenter : public error_presenter {
+ public:
+  explicit recorded_presenter(std::vector<std::string>& shown) : shown_(shown) {}
+  void show_internal_error(const std::string& what) override { shown_.push_back("internal: " + what); }
+  bool show_error(const std::string& text, int, bool&) override {
+    shown_.push_back("reported: " + text);
+    return false;
+  }
+  void show_warning(const std::string& text, bool) override { shown_.push_back("warning: " + text); }
+  bool run_errors_end_process() const override { return false; }
+
+ private:
+  std::vector<std::string>& shown_;
 };
 
 // The slow step on the calling thread: the model must not care where it runs.
@@ -498,5 +518,71 @@ TEST_F(WizardModelTest, EditTableChangesReachOracle) {
   for (const char16_t c : dropped) dropped_name += char(c);
   EXPECT_EQ(shape.find(dropped_name), std::string::npos) << shape;
 }
+
+// Quick launch: a missing or foreign file is told and leaves nothing to
+// run; a saved profile fills the settings. No table chosen, or a run
+// stopped, is not a success.
+TEST_F(WizardModelTest, SessionQuickLaunchAndExitStatus) {
+  error_handler handler(ora_error_texts::count(), ora_error_texts::table());
+  std::vector<std::string> reported;
+  handler.set_presenter(std::make_unique<recorded_presenter>(reported));
+  recorded_prompts prompts;
+  const std::string settings_file = (root_ / "settings" / "Vesper.reg").string();
+  wizard_session session(handler, settings_file);
+  EXPECT_FALSE(session.load_quick_profile((root_ / "missing.vpx").string(), prompts));
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0].rfind("reported: Profile does not exist.", 0), 0u) << reported[0];
+  dbf_writer(0x03).field(u"ID", 'N', 4).write(root_, "not-a-profile.vpx");
+  EXPECT_FALSE(session.load_quick_profile((root_ / "not-a-profile.vpx").string(), prompts));
+  ASSERT_EQ(prompts.shown.size(), 1u) << ::testing::PrintToString(prompts.shown);
+  EXPECT_EQ(prompts.shown[0], "error: The file " + (root_ / "not-a-profile.vpx").string() +
+                                  " is not a profile saved by the wizard, or it is damaged.");
+
+  settings_.service = u"XE";
+  settings_.tables = {u"customer"};
+  ASSERT_TRUE(finish_model(settings_, converter_, errors_, nothing_chosen_)
+                  .store_profile((root_ / "quick.vpx").string(), prompts));
+  ASSERT_TRUE(session.load_quick_profile((root_ / "quick.vpx").string(), prompts));
+  EXPECT_EQ(session.settings().service, u"XE");
+  EXPECT_EQ(session.settings().tables, settings_.tables);
+
+  EXPECT_EQ(session.run_status_code(), 0);
+  session.nothing_chosen() = true;
+  EXPECT_EQ(session.run_status_code(), wizard_session::failure_exit_code);
+}
+
+#ifndef _WIN32
+// The settings are written back only once the wizard has begun with them:
+// a quick launch that failed leaves the stored ones as they were.
+TEST_F(WizardModelTest, SessionStoresTheSettingsOnlyOnceBegun) {
+  error_handler handler(ora_error_texts::count(), ora_error_texts::table());
+  std::vector<std::string> reported;
+  handler.set_presenter(std::make_unique<recorded_presenter>(reported));
+  recorded_prompts prompts;
+  std::filesystem::create_directories(root_ / "settings");
+  const std::string settings_file = (root_ / "settings" / "Vesper.reg").string();
+  {
+    wizard_session session(handler, settings_file);
+    session.load_settings(prompts);
+    session.settings().service = u"NOT_BEGUN";
+    session.store_settings();
+  }
+  {
+    wizard_session session(handler, settings_file);
+    session.load_settings(prompts);
+    EXPECT_NE(session.settings().service, u"NOT_BEGUN");
+    session.begin();
+    session.settings().service = u"ORCL";
+    session.settings().upper_case = false;
+    session.store_settings();
+  }
+  wizard_session again(handler, settings_file);
+  again.load_settings(prompts);
+  EXPECT_EQ(again.settings().service, u"ORCL");
+  EXPECT_FALSE(again.settings().upper_case);
+  EXPECT_TRUE(prompts.shown.empty()) << ::testing::PrintToString(prompts.shown);
+  EXPECT_TRUE(reported.empty()) << ::testing::PrintToString(reported);
+}
+#endif
 
 }  // namespace
