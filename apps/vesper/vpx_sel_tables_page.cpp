@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include "gui_text.hpp"
-#include "page_errors.hpp"
 #include "set_query_dlg.hpp"
 #include "tk_logger.hpp"
 #include "types_map_dlg.hpp"
