@@ -73,11 +73,9 @@ void progress_page::finish_run() {
   shell().next();
 }
 
+// The run stops at the next record; the wizard closes when it has.
 bool progress_page::on_cancel() {
-  if (!running()) return wizard_page::on_cancel();
-  if (model_.stopping() || !wizard_page::on_cancel()) return false;
-  // The run stops at the next record; the wizard closes when it has.
-  model_.request_stop();
-  shell().enable_button(QWizard::CancelButton, false);
-  return false;
+  const bool close = model_.cancel(boxes());
+  if (model_.stopping()) shell().enable_button(QWizard::CancelButton, false);
+  return close;
 }

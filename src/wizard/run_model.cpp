@@ -6,6 +6,7 @@
 #include "vesper_converter.hpp"
 #include "vesper_settings.hpp"
 #include "wizard_error_list.hpp"
+#include "wizard_exit.hpp"
 
 run_model::run_model(vesper_settings& settings, vesper_converter& converter, wizard_error_list& errors,
                      const bool& nothing_chosen)
@@ -50,6 +51,13 @@ run_model::progress run_model::poll() const {
 
 void run_model::finish() {
   if (worker_.joinable()) worker_.join();
+}
+
+bool run_model::cancel(const wizard_prompts& prompts) {
+  if (!running()) return confirm_exit(prompts);
+  if (close_when_done_ || !confirm_exit(prompts)) return false;
+  request_stop();
+  return false;
 }
 
 void run_model::request_stop() {

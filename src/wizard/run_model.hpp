@@ -13,6 +13,7 @@
 
 class vesper_converter;
 class wizard_error_list;
+class wizard_prompts;
 struct vesper_settings;
 
 class run_model {
@@ -47,8 +48,12 @@ class run_model {
   // Joins the worker once poll() says the run has finished.
   void finish();
 
-  // The user confirmed Cancel during the run: it stops at the next record,
-  // and the wizard is to close once it has ended.
+  // Cancel on the progress page: without a run the wizard closes once the
+  // user confirms (true). During a run a confirmed Cancel stops it at the
+  // next record and the wizard closes once it has ended (stopping()); the
+  // page stays meanwhile (false).
+  bool cancel(const wizard_prompts& prompts);
+  // The user confirmed Cancel during the run.
   void request_stop();
   bool stopping() const { return close_when_done_; }
   // What the user is told when the wizard closes after a stop.

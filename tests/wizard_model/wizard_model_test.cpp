@@ -29,6 +29,7 @@
 #include "error_handler.hpp"
 #include "ora_error_texts.hpp"
 #include "wizard_error_list.hpp"
+#include "wizard_exit.hpp"
 
 namespace {
 
@@ -269,8 +270,14 @@ TEST_F(WizardModelTest, CancelStopsTheRunAndSaysWhatIsPartial) {
   run.start();
   for (int tick = 0; tick < 3000 && converter_.status().records_done < 10 && !run.poll().finished; ++tick)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  run.request_stop();
+  // No keeps the run going; Yes stops it, and the page stays until it has.
+  EXPECT_FALSE(run.cancel(prompts));
+  EXPECT_FALSE(run.stopping());
+  prompts.answers = {true};
+  EXPECT_FALSE(run.cancel(prompts));
   EXPECT_TRUE(run.stopping());
+  EXPECT_FALSE(run.cancel(prompts));  // asked once only
+  EXPECT_EQ(prompts.shown, std::vector<std::string>(2, std::string("question: ") + exit_question));
   while (!run.poll().finished) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   run.finish();
   ASSERT_TRUE(converter_.last_run().cancelled);
@@ -285,6 +292,10 @@ TEST_F(WizardModelTest, NothingChosenRunsNothing) {
   nothing_chosen_ = true;
   errors_.add("from an earlier run");
   run_model run(settings_, converter_, errors_, nothing_chosen_);
+  recorded_prompts prompts;
+  EXPECT_FALSE(run.cancel(prompts));
+  prompts.answers = {true};
+  EXPECT_TRUE(run.cancel(prompts));
   run.start();
   EXPECT_FALSE(run.running());
   EXPECT_TRUE(run.poll().finished);
