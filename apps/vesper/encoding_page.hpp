@@ -2,12 +2,8 @@
 // keeps the one each file names).
 #pragma once
 
-#include <map>
-
+#include "encoding_model.hpp"
 #include "wizard_page.hpp"
-
-class QComboBox;
-struct vesper_settings;
 
 class encoding_page : public wizard_page {
   Q_OBJECT
@@ -23,11 +19,6 @@ class encoding_page : public wizard_page {
 
  private:
   void store();
-  void fill_list(QComboBox& list);
-  // The list's row of driver byte or code page `code`; 0 (Default) when none.
-  int row_of(const QComboBox& list, int code) const;
 
-  vesper_settings& settings_;
-  // Driver bytes not listed, to the listed byte that reads alike.
-  std::map<int, int> same_as_;
+  encoding_model model_;
 };

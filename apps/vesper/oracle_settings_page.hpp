@@ -1,19 +1,17 @@
 // Page 2: the Oracle server, database name and login; Next connects.
 #pragma once
 
+#include "oracle_login_model.hpp"
 #include "wizard_page.hpp"
 
 class QLineEdit;
-class vesper_converter;
 class wizard_boxes;
-struct vesper_settings;
 
 class oracle_settings_page : public wizard_page {
   Q_OBJECT
 
  public:
-  static constexpr const char* no_database = "You should enter Oracle database name";
-  static constexpr const char* connecting = "Connecting to Oracle server.\r\nPlease wait...";
+  static constexpr const char* no_database = oracle_login_model::no_database;
 
   oracle_settings_page(vesper_settings& settings, vesper_converter& converter);
 
@@ -21,10 +19,9 @@ class oracle_settings_page : public wizard_page {
   int on_back() override;
   void store_settings();
 
-  // Connects the converter to its `dest` on a worker thread while the
-  // connecting window shows. A failure is shown in `boxes`; false then.
-  static bool connect_oracle(const vesper_settings& settings, vesper_converter& converter, const wizard_boxes& boxes,
-                             QWidget* parent);
+  // What runs a connection: on a worker thread while the connecting window
+  // shows over `parent`.
+  static oracle_login_model::busy_runner connecting_window(const wizard_boxes& boxes, QWidget* parent);
 
  protected:
   void page_init() override;
@@ -32,6 +29,5 @@ class oracle_settings_page : public wizard_page {
  private:
   QLineEdit* add_edit(class QFormLayout* form, const char* label, int id);
 
-  vesper_settings& settings_;
-  vesper_converter& converter_;
+  oracle_login_model model_;
 };

@@ -9,19 +9,16 @@
 
 #include "gui_text.hpp"
 #include "tk_logger.hpp"
-#include "tk_printable_name.hpp"
-#include "vesper_converter.hpp"
-#include "vesper_settings.hpp"
 #include "wizard_shell.hpp"
 
 namespace {
 enum control { table_line = 1323, bar = 1321 };
 }
 
-progress_page::progress_page(vesper_settings& settings, vesper_converter& converter, const bool& nothing_chosen)
+progress_page::progress_page(vesper_settings& settings, vesper_converter& converter, wizard_error_list& errors,
+                             const bool& nothing_chosen)
     : wizard_page(buttons::none, wizard_shell::default_help_topic, "Step 5 of 5", "Database conversion is in progress"),
-      settings_(settings), converter_(converter),
-      nothing_chosen_(nothing_chosen),
+      model_(settings, converter, errors, nothing_chosen),
       timer_(new QTimer(this)) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel("Database conversion is in progress. Please wait until wizard completes\n"
@@ -42,18 +39,7 @@ progress_page::~progress_page() { stop_run(); }
 void progress_page::stop_run() {
   if (!running()) return;
   timer_->stop();
-  converter_.request_cancel();
-  while (!finished_) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  worker_.join();
-}
-
-int progress_page::bar_position(std::uint32_t tables, std::uint32_t tables_done, std::uint32_t records,
-                                std::uint32_t records_done) {
-  if (tables == 0) return 0;
-  // 64 bits: a table of over 42 million records would overflow the product.
-  const std::uint64_t finished = std::uint64_t(tables_done) * 100 / tables;
-  const std::uint64_t current = records == 0 ? 0 : std::uint64_t(records_done) * 100 / records / tables;
-  return static_cast<int>(finished + current);
+  model_.stop([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); });
 }
 
 void progress_page::page_init() {
@@ -63,51 +49,33 @@ void progress_page::page_init() {
   shell().enable_button(QWizard::FinishButton, false);
   control<QProgressBar>(bar)->setValue(0);
   if (running()) return;
-  shell().clear_errors();
-  converter_.clear_cancel();
-  finished_ = false;
-  if (nothing_chosen_) {
-    tk_log(3, "No table was selected: nothing to convert");
-    finished_ = true;
-  } else {
-    worker_ = std::thread([this] {
-      converter_.run(settings_, lines_);
-      finished_ = true;
-    });
-  }
+  model_.start();
   timer_->start();
 }
 
 void progress_page::on_timer() {
-  const run_status& status = converter_.status();
-  control<QProgressBar>(bar)->setValue(
-      bar_position(status.tables_total, status.table_index, status.records_total, status.records_done));
-  const std::u16string table = status.current_table();
-  control<QLabel>(table_line)->setText(table.empty() ? QString()
-                                                     : QString("Processing table '%1'").arg(to_qstring(table)));
-  if (finished_) finish_run();
+  const run_model::progress now = model_.poll();
+  control<QProgressBar>(bar)->setValue(now.bar);
+  control<QLabel>(table_line)->setText(now.table.empty() ? QString()
+                                                         : QString("Processing table '%1'").arg(to_qstring(now.table)));
+  if (now.finished) finish_run();
 }
 
 void progress_page::finish_run() {
   timer_->stop();
-  if (worker_.joinable()) worker_.join();
-  if (close_when_done_) {
+  model_.finish();
+  if (model_.stopping()) {
     // The user leaves the wizard, but must learn what the stop left behind.
-    const std::string partial = converter_.last_run().partial_table_note();
-    shell().boxes().message("The conversion was cancelled." + (partial.empty() ? std::string() : "\n\n" + partial));
+    shell().boxes().message(model_.stopped_text());
     shell().close_now();
     return;
   }
   shell().next();
 }
 
+// The run stops at the next record; the wizard closes when it has.
 bool progress_page::on_cancel() {
-  if (!running()) return wizard_page::on_cancel();
-  if (close_when_done_ || !wizard_page::on_cancel()) return false;
-  // The run stops at the next record; the wizard closes when it has.
-  tk_log(3, "The user cancelled the conversion");
-  close_when_done_ = true;
-  converter_.request_cancel();
-  shell().enable_button(QWizard::CancelButton, false);
-  return false;
+  const bool close = model_.cancel(boxes());
+  if (model_.stopping()) shell().enable_button(QWizard::CancelButton, false);
+  return close;
 }

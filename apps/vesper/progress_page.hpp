@@ -1,38 +1,29 @@
-// Page 6: runs the conversion on a worker thread and shows its progress,
-// polled from the converter every 200 ms; moves on to the finish page by
-// itself when the run has ended. Cancel asks, then stops the run at the
-// next record and closes the wizard once the run has ended.
+// Page 6: shows the run's progress, polled from its model every 200 ms;
+// moves on to the finish page by itself when the run has ended. Cancel
+// asks, then stops the run at the next record and closes the wizard once
+// the run has ended.
 #pragma once
 
-#include <atomic>
-#include <cstdint>
-#include <thread>
-
-#include "run_presenter.hpp"
+#include "run_model.hpp"
 #include "wizard_page.hpp"
 
 class QTimer;
-class vesper_converter;
-struct vesper_settings;
 
 class progress_page : public wizard_page {
   Q_OBJECT
 
  public:
-  static constexpr int tick_ms = 200;
+  static constexpr int tick_ms = run_model::tick_ms;
 
-  // `nothing_chosen`: the user went on with no table; the run is left out.
-  progress_page(vesper_settings& settings, vesper_converter& converter, const bool& nothing_chosen);
+  // `errors`: the list the run's problems go to; `nothing_chosen`: the user
+  // went on with no table, and the run is left out.
+  progress_page(vesper_settings& settings, vesper_converter& converter, wizard_error_list& errors,
+                const bool& nothing_chosen);
   ~progress_page() override;
-
-  // The bar's position for `tables_done` of `tables` finished and
-  // `records_done` of `records` of the current table processed.
-  static int bar_position(std::uint32_t tables, std::uint32_t tables_done, std::uint32_t records,
-                          std::uint32_t records_done);
 
   bool isComplete() const override { return false; }
   bool on_cancel() override;
-  bool running() const { return worker_.joinable(); }
+  bool running() const { return model_.running(); }
   // The program is closing: a run still going is told to stop and waited
   // for, its dialogs answered meanwhile.
   void stop_run();
@@ -44,12 +35,6 @@ class progress_page : public wizard_page {
   void on_timer();
   void finish_run();
 
-  vesper_settings& settings_;
-  vesper_converter& converter_;
-  const bool& nothing_chosen_;
+  run_model model_;
   QTimer* timer_;
-  run_quiet_presenter lines_;  // the page shows the run its own way
-  std::atomic<bool> finished_{false};  // the run (or the lack of one) is over
-  std::thread worker_;
-  bool close_when_done_ = false;
 };

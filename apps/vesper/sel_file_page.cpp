@@ -10,36 +10,29 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <filesystem>
 
 #include "gui_text.hpp"
-#include "tk_file_name.hpp"
 #include "tk_logger.hpp"
-#include "vesper_settings.hpp"
 #include "wizard_boxes.hpp"
 
 namespace {
-constexpr int edit_limit = 260;
 enum control {
   folder = 1003, browse = 1107, as_is = 1204, definitions = 1228, skip_deleted = 1202, upper = 1203, resume_run = 1229,
   row_by_row = 1230, batch_rows = 1231, commit_rows = 1232
 };
-// As the agent's --batch= and --commit= take them.
-constexpr int max_batch_rows = 100000;
-constexpr int max_commit_rows = 100000000;
 // The radio buttons of the modes 0 (overwrite), 1 (merge), 2 (skip) and 3 (sync).
 constexpr int mode_buttons[] = {1329, 1330, 1331, 1332};
 constexpr std::uint32_t mode_count = sizeof mode_buttons / sizeof mode_buttons[0];
 }  // namespace
 
 sel_file_page::sel_file_page(vesper_settings& settings)
-    : wizard_page(buttons::back_next, 1020, "Step 2 of 5", "Conversion settings"), settings_(settings) {
+    : wizard_page(buttons::back_next, 1020, "Step 2 of 5", "Conversion settings"), model_(settings) {
   auto* layout = new QVBoxLayout(this);
   auto* label = new QLabel("&DBF database folder:");
   layout->addWidget(label);
   auto* row = new QHBoxLayout;
   auto* path = numbered(new QLineEdit, folder);
-  path->setMaxLength(edit_limit);
+  path->setMaxLength(int(folder_model::edit_limit));
   label->setBuddy(path);
   row->addWidget(path);
   auto* browse_button = numbered(new QPushButton("Bro&wse..."), browse);
@@ -69,8 +62,8 @@ sel_file_page::sel_file_page(vesper_settings& settings)
   add_check(loading_column, "&Insert each record with its own statement (row by row)", row_by_row)
       ->setToolTip("Slower: one round trip or more per record instead of one per batch of records.");
   auto* sizes = new QHBoxLayout;
-  add_count(sizes, "Records per b&atch:", batch_rows, 1, max_batch_rows, "");
-  add_count(sizes, "Records &per commit:", commit_rows, 0, max_commit_rows, "every batch");
+  add_count(sizes, "Records per b&atch:", batch_rows, 1, int(folder_model::max_batch_rows), "");
+  add_count(sizes, "Records &per commit:", commit_rows, 0, int(folder_model::max_commit_rows), "every batch");
   loading_column->addLayout(sizes);
   layout->addWidget(loading);
   // Looked up once the group is the page's: the sizes are idle row by row.
@@ -102,19 +95,19 @@ QCheckBox* sel_file_page::add_check(QLayout* layout, const char* text, int id) {
 
 void sel_file_page::page_init() {
   tk_log(2, "sel_file_page::page_init");
-  control<QCheckBox>(as_is)->setChecked(settings_.logicals_as_is);
-  control<QCheckBox>(definitions)->setChecked(settings_.definitions_only);
-  control<QCheckBox>(skip_deleted)->setChecked(settings_.skip_deleted);
-  control<QCheckBox>(upper)->setChecked(settings_.upper_case);
-  control<QCheckBox>(resume_run)->setChecked(settings_.resume);
-  control<QSpinBox>(batch_rows)->setValue(static_cast<int>(settings_.batch_rows));
-  control<QSpinBox>(commit_rows)->setValue(static_cast<int>(settings_.commit_rows));
-  control<QCheckBox>(row_by_row)->setChecked(settings_.row_by_row());
-  control<QSpinBox>(batch_rows)->setEnabled(!settings_.row_by_row());
-  control<QSpinBox>(commit_rows)->setEnabled(!settings_.row_by_row());
-  const auto mode = static_cast<std::uint32_t>(settings_.existing_tables);
-  control<QRadioButton>(mode_buttons[mode < mode_count ? mode : 0])->setChecked(true);
-  if (!settings_.folder.empty()) control<QLineEdit>(folder)->setText(to_qstring(tk_file_wname(settings_.folder).full_path()));
+  model_.load();
+  control<QCheckBox>(as_is)->setChecked(model_.logicals_as_is);
+  control<QCheckBox>(definitions)->setChecked(model_.definitions_only);
+  control<QCheckBox>(skip_deleted)->setChecked(model_.skip_deleted);
+  control<QCheckBox>(upper)->setChecked(model_.upper_case);
+  control<QCheckBox>(resume_run)->setChecked(model_.resume);
+  control<QSpinBox>(batch_rows)->setValue(static_cast<int>(model_.batch_rows));
+  control<QSpinBox>(commit_rows)->setValue(static_cast<int>(model_.commit_rows));
+  control<QCheckBox>(row_by_row)->setChecked(model_.row_by_row);
+  control<QSpinBox>(batch_rows)->setEnabled(model_.sizes_enabled());
+  control<QSpinBox>(commit_rows)->setEnabled(model_.sizes_enabled());
+  control<QRadioButton>(mode_buttons[static_cast<std::uint32_t>(model_.existing_tables)])->setChecked(true);
+  if (!model_.folder.empty()) control<QLineEdit>(folder)->setText(to_qstring(model_.folder));
 }
 
 void sel_file_page::on_browse_src() {
@@ -124,19 +117,18 @@ void sel_file_page::on_browse_src() {
 }
 
 void sel_file_page::store() {
-  settings_.folder = to_u16(control<QLineEdit>(folder)->text());
-  settings_.logicals_as_is = control<QCheckBox>(as_is)->isChecked();
-  settings_.definitions_only = control<QCheckBox>(definitions)->isChecked();
-  settings_.skip_deleted = control<QCheckBox>(skip_deleted)->isChecked();
-  settings_.upper_case = control<QCheckBox>(upper)->isChecked();
-  settings_.resume = control<QCheckBox>(resume_run)->isChecked();
-  settings_.insert =
-      control<QCheckBox>(row_by_row)->isChecked() ? insert_path::row_by_row : insert_path::bound_batches;
-  settings_.batch_rows = static_cast<std::uint32_t>(control<QSpinBox>(batch_rows)->value());
-  settings_.commit_rows = static_cast<std::uint32_t>(control<QSpinBox>(commit_rows)->value());
+  model_.folder = to_u16(control<QLineEdit>(folder)->text());
+  model_.logicals_as_is = control<QCheckBox>(as_is)->isChecked();
+  model_.definitions_only = control<QCheckBox>(definitions)->isChecked();
+  model_.skip_deleted = control<QCheckBox>(skip_deleted)->isChecked();
+  model_.upper_case = control<QCheckBox>(upper)->isChecked();
+  model_.resume = control<QCheckBox>(resume_run)->isChecked();
+  model_.row_by_row = control<QCheckBox>(row_by_row)->isChecked();
+  model_.batch_rows = static_cast<std::uint32_t>(control<QSpinBox>(batch_rows)->value());
+  model_.commit_rows = static_cast<std::uint32_t>(control<QSpinBox>(commit_rows)->value());
   for (std::uint32_t mode = 0; mode < mode_count; ++mode) {
     if (control<QRadioButton>(mode_buttons[mode])->isChecked()) {
-      settings_.existing_tables = static_cast<existing_table_mode>(mode);
+      model_.existing_tables = static_cast<existing_table_mode>(mode);
       break;
     }
   }
@@ -144,22 +136,11 @@ void sel_file_page::store() {
 
 int sel_file_page::on_next() {
   store();
-  if (settings_.folder.empty()) {
-    boxes().message(no_path);
-    return -1;
-  }
-  const std::filesystem::path path = control<QLineEdit>(folder)->text().toStdString();
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) return 0;
-  if (std::filesystem::exists(path, ignored)) {
-    boxes().error(file_path);
-    return -1;
-  }
-  boxes().error(missing_path);
-  return -1;
+  return model_.next(boxes()) ? 0 : -1;
 }
 
 int sel_file_page::on_back() {
   store();
+  model_.back();
   return 0;
 }

@@ -1,18 +1,18 @@
 // Page 3: the DBF folder and how its tables are converted.
 #pragma once
 
+#include "folder_model.hpp"
 #include "wizard_page.hpp"
 
 class QCheckBox;
-struct vesper_settings;
 
 class sel_file_page : public wizard_page {
   Q_OBJECT
 
  public:
-  static constexpr const char* no_path = "You should enter path to DBF file(s)";
-  static constexpr const char* file_path = "You should enter path to DBF file(s), not a file name";
-  static constexpr const char* missing_path = "Path to DBF database does not exist.\nPlease verify the correct path was given.";
+  static constexpr const char* no_path = folder_model::no_path;
+  static constexpr const char* file_path = folder_model::file_path;
+  static constexpr const char* missing_path = folder_model::missing_path;
 
   explicit sel_file_page(vesper_settings& settings);
 
@@ -28,5 +28,5 @@ class sel_file_page : public wizard_page {
   QCheckBox* add_check(class QLayout* layout, const char* text, int id);
   void add_count(class QBoxLayout* layout, const char* text, int id, int lowest, int highest, const char* none);
 
-  vesper_settings& settings_;
+  folder_model model_;
 };

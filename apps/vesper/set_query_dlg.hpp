@@ -1,11 +1,11 @@
-// The query dialog ("Add Query"): a name to keep a SELECT text under, the
-// text itself, and Test Query, which has the connected Oracle database
-// parse it. Queries are kept in the tables page and in profiles; the run
-// converts tables only.
+// The query dialog ("Add Query") on the screen: the name and text fields,
+// OK, Cancel, Help and Test Query; what they do is the query model's.
 #pragma once
 
 #include <QDialog>
 #include <string>
+
+#include "query_model.hpp"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -16,20 +16,7 @@ class set_query_dlg : public QDialog {
   Q_OBJECT
 
  public:
-  enum class shape { empty, wrong, select };
   enum control { name_id = 1019, text_id = 1020, test_id = 129, help_id = 9 };
-  static constexpr int help_context = 1024;
-  static constexpr int name_limit = 2048;
-  static constexpr int text_limit = 10000;
-  static constexpr const char* no_name = "Table name is empty!";
-  static constexpr const char* no_query = "Query is empty!";
-  static constexpr const char* not_select = "The query must start with SELECT.";
-  static constexpr const char* correct = "The query is correct.";
-  // The answer to a query the server refused, with where to ask for help.
-  static std::string syntax_error();
-  // What Test Query says of a query the server refuses for another reason
-  // than its syntax: Oracle's own message.
-  static std::string refused(const std::string& why);
 
   // `shell`: the wizard, for its boxes and help (borrowed). `database`:
   // where Test Query runs it (borrowed; may be null when not connected).
@@ -37,14 +24,9 @@ class set_query_dlg : public QDialog {
   set_query_dlg(wizard_shell& shell, udb_database* database, const std::u16string& name, const std::u16string& text,
                 QWidget* parent = nullptr);
 
-  // Empty text; a text that (after leading blanks and line breaks) does not
-  // begin with SELECT in any case; or a SELECT, then without those blanks
-  // in `query`.
-  static shape check_query(const std::u16string& text, std::u16string& query);
-
   // After OK: the name and the checked SELECT text.
-  std::u16string name() const { return name_; }
-  std::u16string query() const { return query_; }
+  std::u16string name() const { return model_.result_name(); }
+  std::u16string query() const { return model_.result_query(); }
 
   void accept() override;
   void on_test_query();
@@ -53,13 +35,11 @@ class set_query_dlg : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  std::u16string entered_text() const;
-  bool checked_query(std::u16string& query) const;
+  // The fields into the model.
+  void read_fields();
 
   wizard_shell& shell_;
-  udb_database* database_;
+  query_model model_;
   QLineEdit* name_edit_;
   QPlainTextEdit* text_edit_;
-  std::u16string name_;
-  std::u16string query_;
 };

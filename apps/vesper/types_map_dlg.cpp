@@ -19,10 +19,7 @@
 #include <algorithm>
 
 #include "gui_text.hpp"
-#include "ora_logical_column.hpp"
-#include "tk_exception.hpp"
 #include "tk_logger.hpp"
-#include "udb_schema.hpp"
 #include "wizard_shell.hpp"
 
 namespace {
@@ -39,60 +36,15 @@ void keep_place_when_hidden(QWidget* widget) {
   widget->setSizePolicy(policy);
 }
 
-// The number in an edit; text that is not a number reads 0.
-std::int32_t number_in(const QLineEdit* edit) {
-  bool ok = false;
-  const int value = edit->text().trimmed().toInt(&ok);
-  return ok ? value : 0;
-}
-
-QString positive_or_empty(std::int32_t value) { return value > 0 ? QString::number(value) : QString(); }
-
-// A length counts where the type text shows it ("VARCHAR2(32)").
-bool same_column(const ora_field_mutator& a, const ora_field_mutator& b) {
-  return a.new_name == b.new_name && a.type.text() == b.type.text() && a.default_value == b.default_value;
-}
-
-bool same_field(const ora_field_mutator& a, const ora_field_mutator& b) {
-  return same_column(a, b) && a.status == b.status;
-}
-
-QString nullability(const t_ftd& c) {
-  if (c.auto_increment) return "auto_increment";
-  return c.b_not_null ? "NOT NULL" : "NULL";
-}
-
-// The attributes of `type` in the types file; none when it cannot be read
-// (the page reads both files before it opens the dialog).
-std::vector<std::u16string> attributes_of(const std::u16string& type) {
-  try {
-    return ora_db_mutator::get_type_attributes(type);
-  } catch (const tk_exception& e) {
-    tk_log(3, "%s", e.message);
-    return {};
-  }
-}
-
-bool lists(const std::vector<std::u16string>& attributes, const QString& wanted) {
-  return std::any_of(attributes.begin(), attributes.end(), [&](const std::u16string& a) {
-    return to_qstring(a).compare(wanted, Qt::CaseInsensitive) == 0;
-  });
-}
-
 }  // namespace
 
 types_map_dlg::types_map_dlg(wizard_shell& shell, ora_db_mutator& mutator, const std::u16string& table,
                              const udb_schema& schema, bool logicals_as_is, QWidget* parent)
-    : QDialog(parent), shell_(shell), mutator_(mutator), table_(table), logicals_as_is_(logicals_as_is) {
+    : QDialog(parent), shell_(shell), model_(mutator, table, schema, logicals_as_is) {
   tk_log(2, "types_map_dlg::types_map_dlg");
   setWindowTitle("Edit Table");
-  if (const ora_table_mutator* stored = mutator_.table(table)) {
-    working_.new_name = stored->new_name;
-    for (const auto& [name, field] : stored->fields) working_.fields[name] = std::make_unique<ora_field_mutator>(*field);
-  }
-  initial_name_ = working_.new_name.empty() ? table : working_.new_name;
   build_controls();
-  fill_list(schema);
+  fill_list();
   fit_to_contents();
 }
 
@@ -153,7 +105,7 @@ void types_map_dlg::build_controls() {
   buttons->button(QDialogButtonBox::Help)->setObjectName(QString::number(help_id));
   connect(buttons, &QDialogButtonBox::accepted, this, &types_map_dlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &types_map_dlg::reject);
-  connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { shell_.display_help(help_context); });
+  connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { shell_.display_help(table_edit_model::help_context); });
   layout->addWidget(buttons);
   connect(type_, &QComboBox::currentIndexChanged, this, &types_map_dlg::on_type_chosen);
   connect(list_, &QTreeWidget::currentItemChanged, this, &types_map_dlg::on_current_changed);
@@ -202,32 +154,23 @@ bool types_map_dlg::eventFilter(QObject* watched, QEvent* event) {
   if (watched != list_->viewport() || !press) return QDialog::eventFilter(watched, event);
   const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
   const int row = list_->indexOfTopLevelItem(list_->itemAt(at));
-  if (row < 0 || row == shown_row_ || shown_row_ < 0) return QDialog::eventFilter(watched, event);
-  return !store_row(shown_row_);
+  if (row < 0 || row == model_.shown_row || model_.shown_row < 0) return QDialog::eventFilter(watched, event);
+  return !store_row(model_.shown_row);
 }
 
-void types_map_dlg::fill_list(const udb_schema& schema) {
+void types_map_dlg::fill_list() {
   tk_log(2, "types_map_dlg::on_init");
-  table_name_->setText(to_qstring(initial_name_));
-  for (std::size_t i = 0; i < schema.size(); ++i) {
-    columns_.push_back({schema[i].name, ora_db_mutator::make_default_field(schema[i], logicals_as_is_),
-                        schema[i].vartype == VT_BOOL});
-    const ora_field_mutator& shown = effective(static_cast<int>(i));
-    auto* item = new QTreeWidgetItem(
-        QStringList{to_qstring(shown.new_name), to_qstring(shown.type.text()), to_qstring(shown.default_value),
-                    nullability(schema[i])});
+  table_name_->setText(to_qstring(model_.table_name));
+  for (std::size_t i = 0; i < model_.row_count(); ++i) {
+    const table_edit_model::list_row shown = model_.row(i);
+    auto* item = new QTreeWidgetItem(QStringList{to_qstring(shown.name), to_qstring(shown.type),
+                                                 to_qstring(shown.default_value), to_qstring(shown.nullability)});
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(0, shown.status == ora_field_mutator::deleted ? Qt::Unchecked : Qt::Checked);
+    item->setCheckState(0, model_.kept[i] ? Qt::Checked : Qt::Unchecked);
     list_->addTopLevelItem(item);
   }
   fit_columns();
   if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
-}
-
-const ora_field_mutator& types_map_dlg::effective(int row) const {
-  const column& c = columns_[static_cast<std::size_t>(row)];
-  const ora_field_mutator* m = working_.field(c.source);
-  return m ? *m : c.initial;
 }
 
 int types_map_dlg::current_row() const { return list_->indexOfTopLevelItem(list_->currentItem()); }
@@ -235,8 +178,7 @@ int types_map_dlg::current_row() const { return list_->indexOfTopLevelItem(list_
 void types_map_dlg::on_current_changed(QTreeWidgetItem* now, QTreeWidgetItem* before) {
   if (moving_back_) return;
   const int row = list_->indexOfTopLevelItem(now);
-  tk_log(1, "b_selected_now=%d, b_selected_before=%d", now != nullptr, before != nullptr);
-  if (before && shown_row_ >= 0 && !store_row(shown_row_)) {
+  if (before && model_.shown_row >= 0 && !store_row(model_.shown_row)) {
     // The edits cannot be kept: the selection stays where they are.
     moving_back_ = true;
     list_->setCurrentItem(before);
@@ -244,158 +186,74 @@ void types_map_dlg::on_current_changed(QTreeWidgetItem* now, QTreeWidgetItem* be
     return;
   }
   if (row < 0) return;
-  tk_log(1, "Row #%d is selected", row);
   show_row(row);
 }
 
 void types_map_dlg::show_row(int row) {
-  shown_row_ = row;
-  const column& c = columns_[static_cast<std::size_t>(row)];
-  const ora_field_mutator& shown = effective(row);
-  field_name_->setText(to_qstring(shown.new_name));
-  default_->setText(to_qstring(shown.default_value));
-  const std::int32_t length = shown.type.length > 0 ? shown.type.length : shown.length;
-  size_edits_[length_field]->setText(positive_or_empty(length));
-  size_edits_[precision_field]->setText(positive_or_empty(shown.type.precision));
-  size_edits_[scale_field]->setText(positive_or_empty(shown.type.scale));
-  set_available_conversions(shown, c);
+  model_.show_row(static_cast<std::size_t>(row));
+  field_name_->setText(to_qstring(model_.field_name));
+  default_->setText(to_qstring(model_.default_value));
+  show_sizes();
+  const QSignalBlocker quiet(type_);
+  type_->clear();
+  for (const std::u16string& type : model_.types) type_->addItem(to_qstring(type));
+  type_->setMaxVisibleItems(type_->count());
+  type_->setCurrentIndex(0);
   show_ctrl();
 }
 
-// The column's own type first, then its default one and the types the map
-// file allows in place of that default, so that a retyped column can be
-// given its default type back.
-void types_map_dlg::set_available_conversions(const ora_field_mutator& shown, const column& c) {
-  tk_log(2, "types_map_dlg::set_available_conversions");
-  tk_log(1, "schema.size()=%d", columns_.size());
-  const std::u16string current = shown.type.text();
-  tk_log(1, "selected_field_type.type=%s", current);
-  std::vector<std::u16string> types{current, c.initial.type.text()};
-  try {
-    for (const std::u16string& type : ora_db_mutator::get_mapped_types(c.initial.type.text())) types.push_back(type);
-  } catch (const tk_exception& e) {
-    tk_log(3, "%s", e.message);
-  }
-  const QSignalBlocker quiet(type_);
-  type_->clear();
-  for (const std::u16string& type : types) {
-    if (type_->findText(to_qstring(type)) >= 0) continue;
-    tk_log(1, "Adding->%s", type);
-    type_->addItem(to_qstring(type));
-  }
-  type_->setMaxVisibleItems(type_->count());
-  type_->setCurrentIndex(0);
+void types_map_dlg::read_panel() {
+  model_.field_name = to_u16(field_name_->text());
+  model_.type = to_u16(type_->currentText());
+  model_.default_value = to_u16(default_->text());
+  model_.length = to_u16(size_edits_[length_field]->text());
+  model_.precision = to_u16(size_edits_[precision_field]->text());
+  model_.scale = to_u16(size_edits_[scale_field]->text());
+}
+
+void types_map_dlg::show_sizes() {
+  size_edits_[length_field]->setText(to_qstring(model_.length));
+  size_edits_[precision_field]->setText(to_qstring(model_.precision));
+  size_edits_[scale_field]->setText(to_qstring(model_.scale));
 }
 
 void types_map_dlg::show_ctrl() {
-  const std::vector<std::u16string> attributes = attributes_of(to_u16(type_->currentText()));
-  const bool length = lists(attributes, "LENGTH");
-  const bool numeric = lists(attributes, "PRECISION") && lists(attributes, "SCALE");
-  const bool shown[] = {length, numeric, numeric};
+  const bool numeric = model_.has_precision_scale();
+  const bool shown[] = {model_.has_length(), numeric, numeric};
   for (int i = 0; i < 3; ++i) {
-    tk_log(1, "types_map_dlg::show_ctrl(%d=%d)", size_edits_[i]->objectName().toInt(), shown[i]);
     size_labels_[i]->setVisible(shown[i]);
     size_edits_[i]->setVisible(shown[i]);
   }
 }
 
-// A type that names its sizes ("NUMBER(19,0)") brings them into the fields.
 void types_map_dlg::on_type_chosen() {
-  const ora_native_type chosen = ora_native_type::parse(to_u16(type_->currentText()));
-  if (chosen.length > 0) size_edits_[length_field]->setText(QString::number(chosen.length));
-  if (chosen.precision > 0) {
-    size_edits_[precision_field]->setText(QString::number(chosen.precision));
-    size_edits_[scale_field]->setText(QString::number(chosen.scale));
-  }
+  read_panel();
+  model_.choose_type(to_u16(type_->currentText()));
+  show_sizes();
   show_ctrl();
 }
 
-bool types_map_dlg::store_current_row() { return shown_row_ < 0 || store_row(shown_row_); }
+bool types_map_dlg::store_current_row() { return model_.shown_row < 0 || store_row(model_.shown_row); }
 
+// The list shows what was stored.
 bool types_map_dlg::store_row(int row) {
-  const std::u16string name = to_u16(field_name_->text().trimmed());
-  if (name.empty()) {
-    shell_.boxes().message(empty_name);
-    return false;
-  }
-  const bool has_length = !size_edits_[length_field]->isHidden();
-  const bool has_numbers = !size_edits_[precision_field]->isHidden();
-  const std::int32_t length = has_length ? number_in(size_edits_[length_field]) : 0;
-  if (has_length && length <= 0) {
-    shell_.boxes().message(bad_length);
-    return false;
-  }
-  ora_native_type type = ora_native_type::parse(to_u16(type_->currentText()));
-  if (has_numbers) {
-    type.precision = number_in(size_edits_[precision_field]);
-    type.scale = number_in(size_edits_[scale_field]);
-  }
-  if (has_length) type.length = length;
-  // The run would keep the column's own type: the choice is refused here.
-  if (columns_[static_cast<std::size_t>(row)].logical &&
-      ora_logical_column(type, logicals_as_is_).how() == ora_logical_column::plan::refused) {
-    shell_.boxes().message(logical_refused);
-    return false;
-  }
-  ora_field_mutator edited = effective(row);
-  edited.new_name = name;
-  edited.set_type(type.text(), length);
-  edited.default_value = to_u16(default_->text());
-  if (same_column(edited, effective(row))) return true;
-  const std::u16string& source = columns_[static_cast<std::size_t>(row)].source;
-  const std::uint32_t status = effective(row).status;
-  ora_field_mutator& stored = working_.update_field(source, name, type.text(), length);
-  stored.default_value = edited.default_value;
-  if (status == ora_field_mutator::deleted) stored.status = status;
+  read_panel();
+  if (!model_.store_shown_row(shell_.boxes())) return false;
+  const table_edit_model::list_row stored = model_.row(static_cast<std::size_t>(row));
   QTreeWidgetItem* item = list_->topLevelItem(row);
-  item->setText(0, to_qstring(name));
-  item->setText(1, to_qstring(stored.type.text()));
+  item->setText(0, to_qstring(stored.name));
+  item->setText(1, to_qstring(stored.type));
   item->setText(2, to_qstring(stored.default_value));
   fit_columns();
   return true;
 }
 
-void types_map_dlg::apply_check_boxes() {
-  for (int row = 0; row < list_->topLevelItemCount(); ++row) {
-    const column& c = columns_[static_cast<std::size_t>(row)];
-    const bool keep = list_->topLevelItem(row)->checkState(0) == Qt::Checked;
-    ora_field_mutator* m = working_.field(c.source);
-    if (!keep) {
-      if (!m) m = (working_.fields[c.source] = std::make_unique<ora_field_mutator>(c.initial)).get();
-      m->status = ora_field_mutator::deleted;
-    } else if (m && same_column(*m, c.initial)) {
-      working_.fields.erase(c.source);
-    } else if (m) {
-      m->status = ora_field_mutator::changed;
-    }
-  }
-}
-
-bool types_map_dlg::differs_from(const ora_table_mutator* stored) const {
-  if (!stored) return !working_.fields.empty() || !working_.new_name.empty();
-  if (stored->fields.size() != working_.fields.size() || stored->new_name != working_.new_name) return true;
-  for (const auto& [name, field] : working_.fields) {
-    const ora_field_mutator* before = stored->field(name);
-    if (!before || !same_field(*before, *field)) return true;
-  }
-  return false;
-}
-
 void types_map_dlg::accept() {
   tk_log(2, "types_map_dlg::on_ok");
   if (!store_current_row()) return;
-  const std::u16string name = to_u16(table_name_->text().trimmed());
-  if (name.empty()) {
-    shell_.boxes().message(empty_name);
-    return;
-  }
-  apply_check_boxes();
-  working_.new_name = name == table_ ? std::u16string() : name;
-  const ora_table_mutator* stored = mutator_.table(table_);
-  if (differs_from(stored)) {
-    ora_table_mutator& target = mutator_.table_for_update(table_);
-    target.new_name = working_.new_name;
-    target.fields = std::move(working_.fields);
-  }
-  QDialog::accept();
+  model_.table_name = to_u16(table_name_->text());
+  for (int row = 0; row < list_->topLevelItemCount(); ++row)
+    model_.kept[static_cast<std::size_t>(row)] = list_->topLevelItem(row)->checkState(0) == Qt::Checked;
+  // The shown row was stored above: the model finds nothing new in it.
+  if (model_.accept(shell_.boxes())) QDialog::accept();
 }

@@ -1,6 +1,5 @@
-// The wizard program from start to end: the converter with the stored
-// settings, the quick launch from a profile named on the command line, the
-// shell with its pages, and the settings written back when it closes. It
+// The wizard program on the screen: the session (settings, converter,
+// quick launch, exit status) with the shell and its pages around it. It
 // hands the shell to the error handler's presenter for as long as the
 // shell lives.
 #pragma once
@@ -9,13 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "vesper_settings.hpp"
 #include "wizard_boxes.hpp"
+#include "wizard_session.hpp"
 
 class error_handler;
 class progress_page;
-class vesper_converter;
-class vesper_settings_store;
 class wizard_shell;
 
 class vesper_app {
@@ -40,28 +37,22 @@ class vesper_app {
   // The status the last run earns, as the agent's: 0 every table whole, 1
   // with warnings, 2 tables or records failed, 255 not all converted (a
   // stop, or no table chosen).
-  int run_status_code() const;
+  int run_status_code() const { return session_->run_status_code(); }
   // The wizard window; there is none until open() has got that far.
   bool has_shell() const { return shell_ != nullptr; }
   wizard_shell& shell() { return *shell_; }
-  vesper_converter& converter() { return *converter_; }
-  vesper_settings& settings() { return settings_; }
+  vesper_converter& converter() { return session_->converter(); }
+  vesper_settings& settings() { return session_->settings(); }
 
  private:
-  bool quick_launch(const QString& profile);
   void add_pages(bool quick);
-  void store_settings();
   void close_shell();
 
   error_handler& handler_;
   options options_;
-  vesper_settings settings_;
-  std::unique_ptr<vesper_settings_store> store_;
-  std::unique_ptr<vesper_converter> converter_;
+  std::unique_ptr<wizard_session> session_;
   std::unique_ptr<wizard_shell> shell_;
   progress_page* progress_ = nullptr;  // owned by the shell
   wizard_boxes no_window_;  // what is shown before the shell exists
-  bool nothing_chosen_ = false;
   int exit_code_ = 0;
-  bool opened_ = false;  // the settings are written back only once they were used
 };

@@ -8,18 +8,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "dbf_container.hpp"
-#include "dbf_database.hpp"
-#include "dbf_field_properties.hpp"
-#include "dbf_recordset.hpp"
-#include "ora_database.hpp"
-#include "set_query_dlg.hpp"
-#include "types_map_dlg.hpp"
 #include "gui_text.hpp"
-#include "page_errors.hpp"
+#include "set_query_dlg.hpp"
 #include "tk_logger.hpp"
-#include "tk_printable_name.hpp"
-#include "tk_reporter.hpp"
+#include "types_map_dlg.hpp"
+#include "udb_schema.hpp"
 #include "vesper_converter.hpp"
 #include "vesper_settings.hpp"
 #include "wizard_shell.hpp"
@@ -29,23 +22,15 @@ enum control {
   available = 1317, selected = 1318, add = 1101, add_all = 1102, remove_one = 1111, remove_all = 1110, add_query = 1114
 };
 
-// An entry's text is what the user reads; the table or query it stands
-// for is its data.
-std::u16string name_of(const QListWidgetItem* item) { return to_u16(item->data(Qt::UserRole).toString()); }
-
-int find_exact(QListWidget* list, const QString& name) {
-  for (int row = 0; row < list->count(); ++row)
-    if (list->item(row)->data(Qt::UserRole).toString() == name) return row;
-  return -1;
-}
+// The row to keep current after `row` left a list that now has `count` rows.
+int row_after(int row, std::size_t count) { return count == 0 ? -1 : std::min(row, int(count) - 1); }
 
 bool is_enter(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter; }
 }  // namespace
 
 vpx_sel_tables_page::vpx_sel_tables_page(vesper_settings& settings, vesper_converter& converter, bool& nothing_chosen)
     : wizard_page(buttons::back_next, 1015, "Step 4 of 5", "Select tables to convert"),
-      settings_(settings), converter_(converter),
-      nothing_chosen_(nothing_chosen) {
+      converter_(converter), model_(settings, converter, nothing_chosen) {
   // Going on from here starts the run: Back is off on the progress page.
   setCommitPage(true);
   auto* layout = new QVBoxLayout(this);
@@ -101,115 +86,53 @@ bool vpx_sel_tables_page::eventFilter(QObject* watched, QEvent* event) {
   return wizard_page::eventFilter(watched, event);
 }
 
-// A query is marked, for it is kept with the settings but never converted;
-// a table renamed in Edit Table shows the name it will have in Oracle.
-QString vpx_sel_tables_page::label_of(const std::u16string& name) const {
-  if (is_query(name)) return to_qstring(name) + " (query)";
-  const ora_table_mutator* changes = converter_.customisation().table(name);
-  if (changes && !changes->new_name.empty()) return to_qstring(changes->new_name) + " (" + to_qstring(name) + ")";
-  return to_qstring(name);
+// An entry's text is what the user reads; the table or query it stands
+// for is its data.
+void vpx_sel_tables_page::fill(QListWidget* list, const std::vector<std::u16string>& names, int row) {
+  list->clear();
+  for (const std::u16string& name : names) {
+    auto* item = new QListWidgetItem(to_qstring(model_.label_of(name)));
+    item->setData(Qt::UserRole, to_qstring(name));
+    list->addItem(item);
+  }
+  if (row >= 0 && row < list->count()) list->setCurrentRow(row);
 }
 
-void vpx_sel_tables_page::add_entry(QListWidget* list, const std::u16string& name) {
-  auto* item = new QListWidgetItem(label_of(name));
-  item->setData(Qt::UserRole, to_qstring(name));
-  list->addItem(item);
+void vpx_sel_tables_page::show_lists(int available_row, int selected_row) {
+  fill(control<QListWidget>(available), model_.available(), available_row);
+  fill(control<QListWidget>(selected), model_.selected(), selected_row);
 }
 
 void vpx_sel_tables_page::page_init() {
   tk_log(2, "vpx_sel_tables_page::page_init");
-  std::vector<std::u16string> tables;
-  guarded(converter_.reporter(), boxes(), [&] {
-    dbf_database folder(settings_.folder, settings_.code_page, converter_.reporter());
-    tables = folder.get_tables();
-  });
-  available_queries_ = settings_.unused_queries;
-  selected_queries_.clear();
-  for (const auto& [name, text] : settings_.table_queries)
-    if (!text.empty()) selected_queries_[name] = text;
-  do_page_init(tables);
+  model_.load(boxes());
+  show_lists(0, -1);
   control<QPushButton>(add_query)->show();
-  select_earlier_choice();
-  tk_log(1, "vpx_sel_tables_page::page_init - at the END");
-}
-
-void vpx_sel_tables_page::do_page_init(const std::vector<std::u16string>& tables) {
-  auto* from = control<QListWidget>(available);
-  control<QListWidget>(selected)->clear();
-  from->clear();
-  for (const std::u16string& table : tables) add_entry(from, table);
-  for (const auto& [name, text] : available_queries_) add_entry(from, name);
-  if (from->count() > 0) from->setCurrentRow(0);
-}
-
-// The tables in the order they were chosen, then the queries.
-void vpx_sel_tables_page::select_earlier_choice() {
-  auto* from = control<QListWidget>(available);
-  auto* to = control<QListWidget>(selected);
-  std::vector<std::u16string> names = settings_.tables;
-  for (const auto& [name, text] : settings_.table_queries) names.push_back(name);
-  for (const std::u16string& name : names) {
-    tk_log(1, "Processing '%s'", name);
-    const QString text = to_qstring(name);
-    if (find_exact(to, text) >= 0) continue;
-    if (selected_queries_.count(name)) {
-      add_entry(to, name);
-      continue;
-    }
-    const int row = find_exact(from, text);
-    if (row >= 0) move_entry(from, row, to);
-  }
-}
-
-bool vpx_sel_tables_page::is_query(const std::u16string& name) const {
-  return available_queries_.count(name) || selected_queries_.count(name);
-}
-
-void vpx_sel_tables_page::move_entry(QListWidget* from, int row, QListWidget* to) {
-  QListWidgetItem* item = from->takeItem(row);
-  const std::u16string name = name_of(item);
-  query_map& source = from->objectName() == QString::number(available) ? available_queries_ : selected_queries_;
-  query_map& target = &source == &available_queries_ ? selected_queries_ : available_queries_;
-  if (auto found = source.find(name); found != source.end()) {
-    tk_log(2, "sel_tables_page_ex::do_add_query(%s)", name);
-    target[name] = found->second;
-    source.erase(found);
-  }
-  to->addItem(item);
 }
 
 void vpx_sel_tables_page::on_add() {
-  auto* from = control<QListWidget>(available);
-  const int row = from->currentRow();
+  const int row = control<QListWidget>(available)->currentRow();
   if (row < 0) return;
-  move_entry(from, row, control<QListWidget>(selected));
-  if (from->count() > 0) from->setCurrentRow(std::min(row, from->count() - 1));
+  model_.add(std::size_t(row));
+  show_lists(row_after(row, model_.available().size()), control<QListWidget>(selected)->currentRow());
 }
 
 void vpx_sel_tables_page::on_add_all() {
-  auto* from = control<QListWidget>(available);
-  while (from->count() > 0) move_entry(from, 0, control<QListWidget>(selected));
+  model_.add_all();
+  show_lists(-1, control<QListWidget>(selected)->currentRow());
 }
 
 void vpx_sel_tables_page::on_delete() {
-  auto* to = control<QListWidget>(selected);
-  const int row = to->currentRow();
+  const int row = control<QListWidget>(selected)->currentRow();
   if (row < 0) return;
-  move_entry(to, row, control<QListWidget>(available));
-  if (to->count() > 0)
-    to->setCurrentRow(std::min(row, to->count() - 1));
-  else
-    control<QListWidget>(available)->setCurrentRow(0);
+  model_.remove(std::size_t(row));
+  const int next = row_after(row, model_.selected().size());
+  show_lists(next < 0 ? 0 : control<QListWidget>(available)->currentRow(), next);
 }
 
 void vpx_sel_tables_page::on_del_all() {
-  auto* to = control<QListWidget>(selected);
-  while (to->count() > 0) move_entry(to, 0, control<QListWidget>(available));
-  control<QListWidget>(available)->setCurrentRow(0);
-}
-
-bool vpx_sel_tables_page::is_listed(const QString& name) const {
-  return find_exact(control<QListWidget>(available), name) >= 0 || find_exact(control<QListWidget>(selected), name) >= 0;
+  model_.remove_all();
+  show_lists(0, -1);
 }
 
 // Asks until the query is dropped or its name is new to both lists;
@@ -220,98 +143,50 @@ bool vpx_sel_tables_page::ask_query(std::u16string& name, std::u16string& text, 
     if (dialog.exec() != QDialog::Accepted) return false;
     name = dialog.name();
     text = dialog.query();
-    if (name == old_name || !is_listed(to_qstring(name))) return true;
-    boxes().message(duplicate_name);
+    if (boxes().show(model_.check_query_name(name, old_name))) return true;
   }
 }
 
 void vpx_sel_tables_page::on_add_query() {
   std::u16string name, text;
   if (!ask_query(name, text, {})) return;
-  selected_queries_[name] = text;
-  add_entry(control<QListWidget>(selected), name);
+  model_.add_query(name, text);
+  show_lists(control<QListWidget>(available)->currentRow(), int(model_.selected().size()) - 1);
 }
 
 void vpx_sel_tables_page::on_edit_query() {
-  QListWidgetItem* item = control<QListWidget>(selected)->currentItem();
-  if (!item) {
+  auto* to = control<QListWidget>(selected);
+  const int row = to->currentRow();
+  if (row < 0) {
     tk_log(1, "Nothing is selected!");
     return;
   }
-  const std::u16string old_name = name_of(item);
-  auto found = selected_queries_.find(old_name);
-  if (found == selected_queries_.end()) {
-    tk_log(1, "It's not a query, show type mapping");
+  const std::u16string old_name = model_.selected()[std::size_t(row)];
+  const std::u16string* query = model_.query_text(old_name);
+  if (!query) {
     edit_table(old_name);
-    item->setText(label_of(old_name));
-    return;
+  } else {
+    std::u16string name = old_name, text = *query;
+    if (!ask_query(name, text, old_name)) return;
+    model_.change_query(old_name, name, text);
   }
-  std::u16string name = old_name, text = found->second;
-  if (!ask_query(name, text, old_name)) return;
-  selected_queries_.erase(old_name);
-  selected_queries_[name] = text;
-  item->setData(Qt::UserRole, to_qstring(name));
-  item->setText(label_of(name));
+  // The entry changes in place: a double click on it may still be under way.
+  QListWidgetItem* item = to->item(row);
+  const std::u16string& now = model_.selected()[std::size_t(row)];
+  item->setData(Qt::UserRole, to_qstring(now));
+  item->setText(to_qstring(model_.label_of(now)));
 }
 
-// The map and types files are read first: without them there is nothing
-// to choose from, and the error says which one is missing.
 void vpx_sel_tables_page::edit_table(const std::u16string& table) {
-  tk_log(1, "Ready for types mapping");
-  std::unique_ptr<udb_schema> schema;
-  const bool ready = guarded(converter_.reporter(), boxes(), [&] {
-    ora_db_mutator::get_mapped_types(u"");
-    ora_db_mutator::get_type_attributes(u"");
-    schema = std::make_unique<udb_schema>(columns_as_converted(table));
-  });
-  if (!ready) return;
-  types_map_dlg dialog(shell(), converter_.customisation(), table, *schema, settings_.logicals_as_is, this);
+  const std::unique_ptr<udb_schema> schema = model_.columns_to_edit(table, boxes());
+  if (!schema) return;
+  types_map_dlg dialog(shell(), converter_.customisation(), table, *schema, model_.logicals_as_is(), this);
   dialog.exec();
 }
 
-// The columns as the run creates them, which its customisation names: the
-// long names and defaults of the table's database container or dBASE 7
-// properties. What those files lack is the run's to warn of: here it goes
-// to the trace only.
-udb_schema vpx_sel_tables_page::columns_as_converted(const std::u16string& table) const {
-  tk_log_reporter quiet;
-  dbf_database folder(settings_.folder, settings_.code_page, quiet);
-  const std::unique_ptr<dbf_recordset> source = folder.open_table(table, dbf_recordset::index_files::skip);
-  dbf_container::apply(*source, tk_printable_name_utf8(table));
-  dbf_field_properties::apply(*source, tk_printable_name_utf8(table));
-  return source->schema;
-}
+int vpx_sel_tables_page::on_next() { return model_.next(boxes()) ? 0 : -1; }
 
-void vpx_sel_tables_page::store_queries() {
-  settings_.table_queries = selected_queries_;
-  settings_.unused_queries = available_queries_;
-}
-
-// The tables in the order they were chosen; queries stay in their maps.
-void vpx_sel_tables_page::store_tables() {
-  auto* to = control<QListWidget>(selected);
-  settings_.tables.clear();
-  for (int row = 0; row < to->count(); ++row) {
-    const std::u16string name = name_of(to->item(row));
-    if (!is_query(name)) settings_.tables.push_back(name);
-  }
-}
-
-int vpx_sel_tables_page::on_next() {
-  auto* from = control<QListWidget>(available);
-  auto* to = control<QListWidget>(selected);
-  if (to->count() == 0 && from->count() > 0 && !boxes().question(none_selected, true)) return -1;
-  store_tables();
-  // An empty list would make the run take every table of the folder.
-  nothing_chosen_ = settings_.tables.empty();
-  store_queries();
-  return 0;
-}
-
-// The choice is kept for the way back here, from another folder too (its
-// tables of the same names are chosen again).
 int vpx_sel_tables_page::on_back() {
-  store_tables();
-  store_queries();
+  model_.back();
   return 0;
 }

@@ -1,24 +1,20 @@
 // Page 5: the tables (and the user's queries) to convert, moved between the
-// available and the selected list.
+// available and the selected list; the lists show the tables model.
 #pragma once
 
-#include <map>
 #include <string>
-#include <vector>
 
+#include "tables_model.hpp"
 #include "wizard_page.hpp"
 
 class QListWidget;
-class udb_schema;
-class vesper_converter;
-struct vesper_settings;
 
 class vpx_sel_tables_page : public wizard_page {
   Q_OBJECT
 
  public:
-  static constexpr const char* none_selected = "There are no tables selected. Continue anyway?";
-  static constexpr const char* duplicate_name = "Duplicate table name. Try again.";
+  static constexpr const char* none_selected = tables_model::none_selected;
+  static constexpr const char* duplicate_name = tables_model::duplicate_name;
 
   // `nothing_chosen` is set when the user goes on with no table selected,
   // so that the run converts none rather than every table of the folder.
@@ -43,26 +39,12 @@ class vpx_sel_tables_page : public wizard_page {
   void page_init() override;
 
  private:
-  using query_map = std::map<std::u16string, std::u16string>;
-
-  void do_page_init(const std::vector<std::u16string>& tables);
-  // The entry of table or query `name`, at the end of `list`.
-  void add_entry(QListWidget* list, const std::u16string& name);
-  QString label_of(const std::u16string& name) const;
-  void store_tables();
-  void select_earlier_choice();
-  // Moves row `row` of `from` to the end of `to`, with its query if it is one.
-  void move_entry(QListWidget* from, int row, QListWidget* to);
-  bool is_query(const std::u16string& name) const;
-  bool is_listed(const QString& name) const;
+  // Both lists again from the model, with these rows current (-1: none).
+  void show_lists(int available_row, int selected_row);
+  void fill(QListWidget* list, const std::vector<std::u16string>& names, int row);
   bool ask_query(std::u16string& name, std::u16string& text, const std::u16string& old_name);
   void edit_table(const std::u16string& table);
-  udb_schema columns_as_converted(const std::u16string& table) const;
-  void store_queries();
 
-  vesper_settings& settings_;
   vesper_converter& converter_;
-  bool& nothing_chosen_;
-  query_map available_queries_;
-  query_map selected_queries_;
+  tables_model model_;
 };

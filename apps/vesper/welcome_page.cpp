@@ -7,12 +7,10 @@
 
 #include "page_errors.hpp"
 #include "tk_logger.hpp"
-#include "vesper_converter.hpp"
-#include "vesper_profile_io.hpp"
-#include "vesper_settings.hpp"
+#include "wizard_boxes.hpp"
 
 welcome_page::welcome_page(vesper_settings& settings, vesper_converter& converter)
-    : wizard_page(buttons::next, 1018), settings_(settings), converter_(converter) {
+    : wizard_page(buttons::next, 1018), model_(settings, converter) {
   auto* layout = new QVBoxLayout(this);
   auto* heading = numbered(new QLabel("Welcome to Vesper\nConversion Wizard\n"), 1337);
   QFont bold = heading->font();
@@ -37,8 +35,5 @@ void welcome_page::on_load() {
   const QString filter = profile_filter();
   tk_log(2, "welcome_page_t::on_load(%s)", filter.toStdString());
   const QString path = QFileDialog::getOpenFileName(this, "Select Profile File", {}, filter);
-  if (path.isEmpty()) return;
-  vesper_profile_io profile(settings_, converter_.customisation());
-  if (guarded(converter_.reporter(), boxes(), [&] { profile.load(path.toStdString()); }))
-    tell_log_file_problem(boxes(), profile, settings_.log_file);
+  if (!path.isEmpty()) model_.load_profile(path.toStdString(), boxes());
 }

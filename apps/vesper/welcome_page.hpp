@@ -1,17 +1,13 @@
 // Page 1: the welcome, with the button that loads a profile.
 #pragma once
 
+#include "welcome_model.hpp"
 #include "wizard_page.hpp"
-
-class vesper_converter;
-struct vesper_settings;
 
 class welcome_page : public wizard_page {
   Q_OBJECT
 
  public:
-  static constexpr const char* profile_extension = "vpx";
-
   welcome_page(vesper_settings& settings, vesper_converter& converter);
 
  protected:
@@ -20,6 +16,5 @@ class welcome_page : public wizard_page {
  private:
   void on_load();
 
-  vesper_settings& settings_;
-  vesper_converter& converter_;
+  welcome_model model_;
 };

@@ -11,9 +11,11 @@
 #include <atomic>
 #include <string>
 
+#include "wizard_prompts.hpp"
+
 class QWidget;
 
-class wizard_boxes {
+class wizard_boxes : public wizard_prompts {
  public:
   static constexpr const char* title_text = "Vesper 3.3";
 
@@ -22,10 +24,10 @@ class wizard_boxes {
   wizard_boxes(const wizard_boxes&) = delete;
   wizard_boxes& operator=(const wizard_boxes&) = delete;
 
-  void error(const std::string& text) const;
-  void message(const std::string& text) const;
+  void error(const std::string& text) const override;
+  void message(const std::string& text) const override;
   // True when the user answers Yes; `no_default` makes No the default button.
-  bool question(const std::string& text, bool no_default) const;
+  bool question(const std::string& text, bool no_default) const override;
 
   // The caption of a box or dialog of `kind` ("Error", "Message").
   QString caption(const char* kind) const;

@@ -5,12 +5,9 @@
 
 #include "tk_logger.hpp"
 #include "tk_mail_assertion.hpp"
+#include "wizard_exit.hpp"
 #include "wizard_images.hpp"
 #include "wizard_shell.hpp"
-
-namespace {
-const char* const exit_question = "Are you sure you want to exit the wizard?";
-}
 
 wizard_page::wizard_page(buttons set, int help_context, const QString& title, const QString& subtitle)
     : buttons_(set), help_context_(help_context) {
@@ -43,7 +40,7 @@ void wizard_page::on_set_active() {
 
 bool wizard_page::on_cancel() {
   tk_log(2, "wizard_page::on_cancel");
-  return boxes().question(exit_question, true);
+  return confirm_exit(boxes());
 }
 
 void wizard_page::invert_chbox(int id) {

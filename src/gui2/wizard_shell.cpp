@@ -140,21 +140,6 @@ void wizard_shell::enable_button(WizardButton which, bool enable) {
   if (QAbstractButton* b = button(which)) b->setEnabled(enable);
 }
 
-void wizard_shell::add_error(const std::string& text) {
-  std::lock_guard lock(errors_mutex_);
-  if (errors_.size() < error_list_limit) errors_.push_back(text);
-}
-
-void wizard_shell::clear_errors() {
-  std::lock_guard lock(errors_mutex_);
-  errors_.clear();
-}
-
-std::vector<std::string> wizard_shell::errors() const {
-  std::lock_guard lock(errors_mutex_);
-  return errors_;
-}
-
 wizard_page* wizard_shell::current_wizard_page() const { return qobject_cast<wizard_page*>(currentPage()); }
 
 void wizard_shell::on_page_changed(int) {

@@ -8,11 +8,11 @@
 
 #include <QWizard>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "wizard_boxes.hpp"
+#include "wizard_error_list.hpp"
 
 class wizard_page;
 
@@ -21,7 +21,7 @@ class wizard_shell : public QWizard {
 
  public:
   // Errors and warnings kept for the finish page; later ones are only logged.
-  static constexpr std::size_t error_list_limit = 20;
+  static constexpr std::size_t error_list_limit = wizard_error_list::limit;
   // Help context of a page whose help is the manual's first page.
   static constexpr int default_help_topic = 0;
   static constexpr const char* title_text = wizard_boxes::title_text;
@@ -46,10 +46,12 @@ class wizard_shell : public QWizard {
   void enable_button(WizardButton which, bool enable);
 
   // The run's problems for the finish page (thread-safe).
-  void add_error(const std::string& text);
-  std::vector<std::string> errors() const;
+  void add_error(const std::string& text) { errors_.add(text); }
+  std::vector<std::string> errors() const { return errors_.items(); }
   // Empties the list when a run starts: it tells of that run only.
-  void clear_errors();
+  void clear_errors() { errors_.clear(); }
+  // The list itself, which the run's and the finish page's models share.
+  wizard_error_list& error_list() { return errors_; }
 
   // Closes the wizard without asking (after the user confirmed elsewhere).
   void close_now();
@@ -77,6 +79,5 @@ class wizard_shell : public QWizard {
   QString help_folder_;
   bool placed_ = false;
   wizard_boxes boxes_{this};  // knows whether the window was shown
-  mutable std::mutex errors_mutex_;
-  std::vector<std::string> errors_;
+  wizard_error_list errors_;
 };

@@ -136,17 +136,6 @@ class WizardDialogTest : public QObject {
   void initTestCase() { process_ = std::make_unique<wizard_process>(); }
   void init() { process_->handler.silent = false; }
 
-  void DialogQueryCheckTakesASelectAfterBlanksOnly() {
-    std::u16string query;
-    QCOMPARE(set_query_dlg::check_query(u" \t\r\n  select * from t", query), set_query_dlg::shape::select);
-    QVERIFY(query == u"select * from t");
-    QCOMPARE(set_query_dlg::check_query(u"SELEC", query), set_query_dlg::shape::wrong);
-    QCOMPARE(set_query_dlg::check_query(u"WITH a AS (SELECT 1 FROM dual) SELECT * FROM a", query),
-             set_query_dlg::shape::wrong);
-    QCOMPARE(set_query_dlg::check_query(u"  \n ", query), set_query_dlg::shape::wrong);
-    QCOMPARE(set_query_dlg::check_query(u"", query), set_query_dlg::shape::empty);
-  }
-
   // OK asks for the name before it looks at the query, and stays open
   // after each message.
   void DialogQueryOkChecksTheNameFirstThenTheQuery() {
@@ -197,7 +186,7 @@ class WizardDialogTest : public QObject {
     QTest::mouseClick(world.control<QPushButton>(1114), Qt::LeftButton);
     QCOMPARE(world.boxes.seen().size(), std::size_t(4));
     QCOMPARE(world.boxes.seen()[0].text, QString("The query cannot be run:\nORA-00942: table or view does not exist"));
-    const QString syntax = QString::fromStdString(set_query_dlg::syntax_error()) + "\n\nORA-00";
+    const QString syntax = QString::fromStdString(query_model::syntax_error()) + "\n\nORA-00";
     QVERIFY2(world.boxes.seen()[1].text.startsWith(syntax), qPrintable(world.boxes.seen()[1].text));
     QCOMPARE(world.boxes.seen()[2].text, QString("The query is correct."));
     QCOMPARE(world.boxes.seen()[3].text, QString("Duplicate table name. Try again."));

@@ -421,15 +421,6 @@ class WizardPageTest : public QObject {
       QVERIFY(shell.screen()->availableGeometry().contains(
           QRect(shell.button(which)->mapToGlobal(QPoint()), shell.button(which)->size())));
   }
-
-  void PageProgressBarFormula() {
-    QCOMPARE(progress_page::bar_position(4, 1, 200, 100), 37);
-    QCOMPARE(progress_page::bar_position(0, 0, 0, 0), 0);
-    QCOMPARE(progress_page::bar_position(3, 1, 0, 0), 33);
-    QCOMPARE(progress_page::bar_position(1, 0, 10, 10), 100);
-    // A table of four billion records: the product must not wrap.
-    QCOMPARE(progress_page::bar_position(2, 1, 4000000000u, 3000000000u), 87);
-  }
 };
 
 QTEST_MAIN(WizardPageTest)
