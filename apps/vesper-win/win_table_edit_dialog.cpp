@@ -92,17 +92,26 @@ bool win_table_edit_dialog::store_row(int row) {
 }
 
 // Before the selection leaves the shown row its fields are stored; when
-// that is refused the selection does not move.
+// that is refused the selection does not move. A list may first deselect
+// the shown row, then select the new one (a click), or the other way round
+// (LVM_SETITEMSTATE): either step asks, and a refusal covers the rest of
+// that change, so that the user is told once.
 bool win_table_edit_dialog::on_list_notify(const NMHDR& header, LONG_PTR& result) {
   if (filling_ || (header.code != LVN_ITEMCHANGING && header.code != LVN_ITEMCHANGED)) return false;
   const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
   if (!(change.uChanged & LVIF_STATE) || change.iItem < 0) return false;
   const bool was = change.uOldState & LVIS_SELECTED, is = change.uNewState & LVIS_SELECTED;
-  if (header.code == LVN_ITEMCHANGING && was && !is && change.iItem == shown_row()) {
-    result = store_row(shown_row()) ? FALSE : TRUE;
+  const int shown = shown_row();
+  const bool leaving = (was && !is && change.iItem == shown) || (is && !was && change.iItem != shown);
+  if (header.code == LVN_ITEMCHANGING && leaving && shown >= 0) {
+    if (!refusing_ && !store_row(shown)) {
+      refusing_ = true;
+      ::PostMessageW(window(), change_over, 0, 0);
+    }
+    result = refusing_ ? TRUE : FALSE;
     return true;
   }
-  if (header.code == LVN_ITEMCHANGED && is && !was && change.iItem != shown_row()) show_row(change.iItem);
+  if (header.code == LVN_ITEMCHANGED && is && !was && change.iItem != shown) show_row(change.iItem);
   return false;
 }
 
@@ -119,6 +128,9 @@ INT_PTR win_table_edit_dialog::on_message(UINT message, WPARAM wparam, LPARAM lp
   switch (message) {
     case WM_INITDIALOG:
       on_init();
+      return TRUE;
+    case change_over:
+      refusing_ = false;
       return TRUE;
     case WM_NOTIFY: {
       const NMHDR& header = *reinterpret_cast<const NMHDR*>(lparam);

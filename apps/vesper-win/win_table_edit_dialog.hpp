@@ -36,4 +36,7 @@ class win_table_edit_dialog : public win_dialog {
   win_shell& shell_;
   table_edit_access& model_;
   bool filling_ = false;
+  // A change of row was refused; cleared once the list's change is over.
+  bool refusing_ = false;
+  static constexpr UINT change_over = WM_APP + 3;
 };
