@@ -5,8 +5,7 @@
 
 namespace {
 
-// Wizard97's sizes at 96 DPI: watermark 164 x 314, header 49 x 49.
-constexpr int watermark_width = 164, watermark_height = 314, header_size = 49;
+constexpr int header_size = 49;
 
 struct rgb {
   int r, g, b;
@@ -44,20 +43,13 @@ bool on_mark(int x, int y, int left, int top, int size) {
   const int stroke = size / 7 + 1;
   const int middle = size / 2;
   const int reach = v * middle / size;  // how far each stroke has come in
+  if (2 * reach + stroke > size) return false;  // the strokes have met: the tip
   return (u >= reach && u < reach + stroke) || (u <= size - 1 - reach && u > size - 1 - reach - stroke);
 }
 
 }  // namespace
 
-int win_images::screen_dpi() {
-  HDC screen = ::GetDC(nullptr);
-  const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ::ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
-HBITMAP win_images::watermark(int dpi) {
-  const int width = ::MulDiv(watermark_width, dpi, 96), height = ::MulDiv(watermark_height, dpi, 96);
+HBITMAP win_images::watermark(int width, int height) {
   const int mark = width / 2, left = (width - mark) / 2, top = height / 5;
   return paint(width, height, [&](int x, int y) {
     if (on_mark(x, y, left, top, mark)) return mix(accent, accent, 0, 1);
@@ -65,8 +57,8 @@ HBITMAP win_images::watermark(int dpi) {
   });
 }
 
-HBITMAP win_images::header(int dpi) {
-  const int size = ::MulDiv(header_size, dpi, 96);
+HBITMAP win_images::header() {
+  const int size = header_size;
   const int mark = size * 3 / 5, offset = (size - mark) / 2;
   return paint(size, size, [&](int x, int y) {
     if (on_mark(x, y, offset, offset, mark)) return mix(accent, accent, 0, 1);

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "win_text.hpp"
 
 void win_list_view::set_up(const std::vector<std::string>& headings, bool checks) const {
@@ -70,13 +72,22 @@ int win_list_view::column_count() const {
   return header ? Header_GetItemCount(header) : 0;
 }
 
+// A column is as wide as its heading's text with a margin on each side, or
+// its widest cell, whichever is wider; the last one also fills the list.
 void win_list_view::fit_columns() const {
   const int columns = column_count();
+  const int margin = 2 * ListView_GetStringWidth(list_, L"M");
+  HWND header = ListView_GetHeader(list_);
   for (int c = 0; c < columns; ++c) {
+    wchar_t heading[128] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = heading;
+    item.cchTextMax = 128;
+    Header_GetItem(header, c, &item);
     ListView_SetColumnWidth(list_, c, LVSCW_AUTOSIZE);
-    const int by_text = ListView_GetColumnWidth(list_, c);
-    ListView_SetColumnWidth(list_, c, LVSCW_AUTOSIZE_USEHEADER);
-    // The last column's USEHEADER width fills the list; the others take the wider.
-    if (c + 1 < columns && by_text > ListView_GetColumnWidth(list_, c)) ListView_SetColumnWidth(list_, c, by_text);
+    const int wanted = std::max(ListView_GetColumnWidth(list_, c), ListView_GetStringWidth(list_, heading) + margin);
+    ListView_SetColumnWidth(list_, c, c + 1 < columns ? wanted : LVSCW_AUTOSIZE_USEHEADER);
+    if (c + 1 == columns && ListView_GetColumnWidth(list_, c) < wanted) ListView_SetColumnWidth(list_, c, wanted);
   }
 }

@@ -1,6 +1,7 @@
 #include "win_page.hpp"
 
 #include "tk_logger.hpp"
+#include "win_resource.h"
 #include "win_shell.hpp"
 #include "win_text.hpp"
 #include "wizard_exit.hpp"
@@ -34,6 +35,9 @@ HPROPSHEETPAGE win_page::create(win_shell& shell) {
   page.pszTemplate = MAKEINTRESOURCEW(dialog_);
   page.pfnDlgProc = &win_page::procedure;
   page.lParam = reinterpret_cast<LPARAM>(this);
+  // A wizard's window takes its title from the page shown.
+  page.dwFlags = PSP_USETITLE;
+  page.pszTitle = shell.caption().c_str();
   if (title_.empty()) {
     page.dwFlags |= PSP_HIDEHEADER;
   } else {
@@ -51,6 +55,26 @@ const wizard_prompts& win_page::boxes() const { return shell_->boxes(); }
 bool win_page::on_cancel() {
   tk_log(2, "wizard_page::on_cancel");
   return confirm_exit(boxes());
+}
+
+// The welcome and finish pages are white, as Wizard97's exterior pages are;
+// the inner pages keep the dialog colour.
+INT_PTR win_page::exterior_colour(UINT message, HDC context) const {
+  if (!title_.empty()) return FALSE;
+  if (message != WM_CTLCOLORDLG) {
+    ::SetBkColor(context, ::GetSysColor(COLOR_WINDOW));
+    ::SetTextColor(context, ::GetSysColor(COLOR_WINDOWTEXT));
+  }
+  return reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_WINDOW));
+}
+
+// An exterior page's picture, drawn at the size its place has at this DPI.
+void win_page::show_watermark() {
+  HWND place = item(IDC_WATERMARK);
+  RECT area{};
+  if (!place || !::GetClientRect(place, &area) || area.right <= 0 || area.bottom <= 0) return;
+  ::SendMessageW(place, STM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(shell_->watermark(area.right, area.bottom)));
 }
 
 void win_page::activate() {
@@ -85,6 +109,7 @@ INT_PTR win_page::on_sheet_notify(const NMHDR& header) {
 INT_PTR win_page::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG:
+      show_watermark();
       on_init();
       return TRUE;
     case WM_COMMAND:
@@ -93,6 +118,10 @@ INT_PTR win_page::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_TIMER:
       on_timer(wparam);
       return TRUE;
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return exterior_colour(message, reinterpret_cast<HDC>(wparam));
     case WM_NOTIFY: {
       const NMHDR& header = *reinterpret_cast<const NMHDR*>(lparam);
       if (header.hwndFrom == sheet()) return on_sheet_notify(header);

@@ -52,6 +52,8 @@ class win_page : public win_dialog {
   INT_PTR on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
   INT_PTR on_sheet_notify(const NMHDR& header);
   void activate();
+  void show_watermark();
+  INT_PTR exterior_colour(UINT message, HDC context) const;
   static INT_PTR CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   int dialog_;

@@ -29,6 +29,8 @@
 #define IDC_ERROR_LIST 1016
 #define IDC_SAVE_SETTINGS 1116
 #define IDC_COPY 1108
+// The welcome and finish pages' picture, beside their text.
+#define IDC_WATERMARK 1400
 
 // Oracle page (and Edit Table's name fields, which share 1003 and 1004).
 #define IDC_SERVER 1003

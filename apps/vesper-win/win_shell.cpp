@@ -37,7 +37,8 @@ win_shell::win_shell(const wizard_prompts* prompts, std::wstring help_folder)
         return result > 32;
       }),
       prompts_(prompts),
-      help_folder_(help_folder.empty() ? program_folder() + L"\\help" : std::move(help_folder)) {}
+      help_folder_(help_folder.empty() ? program_folder() + L"\\help" : std::move(help_folder)),
+      caption_(win_wide(win_boxes::title_text)) {}
 
 win_shell::~win_shell() {
   destroy();
@@ -47,19 +48,25 @@ win_shell::~win_shell() {
   if (icon_) ::DestroyIcon(icon_);
 }
 
+HBITMAP win_shell::watermark(int width, int height) {
+  BITMAP made{};
+  if (watermark_ && ::GetObjectW(watermark_, sizeof made, &made) && made.bmWidth == width && made.bmHeight == height)
+    return watermark_;
+  if (watermark_) ::DeleteObject(watermark_);
+  watermark_ = win_images::watermark(width, height);
+  return watermark_;
+}
+
 void win_shell::add_page(std::unique_ptr<win_page> page) { pages_.push_back(std::move(page)); }
 
 PROPSHEETHEADERW win_shell::header(bool modeless, std::vector<HPROPSHEETPAGE>& pages) {
-  const int dpi = win_images::screen_dpi();
-  if (!watermark_) watermark_ = win_images::watermark(dpi);
-  if (!header_image_) header_image_ = win_images::header(dpi);
+  if (!header_image_) header_image_ = win_images::header();
   for (auto& page : pages_) pages.push_back(page->create(*this));
   PROPSHEETHEADERW sheet{};
   sheet.dwSize = sizeof sheet;
-  sheet.dwFlags = PSH_WIZARD97 | PSH_WATERMARK | PSH_HEADER | PSH_USEHBMWATERMARK | PSH_USEHBMHEADER | PSH_HASHELP |
-                  PSH_STRETCHWATERMARK | (modeless ? PSH_MODELESS : 0);
+  sheet.dwFlags = PSH_WIZARD97 | PSH_HEADER | PSH_USEHBMHEADER | PSH_HASHELP | (modeless ? PSH_MODELESS : 0);
   sheet.hInstance = ::GetModuleHandleW(nullptr);
-  sheet.hbmWatermark = watermark_;
+  sheet.pszCaption = caption_.c_str();
   sheet.hbmHeader = header_image_;
   sheet.nPages = static_cast<UINT>(pages.size());
   sheet.phpage = pages.data();
@@ -98,7 +105,7 @@ void win_shell::page_activated(win_page& page, HWND sheet) {
   current_ = &page;
   if (window_ == sheet && own_boxes_.window()) return;
   window_ = sheet;
-  ::SetWindowTextW(sheet, win_wide(win_boxes::title_text).c_str());
+  ::SetWindowTextW(sheet, caption_.c_str());
   if (!icon_) icon_ = win_images::icon(::GetSystemMetrics(SM_CXSMICON));
   ::SendMessageW(sheet, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   ::SendMessageW(sheet, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
@@ -120,7 +127,12 @@ void win_shell::centre() {
   ::SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void win_shell::go_to(const win_page& page) { PropSheet_SetCurSel(window_, page.handle(), 0); }
+// The sheet is drawn again whole: going from an inner page to the finish
+// page by itself, it would leave the header's band over the watermark.
+void win_shell::go_to(const win_page& page) {
+  PropSheet_SetCurSel(window_, page.handle(), 0);
+  ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
 
 void win_shell::enable_button(int id, bool enabled) {
   tk_log(1, "wizard_shell::enable_button(%d)", id);

@@ -46,6 +46,10 @@ class win_shell {
   const win_boxes& own_boxes() const { return own_boxes_; }
   wizard_error_list& error_list() { return errors_; }
   bool is_initialized() const { return window_ != nullptr; }
+  // The exterior pages' picture at `width` x `height` pixels (kept by the shell).
+  HBITMAP watermark(int width, int height);
+  // The window's title, "Vesper 3.3".
+  const std::wstring& caption() const { return caption_; }
 
   // A page became the current one: the first time, the window gets its
   // title and icon and the middle of the screen.
@@ -70,6 +74,7 @@ class win_shell {
 
   const wizard_prompts* prompts_;
   std::wstring help_folder_;
+  std::wstring caption_;
   win_boxes own_boxes_;
   wizard_error_list errors_;
   std::vector<std::unique_ptr<win_page>> pages_;

@@ -39,9 +39,9 @@ void CALLBACK look_for_dialog(HWND, UINT, UINT_PTR, DWORD) {
 
 }  // namespace
 
-win_wizard_driver::win_wizard_driver(const std::string& settings_path)
+win_wizard_driver::win_wizard_driver(const std::string& settings_path, bool real_boxes)
     : handler(ora_error_texts::count(), ora_error_texts::table()),
-      app(handler, {settings_path, {}, &prompts}) {}
+      app(handler, {settings_path, {}, real_boxes ? nullptr : &prompts}) {}
 
 win_wizard_driver::~win_wizard_driver() {
   if (pending.timer) ::KillTimer(nullptr, pending.timer);

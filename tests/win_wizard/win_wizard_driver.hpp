@@ -36,8 +36,9 @@ class recorded_prompts : public wizard_prompts {
 
 class win_wizard_driver {
  public:
-  // `settings_path`: a registry key standing in for the user's own.
-  explicit win_wizard_driver(const std::string& settings_path);
+  // `settings_path`: a registry key standing in for the user's own;
+  // `real_boxes`: the wizard's own message boxes rather than the recording.
+  explicit win_wizard_driver(const std::string& settings_path, bool real_boxes = false);
   ~win_wizard_driver();
 
   // Opens the wizard (no quick launch) and shows its sheet.
