@@ -91,18 +91,18 @@ void win_tables_page::on_command(int id, int code) {
   }
 }
 
-// A double click, Enter or F2 on a selected entry edits it; a double click
-// or Enter on an available one adds it.
+// A double click or Enter on an entry (LVN_ITEMACTIVATE), or F2 on a
+// selected one: a selected entry is edited, an available one added.
 bool win_tables_page::on_notify(const NMHDR& header, LONG_PTR& result) {
-  const bool activate = header.code == NM_DBLCLK || header.code == LVN_ITEMACTIVATE;
+  const bool activated = header.code == LVN_ITEMACTIVATE;
   const bool f2 = header.code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_F2;
   result = 0;
-  if (header.idFrom == IDC_SELECTED && (header.code == LVN_ITEMACTIVATE || f2)) {
+  if (header.idFrom == IDC_SELECTED && (activated || f2)) {
     edit_selected(current(IDC_SELECTED));
     return true;
   }
-  if (header.idFrom == IDC_AVAILABLE && activate) {
-    if (header.code == LVN_ITEMACTIVATE) on_add();
+  if (header.idFrom == IDC_AVAILABLE && activated) {
+    on_add();
     return true;
   }
   return false;

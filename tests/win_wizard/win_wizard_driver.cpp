@@ -48,8 +48,8 @@ win_wizard_driver::~win_wizard_driver() {
   pending = {};
 }
 
-void win_wizard_driver::open() {
-  if (!app.open({})) return;
+void win_wizard_driver::open(const std::vector<std::string>& arguments) {
+  if (!app.open(arguments)) return;
   sheet = app.show_modeless();
   pump_for(100);
 }

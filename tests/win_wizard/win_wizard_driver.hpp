@@ -41,8 +41,8 @@ class win_wizard_driver {
   explicit win_wizard_driver(const std::string& settings_path, bool real_boxes = false);
   ~win_wizard_driver();
 
-  // Opens the wizard (no quick launch) and shows its sheet.
-  void open();
+  // Opens the wizard and shows its sheet; `arguments`: a quick launch's profile.
+  void open(const std::vector<std::string>& arguments = {});
   bool closed() const;
   // The current page's index (0 welcome ... 6 finish), -1 once closed.
   int page_index() const;

@@ -12,6 +12,7 @@
 #include "oracle_login_model.hpp"
 #include "test_platform.hpp"
 #include "tk_win_text.hpp"
+#include "win_finish_page.hpp"
 #include "win_resource.h"
 #include "win_wizard_driver.hpp"
 #include "wizard_exit.hpp"
@@ -34,18 +35,24 @@ class WinWizardTest : public ::testing::Test {
   // A key of its own per test, standing in for the user's settings: the
   // tests may run side by side in one Wine prefix.
   void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(new_emulation("oracle"));
     settings_key_ = std::string("Software\\Tolvane\\VesperWinWizardTest\\") +
                     ::testing::UnitTest::GetInstance()->current_test_info()->name();
     ::RegDeleteTreeW(HKEY_CURRENT_USER, tk_win_wide(settings_key_).c_str());
-    root_ = std::filesystem::temp_directory_path() / ("vesper-win-" + std::to_string(std::random_device{}()));
-    std::filesystem::create_directories(root_ / "oracle");
-    test_set_environment("OCIEMU_HOME", (root_ / "oracle").string());
-    ASSERT_EQ(test_run_command(test_shell_quoted(VESPER_TEST_OCIEMU_TOOL) + " create-service XE scott tiger >" +
-                               test_null_device + " 2>&1"),
-              0);
     wizard_ = std::make_unique<win_wizard_driver>(std::string("HKEY_CURRENT_USER\\") + settings_key_);
     wizard_->open();
     ASSERT_EQ(wizard_->page_index(), welcome);
+  }
+
+  // An empty emulation home in `name`, where the programs find it.
+  void new_emulation(const std::string& name) {
+    if (root_.empty())
+      root_ = std::filesystem::temp_directory_path() / ("vesper-win-" + std::to_string(std::random_device{}()));
+    std::filesystem::create_directories(root_ / name);
+    test_set_environment("OCIEMU_HOME", (root_ / name).string());
+    ASSERT_EQ(test_run_command(test_shell_quoted(VESPER_TEST_OCIEMU_TOOL) + " create-service XE scott tiger >" +
+                               test_null_device + " 2>&1"),
+              0);
   }
 
   void TearDown() override {
@@ -211,6 +218,33 @@ TEST_F(WinWizardTest, EditTableRenameAndRetypeReachOracle) {
   EXPECT_NE(shape.find("RENAMED\tVARCHAR2\t60\n"), std::string::npos) << shape;
   EXPECT_EQ(shape.find(first_name + "\t"), std::string::npos) << shape;
   EXPECT_EQ(sql("SELECT TABLE_NAME FROM USER_TABLES").find("ORDLINES"), std::string::npos);
+}
+
+// Save Settings on the finish page, then the saved profile on the command
+// line: the wizard connects and converts at once, with only the progress
+// and finish pages, and its status is the run's.
+TEST_F(WinWizardTest, QuickLaunchConvertsWithTheSavedProfile) {
+  walk_to_tables();
+  wizard_->select_row(IDC_AVAILABLE, wizard_->row_of(IDC_AVAILABLE, "supplier"));
+  wizard_->click(IDC_ADD);
+  ASSERT_EQ(wizard_->rows(IDC_SELECTED).size(), 1u);
+  run_to_finish();
+  const std::string profile = (root_ / "job").string();
+  ASSERT_TRUE(wizard_->app.finish_page()->store_profile(profile)) << shown();
+  wizard_->press(PSBTN_FINISH);
+  wizard_.reset();
+
+  ASSERT_NO_FATAL_FAILURE(new_emulation("second"));
+  wizard_ = std::make_unique<win_wizard_driver>(std::string("HKEY_CURRENT_USER\\") + settings_key_);
+  // The Load dialog's filter shows it: the profiles' extension was added.
+  wizard_->open({profile + ".vpx"});
+  ASSERT_FALSE(wizard_->closed()) << shown();
+  EXPECT_EQ(PropSheet_IndexToHwnd(wizard_->sheet, 2), nullptr);
+  ASSERT_TRUE(wizard_->pump_until([&] { return wizard_->page_index() == 1; }, run_timeout_ms)) << shown();
+  EXPECT_EQ(count("SUPPLIER"), "5");
+  EXPECT_EQ(count("USER_TABLES"), "1");
+  wizard_->press(PSBTN_FINISH);
+  EXPECT_EQ(wizard_->app.run_status_code(), 0);
 }
 
 }  // namespace
