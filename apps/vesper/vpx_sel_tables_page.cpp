@@ -30,7 +30,7 @@ bool is_enter(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.
 
 vpx_sel_tables_page::vpx_sel_tables_page(vesper_settings& settings, vesper_converter& converter, bool& nothing_chosen)
     : wizard_page(buttons::back_next, 1015, "Step 4 of 5", "Select tables to convert"),
-      converter_(converter), model_(settings, converter, nothing_chosen) {
+      settings_(settings), converter_(converter), model_(settings, converter, nothing_chosen) {
   // Going on from here starts the run: Back is off on the progress page.
   setCommitPage(true);
   auto* layout = new QVBoxLayout(this);
@@ -180,7 +180,7 @@ void vpx_sel_tables_page::on_edit_query() {
 void vpx_sel_tables_page::edit_table(const std::u16string& table) {
   const std::unique_ptr<udb_schema> schema = model_.columns_to_edit(table, boxes());
   if (!schema) return;
-  types_map_dlg dialog(shell(), converter_.customisation(), table, *schema, model_.logicals_as_is(), this);
+  types_map_dlg dialog(shell(), converter_.customisation(), table, *schema, model_.logicals_as_is(), this, &settings_);
   dialog.exec();
 }
 

@@ -45,6 +45,7 @@ class vpx_sel_tables_page : public wizard_page {
   bool ask_query(std::u16string& name, std::u16string& text, const std::u16string& old_name);
   void edit_table(const std::u16string& table);
 
+  vesper_settings& settings_;  // the sync keys Edit Table marks
   vesper_converter& converter_;
   tables_model model_;
 };

@@ -3,6 +3,7 @@
 // the run polled on its worker thread, against a fresh emulation home.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <filesystem>
@@ -528,6 +529,58 @@ TEST_F(WizardModelTest, EditTableChangesReachOracle) {
   std::string dropped_name;
   for (const char16_t c : dropped) dropped_name += char(c);
   EXPECT_EQ(shape.find(dropped_name), std::string::npos) << shape;
+}
+
+// Key marks are offered in sync mode only; they show the settings' key
+// (names compared without case), a marked field removed from the table is
+// refused, and OK stores the marks as the table's key in the settings,
+// where --key and a profile put it. Marks left as they were keep the key
+// as given; none left clears it.
+TEST_F(WizardModelTest, EditTableKeyMarksAreTheTablesSyncKey) {
+  recorded_prompts prompts;
+  ASSERT_TRUE(log_in(prompts));
+  settings_.folder = std::filesystem::path(VESPER_TEST_SAMPLES).u16string();
+  tables_model tables(settings_, converter_, nothing_chosen_);
+  tables.load(prompts);
+  const std::unique_ptr<udb_schema> columns = tables.columns_to_edit(u"ordlines", prompts);
+  ASSERT_NE(columns, nullptr);
+  ASSERT_GE(columns->size(), 3u);
+  const std::u16string first = (*columns)[0].name, second = (*columns)[1].name;
+  auto lower = [](std::u16string text) {
+    for (char16_t& c : text)
+      if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+    return text;
+  };
+
+  settings_.sync_keys[u"ORDLINES"] = {lower(second), lower(first)};
+  EXPECT_FALSE(table_edit_model(converter_.customisation(), u"ordlines", *columns, false, &settings_).keys_shown());
+  settings_.existing_tables = existing_table_mode::sync;
+  {
+    table_edit_model edit(converter_.customisation(), u"ordlines", *columns, false, &settings_);
+    ASSERT_TRUE(edit.keys_shown());
+    EXPECT_TRUE(edit.key[0] && edit.key[1]);
+    EXPECT_EQ(std::count(edit.key.begin(), edit.key.end(), true), 2);
+    ASSERT_TRUE(edit.accept(prompts));
+    EXPECT_EQ(settings_.sync_keys.at(u"ORDLINES"), (std::vector<std::u16string>{lower(second), lower(first)}));
+  }
+  {
+    table_edit_model edit(converter_.customisation(), u"ordlines", *columns, false, &settings_);
+    edit.key[1] = false;
+    edit.kept[0] = false;
+    EXPECT_FALSE(edit.accept(prompts));
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{std::string("message: ") + table_edit_model::key_dropped}));
+    EXPECT_EQ(converter_.customisation().table(u"ordlines"), nullptr);
+    EXPECT_EQ(settings_.sync_keys.size(), 1u);
+    edit.kept[0] = true;
+    ASSERT_TRUE(edit.accept(prompts));
+    EXPECT_EQ(settings_.sync_keys, (std::map<std::u16string, std::vector<std::u16string>>{{u"ordlines", {first}}}));
+  }
+  {
+    table_edit_model edit(converter_.customisation(), u"ordlines", *columns, false, &settings_);
+    edit.key.assign(edit.key.size(), false);
+    ASSERT_TRUE(edit.accept(prompts));
+    EXPECT_TRUE(settings_.sync_keys.empty());
+  }
 }
 
 // Quick launch: a missing or foreign file is told and leaves nothing to
