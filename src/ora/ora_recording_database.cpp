@@ -68,8 +68,7 @@ std::unique_ptr<udb_recordset> ora_recording_database::get_table(const std::u16s
     return std::make_unique<ora_recording_table>(name, table->schema);
   // A table the connected schema holds: its columns as the catalog has them,
   // read without writing anything.
-  ora_table existing(*this, name);
-  return std::make_unique<ora_recording_table>(name, existing.schema);
+  return std::make_unique<ora_recording_table>(name, std::make_unique<ora_table>(*this, name));
 }
 
 const ora_planned_table* ora_recording_database::planned(const std::u16string& name) const {

@@ -265,6 +265,46 @@ TEST(E2eSync, TheCheckNamesTheKeyOrSaysHowToGiveOne) {
   EXPECT_NE(check.out.find("Table items has no key to sync by"), std::string::npos) << check.out;
 }
 
+// Connected, the check compares the records with the digests of the last
+// sync as the sync would, writes nothing, and its counts are the ones the
+// sync then has; not connected, it says the counts need a connection.
+TEST(E2eSync, TheCheckCountsWhatTheSyncWouldChangeAndChangesNothing) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_items(folder, first_items);
+  e2e_result check = session.agent({"--src=" + folder.string(), "--mode=3", "--key=items:ID", "--check"});
+  EXPECT_NE(check.out.find("  Sync key: ID\n  Sync: how many records would be inserted, updated and deleted is "
+                           "counted when connected\n"),
+            std::string::npos)
+      << check.out;
+  std::vector<std::string> connected = e2e_session::login();
+  for (const char* arg : {"--mode=3", "--key=items:ID", "--check"}) connected.push_back(arg);
+  connected.push_back("--src=" + folder.string());
+  check = session.agent(connected);
+  EXPECT_EQ(check.status, 0) << check.describe();
+  EXPECT_NE(check.out.find("  Sync: would insert 5, update 0 and delete 0 records; 0 unchanged\n"), std::string::npos)
+      << check.out;
+  EXPECT_EQ(session.tool({"tables", "XE", "scott", "tiger"}).out, "") << "the check created a table";
+
+  ASSERT_EQ(session.convert(folder, sync_args()).status, 0);
+  write_items(folder, {{1, u"one", u"memo one"},
+                       {2, u"TWO", u"memo two"},
+                       {3, u"three", u"memo 3"},
+                       {5, u"five", u"memo five", true},
+                       {6, u"six", u"memo six"}});
+  const std::string before = rows(session) + session.sql("SELECT * FROM VESPER$SYNC ORDER BY KEY_TEXT");
+  check = session.agent(connected);
+  EXPECT_EQ(check.status, 0) << check.describe();
+  EXPECT_NE(check.out.find("  Sync: would insert 1, update 2 and delete 2 records; 1 unchanged\n"
+                           "  Would insert 1 records, 0 would fail\n"),
+            std::string::npos)
+      << check.out;
+  EXPECT_EQ(rows(session) + session.sql("SELECT * FROM VESPER$SYNC ORDER BY KEY_TEXT"), before);
+  const e2e_result run = session.convert(folder, sync_args());
+  EXPECT_EQ(summary_line(run),
+            "items: read 5, inserted 1, updated 2, deleted 2, unchanged 1, failed 0, skipped as deleted 1, warnings 0");
+}
+
 // A first sync of a table another mode loaded merges every record and says
 // that the rows of records gone since are not known; the next sync knows.
 TEST(E2eSync, AFirstSyncOfATableLoadedOtherwiseSaysWhatItCannotKnow) {
