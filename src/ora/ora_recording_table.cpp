@@ -8,8 +8,9 @@ ora_recording_table::ora_recording_table(const std::u16string& name_, const udb_
   schema = columns;
 }
 
-ora_recording_table::ora_recording_table(const std::u16string& name_, std::unique_ptr<ora_table> existing)
-    : udb_recordset(name_), existing_(std::move(existing)) {
+ora_recording_table::ora_recording_table(const std::u16string& name_, std::unique_ptr<ora_table> existing,
+                                         bool widened)
+    : udb_recordset(name_), existing_(std::move(existing)), widened_(widened) {
   schema = existing_->schema;
 }
 
@@ -20,6 +21,7 @@ std::unique_ptr<udb_record_writer> ora_recording_table::open_writer(const udb_wr
   if (options.sync_key.empty() || !existing_) return udb_recordset::open_writer(options, std::move(sinks));
   udb_write_options counting = options;
   counting.sync_count_only = true;
+  counting.sync_resend = counting.sync_resend || widened_;
   return existing_->open_writer(counting, std::move(sinks));
 }
 

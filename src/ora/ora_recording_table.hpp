@@ -14,8 +14,10 @@ class ora_table;
 class ora_recording_table : public udb_recordset {
  public:
   ora_recording_table(const std::u16string& name, const udb_schema& columns);
-  // A table the connected schema holds, as the catalog describes it.
-  ora_recording_table(const std::u16string& name, std::unique_ptr<ora_table> existing);
+  // A table the connected schema holds, as the catalog describes it;
+  // `widened`: the run would add columns to it, so that a sync would send
+  // every record again to fill them.
+  ora_recording_table(const std::u16string& name, std::unique_ptr<ora_table> existing, bool widened);
   ~ora_recording_table() override;
 
   std::unique_ptr<udb_record_writer> open_writer(const udb_write_options& options, udb_write_sinks sinks) override;
@@ -26,4 +28,5 @@ class ora_recording_table : public udb_recordset {
 
  private:
   std::unique_ptr<ora_table> existing_;
+  bool widened_ = false;
 };

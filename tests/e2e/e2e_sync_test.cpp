@@ -46,6 +46,14 @@ std::vector<std::string> sync_args(std::vector<std::string> extra = {}) {
   return args;
 }
 
+// The pre-flight report of a sync, connected to the emulation.
+std::vector<std::string> connected_check(const std::filesystem::path& folder) {
+  std::vector<std::string> args = e2e_session::login();
+  for (const char* arg : {"--mode=3", "--key=items:ID", "--check"}) args.push_back(arg);
+  args.push_back("--src=" + folder.string());
+  return args;
+}
+
 std::string summary_line(const e2e_result& run) {
   const std::size_t at = run.out.find("items: read");
   return at == std::string::npos ? std::string() : run.out.substr(at, run.out.find('\n', at) - at);
@@ -232,6 +240,11 @@ TEST(E2eSync, AnAddedFieldBecomesAColumnAndARemovedOneStopsTheSync) {
   wider.record({dbf_cell::integer(1), dbf_cell::text(u"one"), dbf_cell::integer(10)});
   wider.record({dbf_cell::integer(2), dbf_cell::text(u"two"), dbf_cell::integer(20)});
   wider.write(folder, "ITEMS.DBF");
+  // The check, whose table keeps its columns, counts the records the new
+  // column makes the sync send again.
+  const e2e_result check = session.agent(connected_check(folder));
+  EXPECT_NE(check.out.find("  Sync: would insert 0, update 2 and delete 0 records; 0 unchanged\n"), std::string::npos)
+      << check.out;
   e2e_result run = session.convert(folder, sync_args());
   EXPECT_EQ(run.status, 1) << run.describe();
   EXPECT_NE(run.out.find("the field was added to the file since the last sync"), std::string::npos) << run.out;
@@ -277,9 +290,7 @@ TEST(E2eSync, TheCheckCountsWhatTheSyncWouldChangeAndChangesNothing) {
                            "counted when connected\n"),
             std::string::npos)
       << check.out;
-  std::vector<std::string> connected = e2e_session::login();
-  for (const char* arg : {"--mode=3", "--key=items:ID", "--check"}) connected.push_back(arg);
-  connected.push_back("--src=" + folder.string());
+  const std::vector<std::string> connected = connected_check(folder);
   check = session.agent(connected);
   EXPECT_EQ(check.status, 0) << check.describe();
   EXPECT_NE(check.out.find("  Sync: would insert 5, update 0 and delete 0 records; 0 unchanged\n"), std::string::npos)
