@@ -316,6 +316,23 @@ TEST(E2eSync, TheCheckCountsWhatTheSyncWouldChangeAndChangesNothing) {
             "items: read 5, inserted 1, updated 2, deleted 2, unchanged 1, failed 0, skipped as deleted 1, warnings 0");
 }
 
+// A sync asked to run on several sessions runs on one and says so; its
+// table ends as the file has it, as on one session.
+TEST(E2eSync, ASyncAskedForSessionsRunsOnOneAndSaysSo) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_items(folder, first_items);
+  ASSERT_EQ(session.convert(folder, sync_args()).status, 0);
+  write_items(folder, {{1, u"one", u"memo one"}, {2, u"TWO", u"memo two"}, {7, u"seven", u"memo seven"}});
+  const e2e_result run = session.convert(folder, sync_args({"--parallel=3"}));
+  EXPECT_EQ(run.status, 0) << run.describe();
+  EXPECT_NE(run.out.find("Sync mode runs on one Oracle session: --parallel=3 is not used\n"), std::string::npos)
+      << run.out;
+  EXPECT_EQ(summary_line(run),
+            "items: read 3, inserted 1, updated 1, deleted 3, unchanged 1, failed 0, skipped as deleted 0, warnings 0");
+  EXPECT_EQ(rows(session), "ID\tNAME\tNOTE\n1\tone\tmemo one\n2\tTWO\tmemo two\n7\tseven\tmemo seven\n");
+}
+
 // A first sync of a table another mode loaded merges every record and says
 // that the rows of records gone since are not known; the next sync knows.
 TEST(E2eSync, AFirstSyncOfATableLoadedOtherwiseSaysWhatItCannotKnow) {
