@@ -11,6 +11,10 @@
 #include "dbf_index_writer.hpp"
 #include "dbf_writer.hpp"
 #include "e2e_session.hpp"
+#include "ora_db_mutator.hpp"
+#include "tk_file_name.hpp"
+#include "vesper_profile_io.hpp"
+#include "vesper_settings.hpp"
 
 namespace {
 
@@ -331,6 +335,55 @@ TEST(E2eSync, ASyncAskedForSessionsRunsOnOneAndSaysSo) {
   EXPECT_EQ(summary_line(run),
             "items: read 3, inserted 1, updated 1, deleted 3, unchanged 1, failed 0, skipped as deleted 0, warnings 0");
   EXPECT_EQ(rows(session), "ID\tNAME\tNOTE\n1\tone\tmemo one\n2\tTWO\tmemo two\n7\tseven\tmemo seven\n");
+}
+
+// A profile that leaves a field before the key out of the table (Edit
+// Table's unchecked column) still syncs by the key's own values; a key
+// field left out is refused before anything changes.
+TEST(E2eSync, AProfileThatLeavesAFieldOutSyncsByTheKeysOwnValues) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  auto write_codes = [&](const std::u16string& second) {
+    dbf_writer table(0x03);
+    table.field(u"CODE", 'C', 4).field(u"ID", 'N', 6).field(u"NAME", 'C', 10);
+    table.record({dbf_cell::text(u"a"), dbf_cell::integer(1), dbf_cell::text(u"one")});
+    table.record({dbf_cell::text(u"b"), dbf_cell::integer(2), dbf_cell::text(second)});
+    table.write(folder, "ITEMS.DBF");
+  };
+  vesper_settings settings;
+  ora_db_mutator customisation;
+  settings.folder = folder.u16string();
+  settings.service = u"XE";
+  settings.user = u"scott";
+  settings.password = u"tiger";
+  settings.host.clear();
+  settings.existing_tables = existing_table_mode::sync;
+  settings.sync_keys[u"items"] = {u"ID"};
+  customisation.table_for_update(u"items").update_field(u"CODE", u"CODE", u"VARCHAR2(4)", 4).status =
+      ora_field_mutator::deleted;
+  const std::string profile = tk_path_utf8(session.root() / "items.vpx");
+  ASSERT_TRUE(vesper_profile_io(settings, customisation).store(profile));
+
+  write_codes(u"two");
+  e2e_result run = session.agent({"--profile=" + profile});
+  ASSERT_EQ(run.status, 0) << run.describe();
+  write_codes(u"TWO");
+  run = session.agent({"--profile=" + profile});
+  EXPECT_EQ(run.status, 0) << run.describe();
+  EXPECT_EQ(summary_line(run),
+            "items: read 2, inserted 0, updated 1, deleted 0, unchanged 1, failed 0, skipped as deleted 0, warnings 0");
+  EXPECT_EQ(session.sql("SELECT * FROM ITEMS ORDER BY ID"), "ID\tNAME\n1\tone\n2\tTWO\n");
+
+  settings.sync_keys[u"items"] = {u"CODE"};
+  ASSERT_TRUE(vesper_profile_io(settings, customisation).store(profile));
+  write_codes(u"zwei");
+  run = session.agent({"--profile=" + profile});
+  EXPECT_EQ(run.status, 2) << run.describe();
+  EXPECT_NE(run.out.find("The sync key of table items names the field CODE, which the table's customisation (Edit "
+                         "Table, or the profile's type mappings) leaves out; nothing of the table was changed"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(session.sql("SELECT * FROM ITEMS ORDER BY ID"), "ID\tNAME\n1\tone\n2\tTWO\n");
 }
 
 // A first sync of a table another mode loaded merges every record and says
