@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 text_window_dlg::text_window_dlg(const QString& title, const QString& text, QWidget* parent)
     : QDialog(parent), text_(new QPlainTextEdit(this)) {
@@ -28,13 +29,24 @@ text_window_dlg::text_window_dlg(const QString& title, const QString& text, QWid
   connect(copy, &QPushButton::clicked, this, &text_window_dlg::on_copy);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
-  // About ninety columns and thirty lines where the screen has room for them.
-  const QFontMetrics metrics(text_->font());
-  QSize wanted(metrics.horizontalAdvance(QString(90, 'x')), metrics.lineSpacing() * 32);
-  if (const QScreen* screen = parent ? parent->screen() : QApplication::primaryScreen())
-    wanted = wanted.boundedTo(screen->availableGeometry().size() * 9 / 10);
-  resize(wanted);
+  resize(fitting_size(text));
   text_->setFocus();
+}
+
+// Wide enough for the longest line and high enough for thirty, within the
+// screen: lines are not wrapped, for reports line up their columns.
+QSize text_window_dlg::fitting_size(const QString& text) const {
+  const QFontMetrics metrics(text_->font());
+  int widest = metrics.horizontalAdvance(QString(60, 'x'));
+  // The first lines tell the width well enough; a long log is not measured whole.
+  const QStringList lines = text.split('\n');
+  for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), 2000); ++i)
+    widest = std::max(widest, metrics.horizontalAdvance(lines[i]));
+  const int frame = metrics.horizontalAdvance(QString(6, 'x'));
+  QSize wanted(widest + frame, metrics.lineSpacing() * 32);
+  if (const QScreen* screen = parentWidget() ? parentWidget()->screen() : QApplication::primaryScreen())
+    wanted = wanted.boundedTo(screen->availableGeometry().size() * 9 / 10);
+  return wanted;
 }
 
 void text_window_dlg::on_copy() {

@@ -19,6 +19,7 @@ class text_window_dlg : public QDialog {
  private:
   // The selected part, or all of it when nothing is selected, to the clipboard.
   void on_copy();
+  QSize fitting_size(const QString& text) const;
 
   QPlainTextEdit* text_;
 };

@@ -13,8 +13,7 @@ run_model::run_model(vesper_settings& settings, vesper_converter& converter, wiz
     : settings_(settings),
       converter_(converter),
       errors_(errors),
-      nothing_chosen_(nothing_chosen),
-      board_(converter.reporter()) {}
+      nothing_chosen_(nothing_chosen) {}
 
 run_model::~run_model() {
   stop([] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); });

@@ -1,15 +1,17 @@
 #include "run_progress_board.hpp"
 
+#include "table_tally.hpp"
 #include "tk_format.hpp"
 #include "tk_printable_name.hpp"
-#include "tk_reporter.hpp"
 
-run_progress_board::run_progress_board(const tk_reporter& reporter, clock now)
-    : reporter_(reporter), now_(now ? std::move(now) : clock(table_progress::steady_seconds)) {}
+run_progress_board::run_progress_board(clock now)
+    : now_(now ? std::move(now) : clock(table_progress::steady_seconds)) {}
 
 void run_progress_board::clear() {
   std::lock_guard lock(mutex_);
   loading_ = false;
+  ended_records_.clear();
+  ended_time_.clear();
   finished_.clear();
 }
 
@@ -32,10 +34,35 @@ void run_progress_board::table_ended(std::uint64_t done) {
   std::lock_guard lock(mutex_);
   const std::string line = table_.line(done, now, true);
   const std::size_t end = line.rfind(", ");
-  std::string status = end == std::string::npos ? line : line.substr(end + 2);
-  const std::uint64_t warnings = reporter_.warnings_of(table_.name());
-  if (warnings != 0) status += tk_format(", %I64u warning%s", warnings, warnings == 1 ? "" : "s");
-  finished_.push_back({table_.name(), tk_format("%I64u of %I64u", done, table_.total()), status});
+  ended_time_ = end == std::string::npos ? line : line.substr(end + 2);
+  ended_records_ = tk_format("%I64u of %I64u", done, table_.total());
+  loading_ = false;
+}
+
+void run_progress_board::table_finished(const table_tally& tally) {
+  std::lock_guard lock(mutex_);
+  finished_table entry{tk_printable_name_utf8(tally.table),
+                       ended_records_.empty() ? tk_format("%I64u", tally.inserted) : ended_records_, ended_time_};
+  switch (tally.result) {
+    case table_tally::outcome::converted:
+      if (entry.status.empty()) entry.status = "done";
+      break;
+    case table_tally::outcome::failed:
+      entry.status = "failed";
+      break;
+    case table_tally::outcome::skipped:
+      entry.status = "skipped";
+      break;
+    case table_tally::outcome::cancelled:
+      entry.status = "cancelled";
+      break;
+  }
+  if (tally.failed != 0) entry.status += tk_format(", %I64u record%s failed", tally.failed, tally.failed == 1 ? "" : "s");
+  if (tally.warnings != 0)
+    entry.status += tk_format(", %I64u warning%s", tally.warnings, tally.warnings == 1 ? "" : "s");
+  finished_.push_back(std::move(entry));
+  ended_records_.clear();
+  ended_time_.clear();
   loading_ = false;
 }
 

@@ -13,20 +13,21 @@
 #include "table_progress.hpp"
 #include "vesper_progress.hpp"
 
-class tk_reporter;
+struct table_tally;
 
 class run_progress_board : public vesper_progress {
  public:
   struct finished_table {
     std::string name;     // printable
-    std::string records;  // "DONE of TOTAL"
-    std::string status;   // "done in M:SS" or "stopped after M:SS", and its warnings
+    std::string records;  // "DONE of TOTAL" ("0" when none was loaded)
+    // "done in M:SS", "stopped after M:SS", "failed", "skipped" or
+    // "cancelled", then the records that failed and the warnings.
+    std::string status;
   };
   // Seconds since any fixed point; the steady clock unless a test gives one.
   using clock = std::function<double()>;
 
-  // Warnings per table are read from `reporter`.
-  explicit run_progress_board(const tk_reporter& reporter, clock now = {});
+  explicit run_progress_board(clock now = {});
 
   // A new run: nothing shown.
   void clear();
@@ -34,17 +35,20 @@ class run_progress_board : public vesper_progress {
   void table_started(const std::u16string& name, std::uint64_t total, std::uint64_t done) override;
   void advanced(std::uint64_t done) override;
   void table_ended(std::uint64_t done) override;
+  void table_finished(const table_tally& tally) override;
 
   // The table being loaded, empty between tables.
   std::string current_line() const;
   std::vector<finished_table> finished() const;
 
  private:
-  const tk_reporter& reporter_;
   clock now_;
   mutable std::mutex mutex_;
   table_progress table_;
   std::uint64_t done_ = 0;
   bool loading_ = false;
+  // The line of the table's end, until table_finished takes it.
+  std::string ended_records_;
+  std::string ended_time_;
   std::vector<finished_table> finished_;
 };

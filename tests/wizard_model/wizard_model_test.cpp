@@ -20,6 +20,7 @@
 #include "query_model.hpp"
 #include "run_model.hpp"
 #include "run_progress_board.hpp"
+#include "table_tally.hpp"
 #include "tk_format.hpp"
 #include "table_edit_model.hpp"
 #include "tables_model.hpp"
@@ -691,38 +692,50 @@ TEST_F(WizardModelTest, CheckReportsTheChosenTablesAsTheRunWould) {
 }
 
 // The progress page's list of tables done: each with its records and how it
-// ended, as the run went, and the current table's line as the agent shows it.
+// ended as the run went (one that failed before its records too), and the
+// current table's line as the agent shows it.
 TEST_F(WizardModelTest, ProgressListsTheTablesDone) {
   recorded_prompts prompts;
   ASSERT_TRUE(log_in(prompts)) << ::testing::PrintToString(prompts.shown);
+  sql("CREATE TABLE ORDERS (X NUMBER)");
   settings_.folder = std::filesystem::path(VESPER_TEST_SAMPLES).u16string();
-  settings_.tables = {u"customer", u"ordlines"};
+  settings_.tables = {u"customer", u"orders", u"ordlines"};
+  settings_.existing_tables = existing_table_mode::merge;
   run_model run(settings_, converter_, errors_, nothing_chosen_);
   run.start();
   run_model::progress now;
   for (int tick = 0; tick < 600 && !now.finished; ++tick) {
     std::this_thread::sleep_for(std::chrono::milliseconds(run_model::tick_ms / 4));
     now = run.poll();
-    if (!now.table_line.empty()) EXPECT_NE(now.table_line.find(" records ("), std::string::npos) << now.table_line;
+    if (!now.table_line.empty()) {
+      EXPECT_NE(now.table_line.find(" records ("), std::string::npos) << now.table_line;
+    }
   }
   ASSERT_TRUE(now.finished);
   run.finish();
-  ASSERT_EQ(now.tables_done.size(), 2u);
+  ASSERT_EQ(now.tables_done.size(), 3u);
   EXPECT_EQ(now.tables_done[0].name, "customer");
   EXPECT_EQ(now.tables_done[0].records, "11 of 11");
   EXPECT_EQ(now.tables_done[0].status.rfind("done in 0:0", 0), 0u) << now.tables_done[0].status;
-  EXPECT_EQ(now.tables_done[1].name, "ordlines");
-  EXPECT_EQ(now.tables_done[1].records, "36 of 36");
+  EXPECT_EQ(now.tables_done[1].name, "orders");
+  EXPECT_EQ(now.tables_done[1].records, "0");
+  EXPECT_EQ(now.tables_done[1].status, "failed");
+  EXPECT_EQ(now.tables_done[2].name, "ordlines");
+  EXPECT_EQ(now.tables_done[2].records, "36 of 36");
   EXPECT_TRUE(now.table_line.empty()) << now.table_line;
 
-  // A table that ends short says so, with its warnings.
-  run_progress_board board(reporter_, [] { return 0.0; });
+  // A table that ends short says so, with its failed records and warnings.
+  run_progress_board board([] { return 0.0; });
   board.table_started(u"half", 10, 0);
   EXPECT_EQ(board.current_line(), "half: 0 of 10 records (0%)");
   board.table_ended(4);
+  table_tally half{u"half"};
+  half.failed = 1;
+  half.warnings = 2;
+  board.table_finished(half);
   ASSERT_EQ(board.finished().size(), 1u);
   EXPECT_EQ(board.finished()[0].records, "4 of 10");
-  EXPECT_EQ(board.finished()[0].status, "stopped after 0:00");
+  EXPECT_EQ(board.finished()[0].status, "stopped after 0:00, 1 record failed, 2 warnings");
 }
 
 // The finish page's log viewer shows the run's log file, or says there is none.
