@@ -32,6 +32,8 @@ class vpx_sel_tables_page : public wizard_page {
   // A double click, Enter or F2 on the selected list: the query dialog for a
   // query, the type-mapping dialog for a table.
   void on_edit_query();
+  // The pre-flight report of the selected tables, in a window.
+  void on_check();
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 

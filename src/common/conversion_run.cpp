@@ -139,6 +139,7 @@ void conversion_run::run_tables(const udb_custom_conversion& rules) {
     close_bad_file();
     reporter_.close_table_warnings(tk_printable_name_utf8(name));
     tally().warnings = reporter_.warnings_of(tk_printable_name_utf8(name));
+    if (context_.progress) context_.progress->table_finished(tally());
     ++status_.table_index;
   }
   relations_.build(*target_, reporter_);

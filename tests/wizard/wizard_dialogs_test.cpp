@@ -31,7 +31,10 @@
 #include "dbf_writer.hpp"
 #include "dlg_error_continue.hpp"
 #include "dlg_error_ex.hpp"
+#include "check_model.hpp"
+#include "records_delegate.hpp"
 #include "set_query_dlg.hpp"
+#include "text_window_dlg.hpp"
 #include "types_map_dlg.hpp"
 #include "udb_schema.hpp"
 #include "ora_db_mutator.hpp"
@@ -297,6 +300,47 @@ class WizardDialogTest : public QObject {
     QCOMPARE(world.boxes.texts(), QString(types_map_dlg::empty_name));
     QCOMPARE(dialog.current_row(), 1);
     QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem*>{list->topLevelItem(1)});
+  }
+
+  // Each table shows its record count beside its name. Check shows the
+  // pre-flight report of the selected tables with this session's changes,
+  // in a window to read and copy, and changes nothing in Oracle; with no
+  // table selected it says to choose some.
+  void DialogCheckShowsThePreflightReportOfTheChosenTables() {
+    wizard_fixture world(process_->handler);
+    QVERIFY(world.open());
+    world.walk_to_tables(world.copy_of_samples("dbf"));
+    auto* available = world.control<QListWidget>(1317);
+    QListWidgetItem* customer = available->findItems("customer", Qt::MatchExactly).front();
+    QCOMPARE(customer->data(records_delegate::records_role).toString(), QString("11 records"));
+    QCOMPARE(available->findItems("ordlines", Qt::MatchExactly).front()->data(records_delegate::records_role),
+             QVariant("36 records"));
+    QTest::mouseClick(world.control<QPushButton>(1115), Qt::LeftButton);
+    QCOMPARE(world.boxes.texts(), QString(check_model::nothing_chosen));
+    world.boxes.forget();
+
+    available->setCurrentItem(customer);
+    QTest::mouseClick(world.control<QPushButton>(1101), Qt::LeftButton);
+    QCOMPARE(world.control<QListWidget>(1318)->item(0)->data(records_delegate::records_role), QVariant("11 records"));
+    world.app().converter().customisation().table_for_update(u"customer").new_name = u"CLIENTS";
+    QString report, copied;
+    bool read_only = false;
+    when_shown<text_window_dlg>([&](text_window_dlg& window) {
+      report = window.text_view()->toPlainText();
+      read_only = window.text_view()->isReadOnly();
+      QGuiApplication::clipboard()->clear();
+      click(window, text_window_dlg::copy_id);
+      copied = QGuiApplication::clipboard()->text();
+      window.reject();
+    });
+    QTest::mouseClick(world.control<QPushButton>(1115), Qt::LeftButton);
+    QVERIFY(world.boxes.seen().empty());
+    QVERIFY(read_only);
+    QVERIFY2(report.contains("CLIENTS") && report.contains("customer"), qPrintable(report));
+    QVERIFY2(!report.contains("ordlines") && !report.contains("could not be made"), qPrintable(report));
+    QCOMPARE(copied, report);
+    QVERIFY(world.tables().empty());
+    QCOMPARE(world.page()->subTitle(), QString("Select tables to convert"));
   }
 
   // Edit Table is as large as its columns need, within the screen, with OK
