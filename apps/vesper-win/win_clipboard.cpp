@@ -24,3 +24,11 @@ bool win_clipboard::put(HWND owner, const std::wstring& text) {
   ::CloseClipboard();
   return put;
 }
+
+bool win_clipboard::put_selection(HWND edit) {
+  std::wstring all(static_cast<std::size_t>(::GetWindowTextLengthW(edit)) + 1, L'\0');
+  all.resize(static_cast<std::size_t>(::GetWindowTextW(edit, all.data(), static_cast<int>(all.size()))));
+  DWORD from = 0, to = 0;
+  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  return put(::GetParent(edit), from < to && to <= all.size() ? all.substr(from, to - from) : all);
+}

@@ -12,8 +12,8 @@ constexpr UINT work_done = WM_APP + 2;
 constexpr UINT marquee_ms = 50;
 }  // namespace
 
-win_connecting_dialog::win_connecting_dialog(const win_boxes& boxes, std::function<void()> work)
-    : boxes_(boxes), work_(std::move(work)) {}
+win_connecting_dialog::win_connecting_dialog(const win_boxes& boxes, std::function<void()> work, const char* text)
+    : boxes_(boxes), work_(std::move(work)), text_(text) {}
 
 void win_connecting_dialog::run(HWND owner) {
   std::thread worker;
@@ -29,15 +29,17 @@ void win_connecting_dialog::run(HWND owner) {
   if (worker.joinable()) worker.join();
 }
 
-oracle_login_model::busy_runner win_connecting_dialog::runner(const win_boxes& boxes, HWND owner) {
-  return [&boxes, owner](const std::function<void()>& work) { win_connecting_dialog(boxes, work).run(owner); };
+wizard_busy_runner win_connecting_dialog::runner(const win_boxes& boxes, HWND owner, const char* text) {
+  return [&boxes, owner, text](const std::function<void()>& work) {
+    win_connecting_dialog(boxes, work, text).run(owner);
+  };
 }
 
 INT_PTR win_connecting_dialog::on_message(UINT message, WPARAM, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
       ::SetWindowTextW(window(), boxes_.caption("Message").c_str());
-      set_text(IDC_ERROR_TEXT, std::string(oracle_login_model::connecting));
+      set_text(IDC_ERROR_TEXT, std::string(text_));
       ::SendDlgItemMessageW(window(), IDC_BUSY_BAR, PBM_SETMARQUEE, TRUE, marquee_ms);
       centre_over(::GetParent(window()));
       start_();

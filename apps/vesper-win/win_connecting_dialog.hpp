@@ -1,5 +1,6 @@
 // The window shown while the wizard connects to Oracle (101): "Connecting
-// to Oracle server. Please wait..." over a moving bar. The connection runs
+// to Oracle server. Please wait..." over a moving bar, or another slow
+// step's text (Check's). The connection runs
 // on a worker thread, which posts the dialog its end; the dialog cannot be
 // closed before that.
 #pragma once
@@ -14,17 +15,20 @@ class win_boxes;
 
 class win_connecting_dialog : public win_dialog {
  public:
-  win_connecting_dialog(const win_boxes& boxes, std::function<void()> work);
+  win_connecting_dialog(const win_boxes& boxes, std::function<void()> work,
+                        const char* text = oracle_login_model::connecting);
   // Runs the work while the dialog is shown over `owner`.
   void run(HWND owner);
 
-  // The login model's way to run a slow step: in this dialog over `owner`.
-  static oracle_login_model::busy_runner runner(const win_boxes& boxes, HWND owner);
+  // The models' way to run a slow step: in this dialog over `owner`, saying `text`.
+  static wizard_busy_runner runner(const win_boxes& boxes, HWND owner,
+                                   const char* text = oracle_login_model::connecting);
 
  private:
   INT_PTR on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
 
   const win_boxes& boxes_;
   std::function<void()> work_;
+  const char* text_;
   std::function<void()> start_;
 };

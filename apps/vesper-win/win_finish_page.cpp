@@ -6,6 +6,7 @@
 #include "win_resource.h"
 #include "win_shell.hpp"
 #include "win_text.hpp"
+#include "win_text_window.hpp"
 
 namespace {
 constexpr int heading_percent = 160;
@@ -32,18 +33,20 @@ void win_finish_page::page_init() {
 
 bool win_finish_page::store_profile(const std::string& path) { return model_.store_profile(path, boxes()); }
 
-// The selected part of the list, or all of it when nothing is selected.
-void win_finish_page::on_copy() {
-  const std::wstring all = win_wide(text(IDC_ERROR_LIST, 1 << 20));
-  DWORD from = 0, to = 0;
-  ::SendDlgItemMessageW(window(), IDC_ERROR_LIST, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
-                        reinterpret_cast<LPARAM>(&to));
-  win_clipboard::put(window(), from < to && to <= all.size() ? all.substr(from, to - from) : all);
+// The run's log in the text window, from its end; or why there is none.
+void win_finish_page::on_view_log() {
+  const finish_model::log_view log = model_.log();
+  if (!log.present) {
+    boxes().message(log.text);
+    return;
+  }
+  win_text_window(win_wide(log.path), log.text, win_text_window::start::end).show(sheet());
 }
 
 void win_finish_page::on_command(int id, int code) {
   if (code != BN_CLICKED) return;
-  if (id == IDC_COPY) on_copy();
+  if (id == IDC_VIEW_LOG) on_view_log();
+  if (id == IDC_COPY) win_clipboard::put_selection(item(IDC_ERROR_LIST));
   if (id != IDC_SAVE_SETTINGS) return;
   tk_log(2, "gui_finish_page_t::on_store");
   const std::string path = win_file_dialogs::save_profile(sheet());

@@ -1,5 +1,5 @@
 // Page 7: how the run ended, its errors and warnings in a list that can be
-// selected and copied, and Save Settings.
+// selected and copied, Save Settings, and View Log.
 #pragma once
 
 #include "finish_model.hpp"
@@ -17,7 +17,7 @@ class win_finish_page : public win_page {
   void on_init() override;
   void page_init() override;
   void on_command(int id, int code) override;
-  void on_copy();
+  void on_view_log();
 
   finish_model model_;
 };

@@ -19,6 +19,13 @@ void win_list_view::set_up(const std::vector<std::string>& headings, bool checks
   }
 }
 
+void win_list_view::align_right(int column) const {
+  LVCOLUMNW format{};
+  format.mask = LVCF_FMT;
+  format.fmt = LVCFMT_RIGHT;
+  ListView_SetColumn(list_, column, &format);
+}
+
 void win_list_view::clear() const { ListView_DeleteAllItems(list_); }
 
 int win_list_view::add_row(const std::vector<std::u16string>& texts) const {

@@ -14,6 +14,8 @@ class win_list_view {
   // Full-row selection, and check boxes when `checks`; the columns, each as
   // wide as its heading at first.
   void set_up(const std::vector<std::string>& headings, bool checks) const;
+  // Numbers and counts line up at the right of `column`.
+  void align_right(int column) const;
   void clear() const;
   // Appends a row of texts; its index.
   int add_row(const std::vector<std::u16string>& texts) const;

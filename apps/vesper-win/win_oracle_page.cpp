@@ -27,13 +27,24 @@ void win_oracle_page::page_init() {
   set_text(IDC_DATABASE, model_.service);
 }
 
-void win_oracle_page::store() {
+void win_oracle_page::read_fields() {
   model_.host = text(IDC_SERVER);
   model_.port = text(IDC_PORT);
   model_.user = text(IDC_USERNAME);
   model_.password = text(IDC_PASSWORD);
   model_.service = text(IDC_DATABASE);
+}
+
+void win_oracle_page::store() {
+  read_fields();
   model_.store();
+}
+
+// Test Connection tries the fields as typed; the page stays.
+void win_oracle_page::on_command(int id, int code) {
+  if (id != IDC_TEST_CONNECTION || code != BN_CLICKED) return;
+  read_fields();
+  model_.test_connection(boxes(), win_connecting_dialog::runner(shell().own_boxes(), sheet()));
 }
 
 bool win_oracle_page::on_next() {

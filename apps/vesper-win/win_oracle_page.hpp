@@ -1,5 +1,5 @@
 // Page 2: the Oracle server, port, database name, user and password; Next
-// connects while the connecting window is shown.
+// connects while the connecting window is shown, Test Connection tries them.
 #pragma once
 
 #include "oracle_login_model.hpp"
@@ -15,6 +15,8 @@ class win_oracle_page : public win_page {
   void page_init() override;
   bool on_next() override;
   bool on_back() override;
+  void on_command(int id, int code) override;
+  void read_fields();
   void store();
 
   oracle_login_model model_;

@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include "tk_logger.hpp"
+#include "win_list_view.hpp"
 #include "win_resource.h"
 #include "win_shell.hpp"
+#include "win_text.hpp"
 
 namespace {
 constexpr UINT_PTR poll_timer = 0x10000;
@@ -34,12 +36,18 @@ void win_progress_page::stop_run() {
   model_.stop(pump_messages);
 }
 
-void win_progress_page::on_init() { ::SendDlgItemMessageW(window(), IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 100); }
+void win_progress_page::on_init() {
+  ::SendDlgItemMessageW(window(), IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 100);
+  const win_list_view done(item(IDC_TABLES_DONE));
+  done.set_up({"Table", "Records", "Status"}, false);
+  done.align_right(1);
+}
 
 void win_progress_page::page_init() {
   tk_log(2, "progress_page::page_init");
   ::SendDlgItemMessageW(window(), IDC_PROGRESS_BAR, PBM_SETPOS, 0, 0);
   if (model_.running()) return;
+  win_list_view(item(IDC_TABLES_DONE)).clear();
   model_.start();
   ::SetTimer(window(), poll_timer, run_model::tick_ms, nullptr);
 }
@@ -49,7 +57,22 @@ void win_progress_page::on_timer(UINT_PTR id) {
   const run_model::progress now = model_.poll();
   ::SendDlgItemMessageW(window(), IDC_PROGRESS_BAR, PBM_SETPOS, now.bar, 0);
   set_text(IDC_TABLE_LINE, now.table.empty() ? std::u16string() : u"Processing table '" + now.table + u"'");
+  set_text(IDC_RECORDS_LINE, now.table_line);
+  show_tables_done(now.tables_done);
   if (now.finished) finish_run();
+}
+
+// Rows are only added: the run never changes a table it has done.
+void win_progress_page::show_tables_done(const std::vector<run_progress_board::finished_table>& tables) const {
+  const win_list_view list(item(IDC_TABLES_DONE));
+  const std::size_t shown = static_cast<std::size_t>(list.row_count());
+  if (shown >= tables.size()) return;
+  for (std::size_t row = shown; row < tables.size(); ++row) {
+    const run_progress_board::finished_table& table = tables[row];
+    list.add_row({win_u16(win_wide(table.name)), win_u16(win_wide(table.records)), win_u16(win_wide(table.status))});
+  }
+  list.fit_columns();
+  ListView_EnsureVisible(item(IDC_TABLES_DONE), static_cast<int>(tables.size()) - 1, FALSE);
 }
 
 void win_progress_page::finish_run() {

@@ -1,5 +1,6 @@
 // Page 6: the conversion on the run model's worker thread. A timer on the
-// page polls the run's progress into the bar and the table line; at the
+// page polls the run's progress into the bar, the table line, the current
+// table's records, rate and time left, and the list of tables done; at the
 // run's end the page shows the finish page, or closes the wizard after a
 // stop the user asked for.
 #pragma once
@@ -23,6 +24,7 @@ class win_progress_page : public win_page {
   void page_init() override;
   bool on_cancel() override;
   void on_timer(UINT_PTR id) override;
+  void show_tables_done(const std::vector<run_progress_board::finished_table>& tables) const;
   void finish_run();
 
   run_model model_;

@@ -16,6 +16,7 @@
 #define IDD_QUERY 128
 #define IDD_ORACLE 132
 #define IDD_TABLE_EDIT 135
+#define IDD_TEXT_WINDOW 136
 
 // Buttons every dialog shares.
 #define IDC_HELP_BUTTON 9
@@ -29,6 +30,7 @@
 #define IDC_ERROR_LIST 1016
 #define IDC_SAVE_SETTINGS 1116
 #define IDC_COPY 1108
+#define IDC_VIEW_LOG 1117
 // The welcome and finish pages' picture, beside their text.
 #define IDC_WATERMARK 1400
 
@@ -38,6 +40,7 @@
 #define IDC_USERNAME 1012
 #define IDC_PASSWORD 1013
 #define IDC_DATABASE 1014
+#define IDC_TEST_CONNECTION 1021
 
 // Folder page.
 #define IDC_FOLDER 1003
@@ -71,10 +74,13 @@
 #define IDC_ADD_QUERY 1114
 #define IDC_SELECTED_LABEL 1312
 #define IDC_SELECTED 1318
+#define IDC_CHECK 1115
 
 // Progress page.
 #define IDC_TABLE_LINE 1323
 #define IDC_PROGRESS_BAR 1321
+#define IDC_RECORDS_LINE 1324
+#define IDC_TABLES_DONE 1325
 
 // Query dialog.
 #define IDC_QUERY_NAME 1019
@@ -93,6 +99,10 @@
 #define IDC_PRECISION 1007
 #define IDC_SCALE_LABEL 1342
 #define IDC_SCALE 1008
+
+// The text window: Check's report and the log.
+#define IDC_TEXT_VIEW 1030
+#define IDC_TEXT_COPY 1031
 
 // Error dialogs and the connecting window.
 #define IDC_ERROR_TEXT 1320

@@ -3,12 +3,15 @@
 #include <algorithm>
 
 #include "tk_logger.hpp"
+#include "check_model.hpp"
 #include "table_edit_access.hpp"
+#include "win_connecting_dialog.hpp"
 #include "win_list_view.hpp"
 #include "win_query_dialog.hpp"
 #include "win_resource.h"
 #include "win_shell.hpp"
 #include "win_table_edit_dialog.hpp"
+#include "win_text_window.hpp"
 
 namespace {
 // The row to keep current after `row` left a list that now has `count` rows.
@@ -21,9 +24,11 @@ win_tables_page::win_tables_page(vesper_settings& settings, vesper_converter& co
       model_(settings, converter, nothing_chosen) {}
 
 void win_tables_page::on_init() {
-  // One column now; the tables' record counts are to join it.
-  win_list_view(item(IDC_AVAILABLE)).set_up({"Table"}, false);
-  win_list_view(item(IDC_SELECTED)).set_up({"Table"}, false);
+  for (int list : {IDC_AVAILABLE, IDC_SELECTED}) {
+    const win_list_view view(item(list));
+    view.set_up({"Table", "Records"}, false);
+    view.align_right(1);
+  }
 }
 
 void win_tables_page::page_init() {
@@ -35,12 +40,13 @@ void win_tables_page::page_init() {
 
 int win_tables_page::current(int list) const { return win_list_view(item(list)).selected(); }
 
-// A query is marked and a renamed table shows its Oracle name: the model's labels.
+// A query is marked and a renamed table shows its Oracle name: the model's
+// labels; beside each table, its record count or why it cannot be read.
 void win_tables_page::fill(int list, const std::vector<std::u16string>& names, int row) const {
   const win_list_view view(item(list));
   ::SendMessageW(item(list), WM_SETREDRAW, FALSE, 0);
   view.clear();
-  for (const std::u16string& name : names) view.add_row({model_.label_of(name)});
+  for (const std::u16string& name : names) view.add_row({model_.label_of(name), model_.records_text(name)});
   view.fit_columns();
   view.select(row);
   ::SendMessageW(item(list), WM_SETREDRAW, TRUE, 0);
@@ -86,6 +92,9 @@ void win_tables_page::on_command(int id, int code) {
     case IDC_ADD_QUERY:
       on_add_query();
       break;
+    case IDC_CHECK:
+      on_check();
+      break;
     default:
       break;
   }
@@ -123,6 +132,15 @@ void win_tables_page::on_add_query() {
   if (!ask_query(name, text, {})) return;
   model_.add_query(name, text);
   show_lists(current(IDC_AVAILABLE), int(model_.selected().size()) - 1);
+}
+
+// The pre-flight report of the selected tables, made while the busy window
+// shows; nothing when there was none to make (the user was told).
+void win_tables_page::on_check() {
+  const win_boxes& own = shell().own_boxes();
+  const std::string report = model_.check(boxes(), win_connecting_dialog::runner(own, sheet(), check_model::checking));
+  if (report.empty()) return;
+  win_text_window(own.caption(check_model::title), report).show(sheet());
 }
 
 void win_tables_page::edit_selected(int row) {

@@ -1,6 +1,7 @@
-// Page 5: the folder's tables and the user's queries moved between the
-// available and the selected list; Add Query, and a double click (Enter or
-// F2) on a selected entry, which edits a query or opens Edit Table.
+// Page 5: the folder's tables (with their record counts) and the user's
+// queries moved between the available and the selected list; Add Query; a
+// double click (Enter or F2) on a selected entry, which edits a query or
+// opens Edit Table; and Check, which shows the selected tables' pre-flight report.
 #pragma once
 
 #include "tables_model.hpp"
@@ -30,6 +31,7 @@ class win_tables_page : public win_page {
   void on_add();
   void on_remove();
   void on_add_query();
+  void on_check();
   bool ask_query(std::u16string& name, std::u16string& text, const std::u16string& old_name);
   void edit_table(const std::u16string& table);
 

@@ -13,6 +13,7 @@ namespace {
 struct dialog_script {
   std::wstring title;
   std::function<void(HWND)> script;
+  int control = 0;
   UINT_PTR timer = 0;
 };
 dialog_script pending;
@@ -20,7 +21,7 @@ dialog_script pending;
 BOOL CALLBACK find_titled(HWND window, LPARAM found) {
   wchar_t title[256] = {};
   ::GetWindowTextW(window, title, 256);
-  if (::IsWindowVisible(window) && pending.title == title) {
+  if (::IsWindowVisible(window) && pending.title == title && (!pending.control || ::GetDlgItem(window, pending.control))) {
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
   }
@@ -40,7 +41,8 @@ void CALLBACK look_for_dialog(HWND, UINT, UINT_PTR, DWORD) {
 }  // namespace
 
 win_wizard_driver::win_wizard_driver(const std::string& settings_path, bool real_boxes)
-    : handler(ora_error_texts::count(), ora_error_texts::table()),
+    : logger(nullptr, false, 3, false),
+      handler(ora_error_texts::count(), ora_error_texts::table()),
       app(handler, {settings_path, {}, real_boxes ? nullptr : &prompts}) {}
 
 win_wizard_driver::~win_wizard_driver() {
@@ -112,6 +114,18 @@ std::vector<std::string> win_wizard_driver::rows(int id) const {
   return texts;
 }
 
+std::string win_wizard_driver::cell(HWND page, int id, int row, int column) {
+  wchar_t buffer[1024] = {};
+  ListView_GetItemText(::GetDlgItem(page, id), row, column, buffer, 1024);
+  return tk_win_utf8(buffer);
+}
+
+std::string win_wizard_driver::window_text(HWND window) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return tk_win_utf8(text);
+}
+
 int win_wizard_driver::row_of(int id, const std::string& text) const {
   const std::vector<std::string> texts = rows(id);
   for (std::size_t i = 0; i < texts.size(); ++i)
@@ -135,8 +149,9 @@ void win_wizard_driver::activate_row(int id, int row) {
   pump_for(50);
 }
 
-void win_wizard_driver::when_dialog(const std::string& title, std::function<void(HWND)> script) {
+void win_wizard_driver::when_dialog(const std::string& title, std::function<void(HWND)> script, int control) {
   pending.title = tk_win_wide(title);
   pending.script = std::move(script);
+  pending.control = control;
   pending.timer = ::SetTimer(nullptr, 0, 50, &look_for_dialog);
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "error_handler.hpp"
+#include "tk_logger.hpp"
 #include "win_wizard_app.hpp"
 #include "wizard_prompts.hpp"
 
@@ -59,16 +60,24 @@ class win_wizard_driver {
 
   // The rows' first texts of the page's list view `id`.
   std::vector<std::string> rows(int id) const;
+  // The text in `column` of `row` of the list view `id` of `page`.
+  static std::string cell(HWND page, int id, int row, int column);
+  // The whole text of a window (an edit of any length).
+  static std::string window_text(HWND window);
   int row_of(int id, const std::string& text) const;
   void select_row(int id, int row) const;
   // Activates a row as a double click or Enter does.
   void activate_row(int id, int row);
 
   // Runs `script` on the next window titled `title` that opens (a modal
-  // dialog), from inside that dialog's message loop.
-  void when_dialog(const std::string& title, std::function<void(HWND)> script);
+  // dialog), from inside that dialog's message loop; with `control`, only
+  // on a window that has it (a message box has IDOK, the busy window not).
+  void when_dialog(const std::string& title, std::function<void(HWND)> script, int control = 0);
 
   recorded_prompts prompts;
+  // As the program makes them at its start: the (disabled) trace, which a
+  // profile's log file turns on, and the error handler.
+  tk_logger logger;
   error_handler handler;
   win_wizard_app app;
   HWND sheet = nullptr;

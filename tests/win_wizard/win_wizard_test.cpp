@@ -1,26 +1,73 @@
 // The Windows wizard's real pages under Wine: the sheet walked from the
 // welcome page through the samples into the emulation, a failed login,
-// Cancel, and Edit Table's rename and retype reaching Oracle.
+// Cancel, Edit Table's rename and retype reaching Oracle, Test Connection,
+// the record counts and Check, the tables done and the log viewer.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 
+#include "check_model.hpp"
+#include "finish_model.hpp"
 #include "oracle_login_model.hpp"
 #include "test_platform.hpp"
 #include "tk_win_text.hpp"
 #include "win_finish_page.hpp"
 #include "win_resource.h"
 #include "win_wizard_driver.hpp"
+#include "win_wizard_probe.hpp"
 #include "wizard_exit.hpp"
 
 namespace {
 
-constexpr int welcome = 0, login = 1, folder = 2, encoding = 3, tables = 4, finish = 6;
+constexpr int welcome = 0, login = 1, folder = 2, encoding = 3, tables = 4, progress = 5, finish = 6;
 constexpr int run_timeout_ms = 60000;
+
+std::string without_returns(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  return text;
+}
+
+// The Unicode text on the clipboard.
+std::string clipboard_text(HWND owner) {
+  std::string text;
+  if (!::OpenClipboard(owner)) return text;
+  if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+    text = tk_win_utf8(static_cast<const wchar_t*>(::GlobalLock(data)));
+    ::GlobalUnlock(data);
+  }
+  ::CloseClipboard();
+  return text;
+}
+
+// What the text window showed before the test closed it.
+struct text_window_seen {
+  bool opened = false;
+  bool read_only = false;
+  std::string text;
+  std::string copied;
+};
+
+// Reads the next text window titled `title`, presses its Copy with nothing
+// selected (which copies all), and closes it.
+void read_text_window(win_wizard_driver& wizard, const std::string& title, text_window_seen& seen) {
+  wizard.when_dialog(title, [&seen](HWND window) {
+    HWND view = ::GetDlgItem(window, IDC_TEXT_VIEW);
+    seen.opened = true;
+    seen.read_only = (::GetWindowLongW(view, GWL_STYLE) & ES_READONLY) != 0;
+    seen.text = win_wizard_driver::window_text(view);
+    ::SendMessageW(view, EM_SETSEL, 0, 0);
+    ::SendMessageW(::GetDlgItem(window, IDC_TEXT_COPY), BM_CLICK, 0, 0);
+    seen.copied = clipboard_text(window);
+    ::SendMessageW(::GetDlgItem(window, IDCANCEL), BM_CLICK, 0, 0);
+  });
+}
 
 class WinWizardTest : public ::testing::Test {
  protected:
@@ -131,6 +178,16 @@ TEST_F(WinWizardTest, WalksTheSamplesIntoOracle) {
       "SELECT (SELECT COUNT(*) FROM CUSTOMER), (SELECT COUNT(*) FROM ORDERS), (SELECT COUNT(*) FROM ORDLINES), "
       "(SELECT COUNT(*) FROM PRODUCTS), (SELECT COUNT(*) FROM SUPPLIER), (SELECT COUNT(*) FROM EMPLOYEE) FROM DUAL");
   EXPECT_NE(counts.find("\n11\t14\t36\t10\t5\t4\n"), std::string::npos) << counts;
+  // The progress page listed every table it was through.
+  const HWND progress_page = PropSheet_IndexToHwnd(wizard_->sheet, progress);
+  ASSERT_EQ(ListView_GetItemCount(::GetDlgItem(progress_page, IDC_TABLES_DONE)), 6);
+  std::vector<std::string> done;
+  for (int row = 0; row < 6; ++row) done.push_back(win_wizard_driver::cell(progress_page, IDC_TABLES_DONE, row, 0));
+  EXPECT_TRUE(std::is_permutation(done.begin(), done.end(), available.begin(), available.end()))
+      << ::testing::PrintToString(done);
+  // No profile named a log: View Log says so.
+  wizard_->click(IDC_VIEW_LOG);
+  EXPECT_EQ(wizard_->prompts.shown, std::vector<std::string>{std::string("message: ") + finish_model::no_log_text});
   wizard_->press(PSBTN_FINISH);
   EXPECT_TRUE(wizard_->closed());
   EXPECT_EQ(wizard_->app.run_status_code(), 0);
@@ -243,6 +300,107 @@ TEST_F(WinWizardTest, QuickLaunchConvertsWithTheSavedProfile) {
   ASSERT_TRUE(wizard_->pump_until([&] { return wizard_->page_index() == 1; }, run_timeout_ms)) << shown();
   EXPECT_EQ(count("SUPPLIER"), "5");
   EXPECT_EQ(count("USER_TABLES"), "1");
+  wizard_->press(PSBTN_FINISH);
+  EXPECT_EQ(wizard_->app.run_status_code(), 0);
+}
+
+// Test Connection tries the typed fields on a connection of its own, says
+// how it went (the server's version, or Oracle's reason) and stays; Next
+// then connects the wizard itself.
+TEST_F(WinWizardTest, TestConnectionSaysHowItWentAndStays) {
+  wizard_->press(PSBTN_NEXT);
+  ASSERT_EQ(wizard_->page_index(), login);
+  wizard_->type(IDC_DATABASE, "XE");
+  wizard_->type(IDC_USERNAME, "scott");
+  wizard_->type(IDC_PASSWORD, "tiger");
+  wizard_->click(IDC_TEST_CONNECTION);
+  ASSERT_EQ(wizard_->prompts.shown.size(), 1u) << shown();
+  EXPECT_EQ(wizard_->prompts.shown[0].rfind(std::string("message: ") + oracle_login_model::connection_succeeded +
+                                                ".\n\nOracle Database",
+                                            0),
+            0u)
+      << shown();
+  EXPECT_EQ(wizard_->page_index(), login);
+  EXPECT_FALSE(win_wizard_probe::connected(wizard_->app.converter()));
+
+  wizard_->prompts.shown.clear();
+  wizard_->type(IDC_PASSWORD, "wrong");
+  wizard_->click(IDC_TEST_CONNECTION);
+  EXPECT_EQ(wizard_->prompts.shown, std::vector<std::string>{"error: Invalid user name or password."});
+  EXPECT_EQ(wizard_->page_index(), login);
+
+  wizard_->prompts.shown.clear();
+  wizard_->type(IDC_PASSWORD, "tiger");
+  wizard_->press(PSBTN_NEXT);
+  EXPECT_EQ(wizard_->page_index(), folder) << shown();
+  EXPECT_TRUE(wizard_->prompts.shown.empty()) << shown();
+  EXPECT_TRUE(win_wizard_probe::connected(wizard_->app.converter()));
+}
+
+// Each table shows its record count beside its name. Check asks for a
+// table first; then it shows the selected tables' pre-flight report in a
+// read-only window whose Copy copies it, and Oracle is left unchanged.
+TEST_F(WinWizardTest, RecordCountsAndCheckShowTheChosenTables) {
+  walk_to_tables();
+  const int customer = wizard_->row_of(IDC_AVAILABLE, "customer");
+  ASSERT_GE(customer, 0) << ::testing::PrintToString(wizard_->rows(IDC_AVAILABLE));
+  EXPECT_EQ(win_wizard_driver::cell(wizard_->page(), IDC_AVAILABLE, customer, 1), "11 records");
+  EXPECT_EQ(win_wizard_driver::cell(wizard_->page(), IDC_AVAILABLE, wizard_->row_of(IDC_AVAILABLE, "ordlines"), 1),
+            "36 records");
+  wizard_->click(IDC_CHECK);
+  EXPECT_EQ(wizard_->prompts.shown, std::vector<std::string>{std::string("message: ") + check_model::nothing_chosen});
+  wizard_->prompts.shown.clear();
+
+  wizard_->select_row(IDC_AVAILABLE, customer);
+  wizard_->click(IDC_ADD);
+  EXPECT_EQ(win_wizard_driver::cell(wizard_->page(), IDC_SELECTED, 0, 1), "11 records");
+  text_window_seen seen;
+  read_text_window(*wizard_, tk_win_utf8(wizard_->app.shell().own_boxes().caption(check_model::title)), seen);
+  wizard_->click(IDC_CHECK);
+  ASSERT_TRUE(seen.opened) << shown();
+  EXPECT_TRUE(wizard_->prompts.shown.empty()) << shown();
+  EXPECT_TRUE(seen.read_only);
+  const std::string report = without_returns(seen.text);
+  EXPECT_NE(report.find("\nTable customer: ok\n"), std::string::npos) << report;
+  EXPECT_EQ(report.find("ordlines"), std::string::npos) << report;
+  EXPECT_EQ(without_returns(seen.copied), report);
+  EXPECT_EQ(wizard_->page_index(), tables);
+  EXPECT_EQ(count("USER_TABLES"), "0");
+}
+
+// A quick launch of a profile with a log file: the progress page lists
+// each table done with its records and how it ended, and View Log on the
+// finish page shows the log as the file holds it.
+TEST_F(WinWizardTest, TablesDoneAndTheLogAreShown) {
+  wizard_.reset();
+  const std::filesystem::path log = root_ / "vesper.log";
+  const std::filesystem::path profile = root_ / "logged.vpx";
+  ASSERT_TRUE(win_wizard_probe::write_profile(profile, VESPER_TEST_SAMPLES, {u"orders", u"customer"}, log));
+  wizard_ = std::make_unique<win_wizard_driver>(std::string("HKEY_CURRENT_USER\\") + settings_key_);
+  wizard_->open({profile.string()});
+  ASSERT_FALSE(wizard_->closed()) << shown();
+  ASSERT_TRUE(wizard_->pump_until([&] { return wizard_->page_index() == 1; }, run_timeout_ms)) << shown();
+  // The quick launch's pages: progress, then finish.
+  const HWND progress_page = PropSheet_IndexToHwnd(wizard_->sheet, 0);
+  ASSERT_EQ(ListView_GetItemCount(::GetDlgItem(progress_page, IDC_TABLES_DONE)), 2);
+  const auto done = [&](int row, int column) {
+    return win_wizard_driver::cell(progress_page, IDC_TABLES_DONE, row, column);
+  };
+  EXPECT_EQ(done(0, 0), "customer");
+  EXPECT_EQ(done(0, 1), "11 of 11");
+  EXPECT_EQ(done(0, 2).rfind("done in 0:0", 0), 0u) << done(0, 2);
+  EXPECT_EQ(done(1, 0), "orders");
+  EXPECT_EQ(done(1, 1), "14 of 14");
+
+  text_window_seen seen;
+  read_text_window(*wizard_, log.string(), seen);
+  wizard_->click(IDC_VIEW_LOG);
+  ASSERT_TRUE(seen.opened) << shown();
+  EXPECT_TRUE(seen.read_only);
+  std::ifstream file(log, std::ios::binary);
+  const std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_NE(written.find("customer"), std::string::npos);
+  EXPECT_EQ(without_returns(seen.text), without_returns(written));
   wizard_->press(PSBTN_FINISH);
   EXPECT_EQ(wizard_->app.run_status_code(), 0);
 }
