@@ -13,6 +13,9 @@ constexpr int margin = 7, gap = 4, button_width = 50, button_height = 14;
 // enough for this many lines, within the monitor; a long text is not
 // measured whole, its first lines tell the width well enough.
 constexpr int least_columns = 60, shown_lines = 32, measured_lines = 2000;
+// Posted by WM_INITDIALOG: the caret is placed once the window is shown,
+// for an edit not yet shown scrolls to it wrongly (under Wine, to no text).
+constexpr UINT place_caret = WM_APP + 3;
 }  // namespace
 
 win_text_window::win_text_window(std::wstring title, const std::string& text, start at)
@@ -129,10 +132,16 @@ void win_text_window::on_init() {
   ::GetClientRect(window(), &client);
   lay_out(client.right, client.bottom);
   ::SetFocus(view);
-  const LPARAM caret = start_ == start::end ? static_cast<LPARAM>(::GetWindowTextLengthW(view)) : 0;
-  ::SendMessageW(view, EM_SETSEL, static_cast<WPARAM>(caret), caret);
-  ::SendMessageW(view, EM_SCROLLCARET, 0, 0);
+  ::SendMessageW(view, EM_SETSEL, 0, 0);
+  if (start_ == start::end) ::PostMessageW(window(), place_caret, 0, 0);
   ::SetForegroundWindow(window());
+}
+
+void win_text_window::caret_to_end() const {
+  HWND view = item(IDC_TEXT_VIEW);
+  const auto end = static_cast<LPARAM>(::GetWindowTextLengthW(view));
+  ::SendMessageW(view, EM_SETSEL, static_cast<WPARAM>(end), end);
+  ::SendMessageW(view, EM_SCROLLCARET, 0, 0);
 }
 
 INT_PTR win_text_window::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -140,6 +149,9 @@ INT_PTR win_text_window::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_INITDIALOG:
       on_init();
       return FALSE;  // the focus was set, with the caret where it starts
+    case place_caret:
+      caret_to_end();
+      return TRUE;
     case WM_SIZE:
       lay_out(LOWORD(lparam), HIWORD(lparam));
       return TRUE;

@@ -22,6 +22,7 @@ class win_text_window : public win_dialog {
  private:
   INT_PTR on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
   void on_init();
+  void caret_to_end() const;
   void use_fixed_font();
   SIZE fitting_client_size() const;
   void size_and_centre();
