@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "tk_logger.hpp"
 #include "check_model.hpp"
 #include "table_edit_access.hpp"
+#include "tk_logger.hpp"
 #include "win_connecting_dialog.hpp"
 #include "win_list_view.hpp"
 #include "win_query_dialog.hpp"
