@@ -16,6 +16,7 @@
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
+#include "ordered_reporter.hpp"
 #include "tk_reporter.hpp"
 #include "udb_custom_conversion.hpp"
 #include "udb_journal.hpp"
@@ -598,6 +599,14 @@ void conversion_run::copy_records(udb_source_table& source, udb_recordset& desti
   options.sync_removes = settings_.sync_deletes;
   options.sync_resend = settings_.sync_verify;
   std::unique_ptr<udb_record_writer> writer = destination.open_writer(options, std::move(sinks));
+  // The reading's warnings come after what the batch running beside it met.
+  struct ordering {
+    ordered_reporter* reporter;
+    ~ordering() {
+      if (reporter) reporter->before_each(nullptr);
+    }
+  } ordered{context_.ordered};
+  if (ordered.reporter) ordered.reporter->before_each([&writer] { writer->settle(); });
   source.go_to(from);
   status_.records_done = static_cast<std::uint32_t>(from - 1);
   try {

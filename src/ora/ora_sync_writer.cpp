@@ -88,6 +88,7 @@ ora_sync_writer::ora_sync_writer(ora_table& table, ora_journal* journal, const u
       resend_(options.sync_resend),
       digests_(table.engine(), table.sql_name()) {
   commit_with_batch_ = false;  // the digests join the rows' transaction
+  overlap_ = false;            // and are made of the batch's cells
   bulk_.merge_by(key_fields_);
   digests_.prepare();
   kept_ = digests_.read();
