@@ -360,8 +360,9 @@ void conversion_run::load_ranges(udb_source_table& table, udb_recordset& destina
 
 namespace {
 
-// A range's journal entry: the table's file, then a character no path holds
-// and its first and last record, so that a resumed run finds the ranges again.
+// A range's journal entry: the table's file, then a control character that
+// paths do not hold in practice and the range's first and last record, so
+// that a resumed run finds the ranges again.
 constexpr char16_t range_mark = u'\u0001';
 
 std::u16string range_source(const std::u16string& source, std::uint64_t first, std::uint64_t last) {
