@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Walks the wizard through its seven pages and four dialogs on a virtual X display (Xvfb),
+# Walks the wizard through its seven pages, its dialogs and windows (Test
+# Connection's answer, Check's report, the log) on a virtual X display (Xvfb),
 # against the embedded Oracle emulation, and writes a PNG of each into
 # FOLDER (default: build/wizard-screenshots) for a person to look at. Not
-# part of CI.
+# part of CI. QT_SCALE_FACTOR=2 in the environment draws everything twice as large.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-build/wizard-screenshots}"

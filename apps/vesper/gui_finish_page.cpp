@@ -10,11 +10,12 @@
 #include <QVBoxLayout>
 
 #include "page_errors.hpp"
+#include "text_window_dlg.hpp"
 #include "tk_logger.hpp"
 #include "wizard_shell.hpp"
 
 namespace {
-enum control { heading = 1313, outcome = 1314, error_list = 1016, store = 1116, copy = 1108 };
+enum control { heading = 1313, outcome = 1314, error_list = 1016, store = 1116, copy = 1108, view_log = 1117 };
 }
 
 gui_finish_page::gui_finish_page(vesper_settings& settings, vesper_converter& converter,
@@ -46,6 +47,9 @@ gui_finish_page::gui_finish_page(vesper_settings& settings, vesper_converter& co
   connect(copy_button, &QPushButton::clicked, this, &gui_finish_page::on_copy);
   buttons->addWidget(copy_button);
   buttons->addStretch();
+  auto* log_button = numbered(new QPushButton("View &Log..."), view_log);
+  connect(log_button, &QPushButton::clicked, this, &gui_finish_page::on_view_log);
+  buttons->addWidget(log_button);
   layout->addLayout(buttons);
 }
 
@@ -74,4 +78,16 @@ void gui_finish_page::on_store() {
   tk_log(2, "gui_finish_page_t::on_store(%s)", filter.toStdString());
   const QString chosen = QFileDialog::getSaveFileName(this, "Select Profile File", {}, filter);
   if (!chosen.isEmpty()) model_.store_profile(chosen.toStdString(), boxes());
+}
+
+void gui_finish_page::on_view_log() {
+  const finish_model::log_view log = model_.log();
+  if (!log.present) {
+    boxes().message(log.text);
+    return;
+  }
+  text_window_dlg window(QString::fromStdString(log.path), QString::fromStdString(log.text), this);
+  // The end of the log tells of the run just made.
+  window.text_view()->moveCursor(QTextCursor::End);
+  window.exec();
 }

@@ -26,6 +26,8 @@ class gui_finish_page : public wizard_page {
   void on_store();
   // The selected part of the error list, or all of it, to the clipboard.
   void on_copy();
+  // The run's log in a window, or why there is none.
+  void on_view_log();
 
   finish_model model_;
 };

@@ -1,8 +1,10 @@
 #include "oracle_settings_page.hpp"
 
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include "animation_dialog.hpp"
 #include "gui_text.hpp"
@@ -10,7 +12,7 @@
 #include "wizard_boxes.hpp"
 
 namespace {
-enum control { server = 1003, port = 1004, username = 1012, password = 1013, database = 1014 };
+enum control { server = 1003, port = 1004, username = 1012, password = 1013, database = 1014, test = 1021 };
 }  // namespace
 
 oracle_settings_page::oracle_settings_page(vesper_settings& settings, vesper_converter& converter)
@@ -26,6 +28,15 @@ oracle_settings_page::oracle_settings_page(vesper_settings& settings, vesper_con
   add_edit(form, "Po&rt:", port);
   add_edit(form, "&Username:", username);
   add_edit(form, "&Password:", password)->setEchoMode(QLineEdit::Password);
+  auto* row = new QHBoxLayout;
+  auto* try_it = numbered(new QPushButton("&Test Connection"), test);
+  // Enter in a field still presses Next.
+  try_it->setAutoDefault(false);
+  connect(try_it, &QPushButton::clicked, this, &oracle_settings_page::on_test_connection);
+  row->addStretch();
+  row->addWidget(try_it);
+  layout->addLayout(row);
+  layout->addStretch();
 }
 
 QLineEdit* oracle_settings_page::add_edit(QFormLayout* form, const char* label, int id) {
@@ -45,14 +56,23 @@ void oracle_settings_page::page_init() {
   control<QLineEdit>(database)->setText(to_qstring(model_.service));
 }
 
-void oracle_settings_page::store_settings() {
+void oracle_settings_page::read_fields() {
   auto text = [&](int id) { return to_u16(control<QLineEdit>(id)->text()); };
   model_.host = text(server);
   model_.user = text(username);
   model_.password = text(password);
   model_.port = text(port);
   model_.service = text(database);
+}
+
+void oracle_settings_page::store_settings() {
+  read_fields();
   model_.store();
+}
+
+void oracle_settings_page::on_test_connection() {
+  read_fields();
+  model_.test_connection(boxes(), connecting_window(boxes(), this));
 }
 
 int oracle_settings_page::on_next() {
@@ -66,9 +86,9 @@ int oracle_settings_page::on_back() {
   return 0;
 }
 
-oracle_login_model::busy_runner oracle_settings_page::connecting_window(const wizard_boxes& boxes, QWidget* parent) {
-  return [&boxes, parent](const std::function<void()>& work) {
-    animation_dialog dialog(boxes, oracle_login_model::connecting, parent);
+wizard_busy_runner oracle_settings_page::busy_window(const wizard_boxes& boxes, const char* text, QWidget* parent) {
+  return [&boxes, text, parent](const std::function<void()>& work) {
+    animation_dialog dialog(boxes, text, parent);
     dialog.run(work);
   };
 }

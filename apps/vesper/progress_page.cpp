@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "gui_text.hpp"
@@ -12,7 +13,7 @@
 #include "wizard_shell.hpp"
 
 namespace {
-enum control { table_line = 1323, bar = 1321 };
+enum control { table_line = 1323, bar = 1321, records_line = 1324, done_list = 1325 };
 }
 
 progress_page::progress_page(vesper_settings& settings, vesper_converter& converter, wizard_error_list& errors,
@@ -27,7 +28,15 @@ progress_page::progress_page(vesper_settings& settings, vesper_converter& conver
   auto* progress = numbered(new QProgressBar, bar);
   progress->setRange(0, 100);
   layout->addWidget(progress);
-  layout->addStretch();
+  layout->addWidget(numbered(new QLabel, records_line));
+  auto* done_label = new QLabel("Tables done:");
+  layout->addWidget(done_label);
+  auto* done = numbered(new QTreeWidget, done_list);
+  done->setHeaderLabels({"Table", "Records", "Status"});
+  done->setRootIsDecorated(false);
+  done->setSelectionMode(QAbstractItemView::NoSelection);
+  done->setFocusPolicy(Qt::NoFocus);
+  layout->addWidget(done, 1);
   timer_->setInterval(tick_ms);
   connect(timer_, &QTimer::timeout, this, &progress_page::on_timer);
 }
@@ -49,6 +58,7 @@ void progress_page::page_init() {
   shell().enable_button(QWizard::FinishButton, false);
   control<QProgressBar>(bar)->setValue(0);
   if (running()) return;
+  control<QTreeWidget>(done_list)->clear();
   model_.start();
   timer_->start();
 }
@@ -58,7 +68,23 @@ void progress_page::on_timer() {
   control<QProgressBar>(bar)->setValue(now.bar);
   control<QLabel>(table_line)->setText(now.table.empty() ? QString()
                                                          : QString("Processing table '%1'").arg(to_qstring(now.table)));
+  control<QLabel>(records_line)->setText(QString::fromStdString(now.table_line));
+  show_tables_done(now.tables_done);
   if (now.finished) finish_run();
+}
+
+// Rows are only added: the run never changes a table it has done.
+void progress_page::show_tables_done(const std::vector<run_progress_board::finished_table>& tables) {
+  auto* list = control<QTreeWidget>(done_list);
+  for (std::size_t row = std::size_t(list->topLevelItemCount()); row < tables.size(); ++row) {
+    const run_progress_board::finished_table& table = tables[row];
+    auto* item = new QTreeWidgetItem({QString::fromStdString(table.name), QString::fromStdString(table.records),
+                                      QString::fromStdString(table.status)});
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    list->addTopLevelItem(item);
+    list->scrollToItem(item);
+  }
+  for (int column = 0; column < list->columnCount(); ++column) list->resizeColumnToContents(column);
 }
 
 void progress_page::finish_run() {

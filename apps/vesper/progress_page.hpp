@@ -34,6 +34,7 @@ class progress_page : public wizard_page {
  private:
   void on_timer();
   void finish_run();
+  void show_tables_done(const std::vector<run_progress_board::finished_table>& tables);
 
   run_model model_;
   QTimer* timer_;

@@ -39,8 +39,9 @@ void keep_place_when_hidden(QWidget* widget) {
 }  // namespace
 
 types_map_dlg::types_map_dlg(wizard_shell& shell, ora_db_mutator& mutator, const std::u16string& table,
-                             const udb_schema& schema, bool logicals_as_is, QWidget* parent)
-    : QDialog(parent), shell_(shell), model_(mutator, table, schema, logicals_as_is) {
+                             const udb_schema& schema, bool logicals_as_is, QWidget* parent,
+                             vesper_settings* settings)
+    : QDialog(parent), shell_(shell), model_(mutator, table, schema, logicals_as_is, settings) {
   tk_log(2, "types_map_dlg::types_map_dlg");
   setWindowTitle("Edit Table");
   build_controls();
@@ -54,7 +55,11 @@ void types_map_dlg::build_controls() {
   list_->setObjectName(QString::number(list_id));
   list_->setRootIsDecorated(false);
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list_->setHeaderLabels({"Field Name", "Field Type", "Default value", "Null"});
+  QStringList headers{"Field Name", "Field Type", "Default value", "Null"};
+  if (model_.keys_shown()) headers << "Key";
+  list_->setHeaderLabels(headers);
+  if (model_.keys_shown())
+    list_->headerItem()->setToolTip(key_column, "The fields a sync matches records by, in place of a key of the index files");
   layout->addWidget(list_, 1);
 
   auto* table_box = new QGroupBox(" Table info ");
@@ -167,6 +172,7 @@ void types_map_dlg::fill_list() {
                                                  to_qstring(shown.default_value), to_qstring(shown.nullability)});
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(0, model_.kept[i] ? Qt::Checked : Qt::Unchecked);
+    if (model_.keys_shown()) item->setCheckState(key_column, model_.key[i] ? Qt::Checked : Qt::Unchecked);
     list_->addTopLevelItem(item);
   }
   fit_columns();
@@ -252,8 +258,11 @@ void types_map_dlg::accept() {
   tk_log(2, "types_map_dlg::on_ok");
   if (!store_current_row()) return;
   model_.table_name = to_u16(table_name_->text());
-  for (int row = 0; row < list_->topLevelItemCount(); ++row)
-    model_.kept[static_cast<std::size_t>(row)] = list_->topLevelItem(row)->checkState(0) == Qt::Checked;
+  for (int row = 0; row < list_->topLevelItemCount(); ++row) {
+    const QTreeWidgetItem* item = list_->topLevelItem(row);
+    model_.kept[static_cast<std::size_t>(row)] = item->checkState(0) == Qt::Checked;
+    if (model_.keys_shown()) model_.key[static_cast<std::size_t>(row)] = item->checkState(key_column) == Qt::Checked;
+  }
   // The shown row was stored above: the model finds nothing new in it.
   if (model_.accept(shell_.boxes())) QDialog::accept();
 }

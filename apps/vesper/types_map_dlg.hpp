@@ -1,6 +1,6 @@
 // The type-mapping dialog ("Edit Table") on the screen: the column list
-// with its check boxes, the table's name and the field panel; what they
-// do is the table edit model's. OK records the changes in the converter's
+// with its check boxes (kept, and in sync mode part of the key), the
+// table's name and the field panel; what they do is the table edit model's. OK records the changes in the converter's
 // customisation, Cancel leaves that untouched.
 #pragma once
 
@@ -17,6 +17,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class udb_schema;
 class wizard_shell;
+struct vesper_settings;
 
 class types_map_dlg : public QDialog {
   Q_OBJECT
@@ -30,13 +31,17 @@ class types_map_dlg : public QDialog {
   static constexpr const char* empty_name = table_edit_model::empty_name;
   static constexpr const char* bad_length = table_edit_model::bad_length;
   static constexpr const char* logical_refused = table_edit_model::logical_refused;
+  static constexpr const char* key_dropped = table_edit_model::key_dropped;
+  // The list's column of key marks, shown in sync mode.
+  static constexpr int key_column = 4;
 
   // `shell`: the wizard, for its boxes and help (borrowed); `mutator`: the
   // converter's customisation (borrowed); `table`: the source table's name;
   // `schema`: its columns as the run names them (copied); `logicals_as_is`:
-  // logical columns become CHAR(1) by default.
+  // logical columns become CHAR(1) by default; `settings`: where the sync
+  // keys are kept (borrowed; null: no key marks).
   types_map_dlg(wizard_shell& shell, ora_db_mutator& mutator, const std::u16string& table, const udb_schema& schema,
-                bool logicals_as_is = false, QWidget* parent = nullptr);
+                bool logicals_as_is = false, QWidget* parent = nullptr, vesper_settings* settings = nullptr);
 
   void accept() override;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -8,8 +8,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "check_model.hpp"
 #include "gui_text.hpp"
+#include "oracle_settings_page.hpp"
+#include "records_delegate.hpp"
 #include "set_query_dlg.hpp"
+#include "text_window_dlg.hpp"
 #include "tk_logger.hpp"
 #include "types_map_dlg.hpp"
 #include "udb_schema.hpp"
@@ -19,7 +23,8 @@
 
 namespace {
 enum control {
-  available = 1317, selected = 1318, add = 1101, add_all = 1102, remove_one = 1111, remove_all = 1110, add_query = 1114
+  available = 1317, selected = 1318, add = 1101, add_all = 1102, remove_one = 1111, remove_all = 1110, add_query = 1114,
+  check = 1115
 };
 
 // The row to keep current after `row` left a list that now has `count` rows.
@@ -30,7 +35,7 @@ bool is_enter(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.
 
 vpx_sel_tables_page::vpx_sel_tables_page(vesper_settings& settings, vesper_converter& converter, bool& nothing_chosen)
     : wizard_page(buttons::back_next, 1015, "Step 4 of 5", "Select tables to convert"),
-      converter_(converter), model_(settings, converter, nothing_chosen) {
+      settings_(settings), converter_(converter), model_(settings, converter, nothing_chosen) {
   // Going on from here starts the run: Back is off on the progress page.
   setCommitPage(true);
   auto* layout = new QVBoxLayout(this);
@@ -63,8 +68,12 @@ vpx_sel_tables_page::vpx_sel_tables_page(vesper_settings& settings, vesper_conve
   button("< Re&move all", remove_all, &vpx_sel_tables_page::on_del_all);
   // Hidden in the layout, shown by page_init.
   button("Add &Query", add_query, &vpx_sel_tables_page::on_add_query)->hide();
+  button("&Check...", check, &vpx_sel_tables_page::on_check)->setToolTip(
+      "Shows what converting the selected tables would do, without changing Oracle.");
   buttons_column->addStretch();
   grid->addLayout(buttons_column, 1, 1);
+  from->setItemDelegate(new records_delegate(from));
+  to->setItemDelegate(new records_delegate(to));
   connect(to, &QListWidget::itemDoubleClicked, this, &vpx_sel_tables_page::on_edit_query);
   from->installEventFilter(this);
   to->installEventFilter(this);
@@ -93,6 +102,9 @@ void vpx_sel_tables_page::fill(QListWidget* list, const std::vector<std::u16stri
   for (const std::u16string& name : names) {
     auto* item = new QListWidgetItem(to_qstring(model_.label_of(name)));
     item->setData(Qt::UserRole, to_qstring(name));
+    const QString records = to_qstring(model_.records_text(name));
+    item->setData(records_delegate::records_role, records);
+    item->setToolTip(records);
     list->addItem(item);
   }
   if (row >= 0 && row < list->count()) list->setCurrentRow(row);
@@ -177,10 +189,17 @@ void vpx_sel_tables_page::on_edit_query() {
   item->setText(to_qstring(model_.label_of(now)));
 }
 
+void vpx_sel_tables_page::on_check() {
+  const std::string report = model_.check(boxes(), oracle_settings_page::busy_window(boxes(), check_model::checking, this));
+  if (report.empty()) return;
+  text_window_dlg window(boxes().caption(check_model::title), QString::fromStdString(report), this);
+  window.exec();
+}
+
 void vpx_sel_tables_page::edit_table(const std::u16string& table) {
   const std::unique_ptr<udb_schema> schema = model_.columns_to_edit(table, boxes());
   if (!schema) return;
-  types_map_dlg dialog(shell(), converter_.customisation(), table, *schema, model_.logicals_as_is(), this);
+  types_map_dlg dialog(shell(), converter_.customisation(), table, *schema, model_.logicals_as_is(), this, &settings_);
   dialog.exec();
 }
 

@@ -32,6 +32,8 @@ class vpx_sel_tables_page : public wizard_page {
   // A double click, Enter or F2 on the selected list: the query dialog for a
   // query, the type-mapping dialog for a table.
   void on_edit_query();
+  // The pre-flight report of the selected tables, in a window.
+  void on_check();
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -45,6 +47,7 @@ class vpx_sel_tables_page : public wizard_page {
   bool ask_query(std::u16string& name, std::u16string& text, const std::u16string& old_name);
   void edit_table(const std::u16string& table);
 
+  vesper_settings& settings_;  // the sync keys Edit Table marks
   vesper_converter& converter_;
   tables_model model_;
 };

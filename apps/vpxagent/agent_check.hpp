@@ -1,8 +1,6 @@
-// The pre-flight report (--check): the conversion run as it would be, against
-// a target that only records, so that the report tells what a run does. With
-// connection options the schema is read (never written) first, so that the
-// run sees its existing tables, limits and character set; without them no
-// client library is loaded.
+// The pre-flight report (--check) on the console and in its file. With
+// connection options the schema is read (never written) first; without them
+// no client library is loaded.
 #pragma once
 
 #include <string>
@@ -31,10 +29,6 @@ class agent_check {
   static int status_of(const run_result& run, const error_handler& handler);
 
  private:
-  // Connects and reads the schema; the target the dry run assumes.
-  check_target survey();
-  // The run against a recording target that assumes `assumed`.
-  check_report dry_run(check_target assumed);
   bool write_file(const check_report& report) const;
 
   vesper_converter& converter_;

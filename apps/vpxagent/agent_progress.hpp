@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "table_progress.hpp"
 #include "vesper_progress.hpp"
 
 class agent_progress : public vesper_progress {
@@ -27,7 +28,7 @@ class agent_progress : public vesper_progress {
 
   // "NAME: DONE of TOTAL records (P%), R records/s, M:SS left" (or "done in
   // M:SS" once the table ended, "stopped after M:SS" when it ended short).
-  std::string line(std::uint64_t done, double now, bool ended) const;
+  std::string line(std::uint64_t done, double now, bool ended) const { return table_.line(done, now, ended); }
 
  private:
   void show(std::uint64_t done, double now, bool ended);
@@ -35,10 +36,7 @@ class agent_progress : public vesper_progress {
   std::FILE* out_;
   style style_;
   clock now_;
-  std::string name_;
-  std::uint64_t total_ = 0;
-  std::uint64_t first_ = 0;  // records done before this run went on with the table
-  double started_ = 0;
+  table_progress table_;
   double shown_ = 0;
   bool drawn_ = false;  // a terminal line is on the screen and not ended
 };

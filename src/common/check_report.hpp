@@ -43,6 +43,12 @@ struct check_table {
   std::uint64_t deleted = 0;
   std::uint64_t would_insert = 0;
   std::string sync_key;  // sync mode: the fields records are matched by; empty otherwise
+  // Sync mode: whether the records were compared with the digests of the
+  // last sync (a connection is needed), and what the sync would do then.
+  bool sync_counted = false;
+  std::uint64_t would_update = 0;
+  std::uint64_t would_delete = 0;
+  std::uint64_t would_keep = 0;  // unchanged since the last sync: not sent
   std::uint64_t would_fail = 0;
   int code_page = 0;  // 0: the default code page of DBF text
   std::string code_page_reason;

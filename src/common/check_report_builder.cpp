@@ -149,6 +149,11 @@ check_report check_report_builder::finish(const ora_recording_database& target) 
     table.deleted = tally.deleted;
     table.would_insert = tally.inserted;
     table.sync_key = utf8(tally.sync_key);
+    // Without a connection there are no digests: every record counts as new.
+    table.sync_counted = tally.synced && converter_.engine() != nullptr;
+    table.would_update = tally.updated;
+    table.would_delete = tally.removed;
+    table.would_keep = tally.unchanged;
     table.would_fail = tally.failed;
     if (!tally.target.empty()) {
       table.oracle_name = utf8(tally.target);

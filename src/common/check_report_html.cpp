@@ -53,6 +53,7 @@ std::string source_table(const check_table& t) {
     tags += (tags.empty() ? "" : "<br>") + e(tag.name) + " (" + list(tag.fields) + "): " + e(tag.becomes);
   out += row("Index tags", tags.empty() ? "none found" : tags);
   if (!t.sync_key.empty()) out += row("Sync key", e(t.sync_key));
+  if (!t.sync_key.empty()) out += row("Sync", e(check_report_text::sync_counts(t)));
   out += row("Would insert", tk_format("%I64u records, %I64u would fail", t.would_insert, t.would_fail));
   return out + "</table>\n";
 }

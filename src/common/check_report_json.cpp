@@ -77,6 +77,11 @@ void table_members(json_object& o, const check_table& t) {
   o.number("deleted", t.deleted);
   o.number("would_insert", t.would_insert);
   if (!t.sync_key.empty()) o.text("sync_key", t.sync_key);
+  if (t.sync_counted) {
+    o.number("would_update", t.would_update);
+    o.number("would_delete", t.would_delete);
+    o.number("unchanged", t.would_keep);
+  }
   o.number("would_fail", t.would_fail);
   o.value("code_page", std::to_string(t.code_page));
   o.text("code_page_reason", t.code_page_reason);

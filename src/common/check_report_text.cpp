@@ -42,6 +42,7 @@ void target_lines(std::string& out, const check_table& t) {
 
 void problem_lines(std::string& out, const check_table& t) {
   if (!t.sync_key.empty()) out += "  Sync key: " + shown(t.sync_key) + "\n";
+  if (!t.sync_key.empty()) out += "  Sync: " + check_report_text::sync_counts(t) + "\n";
   out += tk_format("  Would insert %I64u records, %I64u would fail\n", t.would_insert, t.would_fail);
   for (const check_warning_group& w : t.warnings)
     out += tk_format("  Warning%s: %I64u x %s (records %s)\n", w.column.empty() ? "" : ", column " + shown(w.column),
@@ -57,6 +58,13 @@ std::string check_report_text::record_list(const check_warning_group& group) {
     if (record != 0) out += (out.empty() ? "#" : ", #") + std::to_string(record);
   if (out.empty()) return "all";
   return group.count > group.first_records.size() ? out + ", ..." : out;
+}
+
+std::string check_report_text::sync_counts(const check_table& t) {
+  if (t.sync_key.empty()) return {};
+  if (!t.sync_counted) return "how many records would be inserted, updated and deleted is counted when connected";
+  return tk_format("would insert %I64u, update %I64u and delete %I64u records; %I64u unchanged", t.would_insert,
+                   t.would_update, t.would_delete, t.would_keep);
 }
 
 std::string check_report_text::target_line(const check_target& target) {

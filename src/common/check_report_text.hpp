@@ -14,4 +14,7 @@ class check_report_text {
   static std::string record_list(const check_warning_group& group);
   // "30 bytes of AL32UTF8 for names, 1000 columns", and what the target holds.
   static std::string target_line(const check_target& target);
+  // What a sync of the table would do, or that counting it needs a
+  // connection; empty when the table is not synced.
+  static std::string sync_counts(const check_table& table);
 };

@@ -140,6 +140,7 @@ void conversion_run::run_tables(const udb_custom_conversion& rules) {
     close_bad_file();
     reporter_.close_table_warnings(tk_printable_name_utf8(name));
     tally().warnings = reporter_.warnings_of(tk_printable_name_utf8(name));
+    if (context_.progress) context_.progress->table_finished(tally());
     ++status_.table_index;
   }
   relations_.build(*target_, reporter_);
@@ -756,9 +757,36 @@ std::vector<std::size_t> conversion_run::sync_key_fields(const udb_source_table&
   }
   std::string shown;
   for (std::size_t at : positions) shown += (shown.empty() ? "" : ", ") + tk_printable_name_utf8(table.schema[at].name);
+  const std::vector<std::size_t> kept = positions_after_customisation(table, name, positions);
   say(tk_format("Table %s is synced by the key %s", tk_printable_name_utf8(name), shown));
   tally().sync_key = tk_utf8_to_utf16_lenient(shown);
-  return positions;
+  return kept;
+}
+
+// The records reach the writer without the fields the customisation leaves
+// out, so the key's positions count the kept fields only; counted in the
+// file's fields, a key after a left-out field would match records by
+// another field's values.
+std::vector<std::size_t> conversion_run::positions_after_customisation(const udb_source_table& table,
+                                                                       const std::u16string& name,
+                                                                       const std::vector<std::size_t>& positions) const {
+  const ora_table_mutator* custom = customisation_.table(name);
+  auto left_out = [&](std::size_t at) {
+    const ora_field_mutator* field = custom ? custom->field(table.schema[at].name) : nullptr;
+    return field && field->status == ora_field_mutator::deleted;
+  };
+  std::vector<std::size_t> kept;
+  for (std::size_t at : positions) {
+    if (left_out(at))
+      throw tk_exception(tk_format("The sync key of table %s names the field %s, which the table's customisation "
+                                   "(Edit Table, or the profile's type mappings) leaves out; nothing of the table "
+                                   "was changed",
+                                   tk_printable_name_utf8(name), tk_printable_name_utf8(table.schema[at].name)));
+    std::size_t before = 0;
+    for (std::size_t i = 0; i < at; ++i) before += left_out(i) ? 1 : 0;
+    kept.push_back(at - before);
+  }
+  return kept;
 }
 
 // A sync finds each record's row by its key, on every sync to come: the

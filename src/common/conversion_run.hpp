@@ -89,6 +89,8 @@ class conversion_run {
                     std::uint64_t from, const std::vector<std::size_t>& sync_key);
   // The fields a sync matches the table's records by (positions in its records).
   std::vector<std::size_t> sync_key_fields(const udb_source_table& table, const std::u16string& name);
+  std::vector<std::size_t> positions_after_customisation(const udb_source_table& table, const std::u16string& name,
+                                                         const std::vector<std::size_t>& positions) const;
   void open_journal();
   void remove_journal();
   // The entry of the run being resumed for the file `source`; nullptr when none.

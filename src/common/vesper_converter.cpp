@@ -24,9 +24,14 @@ const run_result& vesper_converter::run(const vesper_settings& settings, run_pre
                                         vesper_progress* progress,
                                         std::function<void(const dbf_recordset&)> table_opened) {
   status_.done = false;
-  // A sync keeps one session: its key indexes are made before its rows.
-  if (settings.parallel > 1 && oracle_.target() && !oracle_.target()->dry_run() &&
-      settings.existing_tables != existing_table_mode::sync) {
+  const bool sessions_asked = settings.parallel > 1 && oracle_.target() && !oracle_.target()->dry_run();
+  // A sync keeps one session: its key indexes are made before its rows,
+  // which the sessions' shared index step does not allow. The user is told,
+  // so that a job's slower run is not a mystery.
+  if (sessions_asked && settings.existing_tables == existing_table_mode::sync)
+    presenter.say(tk_format("Sync mode runs on one Oracle session: --parallel=%d is not used",
+                            static_cast<int>(settings.parallel)));
+  if (sessions_asked && settings.existing_tables != existing_table_mode::sync) {
     run_parallel(settings, presenter, progress);
     return last_;
   }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+struct table_tally;
+
 class vesper_progress {
  public:
   virtual ~vesper_progress() = default;
@@ -15,4 +17,7 @@ class vesper_progress {
   virtual void advanced(std::uint64_t done) = 0;
   // The table ended, whole or not, with `done` records through.
   virtual void table_ended(std::uint64_t done) = 0;
+  // The table is over, however it went (an empty, failed or skipped table
+  // too, which had no records loaded); `tally` tells what became of it.
+  virtual void table_finished(const table_tally& /*tally*/) {}
 };

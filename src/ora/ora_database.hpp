@@ -59,7 +59,8 @@ class ora_database : public udb_database, public ora_sql_runner {
   void create_foreign_key(const key_side& child, const key_side& parent);
   // Adds the columns at `positions` of `schema` (the source's) to a table
   // that exists, declared as create_table would declare them.
-  void add_columns(const std::u16string& table, const udb_schema& schema, const std::vector<std::size_t>& positions);
+  virtual void add_columns(const std::u16string& table, const udb_schema& schema,
+                           const std::vector<std::size_t>& positions);
   // Drops the table (and the constraints pointing at it) and forgets it.
   bool delete_tab(const std::u16string& name) override;
   // Runs a statement; nothing is returned.

@@ -288,16 +288,20 @@ std::uint32_t ora_engine::parse_version(const std::u16string& banner) {
 
 std::uint32_t ora_engine::get_version() {
   tk_log(1, "ora_engine::get_version");
+  return parse_version(version_banner());
+}
+
+std::u16string ora_engine::version_banner() {
   if (!b_session_) TK_ASSERTION_FAILED();
   ora_stmt stmt(*this);
   stmt.prepare(u"select * from v$version");
   std::u16string buffer(0x10000, u'\0');
   sb2 indicator = 0;
   stmt.define(1, buffer.data(), static_cast<sb4>(buffer.size() * 2), oci::sqlt_str, &indicator);
-  if (stmt.execute(1) == oci::no_data) return 0;
+  if (stmt.execute(1) == oci::no_data) return {};
   std::u16string banner = text_of(buffer.data(), buffer.size());
   tk_log(1, "Got versioned string:\n%s", banner);
-  return parse_version(banner);
+  return banner;
 }
 
 std::int32_t ora_engine::get_records_cnt(const std::u16string& name, bool b_is_query) {

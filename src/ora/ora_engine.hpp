@@ -63,6 +63,9 @@ class ora_engine {
   // major << 16 | minor << 8 | patch from the first row of v$version; 0 when
   // it has no such number.
   std::uint32_t get_version();
+  // The first row of v$version as the server words it ("Oracle Database
+  // 19c ... Production"); empty when it has none.
+  std::u16string version_banner();
   std::int32_t get_records_cnt(const std::u16string& name, bool b_is_query = false);
   void commit();
   void rollback();

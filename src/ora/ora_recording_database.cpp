@@ -1,5 +1,7 @@
 #include "ora_recording_database.hpp"
 
+#include <algorithm>
+
 #include "ora_indexes_initializer.hpp"
 #include "ora_recording_table.hpp"
 #include "ora_schema_initializer.hpp"
@@ -25,6 +27,12 @@ bool ora_recording_database::delete_tab(const std::u16string& name) {
   tk_log(2, "Would drop table %s", name);
   dropped_.push_back(name);
   return udb_database::delete_tab(name);
+}
+
+void ora_recording_database::add_columns(const std::u16string& table, const udb_schema& schema,
+                                         const std::vector<std::size_t>& positions) {
+  ora_database::add_columns(table, schema, positions);
+  widened_.push_back(table);
 }
 
 void ora_recording_database::table_built(const ora_schema_initializer& builder, const ora_indexes_initializer* keys) {
@@ -68,8 +76,8 @@ std::unique_ptr<udb_recordset> ora_recording_database::get_table(const std::u16s
     return std::make_unique<ora_recording_table>(name, table->schema);
   // A table the connected schema holds: its columns as the catalog has them,
   // read without writing anything.
-  ora_table existing(*this, name);
-  return std::make_unique<ora_recording_table>(name, existing.schema);
+  const bool widened = std::find(widened_.begin(), widened_.end(), name) != widened_.end();
+  return std::make_unique<ora_recording_table>(name, std::make_unique<ora_table>(*this, name), widened);
 }
 
 const ora_planned_table* ora_recording_database::planned(const std::u16string& name) const {

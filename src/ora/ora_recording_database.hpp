@@ -43,6 +43,9 @@ class ora_recording_database : public ora_database {
 
   std::unique_ptr<udb_recordset> get_table(const std::u16string& name, udb_access access) override;
   bool delete_tab(const std::u16string& name) override;
+  // Recorded; the table, read again from the catalog, still lacks them.
+  void add_columns(const std::u16string& table, const udb_schema& schema,
+                   const std::vector<std::size_t>& positions) override;
   void run(const std::u16string& sql) override;
   const std::vector<std::u16string>& get_tables() override { return tables; }
   bool dry_run() const override { return true; }
@@ -59,4 +62,5 @@ class ora_recording_database : public ora_database {
   std::vector<ora_planned_table> planned_;
   std::vector<std::u16string> pending_;  // statements of the table being built
   std::vector<std::u16string> dropped_;
+  std::vector<std::u16string> widened_;  // existing tables the run would add columns to
 };

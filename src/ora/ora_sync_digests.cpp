@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int ora_name_taken = 955;
+constexpr int ora_no_such_table = 942;
 constexpr ub4 rows_per_fetch = 2000;
 // Keys are hex text of the key's bound bytes; a longer one is no key a sync can keep.
 constexpr std::size_t longest_key = 4000;
@@ -51,6 +52,18 @@ void ora_sync_digests::prepare() {
     create.execute(1);
   } catch (const ora_exception& e) {
     if (e.ora_number() != ora_name_taken) throw;  // there already, from an earlier sync
+  }
+}
+
+bool ora_sync_digests::exist() {
+  try {
+    ora_stmt probe(engine_);
+    probe.prepare(u"SELECT KEY_TEXT FROM " + quoted() + u" WHERE 1 = 0");
+    probe.execute(0);
+    return true;
+  } catch (const ora_exception& e) {
+    if (e.ora_number() != ora_no_such_table) throw;
+    return false;
   }
 }
 

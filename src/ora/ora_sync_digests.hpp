@@ -20,6 +20,8 @@ class ora_sync_digests {
 
   // Creates the digest table when it is missing (DDL: commits).
   void prepare();
+  // Whether the digest table is there, asked without changing anything.
+  bool exist();
   // The digests kept of the table's rows, by key.
   std::unordered_map<std::string, std::string> read();
   // How many digests and how many rows the table has: when they differ,

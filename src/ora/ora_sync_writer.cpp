@@ -86,12 +86,14 @@ ora_sync_writer::ora_sync_writer(ora_table& table, ora_journal* journal, const u
       key_fields_(options.sync_key),
       removes_(options.sync_removes),
       resend_(options.sync_resend),
+      counting_(options.sync_count_only),
       digests_(table.engine(), table.sql_name()) {
   commit_with_batch_ = false;  // the digests join the rows' transaction
   overlap_ = false;            // and are made of the batch's cells
   bulk_.merge_by(key_fields_);
-  digests_.prepare();
-  kept_ = digests_.read();
+  if (!counting_) digests_.prepare();
+  // Counting, a schema no sync wrote to has no digest table yet.
+  if (!counting_ || digests_.exist()) kept_ = digests_.read();
   tk_log(3, "Sync of %s: %I64u digests kept", table.sql_name(), kept_.size());
   check_rows_against_digests();
 }
@@ -174,6 +176,7 @@ void ora_sync_writer::append(const udb_record& record, std::uint64_t number) {
 }
 
 void ora_sync_writer::queue_row(std::uint64_t number, std::string key, std::string digest) {
+  if (counting_) return (kept_.count(key) ? sync_sinks_.updated : sync_sinks_.inserted)(1);
   if (!bulk_.push(number)) {
     run(1);
     if (bulk_.oversized())
@@ -212,26 +215,34 @@ void ora_sync_writer::split_committed(std::uint64_t rows) {
 }
 
 void ora_sync_writer::finish() {
+  if (counting_) {
+    if (removes_) sync_sinks_.removed(absent_keys().size());
+    return;
+  }
   run();
   if (removes_) remove_absent();
   commit_anyway();
 }
 
-// The rows whose keys no record of this run gave, and their digests. A
-// source that gave no record at all removes nothing: an empty or unreadable
-// file must not empty the table.
-void ora_sync_writer::remove_absent() {
+// The keys of the last sync that no record of this run gave. A source that
+// gave no record at all removes nothing: an empty or unreadable file must
+// not empty the table.
+std::vector<const std::string*> ora_sync_writer::absent_keys() {
   std::vector<const std::string*> gone;
   for (const auto& [key, digest] : kept_)
     if (!seen_.count(key)) gone.push_back(&key);
+  if (gone.empty() || !seen_.empty()) return gone;
+  sync_sinks_.warned(tk_format("no record of the table was synced, so none of the %I64u rows of the last sync is "
+                               "removed; convert the table with --mode=0 (overwrite) to empty it",
+                               gone.size()),
+                     0);
+  return {};
+}
+
+// The rows whose keys no record of this run gave, and their digests.
+void ora_sync_writer::remove_absent() {
+  const std::vector<const std::string*> gone = absent_keys();
   if (gone.empty()) return;
-  if (seen_.empty()) {
-    sync_sinks_.warned(tk_format("no record of the table was synced, so none of the %I64u rows of the last sync is "
-                                 "removed; convert the table with --mode=0 (overwrite) to empty it",
-                                 gone.size()),
-                       0);
-    return;
-  }
   std::vector<ora_bind_column> columns;
   std::u16string where;
   for (std::size_t i = 0; i < key_fields_.size(); ++i) {

@@ -4,7 +4,8 @@
 // in batches of bound rows (a row of the key is updated, else inserted),
 // with their digests in the same transaction. At the end the rows whose
 // keys no record gave are removed, with their digests. A key given by two
-// records is warned of, and the later record's values stay.
+// records is warned of, and the later record's values stay. Counting only
+// (the pre-flight report), it reads the digests and writes nothing.
 #pragma once
 
 #include <cstdint>
@@ -42,12 +43,14 @@ class ora_sync_writer : public ora_batch_loader {
   bool unchanged(const std::string& key, const std::string& digest, std::uint64_t number);
   void queue_row(std::uint64_t number, std::string key, std::string digest);
   void remove_absent();
+  std::vector<const std::string*> absent_keys();
   void split_committed(std::uint64_t rows);
 
   udb_write_sinks sync_sinks_;
   std::vector<std::size_t> key_fields_;
   bool removes_;
   bool resend_;
+  bool counting_;
   ora_sync_digests digests_;
   std::unordered_map<std::string, std::string> kept_;   // key -> digest, as the last sync left them
   std::unordered_map<std::string, std::uint64_t> seen_;  // key -> the last record that gave it

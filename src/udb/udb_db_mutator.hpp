@@ -9,6 +9,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "tk_exception.hpp"
@@ -27,6 +28,19 @@ class udb_db_mutator : public udb_properties {
   TableMutator* table(const std::u16string& name) const {
     auto found = tables.find(name);
     return found == tables.end() ? nullptr : found->second.get();
+  }
+  // Takes a deep copy of `other`'s tables, for a run on another thread that
+  // must not share them with the user's changes.
+  void copy_tables_from(const udb_db_mutator& other) {
+    tables.clear();
+    for (const auto& [name, source] : other.tables) {
+      auto copy = std::make_unique<TableMutator>();
+      static_cast<udb_properties&>(*copy) = *source;
+      copy->new_name = source->new_name;
+      for (const auto& [column, field] : source->fields)
+        copy->fields[column] = std::make_unique<std::remove_cvref_t<decltype(*field)>>(*field);
+      tables[name] = std::move(copy);
+    }
   }
   TableMutator& table_for_update(const std::u16string& name) {
     auto& slot = tables[name];

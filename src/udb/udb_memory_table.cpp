@@ -2,6 +2,7 @@
 
 #include "tk_exception.hpp"
 #include "udb_memory_journal.hpp"
+#include "udb_memory_sync_writer.hpp"
 #include "udb_row_writer.hpp"
 
 namespace {
@@ -49,7 +50,8 @@ void udb_memory_table::append_record(const udb_record& record) {
 
 std::unique_ptr<udb_record_writer> udb_memory_table::open_writer(const udb_write_options& options,
                                                                  udb_write_sinks sinks) {
-  if (!options.sync_key.empty()) throw tk_exception("An in-memory target's tables are not synced");
+  if (!options.sync_key.empty())
+    return std::make_unique<udb_memory_sync_writer>(*this, contents_, journal_, options, std::move(sinks));
   return std::make_unique<journaled_writer>(*this, std::move(sinks), journal_);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ class udb_memory_table : public udb_recordset {
     std::vector<std::vector<ole_variant>> rows;
     std::vector<std::u16string> indexes;   // the indexes built, by name
     std::vector<std::u16string> required;  // the columns made NOT NULL
+    // Sync: per key, the values its row was last synced with.
+    std::map<std::string, std::string> synced;
   };
   // Told before each row is appended, with the table's name and the row's
   // number in it (from 1); may raise to refuse it.

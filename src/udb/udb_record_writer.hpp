@@ -31,6 +31,10 @@ struct udb_write_options {
   bool sync_removes = true;
   // Sync: every record is written, whatever the last sync kept of it.
   bool sync_resend = false;
+  // Sync, for the pre-flight report: nothing is written; each record the
+  // sync would send is counted as inserted (a new key) or updated, and the
+  // rows it would remove as removed.
+  bool sync_count_only = false;
 };
 
 // Where a writer tells the run what became of its records. Every sink is

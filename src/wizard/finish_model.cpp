@@ -1,5 +1,8 @@
 #include "finish_model.hpp"
 
+#include <fstream>
+
+#include "tk_file_name.hpp"
 #include "tk_logger.hpp"
 #include "vesper_converter.hpp"
 #include "vesper_profile_io.hpp"
@@ -30,6 +33,29 @@ finish_model::outcome finish_model::load() const {
   result.heading = stopped ? "Conversion was Stopped" : "Conversion is Completed";
   result.text = std::string(stopped ? stopped_text : failure_text) + (partial.empty() ? "" : "\n\n" + partial);
   return result;
+}
+
+finish_model::log_view finish_model::log() const {
+  log_view view;
+  if (settings_.log_file.empty()) {
+    view.text = no_log_text;
+    return view;
+  }
+  view.path = settings_.log_file;
+  std::ifstream in(tk_native_path(settings_.log_file), std::ios::binary | std::ios::ate);
+  if (!in) {
+    view.text = "The log file " + settings_.log_file + " cannot be read.";
+    return view;
+  }
+  const std::streamoff size = in.tellg();
+  const std::streamoff from = size > std::streamoff(log_shown_bytes) ? size - std::streamoff(log_shown_bytes) : 0;
+  view.text.resize(std::size_t(size - from));
+  in.seekg(from);
+  in.read(view.text.data(), std::streamsize(view.text.size()));
+  view.text.resize(std::size_t(in.gcount()));
+  if (from != 0) view.text.insert(0, "[The start of the log is left out: see " + settings_.log_file + ".]\n");
+  view.present = true;
+  return view;
 }
 
 std::string finish_model::outcome::errors_text() const {

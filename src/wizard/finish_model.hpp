@@ -3,6 +3,7 @@
 // and the customisation as a profile.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,18 @@ class finish_model {
                const bool& nothing_chosen);
 
   outcome load() const;
+
+  // The run's log file for the log viewer: its text, or why there is none.
+  struct log_view {
+    bool present = false;  // false: `text` says why there is no log
+    std::string path;      // the file shown (UTF-8); empty without a log
+    std::string text;
+  };
+  // At most this much of the log's end is shown; the start is left out.
+  static constexpr std::uintmax_t log_shown_bytes = 4 << 20;
+  static constexpr const char* no_log_text =
+      "This run wrote no log file. A profile's 'logfile=' setting names one; the wizard then writes its trace there.";
+  log_view log() const;
   // Writes the profile at `path` (UTF-8; the profiles' extension is added
   // when it has none) and says whether it was written.
   bool store_profile(const std::string& path, const wizard_prompts& prompts) const;

@@ -2,7 +2,9 @@
 
 #include <optional>
 
+#include "oracle_connection.hpp"
 #include "tk_exception.hpp"
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_reporter.hpp"
 #include "vesper_converter.hpp"
@@ -70,4 +72,36 @@ bool oracle_login_model::connect(const vesper_settings& settings, vesper_convert
   tk_log(3, "Error:\n%s", failure->message);
   prompts.error(failure_text(converter.reporter(), *failure));
   return false;
+}
+
+void oracle_login_model::test_connection(const wizard_prompts& prompts, const busy_runner& busy) const {
+  if (!prompts.show(validate())) return;
+  vesper_settings fields = settings_;
+  fields.host = host;
+  fields.port = port;
+  fields.user = user;
+  fields.password = password;
+  fields.service = service;
+  std::optional<tk_exception> failure;
+  std::u16string version;
+  busy([&] {
+    tk_log(2, "Testing the connection to %s", fields.service);
+    try {
+      oracle_connection trial;
+      trial.connect(fields);
+      version = trial.engine()->version_banner();
+    } catch (const tk_exception& e) {
+      failure = e;
+    } catch (const std::exception& e) {
+      failure = tk_exception(e.what());
+    }
+  });
+  if (failure) {
+    tk_log(3, "Test connection failed:\n%s", failure->message);
+    prompts.error(failure_text(converter_.reporter(), *failure));
+    return;
+  }
+  std::string text = std::string(connection_succeeded) + ".";
+  if (!version.empty()) text += "\n\n" + tk_utf16_to_utf8_lenient(version);
+  prompts.message(text);
 }

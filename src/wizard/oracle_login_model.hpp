@@ -16,10 +16,9 @@ class oracle_login_model {
   static constexpr const char* no_database = "You should enter Oracle database name";
   static constexpr const char* connecting = "Connecting to Oracle server.\r\nPlease wait...";
   static constexpr std::size_t edit_limit = 260;
+  static constexpr const char* connection_succeeded = "Connection succeeded";
 
-  // Runs a slow step off the user-interface thread while the view shows it
-  // is busy, and returns once the step has ended; the step never raises.
-  using busy_runner = std::function<void(const std::function<void()>&)>;
+  using busy_runner = wizard_busy_runner;
 
   oracle_login_model(vesper_settings& settings, vesper_converter& converter);
 
@@ -30,6 +29,11 @@ class oracle_login_model {
   // Stores, checks and connects: true moves on; otherwise the user was told why.
   bool next(const wizard_prompts& prompts, const busy_runner& busy);
   void back() const { store(); }
+  // Test Connection: connects with the fields (checked as Next checks
+  // them) on a connection of its own, through `busy`, shows "Connection
+  // succeeded" with the server's version or why it failed, and disconnects.
+  // The page stays; the wizard's own connection is left as it was.
+  void test_connection(const wizard_prompts& prompts, const busy_runner& busy) const;
 
   // Connects `converter` with `settings` through `busy`. A failure is shown
   // in `prompts` (a known Oracle error's advice, else Oracle's text).

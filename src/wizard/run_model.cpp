@@ -10,7 +10,10 @@
 
 run_model::run_model(vesper_settings& settings, vesper_converter& converter, wizard_error_list& errors,
                      const bool& nothing_chosen)
-    : settings_(settings), converter_(converter), errors_(errors), nothing_chosen_(nothing_chosen) {}
+    : settings_(settings),
+      converter_(converter),
+      errors_(errors),
+      nothing_chosen_(nothing_chosen) {}
 
 run_model::~run_model() {
   stop([] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); });
@@ -29,6 +32,7 @@ void run_model::start() {
   tk_log(2, "run_model::start");
   if (running()) return;
   errors_.clear();
+  board_.clear();
   converter_.clear_cancel();
   close_when_done_ = false;
   finished_ = false;
@@ -38,7 +42,7 @@ void run_model::start() {
     return;
   }
   worker_ = std::thread([this] {
-    converter_.run(settings_, lines_);
+    converter_.run(settings_, lines_, &board_);
     finished_ = true;
   });
 }
@@ -46,7 +50,7 @@ void run_model::start() {
 run_model::progress run_model::poll() const {
   const run_status& status = converter_.status();
   return {bar_position(status.tables_total, status.table_index, status.records_total, status.records_done),
-          status.current_table(), finished_};
+          status.current_table(), finished_, board_.current_line(), board_.finished()};
 }
 
 void run_model::finish() {

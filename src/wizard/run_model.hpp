@@ -8,8 +8,10 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "run_presenter.hpp"
+#include "run_progress_board.hpp"
 
 class vesper_converter;
 class wizard_error_list;
@@ -25,6 +27,10 @@ class run_model {
     int bar = 0;                // 0 to 100
     std::u16string table;       // the table being converted; empty: none
     bool finished = false;      // the run (or the lack of one) is over
+    // The current table's records, rate and time left, as the agent shows
+    // them (empty between tables), and the tables done so far.
+    std::string table_line;
+    std::vector<run_progress_board::finished_table> tables_done;
   };
 
   // `nothing_chosen`: the user went on with no table; the run is left out.
@@ -68,6 +74,7 @@ class run_model {
   wizard_error_list& errors_;
   const bool& nothing_chosen_;
   run_quiet_presenter lines_;  // the page shows the run its own way
+  run_progress_board board_;
   std::atomic<bool> finished_{false};
   std::thread worker_;
   bool close_when_done_ = false;

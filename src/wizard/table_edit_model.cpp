@@ -4,9 +4,11 @@
 #include <limits>
 
 #include "ora_logical_column.hpp"
+#include "tk_case.hpp"
 #include "tk_exception.hpp"
 #include "tk_logger.hpp"
 #include "udb_schema.hpp"
+#include "vesper_settings.hpp"
 #include "wizard_prompts.hpp"
 
 namespace {
@@ -77,8 +79,12 @@ bool lists(const std::u16string& type, const std::u16string& wanted) {
 }  // namespace
 
 table_edit_model::table_edit_model(ora_db_mutator& mutator, const std::u16string& table, const udb_schema& schema,
-                                   bool logicals_as_is)
-    : mutator_(mutator), table_(table), logicals_as_is_(logicals_as_is) {
+                                   bool logicals_as_is, vesper_settings* settings)
+    : mutator_(mutator),
+      table_(table),
+      logicals_as_is_(logicals_as_is),
+      settings_(settings),
+      keys_shown_(settings && settings->existing_tables == existing_table_mode::sync) {
   if (const ora_table_mutator* stored = mutator_.table(table)) {
     working_.new_name = stored->new_name;
     for (const auto& [name, field] : stored->fields) working_.fields[name] = std::make_unique<ora_field_mutator>(*field);
@@ -89,6 +95,42 @@ table_edit_model::table_edit_model(ora_db_mutator& mutator, const std::u16string
                         schema[i].vartype == VT_BOOL, nullability(schema[i])});
     kept.push_back(effective(i).status != ora_field_mutator::deleted);
   }
+  mark_stored_key();
+}
+
+// The key the settings hold for the table, compared as the run compares
+// it: table and field names without case.
+void table_edit_model::mark_stored_key() {
+  key.assign(columns_.size(), false);
+  const std::vector<std::u16string>* stored = settings_ ? settings_->sync_key_of(table_) : nullptr;
+  if (stored)
+    for (std::size_t at = 0; at < columns_.size(); ++at)
+      key[at] = std::any_of(stored->begin(), stored->end(),
+                            [&](const std::u16string& field) { return tk_loose_equal(field, columns_[at].source); });
+  stored_key_ = key;
+}
+
+bool table_edit_model::key_kept(const wizard_prompts& prompts) const {
+  if (!keys_shown_) return true;
+  for (std::size_t at = 0; at < columns_.size(); ++at)
+    if (key[at] && !kept[at]) {
+      prompts.message(key_dropped);
+      return false;
+    }
+  return true;
+}
+
+// Written only when the marks changed, so that a key the profile gave in
+// another order, or with a field the table lacks, stays as it was.
+void table_edit_model::store_key() {
+  if (!keys_shown_ || key == stored_key_) return;
+  for (auto it = settings_->sync_keys.begin(); it != settings_->sync_keys.end();)
+    it = tk_loose_equal(it->first, table_) ? settings_->sync_keys.erase(it) : std::next(it);
+  std::vector<std::u16string> fields;
+  for (std::size_t at = 0; at < columns_.size(); ++at)
+    if (key[at]) fields.push_back(columns_[at].source);
+  if (!fields.empty()) settings_->sync_keys[table_] = std::move(fields);
+  stored_key_ = key;
 }
 
 const ora_field_mutator& table_edit_model::effective(std::size_t at) const {
@@ -211,7 +253,9 @@ bool table_edit_model::accept(const wizard_prompts& prompts) {
     prompts.message(empty_name);
     return false;
   }
+  if (!key_kept(prompts)) return false;
   apply_kept();
+  store_key();
   working_.new_name = name == table_ ? std::u16string() : name;
   const ora_table_mutator* stored = mutator_.table(table_);
   if (differs_from(stored)) {

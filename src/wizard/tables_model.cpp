@@ -2,11 +2,14 @@
 
 #include <algorithm>
 
+#include "check_model.hpp"
 #include "dbf_container.hpp"
 #include "dbf_database.hpp"
 #include "dbf_field_properties.hpp"
 #include "dbf_recordset.hpp"
 #include "ora_db_mutator.hpp"
+#include "tk_exception.hpp"
+#include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
 #include "tk_reporter.hpp"
@@ -32,6 +35,19 @@ udb_schema columns_as_converted(const vesper_settings& settings, const std::u16s
   dbf_field_properties::apply(*source, tk_printable_name_utf8(table));
   return source->schema;
 }
+
+// The records the run reads from `file`: its header's count and the whole
+// records after them. The header and the file's size tell them; no record
+// is read (an explicit code page spares the guess from the text).
+std::u16string records_in(const std::string& file) {
+  try {
+    const dbf_recordset table(file, dbf_recordset::index_files::skip, 1252);
+    const std::uint32_t count = table.record_count();
+    return tk_utf8_to_utf16_lenient(tk_format("%u record%s", count, count == 1 ? "" : "s"));
+  } catch (const tk_exception& e) {
+    return tk_utf8_to_utf16_lenient("cannot be read: " + e.message);
+  }
+}
 }  // namespace
 
 tables_model::tables_model(vesper_settings& settings, vesper_converter& converter, bool& nothing_chosen)
@@ -41,9 +57,11 @@ void tables_model::load(const wizard_prompts& prompts) {
   tk_log(2, "tables_model::load");
   available_.clear();
   selected_.clear();
+  records_.clear();
   guarded(converter_.reporter(), prompts, [&] {
     dbf_database folder(settings_.folder, settings_.code_page, converter_.reporter());
     available_ = folder.get_tables();
+    count_records(folder);
   });
   available_queries_ = settings_.unused_queries;
   selected_queries_.clear();
@@ -51,6 +69,15 @@ void tables_model::load(const wizard_prompts& prompts) {
     if (!text.empty()) selected_queries_[name] = text;
   for (const auto& [name, text] : available_queries_) available_.push_back(name);
   select_earlier_choice();
+}
+
+void tables_model::count_records(const dbf_database& folder) {
+  for (const std::u16string& table : available_) records_[table] = records_in(folder.get_full_table_name(table));
+}
+
+std::u16string tables_model::records_text(const std::u16string& name) const {
+  const auto found = records_.find(name);
+  return found == records_.end() || is_query(name) ? std::u16string() : found->second;
 }
 
 // The tables in the order they were chosen, then the queries.
@@ -142,11 +169,25 @@ std::unique_ptr<udb_schema> tables_model::columns_to_edit(const std::u16string& 
   return schema;
 }
 
+std::vector<std::u16string> tables_model::chosen_tables() const {
+  std::vector<std::u16string> tables;
+  for (const std::u16string& name : selected_)
+    if (!is_query(name)) tables.push_back(name);
+  return tables;
+}
+
+std::string tables_model::check(const wizard_prompts& prompts, const wizard_busy_runner& busy) const {
+  const std::vector<std::u16string> tables = chosen_tables();
+  if (tables.empty()) {
+    prompts.message(check_model::nothing_chosen);
+    return {};
+  }
+  return check_model(settings_, converter_).report(tables, busy);
+}
+
 // The tables in the order they were chosen; queries stay in their maps.
 void tables_model::store() {
-  settings_.tables.clear();
-  for (const std::u16string& name : selected_)
-    if (!is_query(name)) settings_.tables.push_back(name);
+  settings_.tables = chosen_tables();
   settings_.table_queries = selected_queries_;
   settings_.unused_queries = available_queries_;
 }

@@ -11,6 +11,7 @@
 
 #include "wizard_prompts.hpp"
 
+class dbf_database;
 class udb_schema;
 class vesper_converter;
 struct vesper_settings;
@@ -34,6 +35,9 @@ class tables_model {
   // settings but never converted; a renamed table shows its Oracle name.
   std::u16string label_of(const std::u16string& name) const;
   bool is_query(const std::u16string& name) const;
+  // What a list shows beside `name`: the records its header counts ("11
+  // records"), why its header cannot be read, or nothing for a query.
+  std::u16string records_text(const std::u16string& name) const;
 
   // Moves one entry (or all) between the lists, at the end of the other.
   void add(std::size_t row);
@@ -56,6 +60,10 @@ class tables_model {
   // Whether logical columns are kept as the file holds them (Edit Table's default type).
   bool logicals_as_is() const;
 
+  // Check: the pre-flight report of the selected tables (see check_model),
+  // empty when there is none to check (the user was told).
+  std::string check(const wizard_prompts& prompts, const wizard_busy_runner& busy) const;
+
   // Next: with nothing selected the user is asked; true moves on.
   bool next(const wizard_prompts& prompts);
   // The choice is kept for the way back here, from another folder too (its
@@ -66,6 +74,8 @@ class tables_model {
   using query_map = std::map<std::u16string, std::u16string>;
 
   void select_earlier_choice();
+  void count_records(const dbf_database& folder);
+  std::vector<std::u16string> chosen_tables() const;
   bool is_listed(const std::u16string& name) const;
   void move(std::vector<std::u16string>& from, std::size_t row, std::vector<std::u16string>& to);
   void store();
@@ -77,4 +87,5 @@ class tables_model {
   std::vector<std::u16string> selected_;
   query_map available_queries_;
   query_map selected_queries_;
+  std::map<std::u16string, std::u16string> records_;  // by table
 };

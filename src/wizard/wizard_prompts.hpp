@@ -4,6 +4,7 @@
 // the model's tests record them and answer as a user would.
 #pragma once
 
+#include <functional>
 #include <string>
 
 // What a check found: nothing, or a text to show as a message or an error.
@@ -32,3 +33,8 @@ class wizard_prompts {
     return notice.empty();
   }
 };
+
+// Runs a slow step off the user-interface thread while the view shows it
+// is busy (the connecting window), and returns once the step has ended;
+// the step never raises.
+using wizard_busy_runner = std::function<void(const std::function<void()>&)>;

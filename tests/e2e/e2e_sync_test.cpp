@@ -11,6 +11,10 @@
 #include "dbf_index_writer.hpp"
 #include "dbf_writer.hpp"
 #include "e2e_session.hpp"
+#include "ora_db_mutator.hpp"
+#include "tk_file_name.hpp"
+#include "vesper_profile_io.hpp"
+#include "vesper_settings.hpp"
 
 namespace {
 
@@ -43,6 +47,14 @@ std::string rows(const e2e_session& session) {
 std::vector<std::string> sync_args(std::vector<std::string> extra = {}) {
   std::vector<std::string> args{"--mode=3", "--key=items:ID"};
   args.insert(args.end(), extra.begin(), extra.end());
+  return args;
+}
+
+// The pre-flight report of a sync, connected to the emulation.
+std::vector<std::string> connected_check(const std::filesystem::path& folder) {
+  std::vector<std::string> args = e2e_session::login();
+  for (const char* arg : {"--mode=3", "--key=items:ID", "--check"}) args.push_back(arg);
+  args.push_back("--src=" + folder.string());
   return args;
 }
 
@@ -232,6 +244,11 @@ TEST(E2eSync, AnAddedFieldBecomesAColumnAndARemovedOneStopsTheSync) {
   wider.record({dbf_cell::integer(1), dbf_cell::text(u"one"), dbf_cell::integer(10)});
   wider.record({dbf_cell::integer(2), dbf_cell::text(u"two"), dbf_cell::integer(20)});
   wider.write(folder, "ITEMS.DBF");
+  // The check, whose table keeps its columns, counts the records the new
+  // column makes the sync send again.
+  const e2e_result check = session.agent(connected_check(folder));
+  EXPECT_NE(check.out.find("  Sync: would insert 0, update 2 and delete 0 records; 0 unchanged\n"), std::string::npos)
+      << check.out;
   e2e_result run = session.convert(folder, sync_args());
   EXPECT_EQ(run.status, 1) << run.describe();
   EXPECT_NE(run.out.find("the field was added to the file since the last sync"), std::string::npos) << run.out;
@@ -263,6 +280,110 @@ TEST(E2eSync, TheCheckNamesTheKeyOrSaysHowToGiveOne) {
   check = session.agent({"--src=" + folder.string(), "--mode=3", "--check"});
   EXPECT_EQ(check.status, 2) << check.describe();
   EXPECT_NE(check.out.find("Table items has no key to sync by"), std::string::npos) << check.out;
+}
+
+// Connected, the check compares the records with the digests of the last
+// sync as the sync would, writes nothing, and its counts are the ones the
+// sync then has; not connected, it says the counts need a connection.
+TEST(E2eSync, TheCheckCountsWhatTheSyncWouldChangeAndChangesNothing) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_items(folder, first_items);
+  e2e_result check = session.agent({"--src=" + folder.string(), "--mode=3", "--key=items:ID", "--check"});
+  EXPECT_NE(check.out.find("  Sync key: ID\n  Sync: how many records would be inserted, updated and deleted is "
+                           "counted when connected\n"),
+            std::string::npos)
+      << check.out;
+  const std::vector<std::string> connected = connected_check(folder);
+  check = session.agent(connected);
+  EXPECT_EQ(check.status, 0) << check.describe();
+  EXPECT_NE(check.out.find("  Sync: would insert 5, update 0 and delete 0 records; 0 unchanged\n"), std::string::npos)
+      << check.out;
+  EXPECT_EQ(session.tool({"tables", "XE", "scott", "tiger"}).out, "") << "the check created a table";
+
+  ASSERT_EQ(session.convert(folder, sync_args()).status, 0);
+  write_items(folder, {{1, u"one", u"memo one"},
+                       {2, u"TWO", u"memo two"},
+                       {3, u"three", u"memo 3"},
+                       {5, u"five", u"memo five", true},
+                       {6, u"six", u"memo six"}});
+  const std::string before = rows(session) + session.sql("SELECT * FROM VESPER$SYNC ORDER BY KEY_TEXT");
+  check = session.agent(connected);
+  EXPECT_EQ(check.status, 0) << check.describe();
+  EXPECT_NE(check.out.find("  Sync: would insert 1, update 2 and delete 2 records; 1 unchanged\n"
+                           "  Would insert 1 records, 0 would fail\n"),
+            std::string::npos)
+      << check.out;
+  EXPECT_EQ(rows(session) + session.sql("SELECT * FROM VESPER$SYNC ORDER BY KEY_TEXT"), before);
+  const e2e_result run = session.convert(folder, sync_args());
+  EXPECT_EQ(summary_line(run),
+            "items: read 5, inserted 1, updated 2, deleted 2, unchanged 1, failed 0, skipped as deleted 1, warnings 0");
+}
+
+// A sync asked to run on several sessions runs on one and says so; its
+// table ends as the file has it, as on one session.
+TEST(E2eSync, ASyncAskedForSessionsRunsOnOneAndSaysSo) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_items(folder, first_items);
+  ASSERT_EQ(session.convert(folder, sync_args()).status, 0);
+  write_items(folder, {{1, u"one", u"memo one"}, {2, u"TWO", u"memo two"}, {7, u"seven", u"memo seven"}});
+  const e2e_result run = session.convert(folder, sync_args({"--parallel=3"}));
+  EXPECT_EQ(run.status, 0) << run.describe();
+  EXPECT_NE(run.out.find("Sync mode runs on one Oracle session: --parallel=3 is not used\n"), std::string::npos)
+      << run.out;
+  EXPECT_EQ(summary_line(run),
+            "items: read 3, inserted 1, updated 1, deleted 3, unchanged 1, failed 0, skipped as deleted 0, warnings 0");
+  EXPECT_EQ(rows(session), "ID\tNAME\tNOTE\n1\tone\tmemo one\n2\tTWO\tmemo two\n7\tseven\tmemo seven\n");
+}
+
+// A profile that leaves a field before the key out of the table (Edit
+// Table's unchecked column) still syncs by the key's own values; a key
+// field left out is refused before anything changes.
+TEST(E2eSync, AProfileThatLeavesAFieldOutSyncsByTheKeysOwnValues) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  auto write_codes = [&](const std::u16string& second) {
+    dbf_writer table(0x03);
+    table.field(u"CODE", 'C', 4).field(u"ID", 'N', 6).field(u"NAME", 'C', 10);
+    table.record({dbf_cell::text(u"a"), dbf_cell::integer(1), dbf_cell::text(u"one")});
+    table.record({dbf_cell::text(u"b"), dbf_cell::integer(2), dbf_cell::text(second)});
+    table.write(folder, "ITEMS.DBF");
+  };
+  vesper_settings settings;
+  ora_db_mutator customisation;
+  settings.folder = folder.u16string();
+  settings.service = u"XE";
+  settings.user = u"scott";
+  settings.password = u"tiger";
+  settings.host.clear();
+  settings.existing_tables = existing_table_mode::sync;
+  settings.sync_keys[u"items"] = {u"ID"};
+  customisation.table_for_update(u"items").update_field(u"CODE", u"CODE", u"VARCHAR2(4)", 4).status =
+      ora_field_mutator::deleted;
+  const std::string profile = tk_path_utf8(session.root() / "items.vpx");
+  ASSERT_TRUE(vesper_profile_io(settings, customisation).store(profile));
+
+  write_codes(u"two");
+  e2e_result run = session.agent({"--profile=" + profile});
+  ASSERT_EQ(run.status, 0) << run.describe();
+  write_codes(u"TWO");
+  run = session.agent({"--profile=" + profile});
+  EXPECT_EQ(run.status, 0) << run.describe();
+  EXPECT_EQ(summary_line(run),
+            "items: read 2, inserted 0, updated 1, deleted 0, unchanged 1, failed 0, skipped as deleted 0, warnings 0");
+  EXPECT_EQ(session.sql("SELECT * FROM ITEMS ORDER BY ID"), "ID\tNAME\n1\tone\n2\tTWO\n");
+
+  settings.sync_keys[u"items"] = {u"CODE"};
+  ASSERT_TRUE(vesper_profile_io(settings, customisation).store(profile));
+  write_codes(u"zwei");
+  run = session.agent({"--profile=" + profile});
+  EXPECT_EQ(run.status, 2) << run.describe();
+  EXPECT_NE(run.out.find("The sync key of table items names the field CODE, which the table's customisation (Edit "
+                         "Table, or the profile's type mappings) leaves out; nothing of the table was changed"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(session.sql("SELECT * FROM ITEMS ORDER BY ID"), "ID\tNAME\n1\tone\n2\tTWO\n");
 }
 
 // A first sync of a table another mode loaded merges every record and says

@@ -98,6 +98,47 @@ TEST_F(InMemoryTargetTest, EachModeDecidesWhatHappensToATableThatExists) {
   EXPECT_FALSE(target_.journal().exists());
 }
 
+// A sync follows the file by key in memory as it does in Oracle: only new
+// and changed records are written, a changed one in its row's place, and
+// rows of records gone or marked deleted are removed.
+TEST_F(InMemoryTargetTest, ASyncFollowsTheFileByKeyAndWritesOnlyWhatChanged) {
+  auto write_goods = [&](const std::vector<std::pair<int, std::u16string>>& goods, const std::vector<int>& deleted) {
+    dbf_writer table(0x03);
+    table.field(u"ID", 'N', 8).field(u"NAME", 'C', 12);
+    for (const auto& [id, name] : goods) {
+      std::vector<dbf_cell> cells{dbf_cell::integer(id), dbf_cell::text(name)};
+      if (std::find(deleted.begin(), deleted.end(), id) != deleted.end())
+        table.deleted_record(cells);
+      else
+        table.record(cells);
+    }
+    table.write(folder_ / "dbf", "GOODS.DBF");
+  };
+  auto counts = [](const run_result& result) {
+    const table_tally& t = result.tallies.at(0);
+    return std::vector<std::uint64_t>{t.inserted, t.updated, t.removed, t.unchanged, t.failed};
+  };
+  vesper_settings sync = settings_;
+  sync.existing_tables = existing_table_mode::sync;
+  sync.sync_keys[u"GOODS"] = {u"id"};
+  write_goods({{1, u"one"}, {2, u"two"}, {3, u"three"}}, {});
+  EXPECT_EQ(counts(run(sync)), (std::vector<std::uint64_t>{3, 0, 0, 0, 0}));
+  EXPECT_EQ(counts(run(sync)), (std::vector<std::uint64_t>{0, 0, 0, 3, 0}));
+
+  write_goods({{1, u"one"}, {2, u"two"}, {3, u"THREE"}, {4, u"four"}}, {2});
+  EXPECT_EQ(counts(run(sync)), (std::vector<std::uint64_t>{1, 1, 1, 1, 0}));
+  EXPECT_EQ(ids(u"GOODS"), (std::vector<int>{1, 3, 4}));
+  EXPECT_EQ(target_.table(u"GOODS")->rows[1][1].to_wstring(), u"THREE");
+
+  // A key given twice: the later record's values stay, and the first is warned of.
+  write_goods({{1, u"one"}, {3, u"THREE"}, {4, u"four"}, {4, u"FOUR"}}, {});
+  const run_result twice = run(sync);
+  EXPECT_EQ(counts(twice), (std::vector<std::uint64_t>{0, 1, 0, 3, 0}));
+  EXPECT_EQ(twice.tallies[0].warnings, 1u);
+  EXPECT_EQ(target_.table(u"GOODS")->rows[2][1].to_wstring(), u"FOUR");
+  EXPECT_FALSE(target_.journal().exists());
+}
+
 // A table the target cannot hold fails before its old rows are dropped; a
 // table busy elsewhere fails alone and the next table is converted.
 TEST_F(InMemoryTargetTest, ATableThatCannotBeReplacedKeepsItsRowsAndCostsItselfOnly) {

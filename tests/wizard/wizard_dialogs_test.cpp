@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
@@ -30,7 +31,10 @@
 #include "dbf_writer.hpp"
 #include "dlg_error_continue.hpp"
 #include "dlg_error_ex.hpp"
+#include "check_model.hpp"
+#include "records_delegate.hpp"
 #include "set_query_dlg.hpp"
+#include "text_window_dlg.hpp"
 #include "types_map_dlg.hpp"
 #include "udb_schema.hpp"
 #include "ora_db_mutator.hpp"
@@ -298,6 +302,47 @@ class WizardDialogTest : public QObject {
     QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem*>{list->topLevelItem(1)});
   }
 
+  // Each table shows its record count beside its name. Check shows the
+  // pre-flight report of the selected tables with this session's changes,
+  // in a window to read and copy, and changes nothing in Oracle; with no
+  // table selected it says to choose some.
+  void DialogCheckShowsThePreflightReportOfTheChosenTables() {
+    wizard_fixture world(process_->handler);
+    QVERIFY(world.open());
+    world.walk_to_tables(world.copy_of_samples("dbf"));
+    auto* available = world.control<QListWidget>(1317);
+    QListWidgetItem* customer = available->findItems("customer", Qt::MatchExactly).front();
+    QCOMPARE(customer->data(records_delegate::records_role).toString(), QString("11 records"));
+    QCOMPARE(available->findItems("ordlines", Qt::MatchExactly).front()->data(records_delegate::records_role),
+             QVariant("36 records"));
+    QTest::mouseClick(world.control<QPushButton>(1115), Qt::LeftButton);
+    QCOMPARE(world.boxes.texts(), QString(check_model::nothing_chosen));
+    world.boxes.forget();
+
+    available->setCurrentItem(customer);
+    QTest::mouseClick(world.control<QPushButton>(1101), Qt::LeftButton);
+    QCOMPARE(world.control<QListWidget>(1318)->item(0)->data(records_delegate::records_role), QVariant("11 records"));
+    world.app().converter().customisation().table_for_update(u"customer").new_name = u"CLIENTS";
+    QString report, copied;
+    bool read_only = false;
+    when_shown<text_window_dlg>([&](text_window_dlg& window) {
+      report = window.text_view()->toPlainText();
+      read_only = window.text_view()->isReadOnly();
+      QGuiApplication::clipboard()->clear();
+      click(window, text_window_dlg::copy_id);
+      copied = QGuiApplication::clipboard()->text();
+      window.reject();
+    });
+    QTest::mouseClick(world.control<QPushButton>(1115), Qt::LeftButton);
+    QVERIFY(world.boxes.seen().empty());
+    QVERIFY(read_only);
+    QVERIFY2(report.contains("CLIENTS") && report.contains("customer"), qPrintable(report));
+    QVERIFY2(!report.contains("ordlines") && !report.contains("could not be made"), qPrintable(report));
+    QCOMPARE(copied, report);
+    QVERIFY(world.tables().empty());
+    QCOMPARE(world.page()->subTitle(), QString("Select tables to convert"));
+  }
+
   // Edit Table is as large as its columns need, within the screen, with OK
   // and Cancel in reach. Also run at QT_SCALE_FACTOR=2 (WizardDialogsScaled).
   void DialogTypesEditTableFitsItsColumnsAndTheScreen() {
@@ -509,6 +554,79 @@ class WizardDialogTest : public QObject {
              (agent.readAllStandardOutput() + agent.readAllStandardError()).toStdString().c_str());
     QCOMPARE(world.tables(), std::string("CLIENTS\n"));
     QCOMPARE(table_picture(world, "CLIENTS"), from_wizard);
+  }
+
+  // In sync mode Edit Table marks the key of a table whose files give none:
+  // the wizard syncs by it, and so do the quick launch and the agent from
+  // the profile saved on the finish page, each updating the changed row in
+  // place. A marked field removed from the table is refused.
+  void DialogTypesKeyMarkSyncsTheWizardsRunsAndTheAgentsProfile() {
+    wizard_fixture world(process_->handler);
+    const std::filesystem::path folder = world.folder("dbf");
+    const std::filesystem::path profile = world.root() / "people.vpx";
+    auto write_people = [&](const std::u16string& second) {
+      dbf_writer people(0x03);
+      people.field(u"ID", 'N', 6).field(u"NAME", 'C', 12);
+      for (const auto& [id, name] : {std::pair{1, u"Ann"}, {2, second.c_str()}, {3, u"Cy"}})
+        people.record({dbf_cell::integer(id), dbf_cell::text(name)});
+      people.write(folder, "PEOPLE.DBF");
+    };
+    write_people(u"Bo");
+    QVERIFY(world.open());
+    world.press_next();
+    world.fill_login();
+    world.press_next();
+    world.set_text(1003, QString::fromStdString(folder.string()));
+    world.control<QRadioButton>(1332)->setChecked(true);  // sync
+    world.press_next();
+    world.press_next();
+    auto* available = world.control<QListWidget>(1317);
+    available->setCurrentItem(available->findItems("people", Qt::MatchExactly).front());
+    QTest::mouseClick(world.control<QPushButton>(1101), Qt::LeftButton);
+    QStringList headers;
+    when_shown<types_map_dlg>([&headers](types_map_dlg& dialog) {
+      auto* list = child<QTreeWidget>(dialog, types_map_dlg::list_id);
+      for (int c = 0; c < list->columnCount(); ++c) headers << list->headerItem()->text(c);
+      list->topLevelItem(0)->setCheckState(types_map_dlg::key_column, Qt::Checked);
+      list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+      click(dialog, 1);  // refused: the key field is removed
+      list->topLevelItem(0)->setCheckState(0, Qt::Checked);
+      click(dialog, 1);
+    });
+    double_click(world.control<QListWidget>(1318), "people");
+    QCOMPARE(headers, QStringList({"Field Name", "Field Type", "Default value", "Null", "Key"}));
+    QCOMPARE(world.boxes.texts(), QString(types_map_dlg::key_dropped));
+    world.boxes.forget();
+    world.press_next();
+    QVERIFY(world.wait_for_finish());
+    QCOMPARE(world.boxes.texts(), QString());
+    world.boxes.plan(QString::fromStdString(profile.string()));
+    QTest::mouseClick(world.control<QPushButton>(1116), Qt::LeftButton);
+    QVERIFY(std::filesystem::exists(profile));
+    world.press_finish();
+    world.close();
+    QVERIFY(read_file(profile).find("[Sync keys]") != std::string::npos);
+    QCOMPARE(world.sql("SELECT ID, NAME FROM PEOPLE ORDER BY ID"), std::string("ID\tNAME\n1\tAnn\n2\tBo\n3\tCy\n"));
+    const std::string first_rowid = world.sql("SELECT ROWID FROM PEOPLE WHERE ID = 2");
+
+    write_people(u"Bea");
+    world.boxes.forget();
+    QVERIFY(world.open({QString::fromStdString(profile.string())}));
+    QVERIFY(world.wait_for_finish());
+    QCOMPARE(world.boxes.texts(), QString());
+    world.press_finish();
+    world.close();
+    QCOMPARE(world.sql("SELECT ID, NAME FROM PEOPLE ORDER BY ID"), std::string("ID\tNAME\n1\tAnn\n2\tBea\n3\tCy\n"));
+    QCOMPARE(world.sql("SELECT ROWID FROM PEOPLE WHERE ID = 2"), first_rowid);  // updated, not inserted again
+
+    write_people(u"Bix");
+    QProcess agent;
+    agent.start(wizard_paths::agent(), {"--profile=" + QString::fromStdString(profile.string())});
+    QVERIFY(agent.waitForFinished(60000));
+    const QString out = agent.readAllStandardOutput() + agent.readAllStandardError();
+    QVERIFY2(agent.exitCode() == 0, qPrintable(out));
+    QVERIFY2(out.contains("inserted 0, updated 1, deleted 0, unchanged 2"), qPrintable(out));
+    QCOMPARE(world.sql("SELECT ID, NAME FROM PEOPLE ORDER BY ID"), std::string("ID\tNAME\n1\tAnn\n2\tBix\n3\tCy\n"));
   }
 
   // A Visual FoxPro table of a database container: the run names its columns

@@ -42,6 +42,7 @@ QString box_answerer::texts() const {
 }
 
 void box_answerer::look() {
+  if (held_) return;
   for (QWidget* widget : QApplication::topLevelWidgets()) {
     if (!widget->isVisible()) continue;
     if (auto* box = qobject_cast<QMessageBox*>(widget)) {

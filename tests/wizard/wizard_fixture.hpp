@@ -51,6 +51,8 @@ class box_answerer {
   // The texts seen, one a line.
   QString texts() const;
   void forget() { seen_.clear(); }
+  // While held, boxes stay up for someone else to look at and close.
+  void hold(bool held) { held_ = held; }
 
  private:
   void look();
@@ -62,6 +64,7 @@ class box_answerer {
   // once, its directory model, still loading, could undo the chosen name.
   QWidget* file_dialog_ = nullptr;
   int file_dialog_ticks_ = 0;
+  bool held_ = false;
 };
 
 class wizard_fixture {

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <QCheckBox>
 #include <QTest>
 #include <QtTest>
@@ -17,7 +18,9 @@
 
 #include "comma_decimal_locale.hpp"
 #include "dbf_writer.hpp"
+#include "finish_model.hpp"
 #include "gui_finish_page.hpp"
+#include "text_window_dlg.hpp"
 #include "vesper_converter.hpp"
 #include "vesper_profile_io.hpp"
 #include "vesper_settings.hpp"
@@ -289,6 +292,77 @@ class WizardFlowTest : public QObject {
     QCOMPARE(world.boxes.seen().front().caption, QString("Vesper 3.3 Error"));
     QCOMPARE(world.page()->subTitle(), QString("Connect to Oracle server"));
     QVERIFY(!world.app().converter().target());
+  }
+
+  // Test Connection tries the typed fields on a connection of its own, says
+  // how it went (the server's version, or Oracle's reason) and stays.
+  void WizardTestConnectionSaysHowItWentAndStays() {
+    wizard_fixture world(process_->handler);
+    QVERIFY(world.open());
+    world.press_next();
+    world.fill_login();
+    QTest::mouseClick(world.control<QPushButton>(1021), Qt::LeftButton);
+    QCOMPARE(world.boxes.seen().size(), std::size_t(1));
+    QVERIFY2(world.boxes.texts().startsWith("Connection succeeded.\n\nOracle Database 19c"),
+             qPrintable(world.boxes.texts()));
+    QCOMPARE(world.page()->subTitle(), QString("Connect to Oracle server"));
+    QVERIFY(!world.app().converter().target());
+    world.boxes.forget();
+    world.set_text(1013, "wrong");
+    QTest::mouseClick(world.control<QPushButton>(1021), Qt::LeftButton);
+    QCOMPARE(world.boxes.texts(), QString("Invalid user name or password."));
+    QCOMPARE(world.boxes.seen().front().caption, QString("Vesper 3.3 Error"));
+    QCOMPARE(world.page()->subTitle(), QString("Connect to Oracle server"));
+    world.boxes.forget();
+    world.set_text(1013, "tiger");
+    world.press_next();
+    QVERIFY(world.boxes.seen().empty());
+    QVERIFY(world.app().converter().target());
+  }
+
+  // The progress page lists each table done with its records and how it
+  // ended; the finish page shows the run's log, or says there is none.
+  void WizardProgressListsTheTablesDoneAndTheFinishPageShowsTheLog() {
+    wizard_fixture world(process_->handler);
+    const std::filesystem::path log = world.root() / "vesper.log";
+    const std::filesystem::path profile = write_profile_with_log(world, log);
+    QVERIFY(world.open({QString::fromStdString(profile.string())}));
+    QVERIFY(world.wait_for_finish());
+    auto* done = world.app().shell().findChild<QTreeWidget*>("1325");
+    QVERIFY(done);
+    QCOMPARE(done->topLevelItemCount(), 2);
+    QCOMPARE(done->topLevelItem(0)->text(0), QString("customer"));
+    QCOMPARE(done->topLevelItem(0)->text(1), QString("11 of 11"));
+    QVERIFY2(done->topLevelItem(0)->text(2).startsWith("done in 0:0"), qPrintable(done->topLevelItem(0)->text(2)));
+    QCOMPARE(done->topLevelItem(1)->text(0), QString("orders"));
+    QCOMPARE(done->topLevelItem(1)->text(1), QString("14 of 14"));
+    QString shown;
+    when_shown<text_window_dlg>([&](text_window_dlg& window) {
+      shown = window.text_view()->toPlainText();
+      QVERIFY(window.text_view()->isReadOnly());
+      window.reject();
+    });
+    QTest::mouseClick(world.control<QPushButton>(1117), Qt::LeftButton);
+    QCOMPARE(shown, QString::fromStdString(read_file(log)).remove(QChar('\r')));
+    QVERIFY(shown.contains("customer"));
+    world.press_finish();
+    world.close();
+  }
+
+  // Without a log file the log viewer says why there is nothing to show.
+  void WizardLogViewerSaysWhenThereIsNoLog() {
+    wizard_fixture world(process_->handler);
+    QVERIFY(world.open());
+    world.walk_to_tables(world.copy_of_samples("dbf"));
+    auto* available = world.control<QListWidget>(1317);
+    available->setCurrentItem(available->findItems("orders", Qt::MatchExactly).front());
+    QTest::mouseClick(world.control<QPushButton>(1101), Qt::LeftButton);
+    world.press_next();
+    QVERIFY(world.wait_for_finish());
+    QTest::mouseClick(world.control<QPushButton>(1117), Qt::LeftButton);
+    QCOMPARE(world.boxes.texts(), QString(finish_model::no_log_text));
+    world.press_finish();
+    world.close();
   }
 
   void WizardQuickLaunchConvertsWithTheProfilesSettings() {

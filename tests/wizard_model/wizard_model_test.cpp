@@ -3,13 +3,16 @@
 // the run polled on its worker thread, against a fresh emulation home.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <set>
 #include <thread>
 
+#include "check_model.hpp"
 #include "dbf_writer.hpp"
 #include "encoding_model.hpp"
 #include "finish_model.hpp"
@@ -17,6 +20,9 @@
 #include "oracle_login_model.hpp"
 #include "query_model.hpp"
 #include "run_model.hpp"
+#include "run_progress_board.hpp"
+#include "table_tally.hpp"
+#include "tk_format.hpp"
 #include "table_edit_model.hpp"
 #include "tables_model.hpp"
 #include "udb_schema.hpp"
@@ -530,6 +536,58 @@ TEST_F(WizardModelTest, EditTableChangesReachOracle) {
   EXPECT_EQ(shape.find(dropped_name), std::string::npos) << shape;
 }
 
+// Key marks are offered in sync mode only; they show the settings' key
+// (names compared without case), a marked field removed from the table is
+// refused, and OK stores the marks as the table's key in the settings,
+// where --key and a profile put it. Marks left as they were keep the key
+// as given; none left clears it.
+TEST_F(WizardModelTest, EditTableKeyMarksAreTheTablesSyncKey) {
+  recorded_prompts prompts;
+  ASSERT_TRUE(log_in(prompts));
+  settings_.folder = std::filesystem::path(VESPER_TEST_SAMPLES).u16string();
+  tables_model tables(settings_, converter_, nothing_chosen_);
+  tables.load(prompts);
+  const std::unique_ptr<udb_schema> columns = tables.columns_to_edit(u"ordlines", prompts);
+  ASSERT_NE(columns, nullptr);
+  ASSERT_GE(columns->size(), 3u);
+  const std::u16string first = (*columns)[0].name, second = (*columns)[1].name;
+  auto lower = [](std::u16string text) {
+    for (char16_t& c : text)
+      if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+    return text;
+  };
+
+  settings_.sync_keys[u"ORDLINES"] = {lower(second), lower(first)};
+  EXPECT_FALSE(table_edit_model(converter_.customisation(), u"ordlines", *columns, false, &settings_).keys_shown());
+  settings_.existing_tables = existing_table_mode::sync;
+  {
+    table_edit_model edit(converter_.customisation(), u"ordlines", *columns, false, &settings_);
+    ASSERT_TRUE(edit.keys_shown());
+    EXPECT_TRUE(edit.key[0] && edit.key[1]);
+    EXPECT_EQ(std::count(edit.key.begin(), edit.key.end(), true), 2);
+    ASSERT_TRUE(edit.accept(prompts));
+    EXPECT_EQ(settings_.sync_keys.at(u"ORDLINES"), (std::vector<std::u16string>{lower(second), lower(first)}));
+  }
+  {
+    table_edit_model edit(converter_.customisation(), u"ordlines", *columns, false, &settings_);
+    edit.key[1] = false;
+    edit.kept[0] = false;
+    EXPECT_FALSE(edit.accept(prompts));
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{std::string("message: ") + table_edit_model::key_dropped}));
+    EXPECT_EQ(converter_.customisation().table(u"ordlines"), nullptr);
+    EXPECT_EQ(settings_.sync_keys.size(), 1u);
+    edit.kept[0] = true;
+    ASSERT_TRUE(edit.accept(prompts));
+    EXPECT_EQ(settings_.sync_keys, (std::map<std::u16string, std::vector<std::u16string>>{{u"ordlines", {first}}}));
+  }
+  {
+    table_edit_model edit(converter_.customisation(), u"ordlines", *columns, false, &settings_);
+    edit.key.assign(edit.key.size(), false);
+    ASSERT_TRUE(edit.accept(prompts));
+    EXPECT_TRUE(settings_.sync_keys.empty());
+  }
+}
+
 // Quick launch: a missing or foreign file is told and leaves nothing to
 // run; a saved profile fills the settings. No table chosen, or a run
 // stopped, is not a success.
@@ -597,3 +655,157 @@ TEST_F(WizardModelTest, SessionStoresTheSettingsOnlyOnceBegun) {
 #endif
 
 }  // namespace
+
+// Test Connection says whether the fields connect, with the server's version
+// or Oracle's reason, and leaves the wizard unconnected on its page.
+TEST_F(WizardModelTest, TestConnectionTellsTheOutcomeAndDisconnects) {
+  recorded_prompts prompts;
+  oracle_login_model login(settings_, converter_);
+  login.load();
+  login.test_connection(prompts, run_here);
+  EXPECT_EQ(prompts.shown, std::vector<std::string>{std::string("message: ") + oracle_login_model::no_database});
+
+  prompts.shown.clear();
+  login.service = u"XE";
+  login.user = u"scott";
+  login.password = u"tiger";
+  login.test_connection(prompts, run_here);
+  ASSERT_EQ(prompts.shown.size(), 1u);
+  EXPECT_EQ(prompts.shown[0].rfind("message: Connection succeeded.\n\nOracle Database 19c", 0), 0u) << prompts.shown[0];
+  EXPECT_EQ(converter_.target(), nullptr);
+  // Testing is not choosing: the stored settings wait for Next.
+  EXPECT_TRUE(settings_.service.empty());
+
+  prompts.shown.clear();
+  login.password = u"wrong";
+  login.test_connection(prompts, run_here);
+  ASSERT_EQ(prompts.shown.size(), 1u);
+  EXPECT_EQ(prompts.shown[0].rfind("error: ", 0), 0u) << prompts.shown[0];
+  EXPECT_NE(prompts.shown[0].find("password"), std::string::npos) << prompts.shown[0];
+  EXPECT_EQ(converter_.target(), nullptr);
+}
+
+// Each table shows the records its header counts, read when the folder is
+// listed; a cut file says what is wrong with it instead, and a query shows none.
+TEST_F(WizardModelTest, TablesShowTheirRecordCounts) {
+  recorded_prompts prompts;
+  const std::filesystem::path folder = root_ / "dbf";
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path samples(VESPER_TEST_SAMPLES);
+  std::filesystem::copy_file(samples / "CUSTOMER.DBF", folder / "customer.dbf");
+  std::filesystem::copy_file(samples / "CUSTOMER.FPT", folder / "customer.fpt");
+  std::filesystem::copy_file(samples / "ORDLINES.DBF", folder / "cut.dbf");
+  std::filesystem::resize_file(folder / "cut.dbf", std::filesystem::file_size(folder / "cut.dbf") - 200);
+  settings_.folder = folder.u16string();
+  settings_.unused_queries[u"BIG"] = u"SELECT 1 FROM DUAL";
+  tables_model tables(settings_, converter_, nothing_chosen_);
+  tables.load(prompts);
+  EXPECT_EQ(tables.records_text(u"customer"), u"11 records");
+  const std::u16string cut = tables.records_text(u"cut");
+  EXPECT_EQ(cut.rfind(u"cannot be read: File does not comply with DBF format: its header counts 36 records", 0), 0u)
+      << tk_utf16_to_utf8_lenient(cut);
+  EXPECT_EQ(tables.records_text(u"BIG"), u"");
+  tables.add_all();
+  EXPECT_EQ(tables.records_text(u"customer"), u"11 records");
+  EXPECT_TRUE(prompts.shown.empty()) << ::testing::PrintToString(prompts.shown);
+}
+
+// Check shows the agent's pre-flight report of the chosen tables with the
+// session's changes (a renamed table), writes nothing to Oracle, and leaves
+// the session's warnings and exit status alone.
+TEST_F(WizardModelTest, CheckReportsTheChosenTablesAsTheRunWould) {
+  recorded_prompts prompts;
+  ASSERT_TRUE(log_in(prompts)) << ::testing::PrintToString(prompts.shown);
+  settings_.folder = std::filesystem::path(VESPER_TEST_SAMPLES).u16string();
+  tables_model tables(settings_, converter_, nothing_chosen_);
+  tables.load(prompts);
+  EXPECT_EQ(tables.check(prompts, run_here), "");
+  EXPECT_EQ(prompts.shown, std::vector<std::string>{std::string("message: ") + check_model::nothing_chosen});
+  prompts.shown.clear();
+
+  const auto customer = std::find(tables.available().begin(), tables.available().end(), u"customer");
+  ASSERT_NE(customer, tables.available().end());
+  tables.add(std::size_t(customer - tables.available().begin()));
+  tables.add_query(u"BIG", u"SELECT 1 FROM DUAL");
+  converter_.customisation().table_for_update(u"customer").new_name = u"CLIENTS";
+  const std::string report = tables.check(prompts, run_here);
+  EXPECT_NE(report.find("CLIENTS"), std::string::npos) << report;
+  EXPECT_NE(report.find("customer"), std::string::npos) << report;
+  EXPECT_EQ(report.find("ordlines"), std::string::npos) << report;
+  EXPECT_EQ(report.find("could not be made"), std::string::npos) << report;
+  EXPECT_TRUE(prompts.shown.empty()) << ::testing::PrintToString(prompts.shown);
+  EXPECT_EQ(sql("SELECT TABLE_NAME FROM USER_TABLES").find("CLIENTS"), std::string::npos);
+  // The session's connection is the one the login made.
+  ASSERT_NE(converter_.target(), nullptr);
+  EXPECT_NE(converter_.target()->limits.name_bytes(), 0u);
+
+  settings_.password = u"wrong";
+  const std::string refused = tables.check(prompts, run_here);
+  EXPECT_EQ(refused.rfind("The check could not be made: ", 0), 0u) << refused;
+}
+
+// The progress page's list of tables done: each with its records and how it
+// ended as the run went (one that failed before its records too), and the
+// current table's line as the agent shows it.
+TEST_F(WizardModelTest, ProgressListsTheTablesDone) {
+  recorded_prompts prompts;
+  ASSERT_TRUE(log_in(prompts)) << ::testing::PrintToString(prompts.shown);
+  sql("CREATE TABLE ORDERS (X NUMBER)");
+  settings_.folder = std::filesystem::path(VESPER_TEST_SAMPLES).u16string();
+  settings_.tables = {u"customer", u"orders", u"ordlines"};
+  settings_.existing_tables = existing_table_mode::merge;
+  run_model run(settings_, converter_, errors_, nothing_chosen_);
+  run.start();
+  run_model::progress now;
+  for (int tick = 0; tick < 600 && !now.finished; ++tick) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(run_model::tick_ms / 4));
+    now = run.poll();
+    if (!now.table_line.empty()) {
+      EXPECT_NE(now.table_line.find(" records ("), std::string::npos) << now.table_line;
+    }
+  }
+  ASSERT_TRUE(now.finished);
+  run.finish();
+  ASSERT_EQ(now.tables_done.size(), 3u);
+  EXPECT_EQ(now.tables_done[0].name, "customer");
+  EXPECT_EQ(now.tables_done[0].records, "11 of 11");
+  EXPECT_EQ(now.tables_done[0].status.rfind("done in 0:0", 0), 0u) << now.tables_done[0].status;
+  EXPECT_EQ(now.tables_done[1].name, "orders");
+  EXPECT_EQ(now.tables_done[1].records, "0");
+  EXPECT_EQ(now.tables_done[1].status, "failed");
+  EXPECT_EQ(now.tables_done[2].name, "ordlines");
+  EXPECT_EQ(now.tables_done[2].records, "36 of 36");
+  EXPECT_TRUE(now.table_line.empty()) << now.table_line;
+
+  // A table that ends short says so, with its failed records and warnings.
+  run_progress_board board([] { return 0.0; });
+  board.table_started(u"half", 10, 0);
+  EXPECT_EQ(board.current_line(), "half: 0 of 10 records (0%)");
+  board.table_ended(4);
+  table_tally half{u"half"};
+  half.failed = 1;
+  half.warnings = 2;
+  board.table_finished(half);
+  ASSERT_EQ(board.finished().size(), 1u);
+  EXPECT_EQ(board.finished()[0].records, "4 of 10");
+  EXPECT_EQ(board.finished()[0].status, "stopped after 0:00, 1 record failed, 2 warnings");
+}
+
+// The finish page's log viewer shows the run's log file, or says there is none.
+TEST_F(WizardModelTest, FinishShowsTheLogOrWhyThereIsNone) {
+  finish_model finish(settings_, converter_, errors_, nothing_chosen_);
+  finish_model::log_view none = finish.log();
+  EXPECT_FALSE(none.present);
+  EXPECT_EQ(none.text, finish_model::no_log_text);
+
+  settings_.log_file = (root_ / "run.log").string();
+  none = finish.log();
+  EXPECT_FALSE(none.present);
+  EXPECT_NE(none.text.find("cannot be read"), std::string::npos) << none.text;
+
+  { std::ofstream(root_ / "run.log", std::ios::binary) << "first line\nTable customer: 11 records\n"; }
+  const finish_model::log_view log = finish.log();
+  EXPECT_TRUE(log.present);
+  EXPECT_EQ(log.path, settings_.log_file);
+  EXPECT_EQ(log.text, "first line\nTable customer: 11 records\n");
+}
