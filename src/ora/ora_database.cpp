@@ -4,6 +4,7 @@
 #include "ora_exception.hpp"
 #include "ora_indexes_initializer.hpp"
 #include "ora_journal.hpp"
+#include "ora_work_table.hpp"
 #include "ora_sync_digests.hpp"
 #include "ora_query_results.hpp"
 #include "ora_schema_initializer.hpp"
@@ -57,7 +58,8 @@ void ora_database::init_tables() {
   statement.define(1, buffer, sizeof buffer, oci::sqlt_str, &indicator);
   for (bool row = statement.execute(1) != oci::no_data; row; row = statement.fetch()) {
     tk_log(1, "Find table '%s'", buffer);
-    if (std::u16string(buffer) == ora_journal::table_name || std::u16string(buffer) == ora_sync_digests::table_name)
+    if (std::u16string(buffer) == ora_journal::table_name || std::u16string(buffer) == ora_sync_digests::table_name ||
+        std::u16string(buffer) == ora_work_table::table_name)
       continue;  // ours, not the user's
     tables.emplace_back(buffer);
   }

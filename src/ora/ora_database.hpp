@@ -4,6 +4,7 @@
 // tables and statements are handed in turn).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -104,6 +105,11 @@ class ora_database : public udb_database, public ora_sql_runner {
   // Commits the records inserted since the last commit, with the journal's
   // update when there is a journal.
   void commit_records();
+  // Run in the transaction of each commit the journal makes, before it
+  // commits: a worker of a shared job checks there that the table is still
+  // its own, and raises (after rolling back) when it is not. `last`: the
+  // commit that makes the table whole. Empty: no check.
+  std::function<void(bool last)> commit_fence;
   // Starts the index and constraint names of a run afresh: the names a run
   // generates depend only on its own tables, so that a later run names them
   // alike. Until then the names given since the database opened count.
