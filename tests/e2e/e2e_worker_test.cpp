@@ -89,6 +89,9 @@ TEST(Worker, ThreeWorkersLoadEveryRecordOnceAndTheLastPrintsTheJobsSummary) {
   e2e_session session;
   const std::vector<table_size> tables = {{"ALPHA", 40}, {"BRAVO", 3000}, {"CHARLIE", 700}, {"DELTA", 6000}, {"ECHO", 1}};
   const std::filesystem::path folder = write_folder(session, tables);
+  // Overwrite (the default mode) drops an earlier table once, before its first row.
+  session.sql("CREATE TABLE BRAVO (ID NUMBER(7), NAME VARCHAR2(12))");
+  session.sql("INSERT INTO BRAVO VALUES (1, 'old')");
   std::vector<e2e_child> children;
   for (int i = 0; i < 3; ++i) children.push_back(session.start_agent(worker_args(folder, {"--batch=200"})));
   std::vector<e2e_result> results;
