@@ -17,7 +17,12 @@ class ordered_reporter : public tk_reporter {
   // Called before each warning or error from now on; empty: nothing is.
   void before_each(std::function<void()> first) { first_ = std::move(first); }
 
+  // While muted, warnings go nowhere: those of a table that another
+  // session opened too and told already.
+  void mute(bool muted) { muted_ = muted; }
+
   void warn(const tk_warning& w) override {
+    if (muted_) return;
     first();
     reporter_.warn(w);
   }
@@ -40,4 +45,5 @@ class ordered_reporter : public tk_reporter {
 
   tk_reporter& reporter_;
   std::function<void()> first_;
+  bool muted_ = false;
 };
