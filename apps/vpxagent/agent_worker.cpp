@@ -78,6 +78,10 @@ int agent_worker::run() {
   const std::int64_t started = now_ms();
   job_ = work.join(settings_.schema, job_items(), {shown_utc(started), started});
   say(tk_format("Worker %s joins the job started %s (UTC)", name_, job_.shown));
+  if (settings_.parallel > 1)
+    say(tk_format("A worker loads one table at a time on one Oracle session: --parallel=%d is not used; start more "
+                  "workers instead",
+                  static_cast<int>(settings_.parallel)));
   // Other workers' tables may still come free (a worker that dies): it waits for the job's end.
   const auto poll = std::chrono::milliseconds(std::clamp<std::int64_t>(lease_ / 4, 50, 2000));
   bool waiting = false;
