@@ -19,6 +19,7 @@
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
+#include "tk_reporter.hpp"
 #include "vesper_converter.hpp"
 
 namespace {
@@ -120,6 +121,26 @@ std::vector<ora_work_table::item> agent_worker::job_items() {
   return items;
 }
 
+// The key of the table's journal entry as this worker's run writes it (its
+// file's path here); empty when the table cannot be opened: its run fails
+// before it commits anything.
+std::u16string agent_worker::journal_key(const std::u16string& table) const {
+  dbf_source_options reading;
+  reading.folder = settings_.folder;
+  reading.code_page = settings_.code_page;
+  reading.read_indexes = false;
+  tk_log_reporter quiet;  // the run itself tells what the table holds
+  dbf_source source(std::move(reading), quiet);
+  try {
+    source.open();
+    if (!source.has_table(table)) return {};
+    return source.open_table(table, [](const std::string&) {}).table->identity().source;
+  } catch (const tk_exception& e) {
+    tk_log(3, "Worker: table %s does not open: %s", table, e.message);
+    return {};
+  }
+}
+
 // The first claimer of a table starts it as the mode says (overwrite drops
 // it); a later one goes on after its last committed record, and never drops
 // the rows of the workers before it.
@@ -138,6 +159,8 @@ bool agent_worker::load(ora_work_table& work, const ora_work_table::claim& held)
   const std::string shown = tk_printable_name_utf8(held.table);
   say(held.first ? tk_format("Worker %s loads table %s", name_, shown)
                  : tk_format("Worker %s takes over table %s from a worker whose lease ran out", name_, shown));
+  const std::u16string path = journal_key(held.table);
+  if (!path.empty() && !work.adopt_journal(held, path, now_ms(), lease_)) return false;
   ora_database& target = *converter_.target();
   target.commit_fence = [&](bool last) { fence(work, held, last); };
   struct unfenced {

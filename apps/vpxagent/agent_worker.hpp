@@ -40,6 +40,7 @@ class agent_worker {
   // Loads the claimed table; false when the worker lost it.
   bool load(ora_work_table& work, const ora_work_table::claim& held);
   vesper_settings settings_for(const ora_work_table::claim& held) const;
+  std::u16string journal_key(const std::u16string& table) const;
   void fence(ora_work_table& work, const ora_work_table::claim& held, bool last);
   int lost(const ora_work_table::claim& held);
   int close(ora_work_table& work, int status);

@@ -5,6 +5,7 @@
 
 #include "ora_engine.hpp"
 #include "ora_exception.hpp"
+#include "ora_journal.hpp"
 #include "ora_stmt.hpp"
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
@@ -98,7 +99,7 @@ void ora_work_table::create() {
   run(u"CREATE TABLE " + quoted_table() +
       u" (POS NUMBER(10), ITEM NVARCHAR2(1000), ITEM_SIZE NUMBER(20), STATE NUMBER(1), OWNER NVARCHAR2(200), "
       u"TOKEN NUMBER(20), LEASE_UNTIL NUMBER(20), DROPPED NUMBER(1), STARTED VARCHAR2(40), SUMMARY "
-      u"NVARCHAR2(1000), OUTCOME NUMBER(1), RECORDS NUMBER(20), STARTED_MS NUMBER(20))");
+      u"NVARCHAR2(1000), OUTCOME NUMBER(1), RECORDS NUMBER(20), STARTED_MS NUMBER(20), SOURCE_FILE NVARCHAR2(1000))");
   run(u"CREATE UNIQUE INDEX " + ora_quoted(std::u16string(table_name) + u"_POS") + u" ON " + quoted_table() +
       u" (POS)");
 }
@@ -155,6 +156,37 @@ bool ora_work_table::fence(const claim& held, std::int64_t now, std::int64_t lea
                 false) == 1;
 }
 
+bool ora_work_table::adopt_journal(const claim& held, const std::u16string& path, std::int64_t now,
+                                   std::int64_t lease) {
+  std::u16string recorded;
+  for (const row& r : rows())
+    if (r.position == held.position) recorded = r.path;
+  try {
+    if (!recorded.empty() && recorded != path) {
+      const std::u16string journal = ora_quoted(ora_journal::table_name);
+      try {
+        change(u"DELETE FROM " + journal + u" WHERE SOURCE_FILE = " + text_literal(path), false);
+        change(u"UPDATE " + journal + u" SET SOURCE_FILE = " + text_literal(path) + u" WHERE SOURCE_FILE = " +
+                   text_literal(recorded),
+               false);
+      } catch (const ora_exception& e) {
+        if (e.ora_number() != ora_no_such_table) throw;  // no journal: nothing was committed to go on from
+      }
+    }
+    if (change(u"UPDATE " + quoted_table() + u" SET SOURCE_FILE = " + text_literal(path) + u", LEASE_UNTIL = " +
+                   number(now + lease) + where_held(held),
+               false) != 1) {
+      engine_.rollback();
+      return false;
+    }
+    engine_.commit();
+    return true;
+  } catch (...) {
+    engine_.rollback();
+    throw;
+  }
+}
+
 bool ora_work_table::finish(const claim& held, const std::u16string& summary, bool failed,
                             std::uint64_t records) {
   return change(u"UPDATE " + quoted_table() + u" SET STATE = 2, SUMMARY = " +
@@ -198,9 +230,9 @@ std::vector<ora_work_table::row> ora_work_table::rows() {
   std::vector<row> found;
   ora_stmt statement(engine_);
   try {
-    statement.prepare(u"SELECT POS, ITEM, STATE, TOKEN, LEASE_UNTIL, DROPPED, SUMMARY, OUTCOME, RECORDS, STARTED, STARTED_MS FROM " +
+    statement.prepare(u"SELECT POS, ITEM, STATE, TOKEN, LEASE_UNTIL, DROPPED, SUMMARY, OUTCOME, RECORDS, STARTED, STARTED_MS, SOURCE_FILE FROM " +
                       quoted_table() + u" ORDER BY POS");
-    constexpr int columns = 11;
+    constexpr int columns = 12;
     char16_t cells[columns][text_units + 1] = {};
     sb2 indicators[columns] = {};
     for (int c = 0; c < columns; ++c)
@@ -220,6 +252,7 @@ std::vector<ora_work_table::row> ora_work_table::rows() {
       r.records = static_cast<std::uint64_t>(value(8));
       r.started.shown = tk_utf16_to_utf8_lenient(text(9));
       r.started.at = value(10);
+      r.path = text(11);
       found.push_back(std::move(r));
     }
   } catch (const ora_exception& e) {

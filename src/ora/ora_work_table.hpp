@@ -62,6 +62,13 @@ class ora_work_table {
   // not taken again, and done once finish() tells its line (or, when its
   // worker dies first, once its lease ran out).
   bool fence(const claim& held, std::int64_t now, std::int64_t lease, bool last);
+  // Makes the table's journal entry this worker's: the entries are keyed by
+  // the file's path, which another machine may see under another name. The
+  // row keeps the path of the worker that last held it; a worker that takes
+  // the table over renames the entry to its own path (dropping a stale
+  // entry of that path first), in one transaction with the fence. False
+  // when the row is no longer the claim's.
+  bool adopt_journal(const claim& held, const std::u16string& path, std::int64_t now, std::int64_t lease);
   // Marks the row done with its summary line; false when it is no longer
   // the claim's. Commits.
   bool finish(const claim& held, const std::u16string& summary, bool failed, std::uint64_t records);
@@ -83,6 +90,7 @@ class ora_work_table {
     std::uint32_t outcome = 0;
     std::uint64_t records = 0;
     start started;
+    std::u16string path;  // the journal's key of the table, as its last holder saw it
   };
   void create();
   bool fill(const std::u16string& schema, const std::vector<item>& items, const start& now);

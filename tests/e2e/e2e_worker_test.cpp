@@ -120,6 +120,8 @@ TEST(Worker, ThreeWorkersLoadEveryRecordOnceAndTheLastPrintsTheJobsSummary) {
 
 // Each round kills one of three workers at a random moment; the others take
 // its table over once its lease ran out and go on after its last commit.
+// Each worker sees the folder under a path of its own, as machines that
+// mount a share do.
 TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
   std::random_device seed;
   std::mt19937 random(seed());
@@ -127,10 +129,13 @@ TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
   for (int round = 0; round < 3; ++round) {
     e2e_session session;
     const std::filesystem::path folder = write_folder(session, tables);
+    const std::filesystem::path paths[] = {folder, session.root() / "mount-b", session.root() / "mount-c"};
+    std::filesystem::create_directory_symlink(folder, paths[1]);
+    std::filesystem::create_directory_symlink(folder, paths[2]);
     // Slow enough that the kill lands inside a table: the server's modelled work per row.
     const e2e_process::environment slow = {{"OCIEMU_SERVER_ROW_US", "100"}, {"VESPER_WORKER_LEASE_MS", "700"}};
     std::vector<e2e_child> children;
-    for (int i = 0; i < 3; ++i) children.push_back(session.start_agent(worker_args(folder, {"--batch=250"}), slow));
+    for (int i = 0; i < 3; ++i) children.push_back(session.start_agent(worker_args(paths[i], {"--batch=250"}), slow));
     const int victim = std::uniform_int_distribution<int>(0, 2)(random);
     const int after_ms = std::uniform_int_distribution<int>(100, 1200)(random);
     std::this_thread::sleep_for(std::chrono::milliseconds(after_ms));
