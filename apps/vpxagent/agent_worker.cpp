@@ -163,9 +163,13 @@ bool agent_worker::load(ora_work_table& work, const ora_work_table::claim& held)
   if (!path.empty() && !work.adopt_journal(held, path, now_ms(), lease_)) return false;
   ora_database& target = *converter_.target();
   target.commit_fence = [&](bool last) { fence(work, held, last); };
+  target.names_from_schema = true;
   struct unfenced {
     ora_database& target;
-    ~unfenced() { target.commit_fence = nullptr; }
+    ~unfenced() {
+      target.commit_fence = nullptr;
+      target.names_from_schema = false;
+    }
   } scope{target};
   converter_.clear_cancel();
   const run_result& result = converter_.run(settings_for(held), presenter_, progress_);

@@ -114,6 +114,10 @@ class ora_database : public udb_database, public ora_sql_runner {
   // generates depend only on its own tables, so that a later run names them
   // alike. Until then the names given since the database opened count.
   void start_index_names() { index_names_ = ora_in_validator(limits); }
+  // Index and constraint names the schema holds already count as taken
+  // when a table's keys are named: agents beside this one (the workers of
+  // one job, each table a run of its own) make theirs at the same time.
+  bool names_from_schema = false;
   // The sessions of one run name indexes from one registry (`shared`, which
   // outlives their use of it; its user makes them one at a time).
   void share_index_names(ora_in_validator* shared) { shared_index_names_ = shared; }
@@ -131,6 +135,8 @@ class ora_database : public udb_database, public ora_sql_runner {
  private:
   void init_tables();
   void init_views();
+  // The registry of index and constraint names, with the schema's own when names_from_schema.
+  ora_in_validator& names_for_keys();
 
   ora_engine* engine_;
   // The index and constraint names given in this run, unique in the schema.

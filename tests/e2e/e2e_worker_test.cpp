@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "dbf_index_writer.hpp"
 #include "dbf_writer.hpp"
 #include "e2e_session.hpp"
 #include "tk_file_name.hpp"
@@ -27,6 +28,8 @@ void write_table(const std::filesystem::path& folder, const table_size& t) {
   for (int id = 1; id <= t.records; ++id)
     table.record({dbf_cell::integer(id), dbf_cell::text(u"n" + std::u16string(1, char16_t(u'a' + id % 26)))});
   table.write(folder, t.name + ".DBF");
+  // A unique index: made after the rows, by whichever worker ends the table.
+  dbf_index_writer::write(folder, t.name + ".CDX", dbf_index_writer::cdx({{"ID", "id", "", dbf_index_kind::candidate}}));
 }
 
 std::filesystem::path write_folder(const e2e_session& session, const std::vector<table_size>& tables) {
@@ -60,6 +63,11 @@ void expect_each_record_once(const e2e_session& session, const std::vector<table
     EXPECT_EQ(value_of(session.sql("SELECT COUNT(DISTINCT ID) FROM \"" + t.name + "\"")), std::to_string(t.records))
         << t.name << "\n" << context;
   }
+  // Every table's unique index was made once its rows were in.
+  EXPECT_EQ(value_of(session.sql("SELECT COUNT(*) FROM USER_INDEXES WHERE UNIQUENESS = 'UNIQUE' AND TABLE_NAME <> "
+                                 "'VESPER$WORK'")),
+            std::to_string(tables.size()))
+      << context;
   // The work table is gone with the job.
   EXPECT_EQ(value_of(session.sql("SELECT COUNT(*) FROM USER_TABLES WHERE TABLE_NAME = 'VESPER$WORK'")), "0")
       << context;
