@@ -44,7 +44,7 @@ void ora_batch_loader::raise_stop(std::size_t records) {
 
 void ora_batch_loader::reject(const tk_exception& error, std::uint64_t number) {
   raise_stop(1);
-  settle(1);
+  settle(bulk_.pending() + 1);
   sinks_.failed(error, number);
 }
 
