@@ -11,6 +11,8 @@
 #   bench/parallel_bench.sh BUILD_DIR [SCALE] [SESSIONS...]
 # BASELINE_AGENT=path/to/vpxagent adds a run of that agent (another build,
 # e.g. one without the decode overlap) with --parallel=1 first.
+# WORKERS=N adds a job of N agents started together with --worker (one
+# session each) after the runs, with the records the job's summary counts.
 set -euo pipefail
 build=${1:?usage: parallel_bench.sh BUILD_DIR [SCALE] [SESSIONS...]}
 scale=${2:-1}
@@ -59,3 +61,22 @@ echo "records: $total in 9 tables (scale 1/$scale), round trip: ${OCIEMU_ROUND_T
   "server: ${OCIEMU_SERVER_ROW_US} us a row, cores: $(nproc)"
 [ -n "${BASELINE_AGENT:-}" ] && run_once "baseline --parallel=1" "$BASELINE_AGENT" 1
 for n in "${sessions[@]}"; do run_once "--parallel=$n" "$build/apps/vpxagent/vpxagent" "$n"; done
+
+# run_workers N: N agents share the job through the schema's work table.
+run_workers() {
+  local n=$1 label="$1 x --worker" start end i
+  export OCIEMU_HOME=$work/oracle-workers
+  "$build/ociemu/ociemu" create-service XE scott tiger >/dev/null
+  start=$(date +%s.%N)
+  for i in $(seq "$n"); do
+    "$build/apps/vpxagent/vpxagent" --src="$work/src" --dest=XE --oraclu=scott --worker >"$work/out-worker-$i" 2>&1 &
+  done
+  wait
+  end=$(date +%s.%N)
+  awk -v l="$label" -v s="$start" -v e="$end" -v r="$total" \
+    'BEGIN { printf "%-24s %8.2f s  %9.0f records/s\n", l, e - s, r / (e - s) }'
+  grep -h '^Job: ' "$work"/out-worker-* | sed 's/^/                         /' || echo "                         no job summary"
+  rm -rf "$OCIEMU_HOME"
+}
+[ -n "${WORKERS:-}" ] && run_workers "$WORKERS"
+exit 0
