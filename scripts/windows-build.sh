@@ -6,7 +6,9 @@
 # Makes build-windows/bin/{vpxagent.exe,ociemu.dll,ociemu.exe} and the tests,
 # build-windows/vesper-<version>-windows-x64.zip and the installer
 # build-windows/vesper-<version>-setup.exe, which it installs, uses and
-# uninstalls under Wine. The wizard is not part of it (no Qt for MinGW here).
+# uninstalls under Wine. The wizard is build-windows/bin/vesper.exe, the
+# native Win32 one; its tests show real windows on a virtual X display
+# (Xvfb), started here unless DISPLAY names a working one.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$here/build-windows
@@ -23,7 +25,8 @@ install_packages() {
   # googletest: the sources in /usr/src/googletest; nsis makes the
   # installer; the rest cross-compiles and runs the result. The Linux build's
   # packages come too: the samples are compared with the Linux agent.
-  "$here/scripts/install-deps.sh" g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 zip curl googletest nsis
+  "$here/scripts/install-deps.sh" g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 zip curl googletest nsis \
+    xvfb x11-utils
 }
 
 # Prints the folder holding sqlite3.c and sqlite3.h.
@@ -50,6 +53,25 @@ fetch_sqlite() {
   echo "$folder"
 }
 
+# The wizard's tests open its windows: a display for every Wine program of
+# the run, started before the first of them. Xvfb picks a free display
+# number itself (-displayfd).
+start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return; fi
+  local number_file=$build/xvfb-display
+  rm -f "$number_file"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  local waited=0
+  while [ ! -s "$number_file" ] && [ "$waited" -lt 100 ]; do sleep 0.1; waited=$((waited + 1)); done
+  if [ ! -s "$number_file" ]; then
+    echo "Xvfb did not start: the wizard's tests need a display." >&2
+    exit 1
+  fi
+  export DISPLAY=:$(head -n 1 "$number_file")
+}
+xvfb_pid=
+
 # A private Wine prefix, and one wineserver for the whole run: without it
 # every test program pays Wine's start-up again. Without winemenubuilder
 # the installer's Start-menu entries stay in the prefix instead of becoming
@@ -58,7 +80,7 @@ start_wine() {
   export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   mkdir -p "$WINEPREFIX"
   wineserver -p </dev/null >/dev/null 2>&1 &
-  trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+  trap 'wineserver -k >/dev/null 2>&1 || true; if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi' EXIT
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true   # creates the prefix the first time
 }
 
@@ -186,6 +208,7 @@ if [ ! -f "$build/CMakeCache.txt" ] ||
         -DCMAKE_CROSSCOMPILING_EMULATOR="$launcher" -DVESPER_SQLITE_AMALGAMATION="$sqlite_folder"
 fi
 # Test discovery starts every test program under Wine while building.
+start_display
 start_wine
 export VESPER_WINE_RETRY_LOG=$build/wine-retries.log
 rm -f "$VESPER_WINE_RETRY_LOG"

@@ -1,0 +1,115 @@
+// Shows every page and dialog of the Windows wizard, one after the other,
+// for scripts/win-wizard-screenshots.sh to photograph: before each picture
+// it writes FOLDER/NAME.ready and waits for FOLDER/NAME.done. The pages are
+// walked against the emulation as a user would, with the wizard's own
+// message boxes. Not a test: a person looks at the pictures.
+//   win_wizard_screenshots FOLDER SAMPLES
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "win_connecting_dialog.hpp"
+#include "win_continue_dialog.hpp"
+#include "win_error_dialog.hpp"
+#include "win_finish_page.hpp"
+#include "win_resource.h"
+#include "win_wizard_driver.hpp"
+
+namespace {
+
+std::filesystem::path folder;
+
+// Waits without pumping: the windows stay as they were drawn.
+void photograph(const std::string& name) {
+  std::ofstream(folder / (name + ".ready")).put('\n');
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!std::filesystem::exists(folder / (name + ".done")) && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::printf("%s\n", name.c_str());
+  std::fflush(stdout);
+}
+
+// Photographs the next window titled `title` and closes it with `button`.
+void photograph_dialog(win_wizard_driver& wizard, const std::string& title, const std::string& name, int button) {
+  wizard.when_dialog(title, [name, button](HWND dialog) {
+    ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    photograph(name);
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  });
+}
+
+void settle(win_wizard_driver& wizard, const std::string& name) {
+  wizard.pump_for(300);
+  photograph(name);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: win_wizard_screenshots FOLDER SAMPLES\n");
+    return 2;
+  }
+  folder = argv[1];
+  const std::string samples = argv[2];
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_LINK_CLASS};
+  ::InitCommonControlsEx(&controls);
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolvane\\VesperScreenshots");
+  win_wizard_driver wizard("HKEY_CURRENT_USER\\Software\\Tolvane\\VesperScreenshots", true);
+  wizard.open();
+  settle(wizard, "01-welcome");
+  wizard.press(PSBTN_NEXT);
+  wizard.type(IDC_DATABASE, "XE");
+  wizard.type(IDC_USERNAME, "scott");
+  wizard.type(IDC_PASSWORD, "tiger");
+  settle(wizard, "02-oracle");
+  // The connecting window, held open while it is photographed.
+  win_connecting_dialog(wizard.app.shell().own_boxes(), [] { photograph("03-connecting"); }).run(wizard.sheet);
+  wizard.press(PSBTN_NEXT);
+  settle(wizard, "04-folder");
+  photograph_dialog(wizard, "Vesper 3.3 Message", "05-message-no-folder", IDOK);
+  wizard.press(PSBTN_NEXT);
+  wizard.type(IDC_FOLDER, samples);
+  wizard.press(PSBTN_NEXT);
+  settle(wizard, "06-encoding");
+  wizard.press(PSBTN_NEXT);
+  wizard.click(IDC_ADD);
+  settle(wizard, "07-tables");
+  photograph_dialog(wizard, "Add Query", "08-query", IDCANCEL);
+  wizard.click(IDC_ADD_QUERY);
+  photograph_dialog(wizard, "Edit Table", "09-edit-table", IDCANCEL);
+  wizard.activate_row(IDC_SELECTED, 0);
+  {
+    const win_boxes& boxes = wizard.app.shell().own_boxes();
+    photograph_dialog(wizard, "Vesper 3.3 Error", "10-internal-error", IDOK);
+    win_error_dialog(boxes, "Internal error: the table model lost its schema (an example of the text shown).")
+        .show(wizard.sheet);
+    photograph_dialog(wizard, "Vesper 3.3 Error", "11-continue-error", IDCANCEL);
+    win_continue_dialog(boxes, "Table ORDLINES, record 12, column PRICE: the value 1E+40 does not fit NUMBER(10,2).")
+        .abort_run(wizard.sheet);
+  }
+  wizard.click(IDC_ADD_ALL);
+  // The run is short: the progress page is drawn and taken before its first tick.
+  PropSheet_PressButton(wizard.sheet, PSBTN_NEXT);
+  wizard.pump_until([&] { return wizard.page_index() == 5; }, 5000);
+  ::RedrawWindow(wizard.sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  photograph("12-progress");
+  wizard.pump_until([&] { return wizard.page_index() == 6; }, 60000);
+  settle(wizard, "13-finish");
+  // The same page after a run with problems: the list, selectable, and Copy.
+  wizard.app.shell().error_list().add("Table ORDLINES, record 12, column PRICE: the value 1E+40 does not fit "
+                                      "NUMBER(10,2); the record was left out.");
+  wizard.app.shell().error_list().add("Warning: Table CUSTOMER, column NOTES: the memo block 5121 is past the end of "
+                                      "CUSTOMER.FPT; the value is empty.");
+  wizard.app.shell().go_to(*wizard.app.finish_page());
+  settle(wizard, "14-finish-errors");
+  wizard.press(PSBTN_FINISH);
+  return 0;
+}
