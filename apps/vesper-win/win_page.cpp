@@ -118,6 +118,9 @@ INT_PTR win_page::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_TIMER:
       on_timer(wparam);
       return TRUE;
+    case WM_HELP:  // F1: the same page of the manual as the Help button
+      if (help_context_ != no_help) shell_->display_help(help_context_);
+      return TRUE;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

@@ -33,7 +33,7 @@ namespace {
 enum option_id {
   badfile, batch, commit, dest, encoding, help, log2int, logfile, mode, oraclh, oraclu, oraclp, port,
   resume, rowbyrow, silent, skip_del, skip_idx, src, tab_def, tab_file, uppercase, profile,
-  check, report, progress, tns, schema, tablespace, lob_tablespace, version, key, sync_deletes, sync_verify, parallel
+  check, report, progress, tns, schema, tablespace, lob_tablespace, version, key, sync_deletes, sync_verify, parallel, worker
 };
 
 // Larger batches gain nothing more and only hold more memory.
@@ -53,7 +53,7 @@ const tk_cmd_option options[] = {
     {schema, "--schema="},   {tablespace, "--tablespace="}, {lob_tablespace, "--lob-tablespace="},
     {version, "--version"},  {key, "--key="},
     {sync_deletes, "--sync-deletes="}, {sync_verify, "--sync-verify"},
-    {parallel, "--parallel="}, {0, ""},
+    {parallel, "--parallel="}, {worker, "--worker"}, {0, ""},
 };
 
 const char* const password_option = "--oraclp=";
@@ -170,7 +170,11 @@ std::string agent_command_line::usage_text() {
          "   --tns          --dest= is a connect identifier (a tnsnames.ora alias);\n"
          "                  without --oraclu= external credentials log in\n"
          "   --uppercase    make table/field names uppercase\n"
-         "   --version      the program's version and the Oracle client it loads\n\n"
+         "   --version      the program's version and the Oracle client it loads\n"
+         "   --worker       share one job with other agents (other machines too) that\n"
+         "                  have the same folder and schema: each takes the next\n"
+         "                  table from a work table in the schema; a worker that\n"
+         "                  dies is replaced, the last one prints the job's summary\n\n"
          "NOTES:\n"
          "   1) The default mode is 'overwrite'. You can change it using\n"
          "      '--mode' parameter\n"
@@ -288,6 +292,9 @@ void agent_command_line::apply(int id, const std::string& value) {
     case profile: break;  // loaded before every other option
     case check:
       check_ = true;
+      break;
+    case worker:
+      worker_ = true;
       break;
     case report:
       if (tk_native_path(value).stem().empty() ||

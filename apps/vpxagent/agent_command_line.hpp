@@ -50,6 +50,8 @@ class agent_command_line {
   bool is_silent() const { return silent_; }
   // --progress: progress lines on standard error even when it is no terminal.
   bool progress_forced() const { return progress_; }
+  // --worker: one worker of a job several agents share.
+  bool worker_wanted() const { return worker_; }
   // Logs and (unless silent) prints the message, then ends the process.
   [[noreturn]] void fatal(const std::string& message) const;
 
@@ -77,5 +79,6 @@ class agent_command_line {
   bool connection_given_ = false;
   bool progress_ = false;
   bool tns_ = false;
+  bool worker_ = false;
   std::vector<std::string> unrecognised_;
 };

@@ -8,6 +8,7 @@
 // could not be made, run-stopping and internal errors. The larger status wins.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "agent_command_line.hpp"
 #include "agent_console_presenter.hpp"
 #include "agent_run_lines.hpp"
+#include "agent_worker.hpp"
 #include "error_handler.hpp"
 #include "ora_error_texts.hpp"
 #include "tk_logger.hpp"
@@ -74,7 +76,14 @@ int convert(const std::vector<std::string>& arguments, error_handler& handler) {
   }
   agent_run_lines lines;
   run_quiet_presenter quiet;
-  converter.run(settings, silent ? static_cast<run_presenter&>(quiet) : lines, progress);
+  run_presenter& presenter = silent ? static_cast<run_presenter&>(quiet) : lines;
+  if (command_line.worker_wanted()) {
+    const int status =
+        agent_worker(converter, settings, handler, presenter, progress, agent_worker::lease_from_environment()).run();
+    warn_of_an_unwritten_log(handler);
+    return std::max(status, agent_check::status_of(run_result(), handler));
+  }
+  converter.run(settings, presenter, progress);
   warn_of_an_unwritten_log(handler);
   return agent_check::status_of(converter.last_run(), handler);
 }

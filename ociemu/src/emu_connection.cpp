@@ -1,5 +1,7 @@
 #include "emu_connection.hpp"
 
+#include <thread>
+
 #include "emu_datetime.hpp"
 #include "emu_error.hpp"
 #include "emu_rowid.hpp"
@@ -125,7 +127,10 @@ void emu_connection::register_functions(emu_sqlite& db, const std::u16string* us
 
 emu_connection::emu_connection(const std::string& service_file, const std::u16string& user,
                                const std::u16string& password)
-    : db_(std::make_unique<emu_sqlite>(service_file, false)), catalog_(*db_) {
+    : db_(std::make_unique<emu_sqlite>(service_file, false)),
+      gate_(emu_write_gate::of(service_file)),
+      locks_(service_file),
+      catalog_(*db_) {
   const auto found = emu_catalog::find_user(*db_, user);
   if (!found || found->password != password) throw ora_error(1017);
   if (found->locked) throw ora_error(28000);
@@ -137,36 +142,76 @@ emu_connection::emu_connection(const std::string& service_file, const std::u16st
 
 std::string emu_connection::owner() const { return to_utf8(user_.name); }
 
+emu_connection::~emu_connection() {
+  try {
+    if (db_->in_transaction()) db_->exec("ROLLBACK");
+  } catch (const emu_sqlite_error&) {
+  }
+  locks_.release();
+  if (in_turn_) gate_->leave();
+}
+
+namespace {
+constexpr std::chrono::milliseconds write_wait{10000};
+}  // namespace
+
+void emu_connection::take_turn() {
+  if (in_turn_) return;  // SQLite may have rolled back alone; the turn lasts to COMMIT or ROLLBACK
+  if (!gate_->enter(write_wait)) throw ora_error(54);
+  in_turn_ = true;
+}
+
 // Every transaction the emulation opens writes. Taking the write lock at its
-// start lets the busy wait queue it behind another session's transaction; a
+// start lets the busy wait queue it behind another process's transaction; a
 // deferred one that read first could not upgrade its snapshot and would fail
 // at once with SQLITE_BUSY, whatever the wait.
 void emu_connection::begin() {
-  if (!db_->in_transaction()) db_->exec("BEGIN IMMEDIATE");
-}
-
-void emu_connection::begin_ddl() {
   if (db_->in_transaction()) return;
-  constexpr int dml_wait_ms = 10000;
-  db_->busy_timeout(ddl_lock_timeout_ * 1000);
+  take_turn();
   try {
     db_->exec("BEGIN IMMEDIATE");
   } catch (...) {
-    db_->busy_timeout(dml_wait_ms);
+    end_transaction();
     throw;
   }
-  db_->busy_timeout(dml_wait_ms);
+}
+
+// The locks are looked at before the turn is taken: a session holding a table's lock holds
+// the turn too, and DDL that waited for the turn would always find the table free.
+void emu_connection::begin_ddl(const std::vector<std::u16string>& tables) {
+  if (db_->in_transaction()) return;
+  for (const auto& table : tables)
+    if (!locks_.free_for_ddl(table, std::chrono::seconds(ddl_lock_timeout_))) throw ora_error(54);
+  begin();
 }
 
 void emu_connection::commit() {
   if (db_->in_transaction()) db_->exec("COMMIT");
   ++transaction_number_;
+  end_transaction();
 }
 
 void emu_connection::rollback() {
   if (db_->in_transaction()) db_->exec("ROLLBACK");
   ++transaction_number_;
   catalog_.invalidate();
+  end_transaction();
+}
+
+void emu_connection::end_transaction() {
+  if (db_->in_transaction()) return;
+  locks_.release();
+  if (in_turn_) gate_->leave();
+  in_turn_ = false;
+  const auto owed = owed_;
+  owed_ = std::chrono::microseconds(0);
+  if (owed.count() > 0) std::this_thread::sleep_for(owed);
+}
+
+void emu_connection::wait_outside_locks(std::chrono::microseconds time) {
+  if (time.count() <= 0) return;
+  if (in_turn_) owed_ += time;
+  else std::this_thread::sleep_for(time);
 }
 
 emu_number emu_connection::next_value(const std::u16string& sequence) {

@@ -2,13 +2,17 @@
 // and the transaction the session has open.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "emu_catalog.hpp"
 #include "emu_service_settings.hpp"
 #include "emu_sqlite.hpp"
+#include "emu_table_locks.hpp"
+#include "emu_write_gate.hpp"
 
 namespace ociemu {
 
@@ -18,6 +22,8 @@ class emu_connection {
   // a locked account.
   emu_connection(const std::string& service_file, const std::u16string& user,
                  const std::u16string& password);
+  // What is not committed is rolled back, as when the process ends.
+  ~emu_connection();
   emu_connection(const emu_connection&) = delete;
   emu_connection& operator=(const emu_connection&) = delete;
 
@@ -31,12 +37,16 @@ class emu_connection {
   const emu_service_settings& settings() const { return settings_; }
   std::string owner() const;  // the user's name in UTF-8
 
-  // DML and SELECT ... FOR UPDATE open a transaction; COMMIT and ROLLBACK end it.
+  // DML and SELECT ... FOR UPDATE open a transaction; COMMIT and ROLLBACK end it. A
+  // transaction writes in the service file's turn: the sessions of the process take turns
+  // (ORA-00054 after 10 s without one).
   void begin();
-  // DDL's own transaction. Oracle Database Reference, DDL_LOCK_TIMEOUT: DDL waits that many
-  // seconds for another session's locks (0, the default, fails at once: ORA-00054), where
-  // DML waits for them.
-  void begin_ddl();
+  // DML's lock on the table it changes, to the transaction's end.
+  void lock_table(const std::u16string& table) { locks_.share(table); }
+  // DDL's own transaction on `tables`. Oracle Database Reference, DDL_LOCK_TIMEOUT: DDL
+  // waits that many seconds for another session's locks on them (0, the default, fails at
+  // once: ORA-00054), where DML waits for them.
+  void begin_ddl(const std::vector<std::u16string>& tables);
   void set_ddl_lock_timeout(int seconds) { ddl_lock_timeout_ = seconds; }
   void commit();
   void rollback();
@@ -44,11 +54,27 @@ class emu_connection {
   // Changes each time a transaction ends: LOB locators of an ended transaction are stale.
   std::uint64_t transaction_number() const { return transaction_number_; }
 
+  // The time the server and the network take for a call (the round-trip delay, the
+  // server's work per row). A real server's sessions wait for their own calls side by side;
+  // here the writes of all sessions take turns in one file, so a session in a transaction
+  // waits once the transaction has ended and its turn is given up, and one outside a
+  // transaction waits now. The session's own time is the same either way.
+  void wait_outside_locks(std::chrono::microseconds time);
+
   emu_number next_value(const std::u16string& sequence);
   emu_number current_value(const std::u16string& sequence);
 
  private:
+  void take_turn();
+  // Gives up the turn and the table locks once SQLite's transaction has ended, and waits
+  // what the transaction's calls owe.
+  void end_transaction();
+
   std::unique_ptr<emu_sqlite> db_;
+  std::shared_ptr<emu_write_gate> gate_;
+  bool in_turn_ = false;
+  emu_table_locks locks_;
+  std::chrono::microseconds owed_{0};
   emu_catalog catalog_;
   emu_user user_;
   emu_service_settings settings_;

@@ -73,7 +73,7 @@ std::string emu_ddl_executor::owner() const { return owner_.empty() ? connection
 
 std::optional<emu_error> emu_ddl_executor::run(const emu_ddl& statement) {
   connection_.commit();  // DDL ends the open transaction first
-  connection_.begin_ddl();
+  connection_.begin_ddl(locked_tables(statement));
   try {
     auto warning = apply(statement);
     connection_.commit();
@@ -86,6 +86,25 @@ std::optional<emu_error> emu_ddl_executor::run(const emu_ddl& statement) {
     db_.forget_cached();
     throw;
   }
+}
+
+// The existing tables a statement needs without other sessions' locks (Oracle Database
+// Concepts, "Exclusive DDL Locks" and "Share DDL Locks"): the table it drops, alters or
+// indexes, or puts a trigger on, and the parent of a foreign key it adds.
+std::vector<std::u16string> emu_ddl_executor::locked_tables(const emu_ddl& statement) {
+  auto with_parents = [](std::u16string table, const std::vector<emu_key_spec>& keys) {
+    std::vector<std::u16string> tables;
+    if (!table.empty()) tables.push_back(std::move(table));
+    for (const auto& key : keys)
+      if (key.type == 'R' && !key.ref_table.empty()) tables.push_back(key.ref_table);
+    return tables;
+  };
+  if (const auto* s = std::get_if<emu_create_table>(&statement)) return with_parents({}, s->keys);
+  if (const auto* s = std::get_if<emu_alter_table>(&statement)) return with_parents(s->table, {s->key});
+  if (const auto* s = std::get_if<emu_create_index>(&statement)) return {s->table};
+  if (const auto* s = std::get_if<emu_create_trigger>(&statement)) return {s->table};
+  if (const auto* s = std::get_if<emu_drop>(&statement); s && s->object_type == "TABLE") return {s->name};
+  return {};
 }
 
 // The object whose names are all a statement can have added to the catalog;

@@ -24,6 +24,7 @@ class emu_ddl_executor {
  private:
   std::optional<emu_error> apply(const emu_ddl& statement);
   static std::optional<std::u16string> added_object(const emu_ddl& statement);
+  static std::vector<std::u16string> locked_tables(const emu_ddl& statement);
   void create_table(const emu_create_table& s);
   void check_new_columns(const std::vector<emu_column_spec>& columns, const emu_table_def* existing);
   void add_column(const std::u16string& table, const emu_column_spec& column, int column_id);

@@ -136,7 +136,7 @@ std::size_t emu_lob_ops::write_piece(std::size_t position, ub4 amount, const voi
 
 sword emu_lob_ops::write(ub4* amount, ub4 offset, const void* buffer, ub4 buffer_length,
                          ub1 piece, void* context, OCICallbackLobWrite callback, ub2 csid) {
-  count_round_trip();
+  svc_.connection().wait_outside_locks(counted_round_trip());
   check_writable();
   if (!amount || (offset == 0 && piece != OCI_NEXT_PIECE && piece != OCI_LAST_PIECE)) throw ora_error(24801);
   std::size_t position = piece == OCI_ONE_PIECE || piece == OCI_FIRST_PIECE ? offset - 1 : lob_.stream_position;
@@ -179,7 +179,7 @@ std::size_t emu_lob_ops::read_piece(std::size_t position, std::size_t count, voi
 
 sword emu_lob_ops::read(ub4* amount, ub4 offset, void* buffer, ub4 buffer_length, void* context,
                         OCICallbackLobRead callback, ub2 csid) {
-  count_round_trip();
+  svc_.connection().wait_outside_locks(counted_round_trip());
   if (!amount || !buffer) throw ora_error(24801);
   const std::size_t size = character() ? text_.size() : bytes_.size();
   std::size_t position, remaining;
@@ -220,7 +220,7 @@ sword emu_lob_ops::read(ub4* amount, ub4 offset, void* buffer, ub4 buffer_length
 }
 
 ub4 emu_lob_ops::length() {
-  count_round_trip();
+  svc_.connection().wait_outside_locks(counted_round_trip());
   return static_cast<ub4>(character() ? text_.size() : bytes_.size());
 }
 

@@ -26,16 +26,25 @@ struct exit_report {
   }
 } report;
 
+// Microseconds from the environment; 0 when unset or not a number.
+std::chrono::microseconds microseconds_of(const char* variable) {
+  const char* text = std::getenv(variable);
+  if (!text || !*text) return std::chrono::microseconds(0);
+  char* end = nullptr;
+  const long long n = std::strtoll(text, &end, 10);
+  return std::chrono::microseconds(*end == 0 && n > 0 ? n : 0);
+}
+
 // OCIEMU_ROUND_TRIP_DELAY_US: microseconds each round trip waits, as a network would make
-// it; read once, 0 when unset or not a number.
+// it; read once.
 std::chrono::microseconds delay() {
-  static const std::chrono::microseconds value = [] {
-    const char* text = std::getenv("OCIEMU_ROUND_TRIP_DELAY_US");
-    if (!text || !*text) return std::chrono::microseconds(0);
-    char* end = nullptr;
-    const long long n = std::strtoll(text, &end, 10);
-    return std::chrono::microseconds(*end == 0 && n > 0 ? n : 0);
-  }();
+  static const std::chrono::microseconds value = microseconds_of("OCIEMU_ROUND_TRIP_DELAY_US");
+  return value;
+}
+
+// OCIEMU_SERVER_ROW_US: microseconds of the server's work per row; read once.
+std::chrono::microseconds row_time() {
+  static const std::chrono::microseconds value = microseconds_of("OCIEMU_SERVER_ROW_US");
   return value;
 }
 
@@ -52,15 +61,22 @@ std::atomic<bool> told_gone{false};
 
 }  // namespace
 
-void count_round_trip() {
+std::chrono::microseconds counted_round_trip() {
   const std::uint64_t n = ++counter;
-  if (const auto wait = delay(); wait.count() > 0) std::this_thread::sleep_for(wait);
   const std::uint64_t limit = gone_after();
-  if (limit == 0 || n <= limit) return;
+  if (limit == 0 || n <= limit) return delay();
   // The first call to find the server gone sees the channel end; later ones
   // find themselves not connected.
   if (!told_gone.exchange(true)) throw ora_error(3113);
   throw ora_error(3114);
+}
+
+void count_round_trip() {
+  if (const auto wait = counted_round_trip(); wait.count() > 0) std::this_thread::sleep_for(wait);
+}
+
+std::chrono::microseconds server_row_time(std::uint64_t rows) {
+  return row_time() * static_cast<std::int64_t>(rows);
 }
 
 bool server_reachable() { return gone_after() == 0 || counter.load() <= gone_after(); }

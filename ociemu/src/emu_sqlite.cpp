@@ -1,5 +1,7 @@
 #include "emu_sqlite.hpp"
 
+#include <thread>
+
 namespace ociemu {
 
 namespace {
@@ -117,12 +119,21 @@ emu_sqlite::emu_sqlite(const std::string& path, bool create) {
   // unknown one for a string literal ("NOPE" = 'NOPE' matching every row).
   sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-  sqlite3_busy_timeout(db_, 10000);
+  sqlite3_busy_handler(db_, &emu_sqlite::busy, this);
   exec("PRAGMA journal_mode=WAL");
   exec("PRAGMA synchronous=NORMAL");
 }
 
-void emu_sqlite::busy_timeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
+void emu_sqlite::busy_timeout(int milliseconds) { busy_ms_ = milliseconds; }
+
+int emu_sqlite::busy(void* self, int count) {
+  auto* db = static_cast<emu_sqlite*>(self);
+  const auto now = std::chrono::steady_clock::now();
+  if (count == 0) db->busy_since_ = now;
+  if (now - db->busy_since_ >= std::chrono::milliseconds(db->busy_ms_)) return 0;
+  std::this_thread::sleep_for(std::chrono::microseconds(500));
+  return 1;
+}
 
 emu_sqlite::~emu_sqlite() {
   cache_.clear();

@@ -3,6 +3,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
@@ -61,13 +62,19 @@ class emu_sqlite {
   std::int64_t last_rowid() const;
   int changes() const;
   bool in_transaction() const;
-  // How long a statement waits for another connection's write lock (10 s unless set).
+  // How long a statement waits for another connection's write lock (10 s unless set). It
+  // looks every half millisecond: SQLite's own wait sleeps up to 100 ms at a time and would
+  // leave the file idle long after the other transaction ended.
   void busy_timeout(int milliseconds);
   std::int64_t data_version();
   sqlite3* handle() const { return db_; }
 
  private:
+  static int busy(void* self, int count);
+
   sqlite3* db_ = nullptr;
+  int busy_ms_ = 10000;
+  std::chrono::steady_clock::time_point busy_since_;
   std::map<std::string, std::unique_ptr<emu_sqlite_statement>> cache_;
 };
 

@@ -142,15 +142,16 @@ sword emu_stmt::execute(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 r
   batch_errors.clear();
   if (parse_error) throw *parse_error;
   connection = &svc.connection();
-  count_round_trip();
+  const bool dml = kind == statement_kind::insert || kind == statement_kind::update ||
+                   kind == statement_kind::delete_ || kind == statement_kind::merge;
+  const auto delay = counted_round_trip();
+  connection->wait_outside_locks(delay + (dml && iters > rowoff ? server_row_time(iters - rowoff) : delay.zero()));
   connection->catalog().refresh_if_changed();
   if (!owner_resolved) {
     owner = emu_owner_resolver::strip(tokens, connection->db());
     owner_resolved = true;
   }
   connection->settings().store_identifiers(tokens);
-  const bool dml = kind == statement_kind::insert || kind == statement_kind::update ||
-                   kind == statement_kind::delete_ || kind == statement_kind::merge;
   if ((mode & OCI_BATCH_ERRORS) && !dml) throw ora_error(28714);
   switch (kind) {
     case statement_kind::select: return execute_query(svc, err, iters, mode);
@@ -240,6 +241,7 @@ sword emu_stmt::execute_dml(emu_svcctx&, emu_error_handle& err, ub4 iters, ub4 r
       emu_token_cursor cursor(sql, tokens);
       insert_ = std::make_unique<emu_insert>(emu_parser(cursor).insert());
     }
+    connection->lock_table(insert_->table);
     emu_insert_executor executor(*connection, *insert_);
     check_bind_order(executor);
     return run_rows(err, iters, rowoff, mode, [&](ub4 i) {
@@ -251,6 +253,7 @@ sword emu_stmt::execute_dml(emu_svcctx&, emu_error_handle& err, ub4 iters, ub4 r
       deliver_returning(*insert_, i, values, executor);
     });
   }
+  if (const auto table = changed_table()) connection->lock_table(*table);
   const auto rewritten = emu_sql_rewriter::rewrite(tokens);
   connection->catalog().check_exact_names(tokens);
   std::unique_ptr<emu_sqlite_statement> statement;
@@ -268,6 +271,21 @@ sword emu_stmt::execute_dml(emu_svcctx&, emu_error_handle& err, ub4 iters, ub4 r
   });
 }
 
+// The table an UPDATE or DELETE changes ("UPDATE t", "DELETE [FROM] t"), the owner taken
+// out already; none when the statement does not read so (SQLite then refuses it).
+std::optional<std::u16string> emu_stmt::changed_table() const {
+  emu_token_cursor cursor(sql, tokens);
+  if (!cursor.accept_word("UPDATE")) {
+    if (!cursor.accept_word("DELETE")) return std::nullopt;
+    cursor.accept_word("FROM");
+  }
+  try {
+    return cursor.identifier();
+  } catch (const emu_error&) {
+    return std::nullopt;
+  }
+}
+
 // The row count of an array MERGE is the rows it merged, inserted or updated, over all
 // iterations (Oracle Call Interface Programmer's Guide, OCI_ATTR_ROW_COUNT).
 sword emu_stmt::execute_merge(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode) {
@@ -280,6 +298,7 @@ sword emu_stmt::execute_merge(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 
     emu_token_cursor cursor(sql, tokens);
     merge_ = std::make_unique<emu_merge>(emu_merge_parser(cursor).merge());
   }
+  connection->lock_table(merge_->table);
   emu_merge_executor executor(*connection, *merge_, tokens);
   return run_rows(err, iters, rowoff, mode, [&](ub4 i) {
     iteration_binds binds(*this, i);

@@ -58,6 +58,7 @@ struct emu_stmt : emu_handle {
   sword alter_session(emu_token_cursor& cursor);
   // ORA-24816 for binds in an order Oracle refuses.
   void check_bind_order(const emu_insert_executor& executor);
+  std::optional<std::u16string> changed_table() const;
   sword run_rows(emu_error_handle& err, ub4 iters, ub4 rowoff, ub4 mode,
                  const std::function<void(ub4)>& row);
   void deliver_returning(const emu_insert& insert, ub4 iteration, const std::vector<emu_value>& values,

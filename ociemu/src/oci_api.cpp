@@ -344,8 +344,9 @@ sword OCISessionEnd(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4) {
   auto* session = usrhp ? handle_cast<emu_session>(usrhp, OCI_HTYPE_SESSION) : svc->session;
   if (!session) return OCI_INVALID_HANDLE;
   return guarded(err, [&] {
-    count_round_trip();
+    const auto delay = counted_round_trip();
     if (!session->connection) throw ora_error(3114);
+    session->connection->wait_outside_locks(delay);
     if (unverified::session_end_commits) session->connection->commit();
     session->connection.reset();
     return OCI_SUCCESS;
@@ -357,8 +358,7 @@ sword OCIPing(OCISvcCtx* svchp, OCIError* errhp, ub4) {
   auto* err = error_handle(errhp);
   if (!svc || !err) return OCI_INVALID_HANDLE;
   return guarded(err, [&] {
-    count_round_trip();
-    svc->connection();
+    svc->connection().wait_outside_locks(counted_round_trip());
     return OCI_SUCCESS;
   });
 }
@@ -411,7 +411,8 @@ sword OCIStmtFetch2(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation,
   auto* err = error_handle(errhp);
   if (!s || !err) return OCI_INVALID_HANDLE;
   return guarded(err, [&] {
-    count_round_trip();
+    const auto delay = counted_round_trip();
+    if (s->connection) s->connection->wait_outside_locks(delay);
     err->clear();
     if (orientation != OCI_FETCH_NEXT && orientation != OCI_DEFAULT) throw ora_error(24391);
     return s->fetch(*err, nrows);
@@ -635,7 +636,7 @@ sword OCITransCommit(OCISvcCtx* svchp, OCIError* errhp, ub4) {
   auto* err = error_handle(errhp);
   if (!svc || !err) return OCI_INVALID_HANDLE;
   return guarded(err, [&] {
-    count_round_trip();
+    svc->connection().wait_outside_locks(counted_round_trip());
     svc->connection().commit();
     return OCI_SUCCESS;
   });
@@ -646,7 +647,7 @@ sword OCITransRollback(OCISvcCtx* svchp, OCIError* errhp, ub4) {
   auto* err = error_handle(errhp);
   if (!svc || !err) return OCI_INVALID_HANDLE;
   return guarded(err, [&] {
-    count_round_trip();
+    svc->connection().wait_outside_locks(counted_round_trip());
     svc->connection().rollback();
     return OCI_SUCCESS;
   });

@@ -16,6 +16,7 @@
 #include "tk_format.hpp"
 #include "tk_logger.hpp"
 #include "tk_printable_name.hpp"
+#include "ordered_reporter.hpp"
 #include "tk_reporter.hpp"
 #include "udb_custom_conversion.hpp"
 #include "udb_journal.hpp"
@@ -152,7 +153,9 @@ void conversion_run::run_tables(const udb_custom_conversion& rules) {
 void conversion_run::run_in_lanes(const udb_target_options& options) {
   std::vector<std::uint64_t> sizes;
   for (const std::u16string& name : settings_.tables) sizes.push_back(source_.table_size(name));
-  run_lanes lanes(settings_.tables, sizes);
+  std::vector<std::size_t> parts;
+  for (const std::uint64_t bytes : sizes) parts.push_back(parts_of(bytes));
+  run_lanes lanes(settings_.tables, sizes, parts);
   lanes_ = &lanes;
   struct forget {
     conversion_run& run;
@@ -205,9 +208,12 @@ void conversion_run::join(run_lanes& lanes, const udb_target_options& options, c
 
 void conversion_run::load_tables() {
   try {
-    while (std::optional<std::size_t> at = lanes_->take()) {
-      at_ = *at;
-      load_one();
+    while (std::optional<run_lanes::work> work = lanes_->take()) {
+      at_ = work->at;
+      if (lanes_->parts(at_))
+        load_part(work->part);
+      else
+        load_one();
       if (lost_ || aborted_ || context_.cancel_requested()) lanes_->stop();
     }
   } catch (const std::exception& e) {
@@ -261,6 +267,154 @@ void conversion_run::load_one() {
   std::shared_ptr<loaded_table> loaded = std::move(pending_);
   lanes_->ended(at, [at, loaded](conversion_run& lane) { lane.end_table(at, loaded); }, *this);
   at_ = at;
+}
+
+// As load_one, with the part's own counts, which join the table's as the
+// part ends; the first part prepares the table (or says it needs no parts),
+// and the last part to end ends it.
+void conversion_run::load_part(std::size_t index) {
+  table_parts& parts = *lanes_->parts(at_);
+  table_tally part{tally().table};
+  part_ = part_at{&parts, index, parts.first_to_start()};
+  part_tally_ = &part;
+  pending_.reset();
+  try {
+    in_table_ = true;
+    convert_table(part.table);
+  } catch (const tk_final_exception&) {
+    part.result = context_.cancel_requested() ? table_tally::outcome::cancelled : table_tally::outcome::failed;
+    aborted_ = aborted_ || !context_.cancel_requested();
+  } catch (const udb_target_exception& e) {
+    if (e.connection_lost()) {
+      lost_ = true;
+      part.result = table_tally::outcome::failed;
+      reporter_.error(tk_exception(tk_format("%s; the connection to Oracle is lost, %I64u records of this session's "
+                                             "ranges of the table are committed",
+                                             e.message, part.inserted)),
+                      tk_printable_name_utf8(part.table), true);
+    } else {
+      fail_table(e);
+    }
+  } catch (const tk_exception& e) {
+    fail_table(e);
+  } catch (const std::bad_alloc&) {
+    fail_table(tk_exception("Not enough memory to convert the table"));
+  } catch (const std::exception& e) {
+    fail_table(tk_exception(e.what()));
+  }
+  in_table_ = false;
+  const bool first = part_.first;
+  if (first) {
+    parts.prepared(false, {}, {});  // the others' wait ends, whatever became of the table
+    lanes_->named(at_);
+    const std::size_t at = at_;
+    std::shared_ptr<loaded_table> loaded = std::move(pending_);
+    parts.set_end([at, loaded](conversion_run& lane) { lane.end_table(at, loaded); });
+  }
+  close_bad_file();
+  part_tally_ = nullptr;
+  part_ = part_at{};
+  const table_parts::ending ending = parts.part_ended(part, tally());
+  if (ending.newly_failed) ++result_.tables_failed;
+  if (!ending.last) return;
+  ++status_.table_index;
+  const std::size_t at = at_;
+  lanes_->ended(at, parts.take_end(), *this);
+  at_ = at;
+}
+
+void conversion_run::load_waiting_part(udb_source_table& table, const std::u16string& name) {
+  std::u16string target;
+  std::vector<table_parts::range> ranges;
+  if (!part_.parts->await(target, ranges)) return;
+  tally().target = target;
+  // Records are read as the first part reads them; what the customisation
+  // tells was told there.
+  udb_schema schema = table.schema;
+  udb_indexes indexes = table.indexes;
+  tk_log_reporter told_already;
+  customisation_.customise_table(name, schema, indexes, settings_.logicals_as_is, told_already);
+  table.schema = std::move(schema);
+  table.indexes = std::move(indexes);
+  std::unique_ptr<udb_recordset> destination = target_->open_table(target);
+  load_ranges(table, *destination, name, part_.parts->share(ranges, part_.index));
+}
+
+void conversion_run::load_ranges(udb_source_table& table, udb_recordset& destination, const std::u16string& name,
+                                 const std::vector<table_parts::range>& ranges) {
+  for (const table_parts::range& range : ranges) {
+    if (range.entry.finished) continue;
+    const std::uint64_t from = std::max(range.first, range.entry.last_record + 1);
+    if (journal_) {
+      journal_->adopt(range.entry);
+      journal_->continue_table(range.entry);
+    }
+    if (from > range.first)
+      say(tk_format("Table %s continues after record #%I64u (its records %I64u to %I64u)", tk_printable_name_utf8(name),
+                    from - 1, range.first, range.last));
+    if (from <= range.last && !settings_.definitions_only) copy_records(table, destination, name, from, {}, range.last);
+    if (!journal_) continue;
+    journal_->settle_table();
+    journal_->finish_entry(range.entry.source);
+  }
+}
+
+namespace {
+
+// A range's journal entry: the table's file, then a control character that
+// paths do not hold in practice and the range's first and last record, so
+// that a resumed run finds the ranges again.
+constexpr char16_t range_mark = u'\u0001';
+
+std::u16string range_source(const std::u16string& source, std::uint64_t first, std::uint64_t last) {
+  return source + range_mark + tk_utf8_to_utf16_lenient(std::to_string(first) + "-" + std::to_string(last));
+}
+
+}  // namespace
+
+std::vector<table_parts::range> conversion_run::resumed_ranges(const udb_journal_entry& identity) const {
+  std::vector<table_parts::range> ranges;
+  const std::u16string prefix = identity.source + range_mark;
+  for (const udb_journal_entry& entry : resumed_) {
+    if (entry.source.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string bounds = tk_utf16_to_utf8_lenient(entry.source.substr(prefix.size()));
+    table_parts::range range;
+    range.first = std::strtoull(bounds.c_str(), nullptr, 10);
+    const std::size_t dash = bounds.find('-');
+    range.last = dash == std::string::npos ? 0 : std::strtoull(bounds.c_str() + dash + 1, nullptr, 10);
+    range.entry = entry;
+    if (range.first == 0 || range.last < range.first) continue;
+    ranges.push_back(range);
+  }
+  std::sort(ranges.begin(), ranges.end(),
+            [](const table_parts::range& a, const table_parts::range& b) { return a.first < b.first; });
+  return ranges;
+}
+
+std::vector<table_parts::range> conversion_run::new_ranges(const udb_journal_entry& identity, std::uint64_t records,
+                                                           std::size_t parts) {
+  std::vector<table_parts::range> ranges;
+  for (std::size_t p = 0; p < parts; ++p) {
+    table_parts::range range;
+    range.first = 1 + records * p / parts;
+    range.last = records * (p + 1) / parts;
+    range.entry = identity;
+    range.entry.source = range_source(identity.source, range.first, range.last);
+    range.entry.last_record = range.first - 1;
+    range.entry.finished = false;
+    if (journal_) journal_->start_table(range.entry);
+    ranges.push_back(range);
+  }
+  return ranges;
+}
+
+// Parts of at least 4 MiB, one per session at most. Two sessions cannot
+// share one bad file, so a run that keeps one loads each table whole.
+std::size_t conversion_run::parts_of(std::uint64_t bytes) const {
+  constexpr std::uint64_t part_bytes = 4u << 20;
+  if (!settings_.bad_file.empty() || settings_.definitions_only) return 1;
+  const std::uint64_t parts = std::min<std::uint64_t>(helpers_.size() + 1, bytes / part_bytes);
+  return parts < 2 ? 1 : static_cast<std::size_t>(parts);
 }
 
 void conversion_run::end_table(std::size_t at, const std::shared_ptr<loaded_table>& loaded) {
@@ -358,7 +512,7 @@ void conversion_run::check_same_file(const udb_journal_entry& earlier, const udb
 }
 
 void conversion_run::fail_table(const tk_exception& e) {
-  ++result_.tables_failed;
+  if (!part_tally_) ++result_.tables_failed;
   tally().result = table_tally::outcome::failed;
   reporter_.error(e, tk_printable_name_utf8(tally().table), false);
 }
@@ -402,20 +556,39 @@ void conversion_run::convert_table(const std::u16string& name) {
   status_.records_total = 0;
   status_.records_done = 0;
   if (!source_.has_table(name)) {
-    ++result_.tables_failed;
+    if (part_.parts && !part_.first) return;  // the first part tells
+    if (!part_tally_) ++result_.tables_failed;
     tally().result = table_tally::outcome::failed;
     context_.presenter.complain(tk_format("Table %s not exists", tk_printable_name_utf8(name)));
     return;
   }
-  udb_opened_table opened = source_.open_table(name, [this](const std::string& line) { say(line); });
+  // A part that another session prepares opens the table quietly: that
+  // session told what opening it tells.
+  const bool waiting_part = part_.parts && !part_.first;
+  struct quiet {
+    ordered_reporter* reporter;
+    explicit quiet(ordered_reporter* r) : reporter(r) {
+      if (reporter) reporter->mute(true);
+    }
+    ~quiet() {
+      if (reporter) reporter->mute(false);
+    }
+  };
+  std::optional<quiet> opening;
+  if (waiting_part) opening.emplace(context_.ordered);
+  udb_opened_table opened = source_.open_table(name, [this, waiting_part](const std::string& line) {
+    if (!waiting_part) say(line);
+  });
+  opening.reset();
   udb_source_table& table = *opened.table;
+  if (waiting_part) return load_waiting_part(table, name);
   const bool syncing = settings_.existing_tables == existing_table_mode::sync;
   // Before anything changes in the target: a table without a key is not synced.
   const std::vector<std::size_t> sync_key = syncing ? sync_key_fields(table, name) : std::vector<std::size_t>();
   // Without its memo file the table is copied with empty memos: incomplete
   // data, which the run must not report as a success.
   if (table.incomplete()) {
-    ++result_.tables_failed;
+    if (!part_tally_) ++result_.tables_failed;
     tally().result = table_tally::outcome::failed;
   }
   udb_schema schema = table.schema;
@@ -476,16 +649,28 @@ void conversion_run::convert_table(const std::u16string& name) {
   status_.records_total = table.record_count();
   tk_log(3, "Converting table %s (%d records)", tk_printable_name(name), table.record_count());
   context_.presenter.say(tk_format("Converting table %s(%d records)", tk_printable_name_utf8(name), table.record_count()));
+  // A table the run being resumed split goes on range by range; one of a
+  // run of several sessions may be split now, unless it is being continued whole.
+  std::vector<table_parts::range> ranges = earlier ? resumed_ranges(identity) : std::vector<table_parts::range>();
+  const bool split = !ranges.empty() || (part_.parts && !earlier && !settings_.definitions_only &&
+                                         table.record_count() >= part_.parts->parts());
   std::uint64_t from = 1;
   continuing_table_ = journal_ && earlier;
-  if (journal_ && earlier) {
+  if (split && journal_ && !earlier) {
+    journal_->start_table(identity);
+  } else if (split) {
+  } else if (journal_ && earlier) {
     journal_->continue_table(*earlier);
     from = earlier->last_record + 1;
     say(tk_format("Table %s continues after record #%I64u", tk_printable_name_utf8(name), earlier->last_record));
   } else if (journal_) {
     journal_->start_table(identity);
   }
-  if (table.record_count() != 0 && !settings_.definitions_only) {
+  if (split && ranges.empty()) ranges = new_ranges(identity, table.record_count(), part_.parts->parts());
+  if (part_.parts) part_.parts->prepared(split, target_table, ranges);
+  if (split) {
+    load_ranges(table, *destination, name, part_.parts ? part_.parts->share(ranges, part_.index) : ranges);
+  } else if (table.record_count() != 0 && !settings_.definitions_only) {
     // The watcher's line is closed however the table ends.
     struct watched {
       vesper_progress* watcher;
@@ -498,7 +683,7 @@ void conversion_run::convert_table(const std::u16string& name) {
     copy_records(table, *destination, name, from, sync_key);
   }
   if (lanes_) {
-    if (journal_) journal_->settle_table();
+    if (journal_ && !split) journal_->settle_table();
     pending_ = std::make_shared<loaded_table>(loaded_table{name, target_table, journal_ ? identity.source : std::u16string(),
                                                            builds_indexes, table.schema, table.indexes,
                                                            std::move(opened.relations)});
@@ -507,7 +692,8 @@ void conversion_run::convert_table(const std::u16string& name) {
   if (builds_indexes) require_columns(table.schema, table.indexes, target_table);
   if (builds_indexes) create_indexes(table, target_table);
   if (builds_indexes && !settings_.skip_indexes) relations_.table_loaded(name, target_table, table, std::move(opened.relations));
-  if (journal_) journal_->finish_table();
+  if (journal_ && split) journal_->finish_entry(identity.source);
+  else if (journal_) journal_->finish_table();
 }
 
 // An index Oracle refuses (a unique key the rows repeat, a key too long)
@@ -568,7 +754,7 @@ std::unique_ptr<udb_recordset> conversion_run::open_target(udb_recordset& source
 // wrote so far.
 void conversion_run::copy_records(udb_source_table& source, udb_recordset& destination,
                                     const std::u16string& name, std::uint64_t from,
-                                    const std::vector<std::size_t>& sync_key) {
+                                    const std::vector<std::size_t>& sync_key, std::uint64_t to) {
   table_tally& tally = this->tally();
   udb_write_sinks sinks;
   sinks.failed = [&](const tk_exception& e, std::uint64_t number) {
@@ -599,10 +785,18 @@ void conversion_run::copy_records(udb_source_table& source, udb_recordset& desti
   options.sync_removes = settings_.sync_deletes;
   options.sync_resend = settings_.sync_verify;
   std::unique_ptr<udb_record_writer> writer = destination.open_writer(options, std::move(sinks));
+  // The reading's warnings come after what the batch running beside it met.
+  struct ordering {
+    ordered_reporter* reporter;
+    ~ordering() {
+      if (reporter) reporter->before_each(nullptr);
+    }
+  } ordered{context_.ordered};
+  if (ordered.reporter) ordered.reporter->before_each([&writer] { writer->settle(); });
   source.go_to(from);
   status_.records_done = static_cast<std::uint32_t>(from - 1);
   try {
-    for (; !source.is_eof(); source.next()) {
+    for (; !source.is_eof() && (to == 0 || source.current_number() <= to); source.next()) {
       if (context_.cancel_requested() && writer->at_boundary()) {
         writer->finish();
         stop_if_cancelled();

@@ -77,16 +77,34 @@ class conversion_run {
   // Takes tables until none is left; on its own thread for a helper. Never raises.
   void load_tables();
   void load_one();
+  // Loads part `index` of the table at hand, which is loaded in parts.
+  void load_part(std::size_t index);
+  // A part that waits for the first one to prepare the table, then loads its ranges.
+  void load_waiting_part(udb_source_table& table, const std::u16string& name);
+  // Loads each range from the record after its entry's last final one, and finishes its entry.
+  void load_ranges(udb_source_table& table, udb_recordset& destination, const std::u16string& name,
+                   const std::vector<table_parts::range>& ranges);
+  // The ranges of `identity`'s table that the run being resumed split it
+  // into, in order; none when it loaded the table whole.
+  std::vector<table_parts::range> resumed_ranges(const udb_journal_entry& identity) const;
+  // `parts` ranges of `records` records, each with a new journal entry.
+  std::vector<table_parts::range> new_ranges(const udb_journal_entry& identity, std::uint64_t records,
+                                             std::size_t parts);
+  // Into how many parts a table of `bytes` bytes is split.
+  std::size_t parts_of(std::uint64_t bytes) const;
   // Ends the table at `at` (its keys and indexes when `loaded`, its warnings) on this run's session.
   void end_table(std::size_t at, const std::shared_ptr<loaded_table>& loaded);
   void finish_loaded(const loaded_table& loaded);
   void after_lanes();
-  table_tally& tally() { return lanes_ ? lanes_->tally(at_) : result_.tallies.back(); }
-  const table_tally& tally() const { return lanes_ ? lanes_->tally(at_) : result_.tallies.back(); }
+  table_tally& tally() { return part_tally_ ? *part_tally_ : lanes_ ? lanes_->tally(at_) : result_.tallies.back(); }
+  const table_tally& tally() const {
+    return part_tally_ ? *part_tally_ : lanes_ ? lanes_->tally(at_) : result_.tallies.back();
+  }
   // The run's container relations, made foreign keys after its last table.
   container_relations relations_;
+  // From record `from` to record `to` (0: the last).
   void copy_records(udb_source_table& source, udb_recordset& target, const std::u16string& name,
-                    std::uint64_t from, const std::vector<std::size_t>& sync_key);
+                    std::uint64_t from, const std::vector<std::size_t>& sync_key, std::uint64_t to = 0);
   // The fields a sync matches the table's records by (positions in its records).
   std::vector<std::size_t> sync_key_fields(const udb_source_table& table, const std::u16string& name);
   std::vector<std::size_t> positions_after_customisation(const udb_source_table& table, const std::u16string& name,
@@ -144,6 +162,13 @@ class conversion_run {
   run_lanes* lanes_ = nullptr;
   std::size_t at_ = 0;
   std::shared_ptr<loaded_table> pending_;  // the table just loaded, for its end step
+  // The part of a table loaded in parts at hand, and its own counts.
+  struct part_at {
+    table_parts* parts = nullptr;
+    std::size_t index = 0;
+    bool first = false;  // it prepares the table
+  } part_;
+  table_tally* part_tally_ = nullptr;
   bool lost_ = false;     // this session's connection went
   bool aborted_ = false;  // an error was answered with Abort
 };

@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+class ordered_reporter;
 class run_presenter;
 class run_status;
 class tk_reporter;
@@ -22,6 +23,10 @@ struct run_context {
   // Set from another thread to stop the run cleanly at the next record
   // boundary (batches: at the next batch boundary); null: no stop is asked.
   const std::atomic<bool>* cancel = nullptr;
+  // `reporter` itself when it lets the writer tell its news first (the
+  // reading's warnings after the refused rows of the batch before them);
+  // null: the order may differ when batches run beside the reading.
+  ordered_reporter* ordered = nullptr;
 
   bool cancel_requested() const { return cancel && cancel->load(); }
 };

@@ -3,19 +3,29 @@
 #include <algorithm>
 #include <numeric>
 
-run_lanes::run_lanes(const std::vector<std::u16string>& tables, const std::vector<std::uint64_t>& sizes)
-    : order_(tables.size()), turn_(tables.size()), named_(tables.size(), false), steps_(tables.size()) {
+run_lanes::run_lanes(const std::vector<std::u16string>& tables, const std::vector<std::uint64_t>& sizes,
+                     const std::vector<std::size_t>& parts)
+    : order_(tables.size()), parts_(tables.size()), turn_(tables.size()), named_(tables.size(), false),
+      steps_(tables.size()) {
   for (const std::u16string& name : tables) tallies_.push_back(table_tally{name});
+  for (std::size_t i = 0; i < parts.size() && i < tables.size(); ++i)
+    if (parts[i] > 1) parts_[i] = std::make_unique<table_parts>(parts[i]);
   std::iota(order_.begin(), order_.end(), std::size_t{0});
   std::stable_sort(order_.begin(), order_.end(),
                    [&](std::size_t a, std::size_t b) { return sizes[a] > sizes[b]; });
   for (std::size_t i = 0; i < order_.size(); ++i) turn_[order_[i]] = i;
 }
 
-std::optional<std::size_t> run_lanes::take() {
+std::optional<run_lanes::work> run_lanes::take() {
   std::lock_guard lock(mutex_);
   if (stopped_ || taken_ == order_.size()) return std::nullopt;
-  return order_[taken_++];
+  const std::size_t at = order_[taken_];
+  const std::size_t part = part_taken_++;
+  if (!parts_[at] || part_taken_ == parts_[at]->parts()) {
+    ++taken_;
+    part_taken_ = 0;
+  }
+  return work{at, part};
 }
 
 void run_lanes::await_naming(std::size_t at) {

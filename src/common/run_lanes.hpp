@@ -3,31 +3,43 @@
 // in the folder's order, the order in which table names are chosen, and the
 // steps that end each table (keys, indexes, the journal's entry), made in
 // the folder's order so that index and constraint names come out as a run
-// of one session gives them, whichever session gets there first.
+// of one session gives them, whichever session gets there first. A big
+// table may be split into parts that several sessions load at once.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "container_relations.hpp"
+#include "table_parts.hpp"
 #include "table_tally.hpp"
 
 class conversion_run;
 
 class run_lanes {
  public:
-  // `tables` in the folder's order, `sizes` alike (bytes; ties keep the folder's order).
-  run_lanes(const std::vector<std::u16string>& tables, const std::vector<std::uint64_t>& sizes);
+  // `tables` in the folder's order, `sizes` alike (bytes; ties keep the
+  // folder's order), `parts` alike (1: the table is loaded whole).
+  run_lanes(const std::vector<std::u16string>& tables, const std::vector<std::uint64_t>& sizes,
+            const std::vector<std::size_t>& parts);
 
-  // The next table to load (its position in the folder's order); none once
-  // every table is taken or the run stops.
-  std::optional<std::size_t> take();
+  // A table, or one part of a table loaded in parts.
+  struct work {
+    std::size_t at;  // the table's position in the folder's order
+    std::size_t part = 0;
+  };
+  // The next work (the parts of a table one after another); none once
+  // everything is taken or the run stops.
+  std::optional<work> take();
+  // The parts of the table at `at`; null when it is loaded whole.
+  table_parts* parts(std::size_t at) { return parts_[at].get(); }
   table_tally& tally(std::size_t at) { return tallies_[at]; }
   std::vector<table_tally> take_tallies() { return std::move(tallies_); }
 
@@ -54,6 +66,8 @@ class run_lanes {
  private:
   std::vector<table_tally> tallies_;
   std::vector<std::size_t> order_;  // positions, biggest first
+  std::vector<std::unique_ptr<table_parts>> parts_;
+  std::size_t part_taken_ = 0;  // of the table order_[taken_]
   std::vector<std::size_t> turn_;   // position -> its place in order_
   std::mutex mutex_;
   std::condition_variable naming_;

@@ -8,6 +8,7 @@
 #include "ora_target.hpp"
 #include "run_context.hpp"
 #include "serial_presenter.hpp"
+#include "ordered_reporter.hpp"
 #include "serial_reporter.hpp"
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
@@ -34,14 +35,15 @@ const run_result& vesper_converter::run(const vesper_settings& settings, run_pre
     run_parallel(settings, presenter, progress);
     return last_;
   }
-  run_context context{reporter_, presenter, progress, &status_, &cancel_};
+  ordered_reporter ordered(reporter_);
+  run_context context{ordered, presenter, progress, &status_, &cancel_, &ordered};
   dbf_source_options reading;
   reading.folder = settings.folder;
   reading.code_page = settings.code_page;
   reading.read_indexes = !settings.skip_indexes;
   reading.keep_deleted = !settings.skip_deleted;
   reading.table_opened = std::move(table_opened);
-  dbf_source source(std::move(reading), reporter_);
+  dbf_source source(std::move(reading), ordered);
   std::optional<ora_target> target;
   if (oracle_.target()) target.emplace(*oracle_.target());
   last_ = conversion_run(settings, customisation_, source, target ? &*target : nullptr, context).run();
@@ -85,17 +87,19 @@ void vesper_converter::run_parallel(const vesper_settings& settings, run_present
     return;
   }
   ora_target::shared_names names;
+  std::vector<std::unique_ptr<ordered_reporter>> reporters;
   std::vector<std::unique_ptr<dbf_source>> sources;
   std::vector<std::unique_ptr<ora_target>> targets;
   std::vector<std::unique_ptr<run_context>> contexts;
   std::vector<std::unique_ptr<conversion_run>> runs;
   for (std::size_t i = 0; i < sessions; ++i) {
     ora_database& database = i == 0 ? *oracle_.target() : *connections[i - 1]->target();
-    sources.push_back(std::make_unique<dbf_source>(reading_of(settings), reporter));
+    reporters.push_back(std::make_unique<ordered_reporter>(reporter));
+    sources.push_back(std::make_unique<dbf_source>(reading_of(settings), *reporters.back()));
     targets.push_back(std::make_unique<ora_target>(database, &names));
     // Only the leading run's status is polled; the others keep their own.
     contexts.push_back(std::make_unique<run_context>(
-        run_context{reporter, lines, nullptr, i == 0 ? &status_ : nullptr, &cancel_}));
+        run_context{*reporters.back(), lines, nullptr, i == 0 ? &status_ : nullptr, &cancel_, reporters.back().get()}));
     runs.push_back(std::make_unique<conversion_run>(settings, customisation_, *sources.back(), targets.back().get(),
                                                     *contexts.back()));
   }

@@ -14,9 +14,55 @@ ora_batch_loader::ora_batch_loader(ora_table& table, ora_journal* journal, const
       bulk_(table, options.batch_rows),
       commit_rows_(options.commit_rows),
       journal_(journal),
-      sinks_(std::move(sinks)) {}
+      sinks_(std::move(sinks)),
+      batch_rows_(options.batch_rows) {}
+
+// A batch still in flight (a run that stops on an error outside the
+// loader) ends before the buffers it binds go.
+ora_batch_loader::~ora_batch_loader() {
+  if (flight_ && flight_->result.valid()) flight_->result.wait();
+}
+
+void ora_batch_loader::settle() {
+  if (stopped_) return;
+  try {
+    settle(bulk_.pending());
+  } catch (...) {
+    stopped_ = std::current_exception();
+  }
+}
+
+// Records read since (the one at hand) are lost with the table; those the
+// stop found queued are counted already.
+void ora_batch_loader::raise_stop(std::size_t records) {
+  if (!stopped_) return;
+  sinks_.lost(records);
+  std::exception_ptr stop = stopped_;
+  stopped_ = nullptr;
+  std::rethrow_exception(stop);
+}
+
+void ora_batch_loader::reject(const tk_exception& error, std::uint64_t number) {
+  raise_stop(1);
+  settle(bulk_.pending() + 1);
+  sinks_.failed(error, number);
+}
+
+void ora_batch_loader::prepare_spare(const udb_record& record) {
+  if (!overlap_ || spare_) return;
+  try {
+    auto spare = std::make_unique<ora_bulk_insert>(table_, batch_rows_);
+    spare->prepare_for(record);
+    spare_ = std::move(spare);
+  } catch (const tk_exception& e) {
+    tk_log(3, "Batches run one after another: %s", e.message);
+    overlap_ = false;
+  }
+}
 
 void ora_batch_loader::append(const udb_record& record, std::uint64_t number) {
+  raise_stop(1);
+  prepare_spare(record);
   if (!queue(record, number)) {
     run(1);
     if (bulk_.oversized()) return insert_alone(record, number);
@@ -56,17 +102,27 @@ bool ora_batch_loader::queue(const udb_record& record, std::uint64_t number) {
   } catch (const tk_final_exception&) {
     throw;
   } catch (const tk_exception& e) {
+    settle(bulk_.pending() + 1);
     sinks_.failed(e, number);
     return true;
   }
 }
 
 void ora_batch_loader::finish() {
+  raise_stop(0);
   run();
   commit();
 }
 
 void ora_batch_loader::abandon() {
+  stopped_ = nullptr;  // rolled back and counted already
+  try {
+    settle(bulk_.pending());
+  } catch (const tk_final_exception&) {
+    throw;
+  } catch (const tk_exception& e) {
+    tk_log(3, "The batch in flight: %s", e.message);  // stop() rolled back and counted it
+  }
   if (since_commit_ == 0 && uncommitted_ == 0) return;
   tk_log(3, "The run stops: %I64u rows not committed are rolled back", uncommitted_);
   try {
@@ -85,35 +141,90 @@ void ora_batch_loader::abandon() {
 void ora_batch_loader::run(std::size_t waiting) {
   const std::size_t rows = bulk_.pending();
   if (rows == 0) return;
-  const bool closes_interval = commit_with_batch_ && !journal_ && since_commit_ + rows >= commit_rows_;
-  const std::uint64_t last = bulk_.last_tag();
-  std::vector<ora_bulk_insert::row_error> errors;
-  try {
-    if (bulk_.needs_relaxing()) {
-      commit(rows + waiting);
+  settle(rows + waiting);
+  if (bulk_.needs_relaxing()) {
+    commit(rows + waiting);
+    try {
       bulk_.relax();
+    } catch (const ora_exception& e) {
+      stop(e, rows + waiting);
     }
-    errors = bulk_.execute(closes_interval);
-    batch_ran(errors);
-  } catch (const ora_exception& e) {
-    stop(e, rows + waiting);
   }
-  uncommitted_ += rows - errors.size();
-  last_executed_ = last;
-  for (const ora_bulk_insert::row_error& row : errors) {
+  batch b;
+  b.rows = rows;
+  b.last = bulk_.last_tag();
+  b.closes_interval = commit_with_batch_ && !journal_ && since_commit_ + rows >= commit_rows_;
+  b.commits = since_commit_ + rows >= commit_rows_;
+  if (overlap_ && spare_) {
+    bulk_.swap_batch(*spare_);
+    ora_bulk_insert& sent = *spare_;
+    flight_.emplace();
+    flight_->sent = b;
+    flight_->result = std::async(std::launch::async, [this, &sent, b] { return execute_batch(sent, b); });
+    return;
+  }
+  account(b, execute_batch(bulk_, b), waiting);
+}
+
+ora_batch_loader::outcome ora_batch_loader::execute_batch(ora_bulk_insert& rows, batch b) {
+  outcome done;
+  try {
+    done.errors = rows.execute(b.closes_interval);
+    batch_ran(done.errors);
+  } catch (const ora_exception& e) {
+    done.failed = e;
+    return done;
+  }
+  for (const ora_bulk_insert::row_error& row : done.errors) {
+    const int number = row.error.ora_number();
+    if (ora_error_class::connection_lost(number) || ora_error_class::out_of_space(number)) return done;
+  }
+  if (b.closes_interval && done.errors.empty()) {
+    done.committed = true;
+    return done;
+  }
+  if (!b.commits) return done;
+  try {
+    if (journal_) {
+      journal_->advance(b.last);
+      journal_->commit();
+    } else {
+      table_.engine().commit();
+    }
+    done.committed = true;
+  } catch (const ora_exception& e) {
+    done.commit_failed = e;
+  }
+  return done;
+}
+
+void ora_batch_loader::settle(std::size_t unsettled) {
+  if (!flight_) return;
+  const batch b = flight_->sent;
+  std::future<outcome> result = std::move(flight_->result);
+  flight_.reset();
+  account(b, result.get(), unsettled);
+}
+
+// `unsettled`: the rows read beside the batch (the next batch, a record
+// waiting for it), lost too if it stops the table.
+void ora_batch_loader::account(const batch& b, outcome done, std::size_t unsettled) {
+  if (done.failed) stop(*done.failed, b.rows + unsettled);
+  uncommitted_ += b.rows - done.errors.size();
+  last_executed_ = b.last;
+  for (const ora_bulk_insert::row_error& row : done.errors) {
     const int number = row.error.ora_number();
     if (ora_error_class::connection_lost(number) || ora_error_class::out_of_space(number))
-      stop(row.error, errors.size() + waiting);
+      stop(row.error, done.errors.size() + unsettled);
   }
-  since_commit_ += rows;
-  for (const ora_bulk_insert::row_error& row : errors) sinks_.failed(row.error, row.tag);
-  if (closes_interval && errors.empty())
-    committed();
-  else if (since_commit_ >= commit_rows_)
-    commit(waiting);
+  since_commit_ += b.rows;
+  for (const ora_bulk_insert::row_error& row : done.errors) sinks_.failed(row.error, row.tag);
+  if (done.commit_failed) stop(*done.commit_failed, unsettled);
+  if (done.committed) committed();
 }
 
 void ora_batch_loader::commit(std::size_t unsettled) {
+  settle(unsettled + bulk_.pending());
   if (since_commit_ == 0 && uncommitted_ == 0) return;
   commit_anyway(unsettled);
 }

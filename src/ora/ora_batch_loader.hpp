@@ -7,9 +7,22 @@
 // a row and its memos always go in together. With a journal, each commit
 // carries the journal's update to the last record of the batches it
 // commits, so that a killed run resumes right after them.
+//
+// A batch runs on a thread of its own while the next one is read and bound
+// (two bind buffers), so that a batch costs the longer of the server's time
+// and the reading, not both. The batch in flight is settled (its failures
+// told, its commit counted) before the next one starts, before anything
+// else reaches the server and before a record's own failure is told, so
+// that what the run reports and commits, and in what order, is what one
+// batch after another gives.
 #pragma once
 
 #include <cstdint>
+#include <exception>
+#include <future>
+#include <memory>
+#include <optional>
+#include <vector>
 
 #include "ora_bulk_insert.hpp"
 #include "udb_record_writer.hpp"
@@ -22,6 +35,7 @@ class ora_batch_loader : public udb_record_writer {
   // Borrows `table` and `journal` (null: none), which outlive the loader.
   // The sinks' owner counts failures; committed rows go to the inserted sink.
   ora_batch_loader(ora_table& table, ora_journal* journal, const udb_write_options& options, udb_write_sinks sinks);
+  ~ora_batch_loader() override;
 
   // Queues a record, running the batch first when it has no room left and
   // after when it is full. A record that cannot be bound fails alone.
@@ -30,7 +44,7 @@ class ora_batch_loader : public udb_record_writer {
   // A deleted record left out is nothing to the journal: a resumed run
   // reads it again and leaves it out again.
   void skip(std::uint64_t) override {}
-  void reject(const tk_exception& error, std::uint64_t number) override { sinks_.failed(error, number); }
+  void reject(const tk_exception& error, std::uint64_t number) override;
   // Runs and commits what is pending.
   void finish() override;
   // The run stops outside a batch boundary (Abort): what is not committed is
@@ -40,6 +54,7 @@ class ora_batch_loader : public udb_record_writer {
   void abandon() override;
   // Nothing queued: after finish() a stop here loses no work.
   bool at_boundary() const override { return bulk_.pending() == 0; }
+  void settle() override;
 
  protected:
   // Told of each batch once it ran, with the rows Oracle refused, before
@@ -53,6 +68,35 @@ class ora_batch_loader : public udb_record_writer {
   bool queue(const udb_record& record, std::uint64_t number);
   // A record whose LOB no bind carries goes alone, by its locator.
   void insert_alone(const udb_record& record, std::uint64_t number);
+
+  // What became of a batch, told by the thread that ran it.
+  struct outcome {
+    std::vector<ora_bulk_insert::row_error> errors;
+    std::optional<ora_exception> failed;         // the batch as a whole
+    bool committed = false;                       // with the batch or after it
+    std::optional<ora_exception> commit_failed;
+  };
+  struct batch {
+    std::size_t rows = 0;
+    std::uint64_t last = 0;  // its last record
+    bool closes_interval = false;
+    bool commits = false;  // its commit interval ends
+  };
+  struct flight {
+    batch sent;
+    std::future<outcome> result;
+  };
+  // Runs a batch and commits it when its interval ends (the rows all sent
+  // and none lost the connection or found no space). Touches nothing the
+  // reading thread uses.
+  outcome execute_batch(ora_bulk_insert& rows, batch b);
+  // Waits for the batch in flight and counts what it did, as run() did
+  // when batches ran one after another; `unsettled` as for stop().
+  void settle(std::size_t unsettled);
+  void account(const batch& b, outcome done, std::size_t unsettled);
+  // The second bind buffer, made like the first for `record`; off when it
+  // cannot be.
+  void prepare_spare(const udb_record& record);
  protected:
   // `waiting`: a record read and held back for the next batch, lost too if
   // this one stops the table.
@@ -80,4 +124,15 @@ class ora_batch_loader : public udb_record_writer {
   // A batch that closes a commit interval commits in its own round trip
   // (without a journal); off where work beside the rows must join it.
   bool commit_with_batch_ = true;
+  // Batches run beside the reading; off where work beside the rows uses the
+  // batch's cells after it is sent (sync).
+  bool overlap_ = true;
+
+ private:
+  std::size_t batch_rows_;
+  std::unique_ptr<ora_bulk_insert> spare_;  // ready to be filled
+  std::optional<flight> flight_;
+  // The stop settle() met, raised by the next call with `records` more lost.
+  std::exception_ptr stopped_;
+  void raise_stop(std::size_t records);
 };

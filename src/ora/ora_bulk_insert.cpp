@@ -237,6 +237,20 @@ std::vector<ora_bulk_insert::row_error> ora_bulk_insert::row_errors(std::size_t 
   return errors;
 }
 
+void ora_bulk_insert::swap_batch(ora_bulk_insert& other) {
+  std::swap(oversized_, other.oversized_);
+  std::swap(field_of_column_, other.field_of_column_);
+  std::swap(record_size_, other.record_size_);
+  std::swap(columns_, other.columns_);
+  std::swap(relax_, other.relax_);
+  std::swap(tags_, other.tags_);
+  std::swap(row_, other.row_);
+  std::swap(row_relax_, other.row_relax_);
+  std::swap(statement_, other.statement_);
+  std::swap(merge_key_, other.merge_key_);
+  std::swap(filled_, other.filled_);
+}
+
 void ora_bulk_insert::clear() {
   for (ora_bind_column& column : columns_) column.clear();
   tags_.clear();

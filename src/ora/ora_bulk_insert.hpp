@@ -85,6 +85,14 @@ class ora_bulk_insert {
 
   std::size_t reserved_bytes() const;
 
+  // Prepares the statement a record like `record` needs, binding nothing.
+  void prepare_for(const udb_record& record) {
+    if (!statement_) prepare(record);
+  }
+  // Trades pending rows, bound columns and statement with `other`, a batch
+  // of the same table: one is filled while the other runs.
+  void swap_batch(ora_bulk_insert& other);
+
  private:
   void prepare(const udb_record& record);
   std::u16string insert_text() const;

@@ -4,6 +4,7 @@
 #include "ora_exception.hpp"
 #include "ora_indexes_initializer.hpp"
 #include "ora_journal.hpp"
+#include "ora_work_table.hpp"
 #include "ora_sync_digests.hpp"
 #include "ora_query_results.hpp"
 #include "ora_schema_initializer.hpp"
@@ -57,7 +58,8 @@ void ora_database::init_tables() {
   statement.define(1, buffer, sizeof buffer, oci::sqlt_str, &indicator);
   for (bool row = statement.execute(1) != oci::no_data; row; row = statement.fetch()) {
     tk_log(1, "Find table '%s'", buffer);
-    if (std::u16string(buffer) == ora_journal::table_name || std::u16string(buffer) == ora_sync_digests::table_name)
+    if (std::u16string(buffer) == ora_journal::table_name || std::u16string(buffer) == ora_sync_digests::table_name ||
+        std::u16string(buffer) == ora_work_table::table_name)
       continue;  // ours, not the user's
     tables.emplace_back(buffer);
   }
@@ -97,7 +99,7 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const std::u16string& 
     builder.build_schema(*this);
     creation_warnings = builder.warnings;
     if (!source_indexes.empty()) {
-      ora_indexes_initializer keys(table, builder.schema, source_indexes, builder.names_map, index_names());
+      ora_indexes_initializer keys(table, builder.schema, source_indexes, builder.names_map, names_for_keys());
       keys.owner = owner;
       keys.build_indexes(*this);
       table_built(builder, &keys);
@@ -128,7 +130,7 @@ void ora_database::create_indexes(const std::u16string& table, const udb_schema&
   if (indexes.empty()) return;
   // The column names the table was created with: the same names, made the same way.
   ora_schema_initializer names(table, schema, indexes, b_uppercase, limits);
-  ora_indexes_initializer keys(table, names.schema, indexes, names.names_map, index_names());
+  ora_indexes_initializer keys(table, names.schema, indexes, names.names_map, names_for_keys());
   keys.owner = owner;
   keys.build_indexes(*this, failed);
   indexes_built(table, keys);
@@ -161,6 +163,23 @@ void ora_database::create_foreign_key(const key_side& child, const key_side& par
   };
   run(u"ALTER TABLE " + sql_name(child.table) + u" ADD FOREIGN KEY (" + columns(child) + u") REFERENCES " +
       sql_name(parent.table) + u" (" + columns(parent) + u")");
+}
+
+ora_in_validator& ora_database::names_for_keys() {
+  ora_in_validator& registry = index_names();
+  if (!names_from_schema) return registry;
+  for (const char16_t* query : {u"SELECT INDEX_NAME FROM ", u"SELECT CONSTRAINT_NAME FROM "}) {
+    const bool indexes = query[7] == u'I';
+    ora_stmt statement(engine());
+    statement.prepare(query + dictionary(indexes ? u"INDEXES" : u"CONSTRAINTS") +
+                      (owner.empty() ? u"" : u" WHERE OWNER = '" + ora_literal_text(owner) + u"'"));
+    char16_t buffer[256] = {};
+    sb2 indicator = 0;
+    statement.define(1, buffer, sizeof buffer, oci::sqlt_str, &indicator);
+    for (bool row = statement.execute(1) != oci::no_data; row; row = statement.fetch())
+      if (indicator != -1) registry.names.restricted_names.push_back(buffer);
+  }
+  return registry;
 }
 
 std::u16string ora_database::dictionary(const char16_t* name) const {

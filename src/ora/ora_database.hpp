@@ -4,6 +4,7 @@
 // tables and statements are handed in turn).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -104,10 +105,19 @@ class ora_database : public udb_database, public ora_sql_runner {
   // Commits the records inserted since the last commit, with the journal's
   // update when there is a journal.
   void commit_records();
+  // Run in the transaction of each commit the journal makes, before it
+  // commits: a worker of a shared job checks there that the table is still
+  // its own, and raises (after rolling back) when it is not. `last`: the
+  // commit that makes the table whole. Empty: no check.
+  std::function<void(bool last)> commit_fence;
   // Starts the index and constraint names of a run afresh: the names a run
   // generates depend only on its own tables, so that a later run names them
   // alike. Until then the names given since the database opened count.
   void start_index_names() { index_names_ = ora_in_validator(limits); }
+  // Index and constraint names the schema holds already count as taken
+  // when a table's keys are named: agents beside this one (the workers of
+  // one job, each table a run of its own) make theirs at the same time.
+  bool names_from_schema = false;
   // The sessions of one run name indexes from one registry (`shared`, which
   // outlives their use of it; its user makes them one at a time).
   void share_index_names(ora_in_validator* shared) { shared_index_names_ = shared; }
@@ -125,6 +135,8 @@ class ora_database : public udb_database, public ora_sql_runner {
  private:
   void init_tables();
   void init_views();
+  // The registry of index and constraint names, with the schema's own when names_from_schema.
+  ora_in_validator& names_for_keys();
 
   ora_engine* engine_;
   // The index and constraint names given in this run, unique in the schema.

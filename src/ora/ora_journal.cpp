@@ -105,7 +105,7 @@ void ora_journal::commit() {
 void ora_journal::finish_table() {
   execute(u"UPDATE " + quoted_journal() + u" SET LAST_RECORD = " + number(pending_) + u", FINISHED = 1" +
               where_current(),
-          true);
+          true, true);
 }
 
 // Leaves the table being loaded alone: only the entry of `source` is changed.
@@ -113,6 +113,7 @@ void ora_journal::finish_entry(const std::u16string& source) {
   const std::u16string sql = u"UPDATE " + quoted_journal() + u" SET FINISHED = 1 WHERE SOURCE_FILE = " +
                              ora_unistr_literal(source);
   tk_log(1, "ora_journal: %s", sql);
+  fence(false);
   ora_stmt statement(database_.engine());
   statement.prepare(sql);
   statement.execute(1, oci::commit_on_success);
@@ -129,8 +130,13 @@ void ora_journal::remove() {
     database_.run(u"DROP TABLE " + quoted_journal());
 }
 
-void ora_journal::execute(const std::u16string& sql, bool commit) {
+void ora_journal::fence(bool last) {
+  if (database_.commit_fence) database_.commit_fence(last);
+}
+
+void ora_journal::execute(const std::u16string& sql, bool commit, bool last) {
   tk_log(1, "ora_journal: %s", sql);
+  if (commit) fence(last);
   const auto run = [&] {
     ora_stmt statement(database_.engine());
     statement.prepare(sql);

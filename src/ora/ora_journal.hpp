@@ -39,7 +39,9 @@ class ora_journal : public udb_journal {
   void commit();
 
  private:
-  void execute(const std::u16string& sql, bool commit);
+  // `last`: the commit that makes the table whole (see the database's commit_fence).
+  void execute(const std::u16string& sql, bool commit, bool last = false);
+  void fence(bool last);
   void create_again();
   std::u16string where_current() const;
   std::u16string insert_text(const udb_journal_entry& entry) const;

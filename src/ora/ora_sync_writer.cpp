@@ -89,6 +89,7 @@ ora_sync_writer::ora_sync_writer(ora_table& table, ora_journal* journal, const u
       counting_(options.sync_count_only),
       digests_(table.engine(), table.sql_name()) {
   commit_with_batch_ = false;  // the digests join the rows' transaction
+  overlap_ = false;            // and are made of the batch's cells
   bulk_.merge_by(key_fields_);
   if (!counting_) digests_.prepare();
   // Counting, a schema no sync wrote to has no digest table yet.

@@ -87,6 +87,8 @@ void ora_target::add_columns(const std::u16string& table, const udb_schema& sche
 }
 
 std::unique_ptr<udb_recordset> ora_target::open_table(const std::u16string& name) {
+  // Another session of the run may have made it since the list was read.
+  if (!database_.is_table_exist(name)) database_.get_tables();
   return database_.get_table(name, udb_access::append);
 }
 

@@ -83,4 +83,8 @@ class udb_record_writer {
   virtual void finish() = 0;
   // The run stops early: what is not committed is rolled back. Never raises.
   virtual void abandon() = 0;
+  // Tells now what the work running beside the reading became (rows
+  // refused, a commit), so that what is told next comes after it. Never
+  // raises: a failure that stops the table is raised by the next call.
+  virtual void settle() {}
 };

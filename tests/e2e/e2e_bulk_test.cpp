@@ -200,6 +200,43 @@ TEST(E2eBulk, RefusedRowsInsideABatchAreReportedAloneAndTheRestKept) {
   EXPECT_EQ(all_rows(batches), all_rows(single));
 }
 
+// The records the warnings and errors of a run's output name, in order.
+std::string records_told(const std::string& out) {
+  std::string told;
+  for (std::size_t at = out.find(", record #"); at != std::string::npos; at = out.find(", record #", at + 1))
+    told += std::to_string(std::atoi(out.c_str() + at + 10)) + " ";
+  return told;
+}
+
+// A batch runs while the next one is read: a record refused while reading
+// is still told after the refused rows of the batch before it, as one batch
+// after another tells them.
+TEST(E2eBulk, RefusalsAreToldInRecordOrderWhileTheNextBatchIsRead) {
+  e2e_session batches, single;
+  const std::filesystem::path folder = batches.folder("dbf");
+  dbf_writer t(0x03);
+  t.field(u"ID", 'N', 5).field(u"QTY", 'N', 5).field(u"DAY", 'D');
+  // Keys repeated and quantities too large for the column (refused by the
+  // server), and dates of the year 24 (a warning while reading).
+  for (int id = 1; id <= 40; ++id)
+    t.record({dbf_cell::integer(id % 8 == 2 ? 1 : id), dbf_cell::integer(id % 8 == 5 ? 12345 : 1),
+              dbf_cell::raw(id % 8 == 3 ? "00240101" : "20240101")});
+  t.write(folder, "ITEMS.DBF");
+  for (const e2e_session* s : {&batches, &single})
+    s->sql("create table ITEMS (ID number(5) primary key, QTY number(2), DAY date)");
+  const std::string bad = "--badfile=" + (folder / "bad").string() + "/";
+  auto messages = [&] { return e2e_read_file(folder / "bad" / "ITEMS.txt"); };
+  const e2e_result old = single.convert(folder, {"--mode=1", "--rowbyrow", bad});
+  const std::string old_messages = messages();
+  const e2e_result bulk = batches.convert(folder, {"--mode=1", "--batch=8", bad});
+  EXPECT_EQ(bulk.status, 2) << bulk.describe();
+  // Each batch's warnings (read before it runs), then its refused rows.
+  EXPECT_EQ(records_told(bulk.out), "3 2 5 11 10 13 19 18 21 26 29 34 37 ") << bulk.out;
+  EXPECT_EQ(messages(), old_messages);
+  EXPECT_NE(old_messages.find("\t37\tORA-01438"), std::string::npos) << old_messages;
+  EXPECT_EQ(all_rows(batches), all_rows(single));
+}
+
 // A NULL for a NOT NULL column relaxes it before its batch runs.
 TEST(E2eBulk, NotNullColumnsAreRelaxedBeforeTheBatch) {
   e2e_session session;

@@ -138,3 +138,107 @@ TEST(E2eParallel, AKilledRunOfThreeSessionsResumesWithEveryRecordOnce) {
   EXPECT_NE(session.sql(constraint_query).find("DELTA"), std::string::npos);
   EXPECT_EQ(session.tables(), "ALPHA\nBRAVO\nCHARLIE\nDELTA\nECHO\n");
 }
+
+// The emulation models a server whose sessions work side by side: four
+// sessions wait for its work on their rows, and for the network's round
+// trips, at once, where one session waits for each in turn. The waits are
+// long so that the agent's own work does not count.
+TEST(E2eParallel, FourSessionsWaitForTheServerSideBySideNotInTurn) {
+  auto run = [](const char* sessions, const e2e_process::environment& model, double& seconds) {
+    e2e_session session;
+    const std::filesystem::path folder = session.folder("dbf");
+    for (const char* name : {"W1", "W2", "W3", "W4"}) write_table(folder, {name, 20});
+    std::vector<std::string> args = e2e_session::login();
+    args.push_back("--src=" + folder.string());
+    args.push_back(std::string("--parallel=") + sessions);
+    args.push_back("--batch=1");
+    const auto start = std::chrono::steady_clock::now();
+    const e2e_result r = session.agent(args, model);
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(r.status, 0) << r.describe();
+    for (const char* name : {"W1", "W2", "W3", "W4"}) EXPECT_EQ(session.count(name), "20") << name;
+  };
+  for (const e2e_process::environment& model :
+       {e2e_process::environment{{"OCIEMU_SERVER_ROW_US", "10000"}},
+        e2e_process::environment{{"OCIEMU_ROUND_TRIP_DELAY_US", "10000"}}}) {
+    double one = 0, four = 0;
+    run("1", model, one);
+    run("4", model, four);
+    EXPECT_LT(four, one * 0.6) << model.begin()->first << ": one session " << one << " s, four sessions " << four
+                               << " s";
+  }
+}
+
+namespace {
+
+// A table of wide records (12.9 MB), which a run of three sessions splits
+// into three ranges of records, with a candidate index on ID.
+constexpr int wide_records = 17000;
+
+void write_wide_table(const std::filesystem::path& folder) {
+  dbf_writer table(0x30);
+  table.field(u"ID", 'N', 7).field(u"A", 'C', 250).field(u"B", 'C', 250).field(u"C", 'C', 250);
+  for (int id = 1; id <= wide_records; ++id) {
+    const std::u16string text = u"r" + std::u16string(1, char16_t(u'a' + id % 26));
+    table.record({dbf_cell::integer(id), dbf_cell::text(text), dbf_cell::text(text + u"b"), dbf_cell::text(text + u"c")});
+  }
+  table.write(folder, "WIDE.DBF");
+  dbf_index_writer::write(folder, "WIDE.CDX", dbf_index_writer::cdx({{"ID", "id", "", dbf_index_kind::candidate}}));
+  write_table(folder, {"SMALL", 300});
+}
+
+int count_of(const e2e_session& session, const std::string& table) {
+  const e2e_result r = session.tool({"sql", "XE", "scott", "tiger", "SELECT COUNT(*) FROM " + table});
+  return r.status == 0 ? std::atoi(r.out.substr(r.out.find('\n') + 1).c_str()) : 0;
+}
+
+}  // namespace
+
+TEST(E2eParallel, ATableSplitIntoRangesLeavesWhatOneSessionLeaves) {
+  e2e_session serial, parallel;
+  for (const e2e_session* s : {&serial, &parallel}) write_wide_table(s->folder("dbf"));
+  const e2e_result one = serial.convert(serial.folder("dbf"));
+  const e2e_result three = parallel.convert(parallel.folder("dbf"), {"--parallel=3"});
+  EXPECT_EQ(one.status, 0) << one.describe();
+  EXPECT_EQ(three.status, 0) << three.describe();
+  EXPECT_EQ(summary_of(three.out), summary_of(one.out)) << three.out;
+  for (const e2e_session* s : {&serial, &parallel}) EXPECT_EQ(s->tables(), "SMALL\nWIDE\n");
+  EXPECT_EQ(parallel.sql("SELECT * FROM WIDE ORDER BY ID"), serial.sql("SELECT * FROM WIDE ORDER BY ID"));
+  EXPECT_EQ(parallel.sql(constraint_query), serial.sql(constraint_query));
+}
+
+// Killed while three sessions load the ranges of one table, the run is
+// resumed on three sessions or on one: each range goes on after its own last
+// commit, and the candidate key made at the end finds every ID once.
+TEST(E2eParallel, AKilledRunWithRangesResumesEachRangeAfterItsLastCommit) {
+  for (const char* resumed_sessions : {"3", "1"}) {
+    e2e_session session;
+    const std::filesystem::path folder = session.folder("dbf");
+    write_wide_table(folder);
+    std::vector<std::string> args = e2e_session::login();
+    args.push_back("--src=" + folder.string());
+    args.push_back("--parallel=3");
+    args.push_back("--batch=250");
+    const e2e_child child = session.start_agent(args, {{"OCIEMU_ROUND_TRIP_DELAY_US", "50000"}});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    // More rows than the first range holds: two ranges at least have some.
+    while (count_of(session, "WIDE") < 9000 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    e2e_process::kill(child);
+    ASSERT_EQ(e2e_process::finish(child).status, e2e_process::killed_status);
+    ASSERT_LT(count_of(session, "WIDE"), wide_records);
+    args[args.size() - 2] = std::string("--parallel=") + resumed_sessions;
+    args.push_back("--resume");
+    const e2e_result resumed = session.agent(args, {});
+    EXPECT_EQ(resumed.status, 0) << resumed.describe();
+    const std::string continues = "Table wide continues after record #";
+    const std::size_t first = resumed.out.find(continues);
+    ASSERT_NE(first, std::string::npos) << resumed.out;
+    EXPECT_NE(resumed.out.find(continues, first + 1), std::string::npos) << resumed.out;
+    EXPECT_EQ(count_of(session, "WIDE"), wide_records) << resumed_sessions;
+    EXPECT_EQ(session.sql("SELECT COUNT(DISTINCT ID) FROM WIDE"),
+              "COUNT(DISTINCT ID)\n" + std::to_string(wide_records) + "\n");
+    EXPECT_NE(session.sql(constraint_query).find("WIDE"), std::string::npos);
+    EXPECT_EQ(session.tables(), "SMALL\nWIDE\n");
+  }
+}

@@ -127,6 +127,7 @@ TEST_F(OraTableWriterTest, BatchesAreFinalOnlyWhenCommittedAndAStopRollsBackTheR
   EXPECT_EQ(log.inserted, 0u);
   writer->append(row(4), 4);
   writer->append(row(5), 5);  // four rows: committed with the journal
+  writer->settle();           // the batch ran beside the reading: told now
   EXPECT_EQ(ids(), "ID\n1\n3\n4\n5\n");
   EXPECT_EQ(last_record(), "LAST_RECORD\n5\n");
   EXPECT_EQ(log.inserted, 4u);
@@ -134,6 +135,7 @@ TEST_F(OraTableWriterTest, BatchesAreFinalOnlyWhenCommittedAndAStopRollsBackTheR
   writer->append(row(1), 6);  // refused inside its batch
   writer->reject(tk_exception("a customised value does not convert"), 7);
   writer->append(row(8), 8);
+  writer->settle();
   ASSERT_EQ(log.failed.size(), 2u);
   EXPECT_EQ(log.failed[0].first, 7u);
   EXPECT_EQ(log.failed[1].first, 6u);

@@ -15,7 +15,10 @@
 
 #include "check_model.hpp"
 #include "finish_model.hpp"
+#include "folder_model.hpp"
 #include "oracle_login_model.hpp"
+#include "query_model.hpp"
+#include "tables_model.hpp"
 #include "test_platform.hpp"
 #include "tk_win_text.hpp"
 #include "win_finish_page.hpp"
@@ -275,6 +278,93 @@ TEST_F(WinWizardTest, EditTableRenameAndRetypeReachOracle) {
   EXPECT_NE(shape.find("RENAMED\tVARCHAR2\t60\n"), std::string::npos) << shape;
   EXPECT_EQ(shape.find(first_name + "\t"), std::string::npos) << shape;
   EXPECT_EQ(sql("SELECT TABLE_NAME FROM USER_TABLES").find("ORDLINES"), std::string::npos);
+}
+
+// The folder page's checks and numbers, the encoding chosen, and Help: what
+// the user typed or chose reaches the settings and comes back on the way back.
+TEST_F(WinWizardTest, PagesKeepWhatTheUserChoseAndOpenTheirHelp) {
+  std::vector<std::wstring> opened;
+  wizard_->app.shell().open_document = [&](const std::wstring& path) {
+    opened.push_back(path);
+    return true;
+  };
+  log_in("tiger");
+  ASSERT_EQ(wizard_->page_index(), folder) << shown();
+  wizard_->type(IDC_FOLDER, std::string(VESPER_TEST_SAMPLES) + "/CUSTOMER.DBF");
+  wizard_->press(PSBTN_NEXT);
+  EXPECT_EQ(wizard_->page_index(), folder);
+  EXPECT_EQ(wizard_->prompts.shown, std::vector<std::string>{std::string("error: ") + folder_model::file_path});
+
+  // Row by row leaves the batch sizes idle.
+  HWND batch = ::GetDlgItem(wizard_->page(), IDC_BATCH_ROWS);
+  wizard_->click(IDC_ROW_BY_ROW);
+  EXPECT_FALSE(::IsWindowEnabled(batch));
+  wizard_->click(IDC_ROW_BY_ROW);
+  EXPECT_TRUE(::IsWindowEnabled(batch));
+  wizard_->type(IDC_BATCH_ROWS, "500");
+  wizard_->type(IDC_FOLDER, VESPER_TEST_SAMPLES);
+  wizard_->press(PSBTN_NEXT);
+  ASSERT_EQ(wizard_->page_index(), encoding) << shown();
+  EXPECT_EQ(wizard_->app.settings().batch_rows, 500u);
+
+  HWND list = ::GetDlgItem(wizard_->page(), IDC_ENCODING);
+  const LRESULT russian = ::SendMessageW(list, CB_FINDSTRING, -1, reinterpret_cast<LPARAM>(L"Russian MS-DOS"));
+  ASSERT_GT(russian, 0);
+  ::SendMessageW(list, CB_SETCURSEL, russian, 0);
+  wizard_->press(PSBTN_HELP);
+  // F1 in a field asks its page the same.
+  HELPINFO f1{sizeof f1, HELPINFO_WINDOW, IDC_ENCODING, list, 0, {}};
+  ::SendMessageW(wizard_->page(), WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(std::filesystem::path(opened[0]).filename(), "1023.html");
+  EXPECT_EQ(opened[1], opened[0]);
+  wizard_->press(PSBTN_NEXT);
+  ASSERT_EQ(wizard_->page_index(), tables) << shown();
+  EXPECT_NE(wizard_->app.settings().code_page, 0);
+  wizard_->press(PSBTN_BACK);
+  EXPECT_EQ(::SendDlgItemMessageW(wizard_->page(), IDC_ENCODING, CB_GETCURSEL, 0, 0), russian);
+  wizard_->press(PSBTN_BACK);
+  EXPECT_EQ(wizard_->text(IDC_BATCH_ROWS), "500");
+  EXPECT_EQ(wizard_->prompts.shown.size(), 1u) << shown();
+}
+
+// Add Query: a text that is no SELECT keeps the dialog, a name already
+// listed brings it back with what was typed; the query is listed as one,
+// stays chosen on the way back and forth, and only tables are converted.
+TEST_F(WinWizardTest, QueriesAreKeptButNeverConverted) {
+  walk_to_tables();
+  wizard_->select_row(IDC_AVAILABLE, wizard_->row_of(IDC_AVAILABLE, "supplier"));
+  wizard_->click(IDC_ADD);
+  std::string reopened_with;
+  wizard_->when_dialog("Add Query", [&](HWND dialog) {
+    ::SetDlgItemTextW(dialog, IDC_QUERY_NAME, L"supplier");
+    ::SetDlgItemTextW(dialog, IDC_QUERY_TEXT, L"  with x as (select 1 from dual) select * from x");
+    ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    ::SetDlgItemTextW(dialog, IDC_QUERY_TEXT, L"\r\n select SUPP_ID from SUPPLIER");
+    wizard_->when_dialog("Add Query", [&](HWND again) {
+      wchar_t name[64] = {};
+      ::GetDlgItemTextW(again, IDC_QUERY_NAME, name, 64);
+      reopened_with = tk_win_utf8(name);
+      ::SetDlgItemTextW(again, IDC_QUERY_NAME, L"IDS");
+      ::SendMessageW(::GetDlgItem(again, IDOK), BM_CLICK, 0, 0);
+    });
+    ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  });
+  wizard_->click(IDC_ADD_QUERY);
+  wizard_->pump_for(300);
+  EXPECT_EQ(reopened_with, "supplier");
+  EXPECT_EQ(wizard_->prompts.shown, (std::vector<std::string>{std::string("error: ") + query_model::not_select,
+                                                              std::string("message: ") +
+                                                                  tables_model::duplicate_name}));
+  EXPECT_EQ(wizard_->rows(IDC_SELECTED), (std::vector<std::string>{"supplier", "IDS (query)"}));
+
+  wizard_->press(PSBTN_BACK);
+  wizard_->press(PSBTN_NEXT);
+  ASSERT_EQ(wizard_->page_index(), tables);
+  EXPECT_EQ(wizard_->rows(IDC_SELECTED), (std::vector<std::string>{"supplier", "IDS (query)"}));
+  run_to_finish();
+  EXPECT_EQ(count("SUPPLIER"), "5");
+  EXPECT_EQ(count("USER_TABLES"), "1");
 }
 
 // Save Settings on the finish page, then the saved profile on the command

@@ -1,0 +1,102 @@
+// The work table of a job that several agents (workers, on one machine or
+// several) share through the target schema: a table of our own with one row
+// per source table of the job, the biggest first, and a row 0 that names the
+// job (its schema and start time). A worker claims a row with a lease (an
+// expiry time in milliseconds since 1970) in one UPDATE that only matches a
+// row that is free or whose lease ran out; each claim increments the row's
+// token, and every commit of the claimer checks the token in its own
+// transaction (the fence), so that a worker whose row was taken over commits
+// nothing more. The database is the only coordinator.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class ora_engine;
+
+class ora_work_table {
+ public:
+  // Never a name a converted table takes: no DBF file name maps to it unquoted.
+  static constexpr const char16_t* table_name = u"VESPER$WORK";
+
+  struct item {
+    std::u16string table;       // the source table's name
+    std::uint64_t size = 0;     // its file's bytes
+  };
+  // A row this worker holds.
+  struct claim {
+    std::u16string table;
+    std::uint32_t position = 0;
+    std::uint64_t token = 0;
+    bool first = true;  // no worker claimed it before: it drops the table (overwrite) and starts afresh
+  };
+  // The job's line for the summary: a finished row's.
+  struct finished {
+    std::u16string table;
+    std::u16string summary;  // empty: its worker did not tell it
+    bool failed = false;
+    std::uint64_t records = 0;  // inserted
+  };
+  // When the job started: shown (UTC, ISO 8601) and in milliseconds since 1970.
+  struct start {
+    std::string shown;
+    std::int64_t at = 0;
+  };
+
+  explicit ora_work_table(ora_engine& engine) : engine_(engine) {}
+
+  // Joins the job of `schema` with `items` (biggest first), creating the
+  // table and its rows when no job runs (starting it `now`). Returns the
+  // job's start; raises tk_exception naming the running job's start time
+  // when another schema or set of tables is being loaded.
+  start join(const std::u16string& schema, const std::vector<item>& items, const start& now);
+
+  // Claims the first row, in the job's order, that is free or whose lease
+  // ended before `now`; none when every row is done or held.
+  std::optional<claim> take(const std::u16string& owner, std::int64_t now, std::int64_t lease);
+  // In the caller's transaction (not committed): renews the lease while the
+  // row is still the claim's; false when another worker took it over.
+  // `last`: the commit that makes the table whole marks the row so: it is
+  // not taken again, and done once finish() tells its line (or, when its
+  // worker dies first, once its lease ran out).
+  bool fence(const claim& held, std::int64_t now, std::int64_t lease, bool last);
+  // Makes the table's journal entry this worker's: the entries are keyed by
+  // the file's path, which another machine may see under another name. The
+  // row keeps the path of the worker that last held it; a worker that takes
+  // the table over renames the entry to its own path (dropping a stale
+  // entry of that path first), in one transaction with the fence. False
+  // when the row is no longer the claim's.
+  bool adopt_journal(const claim& held, const std::u16string& path, std::int64_t now, std::int64_t lease);
+  // Marks the row done with its summary line; false when it is no longer
+  // the claim's. Commits.
+  bool finish(const claim& held, const std::u16string& summary, bool failed, std::uint64_t records);
+  // Rows not done yet.
+  std::uint32_t unfinished();
+  // Once every row is done, exactly one worker gets the rows' lines (and
+  // the table is dropped); the others, and any call before, get none.
+  std::optional<std::vector<finished>> close();
+
+ private:
+  struct row {
+    std::uint32_t position = 0;
+    std::u16string item;
+    std::uint32_t state = 0;
+    std::uint64_t token = 0;
+    std::int64_t lease_until = 0;
+    bool dropped = false;
+    std::u16string summary;
+    std::uint32_t outcome = 0;
+    std::uint64_t records = 0;
+    start started;
+    std::u16string path;  // the journal's key of the table, as its last holder saw it
+  };
+  void create();
+  bool fill(const std::u16string& schema, const std::vector<item>& items, const start& now);
+  std::vector<row> rows();
+  // Runs a statement, committing when asked; the rows it changed.
+  std::uint64_t change(const std::u16string& sql, bool commit);
+
+  ora_engine& engine_;
+};

@@ -1,0 +1,213 @@
+// Several agents sharing one job (--worker) against one emulated database
+// file: every record arrives exactly once whether all workers finish, one
+// is killed at a random point, or one is too slow to keep its lease; a
+// second job with other tables is refused while the first one runs.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dbf_index_writer.hpp"
+#include "dbf_writer.hpp"
+#include "e2e_session.hpp"
+#include "tk_file_name.hpp"
+
+namespace {
+
+struct table_size {
+  std::string name;
+  int records;
+};
+
+void write_table(const std::filesystem::path& folder, const table_size& t) {
+  dbf_writer table(0x30);
+  table.field(u"ID", 'N', 7).field(u"NAME", 'C', 12);
+  for (int id = 1; id <= t.records; ++id)
+    table.record({dbf_cell::integer(id), dbf_cell::text(u"n" + std::u16string(1, char16_t(u'a' + id % 26)))});
+  table.write(folder, t.name + ".DBF");
+  // A unique index: made after the rows, by whichever worker ends the table.
+  dbf_index_writer::write(folder, t.name + ".CDX", dbf_index_writer::cdx({{"ID", "id", "", dbf_index_kind::candidate}}));
+}
+
+std::filesystem::path write_folder(const e2e_session& session, const std::vector<table_size>& tables) {
+  const std::filesystem::path folder = session.folder("dbf");
+  for (const table_size& t : tables) write_table(folder, t);
+  return folder;
+}
+
+std::vector<std::string> worker_args(const std::filesystem::path& folder, std::vector<std::string> extra = {}) {
+  std::vector<std::string> args = e2e_session::login();
+  args.push_back("--src=" + tk_path_utf8(folder));
+  args.push_back("--worker");
+  args.insert(args.end(), extra.begin(), extra.end());
+  return args;
+}
+
+// The single value a query gives (the tool prints a header line first).
+std::string value_of(const std::string& out) {
+  const std::size_t line = out.find('\n');
+  if (line == std::string::npos) return out;
+  std::string value = out.substr(line + 1);
+  while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
+  return value;
+}
+
+// Every table holds each of its records once: as many rows as records, and as many distinct IDs.
+void expect_each_record_once(const e2e_session& session, const std::vector<table_size>& tables,
+                             const std::string& context) {
+  for (const table_size& t : tables) {
+    EXPECT_EQ(session.count(t.name), std::to_string(t.records)) << t.name << "\n" << context;
+    EXPECT_EQ(value_of(session.sql("SELECT COUNT(DISTINCT ID) FROM \"" + t.name + "\"")), std::to_string(t.records))
+        << t.name << "\n" << context;
+  }
+  // Every table's unique index was made once its rows were in.
+  EXPECT_EQ(value_of(session.sql("SELECT COUNT(*) FROM USER_INDEXES WHERE UNIQUENESS = 'UNIQUE' AND TABLE_NAME <> "
+                                 "'VESPER$WORK'")),
+            std::to_string(tables.size()))
+      << context;
+  // The work table is gone with the job.
+  EXPECT_EQ(value_of(session.sql("SELECT COUNT(*) FROM USER_TABLES WHERE TABLE_NAME = 'VESPER$WORK'")), "0")
+      << context;
+}
+
+// Whether some worker holds a table of the job now (the work table says so).
+bool table_held(const e2e_session& session) {
+  const e2e_result r = session.tool({"sql", "XE", "scott", "tiger", "SELECT COUNT(*) FROM \"VESPER$WORK\" WHERE STATE = 1"});
+  return r.status == 0 && value_of(r.out) != "0";
+}
+
+void wait_until_held(const e2e_session& session) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!table_held(session) && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
+std::string all_output(const std::vector<e2e_result>& results) {
+  std::string text;
+  for (const e2e_result& r : results) text += r.describe() + "\n----\n";
+  return text;
+}
+
+}  // namespace
+
+TEST(Worker, ThreeWorkersLoadEveryRecordOnceAndTheLastPrintsTheJobsSummary) {
+  e2e_session session;
+  const std::vector<table_size> tables = {{"ALPHA", 40}, {"BRAVO", 3000}, {"CHARLIE", 700}, {"DELTA", 6000}, {"ECHO", 1}};
+  const std::filesystem::path folder = write_folder(session, tables);
+  // Overwrite (the default mode) drops an earlier table once, before its first row.
+  session.sql("CREATE TABLE BRAVO (ID NUMBER(7), NAME VARCHAR2(12))");
+  session.sql("INSERT INTO BRAVO VALUES (1, 'old')");
+  std::vector<e2e_child> children;
+  for (int i = 0; i < 3; ++i) children.push_back(session.start_agent(worker_args(folder, {"--batch=200"})));
+  std::vector<e2e_result> results;
+  for (const e2e_child& child : children) results.push_back(e2e_process::finish(child));
+  const std::string context = all_output(results);
+  std::size_t summaries = 0;
+  for (const e2e_result& r : results) {
+    EXPECT_EQ(r.status, 0) << context;
+    summaries += e2e_occurrences(r.out, "Summary of the job started");
+  }
+  EXPECT_EQ(summaries, 1u) << context;
+  for (const e2e_result& r : results) {
+    const std::size_t at = r.out.find("Summary of the job");
+    if (at == std::string::npos) continue;
+    const std::string job = r.out.substr(at);
+    // The summary names the tables as the folder does: in lower case.
+    for (const table_size& t : tables) {
+      std::string name = t.name;
+      for (char& c : name) c = static_cast<char>(c - 'A' + 'a');
+      EXPECT_EQ(e2e_occurrences(job, "\n" + name + ": read"), 1u) << name << context;
+    }
+    EXPECT_NE(job.find("Job: 5 tables, 9741 records inserted in "), std::string::npos) << context;
+  }
+  expect_each_record_once(session, tables, context);
+}
+
+// Each round kills one of three workers at a random moment; the others take
+// its table over once its lease ran out and go on after its last commit.
+// Each worker sees the folder under a path of its own, as machines that
+// mount a share do.
+TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
+  std::random_device seed;
+  std::mt19937 random(seed());
+  const std::vector<table_size> tables = {{"ONE", 9000}, {"TWO", 8000}, {"THREE", 7000}};
+  for (int round = 0; round < 3; ++round) {
+    e2e_session session;
+    const std::filesystem::path folder = write_folder(session, tables);
+    const std::filesystem::path paths[] = {folder, session.root() / "mount-b", session.root() / "mount-c"};
+    std::filesystem::create_directory_symlink(folder, paths[1]);
+    std::filesystem::create_directory_symlink(folder, paths[2]);
+    // Slow enough that the kill lands inside a table: the server's modelled work per row.
+    const e2e_process::environment slow = {{"OCIEMU_SERVER_ROW_US", "100"}, {"VESPER_WORKER_LEASE_MS", "700"}};
+    std::vector<e2e_child> children;
+    for (int i = 0; i < 3; ++i) children.push_back(session.start_agent(worker_args(paths[i], {"--batch=250"}), slow));
+    const int victim = std::uniform_int_distribution<int>(0, 2)(random);
+    const int after_ms = std::uniform_int_distribution<int>(100, 1200)(random);
+    std::this_thread::sleep_for(std::chrono::milliseconds(after_ms));
+    e2e_process::kill(children[victim]);
+    std::vector<e2e_result> results;
+    for (const e2e_child& child : children) results.push_back(e2e_process::finish(child));
+    const std::string context =
+        "round " + std::to_string(round) + ", worker " + std::to_string(victim) + " killed after " +
+        std::to_string(after_ms) + " ms\n" + all_output(results);
+    std::size_t summaries = 0;
+    for (int i = 0; i < 3; ++i) {
+      if (i == victim) continue;
+      EXPECT_EQ(results[i].status, 0) << context;
+      summaries += e2e_occurrences(results[i].out, "Summary of the job started");
+    }
+    EXPECT_EQ(summaries, 1u) << context;
+    expect_each_record_once(session, tables, context);
+    if (testing::Test::HasFailure()) break;
+  }
+}
+
+// The slow worker's lease runs out between its commits while the server
+// works on its rows; the other one takes the table over, and the slow one's
+// next commit finds the table no longer its own: it rolls back and stops.
+TEST(Worker, WorkerThatLostItsLeaseStopsAndCommitsNothingMore) {
+  e2e_session session;
+  const std::vector<table_size> tables = {{"SLOW", 3000}};
+  const std::filesystem::path folder = write_folder(session, tables);
+  const e2e_child slow = session.start_agent(
+      worker_args(folder, {"--batch=100"}), {{"OCIEMU_SERVER_ROW_US", "4000"}, {"VESPER_WORKER_LEASE_MS", "300"}});
+  wait_until_held(session);
+  const e2e_result fast =
+      session.agent(worker_args(folder, {"--batch=100"}), {{"VESPER_WORKER_LEASE_MS", "300"}});
+  const e2e_result stopped = e2e_process::finish(slow);
+  const std::string context = all_output({stopped, fast});
+  EXPECT_EQ(stopped.status, 255) << context;
+  EXPECT_NE((stopped.out + stopped.err).find("stops: it lost table slow to another worker"), std::string::npos)
+      << context;
+  EXPECT_EQ(fast.status, 0) << context;
+  EXPECT_NE(fast.out.find("takes over table slow"), std::string::npos) << context;
+  EXPECT_NE(fast.out.find("Summary of the job started"), std::string::npos) << context;
+  expect_each_record_once(session, tables, context);
+}
+
+TEST(Worker, SecondJobWithOtherTablesIsRefusedWithTheFirstJobsStartTime) {
+  e2e_session session;
+  const std::filesystem::path first = write_folder(session, {{"FIRST", 3000}});
+  const std::filesystem::path second = session.folder("other");
+  write_table(second, {"SECOND", 10});
+  const e2e_child running = session.start_agent(worker_args(first, {"--batch=100"}),
+                                                {{"OCIEMU_SERVER_ROW_US", "1000"}});
+  wait_until_held(session);
+  const e2e_result refused = session.agent(worker_args(second));
+  const e2e_result done = e2e_process::finish(running);
+  const std::string context = all_output({refused, done});
+  EXPECT_EQ(refused.status, 255) << context;
+  const std::string refusal = "Another job of 1 tables, started ";
+  const std::string said = refused.out + refused.err;
+  const std::size_t at = said.find(refusal);
+  ASSERT_NE(at, std::string::npos) << context;
+  // The first job's start, as its summary tells it.
+  const std::string start = said.substr(at + refusal.size(), 19);
+  EXPECT_NE(done.out.find("Summary of the job started " + start + " (UTC)"), std::string::npos) << start << context;
+  EXPECT_EQ(done.status, 0) << context;
+  EXPECT_EQ(session.count("FIRST"), "3000");
+  EXPECT_EQ(value_of(session.sql("SELECT COUNT(*) FROM USER_TABLES WHERE TABLE_NAME = 'SECOND'")), "0") << context;
+}
