@@ -1,5 +1,7 @@
 #include "ora_database.hpp"
 
+#include <algorithm>
+
 #include "ora_engine.hpp"
 #include "ora_exception.hpp"
 #include "ora_indexes_initializer.hpp"
@@ -132,8 +134,35 @@ void ora_database::create_indexes(const std::u16string& table, const udb_schema&
   ora_schema_initializer names(table, schema, indexes, b_uppercase, limits);
   ora_indexes_initializer keys(table, names.schema, indexes, names.names_map, names_for_keys());
   keys.owner = owner;
-  keys.build_indexes(*this, failed);
+  if (!names_from_schema) {
+    keys.build_indexes(*this, failed);
+    indexes_built(table, keys);
+    return;
+  }
+  // Agents beside this one name their keys from the same schema at the same
+  // time, so a name read as free can be gone by the time it is used: such
+  // an index is named again from the schema as it is now.
+  keys.build_indexes_noting_clashes(*this, failed);
   indexes_built(table, keys);
+  udb_indexes clashed = indexes_named(indexes, keys.name_clashes);
+  for (int attempt = 1; !clashed.empty(); ++attempt) {
+    tk_log(2, "Another session took %d index names of %s: naming them again", clashed.size(), table);
+    ora_indexes_initializer again(table, names.schema, clashed, names.names_map, names_for_keys());
+    again.owner = owner;
+    if (attempt < max_name_attempts) {
+      again.build_indexes_noting_clashes(*this, failed);
+    } else {
+      again.build_indexes(*this, failed);
+    }
+    clashed = indexes_named(clashed, again.name_clashes);
+  }
+}
+
+udb_indexes ora_database::indexes_named(const udb_indexes& indexes, const std::vector<std::u16string>& names) {
+  udb_indexes chosen;
+  for (const udb_index& index : indexes)
+    if (std::find(names.begin(), names.end(), index.name) != names.end()) chosen.list.push_back(index);
+  return chosen;
 }
 
 void ora_database::require_columns(const std::u16string& table, const udb_schema& schema,

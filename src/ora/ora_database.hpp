@@ -137,6 +137,10 @@ class ora_database : public udb_database, public ora_sql_runner {
   void init_views();
   // The registry of index and constraint names, with the schema's own when names_from_schema.
   ora_in_validator& names_for_keys();
+  // The entries of `indexes` whose names are listed.
+  static udb_indexes indexes_named(const udb_indexes& indexes, const std::vector<std::u16string>& names);
+  // How often a table's keys are named again after other sessions took the names.
+  static constexpr int max_name_attempts = 5;
 
   ora_engine* engine_;
   // The index and constraint names given in this run, unique in the schema.

@@ -8,6 +8,8 @@
 namespace {
 constexpr int ora_already_indexed = 1408;
 constexpr int ora_key_exists = 2261;
+constexpr int ora_name_in_use = 955;
+constexpr int ora_constraint_name_in_use = 2264;
 }  // namespace
 
 ora_indexes_initializer::ora_indexes_initializer(std::u16string table_, const udb_schema& target,
@@ -105,6 +107,20 @@ void ora_indexes_initializer::build_indexes(ora_sql_runner& runner, const failur
   run_all(runner, [&](const udb_index& index, const ora_exception& e) {
     if (e.connection_lost()) throw e;
     failed(index, e.message);
+  });
+}
+
+void ora_indexes_initializer::build_indexes_noting_clashes(ora_sql_runner& runner, const failure& failed) {
+  for (const auto& [index, column] : unusable_)
+    failed(index, tk_format("its column %s is a memo or longer than an index column can be", column));
+  run_all(runner, [&](const udb_index& index, const ora_exception& e) {
+    if (e.connection_lost()) throw e;
+    if (e.ora_number() != ora_name_in_use && e.ora_number() != ora_constraint_name_in_use) {
+      failed(index, e.message);
+      return;
+    }
+    for (std::size_t i = 0; i < indexes.size(); ++i)
+      if (&indexes[i] == &index) name_clashes.push_back(source_names[i]);
   });
 }
 

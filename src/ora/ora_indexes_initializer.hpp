@@ -27,6 +27,11 @@ class ora_indexes_initializer {
   // error, and the next one follows.
   using failure = std::function<void(const udb_index& index, const std::string& message)>;
   void build_indexes(ora_sql_runner& runner, const failure& failed);
+  // As above, but an index whose name another session took after it was
+  // chosen (ORA-00955, ORA-02264) is only listed in `name_clashes`, by its
+  // source name, for the caller to name afresh and try again.
+  void build_indexes_noting_clashes(ora_sql_runner& runner, const failure& failed);
+  std::vector<std::u16string> name_clashes;
 
   int key_index = -1;
   std::u16string table;
