@@ -145,7 +145,7 @@ TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
     std::vector<e2e_child> children;
     for (int i = 0; i < 3; ++i) children.push_back(session.start_agent(worker_args(paths[i], {"--batch=250"}), slow));
     const int victim = std::uniform_int_distribution<int>(0, 2)(random);
-    const int after_ms = std::uniform_int_distribution<int>(100, 1200)(random);
+    const int after_ms = std::uniform_int_distribution<int>(100, 700)(random);
     std::this_thread::sleep_for(std::chrono::milliseconds(after_ms));
     e2e_process::kill(children[victim]);
     std::vector<e2e_result> results;
@@ -153,10 +153,10 @@ TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
     const std::string context =
         "round " + std::to_string(round) + ", worker " + std::to_string(victim) + " killed after " +
         std::to_string(after_ms) + " ms\n" + all_output(results);
+    // The victim may have printed the job's summary before the kill came.
     std::size_t summaries = 0;
     for (int i = 0; i < 3; ++i) {
-      if (i == victim) continue;
-      EXPECT_EQ(results[i].status, 0) << context;
+      if (i != victim) EXPECT_EQ(results[i].status, 0) << context;
       summaries += e2e_occurrences(results[i].out, "Summary of the job started");
     }
     EXPECT_EQ(summaries, 1u) << context;
