@@ -184,18 +184,26 @@ ora_batch_loader::outcome ora_batch_loader::execute_batch(ora_bulk_insert& rows,
     return done;
   }
   if (!b.commits) return done;
+  if (!done.errors.empty()) {
+    done.commit_after_rejects = true;
+    return done;
+  }
   try {
-    if (journal_) {
-      journal_->advance(b.last);
-      journal_->commit();
-    } else {
-      table_.engine().commit();
-    }
+    commit_through(b.last);
     done.committed = true;
   } catch (const ora_exception& e) {
     done.commit_failed = e;
   }
   return done;
+}
+
+void ora_batch_loader::commit_through(std::uint64_t last) {
+  if (journal_) {
+    journal_->advance(last);
+    journal_->commit();
+  } else {
+    table_.engine().commit();
+  }
 }
 
 void ora_batch_loader::settle(std::size_t unsettled) {
@@ -219,6 +227,14 @@ void ora_batch_loader::account(const batch& b, outcome done, std::size_t unsettl
   }
   since_commit_ += b.rows;
   for (const ora_bulk_insert::row_error& row : done.errors) sinks_.failed(row.error, row.tag);
+  if (done.commit_after_rejects) {
+    try {
+      commit_through(b.last);
+      done.committed = true;
+    } catch (const ora_exception& e) {
+      done.commit_failed = e;
+    }
+  }
   if (done.commit_failed) stop(*done.commit_failed, unsettled);
   if (done.committed) committed();
 }
@@ -231,12 +247,7 @@ void ora_batch_loader::commit(std::size_t unsettled) {
 
 void ora_batch_loader::commit_anyway(std::size_t unsettled) {
   try {
-    if (journal_) {
-      journal_->advance(last_executed_);
-      journal_->commit();
-    } else {
-      table_.engine().commit();
-    }
+    commit_through(last_executed_);
   } catch (const ora_exception& e) {
     stop(e, unsettled);
   }

@@ -75,6 +75,10 @@ class ora_batch_loader : public udb_record_writer {
     std::optional<ora_exception> failed;         // the batch as a whole
     bool committed = false;                       // with the batch or after it
     std::optional<ora_exception> commit_failed;
+    // The interval ends with refused rows: they are kept (the bad file)
+    // before the commit makes the batch final, so that a kill between the
+    // two cannot lose them.
+    bool commit_after_rejects = false;
   };
   struct batch {
     std::size_t rows = 0;
@@ -94,6 +98,8 @@ class ora_batch_loader : public udb_record_writer {
   // when batches ran one after another; `unsettled` as for stop().
   void settle(std::size_t unsettled);
   void account(const batch& b, outcome done, std::size_t unsettled);
+  // Commits the rows through record `last`, with the journal's update.
+  void commit_through(std::uint64_t last);
   // The second bind buffer, made like the first for `record`; off when it
   // cannot be.
   void prepare_spare(const udb_record& record);

@@ -1,5 +1,6 @@
 #include "run_model.hpp"
 
+#include <algorithm>
 #include <chrono>
 
 #include "tk_logger.hpp"
@@ -23,9 +24,13 @@ int run_model::bar_position(std::uint32_t tables, std::uint32_t tables_done, std
                             std::uint32_t records_done) {
   if (tables == 0) return 0;
   // 64 bits: a table of over 42 million records would overflow the product.
-  const std::uint64_t finished = std::uint64_t(tables_done) * 100 / tables;
-  const std::uint64_t current = records == 0 ? 0 : std::uint64_t(records_done) * 100 / records / tables;
-  return static_cast<int>(finished + current);
+  // The counts are read while the run moves on, so they need not agree: a
+  // table counted done while its records still show, or records appended
+  // after the count. The bar never passes its end for that.
+  const std::uint64_t finished = std::uint64_t(std::min(tables_done, tables)) * 100 / tables;
+  const std::uint64_t current =
+      records == 0 ? 0 : std::uint64_t(std::min(records_done, records)) * 100 / records / tables;
+  return static_cast<int>(std::min<std::uint64_t>(finished + current, 100));
 }
 
 void run_model::start() {

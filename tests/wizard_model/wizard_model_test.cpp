@@ -316,6 +316,10 @@ TEST_F(WizardModelTest, ProgressBarFormula) {
   EXPECT_EQ(run_model::bar_position(0, 0, 0, 0), 0);
   EXPECT_EQ(run_model::bar_position(3, 1, 0, 0), 33);
   EXPECT_EQ(run_model::bar_position(1, 0, 10, 10), 100);
+  // A snapshot taken while the run moves on: the last table already counted
+  // done with its records still shown, records past the header's count.
+  EXPECT_EQ(run_model::bar_position(2, 2, 10, 10), 100);
+  EXPECT_EQ(run_model::bar_position(2, 0, 10, 30), 50);
   // A table of four billion records: the product must not wrap.
   EXPECT_EQ(run_model::bar_position(2, 1, 4000000000u, 3000000000u), 87);
 }
