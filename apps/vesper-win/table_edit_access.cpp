@@ -6,12 +6,12 @@
 #include "vesper_converter.hpp"
 
 std::unique_ptr<table_edit_access> table_edit_access::open(const tables_model& tables, vesper_converter& converter,
-                                                           const std::u16string& table,
+                                                           vesper_settings& settings, const std::u16string& table,
                                                            const wizard_prompts& prompts) {
   const std::unique_ptr<udb_schema> schema = tables.columns_to_edit(table, prompts);
   if (!schema) return nullptr;
   return std::make_unique<table_edit_access>(std::make_unique<table_edit_model>(
-      converter.customisation(), table, *schema, tables.logicals_as_is()));
+      converter.customisation(), table, *schema, tables.logicals_as_is(), &settings));
 }
 
 udb_database* table_edit_access::query_database(const vesper_converter& converter) { return converter.target(); }
@@ -30,6 +30,14 @@ table_edit_access::row_texts table_edit_access::row(std::size_t at) const {
 std::u16string table_edit_access::table_name() const { return model_->table_name; }
 
 bool table_edit_access::kept(std::size_t at) const { return at < model_->kept.size() && model_->kept[at]; }
+
+bool table_edit_access::keys_shown() const { return model_->keys_shown(); }
+
+bool table_edit_access::key(std::size_t at) const { return at < model_->key.size() && model_->key[at]; }
+
+void table_edit_access::mark_key(std::size_t at, bool marked) {
+  if (at < model_->key.size()) model_->key[at] = marked;
+}
 
 table_edit_access::panel table_edit_access::shown() const {
   const table_edit_model& m = *model_;

@@ -13,6 +13,7 @@ class table_edit_model;
 class tables_model;
 class udb_database;
 class vesper_converter;
+class vesper_settings;
 class wizard_prompts;
 
 class table_edit_access {
@@ -28,9 +29,11 @@ class table_edit_access {
   };
 
   // Edit Table's model for `table` of the tables page; null when its
-  // columns cannot be read (the user was told why).
+  // columns cannot be read (the user was told why). `settings`: where the
+  // sync key marks are kept.
   static std::unique_ptr<table_edit_access> open(const tables_model& tables, vesper_converter& converter,
-                                                 const std::u16string& table, const wizard_prompts& prompts);
+                                                 vesper_settings& settings, const std::u16string& table,
+                                                 const wizard_prompts& prompts);
   // Where Test Query runs a query; null when not connected.
   static udb_database* query_database(const vesper_converter& converter);
 
@@ -43,6 +46,10 @@ class table_edit_access {
   row_texts row(std::size_t at) const;
   std::u16string table_name() const;
   bool kept(std::size_t at) const;
+  // The sync key marks, offered in sync mode only.
+  bool keys_shown() const;
+  bool key(std::size_t at) const;
+  void mark_key(std::size_t at, bool marked);
 
   panel shown() const;
   // The panel's fields as typed (the row and the types are the model's).

@@ -99,6 +99,7 @@
 #define IDC_PRECISION 1007
 #define IDC_SCALE_LABEL 1342
 #define IDC_SCALE 1008
+#define IDC_FIELD_KEY 1009
 
 // The text window: Check's report and the log.
 #define IDC_TEXT_VIEW 1030

@@ -17,13 +17,19 @@ bool win_table_edit_dialog::show(HWND owner) { return run_modal(IDD_TABLE_EDIT, 
 void win_table_edit_dialog::on_init() {
   tk_log(2, "types_map_dlg::on_init");
   const win_list_view list(item(IDC_FIELDS));
-  list.set_up({"Field Name", "Field Type", "Default value", "Null"}, true);
+  if (model_.keys_shown()) {
+    list.set_up({"Field Name", "Field Type", "Default value", "Null", "Key"}, true);
+  } else {
+    list.set_up({"Field Name", "Field Type", "Default value", "Null"}, true);
+  }
+  show_control(IDC_FIELD_KEY, model_.keys_shown());
   set_text(IDC_TABLE_NAME, model_.table_name());
   filling_ = true;
   for (std::size_t i = 0; i < model_.row_count(); ++i) {
     const table_edit_access::row_texts shown = model_.row(i);
     const int row = list.add_row({shown.name, shown.type, shown.default_value, shown.nullability});
     list.set_checked(row, model_.kept(i));
+    show_key(row);
   }
   filling_ = false;
   list.fit_columns();
@@ -46,6 +52,21 @@ void win_table_edit_dialog::show_row(int row) {
     ::SendMessageW(types, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win_wide(type).c_str()));
   ::SendMessageW(types, CB_SETCURSEL, 0, 0);
   show_size_fields();
+  ::CheckDlgButton(window(), IDC_FIELD_KEY, model_.key(static_cast<std::size_t>(row)) ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// The list's Key column says which fields the sync matches records by.
+void win_table_edit_dialog::show_key(int row) {
+  if (!model_.keys_shown()) return;
+  win_list_view(item(IDC_FIELDS)).set_cell(row, key_column, model_.key(static_cast<std::size_t>(row)) ? u"key" : u"");
+}
+
+void win_table_edit_dialog::on_key_clicked() {
+  const int row = shown_row();
+  if (row < 0) return;
+  model_.mark_key(static_cast<std::size_t>(row), ::IsDlgButtonChecked(window(), IDC_FIELD_KEY) == BST_CHECKED);
+  show_key(row);
+  win_list_view(item(IDC_FIELDS)).fit_columns();
 }
 
 void win_table_edit_dialog::read_panel() {
@@ -142,6 +163,9 @@ INT_PTR win_table_edit_dialog::on_message(UINT message, WPARAM wparam, LPARAM lp
       switch (LOWORD(wparam)) {
         case IDC_FIELD_TYPE:
           if (HIWORD(wparam) == CBN_SELCHANGE) on_type_chosen();
+          return TRUE;
+        case IDC_FIELD_KEY:
+          if (HIWORD(wparam) == BN_CLICKED) on_key_clicked();
           return TRUE;
         case IDOK:
           on_ok();

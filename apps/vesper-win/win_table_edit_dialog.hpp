@@ -25,6 +25,8 @@ class win_table_edit_dialog : public win_dialog {
   void on_init();
   bool on_list_notify(const NMHDR& header, LONG_PTR& result);
   void show_row(int row);
+  void show_key(int row);
+  void on_key_clicked();
   void read_panel();
   void show_sizes(const table_edit_access::panel& shown);
   void show_size_fields();
@@ -39,4 +41,5 @@ class win_table_edit_dialog : public win_dialog {
   // A change of row was refused; cleared once the list's change is over.
   bool refusing_ = false;
   static constexpr UINT change_over = WM_APP + 3;
+  static constexpr int key_column = 4;
 };

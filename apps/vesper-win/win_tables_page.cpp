@@ -20,6 +20,7 @@ int row_after(int row, std::size_t count) { return count == 0 ? -1 : std::min(ro
 
 win_tables_page::win_tables_page(vesper_settings& settings, vesper_converter& converter, bool& nothing_chosen)
     : win_page(IDD_TABLES, buttons::back_next, help, "Step 4 of 5", "Select tables to convert"),
+      settings_(settings),
       converter_(converter),
       model_(settings, converter, nothing_chosen) {}
 
@@ -163,7 +164,7 @@ void win_tables_page::edit_selected(int row) {
 
 void win_tables_page::edit_table(const std::u16string& table) {
   tk_log(1, "Ready for types mapping");
-  const std::unique_ptr<table_edit_access> edited = table_edit_access::open(model_, converter_, table, boxes());
+  const std::unique_ptr<table_edit_access> edited = table_edit_access::open(model_, converter_, settings_, table, boxes());
   if (!edited) return;
   win_table_edit_dialog(shell(), *edited).show(sheet());
 }

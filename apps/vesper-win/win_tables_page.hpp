@@ -35,6 +35,7 @@ class win_tables_page : public win_page {
   bool ask_query(std::u16string& name, std::u16string& text, const std::u16string& old_name);
   void edit_table(const std::u16string& table);
 
+  vesper_settings& settings_;
   vesper_converter& converter_;
   tables_model model_;
 };

@@ -280,6 +280,43 @@ TEST_F(WinWizardTest, EditTableRenameAndRetypeReachOracle) {
   EXPECT_EQ(sql("SELECT TABLE_NAME FROM USER_TABLES").find("ORDLINES"), std::string::npos);
 }
 
+// In sync mode Edit Table offers a key mark per field: the marked field is
+// the key the run syncs by, shown in the list's Key column.
+TEST_F(WinWizardTest, EditTableKeyMarkIsTheSyncKey) {
+  log_in("tiger");
+  ASSERT_EQ(wizard_->page_index(), folder) << shown();
+  wizard_->type(IDC_FOLDER, VESPER_TEST_SAMPLES);
+  wizard_->click(IDC_MODE_SYNC);
+  wizard_->press(PSBTN_NEXT);
+  wizard_->press(PSBTN_NEXT);
+  ASSERT_EQ(wizard_->page_index(), tables) << shown();
+  const int customer = wizard_->row_of(IDC_AVAILABLE, "customer");
+  ASSERT_GE(customer, 0) << ::testing::PrintToString(wizard_->rows(IDC_AVAILABLE));
+  wizard_->select_row(IDC_AVAILABLE, customer);
+  wizard_->click(IDC_ADD);
+
+  bool key_offered = false;
+  std::string key_cell;
+  wizard_->when_dialog("Edit Table", [&](HWND dialog) {
+    HWND box = ::GetDlgItem(dialog, IDC_FIELD_KEY);
+    key_offered = ::IsWindowVisible(box);
+    ::SendMessageW(box, BM_CLICK, 0, 0);
+    wchar_t cell[16] = {};
+    ListView_GetItemText(::GetDlgItem(dialog, IDC_FIELDS), 0, 4, cell, 16);
+    key_cell = tk_win_utf8(cell);
+    ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  });
+  wizard_->activate_row(IDC_SELECTED, 0);
+  EXPECT_TRUE(key_offered);
+  EXPECT_EQ(key_cell, "key");
+  run_to_finish();
+
+  // A sync counts the record marked deleted as absent.
+  EXPECT_EQ(count("CUSTOMER"), "10");
+  const std::string keyed = sql("SELECT COLUMN_NAME FROM USER_IND_COLUMNS WHERE INDEX_NAME = 'SYNC_KEY'");
+  EXPECT_NE(keyed.find("CUST_ID"), std::string::npos) << keyed << shown();
+}
+
 // The folder page's checks and numbers, the encoding chosen, and Help: what
 // the user typed or chose reaches the settings and comes back on the way back.
 TEST_F(WinWizardTest, PagesKeepWhatTheUserChoseAndOpenTheirHelp) {
