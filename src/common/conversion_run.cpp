@@ -224,31 +224,19 @@ void conversion_run::load_tables() {
   }
 }
 
-// As a run of one session goes through a table, but a lost connection or a
-// stop ends this session's share only, and the keys and indexes wait for
-// their turn in the folder's order.
-void conversion_run::load_one() {
-  const std::u16string name = tally().table;
-  pending_.reset();
+// A table (or part) on a session: what fails the table alone is told and
+// counted here; a stop and a lost connection are handed back, since what
+// they end differs between a whole table and a part.
+conversion_run::lane_outcome conversion_run::convert_in_lane(const std::u16string& name) {
+  lane_outcome outcome;
   try {
     in_table_ = true;
     convert_table(name);
   } catch (const tk_final_exception&) {
-    if (context_.cancel_requested()) {
-      tally().result = table_tally::outcome::cancelled;
-    } else {
-      ++result_.tables_failed;
-      tally().result = table_tally::outcome::failed;
-      aborted_ = true;
-    }
+    outcome.stopped = true;
   } catch (const udb_target_exception& e) {
     if (e.connection_lost()) {
-      lost_ = true;
-      ++result_.tables_failed;
-      tally().result = table_tally::outcome::failed;
-      reporter_.error(tk_exception(tk_format("%s; the connection to Oracle is lost, %I64u records of the table are committed",
-                                             e.message, tally().inserted)),
-                      tk_printable_name_utf8(name), true);
+      outcome.lost = e.message;
     } else {
       fail_table(e);
     }
@@ -260,6 +248,32 @@ void conversion_run::load_one() {
     fail_table(tk_exception(e.what()));
   }
   in_table_ = false;
+  return outcome;
+}
+
+// As a run of one session goes through a table, but a lost connection or a
+// stop ends this session's share only, and the keys and indexes wait for
+// their turn in the folder's order.
+void conversion_run::load_one() {
+  const std::u16string name = tally().table;
+  pending_.reset();
+  const lane_outcome outcome = convert_in_lane(name);
+  if (outcome.stopped) {
+    if (context_.cancel_requested()) {
+      tally().result = table_tally::outcome::cancelled;
+    } else {
+      ++result_.tables_failed;
+      tally().result = table_tally::outcome::failed;
+      aborted_ = true;
+    }
+  } else if (outcome.lost) {
+    lost_ = true;
+    ++result_.tables_failed;
+    tally().result = table_tally::outcome::failed;
+    reporter_.error(tk_exception(tk_format("%s; the connection to Oracle is lost, %I64u records of the table are committed",
+                                           *outcome.lost, tally().inserted)),
+                    tk_printable_name_utf8(name), true);
+  }
   lanes_->named(at_);
   close_bad_file();
   ++status_.table_index;
@@ -278,31 +292,18 @@ void conversion_run::load_part(std::size_t index) {
   part_ = part_at{&parts, index, parts.first_to_start()};
   part_tally_ = &part;
   pending_.reset();
-  try {
-    in_table_ = true;
-    convert_table(part.table);
-  } catch (const tk_final_exception&) {
+  const lane_outcome outcome = convert_in_lane(part.table);
+  if (outcome.stopped) {
     part.result = context_.cancel_requested() ? table_tally::outcome::cancelled : table_tally::outcome::failed;
     aborted_ = aborted_ || !context_.cancel_requested();
-  } catch (const udb_target_exception& e) {
-    if (e.connection_lost()) {
-      lost_ = true;
-      part.result = table_tally::outcome::failed;
-      reporter_.error(tk_exception(tk_format("%s; the connection to Oracle is lost, %I64u records of this session's "
-                                             "ranges of the table are committed",
-                                             e.message, part.inserted)),
-                      tk_printable_name_utf8(part.table), true);
-    } else {
-      fail_table(e);
-    }
-  } catch (const tk_exception& e) {
-    fail_table(e);
-  } catch (const std::bad_alloc&) {
-    fail_table(tk_exception("Not enough memory to convert the table"));
-  } catch (const std::exception& e) {
-    fail_table(tk_exception(e.what()));
+  } else if (outcome.lost) {
+    lost_ = true;
+    part.result = table_tally::outcome::failed;
+    reporter_.error(tk_exception(tk_format("%s; the connection to Oracle is lost, %I64u records of this session's "
+                                           "ranges of the table are committed",
+                                           *outcome.lost, part.inserted)),
+                    tk_printable_name_utf8(part.table), true);
   }
-  in_table_ = false;
   const bool first = part_.first;
   if (first) {
     parts.prepared(false, {}, {});  // the others' wait ends, whatever became of the table

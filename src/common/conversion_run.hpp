@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,11 @@ class conversion_run {
   // Takes tables until none is left; on its own thread for a helper. Never raises.
   void load_tables();
   void load_one();
+  struct lane_outcome {
+    bool stopped = false;              // the run stops (cancel or abort)
+    std::optional<std::string> lost;   // the connection is lost: the error
+  };
+  lane_outcome convert_in_lane(const std::u16string& name);
   // Loads part `index` of the table at hand, which is loaded in parts.
   void load_part(std::size_t index);
   // A part that waits for the first one to prepare the table, then loads its ranges.
