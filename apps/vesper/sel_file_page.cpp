@@ -66,7 +66,7 @@ sel_file_page::sel_file_page(vesper_settings& settings)
   add_count(sizes, "Records &per commit:", commit_rows, 0, int(folder_model::max_commit_rows), "every batch");
   loading_column->addLayout(sizes);
   auto* sessions_row = new QHBoxLayout;
-  add_count(sessions_row, "Oracle sessio&ns:", sessions, 1, int(vesper_settings::max_parallel), "");
+  add_count(sessions_row, "Orac&le sessions:", sessions, 1, int(vesper_settings::max_parallel), "");
   sessions_row->addStretch();
   loading_column->addLayout(sessions_row);
   layout->addWidget(loading);

@@ -76,7 +76,9 @@ bool vesper_settings_store::exchange(bool store, vesper_settings& settings) {
   ok &= key.exchange(store, row_by_row, "row_by_row");
   ok &= key.exchange(store, settings.batch_rows, "batch");
   ok &= key.exchange(store, settings.commit_rows, "commit");
-  ok &= key.exchange(store, settings.parallel, "parallel");
+  // Stores written before the wizard offered several sessions lack it: they still load whole.
+  const bool sessions_exchanged = key.exchange(store, settings.parallel, "parallel");
+  if (store) ok &= sessions_exchanged;
   ok &= key.exchange(store, settings.schema, "schema");
   ok &= key.exchange(store, settings.tablespace, "tablespace");
   ok &= key.exchange(store, settings.lob_tablespace, "lob_tablespace");
