@@ -365,8 +365,10 @@ void conversion_run::load_ranges(udb_source_table& table, udb_recordset& destina
         ~watched() {
           if (watcher) watcher->table_ended(done);
         }
-      } scope{context_.progress, status_.records_done};
-      if (context_.progress) context_.progress->range_started(name, table.record_count(), range.first, range.last, from - 1);
+      } scope{lanes_ ? context_.progress : nullptr, status_.records_done};
+      // A run of one session going on with a split run's ranges keeps the
+      // display of whole tables, which has no line for a range.
+      if (lanes_ && context_.progress) context_.progress->range_started(name, table.record_count(), range.first, range.last, from - 1);
       copy_records(table, destination, name, from, {}, range.last);
     }
     if (!journal_) continue;
