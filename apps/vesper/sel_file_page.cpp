@@ -18,7 +18,7 @@
 namespace {
 enum control {
   folder = 1003, browse = 1107, as_is = 1204, definitions = 1228, skip_deleted = 1202, upper = 1203, resume_run = 1229,
-  row_by_row = 1230, batch_rows = 1231, commit_rows = 1232
+  row_by_row = 1230, batch_rows = 1231, commit_rows = 1232, sessions = 1236
 };
 // The radio buttons of the modes 0 (overwrite), 1 (merge), 2 (skip) and 3 (sync).
 constexpr int mode_buttons[] = {1329, 1330, 1331, 1332};
@@ -65,7 +65,13 @@ sel_file_page::sel_file_page(vesper_settings& settings)
   add_count(sizes, "Records per b&atch:", batch_rows, 1, int(folder_model::max_batch_rows), "");
   add_count(sizes, "Records &per commit:", commit_rows, 0, int(folder_model::max_commit_rows), "every batch");
   loading_column->addLayout(sizes);
+  auto* sessions_row = new QHBoxLayout;
+  add_count(sessions_row, "Orac&le sessions:", sessions, 1, int(vesper_settings::max_parallel), "");
+  sessions_row->addStretch();
+  loading_column->addLayout(sessions_row);
   layout->addWidget(loading);
+  control<QSpinBox>(sessions)->setToolTip("Tables load on this many sessions at once, the biggest first; a big table "
+                                          "is split into ranges of records that several sessions load.");
   // Looked up once the group is the page's: the sizes are idle row by row.
   connect(control<QCheckBox>(row_by_row), &QCheckBox::toggled, this, [this](bool one_by_one) {
     control<QSpinBox>(batch_rows)->setEnabled(!one_by_one);
@@ -103,6 +109,7 @@ void sel_file_page::page_init() {
   control<QCheckBox>(resume_run)->setChecked(model_.resume);
   control<QSpinBox>(batch_rows)->setValue(static_cast<int>(model_.batch_rows));
   control<QSpinBox>(commit_rows)->setValue(static_cast<int>(model_.commit_rows));
+  control<QSpinBox>(sessions)->setValue(static_cast<int>(model_.parallel));
   control<QCheckBox>(row_by_row)->setChecked(model_.row_by_row);
   control<QSpinBox>(batch_rows)->setEnabled(model_.sizes_enabled());
   control<QSpinBox>(commit_rows)->setEnabled(model_.sizes_enabled());
@@ -126,6 +133,7 @@ void sel_file_page::store() {
   model_.row_by_row = control<QCheckBox>(row_by_row)->isChecked();
   model_.batch_rows = static_cast<std::uint32_t>(control<QSpinBox>(batch_rows)->value());
   model_.commit_rows = static_cast<std::uint32_t>(control<QSpinBox>(commit_rows)->value());
+  model_.parallel = static_cast<std::uint32_t>(control<QSpinBox>(sessions)->value());
   for (std::uint32_t mode = 0; mode < mode_count; ++mode) {
     if (control<QRadioButton>(mode_buttons[mode])->isChecked()) {
       model_.existing_tables = static_cast<existing_table_mode>(mode);

@@ -32,7 +32,47 @@ void agent_progress::advanced(std::uint64_t done) {
 
 void agent_progress::table_ended(std::uint64_t done) { show(done, now_(), true); }
 
+vesper_progress* agent_progress::session(std::size_t index, std::size_t sessions) {
+  std::lock_guard lock(drawing_);
+  if (!sessions_ || index == 0)
+    sessions_ = std::make_unique<sessions_progress>(sessions, now_, [this](const std::string* ended) { show_sessions(ended); });
+  return &sessions_->session(index);
+}
+
+// Runs under the board's lock. An ended line stays above the block; the
+// block itself is redrawn a few times a second (plain lines: every few seconds).
+void agent_progress::show_sessions(const std::string* ended) {
+  std::lock_guard lock(drawing_);
+  const double now = now_();
+  if (!ended && now - shown_ < (style_ == style::terminal ? terminal_interval : lines_interval)) return;
+  if (style_ == style::terminal) erase_block();
+  if (ended) std::fprintf(out_, "%s\n", ended->c_str());
+  if (ended && style_ == style::lines) {
+    std::fflush(out_);
+    return;
+  }
+  shown_ = now;
+  const std::vector<std::string> lines = sessions_->lines();
+  for (const std::string& line : lines) std::fprintf(out_, "%s\n", line.c_str());
+  if (style_ == style::terminal) block_ = lines.size();
+  std::fflush(out_);
+}
+
+// Goes up to the block's first line and erases down to the screen's end.
+void agent_progress::erase_block() {
+  if (block_ == 0) return;
+  std::fprintf(out_, "\033[%zuA\r\033[J", block_);
+  block_ = 0;
+}
+
 void agent_progress::interrupt() {
+  std::lock_guard lock(drawing_);
+  if (block_ != 0) {
+    erase_block();
+    std::fflush(out_);
+    shown_ = -std::numeric_limits<double>::infinity();
+    return;
+  }
   if (!drawn_) return;
   std::fputs(erase_line, out_);
   std::fflush(out_);

@@ -2,6 +2,15 @@
 
 #include <cstdio>
 
-void agent_run_lines::say(const std::string& line) { std::printf("%s\n", line.c_str()); }
+#include "agent_progress.hpp"
 
-void agent_run_lines::complain(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+void agent_run_lines::say(const std::string& line) {
+  if (progress_) progress_->interrupt();
+  std::printf("%s\n", line.c_str());
+  if (progress_) std::fflush(stdout);
+}
+
+void agent_run_lines::complain(const std::string& line) {
+  if (progress_) progress_->interrupt();
+  std::fprintf(stderr, "%s\n", line.c_str());
+}

@@ -58,7 +58,7 @@ int convert(const std::vector<std::string>& arguments, error_handler& handler) {
   // The error handler's presenter owns the display: it outlives the
   // converter, and clears the line before each message.
   const bool terminal = isatty(STDERR_FILENO) == 1;
-  vesper_progress* progress = nullptr;
+  agent_progress* progress = nullptr;
   if (!silent && (terminal || command_line.progress_forced())) {
     auto presenter = std::make_unique<agent_console_presenter>(std::make_unique<agent_progress>(
         stderr, terminal ? agent_progress::style::terminal : agent_progress::style::lines));
@@ -74,7 +74,8 @@ int convert(const std::vector<std::string>& arguments, error_handler& handler) {
     handler.handle(e, false);
     return agent_command_line::failure_status;
   }
-  agent_run_lines lines;
+  // Only a terminal's progress is redrawn in place and needs clearing.
+  agent_run_lines lines(terminal ? progress : nullptr);
   run_quiet_presenter quiet;
   run_presenter& presenter = silent ? static_cast<run_presenter&>(quiet) : lines;
   if (command_line.worker_wanted()) {

@@ -47,6 +47,7 @@ conversion_run::~conversion_run() = default;
 
 run_result conversion_run::run() {
   tk_log(2, "conversion_run::run");
+  started_ = std::chrono::steady_clock::now();
   {
     init_conversion scope(status_.done, true);
     // Tables find their memo, index and code page files in one listing of the folder.
@@ -157,6 +158,11 @@ void conversion_run::run_in_lanes(const udb_target_options& options) {
   for (const std::uint64_t bytes : sizes) parts.push_back(parts_of(bytes));
   run_lanes lanes(settings_.tables, sizes, parts);
   lanes_ = &lanes;
+  if (context_.progress) {
+    std::uint64_t records = 0;
+    for (const std::u16string& name : settings_.tables) records += source_.table_records(name);
+    context_.progress->run_started(records);
+  }
   struct forget {
     conversion_run& run;
     ~forget() {
@@ -353,7 +359,19 @@ void conversion_run::load_ranges(udb_source_table& table, udb_recordset& destina
     if (from > range.first)
       say(tk_format("Table %s continues after record #%I64u (its records %I64u to %I64u)", tk_printable_name_utf8(name),
                     from - 1, range.first, range.last));
-    if (from <= range.last && !settings_.definitions_only) copy_records(table, destination, name, from, {}, range.last);
+    if (from <= range.last && !settings_.definitions_only) {
+      struct watched {
+        vesper_progress* watcher;
+        const std::atomic<std::uint32_t>& done;
+        ~watched() {
+          if (watcher) watcher->table_ended(done);
+        }
+      } scope{lanes_ ? context_.progress : nullptr, status_.records_done};
+      // A run of one session going on with a split run's ranges keeps the
+      // display of whole tables, which has no line for a range.
+      if (lanes_ && context_.progress) context_.progress->range_started(name, table.record_count(), range.first, range.last, from - 1);
+      copy_records(table, destination, name, from, {}, range.last);
+    }
     if (!journal_) continue;
     journal_->settle_table();
     journal_->finish_entry(range.entry.source);
@@ -436,6 +454,7 @@ void conversion_run::end_table(std::size_t at, const std::shared_ptr<loaded_tabl
   const std::string shown = tk_printable_name_utf8(tally().table);
   reporter_.close_table_warnings(shown);
   tally().warnings = reporter_.warnings_of(shown);
+  if (context_.progress) context_.progress->table_finished(tally());
 }
 
 void conversion_run::finish_loaded(const loaded_table& loaded) {
@@ -550,6 +569,20 @@ void conversion_run::print_summary() const {
     tk_log(3, "%s", line);
     context_.presenter.say(line);
   }
+  const std::string timing = timing_line();
+  tk_log(3, "%s", timing);
+  context_.presenter.say(timing);
+}
+
+// Whole tenths of seconds, whatever the locale; a run shorter than a
+// millisecond counts as one, so that the rate stays finite.
+std::string conversion_run::timing_line() const {
+  std::uint64_t records = 0;
+  for (const table_tally& tally : result_.tallies) records += tally.inserted;
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started_);
+  const auto ms = static_cast<std::uint64_t>(std::max<std::int64_t>(elapsed.count(), 1));
+  return tk_format("Run: %d table%s, %I64u records inserted in %I64u.%I64u s (%I64u records/s)", result_.tallies.size(),
+                   result_.tallies.size() == 1 ? "" : "s", records, ms / 1000, ms / 100 % 10, records * 1000 / ms);
 }
 
 void conversion_run::convert_table(const std::u16string& name) {

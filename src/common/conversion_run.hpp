@@ -5,6 +5,7 @@
 // itself.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -139,6 +140,8 @@ class conversion_run {
   [[noreturn]] void stop_run(const udb_target_exception& e);
   void lose_connection(const udb_target_exception& e);
   void print_summary() const;
+  // "Run: T tables, R records inserted in S.s s (X records/s)": the wall time from the run's start.
+  std::string timing_line() const;
   // Keeps the record numbered `number` of `source` in the table's bad file.
   void reject(udb_source_table& source, std::uint64_t number, const tk_exception& e);
   // Keeps and reports the failed record numbered `number` (its caller counts it).
@@ -166,6 +169,7 @@ class conversion_run {
   // A run of several sessions: the shared part, and the table at hand.
   std::vector<conversion_run*> helpers_;
   run_lanes* lanes_ = nullptr;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   std::size_t at_ = 0;
   std::shared_ptr<loaded_table> pending_;  // the table just loaded, for its end step
   // The part of a table loaded in parts at hand, and its own counts.

@@ -8,6 +8,7 @@
 #include "ora_target.hpp"
 #include "run_context.hpp"
 #include "serial_presenter.hpp"
+#include "vesper_progress.hpp"
 #include "ordered_reporter.hpp"
 #include "serial_reporter.hpp"
 #include "tk_exception.hpp"
@@ -64,9 +65,9 @@ dbf_source_options reading_of(const vesper_settings& settings) {
 }  // namespace
 
 // Every session has its own connection, source and target; they share the
-// reporter and the presenter, each line whole. The console's progress line
-// follows one table, so it is left out: the tables' lines tell the run.
-void vesper_converter::run_parallel(const vesper_settings& settings, run_presenter& presenter, vesper_progress*) {
+// reporter and the presenter, each line whole, and the front end's progress,
+// which gives each session a watcher of its own.
+void vesper_converter::run_parallel(const vesper_settings& settings, run_presenter& presenter, vesper_progress* progress) {
   serial_reporter reporter(reporter_);
   serial_presenter lines(presenter);
   const std::size_t sessions = settings.parallel;
@@ -99,7 +100,7 @@ void vesper_converter::run_parallel(const vesper_settings& settings, run_present
     targets.push_back(std::make_unique<ora_target>(database, &names));
     // Only the leading run's status is polled; the others keep their own.
     contexts.push_back(std::make_unique<run_context>(
-        run_context{*reporters.back(), lines, nullptr, i == 0 ? &status_ : nullptr, &cancel_, reporters.back().get()}));
+        run_context{*reporters.back(), lines, progress ? progress->session(i, sessions) : nullptr, i == 0 ? &status_ : nullptr, &cancel_, reporters.back().get()}));
     runs.push_back(std::make_unique<conversion_run>(settings, customisation_, *sources.back(), targets.back().get(),
                                                     *contexts.back()));
   }

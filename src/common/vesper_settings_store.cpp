@@ -11,10 +11,11 @@ const char* const no_settings_folder =
     "The settings are neither read nor stored; set HOME (or XDG_CONFIG_HOME) to a folder of your own to keep them.";
 
 // A damaged store must name neither an unknown mode, nor empty batches, nor
-// a code page no table can be read with.
+// a session count out of range, nor a code page no table can be read with.
 void repair(vesper_settings& settings, std::uint32_t mode, std::uint32_t page) {
   settings.existing_tables = mode <= 3 ? static_cast<existing_table_mode>(mode) : existing_table_mode::overwrite;
   if (settings.batch_rows == 0) settings.batch_rows = vesper_settings::default_batch_rows;
+  if (settings.parallel < 1 || settings.parallel > vesper_settings::max_parallel) settings.parallel = 1;
   settings.code_page = dbf_code_pages::is_valid_setting(static_cast<int>(page)) ? static_cast<int>(page) : 0;
 }
 
@@ -36,6 +37,7 @@ bool vesper_settings_store::load(vesper_settings& settings) {
   stored.insert = defaults.insert;
   stored.batch_rows = defaults.batch_rows;
   stored.commit_rows = defaults.commit_rows;
+  stored.parallel = defaults.parallel;
   const bool ok = exchange(false, stored);
   if (opened_) settings = std::move(stored);  // a store that cannot be opened changes nothing
   return ok;
@@ -74,6 +76,9 @@ bool vesper_settings_store::exchange(bool store, vesper_settings& settings) {
   ok &= key.exchange(store, row_by_row, "row_by_row");
   ok &= key.exchange(store, settings.batch_rows, "batch");
   ok &= key.exchange(store, settings.commit_rows, "commit");
+  // Stores written before the wizard offered several sessions lack it: they still load whole.
+  const bool sessions_exchanged = key.exchange(store, settings.parallel, "parallel");
+  if (store) ok &= sessions_exchanged;
   ok &= key.exchange(store, settings.schema, "schema");
   ok &= key.exchange(store, settings.tablespace, "tablespace");
   ok &= key.exchange(store, settings.lob_tablespace, "lob_tablespace");

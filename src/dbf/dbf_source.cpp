@@ -1,6 +1,7 @@
 #include "dbf_source.hpp"
 
 #include <filesystem>
+#include <fstream>
 
 #include "dbf_container.hpp"
 #include "dbf_database.hpp"
@@ -39,6 +40,15 @@ std::uint64_t dbf_source::table_size(const std::u16string& name) {
   std::error_code failed;
   const std::uintmax_t size = std::filesystem::file_size(tk_native_path(folder().get_full_table_name(name)), failed);
   return failed ? 0 : static_cast<std::uint64_t>(size);
+}
+
+// The header's record count (bytes 4 to 7, low byte first), read alone: the
+// table is opened later by the session that loads it.
+std::uint64_t dbf_source::table_records(const std::u16string& name) {
+  std::ifstream file(tk_native_path(folder().get_full_table_name(name)), std::ios::binary);
+  unsigned char header[8] = {};
+  if (!file.read(reinterpret_cast<char*>(header), sizeof header)) return 0;
+  return header[4] | header[5] << 8 | header[6] << 16 | static_cast<std::uint64_t>(header[7]) << 24;
 }
 
 udb_opened_table dbf_source::open_table(const std::u16string& name,

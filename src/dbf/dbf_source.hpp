@@ -34,6 +34,7 @@ class dbf_source : public udb_source {
   std::vector<std::u16string> table_names() override;
   bool has_table(const std::u16string& name) override;
   std::uint64_t table_size(const std::u16string& name) override;
+  std::uint64_t table_records(const std::u16string& name) override;
   udb_opened_table open_table(const std::u16string& name,
                               const std::function<void(const std::string&)>& say) override;
   std::string renamed_note(const std::u16string& name, const std::u16string& converted_as) const override;

@@ -29,6 +29,9 @@ class udb_source {
   // How big the table is (bytes of its files), to hand the biggest tables
   // out first; 0 when unknown.
   virtual std::uint64_t table_size(const std::u16string&) { return 0; }
+  // How many records the table holds by its header, for a progress display
+  // before the table is opened; 0 when unknown.
+  virtual std::uint64_t table_records(const std::u16string&) { return 0; }
   // Opens a table; what the source notes about it (how its text is read,
   // its index files) goes to `say`, its warnings to the source's reporter.
   virtual udb_opened_table open_table(const std::u16string& name,

@@ -22,6 +22,7 @@ void folder_model::load() {
   row_by_row = settings_.row_by_row();
   batch_rows = std::clamp<std::uint32_t>(settings_.batch_rows, 1, max_batch_rows);
   commit_rows = std::min(settings_.commit_rows, max_commit_rows);
+  parallel = std::clamp<std::uint32_t>(settings_.parallel, 1, vesper_settings::max_parallel);
 }
 
 void folder_model::store() const {
@@ -35,6 +36,7 @@ void folder_model::store() const {
   settings_.insert = row_by_row ? insert_path::row_by_row : insert_path::bound_batches;
   settings_.batch_rows = batch_rows;
   settings_.commit_rows = commit_rows;
+  settings_.parallel = std::clamp<std::uint32_t>(parallel, 1, vesper_settings::max_parallel);
 }
 
 wizard_notice folder_model::validate() const {

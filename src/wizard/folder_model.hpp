@@ -41,6 +41,8 @@ class folder_model {
   bool row_by_row = false;
   std::uint32_t batch_rows = vesper_settings::default_batch_rows;
   std::uint32_t commit_rows = 0;
+  // Oracle sessions loading tables at once, as the agent's --parallel= takes them.
+  std::uint32_t parallel = 1;
 
  private:
   vesper_settings& settings_;

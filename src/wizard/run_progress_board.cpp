@@ -9,6 +9,7 @@ run_progress_board::run_progress_board(clock now)
 
 void run_progress_board::clear() {
   std::lock_guard lock(mutex_);
+  sessions_.reset();
   loading_ = false;
   ended_records_.clear();
   ended_time_.clear();
@@ -41,38 +42,38 @@ void run_progress_board::table_ended(std::uint64_t done) {
 
 void run_progress_board::table_finished(const table_tally& tally) {
   std::lock_guard lock(mutex_);
-  finished_table entry{tk_printable_name_utf8(tally.table),
-                       ended_records_.empty() ? tk_format("%I64u", tally.inserted) : ended_records_, ended_time_};
-  switch (tally.result) {
-    case table_tally::outcome::converted:
-      if (entry.status.empty()) entry.status = "done";
-      break;
-    case table_tally::outcome::failed:
-      entry.status = "failed";
-      break;
-    case table_tally::outcome::skipped:
-      entry.status = "skipped";
-      break;
-    case table_tally::outcome::cancelled:
-      entry.status = "cancelled";
-      break;
-  }
-  if (tally.failed != 0) entry.status += tk_format(", %I64u record%s failed", tally.failed, tally.failed == 1 ? "" : "s");
-  if (tally.warnings != 0)
-    entry.status += tk_format(", %I64u warning%s", tally.warnings, tally.warnings == 1 ? "" : "s");
-  finished_.push_back(std::move(entry));
+  finished_.push_back(sessions_progress::finished_entry(
+      tally, ended_records_.empty() ? tk_format("%I64u", tally.inserted) : ended_records_, ended_time_));
   ended_records_.clear();
   ended_time_.clear();
   loading_ = false;
 }
 
+// Asked for each session in turn as a run on several sessions starts.
+vesper_progress* run_progress_board::session(std::size_t index, std::size_t sessions) {
+  std::lock_guard lock(mutex_);
+  if (!sessions_ || index == 0) sessions_ = std::make_shared<sessions_progress>(sessions, now_);
+  return &sessions_->session(index);
+}
+
+std::shared_ptr<sessions_progress> run_progress_board::sessions() const {
+  std::lock_guard lock(mutex_);
+  return sessions_;
+}
+
 std::string run_progress_board::current_line() const {
+  if (const std::shared_ptr<sessions_progress> board = sessions()) {
+    std::string text;
+    for (const std::string& line : board->lines()) text += (text.empty() ? "" : "\n") + line;
+    return text;
+  }
   const double now = now_();
   std::lock_guard lock(mutex_);
   return loading_ ? table_.line(done_, now, false) : std::string();
 }
 
 std::vector<run_progress_board::finished_table> run_progress_board::finished() const {
+  if (const std::shared_ptr<sessions_progress> board = sessions()) return board->finished();
   std::lock_guard lock(mutex_);
   return finished_;
 }

@@ -1,15 +1,19 @@
 // What the progress page shows of the run beyond its bar, filled from the
 // run's thread and read by the page: the current table's line (records,
 // rate and time left, as the agent's console shows them) and the tables
-// done, each with its records and how it ended.
+// done, each with its records and how it ended. A run on several sessions
+// has a line for each session's table and one of the run's totals, and its
+// tables done come from every session.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "sessions_progress.hpp"
 #include "table_progress.hpp"
 #include "vesper_progress.hpp"
 
@@ -17,13 +21,7 @@ struct table_tally;
 
 class run_progress_board : public vesper_progress {
  public:
-  struct finished_table {
-    std::string name;     // printable
-    std::string records;  // "DONE of TOTAL" ("0" when none was loaded)
-    // "done in M:SS", "stopped after M:SS", "failed", "skipped" or
-    // "cancelled", then the records that failed and the warnings.
-    std::string status;
-  };
+  using finished_table = sessions_progress::finished_table;
   // Seconds since any fixed point; the steady clock unless a test gives one.
   using clock = std::function<double()>;
 
@@ -36,8 +34,10 @@ class run_progress_board : public vesper_progress {
   void advanced(std::uint64_t done) override;
   void table_ended(std::uint64_t done) override;
   void table_finished(const table_tally& tally) override;
+  vesper_progress* session(std::size_t index, std::size_t sessions) override;
 
-  // The table being loaded, empty between tables.
+  // The table being loaded, empty between tables; with several sessions,
+  // a line per session's table and the totals, one under the other.
   std::string current_line() const;
   std::vector<finished_table> finished() const;
 
@@ -51,4 +51,7 @@ class run_progress_board : public vesper_progress {
   std::string ended_records_;
   std::string ended_time_;
   std::vector<finished_table> finished_;
+  // The run on several sessions under way, if any; it keeps its own lock.
+  std::shared_ptr<sessions_progress> sessions_;
+  std::shared_ptr<sessions_progress> sessions() const;
 };

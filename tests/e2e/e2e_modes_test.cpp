@@ -56,7 +56,7 @@ TEST(E2eModes, MergeAppendsAndChecksTheStructureOnlyWithLogicalsAsNumbers) {
   session.sql("CREATE TABLE GOODS (NAME NVARCHAR2(12), WEIGHT NUMBER(5,2))");
   const e2e_result refused = session.convert(folder, {"--log2int", "--mode=1"});
   EXPECT_EQ(refused.status, 2);
-  EXPECT_EQ(refused.out, "Converting database " + folder.string() +
+  EXPECT_EQ(e2e_untimed(refused.out), "Converting database " + folder.string() +
                              "(1 tables)\n"
                              "Error:\ngoods: The structure of data source does not conform to the destination table.\n"
                              "Summary:\n"
@@ -76,7 +76,7 @@ TEST(E2eModes, SkipLeavesAnExistingTableUntouched) {
   // Only the missing table is converted; each skipped one is named.
   const std::string skipped = " (skipped)\n";
   const std::string none = ": read 0, inserted 0, failed 0, skipped as deleted 0, warnings 0";
-  EXPECT_EQ(run.out, "Converting database " + folder.string() + "(6 tables)\n"
+  EXPECT_EQ(e2e_untimed(run.out), "Converting database " + folder.string() + "(6 tables)\n"
                      "Table customer skipped: the Oracle table CUSTOMER exists\n"
                      "Table employee skipped: the Oracle table EMPLOYEE exists\n"
                      "Table orders skipped: the Oracle table ORDERS exists\n"

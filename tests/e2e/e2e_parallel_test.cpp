@@ -55,7 +55,7 @@ std::filesystem::path write_folder(const e2e_session& session) {
 
 std::string summary_of(const std::string& out) {
   const std::size_t at = out.find("Summary:\n");
-  return at == std::string::npos ? std::string() : out.substr(at);
+  return at == std::string::npos ? std::string() : e2e_untimed(out.substr(at));
 }
 
 // Everything a run leaves in the schema: each table's rows, keys and indexes.
@@ -241,4 +241,32 @@ TEST(E2eParallel, AKilledRunWithRangesResumesEachRangeAfterItsLastCommit) {
     EXPECT_NE(session.sql(constraint_query).find("WIDE"), std::string::npos);
     EXPECT_EQ(session.tables(), "SMALL\nWIDE\n");
   }
+}
+
+// With --progress into a file: each session's table or range has its own
+// line as it ends, the run's totals are shown, and the summary ends with the
+// run's wall time and rate, as a run of one session's does.
+TEST(E2eParallelProgress, EachRangeAndTableEndsWithItsLineAndTheTotalsAreShown) {
+  e2e_session serial, parallel;
+  for (const e2e_session* s : {&serial, &parallel}) write_wide_table(s->folder("dbf"));
+  const e2e_result one = serial.convert(serial.folder("dbf"), {"--progress"});
+  const e2e_result three = parallel.convert(parallel.folder("dbf"), {"--parallel=3", "--progress"});
+  ASSERT_EQ(three.status, 0) << three.describe();
+  // Three ranges and the small table end, each once.
+  EXPECT_EQ(e2e_occurrences(three.err, ", done in "), 4u) << three.err;
+  EXPECT_NE(three.err.find("wide (records 1 to 5666): 5666 of 5666 records (100%)"), std::string::npos) << three.err;
+  EXPECT_NE(three.err.find("wide (records 11334 to 17000): 5667 of 5667 records (100%)"), std::string::npos) << three.err;
+  EXPECT_NE(three.err.find("small: 300 of 300 records (100%)"), std::string::npos) << three.err;
+  EXPECT_NE(three.err.find("All tables: 0 of 17300 records (0%)"), std::string::npos) << three.err;
+  for (const e2e_result* run : {&one, &three}) {
+    const std::string timing = "\nRun: 2 tables, 17300 records inserted in ";
+    const std::size_t at = run->out.find(timing);
+    ASSERT_NE(at, std::string::npos) << run->out;
+    // The summary's last line.
+    EXPECT_EQ(run->out.find('\n', at + 1), run->out.size() - 1) << run->out;
+    EXPECT_NE(run->out.find(" records/s)\n", at), std::string::npos) << run->out;
+  }
+  // One session: one line per table, no totals, as before.
+  EXPECT_EQ(one.err.find("All tables"), std::string::npos) << one.err;
+  EXPECT_NE(one.err.find("wide: 17000 of 17000 records (100%)"), std::string::npos) << one.err;
 }

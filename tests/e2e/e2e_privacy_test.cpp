@@ -200,7 +200,7 @@ TEST(E2ePrivacy, WithoutAHomeFolderTheRunGoesOnAndSaysTheSettingsAreNotKept) {
       {"--src=" + folder.string(), "--dest=XE", "--oraclu=scott", "--oraclp=tiger",
        "--tab_file=" + supplier_only(session).string()});
   EXPECT_EQ(run.status, 0) << run.describe();
-  EXPECT_EQ(run.out,
+  EXPECT_EQ(e2e_untimed(run.out),
             "Error:\nCannot find a home folder for this account: HOME is not set and the password database names "
             "none. The settings are neither read nor stored; set HOME (or XDG_CONFIG_HOME) to a folder of your own "
             "to keep them.\n"

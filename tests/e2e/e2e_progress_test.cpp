@@ -87,7 +87,7 @@ TEST(E2eProgress, PlainLinesOnlyWhenAskedAndStandardOutputUnchanged) {
   EXPECT_EQ(quiet.err, "");  // not a terminal, not asked
   const e2e_result shown = session.convert(folder, {"--progress"});
   ASSERT_EQ(shown.status, 0) << shown.describe();
-  EXPECT_EQ(shown.out, quiet.out);
+  EXPECT_EQ(e2e_untimed(shown.out), e2e_untimed(quiet.out));
   // The last line of the table, whatever the lines every few seconds said.
   EXPECT_NE(shown.err.find("big: 3000 of 3000 records (100%)"), std::string::npos) << shown.err;
   EXPECT_NE(shown.err.find("records/s, done in "), std::string::npos) << shown.err;
@@ -105,7 +105,7 @@ TEST(E2eProgress, ATerminalSeesOneLineRedrawnInPlace) {
   args.push_back("--src=" + folder.string());
   const terminal_run run = run_on_terminal(session, args);
   ASSERT_EQ(run.status, 0) << run.terminal << run.out;
-  EXPECT_EQ(run.out, "Converting database " + folder.string() + "(1 tables)\nConverting table big(3000 records)\n"
+  EXPECT_EQ(e2e_untimed(run.out), "Converting database " + folder.string() + "(1 tables)\nConverting table big(3000 records)\n"
                      "Summary:\nbig: read 3000, inserted 3000, failed 0, skipped as deleted 0, warnings 0\n");
   // Drawn at the start, and closed with a line end once the table is through.
   EXPECT_NE(run.terminal.find("\r\x1b[Kbig: 0 of 3000 records (0%)"), std::string::npos) << run.terminal;
@@ -113,6 +113,38 @@ TEST(E2eProgress, ATerminalSeesOneLineRedrawnInPlace) {
   EXPECT_EQ(e2e_occurrences(run.terminal, "(100%)"), 1u);
   args.push_back("--silent");
   EXPECT_EQ(run_on_terminal(session, args).terminal, "");
+#endif
+}
+
+// Two sessions on a terminal: a block of a line per session's table and the
+// totals, redrawn in place (up to its first line, erased to the screen's
+// end); each table's end stays as a line above it, and standard output
+// holds what a run of one session writes.
+TEST(E2eParallelProgress, ATerminalSeesEverySessionsTableAndTheTotals) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: no pseudo-terminal to watch the progress line on";
+#else
+  e2e_session session;
+  const std::filesystem::path folder = big_folder(session, 3000);
+  dbf_writer other(0x03);
+  other.field(u"ID", 'N', 9);
+  for (int id = 1; id <= 2000; ++id) other.record({dbf_cell::number(id)});
+  other.write(folder, "OTHER.DBF");
+  std::vector<std::string> args = e2e_session::login();
+  args.push_back("--src=" + folder.string());
+  const terminal_run one = run_on_terminal(session, args);
+  args.push_back("--parallel=2");
+  args.push_back("--mode=0");
+  const terminal_run two = run_on_terminal(session, args);
+  ASSERT_EQ(two.status, 0) << two.terminal << two.out;
+  // The sessions start the tables in another order; the summary is the same.
+  EXPECT_EQ(e2e_untimed(two.out.substr(two.out.find("Summary:"))), e2e_untimed(one.out.substr(one.out.find("Summary:"))));
+  EXPECT_NE(two.terminal.find("All tables: 0 of 5000 records (0%)"), std::string::npos) << two.terminal;
+  EXPECT_NE(two.terminal.find("\x1b[2A\r\x1b[J"), std::string::npos) << two.terminal;
+  EXPECT_NE(two.terminal.find("big: 3000 of 3000 records (100%), "), std::string::npos) << two.terminal;
+  EXPECT_NE(two.terminal.find("other: 2000 of 2000 records (100%), "), std::string::npos) << two.terminal;
+  // Each table's end once; none left in the block once the run is over.
+  EXPECT_EQ(e2e_occurrences(two.terminal, ", done in "), 2u) << two.terminal;
 #endif
 }
 

@@ -11,6 +11,7 @@
 #endif
 
 #include <chrono>
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -69,6 +70,21 @@ std::size_t e2e_occurrences(const std::string& text, const std::string& piece) {
 std::string e2e_read_file(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+std::string e2e_untimed(const std::string& out) {
+  std::string kept;
+  std::size_t at = 0;
+  while (at < out.size()) {
+    const std::size_t end = std::min(out.find('\n', at), out.size());
+    const std::string line = out.substr(at, end - at);
+    const std::string tail = " records/s)";
+    const bool timing = line.rfind("Run: ", 0) == 0 && line.size() > tail.size() &&
+                        line.compare(line.size() - tail.size(), tail.size(), tail) == 0;
+    if (!timing) kept += out.substr(at, std::min(end + 1, out.size()) - at);
+    at = end + 1;
+  }
+  return kept;
 }
 
 void e2e_place_corpus_files(const std::filesystem::path& from, const std::vector<std::string>& files,

@@ -81,6 +81,9 @@ class e2e_session {
 std::size_t e2e_occurrences(const std::string& text, const std::string& piece);
 // The bytes of a file (empty when it cannot be read).
 std::string e2e_read_file(const std::filesystem::path& path);
+// A run's output without the line of its wall time and rate ("Run: ...
+// records/s)"), which differs from run to run.
+std::string e2e_untimed(const std::string& out);
 // Puts `files` of the folder `from` into `folder`: linked where the platform
 // can, copied on Windows.
 void e2e_place_corpus_files(const std::filesystem::path& from, const std::vector<std::string>& files,

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QCheckBox>
+#include <QSpinBox>
 #include <QTest>
 #include <QtTest>
 #include <fstream>
@@ -115,6 +116,46 @@ class WizardFlowTest : public QObject {
     QVERIFY(settings.find("\"dest\"=\"XE\"") != std::string::npos);
     QVERIFY(settings.find("\"oracleu\"=\"scott\"") != std::string::npos);
     QVERIFY(settings.find((world.root() / "dbf").string()) != std::string::npos);
+  }
+
+  // Two Oracle sessions chosen on the settings page: every sample arrives,
+  // the progress page lists every table done with its records, and the
+  // choice is kept for the next start.
+  void WizardRunsOnTwoSessionsAndListsEveryTableDone() {
+    wizard_fixture world(process_->handler);
+    QVERIFY(world.open());
+    world.press_next();
+    world.fill_login();
+    world.press_next();
+    world.set_text(1003, QString::fromStdString(world.copy_of_samples("dbf").string()));
+    auto* sessions = world.control<QSpinBox>(1236);
+    QVERIFY(sessions);
+    QCOMPARE(sessions->value(), 1);
+    QCOMPARE(sessions->maximum(), 64);
+    sessions->setValue(2);
+    world.press_next();
+    world.press_next();
+    QTest::mouseClick(world.control<QPushButton>(1102), Qt::LeftButton);
+    world.press_next();
+    QVERIFY(world.wait_for_finish());
+    QCOMPARE(world.app().settings().parallel, 2u);
+    for (const auto& [table, count] : sample_counts) QCOMPARE(world.count(table), std::string(count));
+    auto* done = world.app().shell().findChild<QTreeWidget*>("1325");
+    QVERIFY(done);
+    QCOMPARE(done->topLevelItemCount(), 6);
+    QStringList listed;
+    for (int row = 0; row < done->topLevelItemCount(); ++row) {
+      const QTreeWidgetItem* item = done->topLevelItem(row);
+      listed << item->text(0) + " " + item->text(1) + " " + item->text(2).section(' ', 0, 1);
+    }
+    listed.sort();
+    QCOMPARE(listed.join(", "), QString("customer 11 of 11 done in, employee 4 of 4 done in, orders 14 of 14 done in, "
+                                        "ordlines 36 of 36 done in, products 10 of 10 done in, "
+                                        "supplier 5 of 5 done in"));
+    QVERIFY(world.boxes.seen().empty());
+    world.press_finish();
+    world.close();
+    QVERIFY(read_file(world.settings_file()).find("\"parallel\"=") != std::string::npos);
   }
 
   // A profile that cannot be written says so; nothing else is lost. A name

@@ -795,6 +795,50 @@ TEST_F(WizardModelTest, ProgressListsTheTablesDone) {
   EXPECT_EQ(board.finished()[0].status, "stopped after 0:00, 1 record failed, 2 warnings");
 }
 
+// A run on several sessions: a line per session's table or range and the
+// totals, fed from the sessions' threads while the page reads; a table loaded
+// in ranges is done once, with the records of all its ranges.
+TEST_F(WizardModelTest, ProgressOfSeveralSessionsShowsEachSessionAndTheTablesDone) {
+  run_progress_board board([] { return 0.0; });
+  vesper_progress* first = board.session(0, 2);
+  vesper_progress* second = board.session(1, 2);
+  ASSERT_TRUE(first && second);
+  first->run_started(2010);
+  first->table_started(u"small", 10, 0);
+  second->range_started(u"big", 2000, 1001, 2000, 1000);
+  EXPECT_EQ(board.current_line(),
+            "small: 0 of 10 records (0%)\nbig (records 1001 to 2000): 0 of 1000 records (0%)\n"
+            "All tables: 0 of 2010 records (0%)");
+  first->table_ended(10);
+  table_tally small{u"small"};
+  small.inserted = 10;
+  first->table_finished(small);
+  std::thread other([&] {
+    for (std::uint64_t record = 1256; record <= 2000; record += 256) second->advanced(record);
+    second->table_ended(2000);
+  });
+  std::thread again([&] {
+    first->range_started(u"big", 2000, 1, 1000, 0);
+    for (std::uint64_t record = 256; record <= 1000; record += 256) first->advanced(record);
+    first->table_ended(1000);
+  });
+  for (int i = 0; i < 200; ++i) board.current_line();
+  other.join();
+  again.join();
+  EXPECT_EQ(board.current_line(), "All tables: 2010 of 2010 records (100%)");
+  table_tally big{u"big"};
+  big.inserted = 2000;
+  second->table_finished(big);
+  const std::vector<run_progress_board::finished_table> done = board.finished();
+  ASSERT_EQ(done.size(), 2u);
+  EXPECT_EQ(done[0].name + " " + done[0].records + " " + done[0].status, "small 10 of 10 done in 0:00");
+  EXPECT_EQ(done[1].name + " " + done[1].records + " " + done[1].status, "big 2000 of 2000 done in 0:00");
+  // A new run starts with nothing of the last one.
+  board.clear();
+  EXPECT_TRUE(board.finished().empty());
+  EXPECT_EQ(board.current_line(), "");
+}
+
 // The finish page's log viewer shows the run's log file, or says there is none.
 TEST_F(WizardModelTest, FinishShowsTheLogOrWhyThereIsNone) {
   finish_model finish(settings_, converter_, errors_, nothing_chosen_);
