@@ -29,6 +29,7 @@ void win_folder_page::on_init() {
   ::SendDlgItemMessageW(window(), IDC_FOLDER, EM_LIMITTEXT, folder_model::edit_limit, 0);
   ::SendDlgItemMessageW(window(), IDC_BATCH_SPIN, UDM_SETRANGE32, 1, folder_model::max_batch_rows);
   ::SendDlgItemMessageW(window(), IDC_COMMIT_SPIN, UDM_SETRANGE32, 0, folder_model::max_commit_rows);
+  ::SendDlgItemMessageW(window(), IDC_SESSIONS_SPIN, UDM_SETRANGE32, 1, vesper_settings::max_parallel);
 }
 
 void win_folder_page::page_init() {
@@ -39,6 +40,7 @@ void win_folder_page::page_init() {
   for (std::size_t i = 0; i < std::size(mode_buttons); ++i) set_checked(mode_buttons[i], i == mode);
   ::SendDlgItemMessageW(window(), IDC_BATCH_SPIN, UDM_SETPOS32, 0, static_cast<LPARAM>(model_.batch_rows));
   ::SendDlgItemMessageW(window(), IDC_COMMIT_SPIN, UDM_SETPOS32, 0, static_cast<LPARAM>(model_.commit_rows));
+  ::SendDlgItemMessageW(window(), IDC_SESSIONS_SPIN, UDM_SETPOS32, 0, static_cast<LPARAM>(model_.parallel));
   show_sizes_enabled();
   if (!model_.folder.empty()) set_text(IDC_FOLDER, model_.folder);
 }
@@ -61,6 +63,7 @@ void win_folder_page::store() {
   model_.batch_rows = static_cast<std::uint32_t>(::SendDlgItemMessageW(window(), IDC_BATCH_SPIN, UDM_GETPOS32, 0, 0));
   model_.commit_rows =
       static_cast<std::uint32_t>(::SendDlgItemMessageW(window(), IDC_COMMIT_SPIN, UDM_GETPOS32, 0, 0));
+  model_.parallel = static_cast<std::uint32_t>(::SendDlgItemMessageW(window(), IDC_SESSIONS_SPIN, UDM_GETPOS32, 0, 0));
 }
 
 bool win_folder_page::on_next() {

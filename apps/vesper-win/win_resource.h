@@ -59,6 +59,8 @@
 #define IDC_COMMIT_ROWS 1232
 #define IDC_BATCH_SPIN 1233
 #define IDC_COMMIT_SPIN 1234
+#define IDC_SESSIONS_SPIN 1235
+#define IDC_SESSIONS 1236
 
 // Encoding page.
 #define IDC_ENCODING 1302

@@ -339,10 +339,12 @@ TEST_F(WinWizardTest, PagesKeepWhatTheUserChoseAndOpenTheirHelp) {
   wizard_->click(IDC_ROW_BY_ROW);
   EXPECT_TRUE(::IsWindowEnabled(batch));
   wizard_->type(IDC_BATCH_ROWS, "500");
+  wizard_->type(IDC_SESSIONS, "3");
   wizard_->type(IDC_FOLDER, VESPER_TEST_SAMPLES);
   wizard_->press(PSBTN_NEXT);
   ASSERT_EQ(wizard_->page_index(), encoding) << shown();
   EXPECT_EQ(wizard_->app.settings().batch_rows, 500u);
+  EXPECT_EQ(wizard_->app.settings().parallel, 3u);
 
   HWND list = ::GetDlgItem(wizard_->page(), IDC_ENCODING);
   const LRESULT russian = ::SendMessageW(list, CB_FINDSTRING, -1, reinterpret_cast<LPARAM>(L"Russian MS-DOS"));
@@ -362,6 +364,7 @@ TEST_F(WinWizardTest, PagesKeepWhatTheUserChoseAndOpenTheirHelp) {
   EXPECT_EQ(::SendDlgItemMessageW(wizard_->page(), IDC_ENCODING, CB_GETCURSEL, 0, 0), russian);
   wizard_->press(PSBTN_BACK);
   EXPECT_EQ(wizard_->text(IDC_BATCH_ROWS), "500");
+  EXPECT_EQ(wizard_->text(IDC_SESSIONS), "3");
   EXPECT_EQ(wizard_->prompts.shown.size(), 1u) << shown();
 }
 
