@@ -43,10 +43,21 @@ std::string shown_utc(std::int64_t ms) {
   return text;
 }
 
-std::string worker_name() {
+// The machine's name: Windows keeps it in every session's environment.
+std::string host_name() {
+#ifdef _WIN32
+  const char* name = std::getenv("COMPUTERNAME");
+  return name ? name : "";
+#else
   char host[256] = {};
   if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
-  return std::string(host[0] ? host : "worker") + ":" + std::to_string(getpid());
+  return host;
+#endif
+}
+
+std::string worker_name() {
+  const std::string host = host_name();
+  return (host.empty() ? std::string("worker") : host) + ":" + std::to_string(getpid());
 }
 
 }  // namespace
