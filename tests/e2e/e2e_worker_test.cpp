@@ -137,9 +137,14 @@ TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
   for (int round = 0; round < 3; ++round) {
     e2e_session session;
     const std::filesystem::path folder = write_folder(session, tables);
+#ifdef _WIN32
+    // Wine makes no directory links: there the workers share one path.
+    const std::filesystem::path paths[] = {folder, folder, folder};
+#else
     const std::filesystem::path paths[] = {folder, session.root() / "mount-b", session.root() / "mount-c"};
     std::filesystem::create_directory_symlink(folder, paths[1]);
     std::filesystem::create_directory_symlink(folder, paths[2]);
+#endif
     // Slow enough that the kill lands inside a table: the server's modelled work per row.
     const e2e_process::environment slow = {{"OCIEMU_SERVER_ROW_US", "100"}, {"VESPER_WORKER_LEASE_MS", "700"}};
     std::vector<e2e_child> children;
