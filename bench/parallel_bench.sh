@@ -51,7 +51,7 @@ run_once() {
   end=$(date +%s.%N)
   awk -v l="$label" -v s="$start" -v e="$end" -v r="$total" \
     'BEGIN { printf "%-24s %8.2f s  %9.0f records/s\n", l, e - s, r / (e - s) }'
-  sed -n '/^Summary:/,$p' "$work/out-$label" | grep -v '^Wall time' >"$work/summary-$label"
+  sed -n '/^Summary:/,$p' "$work/out-$label" | grep -v -e '^Wall time' -e '^Run: ' >"$work/summary-$label"
   [ -n "${first:-}" ] || first=$label
   cmp -s "$work/summary-$label" "$work/summary-$first" || echo "                         summary differs from $first"
   rm -rf "$OCIEMU_HOME"

@@ -4,6 +4,7 @@
 
 #include "emu_datetime.hpp"
 #include "emu_error.hpp"
+#include "emu_round_trips.hpp"
 #include "emu_rowid.hpp"
 #include "emu_text.hpp"
 #include "emu_value_converter.hpp"
@@ -205,13 +206,13 @@ void emu_connection::end_transaction() {
   in_turn_ = false;
   const auto owed = owed_;
   owed_ = std::chrono::microseconds(0);
-  if (owed.count() > 0) std::this_thread::sleep_for(owed);
+  wait_modelled(owed);
 }
 
 void emu_connection::wait_outside_locks(std::chrono::microseconds time) {
   if (time.count() <= 0) return;
   if (in_turn_) owed_ += time;
-  else std::this_thread::sleep_for(time);
+  else wait_modelled(time);
 }
 
 emu_number emu_connection::next_value(const std::u16string& sequence) {

@@ -14,6 +14,9 @@ namespace ociemu {
 namespace {
 
 std::atomic<std::uint64_t> counter{0};
+// The process's sessions waiting a modelled delay now, and the most that ever did at once.
+std::atomic<std::uint32_t> waiting{0};
+std::atomic<std::uint32_t> most_waiting{0};
 
 struct exit_report {
   ~exit_report() {
@@ -21,6 +24,7 @@ struct exit_report {
     if (!path || !*path) return;
     if (std::FILE* f = std::fopen(path, "w")) {
       std::fprintf(f, "round_trips=%llu\n", static_cast<unsigned long long>(counter.load()));
+      std::fprintf(f, "most_waiting_at_once=%u\n", static_cast<unsigned>(most_waiting.load()));
       std::fclose(f);
     }
   }
@@ -71,8 +75,16 @@ std::chrono::microseconds counted_round_trip() {
   throw ora_error(3114);
 }
 
-void count_round_trip() {
-  if (const auto wait = counted_round_trip(); wait.count() > 0) std::this_thread::sleep_for(wait);
+void count_round_trip() { wait_modelled(counted_round_trip()); }
+
+void wait_modelled(std::chrono::microseconds time) {
+  if (time.count() <= 0) return;
+  const std::uint32_t now = ++waiting;
+  std::uint32_t most = most_waiting.load();
+  while (now > most && !most_waiting.compare_exchange_weak(most, now)) {
+  }
+  std::this_thread::sleep_for(time);
+  --waiting;
 }
 
 std::chrono::microseconds server_row_time(std::uint64_t rows) {
