@@ -215,6 +215,20 @@ void emu_connection::wait_outside_locks(std::chrono::microseconds time) {
   else wait_modelled(time);
 }
 
+std::chrono::microseconds emu_connection::round_trip() {
+  try {
+    return counted_round_trip();
+  } catch (const emu_error&) {
+    try {
+      if (db_->in_transaction()) db_->exec("ROLLBACK");
+    } catch (const emu_sqlite_error&) {
+    }
+    owed_ = std::chrono::microseconds(0);
+    end_transaction();
+    throw;
+  }
+}
+
 emu_number emu_connection::next_value(const std::u16string& sequence) {
   auto& s = db_->cached("SELECT LAST_NUMBER, INCREMENT_BY, MAX_VALUE, MIN_VALUE, CYCLE_FLAG "
                         "FROM ociemu_sequences WHERE SEQUENCE_NAME = ?");

@@ -60,6 +60,12 @@ class emu_connection {
   // waits once the transaction has ended and its turn is given up, and one outside a
   // transaction waits now. The session's own time is the same either way.
   void wait_outside_locks(std::chrono::microseconds time);
+  // Counts one round trip of this session and returns its delay (see emu_round_trips).
+  // Once the server has gone away, the session's transaction goes with it, as a server
+  // rolls back a session it lost: its turn and table locks are given up, so that other
+  // sessions waiting for them meet the server gone themselves instead of waiting out
+  // the lock's time.
+  std::chrono::microseconds round_trip();
 
   emu_number next_value(const std::u16string& sequence);
   emu_number current_value(const std::u16string& sequence);

@@ -142,9 +142,9 @@ sword emu_stmt::execute(emu_svcctx& svc, emu_error_handle& err, ub4 iters, ub4 r
   batch_errors.clear();
   if (parse_error) throw *parse_error;
   connection = &svc.connection();
+  const auto delay = connection->round_trip();
   const bool dml = kind == statement_kind::insert || kind == statement_kind::update ||
                    kind == statement_kind::delete_ || kind == statement_kind::merge;
-  const auto delay = counted_round_trip();
   connection->wait_outside_locks(delay + (dml && iters > rowoff ? server_row_time(iters - rowoff) : delay.zero()));
   connection->catalog().refresh_if_changed();
   if (!owner_resolved) {

@@ -344,8 +344,11 @@ sword OCISessionEnd(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4) {
   auto* session = usrhp ? handle_cast<emu_session>(usrhp, OCI_HTYPE_SESSION) : svc->session;
   if (!session) return OCI_INVALID_HANDLE;
   return guarded(err, [&] {
-    const auto delay = counted_round_trip();
-    if (!session->connection) throw ora_error(3114);
+    if (!session->connection) {
+      count_round_trip();
+      throw ora_error(3114);
+    }
+    const auto delay = session->connection->round_trip();
     session->connection->wait_outside_locks(delay);
     if (unverified::session_end_commits) session->connection->commit();
     session->connection.reset();
@@ -358,7 +361,7 @@ sword OCIPing(OCISvcCtx* svchp, OCIError* errhp, ub4) {
   auto* err = error_handle(errhp);
   if (!svc || !err) return OCI_INVALID_HANDLE;
   return guarded(err, [&] {
-    svc->connection().wait_outside_locks(counted_round_trip());
+    svc->connection().wait_outside_locks(svc->connection().round_trip());
     return OCI_SUCCESS;
   });
 }
@@ -411,8 +414,8 @@ sword OCIStmtFetch2(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation,
   auto* err = error_handle(errhp);
   if (!s || !err) return OCI_INVALID_HANDLE;
   return guarded(err, [&] {
-    const auto delay = counted_round_trip();
-    if (s->connection) s->connection->wait_outside_locks(delay);
+    if (s->connection) s->connection->wait_outside_locks(s->connection->round_trip());
+    else count_round_trip();
     err->clear();
     if (orientation != OCI_FETCH_NEXT && orientation != OCI_DEFAULT) throw ora_error(24391);
     return s->fetch(*err, nrows);
@@ -636,7 +639,7 @@ sword OCITransCommit(OCISvcCtx* svchp, OCIError* errhp, ub4) {
   auto* err = error_handle(errhp);
   if (!svc || !err) return OCI_INVALID_HANDLE;
   return guarded(err, [&] {
-    svc->connection().wait_outside_locks(counted_round_trip());
+    svc->connection().wait_outside_locks(svc->connection().round_trip());
     svc->connection().commit();
     return OCI_SUCCESS;
   });
@@ -647,7 +650,7 @@ sword OCITransRollback(OCISvcCtx* svchp, OCIError* errhp, ub4) {
   auto* err = error_handle(errhp);
   if (!svc || !err) return OCI_INVALID_HANDLE;
   return guarded(err, [&] {
-    svc->connection().wait_outside_locks(counted_round_trip());
+    svc->connection().wait_outside_locks(svc->connection().round_trip());
     svc->connection().rollback();
     return OCI_SUCCESS;
   });

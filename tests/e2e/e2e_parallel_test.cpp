@@ -244,6 +244,50 @@ TEST(E2eParallel, AKilledRunWithRangesResumesEachRangeAfterItsLastCommit) {
   }
 }
 
+// The server goes away while three sessions load the ranges of one table:
+// the run stops with status 255 saying so, and a resumed run goes on after
+// each range's last commit, every record once.
+TEST(E2eParallel, ALostConnectionStopsTheRunAndEveryCommittedRangeResumes) {
+  std::vector<std::string> args = e2e_session::login();
+  args.push_back("--parallel=3");
+  args.push_back("--batch=250");
+  // A whole run counts its round trips; the server goes away after two thirds of them,
+  // when each range has committed some batches.
+  long long trips = 0;
+  {
+    e2e_session whole;
+    write_wide_table(whole.folder("dbf"));
+    std::vector<std::string> counted = args;
+    counted.push_back("--src=" + whole.folder("dbf").string());
+    const std::filesystem::path report = whole.root() / "trips";
+    ASSERT_EQ(whole.agent(counted, {{"OCIEMU_ROUND_TRIPS", report.string()}}).status, 0);
+    std::ifstream in(report);
+    std::string line;
+    std::getline(in, line);
+    trips = std::atoll(line.substr(line.find('=') + 1).c_str());
+  }
+  ASSERT_GT(trips, 60);
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_wide_table(folder);
+  args.push_back("--src=" + folder.string());
+  const e2e_result lost = session.agent(args, {{"OCIEMU_GONE_AFTER", std::to_string(trips * 2 / 3)}});
+  EXPECT_EQ(lost.status, 255) << lost.describe();
+  EXPECT_NE((lost.out + lost.err).find("The connection to Oracle is lost, the run stops"), std::string::npos)
+      << lost.describe();
+  const int committed = count_of(session, "WIDE");
+  EXPECT_GT(committed, 0) << lost.describe();
+  EXPECT_LT(committed, wide_records);
+  args.push_back("--resume");
+  const e2e_result resumed = session.agent(args, {});
+  EXPECT_EQ(resumed.status, 0) << resumed.describe();
+  EXPECT_NE(resumed.out.find("Table wide continues after record #"), std::string::npos) << resumed.out;
+  EXPECT_EQ(count_of(session, "WIDE"), wide_records);
+  EXPECT_EQ(session.sql("SELECT COUNT(DISTINCT ID) FROM WIDE"),
+            "COUNT(DISTINCT ID)\n" + std::to_string(wide_records) + "\n");
+  EXPECT_NE(session.sql(constraint_query).find("WIDE"), std::string::npos);
+}
+
 // With --progress into a file: each session's table or range has its own
 // line as it ends, the run's totals are shown, and the summary ends with the
 // run's wall time and rate, as a run of one session's does.
