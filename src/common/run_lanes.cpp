@@ -28,6 +28,15 @@ std::optional<run_lanes::work> run_lanes::take() {
   return work{at, part};
 }
 
+std::vector<table_tally> run_lanes::take_tallies() {
+  std::lock_guard lock(mutex_);
+  std::vector<table_tally> taken;
+  for (std::size_t at = 0; at < tallies_.size(); ++at)
+    if (turn_[at] < taken_ || (turn_[at] == taken_ && part_taken_ > 0)) taken.push_back(std::move(tallies_[at]));
+  tallies_.clear();
+  return taken;
+}
+
 void run_lanes::await_naming(std::size_t at) {
   std::unique_lock lock(mutex_);
   naming_.wait(lock, [&] { return naming_turn_ >= turn_[at]; });

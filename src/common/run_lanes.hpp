@@ -41,7 +41,9 @@ class run_lanes {
   // The parts of the table at `at`; null when it is loaded whole.
   table_parts* parts(std::size_t at) { return parts_[at].get(); }
   table_tally& tally(std::size_t at) { return tallies_[at]; }
-  std::vector<table_tally> take_tallies() { return std::move(tallies_); }
+  // The tallies of the tables taken, in the folder's order: a run that
+  // stopped before a table tells nothing of it, as a run of one session does.
+  std::vector<table_tally> take_tallies();
 
   // Names are chosen in the order the tables were taken, so that a name the
   // run generates does not depend on which thread comes first. Every table
