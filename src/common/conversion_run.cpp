@@ -413,18 +413,60 @@ std::vector<table_parts::range> conversion_run::resumed_ranges(const udb_journal
 std::vector<table_parts::range> conversion_run::new_ranges(const udb_journal_entry& identity, std::uint64_t records,
                                                            std::size_t parts) {
   std::vector<table_parts::range> ranges;
-  for (std::size_t p = 0; p < parts; ++p) {
-    table_parts::range range;
-    range.first = 1 + records * p / parts;
-    range.last = records * (p + 1) / parts;
-    range.entry = identity;
-    range.entry.source = range_source(identity.source, range.first, range.last);
-    range.entry.last_record = range.first - 1;
-    range.entry.finished = false;
-    if (journal_) journal_->start_table(range.entry);
-    ranges.push_back(range);
-  }
+  for (std::size_t p = 0; p < parts; ++p) ranges.push_back(new_range(identity, 1 + records * p / parts, records * (p + 1) / parts));
   return ranges;
+}
+
+table_parts::range conversion_run::new_range(const udb_journal_entry& identity, std::uint64_t first, std::uint64_t last) {
+  table_parts::range range;
+  range.first = first;
+  range.last = last;
+  range.entry = identity;
+  range.entry.source = range_source(identity.source, first, last);
+  range.entry.last_record = first - 1;
+  range.entry.finished = false;
+  if (journal_) journal_->start_table(range.entry);
+  return range;
+}
+
+// The entries of a split table are committed one by one before any of its
+// rows: a run killed among them left records in no range, none of which
+// reached Oracle. Each such gap becomes a range of its own (cut where the
+// even split of `parts` ranges cuts, so that a worker finds its range), so
+// that the table is loaded whole. Ranges that overlap come from two
+// different splits: going on with both would insert records twice.
+std::vector<table_parts::range> conversion_run::covering_ranges(const udb_journal_entry& identity,
+                                                                const std::u16string& name, std::uint64_t records,
+                                                                const std::vector<table_parts::range>& found,
+                                                                std::size_t parts) {
+  std::vector<table_parts::range> whole;
+  std::uint64_t next = 1;
+  const auto fill_to = [&](std::uint64_t last) {
+    while (next <= last) {
+      std::uint64_t end = last;
+      for (std::size_t p = 1; p < parts; ++p) {
+        const std::uint64_t cut = records * p / parts;
+        if (cut >= next && cut < end) end = cut;
+      }
+      say(tk_format("Table %s: the run being resumed wrote no journal entry for its records %I64u to %I64u; they "
+                    "are loaded as a range of their own",
+                    tk_printable_name_utf8(name), next, end));
+      whole.push_back(new_range(identity, next, end));
+      next = end + 1;
+    }
+  };
+  for (const table_parts::range& range : found) {
+    if (range.first < next || range.last > records)
+      throw tk_exception(tk_format("The journal holds ranges of table %s that overlap or pass its %I64u records (left "
+                                   "by two runs that split it differently), so it cannot be continued; its rows in "
+                                   "Oracle are left as they are. Convert it again without --resume",
+                                   tk_printable_name_utf8(name), records));
+    fill_to(range.first - 1);
+    whole.push_back(range);
+    next = range.last + 1;
+  }
+  fill_to(records);
+  return whole;
 }
 
 // Parts of at least 4 MiB, one per session at most. Two sessions cannot
@@ -686,6 +728,7 @@ void conversion_run::convert_table(const std::u16string& name) {
   // A table the run being resumed split goes on range by range; one of a
   // run of several sessions may be split now, unless it is being continued whole.
   std::vector<table_parts::range> ranges = earlier ? resumed_ranges(identity) : std::vector<table_parts::range>();
+  if (!ranges.empty()) ranges = covering_ranges(identity, name, table.record_count(), ranges, 1);
   const bool split = !ranges.empty() || (part_.parts && !earlier && !settings_.definitions_only &&
                                          table.record_count() >= part_.parts->parts());
   std::uint64_t from = 1;

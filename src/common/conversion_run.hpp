@@ -97,6 +97,12 @@ class conversion_run {
   // `parts` ranges of `records` records, each with a new journal entry.
   std::vector<table_parts::range> new_ranges(const udb_journal_entry& identity, std::uint64_t records,
                                              std::size_t parts);
+  // The range `first` to `last` of `identity`'s table, with a new journal entry.
+  table_parts::range new_range(const udb_journal_entry& identity, std::uint64_t first, std::uint64_t last);
+  // `found` (in order) with a new range for each gap, so that records 1 to `records` are covered.
+  std::vector<table_parts::range> covering_ranges(const udb_journal_entry& identity, const std::u16string& name,
+                                                  std::uint64_t records, const std::vector<table_parts::range>& found,
+                                                  std::size_t parts);
   // Into how many parts a table of `bytes` bytes is split.
   std::size_t parts_of(std::uint64_t bytes) const;
   // Ends the table at `at` (its keys and indexes when `loaded`, its warnings) on this run's session.
