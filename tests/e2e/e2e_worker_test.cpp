@@ -32,6 +32,21 @@ void write_table(const std::filesystem::path& folder, const table_size& t) {
   dbf_index_writer::write(folder, t.name + ".CDX", dbf_index_writer::cdx({{"ID", "id", "", dbf_index_kind::candidate}}));
 }
 
+// Wide records: 17,000 make 12.9 MB, which the workers load in three ranges
+// of at least 4 MiB.
+constexpr int wide_records = 17000;
+
+void write_wide_table(const std::filesystem::path& folder, const std::string& name) {
+  dbf_writer table(0x30);
+  table.field(u"ID", 'N', 7).field(u"A", 'C', 250).field(u"B", 'C', 250).field(u"C", 'C', 250);
+  for (int id = 1; id <= wide_records; ++id) {
+    const std::u16string text = u"r" + std::u16string(1, char16_t(u'a' + id % 26));
+    table.record({dbf_cell::integer(id), dbf_cell::text(text), dbf_cell::text(text + u"b"), dbf_cell::text(text + u"c")});
+  }
+  table.write(folder, name + ".DBF");
+  dbf_index_writer::write(folder, name + ".CDX", dbf_index_writer::cdx({{"ID", "id", "", dbf_index_kind::candidate}}));
+}
+
 std::filesystem::path write_folder(const e2e_session& session, const std::vector<table_size>& tables) {
   const std::filesystem::path folder = session.folder("dbf");
   for (const table_size& t : tables) write_table(folder, t);
@@ -85,6 +100,15 @@ void wait_until_held(const e2e_session& session) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
+// The line of `table` in the summary that follows `heading` in `out`.
+std::string summary_line(const std::string& out, const std::string& heading, const std::string& table) {
+  const std::size_t summary = out.find(heading);
+  if (summary == std::string::npos) return {};
+  const std::size_t at = out.find("\n" + table + ": read ", summary);
+  if (at == std::string::npos) return {};
+  return out.substr(at + 1, out.find('\n', at + 1) - at - 1);
+}
+
 std::string all_output(const std::vector<e2e_result>& results) {
   std::string text;
   for (const e2e_result& r : results) text += r.describe() + "\n----\n";
@@ -124,6 +148,47 @@ TEST(Worker, ThreeWorkersLoadEveryRecordOnceAndTheLastPrintsTheJobsSummary) {
     EXPECT_NE(job.find("Job: 5 tables, 9741 records inserted in "), std::string::npos) << context;
   }
   expect_each_record_once(session, tables, context);
+}
+
+// A table of three ranges and two small ones: the workers load the big
+// table's ranges side by side, its unique index is made once they are all
+// in, and the job's summary has one line for it, as a run of one agent has.
+TEST(Worker, ThreeWorkersShareTheRangesOfABigTable) {
+  e2e_session session, alone;
+  const std::vector<table_size> small = {{"ALPHA", 40}, {"BRAVO", 3000}};
+  const std::filesystem::path folder = write_folder(session, small);
+  write_wide_table(folder, "WIDE");
+  const e2e_result one = alone.convert(folder);
+  ASSERT_EQ(one.status, 0) << one.describe();
+  // The server's modelled work per row keeps each range long enough for the others to start theirs.
+  std::vector<e2e_child> children;
+  for (int i = 0; i < 3; ++i)
+    children.push_back(session.start_agent(worker_args(folder, {"--batch=500"}), {{"OCIEMU_SERVER_ROW_US", "200"}}));
+  std::vector<e2e_result> results;
+  for (const e2e_child& child : children) results.push_back(e2e_process::finish(child));
+  const std::string context = all_output(results);
+  std::size_t loading = 0, ranges = 0;
+  std::string job;
+  for (const e2e_result& r : results) {
+    EXPECT_EQ(r.status, 0) << context;
+    const std::size_t mine = e2e_occurrences(r.out, " loads records ");
+    ranges += mine;
+    loading += mine > 0 ? 1 : 0;
+    const std::size_t at = r.out.find("Summary of the job started");
+    if (at != std::string::npos) job = r.out.substr(at);
+  }
+  EXPECT_EQ(ranges, 3u) << context;
+  EXPECT_GE(loading, 2u) << context;
+  EXPECT_EQ(e2e_occurrences(context, "loads records 5667 to 11333 of table wide"), 1u) << context;
+  EXPECT_EQ(summary_line(job, "Summary", "wide"), summary_line(one.out, "Summary:", "wide")) << context;
+  EXPECT_EQ(e2e_occurrences(job, "\nwide: read"), 1u) << context;
+  EXPECT_NE(job.find("Job: 3 tables, 20040 records inserted in "), std::string::npos) << context;
+  std::vector<table_size> tables = small;
+  tables.push_back({"WIDE", wide_records});
+  expect_each_record_once(session, tables, context);
+  // The finished table's entries went with its end, and with them the journal.
+  EXPECT_EQ(value_of(session.sql("SELECT COUNT(*) FROM USER_TABLES WHERE TABLE_NAME = 'VESPER$JOURNAL'")), "0")
+      << context;
 }
 
 // Each round kills one of three workers at a random moment; the others take
