@@ -191,17 +191,38 @@ TEST(Worker, ThreeWorkersShareTheRangesOfABigTable) {
       << context;
 }
 
-// Each round kills one of three workers at a random moment; the others take
-// its table over once its lease ran out and go on after its last commit.
-// Each worker sees the folder under a path of its own, as machines that
-// mount a share do.
+// The worker that holds a range of a split table, once it holds one; -1
+// when none does before the deadline.
+int range_holder(const e2e_session& session, const std::vector<e2e_child>& children) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < until) {
+    const e2e_result r = session.tool(
+        {"sql", "XE", "scott", "tiger", "SELECT OWNER FROM \"VESPER$WORK\" WHERE STATE = 1 AND STEP = 2"});
+    const std::string owner = r.status == 0 ? value_of(r.out) : std::string();
+    for (std::size_t i = 0; i < children.size() && !owner.empty(); ++i) {
+      const std::string pid = ":" + std::to_string(children[i].pid);
+      if (owner.size() > pid.size() && owner.compare(owner.size() - pid.size(), pid.size(), pid) == 0 &&
+          owner.find('\n') == std::string::npos)
+        return static_cast<int>(i);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return -1;
+}
+
+// Each round kills one of three workers: in the first, one that loads a
+// range of the split table, after some of its commits; later, one at a
+// random moment. The others take its table or range over once its lease ran
+// out and go on after its last commit. Each worker sees the folder under a
+// path of its own, as machines that mount a share do.
 TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
   std::random_device seed;
   std::mt19937 random(seed());
-  const std::vector<table_size> tables = {{"ONE", 9000}, {"TWO", 8000}, {"THREE", 7000}};
+  const std::vector<table_size> tables = {{"ONE", 9000}, {"TWO", 8000}, {"THREE", 7000}, {"WIDE", wide_records}};
   for (int round = 0; round < 3; ++round) {
     e2e_session session;
-    const std::filesystem::path folder = write_folder(session, tables);
+    const std::filesystem::path folder = write_folder(session, {tables.begin(), tables.end() - 1});
+    write_wide_table(folder, "WIDE");
 #ifdef _WIN32
     // Wine makes no directory links: there the workers share one path.
     const std::filesystem::path paths[] = {folder, folder, folder};
@@ -214,8 +235,12 @@ TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
     const e2e_process::environment slow = {{"OCIEMU_SERVER_ROW_US", "100"}, {"VESPER_WORKER_LEASE_MS", "700"}};
     std::vector<e2e_child> children;
     for (int i = 0; i < 3; ++i) children.push_back(session.start_agent(worker_args(paths[i], {"--batch=250"}), slow));
-    const int victim = std::uniform_int_distribution<int>(0, 2)(random);
+    int victim = std::uniform_int_distribution<int>(0, 2)(random);
     const int after_ms = std::uniform_int_distribution<int>(100, 700)(random);
+    if (round == 0) {
+      victim = range_holder(session, children);
+      ASSERT_GE(victim, 0) << "no worker was seen holding a range";
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(after_ms));
     e2e_process::kill(children[victim]);
     std::vector<e2e_result> results;
@@ -223,6 +248,14 @@ TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
     const std::string context =
         "round " + std::to_string(round) + ", worker " + std::to_string(victim) + " killed after " +
         std::to_string(after_ms) + " ms\n" + all_output(results);
+    if (round == 0) {
+      // Its range was taken over, and the table ended whole.
+      std::string survivors;
+      for (int i = 0; i < 3; ++i)
+        if (i != victim) survivors += results[i].out;
+      EXPECT_NE(survivors.find(" of table wide (taken over from a worker whose lease ran out)"), std::string::npos)
+          << context;
+    }
     // The victim may have printed the job's summary before the kill came.
     std::size_t summaries = 0;
     for (int i = 0; i < 3; ++i) {
