@@ -268,6 +268,43 @@ TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
   }
 }
 
+// A worker killed while it wrote the journal entries of a big table's
+// ranges: the worker that takes the prepare step over sees the folder under
+// another path; it takes the entries written over and adds those missing,
+// and the table arrives whole, each record once.
+TEST(Worker, APrepareStepKilledAmongItsEntriesIsCompletedByTheNextWorker) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_wide_table(folder, "WIDE");
+#ifdef _WIN32
+  const std::filesystem::path other = folder;
+#else
+  const std::filesystem::path other = session.root() / "mount-b";
+  std::filesystem::create_directory_symlink(folder, other);
+#endif
+  const e2e_child first = session.start_agent(
+      worker_args(folder), {{"OCIEMU_ROUND_TRIP_DELAY_US", "80000"}, {"VESPER_WORKER_LEASE_MS", "500"}});
+  const auto count_entries = [&] {
+    const e2e_result r = session.tool({"sql", "XE", "scott", "tiger", "SELECT COUNT(*) FROM \"VESPER$JOURNAL\""});
+    return r.status == 0 ? std::atoi(value_of(r.out).c_str()) : 0;
+  };
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  // The table's entry and its first range's.
+  while (count_entries() < 2 && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  e2e_process::kill(first);
+  e2e_process::finish(first);
+  ASSERT_EQ(count_entries(), 2) << "the kill did not land among the entries";
+  const e2e_result next = session.agent(worker_args(other), {{"VESPER_WORKER_LEASE_MS", "500"}});
+  const std::string context = all_output({next});
+  EXPECT_EQ(next.status, 0) << context;
+  EXPECT_NE(next.out.find("prepares table wide to be loaded in 3 ranges (taken over from a worker"), std::string::npos)
+      << context;
+  EXPECT_EQ(e2e_occurrences(next.out, "wrote no journal entry for its records"), 2u) << context;
+  EXPECT_EQ(e2e_occurrences(next.out, " loads records "), 3u) << context;
+  expect_each_record_once(session, {{"WIDE", wide_records}}, context);
+}
+
 // The slow worker's lease runs out between its commits while the server
 // works on its rows; the other one takes the table over, and the slow one's
 // next commit finds the table no longer its own: it rolls back and stops.
