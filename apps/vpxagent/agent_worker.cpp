@@ -30,7 +30,7 @@ constexpr std::int64_t default_lease_ms = 60000;
 // most 16 ranges: enough that three or four workers share the biggest table
 // evenly, few enough that each range's own run (opening the table, its
 // journal entry) costs little against its records.
-constexpr std::uint64_t default_range_bytes = 4u << 20;
+constexpr std::uint64_t range_bytes = 4u << 20;
 constexpr std::uint32_t max_ranges = 16;
 
 // Leases are times of the workers' clocks, which must agree (NTP) to well
@@ -79,19 +79,6 @@ std::int64_t agent_worker::lease_from_environment() {
                                  given),
                        tk_exception::run_level);
   return value;
-}
-
-// Only for tests, which would otherwise need tables of many megabytes.
-std::uint64_t agent_worker::range_bytes_from_environment() {
-  const char* given = std::getenv("VESPER_WORKER_RANGE_BYTES");
-  if (!given || !*given) return default_range_bytes;
-  char* end = nullptr;
-  const long long value = std::strtoll(given, &end, 10);
-  if (*end != '\0' || value < 4096 || value > (1ll << 40))
-    throw tk_exception(tk_format("VESPER_WORKER_RANGE_BYTES must be a number of bytes from 4096 to 1099511627776, not %s",
-                                 given),
-                       tk_exception::run_level);
-  return static_cast<std::uint64_t>(value);
 }
 
 agent_worker::agent_worker(vesper_converter& converter, const vesper_settings& settings, error_handler& handler,
@@ -148,10 +135,9 @@ std::vector<ora_work_table::item> agent_worker::job_items() {
                                  tk_printable_name(settings_.folder)),
                        tk_exception::run_level);
   std::vector<ora_work_table::item> items;
-  const std::uint64_t range_bytes = range_bytes_from_environment();
   for (const std::u16string& name : names) {
     const std::uint64_t size = source.table_size(name);
-    items.push_back({name, size, parts_of(size, range_bytes)});
+    items.push_back({name, size, parts_of(size)});
   }
   std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.size > b.size; });
   return items;
@@ -159,7 +145,7 @@ std::vector<ora_work_table::item> agent_worker::job_items() {
 
 // As a run of several sessions splits a table; a bad file is written by one
 // run at a time, a sync goes by its key through the whole table.
-std::uint32_t agent_worker::parts_of(std::uint64_t bytes, std::uint64_t range_bytes) const {
+std::uint32_t agent_worker::parts_of(std::uint64_t bytes) const {
   if (!settings_.bad_file.empty() || settings_.definitions_only ||
       settings_.existing_tables == existing_table_mode::sync)
     return 1;

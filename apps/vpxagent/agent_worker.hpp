@@ -30,8 +30,6 @@ class agent_worker {
  public:
   // The lease's length in milliseconds: VESPER_WORKER_LEASE_MS, else a minute.
   static std::int64_t lease_from_environment();
-  // The least bytes of a range of a big table: VESPER_WORKER_RANGE_BYTES, else 4 MiB.
-  static std::uint64_t range_bytes_from_environment();
 
   agent_worker(vesper_converter& converter, const vesper_settings& settings, error_handler& handler,
                run_presenter& presenter, vesper_progress* progress, std::int64_t lease);
@@ -48,7 +46,7 @@ class agent_worker {
   };
 
   std::vector<ora_work_table::item> job_items();
-  std::uint32_t parts_of(std::uint64_t bytes, std::uint64_t range_bytes) const;
+  std::uint32_t parts_of(std::uint64_t bytes) const;
   static table_share share_of(const ora_work_table::claim& held);
   std::string step_line(const ora_work_table::claim& held) const;
   std::uint64_t record_count(const std::u16string& table) const;
