@@ -14,6 +14,7 @@
 #include "error_handler.hpp"
 #include "ora_database.hpp"
 #include "ora_exception.hpp"
+#include "ora_journal.hpp"
 #include "run_presenter.hpp"
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
@@ -254,11 +255,13 @@ bool agent_worker::load(ora_work_table& work, const ora_work_table::claim& held)
   ora_database& target = *converter_.target();
   target.commit_fence = [&](bool last) { fence(work, held, last); };
   target.names_from_schema = true;
+  target.keeps_journal_table = true;
   struct unfenced {
     ora_database& target;
     ~unfenced() {
       target.commit_fence = nullptr;
       target.names_from_schema = false;
+      target.keeps_journal_table = false;
     }
   } scope{target};
   converter_.clear_cancel();
@@ -317,6 +320,7 @@ int agent_worker::close(ora_work_table& work, int status) {
     say(tk_format("Worker %s is done; the last worker of the job prints its summary", name_));
     return status;
   }
+  drop_empty_journal();
   say(tk_format("Summary of the job started %s (UTC):", job_.shown));
   std::uint64_t records = 0;
   std::size_t tables = 0;
@@ -376,6 +380,17 @@ agent_worker::job_line agent_worker::split_line(const std::vector<ora_work_table
   std::string text = tally.line();
   if (untold && !skipped) text += " (a worker stopped before telling the counts of its step)";
   return {text, tally.inserted, tally.result == table_tally::outcome::failed};
+}
+
+// The workers' runs leave the journal; empty, every table of the job
+// finished and it goes. A failed table's entries keep it for a --resume.
+void agent_worker::drop_empty_journal() {
+  try {
+    ora_journal(*converter_.target()).remove();
+  } catch (const ora_exception& e) {
+    if (e.connection_lost()) throw;
+    tk_log(3, "Worker: the journal stays: %s", e.message);
+  }
 }
 
 void agent_worker::say(const std::string& line) const {

@@ -60,6 +60,7 @@ class agent_worker {
   void fence(ora_work_table& work, const ora_work_table::claim& held, bool last);
   int lost(const ora_work_table::claim& held);
   int close(ora_work_table& work, int status);
+  void drop_empty_journal();
   void say(const std::string& line) const;
 
   vesper_converter& converter_;

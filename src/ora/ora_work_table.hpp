@@ -85,8 +85,10 @@ class ora_work_table {
   // the file's path, which another machine may see under another name. The
   // row keeps the path of the worker that last held it; a worker that takes
   // the table over renames the entry to its own path (dropping a stale
-  // entry of that path first), in one transaction with the fence. False
-  // when the row is no longer the claim's.
+  // entry of that path first), in one transaction with the fence; the
+  // entries of the table's ranges (the path, a mark, their bounds) with it.
+  // The range and end steps of a split table go by the path its prepare
+  // step's row holds instead. False when the row is no longer the claim's.
   bool adopt_journal(const claim& held, const std::u16string& path, std::int64_t now, std::int64_t lease);
   // Marks the row done with its summary line; false when it is no longer
   // the claim's. Commits.
