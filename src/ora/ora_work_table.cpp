@@ -41,9 +41,11 @@ std::int64_t to_number(const char16_t* text) {
   return std::strtoll(tk_utf16_to_utf8_lenient(std::u16string(text)).c_str(), nullptr, 10);
 }
 
-std::u16string where_held(const ora_work_table::claim& held) {
-  return u" WHERE POS = " + number(std::uint64_t(held.position)) + u" AND TOKEN = " + number(held.token);
+std::u16string where_held(std::uint32_t position, std::uint64_t token) {
+  return u" WHERE POS = " + number(std::uint64_t(position)) + u" AND TOKEN = " + number(token);
 }
+
+std::u16string where_held(const ora_work_table::claim& held) { return where_held(held.position, held.token); }
 
 std::vector<std::u16string> sorted_names(std::vector<std::u16string> names) {
   std::sort(names.begin(), names.end());
@@ -181,7 +183,7 @@ std::optional<ora_work_table::claim> ora_work_table::take(const std::u16string& 
     if (r.position == 0 || !ready(all, r)) continue;
     if (r.state == whole_row && r.lease_until < now) {
       // Its worker died before telling its line: done without it.
-      change(u"UPDATE " + quoted_table() + u" SET STATE = 2" + where_held(claim{r.item, r.position, r.token}) +
+      change(u"UPDATE " + quoted_table() + u" SET STATE = 2" + where_held(r.position, r.token) +
                  u" AND STATE = 3 AND LEASE_UNTIL < " + number(now),
              true);
       continue;
