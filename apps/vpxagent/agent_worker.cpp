@@ -14,6 +14,7 @@
 #include "error_handler.hpp"
 #include "ora_database.hpp"
 #include "ora_exception.hpp"
+#include "ora_journal.hpp"
 #include "run_presenter.hpp"
 #include "tk_exception.hpp"
 #include "tk_format.hpp"
@@ -25,6 +26,13 @@
 namespace {
 
 constexpr std::int64_t default_lease_ms = 60000;
+// A big table is loaded in ranges of at least this many bytes of its file,
+// by as many workers at once, as a run of several sessions splits it. At
+// most 16 ranges: enough that three or four workers share the biggest table
+// evenly, few enough that each range's own run (opening the table, its
+// journal entry) costs little against its records.
+constexpr std::uint64_t range_bytes = 4u << 20;
+constexpr std::uint32_t max_ranges = 16;
 
 // Leases are times of the workers' clocks, which must agree (NTP) to well
 // under a lease: a worker whose clock runs ahead takes over live tables
@@ -91,11 +99,12 @@ int agent_worker::run() {
   job_ = work.join(settings_.schema, job_items(), {shown_utc(started), started});
   say(tk_format("Worker %s joins the job started %s (UTC)", name_, job_.shown));
   if (settings_.parallel > 1)
-    say(tk_format("A worker loads one table at a time on one Oracle session: --parallel=%d is not used; start more "
-                  "workers instead",
+    say(tk_format("A worker loads one table or range at a time on one Oracle session: --parallel=%d is not used; "
+                  "start more workers instead",
                   static_cast<int>(settings_.parallel)));
-  // Other workers' tables may still come free (a worker that dies): it waits for the job's end.
-  const auto poll = std::chrono::milliseconds(std::clamp<std::int64_t>(lease_ / 4, 50, 2000));
+  // Other workers' tables may still come free (a worker that dies), and a
+  // split table's ranges once it is prepared: it waits for the job's end.
+  const auto poll = std::chrono::milliseconds(std::clamp<std::int64_t>(lease_ / 4, 50, 500));
   bool waiting = false;
   for (;;) {
     std::optional<ora_work_table::claim> held = work.take(tk_utf8_to_utf16_lenient(name_), now_ms(), lease_);
@@ -127,9 +136,22 @@ std::vector<ora_work_table::item> agent_worker::job_items() {
                                  tk_printable_name(settings_.folder)),
                        tk_exception::run_level);
   std::vector<ora_work_table::item> items;
-  for (const std::u16string& name : names) items.push_back({name, source.table_size(name)});
+  for (const std::u16string& name : names) {
+    const std::uint64_t size = source.table_size(name);
+    items.push_back({name, size, parts_of(size)});
+  }
   std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.size > b.size; });
   return items;
+}
+
+// As a run of several sessions splits a table; a bad file is written by one
+// run at a time, a sync goes by its key through the whole table.
+std::uint32_t agent_worker::parts_of(std::uint64_t bytes) const {
+  if (!settings_.bad_file.empty() || settings_.definitions_only ||
+      settings_.existing_tables == existing_table_mode::sync)
+    return 1;
+  const std::uint64_t parts = std::min<std::uint64_t>(max_ranges, bytes / range_bytes);
+  return parts < 2 ? 1 : static_cast<std::uint32_t>(parts);
 }
 
 // The key of the table's journal entry as this worker's run writes it (its
@@ -152,6 +174,24 @@ std::u16string agent_worker::journal_key(const std::u16string& table) const {
   }
 }
 
+// The records of the table's file, which the ranges of its split divide; 0
+// when it cannot be read (its step fails and tells why).
+std::uint64_t agent_worker::record_count(const std::u16string& table) const {
+  dbf_source_options reading;
+  reading.folder = settings_.folder;
+  reading.code_page = settings_.code_page;
+  reading.read_indexes = false;
+  tk_log_reporter quiet;
+  dbf_source source(std::move(reading), quiet);
+  try {
+    source.open();
+    return source.has_table(table) ? source.table_records(table) : 0;
+  } catch (const tk_exception& e) {
+    tk_log(3, "Worker: table %s does not open: %s", table, e.message);
+    return 0;
+  }
+}
+
 // The first claimer of a table starts it as the mode says (overwrite drops
 // it); a later one goes on after its last committed record, and never drops
 // the rows of the workers before it.
@@ -159,27 +199,69 @@ vesper_settings agent_worker::settings_for(const ora_work_table::claim& held) co
   vesper_settings settings = settings_;
   settings.tables = {held.table};
   settings.parallel = 1;
-  if (!held.first) {
+  settings.share = share_of(held);
+  // A range or the end goes on from the entries its prepare step wrote.
+  if (!held.first || settings.share.at == table_share::step::range || settings.share.at == table_share::step::finish) {
     settings.resume = true;
     if (settings.existing_tables == existing_table_mode::overwrite) settings.existing_tables = existing_table_mode::merge;
   }
   return settings;
 }
 
-bool agent_worker::load(ora_work_table& work, const ora_work_table::claim& held) {
+table_share agent_worker::share_of(const ora_work_table::claim& held) {
+  table_share share;
+  share.parts = held.parts;
+  share.part = held.part;
+  share.key = held.key;
+  switch (held.at) {
+    case ora_work_table::step::whole: share.at = table_share::step::whole; break;
+    case ora_work_table::step::prepare: share.at = table_share::step::prepare; break;
+    case ora_work_table::step::range: share.at = table_share::step::range; break;
+    case ora_work_table::step::finish: share.at = table_share::step::finish; break;
+  }
+  return share;
+}
+
+// The step's line: a range tells its records, as the table's split gives them.
+std::string agent_worker::step_line(const ora_work_table::claim& held) const {
   const std::string shown = tk_printable_name_utf8(held.table);
-  say(held.first ? tk_format("Worker %s loads table %s", name_, shown)
-                 : tk_format("Worker %s takes over table %s from a worker whose lease ran out", name_, shown));
-  const std::u16string path = journal_key(held.table);
+  const std::string taken = held.first ? "" : " (taken over from a worker whose lease ran out)";
+  switch (held.at) {
+    case ora_work_table::step::prepare:
+      return tk_format("Worker %s prepares table %s to be loaded in %d ranges%s", name_, shown, static_cast<int>(held.parts), taken);
+    case ora_work_table::step::finish:
+      return tk_format("Worker %s ends table %s: its keys and indexes%s", name_, shown, taken);
+    case ora_work_table::step::range: {
+      const std::uint64_t records = record_count(held.table);
+      const std::uint64_t parts = std::max<std::uint32_t>(held.parts, 1);
+      return tk_format("Worker %s loads records %I64u to %I64u of table %s%s", name_, 1 + records * held.part / parts,
+                       records * (held.part + 1) / parts, shown, taken);
+    }
+    case ora_work_table::step::whole: break;
+  }
+  return held.first ? tk_format("Worker %s loads table %s", name_, shown)
+                    : tk_format("Worker %s takes over table %s from a worker whose lease ran out", name_, shown);
+}
+
+bool agent_worker::load(ora_work_table& work, const ora_work_table::claim& held) {
+  const bool later_step = held.at == ora_work_table::step::range || held.at == ora_work_table::step::finish;
+  // Its prepare step skipped or failed the table, and its line says so.
+  if (later_step && held.prepared != ora_work_table::outcome::converted)
+    return work.finish(held, {}, ora_work_table::outcome::skipped, {});
+  say(step_line(held));
+  // A later step goes by the key its prepare step wrote the entries under.
+  const std::u16string path = later_step ? std::u16string() : journal_key(held.table);
   if (!path.empty() && !work.adopt_journal(held, path, now_ms(), lease_)) return false;
   ora_database& target = *converter_.target();
   target.commit_fence = [&](bool last) { fence(work, held, last); };
   target.names_from_schema = true;
+  target.keeps_journal_table = true;
   struct unfenced {
     ora_database& target;
     ~unfenced() {
       target.commit_fence = nullptr;
       target.names_from_schema = false;
+      target.keeps_journal_table = false;
     }
   } scope{target};
   converter_.clear_cancel();
@@ -188,7 +270,11 @@ bool agent_worker::load(ora_work_table& work, const ora_work_table::claim& held)
   table_tally tally = result.tallies.empty() ? table_tally{held.table} : result.tallies.front();
   if (result.tallies.empty()) tally.result = table_tally::outcome::failed;
   const bool failed = result.failed() || tally.result == table_tally::outcome::failed;
-  if (!work.finish(held, tk_utf8_to_utf16_lenient(tally.line()), failed, tally.inserted)) return false;
+  const ora_work_table::outcome outcome = failed ? ora_work_table::outcome::failed
+                                          : tally.result == table_tally::outcome::skipped ? ora_work_table::outcome::skipped
+                                                                                         : ora_work_table::outcome::converted;
+  const ora_work_table::counts counts{tally.read, tally.inserted, tally.failed, tally.deleted_skipped, tally.warnings};
+  if (!work.finish(held, tk_utf8_to_utf16_lenient(tally.line()), outcome, counts)) return false;
   mine_.tallies.push_back(tally);
   mine_.tables_failed += result.tables_failed;
   mine_.records_failed += result.records_failed;
@@ -234,20 +320,77 @@ int agent_worker::close(ora_work_table& work, int status) {
     say(tk_format("Worker %s is done; the last worker of the job prints its summary", name_));
     return status;
   }
+  drop_empty_journal();
   say(tk_format("Summary of the job started %s (UTC):", job_.shown));
   std::uint64_t records = 0;
-  for (const ora_work_table::finished& line : *lines) {
-    say(line.summary.empty() ? tk_format("%s: finished, its worker stopped before telling its counts",
-                                         tk_printable_name_utf8(line.table))
-                             : tk_utf16_to_utf8_lenient(line.summary));
+  std::size_t tables = 0;
+  for (std::size_t at = 0; at < lines->size();) {
+    const std::size_t end = table_end(*lines, at);
+    const job_line line = end - at == 1 ? line_of((*lines)[at]) : split_line(*lines, at, end);
+    say(line.text);
     records += line.records;
     if (line.failed) status = std::max(status, 2);
+    ++tables;
+    at = end;
   }
   // Whole tenths of seconds, whatever the locale.
   const auto ms = static_cast<std::uint64_t>(std::max<std::int64_t>(now_ms() - job_.at, 1));
-  say(tk_format("Job: %d tables, %I64u records inserted in %I64u.%I64u s (%I64u records/s)", lines->size(), records,
+  say(tk_format("Job: %d tables, %I64u records inserted in %I64u.%I64u s (%I64u records/s)", tables, records,
                 ms / 1000, ms / 100 % 10, records * 1000 / ms));
   return status;
+}
+
+// The rows of one table: one, or the steps of a split table, which follow one another.
+std::size_t agent_worker::table_end(const std::vector<ora_work_table::finished>& lines, std::size_t at) {
+  std::size_t end = at + 1;
+  if (lines[at].at != ora_work_table::step::prepare) return end;
+  while (end < lines.size() && lines[end].table == lines[at].table && lines[end].at != ora_work_table::step::prepare &&
+         lines[end].at != ora_work_table::step::whole)
+    ++end;
+  return end;
+}
+
+agent_worker::job_line agent_worker::line_of(const ora_work_table::finished& line) {
+  return {line.summary.empty() ? tk_format("%s: finished, its worker stopped before telling its counts",
+                                           tk_printable_name_utf8(line.table))
+                               : tk_utf16_to_utf8_lenient(line.summary),
+          line.records, line.failed};
+}
+
+// A split table's line as a run of one agent prints it: its steps' counts
+// summed; failed if any step failed (or died before telling its counts,
+// which are then missing from the sums), skipped as its prepare step says.
+agent_worker::job_line agent_worker::split_line(const std::vector<ora_work_table::finished>& lines, std::size_t from,
+                                                std::size_t end) {
+  table_tally tally{lines[from].table};
+  bool untold = false;
+  for (std::size_t at = from; at < end; ++at) {
+    const ora_work_table::finished& step = lines[at];
+    tally.read += step.tally.read;
+    tally.inserted += step.tally.inserted;
+    tally.failed += step.tally.failed;
+    tally.deleted_skipped += step.tally.deleted_skipped;
+    tally.warnings += step.tally.warnings;
+    untold = untold || step.summary.empty();
+    if (step.result == ora_work_table::outcome::failed) tally.result = table_tally::outcome::failed;
+  }
+  const bool skipped = lines[from].result == ora_work_table::outcome::skipped;
+  if (skipped && tally.result != table_tally::outcome::failed) tally.result = table_tally::outcome::skipped;
+  if (untold && !skipped) tally.result = table_tally::outcome::failed;
+  std::string text = tally.line();
+  if (untold && !skipped) text += " (a worker stopped before telling the counts of its step)";
+  return {text, tally.inserted, tally.result == table_tally::outcome::failed};
+}
+
+// The workers' runs leave the journal; empty, every table of the job
+// finished and it goes. A failed table's entries keep it for a --resume.
+void agent_worker::drop_empty_journal() {
+  try {
+    ora_journal(*converter_.target()).remove();
+  } catch (const ora_exception& e) {
+    if (e.connection_lost()) throw;
+    tk_log(3, "Worker: the journal stays: %s", e.message);
+  }
 }
 
 void agent_worker::say(const std::string& line) const {

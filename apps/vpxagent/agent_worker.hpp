@@ -1,6 +1,8 @@
 // One worker of a job that several agents share (--worker): agents with the
 // same folder (seen under any path) and the same schema take the job's
-// tables one at a time from its work table in the schema, the biggest first.
+// tables one at a time from its work table in the schema, the biggest first;
+// a big table is loaded in ranges of records by several workers at once,
+// after one prepared it and before one ends it (keys, indexes).
 // Each table is a run of its own; its commits renew the worker's lease and
 // check that the table is still the worker's, so that a worker that lost
 // it (it was too slow, another took over) commits nothing more and stops.
@@ -36,7 +38,21 @@ class agent_worker {
   int run();
 
  private:
+  // A line of the job's summary.
+  struct job_line {
+    std::string text;
+    std::uint64_t records = 0;
+    bool failed = false;
+  };
+
   std::vector<ora_work_table::item> job_items();
+  std::uint32_t parts_of(std::uint64_t bytes) const;
+  static table_share share_of(const ora_work_table::claim& held);
+  std::string step_line(const ora_work_table::claim& held) const;
+  std::uint64_t record_count(const std::u16string& table) const;
+  static std::size_t table_end(const std::vector<ora_work_table::finished>& lines, std::size_t at);
+  static job_line line_of(const ora_work_table::finished& line);
+  static job_line split_line(const std::vector<ora_work_table::finished>& lines, std::size_t from, std::size_t end);
   // Loads the claimed table; false when the worker lost it.
   bool load(ora_work_table& work, const ora_work_table::claim& held);
   vesper_settings settings_for(const ora_work_table::claim& held) const;
@@ -44,6 +60,7 @@ class agent_worker {
   void fence(ora_work_table& work, const ora_work_table::claim& held, bool last);
   int lost(const ora_work_table::claim& held);
   int close(ora_work_table& work, int status);
+  void drop_empty_journal();
   void say(const std::string& line) const;
 
   vesper_converter& converter_;

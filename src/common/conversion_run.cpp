@@ -413,18 +413,60 @@ std::vector<table_parts::range> conversion_run::resumed_ranges(const udb_journal
 std::vector<table_parts::range> conversion_run::new_ranges(const udb_journal_entry& identity, std::uint64_t records,
                                                            std::size_t parts) {
   std::vector<table_parts::range> ranges;
-  for (std::size_t p = 0; p < parts; ++p) {
-    table_parts::range range;
-    range.first = 1 + records * p / parts;
-    range.last = records * (p + 1) / parts;
-    range.entry = identity;
-    range.entry.source = range_source(identity.source, range.first, range.last);
-    range.entry.last_record = range.first - 1;
-    range.entry.finished = false;
-    if (journal_) journal_->start_table(range.entry);
-    ranges.push_back(range);
-  }
+  for (std::size_t p = 0; p < parts; ++p) ranges.push_back(new_range(identity, 1 + records * p / parts, records * (p + 1) / parts));
   return ranges;
+}
+
+table_parts::range conversion_run::new_range(const udb_journal_entry& identity, std::uint64_t first, std::uint64_t last) {
+  table_parts::range range;
+  range.first = first;
+  range.last = last;
+  range.entry = identity;
+  range.entry.source = range_source(identity.source, first, last);
+  range.entry.last_record = first - 1;
+  range.entry.finished = false;
+  if (journal_) journal_->start_table(range.entry);
+  return range;
+}
+
+// The entries of a split table are committed one by one before any of its
+// rows: a run killed among them left records in no range, none of which
+// reached Oracle. Each such gap becomes a range of its own (cut where the
+// even split of `parts` ranges cuts, so that a worker finds its range), so
+// that the table is loaded whole. Ranges that overlap come from two
+// different splits: going on with both would insert records twice.
+std::vector<table_parts::range> conversion_run::covering_ranges(const udb_journal_entry& identity,
+                                                                const std::u16string& name, std::uint64_t records,
+                                                                const std::vector<table_parts::range>& found,
+                                                                std::size_t parts) {
+  std::vector<table_parts::range> whole;
+  std::uint64_t next = 1;
+  const auto fill_to = [&](std::uint64_t last) {
+    while (next <= last) {
+      std::uint64_t end = last;
+      for (std::size_t p = 1; p < parts; ++p) {
+        const std::uint64_t cut = records * p / parts;
+        if (cut >= next && cut < end) end = cut;
+      }
+      say(tk_format("Table %s: the run being resumed wrote no journal entry for its records %I64u to %I64u; they "
+                    "are loaded as a range of their own",
+                    tk_printable_name_utf8(name), next, end));
+      whole.push_back(new_range(identity, next, end));
+      next = end + 1;
+    }
+  };
+  for (const table_parts::range& range : found) {
+    if (range.first < next || range.last > records)
+      throw tk_exception(tk_format("The journal holds ranges of table %s that overlap or pass its %I64u records (left "
+                                   "by two runs that split it differently), so it cannot be continued; its rows in "
+                                   "Oracle are left as they are. Convert it again without --resume",
+                                   tk_printable_name_utf8(name), records));
+    fill_to(range.first - 1);
+    whole.push_back(range);
+    next = range.last + 1;
+  }
+  fill_to(records);
+  return whole;
 }
 
 // Parts of at least 4 MiB, one per session at most. Two sessions cannot
@@ -471,7 +513,9 @@ void conversion_run::finish_loaded(const loaded_table& loaded) {
 // entry stays with those of the finished tables, so that a resumed run
 // goes on with it and never loads a finished table again.
 void conversion_run::remove_journal() {
-  if (!journal_) return;
+  // The table's later steps go on from its entries.
+  if (!journal_ || settings_.share.at == table_share::step::prepare || settings_.share.at == table_share::step::range)
+    return;
   const bool every_table_finished = std::none_of(result_.tallies.begin(), result_.tallies.end(), [](const table_tally& tally) {
     return tally.result == table_tally::outcome::failed;
   });
@@ -597,8 +641,9 @@ void conversion_run::convert_table(const std::u16string& name) {
     return;
   }
   // A part that another session prepares opens the table quietly: that
-  // session told what opening it tells.
+  // session told what opening it tells. So do a worker's later steps.
   const bool waiting_part = part_.parts && !part_.first;
+  const bool later_step = settings_.share.at == table_share::step::range || settings_.share.at == table_share::step::finish;
   struct quiet {
     ordered_reporter* reporter;
     explicit quiet(ordered_reporter* r) : reporter(r) {
@@ -609,13 +654,17 @@ void conversion_run::convert_table(const std::u16string& name) {
     }
   };
   std::optional<quiet> opening;
-  if (waiting_part) opening.emplace(context_.ordered);
-  udb_opened_table opened = source_.open_table(name, [this, waiting_part](const std::string& line) {
-    if (!waiting_part) say(line);
+  if (waiting_part || later_step) opening.emplace(context_.ordered);
+  udb_opened_table opened = source_.open_table(name, [this, waiting_part, later_step](const std::string& line) {
+    if (!waiting_part && !later_step) say(line);
   });
   opening.reset();
   udb_source_table& table = *opened.table;
   if (waiting_part) return load_waiting_part(table, name);
+  if (later_step) return convert_share_step(opened, name);
+  const bool preparing = settings_.share.at == table_share::step::prepare;
+  if (preparing && !journal_)
+    throw tk_exception("The workers load this table in ranges, which needs the run's journal in the schema; none is kept");
   const bool syncing = settings_.existing_tables == existing_table_mode::sync;
   // Before anything changes in the target: a table without a key is not synced.
   const std::vector<std::size_t> sync_key = syncing ? sync_key_fields(table, name) : std::vector<std::size_t>();
@@ -686,8 +735,10 @@ void conversion_run::convert_table(const std::u16string& name) {
   // A table the run being resumed split goes on range by range; one of a
   // run of several sessions may be split now, unless it is being continued whole.
   std::vector<table_parts::range> ranges = earlier ? resumed_ranges(identity) : std::vector<table_parts::range>();
-  const bool split = !ranges.empty() || (part_.parts && !earlier && !settings_.definitions_only &&
-                                         table.record_count() >= part_.parts->parts());
+  if (preparing && earlier) ranges = prepared_ranges(identity, *earlier, name, table.record_count());
+  else if (!ranges.empty()) ranges = covering_ranges(identity, name, table.record_count(), ranges, 1);
+  const bool split = !ranges.empty() || (preparing && !earlier) ||
+                     (part_.parts && !earlier && !settings_.definitions_only && table.record_count() >= part_.parts->parts());
   std::uint64_t from = 1;
   continuing_table_ = journal_ && earlier;
   if (split && journal_ && !earlier) {
@@ -700,8 +751,11 @@ void conversion_run::convert_table(const std::u16string& name) {
   } else if (journal_) {
     journal_->start_table(identity);
   }
-  if (split && ranges.empty()) ranges = new_ranges(identity, table.record_count(), part_.parts->parts());
+  if (split && ranges.empty())
+    ranges = new_ranges(identity, table.record_count(), part_.parts ? part_.parts->parts() : settings_.share.parts);
   if (part_.parts) part_.parts->prepared(split, target_table, ranges);
+  // The ranges are loaded and the table ended in steps of their own.
+  if (preparing) return;
   if (split) {
     load_ranges(table, *destination, name, part_.parts ? part_.parts->share(ranges, part_.index) : ranges);
   } else if (table.record_count() != 0 && !settings_.definitions_only) {
@@ -1068,4 +1122,92 @@ std::unique_ptr<udb_recordset> conversion_run::follow_added_fields(const udb_sou
                     "and every record is sent again to fill it"});
   destination.reset();
   return target_->open_table(target_table);
+}
+
+// A worker's prepare step that takes over from one that died: the ranges
+// that one wrote are kept, those it did not write are added. A table the
+// run being resumed loaded whole cannot be split now.
+std::vector<table_parts::range> conversion_run::prepared_ranges(const udb_journal_entry& identity,
+                                                                const udb_journal_entry& earlier,
+                                                                const std::u16string& name, std::uint64_t records) {
+  const std::vector<table_parts::range> found = resumed_ranges(identity);
+  if (found.empty() && earlier.last_record > 0)
+    throw tk_exception(tk_format("Table %s was loaded whole up to its record #%I64u by the run being resumed: workers "
+                                 "cannot go on with it in ranges. Resume it with one agent (--resume without --worker)",
+                                 tk_printable_name_utf8(name), earlier.last_record));
+  return covering_ranges(identity, name, records, found, settings_.share.parts);
+}
+
+// The journal's entries of the table are all a later step goes by: with
+// none (its prepare step skipped or failed the table, whose line tells why)
+// it does nothing, and it never loads records that no range entry holds.
+void conversion_run::convert_share_step(udb_opened_table& opened, const std::u16string& name) {
+  udb_source_table& table = *opened.table;
+  udb_schema schema = table.schema;
+  udb_indexes indexes = table.indexes;
+  tk_log_reporter told_already;
+  const std::u16string customised =
+      customisation_.customise_table(name, schema, indexes, settings_.logicals_as_is, told_already);
+  table.schema = std::move(schema);
+  table.indexes = std::move(indexes);
+  const std::u16string target_table = target_->table_name(customised);
+  tally().target = target_table;
+  // The entries are keyed by the file's path as the worker that prepared the table saw it.
+  udb_journal_entry identity = table.identity();
+  if (!settings_.share.key.empty()) identity.source = settings_.share.key;
+  const udb_journal_entry* earlier = journal_ ? resumed_entry(identity.source) : nullptr;
+  if (!earlier)
+    throw tk_exception("The journal holds no entry of the table, which the step that prepared it wrote; nothing "
+                       "of this step is loaded");
+  if (earlier->finished) return;  // a worker before this one ended the table
+  check_same_file(*earlier, identity, name);
+  if (!target_->table_exists(target_table))
+    throw tk_exception(tk_format("The Oracle table %s that the workers load is gone; the records of this step are "
+                                 "not loaded",
+                                 tk_printable_name_utf8(target_table)));
+  status_.records_total = static_cast<std::uint32_t>(table.record_count());
+  const std::vector<table_parts::range> ranges = resumed_ranges(identity);
+  if (settings_.share.at == table_share::step::range) return load_share_range(table, name, target_table, ranges);
+  journal_->adopt(*earlier);
+  finish_share(opened, name, target_table, identity, ranges);
+}
+
+// The range of this step is found by its bounds: the prepare step split the
+// records evenly into as many ranges.
+void conversion_run::load_share_range(udb_source_table& table, const std::u16string& name,
+                                      const std::u16string& target_table,
+                                      const std::vector<table_parts::range>& ranges) {
+  const std::uint64_t records = table.record_count();
+  const std::uint64_t parts = std::max<std::uint32_t>(settings_.share.parts, 1);
+  const std::uint64_t first = 1 + records * settings_.share.part / parts;
+  const std::uint64_t last = records * (settings_.share.part + 1) / parts;
+  const auto found = std::find_if(ranges.begin(), ranges.end(), [&](const table_parts::range& range) {
+    return range.first == first && range.last == last;
+  });
+  if (found == ranges.end())
+    throw tk_exception(tk_format("The journal has no entry for records %I64u to %I64u of table %s, which this worker "
+                                 "was to load; they are not loaded. Convert the table again with one agent",
+                                 first, last, tk_printable_name_utf8(name)));
+  std::unique_ptr<udb_recordset> destination = target_->open_table(target_table);
+  load_ranges(table, *destination, name, {*found});
+}
+
+// Keys, indexes and the table's entry come once every range is in; a range
+// that did not finish leaves the table to a --resume.
+void conversion_run::finish_share(udb_opened_table& opened, const std::u16string& name,
+                                  const std::u16string& target_table, const udb_journal_entry& identity,
+                                  const std::vector<table_parts::range>& ranges) {
+  bool whole = !ranges.empty();
+  for (const table_parts::range& range : ranges) {
+    journal_->adopt(range.entry);
+    whole = whole && range.entry.finished;
+  }
+  if (!whole)
+    throw tk_exception("Some of the table's ranges did not finish loading: its keys and indexes are not made, and "
+                       "--resume goes on with it");
+  udb_source_table& table = *opened.table;
+  require_columns(table.schema, table.indexes, target_table);
+  create_indexes(table, target_table);
+  if (!settings_.skip_indexes) relations_.table_loaded(name, target_table, table, std::move(opened.relations));
+  journal_->finish_entry(identity.source);
 }

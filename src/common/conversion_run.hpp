@@ -22,6 +22,7 @@
 #include "vesper_settings.hpp"
 
 #include "udb_journal.hpp"
+#include "udb_source.hpp"
 
 class tk_exception;
 class tk_reporter;
@@ -88,6 +89,15 @@ class conversion_run {
   void load_part(std::size_t index);
   // A part that waits for the first one to prepare the table, then loads its ranges.
   void load_waiting_part(udb_source_table& table, const std::u16string& name);
+  // A worker's range or finish step of a table another worker prepared.
+  void convert_share_step(udb_opened_table& opened, const std::u16string& name);
+  void load_share_range(udb_source_table& table, const std::u16string& name, const std::u16string& target_table,
+                        const std::vector<table_parts::range>& ranges);
+  void finish_share(udb_opened_table& opened, const std::u16string& name, const std::u16string& target_table,
+                    const udb_journal_entry& identity, const std::vector<table_parts::range>& ranges);
+  // The ranges a worker's prepare step goes on with: those of the run being resumed and any it left out.
+  std::vector<table_parts::range> prepared_ranges(const udb_journal_entry& identity, const udb_journal_entry& earlier,
+                                                  const std::u16string& name, std::uint64_t records);
   // Loads each range from the record after its entry's last final one, and finishes its entry.
   void load_ranges(udb_source_table& table, udb_recordset& destination, const std::u16string& name,
                    const std::vector<table_parts::range>& ranges);
@@ -97,6 +107,12 @@ class conversion_run {
   // `parts` ranges of `records` records, each with a new journal entry.
   std::vector<table_parts::range> new_ranges(const udb_journal_entry& identity, std::uint64_t records,
                                              std::size_t parts);
+  // The range `first` to `last` of `identity`'s table, with a new journal entry.
+  table_parts::range new_range(const udb_journal_entry& identity, std::uint64_t first, std::uint64_t last);
+  // `found` (in order) with a new range for each gap, so that records 1 to `records` are covered.
+  std::vector<table_parts::range> covering_ranges(const udb_journal_entry& identity, const std::u16string& name,
+                                                  std::uint64_t records, const std::vector<table_parts::range>& found,
+                                                  std::size_t parts);
   // Into how many parts a table of `bytes` bytes is split.
   std::size_t parts_of(std::uint64_t bytes) const;
   // Ends the table at `at` (its keys and indexes when `loaded`, its warnings) on this run's session.

@@ -23,6 +23,17 @@ enum class code_page_source {
   detected,    // the page its text looks like, where it names none ("auto")
 };
 
+// A worker's step of a table that the workers of a job load in ranges:
+// one prepares the table and its journal entries, each range is loaded on
+// its own (the journal tells where it goes on), one ends the table.
+struct table_share {
+  enum class step { whole, prepare, range, finish };
+  step at = step::whole;
+  std::uint32_t parts = 0;  // the table's ranges: records split evenly
+  std::uint32_t part = 0;   // the range of a range step, from 0
+  std::u16string key;       // the journal's key of the table, as the prepare step wrote it
+};
+
 struct vesper_settings {
   // Rows per batch. Each commit costs two round trips with the journal's
   // update, so batches of 2,000 keep a run within 0.001 round trips per record.
@@ -76,6 +87,8 @@ struct vesper_settings {
   // ("parallel"); the biggest tables go first.
   std::uint32_t parallel = 1;
   static constexpr std::uint32_t max_parallel = 64;
+  // A run of one worker's step of a split table; never in a profile.
+  table_share share;
   // Sync: records gone from the file, or marked deleted there, are removed
   // from the Oracle table ("sync_deletes"; off keeps them).
   bool sync_deletes = true;

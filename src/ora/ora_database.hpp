@@ -118,6 +118,10 @@ class ora_database : public udb_database, public ora_sql_runner {
   // when a table's keys are named: agents beside this one (the workers of
   // one job, each table a run of its own) make theirs at the same time.
   bool names_from_schema = false;
+  // A run of a worker of one job removes its journal entries but leaves the
+  // journal: another worker may be writing the entries of a table's ranges
+  // one by one, which a drop between them would lose. The job's last worker drops it.
+  bool keeps_journal_table = false;
   // The sessions of one run name indexes from one registry (`shared`, which
   // outlives their use of it; its user makes them one at a time).
   void share_index_names(ora_in_validator* shared) { shared_index_names_ = shared; }

@@ -126,6 +126,7 @@ void ora_journal::remove() {
     execute(u"DELETE FROM " + quoted_journal() + where_current(), true);
   }
   mine_.clear();
+  if (database_.keeps_journal_table) return;
   if (count(database_.engine(), u"SELECT COUNT(*) FROM " + quoted_journal()) == 0)
     database_.run(u"DROP TABLE " + quoted_journal());
 }

@@ -72,6 +72,10 @@ bool ora_target::table_exists(const std::u16string& name) { return database_.is_
 void ora_target::check_fits(const udb_schema& schema) { database_.check_fits(schema); }
 
 void ora_target::drop_table(const std::u16string& name) {
+  // A worker of a shared job drops a table only while it still holds it: a
+  // worker stalled past its lease would drop the rows of the one that took
+  // over. The DROP commits the check's renewal of the lease.
+  if (database_.commit_fence) database_.commit_fence(false);
   try {
     database_.delete_tab(name);
   } catch (const ora_exception& e) {

@@ -41,14 +41,30 @@ std::int64_t to_number(const char16_t* text) {
   return std::strtoll(tk_utf16_to_utf8_lenient(std::u16string(text)).c_str(), nullptr, 10);
 }
 
-std::u16string where_held(const ora_work_table::claim& held) {
-  return u" WHERE POS = " + number(std::uint64_t(held.position)) + u" AND TOKEN = " + number(held.token);
+std::u16string where_held(std::uint32_t position, std::uint64_t token) {
+  return u" WHERE POS = " + number(std::uint64_t(position)) + u" AND TOKEN = " + number(token);
 }
+
+std::u16string where_held(const ora_work_table::claim& held) { return where_held(held.position, held.token); }
 
 std::vector<std::u16string> sorted_names(std::vector<std::u16string> names) {
   std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
   return names;
 }
+
+// The journal's entries of a table loaded in ranges: its own, keyed by
+// the file's path, and one per range, keyed by the path, this mark and the
+// range's bounds. Compared as a prefix, never with LIKE: a path may hold %.
+constexpr char16_t range_mark = u'\u0001';
+
+std::u16string of_table(const std::u16string& path) {
+  const std::u16string ranges = ora_unistr_literal(path + range_mark);
+  return u" WHERE SOURCE_FILE = " + ora_unistr_literal(path) + u" OR SUBSTR(SOURCE_FILE, 1, LENGTH(" + ranges +
+         u")) = " + ranges;
+}
+
+std::u16string number(ora_work_table::step at) { return number(std::uint64_t(static_cast<std::uint32_t>(at))); }
 
 }  // namespace
 
@@ -99,24 +115,38 @@ void ora_work_table::create() {
   run(u"CREATE TABLE " + quoted_table() +
       u" (POS NUMBER(10), ITEM NVARCHAR2(1000), ITEM_SIZE NUMBER(20), STATE NUMBER(1), OWNER NVARCHAR2(200), "
       u"TOKEN NUMBER(20), LEASE_UNTIL NUMBER(20), DROPPED NUMBER(1), STARTED VARCHAR2(40), SUMMARY "
-      u"NVARCHAR2(1000), OUTCOME NUMBER(1), RECORDS NUMBER(20), STARTED_MS NUMBER(20), SOURCE_FILE NVARCHAR2(1000))");
+      u"NVARCHAR2(1000), OUTCOME NUMBER(1), RECORDS NUMBER(20), STARTED_MS NUMBER(20), SOURCE_FILE NVARCHAR2(1000), "
+      u"STEP NUMBER(1), PART NUMBER(10), PARTS NUMBER(10), READ_N NUMBER(20), FAILED_N NUMBER(20), DELETED_N "
+      u"NUMBER(20), WARNINGS_N NUMBER(20))");
   run(u"CREATE UNIQUE INDEX " + ora_quoted(std::u16string(table_name) + u"_POS") + u" ON " + quoted_table() +
       u" (POS)");
 }
 
 // The job's rows in one transaction; false when another worker's came first.
 bool ora_work_table::fill(const std::u16string& schema, const std::vector<item>& items, const start& now) {
-  const std::u16string insert =
-      u"INSERT INTO " + quoted_table() +
-      u" (POS, ITEM, ITEM_SIZE, STATE, TOKEN, LEASE_UNTIL, DROPPED, RECORDS, STARTED, STARTED_MS) VALUES (";
+  const std::u16string insert = u"INSERT INTO " + quoted_table() +
+                               u" (POS, ITEM, ITEM_SIZE, STATE, TOKEN, LEASE_UNTIL, DROPPED, RECORDS, STARTED, "
+                               u"STARTED_MS, STEP, PART, PARTS) VALUES (";
+  std::uint64_t position = 0;
+  const auto add = [&](const item& i, step at, std::uint32_t part) {
+    change(insert + number(++position) + u", " + text_literal(i.table) + u", " + number(i.size) +
+               u", 0, 0, 0, 0, 0, NULL, NULL, " + number(at) + u", " + number(std::uint64_t(part)) + u", " +
+               number(std::uint64_t(i.parts)) + u")",
+           false);
+  };
   try {
     change(insert + u"0, " + text_literal(schema) + u", " + number(std::uint64_t(items.size())) + u", 0, 0, 0, 0, 0, " +
-               text_literal(tk_utf8_to_utf16_lenient(now.shown)) + u", " + number(now.at) + u")",
+               text_literal(tk_utf8_to_utf16_lenient(now.shown)) + u", " + number(now.at) + u", 0, 0, 1)",
            false);
-    for (std::size_t i = 0; i < items.size(); ++i)
-      change(insert + number(std::uint64_t(i + 1)) + u", " + text_literal(items[i].table) + u", " +
-                 number(items[i].size) + u", 0, 0, 0, 0, 0, NULL, NULL)",
-             false);
+    for (const item& i : items) {
+      if (i.parts < 2) {
+        add(i, step::whole, 0);
+        continue;
+      }
+      add(i, step::prepare, 0);
+      for (std::uint32_t part = 0; part < i.parts; ++part) add(i, step::range, part);
+      add(i, step::finish, 0);
+    }
     engine_.commit();
     return true;
   } catch (const ora_exception& e) {
@@ -126,13 +156,34 @@ bool ora_work_table::fill(const std::u16string& schema, const std::vector<item>&
   }
 }
 
+// A range waits for its table's prepare step; the end for every range.
+bool ora_work_table::ready(const std::vector<row>& all, const row& r) {
+  if (r.at != step::range && r.at != step::finish) return true;
+  for (const row& other : all) {
+    if (other.position == 0 || other.item != r.item || other.state == done_row) continue;
+    if (other.at == step::prepare || (r.at == step::finish && other.at == step::range)) return false;
+  }
+  return true;
+}
+
+ora_work_table::claim ora_work_table::claim_of(const std::vector<row>& all, const row& r) {
+  claim held{r.item, r.position, r.token + 1, !r.dropped, r.at, r.part, r.parts, {}, outcome::converted};
+  for (const row& other : all)
+    if (other.position != 0 && other.item == r.item && other.at == step::prepare) {
+      held.key = other.path;
+      held.prepared = static_cast<outcome>(other.outcome);
+    }
+  return held;
+}
+
 std::optional<ora_work_table::claim> ora_work_table::take(const std::u16string& owner, std::int64_t now,
                                                           std::int64_t lease) {
-  for (const row& r : rows()) {
-    if (r.position == 0) continue;
+  const std::vector<row> all = rows();
+  for (const row& r : all) {
+    if (r.position == 0 || !ready(all, r)) continue;
     if (r.state == whole_row && r.lease_until < now) {
       // Its worker died before telling its line: done without it.
-      change(u"UPDATE " + quoted_table() + u" SET STATE = 2" + where_held(claim{r.item, r.position, r.token, false}) +
+      change(u"UPDATE " + quoted_table() + u" SET STATE = 2" + where_held(r.position, r.token) +
                  u" AND STATE = 3 AND LEASE_UNTIL < " + number(now),
              true);
       continue;
@@ -145,7 +196,7 @@ std::optional<ora_work_table::claim> ora_work_table::take(const std::u16string& 
                                u", DROPPED = 1 WHERE POS = " + number(std::uint64_t(r.position)) +
                                u" AND TOKEN = " + number(r.token) + u" AND (STATE = 0 OR (STATE = 1 AND LEASE_UNTIL < " +
                                number(now) + u"))";
-    if (change(sql, true) == 1) return claim{r.item, r.position, r.token + 1, !r.dropped};
+    if (change(sql, true) == 1) return claim_of(all, r);
   }
   return std::nullopt;
 }
@@ -165,9 +216,15 @@ bool ora_work_table::adopt_journal(const claim& held, const std::u16string& path
     if (!recorded.empty() && recorded != path) {
       const std::u16string journal = ora_quoted(ora_journal::table_name);
       try {
-        change(u"DELETE FROM " + journal + u" WHERE SOURCE_FILE = " + text_literal(path), false);
+        change(u"DELETE FROM " + journal + of_table(path), false);
         change(u"UPDATE " + journal + u" SET SOURCE_FILE = " + text_literal(path) + u" WHERE SOURCE_FILE = " +
                    text_literal(recorded),
+               false);
+        // Its ranges' entries: the path, the mark, the range's bounds.
+        const std::u16string from = ora_unistr_literal(recorded + range_mark);
+        change(u"UPDATE " + journal + u" SET SOURCE_FILE = " + ora_unistr_literal(path + range_mark) +
+                   u" || SUBSTR(SOURCE_FILE, LENGTH(" + from + u") + 1) WHERE SUBSTR(SOURCE_FILE, 1, LENGTH(" + from +
+                   u")) = " + from,
                false);
       } catch (const ora_exception& e) {
         if (e.ora_number() != ora_no_such_table) throw;  // no journal: nothing was committed to go on from
@@ -187,19 +244,22 @@ bool ora_work_table::adopt_journal(const claim& held, const std::u16string& path
   }
 }
 
-bool ora_work_table::finish(const claim& held, const std::u16string& summary, bool failed,
-                            std::uint64_t records) {
+bool ora_work_table::finish(const claim& held, const std::u16string& summary, outcome result, const counts& tally) {
   return change(u"UPDATE " + quoted_table() + u" SET STATE = 2, SUMMARY = " +
-                    (summary.empty() ? u"NULL" : text_literal(summary)) + u", OUTCOME = " + (failed ? u"1" : u"0") +
-                    u", RECORDS = " + number(records) + where_held(held),
+                    (summary.empty() ? u"NULL" : text_literal(summary)) + u", OUTCOME = " +
+                    number(std::uint64_t(static_cast<std::uint32_t>(result))) + u", RECORDS = " +
+                    number(tally.inserted) + u", READ_N = " + number(tally.read) + u", FAILED_N = " +
+                    number(tally.failed) + u", DELETED_N = " + number(tally.deleted_skipped) + u", WARNINGS_N = " +
+                    number(tally.warnings) + where_held(held),
                 true) == 1;
 }
 
+// Tables with a step not done yet.
 std::uint32_t ora_work_table::unfinished() {
-  std::uint32_t count = 0;
+  std::vector<std::u16string> tables;
   for (const row& r : rows())
-    if (r.position != 0 && r.state != done_row) ++count;
-  return count;
+    if (r.position != 0 && r.state != done_row) tables.push_back(r.item);
+  return static_cast<std::uint32_t>(sorted_names(tables).size());
 }
 
 std::optional<std::vector<ora_work_table::finished>> ora_work_table::close() {
@@ -216,7 +276,9 @@ std::optional<std::vector<ora_work_table::finished>> ora_work_table::close() {
   }
   std::vector<finished> lines;
   for (const row& r : found)
-    if (r.position != 0) lines.push_back(finished{r.item, r.summary, r.outcome != 0, r.records});
+    if (r.position != 0)
+      lines.push_back(finished{r.item, r.summary, r.outcome == static_cast<std::uint32_t>(outcome::failed), r.records,
+                               r.at, static_cast<outcome>(r.outcome), r.tally});
   try {
     change(u"DROP TABLE " + quoted_table(), false);
   } catch (const ora_exception& e) {
@@ -230,9 +292,10 @@ std::vector<ora_work_table::row> ora_work_table::rows() {
   std::vector<row> found;
   ora_stmt statement(engine_);
   try {
-    statement.prepare(u"SELECT POS, ITEM, STATE, TOKEN, LEASE_UNTIL, DROPPED, SUMMARY, OUTCOME, RECORDS, STARTED, STARTED_MS, SOURCE_FILE FROM " +
+    statement.prepare(u"SELECT POS, ITEM, STATE, TOKEN, LEASE_UNTIL, DROPPED, SUMMARY, OUTCOME, RECORDS, STARTED, "
+                      u"STARTED_MS, SOURCE_FILE, STEP, PART, PARTS, READ_N, FAILED_N, DELETED_N, WARNINGS_N FROM " +
                       quoted_table() + u" ORDER BY POS");
-    constexpr int columns = 12;
+    constexpr int columns = 19;
     char16_t cells[columns][text_units + 1] = {};
     sb2 indicators[columns] = {};
     for (int c = 0; c < columns; ++c)
@@ -253,6 +316,14 @@ std::vector<ora_work_table::row> ora_work_table::rows() {
       r.started.shown = tk_utf16_to_utf8_lenient(text(9));
       r.started.at = value(10);
       r.path = text(11);
+      r.at = static_cast<step>(value(12));
+      r.part = static_cast<std::uint32_t>(value(13));
+      r.parts = static_cast<std::uint32_t>(value(14));
+      r.tally.read = static_cast<std::uint64_t>(value(15));
+      r.tally.inserted = r.records;
+      r.tally.failed = static_cast<std::uint64_t>(value(16));
+      r.tally.deleted_skipped = static_cast<std::uint64_t>(value(17));
+      r.tally.warnings = static_cast<std::uint64_t>(value(18));
       found.push_back(std::move(r));
     }
   } catch (const ora_exception& e) {

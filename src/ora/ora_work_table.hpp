@@ -1,7 +1,10 @@
 // The work table of a job that several agents (workers, on one machine or
 // several) share through the target schema: a table of our own with one row
 // per source table of the job, the biggest first, and a row 0 that names the
-// job (its schema and start time). A worker claims a row with a lease (an
+// job (its schema and start time). A big table has a row per step instead:
+// one that prepares it, one per range of its records, and one that ends it;
+// a range is taken only once the table is prepared, the end only once every
+// range is done. A worker claims a row with a lease (an
 // expiry time in milliseconds since 1970) in one UPDATE that only matches a
 // row that is free or whose lease ran out; each claim increments the row's
 // token, and every commit of the claimer checks the token in its own
@@ -24,6 +27,14 @@ class ora_work_table {
   struct item {
     std::u16string table;       // the source table's name
     std::uint64_t size = 0;     // its file's bytes
+    std::uint32_t parts = 1;    // its ranges: 1 loads it whole in one step
+  };
+  enum class step : std::uint32_t { whole = 0, prepare = 1, range = 2, finish = 3 };
+  // What a step's run did: "failed" fails its table, "skipped" is told by a prepare step.
+  enum class outcome : std::uint32_t { converted = 0, failed = 1, skipped = 2 };
+  // A step's counts, summed over a table's steps for the job's summary.
+  struct counts {
+    std::uint64_t read = 0, inserted = 0, failed = 0, deleted_skipped = 0, warnings = 0;
   };
   // A row this worker holds.
   struct claim {
@@ -31,6 +42,11 @@ class ora_work_table {
     std::uint32_t position = 0;
     std::uint64_t token = 0;
     bool first = true;  // no worker claimed it before: it drops the table (overwrite) and starts afresh
+    step at = step::whole;
+    std::uint32_t part = 0, parts = 1;
+    // A range or end step: the journal's key of the table and what its prepare step did.
+    std::u16string key;
+    outcome prepared = outcome::converted;
   };
   // The job's line for the summary: a finished row's.
   struct finished {
@@ -38,6 +54,9 @@ class ora_work_table {
     std::u16string summary;  // empty: its worker did not tell it
     bool failed = false;
     std::uint64_t records = 0;  // inserted
+    step at = step::whole;
+    outcome result = outcome::converted;
+    counts tally;
   };
   // When the job started: shown (UTC, ISO 8601) and in milliseconds since 1970.
   struct start {
@@ -66,12 +85,14 @@ class ora_work_table {
   // the file's path, which another machine may see under another name. The
   // row keeps the path of the worker that last held it; a worker that takes
   // the table over renames the entry to its own path (dropping a stale
-  // entry of that path first), in one transaction with the fence. False
-  // when the row is no longer the claim's.
+  // entry of that path first), in one transaction with the fence; the
+  // entries of the table's ranges (the path, a mark, their bounds) with it.
+  // The range and end steps of a split table go by the path its prepare
+  // step's row holds instead. False when the row is no longer the claim's.
   bool adopt_journal(const claim& held, const std::u16string& path, std::int64_t now, std::int64_t lease);
   // Marks the row done with its summary line; false when it is no longer
   // the claim's. Commits.
-  bool finish(const claim& held, const std::u16string& summary, bool failed, std::uint64_t records);
+  bool finish(const claim& held, const std::u16string& summary, outcome result, const counts& tally);
   // Rows not done yet.
   std::uint32_t unfinished();
   // Once every row is done, exactly one worker gets the rows' lines (and
@@ -82,6 +103,9 @@ class ora_work_table {
   struct row {
     std::uint32_t position = 0;
     std::u16string item;
+    step at = step::whole;
+    std::uint32_t part = 0, parts = 1;
+    counts tally;
     std::uint32_t state = 0;
     std::uint64_t token = 0;
     std::int64_t lease_until = 0;
@@ -94,6 +118,9 @@ class ora_work_table {
   };
   void create();
   bool fill(const std::u16string& schema, const std::vector<item>& items, const start& now);
+  // Whether the steps `r` waits for are done.
+  static bool ready(const std::vector<row>& all, const row& r);
+  static claim claim_of(const std::vector<row>& all, const row& r);
   std::vector<row> rows();
   // Runs a statement, committing when asked; the rows it changed.
   std::uint64_t change(const std::u16string& sql, bool commit);

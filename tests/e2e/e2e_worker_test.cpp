@@ -32,6 +32,21 @@ void write_table(const std::filesystem::path& folder, const table_size& t) {
   dbf_index_writer::write(folder, t.name + ".CDX", dbf_index_writer::cdx({{"ID", "id", "", dbf_index_kind::candidate}}));
 }
 
+// Wide records: 17,000 make 12.9 MB, which the workers load in three ranges
+// of at least 4 MiB.
+constexpr int wide_records = 17000;
+
+void write_wide_table(const std::filesystem::path& folder, const std::string& name) {
+  dbf_writer table(0x30);
+  table.field(u"ID", 'N', 7).field(u"A", 'C', 250).field(u"B", 'C', 250).field(u"C", 'C', 250);
+  for (int id = 1; id <= wide_records; ++id) {
+    const std::u16string text = u"r" + std::u16string(1, char16_t(u'a' + id % 26));
+    table.record({dbf_cell::integer(id), dbf_cell::text(text), dbf_cell::text(text + u"b"), dbf_cell::text(text + u"c")});
+  }
+  table.write(folder, name + ".DBF");
+  dbf_index_writer::write(folder, name + ".CDX", dbf_index_writer::cdx({{"ID", "id", "", dbf_index_kind::candidate}}));
+}
+
 std::filesystem::path write_folder(const e2e_session& session, const std::vector<table_size>& tables) {
   const std::filesystem::path folder = session.folder("dbf");
   for (const table_size& t : tables) write_table(folder, t);
@@ -85,6 +100,15 @@ void wait_until_held(const e2e_session& session) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
+// The line of `table` in the summary that follows `heading` in `out`.
+std::string summary_line(const std::string& out, const std::string& heading, const std::string& table) {
+  const std::size_t summary = out.find(heading);
+  if (summary == std::string::npos) return {};
+  const std::size_t at = out.find("\n" + table + ": read ", summary);
+  if (at == std::string::npos) return {};
+  return out.substr(at + 1, out.find('\n', at + 1) - at - 1);
+}
+
 std::string all_output(const std::vector<e2e_result>& results) {
   std::string text;
   for (const e2e_result& r : results) text += r.describe() + "\n----\n";
@@ -126,17 +150,79 @@ TEST(Worker, ThreeWorkersLoadEveryRecordOnceAndTheLastPrintsTheJobsSummary) {
   expect_each_record_once(session, tables, context);
 }
 
-// Each round kills one of three workers at a random moment; the others take
-// its table over once its lease ran out and go on after its last commit.
-// Each worker sees the folder under a path of its own, as machines that
-// mount a share do.
+// A table of three ranges and two small ones: the workers load the big
+// table's ranges side by side, its unique index is made once they are all
+// in, and the job's summary has one line for it, as a run of one agent has.
+TEST(Worker, ThreeWorkersShareTheRangesOfABigTable) {
+  e2e_session session, alone;
+  const std::vector<table_size> small = {{"ALPHA", 40}, {"BRAVO", 3000}};
+  const std::filesystem::path folder = write_folder(session, small);
+  write_wide_table(folder, "WIDE");
+  const e2e_result one = alone.convert(folder);
+  ASSERT_EQ(one.status, 0) << one.describe();
+  // The server's modelled work per row keeps each range long enough for the others to start theirs.
+  std::vector<e2e_child> children;
+  for (int i = 0; i < 3; ++i)
+    children.push_back(session.start_agent(worker_args(folder, {"--batch=500"}), {{"OCIEMU_SERVER_ROW_US", "200"}}));
+  std::vector<e2e_result> results;
+  for (const e2e_child& child : children) results.push_back(e2e_process::finish(child));
+  const std::string context = all_output(results);
+  std::size_t loading = 0, ranges = 0;
+  std::string job;
+  for (const e2e_result& r : results) {
+    EXPECT_EQ(r.status, 0) << context;
+    const std::size_t mine = e2e_occurrences(r.out, " loads records ");
+    ranges += mine;
+    loading += mine > 0 ? 1 : 0;
+    const std::size_t at = r.out.find("Summary of the job started");
+    if (at != std::string::npos) job = r.out.substr(at);
+  }
+  EXPECT_EQ(ranges, 3u) << context;
+  EXPECT_GE(loading, 2u) << context;
+  EXPECT_EQ(e2e_occurrences(context, "loads records 5667 to 11333 of table wide"), 1u) << context;
+  EXPECT_EQ(summary_line(job, "Summary", "wide"), summary_line(one.out, "Summary:", "wide")) << context;
+  EXPECT_EQ(e2e_occurrences(job, "\nwide: read"), 1u) << context;
+  EXPECT_NE(job.find("Job: 3 tables, 20040 records inserted in "), std::string::npos) << context;
+  std::vector<table_size> tables = small;
+  tables.push_back({"WIDE", wide_records});
+  expect_each_record_once(session, tables, context);
+  // The finished table's entries went with its end, and with them the journal.
+  EXPECT_EQ(value_of(session.sql("SELECT COUNT(*) FROM USER_TABLES WHERE TABLE_NAME = 'VESPER$JOURNAL'")), "0")
+      << context;
+}
+
+// The worker that holds a range of a split table, once it holds one; -1
+// when none does before the deadline.
+int range_holder(const e2e_session& session, const std::vector<e2e_child>& children) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < until) {
+    const e2e_result r = session.tool(
+        {"sql", "XE", "scott", "tiger", "SELECT OWNER FROM \"VESPER$WORK\" WHERE STATE = 1 AND STEP = 2"});
+    const std::string owner = r.status == 0 ? value_of(r.out) : std::string();
+    for (std::size_t i = 0; i < children.size() && !owner.empty(); ++i) {
+      const std::string pid = ":" + std::to_string(children[i].pid);
+      if (owner.size() > pid.size() && owner.compare(owner.size() - pid.size(), pid.size(), pid) == 0 &&
+          owner.find('\n') == std::string::npos)
+        return static_cast<int>(i);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return -1;
+}
+
+// Each round kills one of three workers: in the first, one that loads a
+// range of the split table, after some of its commits; later, one at a
+// random moment. The others take its table or range over once its lease ran
+// out and go on after its last commit. Each worker sees the folder under a
+// path of its own, as machines that mount a share do.
 TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
   std::random_device seed;
   std::mt19937 random(seed());
-  const std::vector<table_size> tables = {{"ONE", 9000}, {"TWO", 8000}, {"THREE", 7000}};
+  const std::vector<table_size> tables = {{"ONE", 9000}, {"TWO", 8000}, {"THREE", 7000}, {"WIDE", wide_records}};
   for (int round = 0; round < 3; ++round) {
     e2e_session session;
-    const std::filesystem::path folder = write_folder(session, tables);
+    const std::filesystem::path folder = write_folder(session, {tables.begin(), tables.end() - 1});
+    write_wide_table(folder, "WIDE");
 #ifdef _WIN32
     // Wine makes no directory links: there the workers share one path.
     const std::filesystem::path paths[] = {folder, folder, folder};
@@ -149,8 +235,12 @@ TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
     const e2e_process::environment slow = {{"OCIEMU_SERVER_ROW_US", "100"}, {"VESPER_WORKER_LEASE_MS", "700"}};
     std::vector<e2e_child> children;
     for (int i = 0; i < 3; ++i) children.push_back(session.start_agent(worker_args(paths[i], {"--batch=250"}), slow));
-    const int victim = std::uniform_int_distribution<int>(0, 2)(random);
+    int victim = std::uniform_int_distribution<int>(0, 2)(random);
     const int after_ms = std::uniform_int_distribution<int>(100, 700)(random);
+    if (round == 0) {
+      victim = range_holder(session, children);
+      ASSERT_GE(victim, 0) << "no worker was seen holding a range";
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(after_ms));
     e2e_process::kill(children[victim]);
     std::vector<e2e_result> results;
@@ -158,6 +248,14 @@ TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
     const std::string context =
         "round " + std::to_string(round) + ", worker " + std::to_string(victim) + " killed after " +
         std::to_string(after_ms) + " ms\n" + all_output(results);
+    if (round == 0) {
+      // Its range was taken over, and the table ended whole.
+      std::string survivors;
+      for (int i = 0; i < 3; ++i)
+        if (i != victim) survivors += results[i].out;
+      EXPECT_NE(survivors.find(" of table wide (taken over from a worker whose lease ran out)"), std::string::npos)
+          << context;
+    }
     // The victim may have printed the job's summary before the kill came.
     std::size_t summaries = 0;
     for (int i = 0; i < 3; ++i) {
@@ -168,6 +266,43 @@ TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
     expect_each_record_once(session, tables, context);
     if (testing::Test::HasFailure()) break;
   }
+}
+
+// A worker killed while it wrote the journal entries of a big table's
+// ranges: the worker that takes the prepare step over sees the folder under
+// another path; it takes the entries written over and adds those missing,
+// and the table arrives whole, each record once.
+TEST(Worker, APrepareStepKilledAmongItsEntriesIsCompletedByTheNextWorker) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  write_wide_table(folder, "WIDE");
+#ifdef _WIN32
+  const std::filesystem::path other = folder;
+#else
+  const std::filesystem::path other = session.root() / "mount-b";
+  std::filesystem::create_directory_symlink(folder, other);
+#endif
+  const e2e_child first = session.start_agent(
+      worker_args(folder), {{"OCIEMU_ROUND_TRIP_DELAY_US", "80000"}, {"VESPER_WORKER_LEASE_MS", "500"}});
+  const auto count_entries = [&] {
+    const e2e_result r = session.tool({"sql", "XE", "scott", "tiger", "SELECT COUNT(*) FROM \"VESPER$JOURNAL\""});
+    return r.status == 0 ? std::atoi(value_of(r.out).c_str()) : 0;
+  };
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  // The table's entry and its first range's.
+  while (count_entries() < 2 && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  e2e_process::kill(first);
+  e2e_process::finish(first);
+  ASSERT_EQ(count_entries(), 2) << "the kill did not land among the entries";
+  const e2e_result next = session.agent(worker_args(other), {{"VESPER_WORKER_LEASE_MS", "500"}});
+  const std::string context = all_output({next});
+  EXPECT_EQ(next.status, 0) << context;
+  EXPECT_NE(next.out.find("prepares table wide to be loaded in 3 ranges (taken over from a worker"), std::string::npos)
+      << context;
+  EXPECT_EQ(e2e_occurrences(next.out, "wrote no journal entry for its records"), 2u) << context;
+  EXPECT_EQ(e2e_occurrences(next.out, " loads records "), 3u) << context;
+  expect_each_record_once(session, {{"WIDE", wide_records}}, context);
 }
 
 // The slow worker's lease runs out between its commits while the server
