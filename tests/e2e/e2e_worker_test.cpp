@@ -259,7 +259,9 @@ TEST(Worker, KilledWorkerIsReplacedAndEveryRecordArrivesOnce) {
     // The victim may have printed the job's summary before the kill came.
     std::size_t summaries = 0;
     for (int i = 0; i < 3; ++i) {
-      if (i != victim) EXPECT_EQ(results[i].status, 0) << context;
+      if (i != victim) {
+        EXPECT_EQ(results[i].status, 0) << context;
+      }
       summaries += e2e_occurrences(results[i].out, "Summary of the job started");
     }
     EXPECT_EQ(summaries, 1u) << context;
