@@ -119,7 +119,7 @@ int agent_worker::run() {
     waiting = true;
     std::this_thread::sleep_for(poll);
   }
-  return close(work, agent_check::status_of(mine_, handler_));
+  return close(work);
 }
 
 // The tables of the job by their names in the folder, which every worker
@@ -213,6 +213,7 @@ table_share agent_worker::share_of(const ora_work_table::claim& held) {
   share.parts = held.parts;
   share.part = held.part;
   share.key = held.key;
+  share.keys_later = true;
   switch (held.at) {
     case ora_work_table::step::whole: share.at = table_share::step::whole; break;
     case ora_work_table::step::prepare: share.at = table_share::step::prepare; break;
@@ -314,13 +315,15 @@ int agent_worker::lost(const ora_work_table::claim& held) {
 
 // The last worker prints the job's summary: every table's line as its
 // worker told it, the job's wall time and records per second.
-int agent_worker::close(ora_work_table& work, int status) {
+int agent_worker::close(ora_work_table& work) {
   const std::optional<std::vector<ora_work_table::finished>> lines = work.close();
   if (!lines) {
     say(tk_format("Worker %s is done; the last worker of the job prints its summary", name_));
-    return status;
+    return agent_check::status_of(mine_, handler_);
   }
   drop_empty_journal();
+  make_foreign_keys(*lines);
+  int status = agent_check::status_of(mine_, handler_);
   say(tk_format("Summary of the job started %s (UTC):", job_.shown));
   std::uint64_t records = 0;
   std::size_t tables = 0;
@@ -338,6 +341,30 @@ int agent_worker::close(ora_work_table& work, int status) {
   say(tk_format("Job: %d tables, %I64u records inserted in %I64u.%I64u s (%I64u records/s)", tables, records,
                 ms / 1000, ms / 100 % 10, records * 1000 / ms));
   return status;
+}
+
+// The container relations among the tables the job loaded become foreign
+// keys now that every table is in, as a run of one agent makes them after
+// its last table; a table that failed or was skipped is no parent or child.
+void agent_worker::make_foreign_keys(const std::vector<ora_work_table::finished>& lines) {
+  vesper_settings settings = settings_;
+  settings.tables.clear();
+  for (std::size_t at = 0; at < lines.size();) {
+    const std::size_t end = table_end(lines, at);
+    const job_line line = end - at == 1 ? line_of(lines[at]) : split_line(lines, at, end);
+    if (!line.failed && lines[at].result != ora_work_table::outcome::skipped) settings.tables.push_back(lines[at].table);
+    at = end;
+  }
+  if (settings.tables.empty()) return;
+  settings.share = table_share{};
+  settings.share.at = table_share::step::keys;
+  settings.parallel = 1;
+  settings.resume = false;
+  ora_database& target = *converter_.target();
+  target.names_from_schema = true;
+  converter_.clear_cancel();
+  converter_.run(settings, presenter_, nullptr);
+  target.names_from_schema = false;
 }
 
 // The rows of one table: one, or the steps of a split table, which follow one another.

@@ -59,7 +59,8 @@ class agent_worker {
   std::u16string journal_key(const std::u16string& table) const;
   void fence(ora_work_table& work, const ora_work_table::claim& held, bool last);
   int lost(const ora_work_table::claim& held);
-  int close(ora_work_table& work, int status);
+  int close(ora_work_table& work);
+  void make_foreign_keys(const std::vector<ora_work_table::finished>& lines);
   void drop_empty_journal();
   void say(const std::string& line) const;
 

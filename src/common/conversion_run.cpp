@@ -101,9 +101,11 @@ void conversion_run::run_tables(const udb_custom_conversion& rules) {
     throw tk_exception(tk_format(u"The folder %s holds no DBF table: nothing is converted", tk_printable_name(settings_.folder)),
                        tk_exception::run_level);
   status_.tables_total = static_cast<std::uint32_t>(settings_.tables.size());
-  tk_log(3, "Converting database %s (%d tables)", tk_printable_name(settings_.folder), settings_.tables.size());
-  context_.presenter.say(tk_format("Converting database %s(%d tables)", tk_printable_name_utf8(settings_.folder),
-                                   settings_.tables.size()));
+  const bool keys_step = settings_.share.at == table_share::step::keys;
+  if (!keys_step) tk_log(3, "Converting database %s (%d tables)", tk_printable_name(settings_.folder), settings_.tables.size());
+  if (!keys_step)
+    context_.presenter.say(tk_format("Converting database %s(%d tables)", tk_printable_name_utf8(settings_.folder),
+                                     settings_.tables.size()));
   udb_target_options options;
   options.tables = settings_.tables;
   options.upper_case = settings_.upper_case;
@@ -112,9 +114,10 @@ void conversion_run::run_tables(const udb_custom_conversion& rules) {
   options.lob_tablespace = settings_.lob_tablespace;
   options.conversion = &rules;
   target_->start_run(options);
+  relations_ = container_relations();
+  if (keys_step) return make_job_keys();
   open_journal();
   for (const std::u16string& name : settings_.tables) settings_.table_queries.emplace(name, u"");
-  relations_ = container_relations();
   tk_log(1, "settings_.table_queries.size=%d", settings_.table_queries.size());
   if (!helpers_.empty()) return run_in_lanes(options);
   for (const std::u16string& name : settings_.tables) {
@@ -144,9 +147,28 @@ void conversion_run::run_tables(const udb_custom_conversion& rules) {
     if (context_.progress) context_.progress->table_finished(tally());
     ++status_.table_index;
   }
-  relations_.build(*target_, reporter_);
+  if (!settings_.share.keys_later) relations_.build(*target_, reporter_);
   print_summary();
   remove_journal();
+}
+
+// Each table was loaded by a worker's run of its own, which told what
+// opening it tells; here it is opened again only for its relations.
+void conversion_run::make_job_keys() {
+  if (settings_.skip_indexes) return;  // no keys, as a run of one agent makes none
+  for (const std::u16string& name : settings_.tables) {
+    if (!source_.has_table(name)) continue;
+    udb_opened_table opened = source_.open_table(name, [](const std::string&) {});
+    udb_schema schema = opened.table->schema;
+    udb_indexes indexes = opened.table->indexes;
+    tk_log_reporter told_already;
+    const std::u16string customised =
+        customisation_.customise_table(name, schema, indexes, settings_.logicals_as_is, told_already);
+    const std::u16string target_table = target_->table_name(customised);
+    if (!target_->table_exists(target_table)) continue;
+    relations_.table_loaded(name, target_table, schema, indexes, std::move(opened.relations));
+  }
+  relations_.build(*target_, reporter_);
 }
 
 // Each session takes the biggest table left; the leader's thread is one of

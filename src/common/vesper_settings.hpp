@@ -27,11 +27,16 @@ enum class code_page_source {
 // one prepares the table and its journal entries, each range is loaded on
 // its own (the journal tells where it goes on), one ends the table.
 struct table_share {
-  enum class step { whole, prepare, range, finish };
+  // keys: the job's last worker makes the foreign keys of the container
+  // relations among the tables the job loaded, and loads nothing.
+  enum class step { whole, prepare, range, finish, keys };
   step at = step::whole;
   std::uint32_t parts = 0;  // the table's ranges: records split evenly
   std::uint32_t part = 0;   // the range of a range step, from 0
   std::u16string key;       // the journal's key of the table, as the prepare step wrote it
+  // A worker's run, which loads one table of the job: its foreign keys wait
+  // for the keys step, when every table of the job is in.
+  bool keys_later = false;
 };
 
 struct vesper_settings {

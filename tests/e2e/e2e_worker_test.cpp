@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "dbf_container_writer.hpp"
 #include "dbf_index_writer.hpp"
 #include "dbf_writer.hpp"
 #include "e2e_session.hpp"
@@ -369,4 +370,48 @@ TEST(Worker, SecondJobWithOtherTablesIsRefusedWithTheFirstJobsStartTime) {
   EXPECT_EQ(done.status, 0) << context;
   EXPECT_EQ(session.count("FIRST"), "3000");
   EXPECT_EQ(value_of(session.sql("SELECT COUNT(*) FROM USER_TABLES WHERE TABLE_NAME = 'SECOND'")), "0") << context;
+}
+
+// Tables of a database container loaded by two workers: the relation
+// between them becomes a foreign key once both tables are in, whichever
+// worker loads which, as a run of one agent makes it after its last table.
+TEST(Worker, ContainerRelationsBecomeForeignKeysAfterEveryTable) {
+  e2e_session session;
+  const std::filesystem::path folder = session.folder("dbf");
+  dbf_writer levels(0x30);
+  levels.table_flags(0x01).container("app.dbc");
+  levels.field(u"LEVEL_ID", 'I').field(u"DESCRIPTIO", 'C', 20);
+  for (int id = 1; id <= 50; ++id) levels.record({dbf_cell::integer(id), dbf_cell::text(u"level")});
+  levels.write(folder, "USER_LEV.DBF");
+  dbf_index_writer::write(folder, "USER_LEV.CDX",
+                          dbf_index_writer::cdx({{"LEVEL_ID", "level_id", "", dbf_index_kind::candidate}}));
+  dbf_writer users(0x30);
+  users.table_flags(0x01).container("app.dbc");
+  users.field(u"USER_ID", 'I').field(u"USER_LEVEL", 'I');
+  for (int id = 1; id <= 3000; ++id) users.record({dbf_cell::integer(id), dbf_cell::integer(1 + id % 50)});
+  users.write(folder, "USERS.DBF");
+  dbf_index_writer::write(folder, "USERS.CDX",
+                          dbf_index_writer::cdx({{"USER_ID", "user_id", "", dbf_index_kind::candidate},
+                                                 {"LEVEL", "user_level_id"}}));
+  dbf_container_writer()
+      .table(u"user_level", {u"level_id", u"description"}, {u"", u""}, u"level_id")
+      .path(u"user_lev.dbf")
+      .table(u"app_users", {u"user_id", u"user_level_id"}, {u"", u""}, u"user_id")
+      .path(u"users.dbf")
+      .relation(u"level", u"USER_LEVEL", u"LEVEL_ID")
+      .write(folder, "APP.DBC");
+  const e2e_process::environment slow = {{"OCIEMU_SERVER_ROW_US", "200"}};
+  std::vector<e2e_child> children;
+  for (int i = 0; i < 2; ++i) children.push_back(session.start_agent(worker_args(folder, {"--batch=100"}), slow));
+  std::vector<e2e_result> results;
+  for (const e2e_child& child : children) results.push_back(e2e_process::finish(child));
+  const std::string context = all_output(results);
+  for (const e2e_result& r : results) EXPECT_EQ(r.status, 0) << context;
+  EXPECT_EQ(session.sql("SELECT c.TABLE_NAME, c.CONSTRAINT_TYPE, k.COLUMN_NAME FROM USER_CONSTRAINTS c JOIN "
+                        "USER_CONS_COLUMNS k ON k.CONSTRAINT_NAME = c.CONSTRAINT_NAME WHERE c.CONSTRAINT_TYPE IN "
+                        "('P', 'R') ORDER BY c.TABLE_NAME, c.CONSTRAINT_TYPE"),
+            "TABLE_NAME\tCONSTRAINT_TYPE\tCOLUMN_NAME\nUSERS\tP\tUSER_ID\nUSERS\tR\tUSER_LEVEL_ID\n"
+            "USER_LEV\tP\tLEVEL_ID\n")
+      << context;
+  EXPECT_EQ(context.find("becomes no foreign key"), std::string::npos) << context;
 }
