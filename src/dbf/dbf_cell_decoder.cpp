@@ -81,9 +81,13 @@ bool dbf_cell_decoder::read(std::string_view bytes, udb_field& field) const {
       return true;
     }
     case form::logical: {
+      // Any other byte is stored as false with a warning, said by the
+      // general decoding.
       const char c = bytes.empty() ? ' ' : bytes[0];
+      const bool truth = dbf_field::is_true_logical(c);
+      if (!truth && !dbf_field::is_false_logical(c)) return false;
       field.size = size_;
-      field.assign(c == 'T' || c == 't' || c == 'Y' || c == 'y');
+      field.assign(truth);
       return true;
     }
     case form::general:

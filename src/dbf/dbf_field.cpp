@@ -118,6 +118,12 @@ ole_variant number_value(const tk_code_page& code_page, std::string_view bytes,
   return reading.value;
 }
 
+std::string printable_byte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  if (byte >= 0x20 && byte < 0x7F) return std::string(1, c);
+  return tk_format("\\x%02X", unsigned(byte));
+}
+
 void add_note(std::string* note, const std::string& what) {
   if (note) *note += (note->empty() ? "" : "; ") + what;
 }
@@ -180,6 +186,20 @@ ole_variant with_century_noted(ole_variant value, std::string* note) {
   return value;
 }
 
+// A logical byte other than T, t, Y, y (true) or F, f, N, n (false) is
+// stored as false, as it always was: earlier tables and merges into them
+// rely on that, but the value changes, so it is said.
+ole_variant logical_noted(char c, std::string* note) {
+  if (dbf_field::is_true_logical(c)) return ole_variant(true);
+  if (dbf_field::is_false_logical(c)) return ole_variant(false);
+  if (c == ' ' || c == '?')
+    add_note(note, "the logical value is not set (blank or '?'); it is stored as false");
+  else
+    add_note(note, tk_format("the logical value '%s' is neither true (T, Y) nor false (F, N); it is stored as false",
+                             printable_byte(c)));
+  return ole_variant(false);
+}
+
 }  // namespace
 
 dbf_field::dbf_field(std::string_view bytes, const dbf_field_descriptor& descriptor,
@@ -199,11 +219,9 @@ ole_variant dbf_field::variant_of(const tk_code_page& code_page, std::string_vie
   if (tk_log_wanted(1))
     tk_log(1, "dbf_field::get_variant(%s, '%c')", tk_hex_of(bytes), descriptor.type());
   switch (descriptor.type()) {
-    case 'L': {
+    case 'L':
       tk_log(1, "Processing as BOOLEAN");
-      char c = bytes.empty() ? ' ' : bytes[0];
-      return ole_variant(c == 'T' || c == 't' || c == 'Y' || c == 'y');
-    }
+      return logical_noted(bytes.empty() ? ' ' : bytes[0], note);
     case 'Y': {
       tk_log(1, "Processing as CURRENCY");
       CY amount;

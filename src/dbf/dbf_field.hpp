@@ -24,6 +24,10 @@ class dbf_field : public udb_field {
   // reads to the same date. False for anything else (blank, damaged,
   // two-digit years), which is left to the parser.
   static bool plain_date(std::string_view bytes, SYSTEMTIME& time);
+  // The bytes of an L field read as true and as false; any other byte
+  // (blank or '?' for a value not set, or damage) is read as false and noted.
+  static bool is_true_logical(char c) { return c == 'T' || c == 't' || c == 'Y' || c == 'y'; }
+  static bool is_false_logical(char c) { return c == 'F' || c == 'f' || c == 'N' || c == 'n'; }
   // What is said of text holding a byte the code page leaves undefined (it
   // arrives as U+FFFD); empty when every byte is defined.
   static std::string undefined_byte_note(const tk_code_page& code_page, std::string_view bytes);

@@ -105,7 +105,8 @@ void compare(const e2e_session& session, const e2e_random_table& table, const st
     for (std::size_t c = 0; c < cells.size(); ++c) {
       ++counts.cells;
       std::string written = table.rows()[r][c];
-      if (logicals_as_numbers && table.letter(c) == 'L') written = written == "T" ? "1" : "0";
+      if (logicals_as_numbers && table.letter(c) == 'L' && (written == "T" || written == "F"))
+        written = written == "T" ? "1" : "0";
       const std::string place =
           "\n" + table.name() + ", record #" + std::to_string(r + 1) + ", column " + table.columns()[c] + ":";
       const bool warned = log.find(place) != std::string::npos;

@@ -256,6 +256,13 @@ std::pair<dbf_cell, std::string> e2e_random_table::value(source& random, std::si
     case 'L': {
       static const std::vector<std::pair<char, const char*>> forms = {
           {'T', "T"}, {'F', "F"}, {'t', "T"}, {'f', "F"}, {'Y', "T"}, {'N', "F"}, {'y', "T"}, {'n', "F"}};
+      // Now and then a logical not set (blank, '?') or some other byte: it
+      // is stored as false, a change, so the file's byte is what it must read as.
+      static const std::vector<char> others = {' ', '?', '1', 'p', 'x'};
+      if (random.chance(10)) {
+        const std::string other(1, random.pick(others));
+        return {dbf_cell::raw(other), other};
+      }
       const auto& [form, shown] = random.pick(forms);
       return {dbf_cell::raw(std::string(1, form)), shown};
     }
