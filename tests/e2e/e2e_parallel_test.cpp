@@ -193,6 +193,26 @@ int count_of(const e2e_session& session, const std::string& table) {
   return r.status == 0 ? std::atoi(r.out.substr(r.out.find('\n') + 1).c_str()) : 0;
 }
 
+// The arguments of a run of three sessions on `folder`, in batches of 250.
+std::vector<std::string> wide_args(const std::filesystem::path& folder) {
+  std::vector<std::string> args = e2e_session::login();
+  args.push_back("--src=" + folder.string());
+  args.push_back("--parallel=3");
+  args.push_back("--batch=250");
+  return args;
+}
+
+// Starts the run of `args` with slow round trips and kills it once the wide
+// table holds `rows` rows; true when it was killed while it ran.
+bool killed_after_rows(const e2e_session& session, const std::vector<std::string>& args, int rows) {
+  const e2e_child child = session.start_agent(args, {{"OCIEMU_ROUND_TRIP_DELAY_US", "50000"}});
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (count_of(session, "WIDE") < rows && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  e2e_process::kill(child);
+  return e2e_process::finish(child).status == e2e_process::killed_status;
+}
+
 }  // namespace
 
 TEST(E2eParallel, ATableSplitIntoRangesLeavesWhatOneSessionLeaves) {
@@ -216,17 +236,9 @@ TEST(E2eParallel, AKilledRunWithRangesResumesEachRangeAfterItsLastCommit) {
     e2e_session session;
     const std::filesystem::path folder = session.folder("dbf");
     write_wide_table(folder);
-    std::vector<std::string> args = e2e_session::login();
-    args.push_back("--src=" + folder.string());
-    args.push_back("--parallel=3");
-    args.push_back("--batch=250");
-    const e2e_child child = session.start_agent(args, {{"OCIEMU_ROUND_TRIP_DELAY_US", "50000"}});
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::vector<std::string> args = wide_args(folder);
     // More rows than the first range holds: two ranges at least have some.
-    while (count_of(session, "WIDE") < 9000 && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    e2e_process::kill(child);
-    ASSERT_EQ(e2e_process::finish(child).status, e2e_process::killed_status);
+    ASSERT_TRUE(killed_after_rows(session, args, 9000));
     ASSERT_LT(count_of(session, "WIDE"), wide_records);
     args[args.size() - 2] = std::string("--parallel=") + resumed_sessions;
     args.push_back("--resume");
@@ -329,16 +341,8 @@ TEST(E2eParallel, AResumedTableWhoseRangeEntryIsMissingLoadsThatRangeToo) {
   e2e_session session;
   const std::filesystem::path folder = session.folder("dbf");
   write_wide_table(folder);
-  std::vector<std::string> args = e2e_session::login();
-  args.push_back("--src=" + folder.string());
-  args.push_back("--parallel=3");
-  args.push_back("--batch=250");
-  const e2e_child child = session.start_agent(args, {{"OCIEMU_ROUND_TRIP_DELAY_US", "50000"}});
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (count_of(session, "WIDE") < 1000 && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  e2e_process::kill(child);
-  ASSERT_EQ(e2e_process::finish(child).status, e2e_process::killed_status);
+  std::vector<std::string> args = wide_args(folder);
+  ASSERT_TRUE(killed_after_rows(session, args, 1000));
   session.sql("DELETE FROM \"VESPER$JOURNAL\" WHERE SUBSTR(SOURCE_FILE, -10) = '5667-11333'");
   session.sql("DELETE FROM WIDE WHERE ID BETWEEN 5667 AND 11333");
   ASSERT_EQ(session.sql("SELECT COUNT(*) FROM \"VESPER$JOURNAL\""), "COUNT(*)\n3\n");
