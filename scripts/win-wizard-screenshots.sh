@@ -62,8 +62,13 @@ photograph_run() {
     done
     sleep 0.1
   done
-  wait "$program" || { cat "$work/run-$dpi.txt" >&2; echo "The screenshot run at $dpi DPI failed" >&2; exit 1; }
-  rm -f "$shots"/*.ready "$shots"/*.done
+  # Wine's desktop window ends with status 0 even when the program failed inside it.
+  if ! wait "$program" || [ ! -e "$shots/finished" ]; then
+    cat "$work/run-$dpi.txt" >&2
+    echo "The screenshot run at $dpi DPI failed after $(ls "$shots"/*.png 2>/dev/null | wc -l) pictures" >&2
+    exit 1
+  fi
+  rm -f "$shots"/*.ready "$shots"/*.done "$shots/finished"
   # Cropped to what the windows cover.
   for picture in "$shots"/*.png; do convert "$picture" -trim +repage -trim +repage "$picture"; done
   echo "$dpi DPI: $(ls "$shots" | wc -l) pictures in $shots"
