@@ -29,6 +29,24 @@
 
 namespace {
 
+// Keeps a run's reporter quiet while it lasts: what a table tells as it
+// opens was told when it was loaded.
+struct quiet_reporter {
+  ordered_reporter* reporter;
+  explicit quiet_reporter(ordered_reporter* r) : reporter(r) {
+    if (reporter) reporter->mute(true);
+  }
+  ~quiet_reporter() {
+    if (reporter) reporter->mute(false);
+  }
+  quiet_reporter(const quiet_reporter&) = delete;
+  quiet_reporter& operator=(const quiet_reporter&) = delete;
+};
+
+}  // namespace
+
+namespace {
+
 const char* const not_conforming = "The structure of data source does not conform to the destination table.";
 
 }  // namespace
@@ -157,18 +175,30 @@ void conversion_run::run_tables(const udb_custom_conversion& rules) {
 void conversion_run::make_job_keys() {
   if (settings_.skip_indexes) return;  // no keys, as a run of one agent makes none
   for (const std::u16string& name : settings_.tables) {
-    if (!source_.has_table(name)) continue;
-    udb_opened_table opened = source_.open_table(name, [](const std::string&) {});
-    udb_schema schema = opened.table->schema;
-    udb_indexes indexes = opened.table->indexes;
-    tk_log_reporter told_already;
-    const std::u16string customised =
-        customisation_.customise_table(name, schema, indexes, settings_.logicals_as_is, told_already);
-    const std::u16string target_table = target_->table_name(customised);
-    if (!target_->table_exists(target_table)) continue;
-    relations_.table_loaded(name, target_table, schema, indexes, std::move(opened.relations));
+    try {
+      add_loaded_relations(name);
+    } catch (const tk_exception& e) {
+      reporter_.warn({tk_printable_name_utf8(name), 0, {},
+                      tk_format("its file does not open again (%s): the foreign keys of its relations are not made",
+                                e.message)});
+    }
   }
   relations_.build(*target_, reporter_);
+}
+
+void conversion_run::add_loaded_relations(const std::u16string& name) {
+  if (!source_.has_table(name)) return;
+  std::optional<quiet_reporter> opening(std::in_place, context_.ordered);
+  udb_opened_table opened = source_.open_table(name, [](const std::string&) {});
+  opening.reset();
+  udb_schema schema = opened.table->schema;
+  udb_indexes indexes = opened.table->indexes;
+  tk_log_reporter told_already;
+  const std::u16string customised =
+      customisation_.customise_table(name, schema, indexes, settings_.logicals_as_is, told_already);
+  const std::u16string target_table = target_->table_name(customised);
+  if (!target_->table_exists(target_table)) return;
+  relations_.table_loaded(name, target_table, schema, indexes, std::move(opened.relations));
 }
 
 // Each session takes the biggest table left; the leader's thread is one of
@@ -666,16 +696,7 @@ void conversion_run::convert_table(const std::u16string& name) {
   // session told what opening it tells. So do a worker's later steps.
   const bool waiting_part = part_.parts && !part_.first;
   const bool later_step = settings_.share.at == table_share::step::range || settings_.share.at == table_share::step::finish;
-  struct quiet {
-    ordered_reporter* reporter;
-    explicit quiet(ordered_reporter* r) : reporter(r) {
-      if (reporter) reporter->mute(true);
-    }
-    ~quiet() {
-      if (reporter) reporter->mute(false);
-    }
-  };
-  std::optional<quiet> opening;
+  std::optional<quiet_reporter> opening;
   if (waiting_part || later_step) opening.emplace(context_.ordered);
   udb_opened_table opened = source_.open_table(name, [this, waiting_part, later_step](const std::string& line) {
     if (!waiting_part && !later_step) say(line);

@@ -58,6 +58,8 @@ class conversion_run {
   void run_tables(const udb_custom_conversion& rules);
   // The keys step of a job of workers: the relations among the tables loaded become foreign keys.
   void make_job_keys();
+  // Adds the relations of `name`, when the job made its Oracle table.
+  void add_loaded_relations(const std::u16string& name);
   void convert_table(const std::u16string& name);
   void announce_renamed(const std::u16string& name, const std::u16string& target_table) const;
   std::unique_ptr<udb_recordset> open_target(udb_recordset& source, const std::u16string& target);

@@ -398,6 +398,7 @@ TEST(Worker, ContainerRelationsBecomeForeignKeysAfterEveryTable) {
       .path(u"user_lev.dbf")
       .table(u"app_users", {u"user_id", u"user_level_id"}, {u"", u""}, u"user_id")
       .path(u"users.dbf")
+      .rule(-1, u"user_id > 0")
       .relation(u"level", u"USER_LEVEL", u"LEVEL_ID")
       .write(folder, "APP.DBC");
   const e2e_process::environment slow = {{"OCIEMU_SERVER_ROW_US", "200"}};
@@ -406,7 +407,11 @@ TEST(Worker, ContainerRelationsBecomeForeignKeysAfterEveryTable) {
   std::vector<e2e_result> results;
   for (const e2e_child& child : children) results.push_back(e2e_process::finish(child));
   const std::string context = all_output(results);
-  for (const e2e_result& r : results) EXPECT_EQ(r.status, 0) << context;
+  // The rule is a warning, told once: the tables opened again for their relations tell nothing more.
+  for (const e2e_result& r : results) EXPECT_LE(r.status, 1) << context;
+  EXPECT_EQ(e2e_occurrences(context, "users: its validation rule user_id > 0 in its database container is not carried over"),
+            1u)
+      << context;
   EXPECT_EQ(session.sql("SELECT c.TABLE_NAME, c.CONSTRAINT_TYPE, k.COLUMN_NAME FROM USER_CONSTRAINTS c JOIN "
                         "USER_CONS_COLUMNS k ON k.CONSTRAINT_NAME = c.CONSTRAINT_NAME WHERE c.CONSTRAINT_TYPE IN "
                         "('P', 'R') ORDER BY c.TABLE_NAME, c.CONSTRAINT_TYPE"),
