@@ -195,13 +195,14 @@ std::uint64_t agent_worker::record_count(const std::u16string& table) const {
 // The first claimer of a table starts it as the mode says (overwrite drops
 // it); a later one goes on after its last committed record, and never drops
 // the rows of the workers before it.
-vesper_settings agent_worker::settings_for(const ora_work_table::claim& held) const {
+vesper_settings agent_worker::settings_for(const ora_work_table::claim& held, bool goes_on) const {
   vesper_settings settings = settings_;
   settings.tables = {held.table};
   settings.parallel = 1;
   settings.share = share_of(held);
-  // A range or the end goes on from the entries its prepare step wrote.
-  if (!held.first || settings.share.at == table_share::step::range || settings.share.at == table_share::step::finish) {
+  // A range or the end goes on from the entries its prepare step wrote, a
+  // table taken over from the entry of the worker before.
+  if (goes_on) {
     settings.resume = true;
     if (settings.existing_tables == existing_table_mode::overwrite) settings.existing_tables = existing_table_mode::merge;
   }
@@ -266,7 +267,11 @@ bool agent_worker::load(ora_work_table& work, const ora_work_table::claim& held)
     }
   } scope{target};
   converter_.clear_cancel();
-  const run_result& result = converter_.run(settings_for(held), presenter_, progress_);
+  // A worker that died before the table's journal entry committed no row of
+  // it: its successor starts the table as the first would (an overwrite
+  // drops the table it may have left, empty or still the old one).
+  const bool goes_on = later_step || (!held.first && (path.empty() || work.journal_holds(path)));
+  const run_result& result = converter_.run(settings_for(held, goes_on), presenter_, progress_);
   if (lost_) return false;
   table_tally tally = result.tallies.empty() ? table_tally{held.table} : result.tallies.front();
   if (result.tallies.empty()) tally.result = table_tally::outcome::failed;

@@ -55,7 +55,9 @@ class agent_worker {
   static job_line split_line(const std::vector<ora_work_table::finished>& lines, std::size_t from, std::size_t end);
   // Loads the claimed table; false when the worker lost it.
   bool load(ora_work_table& work, const ora_work_table::claim& held);
-  vesper_settings settings_for(const ora_work_table::claim& held) const;
+  // The run of the claimed step; `goes_on`: it continues from the journal
+  // entries of the worker before it.
+  vesper_settings settings_for(const ora_work_table::claim& held, bool goes_on) const;
   std::u16string journal_key(const std::u16string& table) const;
   void fence(ora_work_table& work, const ora_work_table::claim& held, bool last);
   int lost(const ora_work_table::claim& held);

@@ -255,6 +255,21 @@ bool ora_work_table::finish(const claim& held, const std::u16string& summary, ou
 }
 
 // Tables with a step not done yet.
+bool ora_work_table::journal_holds(const std::u16string& source) {
+  ora_stmt statement(engine_);
+  std::int32_t n = 0;
+  try {
+    statement.prepare(u"SELECT COUNT(*) FROM " + ora_quoted(ora_journal::table_name) + u" WHERE SOURCE_FILE = " +
+                      text_literal(source));
+    sb2 indicator = 0;
+    statement.define(1, &n, sizeof n, oci::sqlt_int, &indicator);
+    statement.execute(1);
+  } catch (const ora_exception& e) {
+    if (e.ora_number() != ora_no_such_table) throw;
+  }
+  return n > 0;
+}
+
 std::uint32_t ora_work_table::unfinished() {
   std::vector<std::u16string> tables;
   for (const row& r : rows())

@@ -90,6 +90,10 @@ class ora_work_table {
   // The range and end steps of a split table go by the path its prepare
   // step's row holds instead. False when the row is no longer the claim's.
   bool adopt_journal(const claim& held, const std::u16string& path, std::int64_t now, std::int64_t lease);
+  // Whether the journal holds the entry of the table whose journal key is
+  // `source`: none means no row of the table was committed by the job yet
+  // (its first records commit with the entry's update).
+  bool journal_holds(const std::u16string& source);
   // Marks the row done with its summary line; false when it is no longer
   // the claim's. Commits.
   bool finish(const claim& held, const std::u16string& summary, outcome result, const counts& tally);

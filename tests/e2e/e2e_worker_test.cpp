@@ -348,6 +348,34 @@ TEST(Worker, WorkerThatLostItsLeaseStopsAndCommitsNothingMore) {
   expect_each_record_once(session, tables, context);
 }
 
+// A worker that dies before its table's first commit leaves no journal
+// entry, and maybe the old table still there or an empty new one: made here
+// by putting an old table with an old row back after the kill. The worker
+// that takes over overwrites it as the first would have: the file's
+// records only, and the unique key made at the end.
+TEST(Worker, ATableTakenOverBeforeItsFirstCommitIsOverwrittenAsTheFirstWorkerWould) {
+  e2e_session session;
+  const std::vector<table_size> tables = {{"ALPHA", 2000}};
+  const std::filesystem::path folder = write_folder(session, tables);
+  const e2e_process::environment lease = {{"VESPER_WORKER_LEASE_MS", "300"}};
+  const e2e_child first = session.start_agent(worker_args(folder, {"--batch=100"}),
+                                              {{"OCIEMU_SERVER_ROW_US", "5000"}, {"VESPER_WORKER_LEASE_MS", "300"}});
+  wait_until_held(session);
+  e2e_process::kill(first);
+  e2e_process::finish(first);
+  const auto sql = [&](const std::string& statement) { session.tool({"sql", "XE", "scott", "tiger", statement}); };
+  sql("DROP TABLE ALPHA");
+  sql("DELETE FROM \"VESPER$JOURNAL\"");
+  sql("CREATE TABLE ALPHA (ID NUMBER(7), NAME VARCHAR2(12))");
+  sql("INSERT INTO ALPHA (ID, NAME) VALUES (9001, 'old')");
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));  // the lease runs out
+  const e2e_result next = session.agent(worker_args(folder, {"--batch=100"}), lease);
+  EXPECT_EQ(next.status, 0) << next.describe();
+  EXPECT_NE(next.out.find("takes over table alpha"), std::string::npos) << next.describe();
+  EXPECT_EQ(value_of(session.sql("SELECT COUNT(*) FROM ALPHA WHERE ID = 9001")), "0") << next.describe();
+  expect_each_record_once(session, tables, next.describe());
+}
+
 TEST(Worker, SecondJobWithOtherTablesIsRefusedWithTheFirstJobsStartTime) {
   e2e_session session;
   const std::filesystem::path first = write_folder(session, {{"FIRST", 3000}});
