@@ -34,6 +34,8 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n 1 "$work/display")
 
 export VESPER_OCI_LIB=$build/bin/ociemu.dll VESPER_DATA_DIR=$here/data
+# The server's modelled work on each row keeps the run going while its page is taken.
+export OCIEMU_SERVER_ROW_US=50
 
 # The program writes NAME.ready and waits for NAME.done: each picture is
 # taken while the window it shows stands still.
